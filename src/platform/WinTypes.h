@@ -144,3 +144,7 @@ constexpr DWORD BI_RGB = 0;
 constexpr DWORD BI_RLE8 = 1;
 constexpr DWORD BI_RLE4 = 2;
 constexpr DWORD BI_BITFIELDS = 3;
+
+// Pointer-sized unsigned values and registered-class atoms.
+using DWORD_PTR = std::uintptr_t;
+using ATOM = WORD;
