@@ -1,0 +1,183 @@
+#include "platform/media/AudioSink.h"
+
+#include "platform/media/Clock.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace media::detail {
+
+namespace {
+
+bool InitSoundOnce() {
+    static const bool ok = [] {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }();
+    return ok;
+}
+
+constexpr double kRingSeconds = 0.5;
+
+}  // namespace
+
+AudioSink::AudioSink(const std::atomic<int>& requestSerial, bool useDevice)
+    : requestSerial_(requestSerial) {
+    capacity_ = static_cast<std::size_t>(kSampleRate * kRingSeconds);
+    ring_.assign(capacity_ * kChannels, 0);
+    lastAdvance_ = NowSeconds();
+    if (useDevice && InitSoundOnce()) {
+        SDL_AudioSpec want{};
+        want.freq = kSampleRate;
+        want.format = AUDIO_S16SYS;
+        want.channels = kChannels;
+        want.samples = 1024;
+        want.callback = &AudioSink::DeviceCallback;
+        want.userdata = this;
+        SDL_AudioSpec have{};
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    }
+}
+
+AudioSink::~AudioSink() {
+    if (device_)
+        SDL_CloseAudioDevice(device_);
+}
+
+void AudioSink::DeviceCallback(void* self, std::uint8_t* stream, int length) {
+    static_cast<AudioSink*>(self)->Fill(reinterpret_cast<std::int16_t*>(stream),
+                                        length / static_cast<int>(sizeof(std::int16_t) * kChannels));
+}
+
+void AudioSink::Fill(std::int16_t* out, int frames) {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < frames; ++i) {
+        if (count_ == 0) {
+            out[2 * i] = out[2 * i + 1] = 0;
+            continue;
+        }
+        const std::int16_t* frame = &ring_[read_ * kChannels];
+        out[2 * i] = static_cast<std::int16_t>(std::lround(frame[0] * gainLeft_));
+        out[2 * i + 1] = static_cast<std::int16_t>(std::lround(frame[1] * gainRight_));
+        // Other speeds step through the samples (the pitch follows).
+        stepCarry_ += speed_;
+        std::size_t step = static_cast<std::size_t>(stepCarry_);
+        stepCarry_ -= static_cast<double>(step);
+        step = std::min(step, count_);
+        read_ = (read_ + step) % capacity_;
+        count_ -= step;
+        consumed_ += step;
+    }
+    changed_.notify_all();
+}
+
+void AudioSink::AdvanceSilently(double now) {
+    if (device_ || paused_) {
+        lastAdvance_ = now;
+        return;
+    }
+    const double due = (now - lastAdvance_) * kSampleRate * speed_ + stepCarry_;
+    lastAdvance_ = now;
+    std::size_t step = static_cast<std::size_t>(due);
+    stepCarry_ = due - static_cast<double>(step);
+    if (step > count_) {
+        // An underrun loses the time: the clock waits for the data, as a device would.
+        step = count_;
+        stepCarry_ = 0;
+    }
+    read_ = (read_ + step) % capacity_;
+    count_ -= step;
+    consumed_ += step;
+}
+
+void AudioSink::Begin(int serial, double pts) {
+    std::lock_guard lock(mutex_);
+    serial_ = serial;
+    basePts_ = pts;
+    consumed_ = 0;
+    read_ = 0;
+    count_ = 0;
+    stepCarry_ = 0;
+    lastAdvance_ = NowSeconds();
+    changed_.notify_all();
+}
+
+bool AudioSink::Write(const std::int16_t* samples, int frames, int serial) {
+    std::unique_lock lock(mutex_);
+    std::size_t done = 0;
+    const std::size_t total = static_cast<std::size_t>(frames);
+    while (done < total) {
+        if (aborted_ || serial != requestSerial_.load() || serial != serial_)
+            return false;
+        AdvanceSilently(NowSeconds());
+        if (count_ == capacity_) {
+            changed_.wait_for(lock, std::chrono::milliseconds(5));
+            continue;
+        }
+        const std::size_t write = (read_ + count_) % capacity_;
+        const std::size_t n = std::min({total - done, capacity_ - count_, capacity_ - write});
+        std::memcpy(&ring_[write * kChannels], samples + done * kChannels,
+                    n * kChannels * sizeof(std::int16_t));
+        count_ += n;
+        done += n;
+    }
+    return true;
+}
+
+void AudioSink::SetPaused(bool paused) {
+    {
+        std::lock_guard lock(mutex_);
+        AdvanceSilently(NowSeconds());
+        paused_ = paused;
+        changed_.notify_all();
+    }
+    if (device_)
+        SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
+void AudioSink::SetSpeed(double speed) {
+    std::lock_guard lock(mutex_);
+    AdvanceSilently(NowSeconds());
+    speed_ = speed > 0 ? speed : 1;
+}
+
+void AudioSink::SetGains(float left, float right) {
+    std::lock_guard lock(mutex_);
+    gainLeft_ = left;
+    gainRight_ = right;
+}
+
+std::optional<double> AudioSink::Clock(int serial) {
+    std::lock_guard lock(mutex_);
+    if (serial != serial_)
+        return std::nullopt;
+    const double now = NowSeconds();
+    AdvanceSilently(now);
+    double clock = basePts_ + static_cast<double>(consumed_) / kSampleRate;
+    // Between two advances the silent sink moves on smoothly.
+    if (!device_ && !paused_ && count_ > 0)
+        clock += stepCarry_ / kSampleRate;
+    return clock;
+}
+
+bool AudioSink::Drained(int serial) {
+    std::lock_guard lock(mutex_);
+    AdvanceSilently(NowSeconds());
+    return serial != serial_ || count_ == 0;
+}
+
+void AudioSink::Abort() {
+    std::lock_guard lock(mutex_);
+    aborted_ = true;
+    changed_.notify_all();
+}
+
+void AudioSink::Wake() {
+    std::lock_guard lock(mutex_);
+    changed_.notify_all();
+}
+
+}  // namespace media::detail

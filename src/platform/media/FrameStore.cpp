@@ -1,0 +1,81 @@
+#include "platform/media/FrameStore.h"
+
+#include <cstring>
+
+namespace media::detail {
+
+BITMAPINFOHEADER BgrConverter::Header(int width, int height) {
+    BITMAPINFOHEADER h{};
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = static_cast<DWORD>(Stride(width) * static_cast<std::size_t>(height));
+    return h;
+}
+
+std::vector<BYTE>& BgrConverter::Convert(const AVFrame& frame) {
+    const int w = frame.width;
+    const int h = frame.height;
+    const std::size_t stride = Stride(w);
+    rows_.assign(stride * static_cast<std::size_t>(h), 0);
+    sws_.reset(sws_getCachedContext(sws_.release(), w, h, static_cast<AVPixelFormat>(frame.format), w, h,
+                                    AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
+    if (!sws_ || h <= 0)
+        return rows_;
+    // Writing from the last row upwards turns the top-down picture into DIB row order.
+    uint8_t* dst[4] = {rows_.data() + stride * static_cast<std::size_t>(h - 1), nullptr, nullptr, nullptr};
+    int dstStride[4] = {-static_cast<int>(stride), 0, 0, 0};
+    sws_scale(sws_.get(), frame.data, frame.linesize, 0, h, dst, dstStride);
+    return rows_;
+}
+
+void FrameStore::Present(ff::FramePtr frame) {
+    std::lock_guard lock(mutex_);
+    frame_ = std::move(frame);
+    count_.fetch_add(1);
+}
+
+void FrameStore::Clear() {
+    std::lock_guard lock(mutex_);
+    frame_.reset();
+}
+
+HRESULT FrameStore::CurrentImage(LONG* bufferSize, BYTE* buffer) {
+    if (!bufferSize)
+        return E_POINTER;
+    std::lock_guard lock(mutex_);
+    if (!frame_)
+        return E_UNEXPECTED;
+    const BITMAPINFOHEADER header = BgrConverter::Header(frame_->width, frame_->height);
+    const std::size_t needed = sizeof header + header.biSizeImage;
+    if (!buffer) {
+        *bufferSize = static_cast<LONG>(needed);
+        return S_OK;
+    }
+    if (*bufferSize < 0 || static_cast<std::size_t>(*bufferSize) < needed)
+        return E_OUTOFMEMORY;
+    const std::vector<BYTE>& rows = bgr_.Convert(*frame_);
+    std::memcpy(buffer, &header, sizeof header);
+    std::memcpy(buffer + sizeof header, rows.data(), rows.size());
+    return S_OK;
+}
+
+bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) {
+    std::lock_guard lock(mutex_);
+    if (!frame_ || width <= 0 || height <= 0 || !pixels)
+        return false;
+    displaySws_.reset(sws_getCachedContext(displaySws_.release(), frame_->width, frame_->height,
+                                           static_cast<AVPixelFormat>(frame_->format), width, height,
+                                           AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!displaySws_)
+        return false;
+    uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(pixels), nullptr, nullptr, nullptr};
+    int dstStride[4] = {stride, 0, 0, 0};
+    sws_scale(displaySws_.get(), frame_->data, frame_->linesize, 0, frame_->height, dst, dstStride);
+    return true;
+}
+
+}  // namespace media::detail

@@ -1,0 +1,181 @@
+#include "platform/media/Session.h"
+
+#include <algorithm>
+
+namespace media::detail {
+
+Session::Session(String fileName_, SessionHost& host_, FrameHook& hook_, bool useAudioDevice_)
+    : fileName(std::move(fileName_)), host(host_), hook(hook_), useAudioDevice(useAudioDevice_) {
+    // About two seconds of typical video and audio, whichever limit comes first.
+    video.packets = std::make_unique<PacketQueue>(requestSerial_, 16u << 20, 120);
+    audio.packets = std::make_unique<PacketQueue>(requestSerial_, 2u << 20, 400);
+    frames = std::make_unique<FrameQueue>(requestSerial_, 3);
+}
+
+Session::~Session() {
+    {
+        std::lock_guard lock(threadsMutex_);
+        abort_ = true;
+        if (sink)
+            sink->Abort();
+    }
+    video.packets->Abort();
+    audio.packets->Abort();
+    frames->Abort();
+    NotifyChange();
+    for (std::thread* t : {&demuxer_, &videoDecoder_, &audioDecoder_, &presenter_})
+        if (t->joinable())
+            t->join();
+}
+
+void Session::Start() {
+    std::lock_guard lock(threadsMutex_);
+    demuxer_ = std::thread([this] { RunDemuxer(*this); });
+}
+
+void Session::StartWorkers() {
+    std::lock_guard lock(threadsMutex_);
+    if (abort_)
+        return;
+    if (info.hasVideo)
+        videoDecoder_ = std::thread([this] { RunVideoDecoder(*this); });
+    if (info.hasAudio)
+        audioDecoder_ = std::thread([this] { RunAudioDecoder(*this); });
+    presenter_ = std::thread([this] { RunPresenter(*this); });
+}
+
+void Session::CreateSink() {
+    std::lock_guard lock(threadsMutex_);
+    if (!abort_)
+        sink = std::make_unique<AudioSink>(requestSerial_, useAudioDevice);
+}
+
+void Session::RequestSeek(double target) {
+    {
+        std::lock_guard lock(seekMutex_);
+        requestedTarget_ = std::max(0.0, target);
+        seekBack_ = 0;
+        seekPending_ = true;
+        requestSerial_.fetch_add(1);
+    }
+    WakeAll();
+}
+
+void Session::RequestSeekBack(int serial) {
+    {
+        std::lock_guard lock(seekMutex_);
+        if (serial != requestSerial_.load())
+            return;
+        seekBack_ = seekBack_ == 0 ? 1 : seekBack_ * 2;
+        seekPending_ = true;
+        requestSerial_.fetch_add(1);
+    }
+    WakeAll();
+}
+
+void Session::WakeAll() {
+    video.packets->Wake();
+    audio.packets->Wake();
+    frames->Wake();
+    if (sink)
+        sink->Wake();
+    NotifyChange();
+}
+
+bool Session::TakeSeekRequest(double& target, int& serial, double& back) {
+    std::lock_guard lock(seekMutex_);
+    if (!seekPending_)
+        return false;
+    seekPending_ = false;
+    target = requestedTarget_;
+    serial = requestSerial_.load();
+    back = seekBack_;
+    return true;
+}
+
+void Session::MarkSeekExecuted(int serial, double target, bool fromStart) {
+    std::lock_guard lock(seekMutex_);
+    executedSerial_ = serial;
+    executedTarget_ = target;
+    executedFromStart_ = fromStart;
+}
+
+bool Session::FromStart(int serial) {
+    std::lock_guard lock(seekMutex_);
+    return serial != executedSerial_ || executedFromStart_;
+}
+
+double Session::TargetFor(int serial) {
+    std::lock_guard lock(seekMutex_);
+    return serial == executedSerial_ ? executedTarget_ : requestedTarget_;
+}
+
+void Session::SetPaused(bool paused) {
+    {
+        std::lock_guard lock(clockMutex_);
+        external_.SetPaused(paused, NowSeconds());
+        paused_ = paused;
+    }
+    if (sink)
+        sink->SetPaused(paused);
+    NotifyChange();
+}
+
+void Session::SetRate(double rate) {
+    {
+        std::lock_guard lock(clockMutex_);
+        rate_ = rate;
+        external_.SetSpeed(rate, NowSeconds());
+    }
+    if (sink)
+        sink->SetSpeed(rate);
+}
+
+void Session::SetGains(float left, float right) {
+    if (sink)
+        sink->SetGains(left, right);
+}
+
+void Session::SetShownSerial(int serial, double pts, bool resetClock) {
+    if (resetClock) {
+        std::lock_guard lock(clockMutex_);
+        external_.Set(pts, NowSeconds());
+    }
+    shownSerial_ = serial;
+}
+
+double Session::MasterClock(double now) {
+    const int serial = requestSerial_.load();
+    if (sink && info.hasAudio &&
+        !(audio.finishedSerial.load() == serial && sink->Drained(serial))) {
+        if (std::optional<double> clock = sink->Clock(serial)) {
+            std::lock_guard lock(clockMutex_);
+            // The system clock follows the audio, so it carries on once the audio ends.
+            external_.Set(*clock, now);
+            return *clock;
+        }
+    }
+    std::lock_guard lock(clockMutex_);
+    return external_.Get(now);
+}
+
+double Session::Position() {
+    {
+        std::lock_guard lock(seekMutex_);
+        if (shownSerial_.load() != requestSerial_.load())
+            return requestedTarget_;
+    }
+    return std::clamp(MasterClock(NowSeconds()), 0.0, std::max(0.0, info.duration));
+}
+
+void Session::WaitForChange(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(changeMutex_);
+    changed_.wait_for(lock, timeout);
+}
+
+void Session::NotifyChange() {
+    std::lock_guard lock(changeMutex_);
+    changed_.notify_all();
+}
+
+}  // namespace media::detail

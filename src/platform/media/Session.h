@@ -1,0 +1,140 @@
+#pragma once
+// One open movie: the format context, the chosen streams with their decoders and packet
+// queues, the frame queue, the audio sink, the clocks, and the four threads (demuxer, video
+// decoder, audio decoder, presenter) that work on them. Made by the engine at Open and
+// destroyed at Close; destruction aborts every queue and joins every thread.
+#include "platform/media/AudioSink.h"
+#include "platform/media/Clock.h"
+#include "platform/media/FrameHook.h"
+#include "platform/media/FrameQueue.h"
+#include "platform/media/FrameStore.h"
+#include "platform/media/PacketQueue.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace media::detail {
+
+class Session;
+
+// What the session tells its engine; called on the session's threads.
+class SessionHost {
+public:
+    virtual ~SessionHost() = default;
+    virtual void SessionOpenStep(Session& session, int openState) = 0;
+    virtual void SessionOpened(Session& session) = 0;
+    virtual void SessionFailed(Session& session, int code, const String& description) = 0;
+    virtual void SessionFirstFrame(Session& session) = 0;
+    virtual void SessionEnded(Session& session) = 0;
+    virtual void SessionPresented(Session& session) = 0;
+};
+
+struct StreamState {
+    int index = -1;
+    AVStream* stream = nullptr;
+    ff::CodecContextPtr codec;
+    std::unique_ptr<PacketQueue> packets;
+    // The serial whose packets the decoder has fully drained (end of stream reached).
+    std::atomic<int> finishedSerial{-1};
+};
+
+struct MovieInfo {
+    double duration = 0;      // seconds
+    double frameRate = 0;     // 0 when unknown
+    double frameCount = 0;    // equal to duration when the frame rate is unknown
+    double startSeconds = 0;  // media time of position 0
+    int width = 0;
+    int height = 0;
+    bool hasVideo = false;
+    bool hasAudio = false;
+};
+
+class Session {
+public:
+    Session(String fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void Start();
+    // Any thread. The presented frame becomes the one whose span holds the target.
+    void RequestSeek(double target);
+    void SetPaused(bool paused);
+    void SetRate(double rate);
+    void SetGains(float left, float right);
+
+    // The position the movie is at: the pending seek's target until its frame is shown.
+    double Position();
+    double MasterClock(double now);
+    bool Paused() const { return paused_.load(); }
+    bool Aborted() const { return abort_.load(); }
+
+    // Stage helpers.
+    int RequestSerial() const { return requestSerial_.load(); }
+    // The target of the seek that produced this serial.
+    double TargetFor(int serial);
+    // Whether that seek went to the very start (where any first frame will do).
+    bool FromStart(int serial);
+    // The decoder found the first key frame after the seek point beyond the target: seek
+    // again from further back, under a new serial, to the same target.
+    void RequestSeekBack(int serial);
+    bool TakeSeekRequest(double& target, int& serial, double& back);
+    void MarkSeekExecuted(int serial, double target, bool fromStart);
+    void WaitForChange(std::chrono::milliseconds timeout);
+    void NotifyChange();
+    void SetShownSerial(int serial, double pts, bool resetClock);
+    int ShownSerial() const { return shownSerial_.load(); }
+    void StartWorkers();
+    void CreateSink();
+
+    const String fileName;
+    SessionHost& host;
+    FrameHook& hook;
+    const bool useAudioDevice;
+    MovieInfo info;  // written by the demuxer before SessionOpened, read-only afterwards
+    ff::FormatContextPtr format;
+    StreamState video;
+    StreamState audio;
+    std::unique_ptr<FrameQueue> frames;
+    std::unique_ptr<AudioSink> sink;
+    FrameStore store;
+
+private:
+    void WakeAll();
+
+    std::atomic<bool> abort_{false};
+    std::atomic<int> requestSerial_{0};
+    std::atomic<int> shownSerial_{-1};
+    std::atomic<bool> paused_{true};
+
+    std::mutex seekMutex_;
+    double requestedTarget_ = 0;
+    bool seekPending_ = false;
+    double seekBack_ = 0;
+    int executedSerial_ = 0;
+    double executedTarget_ = 0;
+    bool executedFromStart_ = true;
+
+    std::mutex clockMutex_;
+    Clock external_;
+    double rate_ = 1;
+
+    std::mutex changeMutex_;
+    std::condition_variable changed_;
+
+    std::mutex threadsMutex_;
+    std::thread demuxer_;
+    std::thread videoDecoder_;
+    std::thread audioDecoder_;
+    std::thread presenter_;
+};
+
+// The stages, one per file, each run on its own thread.
+void RunDemuxer(Session& session);
+void RunVideoDecoder(Session& session);
+void RunAudioDecoder(Session& session);
+void RunPresenter(Session& session);
+
+}  // namespace media::detail

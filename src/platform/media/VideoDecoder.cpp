@@ -1,0 +1,127 @@
+// The video decoder stage: packets in, frames with their time spans out. After a seek it
+// drops the frames that end at or before the target, so the first frame it passes on is
+// the one whose span holds the target; a target past the last frame gives the last frame.
+#include "platform/media/Session.h"
+
+namespace media::detail {
+
+namespace {
+
+// Frame ends are compared with this much slack, so a target exactly on a frame boundary
+// (n / rate) picks frame n despite rounding in the timestamps.
+constexpr double kBoundarySlack = 1e-6;
+
+class VideoStage {
+public:
+    explicit VideoStage(Session& s) : s_(s), codec_(s.video.codec.get()) {
+        const double rate = s.info.frameRate;
+        nominalDuration_ = rate > 0 ? 1.0 / rate : 0.04;
+    }
+
+    void Run() {
+        QueuedPacket queued;
+        while (s_.video.packets->Get(queued)) {
+            if (queued.serial != serial_)
+                Restart(queued.serial);
+            if (serial_ != s_.RequestSerial())
+                continue;
+            if (!queued.packet) {
+                Drain();
+                continue;
+            }
+            int r = avcodec_send_packet(codec_, queued.packet.get());
+            if (r == AVERROR(EAGAIN)) {
+                ReceiveAll();
+                r = avcodec_send_packet(codec_, queued.packet.get());
+            }
+            // A damaged packet is skipped; the decoder recovers at the next good one.
+            ReceiveAll();
+        }
+    }
+
+private:
+    void Restart(int serial) {
+        avcodec_flush_buffers(codec_);
+        serial_ = serial;
+        target_ = s_.TargetFor(serial);
+        fromStart_ = s_.FromStart(serial);
+        awaitingKey_ = true;
+        dropping_ = true;
+        pushed_ = false;
+        lastDropped_ = {};
+        nextPts_ = 0;
+    }
+
+    void Drain() {
+        avcodec_send_packet(codec_, nullptr);
+        ReceiveAll();
+        if (awaitingKey_ && !fromStart_) {
+            // No key frame between the seek point and the end: start from further back.
+            s_.RequestSeekBack(serial_);
+            avcodec_flush_buffers(codec_);
+            return;
+        }
+        if (!pushed_ && lastDropped_.frame) {
+            lastDropped_.serial = serial_;
+            pushed_ = s_.frames->Push(std::move(lastDropped_));
+        }
+        s_.video.finishedSerial = serial_;
+        s_.NotifyChange();
+        avcodec_flush_buffers(codec_);
+    }
+
+    void ReceiveAll() {
+        for (;;) {
+            ff::FramePtr frame(av_frame_alloc());
+            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0)
+                return;
+            Handle(std::move(frame));
+        }
+    }
+
+    void Handle(ff::FramePtr frame) {
+        const AVRational base = s_.video.stream->time_base;
+        const int64_t ts = frame->best_effort_timestamp;
+        const double pts = ts != AV_NOPTS_VALUE ? static_cast<double>(ts) * av_q2d(base) - s_.info.startSeconds : nextPts_;
+        const double duration =
+            frame->pkt_duration > 0 ? static_cast<double>(frame->pkt_duration) * av_q2d(base) : nominalDuration_;
+        nextPts_ = pts + duration;
+        if (awaitingKey_) {
+            // Frames before the first key frame after a seek refer to pictures never decoded.
+            if (!frame->key_frame && !fromStart_)
+                return;
+            awaitingKey_ = false;
+            if (pts > target_ + kBoundarySlack && !fromStart_) {
+                s_.RequestSeekBack(serial_);
+                return;
+            }
+        }
+        DecodedFrame decoded{std::move(frame), pts, duration, serial_};
+        if (dropping_ && pts + duration <= target_ + kBoundarySlack) {
+            lastDropped_ = std::move(decoded);
+            return;
+        }
+        dropping_ = false;
+        lastDropped_ = {};
+        if (s_.frames->Push(std::move(decoded)))
+            pushed_ = true;
+    }
+
+    Session& s_;
+    AVCodecContext* codec_;
+    double nominalDuration_;
+    int serial_ = -1;
+    double target_ = 0;
+    bool fromStart_ = true;
+    bool awaitingKey_ = true;
+    bool dropping_ = true;
+    bool pushed_ = false;
+    DecodedFrame lastDropped_;
+    double nextPts_ = 0;
+};
+
+}  // namespace
+
+void RunVideoDecoder(Session& session) { VideoStage(session).Run(); }
+
+}  // namespace media::detail

@@ -1,0 +1,219 @@
+#include "platform/media/EngineTestSupport.h"
+#include "platform/media/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <mutex>
+
+using namespace fixtures;
+using media::EngineEvent;
+using media::MediaEngine;
+
+namespace {
+
+// Records the number of every frame the hook sees, with the header it was promised.
+class RecordingHook : public media::ISampleGrabberCB {
+public:
+    explicit RecordingHook(BITMAPINFOHEADER header) : header_(header) {}
+    HRESULT BufferCB(double time, BYTE* buffer, LONG length) override {
+        std::lock_guard lock(mutex_);
+        lengthsRight_ = lengthsRight_ && length == static_cast<LONG>(header_.biSizeImage);
+        numbers_.push_back(ReadFrameNumber(buffer, header_.biWidth, header_.biHeight));
+        times_.push_back(time);
+        return S_OK;
+    }
+    std::vector<int> Numbers() {
+        std::lock_guard lock(mutex_);
+        return numbers_;
+    }
+    std::vector<double> Times() {
+        std::lock_guard lock(mutex_);
+        return times_;
+    }
+    bool LengthsRight() {
+        std::lock_guard lock(mutex_);
+        return lengthsRight_;
+    }
+
+private:
+    BITMAPINFOHEADER header_;
+    std::mutex mutex_;
+    std::vector<int> numbers_;
+    std::vector<double> times_;
+    bool lengthsRight_ = true;
+};
+
+MovieSpec Clip(const char* container, Video video, Audio audio, int frames) {
+    MovieSpec s;
+    s.container = container;
+    s.video = video;
+    s.audio = audio;
+    s.frames = frames;
+    return s;
+}
+
+TEST(MediaEnginePlayback, PlaysEveryFrameInOrderThenEndsAndRewinds) {
+    TempDir dir;
+    const String path = dir.File("clip.avi");
+    WriteMovie(path, Clip("avi", Video::Mjpeg, Audio::Pcm, 20));
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
+    ASSERT_NE(grabber, nullptr);
+    BITMAPINFOHEADER header{};
+    ASSERT_EQ(grabber->GetConnectedMediaType(&header), S_OK);
+    EXPECT_EQ(header.biBitCount, 24);
+    EXPECT_EQ(header.biWidth, 160);
+    EXPECT_EQ(header.biHeight, 120);
+    EXPECT_EQ(header.biSizeImage, 160u * 3 * 120);
+    RecordingHook hook(header);
+    ASSERT_EQ(grabber->SetCallback(&hook), S_OK);
+    grabber->SetArmed(true);
+
+    engine.Play();
+    std::vector<EngineEvent> events = CollectUntil(engine, [](const EngineEvent& e) {
+        return e.kind == EngineEvent::PlayStateChange && e.newValue == media::mpStopped;
+    });
+    // The end of the stream is reported while still playing, then the player stops.
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[0].kind, EngineEvent::PlayStateChange);
+    EXPECT_EQ(events[0].newValue, media::mpPlaying);
+    EXPECT_EQ(events[events.size() - 2].kind, EngineEvent::EndOfStream);
+    EXPECT_EQ(events.back().oldValue, media::mpPlaying);
+
+    // Frame 0 was shown at the open, before the hook was armed; nothing is lost in between.
+    std::vector<int> numbers = hook.Numbers();
+    std::vector<int> expected;
+    for (int i = 1; i < 20; ++i)
+        expected.push_back(i);
+    EXPECT_EQ(numbers, expected);
+    std::vector<double> times = hook.Times();
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(times[i], numbers[i] / 25.0, 1e-6);
+    EXPECT_TRUE(hook.LengthsRight());
+
+    // Rewound: frame 0 is shown again, paused at the start.
+    WaitForSeek(engine);
+    EXPECT_EQ(engine.Position(), 0);
+    EXPECT_EQ(PresentedNumber(engine), 0);
+    grabber->SetArmed(false);
+    grabber->SetCallback(nullptr);
+}
+
+TEST(MediaEnginePlayback, DisarmedHookSeesNothingAndRemovalDetaches) {
+    TempDir dir;
+    const String path = dir.File("clip.mpg");
+    WriteMovie(path, Clip("mpeg", Video::Mpeg1, Audio::None, 10));
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
+    ASSERT_NE(grabber, nullptr);
+    BITMAPINFOHEADER header{};
+    grabber->GetConnectedMediaType(&header);
+    RecordingHook hook(header);
+    grabber->SetCallback(&hook);
+    engine.SetPosition(0.2);
+    WaitForSeek(engine);
+    EXPECT_TRUE(hook.Numbers().empty());
+    grabber->SetArmed(true);
+    engine.SetPosition(0.3);
+    WaitForSeek(engine);
+    EXPECT_EQ(hook.Numbers(), std::vector<int>{7});
+    engine.RemoveSampleGrabber();
+    EXPECT_FALSE(grabber->Armed());
+    EXPECT_EQ(grabber->GetConnectedMediaType(&header), E_UNEXPECTED);
+    engine.SetPosition(0.1);
+    WaitForSeek(engine);
+    EXPECT_EQ(hook.Numbers(), std::vector<int>{7});
+    EXPECT_EQ(PresentedNumber(engine), 2);
+}
+
+TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
+    TempDir dir;
+    const String path = dir.File("clip.mpg");
+    WriteMovie(path, Clip("mpeg", Video::Mpeg1, Audio::Mp2, 60));
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
+    BITMAPINFOHEADER header{};
+    grabber->GetConnectedMediaType(&header);
+    RecordingHook hook(header);
+    grabber->SetCallback(&hook);
+    grabber->SetArmed(true);
+    engine.Play();
+    engine.SetPosition(1.5);  // frame 37 holds it
+    CollectUntil(engine, Kind(EngineEvent::EndOfStream));
+    std::vector<int> numbers = hook.Numbers();
+    auto jump = std::find_if(numbers.begin(), numbers.end(), [](int n) { return n > 30; });
+    ASSERT_NE(jump, numbers.end());
+    EXPECT_EQ(*jump, 37);
+    // After the jump the frames run on in order, none shown twice.
+    for (auto it = jump + 1; it != numbers.end(); ++it)
+        EXPECT_GT(*it, *(it - 1));
+    EXPECT_EQ(numbers.back(), 59);
+}
+
+TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
+    TempDir dir;
+    const String path = dir.File("tone.wav");
+    MovieSpec spec;
+    spec.container = "wav";
+    spec.video = Video::None;
+    spec.audio = Audio::Pcm;
+    spec.audioSeconds = 0.4;
+    WriteMovie(path, spec);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    EXPECT_EQ(engine.GetOpenState(), media::mpOpen);
+    EXPECT_TRUE(engine.HasAudio());
+    EXPECT_FALSE(engine.HasVideo());
+    EXPECT_EQ(engine.VideoWidth(), 0);
+    EXPECT_EQ(engine.VideoHeight(), 0);
+    EXPECT_NEAR(engine.Duration(), 0.4, 0.03);
+    EXPECT_DOUBLE_EQ(engine.DurationInFrames(), engine.Duration());
+    LONG w = 0, h = 0;
+    EXPECT_TRUE(FAILED(engine.BasicVideo().GetVideoSize(&w, &h)));
+    EXPECT_EQ(engine.InsertSampleGrabber(), nullptr);
+    engine.Play();
+    CollectUntil(engine, Kind(EngineEvent::EndOfStream));
+    EXPECT_EQ(engine.GetPlayState(), media::mpPlaying);  // stops once the event was handled
+    CollectUntil(engine, [](const EngineEvent& e) { return e.kind == EngineEvent::PlayStateChange; });
+    EXPECT_EQ(engine.GetPlayState(), media::mpStopped);
+}
+
+TEST(MediaEnginePlayback, CurrentImageIsAskedForItsSizeFirst) {
+    TempDir dir;
+    const String path = dir.File("odd.avi");
+    MovieSpec spec = Clip("avi", Video::Mjpeg, Audio::None, 5);
+    spec.width = 162;  // rows of 486 bytes, padded to 488
+    spec.height = 90;
+    WriteMovie(path, spec);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    LONG w = 0, h = 0;
+    ASSERT_EQ(engine.BasicVideo().GetVideoSize(&w, &h), S_OK);
+    EXPECT_EQ(w, 162);
+    EXPECT_EQ(h, 90);
+    LONG size = 0;
+    ASSERT_EQ(engine.BasicVideo().GetCurrentImage(&size, nullptr), S_OK);
+    EXPECT_EQ(size, static_cast<LONG>(sizeof(BITMAPINFOHEADER) + 488 * 90));
+    std::vector<BYTE> small(static_cast<std::size_t>(size - 1));
+    LONG smallSize = size - 1;
+    EXPECT_EQ(engine.BasicVideo().GetCurrentImage(&smallSize, small.data()), E_OUTOFMEMORY);
+    engine.SetPosition(0.17);
+    WaitForSeek(engine);
+    std::vector<BYTE> dib(static_cast<std::size_t>(size));
+    ASSERT_EQ(engine.BasicVideo().GetCurrentImage(&size, dib.data()), S_OK);
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, dib.data(), sizeof header);
+    EXPECT_EQ(header.biWidth, 162);
+    EXPECT_EQ(header.biHeight, 90);
+    EXPECT_EQ(header.biBitCount, 24);
+    EXPECT_EQ(header.biClrUsed, 0u);
+    EXPECT_EQ(ReadFrameNumberFromDib(dib), 4);
+    engine.Close();
+    EXPECT_TRUE(FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)));
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+#include "platform/media/EngineTestSupport.h"
+#include "platform/media/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace fixtures;
+using media::MediaEngine;
+
+namespace {
+
+struct SeekCase {
+    const char* name;
+    MovieSpec spec;
+    const char* file;
+};
+
+class MediaEngineSeek : public ::testing::TestWithParam<SeekCase> {};
+
+// The frame whose span [n / fps, (n + 1) / fps) holds the position; past the end, the last.
+int ExpectedFrame(double position, const MovieSpec& spec) {
+    const int n = static_cast<int>(std::floor(position * spec.fps + 1e-9));
+    return std::min(n, spec.frames - 1);
+}
+
+TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
+    const SeekCase& c = GetParam();
+    TempDir dir;
+    const String path = dir.File(c.file);
+    WriteMovie(path, c.spec);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
+    const double fps = c.spec.fps;
+    // Frame boundaries, the middle of frames, key frames and the frames just before them
+    // (a group is 12 frames), backwards jumps, the first and the last frame, past the end.
+    const double positions[] = {13 / fps,        0.5 / fps, 11.99 / fps, 12 / fps, 23.5 / fps, 1 / fps,
+                                24 / fps,        36 / fps,  35.2 / fps,  47 / fps, 0,          (c.spec.frames - 1) / fps,
+                                29.0 / fps + 1e-7, 100};
+    for (double p : positions) {
+        engine.SetPosition(p);
+        WaitForSeek(engine);
+        const double clamped = std::min(p, engine.Duration());
+        EXPECT_EQ(PresentedNumber(engine), ExpectedFrame(clamped, c.spec)) << "position " << p;
+        EXPECT_DOUBLE_EQ(engine.Position(), clamped) << "position " << p;
+        EXPECT_EQ(engine.GetPlayState(), media::mpStopped);
+    }
+}
+
+TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
+    const SeekCase& c = GetParam();
+    TempDir dir;
+    const String path = dir.File(c.file);
+    WriteMovie(path, c.spec);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    EXPECT_DOUBLE_EQ(engine.FrameRate(), c.spec.fps);
+    EXPECT_DOUBLE_EQ(engine.DurationInFrames(), c.spec.frames);
+    EXPECT_NEAR(engine.Duration(), static_cast<double>(c.spec.frames) / c.spec.fps, 0.5 / c.spec.fps);
+}
+
+MovieSpec Spec(const char* container, Video video, Audio audio, int frames, int fps) {
+    MovieSpec s;
+    s.container = container;
+    s.video = video;
+    s.audio = audio;
+    s.frames = frames;
+    s.fps = fps;
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Containers, MediaEngineSeek,
+    ::testing::Values(SeekCase{"Mpeg1", Spec("mpeg", Video::Mpeg1, Audio::None, 50, 25), "a.mpg"},
+                      SeekCase{"Mpeg1WithAudio", Spec("mpeg", Video::Mpeg1, Audio::Mp2, 50, 25), "b.mpg"},
+                      SeekCase{"MjpegAvi", Spec("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
+                      SeekCase{"MjpegAviWithAudio", Spec("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
+                      SeekCase{"H264Mp4", Spec("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
+                      SeekCase{"Mpeg4Mkv", Spec("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"}),
+    [](const auto& info) { return String(info.param.name); });
+
+}  // namespace

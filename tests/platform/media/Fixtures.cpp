@@ -1,0 +1,222 @@
+#include "platform/media/Fixtures.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace fixtures {
+
+namespace {
+
+void Check(int r, const char* what) {
+    if (r < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(r, text, sizeof text);
+        throw std::runtime_error(String(what) + ": " + text);
+    }
+}
+
+struct Encoder {
+    AVCodecContext* codec = nullptr;
+    AVStream* stream = nullptr;
+    ~Encoder() { avcodec_free_context(&codec); }
+};
+
+AVCodecID VideoCodec(Video v) {
+    switch (v) {
+    case Video::Mpeg1: return AV_CODEC_ID_MPEG1VIDEO;
+    case Video::Mjpeg: return AV_CODEC_ID_MJPEG;
+    case Video::H264: return AV_CODEC_ID_H264;
+    case Video::Mpeg4: return AV_CODEC_ID_MPEG4;
+    case Video::None: break;
+    }
+    return AV_CODEC_ID_NONE;
+}
+
+void DrawNumber(AVFrame* f, int number) {
+    const int w = f->width;
+    const int h = f->height;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int bit = (y * 4 / h) * 4 + (x * 4 / w);
+            f->data[0][y * f->linesize[0] + x] = ((number >> bit) & 1) ? 235 : 16;
+        }
+    for (int p = 1; p < 3; ++p)
+        for (int y = 0; y < (h + 1) / 2; ++y)
+            std::memset(f->data[p] + y * f->linesize[p], 128, static_cast<std::size_t>((w + 1) / 2));
+}
+
+void Drain(AVFormatContext* out, Encoder& e, AVFrame* frame) {
+    Check(avcodec_send_frame(e.codec, frame), "send frame");
+    AVPacket* pkt = av_packet_alloc();
+    while (avcodec_receive_packet(e.codec, pkt) == 0) {
+        av_packet_rescale_ts(pkt, e.codec->time_base, e.stream->time_base);
+        pkt->stream_index = e.stream->index;
+        Check(av_interleaved_write_frame(out, pkt), "write packet");
+    }
+    av_packet_free(&pkt);
+}
+
+}  // namespace
+
+void WriteMovie(const String& path, const MovieSpec& spec) {
+    av_log_set_level(AV_LOG_ERROR);
+    AVFormatContext* out = nullptr;
+    Check(avformat_alloc_output_context2(&out, nullptr, spec.container.c_str(), path.c_str()), "output");
+    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> guard(out, [](AVFormatContext* c) {
+        if (c->pb)
+            avio_closep(&c->pb);
+        avformat_free_context(c);
+    });
+    Encoder video;
+    Encoder audio;
+    if (spec.video != Video::None) {
+        const AVCodec* codec = avcodec_find_encoder(VideoCodec(spec.video));
+        if (!codec)
+            throw std::runtime_error("no video encoder");
+        video.codec = avcodec_alloc_context3(codec);
+        video.codec->width = spec.width;
+        video.codec->height = spec.height;
+        video.codec->time_base = {1, spec.fps};
+        video.codec->framerate = {spec.fps, 1};
+        video.codec->gop_size = spec.gop;
+        video.codec->max_b_frames = spec.video == Video::Mjpeg ? 0 : 2;
+        video.codec->pix_fmt = spec.video == Video::Mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
+        video.codec->bit_rate = 2000000;
+        if (spec.video == Video::H264)
+            av_opt_set(video.codec->priv_data, "preset", "veryfast", 0);
+        if (out->oformat->flags & AVFMT_GLOBALHEADER)
+            video.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        Check(avcodec_open2(video.codec, codec, nullptr), "open video encoder");
+        video.stream = avformat_new_stream(out, nullptr);
+        avcodec_parameters_from_context(video.stream->codecpar, video.codec);
+        video.stream->time_base = video.codec->time_base;
+    }
+    if (spec.audio != Audio::None) {
+        const AVCodec* codec =
+            avcodec_find_encoder(spec.audio == Audio::Mp2 ? AV_CODEC_ID_MP2 : AV_CODEC_ID_PCM_S16LE);
+        audio.codec = avcodec_alloc_context3(codec);
+        audio.codec->sample_rate = 44100;
+        audio.codec->sample_fmt = AV_SAMPLE_FMT_S16;
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        av_channel_layout_copy(&audio.codec->ch_layout, &stereo);
+        audio.codec->bit_rate = 128000;
+        audio.codec->time_base = {1, 44100};
+        if (out->oformat->flags & AVFMT_GLOBALHEADER)
+            audio.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        Check(avcodec_open2(audio.codec, codec, nullptr), "open audio encoder");
+        audio.stream = avformat_new_stream(out, nullptr);
+        avcodec_parameters_from_context(audio.stream->codecpar, audio.codec);
+        audio.stream->time_base = audio.codec->time_base;
+    }
+    Check(avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE), "create file");
+    // Without an edit list the mp4 muxer keeps every frame of a stream with B-frames.
+    AVDictionary* options = nullptr;
+    if (spec.container == "mp4")
+        av_dict_set(&options, "use_editlist", "0", 0);
+    const int header = avformat_write_header(out, &options);
+    av_dict_free(&options);
+    Check(header, "write header");
+
+    const double seconds = spec.video != Video::None ? static_cast<double>(spec.frames) / spec.fps : spec.audioSeconds;
+    int64_t audioSamples = 0;
+    const int64_t audioTotal = static_cast<int64_t>(seconds * 44100);
+    int frameNumber = 0;
+    AVFrame* frame = av_frame_alloc();
+    while (true) {
+        const double videoTime = static_cast<double>(frameNumber) / spec.fps;
+        const double audioTime = static_cast<double>(audioSamples) / 44100;
+        const bool videoLeft = video.codec && frameNumber < spec.frames;
+        const bool audioLeft = audio.codec && audioSamples < audioTotal;
+        if (!videoLeft && !audioLeft)
+            break;
+        if (videoLeft && (!audioLeft || videoTime <= audioTime)) {
+            av_frame_unref(frame);
+            frame->format = video.codec->pix_fmt;
+            frame->width = spec.width;
+            frame->height = spec.height;
+            Check(av_frame_get_buffer(frame, 0), "frame buffer");
+            DrawNumber(frame, frameNumber);
+            frame->pts = frameNumber++;
+            Drain(out, video, frame);
+        } else {
+            const int n = audio.codec->frame_size > 0 ? audio.codec->frame_size : 1152;
+            av_frame_unref(frame);
+            frame->format = AV_SAMPLE_FMT_S16;
+            frame->nb_samples = n;
+            frame->sample_rate = 44100;
+            av_channel_layout_copy(&frame->ch_layout, &audio.codec->ch_layout);
+            Check(av_frame_get_buffer(frame, 0), "audio buffer");
+            auto* s = reinterpret_cast<int16_t*>(frame->data[0]);
+            for (int i = 0; i < n; ++i)
+                s[2 * i] = s[2 * i + 1] =
+                    static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(audioSamples + i) / 44100));
+            frame->pts = audioSamples;
+            audioSamples += n;
+            Drain(out, audio, frame);
+        }
+    }
+    av_frame_free(&frame);
+    if (video.codec)
+        Drain(out, video, nullptr);
+    if (audio.codec)
+        Drain(out, audio, nullptr);
+    Check(av_write_trailer(out), "trailer");
+}
+
+int ReadFrameNumber(const BYTE* bits, int width, int height) {
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t(3);
+    int number = 0;
+    for (int bit = 0; bit < 16; ++bit) {
+        const int x = (bit % 4) * width / 4 + width / 8;
+        const int yTop = (bit / 4) * height / 4 + height / 8;
+        const BYTE* p = bits + stride * static_cast<std::size_t>(height - 1 - yTop) + static_cast<std::size_t>(x) * 3;
+        if ((p[0] + p[1] + p[2]) / 3 > 128)
+            number |= 1 << bit;
+    }
+    return number;
+}
+
+int ReadFrameNumberFromDib(const std::vector<BYTE>& dib) {
+    if (dib.size() < sizeof(BITMAPINFOHEADER))
+        return -1;
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, dib.data(), sizeof h);
+    if (h.biBitCount != 24 || dib.size() < h.biSize + h.biSizeImage)
+        return -1;
+    return ReadFrameNumber(dib.data() + h.biSize, h.biWidth, h.biHeight);
+}
+
+TempDir::TempDir() {
+    char pattern[] = "/tmp/korvid-media-XXXXXX";
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("mkdtemp");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void WriteBytes(const String& path, const std::vector<BYTE>& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<BYTE> ReadBytes(const String& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(f), {});
+}
+
+}  // namespace fixtures

@@ -1,0 +1,49 @@
+#pragma once
+// Small movies the media tests encode for themselves. Every picture carries its own frame
+// number as a 4 x 4 grid of black and white blocks (bit k at column k % 4, row k / 4 from the
+// top), big enough to survive any lossy codec, so a test can read which frame it was given.
+#include "platform/WinTypes.h"
+#include "rtl/Types.h"
+
+#include <vector>
+
+namespace fixtures {
+
+enum class Video { None, Mpeg1, Mjpeg, H264, Mpeg4 };
+enum class Audio { None, Mp2, Pcm };
+
+struct MovieSpec {
+    String container;  // "mpeg", "avi", "mp4", "matroska", "wav"
+    Video video = Video::Mpeg1;
+    Audio audio = Audio::None;
+    int width = 160;
+    int height = 120;
+    int frames = 25;
+    int fps = 25;
+    int gop = 12;
+    double audioSeconds = 1.0;  // audio-only files
+};
+
+// Writes the movie; throws std::runtime_error when FFmpeg refuses.
+void WriteMovie(const String& path, const MovieSpec& spec);
+
+// The frame number shown in a 24-bit bottom-up DIB (rows padded to 4 bytes).
+int ReadFrameNumber(const BYTE* bottomUpBgr, int width, int height);
+// The same for a packed DIB: header, then the bits.
+int ReadFrameNumberFromDib(const std::vector<BYTE>& packedDib);
+
+// A fresh directory for one test's files, removed at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    String File(const String& name) const { return path_ + "/" + name; }
+
+private:
+    String path_;
+};
+
+void WriteBytes(const String& path, const std::vector<BYTE>& bytes);
+std::vector<BYTE> ReadBytes(const String& path);
+
+}  // namespace fixtures
