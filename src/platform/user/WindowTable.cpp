@@ -1,0 +1,284 @@
+// The handle table, the thread queues and the geometry every part of the layer shares.
+#include "platform/kernel/Time.h"
+#include "platform/user/Metrics.h"
+#include "platform/user/WindowState.h"
+
+#include <map>
+
+namespace user::detail {
+
+namespace {
+
+// A handle is the slot's generation in the high half, a tag and the slot index in the low
+// half; it is never 0, 1, 0xFFFF, -1 or -2, which mean something else as window arguments.
+constexpr std::uint64_t kHandleTag = 0xA0000000ull;
+constexpr std::uint64_t kIndexMask = 0x0FFFFFFFull;
+
+struct Slot {
+    std::uint32_t generation = 1;
+    std::unique_ptr<Window> window;
+};
+
+struct Table {
+    std::mutex mutex;
+    std::vector<Slot> slots;
+    std::vector<std::uint32_t> free;
+};
+
+Table& table() {
+    static Table t;
+    return t;
+}
+
+bool decode(HWND hwnd, std::uint32_t& index, std::uint32_t& generation) {
+    std::uint64_t v = hwnd;
+    if ((v & 0xF0000000ull) != kHandleTag) return false;
+    index = static_cast<std::uint32_t>(v & kIndexMask);
+    generation = static_cast<std::uint32_t>(v >> 32);
+    return true;
+}
+
+Window* findLocked(Table& t, HWND hwnd) {
+    std::uint32_t index, generation;
+    if (!decode(hwnd, index, generation)) return nullptr;
+    if (index >= t.slots.size()) return nullptr;
+    Slot& s = t.slots[index];
+    if (s.generation != generation || !s.window) return nullptr;
+    return s.window.get();
+}
+
+struct QueueRegistry {
+    std::mutex mutex;
+    std::map<DWORD, std::weak_ptr<ThreadQueue>> byThread;
+    DWORD displayThread = 0;
+};
+
+QueueRegistry& registry() {
+    static QueueRegistry r;
+    return r;
+}
+
+}  // namespace
+
+Window* Find(HWND hwnd) {
+    if (hwnd == 0) return nullptr;
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    return findLocked(t, hwnd);
+}
+
+HWND AddWindow(std::unique_ptr<Window> window) {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    std::uint32_t index;
+    if (!t.free.empty()) {
+        index = t.free.back();
+        t.free.pop_back();
+    } else {
+        if (t.slots.size() >= kIndexMask) return 0;
+        index = static_cast<std::uint32_t>(t.slots.size());
+        t.slots.emplace_back();
+    }
+    Slot& s = t.slots[index];
+    HWND h = (static_cast<std::uint64_t>(s.generation) << 32) | kHandleTag | index;
+    window->handle = h;
+    s.window = std::move(window);
+    return h;
+}
+
+void RemoveWindow(HWND hwnd) {
+    std::unique_ptr<Window> dead;
+    {
+        Table& t = table();
+        std::lock_guard lock(t.mutex);
+        std::uint32_t index, generation;
+        if (!decode(hwnd, index, generation) || index >= t.slots.size()) return;
+        Slot& s = t.slots[index];
+        if (s.generation != generation || !s.window) return;
+        dead = std::move(s.window);
+        s.generation = s.generation == 0x7FFFFFFF ? 1 : s.generation + 1;
+        t.free.push_back(index);
+    }
+    // The window (and its surface) is freed outside the lock.
+}
+
+std::shared_ptr<ThreadQueue> QueueOf(HWND hwnd) {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    Window* w = findLocked(t, hwnd);
+    return w ? w->queue : nullptr;
+}
+
+std::vector<HWND> AllWindows() {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    std::vector<HWND> out;
+    for (const Slot& s : t.slots)
+        if (s.window) out.push_back(s.window->handle);
+    return out;
+}
+
+std::shared_ptr<ThreadQueue> CurrentQueue() {
+    thread_local std::shared_ptr<ThreadQueue> mine;
+    if (!mine) {
+        mine = std::make_shared<ThreadQueue>();
+        mine->thread = GetCurrentThreadId();
+        QueueRegistry& r = registry();
+        std::lock_guard lock(r.mutex);
+        r.byThread[mine->thread] = mine;
+    }
+    return mine;
+}
+
+std::shared_ptr<ThreadQueue> QueueOfThread(DWORD thread) {
+    QueueRegistry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.byThread.find(thread);
+    if (it == r.byThread.end()) return nullptr;
+    auto q = it->second.lock();
+    if (!q) r.byThread.erase(it);
+    return q;
+}
+
+bool IsDisplayThread() {
+    QueueRegistry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.displayThread == 0 || r.displayThread == GetCurrentThreadId();
+}
+
+void ClaimDisplayThread() {
+    QueueRegistry& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (r.displayThread == 0) r.displayThread = GetCurrentThreadId();
+}
+
+void ResetDisplayThread() {
+    QueueRegistry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.displayThread = 0;
+}
+
+void WakeQueue(ThreadQueue& queue) {
+    {
+        std::lock_guard lock(queue.mutex);
+        queue.woken = true;
+    }
+    queue.cv.notify_all();
+    bool display;
+    {
+        QueueRegistry& r = registry();
+        std::lock_guard lock(r.mutex);
+        display = r.displayThread == 0 || r.displayThread == queue.thread;
+    }
+    if (display) CurrentDisplayBackend().Wake();
+}
+
+void Enqueue(const std::shared_ptr<ThreadQueue>& queue, QueueItem item) {
+    {
+        std::lock_guard lock(queue->mutex);
+        queue->items.push_back(std::move(item));
+    }
+    WakeQueue(*queue);
+}
+
+InputState& Input() {
+    static InputState state;
+    return state;
+}
+
+LONG Width(const RECT& r) { return r.right - r.left; }
+LONG Height(const RECT& r) { return r.bottom - r.top; }
+
+Window* TopLevelOf(Window* w) {
+    while (w && w->IsChild()) w = Find(w->parent);
+    return w;
+}
+
+POINT SurfaceOrigin(const Window& w) {
+    POINT p{0, 0};
+    const Window* cur = &w;
+    while (cur->IsChild()) {
+        const Window* parent = Find(cur->parent);
+        if (!parent) break;
+        p.x += cur->rect.left + parent->client.left;
+        p.y += cur->rect.top + parent->client.top;
+        cur = parent;
+    }
+    return p;
+}
+
+POINT ScreenOrigin(const Window& w) {
+    POINT p = SurfaceOrigin(w);
+    const Window* cur = &w;
+    while (cur->IsChild()) {
+        const Window* parent = Find(cur->parent);
+        if (!parent) break;
+        cur = parent;
+    }
+    if (!cur->IsChild()) {
+        p.x += cur->rect.left;
+        p.y += cur->rect.top;
+    }
+    return p;
+}
+
+bool IsVisibleChain(const Window& w) {
+    const Window* cur = &w;
+    while (cur) {
+        if (!(cur->style & WS_VISIBLE)) return false;
+        if (!cur->IsChild()) return cur->state != ShowState::Minimized;
+        cur = Find(cur->parent);
+    }
+    return false;
+}
+
+bool IsEnabledChain(const Window& w) {
+    const Window* cur = &w;
+    while (cur) {
+        if (cur->style & WS_DISABLED) return false;
+        if (!cur->IsChild()) return true;
+        cur = Find(cur->parent);
+    }
+    return false;
+}
+
+bool IsPopupMenu(const Window& w) {
+    return !w.IsChild() && (w.style & WS_POPUP) && (w.style & WS_CAPTION) != WS_CAPTION &&
+           (w.exStyle & WS_EX_TOOLWINDOW) && (w.exStyle & WS_EX_TOPMOST);
+}
+
+bool IsNativelyFramed(const Window& w) {
+    return !w.IsChild() && (w.style & WS_CAPTION) == WS_CAPTION;
+}
+
+RECT FrameInsets(const Window& w) {
+    if (IsNativelyFramed(w)) return RECT{};
+    int frame = 0;
+    if (w.style & WS_THICKFRAME)
+        frame = GetSystemMetrics(SM_CXFRAME);
+    else if ((w.style & WS_DLGFRAME) || (w.exStyle & WS_EX_DLGMODALFRAME))
+        frame = GetSystemMetrics(SM_CXDLGFRAME);
+    else if (w.style & WS_BORDER)
+        frame = GetSystemMetrics(SM_CXBORDER);
+    if (w.exStyle & WS_EX_CLIENTEDGE) frame += GetSystemMetrics(SM_CXEDGE);
+    if (w.exStyle & WS_EX_STATICEDGE) frame += GetSystemMetrics(SM_CXBORDER);
+    return RECT{frame, frame, frame, frame};
+}
+
+NativeWindowSpec SpecOf(const Window& w) {
+    NativeWindowSpec s;
+    s.hwnd = w.handle;
+    s.owner = w.owner;
+    s.bounds = w.rect;
+    s.framed = IsNativelyFramed(w);
+    s.sizeable = (w.style & WS_THICKFRAME) != 0;
+    s.popup = IsPopupMenu(w);
+    s.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
+    s.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
+    s.minimizeBox = (w.style & WS_MINIMIZEBOX) && (w.style & WS_SYSMENU);
+    s.maximizeBox = (w.style & WS_MAXIMIZEBOX) && (w.style & WS_SYSMENU);
+    s.title = w.text;
+    return s;
+}
+
+}  // namespace user::detail
