@@ -1,0 +1,71 @@
+#pragma once
+// The codec's half of a GIF picture: the header, the frames and the settings the stream
+// parts ask for. The picture class of the framework builds on it; every item of a GIF
+// reaches its image through this.
+#include "framework/GraphicsTypes.h"
+#include "gif/GIFEncoders.h"
+#include "gif/GIFHeader.h"
+#include "gif/GIFItem.h"
+
+#include <memory>
+
+class TGIFSubImage;
+
+class TGIFImageList final : public TGIFList {
+    KORVID_CLASS(TGIFImageList, TGIFList)
+
+    using TGIFList::TGIFList;
+    // Frames in order, reporting "Saving..." progress after each.
+    void SaveToStream(TStream& stream) override;
+    // Frames until the trailer or the end of the stream, reporting "Loading..." progress;
+    // the stream is left at the trailer byte.
+    void LoadFromStream(TStream& stream, TObject* parent) override;
+    TGIFSubImage* GetFrame(int index) const;
+};
+
+class GIFImageCore {
+public:
+    GIFImageCore();
+    virtual ~GIFImageCore();
+    GIFImageCore(const GIFImageCore&) = delete;
+    GIFImageCore& operator=(const GIFImageCore&) = delete;
+
+    TGIFHeader& StreamHeader() { return *header_; }
+    TGIFImageList& Frames() { return *frames_; }
+    TGIFGlobalColorMap& GlobalColorMap() { return header_->ColorMap; }
+
+    int ScreenWidth() const { return header_->ScreenDescriptor.ScreenWidth; }
+    int ScreenHeight() const { return header_->ScreenDescriptor.ScreenHeight; }
+    // Every frame must fit: "Image width too small for contained frames" / "Image height
+    // too small for contained frames".
+    virtual void SetScreenWidth(int width);
+    virtual void SetScreenHeight(int height);
+
+    // 0 without frames; else the highest of the frames' versions.
+    int RequiredVersion();
+    int MaxBitsPerPixel();
+    int MaxColorResolution();
+
+    // Header, frames, trailer; the image keeps the frames read before a failure.
+    void ReadGIF(TStream& stream);
+    void WriteGIF(TStream& stream);
+
+    // Hands the warning to WarningHandler when one is set.
+    virtual void ReportWarning(TObject* sender, int severity, const String& message);
+    virtual void ReportProgress(TObject* sender, TProgressStage stage, int percent,
+                                const String& message) {}
+    // The global colours changed: a palette made of them is out of date.
+    virtual void GlobalColorsChanged() {}
+    // A frame's local colours changed.
+    virtual void FrameColorsChanged(TGIFSubImage& frame) {}
+
+    Byte CompressionKind = kCompressLZW;
+    TGIFWarning WarningHandler;
+
+private:
+    std::unique_ptr<TGIFHeader, FreeDeleter> header_;
+    std::unique_ptr<TGIFImageList, FreeDeleter> frames_;
+};
+
+// Percent done as a rounded integer, computed in 64 bits.
+int PercentOf(Int64 done, Int64 total);
