@@ -39,7 +39,7 @@ KORVID_EXCEPTION(EInvalidPointer, Exception);
 KORVID_EXCEPTION(EInvalidGraphic, Exception);
 KORVID_EXCEPTION(EInvalidGraphicOperation, Exception);
 KORVID_EXCEPTION(EListError, Exception);
-KORVID_EXCEPTION(EStringListError, Exception);
+KORVID_EXCEPTION(EStringListError, EListError);
 KORVID_EXCEPTION(EComponentError, Exception);
 KORVID_EXCEPTION(EThread, Exception);
 KORVID_EXCEPTION(EPropertyError, Exception);

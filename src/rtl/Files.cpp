@@ -9,20 +9,24 @@
 
 namespace {
 
-bool StatOf(const String& name, struct stat& st) { return !name.empty() && ::stat(name.c_str(), &st) == 0; }
+bool StatOf(const String& name, struct stat& st) {
+    return !name.empty() && ::stat(name.c_str(), &st) == 0;
+}
 
 size_t LastDelimiter(const String& fileName) {
     size_t at = fileName.rfind(PathDelim);
-    return at == String::npos ? 0 : at + 1;  // start of the name part
+    return at == String::npos ? 0 : at + 1; // start of the name part
 }
 
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Fold(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 constexpr int kErrorFileNotFound = 2;
 constexpr int kErrorPathNotFound = 3;
 constexpr int kErrorNoMoreFiles = 18;
 
-}  // namespace
+} // namespace
 
 bool FileExists(const String& fileName) {
     struct stat st;
@@ -34,7 +38,9 @@ bool DirectoryExists(const String& dir) {
     return StatOf(dir, st) && S_ISDIR(st.st_mode);
 }
 
-bool DeleteFile(const String& fileName) { return !fileName.empty() && ::unlink(fileName.c_str()) == 0; }
+bool DeleteFile(const String& fileName) {
+    return !fileName.empty() && ::unlink(fileName.c_str()) == 0;
+}
 
 bool RenameFile(const String& oldName, const String& newName) {
     if (oldName.empty() || newName.empty()) return false;
@@ -43,7 +49,9 @@ bool RenameFile(const String& oldName, const String& newName) {
     return ::rename(oldName.c_str(), newName.c_str()) == 0;
 }
 
-bool CreateDir(const String& dir) { return !dir.empty() && ::mkdir(dir.c_str(), 0777) == 0; }
+bool CreateDir(const String& dir) {
+    return !dir.empty() && ::mkdir(dir.c_str(), 0777) == 0;
+}
 
 bool ForceDirectories(const String& dir) {
     String path = ExcludeTrailingPathDelimiter(dir);
@@ -53,7 +61,9 @@ bool ForceDirectories(const String& dir) {
     return DirectoryExists(path);
 }
 
-bool RemoveDir(const String& dir) { return !dir.empty() && ::rmdir(dir.c_str()) == 0; }
+bool RemoveDir(const String& dir) {
+    return !dir.empty() && ::rmdir(dir.c_str()) == 0;
+}
 
 Int64 FileSizeOf(const String& fileName) {
     struct stat st;
@@ -61,16 +71,20 @@ Int64 FileSizeOf(const String& fileName) {
     return static_cast<Int64>(st.st_size);
 }
 
-String ExtractFilePath(const String& fileName) { return fileName.substr(0, LastDelimiter(fileName)); }
+String ExtractFilePath(const String& fileName) {
+    return fileName.substr(0, LastDelimiter(fileName));
+}
 
 String ExtractFileDir(const String& fileName) {
     size_t start = LastDelimiter(fileName);
     if (start == 0) return String();
-    if (start == 1) return "/";  // the root keeps its slash
+    if (start == 1) return "/"; // the root keeps its slash
     return fileName.substr(0, start - 1);
 }
 
-String ExtractFileName(const String& fileName) { return fileName.substr(LastDelimiter(fileName)); }
+String ExtractFileName(const String& fileName) {
+    return fileName.substr(LastDelimiter(fileName));
+}
 
 String ExtractFileExt(const String& fileName) {
     size_t start = LastDelimiter(fileName);
@@ -109,7 +123,9 @@ String ProgramFileName() {
     return String(buffer, static_cast<size_t>(n));
 }
 
-String ProgramFolder() { return ExtractFilePath(ProgramFileName()); }
+String ProgramFolder() {
+    return ExtractFilePath(ProgramFileName());
+}
 
 String GetCurrentDir() {
     std::error_code ec;
@@ -117,18 +133,21 @@ String GetCurrentDir() {
     return ec ? String() : p.string();
 }
 
-bool SetCurrentDir(const String& dir) { return !dir.empty() && ::chdir(dir.c_str()) == 0; }
+bool SetCurrentDir(const String& dir) {
+    return !dir.empty() && ::chdir(dir.c_str()) == 0;
+}
 
 bool MatchesMask(const String& name, const String& mask) {
-    if (mask == "*" || mask == "*.*") return true;  // "*.*" has always meant every name
+    if (mask == "*" || mask == "*.*") return true; // "*.*" has always meant every name
     size_t n = 0, m = 0, starMask = String::npos, starName = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
-            ++n;
-            ++m;
-        } else if (m < mask.size() && mask[m] == '*') {
+        // A '*' in the mask is always the wildcard, even facing a '*' in the name.
+        if (m < mask.size() && mask[m] == '*') {
             starMask = m++;
             starName = n;
+        } else if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
+            ++n;
+            ++m;
         } else if (starMask != String::npos) {
             m = starMask + 1;
             n = ++starName;
@@ -136,7 +155,8 @@ bool MatchesMask(const String& name, const String& mask) {
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }
 
@@ -164,7 +184,7 @@ int Advance(TSearchRec& rec) {
         else if (S_ISREG(st.st_mode))
             attr |= faArchive;
         else
-            continue;  // devices, pipes and sockets are no files to list
+            continue; // devices, pipes and sockets are no files to list
         if (name[0] == '.') attr |= faHidden;
         if (::access((s->folder + name).c_str(), W_OK) != 0) attr |= faReadOnly;
         if ((attr & faDirectory) && !(s->attr & faDirectory)) continue;
@@ -178,9 +198,11 @@ int Advance(TSearchRec& rec) {
     return kErrorNoMoreFiles;
 }
 
-}  // namespace
+} // namespace
 
-TSearchRec::~TSearchRec() { FindClose(*this); }
+TSearchRec::~TSearchRec() {
+    FindClose(*this);
+}
 
 int FindFirst(const String& pattern, int attr, TSearchRec& rec) {
     FindClose(rec);

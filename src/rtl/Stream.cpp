@@ -4,6 +4,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 Int64 TStream::Size() {
@@ -13,7 +17,9 @@ Int64 TStream::Size() {
     return end;
 }
 
-void TStream::SetSize(Int64) { throw EStreamError("Stream size cannot be changed"); }
+void TStream::SetSize(Int64) {
+    throw EStreamError("Stream size cannot be changed");
+}
 
 void TStream::ReadBuffer(void* buffer, Int64 count) {
     if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
@@ -24,6 +30,7 @@ void TStream::WriteBuffer(const void* buffer, Int64 count) {
 }
 
 Int64 TStream::CopyFrom(TStream& source, Int64 count) {
+    if (count < 0) throw EReadError("Stream read error");
     if (count == 0) {
         source.SetPosition(0);
         count = source.Size();
@@ -50,8 +57,9 @@ Int64 TMemoryStream::Read(void* buffer, Int64 count) {
 
 Int64 TMemoryStream::Write(const void* buffer, Int64 count) {
     if (count <= 0) return 0;
+    if (count > std::numeric_limits<Int64>::max() - position_) return 0;
     Int64 end = position_ + count;
-    if (end > Size()) data_.resize(static_cast<size_t>(end));
+    if (end > Size()) Grow(end);
     std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
@@ -63,8 +71,18 @@ Int64 TMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
     return position_;
 }
 
+void TMemoryStream::Grow(Int64 size) {
+    try {
+        data_.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory("Out of memory");
+    } catch (const std::length_error&) {
+        throw EOutOfMemory("Out of memory");
+    }
+}
+
 void TMemoryStream::SetSize(Int64 size) {
-    data_.resize(static_cast<size_t>(std::max<Int64>(0, size)));
+    Grow(std::max<Int64>(0, size));
     position_ = std::min(position_, Size());
 }
 
@@ -105,13 +123,26 @@ TFileStream::TFileStream(const String& fileName, Word mode) : fileName_(fileName
     }
     int flags = O_CLOEXEC;
     switch (mode & 0x3) {
-    case fmOpenWrite: flags |= O_WRONLY; break;
-    case fmOpenReadWrite: flags |= O_RDWR; break;
-    default: flags |= O_RDONLY; break;
+    case fmOpenWrite:
+        flags |= O_WRONLY;
+        break;
+    case fmOpenReadWrite:
+        flags |= O_RDWR;
+        break;
+    default:
+        flags |= O_RDONLY;
+        break;
     }
     fd_ = ::open(fileName.c_str(), flags);
     if (fd_ < 0)
         throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    // A folder opens for reading but yields no bytes; it is no file to stream.
+    struct stat st;
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(EISDIR));
+    }
 }
 
 TFileStream::~TFileStream() {
@@ -136,7 +167,7 @@ Int64 TFileStream::Write(const void* buffer, Int64 count) {
     while (done < count) {
         ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;  // disk full or an I/O error: the caller sees the short count
+        if (n <= 0) break; // disk full or an I/O error: the caller sees the short count
         done += n;
     }
     return done;

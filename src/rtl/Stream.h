@@ -50,6 +50,9 @@ public:
     const Byte* Memory() const { return data_.data(); }
 
 private:
+    // Resizes the buffer; EOutOfMemory when it cannot.
+    void Grow(Int64 size);
+
     std::vector<Byte> data_;
     Int64 position_ = 0;
 };

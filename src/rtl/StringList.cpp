@@ -26,7 +26,7 @@ String QuotedIfNeeded(const String& text) {
     return quoted + "\"";
 }
 
-}  // namespace
+} // namespace
 
 void TStrings::Put(int index, const String& text) {
     TObject* object = GetObject(index);
@@ -34,7 +34,9 @@ void TStrings::Put(int index, const String& text) {
     InsertObject(index, text, object);
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+TObject* TStrings::GetObject(int) const {
+    return nullptr;
+}
 
 void TStrings::PutObject(int, TObject*) {}
 
@@ -43,7 +45,9 @@ void TStrings::InsertObject(int index, const String& text, TObject* object) {
     PutObject(index, object);
 }
 
-int TStrings::Add(const String& text) { return AddObject(text, nullptr); }
+int TStrings::Add(const String& text) {
+    return AddObject(text, nullptr);
+}
 
 int TStrings::AddObject(const String& text, TObject* object) {
     int index = Count();
@@ -60,7 +64,8 @@ int TStrings::IndexOf(const String& text) const {
 void TStrings::AddStrings(const TStrings& other) {
     BeginUpdate();
     try {
-        for (int i = 0; i < other.Count(); ++i) AddObject(other.Get(i), other.GetObject(i));
+        for (int i = 0; i < other.Count(); ++i)
+            AddObject(other.Get(i), other.GetObject(i));
     } catch (...) {
         EndUpdate();
         throw;
@@ -82,8 +87,22 @@ void TStrings::Move(int from, int to) {
     if (from == to) return;
     String text = Get(from);
     TObject* object = GetObject(from);
-    Delete(from);
-    InsertObject(to, text, object);
+    Get(to); // range check before anything changes
+    // Insert the copy first: a list that refuses insertion (a sorted one) then keeps the line.
+    BeginUpdate();
+    try {
+        if (from < to) {
+            InsertObject(to + 1, text, object);
+            Delete(from);
+        } else {
+            InsertObject(to, text, object);
+            Delete(from + 1);
+        }
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
 }
 
 String TStrings::Text() const {
@@ -107,7 +126,8 @@ void TStrings::SetText(const String& text) {
                 break;
             }
             Add(text.substr(start, end - start));
-            start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+            start = end +
+                    ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
         }
     } catch (...) {
         EndUpdate();
@@ -227,7 +247,9 @@ size_t TStringList::Check(int index) const {
     return static_cast<size_t>(index);
 }
 
-String TStringList::Get(int index) const { return lines_[Check(index)].text; }
+String TStringList::Get(int index) const {
+    return lines_[Check(index)].text;
+}
 
 void TStringList::Put(int index, const String& text) {
     if (sorted_) throw EStringListError("Operation not allowed on sorted list");
@@ -237,7 +259,9 @@ void TStringList::Put(int index, const String& text) {
     Changed();
 }
 
-TObject* TStringList::GetObject(int index) const { return lines_[Check(index)].object; }
+TObject* TStringList::GetObject(int index) const {
+    return lines_[Check(index)].object;
+}
 
 void TStringList::PutObject(int index, TObject* object) {
     size_t i = Check(index);
@@ -252,7 +276,9 @@ void TStringList::InsertLine(int index, const String& text, TObject* object) {
     Changed();
 }
 
-void TStringList::Insert(int index, const String& text) { InsertObject(index, text, nullptr); }
+void TStringList::Insert(int index, const String& text) {
+    InsertObject(index, text, nullptr);
+}
 
 void TStringList::InsertObject(int index, const String& text, TObject* object) {
     if (sorted_) throw EStringListError("Operation not allowed on sorted list");
@@ -283,7 +309,8 @@ int TStringList::AddObject(const String& text, TObject* object) {
     int index;
     if (Find(text, index)) {
         if (duplicates_ == dupIgnore) return index;
-        if (duplicates_ == dupError) throw EStringListError("String list does not allow duplicates");
+        if (duplicates_ == dupError)
+            throw EStringListError("String list does not allow duplicates");
     }
     InsertLine(index, text, object);
     return index;
@@ -340,12 +367,14 @@ void TStringList::CustomSort(const CompareLines& compare) {
     Changing();
     // Sort positions, then rebuild, so that compare always sees the list as it was.
     std::vector<int> order(lines_.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return compare(*this, a, b) < 0; });
     std::vector<Line> sorted;
     sorted.reserve(lines_.size());
-    for (int i : order) sorted.push_back(lines_[static_cast<size_t>(i)]);
+    for (int i : order)
+        sorted.push_back(lines_[static_cast<size_t>(i)]);
     lines_ = std::move(sorted);
     Changed();
 }

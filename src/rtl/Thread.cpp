@@ -1,5 +1,6 @@
 #include "rtl/Thread.h"
 
+#include "platform/kernel/Clock.h"
 #include "platform/kernel/Time.h"
 
 #include <chrono>
@@ -40,9 +41,11 @@ void PokeMainThread() {
     q.queued.notify_all();
 }
 
-}  // namespace
+} // namespace
 
-bool IsMainThread() { return GetCurrentThreadId() == static_cast<DWORD>(::getpid()); }
+bool IsMainThread() {
+    return GetCurrentThreadId() == static_cast<DWORD>(::getpid());
+}
 
 void SetWakeMainThread(std::function<void()> wake) {
     SyncQueue& q = Queue();
@@ -55,9 +58,12 @@ bool CheckSynchronize(int timeoutMs) {
         throw EThread("CheckSynchronize called from a thread that is not the main thread");
     SyncQueue& q = Queue();
     std::unique_lock<std::mutex> lock(q.mutex);
-    if (timeoutMs > 0 && q.pending.empty())
-        q.queued.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [&] { return !q.pending.empty(); });
+    if (timeoutMs > 0 && q.pending.empty()) {
+        // On the replaceable clock, so that tests decide when the wait is over.
+        kernel::Clock& clock = kernel::CurrentClock();
+        clock.WaitUntil(lock, q.queued, clock.Now() + static_cast<kernel::Milliseconds>(timeoutMs),
+                        [&] { return !q.pending.empty(); });
+    }
     // Calls queued from now on wait for the next round, so a busy worker cannot keep this
     // loop going forever; nested rounds take them from the same queue in order.
     const std::uint64_t limit = q.lastSequence;
