@@ -87,6 +87,16 @@ void copyBlit(Target& t, RECT dest, Source& src, int sx, int sy, std::uint8_t ro
         });
         return;
     }
+    if (rop == 0xCC && !within && src.surface.bpp >= 8 && !src.surface.mono && !t.surface.mono) {
+        // A plain copy between colour formats: the row converters' fast paths, through a
+        // view of the source shifted onto the destination's columns (whole bytes per pixel).
+        Surface view = src.surface;
+        view.top = src.surface.top + shiftY * src.surface.pitch +
+                   static_cast<std::ptrdiff_t>(shiftX) * (src.surface.bpp / 8);
+        forRows(*t.clip, r, false,
+                [&](int y, int a, int b) { convertRow(view, y, t.surface, y, a, b - a); });
+        return;
+    }
     Colors c = destColors(*t.dc);
     SourceConverter conv(src.surface, src.bk, t.surface, c.text, c.bk);
     std::vector<std::uint32_t> buf(static_cast<std::size_t>(r.right - r.left));
@@ -96,13 +106,17 @@ void copyBlit(Target& t, RECT dest, Source& src, int sx, int sy, std::uint8_t ro
     });
 }
 
-// Column (or row) of the source each destination pixel takes, nearest neighbour.
-std::vector<int> nearestMap(int srcStart, int srcLength, int destLength, bool mirror, int limit) {
-    std::vector<int> m(static_cast<std::size_t>(destLength));
-    for (int i = 0; i < destLength; ++i) {
-        std::int64_t k = (2 * static_cast<std::int64_t>(i) + 1) * srcLength / (2 * destLength);
+// Column (or row) of the source each destination pixel in [from, to) takes (indices from the
+// start of the destination), nearest neighbour; m[0] belongs to index from.
+std::vector<int> nearestMap(int srcStart, int srcLength, int destLength, bool mirror, int limit,
+                            int from, int to) {
+    std::vector<int> m(static_cast<std::size_t>(std::max(0, to - from)));
+    for (int i = from; i < to; ++i) {
+        std::int64_t k =
+            (2 * static_cast<std::int64_t>(i) + 1) * srcLength / (2 * std::int64_t{destLength});
         if (mirror) k = srcLength - 1 - k;
-        m[i] = std::clamp(static_cast<int>(srcStart + k), 0, limit - 1);
+        m[i - from] =
+            static_cast<int>(std::clamp<std::int64_t>(srcStart + k, 0, std::int64_t{limit} - 1));
     }
     return m;
 }
@@ -112,12 +126,15 @@ void stretchNearest(Target& t, RECT dest, Source& src, RECT from, bool mirrorX, 
     RECT r = intersect(dest, t.clip->bounds());
     if (isEmpty(r)) return;
     int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
-    auto mapX = nearestMap(from.left, from.right - from.left, dw, mirrorX, src.surface.width);
-    auto mapY = nearestMap(from.top, from.bottom - from.top, dh, mirrorY, src.surface.height);
+    // Only the visible part of the destination is mapped.
+    auto mapX = nearestMap(from.left, from.right - from.left, dw, mirrorX, src.surface.width,
+                           r.left - dest.left, r.right - dest.left);
+    auto mapY = nearestMap(from.top, from.bottom - from.top, dh, mirrorY, src.surface.height,
+                           r.top - dest.top, r.bottom - dest.top);
     int lo = src.surface.width, hi = 0;
     for (int x = r.left; x < r.right; ++x) {
-        lo = std::min(lo, mapX[x - dest.left]);
-        hi = std::max(hi, mapX[x - dest.left] + 1);
+        lo = std::min(lo, mapX[x - r.left]);
+        hi = std::max(hi, mapX[x - r.left] + 1);
     }
     Colors c = destColors(*t.dc);
     SourceConverter conv(src.surface, src.bk, t.surface, c.text, c.bk);
@@ -125,13 +142,13 @@ void stretchNearest(Target& t, RECT dest, Source& src, RECT from, bool mirrorX, 
     std::vector<std::uint32_t> out(static_cast<std::size_t>(r.right - r.left));
     int converted = -1;
     forRows(*t.clip, r, false, [&](int y, int a, int b) {
-        int sy = mapY[y - dest.top];
+        int sy = mapY[y - r.top];
         if (sy != converted) {
             conv.row(sy, lo, hi - lo, line.data());
             converted = sy;
         }
         for (int x = a; x < b; ++x)
-            out[x - a] = line[mapX[x - dest.left] - lo];
+            out[x - a] = line[mapX[x - r.left] - lo];
         ropSpan(t.surface, y, a, b - a, out.data(), pat, rop);
     });
 }
@@ -168,6 +185,11 @@ BOOL transfer(Target& t, int x, int y, int w, int h, Source* src, int sx, int sy
     }
     bool mirrorX = (w < 0) != (sw < 0), mirrorY = (h < 0) != (sh < 0);
     int dx = t.dc->toDevX(x), dy = t.dc->toDevY(y);
+    // Device coordinates stay within +-2^29 and sizes within 2^30, so no sum below overflows.
+    auto size = [](int v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, -(std::int64_t{1} << 30), 1 << 30));
+    };
+    w = size(w), h = size(h), sw = size(sw), sh = size(sh);
     RECT dest{w < 0 ? dx + w : dx, h < 0 ? dy + h : dy, w < 0 ? dx : dx + w, h < 0 ? dy : dy + h};
     const Pattern* p = pat ? &*pat : nullptr;
     if (!src || !ropUsesSource(rop)) {
@@ -177,6 +199,7 @@ BOOL transfer(Target& t, int x, int y, int w, int h, Source* src, int sx, int sy
         return TRUE;
     }
     if (sw == 0 || sh == 0) return FALSE;
+    sx = t.dc->clampDevice(sx), sy = t.dc->clampDevice(sy);
     RECT from{sw < 0 ? sx + sw : sx, sh < 0 ? sy + sh : sy, sw < 0 ? sx : sx + sw,
               sh < 0 ? sy : sy + sh};
     int aw = std::abs(w), ah = std::abs(h);
@@ -196,7 +219,11 @@ BOOL transfer(Target& t, int x, int y, int w, int h, Source* src, int sx, int sy
         src->surface.pitch = step;
         src->bitmap = nullptr;
     }
-    bool halftone = t.dc->state.stretchMode == HALFTONE && !src->surface.mono && !t.surface.mono;
+    // Averaging matters when shrinking; a destination beyond any screen is only ever an
+    // enlargement, where the nearest pixel is what averaging would give anyway.
+    constexpr int kMaxHalftoneSide = 1 << 15;
+    bool halftone = t.dc->state.stretchMode == HALFTONE && !src->surface.mono && !t.surface.mono &&
+                    aw <= kMaxHalftoneSide && ah <= kMaxHalftoneSide;
     if (halftone)
         stretchHalftone(t, dest, *src, from, mirrorX, mirrorY, rop, p);
     else
@@ -321,10 +348,11 @@ int StretchDIBits(HDC dest, int x, int y, int width, int height, int srcX, int s
     s.surface = dibSurface(desc, bits);
     s.bk = colorPx(*t.dc, t.dc->state.bkColor);
     // A bottom-up DIB counts its source rows from the bottom.
-    int top = desc.topDown ? srcY : desc.height - srcY - srcHeight;
+    int top = DcObj::clampDevice(desc.topDown ? std::int64_t{srcY}
+                                              : std::int64_t{desc.height} - srcY - srcHeight);
     if (!transfer(t, x, y, width, height, &s, srcX, top, srcWidth, srcHeight, ropCode(rop)))
         return 0;
-    return std::abs(srcHeight);
+    return static_cast<int>(std::min<std::int64_t>(std::abs(std::int64_t{srcHeight}), INT32_MAX));
 }
 
 int SetDIBitsToDevice(HDC dest, int x, int y, DWORD width, DWORD height, int srcX, int srcY,
@@ -342,8 +370,8 @@ int SetDIBitsToDevice(HDC dest, int x, int y, DWORD width, DWORD height, int src
     s.surface = dibSurface(window, bits);
     s.bk = colorPx(*t.dc, t.dc->state.bkColor);
     int w = static_cast<int>(width), h = static_cast<int>(height);
-    int top = desc.topDown ? srcY - static_cast<int>(startScan)
-                           : static_cast<int>(startScan + lines) - srcY - h;
+    int top = DcObj::clampDevice(desc.topDown ? std::int64_t{srcY} - startScan
+                                              : std::int64_t{startScan} + lines - srcY - h);
     transfer(t, x, y, w, h, &s, srcX, top, w, h, ropCode(SRCCOPY));
     return static_cast<int>(lines);
 }

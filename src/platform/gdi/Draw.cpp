@@ -87,10 +87,80 @@ std::vector<int> dashesOf(UINT style) {
     }
 }
 
+// Where a drawing call can change pixels (the clip's bounds) widened by margin, as rows and
+// columns of the device.
+RECT visibleWindow(const Target& t, int margin) {
+    RECT cb = t.clip->bounds();
+    return RECT{cb.left - margin, cb.top - margin, cb.right + margin, cb.bottom + margin};
+}
+
+// The part of a shape inside the window, so later per-pixel work stays bounded.
+RegionData within(const RegionData& shape, const RECT& window) {
+    return RegionData::combine(shape, RegionData(window), RegionData::Op::And);
+}
+
+constexpr int kExactLineSteps = 1 << 16;
+
+void linePixels(POINT a, POINT b, const PenInfo& pen, SpanSet& on, SpanSet& off, int& phase,
+                const RECT* window = nullptr);
+
+// A line too long to walk pixel by pixel: only the steps that can land in the window are
+// visited, each pixel rounded from the exact position.
+void longLinePixels(POINT a, POINT b, const PenInfo& pen, SpanSet& on, SpanSet& off, int& phase,
+                    const RECT& window) {
+    double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
+    std::int64_t steps = static_cast<std::int64_t>(std::max(std::abs(dx), std::abs(dy)));
+    double lo = 0, hi = static_cast<double>(steps);
+    auto clipAxis = [&](double start, double delta, double min, double max) {
+        if (delta == 0) {
+            if (start < min || start >= max) hi = -1;
+            return;
+        }
+        double t0 = (min - start) / delta * static_cast<double>(steps);
+        double t1 = (max - start) / delta * static_cast<double>(steps);
+        if (t0 > t1) std::swap(t0, t1);
+        lo = std::max(lo, std::floor(t0) - 1);
+        hi = std::min(hi, std::ceil(t1) + 1);
+    };
+    clipAxis(a.x, dx, window.left, window.right);
+    clipAxis(a.y, dy, window.top, window.bottom);
+    std::int64_t first = static_cast<std::int64_t>(std::max(lo, 0.0));
+    std::int64_t last = static_cast<std::int64_t>(std::min(hi, static_cast<double>(steps)));
+    std::vector<int> dashes = pen.width == 1 ? dashesOf(pen.style) : std::vector<int>{};
+    int cycle = 0;
+    for (int d : dashes)
+        cycle += d;
+    int half = pen.width / 2;
+    for (std::int64_t i = first; i < last; ++i) {
+        bool draw = true;
+        if (cycle) {
+            int pos = static_cast<int>((phase + i) % cycle), k = 0;
+            while (pos >= dashes[k])
+                pos -= dashes[k++];
+            draw = k % 2 == 0;
+        }
+        double f = static_cast<double>(i) / static_cast<double>(steps);
+        int x = static_cast<int>(std::lround(a.x + dx * f));
+        int y = static_cast<int>(std::lround(a.y + dy * f));
+        SpanSet& target = draw ? on : off;
+        if (pen.width == 1)
+            target.add(y, x, x + 1);
+        else
+            target.addRect(x - half, y - half, x - half + pen.width, y - half + pen.width);
+    }
+    if (cycle) phase = static_cast<int>((phase + steps) % cycle);
+}
+
 // A line from a to b (device coordinates), end point excluded, as the pixels the pen puts
 // down (on) and, for styled pens, the gaps (off).
-void linePixels(POINT a, POINT b, const PenInfo& pen, SpanSet& on, SpanSet& off, int& phase) {
-    int dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+void linePixels(POINT a, POINT b, const PenInfo& pen, SpanSet& on, SpanSet& off, int& phase,
+                const RECT* window) {
+    std::int64_t ldx = std::abs(std::int64_t{b.x} - a.x), ldy = std::abs(std::int64_t{b.y} - a.y);
+    if (window && std::max(ldx, ldy) > kExactLineSteps) {
+        longLinePixels(a, b, pen, on, off, phase, *window);
+        return;
+    }
+    int dx = static_cast<int>(ldx), dy = static_cast<int>(ldy);
     int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
     int steps = std::max(dx, dy);
     std::vector<int> dashes = pen.width == 1 ? dashesOf(pen.style) : std::vector<int>{};
@@ -141,13 +211,10 @@ void strokePolyline(Target& t, const POINT* pts, int count, bool close) {
     std::vector<POINT> dev(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         dev[i] = POINT{t.dc->toDevX(pts[i].x), t.dc->toDevY(pts[i].y)};
+    RECT window = visibleWindow(t, pen.width + 1);
     for (int i = 0; i + 1 < count; ++i)
-        linePixels(dev[i], dev[i + 1], pen, on, off, phase);
-    if (close) {
-        linePixels(dev[count - 1], dev[0], pen, on, off, phase);
-    } else {
-        (void)0;
-    }
+        linePixels(dev[i], dev[i + 1], pen, on, off, phase, &window);
+    if (close) linePixels(dev[count - 1], dev[0], pen, on, off, phase, &window);
     strokePixels(t, pen, on, off);
 }
 
@@ -353,8 +420,11 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ew, int eh)
     RECT box = deviceBox(*t.dc, left, top, right, bottom);
     PenInfo pen = penOf(t);
     int w = pen.none ? 0 : pen.width;
-    drawShape(t, roundRectShape(box, ew, eh),
-              roundRectShape(insetBox(box, w), ew - 2 * w, eh - 2 * w), pen);
+    RECT win = visibleWindow(t, 1);
+    drawShape(
+        t, within(roundRectShape(box, ew, eh, win.top, win.bottom), win),
+        within(roundRectShape(insetBox(box, w), ew - 2 * w, eh - 2 * w, win.top, win.bottom), win),
+        pen);
     return TRUE;
 }
 
@@ -364,7 +434,11 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
     if (!t.drawable()) return TRUE;
     RECT box = deviceBox(*t.dc, left, top, right, bottom);
     PenInfo pen = penOf(t);
-    drawShape(t, ellipseShape(box), ellipseShape(insetBox(box, pen.none ? 0 : pen.width)), pen);
+    RECT win = visibleWindow(t, 1);
+    drawShape(
+        t, within(ellipseShape(box, win.top, win.bottom), win),
+        within(ellipseShape(insetBox(box, pen.none ? 0 : pen.width), win.top, win.bottom), win),
+        pen);
     return TRUE;
 }
 
@@ -381,7 +455,9 @@ BOOL arcOrPie(HDC dc, int left, int top, int right, int bottom, int xs, int ys, 
     double end = angleOf(t.dc->toDevX(xe), t.dc->toDevY(ye), cx, cy);
     PenInfo pen = penOf(t);
     int w = pen.none ? 1 : pen.width;
-    RegionData outer = ellipseShape(box), inner = ellipseShape(insetBox(box, w));
+    RECT win = visibleWindow(t, w + 1);
+    RegionData outer = within(ellipseShape(box, win.top, win.bottom), win);
+    RegionData inner = within(ellipseShape(insetBox(box, w), win.top, win.bottom), win);
     if (pie) {
         if (auto brush = brushPatternOf(t, t.dc->state.brush))
             paintShape(t, arcPixels(pen.none ? outer : inner, box, start, end), *brush, rop2Of(t));
@@ -401,8 +477,8 @@ BOOL arcOrPie(HDC dc, int left, int top, int right, int bottom, int xs, int ys, 
         };
         PenInfo solid = pen;
         solid.style = PS_SOLID;
-        linePixels(c, rim(start), solid, on, off, phase);
-        linePixels(c, rim(end), solid, on, off, phase);
+        linePixels(c, rim(start), solid, on, off, phase, &win);
+        linePixels(c, rim(end), solid, on, off, phase, &win);
         curve = RegionData::combine(curve, on.region(), RegionData::Op::Or);
     }
     paintShape(t, curve, solidPattern(t, pen.color), rop2Of(t));
@@ -426,9 +502,12 @@ BOOL Polygon(HDC dc, const POINT* points, int count) {
     std::vector<POINT> dev(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         dev[i] = POINT{t.dc->toDevX(points[i].x), t.dc->toDevY(points[i].y)};
-    if (auto brush = brushPatternOf(t, t.dc->state.brush))
-        paintShape(t, polygonShape(dev.data(), count, t.dc->state.polyFillMode == WINDING), *brush,
+    if (auto brush = brushPatternOf(t, t.dc->state.brush)) {
+        RECT win = visibleWindow(t, 1);
+        bool winding = t.dc->state.polyFillMode == WINDING;
+        paintShape(t, polygonShape(dev.data(), count, winding, win.top, win.bottom), *brush,
                    rop2Of(t));
+    }
     strokePolyline(t, points, count, true);
     return TRUE;
 }

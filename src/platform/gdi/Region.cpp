@@ -5,6 +5,7 @@
 #include "platform/gdi/internal/Shapes.h"
 
 #include <algorithm>
+#include <cstdint>
 
 using namespace gdi;
 
@@ -27,6 +28,15 @@ RegionData onDevice(const DcObj& dc, const RegionData& r) {
     return d;
 }
 
+// Curved and polygonal regions are built row by row: refuse ones taller than any screen or
+// beyond the coordinates drawing keeps to, rather than spend memory and time without end.
+bool buildable(const RECT& box) {
+    constexpr std::int64_t kMaxRows = 1 << 16, kLimit = std::int64_t{1} << 29;
+    auto inRange = [&](LONG v) { return v >= -kLimit && v <= kLimit; };
+    return inRange(box.left) && inRange(box.top) && inRange(box.right) && inRange(box.bottom) &&
+           std::int64_t{box.bottom} - box.top <= kMaxRows;
+}
+
 } // namespace
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom) {
@@ -40,15 +50,22 @@ HRGN CreateRectRgnIndirect(const RECT* rect) {
 
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ew, int eh) {
     RECT box = ordered(left, top, right, bottom);
+    if (!buildable(box)) return 0;
     // The namesake leaves out one more column and row than a rectangle region does.
     box.right -= 1;
     box.bottom -= 1;
     if (box.right <= box.left || box.bottom <= box.top) return makeRegion(RegionData());
-    return makeRegion(roundRectShape(box, std::abs(ew), std::abs(eh)));
+    auto size = [](int v) {
+        return static_cast<int>(
+            std::min<std::int64_t>(std::abs(std::int64_t{v}), std::int64_t{1} << 30));
+    };
+    return makeRegion(roundRectShape(box, size(ew), size(eh)));
 }
 
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom) {
-    return makeRegion(ellipseShape(ordered(left, top, right, bottom)));
+    RECT box = ordered(left, top, right, bottom);
+    if (!buildable(box)) return 0;
+    return makeRegion(ellipseShape(box));
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT* rect) {
@@ -58,6 +75,16 @@ HRGN CreateEllipticRgnIndirect(const RECT* rect) {
 
 HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode) {
     if (!points || count < 0) return 0;
+    if (count > 0) {
+        RECT box{points[0].x, points[0].y, points[0].x, points[0].y};
+        for (int i = 1; i < count; ++i) {
+            box.left = std::min(box.left, points[i].x);
+            box.top = std::min(box.top, points[i].y);
+            box.right = std::max(box.right, points[i].x);
+            box.bottom = std::max(box.bottom, points[i].y);
+        }
+        if (!buildable(box)) return 0;
+    }
     return makeRegion(polygonShape(points, count, fillMode == 2 /* WINDING */));
 }
 
@@ -102,6 +129,14 @@ BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom) {
 int OffsetRgn(HRGN region, int dx, int dy) {
     auto r = find<RegionObj>(region);
     if (!r) return ERROR;
+    if (!r->data.empty()) {
+        // A move that would overflow the coordinates is refused, the region left as it was.
+        constexpr std::int64_t kLimit = std::int64_t{1} << 30;
+        RECT b = r->data.bounds();
+        if (std::int64_t{b.left} + dx < -kLimit || std::int64_t{b.right} + dx > kLimit ||
+            std::int64_t{b.top} + dy < -kLimit || std::int64_t{b.bottom} + dy > kLimit)
+            return ERROR;
+    }
     r->data.offset(dx, dy);
     return r->data.kind();
 }

@@ -41,7 +41,9 @@ TEST(DibSection, RowsArePaddedToFourBytesAndDescribedByGetObject) {
         EXPECT_EQ(ds.dsBmih.biBitCount, c.bpp);
         EXPECT_EQ(ds.dsBmih.biHeight, -3); // top-down kept
         EXPECT_EQ(ds.dsBmih.biSizeImage, DWORD(c.rowBytes * 3));
-        if (c.bpp <= 8) EXPECT_EQ(ds.dsBmih.biClrUsed, 2u); // the count is kept
+        if (c.bpp <= 8) {
+            EXPECT_EQ(ds.dsBmih.biClrUsed, 2u); // the count is kept
+        }
     }
 }
 
@@ -271,10 +273,97 @@ TEST(DibColorTable, ReadAndWrittenThroughTheDc) {
     RGBQUAD got[256];
     EXPECT_EQ(GetDIBColorTable(d.dc, 0, 256, got), 3u);
     EXPECT_EQ(got[2].rgbRed, 7);
-    RGBQUAD put = quad(200, 100, 50);
-    EXPECT_EQ(SetDIBColorTable(d.dc, 1, 5, &put), 2u);
+    // A count past the table's end copies only what the table holds; the table keeps its
+    // size.
+    RGBQUAD put[5] = {quad(200, 100, 50), quad(10, 20, 30), quad(99, 99, 99), quad(1, 1, 1),
+                      quad(2, 2, 2)};
+    EXPECT_EQ(SetDIBColorTable(d.dc, 1, 5, put), 2u);
     d.set(0, 0, 1);
+    d.set(1, 0, 2);
     EXPECT_EQ(GetPixel(d.dc, 0, 0), RGB(200, 100, 50));
+    EXPECT_EQ(GetPixel(d.dc, 1, 0), RGB(10, 20, 30));
+    EXPECT_EQ(GetDIBColorTable(d.dc, 0, 256, got), 3u);
+    EXPECT_EQ(SetDIBColorTable(d.dc, 3, 1, put), 0u);
+    EXPECT_EQ(GetDIBColorTable(d.dc, 3, 1, got), 0u);
     Dib rgb(2, 2, 24);
     EXPECT_EQ(GetDIBColorTable(rgb.dc, 0, 256, got), 0u);
+}
+
+TEST(DibConversion, BitFieldsSixteenBitsUseTheirMasks) {
+    Dib src(3, 1, 32);
+    src.set(0, 0, 0xFF0000);
+    src.set(1, 0, 0x00FF00);
+    src.set(2, 0, 0x0000FF);
+    struct Case {
+        const char* name;
+        DWORD masks[3];
+        WORD expect[3];
+    };
+    const Case cases[] = {
+        {"565 by default", {0, 0, 0}, {0xF800, 0x07E0, 0x001F}},
+        {"565", {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x001F}},
+        {"555", {0x7C00, 0x03E0, 0x001F}, {0x7C00, 0x03E0, 0x001F}},
+    };
+    for (const Case& c : cases) {
+        auto b = infoBlock(3, -1, 16);
+        asInfo(b)->bmiHeader.biCompression = BI_BITFIELDS;
+        std::memcpy(asInfo(b)->bmiColors, c.masks, sizeof c.masks);
+        WORD bits[4] = {};
+        ASSERT_EQ(GetDIBits(src.dc, src.bitmap, 0, 1, bits, asInfo(b), DIB_RGB_COLORS), 1)
+            << c.name;
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(bits[x], c.expect[x]) << c.name << " x=" << x;
+        // And back: full channels come back full.
+        Dib back(3, 1, 32);
+        ASSERT_EQ(SetDIBits(back.dc, back.bitmap, 0, 1, bits, asInfo(b), DIB_RGB_COLORS), 1)
+            << c.name;
+        EXPECT_EQ(back.at(0, 0), 0xFF0000u) << c.name;
+        EXPECT_EQ(back.at(1, 0), 0x00FF00u) << c.name;
+        EXPECT_EQ(back.at(2, 0), 0x0000FFu) << c.name;
+    }
+}
+
+TEST(DibConversion, PaletteIndexColourTablesLookUpTheDcsPalette) {
+    std::vector<BYTE> block(sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY));
+    auto* lp = reinterpret_cast<LOGPALETTE*>(block.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 3;
+    lp->palPalEntry[0] = PALETTEENTRY{10, 20, 30, 0};
+    lp->palPalEntry[1] = PALETTEENTRY{40, 50, 60, 0};
+    lp->palPalEntry[2] = PALETTEENTRY{70, 80, 90, 0};
+    HPALETTE pal = CreatePalette(lp);
+    ASSERT_NE(pal, 0u);
+    HDC dc = CreateCompatibleDC(0);
+    HPALETTE old = SelectPalette(dc, pal, FALSE);
+    auto b = infoBlock(3, -1, 8);
+    asInfo(b)->bmiHeader.biClrUsed = 3;
+    auto* idx = reinterpret_cast<WORD*>(asInfo(b)->bmiColors);
+    idx[0] = 2;
+    idx[1] = 0;
+    idx[2] = 77; // past the palette: black, not a read outside it
+    BYTE bits[4] = {0, 1, 2, 0};
+    Dib dest(3, 1, 32);
+    ASSERT_EQ(SetDIBits(dc, dest.bitmap, 0, 1, bits, asInfo(b), DIB_PAL_COLORS), 1);
+    EXPECT_EQ(dest.at(0, 0), 0x46505Au);
+    EXPECT_EQ(dest.at(1, 0), 0x0A141Eu);
+    EXPECT_EQ(dest.at(2, 0), 0u);
+    SelectPalette(dc, old, FALSE);
+    DeleteDC(dc);
+    DeleteObject(pal);
+}
+
+TEST(DibConversion, PixelIndicesBeyondAShortTableReadAsBlack) {
+    // A 3-entry table keeps its count; index 200 names no entry.
+    Dib src(2, 1, 8, {quad(255, 255, 255), quad(1, 2, 3), quad(4, 5, 6)});
+    src.set(0, 0, 200);
+    src.set(1, 0, 1);
+    EXPECT_EQ(GetPixel(src.dc, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(src.dc, 1, 0), RGB(1, 2, 3));
+    Dib dest(2, 1, 24);
+    ASSERT_TRUE(BitBlt(dest.dc, 0, 0, 2, 1, src.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(dest.at(0, 0), 0u);
+    EXPECT_EQ(dest.at(1, 0), 0x010203u);
+    DIBSECTION ds{};
+    GetObject(src.bitmap, sizeof ds, &ds);
+    EXPECT_EQ(ds.dsBmih.biClrUsed, 3u);
 }

@@ -260,3 +260,35 @@ TEST(StretchDIBits, DrawsMemoryBitsCountingSourceRowsFromTheBottom) {
     EXPECT_EQ(all.at(0, 0), 0xCC0000u);
     EXPECT_EQ(all.at(0, 2), 0x0000AAu);
 }
+
+TEST(BitBlt, CopiesBetweenFormatsAtAnOffsetThroughTheClip) {
+    // Every source depth into true colour and into a paletted target, shifted and clipped:
+    // each destination pixel is its source pixel's colour (nearest entry for the palette).
+    std::vector<RGBQUAD> table = {quad(0, 0, 0), quad(255, 0, 0), quad(0, 255, 0), quad(0, 0, 255),
+                                  quad(255, 255, 255)};
+    for (int srcBpp : {8, 16, 24, 32}) {
+        for (int destBpp : {32, 24, 8}) {
+            Dib src(6, 4, srcBpp, srcBpp == 8 ? table : std::vector<RGBQUAD>{});
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 6; ++x)
+                    SetPixel(src.dc, x, y,
+                             RGB(table[(x + y) % 5].rgbRed, table[(x + y) % 5].rgbGreen,
+                                 table[(x + y) % 5].rgbBlue));
+            Dib dest(6, 4, destBpp, destBpp == 8 ? table : std::vector<RGBQUAD>{});
+            HBRUSH grey = CreateSolidBrush(RGB(255, 255, 255));
+            RECT all{0, 0, 6, 4};
+            FillRect(dest.dc, &all, grey);
+            DeleteObject(grey);
+            ExcludeClipRect(dest.dc, 3, 2, 4, 3);
+            ASSERT_TRUE(BitBlt(dest.dc, 1, 1, 5, 3, src.dc, 0, 1, SRCCOPY));
+            SelectClipRgn(dest.dc, 0); // GetPixel reads only inside the clip
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 6; ++x) {
+                    bool copied = x >= 1 && y >= 1 && !(x == 3 && y == 2);
+                    COLORREF want = copied ? GetPixel(src.dc, x - 1, y) : RGB(255, 255, 255);
+                    EXPECT_EQ(GetPixel(dest.dc, x, y), want)
+                        << srcBpp << "->" << destBpp << " at " << x << "," << y;
+                }
+        }
+    }
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace gdi_test;
 
 namespace {
@@ -53,7 +55,9 @@ TEST(Shapes, RoundRectAndEllipseStayInsideTheirBoxAndSymmetric) {
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 12; ++x) {
             bool painted = m[y * 13 + x] == '.';
-            if (x == 0 || y == 0 || x == 11 || y == 9) EXPECT_FALSE(painted) << x << "," << y;
+            if (x == 0 || y == 0 || x == 11 || y == 9) {
+                EXPECT_FALSE(painted) << x << "," << y;
+            }
             // Mirror images across the centre of the box [1, 11) x [1, 9).
             EXPECT_EQ(painted, m[(9 - y) * 13 + x] == '.') << x << "," << y;
             EXPECT_EQ(painted, m[y * 13 + (11 - x)] == '.') << x << "," << y;
@@ -133,7 +137,9 @@ TEST(Lines, XorPenDrawnTwiceRestores) {
     for (int i = 0; i < 2; ++i) {
         MoveToEx(c.dc, 0, 0, nullptr);
         LineTo(c.dc, 5, 0);
-        if (i == 0) EXPECT_EQ(c.at(2, 0), 0x123456u ^ 0xFFFFFFu);
+        if (i == 0) {
+            EXPECT_EQ(c.at(2, 0), 0x123456u ^ 0xFFFFFFu);
+        }
     }
     EXPECT_EQ(c.at(2, 0), 0x123456u);
     EXPECT_EQ(c.at(0, 0), kWhite);
@@ -198,4 +204,90 @@ TEST(Pixels, SetAndGetPixelHonourClipAndFormat) {
     IntersectClipRect(d.dc, 2, 0, 4, 1);
     EXPECT_EQ(SetPixel(d.dc, 0, 0, RGB(255, 255, 255)), CLR_INVALID);
     EXPECT_EQ(d.at(0, 0), 0u);
+}
+
+TEST(PatBlt, OperationsOnTheBrushAndTheDestination) {
+    struct Case {
+        DWORD rop;
+        DWORD expect; // from a 0x123456 destination with a 0x00FF00 brush
+    };
+    const Case cases[] = {
+        {PATCOPY, 0x00FF00},   {PATINVERT, 0x12CB56}, {DSTINVERT, 0xEDCBA9},
+        {BLACKNESS, 0x000000}, {WHITENESS, 0xFFFFFF},
+    };
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    for (const Case& c : cases) {
+        Dib d(3, 2, 32);
+        d.fill(0x123456);
+        HGDIOBJ old = SelectObject(d.dc, green);
+        ASSERT_TRUE(PatBlt(d.dc, 1, 0, 2, 1, c.rop)) << std::hex << c.rop;
+        EXPECT_EQ(d.at(1, 0), c.expect) << std::hex << c.rop;
+        EXPECT_EQ(d.at(2, 0), c.expect) << std::hex << c.rop;
+        EXPECT_EQ(d.at(0, 0), 0x123456u) << std::hex << c.rop;
+        EXPECT_EQ(d.at(1, 1), 0x123456u) << std::hex << c.rop;
+        SelectObject(d.dc, old);
+    }
+    Dib d(2, 1, 32);
+    EXPECT_FALSE(PatBlt(d.dc, 0, 0, 2, 1, SRCCOPY)); // needs a source
+    DeleteObject(green);
+}
+
+TEST(Brushes, NullPenAndBrushDrawNothingAndHatchesFillTheirGapsWhenOpaque) {
+    Canvas c(6, 4);
+    SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+    Rectangle(c.dc, 0, 0, 6, 4);
+    EXPECT_EQ(c.mask(kBlack), "######\n#....#\n#....#\n######\n");
+    EXPECT_EQ(c.mask(kRed), "......\n......\n......\n......\n");
+    c.fill(kWhite);
+    SelectObject(c.dc, GetStockObject(NULL_PEN));
+    SelectObject(c.dc, c.brush);
+    Rectangle(c.dc, 0, 0, 6, 4);
+    // Without a pen the fill still stops short of the right and bottom edges.
+    EXPECT_EQ(c.mask(kRed), "#####.\n#####.\n#####.\n......\n");
+    HBRUSH hatch = CreateHatchBrush(HS_HORIZONTAL, RGB(0, 0, 0));
+    Canvas h(2, 8);
+    SetBkColor(h.dc, RGB(0, 0, 255));
+    RECT all{0, 0, 2, 8};
+    FillRect(h.dc, &all, hatch);
+    std::string lines = h.mask(kBlack);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '#'), 2); // one row of eight
+    EXPECT_EQ(h.mask(0x0000FF).find('#') != std::string::npos, true);
+    for (int y = 0; y < 8; ++y)
+        EXPECT_TRUE(h.at(0, y) == kBlack || h.at(0, y) == 0x0000FFu) << y;
+    DeleteObject(hatch);
+}
+
+TEST(Lines, WidePensCentreOnTheLineAndPolylineJoinsItsPoints) {
+    Canvas c(8, 5);
+    HPEN wide = CreatePen(PS_SOLID, 3, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(c.dc, wide);
+    MoveToEx(c.dc, 2, 2, nullptr);
+    LineTo(c.dc, 6, 2);
+    std::string m = c.mask(kBlack);
+    for (int y : {1, 2, 3})
+        for (int x : {3, 4, 5})
+            EXPECT_EQ(m[y * 9 + x], '#') << x << "," << y;
+    EXPECT_EQ(c.at(4, 0), kWhite);
+    EXPECT_EQ(c.at(4, 4), kWhite);
+    SelectObject(c.dc, old);
+    DeleteObject(wide);
+    Canvas p(5, 4);
+    POINT pts[3] = {{0, 0}, {4, 0}, {4, 3}};
+    ASSERT_TRUE(Polyline(p.dc, pts, 3));
+    // Every segment but the last keeps its end point through the next one's start.
+    EXPECT_EQ(p.mask(kBlack), "#####\n....#\n....#\n.....\n");
+    EXPECT_FALSE(Polyline(p.dc, pts, 1));
+}
+
+TEST(Shapes, InvertRectFlipsEveryBitAndUndoesItself) {
+    Dib d(3, 1, 32);
+    d.set(0, 0, 0x123456);
+    d.set(1, 0, 0x000000);
+    RECT r{0, 0, 2, 1};
+    ASSERT_TRUE(InvertRect(d.dc, &r));
+    EXPECT_EQ(d.at(0, 0), 0xEDCBA9u);
+    EXPECT_EQ(d.at(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(d.at(2, 0), 0u);
+    InvertRect(d.dc, &r);
+    EXPECT_EQ(d.at(0, 0), 0x123456u);
 }

@@ -11,7 +11,8 @@ HPALETTE makePalette(std::vector<PALETTEENTRY> entries, WORD version = 0x300) {
     auto* lp = reinterpret_cast<LOGPALETTE*>(block.data());
     lp->palVersion = version;
     lp->palNumEntries = static_cast<WORD>(entries.size());
-    std::memcpy(lp->palPalEntry, entries.data(), entries.size() * sizeof(PALETTEENTRY));
+    if (!entries.empty())
+        std::memcpy(lp->palPalEntry, entries.data(), entries.size() * sizeof(PALETTEENTRY));
     return CreatePalette(lp);
 }
 

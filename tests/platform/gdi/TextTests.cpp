@@ -223,3 +223,65 @@ TEST(DrawText, ClipsToItsRectangle) {
     n.inkBox(x0, x1, y0, y1);
     EXPECT_GT(x1, 20);
 }
+
+TEST(Fonts, UnderlineItalicAndStrikeOutChangeTheInk) {
+    struct Case {
+        const char* name;
+        BYTE italic, underline, strikeOut;
+    };
+    auto make = [](const Case& k) {
+        LOGFONT lf;
+        lf.lfHeight = -16;
+        lf.lfItalic = k.italic;
+        lf.lfUnderline = k.underline;
+        lf.lfStrikeOut = k.strikeOut;
+        std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "Arial");
+        return CreateFontIndirect(&lf);
+    };
+    TextCanvas plain(80, 24, make(Case{"plain", 0, 0, 0}));
+    TextOut(plain.dc, 2, 2, "Hill", -1);
+    int px0, px1, py0, py1;
+    plain.inkBox(px0, px1, py0, py1);
+    ASSERT_GE(px1, 0);
+    for (const Case& k :
+         {Case{"italic", 1, 0, 0}, Case{"underline", 0, 1, 0}, Case{"strike-out", 0, 0, 1}}) {
+        TextCanvas c(80, 24, make(k));
+        LOGFONT back;
+        ASSERT_EQ(GetObject(c.f, sizeof back, &back), static_cast<int>(sizeof back)) << k.name;
+        EXPECT_EQ(back.lfItalic, k.italic) << k.name;
+        EXPECT_EQ(back.lfUnderline, k.underline) << k.name;
+        TextOut(c.dc, 2, 2, "Hill", -1);
+        int x0, x1, y0, y1;
+        c.inkBox(x0, x1, y0, y1);
+        // Each style inks what the plain text leaves blank.
+        bool differs = false;
+        for (int y = 0; y < 24 && !differs; ++y)
+            for (int x = 0; x < 80 && !differs; ++x)
+                differs = (c.at(x, y) == 0xFFFFFF) != (plain.at(x, y) == 0xFFFFFF);
+        EXPECT_TRUE(differs) << k.name;
+        TEXTMETRIC tm;
+        GetTextMetrics(c.dc, &tm);
+        EXPECT_EQ(tm.tmItalic, k.italic) << k.name;
+        EXPECT_EQ(tm.tmUnderlined, k.underline) << k.name;
+        if (k.underline) {
+            // A bar under the baseline spanning the word, in the cell.
+            EXPECT_GT(y1, 2 + tm.tmAscent - 1) << k.name;
+            EXPECT_LT(y1, 2 + tm.tmHeight) << k.name;
+            int bar = 0;
+            for (int x = px0; x <= px1; ++x)
+                bar += c.at(x, y1) != 0xFFFFFF;
+            EXPECT_GE(bar, (px1 - px0 + 1) * 9 / 10) << k.name;
+        }
+        if (k.strikeOut) {
+            // A bar through the letters: a row inside the ink box inked from end to end.
+            bool through = false;
+            for (int y = py0 + 1; y < py1 && !through; ++y) {
+                int n = 0;
+                for (int x = px0; x <= px1; ++x)
+                    n += c.at(x, y) != 0xFFFFFF;
+                through = n >= (px1 - px0 + 1) * 9 / 10;
+            }
+            EXPECT_TRUE(through) << k.name;
+        }
+    }
+}

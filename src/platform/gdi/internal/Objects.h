@@ -6,6 +6,7 @@
 #include "platform/gdi/internal/Surface.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -72,8 +73,20 @@ struct DcObj : Object {
     const RegionData& effectiveClip(int bitmapWidth, int bitmapHeight);
     void clipChanged() { clipValid_ = false; }
     // Logical to device (bitmap) coordinates.
-    int toDevX(int x) const { return x - state.windowOrg.x + state.viewportOrg.x + deviceOrigin.x; }
-    int toDevY(int y) const { return y - state.windowOrg.y + state.viewportOrg.y + deviceOrigin.y; }
+    // Kept within +-2^29 so that widths and sums of device coordinates cannot overflow; no
+    // bitmap comes near that size.
+    int toDevX(int x) const {
+        return clampDevice(std::int64_t{x} - state.windowOrg.x + state.viewportOrg.x +
+                           deviceOrigin.x);
+    }
+    int toDevY(int y) const {
+        return clampDevice(std::int64_t{y} - state.windowOrg.y + state.viewportOrg.y +
+                           deviceOrigin.y);
+    }
+    static int clampDevice(std::int64_t v) {
+        constexpr std::int64_t kLimit = std::int64_t{1} << 29;
+        return static_cast<int>(v < -kLimit ? -kLimit : v > kLimit ? kLimit : v);
+    }
 
 private:
     RegionData clipCache_;

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace gdi {
 namespace {
 
 // Span of row y of the ellipse inscribed in box, or false when the row misses it.
 bool ellipseRow(const RECT& box, int y, int& x0, int& x1) {
-    double a = (box.right - box.left) / 2.0, b = (box.bottom - box.top) / 2.0;
+    double a = (double(box.right) - box.left) / 2.0, b = (double(box.bottom) - box.top) / 2.0;
     if (a <= 0 || b <= 0) return false;
     double cx = box.left + a, cy = box.top + b;
     double dy = (y + 0.5 - cy) / b;
@@ -18,8 +19,8 @@ bool ellipseRow(const RECT& box, int y, int& x0, int& x1) {
     x0 = static_cast<int>(std::ceil(cx - half - 0.5));
     x1 = static_cast<int>(std::floor(cx + half - 0.5)) + 1;
     // Keep it symmetric about the centre despite rounding.
-    int mirror = box.left + box.right - x0;
-    x1 = std::min(x1, mirror);
+    std::int64_t mirror = std::int64_t{box.left} + box.right - x0;
+    x1 = static_cast<int>(std::min<std::int64_t>(x1, mirror));
     return x0 < x1;
 }
 
@@ -31,28 +32,34 @@ RECT insetBox(RECT box, int d) {
     return r;
 }
 
-RegionData ellipseShape(RECT box) {
+RegionData ellipseShape(RECT box, int rowFrom, int rowTo) {
     std::vector<std::vector<int>> rows;
-    for (int y = box.top; y < box.bottom; ++y) {
+    int first = std::max<int>(box.top, rowFrom), last = std::min<int>(box.bottom, rowTo);
+    for (int y = first; y < last; ++y) {
         int x0, x1;
         if (ellipseRow(box, y, x0, x1))
             rows.push_back({x0, x1});
         else
             rows.emplace_back();
     }
-    return RegionData::fromRows(box.top, rows);
+    return RegionData::fromRows(first, rows);
 }
 
-RegionData roundRectShape(RECT box, int ew, int eh) {
-    int w = box.right - box.left, h = box.bottom - box.top;
+RegionData roundRectShape(RECT box, int ew, int eh, int rowFrom, int rowTo) {
+    std::int64_t w = std::int64_t{box.right} - box.left, h = std::int64_t{box.bottom} - box.top;
     if (w <= 0 || h <= 0) return RegionData();
-    ew = std::clamp(ew, 0, w);
-    eh = std::clamp(eh, 0, h);
-    if (ew < 2 || eh < 2) return RegionData(box);
+    // Boxes are kept within +-2^29 by the callers, so these sums stay in range.
+    ew = static_cast<int>(std::clamp<std::int64_t>(ew, 0, w));
+    eh = static_cast<int>(std::clamp<std::int64_t>(eh, 0, h));
+    int first = std::max<int>(box.top, rowFrom), last = std::min<int>(box.bottom, rowTo);
+    if (ew < 2 || eh < 2) {
+        if (first >= last) return RegionData();
+        return RegionData(RECT{box.left, first, box.right, last});
+    }
     RECT top{box.left, box.top, box.left + ew, box.top + eh};
     RECT bottom{box.left, box.bottom - eh, box.left + ew, box.bottom};
     std::vector<std::vector<int>> rows;
-    for (int y = box.top; y < box.bottom; ++y) {
+    for (int y = first; y < last; ++y) {
         int x0 = box.left, x1 = box.right;
         const RECT* corner = nullptr;
         if (y - box.top < eh / 2)
@@ -73,16 +80,18 @@ RegionData roundRectShape(RECT box, int ew, int eh) {
         else
             rows.emplace_back();
     }
-    return RegionData::fromRows(box.top, rows);
+    return RegionData::fromRows(first, rows);
 }
 
-RegionData polygonShape(const POINT* p, int count, bool winding) {
+RegionData polygonShape(const POINT* p, int count, bool winding, int rowFrom, int rowTo) {
     if (count < 3) return RegionData();
     int top = p[0].y, bottom = p[0].y;
     for (int i = 1; i < count; ++i) {
         top = std::min<int>(top, p[i].y);
         bottom = std::max<int>(bottom, p[i].y);
     }
+    top = std::max(top, rowFrom);
+    bottom = std::min(bottom, rowTo);
     std::vector<std::vector<int>> rows;
     std::vector<std::pair<double, int>> hits;
     for (int y = top; y < bottom; ++y) {
@@ -94,7 +103,7 @@ RegionData polygonShape(const POINT* p, int count, bool winding) {
             if (a.y == b.y) continue;
             double ylo = std::min(a.y, b.y), yhi = std::max(a.y, b.y);
             if (yc < ylo || yc >= yhi) continue;
-            double x = a.x + (yc - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y);
+            double x = a.x + (yc - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y);
             hits.emplace_back(x, b.y > a.y ? 1 : -1);
         }
         std::sort(hits.begin(), hits.end());
@@ -104,8 +113,8 @@ RegionData polygonShape(const POINT* p, int count, bool winding) {
             wind += hits[k].second;
             bool in = winding ? wind != 0 : (k % 2 == 0);
             if (!in) continue;
-            int x0 = static_cast<int>(std::ceil(hits[k].first - 0.5));
-            int x1 = static_cast<int>(std::ceil(hits[k + 1].first - 0.5));
+            int x0 = static_cast<int>(std::clamp(std::ceil(hits[k].first - 0.5), -2e9, 2e9));
+            int x1 = static_cast<int>(std::clamp(std::ceil(hits[k + 1].first - 0.5), -2e9, 2e9));
             if (x0 >= x1) continue;
             if (!spans.empty() && spans.back() >= x0)
                 spans.back() = std::max(spans.back(), x1);

@@ -8,9 +8,14 @@
 
 namespace gdi {
 
-RegionData ellipseShape(RECT box);
-RegionData roundRectShape(RECT box, int ellipseWidth, int ellipseHeight);
-RegionData polygonShape(const POINT* points, int count, bool winding);
+// Only rows [rowFrom, rowTo) are built: drawing asks for the rows its clip can show, so a
+// shape far larger than the bitmap costs no more than the visible part.
+constexpr int kAllRowsFrom = -(1 << 30), kAllRowsTo = 1 << 30;
+RegionData ellipseShape(RECT box, int rowFrom = kAllRowsFrom, int rowTo = kAllRowsTo);
+RegionData roundRectShape(RECT box, int ellipseWidth, int ellipseHeight, int rowFrom = kAllRowsFrom,
+                          int rowTo = kAllRowsTo);
+RegionData polygonShape(const POINT* points, int count, bool winding, int rowFrom = kAllRowsFrom,
+                        int rowTo = kAllRowsTo);
 // The box shrunk by d on every side (empty when nothing is left).
 RECT insetBox(RECT box, int d);
 
