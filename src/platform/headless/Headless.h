@@ -142,6 +142,10 @@ private:
     HWND active_ = 0;
     WORD cursorShape_ = 32512;
     int buttons_ = 0;  // bit per native::Button
+    HWND pointerOver_ = 0;  // top-level window the pointer was last over
+    bool shift_ = false, ctrl_ = false, alt_ = false;
+    bool& modifier(int vk);
+    std::string keyText(int vk);
     // A move or resize the desktop runs while the button stays down.
     HWND moveSizeWindow_ = 0;
     LRESULT moveSizeHit_ = 0;

@@ -104,6 +104,9 @@ struct InputEvent {
     bool autoRepeat = false;
     std::string text;
     DWORD time = 0;
+    WORD keys = 0;  // MK_ flags as the event arrived
+    bool alt = false;  // Alt and Ctrl as the event arrived
+    bool ctrl = false;
 };
 
 struct SentCall {
@@ -118,9 +121,11 @@ struct SentCall {
 };
 
 struct QueueItem {
-    bool isInput = false;
+    bool isInput = false;  // input not routed yet
+    bool routed = false;   // msg came from input: key and button state follow it
     MSG msg;
     InputEvent input;
+    std::string text;  // what a routed key-down typed
 };
 
 struct Timer {
@@ -214,11 +219,17 @@ RectSet VisibleArea(const Window& w, bool whole);  // surface coordinates
 // Focus and activation (Focus.cpp).
 void ForgetWindow(HWND hwnd);  // a window is going: focus, capture, activation leave it
 void ActivateTopLevel(HWND top, WORD how);
+// The same for a change the desktop made already (nothing is sent back to the backend).
+void ActivateTopLevelFromNative(HWND top);
 
 // Input (InputRouting.cpp): turns a queued input event into the message to hand out.
 // Returns false when the event goes to nobody.
 bool RouteInput(const InputEvent& event, std::vector<MSG>& out);
 void NoteKeyMessage(ThreadQueue& queue, const MSG& msg, const std::string& text);
+// Queues the characters of text for hwnd ahead of everything waiting (MessageQueue.cpp).
+void PostCharsFront(ThreadQueue& queue, HWND hwnd, UINT msg, const std::string& text, DWORD time,
+                    POINT pt);
+std::vector<unsigned> CodePoints(const std::string& utf8);
 
 // Timers (Timer.cpp).
 void KillWindowTimers(ThreadQueue& queue, HWND hwnd);
