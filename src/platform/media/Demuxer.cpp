@@ -146,8 +146,14 @@ void Seek(Session& s, double target, double back, int serial) {
     int64_t ts = fromStart ? start : static_cast<int64_t>((from + s.info.startSeconds) / av_q2d(main.stream->time_base));
     if (!fromStart && avformat_seek_file(f, main.index, INT64_MIN, ts, ts, 0) < 0)
         fromStart = true;
-    if (fromStart && avformat_seek_file(f, main.index, INT64_MIN, start, start, 0) < 0)
+    // Program and transport streams find a time by bisecting the file, which can land past
+    // the first key frame; the very start is byte 0 there.
+    const bool bisected = (f->iformat->flags & AVFMT_TS_DISCONT) && !(f->iformat->flags & AVFMT_NO_BYTE_SEEK);
+    if (fromStart && bisected && av_seek_frame(f, -1, 0, AVSEEK_FLAG_BYTE) >= 0) {
+        // at the start
+    } else if (fromStart && avformat_seek_file(f, main.index, INT64_MIN, start, start, 0) < 0) {
         avformat_seek_file(f, main.index, INT64_MIN, start, INT64_MAX, 0);
+    }
     s.video.packets->Flush();
     s.audio.packets->Flush();
     s.MarkSeekExecuted(serial, target, fromStart);

@@ -113,7 +113,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
             if (&s != live)
                 return;
             PostReadyState(mpReadyStateComplete);
-            if (autoStart) {
+            if (autoStart && playState == mpStopped) {
                 playsLeft = playCount;
                 PostPlayState(mpPlaying);
                 s.SetPaused(false);
@@ -400,7 +400,9 @@ void MediaEngine::SetPosition(double seconds) {
 
 bool MediaEngine::Seeking() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->IsOpen() && impl_->session->ShownSerial() != impl_->session->RequestSerial();
+    // Without video no frame is ever shown for a seek: the audio simply resumes there.
+    return impl_->IsOpen() && impl_->info.hasVideo &&
+           impl_->session->ShownSerial() != impl_->session->RequestSerial();
 }
 
 #define KORVID_INFO(expr)                                                                          \

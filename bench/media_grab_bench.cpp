@@ -1,0 +1,241 @@
+// Exact-frame grab after a seek: the engine against the ffmpeg command line, at 20 spread
+// positions of a 640x480 MPEG-1 and a 1280x720 H.264 file. Each run reports the median
+// milliseconds per grab; the command's run also checks both tools against the frame decoded
+// from the start without a seek.
+#include "platform/media/MediaEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Clip {
+    std::string path;
+    int width;
+    int height;
+    double fps;
+    double seconds;
+};
+
+constexpr int kPositions = 20;
+
+std::string Dir() {
+    static const std::string dir = [] {
+        std::string d = "/tmp/korvid-media-bench";
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+// Made once with the command line (the yardstick has to be there anyway).
+const Clip& GetClip(int which) {
+    static std::map<int, Clip> clips;
+    auto it = clips.find(which);
+    if (it != clips.end())
+        return it->second;
+    Clip c = which == 0 ? Clip{Dir() + "/vga.mpg", 640, 480, 25, 60}
+                        : Clip{Dir() + "/hd.mp4", 1280, 720, 25, 60};
+    if (!std::filesystem::exists(c.path)) {
+        const std::string codec = which == 0 ? "-c:v mpeg1video -q:v 4 -g 12"
+                                             : "-c:v libx264 -preset veryfast -g 250 -pix_fmt yuv420p";
+        const std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=" +
+                                std::to_string(c.width) + "x" + std::to_string(c.height) +
+                                ":rate=25 -t " + std::to_string(static_cast<int>(c.seconds)) + " " +
+                                codec + " " + c.path;
+        if (!Run(cmd))
+            c.path.clear();
+    }
+    return clips.emplace(which, c).first->second;
+}
+
+// Frame starts spread over the length, so both tools must give the same frame.
+std::vector<double> Positions(const Clip& c) {
+    std::vector<double> out;
+    const int frames = static_cast<int>(c.seconds * c.fps);
+    for (int i = 0; i < kPositions; ++i) {
+        const int k = static_cast<int>((i * 7919LL) % (frames - 2)) + 1;  // spread, unordered
+        out.push_back(k / c.fps);
+    }
+    return out;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : (v[v.size() / 2] + v[(v.size() - 1) / 2]) / 2;
+}
+
+// Bottom-up BGR rows (stride rounded to 4) of the presented frame.
+std::vector<BYTE> EngineGrab(media::MediaEngine& engine, double t) {
+    engine.SetPosition(t);
+    while (engine.Seeking())
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    LONG size = 0;
+    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0)
+        return {};
+    std::vector<BYTE> dib(static_cast<std::size_t>(size));
+    engine.BasicVideo().GetCurrentImage(&size, dib.data());
+    return dib;
+}
+
+std::vector<BYTE> CommandGrab(const Clip& c, double t) {
+    char command[512];
+    std::snprintf(command, sizeof command,
+                  "ffmpeg -hide_banner -loglevel error -ss %.6f -i %s -frames:v 1 -f rawvideo "
+                  "-pix_fmt bgr24 -",
+                  t, c.path.c_str());
+    std::vector<BYTE> out;
+    if (FILE* p = popen(command, "r")) {
+        BYTE buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.insert(out.end(), buf, buf + n);
+        pclose(p);
+    }
+    return out;
+}
+
+// The engine's bottom-up DIB as top-down BGR rows without padding.
+std::vector<BYTE> TopDown(const std::vector<BYTE>& dib, int w, int h) {
+    const std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) & ~std::size_t(3);
+    const std::size_t row = static_cast<std::size_t>(w) * 3;
+    if (dib.size() < 40 + stride * h)
+        return {};
+    std::vector<BYTE> out(row * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(out.data() + row * y, dib.data() + 40 + stride * (h - 1 - y), row);
+    return out;
+}
+
+double Difference(const BYTE* a, const BYTE* b, std::size_t n) {
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        sum += std::abs(a[i] - b[i]);
+    return sum / static_cast<double>(n);
+}
+
+// Frames k-1, k and k+1 decoded from the start without seeking: what the frame at k is.
+std::vector<BYTE> Truth(const Clip& c, int k) {
+    char command[512];
+    std::snprintf(command, sizeof command,
+                  "ffmpeg -hide_banner -loglevel error -i %s -vf \"select=between(n\\,%d\\,%d)\" "
+                  "-vsync 0 -frames:v 3 -f rawvideo -pix_fmt bgr24 -",
+                  c.path.c_str(), k - 1, k + 1);
+    std::vector<BYTE> out;
+    if (FILE* p = popen(command, "r")) {
+        BYTE buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.insert(out.end(), buf, buf + n);
+        pclose(p);
+    }
+    return out;
+}
+
+// Whether the picture is frame k: closer to it than to either neighbour.
+bool IsFrame(const std::vector<BYTE>& picture, const std::vector<BYTE>& truth, const Clip& c) {
+    const std::size_t n = static_cast<std::size_t>(c.width) * 3 * c.height;
+    if (picture.size() < n || truth.size() < 3 * n)
+        return false;
+    const double before = Difference(picture.data(), truth.data(), n);
+    const double at = Difference(picture.data(), truth.data() + n, n);
+    const double after = Difference(picture.data(), truth.data() + 2 * n, n);
+    return at < before && at < after;
+}
+
+media::EngineOptions Silent() {
+    media::EngineOptions o;
+    o.autoStart = false;
+    o.useAudioDevice = false;
+    return o;
+}
+
+bool OpenAndWait(media::MediaEngine& engine, const std::string& path) {
+    engine.Open(path);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        while (auto e = engine.NextEvent()) {
+            if (e->kind == media::EngineEvent::ReadyStateChange && e->newValue == media::mpReadyStateComplete)
+                return true;
+            if (e->kind == media::EngineEvent::Error)
+                return false;
+        }
+        engine.WaitForEvents(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+void BM_EngineGrab(benchmark::State& state) {
+    const Clip& c = GetClip(static_cast<int>(state.range(0)));
+    media::MediaEngine engine(Silent());
+    if (c.path.empty() || !OpenAndWait(engine, c.path)) {
+        state.SkipWithError("no clip");
+        return;
+    }
+    std::vector<double> ms;
+    for (auto _ : state) {
+        for (double t : Positions(c)) {
+            const auto t0 = std::chrono::steady_clock::now();
+            std::vector<BYTE> dib = EngineGrab(engine, t);
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            benchmark::DoNotOptimize(dib.data());
+        }
+    }
+    state.counters["median_ms"] = Median(ms);
+}
+
+void BM_CommandGrab(benchmark::State& state) {
+    const Clip& c = GetClip(static_cast<int>(state.range(0)));
+    media::MediaEngine engine(Silent());
+    if (c.path.empty() || !OpenAndWait(engine, c.path)) {
+        state.SkipWithError("no clip");
+        return;
+    }
+    std::vector<double> ms;
+    int engineExact = 0;
+    int commandExact = 0;
+    for (auto _ : state) {
+        for (double t : Positions(c)) {
+            const auto t0 = std::chrono::steady_clock::now();
+            std::vector<BYTE> frame = CommandGrab(c, t);
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            state.PauseTiming();
+            const int k = static_cast<int>(std::lround(t * c.fps));
+            const std::vector<BYTE> truth = Truth(c, k);
+            const bool engineOk = IsFrame(TopDown(EngineGrab(engine, t), c.width, c.height), truth, c);
+            const bool commandOk = IsFrame(frame, truth, c);
+            engineExact += engineOk;
+            commandExact += commandOk;
+            if (std::getenv("KORVID_BENCH_VERBOSE"))
+                std::fprintf(stderr, "frame %d: engine %s, command %s\n", k, engineOk ? "exact" : "other",
+                             commandOk ? "exact" : "other");
+            state.ResumeTiming();
+        }
+    }
+    state.counters["median_ms"] = Median(ms);
+    // Of the positions, how many gave exactly the frame that starts there.
+    state.counters["engine_exact"] = engineExact;
+    state.counters["command_exact"] = commandExact;
+    state.counters["positions"] = kPositions;
+}
+
+}  // namespace
+
+// Argument 0: 640x480 MPEG-1; 1: 1280x720 H.264.
+BENCHMARK(BM_EngineGrab)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CommandGrab)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();
