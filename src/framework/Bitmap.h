@@ -82,6 +82,8 @@ class TBitmap : public TGraphic {
     // table (pixel indices unchanged); on true colour it is kept for later conversions.
     void SetPalette(HPALETTE Value) override;
     HPALETTE ReleasePalette();
+    // The colour table of a paletted bitmap with the count it was made with; empty otherwise.
+    std::vector<RGBQUAD> ColorTable();
 
     // The colour of the bottom-left pixel in tmAuto mode, else the colour set.
     TColor TransparentColor();
@@ -116,38 +118,47 @@ protected:
 private:
     friend class TBitmapCanvas;
 
+    // How the pixels lie in memory; a DIB section is made from it.
     struct Layout {
         int width = 0, height = 0;
         int bitCount = 32;
         bool topDown = false;
-        DWORD compression = 0;
+        DWORD compression = 0; // BI_RGB, or BI_BITFIELDS for 5-6-5
         std::vector<RGBQUAD> colors;
     };
-    // Makes a zeroed DIB section; raises EOutOfResources when it cannot be had.
-    static HBITMAP MakeDib(const Layout& layout, void** bits);
-    static Layout LayoutFor(TPixelFormat format, int width, int height, HPALETTE palette);
-    static TPixelFormat FormatOf(int bitCount, DWORD compression, const DWORD* masks);
-    // Adopts a DIB section (replacing and deleting the current one).
-    void Adopt(HBITMAP dib, TPixelFormat format);
+    // Makes a DIB section of the layout; raises EOutOfResources when it cannot be had.
+    static HBITMAP MakeDib(const Layout& layout, Byte** bits);
+    static int BitCountOf(TPixelFormat format);
+    static TPixelFormat FormatOf(int bitCount, DWORD compression);
+    // The colour table a paletted format gets: from the palette when given, else the
+    // standard table of the depth.
+    static std::vector<RGBQUAD> TableFor(int bitCount, HPALETTE palette);
+    Layout LayoutFor(TPixelFormat format, int width, int height, HPALETTE palette) const;
+    Layout CurrentLayout() const;
+    // Takes a DIB section made by MakeDib (deleting the current one) with its bits.
+    void Adopt(HBITMAP dib, Byte* bits, const Layout& layout, TPixelFormat format);
     void DropHandle();
     void DropMask();
-    void DropPaletteCache();
-    Layout CurrentLayout();
-    std::vector<RGBQUAD> ReadColorTable();
+    void DropPalette();
     void FreeContext();
+    // Rebuilds the image in another layout, the pixels converted by a blit.
+    void ConvertTo(TPixelFormat format, const Layout& layout);
     // A DIB section copy of any bitmap handle, and the format it came out in.
-    static HBITMAP CopyToDib(HBITMAP source, TPixelFormat& format);
+    static HBITMAP CopyToDib(HBITMAP source, TPixelFormat& format, Layout& layout, Byte** bits);
+    COLORREF PixelAt(int x, int y);
 
     HBITMAP handle_ = 0;
-    HBITMAP adopted_ = 0;  // a device bitmap handed to SetHandle, given back by ReleaseHandle
+    HBITMAP adopted_ = 0; // a device bitmap handed to SetHandle, given back by ReleaseHandle
     Byte* bits_ = nullptr;
     Int64 stride_ = 0;
     int width_ = 0;
     int height_ = 0;
     bool topDown_ = false;
+    DWORD compression_ = 0;
+    std::vector<RGBQUAD> colors_; // the colour table of a paletted DIB
     TPixelFormat format_ = pfDevice;
     HPALETTE palette_ = 0;
-    bool paletteFromTable_ = false;  // palette_ was made from the colour table
+    bool paletteFromTable_ = false; // palette_ was made from the colour table
     HBITMAP mask_ = 0;
     TColor transparentColor_ = clDefault;
     TTransparentMode transparentMode_ = tmAuto;

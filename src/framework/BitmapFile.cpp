@@ -203,6 +203,8 @@ void Read(TStream& stream, const std::function<Byte*(const Image&)>& allocate) {
         ReadExactly(stream, m, 12);
         for (int c = 0; c < 3; ++c) masks[c] = Le32(m + 4 * c);
     }
+    if (compression == BI_BITFIELDS && (masks[0] | masks[1] | masks[2]) == 0)
+        Fail("Bitmap colour masks are not valid");
 
     // The colour table: paletted depths keep at most 2^bits entries; others have none to keep.
     Int64 tableEntries = 0;  // entries that lie in the file

@@ -1,0 +1,134 @@
+#include "framework/Application.h"
+
+#include "platform/user/User.h"
+
+TApplication* Application = nullptr;
+
+void HandleControlException(TObject* Sender) {
+    if (Application) {
+        Application->HandleException(Sender);
+        return;
+    }
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+        MessageBox(0, e.what(), "Error", MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        MessageBox(0, "Unknown error", "Error", MB_OK | MB_ICONSTOP);
+    }
+}
+
+void TApplication::Create(TComponent* AOwner) {
+    inherited::Create(AOwner);
+    if (!Application) Application = this;
+    if (!Screen) {
+        Screen = CreateComponent<TScreen>(nullptr);
+        ownsScreen_ = true;
+    }
+}
+
+void TApplication::Destroy() {
+    // A quit this application asked for must not end the next loop on this thread.
+    if (quitPosted_) {
+        MSG msg;
+        while (PeekMessage(&msg, 0, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    // Forms go while the screen still knows them.
+    DestroyComponents();
+    mainForm_ = nullptr;
+    if (ownsScreen_ && Screen) {
+        TScreen* s = Screen;
+        Screen = nullptr;
+        s->Free();
+    }
+    if (Application == this) Application = nullptr;
+    inherited::Destroy();
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == mainForm_) mainForm_ = nullptr;
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        quitPosted_ = false;
+        return true;
+    }
+    bool handled = false;
+    if (OnMessage) {
+        try {
+            OnMessage(msg, handled);
+        } catch (...) {
+            HandleException(this);
+            handled = true;
+        }
+    }
+    if (!handled) {
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::Idle() {
+    UpdateMouseControl();
+    bool done = true;
+    if (OnIdle) {
+        try {
+            OnIdle(this, done);
+        } catch (...) {
+            HandleException(this);
+        }
+    }
+    if (done && !terminated_) WaitMessage();
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg)) Idle();
+}
+
+void TApplication::Run() {
+    if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
+    while (!terminated_) HandleMessage();
+}
+
+void TApplication::Terminate() {
+    // Set at once so nested modal loops end too; WM_QUIT ends loops that only wait.
+    terminated_ = true;
+    if (!quitPosted_) PostQuitMessage(0);
+    quitPosted_ = true;
+}
+
+bool TApplication::Active() const {
+    return Screen && Screen->ActiveForm() != nullptr;
+}
+
+void TApplication::HandleException(TObject* Sender) {
+    try {
+        throw;
+    } catch (const EAbort&) {
+        // Meant to end an operation without a word.
+    } catch (const std::exception& e) {
+        if (OnException) OnException(Sender, e);
+        else ShowException(e);
+    } catch (...) {
+        ShowException(Exception("Unknown error"));
+    }
+}
+
+void TApplication::ShowException(const std::exception& E) {
+    HWND owner = mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : 0;
+    MessageBox(owner, E.what(), title_.empty() ? "Error" : title_.c_str(), MB_OK | MB_ICONSTOP);
+}

@@ -1,0 +1,89 @@
+#pragma once
+// TApplication: the message loop on the user-interface thread, the main form, idle
+// processing and the default exception handler.
+#include "framework/Forms.h"
+
+#include <exception>
+
+using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
+
+class TApplication : public TComponent {
+    KORVID_CLASS(TApplication, TComponent)
+
+    void Create(TComponent* AOwner) override;
+    void Destroy() override;
+
+    void Initialize() {}
+    const String& Title() const { return title_; }
+    void SetTitle(const String& v) { title_ = v; }
+
+    // Makes a form owned by the application; reference is set before the form's creation
+    // body runs, so handlers that read it during creation see the form. The first form made
+    // becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference) {
+        reference = nullptr;
+        formCreating_ = [&reference](TCustomForm* form) { reference = static_cast<T*>(form); };
+        T* form = nullptr;
+        try {
+            form = CreateComponent<T>(this);
+        } catch (...) {
+            formCreating_ = nullptr;
+            reference = nullptr;
+            throw;
+        }
+        formCreating_ = nullptr;
+        reference = form;
+        if (!mainForm_) mainForm_ = form;
+    }
+    // Called by a form's creation body: hands the form to the reference CreateForm fills.
+    void FormCreating(TCustomForm* form) {
+        if (auto f = std::move(formCreating_)) {
+            formCreating_ = nullptr;
+            f(form);
+        }
+    }
+
+    void Run();
+    // Handles every message waiting now (also from inside a handler), then returns.
+    void ProcessMessages();
+    // Handles one message, or idles until one comes.
+    void HandleMessage();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    TCustomForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TCustomForm* v) { mainForm_ = v; }
+    bool Active() const;
+
+    // Shows the exception that escaped a handler (OnException, when set, instead).
+    void HandleException(TObject* Sender);
+    void ShowException(const std::exception& E);
+
+    TMessageEvent OnMessage;
+    TIdleEvent OnIdle;
+    TExceptionEvent OnException;
+
+    // Number of modal loops running (nested ShowModal).
+    int ModalLevel() const { return modalLevel_; }
+    void EnterModal() { ++modalLevel_; }
+    void LeaveModal() { --modalLevel_; }
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    bool ProcessMessage(MSG& msg);
+    void Idle();
+
+    String title_;
+    TCustomForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    bool ownsScreen_ = false;
+    bool quitPosted_ = false;
+    int modalLevel_ = 0;
+    std::function<void(TCustomForm*)> formCreating_;
+};
+
+extern TApplication* Application;

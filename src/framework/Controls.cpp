@@ -1,0 +1,501 @@
+#include "framework/Controls.h"
+
+#include "framework/WinControl.h"
+#include "platform/gdi/Dc.h"
+#include "platform/user/User.h"
+
+#include <algorithm>
+
+namespace {
+TControl* g_mouseControl = nullptr;
+
+WORD CursorResource(TCursor cursor) {
+    switch (cursor) {
+        case crArrow: return 32512;
+        case crIBeam: return 32513;
+        case crHourGlass: return 32514;
+        case crCross: return 32515;
+        case crUpArrow: return 32516;
+        case crSizeNWSE: return 32642;
+        case crSizeNESW: return 32643;
+        case crSizeWE: return 32644;
+        case crSizeNS: return 32645;
+        case crSizeAll: return 32646;
+        case crNo: return 32648;
+        case crHandPoint: return 32649;
+        case crAppStart: return 32650;
+        case crHelp: return 32651;
+        default: return 0;
+    }
+}
+}  // namespace
+
+HCURSOR CursorHandle(TCursor cursor) {
+    WORD id = CursorResource(cursor);
+    return id ? LoadCursor(0, MAKEINTRESOURCE(id)) : 0;
+}
+
+TControl* MouseControl() { return g_mouseControl; }
+
+void SetMouseControl(TControl* control) {
+    if (control == g_mouseControl) return;
+    TControl* old = g_mouseControl;
+    g_mouseControl = control;
+    if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
+    // A leave handler may have moved the pointer's control on again.
+    if (control && g_mouseControl == control) control->Perform(CM_MOUSEENTER, 0, 0);
+}
+
+void UpdateMouseControl() {
+    POINT pt;
+    TControl* deep = nullptr;
+    if (GetCursorPos(&pt)) {
+        if (TWinControl* win = FindVCLWindow(pt)) deep = win->ControlAtPoint(win->ScreenToClient(pt), true);
+    }
+    SetMouseControl(deep);
+}
+
+TShiftState ShiftStateFromMouse(WPARAM keys) {
+    TShiftState s;
+    if (keys & MK_SHIFT) s.Include(ssShift);
+    if (keys & MK_CONTROL) s.Include(ssCtrl);
+    if (keys & MK_LBUTTON) s.Include(ssLeft);
+    if (keys & MK_RBUTTON) s.Include(ssRight);
+    if (keys & MK_MBUTTON) s.Include(ssMiddle);
+    if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+    return s;
+}
+
+TShiftState KeyboardShiftState() {
+    TShiftState s;
+    if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+    if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+    return s;
+}
+
+void TSizeConstraints::Constrain(int& width, int& height) const {
+    if (MaxWidth > 0 && width > MaxWidth) width = MaxWidth;
+    if (MaxHeight > 0 && height > MaxHeight) height = MaxHeight;
+    if (width < MinWidth) width = MinWidth;
+    if (height < MinHeight) height = MinHeight;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TControl::Create(TComponent* AOwner) {
+    inherited::Create(AOwner);
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    constraints_.reset(CreateObject<TSizeConstraints>());
+    constraints_->OnChange = [this](TObject*) { SetBounds(left_, top_, width_, height_); };
+    font_.reset(CreateObject<TFont>());
+    font_->OnChange = [this](TObject* s) { FontChanged(s); };
+}
+
+void TControl::Destroy() {
+    if (g_mouseControl == this) g_mouseControl = nullptr;
+    if (parent_) parent_->RemoveControl(this);
+    inherited::Destroy();
+}
+
+LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    TMessage m{Msg, WParam, LParam, 0};
+    if (WindowProc) WindowProc(m); else WndProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& Message) {
+    UINT msg = Message.Msg;
+    if ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST)) {
+        // A disabled control, or one under a disabled ancestor, takes no input.
+        if (!EnabledThroughParents()) return;
+    }
+    switch (msg) {
+        case WM_LBUTTONDBLCLK:
+            if (!controlStyle_.Contains(csDoubleClicks)) Message.Msg = WM_LBUTTONDOWN;
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
+            if (controlStyle_.Contains(csCaptureMouse)) {
+                if (parent_ && !dynamic_cast<TWinControl*>(this)) {
+                    parent_->captureControl_ = this;
+                    if (parent_->HandleAllocated()) SetCapture(parent_->Handle());
+                } else if (auto* self = dynamic_cast<TWinControl*>(this)) {
+                    SetCapture(self->Handle());
+                }
+            }
+            if (controlStyle_.Contains(csClickEvents)) controlState_.Include(csClicked);
+            controlState_.Include(csLButtonDown);
+            break;
+        case WM_LBUTTONUP:
+            controlState_.Exclude(csLButtonDown);
+            break;
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            if (!controlStyle_.Contains(csDoubleClicks)) Message.Msg = msg == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+            break;
+        default: break;
+    }
+    Dispatch(Message);
+}
+
+void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool down, bool dbl) {
+    int x = GET_X_LPARAM(Message.LParam), y = GET_Y_LPARAM(Message.LParam);
+    TShiftState shift = ShiftStateFromMouse(Message.WParam);
+    if (dbl) shift.Include(ssDouble);
+    if (down) {
+        if (dbl && Button == mbLeft) DblClick();
+        MouseDown(Button, shift, x, y);
+        return;
+    }
+    if (Button == mbLeft) {
+        // Let go of the pointer the press took, wherever the release happens.
+        if (parent_ && parent_->captureControl_ == this) {
+            parent_->captureControl_ = nullptr;
+            if (parent_->HandleAllocated() && GetCapture() == parent_->Handle()) ReleaseCapture();
+        } else if (auto* self = dynamic_cast<TWinControl*>(this)) {
+            if (self->HandleAllocated() && GetCapture() == self->Handle()) ReleaseCapture();
+        }
+        if (controlState_.Contains(csClicked)) {
+            controlState_.Exclude(csClicked);
+            TRect r = ClientRect();
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) Click();
+            // Click may free the control; nothing of it is touched after it except through
+            // the message, which the caller no longer reads.
+        }
+    }
+    MouseUp(Button, shift, x, y);
+}
+
+void TControl::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_LBUTTONDOWN: HandleMouseButton(Message, mbLeft, true, false); return;
+        case WM_LBUTTONDBLCLK: HandleMouseButton(Message, mbLeft, true, true); return;
+        case WM_LBUTTONUP: HandleMouseButton(Message, mbLeft, false, false); return;
+        case WM_RBUTTONDOWN: HandleMouseButton(Message, mbRight, true, false); return;
+        case WM_RBUTTONDBLCLK: HandleMouseButton(Message, mbRight, true, true); return;
+        case WM_RBUTTONUP: HandleMouseButton(Message, mbRight, false, false); return;
+        case WM_MBUTTONDOWN: HandleMouseButton(Message, mbMiddle, true, false); return;
+        case WM_MBUTTONDBLCLK: HandleMouseButton(Message, mbMiddle, true, true); return;
+        case WM_MBUTTONUP: HandleMouseButton(Message, mbMiddle, false, false); return;
+        case WM_MOUSEMOVE:
+            MouseMove(ShiftStateFromMouse(Message.WParam), GET_X_LPARAM(Message.LParam),
+                      GET_Y_LPARAM(Message.LParam));
+            return;
+        case CM_MOUSEENTER:
+            if (OnMouseEnter) OnMouseEnter(this);
+            return;
+        case CM_MOUSELEAVE:
+            if (OnMouseLeave) OnMouseLeave(this);
+            return;
+        case CM_PARENTCOLORCHANGED: HandleParentColorChanged(); return;
+        case CM_PARENTFONTCHANGED: HandleParentFontChanged(); return;
+        case CM_COLORCHANGED:
+        case CM_FONTCHANGED:
+        case CM_TEXTCHANGED:
+            Invalidate();
+            return;
+        case CM_ENABLEDCHANGED:
+        case CM_VISIBLECHANGED:
+            Invalidate();
+            return;
+        case CM_CURSORCHANGED:
+            if (g_mouseControl == this) ::SetCursor(CursorHandle(cursor_ == crDefault ? crArrow : cursor_));
+            return;
+        default: break;
+    }
+    DefaultHandler(Message);
+}
+
+void TControl::DefaultHandler(TMessage& Message) {
+    // A non-windowed control answers the text messages from its own field.
+    switch (Message.Msg) {
+        case WM_GETTEXTLENGTH: Message.Result = static_cast<LRESULT>(text_.size()); return;
+        default: break;
+    }
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+    if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+void TControl::Click() {
+    if (OnClick) OnClick(this);
+}
+void TControl::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+}
+void TControl::Resize() {
+    if (OnResize) OnResize(this);
+}
+void TControl::Changed() {}
+
+// --- tree ---------------------------------------------------------------------------------
+
+void TControl::SetParent(TWinControl* AParent) {
+    if (parent_ == AParent) return;
+    if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+    if (parent_) parent_->RemoveControl(this);
+    if (AParent) AParent->InsertControl(this);
+}
+
+TWinControl* TControl::TopLevelParent() const {
+    const TControl* c = this;
+    while (c->parent_) c = c->parent_;
+    return const_cast<TWinControl*>(dynamic_cast<const TWinControl*>(c));
+}
+
+// --- geometry ----------------------------------------------------------------------------
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    constraints_->Constrain(AWidth, AHeight);
+    if (!CanResize(AWidth, AHeight)) { AWidth = width_; AHeight = height_; }
+    if (ALeft != left_ || ATop != top_ || AWidth != width_ || AHeight != height_) {
+        ApplyBounds(ALeft, ATop, AWidth, AHeight);
+    }
+    if (!anchoring_) UpdateAnchorRules();
+}
+
+void TControl::ApplyBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    InvalidateControl(visible_, false);
+    bool resized = AWidth != width_ || AHeight != height_;
+    SetBoundsFields(ALeft, ATop, AWidth, AHeight);
+    InvalidateControl(visible_, false);
+    if (!anchoring_) RequestAlign();
+    if (resized) Resize();
+}
+
+TRect TControl::ClientRect() { return Rect(0, 0, width_, height_); }
+
+void TControl::SetClientWidth(int v) { SetWidth(v + (width_ - ClientRect().right)); }
+void TControl::SetClientHeight(int v) { SetHeight(v + (height_ - ClientRect().bottom)); }
+
+TPoint TControl::ClientOrigin() {
+    if (!parent_) {
+        if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated()) {
+            POINT p{0, 0};
+            ::ClientToScreen(w->Handle(), &p);
+            return p;
+        }
+        return Point(left_, top_);
+    }
+    if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated()) {
+        POINT p{0, 0};
+        ::ClientToScreen(w->Handle(), &p);
+        return p;
+    }
+    TPoint o = parent_->ClientOrigin();
+    return Point(o.x + left_, o.y + top_);
+}
+
+TPoint TControl::ClientToScreen(const TPoint& p) {
+    TPoint o = ClientOrigin();
+    return Point(p.x + o.x, p.y + o.y);
+}
+
+TPoint TControl::ScreenToClient(const TPoint& p) {
+    TPoint o = ClientOrigin();
+    return Point(p.x - o.x, p.y - o.y);
+}
+
+void TControl::SetAlign(TAlign v) {
+    if (align_ == v) return;
+    align_ = v;
+    RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors v) {
+    anchors_ = v;
+    UpdateAnchorRules();
+}
+
+void TControl::SetAutoSize(bool v) {
+    if (autoSize_ == v) return;
+    autoSize_ = v;
+    if (v) AdjustSize();
+}
+
+void TControl::AdjustSize() {
+    int w = width_, h = height_;
+    if (autoSize_ && CanAutoSize(w, h)) SetBounds(left_, top_, w, h);
+}
+
+void TControl::RequestAlign() {
+    if (parent_) parent_->Realign();
+}
+
+void TControl::UpdateAnchorRules() {
+    if (!parent_) return;
+    TRect pr = parent_->ClientRect();
+    anchorRight_ = pr.right - (left_ + width_);
+    anchorBottom_ = pr.bottom - (top_ + height_);
+    anchorsKnown_ = true;
+}
+
+void TControl::AnchorTo(int parentWidth, int parentHeight) {
+    if (!anchorsKnown_ || align_ != alNone) return;
+    int l = left_, t = top_, w = width_, h = height_;
+    if (anchors_.Contains(akRight)) {
+        if (anchors_.Contains(akLeft)) w = parentWidth - anchorRight_ - l;
+        else l = parentWidth - anchorRight_ - w;
+    }
+    if (anchors_.Contains(akBottom)) {
+        if (anchors_.Contains(akTop)) h = parentHeight - anchorBottom_ - t;
+        else t = parentHeight - anchorBottom_ - h;
+    }
+    anchoring_ = true;
+    try {
+        SetBounds(l, t, std::max(w, 0), std::max(h, 0));
+    } catch (...) {
+        anchoring_ = false;
+        throw;
+    }
+    anchoring_ = false;
+}
+
+// --- state -------------------------------------------------------------------------------
+
+bool TControl::Showing() const {
+    if (!visible_) return false;
+    return parent_ ? parent_->Showing() : false;
+}
+
+bool TControl::EnabledThroughParents() const {
+    for (const TControl* c = this; c; c = c->parent_)
+        if (!c->enabled_) return false;
+    return true;
+}
+
+void TControl::SetVisible(bool v) {
+    if (visible_ == v) return;
+    VisibleChanging();
+    if (!v) InvalidateControl(true, false);
+    visible_ = v;
+    Perform(CM_VISIBLECHANGED, v, 0);
+    RequestAlign();
+    if (v) InvalidateControl(true, false);
+}
+
+void TControl::SetEnabled(bool v) {
+    if (enabled_ == v) return;
+    enabled_ = v;
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetColor(TColor v) {
+    if (!parentColorUpdate_) parentColor_ = false;
+    if (color_ == v) return;
+    color_ = v;
+    Perform(CM_COLORCHANGED, 0, 0);
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        TMessage m{CM_PARENTCOLORCHANGED, 0, 0, 0};
+        w->Broadcast(m);
+    }
+}
+
+void TControl::SetParentColor(bool v) {
+    if (parentColor_ == v) return;
+    parentColor_ = v;
+    if (v && parent_) HandleParentColorChanged();
+}
+
+void TControl::HandleParentColorChanged() {
+    if (!parentColor_ || !parent_) return;
+    parentColorUpdate_ = true;
+    SetColor(parent_->Color());
+    parentColorUpdate_ = false;
+}
+
+void TControl::SetParentFont(bool v) {
+    if (parentFont_ == v) return;
+    parentFont_ = v;
+    if (v && parent_) HandleParentFontChanged();
+}
+
+void TControl::HandleParentFontChanged() {
+    if (!parentFont_ || !parent_) return;
+    parentFontUpdate_ = true;
+    try {
+        font_->Assign(parent_->Font());
+    } catch (...) {
+        parentFontUpdate_ = false;
+        throw;
+    }
+    parentFontUpdate_ = false;
+}
+
+void TControl::FontChanged(TObject*) {
+    if (!parentFontUpdate_) parentFont_ = false;
+    Perform(CM_FONTCHANGED, 0, 0);
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        TMessage m{CM_PARENTFONTCHANGED, 0, 0, 0};
+        w->Broadcast(m);
+    }
+}
+
+void TControl::SetText(const String& v) {
+    if (text_ == v) return;
+    text_ = v;
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TControl::SetCursor(TCursor v) {
+    if (cursor_ == v) return;
+    cursor_ = v;
+    Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+void TControl::SetShowHint(bool v) {
+    showHint_ = v;
+    parentShowHint_ = false;
+    Perform(CM_SHOWHINTCHANGED, 0, 0);
+}
+
+// --- order and painting ------------------------------------------------------------------
+
+void TControl::BringToFront() {
+    if (!parent_) return;
+    auto& list = parent_->controls_;
+    list.erase(std::find(list.begin(), list.end(), this));
+    list.push_back(this);
+    if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated())
+        SetWindowPos(w->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    InvalidateControl(visible_, false);
+}
+
+void TControl::SendToBack() {
+    if (!parent_) return;
+    auto& list = parent_->controls_;
+    list.erase(std::find(list.begin(), list.end(), this));
+    list.insert(list.begin(), this);
+    if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated())
+        SetWindowPos(w->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    InvalidateControl(visible_, false);
+}
+
+void TControl::InvalidateControl(bool isVisible, bool isOpaque) {
+    if (!isVisible || !parent_ || !parent_->HandleAllocated()) return;
+    if (dynamic_cast<TWinControl*>(this)) return;  // windows invalidate themselves
+    RECT r = BoundsRect();
+    InvalidateRect(parent_->Handle(), &r, !(isOpaque || controlStyle_.Contains(csOpaque)));
+}
+
+void TControl::Invalidate() { InvalidateControl(visible_, controlStyle_.Contains(csOpaque)); }
+
+void TControl::Repaint() {
+    if (!visible_ || !parent_ || !parent_->HandleAllocated()) return;
+    Invalidate();
+    parent_->Update();
+}
+
+void TControl::Update() {
+    if (parent_) parent_->Update();
+}
+
+TControl* TControl::ControlAtPoint(const TPoint&, bool) { return this; }

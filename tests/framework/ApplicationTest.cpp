@@ -1,0 +1,97 @@
+#include "ControlTestUtil.h"
+
+#include "platform/user/User.h"
+
+namespace {
+
+class TSeesGlobalForm : public TForm {
+    KORVID_CLASS(TSeesGlobalForm, TForm)
+};
+TSeesGlobalForm* SeenForm = nullptr;
+TSeesGlobalForm* GlobalAtCreate = nullptr;
+
+class TCreatingForm : public TForm {
+    KORVID_CLASS(TCreatingForm, TForm)
+    void Create(TComponent* AOwner) override {
+        inherited::Create(AOwner);
+        GlobalAtCreate = reinterpret_cast<TSeesGlobalForm*>(SeenForm);
+    }
+};
+
+TEST_F(ControlFixture, CreateFormSetsReferenceBeforeCreationBody) {
+    TCreatingForm* f = nullptr;
+    SeenForm = nullptr;
+    app_->CreateForm(reinterpret_cast<TCreatingForm*&>(SeenForm));
+    f = reinterpret_cast<TCreatingForm*>(SeenForm);
+    EXPECT_NE(f, nullptr);
+    EXPECT_EQ(reinterpret_cast<TCreatingForm*>(GlobalAtCreate), f);
+    EXPECT_EQ(app_->MainForm(), form_);  // the first form stays the main form
+}
+
+TEST_F(ControlFixture, OnMessageSeesKeysAndCanHandleThem) {
+    TWinProbe* a = CreateComponent<TWinProbe>(form_);
+    a->SetBounds(0, 0, 50, 20);
+    a->SetParent(form_);
+    ShowForm();
+    std::vector<Word> keys;
+    a->OnKeyDown = [&](TObject*, Word& k, TShiftState) { keys.push_back(k); };
+    app_->OnMessage = [](MSG& msg, bool& handled) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == 'A') handled = true;
+    };
+    session_->PressKey('A');
+    session_->PressKey('B');
+    app_->ProcessMessages();
+    EXPECT_EQ(keys, (std::vector<Word>{'B'}));
+}
+
+TEST_F(ControlFixture, ProcessMessagesInsideAHandler) {
+    ShowForm();
+    std::vector<int> order;
+    const UINT first = WM_APP + 1, second = WM_APP + 2;
+    TWndMethod saved = form_->WindowProc;
+    form_->WindowProc = [&](TMessage& m) {
+        if (m.Msg == first) {
+            order.push_back(1);
+            PostMessage(form_->Handle(), second, 0, 0);
+            app_->ProcessMessages();  // handles the second one before the first returns
+            order.push_back(3);
+            return;
+        }
+        if (m.Msg == second) {
+            order.push_back(2);
+            return;
+        }
+        saved(m);
+    };
+    PostMessage(form_->Handle(), first, 0, 0);
+    app_->ProcessMessages();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    form_->WindowProc = saved;
+}
+
+TEST_F(ControlFixture, RunEndsOnTerminate) {
+    form_->OnShow = [&](TObject*) { PostMessage(form_->Handle(), WM_CLOSE, 0, 0); };
+    app_->Run();
+    EXPECT_TRUE(app_->Terminated());
+}
+
+TEST_F(ControlFixture, AbortIsQuietOtherExceptionsShown) {
+    ShowForm();
+    const UINT msg = WM_APP + 5;
+    TWndMethod saved = form_->WindowProc;
+    form_->WindowProc = [&](TMessage& m) {
+        if (m.Msg == msg) {
+            if (m.WParam) throw EAbort();
+            throw EConvertError("Bad number");
+        }
+        saved(m);
+    };
+    PostMessage(form_->Handle(), msg, 1, 0);
+    PostMessage(form_->Handle(), msg, 0, 0);
+    app_->ProcessMessages();
+    ASSERT_EQ(session_->Calls().size(), 1u);
+    EXPECT_EQ(session_->Calls()[0].text, "Bad number");
+    form_->WindowProc = saved;
+}
+
+}  // namespace

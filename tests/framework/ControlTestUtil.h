@@ -1,0 +1,85 @@
+#pragma once
+// A headless screen with an application and one borderless form at (100, 100), 300 x 200.
+#include "framework/Application.h"
+#include "platform/headless/Headless.h"
+
+#include <gtest/gtest.h>
+
+class ControlFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_ = CreateComponent<TApplication>(nullptr);
+        app_->SetTitle("Test");
+        app_->CreateForm(form_);
+        form_->SetBorderStyle(bsNone);
+        form_->SetBounds(100, 100, 300, 200);
+    }
+    void TearDown() override {
+        app_->Free();
+        app_ = nullptr;
+    }
+    void ShowForm() {
+        form_->Show();
+        Pump();
+    }
+    void Pump() { headless::HeadlessBackend::PumpMessages(); }
+
+    headless::HeadlessSession session_;
+    TApplication* app_ = nullptr;
+    TForm* form_ = nullptr;
+};
+
+// A non-windowed control that records what reaches it.
+class TProbe : public TGraphicControl {
+    KORVID_CLASS(TProbe, TGraphicControl)
+    int clicks = 0, downs = 0, ups = 0, moves = 0, paints = 0, enters = 0, leaves = 0;
+    TPoint lastMove{-1, -1};
+    TColor fill = clRed;
+
+protected:
+    void Paint() override {
+        ++paints;
+        Canvas()->Brush()->SetColor(fill);
+        Canvas()->FillRect(ClientRect());
+    }
+    void Click() override {
+        ++clicks;
+        inherited::Click();
+    }
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+        ++downs;
+        inherited::MouseDown(b, s, x, y);
+    }
+    void MouseUp(TMouseButton b, TShiftState s, int x, int y) override {
+        ++ups;
+        inherited::MouseUp(b, s, x, y);
+    }
+    void MouseMove(TShiftState s, int x, int y) override {
+        ++moves;
+        lastMove = Point(x, y);
+        inherited::MouseMove(s, x, y);
+    }
+    void Dispatch(TMessage& m) override {
+        if (m.Msg == CM_MOUSEENTER) ++enters;
+        if (m.Msg == CM_MOUSELEAVE) ++leaves;
+        inherited::Dispatch(m);
+    }
+};
+
+// A windowed control that can take the focus and counts its paints.
+class TWinProbe : public TCustomControl {
+    KORVID_CLASS(TWinProbe, TCustomControl)
+    int paints = 0;
+    TColor fill = clBlue;
+    void Create(TComponent* AOwner) override {
+        inherited::Create(AOwner);
+        SetTabStop(true);
+    }
+
+protected:
+    void Paint() override {
+        ++paints;
+        Canvas()->Brush()->SetColor(fill);
+        Canvas()->FillRect(ClientRect());
+    }
+};

@@ -1,0 +1,85 @@
+#include "ControlTestUtil.h"
+
+#include "platform/user/User.h"
+
+namespace {
+
+TEST_F(ControlFixture, BorderStyleGivesWindowStyles) {
+    struct Case { TFormBorderStyle style; DWORD must; DWORD mustNot; DWORD exMust; };
+    const Case cases[] = {
+        {bsNone, WS_POPUP, WS_CAPTION | WS_THICKFRAME, 0},
+        {bsSingle, WS_CAPTION, WS_THICKFRAME, 0},
+        {bsSizeable, WS_CAPTION | WS_THICKFRAME, 0, 0},
+        {bsDialog, WS_CAPTION, WS_THICKFRAME | WS_MINIMIZEBOX, WS_EX_DLGMODALFRAME},
+        {bsToolWindow, WS_CAPTION, WS_THICKFRAME, WS_EX_TOOLWINDOW},
+    };
+    for (const Case& c : cases) {
+        form_->SetBorderStyle(c.style);
+        DWORD style = DWORD(GetWindowLong(form_->Handle(), GWL_STYLE));
+        DWORD ex = DWORD(GetWindowLong(form_->Handle(), GWL_EXSTYLE));
+        EXPECT_EQ(style & c.must, c.must) << c.style;
+        EXPECT_EQ(style & c.mustNot, 0u) << c.style;
+        EXPECT_EQ(ex & c.exMust, c.exMust) << c.style;
+    }
+}
+
+TEST_F(ControlFixture, ScreenCenterPlacesOnShow) {
+    form_->SetPosition(poScreenCenter);
+    ShowForm();
+    EXPECT_EQ(form_->Left(), (Screen->Width() - 300) / 2);
+    EXPECT_EQ(form_->Top(), (Screen->Height() - 200) / 2);
+    EXPECT_TRUE(form_->Showing());
+}
+
+TEST_F(ControlFixture, CloseQueryAndCloseAction) {
+    TForm* other = nullptr;
+    app_->CreateForm(other);
+    other->SetBorderStyle(bsNone);
+    other->Show();
+    Pump();
+    bool allow = false;
+    other->OnCloseQuery = [&](TObject*, bool& can) { can = allow; };
+    other->Close();
+    EXPECT_TRUE(other->Visible());
+    allow = true;
+    TCloseAction chosen = caHide;
+    other->OnClose = [&](TObject*, TCloseAction& a) { a = chosen; };
+    other->Close();
+    EXPECT_FALSE(other->Visible());
+    EXPECT_FALSE(app_->Terminated());
+    // WM_CLOSE goes the same way, and caFree frees the form once the queue is handled.
+    other->Show();
+    chosen = caFree;
+    bool destroyed = false;
+    other->OnDestroy = [&](TObject*) { destroyed = true; };
+    PostMessage(other->Handle(), WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(Screen->FormCount(), 1);
+    // Closing the main form ends the application.
+    form_->Close();
+    EXPECT_TRUE(app_->Terminated());
+}
+
+TEST_F(ControlFixture, ShowModalRunsUntilResultAndDisablesOthers) {
+    ShowForm();
+    TForm* dialog = nullptr;
+    app_->CreateForm(dialog);
+    dialog->SetBorderStyle(bsDialog);
+    bool ownerDisabled = false;
+    dialog->OnShow = [&](TObject*) {
+        ownerDisabled = !IsWindowEnabled(form_->Handle());
+        PostMessage(dialog->Handle(), WM_CLOSE, 0, 0);  // the user closes it
+    };
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
+    EXPECT_FALSE(dialog->Visible());
+    // A result set by a handler ends the loop with that result.
+    dialog->OnShow = [&](TObject*) { PostMessage(dialog->Handle(), WM_NULL, 0, 0); dialog->SetModalResult(mrOk); };
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    dialog->Show();
+    EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
+}
+
+}  // namespace
