@@ -1,5 +1,7 @@
 #include "gif/GIFColorLookup.h"
 
+#include "platform/gdi/Palette.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,12 @@ constexpr int kFarthest = 0x30000;  // beyond any city-block distance of two col
 
 TFastColorLookup::TFastColorLookup(const PALETTEENTRY* entries, int count) : TColorLookup(0) {
     Prepare(entries, std::clamp(count, 0, 256));
+}
+
+TFastColorLookup::TFastColorLookup(HPALETTE palette) : TColorLookup(palette) {
+    PALETTEENTRY entries[256];
+    UINT n = palette ? GetPaletteEntries(palette, 0, 256, entries) : 0;
+    Prepare(entries, static_cast<int>(n));
 }
 
 void TFastColorLookup::Prepare(const PALETTEENTRY* entries, int count) {

@@ -1,0 +1,298 @@
+#include "gif/GIFDIB.h"
+
+#include "gif/GIFException.h"
+#include "gif/GIFStreamIO.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Blit.h"
+#include "platform/gdi/Dc.h"
+#include "platform/gdi/Object.h"
+#include "platform/gdi/Palette.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr DWORD kHeaderSize = sizeof(BITMAPINFOHEADER);
+constexpr int kColorTableEntries = 256;
+// Foreground operation of MaskBlt that leaves the destination as it is.
+constexpr DWORD kKeepDestination = 0x00AA0029;
+// No DIB of the codec comes near this; larger sizes would only overflow further on.
+constexpr Int64 kMaxDIBBytes = Int64(1) << 34;
+
+Int64 RowBytesOf(Int64 width, int bits) {
+    return AlignedRowBytes(width, bits, 32);
+}
+
+// Selects a handle into a context for the lifetime of the guard.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+    ~Selection() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+class OwnedDC {
+public:
+    explicit OwnedDC(HDC dc) : dc_(dc) {}
+    ~OwnedDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    OwnedDC(const OwnedDC&) = delete;
+    OwnedDC& operator=(const OwnedDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+class OwnedObject {
+public:
+    explicit OwnedObject(HGDIOBJ obj) : obj_(obj) {}
+    ~OwnedObject() {
+        if (obj_) DeleteObject(obj_);
+    }
+    OwnedObject(const OwnedObject&) = delete;
+    OwnedObject& operator=(const OwnedObject&) = delete;
+    operator HGDIOBJ() const { return obj_; }
+
+private:
+    HGDIOBJ obj_;
+};
+
+} // namespace
+
+HANDLE CheckGDIHandle(HANDLE handle) {
+    // The platform keeps no message table for its error codes, so the fixed text is used.
+    if (handle == 0) throw EOutOfResources(gifmsg::OutOfResources);
+    return handle;
+}
+
+int DIBBitsOfFormat(TPixelFormat format) {
+    switch (format) {
+    case pf1bit:
+        return 1;
+    case pf4bit:
+        return 4;
+    case pf8bit:
+        return 8;
+    case pf24bit:
+        return 24;
+    default:
+        RaiseGIFError(gifmsg::UnsupportedPixelFormat);
+    }
+}
+
+void FillBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, TPixelFormat format) {
+    if (bitmap == 0 || GetObjectType(bitmap) != OBJ_BITMAP) RaiseGIFError(gifmsg::BitmapNotValid);
+    int bits = DIBBitsOfFormat(format);
+    DIBSECTION ds{};
+    int got = GetObject(bitmap, sizeof(ds), &ds);
+    if (got <= 0) RaiseGIFError(gifmsg::BitmapNotValid);
+    if (got >= static_cast<int>(offsetof(DIBSECTION, dsBitfields)) &&
+        ds.dsBmih.biSize >= kHeaderSize) {
+        header = ds.dsBmih;
+    } else {
+        header = BITMAPINFOHEADER{};
+        header.biWidth = ds.dsBm.bmWidth;
+        header.biHeight = ds.dsBm.bmHeight;
+    }
+    header.biSize = kHeaderSize;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(bits);
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(RowBytesOf(header.biWidth, bits) *
+                                            std::abs(static_cast<Int64>(header.biHeight)));
+    // The colour counts describe the target's table, not whatever the source had.
+    header.biClrUsed = 0;
+    header.biClrImportant = 0;
+}
+
+void GetBitmapDIBSizes(HBITMAP bitmap, DWORD& infoHeaderSize, DWORD& imageSize,
+                       TPixelFormat format) {
+    BITMAPINFOHEADER header;
+    FillBitmapInfoHeader(bitmap, header, format);
+    int bits = header.biBitCount;
+    infoHeaderSize = bits <= 8 ? kHeaderSize + 4 * (DWORD(1) << bits) : kHeaderSize;
+    imageSize = header.biSizeImage;
+}
+
+bool GetBitmapDIBits(HBITMAP bitmap, HPALETTE palette, void* infoHeader, void* bits,
+                     TPixelFormat format) {
+    auto* header = static_cast<BITMAPINFOHEADER*>(infoHeader);
+    FillBitmapInfoHeader(bitmap, *header, format);
+    OwnedDC dc(CheckGDIHandle(CreateCompatibleDC(0)));
+    HPALETTE oldPalette = 0;
+    if (palette) {
+        oldPalette = SelectPalette(dc, palette, FALSE);
+        RealizePalette(dc);
+    }
+    UINT lines = static_cast<UINT>(std::abs(static_cast<Int64>(header->biHeight)));
+    int copied =
+        GetDIBits(dc, bitmap, 0, lines, bits, static_cast<BITMAPINFO*>(infoHeader), DIB_RGB_COLORS);
+    if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
+    return copied > 0;
+}
+
+TPixelFormat BitmapPixelFormat(TBitmap& bitmap) {
+    return bitmap.PixelFormat();
+}
+
+void SetBitmapPixelFormat(TBitmap& bitmap, TPixelFormat format) {
+    bitmap.SetPixelFormat(format);
+}
+
+// --- TDIBReader ---
+
+TDIBReader::TDIBReader(TBitmap* bitmap, TPixelFormat format) : TDIB(bitmap, format) {
+    Bitmap->SetPixelFormat(format);
+}
+
+void* TDIBReader::RowPointer(int row) {
+    return Bitmap->ScanLine(row);
+}
+
+// --- TDIBWriter ---
+
+TDIBWriter::TDIBWriter(TBitmap* bitmap, TPixelFormat format, int width, int height,
+                       HPALETTE palette)
+    : TDIB(bitmap, format), Width(width), Height(height), Palette(palette) {
+    if (format != pf8bit && format != pf24bit) RaiseGIFError(gifmsg::UnsupportedPixelFormat);
+    if (width <= 0 || height == 0) RaiseGIFError(gifmsg::InvalidDimensions);
+}
+
+TDIBWriter::~TDIBWriter() {
+    try {
+        FlushToBitmap();
+    } catch (...) {
+        // Nothing can be reported from a destructor.
+    }
+    ReleaseDIB();
+}
+
+Int64 TDIBWriter::RowBytes() const {
+    return RowBytesOf(Width, PixelFormat == pf8bit ? 8 : 24);
+}
+
+void TDIBWriter::ReleaseDIB() {
+    InfoHeader.reset();
+    Bits.reset();
+    InfoSize = 0;
+    BitsSize = 0;
+}
+
+void TDIBWriter::AllocateDIB() {
+    ReleaseDIB();
+    try {
+        bool paletted = PixelFormat == pf8bit;
+        InfoSize = paletted ? kHeaderSize + kColorTableEntries * sizeof(RGBQUAD) : kHeaderSize;
+        InfoHeader.reset(new Byte[InfoSize]());
+        BITMAPINFOHEADER header;
+        header.biWidth = Width;
+        header.biHeight = Height;
+        header.biBitCount = static_cast<WORD>(paletted ? 8 : 24);
+        header.biCompression = BI_RGB;
+        header.biSizeImage = 0;
+        if (paletted) {
+            UINT n = Palette ? GetPaletteEntries(Palette, 0, 0, nullptr) : 0;
+            n = std::min<UINT>(n, kColorTableEntries);
+            auto* table = reinterpret_cast<RGBQUAD*>(InfoHeader.get() + kHeaderSize);
+            if (n > 0) {
+                PALETTEENTRY entries[kColorTableEntries];
+                n = GetPaletteEntries(Palette, 0, n, entries);
+                for (UINT i = 0; i < n; ++i)
+                    table[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+            }
+            header.biClrUsed = kColorTableEntries;
+            header.biClrImportant = n;
+        }
+        std::memcpy(InfoHeader.get(), &header, kHeaderSize);
+        BitsSize = RowBytes() * std::abs(static_cast<Int64>(Height));
+        if (BitsSize > kMaxDIBBytes) throw EOutOfMemory(gifmsg::DIBAllocFailed);
+        Bits.reset(new (std::nothrow) Byte[static_cast<size_t>(BitsSize)]());
+        if (!Bits) throw EOutOfMemory(gifmsg::DIBAllocFailed);
+    } catch (...) {
+        ReleaseDIB();
+        throw;
+    }
+}
+
+void* TDIBWriter::RowPointer(int row) {
+    if (!Bits) AllocateDIB();
+    if (!Bits) RaiseGIFError(gifmsg::NoDIB);
+    // Top-down writers have a negative height; rows are counted from the top in both.
+    if (row < 0 || row >= std::abs(static_cast<Int64>(Height)))
+        throw EInvalidGraphicOperation(gifmsg::ScanLineRange);
+    GdiFlush();
+    Int64 offset = Height > 0 ? RowBytes() * (Height - row - 1) : RowBytes() * row;
+    return Bits.get() + offset;
+}
+
+void TDIBWriter::FlushToBitmap() {
+    if (!Bits) return;
+    TMemoryStream stream;
+    BITMAPFILEHEADER file;
+    file.bfSize = static_cast<DWORD>(sizeof(file) + InfoSize + BitsSize);
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + InfoSize);
+    stream.WriteBuffer(&file, sizeof(file));
+    stream.WriteBuffer(InfoHeader.get(), InfoSize);
+    stream.WriteBuffer(Bits.get(), BitsSize);
+    stream.SetPosition(0);
+    ReleaseDIB();
+    Bitmap->LoadFromStream(stream);
+}
+
+// --- MaskedStretchBlt ---
+
+bool MaskedStretchBlt(HDC destDC, int destX, int destY, int destWidth, int destHeight, HDC sourceDC,
+                      int sourceX, int sourceY, int sourceWidth, int sourceHeight, HDC maskDC,
+                      int maskX, int maskY) {
+    if (destWidth == sourceWidth && destHeight == sourceHeight) {
+        // MaskBlt wants the mask as a bitmap, so it is taken out of its context meanwhile.
+        OwnedObject placeholder(CheckGDIHandle(CreateCompatibleBitmap(maskDC, 1, 1)));
+        HGDIOBJ mask = SelectObject(maskDC, placeholder);
+        MaskBlt(destDC, destX, destY, destWidth, destHeight, sourceDC, sourceX, sourceY, mask,
+                maskX, maskY, MAKEROP4(kKeepDestination, SRCCOPY));
+        SelectObject(maskDC, mask);
+        return true;
+    }
+
+    OwnedDC colorDC(CheckGDIHandle(CreateCompatibleDC(destDC)));
+    OwnedObject colorBitmap(
+        CheckGDIHandle(CreateCompatibleBitmap(destDC, sourceWidth, sourceHeight)));
+    Selection colorSelected(colorDC, colorBitmap);
+    {
+        OwnedDC monoDC(CheckGDIHandle(CreateCompatibleDC(0)));
+        OwnedObject monoBitmap(
+            CheckGDIHandle(CreateBitmap(sourceWidth, sourceHeight, 1, 1, nullptr)));
+        Selection monoSelected(monoDC, monoBitmap);
+        BitBlt(monoDC, 0, 0, sourceWidth, sourceHeight, maskDC, sourceX, sourceY, NOTSRCCOPY);
+        HPALETTE palette = GetCurrentObject(sourceDC, OBJ_PAL);
+        if (!palette) palette = GetStockObject(DEFAULT_PALETTE);
+        HPALETTE oldPalette = SelectPalette(colorDC, palette, TRUE);
+        RealizePalette(colorDC);
+        // The colour bitmap ends with the source where the mask is 0 and black elsewhere.
+        BitBlt(colorDC, 0, 0, sourceWidth, sourceHeight, monoDC, 0, 0, SRCCOPY);
+        BitBlt(colorDC, 0, 0, sourceWidth, sourceHeight, sourceDC, sourceX, sourceY, SRCAND);
+        if (oldPalette) SelectPalette(colorDC, oldPalette, TRUE);
+    }
+    COLORREF oldText = SetTextColor(destDC, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(destDC, RGB(255, 255, 255));
+    StretchBlt(destDC, destX, destY, destWidth, destHeight, maskDC, sourceX, sourceY, sourceWidth,
+               sourceHeight, SRCAND);
+    StretchBlt(destDC, destX, destY, destWidth, destHeight, colorDC, 0, 0, sourceWidth,
+               sourceHeight, SRCPAINT);
+    SetTextColor(destDC, oldText);
+    SetBkColor(destDC, oldBack);
+    return true;
+}
