@@ -36,6 +36,27 @@ void TControlCanvas::FreeHandle() {
     window_ = 0;
 }
 
+namespace {
+
+// Paints through the control's canvas on a device context the caller owns; the canvas lets go
+// of it afterwards, also when Paint raises.
+template <class PaintFn>
+void PaintOnCanvas(TControlCanvas& canvas, HDC dc, PaintFn paint) {
+    canvas.FreeHandle();
+    canvas.Lock();
+    struct Done {
+        TControlCanvas& c;
+        ~Done() {
+            c.SetHandle(0);
+            c.Unlock();
+        }
+    } done{canvas};
+    canvas.SetHandle(dc);
+    paint();
+}
+
+}  // namespace
+
 void TGraphicControl::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
     canvas_.reset(CreateObject<TControlCanvas>(this));
@@ -50,17 +71,7 @@ void TGraphicControl::Paint() {}
 
 void TGraphicControl::Dispatch(TMessage& Message) {
     if (Message.Msg == WM_PAINT && Message.WParam) {
-        canvas_->FreeHandle();
-        canvas_->Lock();
-        struct Done {
-            TControlCanvas* c;
-            ~Done() {
-                c->SetHandle(0);
-                c->Unlock();
-            }
-        } done{canvas_.get()};
-        canvas_->SetHandle(static_cast<HDC>(Message.WParam));
-        Paint();
+        PaintOnCanvas(*canvas_, static_cast<HDC>(Message.WParam), [this] { Paint(); });
         return;
     }
     inherited::Dispatch(Message);
@@ -79,15 +90,5 @@ void TCustomControl::Destroy() {
 void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC DC) {
-    canvas_->FreeHandle();
-    canvas_->Lock();
-    struct Done {
-        TControlCanvas* c;
-        ~Done() {
-            c->SetHandle(0);
-            c->Unlock();
-        }
-    } done{canvas_.get()};
-    canvas_->SetHandle(DC);
-    Paint();
+    PaintOnCanvas(*canvas_, DC, [this] { Paint(); });
 }
