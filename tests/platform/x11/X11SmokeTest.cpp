@@ -1,0 +1,127 @@
+// The desktop backend on a real X server: Xvfb, driven by xdotool and read back with
+// ImageMagick's import. Skipped where those programs are missing.
+#include "platform/gdi/Draw.h"
+#include "platform/gdi/Object.h"
+#include "platform/user/User.h"
+#include "platform/x11/X11Backend.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kDisplay = ":93";
+
+bool Have(const char* program) {
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, p))
+            out += buffer;
+        pclose(p);
+    }
+    return out;
+}
+
+int clicks = 0;
+
+LRESULT SmokeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_LBUTTONDOWN) ++clicks;
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r{0, 0, 200, 100};
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &r, red);
+        DeleteObject(red);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+// Runs the message loop until done() or about three seconds passed.
+template <class Done> bool PumpUntil(Done done) {
+    for (int i = 0; i < 300 && !done(); ++i) {
+        MSG m;
+        while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+class X11Smoke : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
+            GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+        server_ = fork();
+        if (server_ == 0) {
+            execlp("Xvfb", "Xvfb", kDisplay, "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && !backend_; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            backend_ = x11::OpenX11Backend(kDisplay);
+        }
+        ASSERT_TRUE(backend_) << "Xvfb did not start";
+    }
+    void TearDown() override {
+        user::SetDisplayBackend(nullptr);
+        if (server_ > 0) {
+            kill(server_, SIGTERM);
+            waitpid(server_, nullptr, 0);
+        }
+    }
+    pid_t server_ = -1;
+    std::unique_ptr<user::DisplayBackend> backend_;
+};
+
+TEST_F(X11Smoke, WindowIsShownPaintedAndClicked) {
+    user::SetDisplayBackend(std::move(backend_));
+    WNDCLASS wc;
+    wc.lpfnWndProc = SmokeProc;
+    wc.lpszClassName = "X11SmokeWindow";
+    RegisterClass(&wc);
+    HWND hwnd = CreateWindowEx(0, "X11SmokeWindow", "korvid smoke", WS_POPUP | WS_VISIBLE, 40, 30,
+                               200, 100, 0, 0, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    UpdateWindow(hwnd);
+
+    const std::string env = std::string("DISPLAY=") + kDisplay + " ";
+    std::string pixel;
+    EXPECT_TRUE(PumpUntil([&] {
+        pixel = Shell(env + "import -window root -crop 1x1+100+60 -depth 8 txt:- 2>/dev/null");
+        return pixel.find("#FF0000") != std::string::npos;
+    })) << pixel;
+
+    Shell(env + "xdotool mousemove 120 70 click 1");
+    EXPECT_TRUE(PumpUntil([] { return clicks > 0; }));
+    // Outside the window the click reaches nobody of ours.
+    const int before = clicks;
+    Shell(env + "xdotool mousemove 400 400 click 1");
+    PumpUntil([] { return false; });
+    EXPECT_EQ(clicks, before);
+    DestroyWindow(hwnd);
+}
+
+TEST(X11Open, NoServerGivesNull) {
+    EXPECT_EQ(x11::OpenX11Backend(":87"), nullptr);
+}
+
+} // namespace
