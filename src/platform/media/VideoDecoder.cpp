@@ -50,6 +50,8 @@ private:
         pushed_ = false;
         lastDropped_ = {};
         nextPts_ = 0;
+        // Only a read from the start knows where an untimed first frame sits.
+        anchored_ = fromStart_;
     }
 
     void Drain() {
@@ -82,7 +84,10 @@ private:
     void Handle(ff::FramePtr frame) {
         const AVRational base = s_.video.stream->time_base;
         const int64_t ts = frame->best_effort_timestamp;
-        const double pts = ts != AV_NOPTS_VALUE ? static_cast<double>(ts) * av_q2d(base) - s_.info.startSeconds : nextPts_;
+        const bool timed = ts != AV_NOPTS_VALUE;
+        const double pts =
+            timed ? static_cast<double>(ts) * av_q2d(base) - s_.info.startSeconds : nextPts_;
+        anchored_ = anchored_ || timed;
         const double duration =
             frame->pkt_duration > 0 ? static_cast<double>(frame->pkt_duration) * av_q2d(base) : nominalDuration_;
         nextPts_ = pts + duration;
@@ -91,7 +96,9 @@ private:
             if (!frame->key_frame && !fromStart_)
                 return;
             awaitingKey_ = false;
-            if (pts > target_ + kBoundarySlack && !fromStart_) {
+            // A key frame without a timestamp (program streams stamp only the first picture
+            // of a packet) cannot be placed after a seek: it may lie far past the target.
+            if ((!anchored_ || pts > target_ + kBoundarySlack) && !fromStart_) {
                 s_.RequestSeekBack(serial_);
                 return;
             }
@@ -118,6 +125,7 @@ private:
     bool pushed_ = false;
     DecodedFrame lastDropped_;
     double nextPts_ = 0;
+    bool anchored_ = true;  // nextPts_ is a known position, not a guess
 };
 
 }  // namespace

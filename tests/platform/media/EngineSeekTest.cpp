@@ -60,6 +60,41 @@ TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
     EXPECT_NEAR(engine.Duration(), static_cast<double>(c.spec.frames) / c.spec.fps, 0.5 / c.spec.fps);
 }
 
+// The default clip (25 frames, key frames at 0, 12 and 24): each seek decodes forward from
+// the key frame before the target, across both group boundaries and from either direction.
+struct DefaultClipCase {
+    const char* name;
+    const char* container;
+    const char* file;
+};
+
+class MediaEngineSeekDefaultClip : public ::testing::TestWithParam<DefaultClipCase> {};
+
+TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
+    const DefaultClipCase& c = GetParam();
+    MovieSpec spec;
+    spec.container = c.container;
+    TempDir dir;
+    const String path = dir.File(c.file);
+    WriteMovie(path, spec);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
+    const int frames[] = {13, 0, 5, 11, 12, 17, 23, 24, 13, 12, 11, 24, 0, 13};
+    for (int n : frames) {
+        const double p = static_cast<double>(n) / spec.fps;
+        engine.SetPosition(p);
+        WaitForSeek(engine);
+        EXPECT_EQ(PresentedNumber(engine), n) << "frame " << n;
+        EXPECT_DOUBLE_EQ(engine.Position(), p) << "frame " << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineSeekDefaultClip,
+                         ::testing::Values(DefaultClipCase{"Mpeg1", "mpeg", "a.mpg"},
+                                           DefaultClipCase{"Mpeg1Mkv", "matroska", "b.mkv"}),
+                         [](const auto& info) { return String(info.param.name); });
+
 MovieSpec Spec(const char* container, Video video, Audio audio, int frames, int fps) {
     MovieSpec s;
     s.container = container;
