@@ -9,6 +9,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -134,6 +135,32 @@ BENCHMARK(BM_Convert)
     ->Args({32, 8})
     ->Args({24, 8})
     ->Unit(benchmark::kMicrosecond);
+
+// The same down to 8 bits from noise, where nearly every pixel is a colour not seen lately:
+// the cost of the full nearest-colour search rather than of remembered answers.
+void BM_ConvertNoise(benchmark::State& state) {
+    int from = static_cast<int>(state.range(0)), to = static_cast<int>(state.range(1));
+    Frame src(1920, 1080, from);
+    std::uint32_t seed = 12345;
+    for (std::size_t i = 0; i < src.bytes(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        src.bits[i] = static_cast<BYTE>(seed >> 24);
+    }
+    std::vector<BYTE> block(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    auto* bi = reinterpret_cast<BITMAPINFO*>(block.data());
+    std::vector<BYTE> out(static_cast<std::size_t>(DibRowBytes(1920, to)) * 1080);
+    for (auto _ : state) {
+        bi->bmiHeader = BITMAPINFOHEADER{};
+        bi->bmiHeader.biWidth = 1920;
+        bi->bmiHeader.biHeight = -1080;
+        bi->bmiHeader.biBitCount = static_cast<WORD>(to);
+        GetDIBits(src.dc, src.bitmap, 0, 1080, out.data(), bi, DIB_RGB_COLORS);
+        benchmark::DoNotOptimize(out[0]);
+    }
+    state.counters["GBps"] = benchmark::Counter(static_cast<double>(src.bytes() + out.size()) / 1e9,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ConvertNoise)->Args({32, 8})->Args({24, 8})->Unit(benchmark::kMicrosecond);
 
 void BM_BitBlt(benchmark::State& state) {
     int bpp = static_cast<int>(state.range(0));

@@ -269,8 +269,27 @@ const std::uint8_t* ColorMatcher::candidates(int cell, int& count) {
     return pool_.data() + cellStart_[cell];
 }
 
+namespace {
+constexpr int kMemoBits = 14;
+// An unused slot; white at index 255 looks the same, so it is simply searched each time.
+constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
+inline std::uint32_t memoSlot(Px p) {
+    return (p * 0x9E3779B1u) >> (32 - kMemoBits);
+}
+} // namespace
+
 int ColorMatcher::nearest(Px p) {
     if (table_.empty()) return 0;
+    p &= 0xFFFFFF;
+    if (memo_.empty()) memo_.assign(std::size_t{1} << kMemoBits, kEmptySlot);
+    std::uint32_t& slot = memo_[memoSlot(p)];
+    if (slot != kEmptySlot && (slot >> 8) == p) return static_cast<int>(slot & 0xFF);
+    int best = search(p);
+    slot = (p << 8) | static_cast<std::uint32_t>(best);
+    return best;
+}
+
+int ColorMatcher::search(Px p) {
     int count;
     const std::uint8_t* c = candidates(cellOf(p), count);
     int best = c[0];
@@ -280,6 +299,19 @@ int ColorMatcher::nearest(Px p) {
         if (d < bestD) {
             bestD = d;
             best = c[i];
+        }
+    }
+    return best;
+}
+
+int ColorMatcher::nearestExact(Px p) const {
+    int best = 0;
+    int bestD = std::numeric_limits<int>::max();
+    for (int i = 0; i < static_cast<int>(table_.size()); ++i) {
+        int d = dist2(p, table_[i]);
+        if (d < bestD) {
+            bestD = d;
+            best = i;
         }
     }
     return best;

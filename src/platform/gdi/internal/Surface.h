@@ -63,16 +63,22 @@ void readPxRow(const Surface& s, int y, int x, int n, Px* out);
 
 // Nearest colour in a table: smallest squared distance, lowest index on ties. Exact, and
 // fast on whole pictures: every 8x8x8 cell of colour space keeps the short list of entries
-// that can be nearest for some colour inside it.
+// that can be nearest for some colour inside it; recent answers are remembered by colour,
+// as pictures repeat their colours (runs, flat areas, a few hundred shades of a gradient).
 class ColorMatcher {
 public:
     explicit ColorMatcher(std::vector<Px> table);
     int nearest(Px p);
+    // The plain search over the whole table, the reference the fast one must agree with.
+    int nearestExact(Px p) const;
     const std::vector<Px>& table() const { return table_; }
 
 private:
     const std::uint8_t* candidates(int cell, int& count);
+    int search(Px p);
     std::vector<Px> table_;
+    // Recent answers, direct-mapped by colour: slot = colour << 8 | index.
+    std::vector<std::uint32_t> memo_;
     std::vector<std::int32_t> cellStart_;
     std::vector<std::uint16_t> cellCount_;
     std::vector<std::uint8_t> pool_;
