@@ -1,7 +1,7 @@
 #include "gif/GIFHeader.h"
 
 #include "gif/GIFException.h"
-#include "gif/GIFImage.h"
+#include "gif/GIFImageCore.h"
 #include "gif/GIFStreamIO.h"
 #include "gif/GIFSubImage.h"
 

@@ -1,6 +1,6 @@
 #include "gif/GIFItem.h"
 
-#include "gif/GIFImage.h"
+#include "gif/GIFImageCore.h"
 
 
 void TGIFItem::ReportWarning(int severity, const String& message) {

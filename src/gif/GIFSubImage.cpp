@@ -1,7 +1,7 @@
 #include "gif/GIFSubImage.h"
 
 #include "gif/GIFException.h"
-#include "gif/GIFImage.h"
+#include "gif/GIFImageCore.h"
 #include "gif/GIFLZWDecoder.h"
 #include "gif/GIFStreamIO.h"
 

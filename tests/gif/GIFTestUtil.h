@@ -71,7 +71,7 @@ inline Bytes Contents(TMemoryStream& s) {
 
 } // namespace giftest
 
-#include "gif/GIFImage.h"
+#include "gif/GIFImageCore.h"
 #include "gif/GIFSubImage.h"
 
 namespace giftest {

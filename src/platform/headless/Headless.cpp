@@ -17,7 +17,7 @@ using user::native::Button;
 
 struct HeadlessBackend::Native {
     HWND hwnd = 0;
-    user::NativeWindowSpec spec;
+    user::NativeWindowSpec desc;
     user::ShowState state = user::ShowState::Hidden;
     bool shaped = false;
     std::vector<RECT> shape;  // window coordinates
@@ -29,7 +29,7 @@ struct HeadlessBackend::Native {
         return state == user::ShowState::Normal || state == user::ShowState::Maximized;
     }
     bool Covers(POINT screen) const {
-        const RECT& b = spec.bounds;
+        const RECT& b = desc.bounds;
         if (screen.x < b.left || screen.y < b.top || screen.x >= b.right || screen.y >= b.bottom)
             return false;
         if (!shaped) return true;
@@ -70,12 +70,12 @@ const HeadlessBackend::Native* HeadlessBackend::find(HWND hwnd) const {
     return nullptr;
 }
 
-void HeadlessBackend::CreateNative(const user::NativeWindowSpec& spec) {
+void HeadlessBackend::CreateNative(const user::NativeWindowSpec& desc) {
     auto n = std::make_unique<Native>();
-    n->hwnd = spec.hwnd;
-    n->spec = spec;
-    n->width = std::max<int>(0, spec.bounds.right - spec.bounds.left);
-    n->height = std::max<int>(0, spec.bounds.bottom - spec.bounds.top);
+    n->hwnd = desc.hwnd;
+    n->desc = desc;
+    n->width = std::max<int>(0, desc.bounds.right - desc.bounds.left);
+    n->height = std::max<int>(0, desc.bounds.bottom - desc.bounds.top);
     n->pixels.assign(static_cast<size_t>(n->width) * n->height, 0);
     natives_.push_back(std::move(n));
 }
@@ -93,7 +93,7 @@ void HeadlessBackend::DestroyNative(HWND hwnd) {
 void HeadlessBackend::SetNativeBounds(HWND hwnd, const RECT& bounds) {
     Native* n = find(hwnd);
     if (!n) return;
-    n->spec.bounds = bounds;
+    n->desc.bounds = bounds;
     int w = std::max<int>(0, bounds.right - bounds.left);
     int h = std::max<int>(0, bounds.bottom - bounds.top);
     if (w != n->width || h != n->height) {
@@ -107,12 +107,12 @@ void HeadlessBackend::SetNativeBounds(HWND hwnd, const RECT& bounds) {
     }
 }
 
-void HeadlessBackend::SetNativeSpec(HWND hwnd, const user::NativeWindowSpec& spec) {
+void HeadlessBackend::SetNativeSpec(HWND hwnd, const user::NativeWindowSpec& desc) {
     Native* n = find(hwnd);
     if (!n) return;
-    RECT bounds = n->spec.bounds;
-    n->spec = spec;
-    n->spec.bounds = bounds;
+    RECT bounds = n->desc.bounds;
+    n->desc = desc;
+    n->desc.bounds = bounds;
 }
 
 void HeadlessBackend::SetNativeState(HWND hwnd, user::ShowState state, bool activate) {
@@ -123,7 +123,7 @@ void HeadlessBackend::SetNativeState(HWND hwnd, user::ShowState state, bool acti
         if (active_ == hwnd) active_ = 0;
         return;
     }
-    if (activate && !n->spec.popup) {
+    if (activate && !n->desc.popup) {
         active_ = hwnd;
         RaiseNative(hwnd);
     }
@@ -147,7 +147,7 @@ void HeadlessBackend::RaiseNative(HWND hwnd) {
 
 void HeadlessBackend::ActivateNative(HWND hwnd) {
     Native* n = find(hwnd);
-    if (!n || n->spec.popup) return;
+    if (!n || n->desc.popup) return;
     active_ = hwnd;
     RaiseNative(hwnd);
 }
@@ -181,7 +181,7 @@ void HeadlessBackend::BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) {
     moveSizeWindow_ = hwnd;
     moveSizeHit_ = hit;
     moveSizeStart_ = start;
-    moveSizeBounds_ = n->spec.bounds;
+    moveSizeBounds_ = n->desc.bounds;
 }
 
 void HeadlessBackend::GrabPointer(HWND hwnd) { grab_ = hwnd; }
@@ -279,7 +279,7 @@ HWND HeadlessBackend::TopLevelAt(int x, int y) {
     for (int pass = 0; pass < 2; ++pass)
         for (auto it = natives_.rbegin(); it != natives_.rend(); ++it) {
             const Native& n = **it;
-            if (n.spec.topmost != (pass == 0)) continue;
+            if (n.desc.topmost != (pass == 0)) continue;
             if (n.Shown() && n.Covers(p)) return n.hwnd;
         }
     return 0;
@@ -516,7 +516,7 @@ COLORREF HeadlessBackend::ScreenPixel(int x, int y) {
     HWND h = TopLevelAt(x, y);
     const Native* n = find(h);
     if (!n) return 0;  // the desktop is black
-    int lx = x - n->spec.bounds.left, ly = y - n->spec.bounds.top;
+    int lx = x - n->desc.bounds.left, ly = y - n->desc.bounds.top;
     if (lx < 0 || ly < 0 || lx >= n->width || ly >= n->height) return 0;
     return toColorRef(n->pixels[static_cast<size_t>(ly) * n->width + lx]);
 }

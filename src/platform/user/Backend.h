@@ -49,10 +49,10 @@ public:
     virtual RECT WorkArea() = 0;
 
     // Top-level windows, known to the backend by their handles.
-    virtual void CreateNative(const NativeWindowSpec& spec) = 0;
+    virtual void CreateNative(const NativeWindowSpec& desc) = 0;
     virtual void DestroyNative(HWND hwnd) = 0;
     virtual void SetNativeBounds(HWND hwnd, const RECT& bounds) = 0;
-    virtual void SetNativeSpec(HWND hwnd, const NativeWindowSpec& spec) = 0;  // frame, title
+    virtual void SetNativeSpec(HWND hwnd, const NativeWindowSpec& desc) = 0;  // frame, title
     virtual void SetNativeState(HWND hwnd, ShowState state, bool activate) = 0;
     // Rectangles in window coordinates, no overlap; nullptr: the whole rectangle.
     virtual void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) = 0;

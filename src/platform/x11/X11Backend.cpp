@@ -278,25 +278,25 @@ public:
         return r;
     }
 
-    void CreateNative(const NativeWindowSpec& spec) override {
+    void CreateNative(const NativeWindowSpec& desc) override {
         XSetWindowAttributes attrs{};
-        attrs.override_redirect = spec.popup ? True : False;
+        attrs.override_redirect = desc.popup ? True : False;
         attrs.background_pixmap = None; // we paint every pixel; no flash of a background
         attrs.bit_gravity = NorthWestGravity;
         attrs.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
                            ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                            LeaveWindowMask | FocusChangeMask | PropertyChangeMask;
-        const int w = std::max<LONG>(1, spec.bounds.right - spec.bounds.left);
-        const int h = std::max<LONG>(1, spec.bounds.bottom - spec.bounds.top);
+        const int w = std::max<LONG>(1, desc.bounds.right - desc.bounds.left);
+        const int h = std::max<LONG>(1, desc.bounds.bottom - desc.bounds.top);
         Window window = XCreateWindow(
-            dpy_, root_, spec.bounds.left, spec.bounds.top, w, h, 0, CopyFromParent, InputOutput,
+            dpy_, root_, desc.bounds.left, desc.bounds.top, w, h, 0, CopyFromParent, InputOutput,
             CopyFromParent, CWOverrideRedirect | CWBackPixmap | CWBitGravity | CWEventMask, &attrs);
         XSetWMProtocols(dpy_, window, &wmDelete_, 1);
-        Native& n = windows_[spec.hwnd];
+        Native& n = windows_[desc.hwnd];
         n.window = window;
         n.gc = XCreateGC(dpy_, window, 0, nullptr);
-        byWindow_[window] = spec.hwnd;
-        ApplySpec(n, spec);
+        byWindow_[window] = desc.hwnd;
+        ApplySpec(n, desc);
         if (currentCursor_) XDefineCursor(dpy_, window, currentCursor_);
         XFlush(dpy_);
     }
@@ -320,9 +320,9 @@ public:
         }
     }
 
-    void SetNativeSpec(HWND hwnd, const NativeWindowSpec& spec) override {
+    void SetNativeSpec(HWND hwnd, const NativeWindowSpec& desc) override {
         if (Native* n = Find(hwnd)) {
-            ApplySpec(*n, spec);
+            ApplySpec(*n, desc);
             XFlush(dpy_);
         }
     }
@@ -510,32 +510,32 @@ private:
         return it == byWindow_.end() ? 0 : it->second;
     }
 
-    void ApplySpec(Native& n, const NativeWindowSpec& spec) {
-        n.bounds = spec.bounds;
-        n.popup = spec.popup;
-        XStoreName(dpy_, n.window, spec.title.c_str());
+    void ApplySpec(Native& n, const NativeWindowSpec& desc) {
+        n.bounds = desc.bounds;
+        n.popup = desc.popup;
+        XStoreName(dpy_, n.window, desc.title.c_str());
         XChangeProperty(dpy_, n.window, netName_, utf8_, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(spec.title.data()),
-                        static_cast<int>(spec.title.size()));
+                        reinterpret_cast<const unsigned char*>(desc.title.data()),
+                        static_cast<int>(desc.title.size()));
         // Motif hints: flags (decorations given), functions, decorations (0: none, 1: all).
-        long hints[5] = {2, 0, spec.framed ? 1 : 0, 0, 0};
+        long hints[5] = {2, 0, desc.framed ? 1 : 0, 0, 0};
         XChangeProperty(dpy_, n.window, motifHints_, motifHints_, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(hints), 5);
-        if (!spec.sizeable && !spec.popup) {
+        if (!desc.sizeable && !desc.popup) {
             XSizeHints size{};
             size.flags = PMinSize | PMaxSize;
             size.min_width = size.max_width =
-                std::max<LONG>(1, spec.bounds.right - spec.bounds.left);
+                std::max<LONG>(1, desc.bounds.right - desc.bounds.left);
             size.min_height = size.max_height =
-                std::max<LONG>(1, spec.bounds.bottom - spec.bounds.top);
+                std::max<LONG>(1, desc.bounds.bottom - desc.bounds.top);
             XSetWMNormalHints(dpy_, n.window, &size);
         }
-        if (spec.owner) {
-            if (Native* owner = Find(spec.owner))
+        if (desc.owner) {
+            if (Native* owner = Find(desc.owner))
                 XSetTransientForHint(dpy_, n.window, owner->window);
         }
-        SendState(n, spec.topmost, stateAbove_, 0);
-        SendState(n, spec.toolWindow, skipTaskbar_, 0);
+        SendState(n, desc.topmost, stateAbove_, 0);
+        SendState(n, desc.toolWindow, skipTaskbar_, 0);
     }
 
     // Changes a _NET_WM_STATE entry: through the window manager once mapped, in the property

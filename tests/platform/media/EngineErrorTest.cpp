@@ -103,10 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
     TempDir dir;
     const String path = dir.File("cut.mpg");
-    MovieSpec spec;
-    spec.container = "mpeg";
-    spec.frames = 40;
-    WriteMovie(path, spec);
+    MovieSpec desc;
+    desc.container = "mpeg";
+    desc.frames = 40;
+    WriteMovie(path, desc);
     std::vector<BYTE> bytes = ReadBytes(path);
     bytes.resize(bytes.size() / 2);
     WriteBytes(path, bytes);
@@ -129,11 +129,11 @@ TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
 TEST(MediaEngineClose, ClosingWhileOpeningOrPlayingReturnsAtOnce) {
     TempDir dir;
     const String path = dir.File("clip.mpg");
-    MovieSpec spec;
-    spec.container = "mpeg";
-    spec.audio = Audio::Mp2;
-    spec.frames = 100;
-    WriteMovie(path, spec);
+    MovieSpec desc;
+    desc.container = "mpeg";
+    desc.audio = Audio::Mp2;
+    desc.frames = 100;
+    WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     for (int i = 0; i < 5; ++i) {
         engine.Open(path);  // closed again before it is open

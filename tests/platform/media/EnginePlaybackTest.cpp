@@ -157,12 +157,12 @@ TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
 TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
     TempDir dir;
     const String path = dir.File("tone.wav");
-    MovieSpec spec;
-    spec.container = "wav";
-    spec.video = Video::None;
-    spec.audio = Audio::Pcm;
-    spec.audioSeconds = 0.4;
-    WriteMovie(path, spec);
+    MovieSpec desc;
+    desc.container = "wav";
+    desc.video = Video::None;
+    desc.audio = Audio::Pcm;
+    desc.audioSeconds = 0.4;
+    WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     EXPECT_EQ(engine.GetOpenState(), media::mpOpen);
@@ -185,10 +185,10 @@ TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
 TEST(MediaEnginePlayback, CurrentImageIsAskedForItsSizeFirst) {
     TempDir dir;
     const String path = dir.File("odd.avi");
-    MovieSpec spec = Clip("avi", Video::Mjpeg, Audio::None, 5);
-    spec.width = 162;  // rows of 486 bytes, padded to 488
-    spec.height = 90;
-    WriteMovie(path, spec);
+    MovieSpec desc = Clip("avi", Video::Mjpeg, Audio::None, 5);
+    desc.width = 162;  // rows of 486 bytes, padded to 488
+    desc.height = 90;
+    WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     LONG w = 0, h = 0;

@@ -12,37 +12,37 @@ namespace {
 
 struct SeekCase {
     const char* name;
-    MovieSpec spec;
+    MovieSpec desc;
     const char* file;
 };
 
 class MediaEngineSeek : public ::testing::TestWithParam<SeekCase> {};
 
 // The frame whose span [n / fps, (n + 1) / fps) holds the position; past the end, the last.
-int ExpectedFrame(double position, const MovieSpec& spec) {
-    const int n = static_cast<int>(std::floor(position * spec.fps + 1e-9));
-    return std::min(n, spec.frames - 1);
+int ExpectedFrame(double position, const MovieSpec& desc) {
+    const int n = static_cast<int>(std::floor(position * desc.fps + 1e-9));
+    return std::min(n, desc.frames - 1);
 }
 
 TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
     const SeekCase& c = GetParam();
     TempDir dir;
     const String path = dir.File(c.file);
-    WriteMovie(path, c.spec);
+    WriteMovie(path, c.desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
-    const double fps = c.spec.fps;
+    const double fps = c.desc.fps;
     // Frame boundaries, the middle of frames, key frames and the frames just before them
     // (a group is 12 frames), backwards jumps, the first and the last frame, past the end.
     const double positions[] = {13 / fps,        0.5 / fps, 11.99 / fps, 12 / fps, 23.5 / fps, 1 / fps,
-                                24 / fps,        36 / fps,  35.2 / fps,  47 / fps, 0,          (c.spec.frames - 1) / fps,
+                                24 / fps,        36 / fps,  35.2 / fps,  47 / fps, 0,          (c.desc.frames - 1) / fps,
                                 29.0 / fps + 1e-7, 100};
     for (double p : positions) {
         engine.SetPosition(p);
         WaitForSeek(engine);
         const double clamped = std::min(p, engine.Duration());
-        EXPECT_EQ(PresentedNumber(engine), ExpectedFrame(clamped, c.spec)) << "position " << p;
+        EXPECT_EQ(PresentedNumber(engine), ExpectedFrame(clamped, c.desc)) << "position " << p;
         EXPECT_DOUBLE_EQ(engine.Position(), clamped) << "position " << p;
         EXPECT_EQ(engine.GetPlayState(), media::mpStopped);
     }
@@ -52,12 +52,12 @@ TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
     const SeekCase& c = GetParam();
     TempDir dir;
     const String path = dir.File(c.file);
-    WriteMovie(path, c.spec);
+    WriteMovie(path, c.desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
-    EXPECT_DOUBLE_EQ(engine.FrameRate(), c.spec.fps);
-    EXPECT_DOUBLE_EQ(engine.DurationInFrames(), c.spec.frames);
-    EXPECT_NEAR(engine.Duration(), static_cast<double>(c.spec.frames) / c.spec.fps, 0.5 / c.spec.fps);
+    EXPECT_DOUBLE_EQ(engine.FrameRate(), c.desc.fps);
+    EXPECT_DOUBLE_EQ(engine.DurationInFrames(), c.desc.frames);
+    EXPECT_NEAR(engine.Duration(), static_cast<double>(c.desc.frames) / c.desc.fps, 0.5 / c.desc.fps);
 }
 
 // The default clip (25 frames, key frames at 0, 12 and 24): each seek decodes forward from
@@ -72,17 +72,17 @@ class MediaEngineSeekDefaultClip : public ::testing::TestWithParam<DefaultClipCa
 
 TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
     const DefaultClipCase& c = GetParam();
-    MovieSpec spec;
-    spec.container = c.container;
+    MovieSpec desc;
+    desc.container = c.container;
     TempDir dir;
     const String path = dir.File(c.file);
-    WriteMovie(path, spec);
+    WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
     const int frames[] = {13, 0, 5, 11, 12, 17, 23, 24, 13, 12, 11, 24, 0, 13};
     for (int n : frames) {
-        const double p = static_cast<double>(n) / spec.fps;
+        const double p = static_cast<double>(n) / desc.fps;
         engine.SetPosition(p);
         WaitForSeek(engine);
         EXPECT_EQ(PresentedNumber(engine), n) << "frame " << n;
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineSeekDefaultClip,
                                            DefaultClipCase{"Mpeg1Mkv", "matroska", "b.mkv"}),
                          [](const auto& info) { return String(info.param.name); });
 
-MovieSpec Spec(const char* container, Video video, Audio audio, int frames, int fps) {
+MovieSpec Movie(const char* container, Video video, Audio audio, int frames, int fps) {
     MovieSpec s;
     s.container = container;
     s.video = video;
@@ -107,12 +107,12 @@ MovieSpec Spec(const char* container, Video video, Audio audio, int frames, int 
 
 INSTANTIATE_TEST_SUITE_P(
     Containers, MediaEngineSeek,
-    ::testing::Values(SeekCase{"Mpeg1", Spec("mpeg", Video::Mpeg1, Audio::None, 50, 25), "a.mpg"},
-                      SeekCase{"Mpeg1WithAudio", Spec("mpeg", Video::Mpeg1, Audio::Mp2, 50, 25), "b.mpg"},
-                      SeekCase{"MjpegAvi", Spec("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
-                      SeekCase{"MjpegAviWithAudio", Spec("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
-                      SeekCase{"H264Mp4", Spec("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
-                      SeekCase{"Mpeg4Mkv", Spec("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"}),
+    ::testing::Values(SeekCase{"Mpeg1", Movie("mpeg", Video::Mpeg1, Audio::None, 50, 25), "a.mpg"},
+                      SeekCase{"Mpeg1WithAudio", Movie("mpeg", Video::Mpeg1, Audio::Mp2, 50, 25), "b.mpg"},
+                      SeekCase{"MjpegAvi", Movie("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
+                      SeekCase{"MjpegAviWithAudio", Movie("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
+                      SeekCase{"H264Mp4", Movie("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
+                      SeekCase{"Mpeg4Mkv", Movie("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"}),
     [](const auto& info) { return String(info.param.name); });
 
 }  // namespace

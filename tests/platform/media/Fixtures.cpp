@@ -69,10 +69,10 @@ void Drain(AVFormatContext* out, Encoder& e, AVFrame* frame) {
 
 }  // namespace
 
-void WriteMovie(const String& path, const MovieSpec& spec) {
+void WriteMovie(const String& path, const MovieSpec& desc) {
     av_log_set_level(AV_LOG_ERROR);
     AVFormatContext* out = nullptr;
-    Check(avformat_alloc_output_context2(&out, nullptr, spec.container.c_str(), path.c_str()), "output");
+    Check(avformat_alloc_output_context2(&out, nullptr, desc.container.c_str(), path.c_str()), "output");
     std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> guard(out, [](AVFormatContext* c) {
         if (c->pb)
             avio_closep(&c->pb);
@@ -80,20 +80,20 @@ void WriteMovie(const String& path, const MovieSpec& spec) {
     });
     Encoder video;
     Encoder audio;
-    if (spec.video != Video::None) {
-        const AVCodec* codec = avcodec_find_encoder(VideoCodec(spec.video));
+    if (desc.video != Video::None) {
+        const AVCodec* codec = avcodec_find_encoder(VideoCodec(desc.video));
         if (!codec)
             throw std::runtime_error("no video encoder");
         video.codec = avcodec_alloc_context3(codec);
-        video.codec->width = spec.width;
-        video.codec->height = spec.height;
-        video.codec->time_base = {1, spec.fps};
-        video.codec->framerate = {spec.fps, 1};
-        video.codec->gop_size = spec.gop;
-        video.codec->max_b_frames = spec.video == Video::Mjpeg ? 0 : 2;
-        video.codec->pix_fmt = spec.video == Video::Mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
+        video.codec->width = desc.width;
+        video.codec->height = desc.height;
+        video.codec->time_base = {1, desc.fps};
+        video.codec->framerate = {desc.fps, 1};
+        video.codec->gop_size = desc.gop;
+        video.codec->max_b_frames = desc.video == Video::Mjpeg ? 0 : 2;
+        video.codec->pix_fmt = desc.video == Video::Mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
         video.codec->bit_rate = 2000000;
-        if (spec.video == Video::H264)
+        if (desc.video == Video::H264)
             av_opt_set(video.codec->priv_data, "preset", "veryfast", 0);
         if (out->oformat->flags & AVFMT_GLOBALHEADER)
             video.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -102,9 +102,9 @@ void WriteMovie(const String& path, const MovieSpec& spec) {
         avcodec_parameters_from_context(video.stream->codecpar, video.codec);
         video.stream->time_base = video.codec->time_base;
     }
-    if (spec.audio != Audio::None) {
+    if (desc.audio != Audio::None) {
         const AVCodec* codec =
-            avcodec_find_encoder(spec.audio == Audio::Mp2 ? AV_CODEC_ID_MP2 : AV_CODEC_ID_PCM_S16LE);
+            avcodec_find_encoder(desc.audio == Audio::Mp2 ? AV_CODEC_ID_MP2 : AV_CODEC_ID_PCM_S16LE);
         audio.codec = avcodec_alloc_context3(codec);
         audio.codec->sample_rate = 44100;
         audio.codec->sample_fmt = AV_SAMPLE_FMT_S16;
@@ -122,29 +122,29 @@ void WriteMovie(const String& path, const MovieSpec& spec) {
     Check(avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE), "create file");
     // Without an edit list the mp4 muxer keeps every frame of a stream with B-frames.
     AVDictionary* options = nullptr;
-    if (spec.container == "mp4")
+    if (desc.container == "mp4")
         av_dict_set(&options, "use_editlist", "0", 0);
     const int header = avformat_write_header(out, &options);
     av_dict_free(&options);
     Check(header, "write header");
 
-    const double seconds = spec.video != Video::None ? static_cast<double>(spec.frames) / spec.fps : spec.audioSeconds;
+    const double seconds = desc.video != Video::None ? static_cast<double>(desc.frames) / desc.fps : desc.audioSeconds;
     int64_t audioSamples = 0;
     const int64_t audioTotal = static_cast<int64_t>(seconds * 44100);
     int frameNumber = 0;
     AVFrame* frame = av_frame_alloc();
     while (true) {
-        const double videoTime = static_cast<double>(frameNumber) / spec.fps;
+        const double videoTime = static_cast<double>(frameNumber) / desc.fps;
         const double audioTime = static_cast<double>(audioSamples) / 44100;
-        const bool videoLeft = video.codec && frameNumber < spec.frames;
+        const bool videoLeft = video.codec && frameNumber < desc.frames;
         const bool audioLeft = audio.codec && audioSamples < audioTotal;
         if (!videoLeft && !audioLeft)
             break;
         if (videoLeft && (!audioLeft || videoTime <= audioTime)) {
             av_frame_unref(frame);
             frame->format = video.codec->pix_fmt;
-            frame->width = spec.width;
-            frame->height = spec.height;
+            frame->width = desc.width;
+            frame->height = desc.height;
             Check(av_frame_get_buffer(frame, 0), "frame buffer");
             DrawNumber(frame, frameNumber);
             frame->pts = frameNumber++;

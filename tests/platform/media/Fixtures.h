@@ -25,7 +25,7 @@ struct MovieSpec {
 };
 
 // Writes the movie; throws std::runtime_error when FFmpeg refuses.
-void WriteMovie(const String& path, const MovieSpec& spec);
+void WriteMovie(const String& path, const MovieSpec& desc);
 
 // The frame number shown in a 24-bit bottom-up DIB (rows padded to 4 bytes).
 int ReadFrameNumber(const BYTE* bottomUpBgr, int width, int height);

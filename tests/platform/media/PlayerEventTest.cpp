@@ -31,9 +31,9 @@ void WaitSeek(MediaPlayer& player) { WaitForSeek(player.Engine()); }
 class PlayerEvents : public ::testing::Test {
 protected:
     TempDir dir;
-    String File(const MovieSpec& spec, const String& name) {
+    String File(const MovieSpec& desc, const String& name) {
         const String path = dir.File(name);
-        WriteMovie(path, spec);
+        WriteMovie(path, desc);
         return path;
     }
 };
@@ -130,8 +130,8 @@ TEST_F(PlayerEvents, LengthAndPositionFollowTheDisplayMode) {
 }
 
 TEST_F(PlayerEvents, AudioOnlyOpensWithNoImage) {
-    MovieSpec spec{"wav", Video::None, Audio::Pcm};
-    const String path = File(spec, "tone.wav");
+    MovieSpec desc{"wav", Video::None, Audio::Pcm};
+    const String path = File(desc, "tone.wav");
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);
     player.Open(path);

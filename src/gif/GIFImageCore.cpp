@@ -1,4 +1,4 @@
-#include "gif/GIFImage.h"
+#include "gif/GIFImageCore.h"
 
 #include "gif/GIFException.h"
 #include "gif/GIFStreamIO.h"
