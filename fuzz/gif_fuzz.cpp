@@ -2,7 +2,7 @@
 // tables and LZW image data, through the codec's whole read path. Every input must end in a
 // loaded image, warnings, or a GIFException; never a crash, overrun or hang.
 #include "gif/GIFException.h"
-#include "gif/GIFImage.h"
+#include "gif/GIFImageCore.h"
 #include "gif/GIFLZWDecoder.h"
 
 #include <cstddef>
