@@ -27,9 +27,10 @@ public:
         std::lock_guard lock(mutex_);
         return numbers_;
     }
-    std::vector<double> Times() {
+    // Numbers and times of the same frames, read at one moment.
+    std::pair<std::vector<int>, std::vector<double>> Frames() {
         std::lock_guard lock(mutex_);
-        return times_;
+        return {numbers_, times_};
     }
     bool LengthsRight() {
         std::lock_guard lock(mutex_);
@@ -83,12 +84,16 @@ TEST(MediaEnginePlayback, PlaysEveryFrameInOrderThenEndsAndRewinds) {
     EXPECT_EQ(events.back().oldValue, media::mpPlaying);
 
     // Frame 0 was shown at the open, before the hook was armed; nothing is lost in between.
-    std::vector<int> numbers = hook.Numbers();
+    auto [numbers, times] = hook.Frames();
+    // The rewind after the stop may already have passed frame 0 through the armed hook.
+    if (numbers.size() == 20 && numbers.back() == 0) {
+        numbers.pop_back();
+        times.pop_back();
+    }
     std::vector<int> expected;
     for (int i = 1; i < 20; ++i)
         expected.push_back(i);
     EXPECT_EQ(numbers, expected);
-    std::vector<double> times = hook.Times();
     for (std::size_t i = 0; i < times.size(); ++i)
         EXPECT_NEAR(times[i], numbers[i] / 25.0, 1e-6);
     EXPECT_TRUE(hook.LengthsRight());
