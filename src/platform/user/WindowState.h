@@ -1,6 +1,7 @@
 #pragma once
 // Inside the window layer: the window objects, the handle table, the thread queues and the
-// input state every part of the layer shares. Nothing outside platform/user includes this.
+// input state every part of the layer shares. Only platform/user and the headless test backend
+// (which steps timers exactly and reads back buffers) include this.
 #include "platform/user/Backend.h"
 #include "platform/user/RectSet.h"
 #include "platform/user/Timer.h"
