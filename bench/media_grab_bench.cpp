@@ -91,12 +91,8 @@ std::vector<BYTE> EngineGrab(media::MediaEngine& engine, double t) {
     return dib;
 }
 
-std::vector<BYTE> CommandGrab(const Clip& c, double t) {
-    char command[512];
-    std::snprintf(command, sizeof command,
-                  "ffmpeg -hide_banner -loglevel error -ss %.6f -i %s -frames:v 1 -f rawvideo "
-                  "-pix_fmt bgr24 -",
-                  t, c.path.c_str());
+// Everything a shell command writes to its standard output.
+std::vector<BYTE> ReadCommand(const char* command) {
     std::vector<BYTE> out;
     if (FILE* p = popen(command, "r")) {
         BYTE buf[65536];
@@ -106,6 +102,15 @@ std::vector<BYTE> CommandGrab(const Clip& c, double t) {
         pclose(p);
     }
     return out;
+}
+
+std::vector<BYTE> CommandGrab(const Clip& c, double t) {
+    char command[512];
+    std::snprintf(command, sizeof command,
+                  "ffmpeg -hide_banner -loglevel error -ss %.6f -i %s -frames:v 1 -f rawvideo "
+                  "-pix_fmt bgr24 -",
+                  t, c.path.c_str());
+    return ReadCommand(command);
 }
 
 // The engine's bottom-up DIB as top-down BGR rows without padding.
@@ -134,15 +139,7 @@ std::vector<BYTE> Truth(const Clip& c, int k) {
                   "ffmpeg -hide_banner -loglevel error -i %s -vf \"select=between(n\\,%d\\,%d)\" "
                   "-vsync 0 -frames:v 3 -f rawvideo -pix_fmt bgr24 -",
                   c.path.c_str(), k - 1, k + 1);
-    std::vector<BYTE> out;
-    if (FILE* p = popen(command, "r")) {
-        BYTE buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.insert(out.end(), buf, buf + n);
-        pclose(p);
-    }
-    return out;
+    return ReadCommand(command);
 }
 
 // Whether the picture is frame k: closer to it than to either neighbour.
