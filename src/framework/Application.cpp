@@ -1,5 +1,7 @@
 #include "framework/Application.h"
 
+#include "framework/MessageDialogs.h"
+
 #include "platform/user/User.h"
 
 TApplication* Application = nullptr;
@@ -22,6 +24,8 @@ void HandleControlException(TObject* Sender) {
 void TApplication::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
     if (!Application) Application = this;
+    // Boxes the display backend leaves to the program get the framework's own box form.
+    InstallMessageBoxForm();
     if (!Screen) {
         Screen = CreateComponent<TScreen>(nullptr);
         ownsScreen_ = true;
@@ -130,5 +134,12 @@ void TApplication::HandleException(TObject* Sender) {
 
 void TApplication::ShowException(const std::exception& E) {
     HWND owner = mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : 0;
-    MessageBox(owner, E.what(), title_.empty() ? "Error" : title_.c_str(), MB_OK | MB_ICONSTOP);
+    ::MessageBox(owner, E.what(), title_.empty() ? "Error" : title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const String& Text, const String& Caption, int Flags) {
+    TCustomForm* owner = Screen ? Screen->ActiveForm() : nullptr;
+    if (!owner) owner = mainForm_;
+    HWND handle = owner && owner->HandleAllocated() ? owner->Handle() : 0;
+    return ::MessageBox(handle, Text.c_str(), Caption.c_str(), static_cast<UINT>(Flags));
 }

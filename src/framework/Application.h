@@ -61,6 +61,8 @@ class TApplication : public TComponent {
     // Shows the exception that escaped a handler (OnException, when set, instead).
     void HandleException(TObject* Sender);
     void ShowException(const std::exception& E);
+    // A modal message box over the active form (MB_ flags); returns the button (IDOK ...).
+    int MessageBox(const String& Text, const String& Caption, int Flags = 0);
 
     TMessageEvent OnMessage;
     TIdleEvent OnIdle;

@@ -367,10 +367,11 @@ HBITMAP TBitmap::Handle() {
 
 HBITMAP TBitmap::CopyToDib(HBITMAP source, TPixelFormat& format, Layout& layout, Byte** bits) {
     BITMAP bm;
-    if (GetObject(source, sizeof bm, &bm) < int(sizeof bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+    if (GetObject(source, sizeof bm, &bm) < kBitmapObjectSize || bm.bmWidth <= 0 ||
+        bm.bmHeight <= 0)
         return 0;
     DIBSECTION ds;
-    const bool dib = GetObject(source, sizeof ds, &ds) == int(sizeof ds);
+    const bool dib = GetObject(source, sizeof ds, &ds) == kDibSectionObjectSize;
     layout.width = bm.bmWidth;
     layout.height = bm.bmHeight;
     layout.bitCount = bm.bmBitsPixel;
@@ -421,7 +422,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
         return;
     }
     DIBSECTION ds;
-    if (GetObject(Value, sizeof ds, &ds) == int(sizeof ds)) {
+    if (GetObject(Value, sizeof ds, &ds) == kDibSectionObjectSize) {
         // A DIB section is taken over as it is.
         Layout layout;
         layout.width = ds.dsBm.bmWidth;
@@ -459,7 +460,7 @@ HBITMAP TBitmap::ReleaseHandle() {
     if (adopted_) {
         // Give back the caller's own bitmap, with what was drawn on the copy.
         BITMAP bm;
-        if (GetObject(adopted_, sizeof bm, &bm) >= int(sizeof bm) && bm.bmWidth == width_ &&
+        if (GetObject(adopted_, sizeof bm, &bm) >= kBitmapObjectSize && bm.bmWidth == width_ &&
             bm.bmHeight == height_) {
             InfoBuffer info{};
             info.header.biSize = sizeof(BITMAPINFOHEADER);

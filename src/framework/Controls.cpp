@@ -199,7 +199,7 @@ void TControl::Dispatch(TMessage& Message) {
             Invalidate();
             return;
         case CM_CURSORCHANGED:
-            if (g_mouseControl == this) ::SetCursor(CursorHandle(cursor_ == crDefault ? crArrow : cursor_));
+            if (g_mouseControl == this) RefreshCursor();
             return;
         default: break;
     }
@@ -331,24 +331,40 @@ void TControl::RequestAlign() {
 }
 
 void TControl::UpdateAnchorRules() {
-    if (!parent_) return;
+    if (!parent_) {
+        anchorRightKnown_ = anchorBottomKnown_ = false;
+        return;
+    }
+    // A child placed in a parent that has no size yet is placed for the size the parent will
+    // get: measured against 0 its distances would be negative and the first sizing would throw
+    // it off by the parent's whole width or height.
     TRect pr = parent_->ClientRect();
+    anchorRightKnown_ = pr.right > 0;
+    anchorBottomKnown_ = pr.bottom > 0;
     anchorRight_ = pr.right - (left_ + width_);
     anchorBottom_ = pr.bottom - (top_ + height_);
-    anchorsKnown_ = true;
 }
 
 void TControl::AnchorTo(int parentWidth, int parentHeight) {
-    if (!anchorsKnown_ || align_ != alNone) return;
+    if (align_ != alNone) return;
+    if (!anchorRightKnown_ && parentWidth > 0) {
+        anchorRight_ = parentWidth - (left_ + width_);
+        anchorRightKnown_ = true;
+    }
+    if (!anchorBottomKnown_ && parentHeight > 0) {
+        anchorBottom_ = parentHeight - (top_ + height_);
+        anchorBottomKnown_ = true;
+    }
     int l = left_, t = top_, w = width_, h = height_;
-    if (anchors_.Contains(akRight)) {
+    if (anchors_.Contains(akRight) && anchorRightKnown_) {
         if (anchors_.Contains(akLeft)) w = parentWidth - anchorRight_ - l;
         else l = parentWidth - anchorRight_ - w;
     }
-    if (anchors_.Contains(akBottom)) {
+    if (anchors_.Contains(akBottom) && anchorBottomKnown_) {
         if (anchors_.Contains(akTop)) h = parentHeight - anchorBottom_ - t;
         else t = parentHeight - anchorBottom_ - h;
     }
+    if (l == left_ && t == top_ && w == width_ && h == height_) return;
     anchoring_ = true;
     try {
         SetBounds(l, t, std::max(w, 0), std::max(h, 0));

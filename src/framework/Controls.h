@@ -213,7 +213,9 @@ class TControl : public TComponent {
     // none of its non-windowed children are there). Used for capture-free routing.
     virtual TControl* ControlAtPoint(const TPoint& pt, bool allowDisabled);
 
-    // Anchor bookkeeping, called by the parent when its client area changes size.
+    // Anchor bookkeeping: UpdateAnchorRules records the distances to the parent's edges as
+    // they are now; AnchorTo, called by the parent when its client area changes size, keeps
+    // them (and records the ones a parent without a size could not give before).
     void UpdateAnchorRules();
     void AnchorTo(int parentWidth, int parentHeight);
 
@@ -268,9 +270,10 @@ private:
     bool parentShowHint_ = true;
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState controlState_;
-    // Distances kept by the anchors: to the parent's right and bottom edges.
+    // Distances kept by the anchors: to the parent's right and bottom edges. Each is known
+    // once the parent has a size along that axis; until then there is nothing to keep.
     int anchorRight_ = 0, anchorBottom_ = 0;
-    bool anchorsKnown_ = false;
+    bool anchorRightKnown_ = false, anchorBottomKnown_ = false;
     bool anchoring_ = false;
     bool parentFontUpdate_ = false;
     bool parentColorUpdate_ = false;

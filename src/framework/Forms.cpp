@@ -272,6 +272,7 @@ void TCustomForm::HandleDialogKey(TMessage& Message) {
 
 bool TCustomForm::PreviewKeyDown(Word& Key, TShiftState Shift) {
     if (keyPreview_) KeyDown(Key, Shift);
+    if (Key != 0 && menu_ && MainMenuShortCut(menu_, Key)) Key = 0;
     return Key == 0;
 }
 
@@ -347,7 +348,9 @@ TRect TScreen::WorkAreaRect() const {
 
 void TScreen::SetCursor(TCursor v) {
     cursor_ = v;
-    ::SetCursor(CursorHandle(v == crDefault ? crArrow : v));
+    // Back to crDefault, the control under the pointer shows its own again.
+    if (v == crDefault) RefreshCursor();
+    else ::SetCursor(CursorHandle(v));
 }
 
 TCustomForm* TScreen::Forms(int index) const {

@@ -3,6 +3,8 @@
 // and closing; TScreen, what the program knows of the display and its forms.
 #include "framework/CustomControl.h"
 
+class TMainMenu;
+
 class TScrollingWinControl : public TWinControl {
     KORVID_CLASS(TScrollingWinControl, TWinControl)
 
@@ -66,8 +68,9 @@ class TCustomForm : public TScrollingWinControl {
     void SetKeyPreview(bool v) { keyPreview_ = v; }
     bool Scaled() const { return scaled_; }
     void SetScaled(bool v) { scaled_ = v; }
-    HMENU Menu() const { return menu_; }
-    void SetMenu(HMENU v) { menu_ = v; }
+    // The main menu shown in the form's menu bar (a tool bar across the top); not owned.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* Value);  // in MainMenuBar.cpp
     bool Active() const { return active_; }
     TWinControl* ActiveControl() const { return FocusedControl(); }
     void SetActiveControl(TWinControl* v);
@@ -116,7 +119,7 @@ private:
     int borderWidth_ = 0;
     bool keyPreview_ = false;
     bool scaled_ = true;
-    HMENU menu_ = 0;
+    TMainMenu* menu_ = nullptr;
     bool active_ = false;
     bool placed_ = false;
     TModalResult modalResult_ = mrNone;
@@ -148,5 +151,8 @@ private:
 };
 
 extern TScreen* Screen;
+// Runs the main-menu item whose shortcut the key (with the modifiers held now) is, or with
+// Alt opens the top-level item whose accelerator it is; true when it did. In MainMenuBar.cpp.
+bool MainMenuShortCut(TMainMenu* Menu, Word Key);
 // The form a control lives on, nullptr when it is not on one.
 TCustomForm* GetParentForm(TControl* control);

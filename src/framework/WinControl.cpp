@@ -1,8 +1,10 @@
 #include "framework/WinControl.h"
 
+#include "framework/Forms.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
+#include "platform/kernel/Time.h"
 #include "platform/user/User.h"
 
 #include <algorithm>
@@ -24,6 +26,21 @@ void EnsureClass(const TCreateParams& params) {
     wc.hbrBackground = 0;  // controls erase their own background
     wc.lpszClassName = params.WinClassName.c_str();
     if (!RegisterClass(&wc)) throw EOutOfResources("Error creating window class");
+}
+
+// A top-level control's Constraints become its window's track limits, so the desktop's sizing
+// and maximising keep to them too.
+void ConstrainMinMaxInfo(const TSizeConstraints& c, MINMAXINFO& info) {
+    if (c.MinWidth > 0) info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, c.MinWidth);
+    if (c.MinHeight > 0) info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, c.MinHeight);
+    if (c.MaxWidth > 0) {
+        info.ptMaxTrackSize.x = std::min<LONG>(info.ptMaxTrackSize.x, c.MaxWidth);
+        info.ptMaxSize.x = std::min<LONG>(info.ptMaxSize.x, c.MaxWidth);
+    }
+    if (c.MaxHeight > 0) {
+        info.ptMaxTrackSize.y = std::min<LONG>(info.ptMaxTrackSize.y, c.MaxHeight);
+        info.ptMaxSize.y = std::min<LONG>(info.ptMaxSize.y, c.MaxHeight);
+    }
 }
 
 bool IsMouseMessage(UINT msg) {
@@ -294,6 +311,8 @@ void TWinControl::PaintControls(HDC dc, TControl* First) {
     }
     for (size_t i = start; i < controls_.size(); ++i) {
         TControl* c = controls_[i];
+        // A see-through control painting what lies under it: it and those above are left out.
+        if (c->ControlState().Contains(csPaintCopy)) break;
         if (!c->Visible() || dynamic_cast<TWinControl*>(c)) continue;
         RECT r = c->BoundsRect();
         if (!RectVisible(dc, &r)) continue;
@@ -498,6 +517,11 @@ void TWinControl::Dispatch(TMessage& Message) {
             DefaultHandler(Message);
             return;
         case WM_SETCURSOR: HandleSetCursor(Message); return;
+        case WM_GETMINMAXINFO:
+            DefaultHandler(Message);
+            if (Message.LParam)
+                ConstrainMinMaxInfo(*Constraints(), *reinterpret_cast<MINMAXINFO*>(Message.LParam));
+            return;
         case WM_CAPTURECHANGED:
             if (captureControl_) {
                 captureControl_->ControlState().Exclude(csClicked);
@@ -547,9 +571,28 @@ void TWinControl::DefaultHandler(TMessage& Message) {
     inherited::DefaultHandler(Message);
 }
 
+void RefreshCursor() {
+    POINT pt;
+    if (!GetCursorPos(&pt)) return;
+    HWND h = WindowFromPoint(pt);
+    if (h && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId()) {
+        LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+        if (IsWindow(h) &&
+            SendMessage(h, WM_SETCURSOR, static_cast<WPARAM>(h), MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE)))
+            return;
+    }
+    ::SetCursor(CursorHandle(crArrow));
+}
+
 void TWinControl::HandleSetCursor(TMessage& Message) {
     if (LOWORD(static_cast<std::uintptr_t>(Message.LParam)) == HTCLIENT) {
-        TCursor cursor = crDefault;
+        // A busy or other program-wide cursor hides every control's own.
+        TCursor cursor = Screen ? Screen->Cursor() : crDefault;
+        if (cursor != crDefault) {
+            ::SetCursor(CursorHandle(cursor));
+            Message.Result = 1;
+            return;
+        }
         POINT sp;
         if (GetCursorPos(&sp)) {
             TControl* c = ControlAtPoint(ScreenToClient(sp), true);

@@ -22,6 +22,9 @@ struct TCreateParams {
     String WinClassName;
 };
 
+// What KeyPress sees for a character outside ASCII: no ASCII test matches it.
+constexpr char kNonAsciiKeyPress = static_cast<char>(0x80);
+
 class TWinControl : public TControl {
     KORVID_CLASS(TWinControl, TControl)
 
@@ -118,6 +121,9 @@ protected:
     virtual void PaintWindow(HDC DC);
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyUp(Word& Key, TShiftState Shift);
+    // For WM_CHAR. Key is the character when it is ASCII, kNonAsciiKeyPress for any other (the
+    // message keeps its code point); setting Key to #0 eats the character, another value
+    // replaces it.
     virtual void KeyPress(char& Key);
     virtual void DoEnter();
     virtual void DoExit();
@@ -163,3 +169,6 @@ void HandleControlException(TObject* Sender);
 TWinControl* FindVCLWindow(const TPoint& screenPos);
 // The form (the top-level windowed ancestor) of a control.
 TWinControl* GetParentWinControl(TControl* control);
+// Sets the cursor for where the pointer is now, as a move there would (WM_SETCURSOR to the
+// window under it, the arrow when nobody sets one).
+void RefreshCursor();

@@ -189,14 +189,19 @@ void TWinControl::HandleChar(TMessage& Message, bool sys) {
         DefaultHandler(Message);
         return;
     }
-    char ch = static_cast<char>(Message.WParam);
+    // WParam is a code point. KeyPress sees ASCII as itself and anything else as
+    // kNonAsciiKeyPress; the code point goes on unless a handler ate or replaced it.
+    WPARAM code = Message.WParam;
+    const char seen = code < 0x80 ? static_cast<char>(code) : kNonAsciiKeyPress;
+    char ch = seen;
     if (top && top != this && top->PreviewKeyPress(ch)) return;
     if (ch != 0) KeyPress(ch);
     if (ch == 0) return;
-    LRESULT code = Perform(WM_GETDLGCODE, 0, 0);
-    if (!(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) && top &&
-        top->Perform(CM_DIALOGCHAR, static_cast<BYTE>(ch), Message.LParam) != 0)
+    if (ch != seen) code = static_cast<BYTE>(ch);
+    LRESULT dlg = Perform(WM_GETDLGCODE, 0, 0);
+    if (!(dlg & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) && top &&
+        top->Perform(CM_DIALOGCHAR, code, Message.LParam) != 0)
         return;
-    Message.WParam = static_cast<BYTE>(ch);
+    Message.WParam = code;
     DefaultHandler(Message);
 }

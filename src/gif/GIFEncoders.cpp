@@ -109,7 +109,7 @@ void TGIFEncoder::Encode(TStream& stream, int bits, int width, int height, bool 
     WriteByteTo(stream, 0);
 }
 
-void TGIFEncoder::PackCode(int code) {
+inline void TGIFEncoder::PackCode(int code) {
     if (bucketBits_ > 0)
         bucket_ = (bucket_ & ((1u << bucketBits_) - 1)) | (static_cast<std::uint32_t>(code) << bucketBits_);
     else
@@ -176,10 +176,12 @@ inline Byte TGIFEncoder::TakePixel() {
 
 // --- TLZWEncoder ---
 
-void TLZWEncoder::EmitCode(int code) {
+inline void TLZWEncoder::SendCode(int code) {
     PackCode(code);
     if (nextCode_ > codeLimit_ || clearFlag_) Grow();
 }
+
+void TLZWEncoder::EmitCode(int code) { SendCode(code); }
 
 void TLZWEncoder::Grow() {
     if (clearFlag_) {
@@ -192,34 +194,77 @@ void TLZWEncoder::Grow() {
     }
 }
 
+void TLZWEncoder::ForgetRecent() {
+    std::memset(recent_.get(), 0xFF, sizeof(std::uint32_t) * kMaxCodes);
+}
+
 void TLZWEncoder::EmitClear() {
     TGIFEncoder::EmitClear();
     table_->Reset();
+    ForgetRecent();
     nextCode_ = baseCode_;
+}
+
+// One tight loop over a stretch of pixels in file order; answers the prefix it ends on
+// (-1 going in: the stretch's first pixel starts the first string).
+int TLZWEncoder::CompressSpan(const Byte* p, const Byte* end, int prefix) {
+    THashTable& table = *table_;
+    std::uint32_t* recent = recent_.get();
+    const unsigned maxColor = static_cast<unsigned>(maxColor_);
+    // The codes of the pixels before a bad one still go out, as a pixel-by-pixel check would
+    // send them; a table of 256 colours holds every byte.
+    const Byte* stop = end;
+    if (maxColor < 256) stop = std::find_if(p, end, [maxColor](Byte b) { return b >= maxColor; });
+    if (prefix < 0 && p < stop) prefix = *p++;
+    for (; p < stop; ++p) {
+        unsigned c = *p;
+        std::uint32_t hint = recent[prefix];
+        if ((hint >> 12) == c) {
+            prefix = static_cast<int>(hint & 0xFFF);
+            continue;
+        }
+        std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | c;
+        int slot;
+        int code = table.Lookup(key, slot);
+        if (code >= 0) {
+            recent[prefix] = (c << 12) | static_cast<std::uint32_t>(code);
+            prefix = code;
+            continue;
+        }
+        SendCode(prefix);
+        if (nextCode_ < kLastAssignable && slot >= 0) {
+            table.StoreAt(slot, key, nextCode_);
+            recent[prefix] = (c << 12) | static_cast<std::uint32_t>(nextCode_);
+            ++nextCode_;
+        } else {
+            EmitClear();
+        }
+        prefix = static_cast<int>(c);
+    }
+    if (stop != end) RaiseGIFError(gifmsg::ColorNotInTable);
+    return prefix;
 }
 
 void TLZWEncoder::CompressPixels() {
     table_ = std::make_unique<THashTable>();
+    recent_.reset(new std::uint32_t[kMaxCodes]);
     nextCode_ = baseCode_;
     EmitClear();
-    int prefix = TakePixel();
-    while (AdvancePixel()) {
-        Byte c = TakePixel();
-        std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | c;
-        int code = table_->Find(key);
-        if (code >= 0) {
-            prefix = code;
-            continue;
-        }
-        EmitCode(prefix);
-        prefix = c;
-        if (nextCode_ < kLastAssignable && table_->Store(key, nextCode_))
-            ++nextCode_;
-        else
-            EmitClear();
+    int prefix = -1;
+    if (!interlaced_) {
+        prefix = CompressSpan(data_, data_ + static_cast<Int64>(width_) * height_, prefix);
+    } else {
+        static constexpr int kStart[4] = {0, 4, 2, 1};
+        static constexpr int kStep[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int row = kStart[pass]; row < height_; row += kStep[pass]) {
+                const Byte* line = data_ + static_cast<Int64>(row) * width_;
+                prefix = CompressSpan(line, line + width_, prefix);
+            }
     }
     EmitCode(prefix);
     table_.reset();
+    recent_.reset();
 }
 
 // --- TRLEEncoder ---

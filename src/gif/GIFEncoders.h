@@ -71,6 +71,33 @@ public:
         return -1;
     }
 
+    // Find and, on a miss, the empty slot where the probe stopped, so the store that follows
+    // a miss need not walk the chain again (-1 when the whole cycle was full). Answers what
+    // Find answers; StoreAt(slot, ...) leaves the table as Store would.
+    int Lookup(std::uint32_t key, int& emptySlot) const {
+        int slot = HashSlot(key);
+        if (slot == 0) {
+            // Only a start slot can be 0; doubling never leads back to it.
+            std::uint32_t k = slots_[0] >> 12;
+            if (k == key) return static_cast<int>(slots_[0] & 0xFFF);
+            if (k == kEmptyKey) return emptySlot = 0, -1;
+            slot = kSlots - 1;
+        }
+        for (int probes = 0; probes < kProbeLimit; ++probes) {
+            std::uint32_t entry = slots_[slot];
+            std::uint32_t k = entry >> 12;
+            if (k == key) return static_cast<int>(entry & 0xFFF);
+            if (k == kEmptyKey) return emptySlot = slot, -1;
+            int next = 2 * slot - kSlots;
+            slot = next + ((next >> 31) & kSlots);
+        }
+        emptySlot = -1;
+        return -1;
+    }
+    void StoreAt(int slot, std::uint32_t key, int code) {
+        slots_[slot] = (key << 12) | static_cast<std::uint32_t>(code & 0xFFF);
+    }
+
 private:
     static constexpr std::uint32_t kEmptyKey = 0xFFFFF;
     // The probe sequence doubles the slot modulo 8009, a cycle of 4004 slots: a longer walk
@@ -134,9 +161,16 @@ protected:
 
 private:
     void Grow();
+    void SendCode(int code);  // EmitCode without the virtual call, for the inner loop
+    void ForgetRecent();
+    int CompressSpan(const Byte* p, const Byte* end, int prefix);
     int prefix_ = 0;
     int nextCode_ = 0;
     std::unique_ptr<THashTable> table_;
+    // Per prefix code the last (pixel << 12 | code) met in the table, all ones when none: runs
+    // of one colour find their next string without a probe. Only ever holds what the table
+    // holds, so the codes sent are the table's.
+    std::unique_ptr<std::uint32_t[]> recent_;
 };
 
 class TRLEEncoder final : public TGIFEncoder {

@@ -58,6 +58,8 @@ public:
     virtual void GlobalColorsChanged() {}
     // A frame's local colours changed.
     virtual void FrameColorsChanged(TGIFSubImage& frame) {}
+    // A frame is about to allocate framePixels pixels; an image may refuse by raising.
+    virtual void CheckPixelBudget(Int64 framePixels) {}
 
     Byte CompressionKind = kCompressLZW;
     TGIFWarning WarningHandler;

@@ -4,6 +4,7 @@
 #include "gif/GIFImageCore.h"
 #include "gif/GIFLZWDecoder.h"
 #include "gif/GIFStreamIO.h"
+#include "platform/gdi/Object.h"
 
 #include <algorithm>
 #include <cstring>
@@ -36,6 +37,9 @@ TGIFSubImage::~TGIFSubImage() {
     // The extensions look back at the frame while they go.
     FrameExtensions.ClearItems();
     ControlExtension = nullptr;
+    DropBitmap();
+    DropMask();
+    if (FramePalette) DeleteObject(FramePalette);
 }
 
 void TGIFSubImage::Reset() {
@@ -46,6 +50,8 @@ void TGIFSubImage::Reset() {
     DescriptorRecord.Width = 0;
     IsTransparent = false;
     ControlExtension = nullptr;
+    DropBitmap();
+    DropMask();
 }
 
 bool TGIFSubImage::IsEmpty() const {
@@ -55,6 +61,7 @@ bool TGIFSubImage::IsEmpty() const {
 void TGIFSubImage::AllocatePixels() {
     ReleasePixels();
     Int64 n = FramePixelCount(Width(), Height());
+    if (n > 0 && Image) Image->CheckPixelBudget(n);
     if (n > 0) PixelData.reset(new Byte[static_cast<size_t>(n)]());
     PixelCount = n;
 }
@@ -107,7 +114,11 @@ void TGIFSubImage::ChangeBounds(int left, int top, int width, int height) {
     DescriptorRecord.Top = word(top);
     DescriptorRecord.Width = word(width);
     DescriptorRecord.Height = word(height);
-    if (resized) AllocatePixels();
+    if (resized) {
+        DropBitmap();
+        DropMask();
+        AllocatePixels();
+    }
     if (!Image) return;
     bool exceeded = false;
     int right = Left() + Width(), bottom = Top() + Height();

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class TBitmap;
+class TCanvas;
 class TGIFSubImage;
 
 class TGIFLocalColorMap final : public TGIFColorMap {
@@ -76,6 +78,48 @@ class TGIFSubImage final : public TGIFItem {
     void CountPixelUsage(TColorUsageTable& usage) const;
     void RemapPixelValues(const TColorIndexTable& table);
 
+    // Import (GIFFrameImport.cpp): another frame is copied whole, a bitmap or another
+    // graphic becomes the frame's pixels and colours, nil clears; assigning the frame to
+    // itself changes nothing.
+    void Assign(TPersistent* Source) override { CopyFrom(Source); }
+    void CopyFrom(TPersistent* source);
+    // Pixels the mask (any bitmap of the frame's size) marks with a non-zero value become
+    // transparent through a new black colour; "Invalid image dimensions" for another size.
+    void ApplyTransparencyMask(TBitmap& mask);
+    void ApplyMaskHandle(HBITMAP mask);
+
+    // Cached rendering (GIFFrameRender.cpp). The bitmap and mask stay the frame's.
+    bool BitmapExists() const { return FrameBitmap != nullptr; }
+    TBitmap* CreateFrameBitmap();
+    void DropBitmap();
+    void DropMask();
+    // Renders when needed; whether the frame has a mask (some pixel is transparent).
+    bool MaskReady();
+    // The frame rendered at its own size; none for an empty frame.
+    TBitmap* GetFrameBitmap();
+    HBITMAP MaskHandle() const { return MaskBitmap; }
+    HPALETTE GetPaletteHandle();
+    void SetPaletteHandle(HPALETTE palette);
+    // Each a new bitmap owned by the caller; they build the mask when it is stale.
+    TBitmap* RenderPlain();
+    TBitmap* RenderDithered();
+
+    // Drawing (GIFFrameDraw.cpp): rect stands for the whole logical screen.
+    void PaintFrame(TCanvas* canvas, const TRect& rect, bool tile, bool transparent);
+    // The frame's own rectangle scaled into rect.
+    TRect PlaceInRect(const TRect& rect);
+    void PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile, bool transparent);
+
+    // Frame optimisation (GIFFrameOptimize.cpp).
+    // Crops transparent edges; a wholly transparent frame becomes empty.
+    void TrimTransparentEdges();
+    // Pixels that show the same colour as the previous frame at the same place become
+    // transparent.
+    void MaskUnchangedPixels(TGIFSubImage* previous);
+    bool HasFreeColorSlot();
+    // A colour index for transparency that no opaque pixel of this frame uses.
+    int PickTransparentIndex();
+
     std::unique_ptr<Byte[]> PixelData;
     Int64 PixelCount = 0;
     TGIFLocalColorMap OwnColorMap;
@@ -83,6 +127,15 @@ class TGIFSubImage final : public TGIFItem {
     TGIFExtensionList FrameExtensions;
     bool IsTransparent = false;
     TGIFGraphicControlExtension* ControlExtension = nullptr;  // the first one made for it
+    TBitmap* FrameBitmap = nullptr;  // owned
+    HBITMAP MaskBitmap = 0;          // owned; 1 bit per pixel, 1 = transparent
+    bool MaskStale = true;
+    HPALETTE FramePalette = 0;       // owned
+
+protected:
+    void AssignTo(TPersistent* Dest) override { CopyToBitmap(Dest); }
+    // A bitmap receives the frame's rendering; anything else is the base's conversion error.
+    void CopyToBitmap(TPersistent* target);
 };
 
 // Image data of the frame from the stream into freshly allocated pixels, filled first with

@@ -28,7 +28,7 @@ TEST(Bitmap, NewBitmapIsEmptyDeviceDib) {
     b->SetSize(3, 2);
     EXPECT_FALSE(b->Empty());
     DIBSECTION ds;
-    EXPECT_EQ(GetObject(b->Handle(), sizeof ds, &ds), int(sizeof ds));
+    EXPECT_EQ(GetObject(b->Handle(), sizeof ds, &ds), kDibSectionObjectSize);
     EXPECT_EQ(ds.dsBm.bmBitsPixel, 32);
 }
 

@@ -31,6 +31,29 @@ TEST_F(ControlFixture, ScreenCenterPlacesOnShow) {
     EXPECT_TRUE(form_->Showing());
 }
 
+TEST_F(ControlFixture, ConstraintsHoldTheWindowAndTheMaximisedSize) {
+    form_->SetBorderStyle(bsSizeable);
+    form_->Constraints()->SetMinWidth(200);
+    form_->Constraints()->SetMaxWidth(500);
+    form_->Constraints()->SetMaxHeight(400);
+    ShowForm();
+    // Sized from outside the control (as the desktop's frame would), the window keeps to them.
+    SetWindowPos(form_->Handle(), 0, 0, 0, 50, 50, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(form_->Width(), 200);
+    SetWindowPos(form_->Handle(), 0, 0, 0, 900, 900, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(form_->Width(), 500);
+    EXPECT_EQ(form_->Height(), 400);
+    form_->SetWindowState(wsMaximized);
+    TRect work = Screen->WorkAreaRect();
+    EXPECT_EQ(form_->BoundsRect(), Rect(work.left, work.top, work.left + 500, work.top + 400));
+    form_->SetWindowState(wsNormal);
+    // Without limits the window fills the work area.
+    form_->Constraints()->SetMaxWidth(0);
+    form_->Constraints()->SetMaxHeight(0);
+    form_->SetWindowState(wsMaximized);
+    EXPECT_EQ(form_->BoundsRect(), work);
+}
+
 TEST_F(ControlFixture, CloseQueryAndCloseAction) {
     TForm* other = nullptr;
     app_->CreateForm(other);

@@ -5,6 +5,8 @@
 // first. Monochrome device bitmaps take and give rows padded to 2 bytes.
 #include "platform/WinTypes.h"
 
+#include <cstddef>
+
 constexpr UINT DIB_RGB_COLORS = 0;
 constexpr UINT DIB_PAL_COLORS = 1; // the colour table holds WORD indices into the DC's palette
 constexpr DWORD CBM_INIT = 4;
@@ -26,6 +28,16 @@ struct DIBSECTION {
     HANDLE dshSection = 0;
     DWORD dsOffset = 0;
 };
+
+// What GetObject reports for a bitmap: the sizes of BITMAP and DIBSECTION with 4-byte
+// pointers and handles, as the program's callers know them, whatever this build's layout.
+// A buffer of at least kDibSectionObjectSize bytes gets a DIB section's full description.
+// The leading fields up to those sizes sit at the same offsets in this build's structs except
+// bmBits, which only a buffer of sizeof(BITMAP) or more receives.
+constexpr int kBitmapObjectSize = 24;
+constexpr int kDibSectionObjectSize = 84;
+static_assert(offsetof(DIBSECTION, dsBitfields) + sizeof(DIBSECTION::dsBitfields) ==
+              kDibSectionObjectSize);
 
 // Bytes in one DIB row of the given width and depth (rows padded to 4 bytes); 0 on overflow.
 LONG DibRowBytes(LONG width, int bitsPerPixel);

@@ -5,6 +5,7 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/internal/Objects.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace gdi;
@@ -34,6 +35,15 @@ template <class T> int copyOut(const T& value, int size, void* out) {
     return static_cast<int>(sizeof(T));
 }
 
+// For the bitmap structs, whose reported size is smaller than this build's: a buffer of the
+// reported size is enough, and no more than the buffer holds is written.
+template <class T> int copyOutReported(const T& value, int reported, int size, void* out) {
+    if (!out) return reported;
+    if (size < reported) return 0;
+    std::memcpy(out, &value, std::min(static_cast<std::size_t>(size), sizeof(T)));
+    return reported;
+}
+
 } // namespace
 
 int GetObject(HGDIOBJ obj, int size, void* out) {
@@ -49,7 +59,7 @@ int GetObject(HGDIOBJ obj, int size, void* out) {
         bm.bmPlanes = 1;
         bm.bmBitsPixel = static_cast<WORD>(b.bpp);
         bm.bmBits = b.dib ? b.bits() : nullptr;
-        if (b.dib && (!out || size >= static_cast<int>(sizeof(DIBSECTION)))) {
+        if (b.dib && (!out || size >= kDibSectionObjectSize)) {
             DIBSECTION ds;
             ds.dsBm = bm;
             ds.dsBmih.biWidth = b.width;
@@ -64,9 +74,9 @@ int GetObject(HGDIOBJ obj, int size, void* out) {
                 ds.dsBitfields[1] = b.masks.green;
                 ds.dsBitfields[2] = b.masks.blue;
             }
-            return copyOut(ds, size, out);
+            return copyOutReported(ds, kDibSectionObjectSize, size, out);
         }
-        return copyOut(bm, size, out);
+        return copyOutReported(bm, kBitmapObjectSize, size, out);
     }
     case Kind::Pen: {
         auto& p = static_cast<PenObj&>(*o);

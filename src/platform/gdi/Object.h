@@ -37,8 +37,10 @@ HGDIOBJ GetStockObject(int which);
 BOOL DeleteObject(HGDIOBJ obj);
 
 // Copies the object's description (BITMAP or DIBSECTION, LOGPEN, LOGBRUSH, LOGFONT) into
-// out, at most size bytes, and returns the bytes written. For a palette it writes the entry
-// count as a WORD. With out == nullptr it returns the size needed. 0 on a bad handle.
+// out, at most size bytes, and returns the bytes written. A bitmap reports
+// kBitmapObjectSize (24) and a DIB section, given a buffer that large,
+// kDibSectionObjectSize (84) (see Bitmap.h). For a palette it writes the entry count as a
+// WORD. With out == nullptr it returns the size needed. 0 on a bad handle.
 int GetObject(HGDIOBJ obj, int size, void* out);
 
 // OBJ_* of the handle, 0 when it is not a live GDI object.

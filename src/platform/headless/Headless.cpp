@@ -222,6 +222,12 @@ std::optional<int> HeadlessBackend::MessageBox(const user::MessageBoxRequest& re
     c.text = request.text;
     c.caption = request.caption;
     c.type = request.type;
+    if (boxAnswers_.empty() && leaveMessageBoxesToProgram) {
+        c.answer = -1;
+        calls_.push_back(c);
+        if (onRecorded) onRecorded(c);
+        return std::nullopt;
+    }
     if (!boxAnswers_.empty()) {
         c.answer = boxAnswers_.front();
         boxAnswers_.pop_front();
@@ -260,6 +266,12 @@ std::optional<user::DialogAnswer> HeadlessBackend::Dialog(const user::DialogRequ
     c.caption = request.kind;
     c.detail = request.fileName;
     c.type = request.options;
+    if (dialogAnswers_.empty() && leaveDialogsToProgram) {
+        c.answer = -1;
+        calls_.push_back(c);
+        if (onRecorded) onRecorded(c);
+        return std::nullopt;
+    }
     user::DialogAnswer answer;
     if (!dialogAnswers_.empty()) {
         answer = dialogAnswers_.front();

@@ -112,6 +112,10 @@ public:
     void QueueMessageBoxAnswer(int button);
     void QueueDialogAnswer(const user::DialogAnswer& answer);
     void QueueShellResult(bool ok);
+    // When set, a dialog or message box with no queued answer is recorded (answer -1) and
+    // left to the program, which shows its own window; tests then drive it with input.
+    bool leaveDialogsToProgram = false;
+    bool leaveMessageBoxesToProgram = false;
     // Called when a message box opens, before it is answered (e.g. to check the screen).
     std::function<void(const RecordedCall&)> onRecorded;
     const std::vector<RecordedCall>& Calls() const { return calls_; }

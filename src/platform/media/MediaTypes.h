@@ -1,5 +1,5 @@
 #pragma once
-// States, result codes and error codes of the media player control and its engine.
+// States and error codes of the media player control and its engine.
 #include "platform/WinTypes.h"
 
 namespace media {
@@ -27,27 +27,6 @@ enum ReadyState : int {
     mpReadyStateInteractive = 3,
     mpReadyStateComplete = 4,
 };
-
-}  // namespace media
-
-// Results of the frame-access calls, as the calls they stand in for report them. Guarded so
-// that another family of calls may declare the same codes.
-#ifndef KORVID_HRESULT_CODES_DEFINED
-#define KORVID_HRESULT_CODES_DEFINED
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFFu);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-#endif
-
-namespace media {
 
 // What ErrorCode reports after a failed open; ErrorDescription gives the matching text.
 enum MediaErrorCode : int {

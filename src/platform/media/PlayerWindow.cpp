@@ -1,9 +1,11 @@
 // The player control's windows: the control window (a child of the host's panel) paints the
 // control bar and takes its clicks; a renderer child shows the presented frame scaled to the
-// display size, and moves into a screen-sized window of its own for full screen. Engine
-// reports reach the user-interface thread as a message posted to the control window.
+// display size, and moves into a screen-sized window of its own for full screen. A right
+// click opens the context menu while it is enabled. Engine reports reach the user-interface
+// thread as a message posted to the control window.
 #include "platform/media/MediaPlayer.h"
 #include "platform/media/PlayerLayout.h"
+#include "platform/media/PlayerMenu.h"
 
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Input.h"
@@ -28,6 +30,12 @@ constexpr UINT kRefreshMs = 250;
 constexpr const char* kControlClass = "KorvidMediaPlayer";
 constexpr const char* kRendererClass = "KorvidVideoRenderer";
 constexpr const char* kFullScreenClass = "KorvidFullScreenVideo";
+
+// Context menu commands; a display size is chosen as kSizeCommand + its value.
+constexpr int kPlayCommand = 1;
+constexpr int kPauseCommand = 2;
+constexpr int kStopCommand = 3;
+constexpr int kSizeCommand = 100;
 
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
@@ -118,6 +126,16 @@ public:
         case WM_LBUTTONDOWN:
             Press({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
+        case WM_RBUTTONUP:
+            ContextMenu(hwnd, lParam);
+            return 0;
+        case WM_KEYDOWN:
+            if (menu_.HandleKey(static_cast<int>(wParam)))
+                return 0;
+            break;
+        case WM_KILLFOCUS:
+            menu_.Close();
+            break;
         case WM_MOUSEMOVE:
             if (dragging_)
                 SeekTo(GET_X_LPARAM(lParam));
@@ -152,11 +170,19 @@ public:
             PaintFrame(hwnd);
             return 0;
         case WM_KEYDOWN:
+            if (menu_.HandleKey(static_cast<int>(wParam)))
+                return 0;
             if (wParam == VK_ESCAPE && fullScreen_) {
                 player_.PutProperty(dispid::DisplaySize, Variant::Int(windowedSize_));
                 return 0;
             }
             break;
+        case WM_KILLFOCUS:
+            menu_.Close();
+            break;
+        case WM_RBUTTONUP:
+            ContextMenu(hwnd, lParam);
+            return 0;
         case WM_LBUTTONUP:
             if (Bool(dispid::ClickToPlay) && Bool(dispid::Enabled))
                 TogglePlay();
@@ -181,11 +207,16 @@ public:
             return 0;
         }
         case WM_KEYDOWN:
+            if (menu_.HandleKey(static_cast<int>(wParam)))
+                return 0;
             if (wParam == VK_ESCAPE) {
                 player_.PutProperty(dispid::DisplaySize, Variant::Int(windowedSize_));
                 return 0;
             }
             break;
+        case WM_RBUTTONUP:
+            ContextMenu(hwnd, lParam);
+            return 0;
         case WM_NCDESTROY:
             if (fullScreen_ == hwnd)
                 fullScreen_ = 0;
@@ -352,6 +383,70 @@ private:
         InvalidateRect(control_, &bar_.bar, FALSE);
     }
 
+    // The menu's items as the control stands now: what cannot act is disabled.
+    std::vector<MenuItem> MenuItems() {
+        const bool open = Int(dispid::OpenState) == mpOpen;
+        const bool positions = open && Bool(dispid::EnablePositionControls);
+        const bool playing = Int(dispid::PlayState) == mpPlaying;
+        const LONG size = Int(dispid::DisplaySize);
+        const bool full = size == mpFullScreen;
+        auto sizeItem = [&](const char* text, LONG value) {
+            return MenuItem{text, kSizeCommand + value, true, !full && size == value};
+        };
+        return {
+            {"Play", kPlayCommand, positions && !playing},
+            {"Pause", kPauseCommand, positions && playing},
+            {"Stop", kStopCommand, positions},
+            {},
+            sizeItem("Default size", mpDefaultSize),
+            sizeItem("Half size", mpHalfSize),
+            sizeItem("Double size", mpDoubleSize),
+            sizeItem("Fit to window", mpFitToSize),
+            {},
+            {"Full screen", kSizeCommand + mpFullScreen,
+             open && Int(dispid::ImageSourceWidth) > 0, full},
+        };
+    }
+
+    void ContextMenu(HWND from, LPARAM lParam) {
+        if (!Bool(dispid::EnableContextMenu) || !Bool(dispid::Enabled))
+            return;
+        // The menu never has the focus: the window that has it hands the keys on.
+        HWND keys = fullScreen_ ? renderer_ : control_;
+        if (GetFocus() != keys)
+            SetFocus(keys);
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(from, &at);
+        menu_.Open(from, at, MenuItems(), [this](int command) { Command(command); });
+    }
+
+    void Command(int command) {
+        // The state may have moved on while the menu was open: act only on what is enabled now.
+        bool enabled = false;
+        for (const MenuItem& item : MenuItems())
+            if (item.command == command && !item.text.empty())
+                enabled = item.enabled;
+        if (!enabled)
+            return;
+        switch (command) {
+        case kPlayCommand:
+            player_.Play();
+            break;
+        case kPauseCommand:
+            player_.Pause();
+            break;
+        case kStopCommand:
+            if (SUCCEEDED(player_.Stop()))
+                player_.PutProperty(dispid::CurrentPosition, Variant::Double(0));
+            break;
+        default:
+            player_.PutProperty(dispid::DisplaySize, Variant::Int(command - kSizeCommand));
+            break;
+        }
+        if (control_)
+            InvalidateRect(control_, nullptr, FALSE);
+    }
+
     void SeekTo(int x) {
         const double t = TrackerTime(bar_, x, Seconds(dispid::Duration));
         if (std::abs(t - lastSeek_) < 1e-3 && dragging_)
@@ -362,6 +457,7 @@ private:
     }
 
     MediaPlayer& player_;
+    PopupMenu menu_;
     HWND control_ = 0;
     HWND renderer_ = 0;
     HWND fullScreen_ = 0;

@@ -21,11 +21,6 @@ enum VARTYPE : WORD {
     VT_BOOL = 11,
 };
 
-// Results of property access by dispatch id.
-constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003u);
-constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
-constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000Au);
-
 namespace media {
 
 struct Variant {

@@ -1,10 +1,13 @@
-// Message boxes go through the backend; the window layer has no box of its own to show.
+// Message boxes go through the backend; the window layer has no box of its own to show, so
+// what the backend leaves goes to the presenter the program set (the framework's box form).
 #include "platform/user/MessageBox.h"
 
 #include "platform/user/Input.h"
 #include "platform/user/OutsideCalls.h"
 
 namespace {
+
+user::MessageBoxPresenter g_presenter = nullptr;
 
 // Closing without a button: Cancel where there is one, else the only or default button.
 int closeAnswer(UINT type) {
@@ -57,7 +60,11 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     request.caption = caption ? caption : "Error";
     request.type = type;
     std::optional<int> answer = user::InterceptMessageBox(request);
-    if (!answer) return 0;
+    if (!answer) {
+        if (!g_presenter) return 0;
+        answer = g_presenter(request);
+        if (*answer == 0) return 0;
+    }
     int buttons[3];
     int n = MessageBoxButtons(type, buttons);
     // An answer that is not one of the box's buttons counts as closing the box.
@@ -69,3 +76,5 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return MessageBox(owner, text, caption, type);
 }
+
+void user::SetMessageBoxPresenter(MessageBoxPresenter presenter) { g_presenter = presenter; }

@@ -46,3 +46,11 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 // plain Enter presses.
 int MessageBoxButtons(UINT type, int* buttons);  // fills up to 3, returns the count
 int MessageBoxDefaultButton(UINT type);
+
+namespace user {
+struct MessageBoxRequest;
+// The program's own box for the requests the backend leaves to the program (the framework
+// sets its box form here). It returns the button chosen, 0 when it shows none.
+using MessageBoxPresenter = int (*)(const MessageBoxRequest& request);
+void SetMessageBoxPresenter(MessageBoxPresenter presenter);
+}  // namespace user

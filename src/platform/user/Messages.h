@@ -75,6 +75,9 @@ constexpr UINT WM_NCMBUTTONDBLCLK = 0x00A9;
 constexpr UINT WM_KEYFIRST = 0x0100;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
+// WM_CHAR and WM_SYSCHAR: wParam is one Unicode code point (not a byte); text a key or an
+// input method typed, which backends hand over as UTF-8, comes as one message per code point,
+// and a broken UTF-8 sequence as U+FFFD.
 constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_DEADCHAR = 0x0103;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;

@@ -77,7 +77,41 @@ void sendSize(HWND hwnd) {
                            static_cast<WORD>(Height(w->client))));
 }
 
+// A size the limits leave alone when the window sets none.
+constexpr LONG kNoSizeLimit = 0x7FFF;
+
 }  // namespace
+
+MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
+    MINMAXINFO info;
+    Window* w = Find(hwnd);
+    if (!w || w->IsChild()) return info;
+    RECT area = CurrentDisplayBackend().WorkArea();
+    info.ptMaxSize = POINT{Width(area), Height(area)};
+    info.ptMaxPosition = POINT{area.left, area.top};
+    // Only a window the user sizes by its frame has the desktop's track limits by default;
+    // any other keeps exactly the size the program asks for.
+    if (w->style & WS_THICKFRAME) {
+        info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+        info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+    } else {
+        info.ptMinTrackSize = POINT{0, 0};
+        info.ptMaxTrackSize = POINT{kNoSizeLimit, kNoSizeLimit};
+    }
+    if (IsPopupMenu(*w)) return info;
+    SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    // A handler that leaves a minimum above the maximum gets the minimum.
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, 0);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, 0);
+    info.ptMaxTrackSize.x = std::max(info.ptMaxTrackSize.x, info.ptMinTrackSize.x);
+    info.ptMaxTrackSize.y = std::max(info.ptMaxTrackSize.y, info.ptMinTrackSize.y);
+    return info;
+}
+
+SIZE LimitTrackSize(const MINMAXINFO& info, int cx, int cy) {
+    return SIZE{std::clamp<LONG>(cx, info.ptMinTrackSize.x, info.ptMaxTrackSize.x),
+                std::clamp<LONG>(cy, info.ptMinTrackSize.y, info.ptMaxTrackSize.y)};
+}
 
 RECT ComputeClient(Window& w, const RECT& windowRect) {
     NCCALCSIZE_PARAMS p;
@@ -116,6 +150,15 @@ BOOL MoveWindowTo(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     wp.cx = (flags & SWP_NOSIZE) ? Width(w->rect) : cx;
     wp.cy = (flags & SWP_NOSIZE) ? Height(w->rect) : cy;
     wp.flags = flags;
+    // A top-level window's own limits come first; the desktop's changes were made already.
+    if (!w->IsChild() && !(flags & SWP_NOSIZE) && !fromNative) {
+        MINMAXINFO info = QueryMinMaxInfo(hwnd);
+        w = Find(hwnd);
+        if (!w) return FALSE;
+        SIZE s = LimitTrackSize(info, wp.cx, wp.cy);
+        wp.cx = s.cx;
+        wp.cy = s.cy;
+    }
     if (!(flags & SWP_NOSENDCHANGING)) {
         SendMessage(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
         w = Find(hwnd);
@@ -220,7 +263,14 @@ void changeState(HWND hwnd, ShowState target, bool fromNative) {
         w->style |= WS_MAXIMIZE;
         if (w->native && !fromNative && (w->style & WS_VISIBLE))
             b.SetNativeState(hwnd, ShowState::Maximized, false);
-        RECT area = b.WorkArea();
+        // Where the window asks to be when maximised (the work area unless it says otherwise),
+        // within its track limits.
+        MINMAXINFO info = QueryMinMaxInfo(hwnd);
+        w = Find(hwnd);
+        if (!w) return;
+        SIZE s = LimitTrackSize(info, info.ptMaxSize.x, info.ptMaxSize.y);
+        RECT area{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + s.cx,
+                  info.ptMaxPosition.y + s.cy};
         if (w->rect == area) {
             sendSize(hwnd);
         } else {

@@ -215,6 +215,17 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         parentWindow->children.insert(parentWindow->children.begin(), h);
     else
         TopLevels().insert(TopLevels().begin(), h);
+    if (!child) {
+        MINMAXINFO info = QueryMinMaxInfo(h);
+        Window* self = Find(h);
+        if (!self) return 0;
+        SIZE s = LimitTrackSize(info, width, height);
+        width = s.cx;
+        height = s.cy;
+        self->rect = RECT{x, y, x + width, y + height};
+        self->normalRect = self->rect;
+        self->client = RECT{0, 0, width, height};
+    }
 
     CREATESTRUCT cs;
     cs.lpCreateParams = param;

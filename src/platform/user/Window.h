@@ -226,9 +226,12 @@ constexpr HWND HWND_BOTTOM = 1;
 constexpr HWND HWND_TOPMOST = static_cast<HWND>(-1);
 constexpr HWND HWND_NOTOPMOST = static_cast<HWND>(-2);
 
-// Sends WM_WINDOWPOSCHANGING (the handler may change the WINDOWPOS), WM_NCCALCSIZE when the
-// size or frame changes, then WM_WINDOWPOSCHANGED, whose default handling sends WM_MOVE and
-// WM_SIZE. All of it happens before the call returns, so handlers may move the window again.
+// Sends WM_GETMINMAXINFO when a top-level window is sized (the size is held within the track
+// limits it leaves), WM_WINDOWPOSCHANGING (the handler may change the WINDOWPOS), WM_NCCALCSIZE
+// when the size or frame changes, then WM_WINDOWPOSCHANGED, whose default handling sends
+// WM_MOVE and WM_SIZE. All of it happens before the call returns, so handlers may move the
+// window again. Default limits: a WS_THICKFRAME window between SM_C?MINTRACK and SM_C?MAXTRACK,
+// any other none; maximised, the work area.
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL BringWindowToTop(HWND hwnd);
@@ -249,8 +252,8 @@ constexpr int SW_RESTORE = 9;
 constexpr int SW_SHOWDEFAULT = 10;
 
 // Returns whether the window was visible before. Minimising and maximising apply to top-level
-// windows: a maximised window covers the work area, and restoring gives back the bounds it
-// had before.
+// windows: a maximised window takes the size and position WM_GETMINMAXINFO gives it (the work
+// area by default), and restoring gives back the bounds it had before.
 BOOL ShowWindow(HWND hwnd, int command);
 BOOL IsIconic(HWND hwnd);
 BOOL IsZoomed(HWND hwnd);

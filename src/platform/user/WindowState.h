@@ -247,6 +247,10 @@ BOOL MoveWindowTo(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 void ApplyNativeBounds(Window& top, const RECT& bounds);
 void ApplyNativeState(Window& top, ShowState state);
 RECT ComputeClient(Window& w, const RECT& windowRect);
+// The size limits of a top-level window: the defaults, then what its WM_GETMINMAXINFO handler
+// made of them (not sent to menus and drop-downs). Children have no limits.
+MINMAXINFO QueryMinMaxInfo(HWND hwnd);
+SIZE LimitTrackSize(const MINMAXINFO& info, int cx, int cy);
 
 // Destroys every window (backend change, end of a test session).
 void DestroyAllWindows();

@@ -26,7 +26,7 @@ using user::ShowState;
 using user::SurfaceView;
 namespace native = user::native;
 
-// Latin-1 text from XLookupString, as UTF-8 for the window layer.
+// Latin-1 text from XLookupString (no input method), as UTF-8 for the window layer.
 std::string Latin1ToUtf8(const char* s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) {
@@ -222,7 +222,7 @@ long MoveResizeDirection(LRESULT hit) {
 
 class X11Backend final : public user::DisplayBackend {
 public:
-    explicit X11Backend(Display* display) : dpy_(display) {
+    X11Backend(Display* display, bool useInputMethod) : dpy_(display) {
         screen_ = DefaultScreen(dpy_);
         root_ = RootWindow(dpy_, screen_);
         if (pipe2(wakePipe_, O_NONBLOCK | O_CLOEXEC) != 0) wakePipe_[0] = wakePipe_[1] = -1;
@@ -240,11 +240,15 @@ public:
         workArea_ = XInternAtom(dpy_, "_NET_WORKAREA", False);
         int eventBase = 0, errorBase = 0;
         hasShape_ = XShapeQueryExtension(dpy_, &eventBase, &errorBase);
+        if (useInputMethod) OpenInputMethod();
     }
 
     ~X11Backend() override {
-        for (auto& [hwnd, w] : windows_)
+        for (auto& [hwnd, w] : windows_) {
+            if (w.ic) XDestroyIC(w.ic);
             XDestroyWindow(dpy_, w.window);
+        }
+        if (im_) XCloseIM(im_);
         for (auto& [id, c] : cursors_)
             XFreeCursor(dpy_, c);
         XCloseDisplay(dpy_);
@@ -295,6 +299,7 @@ public:
         Native& n = windows_[desc.hwnd];
         n.window = window;
         n.gc = XCreateGC(dpy_, window, 0, nullptr);
+        if (!desc.popup) n.ic = CreateInputContext(window, attrs.event_mask);
         byWindow_[window] = desc.hwnd;
         ApplySpec(n, desc);
         if (currentCursor_) XDefineCursor(dpy_, window, currentCursor_);
@@ -305,6 +310,7 @@ public:
         auto it = windows_.find(hwnd);
         if (it == windows_.end()) return;
         XFreeGC(dpy_, it->second.gc);
+        if (it->second.ic) XDestroyIC(it->second.ic);
         XDestroyWindow(dpy_, it->second.window);
         byWindow_.erase(it->second.window);
         windows_.erase(it);
@@ -466,6 +472,8 @@ public:
         while (XPending(dpy_)) {
             XEvent e;
             XNextEvent(dpy_, &e);
+            // The input method takes the keys of a sequence it composes.
+            if (im_ && XFilterEvent(&e, None)) continue;
             Deliver(e);
         }
     }
@@ -495,6 +503,7 @@ private:
     struct Native {
         Window window = 0;
         GC gc = nullptr;
+        XIC ic = nullptr;  // this window's input context; nullptr: XLookupString
         RECT bounds{};
         bool popup = false;
         ShowState requested = ShowState::Hidden;
@@ -580,6 +589,75 @@ private:
         }
     }
 
+    // Text comes through the desktop's input method (XMODIFIERS, else Xlib's own, which composes
+    // with the locale's compose table) as UTF-8. Where none opens, keys are looked up one by
+    // one as Latin-1.
+    void OpenInputMethod() {
+        XSetLocaleModifiers("");
+        im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+        if (!im_) {
+            XSetLocaleModifiers("@im=none");
+            im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+        }
+        if (!im_) return;
+        XIMStyles* styles = nullptr;
+        bool rootStyle = false;
+        if (!XGetIMValues(im_, XNQueryInputStyle, &styles, nullptr) && styles) {
+            for (unsigned short i = 0; i < styles->count_styles; ++i)
+                if (styles->supported_styles[i] == (XIMPreeditNothing | XIMStatusNothing))
+                    rootStyle = true;
+            XFree(styles);
+        }
+        if (!rootStyle) {
+            XCloseIM(im_);
+            im_ = nullptr;
+            return;
+        }
+        // An input method server that goes away takes its contexts with it.
+        XIMCallback gone;
+        gone.client_data = reinterpret_cast<XPointer>(this);
+        gone.callback = [](XIM, XPointer self, XPointer) {
+            auto* b = reinterpret_cast<X11Backend*>(self);
+            b->im_ = nullptr;
+            for (auto& [hwnd, w] : b->windows_)
+                w.ic = nullptr;
+        };
+        XSetIMValues(im_, XNDestroyCallback, &gone, nullptr);
+    }
+
+    XIC CreateInputContext(Window window, long eventMask) {
+        if (!im_) return nullptr;
+        XIC ic = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
+                           XNClientWindow, window, XNFocusWindow, window, nullptr);
+        if (!ic) return nullptr;
+        long wanted = 0;
+        if (!XGetICValues(ic, XNFilterEvents, &wanted, nullptr) && (wanted & ~eventMask))
+            XSelectInput(dpy_, window, eventMask | wanted);
+        return ic;
+    }
+
+    // What a key press types, as UTF-8, and its key symbol.
+    std::string LookUpText(Native* n, XKeyEvent& key, KeySym& sym) {
+        char text[64];
+        if (n && n->ic) {
+            Status status = 0;
+            int len = Xutf8LookupString(n->ic, &key, text, sizeof text, &sym, &status);
+            if (status == XBufferOverflow && len > 0) {
+                std::string big(static_cast<size_t>(len), '\0');
+                len = Xutf8LookupString(n->ic, &key, big.data(), len, &sym, &status);
+                return status == XLookupChars || status == XLookupBoth
+                           ? big.substr(0, static_cast<size_t>(std::max(len, 0)))
+                           : std::string();
+            }
+            if (status != XLookupKeySym && status != XLookupBoth) sym = NoSymbol;
+            if (status == XLookupChars || status == XLookupBoth)
+                return std::string(text, static_cast<size_t>(std::max(len, 0)));
+            return std::string();
+        }
+        const int len = XLookupString(&key, text, sizeof text, &sym, nullptr);
+        return len > 0 ? Latin1ToUtf8(text, len) : std::string();
+    }
+
     // A key release immediately followed by a press of the same key at the same time is the
     // keyboard's auto-repeat: the release is swallowed and the press marked as a repeat.
     bool IsAutoRepeatRelease(const XKeyEvent& release) {
@@ -636,17 +714,27 @@ private:
                 repeatPending_ = true;
                 break;
             }
-            char text[32];
-            KeySym sym = 0;
-            const int n = XLookupString(&e.xkey, text, sizeof text, &sym, nullptr);
-            const int vk =
-                VirtualKeyOf(XLookupKeysym(&e.xkey, 0) ? XLookupKeysym(&e.xkey, 0) : sym);
             const bool down = e.type == KeyPress;
+            KeySym sym = NoSymbol;
             std::string typed;
             // Control characters come from the key itself (Enter, Tab, Backspace, Esc) and
             // from Ctrl+letter, which the window layer turns into WM_CHAR as the desktop would.
-            if (down && n > 0) typed = Latin1ToUtf8(text, n);
-            if (vk != 0 || !typed.empty()) native::Key(vk, down, typed, down && repeatPending_);
+            // Only presses type; a release is looked up for its key alone.
+            if (down) {
+                typed = LookUpText(Find(hwnd), e.xkey, sym);
+            } else {
+                char ignored[8];
+                XLookupString(&e.xkey, ignored, sizeof ignored, &sym, nullptr);
+            }
+            const KeySym plain = e.xkey.keycode ? XLookupKeysym(&e.xkey, 0) : NoSymbol;
+            const int vk = VirtualKeyOf(plain ? plain : sym);
+            // What an input method composed comes as a press without a key, and a key without
+            // a virtual key code (é on a French layout) only types: both are text alone.
+            if (vk == 0) {
+                if (down && !typed.empty()) native::Text(typed);
+            } else {
+                native::Key(vk, down, typed, down && repeatPending_);
+            }
             repeatPending_ = false;
             break;
         }
@@ -687,8 +775,18 @@ private:
             break;
         case FocusIn:
         case FocusOut:
+            if (Native* n = Find(hwnd); n && n->ic) {
+                if (e.type == FocusIn) XSetICFocus(n->ic);
+                else XUnsetICFocus(n->ic);
+            }
             if (hwnd && e.xfocus.mode == NotifyNormal)
                 native::ActivationChanged(hwnd, e.type == FocusIn);
+            break;
+        case MappingNotify:
+            // Keys were given other symbols (a keyboard layout change, or a tool typing a
+            // character the layout lacks on a spare key).
+            if (e.xmapping.request == MappingKeyboard || e.xmapping.request == MappingModifier)
+                XRefreshKeyboardMapping(&e.xmapping);
             break;
         case ClientMessage:
             if (hwnd && e.xclient.message_type == wmProtocols_ &&
@@ -708,6 +806,7 @@ private:
         stateMaxV_, skipTaskbar_, netName_, utf8_, workArea_;
     bool hasShape_ = false;
     bool repeatPending_ = false;
+    XIM im_ = nullptr;
     std::map<HWND, Native> windows_;
     std::map<Window, HWND> byWindow_;
     std::map<unsigned int, Cursor> cursors_;
@@ -720,7 +819,7 @@ int IgnoreXErrors(Display*, XErrorEvent*) {
 
 } // namespace
 
-std::unique_ptr<user::DisplayBackend> OpenX11Backend(const char* displayName) {
+std::unique_ptr<user::DisplayBackend> OpenX11Backend(const char* displayName, bool useInputMethod) {
     Display* display = XOpenDisplay(displayName);
     if (!display) return nullptr;
     const int screen = DefaultScreen(display);
@@ -733,7 +832,7 @@ std::unique_ptr<user::DisplayBackend> OpenX11Backend(const char* displayName) {
     }
     // A window that went away on the server side must not end the program.
     XSetErrorHandler(IgnoreXErrors);
-    return std::make_unique<X11Backend>(display);
+    return std::make_unique<X11Backend>(display, useInputMethod);
 }
 
 } // namespace x11

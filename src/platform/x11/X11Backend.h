@@ -7,6 +7,9 @@
 namespace x11 {
 
 // Connects to the display (nullptr: $DISPLAY). nullptr when there is none to connect to.
-std::unique_ptr<user::DisplayBackend> OpenX11Backend(const char* displayName = nullptr);
+// Text is typed through the desktop's input method, or Xlib's own; without useInputMethod (or
+// when none opens) keys are looked up one by one, which types only Latin-1.
+std::unique_ptr<user::DisplayBackend> OpenX11Backend(const char* displayName = nullptr,
+                                                     bool useInputMethod = true);
 
 }  // namespace x11

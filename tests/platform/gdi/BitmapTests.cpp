@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 using namespace gdi_test;
 
 namespace {
@@ -35,7 +39,7 @@ TEST(DibSection, RowsArePaddedToFourBytesAndDescribedByGetObject) {
         ASSERT_NE(d.bitmap, 0u) << c.width << "x" << c.bpp;
         EXPECT_EQ(DibRowBytes(c.width, c.bpp), c.rowBytes);
         DIBSECTION ds{};
-        ASSERT_EQ(GetObject(d.bitmap, sizeof ds, &ds), static_cast<int>(sizeof(DIBSECTION)));
+        ASSERT_EQ(GetObject(d.bitmap, sizeof ds, &ds), 84);
         EXPECT_EQ(ds.dsBm.bmWidthBytes, c.rowBytes);
         EXPECT_EQ(ds.dsBm.bmBits, d.bits);
         EXPECT_EQ(ds.dsBmih.biBitCount, c.bpp);
@@ -50,20 +54,73 @@ TEST(DibSection, RowsArePaddedToFourBytesAndDescribedByGetObject) {
 TEST(DibSection, PlainBitmapsDescribeThemselvesAsBitmapOnly) {
     HBITMAP mono = CreateBitmap(17, 2, 1, 1, nullptr);
     DIBSECTION ds{};
-    EXPECT_EQ(GetObject(mono, sizeof ds, &ds), static_cast<int>(sizeof(BITMAP)));
+    EXPECT_EQ(GetObject(mono, sizeof ds, &ds), 24);
     EXPECT_EQ(ds.dsBm.bmWidthBytes, 4); // monochrome rows padded to 2 bytes
     EXPECT_EQ(ds.dsBm.bmBitsPixel, 1);
     EXPECT_EQ(ds.dsBm.bmBits, nullptr);
     HDC screen = GetDC(0);
     HBITMAP colour = CreateCompatibleBitmap(screen, 5, 5);
     BITMAP bm{};
-    EXPECT_EQ(GetObject(colour, sizeof bm, &bm), static_cast<int>(sizeof(BITMAP)));
+    EXPECT_EQ(GetObject(colour, sizeof bm, &bm), 24);
     EXPECT_EQ(bm.bmBitsPixel, 32);
     EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
     EXPECT_EQ(GetDeviceCaps(screen, PLANES), 1);
     ReleaseDC(0, screen);
     DeleteObject(mono);
     DeleteObject(colour);
+}
+
+// Callers tell a DIB section from a plain bitmap by the reported size: 84 and 24, the
+// structs' sizes with 4-byte pointers, whatever the buffer; nothing past the buffer is
+// written, and a buffer smaller than the reported size gets nothing.
+TEST(DibSection, GetObjectReportsTheKnownSizesAndStaysInsideTheBuffer) {
+    Dib dib(6, 2, 24, {});
+    ASSERT_NE(dib.bitmap, 0u);
+    HBITMAP plain = CreateBitmap(6, 2, 1, 32, nullptr);
+    ASSERT_NE(plain, 0u);
+    struct Case {
+        const char* name;
+        HBITMAP bitmap;
+        int size;
+        int reported;
+    };
+    const Case cases[] = {
+        {"dib, no buffer", dib.bitmap, -1, 84},
+        {"dib, DIBSECTION buffer", dib.bitmap, int(sizeof(DIBSECTION)), 84},
+        {"dib, 84 bytes", dib.bitmap, 84, 84},
+        {"dib, 83 bytes: the bitmap part", dib.bitmap, 83, 24},
+        {"dib, BITMAP buffer", dib.bitmap, int(sizeof(BITMAP)), 24},
+        {"dib, 24 bytes", dib.bitmap, 24, 24},
+        {"dib, 23 bytes", dib.bitmap, 23, 0},
+        {"plain, no buffer", plain, -1, 24},
+        {"plain, DIBSECTION buffer", plain, int(sizeof(DIBSECTION)), 24},
+        {"plain, 24 bytes", plain, 24, 24},
+        {"plain, 10 bytes", plain, 10, 0},
+    };
+    for (const Case& c : cases) {
+        constexpr BYTE kGuard = 0xA5;
+        std::vector<BYTE> buffer(sizeof(DIBSECTION) + 16, kGuard);
+        const int size = c.size < 0 ? 0 : c.size;
+        EXPECT_EQ(GetObject(c.bitmap, size, c.size < 0 ? nullptr : buffer.data()), c.reported)
+            << c.name;
+        for (std::size_t i = static_cast<std::size_t>(size); i < buffer.size(); ++i)
+            ASSERT_EQ(buffer[i], kGuard) << c.name << ": byte " << i << " written";
+        if (c.size < 0 || c.reported == 0)
+            continue;
+        BITMAP bm;
+        std::memcpy(&bm, buffer.data(), std::min(sizeof bm, static_cast<std::size_t>(size)));
+        EXPECT_EQ(bm.bmWidth, 6) << c.name;
+        EXPECT_EQ(bm.bmHeight, 2) << c.name;
+        EXPECT_EQ(bm.bmBitsPixel, c.bitmap == dib.bitmap ? 24 : 32) << c.name;
+        if (c.reported == 84) {
+            DIBSECTION ds;
+            std::memcpy(&ds, buffer.data(), std::min(sizeof ds, static_cast<std::size_t>(size)));
+            EXPECT_EQ(ds.dsBm.bmBits, dib.bits) << c.name;
+            EXPECT_EQ(ds.dsBmih.biWidth, 6) << c.name;
+            EXPECT_EQ(ds.dsBmih.biBitCount, 24) << c.name;
+        }
+    }
+    DeleteObject(plain);
 }
 
 TEST(DibSection, BadHeadersAreRefused) {

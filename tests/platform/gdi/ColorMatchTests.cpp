@@ -1,5 +1,5 @@
-// The fast nearest-colour lookup (cell lists, memo of recent answers) against the plain
-// search over the whole table, and the conversions to paletted bitmaps built on it.
+// The fast nearest-colour lookup (cell lists, settled boxes, memo of recent answers) against
+// the plain search over the whole table, and the conversions to paletted bitmaps built on it.
 #include "GdiTestSupport.h"
 #include "platform/gdi/internal/Surface.h"
 
@@ -75,6 +75,30 @@ TEST(ColorMatch, FastLookupAgreesWithTheFullSearch) {
             ASSERT_EQ(m.nearest(p), want) << "round " << round << " colour " << std::hex << p;
             ASSERT_EQ(m.nearest(p), want)
                 << "again: round " << round << " colour " << std::hex << p;
+        }
+    }
+}
+
+TEST(ColorMatch, AnAnswerKeptForABoxHoldsForEveryColourInIt) {
+    // A box of 4x4x4 colours is settled by the first colour asked in it: every other colour of
+    // the box must then get its own exact answer, also on Voronoi borders and exact ties
+    // (the grid tables) and for boxes that straddle an 8x8x8 cell border.
+    std::mt19937 rng(7031);
+    std::uniform_int_distribution<std::uint32_t> colour(0, 0xFFFFFF);
+    std::uniform_int_distribution<int> inBox(0, 63);
+    for (int round = 0; round < 30; ++round) {
+        auto table = randomTable(rng, round % 3);
+        gdi::ColorMatcher m(table);
+        for (int box = 0; box < 120; ++box) {
+            const gdi::Px corner = colour(rng) & 0xFCFCFC;
+            auto member = [&](int k) {
+                return corner +
+                       static_cast<gdi::Px>((k >> 4) << 16 | ((k >> 2) & 3) << 8 | (k & 3));
+            };
+            m.nearest(member(inBox(rng)));
+            for (int k = 0; k < 64; ++k)
+                ASSERT_EQ(m.nearest(member(k)), bruteNearest(table, member(k)))
+                    << "round " << round << " colour " << std::hex << member(k);
         }
     }
 }

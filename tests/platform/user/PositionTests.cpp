@@ -90,6 +90,71 @@ TEST_F(PositionTest, MaximiseCoversTheWorkAreaAndRestoreGivesBackTheBounds) {
     EXPECT_EQ(session->NativeState(top), user::ShowState::Minimized);
 }
 
+TEST_F(PositionTest, MinMaxInfoLimitsSizingAndPlacesTheMaximisedWindow) {
+    // Limits a program sets: 80 x 60 to 300 x 200, maximised at (10, 20) as 400 x 150.
+    HookFn() = [](HWND, UINT msg, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+        if (msg == WM_GETMINMAXINFO) {
+            auto* info = reinterpret_cast<MINMAXINFO*>(l);
+            info->ptMinTrackSize = POINT{80, 60};
+            info->ptMaxTrackSize = POINT{300, 200};
+            info->ptMaxPosition = POINT{10, 20};
+            info->ptMaxSize = POINT{400, 150};
+            return 0;
+        }
+        return std::nullopt;
+    };
+    HWND top = Top(50, 60, 20, 20, WS_OVERLAPPEDWINDOW);
+    RECT r;
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r, (RECT{50, 60, 130, 120})) << "made at the minimum";
+    struct Case { int cx, cy; RECT expected; };
+    const Case cases[] = {
+        {50, 50, {0, 0, 80, 60}},
+        {500, 500, {0, 0, 300, 200}},
+        {120, 500, {0, 0, 120, 200}},
+        {150, 100, {0, 0, 150, 100}},
+    };
+    for (const Case& c : cases) {
+        ClearLog();
+        SetWindowPos(top, 0, 0, 0, c.cx, c.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        GetWindowRect(top, &r);
+        EXPECT_EQ(r, c.expected) << c.cx << "x" << c.cy;
+        EXPECT_EQ(Messages(top, {WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING}),
+                  (std::vector<UINT>{WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING}));
+    }
+    // Moving alone asks nothing; a child has no limits.
+    ClearLog();
+    SetWindowPos(top, 0, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    HWND child = Child(top, 0, 0, 10, 10);
+    MoveWindow(child, 0, 0, 5, 500, TRUE);
+    EXPECT_TRUE(Messages(0, {WM_GETMINMAXINFO}).empty());
+    GetWindowRect(child, &r);
+    EXPECT_EQ(r.bottom - r.top, 500);
+    // Maximised: at the asked position, with the asked size kept within the track limits.
+    ShowWindow(top, SW_MAXIMIZE);
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r, (RECT{10, 20, 310, 170}));
+    EXPECT_EQ(Received(top, WM_SIZE).back().wParam, static_cast<WPARAM>(SIZE_MAXIMIZED));
+    ShowWindow(top, SW_RESTORE);
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r, (RECT{5, 5, 155, 105}));
+}
+
+TEST_F(PositionTest, DefaultLimitsHoldOnlyWindowsWithASizingFrame) {
+    HWND sizeable = Top(0, 0, 200, 100, WS_OVERLAPPEDWINDOW);
+    HWND popup = Top(0, 0, 200, 100, WS_POPUP);
+    MoveWindow(sizeable, 0, 0, 3, 3, TRUE);
+    MoveWindow(popup, 0, 0, 3, 3, TRUE);
+    RECT r;
+    GetWindowRect(sizeable, &r);
+    EXPECT_EQ(r, (RECT{0, 0, GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)}));
+    GetWindowRect(popup, &r);
+    EXPECT_EQ(r, (RECT{0, 0, 3, 3}));
+    MoveWindow(popup, 0, 0, 1500, 1100, TRUE);
+    GetWindowRect(popup, &r);
+    EXPECT_EQ(r, (RECT{0, 0, 1500, 1100}));
+}
+
 TEST_F(PositionTest, CloseCommandClosesAndDestroys) {
     HWND top = Top(0, 0, 50, 50);
     SendMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);

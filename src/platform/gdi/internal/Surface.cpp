@@ -219,8 +219,9 @@ inline int dist2(Px a, Px b) {
     return dr * dr + dg * dg + db * db;
 }
 
-inline void axisRange(int v, int lo, int& dmin, int& dmax) {
-    int hi = lo + kCellSide - 1;
+// The nearest and farthest distance along one axis from v to the span lo .. lo + side - 1.
+inline void axisRange(int v, int lo, int side, int& dmin, int& dmax) {
+    int hi = lo + side - 1;
     if (v < lo)
         dmin = lo - v;
     else if (v > hi)
@@ -253,7 +254,7 @@ const std::uint8_t* ColorMatcher::candidates(int cell, int& count) {
             int mn = 0, mx = 0;
             for (int c = 0; c < 3; ++c) {
                 int a, b;
-                axisRange(v[c], lo[c], a, b);
+                axisRange(v[c], lo[c], kCellSide, a, b);
                 mn += a * a;
                 mx += b * b;
             }
@@ -276,22 +277,103 @@ constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
 inline std::uint32_t memoSlot(Px p) {
     return (p * 0x9E3779B1u) >> (32 - kMemoBits);
 }
+
+// Boxes of 4x4x4 colours, keyed by the top 6 bits of each channel. A box's value is its
+// answer (below 256), 256 + the number of its short list of candidates, or one of these.
+constexpr int kBoxBits = 6;
+constexpr int kBoxSide = 1 << (8 - kBoxBits);
+constexpr std::uint16_t kBoxUnknown = 0xFFFF;
+constexpr std::uint16_t kBoxMixed = 0xFFFE; // no list of its own: the cell's list is searched
+constexpr std::size_t kMaxBoxLists = kBoxMixed - 256;
+inline std::uint32_t boxOf(Px p) {
+    constexpr Px m = (1u << kBoxBits) - 1;
+    return ((p >> (16 + 8 - kBoxBits)) & m) << (2 * kBoxBits) |
+           ((p >> (8 + 8 - kBoxBits)) & m) << kBoxBits | ((p >> (8 - kBoxBits)) & m);
+}
+inline int channel(Px p, int ch) { return static_cast<int>((p >> (16 - 8 * ch)) & 0xFF); }
 } // namespace
+
+// Settles p's box. When the entry nearest to p wins every colour of the box, that entry is
+// the box's answer: for entries a and b, d(x, a) - d(x, b) = |a|^2 - |b|^2 - 2 x.(a - b) is
+// linear in x, so its largest value over the box is at the corner picked axis by axis, and a
+// wins when that value is below 0 for every other candidate b of the cell, or 0 where a tie
+// goes to a (the lower index). Otherwise the box gets the cell's candidates that can be
+// nearest somewhere in the box (the same test as for cells), in index order.
+std::uint16_t ColorMatcher::resolveBox(Px p) {
+    const int a = search(p);
+    int count;
+    const std::uint8_t* c = candidates(cellOf(p), count);
+    const Px pa = table_[static_cast<std::size_t>(a)];
+    int lo[3], av[3];
+    for (int ch = 0; ch < 3; ++ch) {
+        lo[ch] = channel(p, ch) & ~(kBoxSide - 1);
+        av[ch] = channel(pa, ch);
+    }
+    const int aa = av[0] * av[0] + av[1] * av[1] + av[2] * av[2];
+    bool alone = true;
+    for (int i = 0; i < count && alone; ++i) {
+        const int b = c[i];
+        if (b == a) continue;
+        const Px pb = table_[static_cast<std::size_t>(b)];
+        int f = aa;
+        for (int ch = 0; ch < 3; ++ch) {
+            const int bv = channel(pb, ch);
+            const int diff = av[ch] - bv;
+            const int x = diff > 0 ? lo[ch] : lo[ch] + kBoxSide - 1;
+            f -= bv * bv + 2 * x * diff;
+        }
+        if (f > 0 || (f == 0 && b < a)) alone = false;
+    }
+    if (alone) return static_cast<std::uint16_t>(a);
+    if (boxLists_.size() >= kMaxBoxLists) return kBoxMixed;
+    std::array<int, 256> minD{};
+    int bestMax = std::numeric_limits<int>::max();
+    for (int i = 0; i < count; ++i) {
+        const Px pb = table_[c[i]];
+        int mn = 0, mx = 0;
+        for (int ch = 0; ch < 3; ++ch) {
+            int d0, d1;
+            axisRange(channel(pb, ch), lo[ch], kBoxSide, d0, d1);
+            mn += d0 * d0;
+            mx += d1 * d1;
+        }
+        minD[i] = mn;
+        bestMax = std::min(bestMax, mx);
+    }
+    BoxList list{static_cast<std::uint32_t>(boxPool_.size()), 0};
+    for (int i = 0; i < count; ++i)
+        if (minD[i] <= bestMax) boxPool_.push_back(c[i]);
+    list.count = static_cast<std::uint16_t>(boxPool_.size() - list.start);
+    boxLists_.push_back(list);
+    return static_cast<std::uint16_t>(256 + boxLists_.size() - 1);
+}
 
 int ColorMatcher::nearest(Px p) {
     if (table_.empty()) return 0;
     p &= 0xFFFFFF;
-    if (memo_.empty()) memo_.assign(std::size_t{1} << kMemoBits, kEmptySlot);
+    if (memo_.empty()) {
+        memo_.assign(std::size_t{1} << kMemoBits, kEmptySlot);
+        boxes_.assign(std::size_t{1} << (3 * kBoxBits), kBoxUnknown);
+    }
+    // Remembered answers first: pictures that repeat their colours mostly end here.
     std::uint32_t& slot = memo_[memoSlot(p)];
     if (slot != kEmptySlot && (slot >> 8) == p) return static_cast<int>(slot & 0xFF);
-    int best = search(p);
+    std::uint16_t& box = boxes_[boxOf(p)];
+    if (box == kBoxUnknown) box = resolveBox(p);
+    int best;
+    if (box < 256) {
+        best = box;
+    } else if (box == kBoxMixed) {
+        best = search(p);
+    } else {
+        const BoxList& list = boxLists_[box - 256];
+        best = searchIn(p, boxPool_.data() + list.start, list.count);
+    }
     slot = (p << 8) | static_cast<std::uint32_t>(best);
     return best;
 }
 
-int ColorMatcher::search(Px p) {
-    int count;
-    const std::uint8_t* c = candidates(cellOf(p), count);
+int ColorMatcher::searchIn(Px p, const std::uint8_t* c, int count) const {
     int best = c[0];
     int bestD = dist2(p, table_[best]);
     for (int i = 1; i < count && bestD; ++i) {
@@ -302,6 +384,12 @@ int ColorMatcher::search(Px p) {
         }
     }
     return best;
+}
+
+int ColorMatcher::search(Px p) {
+    int count;
+    const std::uint8_t* c = candidates(cellOf(p), count);
+    return searchIn(p, c, count);
 }
 
 int ColorMatcher::nearestExact(Px p) const {

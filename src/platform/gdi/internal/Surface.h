@@ -63,8 +63,10 @@ void readPxRow(const Surface& s, int y, int x, int n, Px* out);
 
 // Nearest colour in a table: smallest squared distance, lowest index on ties. Exact, and
 // fast on whole pictures: every 8x8x8 cell of colour space keeps the short list of entries
-// that can be nearest for some colour inside it; recent answers are remembered by colour,
-// as pictures repeat their colours (runs, flat areas, a few hundred shades of a gradient).
+// that can be nearest for some colour inside it; recent answers are remembered by colour, as
+// pictures repeat their colours (runs, flat areas, a few hundred shades of a gradient). For
+// colours not seen lately (noise), each 4x4x4 box of colour space is settled when first met:
+// either one entry is proved nearest throughout it, or it keeps its own shorter list.
 class ColorMatcher {
 public:
     explicit ColorMatcher(std::vector<Px> table);
@@ -74,9 +76,20 @@ public:
     const std::vector<Px>& table() const { return table_; }
 
 private:
+    struct BoxList {
+        std::uint32_t start = 0;
+        std::uint16_t count = 0;
+    };
     const std::uint8_t* candidates(int cell, int& count);
     int search(Px p);
+    int searchIn(Px p, const std::uint8_t* candidates, int count) const;
+    std::uint16_t resolveBox(Px p);
     std::vector<Px> table_;
+    // Per 4x4x4 box, filled as boxes are met: the entry nearest to every colour in it, or
+    // which short list of candidates to search (see resolveBox).
+    std::vector<std::uint16_t> boxes_;
+    std::vector<BoxList> boxLists_;
+    std::vector<std::uint8_t> boxPool_;
     // Recent answers, direct-mapped by colour: slot = colour << 8 | index.
     std::vector<std::uint32_t> memo_;
     std::vector<std::int32_t> cellStart_;

@@ -1,0 +1,264 @@
+// Filling a frame from another picture: a paletted bitmap is taken as it is, any other
+// bitmap is reduced to 8 bits first, other graphics go through a bitmap, another frame is
+// copied whole. A transparent bitmap's mask becomes a transparent colour.
+#include "framework/Bitmap.h"
+#include "framework/Picture.h"
+#include "gif/GIFDIB.h"
+#include "gif/GIFException.h"
+#include "gif/GIFGraphic.h"
+#include "gif/GIFReduce.h"
+#include "gif/GIFSubImage.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kConverting = "Converting...";
+constexpr int kProgressRows = 32;
+// Slots of the recent-colour cache of the true-colour import.
+constexpr int kCacheSlots = 8;
+
+TGIFGraphic* GraphicOf(GIFImageCore* image) {
+    return dynamic_cast<TGIFGraphic*>(image);
+}
+
+void Report(TGIFSubImage& frame, TProgressStage stage, int percent, bool redraw) {
+    if (TGIFGraphic* g = GraphicOf(frame.Image))
+        g->Progress(&frame, stage, static_cast<Byte>(percent), redraw, Rect(0, 0, 0, 0),
+                    kConverting);
+}
+
+void ImportBits8(TGIFSubImage& frame, TDIBReader& reader) {
+    std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
+    frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
+    int w = frame.Width(), h = frame.Height();
+    for (int y = 0; y < h; ++y) {
+        if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
+        std::memcpy(frame.RowAt(y), reader.RowPointer(y), static_cast<size_t>(w));
+    }
+}
+
+void ImportBits4(TGIFSubImage& frame, TDIBReader& reader) {
+    std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
+    frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
+    int w = frame.Width(), h = frame.Height();
+    for (int y = 0; y < h; ++y) {
+        if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
+        const auto* src = static_cast<const Byte*>(reader.RowPointer(y));
+        Byte* dst = frame.RowAt(y);
+        for (int x = 0; x < w; ++x)
+            dst[x] = x % 2 == 0 ? static_cast<Byte>(src[x / 2] >> 4)
+                                : static_cast<Byte>(src[x / 2] & 0x0F);
+    }
+}
+
+void ImportBits1(TGIFSubImage& frame, TDIBReader& reader) {
+    std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
+    frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
+    int w = frame.Width(), h = frame.Height();
+    for (int y = 0; y < h; ++y) {
+        if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
+        const auto* src = static_cast<const Byte*>(reader.RowPointer(y));
+        Byte* dst = frame.RowAt(y);
+        for (int x = 0; x < w; ++x)
+            dst[x] = (src[x / 8] >> (7 - x % 8)) & 1;
+    }
+}
+
+// Colours are collected with blue in the low byte (as the pixel bytes lie) and turned into
+// red, green, blue at the end.
+void ImportTrueColor(TGIFSubImage& frame, TDIBReader& reader) {
+    struct Slot {
+        TColor value = 0;
+        int index = -1;
+    } cache[kCacheSlots];
+    int last = 0;
+    TGIFColorMap& map = frame.OwnColorMap;
+    int w = frame.Width(), h = frame.Height();
+    for (int y = 0; y < h; ++y) {
+        if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
+        const auto* src = static_cast<const Byte*>(reader.RowPointer(y));
+        Byte* dst = frame.RowAt(y);
+        for (int x = 0; x < w; ++x, src += 3) {
+            TColor value = TColor(src[0]) | (TColor(src[1]) << 8) | (TColor(src[2]) << 16);
+            int index = -1;
+            int slot = last;
+            do {
+                if (cache[slot].index < 0) break;
+                if (cache[slot].value == value) {
+                    index = cache[slot].index;
+                    last = slot;
+                    break;
+                }
+                slot = (slot + kCacheSlots - 1) % kCacheSlots;
+            } while (slot != last);
+            if (index < 0) {
+                index = map.AppendUniqueColor(value);
+                last = (last + 1) % kCacheSlots;
+                cache[last] = {value, index};
+            }
+            dst[x] = static_cast<Byte>(index);
+        }
+    }
+    for (int i = 0; i < map.Count(); ++i)
+        std::swap(map.Colors()[i].Red, map.Colors()[i].Blue);
+}
+
+void ImportBitmap(TGIFSubImage& frame, TBitmap* source) {
+    frame.SetBoundAt(3, source->Width());
+    frame.SetBoundAt(4, source->Height());
+    TPixelFormat format = source->PixelFormat();
+    if (format == pf1bit || format == pf4bit || format == pf8bit) {
+        frame.CreateFrameBitmap()->Assign(source);
+    } else {
+        TGIFGraphic* g = GraphicOf(frame.Image);
+        frame.DropBitmap();
+        frame.FrameBitmap =
+            ReduceBitmapColors(source, g ? g->ReductionMethod : redNetscape,
+                               g ? g->DitherMethod : dtNearest, g ? g->QuantizeBits : 8, 0);
+        format = frame.FrameBitmap->PixelFormat();
+    }
+    frame.AllocatePixels();
+    TGIFGraphic* g = GraphicOf(frame.Image);
+    Report(frame, psStarting, 0, false);
+    try {
+        if (format != pf1bit && format != pf4bit && format != pf8bit) format = pf24bit;
+        {
+            TDIBReader reader(frame.FrameBitmap, format);
+            switch (format) {
+            case pf8bit:
+                ImportBits8(frame, reader);
+                break;
+            case pf4bit:
+                ImportBits4(frame, reader);
+                break;
+            case pf1bit:
+                ImportBits1(frame, reader);
+                break;
+            default:
+                ImportTrueColor(frame, reader);
+                break;
+            }
+        }
+        if (source->Transparent()) frame.ApplyMaskHandle(source->MaskHandle());
+    } catch (...) {
+        Report(frame, psEnding, 0, g && g->PaletteModified());
+        throw;
+    }
+    Report(frame, psEnding, 100, g && g->PaletteModified());
+}
+
+// Draws the graphic at its size into a 24-bit bitmap.
+void RenderGraphicToBitmap(TGraphic* graphic, TBitmap& bitmap) {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(graphic->Width(), graphic->Height());
+    bitmap.Canvas()->Draw(0, 0, graphic);
+}
+
+} // namespace
+
+void TGIFSubImage::CopyFrom(TPersistent* source) {
+    if (source == this) return;
+    if (!source) {
+        Reset();
+        return;
+    }
+    if (auto* frame = dynamic_cast<TGIFSubImage*>(source)) {
+        Reset();
+        if (!frame->IsEmpty()) {
+            DescriptorRecord = frame->DescriptorRecord;
+            IsTransparent = frame->IsTransparent;
+            AllocatePixels();
+            if (PixelCount > 0)
+                std::memcpy(PixelData.get(), frame->PixelData.get(),
+                            static_cast<size_t>(PixelCount));
+            OwnColorMap.CopyFrom(frame->OwnColorMap);
+        }
+        // Also a frame of extensions only keeps them: a copied image must save as the
+        // original does.
+        if (frame->FrameExtensions.Count() > 0) {
+            TMemoryStream stream;
+            frame->FrameExtensions.SaveToStream(stream);
+            stream.SetPosition(0);
+            FrameExtensions.LoadFromStream(stream, this);
+        }
+        if (!frame->IsEmpty() && frame->BitmapExists())
+            CreateFrameBitmap()->Assign(frame->FrameBitmap);
+        return;
+    }
+    if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+        Reset();
+        if (!bitmap->Empty()) ImportBitmap(*this, bitmap);
+        return;
+    }
+    if (auto* picture = dynamic_cast<TPicture*>(source)) {
+        CopyFrom(picture->Graphic());
+        return;
+    }
+    if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
+        Reset();
+        if (graphic->Empty()) return;
+        ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
+        try {
+            bitmap->Assign(graphic);
+        } catch (Exception&) {
+            RenderGraphicToBitmap(graphic, *bitmap);
+        }
+        ImportBitmap(*this, bitmap.get());
+        return;
+    }
+    inherited::Assign(source);
+}
+
+void TGIFSubImage::ApplyMaskHandle(HBITMAP mask) {
+    if (!mask) return;
+    // The handle stays the caller's: the bitmap borrows it and gives it back.
+    ObjectPtr<TBitmap> borrowed(CreateObject<TBitmap>());
+    borrowed->SetHandle(mask);
+    try {
+        ApplyTransparencyMask(*borrowed);
+    } catch (...) {
+        borrowed->ReleaseHandle();
+        throw;
+    }
+    borrowed->ReleaseHandle();
+}
+
+void TGIFSubImage::ApplyTransparencyMask(TBitmap& mask) {
+    if (IsEmpty()) return;
+    if (mask.Width() != Width() || mask.Height() != Height())
+        RaiseGIFError(gifmsg::InvalidDimensions);
+    OwnColorMap.OptimizeColors();
+    // The optimisation renumbered the pixels: the cached rendering shows the old numbers.
+    DropBitmap();
+    DropMask();
+    if (OwnColorMap.Count() == 0 || OwnColorMap.Count() >= 256) return;
+    int t = OwnColorMap.AppendColor(0);
+    // Read from a copy: the reader converts what it reads in place.
+    ObjectPtr<TBitmap> bits(CreateObject<TBitmap>());
+    bits->Assign(&mask);
+    bool any = false;
+    {
+        TDIBReader reader(bits.get(), pf8bit);
+        for (int y = 0; y < Height(); ++y) {
+            const auto* m = static_cast<const Byte*>(reader.RowPointer(y));
+            Byte* row = RowAt(y);
+            for (int x = 0; x < Width(); ++x)
+                if (m[x] != 0) {
+                    row[x] = static_cast<Byte>(t);
+                    any = true;
+                }
+        }
+    }
+    if (!any) {
+        OwnColorMap.RemoveColor(t);
+        return;
+    }
+    TGIFGraphicControlExtension* gce = ControlExtension;
+    if (!gce) {
+        gce = CreateObject<TGIFGraphicControlExtension>(this);
+        FrameExtensions.AppendItem(gce);
+    }
+    gce->SetHasTransparency(true);
+    gce->SetTransparentIndex(t);
+}

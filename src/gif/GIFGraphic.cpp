@@ -1,0 +1,372 @@
+// TGIFGraphic's content: frames, screen size, palette, copying, streams, the clipboard and
+// the registration with TPicture. Drawing and painters are in GIFGraphicPaint.cpp.
+#include "gif/GIFGraphic.h"
+
+#include "framework/Picture.h"
+#include "gif/GIFException.h"
+#include "gif/GIFPalettes.h"
+#include "gif/GIFSubImage.h"
+#include "platform/gdi/Dc.h"
+#include "platform/gdi/Object.h"
+#include "platform/user/Clipboard.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kCopying = "Copying...";
+constexpr const char* kObjectNotSupported = "Object type not supported for operation";
+constexpr const char* kNoColorTable = "No global or local color table defined";
+constexpr const char* kUnsupportedClipboardFormat = "Unsupported clipboard format";
+constexpr const char* kClipboardRefused = "Failed to store GIF on clipboard";
+constexpr const char* kClipboardFormatName = "GIF Image";
+
+const TRect kNoRect = {0, 0, 0, 0};
+
+// Whether a failure while reading the frames is the stream ending early.
+bool EndsEarly(const Exception& e) {
+    return e.Message() == gifmsg::PrematureEnd;
+}
+
+} // namespace
+
+Word GIFClipboardFormat = 0;
+bool PalettedDisplay = false;
+
+TGIFGraphic::TGIFGraphic() : alive_(std::make_shared<int>(0)) {}
+
+TGIFGraphic::~TGIFGraphic() = default;
+
+void TGIFGraphic::AfterConstruction() {
+    inherited::AfterConstruction();
+    MakeEmpty();
+}
+
+void TGIFGraphic::Destroy() {
+    StopPainters();
+    {
+        // Synchronous painters further up the stack are still listed: they must let go.
+        LockedList painters(PainterList);
+        for (int i = 0; i < painters->Count(); ++i)
+            painters->Get(i)->ForgetImage();
+        painters->Clear();
+    }
+    alive_.reset();
+    MakeEmpty();
+    if (PaletteHandle) DeleteObject(PaletteHandle);
+    PaletteHandle = 0;
+    inherited::Destroy();
+}
+
+void TGIFGraphic::MakeEmpty() {
+    StopPainters();
+    FreeRenderedBitmap();
+    Frames().ClearItems();
+    GlobalColorMap().Reset();
+    StreamHeader().ScreenDescriptor.ScreenWidth = 0;
+    StreamHeader().ScreenDescriptor.ScreenHeight = 0;
+    StreamHeader().PreparePackedFields();
+    SetPaletteHandle(0);
+}
+
+int TGIFGraphic::AddFrame(TPersistent* source) {
+    auto* frame = dynamic_cast<TGIFSubImage*>(source);
+    if (frame) {
+        // A frame belongs to one image's list only.
+        if (frame->Image != this) RaiseGIFError(kObjectNotSupported);
+        int at = Frames().Items.IndexOf(frame);
+        if (at >= 0) return at;
+    } else {
+        if (!dynamic_cast<TGraphic*>(source)) RaiseGIFError(kObjectNotSupported);
+        Word width = StreamHeader().ScreenDescriptor.ScreenWidth;
+        Word height = StreamHeader().ScreenDescriptor.ScreenHeight;
+        frame = CreateObject<TGIFSubImage>(this);
+        try {
+            frame->CopyFrom(source);
+        } catch (...) {
+            frame->Free();
+            // Nor a screen grown for it.
+            StreamHeader().ScreenDescriptor.ScreenWidth = width;
+            StreamHeader().ScreenDescriptor.ScreenHeight = height;
+            throw;
+        }
+    }
+    // Painters read the frame list on their own threads.
+    StopPainters();
+    int index = Frames().AppendItem(frame);
+    FreeRenderedBitmap();
+    Changed(this);
+    return index;
+}
+
+bool TGIFGraphic::IsEmpty() const {
+    return const_cast<TGIFGraphic*>(this)->Frames().Count() == 0;
+}
+
+void TGIFGraphic::SetScreenWidth(int width) {
+    int old = ScreenWidth();
+    GIFImageCore::SetScreenWidth(width);
+    if (ScreenWidth() != old) {
+        FreeRenderedBitmap();
+        Changed(this);
+    }
+}
+
+void TGIFGraphic::SetScreenHeight(int height) {
+    int old = ScreenHeight();
+    GIFImageCore::SetScreenHeight(height);
+    if (ScreenHeight() != old) {
+        FreeRenderedBitmap();
+        Changed(this);
+    }
+}
+
+void TGIFGraphic::CheckPixelBudget(Int64 framePixels) {
+    Int64 total = framePixels;
+    for (int i = 0; i < Frames().Count(); ++i)
+        total += Frames().GetFrame(i)->PixelCount;
+    if (total > kMaxImagePixels) RaiseGIFError(gifmsg::ImageTooLarge);
+}
+
+bool TGIFGraphic::ShouldDither() const {
+    return (PaintOptions & drDither) && (!(PaintOptions & drAutoDither) || PalettedDisplay);
+}
+
+HPALETTE TGIFGraphic::GetPaletteHandle() {
+    if (queryingPalette_) RaiseGIFError(kNoColorTable);
+    if (RenderedBitmap && RenderedBitmap->Palette()) return RenderedBitmap->Palette();
+    if (PaletteHandle) return PaletteHandle;
+    if (ShouldDither()) {
+        PaletteHandle = BuildNetscapePalette();
+        return PaletteHandle;
+    }
+    if (GlobalColorMap().Count() > 0) {
+        PaletteHandle = GlobalColorMap().ToPalette();
+        return PaletteHandle;
+    }
+    if (IsEmpty()) return 0;
+    queryingPalette_ = true;
+    try {
+        HPALETTE palette = Frames().GetFrame(0)->GetPaletteHandle();
+        queryingPalette_ = false;
+        return palette;
+    } catch (...) {
+        queryingPalette_ = false;
+        throw;
+    }
+}
+
+void TGIFGraphic::SetPaletteHandle(HPALETTE palette) {
+    if (palette == PaletteHandle) return;
+    if (PaletteHandle) DeleteObject(PaletteHandle);
+    PaletteHandle = palette;
+    if (RenderedBitmap && RenderedBitmap->Palette() != palette) {
+        FreeRenderedBitmap();
+        SetPaletteModified(true);
+        Changed(this);
+    }
+}
+
+void TGIFGraphic::FrameChanged(TGIFSubImage* frame) {
+    Changed(frame);
+}
+
+void TGIFGraphic::GlobalColorsChanged() {
+    SetPaletteHandle(0);
+}
+
+void TGIFGraphic::FrameColorsChanged(TGIFSubImage& frame) {
+    // Only the palette made of the old colours goes; the cached rendering is dropped by
+    // whoever renumbers pixels (an import reads its bitmap while the colours arrive).
+    if (frame.FramePalette) DeleteObject(frame.FramePalette);
+    frame.FramePalette = 0;
+}
+
+void TGIFGraphic::ReportProgress(TObject* sender, TProgressStage stage, int percent,
+                                 const String& message) {
+    Progress(sender, stage, static_cast<Byte>(percent), false, kNoRect, message);
+}
+
+void TGIFGraphic::CopyToBitmap(TPersistent* target) {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(target)) {
+        bitmap->Assign(GetRenderedBitmap());
+        return;
+    }
+    inherited::AssignTo(target);
+}
+
+void TGIFGraphic::CopyFrom(TPersistent* source) {
+    if (source == this) return;
+    if (!source) {
+        MakeEmpty();
+        return;
+    }
+    if (auto* other = dynamic_cast<TGIFGraphic*>(source)) {
+        MakeEmpty();
+        OnProgress = other->OnProgress;
+        WarningHandler = other->WarningHandler;
+        try {
+            Progress(this, psStarting, 0, false, kNoRect, kCopying);
+            StreamHeader().Assign(&other->StreamHeader());
+            PainterPriority = other->PainterPriority;
+            BackdropColor = other->BackdropColor;
+            PaintOptions = other->PaintOptions;
+            ReductionMethod = other->ReductionMethod;
+            DitherMethod = other->DitherMethod;
+            PaintStartHandler = other->PaintStartHandler;
+            FramePaintHandler = other->FramePaintHandler;
+            FrameDoneHandler = other->FrameDoneHandler;
+            PassHandler = other->PassHandler;
+            PaintEndHandler = other->PaintEndHandler;
+            int n = other->Frames().Count();
+            for (int i = 0; i < n; ++i) {
+                TGIFSubImage* frame = CreateObject<TGIFSubImage>(this);
+                try {
+                    frame->CopyFrom(other->Frames().GetFrame(i));
+                    AddFrame(frame);
+                } catch (...) {
+                    frame->Free();
+                    throw;
+                }
+                Progress(this, psRunning, static_cast<Byte>(PercentOf(i + 1, n)), false, kNoRect,
+                         kCopying);
+            }
+            Progress(this, psEnding, 100, false, kNoRect, kCopying);
+        } catch (...) {
+            Progress(this, psEnding, 0, false, kNoRect, kCopying);
+            OnProgress = nullptr;
+            WarningHandler = nullptr;
+            throw;
+        }
+        OnProgress = nullptr;
+        WarningHandler = nullptr;
+        return;
+    }
+    MakeEmpty();
+    TGIFSubImage* frame = CreateObject<TGIFSubImage>(this);
+    try {
+        frame->CopyFrom(source);
+    } catch (EConvertError&) {
+        frame->Free();
+        MakeEmpty();
+        inherited::Assign(source);
+        return;
+    } catch (...) {
+        frame->Free();
+        MakeEmpty();
+        throw;
+    }
+    AddFrame(frame);
+}
+
+void TGIFGraphic::LoadFromStream(TStream& Stream) {
+    Progress(this, psStarting, 0, false, kNoRect, gifmsg::Loading);
+    MakeEmpty();
+    Int64 start = Stream.Position();
+    try {
+        // What is not a GIF at all is refused whole.
+        StreamHeader().LoadFromStream(Stream);
+        try {
+            Frames().LoadFromStream(Stream, this);
+            TGIFTrailer trailer(this);
+            trailer.LoadFromStream(Stream);
+        } catch (GIFException& e) {
+            // A stream cut short shows the frames that arrived whole, as viewers do.
+            if (!EndsEarly(e) || Frames().Count() == 0) throw;
+            ReportWarning(this, kGIFWarningSeverity, e.Message());
+        }
+    } catch (...) {
+        Stream.SetPosition(start);
+        MakeEmpty();
+        Progress(this, psEnding, 0, true, kNoRect, gifmsg::Loading);
+        throw;
+    }
+    Progress(this, psEnding, 100, true, kNoRect, gifmsg::Loading);
+    Changed(this);
+}
+
+void TGIFGraphic::SaveToStream(TStream& Stream) {
+    Progress(this, psStarting, 0, false, kNoRect, gifmsg::Saving);
+    try {
+        WriteGIF(Stream);
+    } catch (...) {
+        Progress(this, psEnding, 0, true, kNoRect, gifmsg::Saving);
+        throw;
+    }
+    Progress(this, psEnding, 100, true, kNoRect, gifmsg::Saving);
+}
+
+void TGIFGraphic::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
+    bool opened = false;
+    if (!AData && (AFormat == CF_BITMAP || (GIFClipboardFormat && AFormat == GIFClipboardFormat))) {
+        opened = OpenClipboard(0);
+        AData = GetClipboardData(AFormat);
+    }
+    struct Closer {
+        bool open;
+        ~Closer() {
+            if (open) CloseClipboard();
+        }
+    } closer{opened};
+    if (!AData) RaiseGIFError(kUnsupportedClipboardFormat);
+    if (GIFClipboardFormat && AFormat == GIFClipboardFormat) {
+        TMemoryStream stream;
+        HGLOBAL block = static_cast<HGLOBAL>(AData);
+        SIZE_T size = GlobalSize(block);
+        void* bytes = GlobalLock(block);
+        if (!bytes) RaiseGIFError(kUnsupportedClipboardFormat);
+        try {
+            if (size > 0) stream.WriteBuffer(bytes, static_cast<Int64>(size));
+        } catch (...) {
+            GlobalUnlock(block);
+            throw;
+        }
+        GlobalUnlock(block);
+        stream.SetPosition(0);
+        LoadFromStream(stream);
+        return;
+    }
+    if (AFormat == CF_BITMAP) {
+        ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
+        bitmap->LoadFromClipboardFormat(AFormat, AData, APalette);
+        CopyFrom(bitmap.get());
+        return;
+    }
+    RaiseGIFError(kUnsupportedClipboardFormat);
+}
+
+void TGIFGraphic::SaveToClipboardFormat(Word& AFormat, HANDLE& AData, HPALETTE& APalette) {
+    if (IsEmpty()) return;
+    GetRenderedBitmap()->SaveToClipboardFormat(AFormat, AData, APalette);
+    TMemoryStream stream;
+    HGLOBAL block = 0;
+    try {
+        SaveToStream(stream);
+        block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(stream.Size()));
+        if (!block) RaiseGIFError(kClipboardRefused);
+        void* bytes = GlobalLock(block);
+        if (!bytes) RaiseGIFError(kClipboardRefused);
+        std::memcpy(bytes, stream.Memory(), static_cast<size_t>(stream.Size()));
+        GlobalUnlock(block);
+        if (!SetClipboardData(GIFClipboardFormat, block)) RaiseGIFError(kClipboardRefused);
+    } catch (...) {
+        if (block) GlobalFree(block);
+        throw;
+    }
+}
+
+void GIFGraphicInit() {
+    TGraphicClass cls = GraphicClass<TGIFGraphic>();
+    TPicture::RegisterFileFormat("GIF", "GIF Image", cls);
+    GIFClipboardFormat = static_cast<Word>(RegisterClipboardFormat(kClipboardFormatName));
+    TPicture::RegisterClipboardFormat(GIFClipboardFormat, cls);
+    HDC dc = GetDC(0);
+    if (dc) {
+        PalettedDisplay = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
+        ReleaseDC(0, dc);
+    }
+}
+
+void GIFGraphicDone() {
+    TPicture::UnregisterGraphicClass(GraphicClass<TGIFGraphic>());
+}

@@ -1,0 +1,135 @@
+// Frame optimisation of a whole image: sorting colour maps, merging frames with what the
+// earlier ones leave on screen, cropping transparent edges and cleaning up extensions.
+#include "gif/GIFException.h"
+#include "gif/GIFGraphic.h"
+#include "gif/GIFSubImage.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kOptimizing = "Optimizing...";
+constexpr const char* kInvalidReduction = "Invalid reduction method";
+const TRect kNoRect = {0, 0, 0, 0};
+// Phases that each step once over the frames.
+constexpr int kPhases = 6;
+
+int DisposalOf(TGIFSubImage& frame) {
+    return frame.ControlExtension ? frame.ControlExtension->DisposalMethod() : -1;
+}
+
+bool HoldsIndex(TGIFSubImage& frame, int index) {
+    const Byte* p = frame.Data();
+    return p &&
+           std::find(p, p + frame.PixelCount, static_cast<Byte>(index)) != p + frame.PixelCount;
+}
+
+} // namespace
+
+void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int bits,
+                                 TDitherMethod dither) {
+    (void)bits;
+    (void)dither;
+    if (IsEmpty()) return;
+    StopPainters();
+    LockedList painters(PainterList);
+    TGIFImageList& frames = Frames();
+    int total = frames.Count() * kPhases;
+    int done = 0;
+    auto step = [&] {
+        ++done;
+        Progress(this, psRunning, static_cast<Byte>(PercentOf(done, total)), false, kNoRect,
+                 kOptimizing);
+    };
+    Progress(this, psStarting, 0, false, kNoRect, kOptimizing);
+    try {
+        if (options & kOptimizeColorMaps) {
+            if (GlobalColorMap().Count() > 0) GlobalColorMap().OptimizeColors();
+            for (int i = 0; i < frames.Count(); ++i) {
+                TGIFSubImage* f = frames.GetFrame(i);
+                if (f->OwnColorMap.Count() > 0) f->OwnColorMap.OptimizeColors();
+                // The pixels were renumbered.
+                f->DropBitmap();
+                f->DropMask();
+                step();
+            }
+        }
+        if (options & kOptimizeCleanup) {
+            for (int i = 0; i < frames.Count(); ++i) {
+                TGIFSubImage* f = frames.GetFrame(i);
+                if (f->IsTransparent && f->ControlExtension &&
+                    !HoldsIndex(*f, f->TransparentIndex()))
+                    f->ControlExtension->SetHasTransparency(false);
+            }
+            for (int i = 0; i + 1 < frames.Count(); ++i) {
+                TGIFSubImage* f = frames.GetFrame(i);
+                TGIFSubImage* next = frames.GetFrame(i + 1);
+                int disposal = DisposalOf(*f);
+                if ((disposal == 2 || disposal == 3) && !next->IsTransparent) {
+                    TRect a = f->FrameRect(), b = next->FrameRect();
+                    TRect both = Rect(std::max(a.left, b.left), std::max(a.top, b.top),
+                                      std::min(a.right, b.right), std::min(a.bottom, b.bottom));
+                    // The next frame covers all the area that would be restored.
+                    if (both.left < both.right && both.top < both.bottom && both == b)
+                        f->ControlExtension->SetDisposalMethod(0);
+                }
+                step();
+            }
+        }
+        if (options & kOptimizeMerge) {
+            for (int i = frames.Count() - 1; i >= 1; --i) {
+                int j = i - 1;
+                while (j > 0 && DisposalOf(*frames.GetFrame(j)) == 3)
+                    --j;
+                frames.GetFrame(i)->MaskUnchangedPixels(frames.GetFrame(j));
+                step();
+            }
+        }
+        if (options & kOptimizeCrop) {
+            for (int i = frames.Count() - 1; i >= 0; --i) {
+                TGIFSubImage* f = frames.GetFrame(i);
+                step();
+                if (f->IsEmpty() || !f->IsTransparent) continue;
+                Word delay = f->ControlExtension ? f->ControlExtension->FrameDelay() : 0;
+                f->TrimTransparentEdges();
+                if (!f->IsEmpty()) continue;
+                if (i > 0) {
+                    TGIFSubImage* before = frames.GetFrame(i - 1);
+                    if (before->IsTransparent && before->ControlExtension)
+                        before->ControlExtension->SetFrameDelay(
+                            static_cast<Word>(before->ControlExtension->FrameDelay() + delay));
+                }
+                f->Free();
+            }
+        }
+        if (options & kOptimizeCleanup) {
+            const bool single = frames.Count() == 1;
+            for (int i = frames.Count() - 1; i >= 0; --i) {
+                TGIFSubImage* f = frames.GetFrame(i);
+                for (int e = f->FrameExtensions.Count() - 1; e >= 0; --e) {
+                    TGIFExtension* ext = f->FrameExtensions.ExtensionAt(e);
+                    bool drop = dynamic_cast<TGIFCommentExtension*>(ext) ||
+                                dynamic_cast<TGIFTextExtension*>(ext) ||
+                                dynamic_cast<TGIFUnknownAppExtension*>(ext) ||
+                                (dynamic_cast<TGIFAppExtNSLoop*>(ext) && (i != 0 || single));
+                    if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(ext))
+                        drop = (gce->FrameDelay() == 0 || single) && !gce->HasTransparency() &&
+                               !gce->WaitsForUserInput() && (gce->DisposalMethod() < 2 || single);
+                    if (drop) ext->Free();
+                }
+                if (f->IsEmpty() && f->FrameExtensions.Count() == 0) f->Free();
+                step();
+            }
+        } else if ((options & kOptimizeReduceColors) && reduction == redPalette) {
+            RaiseGIFError(kInvalidReduction);
+        }
+    } catch (...) {
+        Progress(this, psEnding, 0, false, kNoRect, kOptimizing);
+        FreeRenderedBitmap();
+        Changed(this);
+        throw;
+    }
+    Progress(this, psEnding, 100, false, kNoRect, kOptimizing);
+    FreeRenderedBitmap();
+    Changed(this);
+}

@@ -1,0 +1,212 @@
+// TGIFGraphic's drawing: the rendered bitmap of the logical screen, and the painters that
+// animate an image of several frames. The image reaches its painters only through
+// TGIFPainterLink; the painter unit installs the maker.
+#include "gif/GIFGraphic.h"
+
+#include "framework/Canvas.h"
+#include "gif/GIFSubImage.h"
+
+#include <thread>
+
+namespace {
+
+TGIFPainterMaker& Maker() {
+    static TGIFPainterMaker maker;
+    return maker;
+}
+
+// Serves the painters' synchronous calls while waiting for them; never blocks for long.
+void WaitRound() {
+    if (!IsMainThread() || !CheckSynchronize(1)) std::this_thread::yield();
+}
+
+} // namespace
+
+TGIFPainterMaker SetGIFPainterMaker(TGIFPainterMaker maker) {
+    TGIFPainterMaker before = std::move(Maker());
+    Maker() = std::move(maker);
+    return before;
+}
+
+TBitmap* TGIFGraphic::MakeRenderedBitmap() {
+    ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
+    if (HPALETTE palette = GetPaletteHandle()) bitmap->SetPalette(CopyPalette(palette));
+    bitmap->SetSize(ScreenWidth(), ScreenHeight());
+    bitmap->OnChange = [this](TObject*) { Changed(this); };
+    RenderedBitmap = bitmap.release();
+    return RenderedBitmap;
+}
+
+TBitmap* TGIFGraphic::GetRenderedBitmap() {
+    if (RenderedBitmap || IsEmpty()) return RenderedBitmap;
+    TGIFSubImage* first = Frames().GetFrame(0);
+    if (first->Width() == ScreenWidth() && first->Height() == ScreenHeight()) {
+        ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
+        if (TBitmap* rendered = first->GetFrameBitmap()) bitmap->Assign(rendered);
+        // Hooked after filling: the copy itself is no change of the image.
+        bitmap->OnChange = [this](TObject*) { Changed(this); };
+        RenderedBitmap = bitmap.release();
+        return RenderedBitmap;
+    }
+    TBitmap* bitmap = MakeRenderedBitmap();
+    bitmap->OnChange = nullptr;
+    try {
+        first->PaintFrame(bitmap->Canvas(), bitmap->Canvas()->ClipRect(), false, false);
+    } catch (...) {
+        FreeRenderedBitmap();
+        throw;
+    }
+    bitmap->OnChange = [this](TObject*) { Changed(this); };
+    return bitmap;
+}
+
+TBitmap* TGIFGraphic::NewRenderedBitmap() {
+    return RenderedBitmap ? RenderedBitmap : MakeRenderedBitmap();
+}
+
+void TGIFGraphic::FreeRenderedBitmap() {
+    // The view painter may draw into the bitmap: it is told to stop first, and re-tests
+    // that inside each of its synchronous calls, which run on this thread.
+    {
+        LockedList painters(PainterList);
+        if (ViewPainter) ViewPainter->StopPainting();
+    }
+    if (!RenderedBitmap) return;
+    RenderedBitmap->OnChange = nullptr;
+    FreeAndNil(RenderedBitmap);
+}
+
+void TGIFGraphic::DrawRenderedBitmap(TCanvas* canvas, const TRect& rect) {
+    TBitmap* bitmap = GetRenderedBitmap();
+    if (!bitmap || !canvas) return;
+    if (!(PaintOptions & drTile)) {
+        canvas->StretchDraw(rect, bitmap);
+        return;
+    }
+    int w = ScreenWidth(), h = ScreenHeight();
+    if (w <= 0 || h <= 0) return;
+    for (int y = rect.top; y < rect.bottom; y += h)
+        for (int x = rect.left; x < rect.right; x += w)
+            canvas->StretchDraw(Rect(x, y, x + w, y + h), bitmap);
+}
+
+void TGIFGraphic::PaintOnCanvas(TCanvas* canvas, const TRect& rect) {
+    if (drawing_ || IsEmpty() || !canvas) return;
+    drawing_ = true;
+    std::weak_ptr<void> alive = alive_;
+    struct Clear {
+        TGIFGraphic* image;
+        std::weak_ptr<void>& alive;
+        ~Clear() {
+            // A handler of a synchronous painter may have freed the image meanwhile.
+            if (!alive.expired()) image->drawing_ = false;
+        }
+    } clear{this, alive};
+
+    if (Frames().Count() == 1 || !(PaintOptions & drAnimate) || !Maker()) {
+        Frames().GetFrame(0)->PaintFrame(canvas, rect, PaintOptions & drTile,
+                                         PaintOptions & drTransparent);
+        return;
+    }
+    const bool direct = PaintOptions & drDirect;
+    if (RenderedBitmap && !direct) {
+        DrawRenderedBitmap(canvas, rect);
+        return;
+    }
+    {
+        LockedList painters(PainterList);
+        if (ViewPainter && ViewPainter->PaintCanvas() == canvas && ViewPainter->PaintRect() == rect)
+            return;
+    }
+    // Not under the painter list's lock: a painter may need it to detach.
+    StopViewPainter();
+    TGIFPainterLink* started = nullptr;
+    {
+        // Nor while a synchronous painter runs: its handlers may free the image, lock and all.
+        TCanvas* target = canvas;
+        TRect targetRect = rect;
+        if (!direct) {
+            TBitmap* bitmap = NewRenderedBitmap();
+            target = bitmap->Canvas();
+            targetRect = target->ClipRect();
+            // The painter starts on what lies under the picture.
+            target->CopyRect(targetRect, canvas, rect);
+        }
+        started = StartPainter(&ViewPainter, target, PaintOptions, targetRect);
+        if (alive.expired()) return;
+        // The painter may end and go at once once started: it is not looked at afterwards.
+        if (started) started->StartPainting();
+    }
+    if (!started || direct) return;
+    for (;;) {
+        {
+            LockedList painters(PainterList);
+            if (!ViewPainter || ViewPainter->IsTerminated() || ViewPainter->HasShownFirstFrame())
+                break;
+        }
+        WaitRound();
+        if (alive.expired()) return;
+    }
+    DrawRenderedBitmap(canvas, rect);
+}
+
+TGIFPainterLink* TGIFGraphic::StartPainter(TGIFPainterLink** reference, TCanvas* canvas,
+                                           TGIFPaintOptions options, const TRect& rect) {
+    if (IsEmpty() || rect.left >= rect.right || rect.top >= rect.bottom || !canvas || !Maker()) {
+        if (reference) *reference = nullptr;
+        return nullptr;
+    }
+    if (Frames().Count() == 1)
+        options &= static_cast<TGIFPaintOptions>(~(drAsynchronous | drAnimate));
+    TGIFPainterLink* painter = Maker()(this, options, rect, canvas, reference);
+    if (!painter) return nullptr;
+    PainterList.Add(painter);
+    if (options & drAsynchronous) return painter;
+    std::weak_ptr<void> alive = alive_;
+    // Runs every pass here; the painter detaches and frees itself. Its handlers may free
+    // this image.
+    painter->RunInline();
+    if (!alive.expired() && reference) *reference = nullptr;
+    return nullptr;
+}
+
+void TGIFGraphic::StopPainters() {
+    try {
+        for (;;) {
+            int asynchronous = 0;
+            {
+                LockedList painters(PainterList);
+                if (painters->Count() == 0) break;
+                for (int i = painters->Count() - 1; i >= 0; --i) {
+                    TGIFPainterLink* painter = painters->Get(i);
+                    if (painter->IsAsynchronous()) ++asynchronous;
+                    painter->StopPainting();
+                }
+            }
+            if (asynchronous == 0) break;
+            WaitRound();
+        }
+    } catch (...) {
+        FreeRenderedBitmap();
+        throw;
+    }
+    FreeRenderedBitmap();
+}
+
+void TGIFGraphic::StopViewPainter() {
+    for (;;) {
+        {
+            LockedList painters(PainterList);
+            TGIFPainterLink* painter = ViewPainter;
+            if (!painter) break;
+            // Asked before stopping: a painter may detach (and go) while it stops.
+            if (!painter->IsAsynchronous()) {
+                painter->StopPainting();
+                break;
+            }
+            painter->StopPainting();
+        }
+        WaitRound();
+    }
+    FreeRenderedBitmap();
+}

@@ -1,0 +1,229 @@
+#include "GIFGraphicTestUtil.h"
+
+#include "gif/GIFException.h"
+
+#include <gtest/gtest.h>
+
+using namespace gifgraphictest;
+
+namespace {
+
+// A frame of a fresh image filled from the source.
+struct Imported {
+    RecordingGraphic image;
+    TGIFSubImage* frame = CreateObject<TGIFSubImage>(image.image.get());
+    ~Imported() { frame->Free(); }
+};
+
+std::vector<TColor> MapColors(TGIFColorMap& map) {
+    std::vector<TColor> out;
+    for (int i = 0; i < map.Count(); ++i)
+        out.push_back(TGIFColorMap::TripletToColor(map.Colors()[i]));
+    return out;
+}
+
+} // namespace
+
+TEST(FrameImport, PalettedRowsAreUnpackedByDepth) {
+    struct Case {
+        const char* name;
+        TPixelFormat format;
+        int width;
+        std::vector<Byte> row;
+        std::vector<Byte> pixels;
+    } cases[] = {
+        {"4 bits, odd width", pf4bit, 3, {0x12, 0x30}, {1, 2, 3}},
+        {"1 bit, most significant first", pf1bit, 10, {0xA0, 0x40}, {1, 0, 1, 0, 0, 0, 0, 0, 0, 1}},
+        {"8 bits", pf8bit, 4, {7, 0, 255, 3}, {7, 0, 255, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<TColor> colors(c.format == pf1bit ? 2 : c.format == pf4bit ? 16 : 256);
+        for (size_t i = 0; i < colors.size(); ++i)
+            colors[i] = RGB(i, 255 - i, i / 2);
+        auto bitmap = MakePaletted(c.format, c.width, colors, {c.row});
+        Imported in;
+        in.frame->CopyFrom(bitmap.get());
+        ASSERT_EQ(in.frame->Width(), c.width);
+        ASSERT_EQ(in.frame->Height(), 1);
+        EXPECT_EQ(Pixels(*in.frame), c.pixels);
+        // The whole colour table becomes the map, used entries or not.
+        EXPECT_EQ(MapColors(in.frame->OwnColorMap), colors);
+    }
+}
+
+TEST(FrameImport, TrueColourWithoutReductionKeepsFirstSeenOrder) {
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        auto bitmap = MakeBitmap(16, 16, pf24bit);
+        // 256 distinct colours, row by row from the top.
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                SetPixel24(*bitmap, x, y, Byte(y * 16 + x), Byte(x), 7);
+        bitmap->SetPixelFormat(format);
+        Imported in;
+        in.image->ReductionMethod = redNone;
+        in.frame->CopyFrom(bitmap.get());
+        ASSERT_EQ(in.frame->OwnColorMap.Count(), 256);
+        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[0]), RGB(0, 0, 7));
+        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[17]), RGB(17, 1, 7));
+        EXPECT_EQ(in.frame->PixelAt(1, 1), 17);
+        EXPECT_EQ(in.frame->PixelAt(15, 15), 255);
+    }
+}
+
+TEST(FrameImport, TrueColourOverflowRaisesAndReportsTheEnd) {
+    auto bitmap = MakeBitmap(257, 1);
+    for (int x = 0; x < 257; ++x)
+        SetPixel24(*bitmap, x, 0, Byte(x), Byte(x >> 8), 0);
+    Imported in;
+    in.image->ReductionMethod = redNone;
+    std::vector<std::pair<TProgressStage, int>> progress;
+    in.image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool, const TRect&,
+                               const String& msg) {
+        if (msg == "Converting...") progress.push_back({stage, percent});
+    };
+    try {
+        in.frame->CopyFrom(bitmap.get());
+        FAIL() << "no overflow";
+    } catch (const GIFException& e) {
+        EXPECT_EQ(e.Message(), "Color table overflow");
+    }
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front().first, psStarting);
+    EXPECT_EQ(progress.back(), std::make_pair(psEnding, 0));
+}
+
+TEST(FrameImport, ReductionGivesAnEightBitFrameOfTheSource) {
+    auto bitmap = MakeBitmap(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            SetPixel24(*bitmap, x, y, x < 20 ? 255 : 0, 0, y < 15 ? 255 : 0);
+    Imported in;
+    in.image->ReductionMethod = redQuantize;
+    in.frame->CopyFrom(bitmap.get());
+    ASSERT_EQ(in.frame->Width(), 40);
+    ASSERT_EQ(in.frame->Height(), 30);
+    TGIFColorMap& map = in.frame->OwnColorMap;
+    auto colorAt = [&](int x, int y) {
+        return TGIFColorMap::TripletToColor(map.Colors()[in.frame->PixelAt(x, y)]);
+    };
+    EXPECT_EQ(colorAt(0, 0), RGB(255, 0, 255));
+    EXPECT_EQ(colorAt(39, 0), RGB(0, 0, 255));
+    EXPECT_EQ(colorAt(0, 29), RGB(255, 0, 0));
+    EXPECT_EQ(colorAt(39, 29), RGB(0, 0, 0));
+}
+
+TEST(FrameImport, TransparentBitmapGetsATransparentIndexAndAFreshRendering) {
+    // Left column red, the rest white; the bottom-left pixel decides the transparent colour.
+    auto bitmap = MakeBitmap(4, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            x == 0 ? SetPixel24(*bitmap, x, y, 255, 0, 0)
+                   : SetPixel24(*bitmap, x, y, 255, 255, 255);
+    bitmap->SetTransparent(true);
+    Imported in;
+    in.image->ReductionMethod = redNone;
+    in.frame->CopyFrom(bitmap.get());
+    ASSERT_TRUE(in.frame->IsTransparent);
+    ASSERT_NE(in.frame->ControlExtension, nullptr);
+    int t = in.frame->TransparentIndex();
+    EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[t]), RGB(0, 0, 0));
+    for (int y = 0; y < 2; ++y) {
+        EXPECT_EQ(in.frame->PixelAt(0, y), t);
+        EXPECT_NE(
+            TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[in.frame->PixelAt(1, y)]),
+            RGB(0, 0, 0));
+    }
+    // The rendering made before the colours were renumbered is gone; a new one matches.
+    EXPECT_FALSE(in.frame->BitmapExists());
+    TBitmap* rendered = in.frame->GetFrameBitmap();
+    ASSERT_NE(rendered, nullptr);
+    EXPECT_EQ(static_cast<Byte*>(rendered->ScanLine(1))[0], t);
+    EXPECT_TRUE(in.frame->MaskReady());
+}
+
+TEST(FrameImport, MaskWithoutSetPixelsLeavesTheOptimisedMap) {
+    auto bitmap = MakePaletted(pf8bit, 2, {RGB(1, 1, 1), RGB(9, 9, 9), RGB(5, 5, 5)}, {{1, 1}});
+    Imported in;
+    in.frame->CopyFrom(bitmap.get());
+    auto mask = MakeBitmap(2, 1);
+    mask->Canvas()->Brush()->SetColor(clBlack); // nothing transparent
+    mask->Canvas()->FillRect(Rect(0, 0, 2, 1));
+    in.frame->ApplyTransparencyMask(*mask);
+    EXPECT_FALSE(in.frame->IsTransparent);
+    EXPECT_EQ(in.frame->FrameExtensions.Count(), 0);
+    // Sorted by use: the one used colour is left.
+    EXPECT_EQ(MapColors(in.frame->OwnColorMap), std::vector<TColor>{RGB(9, 9, 9)});
+    EXPECT_EQ(Pixels(*in.frame), (std::vector<Byte>{0, 0}));
+}
+
+TEST(FrameImport, MaskOfAnotherSizeIsRefused) {
+    auto bitmap = MakePaletted(pf8bit, 2, {RGB(1, 1, 1), RGB(9, 9, 9)}, {{0, 1}});
+    Imported in;
+    in.frame->CopyFrom(bitmap.get());
+    auto mask = MakeBitmap(1, 1);
+    EXPECT_THROW(in.frame->ApplyTransparencyMask(*mask), GIFException);
+    EXPECT_FALSE(in.frame->IsTransparent);
+}
+
+TEST(FrameImport, FullMapGetsNoTransparentColour) {
+    std::vector<TColor> colors(256);
+    std::vector<Byte> row(256);
+    for (int i = 0; i < 256; ++i) {
+        colors[i] = RGB(i, i, 0);
+        row[i] = Byte(i);
+    }
+    auto bitmap = MakePaletted(pf8bit, 256, colors, {row});
+    Imported in;
+    in.frame->CopyFrom(bitmap.get());
+    auto mask = MakeBitmap(256, 1);
+    mask->Canvas()->Brush()->SetColor(clWhite);
+    mask->Canvas()->FillRect(Rect(0, 0, 256, 1));
+    in.frame->ApplyTransparencyMask(*mask);
+    EXPECT_FALSE(in.frame->IsTransparent);
+    EXPECT_EQ(in.frame->OwnColorMap.Count(), 256);
+}
+
+TEST(FrameImport, FrameCopiesWholeAndSelfAssignChangesNothing) {
+    RecordingGraphic image;
+    TGIFSubImage* source = AddPlainFrame(*image, 3, 2, {RGB(1, 2, 3), RGB(4, 5, 6)}, 1, 2, 1);
+    MakeTransparent(*source, 0)->SetFrameDelay(7);
+    source->RowAt(0)[0] = 0;
+    source->CopyFrom(source);
+    EXPECT_EQ(source->Width(), 3);
+
+    TGIFSubImage* copy = CreateObject<TGIFSubImage>(image.image.get());
+    copy->CopyFrom(source);
+    EXPECT_EQ(copy->FrameRect(), source->FrameRect());
+    EXPECT_EQ(Pixels(*copy), Pixels(*source));
+    EXPECT_EQ(MapColors(copy->OwnColorMap), MapColors(source->OwnColorMap));
+    ASSERT_NE(copy->ControlExtension, nullptr);
+    EXPECT_TRUE(copy->IsTransparent);
+    EXPECT_EQ(copy->ControlExtension->FrameDelay(), 7);
+    copy->Free();
+}
+
+TEST(FrameImport, FrameOfExtensionsOnlyKeepsThemWhenCopied) {
+    RecordingGraphic image;
+    TGIFSubImage* source = CreateObject<TGIFSubImage>(image.image.get());
+    auto* comment = CreateObject<TGIFCommentExtension>(source);
+    comment->Lines = {"made here"};
+    source->FrameExtensions.AppendItem(comment);
+    TGIFSubImage* copy = CreateObject<TGIFSubImage>(image.image.get());
+    copy->CopyFrom(source);
+    ASSERT_EQ(copy->FrameExtensions.Count(), 1);
+    auto* copied = dynamic_cast<TGIFCommentExtension*>(copy->FrameExtensions.ExtensionAt(0));
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->Lines, std::vector<String>{"made here"});
+    copy->Free();
+    source->Free();
+}
+
+TEST(FrameImport, NilClearsAndUnknownSourcesAreRefused) {
+    RecordingGraphic image;
+    TGIFSubImage* frame = AddPlainFrame(*image, 2, 2, {RGB(1, 1, 1)});
+    frame->CopyFrom(nullptr);
+    EXPECT_TRUE(frame->IsEmpty());
+    ObjectPtr<TGIFHeader> header(CreateObject<TGIFHeader>(image.image.get()));
+    EXPECT_THROW(frame->CopyFrom(header.get()), EConvertError);
+}

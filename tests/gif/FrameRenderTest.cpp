@@ -1,0 +1,233 @@
+#include "GIFGraphicTestUtil.h"
+
+#include "gif/GIFException.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Object.h"
+
+#include <gtest/gtest.h>
+
+using namespace gifgraphictest;
+
+namespace {
+
+// Mask bits of the frame, one row of 0/1 per frame row.
+std::vector<std::vector<int>> MaskBits(TGIFSubImage& frame) {
+    BITMAP bm{};
+    EXPECT_GT(GetObject(frame.MaskHandle(), sizeof(bm), &bm), 0);
+    EXPECT_EQ(bm.bmBitsPixel, 1);
+    std::vector<Byte> bits(static_cast<size_t>(bm.bmWidthBytes) * bm.bmHeight);
+    GetBitmapBits(frame.MaskHandle(), static_cast<LONG>(bits.size()), bits.data());
+    std::vector<std::vector<int>> out(static_cast<size_t>(frame.Height()));
+    for (int y = 0; y < frame.Height(); ++y)
+        for (int x = 0; x < frame.Width(); ++x)
+            out[y].push_back(
+                (bits[static_cast<size_t>(y * bm.bmWidthBytes + x / 8)] >> (7 - x % 8)) & 1);
+    return out;
+}
+
+TColor CanvasPixel(TBitmap& bitmap, int x, int y) {
+    return bitmap.Canvas()->Pixels(x, y);
+}
+
+} // namespace
+
+TEST(FrameRender, PlainRenderingHoldsTheIndicesAndTheMap) {
+    RecordingGraphic image;
+    image->PaintOptions &= ~drDither;
+    TGIFSubImage* frame =
+        AddPlainFrame(*image, 3, 2, {RGB(10, 0, 0), RGB(0, 20, 0), RGB(0, 0, 30)});
+    Byte values[] = {0, 1, 2, 2, 1, 0};
+    std::copy(values, values + 6, frame->Data());
+    TBitmap* bitmap = frame->GetFrameBitmap();
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->PixelFormat(), pf8bit);
+    EXPECT_EQ(frame->GetFrameBitmap(), bitmap); // cached
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(static_cast<Byte*>(bitmap->ScanLine(y))[x], values[y * 3 + x]);
+    EXPECT_EQ(CanvasPixel(*bitmap, 0, 0), RGB(10, 0, 0));
+    EXPECT_EQ(CanvasPixel(*bitmap, 0, 1), RGB(0, 0, 30));
+    EXPECT_FALSE(frame->MaskReady());
+}
+
+TEST(FrameRender, MaskBitsMarkTheTransparentIndex) {
+    RecordingGraphic image;
+    image->PaintOptions &= ~drDither;
+    struct Case {
+        int width;
+        std::vector<Byte> pixels;
+    } cases[] = {
+        {1, {2}}, // one pixel: a 2-byte mask row, bit 0x80
+        {10, {2, 0, 2, 0, 0, 0, 0, 0, 0, 2}},
+        {17, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}},
+    };
+    for (const Case& c : cases) {
+        TGIFSubImage* frame =
+            AddPlainFrame(*image, c.width, 1, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3)});
+        std::copy(c.pixels.begin(), c.pixels.end(), frame->Data());
+        MakeTransparent(*frame, 2);
+        ASSERT_TRUE(frame->MaskReady());
+        std::vector<int> expected;
+        for (Byte p : c.pixels)
+            expected.push_back(p == 2);
+        EXPECT_EQ(MaskBits(*frame)[0], expected) << "width " << c.width;
+    }
+}
+
+TEST(FrameRender, TransparentFrameWithoutTransparentPixelsDrawsOpaque) {
+    RecordingGraphic image;
+    image->PaintOptions &= ~drDither;
+    TGIFSubImage* frame = AddPlainFrame(*image, 2, 2, {RGB(200, 0, 0), RGB(0, 0, 0)}, 0);
+    MakeTransparent(*frame, 1);
+    EXPECT_FALSE(frame->MaskReady());
+    auto target = MakeBitmap(2, 2);
+    frame->PaintFrame(target->Canvas(), Rect(0, 0, 2, 2), false, true);
+    EXPECT_EQ(CanvasPixel(*target, 1, 1), RGB(200, 0, 0));
+}
+
+TEST(FrameRender, MaskedDrawingKeepsWhatLiesUnder) {
+    RecordingGraphic image;
+    image->PaintOptions &= ~drDither;
+    // A 2 x 1 frame at (1, 0) on a 4 x 2 screen: red, then transparent.
+    TGIFSubImage* screen = AddPlainFrame(*image, 4, 2, {RGB(0, 0, 0)});
+    (void)screen;
+    TGIFSubImage* frame = AddPlainFrame(*image, 2, 1, {RGB(255, 0, 0), RGB(0, 0, 0)}, 0, 1, 0);
+    frame->RowAt(0)[1] = 1;
+    MakeTransparent(*frame, 1);
+    auto target = MakeBitmap(8, 4);
+    target->Canvas()->Brush()->SetColor(RGB(0, 0, 255));
+    target->Canvas()->FillRect(Rect(0, 0, 8, 4));
+    // The rectangle stands for the whole 4 x 2 screen, scaled by 2.
+    frame->PaintFrame(target->Canvas(), Rect(0, 0, 8, 4), false, true);
+    EXPECT_EQ(CanvasPixel(*target, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(CanvasPixel(*target, 2, 0), RGB(255, 0, 0));
+    EXPECT_EQ(CanvasPixel(*target, 3, 1), RGB(255, 0, 0));
+    EXPECT_EQ(CanvasPixel(*target, 4, 0), RGB(0, 0, 255)); // transparent pixel
+    EXPECT_EQ(CanvasPixel(*target, 2, 2), RGB(0, 0, 255)); // below the frame
+    // Unmasked, the transparent index shows its colour.
+    frame->PaintFrame(target->Canvas(), Rect(0, 0, 8, 4), false, false);
+    EXPECT_EQ(CanvasPixel(*target, 4, 0), RGB(0, 0, 0));
+}
+
+TEST(FrameRender, PlaceInRectScalesAndSurvivesAnEmptyScreen) {
+    RecordingGraphic image;
+    AddPlainFrame(*image, 10, 10, {RGB(0, 0, 0)});
+    TGIFSubImage* frame = AddPlainFrame(*image, 3, 5, {RGB(0, 0, 0)}, 0, 2, 4);
+    EXPECT_EQ(frame->PlaceInRect(Rect(10, 20, 30, 40)), Rect(14, 28, 20, 38));
+    TGIFSubImage* lone = CreateObject<TGIFSubImage>(nullptr);
+    EXPECT_EQ(lone->PlaceInRect(Rect(0, 0, 10, 10)), Rect(-1, -1, -1, -1));
+    lone->Free();
+}
+
+TEST(FrameRender, DitheredFillIndexComesFromTheCube) {
+    RecordingGraphic image;
+    image->PaintOptions = drDither; // dither always
+    struct Case {
+        TColor transparentColor;
+        Byte fill;
+    } cases[] = {{RGB(0, 0, 0), 0}, {RGB(255, 255, 255), 215}, {RGB(255, 0, 0), 180}};
+    for (const Case& c : cases) {
+        TGIFSubImage* frame = AddPlainFrame(*image, 3, 1, {RGB(0, 255, 0), c.transparentColor});
+        frame->RowAt(0)[1] = 1;
+        MakeTransparent(*frame, 1);
+        TBitmap* bitmap = frame->GetFrameBitmap();
+        ASSERT_NE(bitmap, nullptr);
+        auto* row = static_cast<Byte*>(bitmap->ScanLine(0));
+        EXPECT_EQ(row[1], c.fill);
+        EXPECT_EQ(row[0], 30); // pure green: r 0, g 5, b 0 in the cube
+        EXPECT_EQ(MaskBits(*frame)[0], (std::vector<int>{0, 1, 0}));
+    }
+}
+
+TEST(FrameRender, DitheredIndicesPastTheMapShowBlack) {
+    RecordingGraphic image;
+    image->PaintOptions = drDither;
+    TGIFSubImage* frame = AddPlainFrame(*image, 4, 1, {RGB(255, 255, 255)}, 200);
+    TBitmap* bitmap = frame->GetFrameBitmap();
+    ASSERT_NE(bitmap, nullptr);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(static_cast<Byte*>(bitmap->ScanLine(0))[x], 0);
+}
+
+TEST(FrameBounds, GrowingPastTheScreenWarnsAndGrowsIt) {
+    RecordingGraphic image;
+    AddPlainFrame(*image, 10, 10, {RGB(0, 0, 0)});
+    EXPECT_TRUE(image.warnings.empty()); // the first frame sets the screen silently
+    TGIFSubImage* frame = AddPlainFrame(*image, 4, 4, {RGB(0, 0, 0)}, 0, 8, 2);
+    EXPECT_EQ(image->ScreenWidth(), 12);
+    EXPECT_EQ(image->ScreenHeight(), 10);
+    EXPECT_EQ(image.warnings, (std::vector<String>{"Image width too small for contained frames",
+                                                   "Image exceeds Logical Screen size"}));
+    EXPECT_THROW(image->SetScreenWidth(11), GIFException);
+    image->SetScreenWidth(12);
+    // A new size drops the pixels and the cached rendering.
+    frame->GetFrameBitmap();
+    std::fill_n(frame->Data(), frame->PixelCount, 7);
+    frame->SetBoundAt(3, 2);
+    EXPECT_FALSE(frame->BitmapExists());
+    EXPECT_EQ(Pixels(*frame), std::vector<Byte>(8, 0));
+}
+
+TEST(FrameOptimize, TrimCropsToTheOpaquePixels) {
+    RecordingGraphic image;
+    TGIFSubImage* frame = AddPlainFrame(*image, 8, 9, {RGB(0, 0, 0), RGB(1, 1, 1)}, 1, 2, 3);
+    MakeTransparent(*frame, 1);
+    frame->RowAt(5)[3] = 0;
+    frame->TrimTransparentEdges();
+    EXPECT_EQ(frame->FrameRect(), Rect(5, 8, 6, 9));
+    EXPECT_EQ(Pixels(*frame), std::vector<Byte>{0});
+    EXPECT_EQ(image->ScreenWidth(), 10); // the screen stays
+
+    frame->RowAt(0)[0] = 1;
+    frame->TrimTransparentEdges();
+    EXPECT_TRUE(frame->IsEmpty());
+    EXPECT_EQ(frame->FrameExtensions.Count(), 0);
+}
+
+TEST(FrameOptimize, UnchangedPixelsBecomeTransparent) {
+    RecordingGraphic image;
+    TGIFSubImage* first = AddPlainFrame(*image, 4, 1, {RGB(1, 1, 1), RGB(2, 2, 2)}, 0);
+    // The second frame covers columns 1..3 with its own map in another order.
+    TGIFSubImage* second = AddPlainFrame(*image, 3, 1, {RGB(2, 2, 2), RGB(1, 1, 1)}, 1, 1, 0);
+    second->RowAt(0)[2] = 0;
+    second->MaskUnchangedPixels(first);
+    ASSERT_TRUE(second->IsTransparent);
+    int t = second->TransparentIndex();
+    EXPECT_EQ(t, 2); // a new colour of its own map
+    EXPECT_EQ(Pixels(*second), (std::vector<Byte>{2, 2, 0}));
+}
+
+TEST(FrameOptimize, NothingMaskedAfterRestoringDisposalOrWithoutFreeSlot) {
+    RecordingGraphic image;
+    TGIFSubImage* first = AddPlainFrame(*image, 2, 1, {RGB(1, 1, 1)}, 0);
+    TGIFSubImage* second = AddPlainFrame(*image, 2, 1, {RGB(1, 1, 1)}, 0);
+    auto* gce = CreateObject<TGIFGraphicControlExtension>(first);
+    first->FrameExtensions.AppendItem(gce);
+    gce->SetDisposalMethod(2);
+    second->MaskUnchangedPixels(first);
+    EXPECT_FALSE(second->IsTransparent);
+
+    gce->SetDisposalMethod(1);
+    for (int i = 1; i < 256; ++i)
+        second->OwnColorMap.AppendColor(RGB(i, 0, 0));
+    second->MaskUnchangedPixels(first);
+    EXPECT_FALSE(second->IsTransparent);
+    EXPECT_EQ(Pixels(*second), (std::vector<Byte>{0, 0}));
+}
+
+TEST(FrameOptimize, BorrowedTransparentIndexIsNeverOneTheFrameShows) {
+    RecordingGraphic image;
+    for (int i = 0; i < 4; ++i)
+        image->GlobalColorMap().AppendColor(RGB(i, i, i));
+    // Another frame on the global map uses index 2 for transparency.
+    TGIFSubImage* other = AddPlainFrame(*image, 2, 1, {}, 0);
+    MakeTransparent(*other, 2);
+    TGIFSubImage* frame = AddPlainFrame(*image, 2, 1, {}, 2);
+    int t = frame->PickTransparentIndex();
+    EXPECT_NE(t, 2);
+    EXPECT_EQ(t, 4); // black appended to the global map
+    EXPECT_EQ(image->GlobalColorMap().Count(), 5);
+
+    TGIFSubImage* free = AddPlainFrame(*image, 2, 1, {}, 0);
+    EXPECT_EQ(free->PickTransparentIndex(), 2);
+}
