@@ -3,7 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "platform/user/User.h"
-#include "platform/x11/X11Backend.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,6 @@ constexpr const char* kDisplay = ":96";
 constexpr UINT_PTR kWatchdog = 77;
 constexpr UINT kWatchdogMs = 20000;  // a dialog nobody answers is cancelled after this
 
-bool Have(const char* program) {
-    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 void CancelModalForm(HWND, UINT, UINT_PTR, DWORD) {
     if (TCustomForm* f = Screen ? Screen->ActiveForm() : nullptr; f && f->FormState().Contains(fsModal))
@@ -37,17 +34,7 @@ class DesktopDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        server_ = fork();
-        if (server_ == 0) {
-            execlp("Xvfb", "Xvfb", kDisplay, "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::unique_ptr<user::DisplayBackend> backend;
-        for (int i = 0; i < 100 && !backend; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            backend = x11::OpenX11Backend(kDisplay);
-        }
+        std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "800x600x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
         user::SetDisplayBackend(std::move(backend));
         dir_ = fs::temp_directory_path() / ("korvid_desktop_dialog_" + std::to_string(::getpid()));
@@ -59,14 +46,11 @@ protected:
         if (helper_.joinable()) helper_.join();
         if (app_) app_->Free();
         user::SetDisplayBackend(nullptr);
-        if (server_ > 0) {
-            kill(server_, SIGTERM);
-            waitpid(server_, nullptr, 0);
-        }
+        server_.Stop();
         fs::remove_all(dir_);
     }
 
-    pid_t server_ = -1;
+    XvfbServer server_;
     fs::path dir_;
     TApplication* app_ = nullptr;
     std::thread helper_;

@@ -3,7 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "platform/user/User.h"
-#include "platform/x11/X11Backend.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,6 @@ namespace {
 
 constexpr const char* kDisplay = ":95";
 
-bool Have(const char* program) {
-    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 void Xdotool(const std::string& args) {
     std::string command =
@@ -34,17 +31,7 @@ class PopupMenuOnX : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        server_ = fork();
-        if (server_ == 0) {
-            execlp("Xvfb", "Xvfb", kDisplay, "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::unique_ptr<user::DisplayBackend> backend;
-        for (int i = 0; i < 100 && !backend; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            backend = x11::OpenX11Backend(kDisplay);
-        }
+        std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "640x480x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
         user::SetDisplayBackend(std::move(backend));
         app_ = CreateComponent<TApplication>(nullptr);
@@ -77,10 +64,7 @@ protected:
     void TearDown() override {
         if (app_) app_->Free();
         user::SetDisplayBackend(nullptr);
-        if (server_ > 0) {
-            kill(server_, SIGTERM);
-            waitpid(server_, nullptr, 0);
-        }
+        server_.Stop();
     }
     // Pops the menu up at (100, 100) and runs the script on another thread once it shows.
     void PopupWith(const std::string& script) {
@@ -99,7 +83,7 @@ protected:
         user.join();
     }
 
-    pid_t server_ = -1;
+    XvfbServer server_;
     TApplication* app_ = nullptr;
     TForm* form_ = nullptr;
     TPopupMenu* menu_ = nullptr;

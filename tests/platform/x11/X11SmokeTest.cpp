@@ -3,6 +3,7 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/User.h"
+#include "XvfbServer.h"
 #include "platform/x11/X11Backend.h"
 #include "TestKeyboard.h"
 
@@ -22,9 +23,6 @@ namespace {
 constexpr const char* kDisplay = ":93";
 constexpr unsigned long kEacute = 0xE9, kEuroSign = 0x20AC;  // X keysyms
 
-bool Have(const char* program) {
-    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 std::string Shell(const std::string& command) {
     std::string out;
@@ -75,26 +73,14 @@ protected:
     void Start(bool useInputMethod) {
         if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
             GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
-        server_ = fork();
-        if (server_ == 0) {
-            execlp("Xvfb", "Xvfb", kDisplay, "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && !backend_; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            backend_ = x11::OpenX11Backend(kDisplay, useInputMethod);
-        }
+        backend_ = server_.Start(kDisplay, "640x480x24", useInputMethod);
         ASSERT_TRUE(backend_) << "Xvfb did not start";
     }
     void TearDown() override {
         user::SetDisplayBackend(nullptr);
-        if (server_ > 0) {
-            kill(server_, SIGTERM);
-            waitpid(server_, nullptr, 0);
-        }
+        server_.Stop();
     }
-    pid_t server_ = -1;
+    XvfbServer server_;
     std::unique_ptr<user::DisplayBackend> backend_;
 };
 
