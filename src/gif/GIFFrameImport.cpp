@@ -28,40 +28,25 @@ void Report(TGIFSubImage& frame, TProgressStage stage, int percent, bool redraw)
                     kConverting);
 }
 
-void ImportBits8(TGIFSubImage& frame, TDIBReader& reader) {
+// A paletted bitmap of 1, 4 or 8 bits: its colour table becomes the frame's map and its
+// pixel values the indices, high bits first as the rows store them.
+void ImportPaletted(TGIFSubImage& frame, TDIBReader& reader, int bits) {
     std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
     frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
     int w = frame.Width(), h = frame.Height();
-    for (int y = 0; y < h; ++y) {
-        if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
-        std::memcpy(frame.RowAt(y), reader.RowPointer(y), static_cast<size_t>(w));
-    }
-}
-
-void ImportBits4(TGIFSubImage& frame, TDIBReader& reader) {
-    std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
-    frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
-    int w = frame.Width(), h = frame.Height();
+    int mask = (1 << bits) - 1;
     for (int y = 0; y < h; ++y) {
         if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
         const auto* src = static_cast<const Byte*>(reader.RowPointer(y));
         Byte* dst = frame.RowAt(y);
-        for (int x = 0; x < w; ++x)
-            dst[x] = x % 2 == 0 ? static_cast<Byte>(src[x / 2] >> 4)
-                                : static_cast<Byte>(src[x / 2] & 0x0F);
-    }
-}
-
-void ImportBits1(TGIFSubImage& frame, TDIBReader& reader) {
-    std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
-    frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
-    int w = frame.Width(), h = frame.Height();
-    for (int y = 0; y < h; ++y) {
-        if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
-        const auto* src = static_cast<const Byte*>(reader.RowPointer(y));
-        Byte* dst = frame.RowAt(y);
-        for (int x = 0; x < w; ++x)
-            dst[x] = (src[x / 8] >> (7 - x % 8)) & 1;
+        if (bits == 8) {
+            std::memcpy(dst, src, static_cast<size_t>(w));
+            continue;
+        }
+        for (int x = 0; x < w; ++x) {
+            int bit = x * bits;
+            dst[x] = static_cast<Byte>((src[bit / 8] >> (8 - bits - bit % 8)) & mask);
+        }
     }
 }
 
@@ -127,13 +112,13 @@ void ImportBitmap(TGIFSubImage& frame, TBitmap* source) {
             TDIBReader reader(frame.FrameBitmap, format);
             switch (format) {
             case pf8bit:
-                ImportBits8(frame, reader);
+                ImportPaletted(frame, reader, 8);
                 break;
             case pf4bit:
-                ImportBits4(frame, reader);
+                ImportPaletted(frame, reader, 4);
                 break;
             case pf1bit:
-                ImportBits1(frame, reader);
+                ImportPaletted(frame, reader, 1);
                 break;
             default:
                 ImportTrueColor(frame, reader);
