@@ -87,8 +87,9 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
     src.colorCount = static_cast<int>(table.size());
     src.masks = depth == 16 ? kMasks555 : kMasks888;
     Surface dest = b->surface();
+    RowConverter convert(src, dest);
     for (int y = 0; y < height; ++y)
-        convertRow(src, y, dest, y, 0, width);
+        convert(y, y, 0, width);
     return h;
 }
 
@@ -220,8 +221,9 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAP
     window.height = r.count;
     Surface dest = dibSurface(window, bits);
     Surface src = b->surface();
+    RowConverter convert(src, dest);
     for (int i = 0; i < r.count; ++i)
-        convertRow(src, r.firstTop + i, dest, i, 0, b->width);
+        convert(r.firstTop + i, i, 0, b->width);
     return r.count;
 }
 
@@ -239,8 +241,9 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
     Surface src = dibSurface(window, bits);
     Surface dest = b->surface();
     int n = std::min(desc.width, b->width);
+    RowConverter convert(src, dest);
     for (int i = 0; i < r.count; ++i)
-        convertRow(src, i, dest, r.firstTop + i, 0, n);
+        convert(i, r.firstTop + i, 0, n);
     return r.count;
 }
 

@@ -93,8 +93,8 @@ void copyBlit(Target& t, RECT dest, Source& src, int sx, int sy, std::uint8_t ro
         Surface view = src.surface;
         view.top = src.surface.top + shiftY * src.surface.pitch +
                    static_cast<std::ptrdiff_t>(shiftX) * (src.surface.bpp / 8);
-        forRows(*t.clip, r, false,
-                [&](int y, int a, int b) { convertRow(view, y, t.surface, y, a, b - a); });
+        RowConverter convert(view, t.surface);
+        forRows(*t.clip, r, false, [&](int y, int a, int b) { convert(y, y, a, b - a); });
         return;
     }
     Colors c = destColors(*t.dc);

@@ -4,6 +4,7 @@
 #include "platform/gdi/internal/Target.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 using namespace gdi;
@@ -66,6 +67,17 @@ BOOL ResizePalette(HPALETTE palette, UINT count) {
 UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF color) {
     auto p = find<PaletteObj>(palette);
     if (!p || p->entries.empty()) return CLR_INVALID;
+    if (p->entries.size() <= 256) {
+        // The same map as pictures converted to a table of these colours.
+        std::array<Px, 256> table;
+        for (std::size_t i = 0; i < p->entries.size(); ++i) {
+            const PALETTEENTRY& e = p->entries[i];
+            table[i] = (Px{e.peRed} << 16) | (Px{e.peGreen} << 8) | e.peBlue;
+        }
+        return static_cast<UINT>(matcherFor(table.data(), static_cast<int>(p->entries.size()))
+                                     ->nearest(pxFromColorref(color)));
+    }
+    // Longer palettes (up to 1024 entries) are rare: the plain search.
     UINT best = 0;
     int bestD = distance(p->entries[0], color);
     for (UINT i = 1; i < p->entries.size() && bestD; ++i) {

@@ -1,5 +1,6 @@
-// The fast nearest-colour lookup (cell lists, settled boxes, memo of recent answers) against
-// the plain search over the whole table, and the conversions to paletted bitmaps built on it.
+// The fast nearest-colour lookup (candidate lists, settled boxes and their blocks of answers)
+// against the plain search over the whole table, and the conversions to paletted bitmaps
+// built on it.
 #include "GdiTestSupport.h"
 #include "platform/gdi/internal/Surface.h"
 
@@ -13,23 +14,6 @@
 using namespace gdi_test;
 
 namespace {
-
-// The rule written out independently of the library: smallest squared distance, lowest index.
-int bruteNearest(const std::vector<gdi::Px>& table, gdi::Px p) {
-    int best = 0;
-    long bestD = -1;
-    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
-        long dr = long((p >> 16) & 0xFF) - long((table[i] >> 16) & 0xFF);
-        long dg = long((p >> 8) & 0xFF) - long((table[i] >> 8) & 0xFF);
-        long db = long(p & 0xFF) - long(table[i] & 0xFF);
-        long d = dr * dr + dg * dg + db * db;
-        if (bestD < 0 || d < bestD) {
-            bestD = d;
-            best = i;
-        }
-    }
-    return best;
-}
 
 // Palettes of several kinds: spread out, coarse grids with many equidistant entries and
 // repeated colours (ties everywhere), and a few colours crowded together.

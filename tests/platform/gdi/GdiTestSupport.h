@@ -2,6 +2,7 @@
 // Small DIB sections in memory DCs, and pixel access by the bits pointer.
 #include "platform/gdi/Gdi.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -112,6 +113,23 @@ struct Dib {
 
 inline RGBQUAD quad(BYTE r, BYTE g, BYTE b) {
     return RGBQUAD{b, g, r, 0};
+}
+
+// The rule written out independently of the library: smallest squared distance, lowest index.
+inline int bruteNearest(const std::vector<std::uint32_t>& table, std::uint32_t p) {
+    int best = 0;
+    long bestD = -1;
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+        long dr = long((p >> 16) & 0xFF) - long((table[i] >> 16) & 0xFF);
+        long dg = long((p >> 8) & 0xFF) - long((table[i] >> 8) & 0xFF);
+        long db = long(p & 0xFF) - long(table[i] & 0xFF);
+        long d = dr * dr + dg * dg + db * db;
+        if (bestD < 0 || d < bestD) {
+            bestD = d;
+            best = i;
+        }
+    }
+    return best;
 }
 
 } // namespace gdi_test

@@ -108,25 +108,44 @@ bool sameLayout(const Surface& a, const Surface& b) {
 
 } // namespace
 
-void convertRow(const Surface& src, int sy, const Surface& dest, int dy, int x, int n) {
-    if (n <= 0) return;
-    const BYTE* s = src.row(sy);
-    BYTE* d = dest.row(dy);
+RowConverter::RowConverter(const Surface& src, const Surface& dest) : src_(src), dest_(dest) {
     if (sameLayout(src, dest)) {
-        if (src.bpp >= 8) {
-            std::memcpy(d + x * (src.bpp / 8), s + x * (src.bpp / 8),
-                        static_cast<std::size_t>(n) * (src.bpp / 8));
+        path_ = Path::Copy;
+    } else if (src.bpp == 24 && dest.plain32()) {
+        path_ = Path::Expand24To32;
+    } else if (src.plain32() && dest.bpp == 24) {
+        path_ = Path::Pack32To24;
+    } else if (src.bpp == 8 && !src.mono && (dest.plain32() || dest.bpp == 24)) {
+        path_ = Path::Lut8;
+        for (int i = 0; i < std::min(src.colorCount, 256); ++i)
+            lut_[i] = pxFromQuad(src.colors[i]);
+    } else {
+        // Only these paths map colours: the others never look up (or build) a matcher.
+        encoder_.emplace(dest_);
+        if (dest.bpp == 8 && encoder_->matcher() && (src.plain32() || src.bpp == 24))
+            path_ = src.bpp == 24 ? Path::Map24To8 : Path::Map32To8;
+    }
+}
+
+void RowConverter::operator()(int sy, int dy, int x, int n) {
+    if (n <= 0) return;
+    const BYTE* s = src_.row(sy);
+    BYTE* d = dest_.row(dy);
+    switch (path_) {
+    case Path::Copy:
+        if (src_.bpp >= 8) {
+            std::memcpy(d + x * (src_.bpp / 8), s + x * (src_.bpp / 8),
+                        static_cast<std::size_t>(n) * (src_.bpp / 8));
         } else {
             std::uint32_t tmp[256];
             for (int done = 0; done < n; done += 256) {
                 int c = std::min(256, n - done);
-                unpackRow(src, sy, x + done, c, tmp);
-                packRow(dest, dy, x + done, c, tmp);
+                unpackRow(src_, sy, x + done, c, tmp);
+                packRow(dest_, dy, x + done, c, tmp);
             }
         }
         return;
-    }
-    if (src.bpp == 24 && dest.plain32()) {
+    case Path::Expand24To32: {
         const BYTE* p = s + 3 * x;
         BYTE* q = d + 4 * x;
         for (int i = 0; i < n; ++i, p += 3, q += 4) {
@@ -137,7 +156,7 @@ void convertRow(const Surface& src, int sy, const Surface& dest, int dy, int x, 
         }
         return;
     }
-    if (src.plain32() && dest.bpp == 24) {
+    case Path::Pack32To24: {
         const BYTE* p = s + 4 * x;
         BYTE* q = d + 3 * x;
         for (int i = 0; i < n; ++i, p += 4, q += 3) {
@@ -147,19 +166,16 @@ void convertRow(const Surface& src, int sy, const Surface& dest, int dy, int x, 
         }
         return;
     }
-    if (src.bpp == 8 && !src.mono && (dest.plain32() || dest.bpp == 24)) {
-        std::uint32_t lut[256] = {};
-        for (int i = 0; i < std::min(src.colorCount, 256); ++i)
-            lut[i] = pxFromQuad(src.colors[i]);
+    case Path::Lut8: {
         const BYTE* p = s + x;
-        if (dest.bpp == 32) {
+        if (dest_.bpp == 32) {
             auto* q = reinterpret_cast<std::uint32_t*>(d) + x;
             for (int i = 0; i < n; ++i)
-                q[i] = lut[p[i]];
+                q[i] = lut_[p[i]];
         } else {
             BYTE* q = d + 3 * x;
             for (int i = 0; i < n; ++i, q += 3) {
-                std::uint32_t v = lut[p[i]];
+                std::uint32_t v = lut_[p[i]];
                 q[0] = static_cast<BYTE>(v);
                 q[1] = static_cast<BYTE>(v >> 8);
                 q[2] = static_cast<BYTE>(v >> 16);
@@ -167,13 +183,27 @@ void convertRow(const Surface& src, int sy, const Surface& dest, int dy, int x, 
         }
         return;
     }
-    Encoder encoder(dest);
-    Px tmp[256];
-    for (int done = 0; done < n; done += 256) {
-        int c = std::min(256, n - done);
-        readPxRow(src, sy, x + done, c, tmp);
-        writePxRow(dest, encoder, dy, x + done, c, tmp);
+    case Path::Map32To8:
+        encoder_->matcher()->map32(s + 4 * x, n, d + x);
+        return;
+    case Path::Map24To8:
+        encoder_->matcher()->map24(s + 3 * x, n, d + x);
+        return;
+    case Path::General: {
+        Px tmp[256];
+        for (int done = 0; done < n; done += 256) {
+            int c = std::min(256, n - done);
+            readPxRow(src_, sy, x + done, c, tmp);
+            writePxRow(dest_, *encoder_, dy, x + done, c, tmp);
+        }
+        return;
     }
+    }
+}
+
+void convertRow(const Surface& src, int sy, const Surface& dest, int dy, int x, int n) {
+    if (n <= 0) return;
+    RowConverter(src, dest)(sy, dy, x, n);
 }
 
 } // namespace gdi

@@ -3,6 +3,7 @@
 // between formats.
 #include "platform/gdi/internal/Surface.h"
 
+#include <optional>
 #include <vector>
 
 namespace gdi {
@@ -32,5 +33,24 @@ Surface dibSurface(const DibDesc& desc, const void* bits);
 // converting through true colour when the formats differ (a monochrome bitmap counts as
 // black and white here).
 void convertRow(const Surface& src, int sy, const Surface& dest, int dy, int x, int n);
+
+// convertRow for many rows between the same two surfaces: what the conversion needs (the
+// comparison of the formats, the nearest-colour map of a paletted destination) is settled
+// once, not for every row.
+class RowConverter {
+public:
+    RowConverter(const Surface& src, const Surface& dest);
+    RowConverter(const RowConverter&) = delete;
+    RowConverter& operator=(const RowConverter&) = delete;
+    void operator()(int sy, int dy, int x, int n);
+
+private:
+    enum class Path { Copy, Expand24To32, Pack32To24, Lut8, Map32To8, Map24To8, General };
+    Surface src_;
+    Surface dest_;
+    Path path_ = Path::General;
+    std::uint32_t lut_[256] = {};
+    std::optional<Encoder> encoder_; // refers to dest_
+};
 
 } // namespace gdi

@@ -4,6 +4,7 @@
 // the 32-bit format itself), and "native" values, what a pixel of the surface holds (an
 // index for the paletted formats, the packed word for 16 bits, 0x00RRGGBB for 24 bits).
 #include "platform/WinTypes.h"
+#include "platform/gdi/internal/ColorMatcher.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -61,55 +62,18 @@ void packRow(const Surface& s, int y, int x, int n, const std::uint32_t* in);
 Px nativeToPx(const Surface& s, std::uint32_t v);
 void readPxRow(const Surface& s, int y, int x, int n, Px* out);
 
-// Nearest colour in a table: smallest squared distance, lowest index on ties. Exact, and
-// fast on whole pictures: every 8x8x8 cell of colour space keeps the short list of entries
-// that can be nearest for some colour inside it; recent answers are remembered by colour, as
-// pictures repeat their colours (runs, flat areas, a few hundred shades of a gradient). For
-// colours not seen lately (noise), each 4x4x4 box of colour space is settled when first met:
-// either one entry is proved nearest throughout it, or it keeps its own shorter list.
-class ColorMatcher {
-public:
-    explicit ColorMatcher(std::vector<Px> table);
-    int nearest(Px p);
-    // The plain search over the whole table, the reference the fast one must agree with.
-    int nearestExact(Px p) const;
-    const std::vector<Px>& table() const { return table_; }
-
-private:
-    struct BoxList {
-        std::uint32_t start = 0;
-        std::uint16_t count = 0;
-    };
-    const std::uint8_t* candidates(int cell, int& count);
-    int search(Px p);
-    int searchIn(Px p, const std::uint8_t* candidates, int count) const;
-    std::uint16_t resolveBox(Px p);
-    std::vector<Px> table_;
-    // Per 4x4x4 box, filled as boxes are met: the entry nearest to every colour in it, or
-    // which short list of candidates to search (see resolveBox).
-    std::vector<std::uint16_t> boxes_;
-    std::vector<BoxList> boxLists_;
-    std::vector<std::uint8_t> boxPool_;
-    // Recent answers, direct-mapped by colour: slot = colour << 8 | index.
-    std::vector<std::uint32_t> memo_;
-    std::vector<std::int32_t> cellStart_;
-    std::vector<std::uint16_t> cellCount_;
-    std::vector<std::uint8_t> pool_;
-};
-
-// A matcher for this table, shared by the calls of one thread.
-ColorMatcher& matcherFor(const RGBQUAD* colors, int count);
-
 // True colour to the surface's native values.
 class Encoder {
 public:
     explicit Encoder(const Surface& s);
     std::uint32_t operator()(Px p);
     void encodeRow(const Px* in, int n, std::uint32_t* out);
+    // The nearest-colour map of a paletted surface, else null.
+    ColorMatcher* matcher() const { return matcher_.get(); }
 
 private:
     const Surface& s_;
-    ColorMatcher* matcher_ = nullptr;
+    std::shared_ptr<ColorMatcher> matcher_;
     int shift_[3] = {0, 0, 0};
     int bits_[3] = {0, 0, 0};
 };
