@@ -4,11 +4,26 @@
 #include "gif/GIFStreamIO.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
 constexpr int kMaxCodes = 4096;
 constexpr int kLastAssignable = 4095;  // codes stay below this, so no key looks like an empty slot
+constexpr std::uint32_t kNoKey = 0xFFFFFFFF;
+
+// Which probe cycle of the hash table each slot but 0 lies on: 0 for the cycle of slot 1
+// (which holds 8008, where slot 0 leads), 1 for the other.
+const Byte* CycleOfSlot() {
+    static const std::array<Byte, THashTable::kSlots> cycle = [] {
+        std::array<Byte, THashTable::kSlots> c{};
+        c.fill(1);
+        for (int s = 1, i = 0; i < THashTable::kCycleSlots; ++i, s = THashTable::NextProbeSlot(s))
+            c[static_cast<size_t>(s)] = 0;
+        return c;
+    }();
+    return cycle.data();
+}
 } // namespace
 
 // --- TGIFStream, TGIFWriter ---
@@ -29,10 +44,11 @@ TGIFWriter::~TGIFWriter() {
 Int64 TGIFWriter::Write(const void* buffer, Int64 count) {
     const Byte* p = static_cast<const Byte*>(buffer);
     Int64 left = count;
-    if (left > 0) dirty_ = true;
     while (left > 0) {
         int n = static_cast<int>(std::min<Int64>(256 - fill_, left));
         std::memcpy(buffer_ + fill_, p, static_cast<size_t>(n));
+        // Set after each copy: a block flushed on the way must not hide the bytes after it.
+        dirty_ = true;
         fill_ += n;
         p += n;
         left -= n;
@@ -176,12 +192,10 @@ inline Byte TGIFEncoder::TakePixel() {
 
 // --- TLZWEncoder ---
 
-inline void TLZWEncoder::SendCode(int code) {
+void TLZWEncoder::EmitCode(int code) {
     PackCode(code);
     if (nextCode_ > codeLimit_ || clearFlag_) Grow();
 }
-
-void TLZWEncoder::EmitCode(int code) { SendCode(code); }
 
 void TLZWEncoder::Grow() {
     if (clearFlag_) {
@@ -194,77 +208,170 @@ void TLZWEncoder::Grow() {
     }
 }
 
-void TLZWEncoder::ForgetRecent() {
-    std::memset(recent_.get(), 0xFF, sizeof(std::uint32_t) * kMaxCodes);
+void TLZWEncoder::ForgetStrings(int nextCode) {
+    std::fill(keys_.get() + baseCode_, keys_.get() + nextCode, kNoKey);
+    cyclesCounted_ = false;
 }
 
 void TLZWEncoder::EmitClear() {
     TGIFEncoder::EmitClear();
-    table_->Reset();
-    ForgetRecent();
+    ForgetStrings(nextCode_);
     nextCode_ = baseCode_;
 }
 
+// Whether the hash table would find an empty slot for key in the probe chain from its slot,
+// counting the slot as taken when it would. Slot 0 is only ever a start slot.
+bool TLZWEncoder::TakeSlot(std::uint32_t key) {
+    int slot = THashTable::HashSlot(key);
+    if (slot == 0) {
+        if (!slotZeroTaken_) return slotZeroTaken_ = true;
+        slot = THashTable::kSlots - 1;
+    }
+    int& fill = cycleFill_[CycleOfSlot()[slot]];
+    if (fill == THashTable::kCycleSlots) return false;
+    ++fill;
+    return true;
+}
+
+// Whether the hash table, holding the strings of the codes from base to nextCode - 1, would
+// still find a slot for key; the slot counts as taken when it would.
+bool TLZWEncoder::HasRoom(std::uint32_t key, int nextCode) {
+    if (!cyclesCounted_) {
+        // The strings so far, in the order they were stored.
+        slotZeroTaken_ = false;
+        cycleFill_[0] = cycleFill_[1] = 0;
+        for (int code = baseCode_; code < nextCode; ++code) TakeSlot(keys_[code]);
+        cyclesCounted_ = true;
+    }
+    return TakeSlot(key);
+}
+
+void TLZWEncoder::FlushStage(Byte* out) {
+    Byte* stage = stage_.get();
+    if (out > stage) writer_->Write(stage, out - stage);
+    out_ = stage;
+}
+
 // One tight loop over a stretch of pixels in file order; answers the prefix it ends on
-// (-1 going in: the stretch's first pixel starts the first string).
+// (-1 going in: the stretch's first pixel starts the first string). With kPlainCodes every
+// pixel is below the clear code, so each code fits its width and none is the end code.
+template <bool kPlainCodes>
 int TLZWEncoder::CompressSpan(const Byte* p, const Byte* end, int prefix) {
-    THashTable& table = *table_;
-    std::uint32_t* recent = recent_.get();
     const unsigned maxColor = static_cast<unsigned>(maxColor_);
     // The codes of the pixels before a bad one still go out, as a pixel-by-pixel check would
     // send them; a table of 256 colours holds every byte.
     const Byte* stop = end;
     if (maxColor < 256) stop = std::find_if(p, end, [maxColor](Byte b) { return b >= maxColor; });
     if (prefix < 0 && p < stop) prefix = *p++;
+
+    std::uint16_t* const rows = stringCodes_.get();
+    std::uint32_t* const keys = keys_.get();
+    Byte* const stageEnd = stage_.get() + kStageBytes;
+    Byte* out = out_;
+    std::uint64_t bucket = bucket_;
+    int held = bucketBits_;
+    int width = codeWidth_;
+    int limit = codeLimit_;
+    int next = nextCode_;
+    // Codes least significant bit first: a word store, then on by the whole bytes it filled.
+    auto put = [&](int code) {
+        if constexpr (!kPlainCodes) bucket &= (std::uint64_t{1} << held) - 1;
+        bucket |= static_cast<std::uint64_t>(code) << held;
+        held += width;
+        std::uint32_t word = static_cast<std::uint32_t>(bucket);
+        std::memcpy(out, &word, sizeof word);
+        int whole = held >> 3;
+        out += whole;
+        bucket >>= 8 * whole;
+        held &= 7;
+        if constexpr (!kPlainCodes) {
+            if (code == endCode_ && held > 0) {
+                ++out;
+                bucket >>= 8;
+                held = 0;
+            }
+        }
+    };
+
     for (; p < stop; ++p) {
-        unsigned c = *p;
-        std::uint32_t hint = recent[prefix];
-        if ((hint >> 12) == c) {
-            prefix = static_cast<int>(hint & 0xFFF);
+        const unsigned c = *p;
+        const std::size_t at = (static_cast<std::size_t>(c) << 12) | static_cast<unsigned>(prefix);
+        const std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | c;
+        const unsigned code = rows[at];
+        if (keys[code] == key) {
+            prefix = static_cast<int>(code);
             continue;
         }
-        std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | c;
-        int slot;
-        int code = table.Lookup(key, slot);
-        if (code >= 0) {
-            recent[prefix] = (c << 12) | static_cast<std::uint32_t>(code);
-            prefix = code;
-            continue;
+        put(prefix);
+        if (next > limit) {
+            ++width;
+            limit = width == 12 ? kMaxCodes : CodeLimit(width);
         }
-        SendCode(prefix);
-        if (nextCode_ < kLastAssignable && slot >= 0) {
-            table.StoreAt(slot, key, nextCode_);
-            recent[prefix] = (c << 12) | static_cast<std::uint32_t>(nextCode_);
-            ++nextCode_;
+        if (next < kLastAssignable &&
+            (next - baseCode_ < THashTable::kCycleSlots || HasRoom(key, next))) {
+            rows[at] = static_cast<std::uint16_t>(next);
+            keys[next] = key;
+            ++next;
         } else {
-            EmitClear();
+            put(clearCode_);
+            width = initialWidth_;
+            limit = CodeLimit(width);
+            ForgetStrings(next);
+            next = baseCode_;
+        }
+        if (out >= stageEnd) {
+            FlushStage(out);
+            out = out_;
         }
         prefix = static_cast<int>(c);
     }
-    if (stop != end) RaiseGIFError(gifmsg::ColorNotInTable);
+
+    out_ = out;
+    bucket_ = static_cast<std::uint32_t>(bucket);
+    bucketBits_ = held;
+    codeWidth_ = width;
+    codeLimit_ = limit;
+    nextCode_ = next;
+    if (stop != end) {
+        FlushStage(out_);
+        RaiseGIFError(gifmsg::ColorNotInTable);
+    }
     return prefix;
 }
 
 void TLZWEncoder::CompressPixels() {
-    table_ = std::make_unique<THashTable>();
-    recent_.reset(new std::uint32_t[kMaxCodes]);
+    // Rows only for the pixel values that occur (a frame often uses few of its table's
+    // colours); zeroed, so every entry names some code.
+    Byte largest = 0;
+    for (const Byte *p = data_, *end = data_ + static_cast<Int64>(width_) * height_; p < end; ++p)
+        largest = std::max(largest, *p);
+    const int pixelRows = std::min(std::clamp(maxColor_, 1, 256), largest + 1);
+    stringCodes_.reset(new std::uint16_t[static_cast<size_t>(pixelRows) * kMaxCodes]());
+    keys_.reset(new std::uint32_t[kMaxCodes]);
+    std::fill(keys_.get(), keys_.get() + kMaxCodes, kNoKey);
+    stage_.reset(new Byte[kStageBytes + 8]);
+    out_ = stage_.get();
     nextCode_ = baseCode_;
     EmitClear();
+    auto span = maxColor_ <= clearCode_ ? &TLZWEncoder::CompressSpan<true>
+                                        : &TLZWEncoder::CompressSpan<false>;
     int prefix = -1;
     if (!interlaced_) {
-        prefix = CompressSpan(data_, data_ + static_cast<Int64>(width_) * height_, prefix);
+        prefix = (this->*span)(data_, data_ + static_cast<Int64>(width_) * height_, prefix);
     } else {
         static constexpr int kStart[4] = {0, 4, 2, 1};
         static constexpr int kStep[4] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass)
             for (int row = kStart[pass]; row < height_; row += kStep[pass]) {
                 const Byte* line = data_ + static_cast<Int64>(row) * width_;
-                prefix = CompressSpan(line, line + width_, prefix);
+                prefix = (this->*span)(line, line + width_, prefix);
             }
     }
+    FlushStage(out_);
     EmitCode(prefix);
-    table_.reset();
-    recent_.reset();
+    stringCodes_.reset();
+    keys_.reset();
+    stage_.reset();
 }
 
 // --- TRLEEncoder ---

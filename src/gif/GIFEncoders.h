@@ -43,10 +43,14 @@ private:
 };
 
 // 8009 slots of (key << 12) | code; a slot whose top 20 bits are all ones is empty.
-// Keys are (prefix code << 8) | pixel.
+// Keys are (prefix code << 8) | pixel. Its probing decides when the LZW coder's table is full;
+// the coder itself keeps an exact map that answers as this table would.
 class THashTable {
 public:
     static constexpr int kSlots = 8009;
+    // The probe sequence doubles the slot modulo 8009: slot 0 leads into the cycle of 8008,
+    // and every other slot lies on one of two cycles of 4004 slots each.
+    static constexpr int kCycleSlots = 4004;
     THashTable();
 
     static int HashSlot(std::uint32_t key) { return static_cast<int>((key ^ (key >> 4)) % kSlots); }
@@ -71,38 +75,10 @@ public:
         return -1;
     }
 
-    // Find and, on a miss, the empty slot where the probe stopped, so the store that follows
-    // a miss need not walk the chain again (-1 when the whole cycle was full). Answers what
-    // Find answers; StoreAt(slot, ...) leaves the table as Store would.
-    int Lookup(std::uint32_t key, int& emptySlot) const {
-        int slot = HashSlot(key);
-        if (slot == 0) {
-            // Only a start slot can be 0; doubling never leads back to it.
-            std::uint32_t k = slots_[0] >> 12;
-            if (k == key) return static_cast<int>(slots_[0] & 0xFFF);
-            if (k == kEmptyKey) return emptySlot = 0, -1;
-            slot = kSlots - 1;
-        }
-        for (int probes = 0; probes < kProbeLimit; ++probes) {
-            std::uint32_t entry = slots_[slot];
-            std::uint32_t k = entry >> 12;
-            if (k == key) return static_cast<int>(entry & 0xFFF);
-            if (k == kEmptyKey) return emptySlot = slot, -1;
-            int next = 2 * slot - kSlots;
-            slot = next + ((next >> 31) & kSlots);
-        }
-        emptySlot = -1;
-        return -1;
-    }
-    void StoreAt(int slot, std::uint32_t key, int code) {
-        slots_[slot] = (key << 12) | static_cast<std::uint32_t>(code & 0xFFF);
-    }
-
 private:
     static constexpr std::uint32_t kEmptyKey = 0xFFFFF;
-    // The probe sequence doubles the slot modulo 8009, a cycle of 4004 slots: a longer walk
-    // would only revisit slots.
-    static constexpr int kProbeLimit = 4005;
+    // A longer walk would only revisit slots.
+    static constexpr int kProbeLimit = kCycleSlots + 1;
     std::unique_ptr<std::uint32_t[]> slots_;
 };
 
@@ -160,17 +136,33 @@ protected:
     void CompressPixels() override;
 
 private:
+    static constexpr int kStageBytes = 8192;
+
     void Grow();
-    void SendCode(int code);  // EmitCode without the virtual call, for the inner loop
-    void ForgetRecent();
+    template <bool kPlainCodes>
     int CompressSpan(const Byte* p, const Byte* end, int prefix);
+    bool HasRoom(std::uint32_t key, int nextCode);
+    bool TakeSlot(std::uint32_t key);
+    void ForgetStrings(int nextCode);
+    void FlushStage(Byte* out);
+
     int prefix_ = 0;
     int nextCode_ = 0;
-    std::unique_ptr<THashTable> table_;
-    // Per prefix code the last (pixel << 12 | code) met in the table, all ones when none: runs
-    // of one colour find their next string without a probe. Only ever holds what the table
-    // holds, so the codes sent are the table's.
-    std::unique_ptr<std::uint32_t[]> recent_;
+    // Per pixel a row of 4096 entries: for each prefix code the code last given to the string
+    // prefix + pixel. Never cleared: an entry counts only while its code's key names that very
+    // string, so a clear costs nothing here.
+    std::unique_ptr<std::uint16_t[]> stringCodes_;
+    // Per code the key (prefix << 8 | pixel) of the string it was given to since the last
+    // clear; no key for codes not given. A row entry counts only when its code's key agrees.
+    std::unique_ptr<std::uint32_t[]> keys_;
+    // How full the hash table's probe cycles would be, counted only once a table holds as
+    // many strings as one cycle has slots (no cycle can be full before).
+    bool cyclesCounted_ = false;
+    bool slotZeroTaken_ = false;
+    int cycleFill_[2] = {0, 0};
+    // Whole bytes of codes not yet handed to the writer; 8 spare bytes for word stores.
+    std::unique_ptr<Byte[]> stage_;
+    Byte* out_ = nullptr;
 };
 
 class TRLEEncoder final : public TGIFEncoder {

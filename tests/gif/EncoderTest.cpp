@@ -137,6 +137,24 @@ TEST(Encoder, SubBlocksHold255BytesAndNoEmptyBlockFollowsFullOnes) {
     EXPECT_THROW(w.Seek(0, soBeginning), Exception);
 }
 
+TEST(Encoder, WriterKeepsTheBytesAfterABlockFilledInTheSameWrite) {
+    // One write of 300 bytes fills a block on the way; the 45 after it are written when the
+    // writer goes.
+    TMemoryStream s;
+    {
+        TGIFWriter w(s);
+        Bytes data(300);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<Byte>(i);
+        w.Write(data.data(), 300);
+    }
+    Bytes out = Contents(s);
+    ASSERT_EQ(out.size(), 302u);
+    EXPECT_EQ(out[0], 255);
+    EXPECT_EQ(out[256], 45);
+    EXPECT_EQ(out[257], static_cast<Byte>(255));
+    EXPECT_EQ(out.back(), static_cast<Byte>(299));
+}
+
 TEST(Encoder, InterlacedFramesStoreRowsInPassOrder) {
     struct Case {
         int height;
