@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int kCacheCells = 32768;
-constexpr int kFarthest = 0x30000;  // beyond any city-block distance of two colours
 } // namespace
 
 TFastColorLookup::TFastColorLookup(const PALETTEENTRY* entries, int count) : TColorLookup(0) {
@@ -25,6 +24,12 @@ void TFastColorLookup::Prepare(const PALETTEENTRY* entries, int count) {
     PaletteEntries.reset(new PALETTEENTRY[256]());
     if (count > 0) std::memcpy(PaletteEntries.get(), entries, sizeof(PALETTEENTRY) * count);
     ColorCount = count;
+    Planes.reset(new Byte[3 * 256]());
+    for (int i = 0; i < count; ++i) {
+        Planes[i] = PaletteEntries[i].peRed;
+        Planes[256 + i] = PaletteEntries[i].peGreen;
+        Planes[512 + i] = PaletteEntries[i].peBlue;
+    }
     InverseCache.reset(new std::int16_t[kCacheCells]);
     std::fill_n(InverseCache.get(), kCacheCells, std::int16_t(-1));
     for (int i = 0; i < count; ++i) {
@@ -34,28 +39,42 @@ void TFastColorLookup::Prepare(const PALETTEENTRY* entries, int count) {
     }
 }
 
-Byte TFastColorLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed,
-                                    Byte& outGreen, Byte& outBlue) {
-    std::int16_t& cell = InverseCache[CacheKey(red, green, blue)];
-    int best = cell;
-    if (best < 0) {
-        best = 0;
-        int bestDistance = kFarthest;
-        for (int i = 0; i < ColorCount; ++i) {
-            const PALETTEENTRY& e = PaletteEntries[i];
-            int d = std::abs(red - e.peRed) + std::abs(green - e.peGreen) + std::abs(blue - e.peBlue);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
-        }
-        cell = static_cast<std::int16_t>(best);
+namespace {
+
+// City-block distances of one colour to 256 entries given as planes of reds, greens and
+// blues. Written so that the compiler turns it into vector code: byte differences, one pass
+// of fixed length, outputs that alias no input.
+void Distances(const Byte* __restrict reds, const Byte* __restrict greens,
+               const Byte* __restrict blues, Byte red, Byte green, Byte blue,
+               std::uint16_t* __restrict distance) {
+    for (int i = 0; i < 256; ++i) {
+        Byte dr = static_cast<Byte>(red > reds[i] ? red - reds[i] : reds[i] - red);
+        Byte dg = static_cast<Byte>(green > greens[i] ? green - greens[i] : greens[i] - green);
+        Byte db = static_cast<Byte>(blue > blues[i] ? blue - blues[i] : blues[i] - blue);
+        distance[i] = static_cast<std::uint16_t>(std::uint16_t(dr) + dg + db);
     }
-    const PALETTEENTRY& e = PaletteEntries[best];
-    outRed = e.peRed;
-    outGreen = e.peGreen;
-    outBlue = e.peBlue;
-    return static_cast<Byte>(best);
+}
+
+std::uint16_t Least(const std::uint16_t* distance) {
+    std::uint16_t least = 0xFFFF;
+    for (int i = 0; i < 256; ++i) least = distance[i] < least ? distance[i] : least;
+    return least;
+}
+
+} // namespace
+
+// The first entry of the least distance wins, as a scan that replaces its best only on a
+// strictly smaller distance would pick.
+std::int16_t TFastColorLookup::Search(Byte red, Byte green, Byte blue) const {
+    std::uint16_t distance[256];
+    const Byte* planes = Planes.get();
+    Distances(planes, planes + 256, planes + 512, red, green, blue, distance);
+    // Entries the palette does not have never win (no real distance reaches 0xFFFF).
+    for (int i = ColorCount; i < 256; ++i) distance[i] = 0xFFFF;
+    std::uint16_t least = Least(distance);
+    for (int i = 0; i < ColorCount; ++i)
+        if (distance[i] == least) return static_cast<std::int16_t>(i);
+    return 0;
 }
 
 Byte TNetscapeColorLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed,
@@ -65,13 +84,6 @@ Byte TNetscapeColorLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& o
     outGreen = static_cast<Byte>(g * 51);
     outBlue = static_cast<Byte>(b * 51);
     return static_cast<Byte>(r * 36 + g * 6 + b);
-}
-
-Byte TGrayScaleLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed,
-                                    Byte& outGreen, Byte& outBlue) {
-    Byte gray = static_cast<Byte>((red * 77 + green * 150 + blue * 29) >> 8);
-    outRed = outGreen = outBlue = gray;
-    return gray;
 }
 
 Byte TMonochromeLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed,

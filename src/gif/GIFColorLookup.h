@@ -32,7 +32,19 @@ public:
     TFastColorLookup(const PALETTEENTRY* entries, int count);
 
     Byte NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
-                      Byte& outBlue) override;
+                      Byte& outBlue) override {
+        return Nearest(red, green, blue, outRed, outGreen, outBlue);
+    }
+    // NearestIndex without the virtual call, for loops that know the lookup's class.
+    Byte Nearest(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen, Byte& outBlue) {
+        std::int16_t& cell = InverseCache[CacheKey(red, green, blue)];
+        if (cell < 0) cell = Search(red, green, blue);
+        const PALETTEENTRY& e = PaletteEntries[cell];
+        outRed = e.peRed;
+        outGreen = e.peGreen;
+        outBlue = e.peBlue;
+        return static_cast<Byte>(cell);
+    }
 
     static int CacheKey(Byte red, Byte green, Byte blue) {
         return (red >> 3) + (green >> 3) * 32 + (blue >> 3) * 1024;
@@ -40,8 +52,11 @@ public:
 
 private:
     void Prepare(const PALETTEENTRY* entries, int count);
+    // The entry of smallest city-block distance, the lowest index on ties.
+    std::int16_t Search(Byte red, Byte green, Byte blue) const;
     std::unique_ptr<PALETTEENTRY[]> PaletteEntries;  // 256
     std::unique_ptr<std::int16_t[]> InverseCache;    // 32768, -1 = unknown
+    std::unique_ptr<Byte[]> Planes;  // the entries' reds, greens, blues: 256 each, for Search
 };
 
 // The 6 x 6 x 6 colour cube of 216 entries, red outermost.
@@ -57,7 +72,16 @@ class TGrayScaleLookup final : public TColorLookup {
 public:
     explicit TGrayScaleLookup(HPALETTE palette = 0) : TColorLookup(palette) { ColorCount = 256; }
     Byte NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
-                      Byte& outBlue) override;
+                      Byte& outBlue) override {
+        return Nearest(red, green, blue, outRed, outGreen, outBlue);
+    }
+    // NearestIndex without the virtual call.
+    static Byte Nearest(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
+                        Byte& outBlue) {
+        Byte gray = static_cast<Byte>((red * 77 + green * 150 + blue * 29) >> 8);
+        outRed = outGreen = outBlue = gray;
+        return gray;
+    }
 };
 
 // Black (index 0) up to a luminance sum of 0x7F00, white (index 1) above.

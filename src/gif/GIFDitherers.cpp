@@ -1,6 +1,7 @@
 #include "gif/GIFDitherers.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace {
 inline int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
@@ -16,6 +17,47 @@ Byte TDitherEngine::DitherPixel(Byte red, Byte green, Byte blue, Byte& outRed, B
 void TDitherEngine::NextRow() {
     Step = -Step;
     Column = Step < 0 ? RowWidth - 1 : 0;
+}
+
+namespace {
+
+template <typename Lookup>
+int NearestRow(const Byte* pixels, Byte* out, int x, int step, int width, Lookup&& lookup) {
+    Byte r, g, b;
+    for (; x >= 0 && x < width; x += step) {
+        const Byte* p = pixels + Int64(x) * 3;
+        out[x] = lookup(p[2], p[1], p[0], r, g, b);
+    }
+    return x;
+}
+
+} // namespace
+
+void TDitherEngine::DitherRow(const Byte* pixels, Byte* out) {
+    // The base engine's pixel is the lookup alone; a derived engine's goes through its own
+    // DitherPixel.
+    if (typeid(*this) == typeid(TDitherEngine)) {
+        if (auto* fast = dynamic_cast<TFastColorLookup*>(ColorLookup)) {
+            Column = NearestRow(pixels, out, Column, Step, RowWidth,
+                                [fast](Byte r, Byte g, Byte b, Byte& outR, Byte& outG, Byte& outB) {
+                                    return fast->Nearest(r, g, b, outR, outG, outB);
+                                });
+        } else if (dynamic_cast<TGrayScaleLookup*>(ColorLookup)) {
+            Column = NearestRow(pixels, out, Column, Step, RowWidth, TGrayScaleLookup::Nearest);
+        } else {
+            TColorLookup* lookup = ColorLookup;
+            Column = NearestRow(pixels, out, Column, Step, RowWidth,
+                                [lookup](Byte r, Byte g, Byte b, Byte& outR, Byte& outG, Byte& outB) {
+                                    return lookup->NearestIndex(r, g, b, outR, outG, outB);
+                                });
+        }
+        return;
+    }
+    Byte r, g, b;
+    for (int x = Column; x >= 0 && x < RowWidth; x = Column) {
+        const Byte* p = pixels + Int64(x) * 3;
+        out[x] = DitherPixel(p[2], p[1], p[0], r, g, b);
+    }
 }
 
 // --- Floyd-Steinberg ---
@@ -54,6 +96,80 @@ Byte TFloydSteinbergDitherer::DitherPixel(Byte red, Byte green, Byte blue, Byte&
         c.carried = 7 * e;
     }
     return index;
+}
+
+namespace {
+
+// One channel's Floyd-Steinberg state as locals of the row loop.
+struct RowChannel {
+    int* row;
+    int carried, below, belowPrevious;
+
+    int Corrected(int value, int x) const {
+        return Clamp255(value + (row[x + 1] + carried + 8) / 16);
+    }
+    void Spread(int e, int cursor) {
+        row[cursor] = belowPrevious + 3 * e;
+        belowPrevious = below + 5 * e;
+        below = e;
+        carried = 7 * e;
+    }
+};
+
+} // namespace
+
+// The same steps as DitherPixel for each pixel of the row. Column x reads its error from
+// cell x + 1 and leaves its share for the next row in the cell behind it, x + 1 - Step.
+template <typename Lookup>
+void TFloydSteinbergDitherer::DitherRowWith(const Byte* pixels, Byte* out, Lookup&& lookup) {
+    auto load = [](Channel& c) {
+        return RowChannel{c.row.data(), c.carried, c.below, c.belowPrevious};
+    };
+    auto store = [](const RowChannel& l, Channel& c) {
+        c.carried = l.carried;
+        c.below = l.below;
+        c.belowPrevious = l.belowPrevious;
+    };
+    RowChannel red = load(channels_[0]), green = load(channels_[1]), blue = load(channels_[2]);
+    const int step = Step;
+    const int width = RowWidth;
+    int x = Column;
+    for (; x >= 0 && x < width; x += step) {
+        const Byte* p = pixels + Int64(x) * 3;
+        int r = red.Corrected(p[2], x), g = green.Corrected(p[1], x), b = blue.Corrected(p[0], x);
+        Byte chosenR, chosenG, chosenB;
+        out[x] = lookup(static_cast<Byte>(r), static_cast<Byte>(g), static_cast<Byte>(b), chosenR,
+                        chosenG, chosenB);
+        const int cursor = x + 1 - step;
+        red.Spread(r - chosenR, cursor);
+        green.Spread(g - chosenG, cursor);
+        blue.Spread(b - chosenB, cursor);
+    }
+    Column = x;
+    store(red, channels_[0]);
+    store(green, channels_[1]);
+    store(blue, channels_[2]);
+}
+
+void TFloydSteinbergDitherer::DitherRow(const Byte* pixels, Byte* out) {
+    // The general and the gray lookups are final: their answers can be asked without a
+    // virtual call.
+    if (auto* fast = dynamic_cast<TFastColorLookup*>(ColorLookup)) {
+        DitherRowWith(pixels, out,
+                      [fast](Byte r, Byte g, Byte b, Byte& outR, Byte& outG, Byte& outB) {
+                          return fast->Nearest(r, g, b, outR, outG, outB);
+                      });
+        return;
+    }
+    if (dynamic_cast<TGrayScaleLookup*>(ColorLookup)) {
+        DitherRowWith(pixels, out, TGrayScaleLookup::Nearest);
+        return;
+    }
+    TColorLookup* lookup = ColorLookup;
+    DitherRowWith(pixels, out,
+                  [lookup](Byte r, Byte g, Byte b, Byte& outR, Byte& outG, Byte& outB) {
+                      return lookup->NearestIndex(r, g, b, outR, outG, outB);
+                  });
 }
 
 void TFloydSteinbergDitherer::NextRow() {

@@ -22,6 +22,10 @@ public:
     // Turns the direction: Column becomes RowWidth - 1 after a left-to-right row, 0 after a
     // right-to-left one.
     virtual void NextRow();
+    // Every pixel of one row, from Column on in the direction of travel, exactly as
+    // DitherPixel one after another would; `pixels` holds RowWidth pixels of blue, green,
+    // red bytes, out[x] receives the index of column x. NextRow is the caller's.
+    virtual void DitherRow(const Byte* pixels, Byte* out);
 
     int Step = 1;
     int Column = 0;
@@ -37,8 +41,13 @@ public:
     Byte DitherPixel(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
                      Byte& outBlue) override;
     void NextRow() override;
+    // One loop over the row with the error values held in locals.
+    void DitherRow(const Byte* pixels, Byte* out) override;
 
 private:
+    template <typename Lookup>
+    void DitherRowWith(const Byte* pixels, Byte* out, Lookup&& lookup);
+
     struct Channel {
         std::vector<int> row;  // RowWidth + 2 cells
         int carried = 0, below = 0, belowPrevious = 0;

@@ -103,7 +103,10 @@ void ImportBitmap(TGIFSubImage& frame, TBitmap* source) {
                                g ? g->DitherMethod : dtNearest, g ? g->QuantizeBits : 8, 0);
         format = frame.FrameBitmap->PixelFormat();
     }
-    frame.AllocatePixels();
+    // Setting the size above has just allocated the pixels, zero-filled; only a frame whose
+    // size did not change needs them now.
+    if (!frame.PixelData || frame.PixelCount != Int64(frame.Width()) * frame.Height())
+        frame.AllocatePixels();
     TGIFGraphic* g = GraphicOf(frame.Image);
     Report(frame, psStarting, 0, false);
     try {

@@ -5,6 +5,7 @@
 #include "framework/Picture.h"
 #include "gif/GIFException.h"
 #include "gif/GIFPalettes.h"
+#include "gif/GIFReadAhead.h"
 #include "gif/GIFSubImage.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
@@ -260,6 +261,19 @@ void TGIFGraphic::CopyFrom(TPersistent* source) {
 }
 
 void TGIFGraphic::LoadFromStream(TStream& Stream) {
+    // Other streams (files) are read ahead in large pieces; a failed load has put the
+    // source back where it began, a good one leaves it right after the GIF.
+    if (!dynamic_cast<TMemoryStream*>(&Stream) && !dynamic_cast<GIFReadAheadStream*>(&Stream)) {
+        GIFReadAheadStream ahead(Stream);
+        try {
+            LoadFromStream(ahead);
+        } catch (...) {
+            ahead.Settle();
+            throw;
+        }
+        ahead.Settle();
+        return;
+    }
     Progress(this, psStarting, 0, false, kNoRect, gifmsg::Loading);
     MakeEmpty();
     Int64 start = Stream.Position();

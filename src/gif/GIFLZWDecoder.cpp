@@ -87,27 +87,52 @@ private:
     bool warned_ = false;
 };
 
+// A code's string is the previous code's string plus one pixel, and the two were written
+// one after the other: every string defined lies whole in the output already, so a code is
+// decoded by copying from where its string first appeared.
 struct CodeTable {
-    std::uint16_t prefix[kMaxCodes];
+    Int64 start[kMaxCodes];  // where the code's string begins in the output
     std::uint16_t length[kMaxCodes];
-    Byte suffix[kMaxCodes];
-    Byte scratch[kMaxCodes];  // a string that does not fit the rest of the output
 };
+
+// Copies a string from earlier output. Where the source runs into the destination (a string
+// that repeats its own start) it goes forward byte by byte; otherwise in a few fixed-size
+// moves, none of which writes past the string's end.
+inline void CopyString(Byte* out, Int64 from, Int64 to, int length) {
+    const Byte* src = out + from;
+    Byte* dest = out + to;
+    if (to - from < length) {
+        for (int i = 0; i < length; ++i) dest[i] = src[i];
+        return;
+    }
+    if (length >= 8) {
+        if (length > 16) {
+            std::memcpy(dest, src, static_cast<size_t>(length));
+            return;
+        }
+        std::memcpy(dest, src, 8);
+        std::memcpy(dest + length - 8, src + length - 8, 8);
+    } else if (length >= 4) {
+        std::memcpy(dest, src, 4);
+        std::memcpy(dest + length - 4, src + length - 4, 4);
+    } else if (length >= 2) {
+        std::memcpy(dest, src, 2);
+        dest[length - 1] = src[length - 1];
+    } else if (length == 1) {
+        dest[0] = src[0];
+    }
+}
 
 // Decodes into out[0..total); answers the number of pixels written.
 Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, Byte* out, Int64 total) {
     const int clear = 1 << minCodeSize;
     const int endCode = clear + 1;
-    for (int i = 0; i < clear; ++i) {
-        t.suffix[i] = static_cast<Byte>(i);
-        t.prefix[i] = 0;
-        t.length[i] = 1;
-    }
+    for (int i = 0; i < clear; ++i) t.length[i] = 1;
     int width = minCodeSize + 1;
     int limit = 2 * clear;
     int next = clear + 2;
     int previous = kNoPrevious;
-    Byte firstOfPrevious = 0;
+    Int64 previousStart = 0;  // where the previous code's string was written
     Int64 written = 0;
 
     while (written < total) {
@@ -127,9 +152,9 @@ Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, Byte* out, 
         if (previous == kNoPrevious) {
             // The first code after a clear names a single pixel.
             if (code > clear) RaiseGIFError(gifmsg::InvalidData);
+            previousStart = written;
             out[written++] = static_cast<Byte>(code);
             previous = code;
-            firstOfPrevious = static_cast<Byte>(code);
             // With a minimum code size of 1 the first free code (4) already needs 3 bits,
             // as encoders write the second code.
             if (next >= limit && limit < kMaxCodes) {
@@ -137,31 +162,27 @@ Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, Byte* out, 
                 ++width;
             }
         } else {
-            if (code > next) RaiseGIFError(gifmsg::InvalidData);
-            // The string being defined (code == next) is the previous one plus its own first
-            // pixel; every table entry refers to an older code, so each walk ends.
-            bool pending = code == next;
-            int walk = pending ? previous : code;
-            int length = t.length[walk] + (pending ? 1 : 0);
-            Int64 room = total - written;
-            Byte* dest = length <= room ? out + written : t.scratch;
-            int at = t.length[walk] - 1;
-            if (pending) dest[length - 1] = firstOfPrevious;
-            while (walk >= clear) {
-                dest[at--] = t.suffix[walk];
-                walk = t.prefix[walk];
-            }
-            dest[0] = static_cast<Byte>(walk);
-            if (dest == t.scratch) {
-                std::memcpy(out + written, t.scratch, static_cast<size_t>(room));
-                written = total;
+            // A code past the next free one names no string yet: damaged data, read as the
+            // string being defined, as other readers do, rather than refusing the image.
+            if (code > next) code = next;
+            Int64 at = written;
+            if (code < clear) {
+                out[written++] = static_cast<Byte>(code);
             } else {
-                written += length;
+                // The string being defined (code == next) is the previous one plus its own
+                // first pixel: it starts where the previous string did and runs one further,
+                // onto the pixel being written.
+                Int64 from = code == next ? previousStart : t.start[code];
+                int length = code == next ? t.length[previous] + 1 : t.length[code];
+                Int64 room = total - written;
+                // A string longer than the room left is cut; its first pixels all lie
+                // before the write position (also for the one being defined).
+                int n = length <= room ? length : static_cast<int>(room);
+                CopyString(out, from, written, n);
+                written += n;
             }
-            firstOfPrevious = dest[0];
             if (next < kMaxCodes) {
-                t.prefix[next] = static_cast<std::uint16_t>(previous);
-                t.suffix[next] = firstOfPrevious;
+                t.start[next] = previousStart;
                 t.length[next] = static_cast<std::uint16_t>(t.length[previous] + 1);
                 ++next;
                 if (next >= limit && limit < kMaxCodes) {
@@ -170,6 +191,7 @@ Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, Byte* out, 
                 }
             }
             previous = code;
+            previousStart = at;
         }
     }
     // Every pixel is there: what follows (normally just the end code) is skipped.

@@ -44,7 +44,7 @@ TOctreeNode* TColorQuantizer::MakeNode(int level) {
     return node;
 }
 
-void TColorQuantizer::AddPixel(Byte red, Byte green, Byte blue) {
+inline TOctreeNode* TColorQuantizer::LeafFor(Byte red, Byte green, Byte blue) {
     if (!root_) root_.reset(MakeNode(0));
     TOctreeNode* node = root_.get();
     for (int level = 0; !node->Leaf; ++level) {
@@ -52,10 +52,22 @@ void TColorQuantizer::AddPixel(Byte red, Byte green, Byte blue) {
         if (!child) child.reset(MakeNode(level + 1));
         node = child.get();
     }
-    ++node->Pixels;
-    node->SumRed += red;
-    node->SumGreen += green;
-    node->SumBlue += blue;
+    return node;
+}
+
+namespace {
+
+inline void AddInto(TOctreeNode* leaf, Byte red, Byte green, Byte blue) {
+    ++leaf->Pixels;
+    leaf->SumRed += red;
+    leaf->SumGreen += green;
+    leaf->SumBlue += blue;
+}
+
+} // namespace
+
+void TColorQuantizer::AddPixel(Byte red, Byte green, Byte blue) {
+    AddInto(LeafFor(red, green, blue), red, green, blue);
 }
 
 bool TColorQuantizer::MergeDeepest() {
@@ -85,13 +97,25 @@ void TColorQuantizer::ReduceToLimit() {
     }
 }
 
+// A pixel of the colour before it walks to the same leaf, unless a merge since has folded
+// the walk's end into a node above: runs of one colour, common in pictures, walk once.
 bool TColorQuantizer::ScanImage(GIFRowSource& rows) {
     int width = rows.Width(), height = rows.Height();
     for (int y = 0; y < height; ++y) {
         const Byte* p = rows.Row(y);
+        TOctreeNode* last = nullptr;
+        std::uint32_t lastColor = 0;
         for (int x = 0; x < width; ++x, p += 3) {
-            AddPixel(p[2], p[1], p[0]);
-            if (leaves_ > maxLeaves_) ReduceToLimit();
+            std::uint32_t color =
+                std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16;
+            TOctreeNode* leaf = last && color == lastColor ? last : LeafFor(p[2], p[1], p[0]);
+            AddInto(leaf, p[2], p[1], p[0]);
+            last = leaf;
+            lastColor = color;
+            if (leaves_ > maxLeaves_) {
+                ReduceToLimit();
+                last = nullptr;
+            }
         }
     }
     return true;

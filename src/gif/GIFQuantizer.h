@@ -68,6 +68,8 @@ public:
 private:
     TOctreeNode* MakeNode(int level);
     bool MergeDeepest();
+    // The leaf the colour's walk ends at, making the nodes on the way that are missing.
+    TOctreeNode* LeafFor(Byte red, Byte green, Byte blue);
 
     std::unique_ptr<TOctreeNode> root_;
     int leaves_ = 0;

@@ -146,14 +146,10 @@ TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMeth
     if (!ditherer) return result.release();
 
     TDIBWriter writer(result.get(), pf8bit, width, height, palette.Get());
-    Byte r, g, b;
     for (int y = 0; y < height; ++y) {
         const Byte* src = static_cast<const Byte*>(reader.RowPointer(y));
         Byte* dst = static_cast<Byte*>(writer.RowPointer(y));
-        for (int x = ditherer->Column; x >= 0 && x < width; x = ditherer->Column) {
-            const Byte* p = src + Int64(x) * 3;
-            dst[x] = ditherer->DitherPixel(p[2], p[1], p[0], r, g, b);
-        }
+        ditherer->DitherRow(src, dst);
         ditherer->NextRow();
     }
     writer.FlushToBitmap();
