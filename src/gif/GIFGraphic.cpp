@@ -4,6 +4,7 @@
 
 #include "framework/Picture.h"
 #include "gif/GIFException.h"
+#include "gif/GIFPainter.h"
 #include "gif/GIFPalettes.h"
 #include "gif/GIFReadAhead.h"
 #include "gif/GIFSubImage.h"
@@ -374,6 +375,7 @@ void GIFGraphicInit() {
     TPicture::RegisterFileFormat("GIF", "GIF Image", cls);
     GIFClipboardFormat = static_cast<Word>(RegisterClipboardFormat(kClipboardFormatName));
     TPicture::RegisterClipboardFormat(GIFClipboardFormat, cls);
+    InstallGIFPainter();
     HDC dc = GetDC(0);
     if (dc) {
         PalettedDisplay = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
@@ -383,4 +385,5 @@ void GIFGraphicInit() {
 
 void GIFGraphicDone() {
     TPicture::UnregisterGraphicClass(GraphicClass<TGIFGraphic>());
+    SetGIFPainterMaker(nullptr);
 }

@@ -177,11 +177,12 @@ void TGIFGraphic::StopPainters() {
             {
                 LockedList painters(PainterList);
                 if (painters->Count() == 0) break;
-                for (int i = painters->Count() - 1; i >= 0; --i) {
-                    TGIFPainterLink* painter = painters->Get(i);
-                    if (painter->IsAsynchronous()) ++asynchronous;
-                    painter->StopPainting();
-                }
+                for (int i = painters->Count() - 1; i >= 0; --i)
+                    painters->Get(i)->StopPainting();
+                // Counted after stopping: a painter stopped from inside one of its own calls
+                // leaves at once, as its thread waits for that call and cannot detach.
+                for (int i = 0; i < painters->Count(); ++i)
+                    if (painters->Get(i)->IsAsynchronous()) ++asynchronous;
             }
             if (asynchronous == 0) break;
             WaitRound();
@@ -205,6 +206,8 @@ void TGIFGraphic::StopViewPainter() {
                 break;
             }
             painter->StopPainting();
+            // Stopped from inside one of its own calls: it has left already.
+            if (!ViewPainter) break;
         }
         WaitRound();
     }

@@ -358,12 +358,15 @@ TEST(GraphicStream, LoadingReportsItsEndOnEveryPath) {
         image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool redraw,
                                 const TRect&, const String& msg) {
             if (stage != psRunning && msg == "Loading...") ends.push_back({stage, percent});
-            if (stage == psEnding) EXPECT_TRUE(redraw);
+            if (stage == psEnding) {
+                EXPECT_TRUE(redraw);
+            }
         };
-        if (c.raises)
+        if (c.raises) {
             EXPECT_THROW(LoadBytes(*image, c.data), GIFException);
-        else
+        } else {
             LoadBytes(*image, c.data);
+        }
         ASSERT_EQ(ends.size(), 2u);
         EXPECT_EQ(ends[1], std::make_pair(psEnding, c.raises ? 0 : 100));
     }

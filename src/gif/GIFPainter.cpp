@@ -1,0 +1,508 @@
+// The animation painter: frame timing, passes and handlers (Play), and the drawing of one
+// frame with its disposal on the user-interface thread.
+#include "gif/GIFPainter.h"
+
+#include "framework/Canvas.h"
+#include "framework/WinControl.h"
+#include "gif/GIFSubImage.h"
+#include "platform/gdi/Object.h"
+#include "platform/gdi/Palette.h"
+#include "platform/kernel/Events.h"
+#include "platform/kernel/Time.h"
+#include "platform/user/MessageQueue.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// A delay unit of the control extension, in milliseconds.
+constexpr int kDelayUnitMs = 12;
+// A frame without a delay shows this many units; shorter delays than kMinDelayUnits are
+// stretched to it, as browsers do.
+constexpr int kDefaultDelayUnits = 10;
+constexpr int kMinDelayUnits = 3;
+// A synchronous painter blocks its caller: no frame holds it longer than this.
+constexpr int kMaxInlineDelayUnits = 1000;
+// What a synchronous painter waits when it cannot compute a wait, or when told to hold.
+constexpr int kInlineHoldMs = 12000;
+// A synchronous painter handles messages at least this often.
+constexpr int kInlineSliceMs = 100;
+// An asynchronous wait without end (until stopped).
+constexpr int kWaitForever = -1;
+
+std::atomic<int> livePainters{0};
+
+// Disposals 4 to 7 have no meaning: such a frame stays in place, as with 1.
+int EffectiveDisposal(int disposal) {
+    return disposal >= 0 && disposal <= 3 ? disposal : 1;
+}
+
+// The frame's graphic control extension: the last one in front of it decides.
+TGIFGraphicControlExtension* ControlOf(TGIFSubImage& frame) {
+    TGIFGraphicControlExtension* control = nullptr;
+    for (int i = 0; i < frame.FrameExtensions.Count(); ++i)
+        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(frame.FrameExtensions.ItemAt(i)))
+            control = gce;
+    return control;
+}
+
+// wait x 100 / speed rounded half away from zero; false when it leaves 32 bits.
+bool ScaleBySpeed(std::int64_t wait, int speed, int& result) {
+    std::int64_t product = wait * 100;
+    std::int64_t half = speed / 2;
+    std::int64_t scaled = product >= 0 ? (product + half) / speed : -((-product + half) / speed);
+    if (scaled < std::numeric_limits<int>::min() || scaled > std::numeric_limits<int>::max())
+        return false;
+    result = static_cast<int>(scaled);
+    return true;
+}
+
+// The tiles of a frame within rect (its own size, stepping by the screen size), as the
+// frame draws them.
+template <class F>
+void ForEachTile(const TRect& rect, TGIFSubImage& frame, int screenWidth, int screenHeight, F f) {
+    if (screenWidth <= 0 || screenHeight <= 0) return;
+    for (int y = rect.top + frame.Top(); y < rect.bottom; y += screenHeight)
+        for (int x = rect.left + frame.Left(); x < rect.right; x += screenWidth)
+            f(Rect(x, y, x + frame.Width(), y + frame.Height()));
+}
+
+// A bitmap of rect's size holding what canvas shows there.
+ObjectPtr<TBitmap> CopyOfArea(TCanvas* canvas, const TRect& rect) {
+    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
+    bitmap->SetSize(rect.right - rect.left, rect.bottom - rect.top);
+    bitmap->Canvas()->SetCopyMode(cmSrcCopy);
+    bitmap->Canvas()->CopyRect(Rect(0, 0, rect.right - rect.left, rect.bottom - rect.top), canvas,
+                               rect);
+    return bitmap;
+}
+
+// Selects a palette into a device context for the scope.
+class PaletteSelection {
+public:
+    PaletteSelection(HDC dc, HPALETTE palette) : dc_(dc) {
+        if (!palette) palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+        old_ = SelectPalette(dc_, palette, FALSE);
+        RealizePalette(dc_);
+    }
+    ~PaletteSelection() {
+        if (old_) SelectPalette(dc_, old_, FALSE);
+    }
+    PaletteSelection(const PaletteSelection&) = delete;
+    PaletteSelection& operator=(const PaletteSelection&) = delete;
+
+private:
+    HDC dc_;
+    HPALETTE old_ = 0;
+};
+
+} // namespace
+
+struct TGIFPainter::FrameStep {
+    int passes = 1;
+    int loopStart = 0;
+    bool loopSeen = false;
+    int nextWait = kDefaultDelayUnits;
+};
+
+TGIFPainter::TGIFPainter(TGIFGraphic* image, TGIFPaintOptions options, const TRect& rect,
+                         TCanvas* canvas, TGIFPainterLink** ownerSlot)
+    : TThread(true), image_(image), alive_(image->Liveness()), options_(options), rect_(rect),
+      canvas_(canvas), ownerSlot_(ownerSlot), asynchronous_(options & drAsynchronous) {
+    ++livePainters;
+}
+
+TGIFPainter::~TGIFPainter() {
+    --livePainters;
+}
+
+void TGIFPainter::AfterConstruction() {
+    inherited::AfterConstruction();
+    SetFreeOnTerminate(true);
+    OnTerminate = [this](TObject*) { Detach(); };
+    speed_ = image_->SpeedPercent;
+    onStart_ = image_->PaintStartHandler;
+    onFramePaint_ = image_->FramePaintHandler;
+    onFrameDone_ = image_->FrameDoneHandler;
+    onPass_ = image_->PassHandler;
+    onEnd_ = image_->PaintEndHandler;
+
+    if (image_->BackdropColor != kGIFNoBackdrop)
+        background_ = ColorToRGB(image_->BackdropColor);
+    else if (image_->GlobalColorMap().Count() > 0)
+        background_ = image_->ScreenBackgroundColor();
+    else
+        background_ = ColorToRGB(clWindow);
+
+    const int count = image_->Frames().Count();
+    bool restores = options_ & drRestoreBackground, reverts = false;
+    for (int i = 0; i < count; ++i) {
+        TGIFGraphicControlExtension* control = ControlOf(*image_->Frames().GetFrame(i));
+        int disposal = control ? EffectiveDisposal(control->DisposalMethod()) : 1;
+        restores = restores || disposal == 2;
+        reverts = reverts || disposal == 3;
+    }
+    if (restores && (options_ & drTransparent)) underlay_ = CopyOfArea(canvas_, rect_);
+    if (restores || reverts) {
+        composite_ = CopyOfArea(canvas_, rect_);
+        composite_->Canvas()->Brush()->SetColor(background_);
+        composite_->Canvas()->Brush()->SetStyle(bsSolid);
+        scratch_ = MakeObject<TBitmap>();
+        scratch_->SetSize(rect_.right - rect_.left, rect_.bottom - rect_.top);
+        scratch_->Canvas()->SetCopyMode(cmSrcCopy);
+        scratch_->Canvas()->Brush()->SetColor(background_);
+        scratch_->Canvas()->Brush()->SetStyle(bsSolid);
+    }
+    if (asynchronous_) SetPriority(image_->PainterPriority);
+    if (asynchronous_ && (options_ & drAnimate) && count > 1 && speed_ >= 0) {
+        wakeEvent_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+        if (!wakeEvent_) throw EOutOfResources("Out of system resources");
+    }
+    // Last: a painter that failed to make itself is in no slot.
+    if (ownerSlot_) *ownerSlot_ = this;
+}
+
+void TGIFPainter::Destroy() {
+    // Detach has released everything on the user-interface thread; this only covers a
+    // painter that never got that far (its making failed).
+    if (wakeEvent_) CloseHandle(wakeEvent_);
+    wakeEvent_ = 0;
+    inherited::Destroy();
+}
+
+void TGIFPainter::StartPainting() {
+    if (asynchronous_ && Suspended()) Start();
+}
+
+void TGIFPainter::StopPainting() {
+    Terminate();
+    if (!asynchronous_) return;
+    if (wakeEvent_) SetEvent(wakeEvent_);
+    SetPriority(tpNormal);
+    // Our thread waits for the call that is running now (a handler of it stops us), so it
+    // cannot detach before this returns: let go of the image at once.
+    if (inCall_.load()) Unlink();
+    // A painter never started runs only to detach and free itself.
+    if (Suspended()) Start();
+}
+
+void TGIFPainter::ForgetImage() {
+    image_ = nullptr;
+}
+
+void TGIFPainter::RunInline() {
+    Execute();
+    Detach();
+    std::exception_ptr kept = std::exchange(kept_, nullptr);
+    Free(); // this painter is gone from here on
+    if (kept) std::rethrow_exception(kept);
+}
+
+void TGIFPainter::Execute() {
+    try {
+        Play();
+    } catch (...) {
+        // Nothing leaves the thread: Detach reports it, or RunInline raises it again.
+        Terminate();
+        kept_ = std::current_exception();
+    }
+}
+
+template <class F> void TGIFPainter::CallInUIThread(F&& call) {
+    if (Terminated()) return;
+    if (!asynchronous_) {
+        call();
+        // A handler or message may have freed the image.
+        if (!ImageAlive()) {
+            image_ = nullptr;
+            Terminate();
+        }
+        return;
+    }
+    Synchronize([&] {
+        // A stop that does not wait (FreeRenderedBitmap) may have come while this call
+        // waited: what it would draw on may be gone.
+        if (Terminated()) return;
+        struct InCall {
+            std::atomic<bool>& flag;
+            explicit InCall(std::atomic<bool>& f) : flag(f) { flag.store(true); }
+            ~InCall() { flag.store(false); }
+        } inCall(inCall_);
+        call();
+    });
+}
+
+void TGIFPainter::RaiseHandler(const TNotifyEvent& handler) {
+    if (!handler) return;
+    CallInUIThread([&] { handler(this); });
+}
+
+void TGIFPainter::Play() {
+    if (options_ & drValidateCanvas) CallInUIThread([this] { savedDC_ = canvas_->Handle(); });
+    CurrentFrame = 0;
+    RaiseHandler(onStart_);
+    firstFrameShown_.store(false);
+
+    FrameStep step;
+    int wait = asynchronous_ ? 0 : 1;
+    lastDisposal_ = 1;
+    DWORD lastTime = timeGetTime();
+    int lastWait = 0;
+    const bool looping = (options_ & drAnimate) && (options_ & drLoop);
+
+    while ((step.passes != 0 || (options_ & drLoopForever)) && !Terminated()) {
+        CurrentFrame = step.loopStart;
+        if (firstFrameShown_.load()) RaiseHandler(onPass_);
+        while (!Terminated()) {
+            bool ready = false;
+            CallInUIThread([&] { ready = PrepareFrame(wait > 0); });
+            if (!ready) break;
+            if (wait > 0)
+                WaitBeforeFrame(wait, lastTime, lastWait);
+            else
+                Sleep(0);
+            if (Terminated()) break;
+            RaiseHandler(onFramePaint_);
+            if (Terminated()) break;
+            bool shown = false;
+            CallInUIThread([&] { shown = ShowFrame(step); });
+            if (!shown || Terminated()) break;
+            wait = step.nextWait;
+            const int shownFrame = CurrentFrame;
+            RaiseHandler(onFrameDone_);
+            if (Terminated()) break;
+            if (CurrentFrame == shownFrame) ++CurrentFrame;
+            if (!(options_ & drAnimate)) break;
+        }
+        if (step.passes > 0) --step.passes;
+        if (!looping) break;
+    }
+    CurrentFrame = -1;
+    RaiseHandler(onEnd_);
+}
+
+void TGIFPainter::WaitBeforeFrame(int& wait, DWORD& lastTime, int& lastWait) {
+    const DWORD now = timeGetTime();
+    if (speed_ > 0) {
+        // Half of what the last wait was overrun by (drawing, synchronising) comes off this one.
+        const std::int64_t overrun =
+            static_cast<std::int64_t>(static_cast<std::int32_t>(now - lastTime)) - lastWait;
+        if (ScaleBySpeed(std::int64_t(wait) * kDelayUnitMs - overrun / 2, speed_, wait)) {
+            lastWait = wait;
+        } else {
+            wait = kInlineHoldMs;
+            lastWait = 0;
+        }
+    } else {
+        wait = asynchronous_ ? kWaitForever : kInlineHoldMs;
+    }
+    lastTime = now;
+    if (!asynchronous_) {
+        SleepInline(wait);
+        return;
+    }
+    if (!wakeEvent_ || (wait <= 0 && speed_ != 0)) return;
+    DWORD result =
+        WaitForSingleObject(wakeEvent_, wait == kWaitForever ? INFINITE : static_cast<DWORD>(wait));
+    if (result != WAIT_TIMEOUT) {
+        lastWait = 0;
+        lastTime = timeGetTime();
+    }
+}
+
+void TGIFPainter::SleepInline(int wait) {
+    if (wait < 1) wait = 1;
+    DWORD mark = timeGetTime();
+    while (wait > 0 && !Terminated()) {
+        Sleep(static_cast<DWORD>(wait >= kInlineSliceMs ? kInlineSliceMs : wait));
+        const DWORD now = timeGetTime();
+        wait -= static_cast<int>(now - mark);
+        mark = now;
+        HandleMessages();
+    }
+}
+
+void TGIFPainter::HandleMessages() {
+    MSG msg;
+    while (!Terminated() && PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The quit is for the loop that called us.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            Terminate();
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+        // A handler may have freed the image.
+        if (!ImageAlive()) {
+            image_ = nullptr;
+            Terminate();
+        }
+    }
+}
+
+TGIFSubImage* TGIFPainter::FrameAt(int index) {
+    if (!ImageAlive() || index < 0 || index >= image_->Frames().Count()) return nullptr;
+    TGIFSubImage* frame = image_->Frames().GetFrame(index);
+    return frame && !frame->IsEmpty() ? frame : nullptr;
+}
+
+bool TGIFPainter::PrepareFrame(bool renderAhead) {
+    TGIFSubImage* frame = FrameAt(CurrentFrame);
+    if (!frame) return false;
+    // Rendered before the wait, so that the wait covers it.
+    if (renderAhead) frame->GetFrameBitmap();
+    return true;
+}
+
+bool TGIFPainter::ShowFrame(FrameStep& step) {
+    // A handler may have chosen another frame, or changed the list, since PrepareFrame.
+    TGIFSubImage* frame = FrameAt(CurrentFrame);
+    if (!frame) return false;
+    thisDisposal_ = 1;
+    TGIFGraphicControlExtension* control = nullptr;
+    for (int i = 0; i < frame->FrameExtensions.Count(); ++i) {
+        TGIFItem* item = frame->FrameExtensions.ItemAt(i);
+        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(item); loop && !step.loopSeen) {
+            step.loopSeen = true;
+            step.passes = loop->LoopCount;
+            if ((step.passes == 0 || (options_ & drLoopForever)) && asynchronous_) step.passes = -1;
+            step.loopStart = CurrentFrame;
+        }
+        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(item)) {
+            thisDisposal_ = EffectiveDisposal(gce->DisposalMethod());
+            control = gce;
+        }
+    }
+    // Read before drawing: drawing raises the image's change, whose handlers may free it.
+    step.nextWait = kDefaultDelayUnits;
+    if (control && control->FrameDelay() != 0) {
+        step.nextWait = std::max<int>(control->FrameDelay(), kMinDelayUnits);
+        if (!asynchronous_ && step.nextWait > kMaxInlineDelayUnits)
+            step.nextWait = kMaxInlineDelayUnits;
+    }
+    // A canvas whose device context went ends the painter quietly, whichever way it draws.
+    if (options_ & drValidateCanvas) {
+        DWORD kind = GetObjectType(savedDC_);
+        if (kind != OBJ_DC && kind != OBJ_MEMDC) {
+            Terminate();
+            return false;
+        }
+    }
+    if (composite_)
+        DrawFrameComposed(*frame);
+    else
+        DrawFramePlain(*frame);
+    lastDisposal_ = thisDisposal_;
+    return true;
+}
+
+void TGIFPainter::DrawFramePlain(TGIFSubImage& frame) {
+    frame.PaintFrame(canvas_, rect_, options_ & drTile, options_ & drTransparent);
+    firstFrameShown_.store(true);
+}
+
+void TGIFPainter::DrawFrameComposed(TGIFSubImage& frame) {
+    const bool clearFirst = (options_ & drRestoreBackground) && CurrentFrame == 0;
+    const TRect whole = Rect(0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top);
+    // Disposal 3 over a frame that stays: straight onto the target, so that the composite
+    // keeps the picture as it was before. Over a frame that went (2 or 3), the target still
+    // shows that frame: draw on a copy of the composite instead.
+    TBitmap* buffer = composite_.get();
+    if (thisDisposal_ == 3) {
+        if (lastDisposal_ <= 1) {
+            buffer = nullptr;
+        } else {
+            scratch_->Canvas()->CopyRect(whole, composite_->Canvas(), whole);
+            buffer = scratch_.get();
+        }
+    }
+    TCanvas* onto = buffer ? buffer->Canvas() : canvas_;
+    {
+        PaletteSelection palette(onto->Handle(), frame.GetPaletteHandle());
+        if (clearFirst) ClearFrameArea(frame);
+        frame.PaintFrame(onto, buffer ? whole : rect_, options_ & drTile, options_ & drTransparent);
+        // Rendering reports progress: its handlers may have stopped us, or freed the target.
+        if (Terminated()) return;
+        if (buffer) {
+            canvas_->SetCopyMode(cmSrcCopy);
+            canvas_->CopyRect(rect_, buffer->Canvas(), whole);
+        }
+    }
+    // The copy onto the target raised the image's change: the frame may be gone.
+    if (Terminated()) return;
+    if (thisDisposal_ == 2) ClearFrameArea(frame);
+    firstFrameShown_.store(true);
+}
+
+void TGIFPainter::ClearFrameArea(TGIFSubImage& frame) {
+    // In the composite's own coordinates, where the frame was drawn.
+    const TRect whole = Rect(0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top);
+    TCanvas* canvas = composite_->Canvas();
+    auto clear = [&](const TRect& area) {
+        if (underlay_) {
+            canvas->CopyRect(area, underlay_->Canvas(), area);
+        } else {
+            canvas->Brush()->SetColor(background_);
+            canvas->Brush()->SetStyle(bsSolid);
+            canvas->FillRect(area);
+        }
+    };
+    if (options_ & drTile) {
+        int sw = ImageAlive() ? image_->ScreenWidth() : 0;
+        int sh = ImageAlive() ? image_->ScreenHeight() : 0;
+        ForEachTile(whole, frame, sw, sh, clear);
+    } else {
+        clear(frame.PlaceInRect(whole));
+    }
+}
+
+void TGIFPainter::Unlink() {
+    if (ImageAlive()) {
+        LockedList painters(image_->PainterList);
+        if (ownerSlot_ && *ownerSlot_ == this) *ownerSlot_ = nullptr;
+        painters->Remove(static_cast<TGIFPainterLink*>(this));
+    }
+    image_ = nullptr;
+}
+
+void TGIFPainter::Detach() {
+    Unlink();
+    composite_.reset();
+    scratch_.reset();
+    underlay_.reset();
+    if (wakeEvent_) CloseHandle(wakeEvent_);
+    wakeEvent_ = 0;
+    if (asynchronous_ && kept_) ReportKeptException();
+}
+
+void TGIFPainter::ReportKeptException() {
+    std::exception_ptr kept = std::exchange(kept_, nullptr);
+    try {
+        std::rethrow_exception(kept);
+    } catch (...) {
+        try {
+            HandleControlException(this);
+        } catch (...) {
+            // The report itself failed; nothing is left to tell it to.
+        }
+    }
+}
+
+int LivePainterCount() {
+    return livePainters.load();
+}
+
+TGIFPainterMaker GIFPainterMaker() {
+    return [](TGIFGraphic* image, TGIFPaintOptions options, const TRect& rect, TCanvas* canvas,
+              TGIFPainterLink** ownerSlot) -> TGIFPainterLink* {
+        return CreateObject<TGIFPainter>(image, options, rect, canvas, ownerSlot);
+    };
+}
+
+void InstallGIFPainter() {
+    SetGIFPainterMaker(GIFPainterMaker());
+}
