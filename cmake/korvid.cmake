@@ -36,5 +36,6 @@ function(korvid_tests name dir)
   if(ARG_LOCK)
     set(lock RESOURCE_LOCK ${ARG_LOCK})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${lock})
+  # Parameterised cases are named by their suffix; the raw bytes of a parameter say nothing.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES TIMEOUT 300 ${lock})
 endfunction()

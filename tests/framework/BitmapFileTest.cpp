@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 using namespace gfx_test;
 
 namespace {
@@ -63,7 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
                                          DepthCase{8, 0, pf8bit, 3}, DepthCase{16, 0, pf15bit, 0},
                                          DepthCase{16, 3, pf16bit, 0}, DepthCase{24, 0, pf24bit, 0},
                                          DepthCase{32, 0, pf32bit, 0}),
-                       ::testing::Bool()));
+                       ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<DepthCase, bool>>& info) {
+        const DepthCase& d = std::get<0>(info.param);
+        return std::to_string(d.bitCount) + "bit_" + std::to_string(d.colors) + "colours_" +
+               (d.compression == 3 ? "bitfields_" : "") +
+               (std::get<1>(info.param) ? "topdown" : "bottomup");
+    });
 
 TEST(BmpFile, PixelsReadAsColours) {
     BmpSpec s;
