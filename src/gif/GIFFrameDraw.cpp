@@ -12,17 +12,6 @@
 
 namespace {
 
-// The top-left corners of the tiles of a frame of the given size within rect, the first at
-// rect's corner plus the frame's offset, stepping by the screen size. No tiles for a screen
-// with a zero side.
-template <class F>
-void ForEachTile(const TRect& rect, int left, int top, int screenWidth, int screenHeight, F draw) {
-    if (screenWidth <= 0 || screenHeight <= 0) return;
-    for (int y = rect.top + top; y < rect.bottom; y += screenHeight)
-        for (int x = rect.left + left; x < rect.right; x += screenWidth)
-            draw(x, y);
-}
-
 // A memory context holding the mask for the lifetime of the guard.
 class MaskContext {
 public:
@@ -60,12 +49,21 @@ TRect TGIFSubImage::PlaceInRect(const TRect& rect) {
                 rect.top + MulDiv(Top() + Height(), rh, sh));
 }
 
+std::vector<TRect> TGIFSubImage::TileRects(const TRect& rect) {
+    std::vector<TRect> tiles;
+    int sw = Image ? Image->ScreenWidth() : 0;
+    int sh = Image ? Image->ScreenHeight() : 0;
+    if (sw <= 0 || sh <= 0) return tiles;
+    for (int y = rect.top + Top(); y < rect.bottom; y += sh)
+        for (int x = rect.left + Left(); x < rect.right; x += sw)
+            tiles.push_back(Rect(x, y, x + Width(), y + Height()));
+    return tiles;
+}
+
 void TGIFSubImage::PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile, bool transparent) {
     if (!canvas) return;
     TBitmap* bitmap = GetFrameBitmap();
     if (!bitmap) return;
-    int sw = Image ? Image->ScreenWidth() : 0;
-    int sh = Image ? Image->ScreenHeight() : 0;
     int w = Width(), h = Height();
 
     if (transparent && IsTransparent && MaskReady()) {
@@ -79,9 +77,9 @@ void TGIFSubImage::PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile,
             MaskedStretchBlt(dest, rect.left, rect.top, rect.right - rect.left,
                              rect.bottom - rect.top, source, 0, 0, w, h, mask.Handle(), 0, 0);
         } else {
-            ForEachTile(rect, Left(), Top(), sw, sh, [&](int x, int y) {
-                MaskedStretchBlt(dest, x, y, w, h, source, 0, 0, w, h, mask.Handle(), 0, 0);
-            });
+            for (const TRect& t : TileRects(rect))
+                MaskedStretchBlt(dest, t.left, t.top, w, h, source, 0, 0, w, h, mask.Handle(), 0,
+                                 0);
         }
         canvas->Changed();
         return;
@@ -89,7 +87,7 @@ void TGIFSubImage::PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile,
     if (!tile) {
         canvas->StretchDraw(rect, bitmap);
     } else {
-        ForEachTile(rect, Left(), Top(), sw, sh,
-                    [&](int x, int y) { canvas->StretchDraw(Rect(x, y, x + w, y + h), bitmap); });
+        for (const TRect& t : TileRects(rect))
+            canvas->StretchDraw(t, bitmap);
     }
 }

@@ -23,9 +23,7 @@ TGIFGraphic* GraphicOf(GIFImageCore* image) {
 }
 
 void Report(TGIFSubImage& frame, TProgressStage stage, int percent, bool redraw) {
-    if (TGIFGraphic* g = GraphicOf(frame.Image))
-        g->Progress(&frame, stage, static_cast<Byte>(percent), redraw, Rect(0, 0, 0, 0),
-                    kConverting);
+    if (frame.Image) frame.Image->ReportProgress(&frame, stage, percent, kConverting, redraw);
 }
 
 // A paletted bitmap of 1, 4 or 8 bits: its colour table becomes the frame's map and its

@@ -24,16 +24,14 @@ TGIFGraphic* GraphicOf(GIFImageCore* image) {
 }
 
 void Report(TGIFSubImage& frame, TProgressStage stage, int percent, bool redraw) {
-    if (TGIFGraphic* g = GraphicOf(frame.Image))
-        g->Progress(&frame, stage, static_cast<Byte>(percent), redraw, Rect(0, 0, 0, 0),
-                    kRendering);
+    if (frame.Image) frame.Image->ReportProgress(&frame, stage, percent, kRendering, redraw);
 }
 
 // Mask rows are 16-bit aligned, as monochrome bitmaps want them; bit 0x80 is the first pixel.
 class MaskBuilder {
 public:
     MaskBuilder(bool build, int width, int height)
-        : rowBytes_(((Int64(width) + 15) / 16) * 2), width_(width), height_(height) {
+        : build_(build), rowBytes_(((Int64(width) + 15) / 16) * 2), width_(width), height_(height) {
         if (build) bits_.assign(static_cast<size_t>(rowBytes_ * height), 0);
     }
     bool Building() const { return !bits_.empty(); }
@@ -47,8 +45,17 @@ public:
         return static_cast<HBITMAP>(
             CheckGDIHandle(CreateBitmap(width_, height_, 1, 1, bits_.data())));
     }
+    // Gives the frame the mask built (when one was asked for) and marks its mask current.
+    void Finish(TGIFSubImage& frame) const {
+        if (build_) {
+            frame.DropMask();
+            frame.MaskBitmap = Make();
+        }
+        frame.MaskStale = false;
+    }
 
 private:
+    bool build_;
     std::vector<Byte> bits_;
     Int64 rowBytes_;
     int width_, height_;
@@ -129,8 +136,7 @@ void TGIFSubImage::SetPaletteHandle(HPALETTE palette) {
 TBitmap* TGIFSubImage::RenderPlain() {
     ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
     int w = Width(), h = Height();
-    bool buildMask = MaskStale && IsTransparent;
-    MaskBuilder mask(buildMask, w, h);
+    MaskBuilder mask(MaskStale && IsTransparent, w, h);
     Byte t = static_cast<Byte>(TransparentIndex());
     {
         TDIBWriter writer(bitmap.get(), pf8bit, w, h, GetPaletteHandle());
@@ -144,19 +150,14 @@ TBitmap* TGIFSubImage::RenderPlain() {
         }
         writer.FlushToBitmap();
     }
-    if (buildMask) {
-        DropMask();
-        MaskBitmap = mask.Make();
-    }
-    MaskStale = false;
+    mask.Finish(*this);
     return bitmap.release();
 }
 
 TBitmap* TGIFSubImage::RenderDithered() {
     ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
     int w = Width(), h = Height();
-    bool buildMask = MaskStale && IsTransparent;
-    MaskBuilder mask(buildMask, w, h);
+    MaskBuilder mask(MaskStale && IsTransparent, w, h);
     Byte t = static_cast<Byte>(TransparentIndex());
 
     // Every byte value gets a colour: indices past the map's end show black, as they do in
@@ -194,11 +195,7 @@ TBitmap* TGIFSubImage::RenderDithered() {
         }
         writer.FlushToBitmap();
     }
-    if (buildMask) {
-        DropMask();
-        MaskBitmap = mask.Make();
-    }
-    MaskStale = false;
+    mask.Finish(*this);
     return bitmap.release();
 }
 

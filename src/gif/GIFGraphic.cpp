@@ -185,8 +185,8 @@ void TGIFGraphic::FrameColorsChanged(TGIFSubImage& frame) {
 }
 
 void TGIFGraphic::ReportProgress(TObject* sender, TProgressStage stage, int percent,
-                                 const String& message) {
-    Progress(sender, stage, static_cast<Byte>(percent), false, kNoRect, message);
+                                 const String& message, bool redraw) {
+    Progress(sender, stage, static_cast<Byte>(percent), redraw, kNoRect, message);
 }
 
 void TGIFGraphic::CopyToBitmap(TPersistent* target) {

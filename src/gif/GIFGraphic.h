@@ -147,8 +147,8 @@ class TGIFGraphic : public TGraphic, public GIFImageCore {
     void LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) override;
     void SaveToClipboardFormat(Word& AFormat, HANDLE& AData, HPALETTE& APalette) override;
 
-    void ReportProgress(TObject* sender, TProgressStage stage, int percent,
-                        const String& message) override;
+    void ReportProgress(TObject* sender, TProgressStage stage, int percent, const String& message,
+                        bool redraw = false) override;
     void GlobalColorsChanged() override;
     void FrameColorsChanged(TGIFSubImage& frame) override;
     // A frame was changed or re-rendered: passes it on as the image's change.

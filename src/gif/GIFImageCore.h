@@ -52,8 +52,9 @@ public:
 
     // Hands the warning to WarningHandler when one is set.
     virtual void ReportWarning(TObject* sender, int severity, const String& message);
+    // redraw: what was drawn so far should be shown again (the palette changed).
     virtual void ReportProgress(TObject* sender, TProgressStage stage, int percent,
-                                const String& message) {}
+                                const String& message, bool redraw = false) {}
     // The global colours changed: a palette made of them is out of date.
     virtual void GlobalColorsChanged() {}
     // A frame's local colours changed.

@@ -60,16 +60,6 @@ bool ScaleBySpeed(std::int64_t wait, int speed, int& result) {
     return true;
 }
 
-// The tiles of a frame within rect (its own size, stepping by the screen size), as the
-// frame draws them.
-template <class F>
-void ForEachTile(const TRect& rect, TGIFSubImage& frame, int screenWidth, int screenHeight, F f) {
-    if (screenWidth <= 0 || screenHeight <= 0) return;
-    for (int y = rect.top + frame.Top(); y < rect.bottom; y += screenHeight)
-        for (int x = rect.left + frame.Left(); x < rect.right; x += screenWidth)
-            f(Rect(x, y, x + frame.Width(), y + frame.Height()));
-}
-
 // A bitmap of rect's size holding what canvas shows there.
 ObjectPtr<TBitmap> CopyOfArea(TCanvas* canvas, const TRect& rect) {
     ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
@@ -452,9 +442,8 @@ void TGIFPainter::ClearFrameArea(TGIFSubImage& frame) {
         }
     };
     if (options_ & drTile) {
-        int sw = ImageAlive() ? image_->ScreenWidth() : 0;
-        int sh = ImageAlive() ? image_->ScreenHeight() : 0;
-        ForEachTile(whole, frame, sw, sh, clear);
+        for (const TRect& tile : frame.TileRects(whole))
+            clear(tile);
     } else {
         clear(frame.PlaceInRect(whole));
     }

@@ -9,6 +9,7 @@
 #include "gif/GIFItem.h"
 
 #include <memory>
+#include <vector>
 
 class TBitmap;
 class TCanvas;
@@ -108,6 +109,10 @@ class TGIFSubImage final : public TGIFItem {
     void PaintFrame(TCanvas* canvas, const TRect& rect, bool tile, bool transparent);
     // The frame's own rectangle scaled into rect.
     TRect PlaceInRect(const TRect& rect);
+    // Where the frame lands when drawn tiled within rect: at its own size, the first tile at
+    // rect's corner plus the frame's offset, stepping by the screen size; none for a screen
+    // with a zero side.
+    std::vector<TRect> TileRects(const TRect& rect);
     void PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile, bool transparent);
 
     // Frame optimisation (GIFFrameOptimize.cpp).
@@ -126,11 +131,11 @@ class TGIFSubImage final : public TGIFItem {
     TGIFImageDescriptor DescriptorRecord;
     TGIFExtensionList FrameExtensions;
     bool IsTransparent = false;
-    TGIFGraphicControlExtension* ControlExtension = nullptr;  // the first one made for it
-    TBitmap* FrameBitmap = nullptr;  // owned
-    HBITMAP MaskBitmap = 0;          // owned; 1 bit per pixel, 1 = transparent
+    TGIFGraphicControlExtension* ControlExtension = nullptr; // the first one made for it
+    TBitmap* FrameBitmap = nullptr;                          // owned
+    HBITMAP MaskBitmap = 0; // owned; 1 bit per pixel, 1 = transparent
     bool MaskStale = true;
-    HPALETTE FramePalette = 0;       // owned
+    HPALETTE FramePalette = 0; // owned
 
 protected:
     void AssignTo(TPersistent* Dest) override { CopyToBitmap(Dest); }

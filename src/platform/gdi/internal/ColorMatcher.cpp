@@ -317,12 +317,16 @@ int ColorMatcher::nearestExact(Px p) const {
     return best;
 }
 
+bool ColorMatcher::mapsTrivially(int n, BYTE* out) const {
+    if (n <= 0) return true;
+    if (!table_.empty()) return false;
+    // Without a table every pixel takes index 0.
+    std::memset(out, 0, static_cast<std::size_t>(n));
+    return true;
+}
+
 void ColorMatcher::map32(const BYTE* in, int n, BYTE* out) {
-    if (n <= 0) return;
-    if (table_.empty()) {
-        std::memset(out, 0, static_cast<std::size_t>(n));
-        return;
-    }
+    if (mapsTrivially(n, out)) return;
     const View v = view();
     int i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -338,11 +342,7 @@ void ColorMatcher::map32(const BYTE* in, int n, BYTE* out) {
 }
 
 void ColorMatcher::map24(const BYTE* in, int n, BYTE* out) {
-    if (n <= 0) return;
-    if (table_.empty()) {
-        std::memset(out, 0, static_cast<std::size_t>(n));
-        return;
-    }
+    if (mapsTrivially(n, out)) return;
     const View v = view();
     int i = 0;
     // A word read at each pixel holds it in its low 3 bytes (the high byte is ignored); the

@@ -13,7 +13,7 @@
 
 namespace gdi {
 
-using Px = std::uint32_t; // 0x00RRGGBB, as in Surface.h
+using Px = std::uint32_t; // 0x00RRGGBB
 
 class ColorMatcher {
 public:
@@ -33,6 +33,8 @@ public:
     void mapPx(const Px* in, int n, std::uint32_t* out);
 
 private:
+    // Handles an empty row or an empty table; false when the row needs mapping.
+    bool mapsTrivially(int n, BYTE* out) const;
     struct View;
     View view() const;
     template <class Out, class Lanes> void mapLanes(const View& v, Lanes px, Out* out);

@@ -13,8 +13,6 @@
 
 namespace gdi {
 
-using Px = std::uint32_t;
-
 constexpr Px pxFromColorref(COLORREF c) {
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
