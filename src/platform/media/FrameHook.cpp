@@ -1,6 +1,12 @@
 #include "platform/media/FrameHook.h"
 
+#include "platform/media/internal/FrameStore.h"
+
 namespace media::detail {
+
+FrameHook::FrameHook() : bgr_(std::make_unique<BgrConverter>()) {}
+
+FrameHook::~FrameHook() = default;
 
 HRESULT FrameHook::SetCallback(ISampleGrabberCB* callback) {
     std::scoped_lock lock(callMutex_, stateMutex_);
@@ -58,7 +64,7 @@ void FrameHook::Deliver(const AVFrame& frame, double time) {
             return;
         callback = callback_;
     }
-    std::vector<BYTE>& rows = bgr_.Convert(frame);
+    std::vector<BYTE>& rows = bgr_->Convert(frame);
     callback->BufferCB(time, rows.data(), static_cast<LONG>(rows.size()));
 }
 

@@ -1,14 +1,24 @@
 #pragma once
 // The frame hook: once spliced into an open movie with video and armed, every presented
 // frame is converted to 24-bit BGR on the streaming thread and handed to the callback.
-#include "platform/media/FrameStore.h"
+#include "platform/media/FrameAccess.h"
 
+#include <memory>
 #include <mutex>
+
+struct AVFrame;
 
 namespace media::detail {
 
+class BgrConverter;
+
 class FrameHook final : public ISampleGrabber {
 public:
+    FrameHook();
+    ~FrameHook() override;
+    FrameHook(const FrameHook&) = delete;
+    FrameHook& operator=(const FrameHook&) = delete;
+
     HRESULT SetCallback(ISampleGrabberCB* callback) override;
     void SetArmed(bool armed) override;
     bool Armed() const override;
@@ -29,7 +39,7 @@ private:
     bool spliced_ = false;
     int width_ = 0;
     int height_ = 0;
-    BgrConverter bgr_;
+    std::unique_ptr<BgrConverter> bgr_;  // used under callMutex_
 };
 
 }  // namespace media::detail

@@ -1,6 +1,6 @@
 #include "platform/media/MediaEngine.h"
 
-#include "platform/media/Session.h"
+#include "platform/media/internal/Session.h"
 
 #include <algorithm>
 #include <cmath>

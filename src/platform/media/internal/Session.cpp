@@ -1,4 +1,4 @@
-#include "platform/media/Session.h"
+#include "platform/media/internal/Session.h"
 
 #include <algorithm>
 

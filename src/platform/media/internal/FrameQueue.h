@@ -2,7 +2,7 @@
 // Decoded video frames between the video decoder and the presenter. Small and bounded: the
 // decoder blocks while it is full, which is what paces decoding to presentation. Frames of
 // an older seek serial are stale: a push of one gives up, and the presenter never sees them.
-#include "platform/media/FFmpeg.h"
+#include "platform/media/internal/FFmpeg.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "platform/media/FrameStore.h"
+#include "platform/media/internal/FrameStore.h"
 
 #include <cstring>
 

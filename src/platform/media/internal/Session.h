@@ -3,12 +3,12 @@
 // queues, the frame queue, the audio sink, the clocks, and the four threads (demuxer, video
 // decoder, audio decoder, presenter) that work on them. Made by the engine at Open and
 // destroyed at Close; destruction aborts every queue and joins every thread.
-#include "platform/media/AudioSink.h"
-#include "platform/media/Clock.h"
+#include "platform/media/internal/AudioSink.h"
+#include "platform/media/internal/Clock.h"
 #include "platform/media/FrameHook.h"
-#include "platform/media/FrameQueue.h"
-#include "platform/media/FrameStore.h"
-#include "platform/media/PacketQueue.h"
+#include "platform/media/internal/FrameQueue.h"
+#include "platform/media/internal/FrameStore.h"
+#include "platform/media/internal/PacketQueue.h"
 
 #include <atomic>
 #include <condition_variable>

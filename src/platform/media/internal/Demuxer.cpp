@@ -1,6 +1,6 @@
 // The demuxer stage: opens the file, chooses the streams, opens their decoders, then reads
 // packets into the queues, carrying out seeks as they are requested.
-#include "platform/media/Session.h"
+#include "platform/media/internal/Session.h"
 
 #include <cmath>
 #include <filesystem>

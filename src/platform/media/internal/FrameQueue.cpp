@@ -1,4 +1,4 @@
-#include "platform/media/FrameQueue.h"
+#include "platform/media/internal/FrameQueue.h"
 
 namespace media::detail {
 

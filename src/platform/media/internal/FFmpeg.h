@@ -1,5 +1,6 @@
 #pragma once
-// The FFmpeg headers and owning pointers for its objects. Only this folder includes it.
+// The FFmpeg headers and owning pointers for its objects. Only the engine includes it, never a
+// public header of this folder.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>

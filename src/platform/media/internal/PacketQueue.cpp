@@ -1,4 +1,4 @@
-#include "platform/media/PacketQueue.h"
+#include "platform/media/internal/PacketQueue.h"
 
 namespace media::detail {
 

@@ -1,6 +1,6 @@
 // The audio decoder stage: packets in, 16-bit stereo at the sink's rate out. After a seek
 // it trims the samples before the target, so the audio clock starts where the video does.
-#include "platform/media/Session.h"
+#include "platform/media/internal/Session.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The presenter stage: shows each frame when the master clock reaches it, drops frames it
 // is too late for, shows the first frame of every seek at once (also while paused), feeds
 // the frame hook, and notices the end of the stream.
-#include "platform/media/Session.h"
+#include "platform/media/internal/Session.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The video decoder stage: packets in, frames with their time spans out. After a seek it
 // drops the frames that end at or before the target, so the first frame it passes on is
 // the one whose span holds the target; a target past the last frame gives the last frame.
-#include "platform/media/Session.h"
+#include "platform/media/internal/Session.h"
 
 namespace media::detail {
 

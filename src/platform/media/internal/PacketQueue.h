@@ -4,7 +4,7 @@
 // belongs to, and a put gives up when a newer seek has been requested (the packet is stale
 // then), so a seek never waits for a full queue to drain. A null packet marks the end of
 // the stream for the decoder to drain.
-#include "platform/media/FFmpeg.h"
+#include "platform/media/internal/FFmpeg.h"
 
 #include <atomic>
 #include <condition_variable>

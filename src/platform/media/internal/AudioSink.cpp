@@ -1,6 +1,6 @@
-#include "platform/media/AudioSink.h"
+#include "platform/media/internal/AudioSink.h"
 
-#include "platform/media/Clock.h"
+#include "platform/media/internal/Clock.h"
 
 #include <SDL2/SDL.h>
 

@@ -2,7 +2,7 @@
 // The frame the presenter shows, kept so the owner can copy it out (as a packed DIB for
 // the component, scaled to 32 bits for the display), and the BGR rows a frame becomes for
 // the frame hook.
-#include "platform/media/FFmpeg.h"
+#include "platform/media/internal/FFmpeg.h"
 #include "platform/media/FrameAccess.h"
 
 #include <atomic>
