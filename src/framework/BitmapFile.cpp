@@ -119,6 +119,232 @@ void DecodeRle(const std::vector<Byte>& data, int bits, Int64 width, Int64 heigh
     }
 }
 
+// What the file and info headers say, in 64 bits.
+struct Header {
+    Int64 fileSize = 0;
+    Int64 bitsOffset = 0;
+    DWORD headerSize = 0;
+    Int64 width = 0;
+    Int64 height = 0;  // negative: top-down
+    int bitCount = 0;
+    DWORD compression = BI_RGB;
+    Int64 colorsUsed = 0;
+    Int64 imageSize = 0;
+    LONG xPelsPerMeter = 0;
+    LONG yPelsPerMeter = 0;
+    DWORD masks[3] = {0, 0, 0};
+    int entrySize = 4;  // bytes of one colour table entry
+    bool hasMasksInHeader = false;
+
+    Int64 Rows() const { return height < 0 ? -height : height; }
+    bool Rle() const { return compression == BI_RLE8 || compression == BI_RLE4; }
+};
+
+// Reads the file header, the info (or core) header and any bit-field masks after it, and
+// checks the combination of size, depth and compression.
+Header ReadHeader(TStream& stream) {
+    Header hd;
+    Byte fileHeader[kFileHeaderSize];
+    ReadExactly(stream, fileHeader, kFileHeaderSize);
+    if (Le16(fileHeader) != kSignature) Fail("Bitmap image is not valid");
+    hd.fileSize = Le32(fileHeader + 2);
+    hd.bitsOffset = Le32(fileHeader + 10);
+
+    Byte sizeBytes[4];
+    ReadExactly(stream, sizeBytes, 4);
+    hd.headerSize = Le32(sizeBytes);
+
+    if (hd.headerSize == kCoreHeaderSize) {
+        Byte h[8];
+        ReadExactly(stream, h, 8);
+        hd.width = Le16(h);
+        hd.height = Le16(h + 2);
+        hd.bitCount = int(Le16(h + 6));
+        hd.entrySize = 3;
+    } else if (hd.headerSize >= kInfoHeaderSize && hd.headerSize <= kMaxHeaderSize) {
+        std::vector<Byte> h(hd.headerSize - 4);
+        ReadExactly(stream, h.data(), Int64(h.size()));
+        hd.width = std::int32_t(Le32(h.data()));
+        hd.height = std::int32_t(Le32(h.data() + 4));
+        hd.bitCount = int(Le16(h.data() + 10));
+        hd.compression = Le32(h.data() + 12);
+        hd.imageSize = Le32(h.data() + 16);
+        hd.xPelsPerMeter = std::int32_t(Le32(h.data() + 20));
+        hd.yPelsPerMeter = std::int32_t(Le32(h.data() + 24));
+        hd.colorsUsed = Le32(h.data() + 28);
+        if (hd.headerSize >= 52) {
+            hd.hasMasksInHeader = true;
+            for (int c = 0; c < 3; ++c) hd.masks[c] = Le32(h.data() + 36 + 4 * c);
+        }
+    } else {
+        Fail("Bitmap header is not valid");
+    }
+
+    if (hd.width <= 0 || hd.height == 0 || hd.height < -Int64(0x7FFFFFFF))
+        Fail("Bitmap dimensions are not valid");
+
+    switch (hd.bitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: Fail("Bitmap colour depth is not supported");
+    }
+    switch (hd.compression) {
+    case BI_RGB: break;
+    case BI_RLE8:
+        if (hd.bitCount != 8) Fail("Bitmap compression is not valid");
+        break;
+    case BI_RLE4:
+        if (hd.bitCount != 4) Fail("Bitmap compression is not valid");
+        break;
+    case BI_BITFIELDS:
+        if (hd.bitCount != 16 && hd.bitCount != 32) Fail("Bitmap compression is not valid");
+        break;
+    default: Fail("Bitmap compression is not supported");
+    }
+    if (hd.Rle() && hd.height < 0) Fail("Bitmap compression is not valid");
+
+    if (hd.compression == BI_BITFIELDS && !hd.hasMasksInHeader) {
+        Byte m[12];
+        ReadExactly(stream, m, 12);
+        for (int c = 0; c < 3; ++c) hd.masks[c] = Le32(m + 4 * c);
+    }
+    if (hd.compression == BI_BITFIELDS && (hd.masks[0] | hd.masks[1] | hd.masks[2]) == 0)
+        Fail("Bitmap colour masks are not valid");
+    return hd;
+}
+
+// Reads the colour table into image and moves the stream to the pixel data. Paletted depths
+// keep at most 2^bits entries; others have none to keep.
+void ReadColorTable(TStream& stream, Int64 start, Int64 end, const Header& hd, Image& image) {
+    Int64 tableEntries = 0;  // entries that lie in the file
+    Int64 keptEntries = 0;
+    if (hd.bitCount <= 8) {
+        const Int64 full = Int64(1) << hd.bitCount;
+        tableEntries =
+            (hd.colorsUsed == 0 || hd.headerSize == kCoreHeaderSize) ? full : hd.colorsUsed;
+        keptEntries = std::min(tableEntries, full);
+    } else {
+        tableEntries = hd.colorsUsed;
+    }
+    if (keptEntries > 0) {
+        std::vector<Byte> table(static_cast<size_t>(keptEntries * hd.entrySize));
+        ReadExactly(stream, table.data(), Int64(table.size()));
+        image.colors.resize(size_t(keptEntries));
+        for (Int64 i = 0; i < keptEntries; ++i) {
+            const Byte* e = table.data() + i * hd.entrySize;
+            image.colors[size_t(i)] = RGBQUAD{e[0], e[1], e[2], 0};
+        }
+    }
+    const Int64 afterTable =
+        stream.Position() - start + (tableEntries - keptEntries) * hd.entrySize;
+    const Int64 dataOffset = hd.bitsOffset >= stream.Position() - start ? hd.bitsOffset : afterTable;
+    if (dataOffset > end - start) Truncated();
+    stream.SetPosition(start + dataOffset);
+}
+
+// Bit fields that no plain format matches, converted pixel by pixel.
+struct FieldConversion {
+    Channel red{0}, green{0}, blue{0};
+    bool active = false;
+};
+
+// Settles the layout the picture is kept in: 16 and 32-bit pixels stay as they are when their
+// masks are a plain format, and are converted otherwise.
+FieldConversion ChooseLayout(const Header& hd, Image& image) {
+    image.width = LONG(hd.width);
+    image.height = LONG(hd.height);
+    image.bitCount = WORD(hd.bitCount);
+    image.xPelsPerMeter = hd.xPelsPerMeter;
+    image.yPelsPerMeter = hd.yPelsPerMeter;
+    FieldConversion fields;
+    if (hd.bitCount == 16 || hd.bitCount == 32) {
+        const DWORD* plain = hd.bitCount == 16 ? kMask555 : kMask888;
+        const DWORD* given = hd.compression == BI_BITFIELDS ? hd.masks : plain;
+        if (SameMasks(given, plain)) {
+            // stored as BI_RGB
+        } else if (hd.bitCount == 16 && SameMasks(given, kMask565)) {
+            image.compression = BI_BITFIELDS;
+            std::copy(kMask565, kMask565 + 3, image.masks);
+        } else {
+            fields.red = Channel(given[0]);
+            fields.green = Channel(given[1]);
+            fields.blue = Channel(given[2]);
+            fields.active = true;
+            if (hd.bitCount == 16) image.bitCount = 24;
+        }
+    }
+    return fields;
+}
+
+// Reads rows of bit-field pixels and writes them as 24 or 32-bit pixels.
+void ConvertFieldRows(TStream& stream, Int64 end, const Header& hd, const Image& image,
+                      const FieldConversion& fields, Byte* out) {
+    const Int64 width = hd.width;
+    const int bitCount = hd.bitCount;
+    const Int64 fileRowBytes = RowBytes(width, bitCount);
+    const Int64 outRowBytes = RowBytes(width, image.bitCount);
+    std::vector<Byte> row(static_cast<size_t>(fileRowBytes));
+    for (Int64 y = 0; y < hd.Rows(); ++y) {
+        const Int64 take = std::min(fileRowBytes, end - stream.Position());
+        ReadExactly(stream, row.data(), take);
+        std::fill(row.begin() + take, row.end(), 0);
+        Byte* dst = out + y * outRowBytes;
+        for (Int64 x = 0; x < width; ++x) {
+            const Byte* p = row.data() + x * (bitCount / 8);
+            DWORD pixel = bitCount == 16 ? Le16(p) : Le32(p);
+            if (image.bitCount == 24) {
+                dst[3 * x] = fields.blue.Extract(pixel);
+                dst[3 * x + 1] = fields.green.Extract(pixel);
+                dst[3 * x + 2] = fields.red.Extract(pixel);
+            } else {
+                dst[4 * x] = fields.blue.Extract(pixel);
+                dst[4 * x + 1] = fields.green.Extract(pixel);
+                dst[4 * x + 2] = fields.red.Extract(pixel);
+                dst[4 * x + 3] = 0;
+            }
+        }
+        std::fill(dst + width * (image.bitCount / 8), dst + outRowBytes, 0);
+    }
+}
+
+// Reads the pixels into the memory allocate gives for image; returns where they end.
+Int64 ReadPixels(TStream& stream, Int64 end, const Header& hd, const Image& image,
+                 const FieldConversion& fields,
+                 const std::function<Byte*(const Image&)>& allocate) {
+    const Int64 rows = hd.Rows();
+    const Int64 fileRowBytes = RowBytes(hd.width, hd.bitCount);
+    const Int64 outRowBytes = RowBytes(hd.width, image.bitCount);
+    if (outRowBytes > kMaxImageBytes / rows) Fail("Bitmap image is too large");
+    const Int64 outBytes = outRowBytes * rows;
+    const Int64 available = end - stream.Position();
+
+    if (hd.Rle()) {
+        if (outBytes > kMaxExpandedBytes) Fail("Bitmap image is too large");
+        Int64 dataBytes = hd.imageSize != 0 ? hd.imageSize : available;
+        if (dataBytes > available) Truncated();
+        if (dataBytes > kMaxImageBytes) Fail("Bitmap image is too large");
+        std::vector<Byte> data(static_cast<size_t>(dataBytes));
+        ReadExactly(stream, data.data(), dataBytes);
+        const Int64 pixelEnd = stream.Position();
+        Byte* out = allocate(image);
+        std::memset(out, 0, size_t(outBytes));
+        DecodeRle(data, hd.bitCount, hd.width, rows, outRowBytes, out);
+        return pixelEnd;
+    }
+    // Some writers drop the padding after the last row; accept that, nothing less.
+    const Int64 lastRowUsed = (hd.width * hd.bitCount + 7) / 8;
+    const Int64 needed = fileRowBytes * (rows - 1) + lastRowUsed;
+    if (needed > available) Truncated();
+    Byte* out = allocate(image);
+    if (!fields.active) {
+        const Int64 have = std::min(available, outBytes);
+        ReadExactly(stream, out, have);
+        if (have < outBytes) std::memset(out + have, 0, size_t(outBytes - have));
+    } else {
+        ConvertFieldRows(stream, end, hd, image, fields, out);
+    }
+    return stream.Position();
+}
+
 } // namespace
 
 Int64 RowBytes(Int64 width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; }
@@ -126,191 +352,15 @@ Int64 RowBytes(Int64 width, int bitCount) { return ((width * bitCount + 31) / 32
 void Read(TStream& stream, const std::function<Byte*(const Image&)>& allocate) {
     const Int64 start = stream.Position();
     const Int64 end = stream.Size();
-
-    Byte fileHeader[kFileHeaderSize];
-    ReadExactly(stream, fileHeader, kFileHeaderSize);
-    if (Le16(fileHeader) != kSignature) Fail("Bitmap image is not valid");
-    const Int64 fileSize = Le32(fileHeader + 2);
-    const Int64 bitsOffset = Le32(fileHeader + 10);
-
-    Byte sizeBytes[4];
-    ReadExactly(stream, sizeBytes, 4);
-    const DWORD headerSize = Le32(sizeBytes);
-
+    const Header hd = ReadHeader(stream);
     Image image;
-    Int64 width = 0, height = 0;
-    int bitCount = 0;
-    DWORD compression = BI_RGB;
-    Int64 colorsUsed = 0;
-    Int64 imageSize = 0;
-    DWORD masks[3] = {0, 0, 0};
-    int entrySize = 4;
-    bool hasMasksInHeader = false;
-
-    if (headerSize == kCoreHeaderSize) {
-        Byte h[8];
-        ReadExactly(stream, h, 8);
-        width = Le16(h);
-        height = Le16(h + 2);
-        bitCount = int(Le16(h + 6));
-        entrySize = 3;
-    } else if (headerSize >= kInfoHeaderSize && headerSize <= kMaxHeaderSize) {
-        std::vector<Byte> h(headerSize - 4);
-        ReadExactly(stream, h.data(), Int64(h.size()));
-        width = std::int32_t(Le32(h.data()));
-        height = std::int32_t(Le32(h.data() + 4));
-        bitCount = int(Le16(h.data() + 10));
-        compression = Le32(h.data() + 12);
-        imageSize = Le32(h.data() + 16);
-        image.xPelsPerMeter = std::int32_t(Le32(h.data() + 20));
-        image.yPelsPerMeter = std::int32_t(Le32(h.data() + 24));
-        colorsUsed = Le32(h.data() + 28);
-        if (headerSize >= 52) {
-            hasMasksInHeader = true;
-            for (int c = 0; c < 3; ++c) masks[c] = Le32(h.data() + 36 + 4 * c);
-        }
-    } else {
-        Fail("Bitmap header is not valid");
-    }
-
-    if (width <= 0 || height == 0 || height < -Int64(0x7FFFFFFF))
-        Fail("Bitmap dimensions are not valid");
-    const bool topDown = height < 0;
-    const Int64 rows = topDown ? -height : height;
-
-    switch (bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: Fail("Bitmap colour depth is not supported");
-    }
-    switch (compression) {
-    case BI_RGB: break;
-    case BI_RLE8:
-        if (bitCount != 8) Fail("Bitmap compression is not valid");
-        break;
-    case BI_RLE4:
-        if (bitCount != 4) Fail("Bitmap compression is not valid");
-        break;
-    case BI_BITFIELDS:
-        if (bitCount != 16 && bitCount != 32) Fail("Bitmap compression is not valid");
-        break;
-    default: Fail("Bitmap compression is not supported");
-    }
-    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
-    if (rle && topDown) Fail("Bitmap compression is not valid");
-
-    if (compression == BI_BITFIELDS && !hasMasksInHeader) {
-        Byte m[12];
-        ReadExactly(stream, m, 12);
-        for (int c = 0; c < 3; ++c) masks[c] = Le32(m + 4 * c);
-    }
-    if (compression == BI_BITFIELDS && (masks[0] | masks[1] | masks[2]) == 0)
-        Fail("Bitmap colour masks are not valid");
-
-    // The colour table: paletted depths keep at most 2^bits entries; others have none to keep.
-    Int64 tableEntries = 0;  // entries that lie in the file
-    Int64 keptEntries = 0;
-    if (bitCount <= 8) {
-        const Int64 full = Int64(1) << bitCount;
-        tableEntries = (colorsUsed == 0 || headerSize == kCoreHeaderSize) ? full : colorsUsed;
-        keptEntries = std::min(tableEntries, full);
-    } else {
-        tableEntries = colorsUsed;
-    }
-    if (keptEntries > 0) {
-        std::vector<Byte> table(static_cast<size_t>(keptEntries * entrySize));
-        ReadExactly(stream, table.data(), Int64(table.size()));
-        image.colors.resize(size_t(keptEntries));
-        for (Int64 i = 0; i < keptEntries; ++i) {
-            const Byte* e = table.data() + i * entrySize;
-            image.colors[size_t(i)] = RGBQUAD{e[0], e[1], e[2], 0};
-        }
-    }
-    const Int64 afterTable = stream.Position() - start + (tableEntries - keptEntries) * entrySize;
-    const Int64 dataOffset = bitsOffset >= stream.Position() - start ? bitsOffset : afterTable;
-    if (dataOffset > end - start) Truncated();
-    stream.SetPosition(start + dataOffset);
-
-    // The layout the picture is kept in.
-    image.width = LONG(width);
-    image.height = LONG(height);
-    image.bitCount = WORD(bitCount);
-    Channel red(0), green(0), blue(0);
-    bool convertFields = false;
-    if (bitCount == 16 || bitCount == 32) {
-        const DWORD* plain = bitCount == 16 ? kMask555 : kMask888;
-        const DWORD* given = compression == BI_BITFIELDS ? masks : plain;
-        if (SameMasks(given, plain)) {
-            // stored as BI_RGB
-        } else if (bitCount == 16 && SameMasks(given, kMask565)) {
-            image.compression = BI_BITFIELDS;
-            std::copy(kMask565, kMask565 + 3, image.masks);
-        } else {
-            red = Channel(given[0]);
-            green = Channel(given[1]);
-            blue = Channel(given[2]);
-            convertFields = true;
-            if (bitCount == 16) image.bitCount = 24;
-        }
-    }
-
-    const Int64 fileRowBytes = RowBytes(width, bitCount);
-    const Int64 outRowBytes = RowBytes(width, image.bitCount);
-    if (outRowBytes > kMaxImageBytes / rows) Fail("Bitmap image is too large");
-    const Int64 outBytes = outRowBytes * rows;
-    const Int64 available = end - stream.Position();
-    Int64 pixelEnd = 0;
-
-    if (rle) {
-        if (outBytes > kMaxExpandedBytes) Fail("Bitmap image is too large");
-        Int64 dataBytes = imageSize != 0 ? imageSize : available;
-        if (dataBytes > available) Truncated();
-        if (dataBytes > kMaxImageBytes) Fail("Bitmap image is too large");
-        std::vector<Byte> data(static_cast<size_t>(dataBytes));
-        ReadExactly(stream, data.data(), dataBytes);
-        pixelEnd = stream.Position();
-        Byte* out = allocate(image);
-        std::memset(out, 0, size_t(outBytes));
-        DecodeRle(data, bitCount, width, rows, outRowBytes, out);
-    } else {
-        // Some writers drop the padding after the last row; accept that, nothing less.
-        const Int64 lastRowUsed = (width * bitCount + 7) / 8;
-        const Int64 needed = fileRowBytes * (rows - 1) + lastRowUsed;
-        if (needed > available) Truncated();
-        Byte* out = allocate(image);
-        if (!convertFields) {
-            const Int64 have = std::min(available, outBytes);
-            ReadExactly(stream, out, have);
-            if (have < outBytes) std::memset(out + have, 0, size_t(outBytes - have));
-        } else {
-            std::vector<Byte> row(static_cast<size_t>(fileRowBytes));
-            for (Int64 y = 0; y < rows; ++y) {
-                const Int64 take = std::min(fileRowBytes, end - stream.Position());
-                ReadExactly(stream, row.data(), take);
-                std::fill(row.begin() + take, row.end(), 0);
-                Byte* dst = out + y * outRowBytes;
-                for (Int64 x = 0; x < width; ++x) {
-                    const Byte* p = row.data() + x * (bitCount / 8);
-                    DWORD pixel = bitCount == 16 ? Le16(p) : Le32(p);
-                    if (image.bitCount == 24) {
-                        dst[3 * x] = blue.Extract(pixel);
-                        dst[3 * x + 1] = green.Extract(pixel);
-                        dst[3 * x + 2] = red.Extract(pixel);
-                    } else {
-                        dst[4 * x] = blue.Extract(pixel);
-                        dst[4 * x + 1] = green.Extract(pixel);
-                        dst[4 * x + 2] = red.Extract(pixel);
-                        dst[4 * x + 3] = 0;
-                    }
-                }
-                std::fill(dst + width * (image.bitCount / 8), dst + outRowBytes, 0);
-            }
-        }
-        pixelEnd = stream.Position();
-    }
+    ReadColorTable(stream, start, end, hd, image);
+    const FieldConversion fields = ChooseLayout(hd, image);
+    const Int64 pixelEnd = ReadPixels(stream, end, hd, image, fields, allocate);
 
     // Leave the stream after the whole file when its header says it is longer.
-    if (fileSize > pixelEnd - start && fileSize <= end - start)
-        stream.SetPosition(start + fileSize);
+    if (hd.fileSize > pixelEnd - start && hd.fileSize <= end - start)
+        stream.SetPosition(start + hd.fileSize);
     else
         stream.SetPosition(pixelEnd);
 }

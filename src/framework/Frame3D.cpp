@@ -1,15 +1,6 @@
 #include "framework/Frame3D.h"
 
-#include "platform/gdi/Dc.h"
-#include "platform/gdi/Draw.h"
-#include "platform/gdi/Object.h"
-
-void FillSolid(HDC dc, const TRect& Rect, TColor Color) {
-    if (Rect.right <= Rect.left || Rect.bottom <= Rect.top) return;
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(Color));
-    FillRect(dc, &Rect, brush);
-    DeleteObject(brush);
-}
+#include "framework/FillSolid.h"
 
 void Frame3D(HDC dc, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
     for (int i = 0; i < Width; ++i) {
@@ -30,15 +21,4 @@ void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, 
     Canvas->Changing();
     Frame3D(Canvas->Handle(), Rect, TopColor, BottomColor, Width);
     Canvas->Changed();
-}
-
-TTextMeasure::TTextMeasure(TFont* Font) {
-    font_.reset(CreateObject<TFont>());
-    font_->Assign(Font);
-    dc_ = CreateCompatibleDC(0);
-    if (dc_) SelectObject(dc_, font_->Handle());
-}
-
-TTextMeasure::~TTextMeasure() {
-    if (dc_) DeleteDC(dc_);
 }

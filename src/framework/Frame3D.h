@@ -7,21 +7,3 @@
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);
 // The same on a bare device context.
 void Frame3D(HDC dc, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);
-// Fills Rect with one colour.
-void FillSolid(HDC dc, const TRect& Rect, TColor Color);
-
-// A memory device context with a copy of Font selected, for measuring text. The copy matters
-// inside a font's change notification, which runs before the font drops its old handle.
-class TTextMeasure {
-public:
-    explicit TTextMeasure(TFont* Font);
-    ~TTextMeasure();
-    TTextMeasure(const TTextMeasure&) = delete;
-    TTextMeasure& operator=(const TTextMeasure&) = delete;
-    HDC DC() const { return dc_; }
-    HFONT FontHandle() { return font_ ? font_->Handle() : 0; }
-
-private:
-    ObjectPtr<TFont> font_;
-    HDC dc_ = 0;
-};

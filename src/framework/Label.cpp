@@ -1,6 +1,7 @@
 #include "framework/Label.h"
 
-#include "framework/Frame3D.h"
+#include "framework/FillSolid.h"
+#include "framework/TextMeasure.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"

@@ -1,6 +1,6 @@
 #include "framework/PageControl.h"
 
-#include "framework/Frame3D.h"
+#include "framework/FillSolid.h"
 
 #include <algorithm>
 

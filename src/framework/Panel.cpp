@@ -1,5 +1,6 @@
 #include "framework/Panel.h"
 
+#include "framework/FillSolid.h"
 #include "framework/Frame3D.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"

@@ -1,6 +1,6 @@
 #include "framework/ScrollBarParts.h"
 
-#include "framework/Frame3D.h"
+#include "framework/FillSolid.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"

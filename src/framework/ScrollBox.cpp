@@ -1,6 +1,6 @@
 #include "framework/ScrollBox.h"
 
-#include "framework/Frame3D.h"
+#include "framework/FillSolid.h"
 #include "platform/gdi/Dc.h"
 #include "platform/user/Timer.h"
 #include "platform/user/User.h"

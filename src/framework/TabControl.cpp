@@ -1,6 +1,8 @@
 #include "framework/TabControl.h"
 
+#include "framework/FillSolid.h"
 #include "framework/Frame3D.h"
+#include "framework/TextMeasure.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Font.h"

@@ -1,0 +1,80 @@
+#pragma once
+// The desktop backend's own state, shared by its window calls (X11Backend.cpp) and its event
+// delivery (X11Events.cpp). Private to this folder.
+#include "platform/user/Backend.h"
+#include "platform/x11/internal/InputMethod.h"
+
+#include <X11/Xlib.h>
+
+#include <map>
+
+namespace x11 {
+
+class X11Backend final : public user::DisplayBackend {
+public:
+    X11Backend(Display* display, bool useInputMethod);
+    ~X11Backend() override;
+
+    const char* Name() const override { return "x11"; }
+    SIZE ScreenSize() override;
+    RECT WorkArea() override;
+    void CreateNative(const user::NativeWindowSpec& desc) override;
+    void DestroyNative(HWND hwnd) override;
+    void SetNativeBounds(HWND hwnd, const RECT& b) override;
+    void SetNativeSpec(HWND hwnd, const user::NativeWindowSpec& desc) override;
+    void SetNativeState(HWND hwnd, user::ShowState state, bool activate) override;
+    void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) override;
+    void RaiseNative(HWND hwnd) override;
+    void ActivateNative(HWND hwnd) override;
+    void Present(HWND hwnd, const RECT& rect, const user::SurfaceView& s) override;
+    void BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) override;
+    void GrabPointer(HWND hwnd) override;
+    void SetCursorShape(WORD shapeId) override;
+    POINT CursorPos() override;
+    void SetCursorPos(POINT pt) override;
+    void Beep() override;
+    void Pump() override;
+    void Wait(kernel::Milliseconds deadline) override;
+    void Wake() override;
+
+private:
+    struct Native {
+        Window window = 0;
+        GC gc = nullptr;
+        XIC ic = nullptr;  // this window's input context; nullptr: XLookupString
+        RECT bounds{};
+        bool popup = false;
+        user::ShowState requested = user::ShowState::Hidden;
+    };
+
+    Native* Find(HWND hwnd);
+    HWND Owner(Window window) const;
+    void ApplySpec(Native& n, const user::NativeWindowSpec& desc);
+    void SendState(Native& n, bool on, Atom first, Atom second);
+    Cursor FontCursor(unsigned int shape);
+    Cursor BlankCursor();
+    void DrainWakePipe();
+
+    // Event delivery (X11Events.cpp).
+    bool IsAutoRepeatRelease(const XKeyEvent& release);
+    void DeliverKey(HWND hwnd, XEvent& e);
+    void DeliverButton(HWND hwnd, const XButtonEvent& button, bool down);
+    void DeliverConfigure(HWND hwnd, const XConfigureEvent& configure);
+    void Deliver(XEvent& e);
+
+    Display* dpy_;
+    int screen_ = 0;
+    Window root_ = 0;
+    int wakePipe_[2] = {-1, -1};
+    Atom wmProtocols_, wmDelete_, motifHints_, moveResize_, netState_, stateAbove_, stateMaxH_,
+        stateMaxV_, skipTaskbar_, netName_, utf8_, workArea_;
+    bool hasShape_ = false;
+    bool repeatPending_ = false;
+    InputMethod inputMethod_;
+    std::map<HWND, Native> windows_;
+    std::map<Window, HWND> byWindow_;
+    std::map<unsigned int, Cursor> cursors_;
+    Cursor currentCursor_ = 0;
+};
+
+}  // namespace x11
