@@ -1,0 +1,2 @@
+// The AVI reader of the AVI-file tests, shared here.
+#include "platform/avifile/AviReadBack.cpp"

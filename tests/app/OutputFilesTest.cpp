@@ -1,0 +1,191 @@
+// Working files, halftone resampling, grid composition and AVI saving.
+#include "AppTestSupport.h"
+#include "app/AviSaver.h"
+#include "app/GridComposer.h"
+#include "app/ResizeBitmap.h"
+#include "app/WorkingFiles.h"
+#include "platform/avifile/AviReadBack.h"
+#include "platform/headless/Headless.h"
+#include "rtl/Conversion.h"
+#include "rtl/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using apptest::MakeBitmap;
+using apptest::PixelOf;
+namespace fs = std::filesystem;
+
+class OutputFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("korvid-out-" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        chmod(dir_.c_str(), 0755);
+        for (auto& e : fs::recursive_directory_iterator(dir_)) chmod(e.path().c_str(), 0755);
+        fs::remove_all(dir_);
+    }
+    String Path(const char* name) { return (dir_ / name).string(); }
+
+    headless::HeadlessSession session_;
+    fs::path dir_;
+};
+
+TEST_F(OutputFilesTest, ResizeAveragesAndKeepsTheFormat) {
+    // Two columns of black and white become one grey column at half the width.
+    auto bitmap = MakeBitmap(4, 2, [](int x, int) -> std::uint32_t { return x % 2 ? 0xFFFFFF : 0; });
+    ResizeBitmap(bitmap.get(), 2, 1);
+    EXPECT_EQ(bitmap->Width(), 2);
+    EXPECT_EQ(bitmap->Height(), 1);
+    EXPECT_EQ(bitmap->PixelFormat(), pf24bit);
+    std::uint32_t c = PixelOf(bitmap.get(), 0, 0);
+    EXPECT_NEAR(int(c & 0xFF), 128, 2);
+    ResizeBitmap(bitmap.get(), 0, 5);
+    EXPECT_TRUE(bitmap->Empty());
+}
+
+TEST_F(OutputFilesTest, WorkingFolderFallsBackAndFailsClearlyWhenNoneCanBeWritten) {
+    fs::create_directories(dir_ / "ro");
+    chmod((dir_ / "ro").c_str(), 0555);
+    if (access((dir_ / "ro").c_str(), W_OK) == 0) GTEST_SKIP() << "running as a user who writes anywhere";
+    TWorkingFiles fallback({Path("ro") + "/temp", Path("cache") + "/korvid/temp"});
+    EXPECT_EQ(fallback.Prepare(), Path("cache") + "/korvid/temp/");
+    EXPECT_EQ(fallback.FileName(12), Path("cache") + "/korvid/temp/12.bmp");
+    TWorkingFiles none({Path("ro") + "/temp", Path("ro") + "/other"});
+    try {
+        none.Prepare();
+        FAIL() << "no folder can be written";
+    } catch (const EInOutError& e) {
+        EXPECT_NE(e.Message().find(Path("ro") + "/temp/"), String::npos) << e.Message();
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "ro" / "temp"));
+}
+
+TEST_F(OutputFilesTest, ClosingDeletesNumbersZeroToTenThousandOnly) {
+    TWorkingFiles files({Path("temp")});
+    files.Prepare();
+    for (int n : {0, 1, 10000, 10001}) std::ofstream(files.FileName(n)) << "x";
+    files.DeleteRange(0, kLastWorkingFileNumber);
+    EXPECT_FALSE(files.Exists(0));
+    EXPECT_FALSE(files.Exists(1));
+    EXPECT_FALSE(files.Exists(10000));
+    EXPECT_TRUE(files.Exists(10001));
+    EXPECT_TRUE(DirectoryExists(Path("temp")));
+}
+
+// Cell c's frame k is file c x N + k; composition leaves file k holding grid frame k with
+// cell c's frame in its tile, and no cell file behind.
+TEST_F(OutputFilesTest, CompositionJoinsTheCellFramesOfEachStep) {
+    const int n = 2, frames = 3, w = 8, h = 6;
+    TWorkingFiles files({Path("temp")});
+    files.Prepare();
+    auto colourOf = [](int cell, int k) -> std::uint32_t { return std::uint32_t(cell * 40 + k * 7) << 8; };
+    for (int cell = 0; cell < n * n; ++cell)
+        for (int k = 1; k <= frames; ++k) {
+            auto tile = MakeBitmap(w, h, [&](int, int) { return colourOf(cell, k); });
+            tile->SaveToFile(files.FileName(CellFrameNumber(cell, k, frames)));
+        }
+    // A missing cell file leaves its tile white.
+    DeleteFile(files.FileName(CellFrameNumber(3, 2, frames)));
+    std::vector<int> done;
+    TCompositionHooks hooks;
+    hooks.frameDone = [&](int step, TBitmap* grid) {
+        done.push_back(step);
+        EXPECT_EQ(grid->Width(), w * n);
+        EXPECT_EQ(grid->Height(), h * n);
+    };
+    ComposeGridFrames(files, n, frames, hooks);
+    EXPECT_EQ(done, (std::vector<int>{1, 2, 3}));
+    for (int k = 1; k <= frames; ++k) {
+        ObjectPtr<TBitmap> grid(CreateObject<TBitmap>());
+        grid->LoadFromFile(files.FileName(k));
+        grid->SetPixelFormat(pf24bit);
+        for (int cell = 0; cell < n * n; ++cell) {
+            int x = (cell % n) * w + w / 2, y = (cell / n) * h + h / 2;
+            std::uint32_t want = (cell == 3 && k == 2) ? 0xFFFFFF : colourOf(cell, k);
+            EXPECT_EQ(PixelOf(grid.get(), x, y), want) << "step " << k << " cell " << cell;
+        }
+    }
+    for (int number = frames + 1; number <= n * n * frames; ++number)
+        EXPECT_FALSE(files.Exists(number)) << number;
+}
+
+class AviSaverTest : public OutputFilesTest {
+protected:
+    // Frames of 32 x 24 whose colour says their number.
+    TAviFrameSource Source(int count, std::vector<int> skipped = {}) {
+        TAviFrameSource s;
+        s.count = [count] { return count; };
+        s.skipped = [skipped](int i) { return std::find(skipped.begin(), skipped.end(), i) != skipped.end(); };
+        s.load = [this](int i, TBitmap* bitmap) {
+            ++loads_;
+            auto frame = MakeBitmap(32, 24, [i](int x, int) -> std::uint32_t { return x < 16 ? std::uint32_t(i * 10) << 16 : 0x0000FF; });
+            bitmap->Assign(frame.get());
+        };
+        return s;
+    }
+    int loads_ = 0;
+};
+
+TEST_F(AviSaverTest, StreamRateScaleFormatAndKeyFrames) {
+    struct Case { bool eightBit; int scale; int zoom; const char* format; int width; };
+    for (Case c : {Case{true, 33, 100, "pal8", 32}, Case{false, 4, 100, "bgr24", 32},
+                   Case{false, 100, 50, "bgr24", 16}}) {
+        String path = Path("out.avi");
+        SaveGridAvi(path, {c.eightBit, c.scale, c.zoom}, Source(20));
+        avitest::ReadBack r = avitest::ReadAvi(path);
+        ASSERT_TRUE(r.opened);
+        EXPECT_EQ(r.codec, "rawvideo");
+        EXPECT_EQ(r.pixelFormat, c.format);
+        EXPECT_EQ(r.width, c.width);
+        EXPECT_NEAR(r.frameRate, 90.0 / c.scale, 1e-6);
+        EXPECT_EQ(r.frames, 20);
+        ASSERT_EQ(r.packetSamples.size(), 20u);
+        for (int i = 0; i < 20; ++i) EXPECT_EQ(r.packetSamples[size_t(i)], i);
+        // Frame 7's left half is red 70.
+        const auto& picture = r.pictures.at(7);
+        EXPECT_NEAR(picture[0], 70, c.eightBit ? 40 : 0);
+    }
+}
+
+TEST_F(AviSaverTest, SkippedItemsLeaveTheirSampleNumbersEmpty) {
+    String path = Path("gaps.avi");
+    SaveGridAvi(path, {false, 33, 100}, Source(5, {1, 3}));
+    avitest::ReadBack r = avitest::ReadAvi(path);
+    EXPECT_EQ(r.packetSamples, (std::vector<std::int64_t>{0, 2, 4}));
+}
+
+TEST_F(AviSaverTest, AFailedSaveLeavesThePreviousFileAndSavingAgainReplacesIt) {
+    String path = Path("keep.avi");
+    SaveGridAvi(path, {false, 33, 100}, Source(3));
+    auto before = fs::file_size(path);
+    TAviFrameSource failing = Source(3);
+    failing.load = [](int i, TBitmap* bitmap) {
+        if (i == 2) throw EFOpenError("Cannot open file");
+        auto frame = MakeBitmap(32, 24, [](int, int) -> std::uint32_t { return 0; });
+        bitmap->Assign(frame.get());
+    };
+    EXPECT_THROW(SaveGridAvi(path, {false, 33, 100}, failing), EFOpenError);
+    EXPECT_EQ(fs::file_size(path), before);
+    EXPECT_EQ(avitest::ReadAvi(path).packetSamples.size(), 3u);
+    try {
+        SaveGridAvi(Path("nofolder/x.avi"), {false, 33, 100}, Source(3));
+        FAIL() << "the folder does not exist";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Failed to create AVI file");
+    }
+    SaveGridAvi(path, {false, 33, 100}, Source(6));
+    EXPECT_GT(fs::file_size(path), before);
+}
+
+}  // namespace
