@@ -1,0 +1,438 @@
+#pragma once
+// TActiveMovie: the movie player component. A panel that hosts the media player control in an
+// inner panel and gives the program one object to drive: open a file, play, pause, stop,
+// close, read and write the position, read the length, and copy the shown frame into a
+// bitmap or a file. The player's state changes become the component's own events; most are
+// held back and raised by a 50 ms poll, which also reports position changes.
+#include "framework/Bitmap.h"
+#include "framework/Jpeg.h"
+#include "framework/Panel.h"
+#include "framework/ScrollBarParts.h"
+#include "platform/media/Variant.h"
+
+#include <functional>
+#include <memory>
+
+class TDerivedMovie_;
+class TSampleGrabberCB;
+namespace media {
+class ISampleGrabber;
+}
+class TScrollBar;
+class TTimer;
+class TImage;
+class TForm;
+
+enum TDisplaySize { mpDefaultSize, mpHalfSize, mpDoubleSize, mpFitToSize, mpCustomSize };
+enum TDisplayMode { mpTime, mpFrames };
+enum TAuto_Filename { fnSequential, fnDateTime };
+// Where CaptureFrameTo delivers the frame: an image or a bitmap, a BMP file, a JPEG file.
+enum TFrameCapture_Dest : Byte { fdBitmap = 0, fdBMPFile = 1, fdJPEGFile = 2 };
+
+// Player states as the component reads them.
+constexpr int kOpenStateOpen = 6;
+constexpr int kOpenStateClosed = 0;
+constexpr int kPlayStateStopped = 0;
+constexpr int kPlayStatePaused = 1;
+constexpr int kPlayStatePlaying = 2;
+constexpr int kReadyStateLoading = 1;
+constexpr int kReadyStateInteractive = 3;
+constexpr int kReadyStateComplete = 4;
+
+// Posted to the component's window when the frame hook has copied a frame: wParam 1 = a frame
+// is pending; lParam 0 = pause the movie again, 1 = leave it playing.
+constexpr UINT WM_FRAMEGRABBED = WM_APP + 1000;
+
+using TDerivedMovie_PositionChange2 =
+    std::function<void(TObject* Sender, double OldTimePosition, double NewTimePosition,
+                       Cardinal OldFramePosition, Cardinal NewFramePosition)>;
+using TMovieStateChangeEvent = std::function<void(TObject* Sender, int OldState, int NewState)>;
+using TMovieReadyStateChangeEvent = std::function<void(TObject* Sender, int ReadyState)>;
+using TMovieResultEvent = std::function<void(TObject* Sender, int Result)>;
+using TMovieErrorEvent =
+    std::function<void(TObject* Sender, int ErrorCode, const String& ErrorMessage)>;
+using TMovieWarningEvent = std::function<void(TObject* Sender, int WarningType, int Param,
+                                              const String& Description)>;
+using TMovieScriptCommandEvent =
+    std::function<void(TObject* Sender, const String& scType, const String& Param)>;
+using TMovieMarkerHitEvent = std::function<void(TObject* Sender, int MarkerNum)>;
+using TMovieBufferingEvent = std::function<void(TObject* Sender, bool Start)>;
+using TFullScreenKeyPressEvent = std::function<void(TObject* Sender, Word Key, TShiftState Shift)>;
+using TF1HelpInvokedEvent = std::function<void(TObject* Sender, bool& CanShowWMPHelp)>;
+// The bitmap belongs to the component and is freed when the handler returns.
+using TOnFrameCaptureCompleted =
+    std::function<void(TObject* Sender, TBitmap* Bitmap, TFrameCapture_Dest DestType,
+                       const String& FileName, bool Success)>;
+
+class TActiveMovie : public TCustomPanel {
+    KORVID_CLASS(TActiveMovie, TCustomPanel)
+
+    static void DeclareProperties(Published<TActiveMovie>& p);
+
+    TActiveMovie();
+    ~TActiveMovie() override;
+    void Create(TComponent* AOwner) override;
+    void Destroy() override;
+    void Dispatch(TMessage& Message) override;
+
+    // --- operations ---
+    // Starts opening FileName (nothing when it is empty) and returns at once; OnOpenComplete
+    // follows once the player has opened it, OnError when it cannot.
+    void Open();
+    void Play();
+    // True when a playing movie was paused.
+    bool Pause();
+    void Stop();
+    void Close();
+    // Ignored beyond Duration.
+    void Seek(double Position);
+    // The frame the player shows, scaled by CaptureSize; false when none could be had.
+    bool CaptureFrameToBitmap(TBitmap* Bitmap);
+    // Dest fdBitmap: into Image when given, else into Bitmap. fdBMPFile, fdJPEGFile: saved
+    // under FileName (an automatic name when empty), the name used written back.
+    bool CaptureFrameTo(TFrameCapture_Dest Dest, String& FileName, TImage* Image, TBitmap* Bitmap);
+    // Places the video inside the component (display size, zoom, scroll bars).
+    void UpdateLayout();
+
+    // --- the player's properties by dispatch id ---
+    bool GetWordBoolProp(DISPID id) const;
+    int GetIntegerProp(DISPID id) const;
+    int GetEnumProp(DISPID id) const { return GetIntegerProp(id); }
+    TColor GetColorProp(DISPID id) const { return GetIntegerProp(id); }
+    double GetDoubleProp(DISPID id) const;
+    String GetWideStringProp(DISPID id) const;
+    // Runs the layout after the write.
+    void SetWordBoolProp(DISPID id, bool Value);
+    void SetIntegerProp(DISPID id, int Value);
+    void SetEnumProp(DISPID id, int Value) { SetIntegerProp(id, Value); }
+    void SetColorProp(DISPID id, TColor Value) { SetIntegerProp(id, Value); }
+    void SetDoubleProp(DISPID id, double Value);
+    void SetWideStringProp(DISPID id, const String& Value);
+
+    // --- what the program reads directly ---
+    // Length in seconds and in frames (0 when the player cannot tell frames).
+    double Duration() const { return duration_; }
+    Cardinal FrameCount() const { return frameCount_; }
+    // The position last reported by the poll.
+    double CurrentTimePosition() const { return currentTime_; }
+    Cardinal CurrentFramePosition() const { return currentFrame_; }
+    TDerivedMovie_* Player() const { return player_; }
+    TPanel* InnerPanel() const { return innerPanel_; }
+    TScrollBar* HorzScrollBar() const { return horzBar_; }
+    TScrollBar* VertScrollBar() const { return vertBar_; }
+    TPanel* CornerPanel() const { return cornerPanel_; }
+    TTimer* PollTimer() const { return timer_; }
+    TForm* HiddenForm() const { return hiddenForm_; }
+    bool GrabberAvailable() const { return grabberAvailable_; }
+    bool GrabberInserted() const { return grabberInserted_; }
+    bool LogoMode() const { return logoMode_; }
+    HWND RendererWindow() const { return rendererWindow_; }
+
+    // --- the component's own properties ---
+    TAuto_Filename AutoFileName() const { return autoFileName_; }
+    void SetAutoFileName(TAuto_Filename v) { autoFileName_ = v; }
+    const String& AutoFilePrefix() const { return autoFilePrefix_; }
+    void SetAutoFilePrefix(const String& v) { autoFilePrefix_ = v; }
+    bool AutoStart() const { return autoStart_; }
+    void SetAutoStart(bool v) { autoStart_ = v; }
+    int CaptureSize() const { return captureSize_; }
+    void SetCaptureSize(int v) { captureSize_ = v; }
+    bool DisplayLogo() const { return displayLogo_; }
+    void SetDisplayLogo(bool v);
+    TDisplayMode DisplayMode() const;
+    void SetDisplayMode(TDisplayMode v);
+    TDisplaySize DisplaySize() const { return displaySize_; }
+    void SetDisplaySize(TDisplaySize v);
+    int FGrabber_BurstCount() const { return burstCount_; }
+    void SetFGrabber_BurstCount(int v);
+    int FGrabber_BurstInterval() const { return burstInterval_; }
+    void SetFGrabber_BurstInterval(int v);
+    bool FGrabber_BurstMode() const { return burstMode_; }
+    void SetFGrabber_BurstMode(bool v);
+    bool FGrabber_Enabled() const { return grabberEnabled_; }
+    void SetFGrabber_Enabled(bool v) { grabberEnabled_ = v; }
+    const String& FileName() const { return fileName_; }
+    void SetFileName(const String& v) { fileName_ = v; }
+    bool FullScreenMode() const { return fullScreenMode_; }
+    void SetFullScreenMode(bool v);
+    TJPEGPerformance JPEGPerformance() const { return jpegPerformance_; }
+    void SetJPEGPerformance(TJPEGPerformance v) { jpegPerformance_ = v; }
+    bool JPEGProgressiveDisplay() const { return jpegProgressive_; }
+    void SetJPEGProgressiveDisplay(bool v) { jpegProgressive_ = v; }
+    int JPEGQuality() const { return jpegQuality_; }
+    void SetJPEGQuality(int v) { jpegQuality_ = v; }
+    bool Loop() const { return loop_; }
+    void SetLoop(bool v) { loop_ = v; }
+    double Rate() const { return rate_; }
+    void SetRate(double v);
+    int ScrollBarsThickness() const { return scrollBarsThickness_; }
+    void SetScrollBarsThickness(int v) { scrollBarsThickness_ = v; }
+    // -1 is none.
+    double SelectionEnd() const { return selectionEnd_; }
+    void SetSelectionEnd(double v);
+    double SelectionStart() const { return selectionStart_; }
+    void SetSelectionStart(double v);
+    // Reads the player's control bar setting and remembers it.
+    bool ShowControls();
+    void SetShowControls(bool v);
+    bool ShowScrollBars() const { return showScrollBars_; }
+    void SetShowScrollBars(bool v);
+    const String& StoragePath() const { return storagePath_; }
+    void SetStoragePath(const String& v) { storagePath_ = v; }
+    // The component's own visibility: hides the video, not the panel.
+    bool Visible() const { return movieVisible_; }
+    void SetVisible(bool v);
+    int ZoomSize() const { return zoomSize_; }
+    void SetZoomSize(int v);
+    // The panel colour, also kept for when Visible comes back.
+    void SetColor(TColor v);
+    void SetParentColor(bool v);
+
+    // --- passed straight to the player ---
+    bool AllowScan() const { return GetWordBoolProp(1035); }
+    void SetAllowScan(bool v) { SetWordBoolProp(1035, v); }
+    bool AnimationAtStart() const { return GetWordBoolProp(1045); }
+    void SetAnimationAtStart(bool v) { SetWordBoolProp(1045, v); }
+    int AudioStream() const { return GetIntegerProp(1096); }
+    void SetAudioStream(int v) { SetIntegerProp(1096, v); }
+    bool AutoRewind() const { return GetWordBoolProp(1018); }
+    void SetAutoRewind(bool v) { SetWordBoolProp(1018, v); }
+    int Balance() const { return GetIntegerProp(20); }
+    void SetBalance(int v) { SetIntegerProp(20, v); }
+    String BaseURL() const { return GetWideStringProp(1082); }
+    void SetBaseURL(const String& v) { SetWideStringProp(1082, v); }
+    String CaptioningID() const { return GetWideStringProp(1085); }
+    void SetCaptioningID(const String& v) { SetWideStringProp(1085, v); }
+    bool ClickToPlay() const { return GetWordBoolProp(1025); }
+    void SetClickToPlay(bool v) { SetWordBoolProp(1025, v); }
+    int CursorType() const { return GetIntegerProp(1044); }
+    void SetCursorType(int v) { SetIntegerProp(1044, v); }
+    String DefaultFrame() const { return GetWideStringProp(1083); }
+    void SetDefaultFrame(const String& v) { SetWideStringProp(1083, v); }
+    bool EnableContextMenu() const { return GetWordBoolProp(1021); }
+    void SetEnableContextMenu(bool v) { SetWordBoolProp(1021, v); }
+    // The player's own enabled state; the component's window stays enabled.
+    bool Enabled() const { return GetWordBoolProp(-514); }
+    void SetEnabled(bool v) override { SetWordBoolProp(-514, v); }
+    bool EnableFullScreenControls() const { return GetWordBoolProp(1108); }
+    void SetEnableFullScreenControls(bool v) { SetWordBoolProp(1108, v); }
+    bool EnablePositionControls() const { return GetWordBoolProp(27); }
+    void SetEnablePositionControls(bool v) { SetWordBoolProp(27, v); }
+    bool EnableTracker() const { return GetWordBoolProp(29); }
+    void SetEnableTracker(bool v) { SetWordBoolProp(29, v); }
+    bool InvokeURLs() const { return GetWordBoolProp(1020); }
+    void SetInvokeURLs(bool v) { SetWordBoolProp(1020, v); }
+    int Language() const { return GetIntegerProp(1095); }
+    void SetLanguage(int v) { SetIntegerProp(1095, v); }
+    bool Mute() const { return GetWordBoolProp(1089); }
+    void SetMute(bool v) { SetWordBoolProp(1089, v); }
+    int PlayCount() const { return GetIntegerProp(1030); }
+    void SetPlayCount(int v) { SetIntegerProp(1030, v); }
+    String SAMIFileName() const { return GetWideStringProp(1099); }
+    void SetSAMIFileName(const String& v) { SetWideStringProp(1099, v); }
+    String SAMILang() const { return GetWideStringProp(1098); }
+    void SetSAMILang(const String& v) { SetWideStringProp(1098, v); }
+    String SAMIStyle() const { return GetWideStringProp(1097); }
+    void SetSAMIStyle(const String& v) { SetWideStringProp(1097, v); }
+    bool SendErrorEvents() const { return GetWordBoolProp(1064); }
+    void SetSendErrorEvents(bool v) { SetWordBoolProp(1064, v); }
+    bool SendKeyboardEvents() const { return GetWordBoolProp(1013); }
+    void SetSendKeyboardEvents(bool v) { SetWordBoolProp(1013, v); }
+    bool SendMouseClickEvents() const { return GetWordBoolProp(1014); }
+    void SetSendMouseClickEvents(bool v) { SetWordBoolProp(1014, v); }
+    bool SendMouseMoveEvents() const { return GetWordBoolProp(1015); }
+    void SetSendMouseMoveEvents(bool v) { SetWordBoolProp(1015, v); }
+    bool SendOpenStateChangeEvents() const { return GetWordBoolProp(1062); }
+    void SetSendOpenStateChangeEvents(bool v) { SetWordBoolProp(1062, v); }
+    bool SendPlayStateChangeEvents() const { return GetWordBoolProp(1069); }
+    void SetSendPlayStateChangeEvents(bool v) { SetWordBoolProp(1069, v); }
+    bool SendWarningEvents() const { return GetWordBoolProp(1063); }
+    void SetSendWarningEvents(bool v) { SetWordBoolProp(1063, v); }
+    bool ShowAudioControls() const { return GetWordBoolProp(1107); }
+    void SetShowAudioControls(bool v) { SetWordBoolProp(1107, v); }
+    bool ShowCaptioning() const { return GetWordBoolProp(1084); }
+    void SetShowCaptioning(bool v) { SetWordBoolProp(1084, v); }
+    bool ShowDisplay() const { return GetWordBoolProp(22); }
+    void SetShowDisplay(bool v) { SetWordBoolProp(22, v); }
+    bool ShowGotoBar() const { return GetWordBoolProp(1088); }
+    void SetShowGotoBar(bool v) { SetWordBoolProp(1088, v); }
+    bool ShowPositionControls() const { return GetWordBoolProp(24); }
+    void SetShowPositionControls(bool v) { SetWordBoolProp(24, v); }
+    bool ShowStatusBar() const { return GetWordBoolProp(1086); }
+    void SetShowStatusBar(bool v) { SetWordBoolProp(1086, v); }
+    bool ShowTracker() const { return GetWordBoolProp(26); }
+    void SetShowTracker(bool v) { SetWordBoolProp(26, v); }
+    bool VideoBorder3D() const { return GetWordBoolProp(1103); }
+    void SetVideoBorder3D(bool v) { SetWordBoolProp(1103, v); }
+    TColor VideoBorderColor() const { return GetColorProp(1102); }
+    void SetVideoBorderColor(TColor v) { SetColorProp(1102, v); }
+    int VideoBorderWidth() const { return GetIntegerProp(1101); }
+    void SetVideoBorderWidth(int v) { SetIntegerProp(1101, v); }
+    int Volume() const { return GetIntegerProp(19); }
+    void SetVolume(int v) { SetIntegerProp(19, v); }
+
+    // --- events ---
+    TNotifyEvent OnOpenComplete;
+    TDerivedMovie_PositionChange2 OnPositionChange;
+    TMovieStateChangeEvent OnOpenStateChange;
+    TMovieStateChangeEvent OnPlayStateChange;
+    TMovieReadyStateChangeEvent OnReadyStateChange;
+    TMovieResultEvent OnEndOfStream;
+    TMovieResultEvent OnDisconnect;
+    TMovieErrorEvent OnError;
+    TMovieWarningEvent OnWarning;
+    TMovieScriptCommandEvent OnScriptCommand;
+    TMovieMarkerHitEvent OnMarkerHit;
+    TMovieBufferingEvent OnBuffering;
+    TFullScreenKeyPressEvent OnFullScreenKeyPress;
+    TF1HelpInvokedEvent OnF1HelpInvoked;
+    TOnFrameCaptureCompleted OnFGrabberCaptureCompleted;
+    TNotifyEvent OnNewStream;
+    TNotifyEvent OnDisplayModeChange;
+    TNotifyEvent OnCreate;
+
+    // How long a grab waits for the frame hook before it gives up, in milliseconds of the
+    // kernel clock.
+    static constexpr Cardinal kGrabWaitMs = 3000;
+    // How long destruction waits for a player that is still loading.
+    static constexpr Cardinal kLoadingWaitMs = 3000;
+
+    // The installed check that the media layer can run; tests replace it. When it fails,
+    // construction shows the not-installed message and ends the program.
+    static void SetPlayerInstalledCheck(std::function<bool()> check);
+    static const char* const kPlayerDownloadAddress;
+
+private:
+    friend class TSampleGrabberCB;
+
+    // Construction, step by step.
+    void CreateChildren();
+    void PlayerWindowCreated(TObject* Sender);
+    void BindPlayerEvents();
+    // A read that cannot raise, for destruction.
+    int GetIntegerPropSafe(DISPID id) const;
+    void UnbindPlayerEvents();
+
+    // Player events.
+    void PlayerOpenStateChange(int OldState, int NewState);
+    void PlayerPlayStateChange(int OldState, int NewState);
+    void PlayerReadyStateChange(int State);
+    void PlayerEndOfStream(int Result);
+    void PlayerDisconnect(int Result);
+    void PlayerError();
+    void ReadLength();
+
+    // The poll.
+    void TimerTick(TObject* Sender);
+    void PollPosition();
+    void DeliverFullScreenKey();
+
+    // Layout and full screen.
+    void ApplyDisplaySize();
+    void HideScrollBars();
+    void ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
+    void HookRendererWindow();
+    void UnhookRendererWindow();
+    static LRESULT RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void HiddenFormWndProc(TMessage& Message);
+    bool RecordKey(WPARAM key, LPARAM data);
+    bool SizeLayout();
+
+    // Capture.
+    ObjectPtr<TBitmap> GrabFromRenderer();
+    bool CaptureInto(TFrameCapture_Dest Dest, String& FileName, TImage* Image, TBitmap* Bitmap);
+    // A seek still on its way shows the old frame: wait (bounded) until it has landed.
+    void WaitForSeekToLand();
+    String AutomaticFileName(const String& Extension);
+    void ReleaseBasicVideo() { basicVideoHeld_ = false; }
+
+    // The frame hook path.
+    bool InsertSampleGrabber();
+    void ReleaseGrabber();
+    bool GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap);
+    void DeliverGrabbedFrame(TMessage& Message);
+    TBitmap* ScaledCopy(TBitmap* Frame);
+
+    // Fields, in the order the component's state is kept.
+    media::ISampleGrabber* grabber_ = nullptr;
+    bool layoutRunning_ = false;
+    bool autoStart_ = true;
+    bool basicVideoHeld_ = false;
+    std::unique_ptr<Byte[]> imageBuffer_;
+    int imageBufferSize_ = 0;
+    bool disconnectPending_ = false;
+    int disconnectResult_ = 0;
+    bool displayLogo_ = true;
+    TDisplaySize displaySize_ = mpDefaultSize;
+    bool grabberAvailable_ = false;
+    String fileName_;
+    Cardinal frameCount_ = 0;
+    Cardinal currentFrame_ = 0;
+    TAuto_Filename autoFileName_ = fnSequential;
+    String autoFilePrefix_ = "am";
+    bool grabberInserted_ = false;
+    int burstCount_ = 0;
+    int burstInterval_ = 0;
+    bool burstMode_ = false;
+    std::unique_ptr<TSampleGrabberCB> callback_;
+    int captureSize_ = 100;
+    bool grabberEnabled_ = false;
+    TJPEGPerformance jpegPerformance_ = jpBestQuality;
+    bool jpegProgressive_ = false;
+    int jpegQuality_ = 100;
+    String storagePath_;
+    ObjectPtr<TBitmap> waitingBitmap_;
+    bool delivered_ = false;
+    bool grabBusy_ = false;
+    bool tickRunning_ = false;
+    int pendingKey_ = 0;
+    int pendingKeyData_ = 0;
+    bool keyPending_ = false;
+    bool fullScreenMode_ = false;
+    bool logoMode_ = false;
+    HWND rendererWindow_ = 0;
+    TScrollBar* horzBar_ = nullptr;
+    bool opening_ = false;
+    TPanel* innerPanel_ = nullptr;
+    bool loop_ = false;
+    TDerivedMovie_* player_ = nullptr;
+    TColor keptColor_ = clBlack;
+    TWndMethod hiddenFormOldProc_;
+    TForm* hiddenForm_ = nullptr;
+    WNDPROC rendererOldProc_ = nullptr;
+    bool openStatePending_ = false;
+    int oldOpenState_ = 0;
+    int newOpenState_ = 0;
+    bool fullScreenPending_ = false;
+    bool pausePending_ = false;
+    bool playStatePending_ = false;
+    int oldPlayState_ = 0;
+    int newPlayState_ = 0;
+    double lastPosition_ = -1.0;
+    double rate_ = 1.0;
+    bool endOfStreamPending_ = false;
+    int endOfStreamResult_ = 0;
+    bool repaintOnLayout_ = false;
+    TPanel* cornerPanel_ = nullptr;
+    double horzFraction_ = 0.5;
+    double vertFraction_ = 0.5;
+    double selectionEnd_ = -1.0;
+    double selectionStart_ = -1.0;
+    bool showControls_ = true;
+    bool showScrollBars_ = true;
+    int scrollBarsThickness_ = 16;
+    double currentTime_ = 0;
+    TTimer* timer_ = nullptr;
+    double duration_ = 0;
+    int timerInterval_ = 50;
+    bool movieVisible_ = true;
+    TScrollBar* vertBar_ = nullptr;
+    int zoomSize_ = 100;
+};
+
+// Where the pixel bits of a packed DIB start: after the header, the colour table (a full one
+// when it says 0 entries at 8 bits or fewer) and, for bit fields, the three masks.
+std::size_t PackedDibBitsOffset(const BITMAPINFOHEADER& Header);
+
+// Shows the not-installed message; false when the media layer cannot run (the check above).
+bool CheckPlayerInstalled();
