@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 
 #include "framework/MessageDialogs.h"
+#include "framework/Resources.h"
 
 #include "platform/user/User.h"
 
@@ -30,6 +31,26 @@ void TApplication::Create(TComponent* AOwner) {
         Screen = CreateComponent<TScreen>(nullptr);
         ownsScreen_ = true;
     }
+    icon_ = MakeObject<TIcon>();
+    if (!resources::FindIcon("MAINICON").empty()) {
+        try {
+            icon_->LoadFromResourceName(HInstance, "MAINICON");
+        } catch (const EInvalidGraphic&) {
+            // A damaged program icon leaves the windows without one.
+        }
+    }
+    icon_->OnChange = [this](TObject*) { IconChanged(); };
+}
+
+void TApplication::ApplyIcon(TCustomForm* Form) {
+    if (!Form || !Form->HandleAllocated()) return;
+    SendMessage(Form->Handle(), WM_SETICON, ICON_BIG,
+                static_cast<LPARAM>(icon_->Empty() ? 0 : icon_->Handle()));
+}
+
+void TApplication::IconChanged() {
+    if (!Screen) return;
+    for (int i = 0; i < Screen->FormCount(); ++i) ApplyIcon(Screen->Forms(i));
 }
 
 void TApplication::Destroy() {

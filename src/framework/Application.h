@@ -2,6 +2,7 @@
 // TApplication: the message loop on the user-interface thread, the main form, idle
 // processing and the default exception handler.
 #include "framework/Forms.h"
+#include "framework/Icon.h"
 
 #include <exception>
 
@@ -54,6 +55,13 @@ class TApplication : public TComponent {
     void Terminate();
     bool Terminated() const { return terminated_; }
 
+    // The program's icon: the "MAINICON" resource when there is one, else empty. Every form's
+    // window shows it; setting copies the icon and shows the new one at once.
+    TIcon* Icon() const { return icon_.get(); }
+    void SetIcon(TIcon* Value) { icon_->Assign(Value); }
+    // Gives the form's window the application's icon (forms call it when their window appears).
+    void ApplyIcon(TCustomForm* Form);
+
     TCustomForm* MainForm() const { return mainForm_; }
     void SetMainForm(TCustomForm* v) { mainForm_ = v; }
     bool Active() const;
@@ -79,7 +87,10 @@ private:
     bool ProcessMessage(MSG& msg);
     void Idle();
 
+    void IconChanged();
+
     String title_;
+    ObjectPtr<TIcon> icon_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
     bool ownsScreen_ = false;

@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/Menus.h"
 #include "framework/WinControl.h"
 #include "platform/gdi/Dc.h"
 #include "platform/user/User.h"
@@ -173,7 +174,24 @@ void TControl::Dispatch(TMessage& Message) {
         case WM_LBUTTONUP: HandleMouseButton(Message, mbLeft, false, false); return;
         case WM_RBUTTONDOWN: HandleMouseButton(Message, mbRight, true, false); return;
         case WM_RBUTTONDBLCLK: HandleMouseButton(Message, mbRight, true, true); return;
-        case WM_RBUTTONUP: HandleMouseButton(Message, mbRight, false, false); return;
+        case WM_RBUTTONUP: {
+            // The release asks for the context menu, as the desktop does after the button.
+            auto* self = dynamic_cast<TWinControl*>(this);
+            HWND window = self ? (self->HandleAllocated() ? self->Handle() : 0)
+                               : (parent_ && parent_->HandleAllocated() ? parent_->Handle() : 0);
+            TWinControl* parent = parent_;
+            TPoint at = ClientToScreen(Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
+            HandleMouseButton(Message, mbRight, false, false);
+            // MouseUp may have freed the control: go on only while it is still there.
+            if (!window || !IsWindow(window)) return;
+            if (self ? TWinControl::FindControl(window) != self
+                     : !(TWinControl::FindControl(window) == parent && parent->ContainsControl(this)))
+                return;
+            Perform(WM_CONTEXTMENU, static_cast<WPARAM>(window),
+                    MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+            return;
+        }
+        case WM_CONTEXTMENU: HandleContextMenu(Message); return;
         case WM_MBUTTONDOWN: HandleMouseButton(Message, mbMiddle, true, false); return;
         case WM_MBUTTONDBLCLK: HandleMouseButton(Message, mbMiddle, true, true); return;
         case WM_MBUTTONUP: HandleMouseButton(Message, mbMiddle, false, false); return;
@@ -202,6 +220,39 @@ void TControl::Dispatch(TMessage& Message) {
             if (g_mouseControl == this) RefreshCursor();
             return;
         default: break;
+    }
+    DefaultHandler(Message);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+    if (popupMenu_ == Value) return;
+    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+    popupMenu_ = Value;
+    if (popupMenu_) popupMenu_->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TControl::HandleContextMenu(TMessage& Message) {
+    if (popupMenu_) {
+        TPoint at;
+        if (Message.LParam == -1) {
+            GetCursorPos(&at);
+        } else {
+            at = Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+        }
+        popupMenu_->SetPopupComponent(this);
+        Message.Result = 1;
+        popupMenu_->Popup(at.x, at.y);
+        return;
+    }
+    // Nothing here: the parent may have a menu.
+    if (!dynamic_cast<TWinControl*>(this)) {
+        if (parent_) Message.Result = parent_->Perform(Message.Msg, Message.WParam, Message.LParam);
+        return;
     }
     DefaultHandler(Message);
 }

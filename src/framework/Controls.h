@@ -15,6 +15,7 @@
 class TWinControl;
 class TControl;
 class TCanvas;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -98,6 +99,7 @@ class TControl : public TComponent {
 
     void Create(TComponent* AOwner) override;
     void Destroy() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // --- messages ---
     // The message entry point; a hook saves the old value and calls it for what it passes on.
@@ -171,6 +173,12 @@ class TControl : public TComponent {
     void SetCaption(const String& v) { SetText(v); }
     const String& Text() const { return text_; }
     virtual void SetText(const String& v);
+
+    // Opened at the pointer by a right click on the control, or by the menu key (Shift+F10)
+    // while it has the focus; a control without one leaves the request to its parent. Not
+    // owned: the control forgets a menu that is freed.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* Value);
 
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor v);
@@ -252,6 +260,7 @@ protected:
 
 private:
     void HandleMouseButton(TMessage& Message, TMouseButton Button, bool down, bool dbl);
+    void HandleContextMenu(TMessage& Message);
     void HandleParentColorChanged();
     void HandleParentFontChanged();
 
@@ -265,6 +274,7 @@ private:
     bool parentFont_ = true;
     String text_;
     TCursor cursor_ = crDefault;
+    TPopupMenu* popupMenu_ = nullptr;
     String hint_;
     bool showHint_ = false;
     bool parentShowHint_ = true;

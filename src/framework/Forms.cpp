@@ -39,6 +39,11 @@ void TCustomForm::Destroy() {
     inherited::Destroy();
 }
 
+void TCustomForm::CreateWindowHandle(const TCreateParams& Params) {
+    inherited::CreateWindowHandle(Params);
+    if (Application) Application->ApplyIcon(this);
+}
+
 void TCustomForm::CreateParams(TCreateParams& Params) {
     inherited::CreateParams(Params);
     Params.Style &= ~(WS_CHILD | WS_VISIBLE | WS_POPUP | WS_CLIPSIBLINGS);

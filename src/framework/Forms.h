@@ -101,6 +101,8 @@ class TCustomForm : public TScrollingWinControl {
 protected:
     TCustomForm() = default;
     void CreateParams(TCreateParams& Params) override;
+    // Gives the new window the application's icon.
+    void CreateWindowHandle(const TCreateParams& Params) override;
     void AdjustClientRect(TRect& Rect) override;
     virtual void DoShow();
     virtual void DoClose(TCloseAction& Action);

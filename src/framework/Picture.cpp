@@ -1,6 +1,7 @@
 #include "framework/Picture.h"
 
 #include "framework/Bitmap.h"
+#include "framework/Icon.h"
 #include "framework/Jpeg.h"
 #include "platform/user/Clipboard.h"
 
@@ -39,6 +40,7 @@ struct Registry {
         files.push_back({"BMP", "Bitmaps", GraphicClass<TBitmap>()});
         files.push_back({"JPG", "JPEG Image File", GraphicClass<TJPEGImage>()});
         files.push_back({"JPEG", "JPEG Image File", GraphicClass<TJPEGImage>()});
+        files.push_back({"ICO", "Icons", GraphicClass<TIcon>()});
         clipboard.push_back({Word(CF_BITMAP), GraphicClass<TBitmap>()});
     }
 };

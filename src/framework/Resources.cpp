@@ -18,6 +18,7 @@ struct Registry {
     std::mutex lock;
     std::map<String, std::span<const Byte>> bitmaps;
     std::map<String, String> strings;
+    std::map<String, std::span<const Byte>> icons;
 };
 
 Registry& TheRegistry() {
@@ -44,6 +45,19 @@ std::span<const Byte> FindBitmap(const String& name) {
     std::lock_guard guard(r.lock);
     auto it = r.bitmaps.find(Key(name));
     return it == r.bitmaps.end() ? std::span<const Byte>() : it->second;
+}
+
+void RegisterIcon(const String& name, std::span<const Byte> data) {
+    Registry& r = TheRegistry();
+    std::lock_guard guard(r.lock);
+    r.icons[Key(name)] = data;
+}
+
+std::span<const Byte> FindIcon(const String& name) {
+    Registry& r = TheRegistry();
+    std::lock_guard guard(r.lock);
+    auto it = r.icons.find(Key(name));
+    return it == r.icons.end() ? std::span<const Byte>() : it->second;
 }
 
 bool HasString(const String& name) {

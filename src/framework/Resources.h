@@ -18,9 +18,13 @@ namespace resources {
 // A later registration of the same name replaces the earlier one.
 void RegisterBitmap(const String& name, std::span<const Byte> data);
 void RegisterString(const String& name, const String& text);
+// Registers an icon under name; data must hold a whole ICO file and stay alive.
+void RegisterIcon(const String& name, std::span<const Byte> data);
 
 // The registered bytes, or an empty span when there is no bitmap of that name.
 std::span<const Byte> FindBitmap(const String& name);
+// The registered icon file, or an empty span when there is no icon of that name.
+std::span<const Byte> FindIcon(const String& name);
 bool HasString(const String& name);
 // Raises EResNotFound "Resource NAME not found" when there is no such string.
 String LoadString(const String& name);
@@ -29,6 +33,10 @@ String LoadString(const String& name);
 struct Registration {
     Registration(const char* name, std::span<const Byte> bitmap) { RegisterBitmap(name, bitmap); }
     Registration(const char* name, const char* text) { RegisterString(name, text); }
+};
+// `static resources::IconRegistration r{"MAINICON", data};`
+struct IconRegistration {
+    IconRegistration(const char* name, std::span<const Byte> icon) { RegisterIcon(name, icon); }
 };
 
 } // namespace resources

@@ -88,6 +88,7 @@ void HeadlessBackend::DestroyNative(HWND hwnd) {
     if (active_ == hwnd) active_ = 0;
     if (moveSizeWindow_ == hwnd) moveSizeWindow_ = 0;
     if (pointerOver_ == hwnd) pointerOver_ = 0;
+    std::erase_if(icons_, [hwnd](const auto& e) { return e.first == hwnd; });
 }
 
 void HeadlessBackend::SetNativeBounds(HWND hwnd, const RECT& bounds) {
@@ -134,6 +135,18 @@ void HeadlessBackend::SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) 
     if (!n) return;
     n->shaped = shape != nullptr;
     n->shape = shape ? *shape : std::vector<RECT>{};
+}
+
+void HeadlessBackend::SetNativeIcon(HWND hwnd, int width, int height,
+                                    const std::vector<DWORD>& argb) {
+    std::erase_if(icons_, [hwnd](const auto& e) { return e.first == hwnd; });
+    icons_.push_back({hwnd, NativeIcon{width, height, argb}});
+}
+
+HeadlessBackend::NativeIcon HeadlessBackend::IconOf(HWND hwnd) const {
+    for (const auto& e : icons_)
+        if (e.first == hwnd) return e.second;
+    return {};
 }
 
 void HeadlessBackend::RaiseNative(HWND hwnd) {

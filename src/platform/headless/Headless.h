@@ -52,6 +52,7 @@ public:
     void SetNativeState(HWND hwnd, user::ShowState state, bool activate) override;
     void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) override;
     void RaiseNative(HWND hwnd) override;
+    void SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) override;
     void ActivateNative(HWND hwnd) override;
     void Present(HWND hwnd, const RECT& rect, const user::SurfaceView& surface) override;
     void BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) override;
@@ -127,6 +128,13 @@ public:
     int MoveSizeRequests() const { return moveSizeRequests_; }
     LRESULT LastMoveSizeHit() const { return lastMoveSizeHit_; }
     user::ShowState NativeState(HWND hwnd) const;
+    // The icon a window last gave the desktop: 0xAARRGGBB rows; empty for none.
+    struct NativeIcon {
+        int width = 0;
+        int height = 0;
+        std::vector<DWORD> argb;
+    };
+    NativeIcon IconOf(HWND hwnd) const;
     bool IsNativeActive(HWND hwnd) const { return active_ == hwnd; }
 
 private:
@@ -162,6 +170,7 @@ private:
     std::condition_variable waitCv_;
     bool woken_ = false;
 
+    std::vector<std::pair<HWND, NativeIcon>> icons_;
     std::vector<RecordedCall> calls_;
     std::deque<int> boxAnswers_;
     std::deque<user::DialogAnswer> dialogAnswers_;

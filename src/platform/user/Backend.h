@@ -57,6 +57,10 @@ public:
     // Rectangles in window coordinates, no overlap; nullptr: the whole rectangle.
     virtual void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) = 0;
     virtual void RaiseNative(HWND hwnd) = 0;
+    // The window's icon for the desktop: 0xAARRGGBB pixels, rows top-down; empty: none.
+    virtual void SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) {
+        (void)hwnd, (void)width, (void)height, (void)argb;
+    }
     virtual void ActivateNative(HWND hwnd) = 0;
     // Puts the part rect (window coordinates) of the back buffer on the screen.
     virtual void Present(HWND hwnd, const RECT& rect, const SurfaceView& surface) = 0;

@@ -3,6 +3,7 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/SysColor.h"
 #include "platform/kernel/Time.h"
+#include "platform/user/Icon.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/Metrics.h"
@@ -278,12 +279,21 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_SYSKEYDOWN:
+        if (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)) {
+            SendMessage(hwnd, WM_CONTEXTMENU, static_cast<WPARAM>(hwnd), LPARAM{-1});
+            return 0;
+        }
         if (wParam == VK_F4 && (lParam & (LPARAM{1} << 29))) {
             Window* top = TopLevelOf(w);
             if (top) PostMessage(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         return 0;
     case WM_KEYDOWN:
+        // The menu key asks for the context menu; -1 says it came from the keys.
+        if (wParam == VK_APPS) {
+            SendMessage(hwnd, WM_CONTEXTMENU, static_cast<WPARAM>(hwnd), LPARAM{-1});
+            return 0;
+        }
         if (wParam == VK_F1) {
             HELPINFO info;
             info.iCtrlId = static_cast<int>(w->id);
@@ -292,9 +302,24 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             SendMessage(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
         }
         return 0;
+    case WM_SETICON: {
+        HICON& slot = wParam == ICON_SMALL ? w->smallIcon : w->bigIcon;
+        HICON old = slot;
+        slot = static_cast<HICON>(lParam);
+        // The desktop shows the big icon, the small one when there is no big one.
+        if (w->native) {
+            HICON shown = w->bigIcon ? w->bigIcon : w->smallIcon;
+            int iw = 0, ih = 0;
+            std::vector<DWORD> argb;
+            if (!shown || !GetIconPixels(shown, &iw, &ih, &argb)) argb.clear();
+            CurrentDisplayBackend().SetNativeIcon(hwnd, iw, ih, argb);
+        }
+        return static_cast<LRESULT>(old);
+    }
+    case WM_GETICON:
+        return static_cast<LRESULT>(wParam == ICON_SMALL ? w->smallIcon : w->bigIcon);
     case WM_GETDLGCODE:
     case WM_QUERYNEWPALETTE:
-    case WM_GETICON:
         return 0;
     case WM_PRINT:
         if ((lParam & PRF_ERASEBKGND) && wParam) SendMessage(hwnd, WM_ERASEBKGND, wParam, 0);

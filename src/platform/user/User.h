@@ -1,5 +1,6 @@
 #pragma once
 // The whole window layer in one include.
+#include "platform/user/Icon.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/MessageQueue.h"

@@ -61,6 +61,8 @@ struct Window {
     HINSTANCE instance = 0;
     std::string text;
     HRGN region = 0;
+    HICON bigIcon = 0;    // WM_SETICON; the program keeps the icons
+    HICON smallIcon = 0;
 
     RectSet update;  // client coordinates
     bool erasePending = false;
