@@ -400,9 +400,7 @@ void MediaEngine::SetPosition(double seconds) {
 
 bool MediaEngine::Seeking() const {
     std::lock_guard lock(impl_->mutex);
-    // Without video no frame is ever shown for a seek: the audio simply resumes there.
-    return impl_->IsOpen() && impl_->info.hasVideo &&
-           impl_->session->ShownSerial() != impl_->session->RequestSerial();
+    return impl_->IsOpen() && impl_->session->Settling();
 }
 
 #define KORVID_INFO(expr)                                                                          \

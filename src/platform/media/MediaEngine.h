@@ -72,7 +72,8 @@ public:
     // Seconds from the first frame. While a seek is on its way the target is reported.
     double Position() const;
     void SetPosition(double seconds);
-    // True from a seek until the frame at its target has been presented.
+    // True from a seek until the frame at its target has been presented and the sound (if
+    // any) has begun there.
     bool Seeking() const;
     double Duration() const;
     // Frames per second of the video; 0 when unknown or there is no video.

@@ -1,10 +1,13 @@
 #include "platform/media/EngineTestSupport.h"
 #include "platform/media/Fixtures.h"
 
+#include "platform/kernel/Clock.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 using namespace fixtures;
 using media::EngineEvent;
@@ -54,10 +57,31 @@ MovieSpec Clip(const char* container, Video video, Audio audio, int frames) {
     return s;
 }
 
-TEST(MediaEnginePlayback, PlaysEveryFrameInOrderThenEndsAndRewinds) {
+// Waits (bounded, in real time) until the hook has seen this many frames.
+bool WaitForFrames(RecordingHook& hook, std::size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + kEventBound;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (hook.Numbers().size() >= count)
+            return true;
+        std::this_thread::yield();
+    }
+    return false;
+}
+
+std::vector<int> Count(int from, int to) {
+    std::vector<int> numbers;
+    for (int i = from; i < to; ++i)
+        numbers.push_back(i);
+    return numbers;
+}
+
+TEST(MediaEnginePlayback, PlaysEveryFrameOnTheKernelClockThenEndsAndRewinds) {
     TempDir dir;
     const String path = dir.File("clip.avi");
     WriteMovie(path, Clip("avi", Video::Mjpeg, Audio::Pcm, 20));
+    // Playback moves on only as the time is moved: each 40 ms step shows exactly one frame.
+    kernel::FakeClock clock(5000);
+    kernel::ScopedClock useClock(clock);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
@@ -73,35 +97,39 @@ TEST(MediaEnginePlayback, PlaysEveryFrameInOrderThenEndsAndRewinds) {
     grabber->SetArmed(true);
 
     engine.Play();
-    std::vector<EngineEvent> events = CollectUntil(engine, [](const EngineEvent& e) {
-        return e.kind == EngineEvent::PlayStateChange && e.newValue == media::mpStopped;
-    });
-    // The end of the stream is reported while still playing, then the player stops.
-    ASSERT_GE(events.size(), 3u);
-    EXPECT_EQ(events[0].kind, EngineEvent::PlayStateChange);
-    EXPECT_EQ(events[0].newValue, media::mpPlaying);
-    EXPECT_EQ(events[events.size() - 2].kind, EngineEvent::EndOfStream);
-    EXPECT_EQ(events.back().oldValue, media::mpPlaying);
-
-    // Frame 0 was shown at the open, before the hook was armed; nothing is lost in between.
-    auto [numbers, times] = hook.Frames();
-    // The rewind after the stop may already have passed frame 0 through the armed hook.
-    if (numbers.size() == 20 && numbers.back() == 0) {
-        numbers.pop_back();
-        times.pop_back();
+    std::vector<EngineEvent> events = CollectUntil(engine, Kind(EngineEvent::PlayStateChange));
+    ASSERT_EQ(events.back().newValue, media::mpPlaying);
+    // Frame 0 was shown at the open, before the hook was armed; the time stands still.
+    EXPECT_TRUE(hook.Numbers().empty());
+    EXPECT_DOUBLE_EQ(engine.Position(), 0);
+    for (int k = 1; k < 20; ++k) {
+        clock.Advance(40);
+        ASSERT_TRUE(WaitForFrames(hook, static_cast<std::size_t>(k)))
+            << "frame " << k << " not shown at " << engine.Position() << " s";
+        ASSERT_EQ(hook.Numbers(), Count(1, k + 1)) << "at " << k * 40 << " ms";
+        EXPECT_NEAR(engine.Position(), k / 25.0, 1e-3);
+        EXPECT_EQ(PresentedNumber(engine), k);
     }
-    std::vector<int> expected;
-    for (int i = 1; i < 20; ++i)
-        expected.push_back(i);
-    EXPECT_EQ(numbers, expected);
+    // The sound (whole blocks of 1152 samples) runs on to 0.81 s; the end comes once it has
+    // been heard, while still playing.
+    clock.Advance(100);
+    events = CollectUntil(engine, Kind(EngineEvent::EndOfStream));
+    EXPECT_EQ(engine.GetPlayState(), media::mpPlaying);
+    auto [numbers, times] = hook.Frames();
+    EXPECT_EQ(numbers, Count(1, 20));
     for (std::size_t i = 0; i < times.size(); ++i)
         EXPECT_NEAR(times[i], numbers[i] / 25.0, 1e-6);
     EXPECT_TRUE(hook.LengthsRight());
 
-    // Rewound: frame 0 is shown again, paused at the start.
+    // Then the player stops and rewinds: frame 0 is shown again, paused at the start.
+    events = CollectUntil(engine, Kind(EngineEvent::PlayStateChange));
+    EXPECT_EQ(events.back().oldValue, media::mpPlaying);
+    EXPECT_EQ(events.back().newValue, media::mpStopped);
     WaitForSeek(engine);
     EXPECT_EQ(engine.Position(), 0);
     EXPECT_EQ(PresentedNumber(engine), 0);
+    ASSERT_TRUE(WaitForFrames(hook, 20));
+    EXPECT_EQ(hook.Numbers().back(), 0);
     grabber->SetArmed(false);
     grabber->SetCallback(nullptr);
 }

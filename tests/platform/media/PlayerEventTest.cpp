@@ -207,6 +207,8 @@ TEST_F(PlayerEvents, ASeekInAnAudioOnlyFileSettles) {
     player.Open(path);
     ASSERT_TRUE(probe.Until(eventid::OpenStateChange, mpOpen));
     ASSERT_EQ(player.PutProperty(dispid::CurrentPosition, Variant::Double(0.5)), S_OK);
+    // Settled once the sound has begun at the target.
+    WaitSeek(player);
     EXPECT_FALSE(player.Engine().Seeking());
     EXPECT_NEAR(Get(player, dispid::CurrentPosition).dblVal, 0.5, 0.05);
 }

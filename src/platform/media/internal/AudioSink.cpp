@@ -84,9 +84,11 @@ void AudioSink::AdvanceSilently(double now) {
     std::size_t step = static_cast<std::size_t>(due);
     stepCarry_ = due - static_cast<double>(step);
     if (step > count_) {
-        // An underrun loses the time: the clock waits for the data, as a device would.
+        // Nothing is heard, so nothing has to wait: the time that passed without samples is
+        // owed, and the samples that come late count as played at once. The clock keeps the
+        // system's pace however the decoder's writes fall between its reads.
+        owed_ += step - count_;
         step = count_;
-        stepCarry_ = 0;
     }
     read_ = (read_ + step) % capacity_;
     count_ -= step;
@@ -98,6 +100,7 @@ void AudioSink::Begin(int serial, double pts) {
     serial_ = serial;
     basePts_ = pts;
     consumed_ = 0;
+    owed_ = 0;
     read_ = 0;
     count_ = 0;
     stepCarry_ = 0;
@@ -113,6 +116,13 @@ bool AudioSink::Write(const std::int16_t* samples, int frames, int serial) {
         if (aborted_ || serial != requestSerial_.load() || serial != serial_)
             return false;
         AdvanceSilently(NowSeconds());
+        if (owed_ > 0) {
+            const std::size_t late = static_cast<std::size_t>(std::min<std::uint64_t>(owed_, total - done));
+            owed_ -= late;
+            consumed_ += late;
+            done += late;
+            continue;
+        }
         if (count_ == capacity_) {
             changed_.wait_for(lock, std::chrono::milliseconds(5));
             continue;
@@ -161,6 +171,11 @@ std::optional<double> AudioSink::Clock(int serial) {
     if (!device_ && !paused_ && count_ > 0)
         clock += stepCarry_ / kSampleRate;
     return clock;
+}
+
+bool AudioSink::Begun(int serial) {
+    std::lock_guard lock(mutex_);
+    return serial == serial_;
 }
 
 bool AudioSink::Drained(int serial) {

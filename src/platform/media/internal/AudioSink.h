@@ -1,7 +1,7 @@
 #pragma once
 // Where decoded audio goes: 16-bit stereo samples at a fixed rate into a short ring, played
 // by the sound device when one can be opened, and otherwise drained silently at the pace of
-// the system clock, so a machine without sound still plays at the right speed. The sink's
+// the kernel's clock, so a machine without sound still plays at the right speed. The sink's
 // position is the audio clock.
 #include <atomic>
 #include <condition_variable>
@@ -33,6 +33,8 @@ public:
     void SetGains(float left, float right);
     // The media time being heard, once samples of this serial have begun.
     std::optional<double> Clock(int serial);
+    // Samples of this serial have begun (its clock runs from the seek's target).
+    bool Begun(int serial);
     // Nothing of this serial is left to play.
     bool Drained(int serial);
     void Abort();
@@ -55,6 +57,7 @@ private:
     int serial_ = -1;
     double basePts_ = 0;
     std::uint64_t consumed_ = 0;  // frames taken from the ring since Begin
+    std::uint64_t owed_ = 0;      // silent only: frames of time that passed with the ring empty
     double stepCarry_ = 0;
     double lastAdvance_ = 0;
     double speed_ = 1;

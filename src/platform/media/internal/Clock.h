@@ -1,14 +1,14 @@
 #pragma once
 // A playback clock as a small value: the media time it showed when last set, the moment of
 // that, the speed and whether it stands still.
-#include <chrono>
+#include "platform/kernel/Clock.h"
 
 namespace media::detail {
 
-inline double NowSeconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+// The moment on the kernel's clock, so playback runs on a fake clock in tests: the pictures
+// and the silent audio move on only as far as the test moves the time. Waits for a change
+// stay short real-time waits that read this again.
+inline double NowSeconds() { return static_cast<double>(kernel::CurrentClock().Now()) / 1000.0; }
 
 class Clock {
 public:

@@ -16,12 +16,16 @@ public:
     explicit PresenterStage(Session& s) : s_(s) {}
 
     void Run() {
-        if (!s_.info.hasVideo) {
-            s_.SetShownSerial(0, 0, true);
-            s_.host.SessionFirstFrame(s_);
-        }
         while (!s_.Aborted()) {
             const int serial = s_.RequestSerial();
+            if (!s_.info.hasVideo)
+                SettleAudioOnly(serial);
+            // The movie is ready once its first picture is shown and its sound is there too,
+            // so the clock starts with both.
+            if (!firstReported_ && firstShown_ && s_.ShownSerial() == serial && s_.AudioReady(serial)) {
+                firstReported_ = true;
+                s_.host.SessionFirstFrame(s_);
+            }
             if (s_.info.hasVideo && Step(serial))
                 continue;
             CheckEnd(serial);
@@ -39,6 +43,7 @@ private:
                 s_.SetShownSerial(serial, s_.TargetFor(serial), true);
                 if (!firstShown_) {
                     firstShown_ = true;
+                    firstReported_ = true;
                     s_.host.SessionFailed(s_, kErrorNoFrames,
                                           "The file \"" + s_.fileName + "\" is damaged: no picture in it can be decoded.");
                 }
@@ -49,10 +54,7 @@ private:
             const double target = serial == 0 ? front->pts : s_.TargetFor(serial);
             Present(serial);
             s_.SetShownSerial(serial, std::max(0.0, target), true);
-            if (!firstShown_) {
-                firstShown_ = true;
-                s_.host.SessionFirstFrame(s_);
-            }
+            firstShown_ = true;
             return true;
         }
         if (s_.Paused()) {
@@ -87,6 +89,15 @@ private:
         s_.host.SessionPresented(s_);
     }
 
+    // Without pictures a seek is carried out once its sound has begun at the target (or
+    // there is none left there); the clock then runs from the target.
+    void SettleAudioOnly(int serial) {
+        if (s_.ShownSerial() == serial || !s_.AudioReady(serial))
+            return;
+        s_.SetShownSerial(serial, serial == 0 ? 0 : s_.TargetFor(serial), true);
+        firstShown_ = true;
+    }
+
     void CheckEnd(int serial) {
         if (s_.Paused() || endedSerial_ == serial || s_.ShownSerial() != serial) {
             if (!s_.info.hasVideo)
@@ -107,6 +118,7 @@ private:
 
     Session& s_;
     bool firstShown_ = false;
+    bool firstReported_ = false;
     int endedSerial_ = -1;
 };
 

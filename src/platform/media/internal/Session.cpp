@@ -144,6 +144,15 @@ void Session::SetShownSerial(int serial, double pts, bool resetClock) {
     shownSerial_ = serial;
 }
 
+bool Session::AudioReady(int serial) {
+    return !info.hasAudio || audio.finishedSerial.load() == serial || (sink && sink->Begun(serial));
+}
+
+bool Session::Settling() {
+    const int serial = requestSerial_.load();
+    return shownSerial_.load() != serial || !AudioReady(serial);
+}
+
 double Session::MasterClock(double now) {
     const int serial = requestSerial_.load();
     if (sink && info.hasAudio &&

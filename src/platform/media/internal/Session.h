@@ -86,6 +86,10 @@ public:
     void NotifyChange();
     void SetShownSerial(int serial, double pts, bool resetClock);
     int ShownSerial() const { return shownSerial_.load(); }
+    // The audio of this serial has begun at its target, or has nothing to play there.
+    bool AudioReady(int serial);
+    // True from a seek until its frame is shown and its audio is ready.
+    bool Settling();
     void StartWorkers();
     void CreateSink();
 
