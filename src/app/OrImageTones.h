@@ -46,6 +46,10 @@ private:
     std::array<Byte, 768> clampSplit_{};
     // plain_ with the final inversion folded in, for rows where nothing mixes channels.
     std::array<Byte, 256> direct_{};
+    // When direct_ is just c + shift clamped (brightness alone), rows take a saturating add
+    // the compiler turns into vector code, many bytes at a time.
+    bool shiftOnly_ = false;
+    int shift_ = 0;
     int solarizeAbove_ = 255;  // a pixel whose channel average exceeds this is solarized
     bool solarize_ = false;
     bool grayScale_ = false;

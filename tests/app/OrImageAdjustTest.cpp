@@ -2,6 +2,7 @@
 // order, with the rounding and truncation rules at the edges.
 #include "OrImageTestUtil.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -149,6 +150,24 @@ TEST_F(OrImageAdjustPicture, BrightnessReachesEveryPixelOfAnOddSizedPicture) {
         }
     // The original stays as given.
     EXPECT_EQ(Checksum(OriginalBitmap(image_.get())), Checksum(picture.get()));
+}
+
+TEST_F(OrImageAdjustPicture, BrightnessAloneIsAClampedAddForEveryByteValue) {
+    // Every value in every channel, rows long enough for the many-bytes-at-a-time path and
+    // 257 wide so that a few bytes are left over at the end of each row.
+    ObjectPtr<TBitmap> picture =
+        MakePicture(257, 3, [](int x, int y) { return Rgb{x % 256, (x + 85 * y) % 256, 255 - x % 256}; });
+    Show(picture.get());
+    for (int b : {-255, -128, -1, 0, 1, 20, 127, 254, 255}) {
+        image_->SetPicBrightness(b);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 257; ++x) {
+                const Rgb p = PixelAt(picture.get(), x, y);
+                const auto add = [b](int c) { return std::clamp(c + b, 0, 255); };
+                ASSERT_EQ(PixelAt(Adjusted(), x, y), (Rgb{add(p.r), add(p.g), add(p.b)}))
+                    << "brightness " << b << " at " << x << "," << y;
+            }
+    }
 }
 
 TEST_F(OrImageAdjustPicture, AdjustmentsSetBeforeThePictureApplyWhenItArrives) {
