@@ -412,7 +412,7 @@ void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
     currentTime_ = 0;
     if (NewState == kOpenStateClosed) {
         grabberInserted_ = false;
-        rendererWindow_ = 0;
+        UnhookRendererWindow();
     }
     if (NewState == kOpenStateOpen) {
         ReleaseBasicVideo();

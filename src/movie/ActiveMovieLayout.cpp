@@ -323,7 +323,10 @@ void TActiveMovie::HookRendererWindow() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
+    // A window that runs our procedure already (another component's hook) is left alone:
+    // chaining to ourselves would never end.
+    if (!search.found ||
+        GetWindowLongPtr(search.found, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&RendererWindowProc))
         return;
     rendererWindow_ = search.found;
     HookedRenderers()[rendererWindow_] = this;

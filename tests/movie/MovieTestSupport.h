@@ -54,8 +54,9 @@ protected:
     void Pump() { headless::HeadlessBackend::PumpMessages(); }
 
     // Pumps until done() holds; false when the bound passed first.
-    bool WaitFor(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + kRealBound;
+    bool WaitFor(const std::function<bool()>& done,
+                 std::chrono::milliseconds bound = std::chrono::duration_cast<std::chrono::milliseconds>(kRealBound)) {
+        const auto deadline = std::chrono::steady_clock::now() + bound;
         while (std::chrono::steady_clock::now() < deadline) {
             Pump();
             if (done())
@@ -67,6 +68,17 @@ protected:
 
     // Moves the fake clock on by whole polls (50 ms each), running every timer on the way.
     void Ticks(int n) { session->AdvanceClock(50 * static_cast<kernel::Milliseconds>(n)); }
+
+    // Plays on poll by poll until done() holds, giving the player's threads a moment after
+    // each step of the clock to catch up with it; false after maxTicks polls.
+    bool PlayUntil(const std::function<bool()>& done, int maxTicks) {
+        for (int i = 0; i < maxTicks; ++i) {
+            Ticks(1);
+            if (WaitFor(done, std::chrono::milliseconds(100)))
+                return true;
+        }
+        return false;
+    }
 
     String Write(const MovieSpec& desc, const String& name) {
         const String path = dir.File(name);
