@@ -231,4 +231,26 @@ TEST_F(OrImageView, APictureWithoutAPaletteHasItsMarkClearedWithoutAQuery) {
     EXPECT_EQ(image_->GetPalette(), HPALETTE(0));
 }
 
+TEST_F(OrImageView, ANewPaletteIsOfferedToTheActiveForm) {
+    ASSERT_TRUE(form_->Active());
+    int queries = 0;
+    TWndMethod formProc = form_->WindowProc;
+    form_->WindowProc = [&](TMessage& m) {
+        if (m.Msg == WM_QUERYNEWPALETTE) ++queries;
+        formProc(m);
+    };
+    ObjectPtr<TBitmap> paletted = MakePicture(4, 4, Pattern);
+    paletted->SetPixelFormat(pf8bit);
+    image_->AdjustedPicture()->SetGraphic(paletted.get());
+    TGraphic* graphic = image_->AdjustedPicture()->Graphic();
+    ASSERT_NE(image_->GetPalette(), HPALETTE(0));
+    graphic->SetPaletteModified(true);
+    image_->SetCenter(true);  // runs the picture-changed steps; not drawing: posted
+    EXPECT_FALSE(graphic->PaletteModified());
+    EXPECT_EQ(queries, 0);
+    Pump();
+    EXPECT_EQ(queries, 1);
+    form_->WindowProc = formProc;
+}
+
 } // namespace
