@@ -333,7 +333,12 @@ void TOrImage::SetPicTile(int Value) {
 void TOrImage::ApplyAdjustments() {
     auto* original = dynamic_cast<TBitmap*>(pictureOriginal_->Graphic());
     auto* adjusted = dynamic_cast<TBitmap*>(adjustedPicture_->Graphic());
-    if (!original || !adjusted || original->PixelFormat() != pf24bit) return;
+    if (!original || !adjusted) return;
+    if (original->PixelFormat() != pf24bit) {
+        // Changed without notice: taken as a new original (made 24-bit, caches dropped).
+        OriginalChanged(this);
+        return;
+    }
     const int width = original->Width(), height = original->Height();
 
     // A cache made for another picture (the original changed in a way that told nobody)

@@ -292,6 +292,21 @@ TEST_F(OrImageState, CachesOfAnotherSizeAreMadeAgain) {
     }
 }
 
+TEST_F(OrImageState, AnOriginalOfAnotherFormatIsTakenAsNew) {
+    ShowPattern(6, 5);
+    image_->SetPicEmboss(true);
+    TPicture* original = image_->PictureOriginal();
+    TNotifyEvent notice = std::move(original->OnChange);
+    original->OnChange = nullptr;
+    OriginalBitmap(image_.get())->SetPixelFormat(pf8bit);
+    original->OnChange = std::move(notice);
+    image_->SetPicBrightness(-255);
+    EXPECT_EQ(OriginalBitmap(image_.get())->PixelFormat(), pf24bit);
+    ASSERT_NE(Adjusted(), nullptr);
+    EXPECT_EQ(Adjusted()->PixelFormat(), pf24bit);
+    EXPECT_EQ(PixelAt(Adjusted(), 5, 4), (Rgb{0, 0, 0}));
+}
+
 TEST_F(OrImageState, AnAdjustedPictureResizedFromOutsideIsMadeAgain) {
     ShowPattern(6, 5);
     Adjusted()->SetSize(2, 2);
