@@ -45,8 +45,8 @@ giftool::FrameView ViewOf(TGIFSubImage& frame, std::vector<unsigned char>& color
     v.indices = frame.Data();
     v.colors = colors.data();
     v.colorCount = map.Count();
-    v.transparent = frame.IsTransparent ? frame.TransparentIndex() : -1;
-    v.disposal = frame.ControlExtension ? frame.ControlExtension->DisposalMethod() : 0;
+    v.transparent = frame.IsTransparent() ? frame.TransparentIndex() : -1;
+    v.disposal = frame.ControlExtension() ? frame.ControlExtension()->DisposalMethod() : 0;
     return v;
 }
 
@@ -84,16 +84,16 @@ int main(int argc, char** argv) {
         try {
             ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
             std::vector<String> warnings;
-            image->WarningHandler = [&](TObject*, int, const String& message) {
+            image->SetWarningHandler([&](TObject*, int, const String& message) {
                 warnings.push_back(message);
-            };
+            });
             double t0 = giftool::NowMs();
             image->LoadFromFile(file);
             double ms = giftool::NowMs() - t0;
             int n = image->Frames().Count();
             long long pixels = 0;
             for (int i = 0; i < n; ++i)
-                pixels += image->Frames().GetFrame(i)->PixelCount;
+                pixels += image->Frames().GetFrame(i)->PixelCount();
             std::printf("%s: %d frames, screen %dx%d, %lld pixels, load %.2f ms (%.1f Mpixel/s)\n",
                         file.c_str(), n, image->ScreenWidth(), image->ScreenHeight(), pixels, ms,
                         ms > 0 ? pixels / ms / 1000.0 : 0.0);
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
                     "transparent %d, disposal %d\n",
                     i, v.width, v.height, v.left, v.top,
                     static_cast<unsigned long long>(
-                        giftool::Fnv1a(v.indices, static_cast<size_t>(frame.PixelCount))),
+                        giftool::Fnv1a(v.indices, static_cast<size_t>(frame.PixelCount()))),
                     v.colorCount,
                     static_cast<unsigned long long>(giftool::Fnv1a(colors.data(), colors.size())),
                     v.transparent, v.disposal);

@@ -47,7 +47,7 @@ int AddAnimationFrame(TGIFGraphic& result, TPersistent* source, int transparent,
     if (i == 0) {
         auto* loop = CreateObject<TGIFAppExtNSLoop>(frame);
         loop->LoopCount = 0;
-        frame->FrameExtensions.AppendItem(loop);
+        frame->FrameExtensions().AppendItem(loop);
     }
     auto* gce = CreateObject<TGIFGraphicControlExtension>(frame);
     gce->SetFrameDelay(static_cast<Word>(delay));
@@ -55,7 +55,7 @@ int AddAnimationFrame(TGIFGraphic& result, TPersistent* source, int transparent,
         gce->SetHasTransparency(true);
         gce->SetTransparentIndex(transparent);
     }
-    frame->FrameExtensions.AppendItem(gce);
+    frame->FrameExtensions().AppendItem(gce);
     return i;
 }
 
@@ -73,10 +73,10 @@ int CompareWithScreen(TGIFSubImage& frame, const Screen& screen, Int64& unchange
                       std::vector<Byte>& same) {
     bool used[256] = {};
     unchanged = 0;
-    same.assign(static_cast<size_t>(frame.PixelCount), 0);
+    same.assign(static_cast<size_t>(frame.PixelCount()), 0);
     TGIFColorMap& map = frame.EffectiveColorMap();
     const Byte* p = frame.Data();
-    for (Int64 i = 0; i < frame.PixelCount; ++i) {
+    for (Int64 i = 0; i < frame.PixelCount(); ++i) {
         int index = p[i];
         if (index < map.Count() && Packed(map.Colors()[index]) == screen[static_cast<size_t>(i)]) {
             ++unchanged;
@@ -92,9 +92,9 @@ int CompareWithScreen(TGIFSubImage& frame, const Screen& screen, Int64& unchange
 
 void Show(TGIFSubImage& frame, Screen& screen) {
     TGIFColorMap& map = frame.EffectiveColorMap();
-    screen.assign(static_cast<size_t>(frame.PixelCount), 0);
+    screen.assign(static_cast<size_t>(frame.PixelCount()), 0);
     const Byte* p = frame.Data();
-    for (Int64 i = 0; i < frame.PixelCount; ++i)
+    for (Int64 i = 0; i < frame.PixelCount(); ++i)
         if (p[i] < map.Count()) screen[static_cast<size_t>(i)] = Packed(map.Colors()[p[i]]);
 }
 
@@ -140,8 +140,8 @@ int main(int argc, char** argv) {
             }
             double t1 = giftool::NowMs();
             ObjectPtr<TGIFGraphic> g = MakeObject<TGIFGraphic>();
-            g->ReductionMethod = o.reduction;
-            g->DitherMethod = o.dither;
+            g->SetReductionMethod(o.reduction);
+            g->SetDitherMethod(o.dither);
             g->Assign(bitmap.get());
             double t2 = giftool::NowMs();
 
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
             Int64 unchanged = 0;
             int t = -1;
             std::vector<Byte> same;
-            if (o.unchanged && screen.size() == static_cast<size_t>(frame.PixelCount))
+            if (o.unchanged && screen.size() == static_cast<size_t>(frame.PixelCount()))
                 t = CompareWithScreen(frame, screen, unchanged, same);
             if (o.unchanged) Show(frame, screen);
             Int64 w = g->ScreenWidth(), h = g->ScreenHeight();

@@ -53,7 +53,7 @@ long long LoadOnce(TMemoryStream& file) {
     image->LoadFromStream(file);
     long long pixels = 0;
     for (int i = 0; i < image->Frames().Count(); ++i)
-        pixels += image->Frames().GetFrame(i)->PixelCount;
+        pixels += image->Frames().GetFrame(i)->PixelCount();
     return pixels;
 }
 

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (size > 0) stream.WriteBuffer(data, static_cast<Int64>(size));
         stream.SetPosition(0);
         GIFImageCore image;
-        image.WarningHandler = [](TObject*, int, const String&) {};
+        image.SetWarningHandler([](TObject*, int, const String&) {});
         try {
             image.ReadGIF(stream);
             // What was read must also write back.

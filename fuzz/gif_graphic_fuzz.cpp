@@ -8,7 +8,8 @@
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "gif/GIFException.h"
-#include "gif/GIFFrame.h"
+#include "gif/GIFGraphic.h"
+#include "gif/GIFSubImage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,7 @@ constexpr Int64 kPixelsDrawn = Int64(1) << 20;
 Int64 FramePixels(TGIFGraphic& image) {
     Int64 total = 0;
     for (int i = 0; i < image.Frames().Count(); ++i)
-        total += image.Frames().GetFrame(i)->PixelCount;
+        total += image.Frames().GetFrame(i)->PixelCount();
     return total;
 }
 
@@ -62,9 +63,9 @@ void Exercise(TGIFGraphic& image, std::uint8_t choice) {
     canvas->StretchDraw(Rect(0, 0, kCanvasSide, kCanvasSide), &image);
 
     // The same frames rendered to the 216-colour cube.
-    image.PaintOptions =
-        static_cast<TGIFPaintOptions>((image.PaintOptions | drDither) & ~drAutoDither);
-    if (choice & 4) image.PaintOptions |= drTile;
+    image.SetPaintOptions(
+        static_cast<TGIFPaintOptions>((image.PaintOptions() | drDither) & ~drAutoDither));
+    if (choice & 4) image.SetPaintOptions(image.PaintOptions() | drTile);
     for (int i = 0; i < image.Frames().Count() && i < kFramesDrawn; ++i) {
         TGIFSubImage* frame = image.Frames().GetFrame(i);
         frame->DropBitmap();
@@ -85,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 0) stream.WriteBuffer(data, static_cast<Int64>(size));
     stream.SetPosition(0);
     ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
-    image->WarningHandler = [](TObject*, int, const String&) {};
+    image->SetWarningHandler([](TObject*, int, const String&) {});
     try {
         image->LoadFromStream(stream);
     } catch (const Exception&) {

@@ -35,15 +35,15 @@ int TGifBuilder::AddAnimationFrame(TBitmap* frame8, int t) {
     if (i == 0) {
         auto* loop = CreateObject<TGIFAppExtNSLoop>(frame);
         loop->LoopCount = 0;
-        frame->FrameExtensions.AppendItem(loop);
+        frame->FrameExtensions().AppendItem(loop);
     }
     auto* control = CreateObject<TGIFGraphicControlExtension>(frame);
-    frame->FrameExtensions.AppendItem(control);
+    frame->FrameExtensions().AppendItem(control);
     control->SetFrameDelay(static_cast<Word>(settings_.delay));
     if (t >= 0) {
         // A reduced palette may be shorter than the spare index; the index must name an
         // entry of the frame's own map to be valid.
-        while (frame->OwnColorMap.Count() <= t) frame->OwnColorMap.AppendColor(0);
+        while (frame->OwnColorMap().Count() <= t) frame->OwnColorMap().AppendColor(0);
         control->SetHasTransparency(true);
         control->SetTransparentIndex(t);
     }
@@ -55,8 +55,8 @@ void TGifBuilder::AddGridFrame(TBitmap* grid) {
         ResizeBitmap(grid, ZoomedSide(grid->Width(), settings_.zoom),
                      ZoomedSide(grid->Height(), settings_.zoom));
     ObjectPtr<TGIFGraphic> g(CreateObject<TGIFGraphic>());
-    g->ReductionMethod = settings_.colors256 ? redQuantize : redGrayScale;
-    g->DitherMethod = settings_.floydSteinberg ? dtFloydSteinberg : dtNearest;
+    g->SetReductionMethod(settings_.colors256 ? redQuantize : redGrayScale);
+    g->SetDitherMethod(settings_.floydSteinberg ? dtFloydSteinberg : dtNearest);
     g->AddFrame(grid);
     TBitmap* reduced = g->Frames().GetFrame(0)->GetFrameBitmap();
     const int w = reduced->Width(), h = reduced->Height();

@@ -7,7 +7,16 @@ public:
     using EInvalidGraphic::EInvalidGraphic;
 };
 
+// The stream ended where more data had to follow ("Premature end of data"). A load that has
+// read some frames already keeps them and only warns.
+class EGIFPrematureEnd : public GIFException {
+public:
+    EGIFPrematureEnd();
+};
+
 [[noreturn]] void RaiseGIFError(const String& message);
+// Raises EGIFPrematureEnd.
+[[noreturn]] void RaisePrematureEnd();
 
 // Every warning of the codec carries this severity.
 constexpr int kGIFWarningSeverity = 1;

@@ -118,7 +118,7 @@ TGIFExtension::TGIFExtension(TGIFSubImage* frame)
     : TGIFItem(frame ? frame->Image : nullptr), Frame(frame) {}
 
 TGIFExtension::~TGIFExtension() {
-    if (Frame) Frame->FrameExtensions.RemoveItem(this);
+    if (Frame) Frame->FrameExtensions().RemoveItem(this);
 }
 
 void TGIFExtension::SaveToStream(TStream& stream) {
@@ -137,13 +137,17 @@ void TGIFExtension::LoadFromStream(TStream& stream) {
 
 TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* frame)
     : TGIFExtension(frame) {
-    if (Frame && !Frame->ControlExtension) Frame->ControlExtension = this;
+    if (Frame && !Frame->control_) Frame->control_ = this;
 }
 
 TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
-    if (!Frame) return;
-    if (HasTransparency()) Frame->IsTransparent = false;
-    if (Frame->ControlExtension == this) Frame->ControlExtension = nullptr;
+    if (!IsFramesOwn()) return;
+    if (HasTransparency()) Frame->transparent_ = false;
+    Frame->control_ = nullptr;
+}
+
+bool TGIFGraphicControlExtension::IsFramesOwn() const {
+    return Frame && Frame->control_ == this;
 }
 
 void TGIFGraphicControlExtension::SaveToStream(TStream& stream) {
@@ -157,12 +161,14 @@ void TGIFGraphicControlExtension::SaveToStream(TStream& stream) {
 void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
     TGIFExtension::LoadFromStream(stream);
     int size = ReadByteFrom(stream);
-    if (size == kEndOfStream) {
+    // A size of 0 is the block's own terminator: the image separator after it is no
+    // sub-block length. The extension keeps its defaults.
+    if (size == kEndOfStream || size == 0) {
         ReportWarning(1, gifmsg::PrematureEnd);
         return;
     }
     Byte b[255] = {};
-    Int64 got = size > 0 ? stream.Read(b, size) : 0;
+    Int64 got = stream.Read(b, size);
     if (got < size) {
         ReportWarning(1, gifmsg::PrematureEnd);
         return;
@@ -174,7 +180,8 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
     ControlBlock.Terminator = 0;
     // The terminator, and any sub-block some writer put before it.
     SkipSubBlocks(stream);
-    if (HasTransparency() && Frame) Frame->IsTransparent = true;
+    // A second control extension in front of the same frame is kept but does not decide.
+    if (HasTransparency() && IsFramesOwn()) Frame->transparent_ = true;
 }
 
 void TGIFGraphicControlExtension::SetTransparentIndex(int index) {
@@ -187,7 +194,7 @@ void TGIFGraphicControlExtension::SetTransparentIndex(int index) {
 }
 
 void TGIFGraphicControlExtension::SetHasTransparency(bool value) {
-    if (Frame) Frame->IsTransparent = value;
+    if (IsFramesOwn()) Frame->transparent_ = value;
     if (value)
         ControlBlock.PackedFields |= 1;
     else
@@ -239,7 +246,7 @@ void TGIFApplicationExtension::SaveToStream(TStream& stream) {
 void TGIFApplicationExtension::LoadFromStream(TStream& stream) {
     TGIFExtension::LoadFromStream(stream);
     int size = ReadByteFrom(stream);
-    if (size == kEndOfStream) RaiseGIFError(gifmsg::PrematureEnd);
+    if (size == kEndOfStream) RaisePrematureEnd();
     if (size < 10) RaiseGIFError(gifmsg::AppExtBlockSize);
     AppId.fill(0);
     if (size == 10) {

@@ -49,13 +49,15 @@ class TGIFGraphicControlExtension final : public TGIFExtension {
     static constexpr Byte Label = 0xF9;
     static const TGIFExtensionClass Class;
 
-    // Becomes the frame's graphic control extension when it has none yet; not appended.
+    // Becomes the frame's graphic control extension when it has none yet; not appended. Only
+    // that one, the frame's own, sets and clears the frame's transparency.
     explicit TGIFGraphicControlExtension(TGIFSubImage* frame);
     ~TGIFGraphicControlExtension() override;
 
     Byte ExtensionLabel() const override { return Label; }
     void SaveToStream(TStream& stream) override;
-    // Reads the block by its own size byte; a short block warns "Premature end of data".
+    // Reads the block by its own size byte; a short block, or one of size 0, warns
+    // "Premature end of data" and keeps the defaults.
     void LoadFromStream(TStream& stream) override;
 
     Word FrameDelay() const { return ControlBlock.DelayTime; }
@@ -71,6 +73,9 @@ class TGIFGraphicControlExtension final : public TGIFExtension {
     void SetDisposalMethod(int value) {
         ControlBlock.PackedFields = static_cast<Byte>((ControlBlock.PackedFields & 0xE3) | ((value * 4) & 0x1C));
     }
+
+    // Whether this is the frame's own control extension (the first made for it).
+    bool IsFramesOwn() const;
 
     TGIFGCERec ControlBlock;
 };

@@ -12,6 +12,7 @@
 #include "platform/gdi/Object.h"
 #include "platform/user/Clipboard.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -25,15 +26,19 @@ constexpr const char* kClipboardFormatName = "GIF Image";
 
 const TRect kNoRect = {0, 0, 0, 0};
 
-// Whether a failure while reading the frames is the stream ending early.
-bool EndsEarly(const Exception& e) {
-    return e.Message() == gifmsg::PrematureEnd;
-}
+// What GIFGraphicInit found; read on any thread.
+std::atomic<Word> clipboardFormat{0};
+std::atomic<bool> palettedDisplay{false};
 
 } // namespace
 
-Word GIFClipboardFormat = 0;
-bool PalettedDisplay = false;
+Word GIFClipboardFormat() {
+    return clipboardFormat.load();
+}
+
+bool PalettedDisplay() {
+    return palettedDisplay.load();
+}
 
 TGIFGraphic::TGIFGraphic() : alive_(std::make_shared<int>(0)) {}
 
@@ -48,15 +53,15 @@ void TGIFGraphic::Destroy() {
     StopPainters();
     {
         // Synchronous painters further up the stack are still listed: they must let go.
-        LockedList painters(PainterList);
+        LockedList painters(painterList_);
         for (int i = 0; i < painters->Count(); ++i)
             painters->Get(i)->ForgetImage();
         painters->Clear();
     }
     alive_.reset();
     MakeEmpty();
-    if (PaletteHandle) DeleteObject(PaletteHandle);
-    PaletteHandle = 0;
+    if (paletteHandle_) DeleteObject(paletteHandle_);
+    paletteHandle_ = 0;
     inherited::Destroy();
 }
 
@@ -126,25 +131,41 @@ void TGIFGraphic::SetScreenHeight(int height) {
 void TGIFGraphic::CheckPixelBudget(Int64 framePixels) {
     Int64 total = framePixels;
     for (int i = 0; i < Frames().Count(); ++i)
-        total += Frames().GetFrame(i)->PixelCount;
+        total += Frames().GetFrame(i)->PixelCount();
     if (total > kMaxImagePixels) RaiseGIFError(gifmsg::ImageTooLarge);
 }
 
 bool TGIFGraphic::ShouldDither() const {
-    return (PaintOptions & drDither) && (!(PaintOptions & drAutoDither) || PalettedDisplay);
+    return (paintOptions_ & drDither) && (!(paintOptions_ & drAutoDither) || PalettedDisplay());
+}
+
+TGIFPainterLink* TGIFGraphic::ViewPainter() const {
+    LockedList painters(const_cast<TThreadList<TGIFPainterLink*>&>(painterList_));
+    return viewPainter_;
+}
+
+int TGIFGraphic::PainterCount() {
+    LockedList painters(painterList_);
+    return painters->Count();
+}
+
+void TGIFGraphic::DetachPainter(TGIFPainterLink* painter, TGIFPainterLink** ownerSlot) {
+    LockedList painters(painterList_);
+    if (ownerSlot && *ownerSlot == painter) *ownerSlot = nullptr;
+    painters->Remove(painter);
 }
 
 HPALETTE TGIFGraphic::GetPaletteHandle() {
     if (queryingPalette_) RaiseGIFError(kNoColorTable);
-    if (RenderedBitmap && RenderedBitmap->Palette()) return RenderedBitmap->Palette();
-    if (PaletteHandle) return PaletteHandle;
+    if (renderedBitmap_ && renderedBitmap_->Palette()) return renderedBitmap_->Palette();
+    if (paletteHandle_) return paletteHandle_;
     if (ShouldDither()) {
-        PaletteHandle = BuildNetscapePalette();
-        return PaletteHandle;
+        paletteHandle_ = BuildNetscapePalette();
+        return paletteHandle_;
     }
     if (GlobalColorMap().Count() > 0) {
-        PaletteHandle = GlobalColorMap().ToPalette();
-        return PaletteHandle;
+        paletteHandle_ = GlobalColorMap().ToPalette();
+        return paletteHandle_;
     }
     if (IsEmpty()) return 0;
     queryingPalette_ = true;
@@ -159,10 +180,10 @@ HPALETTE TGIFGraphic::GetPaletteHandle() {
 }
 
 void TGIFGraphic::SetPaletteHandle(HPALETTE palette) {
-    if (palette == PaletteHandle) return;
-    if (PaletteHandle) DeleteObject(PaletteHandle);
-    PaletteHandle = palette;
-    if (RenderedBitmap && RenderedBitmap->Palette() != palette) {
+    if (palette == paletteHandle_) return;
+    if (paletteHandle_) DeleteObject(paletteHandle_);
+    paletteHandle_ = palette;
+    if (renderedBitmap_ && renderedBitmap_->Palette() != palette) {
         FreeRenderedBitmap();
         SetPaletteModified(true);
         Changed(this);
@@ -180,8 +201,7 @@ void TGIFGraphic::GlobalColorsChanged() {
 void TGIFGraphic::FrameColorsChanged(TGIFSubImage& frame) {
     // Only the palette made of the old colours goes; the cached rendering is dropped by
     // whoever renumbers pixels (an import reads its bitmap while the colours arrive).
-    if (frame.FramePalette) DeleteObject(frame.FramePalette);
-    frame.FramePalette = 0;
+    frame.DropPalette();
 }
 
 void TGIFGraphic::ReportProgress(TObject* sender, TProgressStage stage, int percent,
@@ -206,42 +226,21 @@ void TGIFGraphic::CopyFrom(TPersistent* source) {
     if (auto* other = dynamic_cast<TGIFGraphic*>(source)) {
         MakeEmpty();
         OnProgress = other->OnProgress;
-        WarningHandler = other->WarningHandler;
+        SetWarningHandler(other->WarningHandler());
         try {
             Progress(this, psStarting, 0, false, kNoRect, kCopying);
             StreamHeader().Assign(&other->StreamHeader());
-            PainterPriority = other->PainterPriority;
-            BackdropColor = other->BackdropColor;
-            PaintOptions = other->PaintOptions;
-            ReductionMethod = other->ReductionMethod;
-            DitherMethod = other->DitherMethod;
-            PaintStartHandler = other->PaintStartHandler;
-            FramePaintHandler = other->FramePaintHandler;
-            FrameDoneHandler = other->FrameDoneHandler;
-            PassHandler = other->PassHandler;
-            PaintEndHandler = other->PaintEndHandler;
-            int n = other->Frames().Count();
-            for (int i = 0; i < n; ++i) {
-                TGIFSubImage* frame = CreateObject<TGIFSubImage>(this);
-                try {
-                    frame->CopyFrom(other->Frames().GetFrame(i));
-                    AddFrame(frame);
-                } catch (...) {
-                    frame->Free();
-                    throw;
-                }
-                Progress(this, psRunning, static_cast<Byte>(PercentOf(i + 1, n)), false, kNoRect,
-                         kCopying);
-            }
+            CopySettings(*other);
+            CopyFrames(*other);
             Progress(this, psEnding, 100, false, kNoRect, kCopying);
         } catch (...) {
             Progress(this, psEnding, 0, false, kNoRect, kCopying);
             OnProgress = nullptr;
-            WarningHandler = nullptr;
+            SetWarningHandler(nullptr);
             throw;
         }
         OnProgress = nullptr;
-        WarningHandler = nullptr;
+        SetWarningHandler(nullptr);
         return;
     }
     MakeEmpty();
@@ -259,6 +258,29 @@ void TGIFGraphic::CopyFrom(TPersistent* source) {
         throw;
     }
     AddFrame(frame);
+}
+
+void TGIFGraphic::CopySettings(const TGIFGraphic& source) {
+    // The quantiser's bits, the compression and the speed stay this image's own.
+    painterPriority_ = source.painterPriority_;
+    backdropColor_ = source.backdropColor_;
+    paintOptions_ = source.paintOptions_;
+    reductionMethod_ = source.reductionMethod_;
+    ditherMethod_ = source.ditherMethod_;
+    SetWarningHandler(source.WarningHandler());
+    paintHandlers_ = source.paintHandlers_;
+}
+
+void TGIFGraphic::CopyFrames(TGIFGraphic& source) {
+    int n = source.Frames().Count();
+    for (int i = 0; i < n; ++i) {
+        ObjectPtr<TGIFSubImage> frame = MakeObject<TGIFSubImage>(this);
+        frame->CopyFrom(source.Frames().GetFrame(i));
+        AddFrame(frame.get());
+        frame.release(); // the frame list owns it now
+        Progress(this, psRunning, static_cast<Byte>(PercentOf(i + 1, n)), false, kNoRect,
+                 kCopying);
+    }
 }
 
 void TGIFGraphic::LoadFromStream(TStream& Stream) {
@@ -285,9 +307,9 @@ void TGIFGraphic::LoadFromStream(TStream& Stream) {
             Frames().LoadFromStream(Stream, this);
             TGIFTrailer trailer(this);
             trailer.LoadFromStream(Stream);
-        } catch (GIFException& e) {
+        } catch (EGIFPrematureEnd& e) {
             // A stream cut short shows the frames that arrived whole, as viewers do.
-            if (!EndsEarly(e) || Frames().Count() == 0) throw;
+            if (Frames().Count() == 0) throw;
             ReportWarning(this, kGIFWarningSeverity, e.Message());
         }
     } catch (...) {
@@ -313,7 +335,8 @@ void TGIFGraphic::SaveToStream(TStream& Stream) {
 
 void TGIFGraphic::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
     bool opened = false;
-    if (!AData && (AFormat == CF_BITMAP || (GIFClipboardFormat && AFormat == GIFClipboardFormat))) {
+    const Word gifFormat = GIFClipboardFormat();
+    if (!AData && (AFormat == CF_BITMAP || (gifFormat && AFormat == gifFormat))) {
         opened = OpenClipboard(0);
         AData = GetClipboardData(AFormat);
     }
@@ -324,7 +347,7 @@ void TGIFGraphic::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE A
         }
     } closer{opened};
     if (!AData) RaiseGIFError(kUnsupportedClipboardFormat);
-    if (GIFClipboardFormat && AFormat == GIFClipboardFormat) {
+    if (gifFormat && AFormat == gifFormat) {
         TMemoryStream stream;
         HGLOBAL block = static_cast<HGLOBAL>(AData);
         SIZE_T size = GlobalSize(block);
@@ -363,7 +386,7 @@ void TGIFGraphic::SaveToClipboardFormat(Word& AFormat, HANDLE& AData, HPALETTE& 
         if (!bytes) RaiseGIFError(kClipboardRefused);
         std::memcpy(bytes, stream.Memory(), static_cast<size_t>(stream.Size()));
         GlobalUnlock(block);
-        if (!SetClipboardData(GIFClipboardFormat, block)) RaiseGIFError(kClipboardRefused);
+        if (!SetClipboardData(GIFClipboardFormat(), block)) RaiseGIFError(kClipboardRefused);
     } catch (...) {
         if (block) GlobalFree(block);
         throw;
@@ -373,12 +396,12 @@ void TGIFGraphic::SaveToClipboardFormat(Word& AFormat, HANDLE& AData, HPALETTE& 
 void GIFGraphicInit() {
     TGraphicClass cls = GraphicClass<TGIFGraphic>();
     TPicture::RegisterFileFormat("GIF", "GIF Image", cls);
-    GIFClipboardFormat = static_cast<Word>(RegisterClipboardFormat(kClipboardFormatName));
-    TPicture::RegisterClipboardFormat(GIFClipboardFormat, cls);
+    clipboardFormat.store(static_cast<Word>(RegisterClipboardFormat(kClipboardFormatName)));
+    TPicture::RegisterClipboardFormat(GIFClipboardFormat(), cls);
     InstallGIFPainter();
     HDC dc = GetDC(0);
     if (dc) {
-        PalettedDisplay = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
+        palettedDisplay.store(GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8);
         ReleaseDC(0, dc);
     }
 }

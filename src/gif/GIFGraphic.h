@@ -46,6 +46,16 @@ enum : Byte {
 // BackdropColor's "none".
 constexpr TColor kGIFNoBackdrop = clNone;
 
+// What a painter reports, each with the painter as sender; copied into every painter when it
+// starts.
+struct TGIFPaintHandlers {
+    TNotifyEvent PaintStartHandler; // before the first frame
+    TNotifyEvent FramePaintHandler; // before each frame is drawn
+    TNotifyEvent FrameDoneHandler;  // after each frame; may choose the next one
+    TNotifyEvent PassHandler;       // before each further pass
+    TNotifyEvent PaintEndHandler;   // when the painter ends
+};
+
 // The image's side of an animation painter. The painter unit derives the real painter from
 // this and installs a maker (SetGIFPainterMaker); without one an animated image draws its
 // first frame only.
@@ -159,22 +169,36 @@ class TGIFGraphic : public TGraphic, public GIFImageCore {
     // image) checks it before touching the image again.
     std::weak_ptr<void> Liveness() const { return alive_; }
 
-    HPALETTE PaletteHandle = 0; // owned
-    TThreadList<TGIFPainterLink*> PainterList;
-    TGIFPaintOptions PaintOptions = kGIFDefaultPaintOptions;
-    TReductionMethod ReductionMethod = redNetscape;
-    int QuantizeBits = 8;
-    TDitherMethod DitherMethod = dtNearest;
-    TBitmap* RenderedBitmap = nullptr; // owned
-    TGIFPainterLink* ViewPainter = nullptr;
-    TThreadPriority PainterPriority = tpNormal;
-    int SpeedPercent = 100;
-    TColor BackdropColor = kGIFNoBackdrop;
-    TNotifyEvent PaintStartHandler;
-    TNotifyEvent FramePaintHandler;
-    TNotifyEvent FrameDoneHandler;
-    TNotifyEvent PassHandler;
-    TNotifyEvent PaintEndHandler;
+    // Settings; a copy of the image takes them over (see CopyFrom).
+    TGIFPaintOptions PaintOptions() const { return paintOptions_; }
+    void SetPaintOptions(TGIFPaintOptions options) { paintOptions_ = options; }
+    // Used when a frame is made from a bitmap that is not 1, 4 or 8 bits per pixel.
+    TReductionMethod ReductionMethod() const { return reductionMethod_; }
+    void SetReductionMethod(TReductionMethod method) { reductionMethod_ = method; }
+    // Colour bits of the quantiser (2 to the power of it colours).
+    int QuantizeBits() const { return quantizeBits_; }
+    void SetQuantizeBits(int bits) { quantizeBits_ = bits; }
+    TDitherMethod DitherMethod() const { return ditherMethod_; }
+    void SetDitherMethod(TDitherMethod method) { ditherMethod_ = method; }
+    TThreadPriority PainterPriority() const { return painterPriority_; }
+    void SetPainterPriority(TThreadPriority priority) { painterPriority_ = priority; }
+    // Animation speed in percent.
+    int SpeedPercent() const { return speedPercent_; }
+    void SetSpeedPercent(int percent) { speedPercent_ = percent; }
+    // Fill colour of the painters' buffers; kGIFNoBackdrop for none.
+    TColor BackdropColor() const { return backdropColor_; }
+    void SetBackdropColor(TColor color) { backdropColor_ = color; }
+    const TGIFPaintHandlers& PaintHandlers() const { return paintHandlers_; }
+    void SetPaintHandlers(const TGIFPaintHandlers& handlers) { paintHandlers_ = handlers; }
+
+    // The rendered bitmap as it is now (none when not made); GetRenderedBitmap makes it.
+    TBitmap* RenderedBitmap() const { return renderedBitmap_.get(); }
+    // The painter that drawing started; none when it has gone.
+    TGIFPainterLink* ViewPainter() const;
+    // Painters now in the list of live painters.
+    int PainterCount();
+    // A painter leaves the list (and ownerSlot when it points to it), under the list's lock.
+    void DetachPainter(TGIFPainterLink* painter, TGIFPainterLink** ownerSlot);
 
 protected:
     void AssignTo(TPersistent* Dest) override { CopyToBitmap(Dest); }
@@ -187,9 +211,25 @@ protected:
 private:
     // Makes RenderedBitmap (screen size, palette copy, change notice) without drawing.
     TBitmap* MakeRenderedBitmap();
+    // Takes over the source's settings and handlers.
+    void CopySettings(const TGIFGraphic& source);
+    void CopyFrames(TGIFGraphic& source);
 
     bool drawing_ = false;
     bool queryingPalette_ = false;
+    HPALETTE paletteHandle_ = 0; // owned
+    // Every live painter; its lock also guards viewPainter_.
+    TThreadList<TGIFPainterLink*> painterList_;
+    TGIFPaintOptions paintOptions_ = kGIFDefaultPaintOptions;
+    TReductionMethod reductionMethod_ = redNetscape;
+    int quantizeBits_ = 8;
+    TDitherMethod ditherMethod_ = dtNearest;
+    ObjectPtr<TBitmap> renderedBitmap_;
+    TGIFPainterLink* viewPainter_ = nullptr;
+    TThreadPriority painterPriority_ = tpNormal;
+    int speedPercent_ = 100;
+    TColor backdropColor_ = kGIFNoBackdrop;
+    TGIFPaintHandlers paintHandlers_;
     std::shared_ptr<void> alive_;
 };
 
@@ -197,9 +237,9 @@ private:
 constexpr Int64 kMaxImagePixels = Int64(1) << 29;
 
 // The clipboard format "GIF Image", registered by GIFGraphicInit (0 before).
-extern Word GIFClipboardFormat;
-// Whether the screen has at most 8 bits per pixel; set by GIFGraphicInit.
-extern bool PalettedDisplay;
+Word GIFClipboardFormat();
+// Whether the screen has at most 8 bits per pixel, as GIFGraphicInit found it.
+bool PalettedDisplay();
 
 // Registers TGIFGraphic with TPicture ("GIF", "GIF Image") and the clipboard format; once at
 // program start.

@@ -15,13 +15,13 @@ const TRect kNoRect = {0, 0, 0, 0};
 constexpr int kPhases = 6;
 
 int DisposalOf(TGIFSubImage& frame) {
-    return frame.ControlExtension ? frame.ControlExtension->DisposalMethod() : -1;
+    return frame.ControlExtension() ? frame.ControlExtension()->DisposalMethod() : -1;
 }
 
 bool HoldsIndex(TGIFSubImage& frame, int index) {
     const Byte* p = frame.Data();
-    return p &&
-           std::find(p, p + frame.PixelCount, static_cast<Byte>(index)) != p + frame.PixelCount;
+    return p && std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) !=
+                    p + frame.PixelCount();
 }
 
 } // namespace
@@ -32,7 +32,7 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
     (void)dither;
     if (IsEmpty()) return;
     StopPainters();
-    LockedList painters(PainterList);
+    LockedList painters(painterList_);
     TGIFImageList& frames = Frames();
     int total = frames.Count() * kPhases;
     int done = 0;
@@ -47,7 +47,7 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
             if (GlobalColorMap().Count() > 0) GlobalColorMap().OptimizeColors();
             for (int i = 0; i < frames.Count(); ++i) {
                 TGIFSubImage* f = frames.GetFrame(i);
-                if (f->OwnColorMap.Count() > 0) f->OwnColorMap.OptimizeColors();
+                if (f->OwnColorMap().Count() > 0) f->OwnColorMap().OptimizeColors();
                 // The pixels were renumbered.
                 f->DropBitmap();
                 f->DropMask();
@@ -57,21 +57,21 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
         if (options & kOptimizeCleanup) {
             for (int i = 0; i < frames.Count(); ++i) {
                 TGIFSubImage* f = frames.GetFrame(i);
-                if (f->IsTransparent && f->ControlExtension &&
+                if (f->IsTransparent() && f->ControlExtension() &&
                     !HoldsIndex(*f, f->TransparentIndex()))
-                    f->ControlExtension->SetHasTransparency(false);
+                    f->ControlExtension()->SetHasTransparency(false);
             }
             for (int i = 0; i + 1 < frames.Count(); ++i) {
                 TGIFSubImage* f = frames.GetFrame(i);
                 TGIFSubImage* next = frames.GetFrame(i + 1);
                 int disposal = DisposalOf(*f);
-                if ((disposal == 2 || disposal == 3) && !next->IsTransparent) {
+                if ((disposal == 2 || disposal == 3) && !next->IsTransparent()) {
                     TRect a = f->FrameRect(), b = next->FrameRect();
                     TRect both = Rect(std::max(a.left, b.left), std::max(a.top, b.top),
                                       std::min(a.right, b.right), std::min(a.bottom, b.bottom));
                     // The next frame covers all the area that would be restored.
                     if (both.left < both.right && both.top < both.bottom && both == b)
-                        f->ControlExtension->SetDisposalMethod(0);
+                        f->ControlExtension()->SetDisposalMethod(0);
                 }
                 step();
             }
@@ -89,15 +89,15 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
             for (int i = frames.Count() - 1; i >= 0; --i) {
                 TGIFSubImage* f = frames.GetFrame(i);
                 step();
-                if (f->IsEmpty() || !f->IsTransparent) continue;
-                Word delay = f->ControlExtension ? f->ControlExtension->FrameDelay() : 0;
+                if (f->IsEmpty() || !f->IsTransparent()) continue;
+                Word delay = f->ControlExtension() ? f->ControlExtension()->FrameDelay() : 0;
                 f->TrimTransparentEdges();
                 if (!f->IsEmpty()) continue;
                 if (i > 0) {
                     TGIFSubImage* before = frames.GetFrame(i - 1);
-                    if (before->IsTransparent && before->ControlExtension)
-                        before->ControlExtension->SetFrameDelay(
-                            static_cast<Word>(before->ControlExtension->FrameDelay() + delay));
+                    if (TGIFGraphicControlExtension* gce = before->ControlExtension();
+                        gce && before->IsTransparent())
+                        gce->SetFrameDelay(static_cast<Word>(gce->FrameDelay() + delay));
                 }
                 f->Free();
             }
@@ -106,8 +106,8 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
             const bool single = frames.Count() == 1;
             for (int i = frames.Count() - 1; i >= 0; --i) {
                 TGIFSubImage* f = frames.GetFrame(i);
-                for (int e = f->FrameExtensions.Count() - 1; e >= 0; --e) {
-                    TGIFExtension* ext = f->FrameExtensions.ExtensionAt(e);
+                for (int e = f->FrameExtensions().Count() - 1; e >= 0; --e) {
+                    TGIFExtension* ext = f->FrameExtensions().ExtensionAt(e);
                     bool drop = dynamic_cast<TGIFCommentExtension*>(ext) ||
                                 dynamic_cast<TGIFTextExtension*>(ext) ||
                                 dynamic_cast<TGIFUnknownAppExtension*>(ext) ||
@@ -117,7 +117,7 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
                                !gce->WaitsForUserInput() && (gce->DisposalMethod() < 2 || single);
                     if (drop) ext->Free();
                 }
-                if (f->IsEmpty() && f->FrameExtensions.Count() == 0) f->Free();
+                if (f->IsEmpty() && f->FrameExtensions().Count() == 0) f->Free();
                 step();
             }
         } else if ((options & kOptimizeReduceColors) && reduction == redPalette) {

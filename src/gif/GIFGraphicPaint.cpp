@@ -33,20 +33,20 @@ TBitmap* TGIFGraphic::MakeRenderedBitmap() {
     if (HPALETTE palette = GetPaletteHandle()) bitmap->SetPalette(CopyPalette(palette));
     bitmap->SetSize(ScreenWidth(), ScreenHeight());
     bitmap->OnChange = [this](TObject*) { Changed(this); };
-    RenderedBitmap = bitmap.release();
-    return RenderedBitmap;
+    renderedBitmap_ = std::move(bitmap);
+    return renderedBitmap_.get();
 }
 
 TBitmap* TGIFGraphic::GetRenderedBitmap() {
-    if (RenderedBitmap || IsEmpty()) return RenderedBitmap;
+    if (renderedBitmap_ || IsEmpty()) return renderedBitmap_.get();
     TGIFSubImage* first = Frames().GetFrame(0);
     if (first->Width() == ScreenWidth() && first->Height() == ScreenHeight()) {
         ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
         if (TBitmap* rendered = first->GetFrameBitmap()) bitmap->Assign(rendered);
         // Hooked after filling: the copy itself is no change of the image.
         bitmap->OnChange = [this](TObject*) { Changed(this); };
-        RenderedBitmap = bitmap.release();
-        return RenderedBitmap;
+        renderedBitmap_ = std::move(bitmap);
+        return renderedBitmap_.get();
     }
     TBitmap* bitmap = MakeRenderedBitmap();
     bitmap->OnChange = nullptr;
@@ -61,25 +61,25 @@ TBitmap* TGIFGraphic::GetRenderedBitmap() {
 }
 
 TBitmap* TGIFGraphic::NewRenderedBitmap() {
-    return RenderedBitmap ? RenderedBitmap : MakeRenderedBitmap();
+    return renderedBitmap_ ? renderedBitmap_.get() : MakeRenderedBitmap();
 }
 
 void TGIFGraphic::FreeRenderedBitmap() {
     // The view painter may draw into the bitmap: it is told to stop first, and re-tests
     // that inside each of its synchronous calls, which run on this thread.
     {
-        LockedList painters(PainterList);
-        if (ViewPainter) ViewPainter->StopPainting();
+        LockedList painters(painterList_);
+        if (viewPainter_) viewPainter_->StopPainting();
     }
-    if (!RenderedBitmap) return;
-    RenderedBitmap->OnChange = nullptr;
-    FreeAndNil(RenderedBitmap);
+    if (!renderedBitmap_) return;
+    renderedBitmap_->OnChange = nullptr;
+    renderedBitmap_.reset();
 }
 
 void TGIFGraphic::DrawRenderedBitmap(TCanvas* canvas, const TRect& rect) {
     TBitmap* bitmap = GetRenderedBitmap();
     if (!bitmap || !canvas) return;
-    if (!(PaintOptions & drTile)) {
+    if (!(paintOptions_ & drTile)) {
         canvas->StretchDraw(rect, bitmap);
         return;
     }
@@ -103,19 +103,20 @@ void TGIFGraphic::PaintOnCanvas(TCanvas* canvas, const TRect& rect) {
         }
     } clear{this, alive};
 
-    if (Frames().Count() == 1 || !(PaintOptions & drAnimate) || !Maker()) {
-        Frames().GetFrame(0)->PaintFrame(canvas, rect, PaintOptions & drTile,
-                                         PaintOptions & drTransparent);
+    if (Frames().Count() == 1 || !(paintOptions_ & drAnimate) || !Maker()) {
+        Frames().GetFrame(0)->PaintFrame(canvas, rect, paintOptions_ & drTile,
+                                         paintOptions_ & drTransparent);
         return;
     }
-    const bool direct = PaintOptions & drDirect;
-    if (RenderedBitmap && !direct) {
+    const bool direct = paintOptions_ & drDirect;
+    if (renderedBitmap_ && !direct) {
         DrawRenderedBitmap(canvas, rect);
         return;
     }
     {
-        LockedList painters(PainterList);
-        if (ViewPainter && ViewPainter->PaintCanvas() == canvas && ViewPainter->PaintRect() == rect)
+        LockedList painters(painterList_);
+        if (viewPainter_ && viewPainter_->PaintCanvas() == canvas &&
+            viewPainter_->PaintRect() == rect)
             return;
     }
     // Not under the painter list's lock: a painter may need it to detach.
@@ -132,7 +133,7 @@ void TGIFGraphic::PaintOnCanvas(TCanvas* canvas, const TRect& rect) {
             // The painter starts on what lies under the picture.
             target->CopyRect(targetRect, canvas, rect);
         }
-        started = StartPainter(&ViewPainter, target, PaintOptions, targetRect);
+        started = StartPainter(&viewPainter_, target, paintOptions_, targetRect);
         if (alive.expired()) return;
         // The painter may end and go at once once started: it is not looked at afterwards.
         if (started) started->StartPainting();
@@ -140,8 +141,9 @@ void TGIFGraphic::PaintOnCanvas(TCanvas* canvas, const TRect& rect) {
     if (!started || direct) return;
     for (;;) {
         {
-            LockedList painters(PainterList);
-            if (!ViewPainter || ViewPainter->IsTerminated() || ViewPainter->HasShownFirstFrame())
+            LockedList painters(painterList_);
+            if (!viewPainter_ || viewPainter_->IsTerminated() ||
+                viewPainter_->HasShownFirstFrame())
                 break;
         }
         WaitRound();
@@ -160,7 +162,7 @@ TGIFPainterLink* TGIFGraphic::StartPainter(TGIFPainterLink** reference, TCanvas*
         options &= static_cast<TGIFPaintOptions>(~(drAsynchronous | drAnimate));
     TGIFPainterLink* painter = Maker()(this, options, rect, canvas, reference);
     if (!painter) return nullptr;
-    PainterList.Add(painter);
+    painterList_.Add(painter);
     if (options & drAsynchronous) return painter;
     std::weak_ptr<void> alive = alive_;
     // Runs every pass here; the painter detaches and frees itself. Its handlers may free
@@ -175,7 +177,7 @@ void TGIFGraphic::StopPainters() {
         for (;;) {
             int asynchronous = 0;
             {
-                LockedList painters(PainterList);
+                LockedList painters(painterList_);
                 if (painters->Count() == 0) break;
                 for (int i = painters->Count() - 1; i >= 0; --i)
                     painters->Get(i)->StopPainting();
@@ -197,8 +199,8 @@ void TGIFGraphic::StopPainters() {
 void TGIFGraphic::StopViewPainter() {
     for (;;) {
         {
-            LockedList painters(PainterList);
-            TGIFPainterLink* painter = ViewPainter;
+            LockedList painters(painterList_);
+            TGIFPainterLink* painter = viewPainter_;
             if (!painter) break;
             // Asked before stopping: a painter may detach (and go) while it stops.
             if (!painter->IsAsynchronous()) {
@@ -207,7 +209,7 @@ void TGIFGraphic::StopViewPainter() {
             }
             painter->StopPainting();
             // Stopped from inside one of its own calls: it has left already.
-            if (!ViewPainter) break;
+            if (!viewPainter_) break;
         }
         WaitRound();
     }

@@ -121,5 +121,5 @@ void GIFImageCore::WriteGIF(TStream& stream) {
 }
 
 void GIFImageCore::ReportWarning(TObject* sender, int severity, const String& message) {
-    if (WarningHandler) WarningHandler(sender, severity, message);
+    if (warningHandler_) warningHandler_(sender, severity, message);
 }

@@ -62,10 +62,16 @@ public:
     // A frame is about to allocate framePixels pixels; an image may refuse by raising.
     virtual void CheckPixelBudget(Int64 framePixels) {}
 
-    Byte CompressionKind = kCompressLZW;
-    TGIFWarning WarningHandler;
+    // Encoder of the frames' pixel data: kCompressLZW or kCompressRLE.
+    Byte CompressionKind() const { return compressionKind_; }
+    void SetCompressionKind(Byte kind) { compressionKind_ = kind; }
+    // Receives every warning of the image and its parts; none by default.
+    const TGIFWarning& WarningHandler() const { return warningHandler_; }
+    void SetWarningHandler(TGIFWarning handler) { warningHandler_ = std::move(handler); }
 
 private:
+    Byte compressionKind_ = kCompressLZW;
+    TGIFWarning warningHandler_;
     std::unique_ptr<TGIFHeader, FreeDeleter> header_;
     std::unique_ptr<TGIFImageList, FreeDeleter> frames_;
 };

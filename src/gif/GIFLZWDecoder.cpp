@@ -3,6 +3,7 @@
 #include "gif/GIFException.h"
 #include "gif/GIFStreamIO.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -123,8 +124,42 @@ inline void CopyString(Byte* out, Int64 from, Int64 to, int length) {
     }
 }
 
-// Decodes into out[0..total); answers the number of pixels written.
-Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, Byte* out, Int64 total) {
+// Where decoded pixels go: the caller's buffer of all of them, or memory of our own that
+// grows as the data delivers pixels.
+class PixelOutput {
+public:
+    PixelOutput(Byte* pixels, Int64 total) : data_(pixels), capacity_(total), total_(total) {}
+    explicit PixelOutput(Int64 total) : total_(total) {}
+
+    Byte* Data() const { return data_; }
+    Int64 Total() const { return total_; }
+    // Room for need more pixels after written, or for all that are left.
+    void Reserve(Int64 written, Int64 need) {
+        if (capacity_ - written >= need || capacity_ >= total_) return;
+        Int64 capacity = std::max({capacity_ * 2, written + need, kFirstCapacity});
+        capacity = std::min(capacity, total_);
+        std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(capacity)]);
+        if (written > 0) std::memcpy(grown.get(), data_, static_cast<size_t>(written));
+        owned_ = std::move(grown);
+        data_ = owned_.get();
+        capacity_ = capacity;
+    }
+    std::unique_ptr<Byte[]> Release() { return std::move(owned_); }
+
+private:
+    static constexpr Int64 kFirstCapacity = Int64(1) << 16;
+    Byte* data_ = nullptr;
+    Int64 capacity_ = 0;
+    Int64 total_;
+    std::unique_ptr<Byte[]> owned_;
+};
+
+// The longest string a code can stand for, plus the pixel of the string being defined.
+constexpr Int64 kMaxStringPixels = kMaxCodes + 1;
+
+// Decodes up to the output's total; answers the number of pixels written.
+Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, PixelOutput& output) {
+    const Int64 total = output.Total();
     const int clear = 1 << minCodeSize;
     const int endCode = clear + 1;
     for (int i = 0; i < clear; ++i) t.length[i] = 1;
@@ -136,6 +171,8 @@ Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, Byte* out, 
     Int64 written = 0;
 
     while (written < total) {
+        output.Reserve(written, kMaxStringPixels);
+        Byte* out = output.Data();
         int code = reader.Read(width);
         if (code < 0) return written;
         if (code == clear) {
@@ -217,26 +254,70 @@ std::vector<int> InterlacedRowOrder(int height) {
     return order;
 }
 
-void DecodeImageData(TStream& stream, Byte* pixels, int width, int height, bool interlaced,
-                     const GIFWarningSink& warn) {
-    int minCodeSize = ReadByteFrom(stream);
-    if (minCodeSize == kEndOfStream) return;
-    if (minCodeSize < 1 || minCodeSize > kMaxCodeWidth - 1) RaiseGIFError(gifmsg::InvalidData);
+namespace {
 
-    Int64 total = FramePixelCount(width, height);
+// Reads the minimum code size and decodes into output; false when there is no image data.
+bool DecodeInto(TStream& stream, PixelOutput& output, Int64& written, const GIFWarningSink& warn) {
+    written = 0;
+    int minCodeSize = ReadByteFrom(stream);
+    if (minCodeSize == kEndOfStream) return false;
+    if (minCodeSize < 1 || minCodeSize > kMaxCodeWidth - 1) RaiseGIFError(gifmsg::InvalidData);
     CodeReader reader(stream, warn);
     auto table = std::make_unique<CodeTable>();
-    if (!interlaced || height <= 1) {
-        DecodeCodes(reader, *table, minCodeSize, pixels, total);
-        return;
-    }
-    std::unique_ptr<Byte[]> stored(new Byte[static_cast<size_t>(total)]);
-    Int64 got = DecodeCodes(reader, *table, minCodeSize, stored.get(), total);
-    std::vector<int> order = InterlacedRowOrder(height);
-    for (int i = 0; i < height && got > 0; ++i) {
+    written = DecodeCodes(reader, *table, minCodeSize, output);
+    return true;
+}
+
+// Rows (or the start of a row) that got pixels in the order an interlaced file stores them.
+int StoredRows(Int64 got, int width) {
+    return width > 0 ? static_cast<int>((got + width - 1) / width) : 0;
+}
+
+// Copies the stored rows that arrived to their logical places.
+void PlaceInterlacedRows(const Byte* stored, Int64 got, Byte* pixels, int width,
+                         const std::vector<int>& order) {
+    for (size_t i = 0; i < order.size() && got > 0; ++i) {
         Int64 n = std::min<Int64>(got, width);
         std::memcpy(pixels + static_cast<Int64>(order[i]) * width,
-                    stored.get() + static_cast<Int64>(i) * width, static_cast<size_t>(n));
+                    stored + static_cast<Int64>(i) * width, static_cast<size_t>(n));
         got -= n;
     }
+}
+
+} // namespace
+
+void DecodeImageData(TStream& stream, Byte* pixels, int width, int height, bool interlaced,
+                     const GIFWarningSink& warn) {
+    Int64 total = FramePixelCount(width, height);
+    Int64 got = 0;
+    if (!interlaced || height <= 1) {
+        PixelOutput output(pixels, total);
+        DecodeInto(stream, output, got, warn);
+        return;
+    }
+    PixelOutput stored(total);
+    if (!DecodeInto(stream, stored, got, warn)) return;
+    PlaceInterlacedRows(stored.Data(), got, pixels, width, InterlacedRowOrder(height));
+}
+
+GIFDecodedPixels DecodeImagePixels(TStream& stream, int width, int height, bool interlaced,
+                                   Byte fill, const GIFWarningSink& warn) {
+    Int64 total = FramePixelCount(width, height);
+    GIFDecodedPixels result;
+    PixelOutput output(total);
+    Int64 got = 0;
+    if (!DecodeInto(stream, output, got, warn) || got == 0) return result;
+    if (!interlaced || height <= 1) {
+        result.Pixels = output.Release();
+        result.Size = got;
+        return result;
+    }
+    std::vector<int> order = InterlacedRowOrder(height);
+    order.resize(static_cast<size_t>(StoredRows(got, width)));
+    int lastRow = *std::max_element(order.begin(), order.end());
+    result.Size = static_cast<Int64>(lastRow + 1) * width;
+    result.Pixels.reset(new Byte[static_cast<size_t>(result.Size)]);
+    std::memset(result.Pixels.get(), fill, static_cast<size_t>(result.Size));
+    PlaceInterlacedRows(output.Data(), got, result.Pixels.get(), width, order);
+    return result;
 }

@@ -4,6 +4,7 @@
 #include "rtl/Stream.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Receives the decoder's and encoder's warnings (the frame routes them to its image).
@@ -17,6 +18,17 @@ using GIFWarningSink = std::function<void(const String& message)>;
 // whenever the data has one.
 void DecodeImageData(TStream& stream, Byte* pixels, int width, int height, bool interlaced,
                      const GIFWarningSink& warn);
+
+// Pixels as far as the data reaches, in logical row order: Size bytes from the top-left; what
+// lies beyond them, and rows an interlaced file never sent, are the fill.
+struct GIFDecodedPixels {
+    std::unique_ptr<Byte[]> Pixels;
+    Int64 Size = 0;
+};
+// The same decoding, into memory that grows with the pixels the data really holds: a few
+// bytes that declare a huge image cost little. Rows skipped inside Size hold fill.
+GIFDecodedPixels DecodeImagePixels(TStream& stream, int width, int height, bool interlaced,
+                                   Byte fill, const GIFWarningSink& warn);
 
 // The logical rows of an interlaced image in the order the file stores them: 0, 8, 16, ...;
 // 4, 12, ...; 2, 6, 10, ...; 1, 3, 5, ... (each row exactly once).

@@ -40,15 +40,6 @@ int EffectiveDisposal(int disposal) {
     return disposal >= 0 && disposal <= 3 ? disposal : 1;
 }
 
-// The frame's graphic control extension: the last one in front of it decides.
-TGIFGraphicControlExtension* ControlOf(TGIFSubImage& frame) {
-    TGIFGraphicControlExtension* control = nullptr;
-    for (int i = 0; i < frame.FrameExtensions.Count(); ++i)
-        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(frame.FrameExtensions.ItemAt(i)))
-            control = gce;
-    return control;
-}
-
 // wait x 100 / speed rounded half away from zero; false when it leaves 32 bits.
 bool ScaleBySpeed(std::int64_t wait, int speed, int& result) {
     std::int64_t product = wait * 100;
@@ -113,15 +104,11 @@ void TGIFPainter::AfterConstruction() {
     inherited::AfterConstruction();
     SetFreeOnTerminate(true);
     OnTerminate = [this](TObject*) { Detach(); };
-    speed_ = image_->SpeedPercent;
-    onStart_ = image_->PaintStartHandler;
-    onFramePaint_ = image_->FramePaintHandler;
-    onFrameDone_ = image_->FrameDoneHandler;
-    onPass_ = image_->PassHandler;
-    onEnd_ = image_->PaintEndHandler;
+    speed_ = image_->SpeedPercent();
+    handlers_ = image_->PaintHandlers();
 
-    if (image_->BackdropColor != kGIFNoBackdrop)
-        background_ = ColorToRGB(image_->BackdropColor);
+    if (image_->BackdropColor() != kGIFNoBackdrop)
+        background_ = ColorToRGB(image_->BackdropColor());
     else if (image_->GlobalColorMap().Count() > 0)
         background_ = image_->ScreenBackgroundColor();
     else
@@ -130,7 +117,8 @@ void TGIFPainter::AfterConstruction() {
     const int count = image_->Frames().Count();
     bool restores = options_ & drRestoreBackground, reverts = false;
     for (int i = 0; i < count; ++i) {
-        TGIFGraphicControlExtension* control = ControlOf(*image_->Frames().GetFrame(i));
+        // The frame's own control extension decides, also when another follows it.
+        TGIFGraphicControlExtension* control = image_->Frames().GetFrame(i)->ControlExtension();
         int disposal = control ? EffectiveDisposal(control->DisposalMethod()) : 1;
         restores = restores || disposal == 2;
         reverts = reverts || disposal == 3;
@@ -146,7 +134,7 @@ void TGIFPainter::AfterConstruction() {
         scratch_->Canvas()->Brush()->SetColor(background_);
         scratch_->Canvas()->Brush()->SetStyle(bsSolid);
     }
-    if (asynchronous_) SetPriority(image_->PainterPriority);
+    if (asynchronous_) SetPriority(image_->PainterPriority());
     if (asynchronous_ && (options_ & drAnimate) && count > 1 && speed_ >= 0) {
         wakeEvent_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
         if (!wakeEvent_) throw EOutOfResources("Out of system resources");
@@ -233,7 +221,7 @@ void TGIFPainter::RaiseHandler(const TNotifyEvent& handler) {
 void TGIFPainter::Play() {
     if (options_ & drValidateCanvas) CallInUIThread([this] { savedDC_ = canvas_->Handle(); });
     CurrentFrame = 0;
-    RaiseHandler(onStart_);
+    RaiseHandler(handlers_.PaintStartHandler);
     firstFrameShown_.store(false);
 
     FrameStep step;
@@ -245,7 +233,7 @@ void TGIFPainter::Play() {
 
     while ((step.passes != 0 || (options_ & drLoopForever)) && !Terminated()) {
         CurrentFrame = step.loopStart;
-        if (firstFrameShown_.load()) RaiseHandler(onPass_);
+        if (firstFrameShown_.load()) RaiseHandler(handlers_.PassHandler);
         while (!Terminated()) {
             bool ready = false;
             CallInUIThread([&] { ready = PrepareFrame(wait > 0); });
@@ -255,14 +243,14 @@ void TGIFPainter::Play() {
             else
                 Sleep(0);
             if (Terminated()) break;
-            RaiseHandler(onFramePaint_);
+            RaiseHandler(handlers_.FramePaintHandler);
             if (Terminated()) break;
             bool shown = false;
             CallInUIThread([&] { shown = ShowFrame(step); });
             if (!shown || Terminated()) break;
             wait = step.nextWait;
             const int shownFrame = CurrentFrame;
-            RaiseHandler(onFrameDone_);
+            RaiseHandler(handlers_.FrameDoneHandler);
             if (Terminated()) break;
             if (CurrentFrame == shownFrame) ++CurrentFrame;
             if (!(options_ & drAnimate)) break;
@@ -271,7 +259,7 @@ void TGIFPainter::Play() {
         if (!looping) break;
     }
     CurrentFrame = -1;
-    RaiseHandler(onEnd_);
+    RaiseHandler(handlers_.PaintEndHandler);
 }
 
 void TGIFPainter::WaitBeforeFrame(int& wait, DWORD& lastTime, int& lastWait) {
@@ -352,21 +340,18 @@ bool TGIFPainter::ShowFrame(FrameStep& step) {
     // A handler may have chosen another frame, or changed the list, since PrepareFrame.
     TGIFSubImage* frame = FrameAt(CurrentFrame);
     if (!frame) return false;
-    thisDisposal_ = 1;
-    TGIFGraphicControlExtension* control = nullptr;
-    for (int i = 0; i < frame->FrameExtensions.Count(); ++i) {
-        TGIFItem* item = frame->FrameExtensions.ItemAt(i);
+    for (int i = 0; i < frame->FrameExtensions().Count(); ++i) {
+        TGIFItem* item = frame->FrameExtensions().ItemAt(i);
         if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(item); loop && !step.loopSeen) {
             step.loopSeen = true;
             step.passes = loop->LoopCount;
             if ((step.passes == 0 || (options_ & drLoopForever)) && asynchronous_) step.passes = -1;
             step.loopStart = CurrentFrame;
         }
-        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(item)) {
-            thisDisposal_ = EffectiveDisposal(gce->DisposalMethod());
-            control = gce;
-        }
     }
+    // The frame's own control extension: a second one in front of it does not decide.
+    TGIFGraphicControlExtension* control = frame->ControlExtension();
+    thisDisposal_ = control ? EffectiveDisposal(control->DisposalMethod()) : 1;
     // Read before drawing: drawing raises the image's change, whose handlers may free it.
     step.nextWait = kDefaultDelayUnits;
     if (control && control->FrameDelay() != 0) {
@@ -450,11 +435,7 @@ void TGIFPainter::ClearFrameArea(TGIFSubImage& frame) {
 }
 
 void TGIFPainter::Unlink() {
-    if (ImageAlive()) {
-        LockedList painters(image_->PainterList);
-        if (ownerSlot_ && *ownerSlot_ == this) *ownerSlot_ = nullptr;
-        painters->Remove(static_cast<TGIFPainterLink*>(this));
-    }
+    if (ImageAlive()) image_->DetachPainter(this, ownerSlot_);
     image_ = nullptr;
 }
 

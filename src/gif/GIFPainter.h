@@ -107,11 +107,7 @@ private:
     HANDLE wakeEvent_ = 0;
     std::exception_ptr kept_;
 
-    TNotifyEvent onStart_;
-    TNotifyEvent onFramePaint_;
-    TNotifyEvent onFrameDone_;
-    TNotifyEvent onPass_;
-    TNotifyEvent onEnd_;
+    TGIFPaintHandlers handlers_;
 };
 
 // Painters made and not yet freed (an asynchronous one frees itself on its own thread,

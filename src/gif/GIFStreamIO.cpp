@@ -7,9 +7,13 @@
 
 void RaiseGIFError(const String& message) { throw GIFException(message); }
 
+EGIFPrematureEnd::EGIFPrematureEnd() : GIFException(gifmsg::PrematureEnd) {}
+
+void RaisePrematureEnd() { throw EGIFPrematureEnd(); }
+
 void ReadExactly(TStream& stream, void* buffer, Int64 count) {
     if (count <= 0) return;
-    if (stream.Read(buffer, count) != count) RaiseGIFError(gifmsg::PrematureEnd);
+    if (stream.Read(buffer, count) != count) RaisePrematureEnd();
 }
 
 int ReadByteFrom(TStream& stream) {

@@ -4,7 +4,6 @@
 #include "gif/GIFImageCore.h"
 #include "gif/GIFLZWDecoder.h"
 #include "gif/GIFStreamIO.h"
-#include "platform/gdi/Object.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,79 +11,110 @@
 // --- TGIFLocalColorMap ---
 
 void TGIFLocalColorMap::ReportWarning(int severity, const String& message) {
-    if (Frame && Frame->Image) Frame->Image->ReportWarning(this, severity, message);
+    if (frame_ && frame_->Image) frame_->Image->ReportWarning(this, severity, message);
 }
 
 void TGIFLocalColorMap::CountUsage(TColorUsageTable& usage) {
-    if (Frame) Frame->CountPixelUsage(usage);
+    if (frame_) frame_->CountPixelUsage(usage);
 }
 
 void TGIFLocalColorMap::RemapPixels(const TColorIndexTable& table) {
-    if (Frame) Frame->RemapPixelValues(table);
+    if (frame_) frame_->RemapPixelValues(table);
 }
 
 void TGIFLocalColorMap::ColorsChanged() {
-    if (Frame && Frame->Image) Frame->Image->FrameColorsChanged(*Frame);
+    if (frame_ && frame_->Image) frame_->Image->FrameColorsChanged(*frame_);
 }
 
 // --- TGIFSubImage ---
 
 TGIFSubImage::TGIFSubImage(GIFImageCore* image)
-    : TGIFItem(image), OwnColorMap(this), FrameExtensions(image) {}
+    : TGIFItem(image), ownColorMap_(this), extensions_(image) {}
 
 TGIFSubImage::~TGIFSubImage() {
     if (Image) Image->Frames().RemoveItem(this);
     // The extensions look back at the frame while they go.
-    FrameExtensions.ClearItems();
-    ControlExtension = nullptr;
-    DropBitmap();
-    DropMask();
-    if (FramePalette) DeleteObject(FramePalette);
+    extensions_.ClearItems();
+    control_ = nullptr;
 }
 
 void TGIFSubImage::Reset() {
-    FrameExtensions.ClearItems();
-    OwnColorMap.Reset();
+    extensions_.ClearItems();
+    ownColorMap_.Reset();
     ReleasePixels();
-    DescriptorRecord.Height = 0;
-    DescriptorRecord.Width = 0;
-    IsTransparent = false;
-    ControlExtension = nullptr;
+    descriptor_.Height = 0;
+    descriptor_.Width = 0;
+    transparent_ = false;
+    control_ = nullptr;
     DropBitmap();
     DropMask();
 }
 
 bool TGIFSubImage::IsEmpty() const {
-    return !PixelData || PixelCount == 0 || Width() == 0 || Height() == 0;
+    return !hasPixels_ || pixelCount_ == 0 || Width() == 0 || Height() == 0;
 }
 
 void TGIFSubImage::AllocatePixels() {
     ReleasePixels();
     Int64 n = FramePixelCount(Width(), Height());
     if (n > 0 && Image) Image->CheckPixelBudget(n);
-    if (n > 0) PixelData.reset(new Byte[static_cast<size_t>(n)]());
-    PixelCount = n;
+    // The zeros are made when something first looks at the pixels.
+    hasPixels_ = n > 0;
+    pixelCount_ = n;
 }
 
 void TGIFSubImage::ReleasePixels() {
-    PixelData.reset();
-    PixelCount = 0;
+    pixels_.reset();
+    held_ = 0;
+    hasPixels_ = false;
+    pixelCount_ = 0;
+    fill_ = 0;
+}
+
+void TGIFSubImage::HoldAllPixels() const {
+    if (!hasPixels_ || held_ == pixelCount_) return;
+    std::unique_ptr<Byte[]> all(new Byte[static_cast<size_t>(pixelCount_)]);
+    if (held_ > 0) std::memcpy(all.get(), pixels_.get(), static_cast<size_t>(held_));
+    std::memset(all.get() + held_, fill_, static_cast<size_t>(pixelCount_ - held_));
+    pixels_ = std::move(all);
+    held_ = pixelCount_;
+}
+
+void TGIFSubImage::AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, Byte fill) {
+    if (!hasPixels_) return;
+    pixels_ = std::move(held);
+    held_ = pixels_ ? std::clamp<Int64>(heldBytes, 0, pixelCount_) : 0;
+    fill_ = fill;
+}
+
+Byte* TGIFSubImage::Data() {
+    HoldAllPixels();
+    return pixels_.get();
+}
+
+const Byte* TGIFSubImage::Data() const {
+    HoldAllPixels();
+    return pixels_.get();
 }
 
 void TGIFSubImage::EnsurePixels() {
-    if (!PixelData) AllocatePixels();
-    if (PixelCount == 0) RaiseGIFError(gifmsg::ImageEmpty);
+    if (!hasPixels_) AllocatePixels();
+    if (pixelCount_ == 0) RaiseGIFError(gifmsg::ImageEmpty);
 }
 
 Byte* TGIFSubImage::RowAt(int y) {
     if (y < 0 || y >= Height()) RaiseGIFError(gifmsg::InvalidPixelCoordinates);
     EnsurePixels();
-    return PixelData.get() + static_cast<Int64>(y) * Width();
+    return Data() + static_cast<Int64>(y) * Width();
 }
 
 Byte TGIFSubImage::PixelAt(int x, int y) {
     if (x < 0 || x >= Width()) RaiseGIFError(gifmsg::InvalidPixelCoordinates);
-    return RowAt(y)[x];
+    if (y < 0 || y >= Height()) RaiseGIFError(gifmsg::InvalidPixelCoordinates);
+    EnsurePixels();
+    // Read without making every pixel real.
+    Int64 at = static_cast<Int64>(y) * Width() + x;
+    return at < held_ ? pixels_[static_cast<size_t>(at)] : fill_;
 }
 
 int TGIFSubImage::BoundAt(int index) const {
@@ -110,10 +140,10 @@ void TGIFSubImage::SetBoundAt(int index, int value) {
 void TGIFSubImage::ChangeBounds(int left, int top, int width, int height) {
     auto word = [](int v) { return static_cast<Word>(std::clamp(v, 0, 0xFFFF)); };
     bool resized = word(width) != Width() || word(height) != Height();
-    DescriptorRecord.Left = word(left);
-    DescriptorRecord.Top = word(top);
-    DescriptorRecord.Width = word(width);
-    DescriptorRecord.Height = word(height);
+    descriptor_.Left = word(left);
+    descriptor_.Top = word(top);
+    descriptor_.Width = word(width);
+    descriptor_.Height = word(height);
     if (resized) {
         DropBitmap();
         DropMask();
@@ -141,97 +171,111 @@ void TGIFSubImage::ChangeBounds(int left, int top, int width, int height) {
 
 void TGIFSubImage::SetInterlaced(bool value) {
     if (value)
-        DescriptorRecord.PackedFields |= 0x40;
+        descriptor_.PackedFields |= 0x40;
     else
-        DescriptorRecord.PackedFields &= static_cast<Byte>(~0x40);
+        descriptor_.PackedFields &= static_cast<Byte>(~0x40);
 }
 
 TGIFColorMap& TGIFSubImage::EffectiveColorMap() {
-    if (OwnColorMap.Count() == 0 && Image && Image->GlobalColorMap().Count() > 0)
+    if (ownColorMap_.Count() == 0 && Image && Image->GlobalColorMap().Count() > 0)
         return Image->GlobalColorMap();
-    return OwnColorMap;
+    return ownColorMap_;
 }
 
 int TGIFSubImage::RequiredVersion() {
-    if (OwnColorMap.SortedByUsage()) return 2;
+    if (ownColorMap_.SortedByUsage()) return 2;
     int version = TGIFItem::RequiredVersion();
-    if (FrameExtensions.Count() > 0) version = std::max(version, FrameExtensions.ItemAt(0)->RequiredVersion());
+    if (extensions_.Count() > 0)
+        version = std::max(version, extensions_.ItemAt(0)->RequiredVersion());
     return version;
 }
 
 void TGIFSubImage::UpdatePackedFields() {
-    if (OwnColorMap.Count() > 0) {
-        DescriptorRecord.PackedFields = static_cast<Byte>(
-            0x80 | (OwnColorMap.SortedByUsage() ? 0x20 : 0) | (ResolutionField() & 7));
+    if (ownColorMap_.Count() > 0) {
+        descriptor_.PackedFields = static_cast<Byte>(
+            0x80 | (ownColorMap_.SortedByUsage() ? 0x20 : 0) | (ResolutionField() & 7));
     } else {
-        DescriptorRecord.PackedFields &= 0x58;
+        descriptor_.PackedFields &= 0x58;
     }
 }
 
 int TGIFSubImage::TransparentIndex() const {
-    return ControlExtension ? ControlExtension->TransparentIndex() : 0;
+    return control_ ? control_->TransparentIndex() : 0;
+}
+
+TGIFGraphicControlExtension& TGIFSubImage::EnsureControlExtension() {
+    if (!control_) {
+        auto* gce = CreateObject<TGIFGraphicControlExtension>(this);
+        extensions_.AppendItem(gce);
+    }
+    return *control_;
 }
 
 void TGIFSubImage::CountPixelUsage(TColorUsageTable& usage) const {
-    if (!PixelData) return;
-    const Byte* p = PixelData.get();
-    for (Int64 i = 0; i < PixelCount; ++i) ++usage[p[i]].Count;
+    if (!hasPixels_) return;
+    // Counted as held: the fill needs no pixels made for it.
+    const Byte* p = pixels_.get();
+    for (Int64 i = 0; i < held_; ++i) ++usage[p[i]].Count;
+    usage[fill_].Count += pixelCount_ - held_;
 }
 
 void TGIFSubImage::RemapPixelValues(const TColorIndexTable& table) {
-    if (PixelData) {
-        Byte* p = PixelData.get();
-        for (Int64 i = 0; i < PixelCount; ++i) p[i] = table[p[i]];
+    if (hasPixels_) {
+        Byte* p = pixels_.get();
+        for (Int64 i = 0; i < held_; ++i) p[i] = table[p[i]];
+        fill_ = table[fill_];
     }
-    if (IsTransparent && ControlExtension)
-        ControlExtension->SetTransparentIndex(table[ControlExtension->TransparentIndex()]);
+    if (transparent_ && control_) control_->SetTransparentIndex(table[control_->TransparentIndex()]);
 }
 
 void TGIFSubImage::SaveToStream(TStream& stream) {
-    FrameExtensions.SaveToStream(stream);
+    extensions_.SaveToStream(stream);
     if (IsEmpty()) return;
     UpdatePackedFields();
-    DescriptorRecord.Write(stream);
-    OwnColorMap.WriteTriplets(stream);
+    descriptor_.Write(stream);
+    ownColorMap_.WriteTriplets(stream);
     WriteImageData(*this, stream);
 }
 
 void TGIFSubImage::LoadFromStream(TStream& stream) {
     Reset();
-    FrameExtensions.LoadFromStream(stream, this);
+    // Zero bytes between the extensions and the image are skipped by the extension reader,
+    // so the extensions stay with the image that follows them.
+    extensions_.LoadFromStream(stream, this);
     int b = ReadByteFrom(stream);
     if (b == kEndOfStream) return;
     stream.Seek(-1, soCurrent);
     if (b == kTrailer || b == 0) return;
-    DescriptorRecord.Read(stream);
+    descriptor_.Read(stream);
     if (Width() == 0 || Height() == 0) {
-        DescriptorRecord.Width = static_cast<Word>(Image ? Image->ScreenWidth() : 0);
-        DescriptorRecord.Height = static_cast<Word>(Image ? Image->ScreenHeight() : 0);
+        descriptor_.Width = static_cast<Word>(Image ? Image->ScreenWidth() : 0);
+        descriptor_.Height = static_cast<Word>(Image ? Image->ScreenHeight() : 0);
         ReportWarning(1, gifmsg::ExceedsScreen);
     }
-    if (DescriptorRecord.PackedFields & 0x80)
-        OwnColorMap.ReadTriplets(stream, 2 << (DescriptorRecord.PackedFields & 7));
+    if (descriptor_.PackedFields & 0x80)
+        ownColorMap_.ReadTriplets(stream, 2 << (descriptor_.PackedFields & 7));
     ReadImageData(*this, stream);
 }
 
 void ReadImageData(TGIFSubImage& frame, TStream& stream) {
     frame.AllocatePixels();
-    Byte fill = frame.IsTransparent ? static_cast<Byte>(frame.TransparentIndex()) : 0;
-    if (frame.PixelCount > 0) std::memset(frame.Data(), fill, static_cast<size_t>(frame.PixelCount));
-    DecodeImageData(stream, frame.Data(), frame.Width(), frame.Height(), frame.IsInterlaced(),
-                    [&frame](const String& message) { frame.ReportWarning(1, message); });
+    Byte fill = frame.IsTransparent() ? static_cast<Byte>(frame.TransparentIndex()) : 0;
+    GIFDecodedPixels decoded =
+        DecodeImagePixels(stream, frame.Width(), frame.Height(), frame.IsInterlaced(), fill,
+                          [&frame](const String& message) { frame.ReportWarning(1, message); });
+    frame.AdoptPixels(std::move(decoded.Pixels), decoded.Size, fill);
 }
 
 void WriteImageData(TGIFSubImage& frame, TStream& stream) {
     int bits, maxColor;
-    if (frame.OwnColorMap.Count() == 0) {
+    if (frame.OwnColorMap().Count() == 0) {
         bits = frame.Image ? frame.Image->MaxBitsPerPixel() : 8;
         maxColor = 1 << bits;
     } else {
-        bits = frame.OwnColorMap.RequiredBits();
-        maxColor = frame.OwnColorMap.Count();
+        bits = frame.OwnColorMap().RequiredBits();
+        maxColor = frame.OwnColorMap().Count();
     }
     EncodeImageData(stream, frame.Data(), frame.Width(), frame.Height(), frame.IsInterlaced(),
-                    bits, maxColor, frame.Image ? frame.Image->CompressionKind : kCompressLZW,
+                    bits, maxColor, frame.Image ? frame.Image->CompressionKind() : kCompressLZW,
                     [&frame](const String& message) { frame.ReportWarning(1, message); });
 }

@@ -1,12 +1,16 @@
 #pragma once
 // One frame of a GIF: its image descriptor, its pixels (one colour index per pixel, rows top
 // to bottom, exactly Width bytes per row), its local colour map and the extensions written in
-// front of it. This part is the frame's data and its place in the stream; rendering, drawing
-// and import build on it.
+// front of it. The frame reads and writes its part of the stream, fills itself from pictures
+// (GIFSubImageImport.cpp), renders itself into a cached bitmap and mask
+// (GIFSubImageRender.cpp, GIFSubImageCache.h), draws itself onto a canvas
+// (GIFSubImageDrawing.h) and does the pixel work of frame optimisation
+// (GIFSubImageOptimize.cpp).
 #include "gif/GIFColorMap.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
 #include "gif/GIFItem.h"
+#include "gif/GIFSubImageCache.h"
 
 #include <memory>
 #include <vector>
@@ -18,7 +22,7 @@ class TGIFSubImage;
 class TGIFLocalColorMap final : public TGIFColorMap {
     KORVID_CLASS(TGIFLocalColorMap, TGIFColorMap)
 
-    explicit TGIFLocalColorMap(TGIFSubImage* frame) : Frame(frame) {}
+    explicit TGIFLocalColorMap(TGIFSubImage* frame) : frame_(frame) {}
 
     void ReportWarning(int severity, const String& message) override;
     void CountUsage(TColorUsageTable& usage) override;
@@ -26,7 +30,10 @@ class TGIFLocalColorMap final : public TGIFColorMap {
     bool OptimizeColors() override { return SortByUsage(); }
     void ColorsChanged() override;
 
-    TGIFSubImage* Frame;
+    TGIFSubImage* Frame() const { return frame_; }
+
+private:
+    TGIFSubImage* frame_; // the frame that owns the map
 };
 
 class TGIFSubImage final : public TGIFItem {
@@ -42,36 +49,56 @@ class TGIFSubImage final : public TGIFItem {
 
     void Reset();
     bool IsEmpty() const;
-    // Width x height zero bytes, the size checked in 64 bits first.
+    // Width x height zero pixels, the size checked in 64 bits and against the image's budget
+    // first.
     void AllocatePixels();
     void ReleasePixels();
     // Allocates when there is no data; "Image is empty" when the frame has no size.
     void EnsurePixels();
     Byte* RowAt(int y);
     Byte PixelAt(int x, int y);
-    Byte* Data() { return PixelData.get(); }
-    const Byte* Data() const { return PixelData.get(); }
+    // All PixelCount pixels; none without pixel data.
+    Byte* Data();
+    const Byte* Data() const;
+    Int64 PixelCount() const { return pixelCount_; }
+    // Pixels read from a stream: the first heldBytes of the frame's pixels in logical order;
+    // the rest read as fill until something needs them all. The frame keeps only what the
+    // data held until then, so a tiny file that declares a huge frame costs little.
+    void AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, Byte fill);
+    // Bytes the frame holds now (all its pixels once anything has asked for them).
+    Int64 HeldPixelBytes() const { return held_; }
 
+    const TGIFImageDescriptor& DescriptorRecord() const { return descriptor_; }
     // 1 left, 2 top, 3 width, 4 height; other indices read 0 and write nothing.
     int BoundAt(int index) const;
     void SetBoundAt(int index, int value);
     // A new size drops the pixels (the new ones are all 0); a frame reaching past the
     // logical screen grows it, with warnings when the screen had a size.
     void ChangeBounds(int left, int top, int width, int height);
-    int Left() const { return DescriptorRecord.Left; }
-    int Top() const { return DescriptorRecord.Top; }
-    int Width() const { return DescriptorRecord.Width; }
-    int Height() const { return DescriptorRecord.Height; }
+    int Left() const { return descriptor_.Left; }
+    int Top() const { return descriptor_.Top; }
+    int Width() const { return descriptor_.Width; }
+    int Height() const { return descriptor_.Height; }
     TRect FrameRect() const { return Rect(Left(), Top(), Left() + Width(), Top() + Height()); }
-    bool IsInterlaced() const { return DescriptorRecord.PackedFields & 0x40; }
+    bool IsInterlaced() const { return descriptor_.PackedFields & 0x40; }
     void SetInterlaced(bool value);
 
+    TGIFLocalColorMap& OwnColorMap() { return ownColorMap_; }
+    const TGIFLocalColorMap& OwnColorMap() const { return ownColorMap_; }
     // The local map when it has colours, else the global one when that has, else the
     // (empty) local map.
     TGIFColorMap& EffectiveColorMap();
-    int ResolutionField() const { return OwnColorMap.RequiredBits() - 1; }
-    int PixelBits() const { return OwnColorMap.RequiredBits(); }
+    int ResolutionField() const { return ownColorMap_.RequiredBits() - 1; }
+    int PixelBits() const { return ownColorMap_.RequiredBits(); }
     void UpdatePackedFields();
+
+    TGIFExtensionList& FrameExtensions() { return extensions_; }
+    const TGIFExtensionList& FrameExtensions() const { return extensions_; }
+    // Set and cleared by the frame's own graphic control extension.
+    bool IsTransparent() const { return transparent_; }
+    // The first graphic control extension made for the frame: its delay, disposal and
+    // transparency are the frame's.
+    TGIFGraphicControlExtension* ControlExtension() const { return control_; }
     // The transparent index of the graphic control extension (0 without one).
     int TransparentIndex() const;
 
@@ -79,7 +106,7 @@ class TGIFSubImage final : public TGIFItem {
     void CountPixelUsage(TColorUsageTable& usage) const;
     void RemapPixelValues(const TColorIndexTable& table);
 
-    // Import (GIFFrameImport.cpp): another frame is copied whole, a bitmap or another
+    // Import (GIFSubImageImport.cpp): another frame is copied whole, a bitmap or another
     // graphic becomes the frame's pixels and colours, nil clears; assigning the frame to
     // itself changes nothing.
     void Assign(TPersistent* Source) override { CopyFrom(Source); }
@@ -89,23 +116,25 @@ class TGIFSubImage final : public TGIFItem {
     void ApplyTransparencyMask(TBitmap& mask);
     void ApplyMaskHandle(HBITMAP mask);
 
-    // Cached rendering (GIFFrameRender.cpp). The bitmap and mask stay the frame's.
-    bool BitmapExists() const { return FrameBitmap != nullptr; }
-    TBitmap* CreateFrameBitmap();
-    void DropBitmap();
-    void DropMask();
+    // Cached rendering (GIFSubImageRender.cpp). The bitmap and mask stay the frame's.
+    bool BitmapExists() const { return cache_.HasBitmap(); }
+    TBitmap* CreateFrameBitmap() { return cache_.NewBitmap(); }
+    void DropBitmap() { cache_.DropBitmap(); }
+    void DropMask() { cache_.DropMask(); }
     // Renders when needed; whether the frame has a mask (some pixel is transparent).
     bool MaskReady();
     // The frame rendered at its own size; none for an empty frame.
     TBitmap* GetFrameBitmap();
-    HBITMAP MaskHandle() const { return MaskBitmap; }
+    HBITMAP MaskHandle() const { return cache_.Mask(); }
     HPALETTE GetPaletteHandle();
     void SetPaletteHandle(HPALETTE palette);
+    // The palette made of the old colours goes; the bitmap stays.
+    void DropPalette() { cache_.SetPalette(0); }
     // Each a new bitmap owned by the caller; they build the mask when it is stale.
-    TBitmap* RenderPlain();
-    TBitmap* RenderDithered();
+    ObjectPtr<TBitmap> RenderPlain();
+    ObjectPtr<TBitmap> RenderDithered();
 
-    // Drawing (GIFFrameDraw.cpp): rect stands for the whole logical screen.
+    // Drawing (GIFSubImageDrawing.h): rect stands for the whole logical screen.
     void PaintFrame(TCanvas* canvas, const TRect& rect, bool tile, bool transparent);
     // The frame's own rectangle scaled into rect.
     TRect PlaceInRect(const TRect& rect);
@@ -115,7 +144,7 @@ class TGIFSubImage final : public TGIFItem {
     std::vector<TRect> TileRects(const TRect& rect);
     void PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile, bool transparent);
 
-    // Frame optimisation (GIFFrameOptimize.cpp).
+    // Frame optimisation (GIFSubImageOptimize.cpp).
     // Crops transparent edges; a wholly transparent frame becomes empty.
     void TrimTransparentEdges();
     // Pixels that show the same colour as the previous frame at the same place become
@@ -125,26 +154,42 @@ class TGIFSubImage final : public TGIFItem {
     // A colour index for transparency that no opaque pixel of this frame uses.
     int PickTransparentIndex();
 
-    std::unique_ptr<Byte[]> PixelData;
-    Int64 PixelCount = 0;
-    TGIFLocalColorMap OwnColorMap;
-    TGIFImageDescriptor DescriptorRecord;
-    TGIFExtensionList FrameExtensions;
-    bool IsTransparent = false;
-    TGIFGraphicControlExtension* ControlExtension = nullptr; // the first one made for it
-    TBitmap* FrameBitmap = nullptr;                          // owned
-    HBITMAP MaskBitmap = 0; // owned; 1 bit per pixel, 1 = transparent
-    bool MaskStale = true;
-    HPALETTE FramePalette = 0; // owned
-
 protected:
     void AssignTo(TPersistent* Dest) override { CopyToBitmap(Dest); }
     // A bitmap receives the frame's rendering; anything else is the base's conversion error.
     void CopyToBitmap(TPersistent* target);
+
+private:
+    // The graphic control extension registers itself and keeps the transparency flag.
+    friend class TGIFGraphicControlExtension;
+
+    // Makes every pixel real: the held ones and the fill after them.
+    void HoldAllPixels() const;
+    // Copies the pixels, colours and descriptor of another frame.
+    void CopyFrame(TGIFSubImage& source);
+    void ImportBitmap(TBitmap* source);
+    // The bitmap's pixels and colours, reduced first when it is not paletted.
+    void ReadBitmapPixels(TBitmap* source);
+    void ImportGraphic(TGraphic* graphic);
+    // A control extension of the frame, made and appended when it has none.
+    TGIFGraphicControlExtension& EnsureControlExtension();
+
+    // Pixel data: pixels_ holds the first held_ of pixelCount_ pixels, the rest are fill_.
+    mutable std::unique_ptr<Byte[]> pixels_;
+    mutable Int64 held_ = 0;
+    bool hasPixels_ = false;
+    Int64 pixelCount_ = 0;
+    Byte fill_ = 0;
+    TGIFLocalColorMap ownColorMap_;
+    TGIFImageDescriptor descriptor_;
+    TGIFExtensionList extensions_;
+    bool transparent_ = false;
+    TGIFGraphicControlExtension* control_ = nullptr; // one of extensions_, not owned here
+    GIFSubImageCache cache_;
 };
 
-// Image data of the frame from the stream into freshly allocated pixels, filled first with
-// the transparent index (or 0); de-interlaced when the descriptor says so.
+// Image data of the frame from the stream, filled first with the transparent index (or 0);
+// de-interlaced when the descriptor says so.
 void ReadImageData(TGIFSubImage& frame, TStream& stream);
 // The frame's pixels as image data, coded with the image's compression kind.
 void WriteImageData(TGIFSubImage& frame, TStream& stream);

@@ -45,8 +45,8 @@ protected:
 };
 
 TGIFGraphicControlExtension* ControlOf(TGIFSubImage* frame) {
-    for (int i = 0; i < frame->FrameExtensions.Count(); ++i)
-        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(frame->FrameExtensions.ExtensionAt(i)))
+    for (int i = 0; i < frame->FrameExtensions().Count(); ++i)
+        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(frame->FrameExtensions().ExtensionAt(i)))
             return gce;
     return nullptr;
 }
@@ -70,11 +70,11 @@ TEST_F(GifBuilderTest, DelayFollowsTheOutputRateAndTheFirstFrameLoopsForever) {
         TGIFGraphic* gif = builder_->Result();
         ASSERT_EQ(gif->Frames().Count(), 3);
         TGIFSubImage* first = gif->Frames().GetFrame(0);
-        ASSERT_EQ(first->FrameExtensions.Count(), 2);
-        auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(first->FrameExtensions.ExtensionAt(0));
+        ASSERT_EQ(first->FrameExtensions().Count(), 2);
+        auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(first->FrameExtensions().ExtensionAt(0));
         ASSERT_NE(loop, nullptr);
         EXPECT_EQ(loop->LoopCount, 0);
-        EXPECT_NE(dynamic_cast<TGIFGraphicControlExtension*>(first->FrameExtensions.ExtensionAt(1)), nullptr);
+        EXPECT_NE(dynamic_cast<TGIFGraphicControlExtension*>(first->FrameExtensions().ExtensionAt(1)), nullptr);
         for (int i = 0; i < 3; ++i) {
             TGIFGraphicControlExtension* gce = ControlOf(gif->Frames().GetFrame(i));
             ASSERT_NE(gce, nullptr);
@@ -152,7 +152,7 @@ TEST_F(GifBuilderTest, SpareIndexIsTheLowestNoChangedPixelUses) {
     TGIFGraphicControlExtension* gce = ControlOf(frame);
     ASSERT_TRUE(gce->HasTransparency());
     EXPECT_EQ(gce->TransparentIndex(), 3);
-    EXPECT_GT(frame->OwnColorMap.Count(), 3);
+    EXPECT_GT(frame->OwnColorMap().Count(), 3);
     EXPECT_EQ(apptest::DecodeGifWithFFmpeg(b).frames, apptest::DecodeGifWithFFmpeg(a).frames);
 }
 

@@ -9,7 +9,7 @@ using namespace giftest;
 TEST(ColorMap, CapacityGrowsBy16Then32AndStopsAt256) {
     RecordingImage image;
     TGIFSubImage* frame = AddFrame(image, 1, 1, 0);
-    TGIFColorMap& map = frame->OwnColorMap;
+    TGIFColorMap& map = frame->OwnColorMap();
     struct Step {
         int count, capacity;
     } steps[] = {{1, 16},  {16, 16},   {17, 32},   {32, 32},  {33, 64},
@@ -31,7 +31,7 @@ TEST(ColorMap, CapacityGrowsBy16Then32AndStopsAt256) {
 
 TEST(ColorMap, SearchDirectionFollowsTheSortedFlag) {
     RecordingImage image;
-    TGIFColorMap& map = AddFrame(image, 1, 1, 0)->OwnColorMap;
+    TGIFColorMap& map = AddFrame(image, 1, 1, 0)->OwnColorMap();
     map.AppendColor(RGB(1, 2, 3));
     map.AppendColor(RGB(9, 9, 9));
     map.AppendColor(RGB(1, 2, 3));
@@ -62,12 +62,12 @@ TEST(ColorMap, SortByUsageRemapsPixelsAndTheTransparentIndex) {
     TGIFSubImage* frame = AddFrame(image, 4, 1, 3, 2);
     frame->Data()[0] = 0;
     auto* gce = CreateObject<TGIFGraphicControlExtension>(frame);
-    frame->FrameExtensions.AppendItem(gce);
+    frame->FrameExtensions().AppendItem(gce);
     gce->SetHasTransparency(true);
     gce->SetTransparentIndex(0);
 
-    EXPECT_TRUE(frame->OwnColorMap.SortByUsage());
-    TGIFColorMap& map = frame->OwnColorMap;
+    EXPECT_TRUE(frame->OwnColorMap().SortByUsage());
+    TGIFColorMap& map = frame->OwnColorMap();
     ASSERT_EQ(map.Count(), 2);
     EXPECT_EQ(map.ColorAt(0), RGB(2, 2, 2));
     EXPECT_EQ(map.ColorAt(1), RGB(0, 0, 0));
@@ -83,26 +83,26 @@ TEST(ColorMap, SortByUsageEdgeCases) {
         RecordingImage image;
         TGIFSubImage* frame = AddFrame(image, 3, 1, 3, 0);
         frame->Data()[2] = 1;
-        EXPECT_TRUE(frame->OwnColorMap.SortByUsage());
-        EXPECT_EQ(frame->OwnColorMap.Count(), 3);
+        EXPECT_TRUE(frame->OwnColorMap().SortByUsage());
+        EXPECT_EQ(frame->OwnColorMap().Count(), 3);
         EXPECT_EQ(frame->Data()[2], 1);
     }
     {
         RecordingImage image;
         TGIFSubImage* frame = AddFrame(image, 3, 1, 1, 0);
-        EXPECT_FALSE(frame->OwnColorMap.SortByUsage());
-        EXPECT_FALSE(frame->OwnColorMap.SortedByUsage());
+        EXPECT_FALSE(frame->OwnColorMap().SortByUsage());
+        EXPECT_FALSE(frame->OwnColorMap().SortedByUsage());
     }
     {
         // Pixels at or above the count are counted and keep their value.
         RecordingImage image;
         TGIFSubImage* frame = AddFrame(image, 5, 1, 2, 200);
         frame->Data()[0] = 1;
-        EXPECT_TRUE(frame->OwnColorMap.SortByUsage());
+        EXPECT_TRUE(frame->OwnColorMap().SortByUsage());
         EXPECT_EQ(frame->Data()[0], 0);
         for (int x = 1; x < 5; ++x)
             EXPECT_EQ(frame->Data()[x], 200);
-        EXPECT_EQ(frame->OwnColorMap.ColorAt(0), RGB(1, 1, 1));
+        EXPECT_EQ(frame->OwnColorMap().ColorAt(0), RGB(1, 1, 1));
     }
     {
         // The global map sorts the frames that use it and leaves frames with their own map.
@@ -121,7 +121,7 @@ TEST(ColorMap, SortByUsageEdgeCases) {
 
 TEST(ColorMap, TablesReadWriteAndPalettes) {
     RecordingImage image;
-    TGIFColorMap& map = AddFrame(image, 1, 1, 0)->OwnColorMap;
+    TGIFColorMap& map = AddFrame(image, 1, 1, 0)->OwnColorMap();
     TMemoryStream s;
     map.WriteTriplets(s);
     EXPECT_EQ(s.Size(), 0);
@@ -138,7 +138,7 @@ TEST(ColorMap, TablesReadWriteAndPalettes) {
     HPALETTE palette = map.ToPalette();
     ASSERT_NE(palette, HPALETTE(0));
     RecordingImage other;
-    TGIFColorMap& copy = AddFrame(other, 1, 1, 0)->OwnColorMap;
+    TGIFColorMap& copy = AddFrame(other, 1, 1, 0)->OwnColorMap();
     copy.FromPalette(palette);
     DeleteObject(palette);
     ASSERT_EQ(copy.Count(), 2);

@@ -65,15 +65,15 @@ ObjectPtr<TBitmap> Picture(int width, int height, int seed) {
 }
 
 TGIFGraphicControlExtension* ControlOf(TGIFSubImage& frame) {
-    if (!frame.ControlExtension)
-        frame.FrameExtensions.AppendItem(CreateObject<TGIFGraphicControlExtension>(&frame));
-    return frame.ControlExtension;
+    if (!frame.ControlExtension())
+        frame.FrameExtensions().AppendItem(CreateObject<TGIFGraphicControlExtension>(&frame));
+    return frame.ControlExtension();
 }
 
 void Build(TGIFGraphic& image, const EncodedCase& c) {
-    image.ReductionMethod = c.reduction;
-    image.QuantizeBits = c.quantizeBits;
-    image.CompressionKind = c.compression;
+    image.SetReductionMethod(c.reduction);
+    image.SetQuantizeBits(c.quantizeBits);
+    image.SetCompressionKind(c.compression);
     for (size_t i = 0; i < c.frames.size(); ++i) {
         const BuiltFrame& f = c.frames[i];
         ObjectPtr<TBitmap> picture = Picture(f.width, f.height, static_cast<int>(i));
@@ -91,14 +91,14 @@ void Build(TGIFGraphic& image, const EncodedCase& c) {
     if (c.loop >= 0) {
         auto* loop = CreateObject<TGIFAppExtNSLoop>(image.Frames().GetFrame(0));
         loop->LoopCount = static_cast<Word>(c.loop);
-        image.Frames().GetFrame(0)->FrameExtensions.AppendItem(loop);
+        image.Frames().GetFrame(0)->FrameExtensions().AppendItem(loop);
     }
     if (c.globalTable) {
-        image.GlobalColorMap().CopyFrom(image.Frames().GetFrame(0)->OwnColorMap);
+        image.GlobalColorMap().CopyFrom(image.Frames().GetFrame(0)->OwnColorMap());
         std::vector<TGIFColor> shared = detail::ColorsOf(image.GlobalColorMap());
         for (int i = 0; i < image.Frames().Count(); ++i) {
             TGIFSubImage* frame = image.Frames().GetFrame(i);
-            if (detail::ColorsOf(frame->OwnColorMap) == shared) frame->OwnColorMap.Reset();
+            if (detail::ColorsOf(frame->OwnColorMap()) == shared) frame->OwnColorMap().Reset();
         }
     }
     for (int i = 0; i < image.Frames().Count(); ++i)
@@ -134,14 +134,14 @@ std::vector<Screen> Compose(TGIFGraphic& image) {
         TGIFColor c = global.Colors()[image.StreamHeader().ScreenDescriptor.BackgroundColorIndex];
         background = {c.Blue, c.Green, c.Red, 255};
     }
-    bool firstTransparent = image.Frames().GetFrame(0)->IsTransparent;
+    bool firstTransparent = image.Frames().GetFrame(0)->IsTransparent();
     Screen screen(static_cast<size_t>(w) * h, firstTransparent ? Bgra{} : background);
     std::vector<Screen> out;
     for (int i = 0; i < image.Frames().Count(); ++i) {
         TGIFSubImage& frame = *image.Frames().GetFrame(i);
         Screen before = screen;
         TGIFColorMap& map = frame.EffectiveColorMap();
-        int t = frame.IsTransparent ? frame.TransparentIndex() : -1;
+        int t = frame.IsTransparent() ? frame.TransparentIndex() : -1;
         for (int y = 0; y < frame.Height(); ++y)
             for (int x = 0; x < frame.Width(); ++x) {
                 int v = frame.PixelAt(x, y);
@@ -151,9 +151,9 @@ std::vector<Screen> Compose(TGIFGraphic& image) {
                     c.Blue, c.Green, c.Red, 255};
             }
         out.push_back(screen);
-        int disposal = frame.ControlExtension ? frame.ControlExtension->DisposalMethod() : 0;
+        int disposal = frame.ControlExtension() ? frame.ControlExtension()->DisposalMethod() : 0;
         if (disposal == 2) {
-            Bgra clear = frame.IsTransparent ? Bgra{} : background;
+            Bgra clear = frame.IsTransparent() ? Bgra{} : background;
             for (int y = frame.Top(); y < frame.Top() + frame.Height(); ++y)
                 for (int x = frame.Left(); x < frame.Left() + frame.Width(); ++x)
                     screen[static_cast<size_t>(y) * w + x] = clear;
@@ -284,7 +284,7 @@ protected:
     void SetUp() override {
         image = MakeObject<TGIFGraphic>();
         // A frame moved within the screen, or a transparent index, may warn: not our subject.
-        image->WarningHandler = [](TObject*, int, const String&) {};
+        image->SetWarningHandler([](TObject*, int, const String&) {});
         Build(*image, GetParam());
         TMemoryStream stream;
         image->SaveToStream(stream);

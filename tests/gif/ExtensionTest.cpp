@@ -43,7 +43,7 @@ TEST(Extensions, NewLoopingExtensionIsTheClassic19Bytes) {
     RecordingImage image;
     TGIFSubImage* frame = AddFrame(image, 2, 1);
     auto* loop = CreateObject<TGIFAppExtNSLoop>(frame);
-    frame->FrameExtensions.AppendItem(loop);
+    frame->FrameExtensions().AppendItem(loop);
     EXPECT_EQ(Written(*loop), kLoopBlock);
     loop->LoopCount = 0x0102;
     loop->BufferBytes = 0x0A0B0C0D;
@@ -83,7 +83,7 @@ TEST(Extensions, LoopingSubBlocks) {
         }
         Load(image, gif);
         ASSERT_EQ(image.Frames().Count(), 1) << c.what;
-        TGIFExtensionList& list = image.Frames().GetFrame(0)->FrameExtensions;
+        TGIFExtensionList& list = image.Frames().GetFrame(0)->FrameExtensions();
         ASSERT_EQ(list.Count(), 1) << c.what;
         auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(list.ExtensionAt(0));
         ASSERT_TRUE(loop) << c.what;
@@ -114,7 +114,7 @@ TEST(Extensions, ApplicationIdentifiersPickTheClass) {
         Bytes block = Cat({{0x21, 0xFF, 0x0B}, Str("ANIMEXTS1.0"), {3, 1, 2, 0, 0}});
         Load(image, GIFWith(block));
         auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(
-            image.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0));
+            image.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0));
         ASSERT_TRUE(loop);
         EXPECT_EQ(loop->LoopCount, 2);
         EXPECT_EQ(Written(*loop), block);
@@ -126,7 +126,7 @@ TEST(Extensions, ApplicationIdentifiersPickTheClass) {
         Bytes block =
             Cat({{0x21, 0xFF, 0x0B}, Str("XMP DataXMP"), {3, 1, 0, 0, 4, 'a', 'b', 0, 'c', 0}});
         Load(image, GIFWith(block));
-        TGIFExtension* ext = image.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0);
+        TGIFExtension* ext = image.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0);
         auto* unknown = dynamic_cast<TGIFUnknownAppExtension*>(ext);
         ASSERT_TRUE(unknown);
         EXPECT_EQ(unknown->Blocks.size(), 2u);
@@ -137,7 +137,7 @@ TEST(Extensions, ApplicationIdentifiersPickTheClass) {
         // Block size 12: the twelfth byte is skipped and the block loads as unknown.
         RecordingImage image;
         Load(image, GIFWith(Cat({{0x21, 0xFF, 12}, Str("NETSCAPE2.0X"), {3, 1, 2, 0, 0}})));
-        TGIFExtension* ext = image.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0);
+        TGIFExtension* ext = image.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0);
         auto* unknown = dynamic_cast<TGIFUnknownAppExtension*>(ext);
         ASSERT_TRUE(unknown);
         EXPECT_EQ(Written(*unknown),
@@ -148,7 +148,7 @@ TEST(Extensions, ApplicationIdentifiersPickTheClass) {
         RecordingImage image;
         Load(image, GIFWith(Cat({{0x21, 0xFF, 10}, Str("NETSCAPE2."), {0}})));
         auto* unknown = dynamic_cast<TGIFUnknownAppExtension*>(
-            image.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0));
+            image.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0));
         ASSERT_TRUE(unknown);
         EXPECT_EQ(unknown->AppId[9], '.');
         EXPECT_EQ(unknown->AppId[10], 0);
@@ -171,7 +171,7 @@ TEST(Extensions, CommentAndTextSubBlocks) {
     RecordingImage image;
     TGIFSubImage* frame = AddFrame(image, 2, 1);
     auto* comment = CreateObject<TGIFCommentExtension>(frame);
-    frame->FrameExtensions.AppendItem(comment);
+    frame->FrameExtensions().AppendItem(comment);
     comment->Lines = {String(600, 'x'), String(), "end"};
     Bytes bytes = Written(*comment);
     // 0x21 0xFE, sub-blocks 255, 255, 90 and 3, terminator.
@@ -185,7 +185,7 @@ TEST(Extensions, CommentAndTextSubBlocks) {
     RecordingImage loaded;
     Load(loaded, GIFWith(bytes));
     auto* back = dynamic_cast<TGIFCommentExtension*>(
-        loaded.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0));
+        loaded.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->Lines,
               (std::vector<String>{String(255, 'x'), String(255, 'x'), String(90, 'x'), "end"}));
@@ -194,7 +194,7 @@ TEST(Extensions, CommentAndTextSubBlocks) {
     RecordingImage cut;
     Load(cut, GIFWith({0x21, 0xFE, 4, 'a', 'b', 0, 'c', 0}));
     auto* cutComment = dynamic_cast<TGIFCommentExtension*>(
-        cut.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0));
+        cut.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0));
     ASSERT_TRUE(cutComment);
     EXPECT_EQ(cutComment->Lines, std::vector<String>{"ab"});
 
@@ -203,7 +203,7 @@ TEST(Extensions, CommentAndTextSubBlocks) {
     RecordingImage withText;
     Load(withText, GIFWith(text));
     auto* plain = dynamic_cast<TGIFTextExtension*>(
-        withText.Frames().GetFrame(0)->FrameExtensions.ExtensionAt(0));
+        withText.Frames().GetFrame(0)->FrameExtensions().ExtensionAt(0));
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->TextBlock.Width, 3);
     EXPECT_EQ(plain->TextBlock.CellHeight, 16);
@@ -215,13 +215,13 @@ TEST(Extensions, GraphicControl) {
     RecordingImage image;
     TGIFSubImage* frame = AddFrame(image, 2, 1, 16);
     auto* gce = CreateObject<TGIFGraphicControlExtension>(frame);
-    frame->FrameExtensions.AppendItem(gce);
-    EXPECT_EQ(frame->ControlExtension, gce);
+    frame->FrameExtensions().AppendItem(gce);
+    EXPECT_EQ(frame->ControlExtension(), gce);
     gce->SetFrameDelay(0x0134);
     gce->SetDisposalMethod(2);
     gce->SetHasTransparency(true);
     gce->SetTransparentIndex(7);
-    EXPECT_TRUE(frame->IsTransparent);
+    EXPECT_TRUE(frame->IsTransparent());
     EXPECT_EQ(Written(*gce), (Bytes{0x21, 0xF9, 4, 0x09, 0x34, 0x01, 7, 0}));
 
     // An index outside the frame's 16 colours warns and stores 0.
@@ -231,22 +231,22 @@ TEST(Extensions, GraphicControl) {
 
     // A second one stays second; both are kept.
     auto* second = CreateObject<TGIFGraphicControlExtension>(frame);
-    frame->FrameExtensions.AppendItem(second);
-    EXPECT_EQ(frame->ControlExtension, gce);
-    EXPECT_EQ(frame->FrameExtensions.Count(), 2);
+    frame->FrameExtensions().AppendItem(second);
+    EXPECT_EQ(frame->ControlExtension(), gce);
+    EXPECT_EQ(frame->FrameExtensions().Count(), 2);
 
     // Freeing the first clears the transparency and leaves the list.
     gce->Free();
-    EXPECT_FALSE(frame->IsTransparent);
-    EXPECT_EQ(frame->ControlExtension, nullptr);
-    ASSERT_EQ(frame->FrameExtensions.Count(), 1);
-    EXPECT_EQ(frame->FrameExtensions.ExtensionAt(0), second);
+    EXPECT_FALSE(frame->IsTransparent());
+    EXPECT_EQ(frame->ControlExtension(), nullptr);
+    ASSERT_EQ(frame->FrameExtensions().Count(), 1);
+    EXPECT_EQ(frame->FrameExtensions().ExtensionAt(0), second);
 
     // Without any colour table the index is stored as given.
     RecordingImage bare;
     TGIFSubImage* noTable = AddFrame(bare, 2, 1, 0);
     auto* free = CreateObject<TGIFGraphicControlExtension>(noTable);
-    noTable->FrameExtensions.AppendItem(free);
+    noTable->FrameExtensions().AppendItem(free);
     free->SetTransparentIndex(200);
     EXPECT_EQ(free->TransparentIndex(), 200);
 }
@@ -257,10 +257,10 @@ TEST(Extensions, GraphicControlIsReadByItsOwnSize) {
         RecordingImage image;
         Load(image, GIFWith({0x21, 0xF9, 4, 0x05, 10, 0, 1, 0}));
         TGIFSubImage* frame = image.Frames().GetFrame(0);
-        ASSERT_TRUE(frame->ControlExtension);
-        EXPECT_TRUE(frame->IsTransparent);
-        EXPECT_EQ(frame->ControlExtension->FrameDelay(), 10);
-        EXPECT_EQ(frame->ControlExtension->DisposalMethod(), 1);
+        ASSERT_TRUE(frame->ControlExtension());
+        EXPECT_TRUE(frame->IsTransparent());
+        EXPECT_EQ(frame->ControlExtension()->FrameDelay(), 10);
+        EXPECT_EQ(frame->ControlExtension()->DisposalMethod(), 1);
         EXPECT_TRUE(image.warnings.empty());
     }
     {
@@ -268,7 +268,7 @@ TEST(Extensions, GraphicControlIsReadByItsOwnSize) {
         RecordingImage image;
         Load(image, GIFWith({0x21, 0xF9, 5, 0x00, 3, 0, 0, 0xEE, 0}));
         ASSERT_EQ(image.Frames().Count(), 1);
-        EXPECT_EQ(image.Frames().GetFrame(0)->ControlExtension->FrameDelay(), 3);
+        EXPECT_EQ(image.Frames().GetFrame(0)->ControlExtension()->FrameDelay(), 3);
         EXPECT_EQ(image.Frames().GetFrame(0)->PixelAt(0, 0), 1);
         EXPECT_TRUE(image.warnings.empty());
     }
@@ -286,7 +286,7 @@ TEST(Extensions, UnknownLabelsAndStrayBytes) {
         RecordingImage image;
         Load(image, GIFWith({0x21, 0x42, 3, 1, 2, 3, 0}));
         ASSERT_EQ(image.Frames().Count(), 1);
-        EXPECT_EQ(image.Frames().GetFrame(0)->FrameExtensions.Count(), 0);
+        EXPECT_EQ(image.Frames().GetFrame(0)->FrameExtensions().Count(), 0);
         EXPECT_EQ(image.Frames().GetFrame(0)->PixelAt(0, 0), 1);
         EXPECT_EQ(image.warnings, std::vector<String>{"Unknown extension type"});
     }
@@ -324,6 +324,6 @@ TEST(Extensions, ExtensionsMakeTheImage89a) {
     RecordingImage image;
     TGIFSubImage* frame = AddFrame(image, 1, 1);
     EXPECT_EQ(Save(image)[4], '7');
-    frame->FrameExtensions.AppendItem(CreateObject<TGIFCommentExtension>(frame));
+    frame->FrameExtensions().AppendItem(CreateObject<TGIFCommentExtension>(frame));
     EXPECT_EQ(Save(image)[4], '9');
 }

@@ -48,7 +48,7 @@ TEST(FrameImport, PalettedRowsAreUnpackedByDepth) {
         ASSERT_EQ(in.frame->Height(), 1);
         EXPECT_EQ(Pixels(*in.frame), c.pixels);
         // The whole colour table becomes the map, used entries or not.
-        EXPECT_EQ(MapColors(in.frame->OwnColorMap), colors);
+        EXPECT_EQ(MapColors(in.frame->OwnColorMap()), colors);
     }
 }
 
@@ -61,11 +61,11 @@ TEST(FrameImport, TrueColourWithoutReductionKeepsFirstSeenOrder) {
                 SetPixel24(*bitmap, x, y, Byte(y * 16 + x), Byte(x), 7);
         bitmap->SetPixelFormat(format);
         Imported in;
-        in.image->ReductionMethod = redNone;
+        in.image->SetReductionMethod(redNone);
         in.frame->CopyFrom(bitmap.get());
-        ASSERT_EQ(in.frame->OwnColorMap.Count(), 256);
-        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[0]), RGB(0, 0, 7));
-        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[17]), RGB(17, 1, 7));
+        ASSERT_EQ(in.frame->OwnColorMap().Count(), 256);
+        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[0]), RGB(0, 0, 7));
+        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[17]), RGB(17, 1, 7));
         EXPECT_EQ(in.frame->PixelAt(1, 1), 17);
         EXPECT_EQ(in.frame->PixelAt(15, 15), 255);
     }
@@ -76,7 +76,7 @@ TEST(FrameImport, TrueColourOverflowRaisesAndReportsTheEnd) {
     for (int x = 0; x < 257; ++x)
         SetPixel24(*bitmap, x, 0, Byte(x), Byte(x >> 8), 0);
     Imported in;
-    in.image->ReductionMethod = redNone;
+    in.image->SetReductionMethod(redNone);
     std::vector<std::pair<TProgressStage, int>> progress;
     in.image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool, const TRect&,
                                const String& msg) {
@@ -99,11 +99,11 @@ TEST(FrameImport, ReductionGivesAnEightBitFrameOfTheSource) {
         for (int x = 0; x < 40; ++x)
             SetPixel24(*bitmap, x, y, x < 20 ? 255 : 0, 0, y < 15 ? 255 : 0);
     Imported in;
-    in.image->ReductionMethod = redQuantize;
+    in.image->SetReductionMethod(redQuantize);
     in.frame->CopyFrom(bitmap.get());
     ASSERT_EQ(in.frame->Width(), 40);
     ASSERT_EQ(in.frame->Height(), 30);
-    TGIFColorMap& map = in.frame->OwnColorMap;
+    TGIFColorMap& map = in.frame->OwnColorMap();
     auto colorAt = [&](int x, int y) {
         return TGIFColorMap::TripletToColor(map.Colors()[in.frame->PixelAt(x, y)]);
     };
@@ -122,16 +122,16 @@ TEST(FrameImport, TransparentBitmapGetsATransparentIndexAndAFreshRendering) {
                    : SetPixel24(*bitmap, x, y, 255, 255, 255);
     bitmap->SetTransparent(true);
     Imported in;
-    in.image->ReductionMethod = redNone;
+    in.image->SetReductionMethod(redNone);
     in.frame->CopyFrom(bitmap.get());
-    ASSERT_TRUE(in.frame->IsTransparent);
-    ASSERT_NE(in.frame->ControlExtension, nullptr);
+    ASSERT_TRUE(in.frame->IsTransparent());
+    ASSERT_NE(in.frame->ControlExtension(), nullptr);
     int t = in.frame->TransparentIndex();
-    EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[t]), RGB(0, 0, 0));
+    EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[t]), RGB(0, 0, 0));
     for (int y = 0; y < 2; ++y) {
         EXPECT_EQ(in.frame->PixelAt(0, y), t);
         EXPECT_NE(
-            TGIFColorMap::TripletToColor(in.frame->OwnColorMap.Colors()[in.frame->PixelAt(1, y)]),
+            TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[in.frame->PixelAt(1, y)]),
             RGB(0, 0, 0));
     }
     // The rendering made before the colours were renumbered is gone; a new one matches.
@@ -150,10 +150,10 @@ TEST(FrameImport, MaskWithoutSetPixelsLeavesTheOptimisedMap) {
     mask->Canvas()->Brush()->SetColor(clBlack); // nothing transparent
     mask->Canvas()->FillRect(Rect(0, 0, 2, 1));
     in.frame->ApplyTransparencyMask(*mask);
-    EXPECT_FALSE(in.frame->IsTransparent);
-    EXPECT_EQ(in.frame->FrameExtensions.Count(), 0);
+    EXPECT_FALSE(in.frame->IsTransparent());
+    EXPECT_EQ(in.frame->FrameExtensions().Count(), 0);
     // Sorted by use: the one used colour is left.
-    EXPECT_EQ(MapColors(in.frame->OwnColorMap), std::vector<TColor>{RGB(9, 9, 9)});
+    EXPECT_EQ(MapColors(in.frame->OwnColorMap()), std::vector<TColor>{RGB(9, 9, 9)});
     EXPECT_EQ(Pixels(*in.frame), (std::vector<Byte>{0, 0}));
 }
 
@@ -163,7 +163,7 @@ TEST(FrameImport, MaskOfAnotherSizeIsRefused) {
     in.frame->CopyFrom(bitmap.get());
     auto mask = MakeBitmap(1, 1);
     EXPECT_THROW(in.frame->ApplyTransparencyMask(*mask), GIFException);
-    EXPECT_FALSE(in.frame->IsTransparent);
+    EXPECT_FALSE(in.frame->IsTransparent());
 }
 
 TEST(FrameImport, FullMapGetsNoTransparentColour) {
@@ -180,8 +180,8 @@ TEST(FrameImport, FullMapGetsNoTransparentColour) {
     mask->Canvas()->Brush()->SetColor(clWhite);
     mask->Canvas()->FillRect(Rect(0, 0, 256, 1));
     in.frame->ApplyTransparencyMask(*mask);
-    EXPECT_FALSE(in.frame->IsTransparent);
-    EXPECT_EQ(in.frame->OwnColorMap.Count(), 256);
+    EXPECT_FALSE(in.frame->IsTransparent());
+    EXPECT_EQ(in.frame->OwnColorMap().Count(), 256);
 }
 
 TEST(FrameImport, FrameCopiesWholeAndSelfAssignChangesNothing) {
@@ -196,10 +196,10 @@ TEST(FrameImport, FrameCopiesWholeAndSelfAssignChangesNothing) {
     copy->CopyFrom(source);
     EXPECT_EQ(copy->FrameRect(), source->FrameRect());
     EXPECT_EQ(Pixels(*copy), Pixels(*source));
-    EXPECT_EQ(MapColors(copy->OwnColorMap), MapColors(source->OwnColorMap));
-    ASSERT_NE(copy->ControlExtension, nullptr);
-    EXPECT_TRUE(copy->IsTransparent);
-    EXPECT_EQ(copy->ControlExtension->FrameDelay(), 7);
+    EXPECT_EQ(MapColors(copy->OwnColorMap()), MapColors(source->OwnColorMap()));
+    ASSERT_NE(copy->ControlExtension(), nullptr);
+    EXPECT_TRUE(copy->IsTransparent());
+    EXPECT_EQ(copy->ControlExtension()->FrameDelay(), 7);
     copy->Free();
 }
 
@@ -208,11 +208,11 @@ TEST(FrameImport, FrameOfExtensionsOnlyKeepsThemWhenCopied) {
     TGIFSubImage* source = CreateObject<TGIFSubImage>(image.image.get());
     auto* comment = CreateObject<TGIFCommentExtension>(source);
     comment->Lines = {"made here"};
-    source->FrameExtensions.AppendItem(comment);
+    source->FrameExtensions().AppendItem(comment);
     TGIFSubImage* copy = CreateObject<TGIFSubImage>(image.image.get());
     copy->CopyFrom(source);
-    ASSERT_EQ(copy->FrameExtensions.Count(), 1);
-    auto* copied = dynamic_cast<TGIFCommentExtension*>(copy->FrameExtensions.ExtensionAt(0));
+    ASSERT_EQ(copy->FrameExtensions().Count(), 1);
+    auto* copied = dynamic_cast<TGIFCommentExtension*>(copy->FrameExtensions().ExtensionAt(0));
     ASSERT_NE(copied, nullptr);
     EXPECT_EQ(copied->Lines, std::vector<String>{"made here"});
     copy->Free();

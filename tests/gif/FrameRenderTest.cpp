@@ -33,7 +33,7 @@ TColor CanvasPixel(TBitmap& bitmap, int x, int y) {
 
 TEST(FrameRender, PlainRenderingHoldsTheIndicesAndTheMap) {
     RecordingGraphic image;
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     TGIFSubImage* frame =
         AddPlainFrame(*image, 3, 2, {RGB(10, 0, 0), RGB(0, 20, 0), RGB(0, 0, 30)});
     Byte values[] = {0, 1, 2, 2, 1, 0};
@@ -52,7 +52,7 @@ TEST(FrameRender, PlainRenderingHoldsTheIndicesAndTheMap) {
 
 TEST(FrameRender, MaskBitsMarkTheTransparentIndex) {
     RecordingGraphic image;
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     struct Case {
         int width;
         std::vector<Byte> pixels;
@@ -76,7 +76,7 @@ TEST(FrameRender, MaskBitsMarkTheTransparentIndex) {
 
 TEST(FrameRender, TransparentFrameWithoutTransparentPixelsDrawsOpaque) {
     RecordingGraphic image;
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     TGIFSubImage* frame = AddPlainFrame(*image, 2, 2, {RGB(200, 0, 0), RGB(0, 0, 0)}, 0);
     MakeTransparent(*frame, 1);
     EXPECT_FALSE(frame->MaskReady());
@@ -87,7 +87,7 @@ TEST(FrameRender, TransparentFrameWithoutTransparentPixelsDrawsOpaque) {
 
 TEST(FrameRender, MaskedDrawingKeepsWhatLiesUnder) {
     RecordingGraphic image;
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     // A 2 x 1 frame at (1, 0) on a 4 x 2 screen: red, then transparent.
     TGIFSubImage* screen = AddPlainFrame(*image, 4, 2, {RGB(0, 0, 0)});
     (void)screen;
@@ -121,7 +121,7 @@ TEST(FrameRender, PlaceInRectScalesAndSurvivesAnEmptyScreen) {
 
 TEST(FrameRender, DitheredFillIndexComesFromTheCube) {
     RecordingGraphic image;
-    image->PaintOptions = drDither; // dither always
+    image->SetPaintOptions(drDither); // dither always
     struct Case {
         TColor transparentColor;
         Byte fill;
@@ -141,7 +141,7 @@ TEST(FrameRender, DitheredFillIndexComesFromTheCube) {
 
 TEST(FrameRender, DitheredIndicesPastTheMapShowBlack) {
     RecordingGraphic image;
-    image->PaintOptions = drDither;
+    image->SetPaintOptions(drDither);
     TGIFSubImage* frame = AddPlainFrame(*image, 4, 1, {RGB(255, 255, 255)}, 200);
     TBitmap* bitmap = frame->GetFrameBitmap();
     ASSERT_NE(bitmap, nullptr);
@@ -162,7 +162,7 @@ TEST(FrameBounds, GrowingPastTheScreenWarnsAndGrowsIt) {
     image->SetScreenWidth(12);
     // A new size drops the pixels and the cached rendering.
     frame->GetFrameBitmap();
-    std::fill_n(frame->Data(), frame->PixelCount, 7);
+    std::fill_n(frame->Data(), frame->PixelCount(), 7);
     frame->SetBoundAt(3, 2);
     EXPECT_FALSE(frame->BitmapExists());
     EXPECT_EQ(Pixels(*frame), std::vector<Byte>(8, 0));
@@ -181,7 +181,7 @@ TEST(FrameOptimize, TrimCropsToTheOpaquePixels) {
     frame->RowAt(0)[0] = 1;
     frame->TrimTransparentEdges();
     EXPECT_TRUE(frame->IsEmpty());
-    EXPECT_EQ(frame->FrameExtensions.Count(), 0);
+    EXPECT_EQ(frame->FrameExtensions().Count(), 0);
 }
 
 TEST(FrameOptimize, UnchangedPixelsBecomeTransparent) {
@@ -191,7 +191,7 @@ TEST(FrameOptimize, UnchangedPixelsBecomeTransparent) {
     TGIFSubImage* second = AddPlainFrame(*image, 3, 1, {RGB(2, 2, 2), RGB(1, 1, 1)}, 1, 1, 0);
     second->RowAt(0)[2] = 0;
     second->MaskUnchangedPixels(first);
-    ASSERT_TRUE(second->IsTransparent);
+    ASSERT_TRUE(second->IsTransparent());
     int t = second->TransparentIndex();
     EXPECT_EQ(t, 2); // a new colour of its own map
     EXPECT_EQ(Pixels(*second), (std::vector<Byte>{2, 2, 0}));
@@ -202,16 +202,16 @@ TEST(FrameOptimize, NothingMaskedAfterRestoringDisposalOrWithoutFreeSlot) {
     TGIFSubImage* first = AddPlainFrame(*image, 2, 1, {RGB(1, 1, 1)}, 0);
     TGIFSubImage* second = AddPlainFrame(*image, 2, 1, {RGB(1, 1, 1)}, 0);
     auto* gce = CreateObject<TGIFGraphicControlExtension>(first);
-    first->FrameExtensions.AppendItem(gce);
+    first->FrameExtensions().AppendItem(gce);
     gce->SetDisposalMethod(2);
     second->MaskUnchangedPixels(first);
-    EXPECT_FALSE(second->IsTransparent);
+    EXPECT_FALSE(second->IsTransparent());
 
     gce->SetDisposalMethod(1);
     for (int i = 1; i < 256; ++i)
-        second->OwnColorMap.AppendColor(RGB(i, 0, 0));
+        second->OwnColorMap().AppendColor(RGB(i, 0, 0));
     second->MaskUnchangedPixels(first);
-    EXPECT_FALSE(second->IsTransparent);
+    EXPECT_FALSE(second->IsTransparent());
     EXPECT_EQ(Pixels(*second), (std::vector<Byte>{0, 0}));
 }
 

@@ -2,7 +2,8 @@
 // Helpers for the tests of frames and of the GIF graphic: bitmaps drawn in code and an image
 // that records its warnings.
 #include "framework/Bitmap.h"
-#include "gif/GIFFrame.h"
+#include "gif/GIFGraphic.h"
+#include "gif/GIFSubImage.h"
 #include "platform/gdi/Palette.h"
 
 #include <gtest/gtest.h>
@@ -52,9 +53,9 @@ inline ObjectPtr<TBitmap> MakePaletted(TPixelFormat format, int width,
 // A GIF graphic that records its warnings, freed at the end of the scope.
 struct RecordingGraphic {
     RecordingGraphic() : image(MakeObject<TGIFGraphic>()) {
-        image->WarningHandler = [this](TObject*, int, const String& message) {
+        image->SetWarningHandler([this](TObject*, int, const String& message) {
             warnings.push_back(message);
-        };
+        });
     }
     TGIFGraphic* operator->() const { return image.get(); }
     TGIFGraphic& operator*() const { return *image; }
@@ -69,17 +70,17 @@ inline TGIFSubImage* AddPlainFrame(TGIFGraphic& image, int width, int height,
     TGIFSubImage* frame = CreateObject<TGIFSubImage>(&image);
     frame->ChangeBounds(left, top, width, height);
     for (TColor c : colors)
-        frame->OwnColorMap.AppendColor(c);
-    if (frame->PixelCount > 0) std::fill_n(frame->Data(), frame->PixelCount, value);
+        frame->OwnColorMap().AppendColor(c);
+    if (frame->PixelCount() > 0) std::fill_n(frame->Data(), frame->PixelCount(), value);
     image.AddFrame(frame);
     return frame;
 }
 
 inline TGIFGraphicControlExtension* MakeTransparent(TGIFSubImage& frame, int index) {
-    TGIFGraphicControlExtension* gce = frame.ControlExtension;
+    TGIFGraphicControlExtension* gce = frame.ControlExtension();
     if (!gce) {
         gce = CreateObject<TGIFGraphicControlExtension>(&frame);
-        frame.FrameExtensions.AppendItem(gce);
+        frame.FrameExtensions().AppendItem(gce);
     }
     gce->SetHasTransparency(true);
     gce->SetTransparentIndex(index);
@@ -87,7 +88,7 @@ inline TGIFGraphicControlExtension* MakeTransparent(TGIFSubImage& frame, int ind
 }
 
 inline std::vector<Byte> Pixels(TGIFSubImage& frame) {
-    return std::vector<Byte>(frame.Data(), frame.Data() + frame.PixelCount);
+    return std::vector<Byte>(frame.Data(), frame.Data() + frame.PixelCount());
 }
 
 } // namespace gifgraphictest

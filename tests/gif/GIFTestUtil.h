@@ -79,10 +79,10 @@ namespace giftest {
 // An image that records its warnings.
 struct RecordingImage : GIFImageCore {
     RecordingImage() {
-        WarningHandler = [this](TObject*, int severity, const String& message) {
+        SetWarningHandler([this](TObject*, int severity, const String& message) {
             EXPECT_EQ(severity, 1);
             warnings.push_back(message);
-        };
+        });
     }
     std::vector<String> warnings;
 };
@@ -94,8 +94,8 @@ inline TGIFSubImage* AddFrame(GIFImageCore& image, int width, int height, int co
     TGIFSubImage* frame = CreateObject<TGIFSubImage>(&image);
     image.Frames().AppendItem(frame);
     frame->ChangeBounds(left, top, width, height);
-    for (int i = 0; i < colors; ++i) frame->OwnColorMap.AppendColor(RGB(i, i, i));
-    if (frame->PixelCount > 0) std::fill_n(frame->Data(), frame->PixelCount, value);
+    for (int i = 0; i < colors; ++i) frame->OwnColorMap().AppendColor(RGB(i, i, i));
+    if (frame->PixelCount() > 0) std::fill_n(frame->Data(), frame->PixelCount(), value);
     return frame;
 }
 

@@ -3,7 +3,8 @@
 // (a missing one fails the test, naming its Debian package), a private folder for the files
 // they make, running them, and one plain view of a GIF file as giflib's DGifSlurp reads it
 // and as TGIFGraphic loaded it, so the two can be compared field by field.
-#include "gif/GIFFrame.h"
+#include "gif/GIFGraphic.h"
+#include "gif/GIFSubImage.h"
 
 #include <gtest/gtest.h>
 
@@ -219,8 +220,8 @@ inline FileView OurView(TGIFGraphic& image) {
         TGIFSubImage& frame = *image.Frames().GetFrame(i);
         FrameView f;
         std::vector<Bytes>& comments = frame.IsEmpty() ? view.trailingComments : f.comments;
-        for (int k = 0; k < frame.FrameExtensions.Count(); ++k) {
-            TGIFExtension* e = frame.FrameExtensions.ExtensionAt(k);
+        for (int k = 0; k < frame.FrameExtensions().Count(); ++k) {
+            TGIFExtension* e = frame.FrameExtensions().ExtensionAt(k);
             if (auto* c = dynamic_cast<TGIFCommentExtension*>(e)) {
                 Bytes text;
                 for (const String& line : c->Lines)
@@ -236,9 +237,9 @@ inline FileView OurView(TGIFGraphic& image) {
         f.width = frame.Width();
         f.height = frame.Height();
         f.interlaced = frame.IsInterlaced();
-        f.pixels.assign(frame.Data(), frame.Data() + frame.PixelCount);
+        f.pixels.assign(frame.Data(), frame.Data() + frame.PixelCount());
         f.colors = detail::ColorsOf(frame.EffectiveColorMap());
-        if (TGIFGraphicControlExtension* gce = frame.ControlExtension) {
+        if (TGIFGraphicControlExtension* gce = frame.ControlExtension()) {
             f.hasControl = true;
             f.disposal = gce->DisposalMethod();
             f.delay = gce->FrameDelay();
@@ -296,13 +297,13 @@ inline void ExpectSameView(const FileView& ours, const FileView& theirs) {
 // The file loaded through TGIFGraphic::LoadFromStream; warnings are collected.
 inline ObjectPtr<TGIFGraphic> LoadOurs(const std::string& file, std::vector<String>& warnings) {
     ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
-    image->WarningHandler = [&warnings](TObject*, int, const String& m) { warnings.push_back(m); };
+    image->SetWarningHandler([&warnings](TObject*, int, const String& m) { warnings.push_back(m); });
     Bytes data = ReadFile(file);
     TMemoryStream stream;
     if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<Int64>(data.size()));
     stream.SetPosition(0);
     image->LoadFromStream(stream);
-    image->WarningHandler = nullptr;
+    image->SetWarningHandler(nullptr);
     return image;
 }
 

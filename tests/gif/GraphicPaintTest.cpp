@@ -37,9 +37,7 @@ struct FakePainter final : TGIFPainterLink {
     }
     void Detach() {
         if (!image) return;
-        LockedList painters(image->PainterList);
-        if (slot && *slot == this) *slot = nullptr;
-        painters->Remove(this);
+        image->DetachPainter(this, slot);
         image = nullptr;
     }
 
@@ -69,15 +67,12 @@ protected:
     // A 2-frame image of 4 x 2: red, then blue.
     ObjectPtr<TGIFGraphic> Animated() {
         ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
-        image->PaintOptions &= ~drDither;
+        image->SetPaintOptions(image->PaintOptions() & (~drDither));
         AddPlainFrame(*image, 4, 2, {RGB(255, 0, 0)});
         AddPlainFrame(*image, 4, 2, {RGB(0, 0, 255)});
         return image;
     }
-    int Listed(TGIFGraphic& image) {
-        LockedList painters(image.PainterList);
-        return painters->Count();
-    }
+    int Listed(TGIFGraphic& image) { return image.PainterCount(); }
 
     std::vector<std::unique_ptr<FakePainter>> painters;
     std::function<void(FakePainter&)> onMake;
@@ -90,7 +85,7 @@ private:
 
 TEST_F(GraphicPaint, OneFrameDrawsItselfWithoutAPainter) {
     ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     AddPlainFrame(*image, 2, 2, {RGB(0, 200, 0)});
     auto target = MakeBitmap(4, 4);
     target->Canvas()->StretchDraw(Rect(0, 0, 4, 4), image.get());
@@ -105,10 +100,10 @@ TEST_F(GraphicPaint, AsynchronousPainterStartsOnceAndRepaintsCopyTheRenderedBitm
     ASSERT_EQ(painters.size(), 1u);
     FakePainter& painter = *painters[0];
     EXPECT_TRUE(painter.started);
-    EXPECT_EQ(image->ViewPainter, &painter);
+    EXPECT_EQ(image->ViewPainter(), &painter);
     // It draws into the rendered bitmap of the screen, which the draw copied.
-    ASSERT_NE(image->RenderedBitmap, nullptr);
-    EXPECT_EQ(painter.canvas, image->RenderedBitmap->Canvas());
+    ASSERT_NE(image->RenderedBitmap(), nullptr);
+    EXPECT_EQ(painter.canvas, image->RenderedBitmap()->Canvas());
     EXPECT_EQ(painter.rect, Rect(0, 0, 4, 2));
     target->Canvas()->StretchDraw(Rect(0, 0, 8, 4), image.get());
     target->Canvas()->StretchDraw(Rect(0, 0, 2, 2), image.get());
@@ -118,13 +113,13 @@ TEST_F(GraphicPaint, AsynchronousPainterStartsOnceAndRepaintsCopyTheRenderedBitm
     image->MakeEmpty();
     EXPECT_TRUE(painter.stopped);
     EXPECT_EQ(Listed(*image), 0);
-    EXPECT_EQ(image->ViewPainter, nullptr);
-    EXPECT_EQ(image->RenderedBitmap, nullptr);
+    EXPECT_EQ(image->ViewPainter(), nullptr);
+    EXPECT_EQ(image->RenderedBitmap(), nullptr);
 }
 
 TEST_F(GraphicPaint, DirectDrawElsewhereReplacesThePainter) {
     ObjectPtr<TGIFGraphic> image = Animated();
-    image->PaintOptions |= drDirect;
+    image->SetPaintOptions(image->PaintOptions() | (drDirect));
     auto target = MakeBitmap(8, 4);
     target->Canvas()->StretchDraw(Rect(0, 0, 8, 4), image.get());
     target->Canvas()->StretchDraw(Rect(0, 0, 8, 4), image.get());
@@ -133,7 +128,7 @@ TEST_F(GraphicPaint, DirectDrawElsewhereReplacesThePainter) {
     target->Canvas()->StretchDraw(Rect(0, 0, 4, 2), image.get());
     ASSERT_EQ(painters.size(), 2u);
     EXPECT_TRUE(painters[0]->stopped);
-    EXPECT_EQ(image->ViewPainter, painters[1].get());
+    EXPECT_EQ(image->ViewPainter(), painters[1].get());
     EXPECT_EQ(Listed(*image), 1);
 }
 
@@ -149,7 +144,7 @@ TEST_F(GraphicPaint, DestructionStopsPaintersBeforeTheFramesGo) {
 
 TEST_F(GraphicPaint, SynchronousPainterSurvivesItsImageFreedByAHandler) {
     TGIFGraphic* image = Animated().release();
-    image->PaintOptions &= ~drAsynchronous;
+    image->SetPaintOptions(image->PaintOptions() & (~drAsynchronous));
     onMake = [&](FakePainter& painter) {
         painter.duringRun = [&painter] {
             TGIFGraphic* going = painter.image;
@@ -171,8 +166,8 @@ TEST_F(GraphicPaint, WithoutAMakerAnAnimationShowsFrameZero) {
     auto target = MakeBitmap(4, 2);
     target->Canvas()->StretchDraw(Rect(0, 0, 4, 2), image.get());
     EXPECT_EQ(target->Canvas()->Pixels(1, 1), RGB(255, 0, 0));
-    EXPECT_EQ(image->StartPainter(&image->ViewPainter, target->Canvas(), image->PaintOptions,
-                                  Rect(0, 0, 4, 2)),
+    TGIFPainterLink* slot = nullptr;
+    EXPECT_EQ(image->StartPainter(&slot, target->Canvas(), image->PaintOptions(), Rect(0, 0, 4, 2)),
               nullptr);
     SetGIFPainterMaker(ours);
 }
@@ -185,7 +180,7 @@ TEST_F(GraphicPaint, NewFrameStopsPaintersThatReadTheList) {
     AddPlainFrame(*image, 4, 2, {RGB(0, 255, 0)});
     EXPECT_TRUE(painters[0]->stopped);
     EXPECT_EQ(Listed(*image), 0);
-    EXPECT_EQ(image->RenderedBitmap, nullptr);
+    EXPECT_EQ(image->RenderedBitmap(), nullptr);
     // The next draw starts afresh.
     target->Canvas()->StretchDraw(Rect(0, 0, 8, 4), image.get());
     EXPECT_EQ(painters.size(), 2u);

@@ -74,9 +74,9 @@ TEST(Graphic, NewImageIsEmptyAndDrawsNothing) {
     target->Canvas()->FillRect(Rect(0, 0, 2, 2));
     target->Canvas()->StretchDraw(Rect(0, 0, 2, 2), image.image.get());
     EXPECT_EQ(target->Canvas()->Pixels(0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(image->PaintOptions, 0x060F);
-    EXPECT_EQ(image->ReductionMethod, redNetscape);
-    EXPECT_EQ(image->BackdropColor, TColor(0x1FFFFFFF));
+    EXPECT_EQ(image->PaintOptions(), 0x060F);
+    EXPECT_EQ(image->ReductionMethod(), redNetscape);
+    EXPECT_EQ(image->BackdropColor(), TColor(0x1FFFFFFF));
     EXPECT_THROW(SaveBytes(*image), GIFException);
 }
 
@@ -86,7 +86,7 @@ TEST(Graphic, AssignedBitmapBecomesTheOnlyFrame) {
         for (int x = 0; x < 320; ++x)
             SetPixel24(*bitmap, x, y, Byte(x), Byte(y), 0);
     RecordingGraphic image;
-    image->ReductionMethod = redQuantize;
+    image->SetReductionMethod(redQuantize);
     image->Assign(bitmap.get());
     ASSERT_EQ(image->Frames().Count(), 1);
     TGIFSubImage* frame = image->Frames().GetFrame(0);
@@ -124,7 +124,7 @@ TEST(Graphic, AddFrameCountsAndRefusesStrangers) {
 
 TEST(Graphic, FailedConversionLeavesNoFrameNorGrownScreen) {
     RecordingGraphic image;
-    image->ReductionMethod = redNone;
+    image->SetReductionMethod(redNone);
     auto bitmap = MakeBitmap(300, 1);
     for (int x = 0; x < 300; ++x)
         SetPixel24(*bitmap, x, 0, Byte(x), Byte(x >> 8), 1);
@@ -137,20 +137,20 @@ TEST(Graphic, CopyKeepsOwnEncodingSettingsAndDropsHandlers) {
     RecordingGraphic source;
     AddPlainFrame(*source, 2, 2, {RGB(1, 1, 1), RGB(2, 2, 2)}, 1);
     MakeTransparent(*AddPlainFrame(*source, 1, 1, {RGB(3, 3, 3), RGB(0, 0, 0)}, 0, 1, 1), 1);
-    source->SpeedPercent = 50;
-    source->CompressionKind = kCompressRLE;
-    source->QuantizeBits = 4;
-    source->BackdropColor = clRed;
+    source->SetSpeedPercent(50);
+    source->SetCompressionKind(kCompressRLE);
+    source->SetQuantizeBits(4);
+    source->SetBackdropColor(clRed);
     RecordingGraphic copy;
     copy->Assign(source.image.get());
     EXPECT_EQ(copy->Frames().Count(), 2);
-    EXPECT_EQ(copy->SpeedPercent, 100);
-    EXPECT_EQ(copy->CompressionKind, kCompressLZW);
-    EXPECT_EQ(copy->QuantizeBits, 8);
-    EXPECT_EQ(copy->BackdropColor, clRed);
-    EXPECT_FALSE(copy->WarningHandler);
+    EXPECT_EQ(copy->SpeedPercent(), 100);
+    EXPECT_EQ(copy->CompressionKind(), kCompressLZW);
+    EXPECT_EQ(copy->QuantizeBits(), 8);
+    EXPECT_EQ(copy->BackdropColor(), clRed);
+    EXPECT_FALSE(copy->WarningHandler());
     EXPECT_FALSE(copy->OnProgress);
-    source->CompressionKind = kCompressLZW;
+    source->SetCompressionKind(kCompressLZW);
     EXPECT_EQ(SaveBytes(*copy), SaveBytes(*source));
 }
 
@@ -164,7 +164,7 @@ TEST(GraphicStream, SaveLoadRoundTripIsByteExact) {
     TGIFSubImage* second = AddPlainFrame(*image, 2, 2, {RGB(9, 9, 9), RGB(0, 0, 0)}, 1, 3, 1);
     MakeTransparent(*second, 1)->SetFrameDelay(25);
     auto* loop = CreateObject<TGIFAppExtNSLoop>(first);
-    first->FrameExtensions.AppendItem(loop);
+    first->FrameExtensions().AppendItem(loop);
     Bytes saved = SaveBytes(*image);
     EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 6), Str("GIF89a"));
     EXPECT_EQ(saved.back(), 0x3B);
@@ -173,7 +173,7 @@ TEST(GraphicStream, SaveLoadRoundTripIsByteExact) {
     LoadBytes(*loaded, saved);
     ASSERT_EQ(loaded->Frames().Count(), 2);
     EXPECT_EQ(Pixels(*loaded->Frames().GetFrame(0)), Pixels(*first));
-    EXPECT_TRUE(loaded->Frames().GetFrame(1)->IsTransparent);
+    EXPECT_TRUE(loaded->Frames().GetFrame(1)->IsTransparent());
     EXPECT_EQ(SaveBytes(*loaded), saved);
     EXPECT_TRUE(loaded.warnings.empty());
 }
@@ -257,8 +257,8 @@ TEST(GraphicRegistration, PictureLoadsByExtensionAndSavesGIFWhateverTheName) {
     auto picture = MakeObject<TPicture>();
     GIFGraphicInit();
     EXPECT_EQ(TPicture::FileFormatClass("gif"), GraphicClass<TGIFGraphic>());
-    EXPECT_NE(GIFClipboardFormat, 0);
-    EXPECT_TRUE(TPicture::SupportsClipboardFormat(GIFClipboardFormat));
+    EXPECT_NE(GIFClipboardFormat(), 0);
+    EXPECT_TRUE(TPicture::SupportsClipboardFormat(GIFClipboardFormat()));
     picture->LoadFromFile(gifName);
     ASSERT_NE(dynamic_cast<TGIFGraphic*>(picture->Graphic()), nullptr);
     EXPECT_EQ(picture->Width(), 2);
@@ -271,7 +271,7 @@ TEST(GraphicRegistration, PictureLoadsByExtensionAndSavesGIFWhateverTheName) {
 
     GIFGraphicDone();
     EXPECT_FALSE(TPicture::FileFormatClass("GIF"));
-    EXPECT_FALSE(TPicture::SupportsClipboardFormat(GIFClipboardFormat));
+    EXPECT_FALSE(TPicture::SupportsClipboardFormat(GIFClipboardFormat()));
     EXPECT_THROW(picture->LoadFromFile(gifName), EInvalidGraphic);
 }
 
@@ -290,7 +290,7 @@ TEST(GraphicRegistration, ClipboardCarriesTheGIFData) {
     CloseClipboard();
 
     RecordingGraphic pasted;
-    pasted->LoadFromClipboardFormat(GIFClipboardFormat, 0, 0);
+    pasted->LoadFromClipboardFormat(GIFClipboardFormat(), 0, 0);
     EXPECT_EQ(SaveBytes(*pasted), SaveBytes(*image));
     EXPECT_THROW(pasted->LoadFromClipboardFormat(CF_TEXT, 0, 0), GIFException);
     GIFGraphicDone();
@@ -302,11 +302,11 @@ TEST(GraphicOptimize, RepeatedFrameIsMergedAwayAndCleanupDropsWhatNobodyNeeds) {
     TGIFSubImage* first = AddPlainFrame(*image, 4, 1, {RGB(1, 1, 1), RGB(2, 2, 2)}, 1);
     auto* comment = CreateObject<TGIFCommentExtension>(first);
     comment->Lines = {"gone"};
-    first->FrameExtensions.AppendItem(comment);
-    first->FrameExtensions.AppendItem(CreateObject<TGIFAppExtNSLoop>(first));
+    first->FrameExtensions().AppendItem(comment);
+    first->FrameExtensions().AppendItem(CreateObject<TGIFAppExtNSLoop>(first));
     TGIFSubImage* second = AddPlainFrame(*image, 4, 1, {RGB(1, 1, 1), RGB(2, 2, 2)}, 1);
     auto* gce = CreateObject<TGIFGraphicControlExtension>(second);
-    second->FrameExtensions.AppendItem(gce);
+    second->FrameExtensions().AppendItem(gce);
     TGIFSubImage* third = AddPlainFrame(*image, 4, 1, {RGB(1, 1, 1), RGB(2, 2, 2)}, 0);
     third->RowAt(0)[3] = 1;
     std::vector<std::pair<TProgressStage, int>> progress;
@@ -319,11 +319,11 @@ TEST(GraphicOptimize, RepeatedFrameIsMergedAwayAndCleanupDropsWhatNobodyNeeds) {
     // The second frame repeated the first: nothing of it was left.
     ASSERT_EQ(image->Frames().Count(), 2);
     EXPECT_EQ(image->Frames().GetFrame(0), first);
-    ASSERT_EQ(first->FrameExtensions.Count(), 1);
-    EXPECT_NE(dynamic_cast<TGIFAppExtNSLoop*>(first->FrameExtensions.ExtensionAt(0)), nullptr);
+    ASSERT_EQ(first->FrameExtensions().Count(), 1);
+    EXPECT_NE(dynamic_cast<TGIFAppExtNSLoop*>(first->FrameExtensions().ExtensionAt(0)), nullptr);
     // The third keeps only its changed pixels, cropped, and stays transparent.
     TGIFSubImage* last = image->Frames().GetFrame(1);
-    EXPECT_TRUE(last->IsTransparent);
+    EXPECT_TRUE(last->IsTransparent());
     EXPECT_EQ(last->FrameRect(), Rect(0, 0, 3, 1));
     EXPECT_EQ(progress.front(), std::make_pair(psStarting, 0));
     EXPECT_EQ(progress.back(), std::make_pair(psEnding, 100));
@@ -334,7 +334,7 @@ TEST(GraphicOptimize, RepeatedFrameIsMergedAwayAndCleanupDropsWhatNobodyNeeds) {
 
 TEST(GraphicPalette, QueryComingBackToTheImageRaises) {
     RecordingGraphic image;
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     AddPlainFrame(*image, 2, 1, {});
     try {
         image->GetPaletteHandle();
@@ -343,7 +343,7 @@ TEST(GraphicPalette, QueryComingBackToTheImageRaises) {
         EXPECT_EQ(e.Message(), "No global or local color table defined");
     }
     // With colours the frame's own palette answers.
-    image->Frames().GetFrame(0)->OwnColorMap.AppendColor(RGB(1, 2, 3));
+    image->Frames().GetFrame(0)->OwnColorMap().AppendColor(RGB(1, 2, 3));
     EXPECT_NE(image->GetPaletteHandle(), HPALETTE(0));
 }
 
@@ -378,7 +378,7 @@ TEST(Graphic, AnotherGIFIsAddedThroughItsRendering) {
         for (int x = 0; x < 6; ++x)
             SetPixel24(*bitmap, x, y, Byte(x * 40), Byte(y * 60), 90);
     RecordingGraphic cell;
-    cell->ReductionMethod = redQuantize;
+    cell->SetReductionMethod(redQuantize);
     cell->Assign(bitmap.get());
     RecordingGraphic animation;
     EXPECT_EQ(animation->AddFrame(cell.image.get()), 0);

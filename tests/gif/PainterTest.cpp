@@ -46,7 +46,7 @@ class PainterTiming : public Painter, public ::testing::WithParamInterface<Timin
 TEST_P(PainterTiming, FramesWaitTheirDelays) {
     const TimingCase& c = GetParam();
     ObjectPtr<TGIFGraphic> image = Strip(c.delays);
-    image->SpeedPercent = c.speed;
+    image->SetSpeedPercent(c.speed);
     log_.Hook(*image);
     if (c.asynchronous)
         ASSERT_NE(StartAsync(*image, Target(), Rect(0, 0, 4, 2), kOnePass), nullptr);
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Painter, SpeedZeroShowsFrameZeroAndHoldsUntilStopped) {
     ObjectPtr<TGIFGraphic> image = Strip({5, 5, 5});
-    image->SpeedPercent = 0;
+    image->SetSpeedPercent(0);
     log_.Hook(*image);
     ASSERT_NE(StartAsync(*image, Target(), Rect(0, 0, 4, 2), kLooping), nullptr);
     ASSERT_TRUE(Serve([&] { return log_.Count('D') == 1; }));
@@ -97,7 +97,7 @@ TEST_F(Painter, SpeedZeroShowsFrameZeroAndHoldsUntilStopped) {
     EXPECT_EQ(Listed(*image), 0);
     // A stopped painter raises no more handlers.
     EXPECT_EQ(log_.Count('E'), 0);
-    EXPECT_EQ(Target()->Pixels(0, 0), image->Frames().GetFrame(0)->OwnColorMap.ColorAt(0));
+    EXPECT_EQ(Target()->Pixels(0, 0), image->Frames().GetFrame(0)->OwnColorMap().ColorAt(0));
 }
 
 // ---- passes ----
@@ -152,14 +152,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Painter, OnePassEndsOnTheLastFrameInTheRenderedBitmap) {
     ObjectPtr<TGIFGraphic> image = Strip({0, 0, 0});
-    image->PaintOptions &= ~drLoop;
+    image->SetPaintOptions(image->PaintOptions() & (~drLoop));
     log_.Hook(*image);
     auto shown = MakeBitmap(8, 4);
     shown->Canvas()->StretchDraw(Rect(0, 0, 8, 4), image.get());
     ASSERT_TRUE(Serve([&] { return log_.Count('E') == 1 && Listed(*image) == 0; }));
-    const TColor last = image->Frames().GetFrame(2)->OwnColorMap.ColorAt(0);
-    ASSERT_NE(image->RenderedBitmap, nullptr);
-    EXPECT_EQ(image->RenderedBitmap->Canvas()->Pixels(3, 1), last);
+    const TColor last = image->Frames().GetFrame(2)->OwnColorMap().ColorAt(0);
+    ASSERT_NE(image->RenderedBitmap(), nullptr);
+    EXPECT_EQ(image->RenderedBitmap()->Canvas()->Pixels(3, 1), last);
     // A repaint copies the rendered bitmap and starts nothing new.
     shown->Canvas()->StretchDraw(Rect(0, 0, 8, 4), image.get());
     EXPECT_EQ(shown->Canvas()->Pixels(7, 3), last);
@@ -209,7 +209,7 @@ class PainterDisposal : public Painter,
 TEST_P(PainterDisposal, FramesLeaveTheAreaAsTheirDisposalSays) {
     const auto& [c, asynchronous] = GetParam();
     ObjectPtr<TGIFGraphic> image = Animation(6, 2, c.frames);
-    image->BackdropColor = c.backdrop;
+    image->SetBackdropColor(c.backdrop);
     log_.Hook(*image);
     auto canvas = MakeBitmap(20, 8);
     canvas->Canvas()->Brush()->SetColor(kUnder);
@@ -335,8 +335,8 @@ TEST_F(Painter, MakeEmptyStopsTheAnimation) {
     ASSERT_TRUE(Serve([&] { return log_.Count('P') >= 4; }));
     image->MakeEmpty();
     EXPECT_EQ(Listed(*image), 0);
-    EXPECT_EQ(image->ViewPainter, nullptr);
-    EXPECT_EQ(image->RenderedBitmap, nullptr);
+    EXPECT_EQ(image->ViewPainter(), nullptr);
+    EXPECT_EQ(image->RenderedBitmap(), nullptr);
     size_t calls = log_.calls.size();
     ServeSome();
     EXPECT_EQ(log_.calls.size(), calls);
@@ -344,7 +344,7 @@ TEST_F(Painter, MakeEmptyStopsTheAnimation) {
 
 TEST_F(Painter, DirectDrawElsewhereReplacesTheRunningPainter) {
     ObjectPtr<TGIFGraphic> image = Strip({0, 0, 0}, 0);
-    image->PaintOptions |= drDirect;
+    image->SetPaintOptions(image->PaintOptions() | (drDirect));
     log_.Hook(*image);
     std::vector<TRect> paintedAt;
     log_.onPaint = [&](TGIFPainter& painter) { paintedAt.push_back(painter.PaintRect()); };
@@ -352,8 +352,8 @@ TEST_F(Painter, DirectDrawElsewhereReplacesTheRunningPainter) {
     shown->Canvas()->StretchDraw(Rect(0, 0, 4, 2), image.get());
     ASSERT_TRUE(Serve([&] { return log_.Count('P') >= 2; }));
     shown->Canvas()->StretchDraw(Rect(4, 2, 8, 4), image.get());
-    ASSERT_NE(image->ViewPainter, nullptr);
-    EXPECT_EQ(image->ViewPainter->PaintRect(), Rect(4, 2, 8, 4));
+    ASSERT_NE(image->ViewPainter(), nullptr);
+    EXPECT_EQ(image->ViewPainter()->PaintRect(), Rect(4, 2, 8, 4));
     EXPECT_EQ(Listed(*image), 1);
     const size_t before = paintedAt.size();
     ASSERT_TRUE(Serve([&] { return paintedAt.size() >= before + 3; }));
@@ -389,8 +389,8 @@ TEST_F(Painter, FreeRenderedBitmapFromAHandlerStopsTheDrawIntoIt) {
     // The third frame was announced, then never drawn nor finished.
     EXPECT_EQ(log_.Count('P'), 3);
     EXPECT_EQ(log_.Count('D'), 2);
-    EXPECT_EQ(image->ViewPainter, nullptr);
-    EXPECT_EQ(image->RenderedBitmap, nullptr);
+    EXPECT_EQ(image->ViewPainter(), nullptr);
+    EXPECT_EQ(image->RenderedBitmap(), nullptr);
     EXPECT_EQ(Listed(*image), 0);
 }
 
@@ -421,10 +421,10 @@ TEST_F(Painter, FramesChangedMeanwhileAreReadOnTheUserInterfaceThread) {
     for (int round = 0; round < 30; ++round) {
         const int seen = log_.Count('D');
         TGIFSubImage* second = image->Frames().GetFrame(1);
-        second->ControlExtension->SetFrameDelay(static_cast<Word>(round % 5));
-        second->ControlExtension->SetDisposalMethod(round % 8);
-        second->OwnColorMap.Reset();
-        second->OwnColorMap.AppendColor(RGB(round, 0, 0));
+        second->ControlExtension()->SetFrameDelay(static_cast<Word>(round % 5));
+        second->ControlExtension()->SetDisposalMethod(round % 8);
+        second->OwnColorMap().Reset();
+        second->OwnColorMap().AppendColor(RGB(round, 0, 0));
         second->DropBitmap();
         ASSERT_TRUE(Serve([&] { return log_.Count('D') > seen; }));
     }
@@ -472,7 +472,7 @@ TEST_F(Painter, QuitDuringAnInlineWaitEndsThePainterAndIsPostedAgain) {
 
 TEST_F(Painter, InlineHandlerMayFreeTheImage) {
     TGIFGraphic* image = Strip({0, 0, 0}).release();
-    image->PaintOptions &= ~drAsynchronous;
+    image->SetPaintOptions(image->PaintOptions() & (~drAsynchronous));
     log_.Hook(*image);
     log_.onDone = [&](TGIFPainter& painter) {
         if (log_.Count('D') == 2) {
@@ -500,7 +500,7 @@ void FreeDoomedImage(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST_F(Painter, MessageHandledDuringAnInlineWaitMayFreeTheImage) {
     doomed = Strip({0, 0, 0}).release();
-    doomed->PaintOptions &= ~drAsynchronous;
+    doomed->SetPaintOptions(doomed->PaintOptions() & (~drAsynchronous));
     log_.Hook(*doomed);
     auto shown = MakeBitmap(4, 2);
     // Due in the wait after frame 0 (12 ms, then 120 ms in slices).

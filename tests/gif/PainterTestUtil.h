@@ -51,7 +51,7 @@ constexpr int kNoLoopExtension = -1;
 
 inline TGIFGraphicControlExtension* AddControl(TGIFSubImage& frame, int disposal, int delay) {
     auto* gce = CreateObject<TGIFGraphicControlExtension>(&frame);
-    frame.FrameExtensions.AppendItem(gce);
+    frame.FrameExtensions().AppendItem(gce);
     gce->SetDisposalMethod(disposal);
     gce->SetFrameDelay(static_cast<Word>(delay));
     return gce;
@@ -63,7 +63,7 @@ inline ObjectPtr<TGIFGraphic> Animation(int screenWidth, int screenHeight,
                                         const std::vector<FrameSpec>& frames,
                                         int loopCount = kNoLoopExtension) {
     ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
-    image->PaintOptions &= ~drDither;
+    image->SetPaintOptions(image->PaintOptions() & (~drDither));
     image->SetScreenWidth(screenWidth);
     image->SetScreenHeight(screenHeight);
     for (const FrameSpec& f : frames) {
@@ -75,7 +75,7 @@ inline ObjectPtr<TGIFGraphic> Animation(int screenWidth, int screenHeight,
         TGIFSubImage* first = image->Frames().GetFrame(0);
         auto* loop = CreateObject<TGIFAppExtNSLoop>(first);
         loop->LoopCount = static_cast<Word>(loopCount);
-        first->FrameExtensions.Items.Insert(0, loop);
+        first->FrameExtensions().Items.Insert(0, loop);
     }
     return image;
 }
@@ -103,11 +103,8 @@ struct HandlerLog {
     };
 
     void Hook(TGIFGraphic& image) {
-        image.PaintStartHandler = Recorder('S');
-        image.FramePaintHandler = Recorder('P');
-        image.FrameDoneHandler = Recorder('D');
-        image.PassHandler = Recorder('L');
-        image.PaintEndHandler = Recorder('E');
+        image.SetPaintHandlers({Recorder('S'), Recorder('P'), Recorder('D'), Recorder('L'),
+                                Recorder('E')});
     }
     TNotifyEvent Recorder(char kind) {
         return [this, kind](TObject* sender) {
@@ -162,10 +159,7 @@ protected:
         }
         return true;
     }
-    static int Listed(TGIFGraphic& image) {
-        LockedList painters(image.PainterList);
-        return painters->Count();
-    }
+    static int Listed(TGIFGraphic& image) { return image.PainterCount(); }
     // An asynchronous painter of image onto canvas within rect, started.
     static TGIFPainterLink* StartAsync(TGIFGraphic& image, TCanvas* canvas, const TRect& rect,
                                        TGIFPaintOptions options) {

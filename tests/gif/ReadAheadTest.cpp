@@ -50,8 +50,8 @@ Bytes NoisyGIF() {
     for (int f = 0; f < 3; ++f) {
         TGIFSubImage* frame = AddPlainFrame(*image, 240, 200, {});
         for (int i = 0; i < 256; ++i)
-            frame->OwnColorMap.AppendColor(RGB(i, 255 - i, i / 2));
-        for (Int64 i = 0; i < frame->PixelCount; ++i)
+            frame->OwnColorMap().AppendColor(RGB(i, 255 - i, i / 2));
+        for (Int64 i = 0; i < frame->PixelCount(); ++i)
             frame->Data()[i] = static_cast<Byte>(rng());
     }
     TMemoryStream s;
@@ -110,9 +110,9 @@ TEST(ReadAhead, AGIFFromAnotherStreamLoadsAsFromMemoryInFewReads) {
     for (int f = 0; f < 3; ++f) {
         TGIFSubImage* a = image->Frames().GetFrame(f);
         TGIFSubImage* b = fromMemory->Frames().GetFrame(f);
-        ASSERT_EQ(a->PixelCount, b->PixelCount);
-        EXPECT_EQ(std::memcmp(a->Data(), b->Data(), static_cast<size_t>(a->PixelCount)), 0);
-        EXPECT_EQ(a->OwnColorMap.Count(), 256);
+        ASSERT_EQ(a->PixelCount(), b->PixelCount());
+        EXPECT_EQ(std::memcmp(a->Data(), b->Data(), static_cast<size_t>(a->PixelCount())), 0);
+        EXPECT_EQ(a->OwnColorMap().Count(), 256);
     }
     EXPECT_TRUE(image.warnings.empty());
 }

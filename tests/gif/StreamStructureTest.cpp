@@ -83,8 +83,8 @@ TEST(StreamStructure, BlockSequenceOddities) {
         ASSERT_EQ(image.Frames().Count(), 2);
         TGIFSubImage* last = image.Frames().GetFrame(1);
         EXPECT_TRUE(last->IsEmpty());
-        ASSERT_EQ(last->FrameExtensions.Count(), 1);
-        auto* comment = dynamic_cast<TGIFCommentExtension*>(last->FrameExtensions.ExtensionAt(0));
+        ASSERT_EQ(last->FrameExtensions().Count(), 1);
+        auto* comment = dynamic_cast<TGIFCommentExtension*>(last->FrameExtensions().ExtensionAt(0));
         ASSERT_TRUE(comment);
         EXPECT_EQ(comment->Lines, std::vector<String>{"hi"});
     }
@@ -133,7 +133,7 @@ TEST(StreamStructure, HeaderBytesAndVersionChoice) {
     EXPECT_EQ(plain.back(), 0x3B);
 
     auto* gce = CreateObject<TGIFGraphicControlExtension>(frame);
-    frame->FrameExtensions.AppendItem(gce);
+    frame->FrameExtensions().AppendItem(gce);
     Bytes animated = Save(image);
     EXPECT_EQ(String(animated.begin(), animated.begin() + 6), "GIF89a");
 
@@ -143,10 +143,10 @@ TEST(StreamStructure, HeaderBytesAndVersionChoice) {
     ASSERT_EQ(again.Frames().Count(), 1);
     TGIFSubImage* back = again.Frames().GetFrame(0);
     EXPECT_EQ(back->Width(), 3);
-    EXPECT_EQ(back->OwnColorMap.Count(), 4);
+    EXPECT_EQ(back->OwnColorMap().Count(), 4);
     EXPECT_EQ(back->PixelAt(2, 1), 1);
-    EXPECT_EQ(back->FrameExtensions.Count(), 1);
-    EXPECT_EQ(back->ControlExtension, back->FrameExtensions.ExtensionAt(0));
+    EXPECT_EQ(back->FrameExtensions().Count(), 1);
+    EXPECT_EQ(back->ControlExtension(), back->FrameExtensions().ExtensionAt(0));
     EXPECT_EQ(Save(again), animated);
 }
 
@@ -196,7 +196,7 @@ TEST(StreamStructure, FramesGrowTheScreenWithWarnings) {
     // A new width reallocates the pixels, all 0.
     f->Data()[0] = 3;
     f->SetBoundAt(3, 1);
-    EXPECT_EQ(f->PixelCount, 2);
+    EXPECT_EQ(f->PixelCount(), 2);
     EXPECT_EQ(f->PixelAt(0, 0), 0);
     EXPECT_THROW(f->PixelAt(1, 0), GIFException);
     EXPECT_THROW(f->RowAt(2), GIFException);

@@ -30,7 +30,7 @@ void Report(TGIFSubImage& frame, TProgressStage stage, int percent, bool redraw)
 // pixel values the indices, high bits first as the rows store them.
 void ImportPaletted(TGIFSubImage& frame, TDIBReader& reader, int bits) {
     std::vector<RGBQUAD> table = reader.Bitmap->ColorTable();
-    frame.OwnColorMap.FromColorTable(table.data(), static_cast<int>(table.size()));
+    frame.OwnColorMap().FromColorTable(table.data(), static_cast<int>(table.size()));
     int w = frame.Width(), h = frame.Height();
     int mask = (1 << bits) - 1;
     for (int y = 0; y < h; ++y) {
@@ -56,7 +56,7 @@ void ImportTrueColor(TGIFSubImage& frame, TDIBReader& reader) {
         int index = -1;
     } cache[kCacheSlots];
     int last = 0;
-    TGIFColorMap& map = frame.OwnColorMap;
+    TGIFColorMap& map = frame.OwnColorMap();
     int w = frame.Width(), h = frame.Height();
     for (int y = 0; y < h; ++y) {
         if (y % kProgressRows == 0) Report(frame, psRunning, PercentOf(y, h), false);
@@ -87,53 +87,6 @@ void ImportTrueColor(TGIFSubImage& frame, TDIBReader& reader) {
         std::swap(map.Colors()[i].Red, map.Colors()[i].Blue);
 }
 
-void ImportBitmap(TGIFSubImage& frame, TBitmap* source) {
-    frame.SetBoundAt(3, source->Width());
-    frame.SetBoundAt(4, source->Height());
-    TPixelFormat format = source->PixelFormat();
-    if (format == pf1bit || format == pf4bit || format == pf8bit) {
-        frame.CreateFrameBitmap()->Assign(source);
-    } else {
-        TGIFGraphic* g = GraphicOf(frame.Image);
-        frame.DropBitmap();
-        frame.FrameBitmap =
-            ReduceBitmapColors(source, g ? g->ReductionMethod : redNetscape,
-                               g ? g->DitherMethod : dtNearest, g ? g->QuantizeBits : 8, 0);
-        format = frame.FrameBitmap->PixelFormat();
-    }
-    // Setting the size above has just allocated the pixels, zero-filled; only a frame whose
-    // size did not change needs them now.
-    if (!frame.PixelData || frame.PixelCount != Int64(frame.Width()) * frame.Height())
-        frame.AllocatePixels();
-    TGIFGraphic* g = GraphicOf(frame.Image);
-    Report(frame, psStarting, 0, false);
-    try {
-        if (format != pf1bit && format != pf4bit && format != pf8bit) format = pf24bit;
-        {
-            TDIBReader reader(frame.FrameBitmap, format);
-            switch (format) {
-            case pf8bit:
-                ImportPaletted(frame, reader, 8);
-                break;
-            case pf4bit:
-                ImportPaletted(frame, reader, 4);
-                break;
-            case pf1bit:
-                ImportPaletted(frame, reader, 1);
-                break;
-            default:
-                ImportTrueColor(frame, reader);
-                break;
-            }
-        }
-        if (source->Transparent()) frame.ApplyMaskHandle(source->MaskHandle());
-    } catch (...) {
-        Report(frame, psEnding, 0, g && g->PaletteModified());
-        throw;
-    }
-    Report(frame, psEnding, 100, g && g->PaletteModified());
-}
-
 // Draws the graphic at its size into a 24-bit bitmap.
 void RenderGraphicToBitmap(TGraphic* graphic, TBitmap& bitmap) {
     bitmap.SetPixelFormat(pf24bit);
@@ -143,6 +96,87 @@ void RenderGraphicToBitmap(TGraphic* graphic, TBitmap& bitmap) {
 
 } // namespace
 
+void TGIFSubImage::ImportBitmap(TBitmap* source) {
+    SetBoundAt(3, source->Width());
+    SetBoundAt(4, source->Height());
+    TGIFGraphic* g = GraphicOf(Image);
+    Report(*this, psStarting, 0, false);
+    // The end is reported on every way out, also when the reduction fails.
+    try {
+        ReadBitmapPixels(source);
+    } catch (...) {
+        Report(*this, psEnding, 0, g && g->PaletteModified());
+        throw;
+    }
+    Report(*this, psEnding, 100, g && g->PaletteModified());
+}
+
+void TGIFSubImage::ReadBitmapPixels(TBitmap* source) {
+    TGIFGraphic* g = GraphicOf(Image);
+    TPixelFormat format = source->PixelFormat();
+    if (format == pf1bit || format == pf4bit || format == pf8bit) {
+        CreateFrameBitmap()->Assign(source);
+    } else {
+        DropBitmap();
+        cache_.SetBitmap(ObjectPtr<TBitmap>(ReduceBitmapColors(
+            source, g ? g->ReductionMethod() : redNetscape, g ? g->DitherMethod() : dtNearest,
+            g ? g->QuantizeBits() : 8, 0)));
+        format = cache_.Bitmap()->PixelFormat();
+    }
+    // Setting the size above has just allocated the pixels, zero-filled; only a frame whose
+    // size did not change needs them now.
+    if (!hasPixels_ || pixelCount_ != Int64(Width()) * Height()) AllocatePixels();
+    if (format != pf1bit && format != pf4bit && format != pf8bit) format = pf24bit;
+    {
+        TDIBReader reader(cache_.Bitmap(), format);
+        switch (format) {
+        case pf8bit:
+            ImportPaletted(*this, reader, 8);
+            break;
+        case pf4bit:
+            ImportPaletted(*this, reader, 4);
+            break;
+        case pf1bit:
+            ImportPaletted(*this, reader, 1);
+            break;
+        default:
+            ImportTrueColor(*this, reader);
+            break;
+        }
+    }
+    if (source->Transparent()) ApplyMaskHandle(source->MaskHandle());
+}
+
+void TGIFSubImage::ImportGraphic(TGraphic* graphic) {
+    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
+    try {
+        bitmap->Assign(graphic);
+    } catch (Exception&) {
+        RenderGraphicToBitmap(graphic, *bitmap);
+    }
+    ImportBitmap(bitmap.get());
+}
+
+void TGIFSubImage::CopyFrame(TGIFSubImage& frame) {
+    if (!frame.IsEmpty()) {
+        descriptor_ = frame.descriptor_;
+        transparent_ = frame.transparent_;
+        AllocatePixels();
+        if (pixelCount_ > 0)
+            std::memcpy(Data(), frame.Data(), static_cast<size_t>(pixelCount_));
+        ownColorMap_.CopyFrom(frame.ownColorMap_);
+    }
+    // Also a frame of extensions only keeps them: a copied image must save as the original
+    // does.
+    if (frame.extensions_.Count() > 0) {
+        TMemoryStream stream;
+        frame.extensions_.SaveToStream(stream);
+        stream.SetPosition(0);
+        extensions_.LoadFromStream(stream, this);
+    }
+    if (!frame.IsEmpty() && frame.BitmapExists()) CreateFrameBitmap()->Assign(frame.cache_.Bitmap());
+}
+
 void TGIFSubImage::CopyFrom(TPersistent* source) {
     if (source == this) return;
     if (!source) {
@@ -151,30 +185,12 @@ void TGIFSubImage::CopyFrom(TPersistent* source) {
     }
     if (auto* frame = dynamic_cast<TGIFSubImage*>(source)) {
         Reset();
-        if (!frame->IsEmpty()) {
-            DescriptorRecord = frame->DescriptorRecord;
-            IsTransparent = frame->IsTransparent;
-            AllocatePixels();
-            if (PixelCount > 0)
-                std::memcpy(PixelData.get(), frame->PixelData.get(),
-                            static_cast<size_t>(PixelCount));
-            OwnColorMap.CopyFrom(frame->OwnColorMap);
-        }
-        // Also a frame of extensions only keeps them: a copied image must save as the
-        // original does.
-        if (frame->FrameExtensions.Count() > 0) {
-            TMemoryStream stream;
-            frame->FrameExtensions.SaveToStream(stream);
-            stream.SetPosition(0);
-            FrameExtensions.LoadFromStream(stream, this);
-        }
-        if (!frame->IsEmpty() && frame->BitmapExists())
-            CreateFrameBitmap()->Assign(frame->FrameBitmap);
+        CopyFrame(*frame);
         return;
     }
     if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
         Reset();
-        if (!bitmap->Empty()) ImportBitmap(*this, bitmap);
+        if (!bitmap->Empty()) ImportBitmap(bitmap);
         return;
     }
     if (auto* picture = dynamic_cast<TPicture*>(source)) {
@@ -183,14 +199,7 @@ void TGIFSubImage::CopyFrom(TPersistent* source) {
     }
     if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
         Reset();
-        if (graphic->Empty()) return;
-        ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
-        try {
-            bitmap->Assign(graphic);
-        } catch (Exception&) {
-            RenderGraphicToBitmap(graphic, *bitmap);
-        }
-        ImportBitmap(*this, bitmap.get());
+        if (!graphic->Empty()) ImportGraphic(graphic);
         return;
     }
     inherited::Assign(source);
@@ -199,7 +208,7 @@ void TGIFSubImage::CopyFrom(TPersistent* source) {
 void TGIFSubImage::ApplyMaskHandle(HBITMAP mask) {
     if (!mask) return;
     // The handle stays the caller's: the bitmap borrows it and gives it back.
-    ObjectPtr<TBitmap> borrowed(CreateObject<TBitmap>());
+    ObjectPtr<TBitmap> borrowed = MakeObject<TBitmap>();
     borrowed->SetHandle(mask);
     try {
         ApplyTransparencyMask(*borrowed);
@@ -214,14 +223,14 @@ void TGIFSubImage::ApplyTransparencyMask(TBitmap& mask) {
     if (IsEmpty()) return;
     if (mask.Width() != Width() || mask.Height() != Height())
         RaiseGIFError(gifmsg::InvalidDimensions);
-    OwnColorMap.OptimizeColors();
+    ownColorMap_.OptimizeColors();
     // The optimisation renumbered the pixels: the cached rendering shows the old numbers.
     DropBitmap();
     DropMask();
-    if (OwnColorMap.Count() == 0 || OwnColorMap.Count() >= 256) return;
-    int t = OwnColorMap.AppendColor(0);
+    if (ownColorMap_.Count() == 0 || ownColorMap_.Count() >= 256) return;
+    int t = ownColorMap_.AppendColor(0);
     // Read from a copy: the reader converts what it reads in place.
-    ObjectPtr<TBitmap> bits(CreateObject<TBitmap>());
+    ObjectPtr<TBitmap> bits = MakeObject<TBitmap>();
     bits->Assign(&mask);
     bool any = false;
     {
@@ -237,14 +246,10 @@ void TGIFSubImage::ApplyTransparencyMask(TBitmap& mask) {
         }
     }
     if (!any) {
-        OwnColorMap.RemoveColor(t);
+        ownColorMap_.RemoveColor(t);
         return;
     }
-    TGIFGraphicControlExtension* gce = ControlExtension;
-    if (!gce) {
-        gce = CreateObject<TGIFGraphicControlExtension>(this);
-        FrameExtensions.AppendItem(gce);
-    }
-    gce->SetHasTransparency(true);
-    gce->SetTransparentIndex(t);
+    TGIFGraphicControlExtension& gce = EnsureControlExtension();
+    gce.SetHasTransparency(true);
+    gce.SetTransparentIndex(t);
 }

@@ -11,8 +11,8 @@ namespace {
 
 bool UsesIndex(const TGIFSubImage& frame, int index) {
     const Byte* p = frame.Data();
-    return p &&
-           std::find(p, p + frame.PixelCount, static_cast<Byte>(index)) != p + frame.PixelCount;
+    return p && std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) !=
+                    p + frame.PixelCount();
 }
 
 bool SameColor(TGIFColorMap& a, int ia, TGIFColorMap& b, int ib) {
@@ -24,7 +24,7 @@ bool SameColor(TGIFColorMap& a, int ia, TGIFColorMap& b, int ib) {
 } // namespace
 
 void TGIFSubImage::TrimTransparentEdges() {
-    if (IsEmpty() || !IsTransparent) return;
+    if (IsEmpty() || !transparent_) return;
     const Byte t = static_cast<Byte>(TransparentIndex());
     const int w = Width(), h = Height();
     const Byte* p = Data();
@@ -58,29 +58,31 @@ void TGIFSubImage::TrimTransparentEdges() {
     for (int y = 0; y < nh; ++y)
         std::memcpy(cropped.get() + Int64(y) * nw, p + Int64(top + y) * w + l,
                     static_cast<size_t>(nw));
-    PixelData = std::move(cropped);
-    PixelCount = Int64(nw) * nh;
-    DescriptorRecord.Left = static_cast<Word>(Left() + l);
-    DescriptorRecord.Top = static_cast<Word>(Top() + top);
-    DescriptorRecord.Width = static_cast<Word>(nw);
-    DescriptorRecord.Height = static_cast<Word>(nh);
+    pixels_ = std::move(cropped);
+    pixelCount_ = Int64(nw) * nh;
+    held_ = pixelCount_;
+    descriptor_.Left = static_cast<Word>(Left() + l);
+    descriptor_.Top = static_cast<Word>(Top() + top);
+    descriptor_.Width = static_cast<Word>(nw);
+    descriptor_.Height = static_cast<Word>(nh);
     DropBitmap();
     DropMask();
 }
 
 bool TGIFSubImage::HasFreeColorSlot() {
-    if (OwnColorMap.Count() > 0) return OwnColorMap.Count() < 256;
+    if (ownColorMap_.Count() > 0) return ownColorMap_.Count() < 256;
     int global = Image ? Image->GlobalColorMap().Count() : 0;
     return global >= 1 && global < 256;
 }
 
 int TGIFSubImage::PickTransparentIndex() {
-    if (OwnColorMap.Count() > 0) return OwnColorMap.AppendColor(0);
+    if (ownColorMap_.Count() > 0) return ownColorMap_.AppendColor(0);
     if (Image) {
         TGIFImageList& frames = Image->Frames();
         for (int i = 0; i < frames.Count(); ++i) {
             TGIFSubImage* other = frames.GetFrame(i);
-            if (other == this || !other->IsTransparent || other->OwnColorMap.Count() > 0) continue;
+            if (other == this || !other->IsTransparent() || other->OwnColorMap().Count() > 0)
+                continue;
             // An index this frame shows as an opaque colour cannot stand for transparency.
             int index = other->TransparentIndex();
             if (!UsesIndex(*this, index)) return index;
@@ -92,8 +94,8 @@ int TGIFSubImage::PickTransparentIndex() {
 
 void TGIFSubImage::MaskUnchangedPixels(TGIFSubImage* previous) {
     if (IsEmpty() || !previous || previous == this || previous->IsEmpty()) return;
-    if (previous->ControlExtension) {
-        int disposal = previous->ControlExtension->DisposalMethod();
+    if (previous->ControlExtension()) {
+        int disposal = previous->ControlExtension()->DisposalMethod();
         if (disposal == 2 || disposal == 3) return;
     }
     TRect a = FrameRect(), b = previous->FrameRect();
@@ -101,12 +103,12 @@ void TGIFSubImage::MaskUnchangedPixels(TGIFSubImage* previous) {
                       std::min(a.bottom, b.bottom));
     if (both.left >= both.right || both.top >= both.bottom) return;
 
-    const bool wasTransparent = IsTransparent;
+    const bool wasTransparent = transparent_;
     bool needIndex = !wasTransparent;
     if (needIndex && !HasFreeColorSlot()) return;
     int t = wasTransparent ? TransparentIndex() : -1;
     bool tookIndex = false;
-    const bool previousTransparent = previous->IsTransparent;
+    const bool previousTransparent = previous->IsTransparent();
     const int pt = previous->TransparentIndex();
 
     for (int y = both.top; y < both.bottom; ++y) {
@@ -127,13 +129,9 @@ void TGIFSubImage::MaskUnchangedPixels(TGIFSubImage* previous) {
         }
     }
     if (!wasTransparent && tookIndex) {
-        TGIFGraphicControlExtension* gce = ControlExtension;
-        if (!gce) {
-            gce = CreateObject<TGIFGraphicControlExtension>(this);
-            FrameExtensions.AppendItem(gce);
-        }
-        gce->SetHasTransparency(true);
-        gce->SetTransparentIndex(t);
+        TGIFGraphicControlExtension& gce = EnsureControlExtension();
+        gce.SetHasTransparency(true);
+        gce.SetTransparentIndex(t);
     }
     DropBitmap();
     DropMask();

@@ -45,13 +45,12 @@ public:
         return static_cast<HBITMAP>(
             CheckGDIHandle(CreateBitmap(width_, height_, 1, 1, bits_.data())));
     }
-    // Gives the frame the mask built (when one was asked for) and marks its mask current.
-    void Finish(TGIFSubImage& frame) const {
-        if (build_) {
-            frame.DropMask();
-            frame.MaskBitmap = Make();
-        }
-        frame.MaskStale = false;
+    // Gives the cache the mask built (when one was asked for) and marks its mask current.
+    void Finish(GIFSubImageCache& cache) const {
+        if (build_)
+            cache.SetMask(Make());
+        else
+            cache.KeepMask();
     }
 
 private:
@@ -64,37 +63,21 @@ private:
 
 } // namespace
 
-TBitmap* TGIFSubImage::CreateFrameBitmap() {
-    DropBitmap();
-    FrameBitmap = CreateObject<TBitmap>();
-    return FrameBitmap;
-}
-
-void TGIFSubImage::DropBitmap() {
-    FreeAndNil(FrameBitmap);
-}
-
-void TGIFSubImage::DropMask() {
-    if (MaskBitmap) DeleteObject(MaskBitmap);
-    MaskBitmap = 0;
-    MaskStale = true;
-}
-
 bool TGIFSubImage::MaskReady() {
-    if (MaskStale && IsTransparent) {
+    if (cache_.MaskStale() && transparent_) {
         DropBitmap();
         GetFrameBitmap();
     }
-    return MaskBitmap != 0;
+    return cache_.Mask() != 0;
 }
 
 TBitmap* TGIFSubImage::GetFrameBitmap() {
-    if (FrameBitmap || IsEmpty()) return FrameBitmap;
+    if (cache_.HasBitmap() || IsEmpty()) return cache_.Bitmap();
     TGIFGraphic* g = GraphicOf(Image);
     bool redraw = g && g->PaletteModified();
     Report(*this, psStarting, 0, false);
     try {
-        FrameBitmap = g && g->ShouldDither() ? RenderDithered() : RenderPlain();
+        cache_.SetBitmap(g && g->ShouldDither() ? RenderDithered() : RenderPlain());
     } catch (EAbort&) {
         Report(*this, psEnding, 0, redraw);
         return nullptr;
@@ -104,27 +87,28 @@ TBitmap* TGIFSubImage::GetFrameBitmap() {
     }
     Report(*this, psEnding, 100, redraw);
     if (g && g->PaletteModified()) g->FrameChanged(this);
-    return FrameBitmap;
+    return cache_.Bitmap();
 }
 
 HPALETTE TGIFSubImage::GetPaletteHandle() {
-    if (FrameBitmap && FrameBitmap->Palette()) return FrameBitmap->Palette();
-    if (FramePalette) return FramePalette;
+    TBitmap* bitmap = cache_.Bitmap();
+    if (bitmap && bitmap->Palette()) return bitmap->Palette();
+    if (cache_.Palette()) return cache_.Palette();
     TGIFGraphic* g = GraphicOf(Image);
     if (g && g->ShouldDither()) {
-        FramePalette = BuildNetscapePalette();
-        return FramePalette;
+        cache_.SetPalette(BuildNetscapePalette());
+        return cache_.Palette();
     }
-    if (OwnColorMap.Count() == 0) return g ? g->GetPaletteHandle() : 0;
-    FramePalette = OwnColorMap.ToPalette();
-    return FramePalette;
+    if (ownColorMap_.Count() == 0) return g ? g->GetPaletteHandle() : 0;
+    cache_.SetPalette(ownColorMap_.ToPalette());
+    return cache_.Palette();
 }
 
 void TGIFSubImage::SetPaletteHandle(HPALETTE palette) {
-    if (palette == FramePalette) return;
-    if (FramePalette) DeleteObject(FramePalette);
-    FramePalette = palette;
-    if (FrameBitmap && FrameBitmap->Palette() != palette) {
+    if (palette == cache_.Palette()) return;
+    cache_.SetPalette(palette);
+    TBitmap* bitmap = cache_.Bitmap();
+    if (bitmap && bitmap->Palette() != palette) {
         DropBitmap();
         if (TGIFGraphic* g = GraphicOf(Image)) {
             g->SetPaletteModified(true);
@@ -133,10 +117,10 @@ void TGIFSubImage::SetPaletteHandle(HPALETTE palette) {
     }
 }
 
-TBitmap* TGIFSubImage::RenderPlain() {
-    ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
+ObjectPtr<TBitmap> TGIFSubImage::RenderPlain() {
+    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
     int w = Width(), h = Height();
-    MaskBuilder mask(MaskStale && IsTransparent, w, h);
+    MaskBuilder mask(cache_.MaskStale() && transparent_, w, h);
     Byte t = static_cast<Byte>(TransparentIndex());
     {
         TDIBWriter writer(bitmap.get(), pf8bit, w, h, GetPaletteHandle());
@@ -150,14 +134,14 @@ TBitmap* TGIFSubImage::RenderPlain() {
         }
         writer.FlushToBitmap();
     }
-    mask.Finish(*this);
-    return bitmap.release();
+    mask.Finish(cache_);
+    return bitmap;
 }
 
-TBitmap* TGIFSubImage::RenderDithered() {
-    ObjectPtr<TBitmap> bitmap(CreateObject<TBitmap>());
+ObjectPtr<TBitmap> TGIFSubImage::RenderDithered() {
+    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
     int w = Width(), h = Height();
-    MaskBuilder mask(MaskStale && IsTransparent, w, h);
+    MaskBuilder mask(cache_.MaskStale() && transparent_, w, h);
     Byte t = static_cast<Byte>(TransparentIndex());
 
     // Every byte value gets a colour: indices past the map's end show black, as they do in
@@ -195,8 +179,8 @@ TBitmap* TGIFSubImage::RenderDithered() {
         }
         writer.FlushToBitmap();
     }
-    mask.Finish(*this);
-    return bitmap.release();
+    mask.Finish(cache_);
+    return bitmap;
 }
 
 void TGIFSubImage::CopyToBitmap(TPersistent* target) {

@@ -1,0 +1,114 @@
+#include "framework/Bitmap.h"
+#include "framework/Canvas.h"
+#include "gif/GIFDIB.h"
+#include "gif/GIFImageCore.h"
+#include "gif/GIFSubImageDrawing.h"
+
+#include "gif/GIFSubImage.h"
+#include "platform/gdi/Dc.h"
+#include "platform/gdi/Object.h"
+#include "rtl/Arithmetic.h"
+
+namespace {
+
+// A memory context holding the mask for the lifetime of the guard.
+class MaskContext {
+public:
+    explicit MaskContext(HBITMAP mask)
+        : dc_(static_cast<HDC>(CheckGDIHandle(CreateCompatibleDC(0)))),
+          old_(SelectObject(dc_, mask)) {}
+    ~MaskContext() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    MaskContext(const MaskContext&) = delete;
+    MaskContext& operator=(const MaskContext&) = delete;
+    HDC Handle() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+} // namespace
+
+void GIFSubImageDrawing::Paint(TCanvas* canvas, const TRect& rect, bool tile, bool transparent) {
+    if (tile)
+        PaintRect(canvas, rect, true, transparent);
+    else
+        PaintRect(canvas, PlaceInRect(rect), false, transparent);
+}
+
+TRect GIFSubImageDrawing::PlaceInRect(const TRect& rect) const {
+    const TGIFSubImage& f = frame_;
+    int sw = f.Image ? f.Image->ScreenWidth() : 0;
+    int sh = f.Image ? f.Image->ScreenHeight() : 0;
+    int rw = rect.right - rect.left, rh = rect.bottom - rect.top;
+    return Rect(rect.left + MulDiv(f.Left(), rw, sw), rect.top + MulDiv(f.Top(), rh, sh),
+                rect.left + MulDiv(f.Left() + f.Width(), rw, sw),
+                rect.top + MulDiv(f.Top() + f.Height(), rh, sh));
+}
+
+std::vector<TRect> GIFSubImageDrawing::TileRects(const TRect& rect) const {
+    const TGIFSubImage& f = frame_;
+    std::vector<TRect> tiles;
+    int sw = f.Image ? f.Image->ScreenWidth() : 0;
+    int sh = f.Image ? f.Image->ScreenHeight() : 0;
+    if (sw <= 0 || sh <= 0) return tiles;
+    for (int y = rect.top + f.Top(); y < rect.bottom; y += sh)
+        for (int x = rect.left + f.Left(); x < rect.right; x += sw)
+            tiles.push_back(Rect(x, y, x + f.Width(), y + f.Height()));
+    return tiles;
+}
+
+void GIFSubImageDrawing::PaintRect(TCanvas* canvas, const TRect& rect, bool tile,
+                                   bool transparent) {
+    if (!canvas) return;
+    TBitmap* bitmap = frame_.GetFrameBitmap();
+    if (!bitmap) return;
+    int w = frame_.Width(), h = frame_.Height();
+
+    if (transparent && frame_.IsTransparent() && frame_.MaskReady()) {
+        bitmap = frame_.GetFrameBitmap();
+        if (!bitmap) return;
+        MaskContext mask(frame_.MaskHandle());
+        canvas->Changing();
+        HDC dest = canvas->Handle();
+        HDC source = bitmap->Canvas()->Handle();
+        if (!tile) {
+            MaskedStretchBlt(dest, rect.left, rect.top, rect.right - rect.left,
+                             rect.bottom - rect.top, source, 0, 0, w, h, mask.Handle(), 0, 0);
+        } else {
+            for (const TRect& t : TileRects(rect))
+                MaskedStretchBlt(dest, t.left, t.top, w, h, source, 0, 0, w, h, mask.Handle(), 0,
+                                 0);
+        }
+        canvas->Changed();
+        return;
+    }
+    if (!tile) {
+        canvas->StretchDraw(rect, bitmap);
+    } else {
+        for (const TRect& t : TileRects(rect))
+            canvas->StretchDraw(t, bitmap);
+    }
+}
+
+// --- the frame's side ---
+
+void TGIFSubImage::PaintFrame(TCanvas* canvas, const TRect& rect, bool tile, bool transparent) {
+    GIFSubImageDrawing(*this).Paint(canvas, rect, tile, transparent);
+}
+
+TRect TGIFSubImage::PlaceInRect(const TRect& rect) {
+    return GIFSubImageDrawing(*this).PlaceInRect(rect);
+}
+
+std::vector<TRect> TGIFSubImage::TileRects(const TRect& rect) {
+    return GIFSubImageDrawing(*this).TileRects(rect);
+}
+
+void TGIFSubImage::PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile,
+                                  bool transparent) {
+    GIFSubImageDrawing(*this).PaintRect(canvas, rect, tile, transparent);
+}
