@@ -57,7 +57,8 @@ TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
     OpenPaused(engine, path);
     EXPECT_DOUBLE_EQ(engine.FrameRate(), c.desc.fps);
     EXPECT_DOUBLE_EQ(engine.DurationInFrames(), c.desc.frames);
-    EXPECT_NEAR(engine.Duration(), static_cast<double>(c.desc.frames) / c.desc.fps, 0.5 / c.desc.fps);
+    // To the end of the last frame, within the container's millisecond stamps.
+    EXPECT_NEAR(engine.Duration(), static_cast<double>(c.desc.frames) / c.desc.fps, 1e-3);
 }
 
 // The default clip (25 frames, key frames at 0, 12 and 24): each seek decodes forward from
@@ -112,7 +113,58 @@ INSTANTIATE_TEST_SUITE_P(
                       SeekCase{"MjpegAvi", Movie("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
                       SeekCase{"MjpegAviWithAudio", Movie("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
                       SeekCase{"H264Mp4", Movie("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
-                      SeekCase{"Mpeg4Mkv", Movie("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"}),
+                      SeekCase{"Mpeg4Mkv", Movie("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"},
+                      // Decoded times one frame after the stream's start.
+                      SeekCase{"Mpeg4AviBFrames", Movie("avi", Video::Mpeg4, Audio::None, 50, 25), "g.avi"},
+                      SeekCase{"Mpeg4AviBFramesWithAudio", Movie("avi", Video::Mpeg4, Audio::Pcm, 50, 25), "h.avi"},
+                      // Lengths that end at the last frame's start.
+                      SeekCase{"H264Mkv", Movie("matroska", Video::H264, Audio::None, 50, 25), "i.mkv"},
+                      SeekCase{"Vp9Webm", Movie("webm", Video::Vp9, Audio::None, 50, 30), "j.webm"}),
     [](const auto& info) { return String(info.param.name); });
 
 }  // namespace
+
+// A variable rate: frames of 20 ms and of 100 ms in turn. A frame's span runs to the next
+// frame's start, whatever span its packet states, and the count is the number of frames.
+struct VariableRateCase {
+    const char* name;
+    const char* container;
+    const char* file;
+};
+
+class MediaEngineVariableRate : public ::testing::TestWithParam<VariableRateCase> {};
+
+TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
+    const VariableRateCase& c = GetParam();
+    MovieSpec desc;
+    desc.container = c.container;
+    desc.video = Video::H264;
+    desc.fps = 25;
+    for (int i = 0; i < 40; ++i)
+        desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
+    TempDir dir;
+    const String path = dir.File(c.file);
+    WriteMovie(path, desc);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
+    EXPECT_DOUBLE_EQ(engine.DurationInFrames(), 40);
+    // The last frame starts at 2.3 s; its own span is not known beyond what its packet says.
+    EXPECT_GT(engine.Duration(), 2.3);
+    EXPECT_LE(engine.Duration(), 2.3 + 1.0 / desc.fps + 1e-9);
+    for (int n : {0, 1, 2, 13, 20, 27, 38, 39, 1}) {
+        const double start = desc.frameTimesMs[static_cast<std::size_t>(n)] / 1000.0;
+        const double end = n + 1 < 40 ? desc.frameTimesMs[static_cast<std::size_t>(n) + 1] / 1000.0 : engine.Duration();
+        for (double part : {0.0, 0.5, 0.9}) {
+            const double p = start + part * (end - start);
+            engine.SetPosition(p);
+            WaitForSeek(engine);
+            EXPECT_EQ(PresentedNumber(engine), n) << "frame " << n << " at " << p;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
+                         ::testing::Values(VariableRateCase{"H264Mkv", "matroska", "a.mkv"},
+                                           VariableRateCase{"H264Mp4", "mp4", "b.mp4"}),
+                         [](const auto& info) { return String(info.param.name); });

@@ -35,9 +35,11 @@ struct Encoder {
 AVCodecID VideoCodec(Video v) {
     switch (v) {
     case Video::Mpeg1: return AV_CODEC_ID_MPEG1VIDEO;
+    case Video::Mpeg2: return AV_CODEC_ID_MPEG2VIDEO;
     case Video::Mjpeg: return AV_CODEC_ID_MJPEG;
     case Video::H264: return AV_CODEC_ID_H264;
     case Video::Mpeg4: return AV_CODEC_ID_MPEG4;
+    case Video::Vp9: return AV_CODEC_ID_VP9;
     case Video::None: break;
     }
     return AV_CODEC_ID_NONE;
@@ -80,6 +82,8 @@ void WriteMovie(const String& path, const MovieSpec& desc) {
     });
     Encoder video;
     Encoder audio;
+    const bool variable = !desc.frameTimesMs.empty();
+    const int frames = variable ? static_cast<int>(desc.frameTimesMs.size()) : desc.frames;
     if (desc.video != Video::None) {
         const AVCodec* codec = avcodec_find_encoder(VideoCodec(desc.video));
         if (!codec)
@@ -87,14 +91,18 @@ void WriteMovie(const String& path, const MovieSpec& desc) {
         video.codec = avcodec_alloc_context3(codec);
         video.codec->width = desc.width;
         video.codec->height = desc.height;
-        video.codec->time_base = {1, desc.fps};
+        video.codec->time_base = variable ? AVRational{1, 1000} : AVRational{1, desc.fps};
         video.codec->framerate = {desc.fps, 1};
         video.codec->gop_size = desc.gop;
-        video.codec->max_b_frames = desc.video == Video::Mjpeg ? 0 : 2;
+        video.codec->max_b_frames = desc.video == Video::Mjpeg || desc.video == Video::Vp9 ? 0 : desc.bFrames;
         video.codec->pix_fmt = desc.video == Video::Mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
         video.codec->bit_rate = 2000000;
         if (desc.video == Video::H264)
             av_opt_set(video.codec->priv_data, "preset", "veryfast", 0);
+        if (desc.video == Video::Vp9) {
+            av_opt_set(video.codec->priv_data, "deadline", "realtime", 0);
+            av_opt_set_int(video.codec->priv_data, "cpu-used", 8, 0);
+        }
         if (out->oformat->flags & AVFMT_GLOBALHEADER)
             video.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         Check(avcodec_open2(video.codec, codec, nullptr), "open video encoder");
@@ -128,15 +136,20 @@ void WriteMovie(const String& path, const MovieSpec& desc) {
     av_dict_free(&options);
     Check(header, "write header");
 
-    const double seconds = desc.video != Video::None ? static_cast<double>(desc.frames) / desc.fps : desc.audioSeconds;
+    auto frameTime = [&](int n) {
+        return variable ? desc.frameTimesMs[static_cast<std::size_t>(n)] / 1000.0 : static_cast<double>(n) / desc.fps;
+    };
+    const double seconds = desc.video == Video::None ? desc.audioSeconds
+                           : variable ? desc.frameTimesMs.back() / 1000.0 + 1.0 / desc.fps
+                                      : static_cast<double>(frames) / desc.fps;
     int64_t audioSamples = 0;
     const int64_t audioTotal = static_cast<int64_t>(seconds * 44100);
     int frameNumber = 0;
     AVFrame* frame = av_frame_alloc();
     while (true) {
-        const double videoTime = static_cast<double>(frameNumber) / desc.fps;
+        const bool videoLeft = video.codec && frameNumber < frames;
+        const double videoTime = videoLeft ? frameTime(frameNumber) : seconds;
         const double audioTime = static_cast<double>(audioSamples) / 44100;
-        const bool videoLeft = video.codec && frameNumber < desc.frames;
         const bool audioLeft = audio.codec && audioSamples < audioTotal;
         if (!videoLeft && !audioLeft)
             break;
@@ -147,7 +160,8 @@ void WriteMovie(const String& path, const MovieSpec& desc) {
             frame->height = desc.height;
             Check(av_frame_get_buffer(frame, 0), "frame buffer");
             DrawNumber(frame, frameNumber);
-            frame->pts = frameNumber++;
+            frame->pts = variable ? desc.frameTimesMs[static_cast<std::size_t>(frameNumber)] : frameNumber;
+            ++frameNumber;
             Drain(out, video, frame);
         } else {
             const int n = audio.codec->frame_size > 0 ? audio.codec->frame_size : 1152;

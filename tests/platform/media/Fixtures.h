@@ -9,7 +9,7 @@
 
 namespace fixtures {
 
-enum class Video { None, Mpeg1, Mjpeg, H264, Mpeg4 };
+enum class Video { None, Mpeg1, Mpeg2, Mjpeg, H264, Mpeg4, Vp9 };
 enum class Audio { None, Mp2, Pcm };
 
 struct MovieSpec {
@@ -22,6 +22,10 @@ struct MovieSpec {
     int fps = 25;
     int gop = 12;
     double audioSeconds = 1.0;  // audio-only files
+    int bFrames = 2;            // where the codec has them
+    // A variable rate: frame i starts at frameTimesMs[i] (then frames and fps are ignored,
+    // except fps as the rate the stream declares).
+    std::vector<int> frameTimesMs = {};
 };
 
 // Writes the movie; throws std::runtime_error when FFmpeg refuses.

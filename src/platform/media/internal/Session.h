@@ -41,10 +41,14 @@ struct StreamState {
 };
 
 struct MovieInfo {
-    double duration = 0;      // seconds
-    double frameRate = 0;     // 0 when unknown
-    double frameCount = 0;    // equal to duration when the frame rate is unknown
-    double startSeconds = 0;  // media time of position 0
+    double duration = 0;      // seconds, to the end of the last picture
+    double frameRate = 0;     // 0 when unknown; the mean rate when a variable one was counted
+    // The number of pictures when the container states it or a count could be made;
+    // otherwise the length times the rate. Equal to duration when the rate is unknown.
+    double frameCount = 0;
+    double startSeconds = 0;  // media time of position 0 for the sound
+    double videoStart = 0;    // the decoder's time of the first picture: position 0 for the video
+    bool variableRate = false;
     int width = 0;
     int height = 0;
     bool hasVideo = false;
