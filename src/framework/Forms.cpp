@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -104,7 +105,8 @@ void TCustomForm::AdjustClientRect(TRect& Rect) {
 }
 
 TWindowState TCustomForm::WindowState() const {
-    if (!HandleAllocated()) return windowState_;
+    // A hidden window keeps the state it will be shown in.
+    if (!HandleAllocated() || !visible_) return windowState_;
     if (IsIconic(const_cast<TCustomForm*>(this)->Handle())) return wsMinimized;
     if (IsZoomed(const_cast<TCustomForm*>(this)->Handle())) return wsMaximized;
     return wsNormal;
@@ -223,7 +225,8 @@ TModalResult TCustomForm::ShowModal() {
         if (Application) Application->LeaveModal();
     };
     if (Application) Application->EnterModal();
-    try {
+    {
+        ScopeGuard finishModal([&] { finish(); });
         Show();
         while (modalResult_ == mrNone) {
             if (!Application) {
@@ -240,11 +243,7 @@ TModalResult TCustomForm::ShowModal() {
             }
         }
         Hide();
-    } catch (...) {
-        finish();
-        throw;
     }
-    finish();
     return modalResult_;
 }
 

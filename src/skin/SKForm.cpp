@@ -1,0 +1,421 @@
+#include "skin/SKForm.h"
+
+#include "framework/Application.h"
+#include "platform/user/User.h"
+#include "skin/SKMainMenu.h"
+
+#include <algorithm>
+#include <vector>
+
+// The hook state outlives the skin when another hook was put on the form after ours: the
+// procedure then keeps forwarding everything to the one we saved.
+struct TskForm::Hook {
+    TskForm* skin = nullptr;
+    TWndMethod saved;
+};
+
+namespace {
+
+struct FormHook {
+    std::shared_ptr<TskForm::Hook> state;
+    void operator()(TMessage& m) const {
+        if (state->skin) {
+            state->skin->NewParentWndProc(m);
+        } else if (state->saved) {
+            state->saved(m);
+        }
+    }
+};
+
+// Every skin set up on a form, and whether the skins put their handler on the application.
+std::vector<TskForm*>& Skins() {
+    static std::vector<TskForm*> skins;
+    return skins;
+}
+bool g_appHooked = false;
+
+} // namespace
+
+void TskForm::DeclareProperties(Published<TskForm>& p) {
+    p.Ordinal("UIStyle", &TskForm::UIStyle, &TskForm::SetUIStyle)
+        .Object("FileTheme", &TskForm::FileTheme, &TskForm::SetFileTheme)
+        .Object("Menu", &TskForm::Menu, &TskForm::SetMenu)
+        .Ordinal("BorderColor", &TskForm::BorderColor, &TskForm::SetBorderColor)
+        .Ordinal("BorderWidth", &TskForm::BorderWidth, &TskForm::SetBorderWidth)
+        .Object("FormPanel", &TskForm::FormPanel, &TskForm::SetFormPanel)
+        .Ordinal("MenuBarColor", &TskForm::MenuBarColor, &TskForm::SetMenuBarColor)
+        .Ordinal("MenuBarHeight", &TskForm::MenuBarHeight, &TskForm::SetMenuBarHeight)
+        .Ordinal("UIStyleAutoUpdateSub", &TskForm::UIStyleAutoUpdateSub, &TskForm::SetUIStyleAutoUpdateSub)
+        .Text("Caption", &TskForm::Caption, &TskForm::SetCaption)
+        .Ordinal("TitleBarVisible", &TskForm::TitleBarVisible, &TskForm::SetTitleBarVisible)
+        .Ordinal("TitleBarCustom", &TskForm::TitleBarCustom, &TskForm::SetTitleBarCustom)
+        .Ordinal("TitleBarDrawAppIcon", &TskForm::TitleBarDrawAppIcon, &TskForm::SetTitleBarDrawAppIcon)
+        .Ordinal("RoundCorner", &TskForm::RoundCorner, &TskForm::SetRoundCorner)
+        .Text("Version", &TskForm::Version, &TskForm::SetVersion);
+}
+
+TskForm* TskForm::SkinOf(TCustomForm* Form) {
+    if (!Form) return nullptr;
+    for (TskForm* s : Skins())
+        if (s->form_ == Form && !s->unhooked_) return s;
+    return nullptr;
+}
+
+void TskForm::Create(TComponent* AOwner) {
+    inherited::Create(AOwner);
+    auto* form = dynamic_cast<TForm*>(AOwner);
+    if (!form) return;  // a plain panel
+    for (int i = 0; i < form->ControlCount(); ++i)
+        if (dynamic_cast<TskForm*>(form->Controls(i)))
+            throw Exception("Sorry, You can create only one TskForm component in one form!");
+    form_ = form;
+    unhooked_ = false;
+    form->Constraints()->SetMinHeight(50);
+    form->Constraints()->SetMinWidth(125);
+    Constraints()->SetMinHeight(50);
+    Constraints()->SetMinWidth(125);
+    form->SetBorderWidth(0);
+    normalBounds_ = Rect(form->Left(), form->Top(), form->Left() + form->Width(), form->Top() + form->Height());
+    startedMaximized_ = form->WindowState() == wsMaximized;
+    SetParent(form);
+
+    titleBar_ = CreateComponent<TskTitleBar>(this);
+    titleBar_->SetParent(this);
+    menuBarColor_ = Color();
+    menuBarHeight_ = 22;
+    SetUIStyle(DeepBlue);
+    autoUpdateSub_ = false;
+
+    SetBevelInner(bvNone);
+    SetBevelOuter(bvNone);
+    SetBorderStyle(bsNone);
+    SetAlign(alClient);
+    SetCaption(form->Caption());
+    titleBarVisible_ = true;
+    TControl::SetText(" ");
+
+    form->SetScaled(false);
+    if (form->BorderStyle() == bsNone || form->BorderStyle() == bsSingle || form->BorderStyle() == bsToolWindow)
+        form->SetBorderStyle(bsDialog);
+    form->SetAutoScroll(false);
+    StripCaption();
+
+    hook_ = std::make_shared<Hook>();
+    hook_->skin = this;
+    hook_->saved = form->WindowProc;
+    form->WindowProc = FormHook{hook_};
+
+    Skins().push_back(this);
+    if (Application && !Application->OnMessage) {
+        Application->OnMessage = &TskForm::AppOnMessage;
+        g_appHooked = true;
+    }
+    if (form->HandleAllocated())
+        SetWindowPos(form->Handle(), 0, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+bool TskForm::HookedApplicationMessages() const {
+    return g_appHooked && std::find(Skins().begin(), Skins().end(), this) != Skins().end();
+}
+
+void TskForm::Unhook() {
+    if (unhooked_ && !hook_) return;
+    unhooked_ = true;
+    std::erase(Skins(), this);
+    if (Skins().empty() && g_appHooked) {
+        // Only our own handler is taken off; one put there since stays.
+        using Handler = void (*)(MSG&, bool&);
+        const Handler* current = Application ? Application->OnMessage.target<Handler>() : nullptr;
+        if (current && *current == &TskForm::AppOnMessage) Application->OnMessage = nullptr;
+        g_appHooked = false;
+    }
+    if (!hook_) return;
+    if (form_) {
+        // Ours is the form's procedure still: put the saved one back. Otherwise a later hook
+        // holds ours, which forwards everything from now on.
+        const FormHook* current = form_->WindowProc.target<FormHook>();
+        if (current && current->state == hook_) form_->WindowProc = hook_->saved;
+        if (form_->HandleAllocated() && !form_->ComponentState().Contains(csDestroying)) {
+            HWND h = form_->Handle();
+            SetWindowLong(h, GWL_STYLE, GetWindowLong(h, GWL_STYLE) | LONG(WS_CAPTION));
+            SetWindowRgn(h, 0, TRUE);
+            SetWindowPos(h, 0, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
+    }
+    hook_->skin = nullptr;
+    hook_.reset();
+}
+
+void TskForm::Destroy() {
+    if (auto* m = dynamic_cast<TskMainMenu*>(menu_)) m->SetSkinForm(nullptr);
+    Unhook();
+    if (menuBar_) {
+        TToolBar* bar = menuBar_;
+        menuBar_ = nullptr;
+        bar->Free();
+    }
+    if (titleBar_) {
+        TskTitleBar* bar = titleBar_;
+        titleBar_ = nullptr;
+        bar->Free();
+    }
+    inherited::Destroy();
+}
+
+void TskForm::StripCaption() {
+    if (!form_ || !form_->HandleAllocated()) return;
+    HWND h = form_->Handle();
+    const LONG style = GetWindowLong(h, GWL_STYLE);
+    if (!(style & LONG(WS_CAPTION))) return;
+    SetWindowLong(h, GWL_STYLE, style & ~LONG(WS_CAPTION));
+    SetWindowPos(h, 0, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // The frame took room from the client area although the window kept its size.
+    form_->Realign();
+}
+
+// --- the hook ------------------------------------------------------------------------------
+
+void TskForm::NewParentWndProc(TMessage& Message) {
+    TWndMethod saved = hook_ ? hook_->saved : TWndMethod();
+    if (unhooked_) {
+        if (saved) saved(Message);
+        return;
+    }
+    if (Message.Msg != WM_NCPAINT && saved) saved(Message);
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+        Message.Result = HandleMenuShortCut(Message);
+        break;
+    case WM_SHOWWINDOW:
+        // The menu is only ever shown in the skin's menu bar.
+        if (form_->Menu()) form_->SetMenu(nullptr);
+        break;
+    case WM_ACTIVATE:
+        if (titleBar_) titleBar_->SetFormActive(LOWORD(Message.WParam) != WA_INACTIVE);
+        break;
+    case WM_NCPAINT:
+        if (form_->WindowState() == wsMinimized) {
+            if (saved) saved(Message);
+        } else {
+            PaintFormBorder();
+        }
+        break;
+    case WM_CREATE:
+    case WM_STYLECHANGED:
+    case CM_RECREATEWND:
+    case CM_FLOAT:
+    case CN_PARENTNOTIFY:
+        // Whatever gave the caption back (a new window, a changed border style), it goes.
+        StripCaption();
+        break;
+    case WM_SIZE:
+        HandleSize();
+        break;
+    default:
+        break;
+    }
+}
+
+void TskForm::HandleSize() {
+    if (handlingSize_ || unhooked_) return;
+    // Placing the form below sends WM_SIZE again; that one only repaints.
+    handlingSize_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{handlingSize_};
+    const bool maximized = form_->WindowState() == wsMaximized;
+    if (startedMaximized_) {
+        if (!maximized) {
+            SetControlBounds(form_, normalBounds_);
+            startedMaximized_ = false;
+        } else if (maximizeCounter_ >= 2) {
+            form_->SetWindowState(wsMaximized);
+        } else {
+            ++maximizeCounter_;
+        }
+        mdiScrolled_ = true;
+    }
+    if (form_->WindowState() == wsMaximized && form_->FormStyle() != fsMDIChild) {
+        TRect area;
+        GetWorkAreaRect(area);
+        area.bottom -= 1;
+        SetControlBounds(form_, area);
+    }
+    form_->Realign();
+    PaintFormBorder();
+    if (titleBar_) titleBar_->UpdateMaxButtonGlyph();
+    UpdateRegion();
+}
+
+LRESULT TskForm::HandleMenuShortCut(TMessage& Message) {
+    if (unhooked_ || !form_ || !menu_) return 0;
+    if (!FormHasFocus(form_) || !form_->Active()) return 0;
+    TMessage copy = Message;
+    return menu_->IsShortCut(copy) ? 1 : 0;
+}
+
+void TskForm::AppOnMessage(MSG& Msg, bool& Handled) {
+    if (Msg.message != WM_SYSCHAR && Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return;
+    // The skin of the form the message is for (the one with the focus), never another's.
+    TWinControl* target = TWinControl::FindControl(Msg.hwnd);
+    TCustomForm* form = target ? GetParentForm(target) : nullptr;
+    if (!form && Screen) form = Screen->ActiveForm();
+    TskForm* skin = SkinOf(form);
+    if (!skin) return;
+    if (Msg.message == WM_SYSCHAR) {
+        if (Msg.wParam != ' ' || !skin->titleBar_ || !skin->titleBar_->SystemMenu()) return;
+        Handled = true;
+        skin->titleBar_->SystemMenu()->Popup(form->Left(), form->Top() + skin->GetTitleBarHeight());
+        return;
+    }
+    TMessage m;
+    m.Msg = Msg.message;
+    m.WParam = Msg.wParam;
+    m.LParam = Msg.lParam;
+    Handled = skin->HandleMenuShortCut(m) != 0;
+}
+
+// --- properties ----------------------------------------------------------------------------
+
+void TskForm::SetUIStyle(TskUIStyle Value) {
+    uiStyle_ = Value;
+    if (!form_) return;
+    TskUIStyle S = Value;
+    const bool fromFile = UsingFileTheme(fileTheme_, uiStyle_, S);
+    borderColor_ = SkinColor(fileTheme_, uiStyle_, tiFormBorderColor);
+    borderWidth_ = SkinInt(fileTheme_, uiStyle_, tiFormBorderWidthInt);
+    SetColor(SkinColor(fileTheme_, uiStyle_, tiFormBackgroundColor));
+    if (fromFile && menuBar_) {
+        const TColor font = SkinColor(fileTheme_, uiStyle_, tiControlFontColor);
+        SetMenuBarColor(font == 0x00020000 ? TColor(0x00AC5B3B) : font == 0x00030000 ? TColor(0x00996733) : Color());
+    } else {
+        SetMenuBarColor(Color());
+    }
+    if (titleBar_) {
+        titleBar_->SetFileTheme(fileTheme_);
+        titleBar_->SetUIStyle(uiStyle_);
+        titleBar_->SetRoundCorner(SkinInt(fileTheme_, uiStyle_, tiFormRoundCornerInt));
+    }
+    if (auto* m = dynamic_cast<TskMainMenu*>(menu_)) {
+        m->SetUIStyle(uiStyle_);
+        m->SetFileTheme(fileTheme_);
+    }
+    if (autoUpdateSub_) ContainerApplyUIStyle(this, uiStyle_, fileTheme_);
+    Invalidate();
+    PaintFormBorder();
+    UpdateRegion();
+}
+
+void TskForm::SetFileTheme(TskFileTheme* Value) {
+    if (fileTheme_ == Value) return;
+    LinkFileTheme(this, fileTheme_, Value);
+    SetUIStyle(uiStyle_);
+}
+
+void TskForm::SetBorderColor(TColor Value) {
+    borderColor_ = Value;
+    PaintFormBorder();
+}
+
+void TskForm::SetBorderWidth(int Value) {
+    borderWidth_ = Value;
+    PaintFormBorder();
+}
+
+void TskForm::SetFormPanel(TCustomPanel* Value) {
+    if (Value == this) {
+        ShowSkinError("Sorry, you can't select the Form assign to FormPanel property");
+        return;
+    }
+    if (formPanel_) formPanel_->RemoveFreeNotification(this);
+    formPanel_ = Value;
+    if (!Value) return;
+    Value->FreeNotification(this);
+    Value->SetAlign(alClient);
+    if (auto* plain = dynamic_cast<TPanel*>(Value)) {
+        plain->SetBevelInner(bvNone);
+        plain->SetBevelOuter(bvNone);
+        plain->SetBorderStyle(bsNone);
+        plain->SetCaption("");
+    } else if (Value->ClassName() == "TskImagePanel") {
+        Value->SetCaption("");
+    }
+}
+
+String TskForm::Caption() const { return titleBar_ ? titleBar_->Caption() : String(); }
+
+void TskForm::SetCaption(const String& Value) {
+    if (!titleBar_ || !form_) return;
+    titleBar_->SetCaption(Value);
+    form_->SetCaption(Value);
+}
+
+void TskForm::SetTitleBarVisible(bool Value) {
+    if (!titleBar_ || titleBarVisible_ == Value) return;
+    titleBarVisible_ = Value;
+    titleBar_->SetVisible(Value);
+    titleBar_->SetTop(0);
+    PaintFormBorder();
+    UpdateRegion();
+}
+
+bool TskForm::TitleBarCustom() const { return titleBar_ && titleBar_->Custom(); }
+void TskForm::SetTitleBarCustom(bool Value) { if (titleBar_) titleBar_->SetCustom(Value); }
+bool TskForm::TitleBarDrawAppIcon() const { return titleBar_ && titleBar_->DrawAppIcon(); }
+void TskForm::SetTitleBarDrawAppIcon(bool Value) { if (titleBar_) titleBar_->SetDrawAppIcon(Value); }
+TskTitleBarButtons* TskForm::TitleBarButtons() const { return titleBar_ ? titleBar_->Buttons() : nullptr; }
+void TskForm::SetTitleBarButtons(TskTitleBarButtons* Value) { if (titleBar_) titleBar_->SetButtons(Value); }
+TskTitleBarSections* TskForm::TitleBarSections() const { return titleBar_ ? titleBar_->Sections() : nullptr; }
+void TskForm::SetTitleBarSections(TskTitleBarSections* Value) { if (titleBar_) titleBar_->SetSections(Value); }
+int TskForm::RoundCorner() const { return titleBar_ ? titleBar_->RoundCorner() : 0; }
+
+void TskForm::SetRoundCorner(int Value) {
+    if (!titleBar_) return;
+    titleBar_->SetRoundCorner(Value);
+    UpdateRegion();
+}
+
+void TskForm::SetOnTitleBarCustomBtnsClick(TskTitleBarButtonClickEvent Value) {
+    if (titleBar_) titleBar_->OnCustomBtnsClick = std::move(Value);
+}
+void TskForm::SetOnTitleBarHelpBtnClick(TskTitleBarButtonClickEvent Value) {
+    if (titleBar_) titleBar_->OnHelpBtnClick = std::move(Value);
+}
+
+int TskForm::GetTitleBarHeight() const {
+    return titleBar_ && titleBar_->Visible() ? titleBar_->Height() : 0;
+}
+
+void TskForm::Resize() {
+    inherited::Resize();
+    if (titleBar_) titleBar_->SetAlign(alTop);
+}
+
+void TskForm::Notification(TComponent* AComponent, TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation != opRemove || !AComponent) return;
+    if (AComponent == formPanel_) formPanel_ = nullptr;
+    if (AComponent == menu_) {
+        menu_ = nullptr;
+        RemoveMenuBar();
+    }
+    if (AComponent == titleBar_) titleBar_ = nullptr;
+    if (AComponent == menuBar_) menuBar_ = nullptr;
+    if (AComponent == fileTheme_) {
+        fileTheme_ = nullptr;
+        ContainerApplyUIStyle(this, DeepBlue, nullptr);
+        SetUIStyle(DeepBlue);
+    }
+}
+
+void TskForm::Dispatch(TMessage& Message) {
+    if (Message.Msg == WM_ERASEBKGND) {
+        Message.Result = 1;  // Paint covers everything
+        return;
+    }
+    inherited::Dispatch(Message);
+}

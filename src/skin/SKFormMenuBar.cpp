@@ -1,0 +1,186 @@
+// The skinned form's menu bar: a flat tool bar with one button per top-level item of the
+// form's main menu, drawn in the menu's style.
+#include "framework/MenuPopup.h"
+#include "platform/gdi/Gdi.h"
+#include "skin/SKForm.h"
+#include "skin/SKMainMenu.h"
+
+void TskForm::SetMenu(TMainMenu* Value) {
+    if (menu_ == Value) return;
+    if (auto* old = dynamic_cast<TskMainMenu*>(menu_)) old->SetSkinForm(nullptr);
+    if (menu_) menu_->RemoveFreeNotification(this);
+    menu_ = Value;
+    if (menu_) menu_->FreeNotification(this);
+    if (auto* m = dynamic_cast<TskMainMenu*>(menu_)) m->SetSkinForm(this);
+    if (menu_) {
+        CreateMenuBar();
+        RebuildMenuBar();
+    } else {
+        RemoveMenuBar();
+    }
+}
+
+void TskForm::CreateMenuBar() {
+    if (menuBar_ || !form_ || form_->FormStyle() == fsMDIChild) return;
+    menuBar_ = CreateComponent<TToolBar>(this);
+    menuBar_->SetParent(this);
+    menuBar_->SetAlign(alTop);
+    menuBar_->SetFlat(true);
+    menuBar_->SetEdgeBorders(TEdgeBorders{});
+    menuBar_->SetShowCaptions(true);
+    menuBar_->SetHeight(menuBarHeight_);
+    menuBar_->SetButtonHeight(menuBarHeight_);
+    menuBar_->SetColor(menuBarColor_);
+    menuBar_->SetWrapable(true);
+    menuBar_->SetAutoSize(true);
+    menuBar_->OnCustomDrawButton = [this](TToolBar* s, TToolButton* b, TCustomDrawState st, bool& d) {
+        DrawMenuBarButton(s, b, st, d);
+    };
+    menuBar_->OnCustomDraw = [this](TToolBar* s, const TRect& r, bool& d) { DrawMenuBarBackground(s, r, d); };
+    // The title bar stays above the menu bar.
+    if (titleBar_) titleBar_->SetTop(0);
+    UpdateMenuBarFont();
+}
+
+void TskForm::RemoveMenuBar() {
+    if (menu_) {
+        TMainMenu* m = menu_;
+        menu_ = nullptr;
+        if (auto* skinned = dynamic_cast<TskMainMenu*>(m)) skinned->SetSkinForm(nullptr);
+        m->RemoveFreeNotification(this);
+    }
+    if (!menuBar_ || (form_ && form_->FormStyle() == fsMDIChild)) return;
+    TToolBar* bar = menuBar_;
+    menuBar_ = nullptr;
+    bar->Free();
+    PaintFormBorder();
+}
+
+void TskForm::RebuildMenuBar() {
+    if (!menuBar_) return;
+    if (!menu_) {
+        RemoveMenuBar();
+        return;
+    }
+    menuBar_->SetAutoSize(false);
+    while (menuBar_->ButtonCount() > 0) menuBar_->Buttons(menuBar_->ButtonCount() - 1)->Free();
+    TMenuItem* root = menu_->Items();
+    // The bar keeps its buttons in the order they join it: the menu's order.
+    for (int i = 0; i < root->Count(); ++i) {
+        auto* button = CreateComponent<TToolButton>(this);
+        button->SetParent(menuBar_);
+        button->SetGrouped(true);
+        button->SetMenuItem(root->Items(i));
+        button->SetAutoSize(true);
+        button->SetHeight(menuBarHeight_);
+    }
+    menuBar_->SetAutoSize(true);
+    PaintFormBorder();
+}
+
+void TskForm::RefreshMenuButtons() {
+    if (!menuBar_) return;
+    for (int i = 0; i < menuBar_->ButtonCount(); ++i) {
+        TToolButton* b = menuBar_->Buttons(i);
+        if (TMenuItem* item = b->MenuItem()) {
+            b->SetCaption(item->Caption());
+            b->SetEnabled(item->Enabled());
+        }
+    }
+    menuBar_->Invalidate();
+}
+
+void TskForm::UpdateMenuBarFont() {
+    auto* m = dynamic_cast<TskMainMenu*>(menu_);
+    if (!menuBar_ || !m) return;
+    if (m->UseSystemFont()) {
+        GetMenuFont(menuBar_->Font());
+    } else {
+        menuBar_->Font()->SetName(m->FontName());
+        menuBar_->Font()->SetSize(m->FontSize());
+        menuBar_->Font()->SetCharset(m->FontCharset());
+    }
+    menuBar_->Invalidate();
+}
+
+void TskForm::SetMenuBarColor(TColor Value) {
+    menuBarColor_ = Value;
+    if (menuBar_) menuBar_->SetColor(Value);
+}
+
+void TskForm::SetMenuBarHeight(int Value) {
+    menuBarHeight_ = Value;
+    if (!menuBar_) return;
+    menuBar_->SetHeight(Value);
+    menuBar_->SetButtonHeight(Value);
+    for (int i = 0; i < menuBar_->ButtonCount(); ++i) menuBar_->Buttons(i)->SetHeight(Value);
+}
+
+TskUIStyle TskForm::MenuStyle(TskFileTheme*& Theme) const {
+    if (auto* m = dynamic_cast<TskMainMenu*>(menu_)) {
+        Theme = m->FileTheme();
+        return m->UIStyle();
+    }
+    Theme = fileTheme_;
+    return uiStyle_;
+}
+
+void TskForm::DrawMenuBarBackground(TToolBar* Sender, const TRect& ARect, bool& DefaultDraw) {
+    DefaultDraw = true;
+    TskFileTheme* theme = nullptr;
+    if (MenuStyle(theme) != MacOS) return;
+    DrawMacItem(Sender->Canvas(), ARect);
+}
+
+void TskForm::DrawMenuBarButton(TToolBar* Sender, TToolButton* Button, TCustomDrawState State,
+                                bool& DefaultDraw) {
+    DefaultDraw = false;
+    TskFileTheme* theme = nullptr;
+    const TskUIStyle style = MenuStyle(theme);
+    auto* m = dynamic_cast<TskMainMenu*>(menu_);
+    TCanvas* c = Sender->Canvas();
+    if (m && m->UseSystemFont()) {
+        GetMenuFont(c->Font());
+    } else if (m) {
+        c->Font()->SetName(m->FontName());
+        c->Font()->SetSize(m->FontSize());
+        c->Font()->SetCharset(m->FontCharset());
+    } else {
+        c->SetFont(Sender->Font());
+    }
+    const String caption = Button->MenuItem() ? Button->MenuItem()->Caption() : Button->Caption();
+    TRect R = Button->BoundsRect();
+    const bool hot = State.Contains(cdsHot), pressed = State.Contains(cdsSelected) || Button->Pressed();
+    const UINT centred = DT_CENTER | DT_SINGLELINE | DT_VCENTER;
+    if ((hot || pressed) && style == MacOS) {
+        auto off = MakeObject<TBitmap>();
+        const int w = R.right - R.left, h = R.bottom - R.top;
+        if (w <= 0 || h <= 0) return;
+        off->SetSize(w, h);
+        DrawMacSelected(off->Canvas(), Rect(0, 0, w, h));
+        off->Canvas()->SetFont(c->Font());
+        off->Canvas()->Font()->SetColor(SkinColor(theme, style, tiMenuSelectedFontColor));
+        off->Canvas()->Brush()->SetStyle(bsClear);
+        DrawMenuText(off->Canvas(), caption, Rect(0, 2, w, h + 2), centred);
+        c->Draw(R.left, R.top, off.get());
+        return;
+    }
+    if (hot || pressed) {
+        if (pressed) R.right -= 2;
+        FillMenuRect(c, R, SkinColor(theme, style, tiMenuSelectedBackgroundColor));
+        FrameMenuRect(c, R, SkinColor(theme, style, tiMenuSelectedBorderColor));
+        if (pressed) R.left += 2;
+        R.top += 2;
+        c->Font()->SetColor(SkinColor(theme, style, tiMenuSelectedFontColor));
+        c->Brush()->SetStyle(bsClear);
+        DrawMenuText(c, caption, R, centred);
+        return;
+    }
+    R.top += 2;
+    TColor font = SkinColor(theme, style, tiMenuFontColor);
+    if (style == FromThemeFile && SkinColor(theme, style, tiControlFontColor) == 0x00030000) font = clWhite;
+    if (!Button->Enabled()) font = 0x808080;
+    c->Font()->SetColor(font);
+    c->Brush()->SetStyle(bsClear);
+    DrawMenuText(c, caption, R, centred);
+}

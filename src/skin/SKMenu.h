@@ -1,0 +1,65 @@
+#pragma once
+// What both skinned menu kinds share: the drawing routines of their items and the look
+// (colours, heights, side bar, font) that measures and draws every item in the menu's style.
+#include "framework/Menus.h"
+#include "skin/SKMgr.h"
+
+class TImageList;
+
+// Sets the item's measure and draw handlers and those of all its sub-items.
+void SetMenuItemsOwnerDraw(TMenuItem* Item, const TMenuMeasureItemEvent& Measure,
+                           const TMenuDrawItemEvent& Draw);
+
+void FrameMenuRect(TCanvas* Canvas, const TRect& Rect, TColor Color);
+void FillMenuRect(TCanvas* Canvas, const TRect& Rect, TColor Color);
+// One line 2 pixels below the top, from 4 pixels right of the side bar to 2 before the end.
+void DrawMenuSeparatorLine(TCanvas* Canvas, const TRect& Rect, TColor Color, int BarWidth);
+// The MacOS pictures: "MACOS_MENU_BAR" cut to 12 rows, "MACOS_MENU_SELECT" and
+// "MACOS_MENU_BAR" cut to 20, stretched over Rect.
+void DrawMacSeparator(TCanvas* Canvas, const TRect& Rect);
+void DrawMacSelected(TCanvas* Canvas, const TRect& Rect);
+void DrawMacItem(TCanvas* Canvas, const TRect& Rect);
+// A flat frame round the menu window, drawn on the screen around its rectangle.
+void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor);
+// The system's menu font in the menu text colour; Font unchanged when it cannot be read.
+void GetMenuFont(TFont* Font);
+
+// The look of a skinned menu, held by each menu. The values are those of the style after
+// ApplyStyle; the setters the menus publish write them.
+struct TskMenuLook {
+    TskUIStyle UIStyle = DeepBlue;
+    TskFileTheme* FileTheme = nullptr;
+    int MenuItemHeight = 21;
+    int SeparatorHeight = 21;
+    int BarWidth = 0;
+    TColor BarColor = clBtnFace;
+    TColor Color = clWhite;
+    TColor SeparatorColor = 0x808080;
+    TColor SelectedBorderColor = clHighlight;
+    TColor SelectedColor = clHighlight;
+    TColor SelectedFontColor = clWhite;
+    TColor FontColor = clWhite;
+    TColor BorderColor = 0;
+    bool FlatMenu = false;
+    String FontName = "MS Sans Serif";
+    int FontSize = 8;
+    TFontCharset FontCharset = 1;
+    bool UseSystemFont = true;
+
+    // Stores the style, the heights of its kind and its colours through the dispatch.
+    void ApplyStyle(TskUIStyle Style);
+    // Heights are fixed while the style is MacOS.
+    void SetMenuItemHeight(int Value);
+    void SetSeparatorHeight(int Value);
+    // The font items are measured and drawn with.
+    void SelectFont(TCanvas* Canvas) const;
+    // Height by kind; width from the caption without its accelerator mark and the shortcut
+    // text, both in the font the item is drawn with, plus the side bar and 40 pixels.
+    void Measure(TMenuItem* Item, TCanvas* Canvas, int& Width, int& Height) const;
+    // Images: the item images (nil: none); Checks: image 0 is the check mark.
+    void Draw(TMenuItem* Item, TCanvas* Canvas, const TRect& Rect, bool Selected,
+              TImageList* Images, TImageList* Checks) const;
+};
+
+// A list holding "MENU_CHECKED" added masked with white: the check mark of the menus.
+ObjectPtr<TImageList> MakeCheckMarkList();
