@@ -95,12 +95,16 @@ ToneTables::ToneTables(const ToneSettings& s) {
     solarize_ = s.posterize == 0 && s.solarize != 0;
     solarizeAbove_ = 255 - s.solarize;
     grayScale_ = s.grayScale;
-    saturationFactor_ = std::int64_t(s.saturation) + 255;
+    // A factor of 255 (saturation 0) leaves every colour as it is.
+    const std::int64_t factor = std::int64_t(s.saturation) + 255;
+    saturate_ = factor != 255;
+    for (int d = -255; d <= 255; ++d)
+        saturated_[size_t(d + 255)] = std::int16_t(std::clamp<std::int64_t>(d * factor / 255, -256, 256));
     invert_ = s.invert;
 }
 
 void ToneTables::ApplyRow(const Byte* source, const Byte* noise, Byte* target, int width) const {
-    const bool mixes = grayScale_ || saturationFactor_ != 255;
+    const bool mixes = grayScale_ || saturate_;
     if (!noise && !solarize_ && !mixes) {
         const Byte* table = direct_.data();
         const int bytes = width * 3;
@@ -127,10 +131,9 @@ void ToneTables::ApplyRow(const Byte* source, const Byte* noise, Byte* target, i
         if (grayScale_) {
             const int g = Gray(c[2], c[1], c[0]);
             c[0] = c[1] = c[2] = g;
-        } else if (saturationFactor_ != 255) {
+        } else if (saturate_) {
             const int a = (c[0] + c[1] + c[2]) / 3;
-            for (int k = 0; k < 3; ++k)
-                c[k] = ClampByte(std::int64_t(c[k] - a) * saturationFactor_ / 255 + a);
+            for (int k = 0; k < 3; ++k) c[k] = ClampByte(saturated_[size_t(c[k] - a + 255)] + a);
         }
         Byte* out = target + 3 * x;
         for (int k = 0; k < 3; ++k) out[k] = Byte(invert_ ? 255 - c[k] : c[k]);

@@ -53,6 +53,9 @@ private:
     int solarizeAbove_ = 255;  // a pixel whose channel average exceeds this is solarized
     bool solarize_ = false;
     bool grayScale_ = false;
-    std::int64_t saturationFactor_ = 255;  // saturation + 255; 255 leaves colours alone
+    bool saturate_ = false;
+    // (d * (saturation + 255)) div 255 for a distance d = c - mean of -255 .. 255, at
+    // index d + 255, kept within -256 .. 256 (the mean added, that clamps the same way).
+    std::array<std::int16_t, 511> saturated_{};
     bool invert_ = false;
 };
