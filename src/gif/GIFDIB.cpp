@@ -6,7 +6,9 @@
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Palette.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -26,49 +28,6 @@ constexpr Int64 kMaxDIBBytes = Int64(1) << 34;
 Int64 RowBytesOf(Int64 width, int bits) {
     return AlignedRowBytes(width, bits, 32);
 }
-
-// Selects a handle into a context for the lifetime of the guard.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-    ~Selection() {
-        if (old_) SelectObject(dc_, old_);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-class OwnedDC {
-public:
-    explicit OwnedDC(HDC dc) : dc_(dc) {}
-    ~OwnedDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    OwnedDC(const OwnedDC&) = delete;
-    OwnedDC& operator=(const OwnedDC&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class OwnedObject {
-public:
-    explicit OwnedObject(HGDIOBJ obj) : obj_(obj) {}
-    ~OwnedObject() {
-        if (obj_) DeleteObject(obj_);
-    }
-    OwnedObject(const OwnedObject&) = delete;
-    OwnedObject& operator=(const OwnedObject&) = delete;
-    operator HGDIOBJ() const { return obj_; }
-
-private:
-    HGDIOBJ obj_;
-};
 
 } // namespace
 
@@ -131,16 +90,13 @@ bool GetBitmapDIBits(HBITMAP bitmap, HPALETTE palette, void* infoHeader, void* b
                      TPixelFormat format) {
     auto* header = static_cast<BITMAPINFOHEADER*>(infoHeader);
     FillBitmapInfoHeader(bitmap, *header, format);
-    OwnedDC dc(CheckGDIHandle(CreateCompatibleDC(0)));
-    HPALETTE oldPalette = 0;
-    if (palette) {
-        oldPalette = SelectPalette(dc, palette, FALSE);
-        RealizePalette(dc);
-    }
+    gdi::MemoryDC dc;
+    CheckGDIHandle(dc.get());
+    gdi::PaletteSelection selected(dc.get(), palette);
+    if (palette) RealizePalette(dc.get());
     UINT lines = static_cast<UINT>(std::abs(static_cast<Int64>(header->biHeight)));
-    int copied =
-        GetDIBits(dc, bitmap, 0, lines, bits, static_cast<BITMAPINFO*>(infoHeader), DIB_RGB_COLORS);
-    if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
+    int copied = GetDIBits(dc.get(), bitmap, 0, lines, bits, static_cast<BITMAPINFO*>(infoHeader),
+                           DIB_RGB_COLORS);
     return copied > 0;
 }
 
@@ -193,7 +149,8 @@ void TDIBWriter::ReleaseDIB() {
 
 void TDIBWriter::AllocateDIB() {
     ReleaseDIB();
-    try {
+    ScopeGuard releaseOnFailure([this] { ReleaseDIB(); });
+    {
         bool paletted = PixelFormat == pf8bit;
         InfoSize = paletted ? kHeaderSize + kColorTableEntries * sizeof(RGBQUAD) : kHeaderSize;
         InfoHeader.reset(new Byte[InfoSize]());
@@ -221,10 +178,8 @@ void TDIBWriter::AllocateDIB() {
         if (BitsSize > kMaxDIBBytes) throw EOutOfMemory(gifmsg::DIBAllocFailed);
         Bits.reset(new (std::nothrow) Byte[static_cast<size_t>(BitsSize)]());
         if (!Bits) throw EOutOfMemory(gifmsg::DIBAllocFailed);
-    } catch (...) {
-        ReleaseDIB();
-        throw;
     }
+    releaseOnFailure.Dismiss();
 }
 
 void* TDIBWriter::RowPointer(int row) {
@@ -259,40 +214,42 @@ bool MaskedStretchBlt(HDC destDC, int destX, int destY, int destWidth, int destH
                       int maskX, int maskY) {
     if (destWidth == sourceWidth && destHeight == sourceHeight) {
         // MaskBlt wants the mask as a bitmap, so it is taken out of its context meanwhile.
-        OwnedObject placeholder(CheckGDIHandle(CreateCompatibleBitmap(maskDC, 1, 1)));
-        HGDIOBJ mask = SelectObject(maskDC, placeholder);
-        MaskBlt(destDC, destX, destY, destWidth, destHeight, sourceDC, sourceX, sourceY, mask,
-                maskX, maskY, MAKEROP4(kKeepDestination, SRCCOPY));
-        SelectObject(maskDC, mask);
+        gdi::UniqueObject placeholder(CheckGDIHandle(CreateCompatibleBitmap(maskDC, 1, 1)));
+        gdi::ObjectSelection maskOut(maskDC, placeholder.get());
+        MaskBlt(destDC, destX, destY, destWidth, destHeight, sourceDC, sourceX, sourceY,
+                maskOut.previous(), maskX, maskY, MAKEROP4(kKeepDestination, SRCCOPY));
         return true;
     }
 
-    OwnedDC colorDC(CheckGDIHandle(CreateCompatibleDC(destDC)));
-    OwnedObject colorBitmap(
+    gdi::UniqueObject colorBitmap(
         CheckGDIHandle(CreateCompatibleBitmap(destDC, sourceWidth, sourceHeight)));
-    Selection colorSelected(colorDC, colorBitmap);
+    gdi::SelectedMemoryDC colorDC(colorBitmap.get(), destDC);
+    CheckGDIHandle(colorDC.get());
     {
-        OwnedDC monoDC(CheckGDIHandle(CreateCompatibleDC(0)));
-        OwnedObject monoBitmap(
+        gdi::UniqueObject monoBitmap(
             CheckGDIHandle(CreateBitmap(sourceWidth, sourceHeight, 1, 1, nullptr)));
-        Selection monoSelected(monoDC, monoBitmap);
-        BitBlt(monoDC, 0, 0, sourceWidth, sourceHeight, maskDC, sourceX, sourceY, NOTSRCCOPY);
+        gdi::SelectedMemoryDC monoDC(monoBitmap.get());
+        CheckGDIHandle(monoDC.get());
+        BitBlt(monoDC.get(), 0, 0, sourceWidth, sourceHeight, maskDC, sourceX, sourceY,
+               NOTSRCCOPY);
         HPALETTE palette = GetCurrentObject(sourceDC, OBJ_PAL);
         if (!palette) palette = GetStockObject(DEFAULT_PALETTE);
-        HPALETTE oldPalette = SelectPalette(colorDC, palette, TRUE);
-        RealizePalette(colorDC);
+        gdi::PaletteSelection selected(colorDC.get(), palette, TRUE);
+        RealizePalette(colorDC.get());
         // The colour bitmap ends with the source where the mask is 0 and black elsewhere.
-        BitBlt(colorDC, 0, 0, sourceWidth, sourceHeight, monoDC, 0, 0, SRCCOPY);
-        BitBlt(colorDC, 0, 0, sourceWidth, sourceHeight, sourceDC, sourceX, sourceY, SRCAND);
-        if (oldPalette) SelectPalette(colorDC, oldPalette, TRUE);
+        BitBlt(colorDC.get(), 0, 0, sourceWidth, sourceHeight, monoDC.get(), 0, 0, SRCCOPY);
+        BitBlt(colorDC.get(), 0, 0, sourceWidth, sourceHeight, sourceDC, sourceX, sourceY,
+               SRCAND);
     }
     COLORREF oldText = SetTextColor(destDC, RGB(0, 0, 0));
     COLORREF oldBack = SetBkColor(destDC, RGB(255, 255, 255));
+    ScopeGuard restoreColors([&] {
+        SetTextColor(destDC, oldText);
+        SetBkColor(destDC, oldBack);
+    });
     StretchBlt(destDC, destX, destY, destWidth, destHeight, maskDC, sourceX, sourceY, sourceWidth,
                sourceHeight, SRCAND);
-    StretchBlt(destDC, destX, destY, destWidth, destHeight, colorDC, 0, 0, sourceWidth,
+    StretchBlt(destDC, destX, destY, destWidth, destHeight, colorDC.get(), 0, 0, sourceWidth,
                sourceHeight, SRCPAINT);
-    SetTextColor(destDC, oldText);
-    SetBkColor(destDC, oldBack);
     return true;
 }

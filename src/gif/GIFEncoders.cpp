@@ -2,6 +2,7 @@
 
 #include "gif/GIFException.h"
 #include "gif/GIFStreamIO.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <array>
@@ -113,14 +114,9 @@ void TGIFEncoder::Encode(TStream& stream, int bits, int width, int height, bool 
         TGIFWriter writer(stream);
         writer.OnWarning = OnWarning;
         writer_ = &writer;
-        try {
-            if (pixels && width > 0 && height > 0) CompressPixels();
-            EmitCode(endCode_);
-        } catch (...) {
-            writer_ = nullptr;
-            throw;
-        }
-        writer_ = nullptr;
+        ScopeGuard unhook([this] { writer_ = nullptr; });
+        if (pixels && width > 0 && height > 0) CompressPixels();
+        EmitCode(endCode_);
     }
     WriteByteTo(stream, 0);
 }

@@ -339,14 +339,9 @@ void TGIFExtensionList::LoadFromStream(TStream& stream, TObject* parent) {
             SkipSubBlocks(stream);
         } else {
             stream.Seek(-1, soCurrent);
-            TGIFExtension* extension = cls->Create(frame);
-            try {
-                extension->LoadFromStream(stream);
-            } catch (...) {
-                extension->Free();
-                throw;
-            }
-            AppendItem(extension);
+            ObjectPtr<TGIFExtension> extension(cls->Create(frame));
+            extension->LoadFromStream(stream);
+            AppendItem(extension.release());
         }
         b = next();
         if (b == kEndOfStream) return;

@@ -3,6 +3,7 @@
 #include "gif/GIFGraphic.h"
 
 #include "framework/Picture.h"
+#include "framework/ProgressScope.h"
 #include "gif/GIFException.h"
 #include "gif/GIFPainter.h"
 #include "gif/GIFPalettes.h"
@@ -11,6 +12,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/Clipboard.h"
+#include "rtl/ScopeGuard.h"
 
 #include <atomic>
 #include <cstring>
@@ -60,8 +62,7 @@ void TGIFGraphic::Destroy() {
     }
     alive_.reset();
     MakeEmpty();
-    if (paletteHandle_) DeleteObject(paletteHandle_);
-    paletteHandle_ = 0;
+    paletteHandle_.reset();
     inherited::Destroy();
 }
 
@@ -87,16 +88,15 @@ int TGIFGraphic::AddFrame(TPersistent* source) {
         if (!dynamic_cast<TGraphic*>(source)) RaiseGIFError(kObjectNotSupported);
         Word width = StreamHeader().ScreenDescriptor.ScreenWidth;
         Word height = StreamHeader().ScreenDescriptor.ScreenHeight;
-        frame = CreateObject<TGIFSubImage>(this);
-        try {
-            frame->CopyFrom(source);
-        } catch (...) {
-            frame->Free();
-            // Nor a screen grown for it.
+        ObjectPtr<TGIFSubImage> made = MakeObject<TGIFSubImage>(this);
+        // A failed conversion leaves no frame, nor a screen grown for it.
+        ScopeGuard restoreScreen([&] {
             StreamHeader().ScreenDescriptor.ScreenWidth = width;
             StreamHeader().ScreenDescriptor.ScreenHeight = height;
-            throw;
-        }
+        });
+        made->CopyFrom(source);
+        restoreScreen.Dismiss();
+        frame = made.release(); // appended below
     }
     // Painters read the frame list on their own threads.
     StopPainters();
@@ -158,31 +158,24 @@ void TGIFGraphic::DetachPainter(TGIFPainterLink* painter, TGIFPainterLink** owne
 HPALETTE TGIFGraphic::GetPaletteHandle() {
     if (queryingPalette_) RaiseGIFError(kNoColorTable);
     if (renderedBitmap_ && renderedBitmap_->Palette()) return renderedBitmap_->Palette();
-    if (paletteHandle_) return paletteHandle_;
+    if (paletteHandle_) return paletteHandle_.get();
     if (ShouldDither()) {
-        paletteHandle_ = BuildNetscapePalette();
-        return paletteHandle_;
+        paletteHandle_.reset(BuildNetscapePalette());
+        return paletteHandle_.get();
     }
     if (GlobalColorMap().Count() > 0) {
-        paletteHandle_ = GlobalColorMap().ToPalette();
-        return paletteHandle_;
+        paletteHandle_.reset(GlobalColorMap().ToPalette());
+        return paletteHandle_.get();
     }
     if (IsEmpty()) return 0;
     queryingPalette_ = true;
-    try {
-        HPALETTE palette = Frames().GetFrame(0)->GetPaletteHandle();
-        queryingPalette_ = false;
-        return palette;
-    } catch (...) {
-        queryingPalette_ = false;
-        throw;
-    }
+    ScopeGuard done([this] { queryingPalette_ = false; });
+    return Frames().GetFrame(0)->GetPaletteHandle();
 }
 
 void TGIFGraphic::SetPaletteHandle(HPALETTE palette) {
-    if (palette == paletteHandle_) return;
-    if (paletteHandle_) DeleteObject(paletteHandle_);
-    paletteHandle_ = palette;
+    if (palette == paletteHandle_.get()) return;
+    paletteHandle_.reset(palette);
     if (renderedBitmap_ && renderedBitmap_->Palette() != palette) {
         FreeRenderedBitmap();
         SetPaletteModified(true);
@@ -227,37 +220,43 @@ void TGIFGraphic::CopyFrom(TPersistent* source) {
         MakeEmpty();
         OnProgress = other->OnProgress;
         SetWarningHandler(other->WarningHandler());
-        try {
-            Progress(this, psStarting, 0, false, kNoRect, kCopying);
-            StreamHeader().Assign(&other->StreamHeader());
-            CopySettings(*other);
-            CopyFrames(*other);
-            Progress(this, psEnding, 100, false, kNoRect, kCopying);
-        } catch (...) {
-            Progress(this, psEnding, 0, false, kNoRect, kCopying);
+        // The copy reports to the source's handlers while it is made, and keeps none.
+        ScopeGuard dropHandlers([this] {
             OnProgress = nullptr;
             SetWarningHandler(nullptr);
-            throw;
-        }
-        OnProgress = nullptr;
-        SetWarningHandler(nullptr);
+        });
+        ProgressScope progress([this](TProgressStage stage, Byte percent) {
+            Progress(this, stage, percent, false, kNoRect, kCopying);
+        });
+        StreamHeader().Assign(&other->StreamHeader());
+        CopySettings(*other);
+        CopyFrames(*other);
+        progress.Finish();
         return;
     }
     MakeEmpty();
-    TGIFSubImage* frame = CreateObject<TGIFSubImage>(this);
-    try {
-        frame->CopyFrom(source);
-    } catch (EConvertError&) {
-        frame->Free();
-        MakeEmpty();
+    ObjectPtr<TGIFSubImage> frame = MakeObject<TGIFSubImage>(this);
+    bool converted = false;
+    {
+        // A failed conversion leaves neither a frame nor a screen grown for it.
+        ScopeGuard clear([&] {
+            frame.reset();
+            MakeEmpty();
+        });
+        try {
+            frame->CopyFrom(source);
+            converted = true;
+        } catch (EConvertError&) {
+            // Not a picture a frame can take: the source may know how to give itself to us.
+        }
+        if (converted) clear.Dismiss();
+    }
+    if (!converted) {
         inherited::Assign(source);
         return;
-    } catch (...) {
-        frame->Free();
-        MakeEmpty();
-        throw;
     }
-    AddFrame(frame);
+    AddFrame(frame.get());
+    frame.release(); // the frame list owns it now
 }
 
 void TGIFGraphic::CopySettings(const TGIFGraphic& source) {
@@ -288,19 +287,22 @@ void TGIFGraphic::LoadFromStream(TStream& Stream) {
     // source back where it began, a good one leaves it right after the GIF.
     if (!dynamic_cast<TMemoryStream*>(&Stream) && !dynamic_cast<GIFReadAheadStream*>(&Stream)) {
         GIFReadAheadStream ahead(Stream);
-        try {
-            LoadFromStream(ahead);
-        } catch (...) {
-            ahead.Settle();
-            throw;
-        }
-        ahead.Settle();
+        ScopeGuard settle([&] { ahead.Settle(); });
+        LoadFromStream(ahead);
         return;
     }
-    Progress(this, psStarting, 0, false, kNoRect, gifmsg::Loading);
+    ProgressScope progress([this](TProgressStage stage, Byte percent) {
+        // The start does not ask for a redraw; the end does, either way.
+        Progress(this, stage, percent, stage == psEnding, kNoRect, gifmsg::Loading);
+    });
     MakeEmpty();
     Int64 start = Stream.Position();
-    try {
+    {
+        // A failed load leaves the image empty and the stream where the load began.
+        ScopeGuard undo([&] {
+            Stream.SetPosition(start);
+            MakeEmpty();
+        });
         // What is not a GIF at all is refused whole.
         StreamHeader().LoadFromStream(Stream);
         try {
@@ -312,25 +314,18 @@ void TGIFGraphic::LoadFromStream(TStream& Stream) {
             if (Frames().Count() == 0) throw;
             ReportWarning(this, kGIFWarningSeverity, e.Message());
         }
-    } catch (...) {
-        Stream.SetPosition(start);
-        MakeEmpty();
-        Progress(this, psEnding, 0, true, kNoRect, gifmsg::Loading);
-        throw;
+        undo.Dismiss();
     }
-    Progress(this, psEnding, 100, true, kNoRect, gifmsg::Loading);
+    progress.Finish();
     Changed(this);
 }
 
 void TGIFGraphic::SaveToStream(TStream& Stream) {
-    Progress(this, psStarting, 0, false, kNoRect, gifmsg::Saving);
-    try {
-        WriteGIF(Stream);
-    } catch (...) {
-        Progress(this, psEnding, 0, true, kNoRect, gifmsg::Saving);
-        throw;
-    }
-    Progress(this, psEnding, 100, true, kNoRect, gifmsg::Saving);
+    ProgressScope progress([this](TProgressStage stage, Byte percent) {
+        Progress(this, stage, percent, stage == psEnding, kNoRect, gifmsg::Saving);
+    });
+    WriteGIF(Stream);
+    progress.Finish();
 }
 
 void TGIFGraphic::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
@@ -340,12 +335,9 @@ void TGIFGraphic::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE A
         opened = OpenClipboard(0);
         AData = GetClipboardData(AFormat);
     }
-    struct Closer {
-        bool open;
-        ~Closer() {
-            if (open) CloseClipboard();
-        }
-    } closer{opened};
+    ScopeGuard close([opened] {
+        if (opened) CloseClipboard();
+    });
     if (!AData) RaiseGIFError(kUnsupportedClipboardFormat);
     if (gifFormat && AFormat == gifFormat) {
         TMemoryStream stream;
@@ -353,13 +345,10 @@ void TGIFGraphic::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE A
         SIZE_T size = GlobalSize(block);
         void* bytes = GlobalLock(block);
         if (!bytes) RaiseGIFError(kUnsupportedClipboardFormat);
-        try {
+        {
+            ScopeGuard unlock([block] { GlobalUnlock(block); });
             if (size > 0) stream.WriteBuffer(bytes, static_cast<Int64>(size));
-        } catch (...) {
-            GlobalUnlock(block);
-            throw;
         }
-        GlobalUnlock(block);
         stream.SetPosition(0);
         LoadFromStream(stream);
         return;
@@ -377,20 +366,17 @@ void TGIFGraphic::SaveToClipboardFormat(Word& AFormat, HANDLE& AData, HPALETTE& 
     if (IsEmpty()) return;
     GetRenderedBitmap()->SaveToClipboardFormat(AFormat, AData, APalette);
     TMemoryStream stream;
-    HGLOBAL block = 0;
-    try {
-        SaveToStream(stream);
-        block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(stream.Size()));
-        if (!block) RaiseGIFError(kClipboardRefused);
-        void* bytes = GlobalLock(block);
-        if (!bytes) RaiseGIFError(kClipboardRefused);
-        std::memcpy(bytes, stream.Memory(), static_cast<size_t>(stream.Size()));
-        GlobalUnlock(block);
-        if (!SetClipboardData(GIFClipboardFormat(), block)) RaiseGIFError(kClipboardRefused);
-    } catch (...) {
-        if (block) GlobalFree(block);
-        throw;
-    }
+    SaveToStream(stream);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(stream.Size()));
+    if (!block) RaiseGIFError(kClipboardRefused);
+    // The block is the clipboard's once it took it.
+    ScopeGuard freeBlock([block] { GlobalFree(block); });
+    void* bytes = GlobalLock(block);
+    if (!bytes) RaiseGIFError(kClipboardRefused);
+    std::memcpy(bytes, stream.Memory(), static_cast<size_t>(stream.Size()));
+    GlobalUnlock(block);
+    if (!SetClipboardData(GIFClipboardFormat(), block)) RaiseGIFError(kClipboardRefused);
+    freeBlock.Dismiss();
 }
 
 void GIFGraphicInit() {

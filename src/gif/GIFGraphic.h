@@ -9,6 +9,7 @@
 #include "gif/GIFDitherers.h"
 #include "gif/GIFImageCore.h"
 #include "gif/GIFReduce.h"
+#include "platform/gdi/Owned.h"
 #include "rtl/Lists.h"
 #include "rtl/Thread.h"
 
@@ -217,7 +218,7 @@ private:
 
     bool drawing_ = false;
     bool queryingPalette_ = false;
-    HPALETTE paletteHandle_ = 0; // owned
+    gdi::UniqueObject paletteHandle_;
     // Every live painter; its lock also guards viewPainter_.
     TThreadList<TGIFPainterLink*> painterList_;
     TGIFPaintOptions paintOptions_ = kGIFDefaultPaintOptions;

@@ -3,6 +3,8 @@
 #include "gif/GIFException.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFSubImage.h"
+#include "framework/ProgressScope.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -41,8 +43,15 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
         Progress(this, psRunning, static_cast<Byte>(PercentOf(done, total)), false, kNoRect,
                  kOptimizing);
     };
-    Progress(this, psStarting, 0, false, kNoRect, kOptimizing);
-    try {
+    // Whichever way the work ends, the image shows what it has become.
+    ScopeGuard refresh([this] {
+        FreeRenderedBitmap();
+        Changed(this);
+    });
+    ProgressScope progress([this](TProgressStage stage, Byte percent) {
+        Progress(this, stage, percent, false, kNoRect, kOptimizing);
+    });
+    {
         if (options & kOptimizeColorMaps) {
             if (GlobalColorMap().Count() > 0) GlobalColorMap().OptimizeColors();
             for (int i = 0; i < frames.Count(); ++i) {
@@ -123,13 +132,6 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
         } else if ((options & kOptimizeReduceColors) && reduction == redPalette) {
             RaiseGIFError(kInvalidReduction);
         }
-    } catch (...) {
-        Progress(this, psEnding, 0, false, kNoRect, kOptimizing);
-        FreeRenderedBitmap();
-        Changed(this);
-        throw;
     }
-    Progress(this, psEnding, 100, false, kNoRect, kOptimizing);
-    FreeRenderedBitmap();
-    Changed(this);
+    progress.Finish();
 }

@@ -5,6 +5,7 @@
 
 #include "framework/Canvas.h"
 #include "gif/GIFSubImage.h"
+#include "rtl/ScopeGuard.h"
 
 #include <thread>
 
@@ -50,11 +51,10 @@ TBitmap* TGIFGraphic::GetRenderedBitmap() {
     }
     TBitmap* bitmap = MakeRenderedBitmap();
     bitmap->OnChange = nullptr;
-    try {
+    {
+        ScopeGuard drop([this] { FreeRenderedBitmap(); });
         first->PaintFrame(bitmap->Canvas(), bitmap->Canvas()->ClipRect(), false, false);
-    } catch (...) {
-        FreeRenderedBitmap();
-        throw;
+        drop.Dismiss();
     }
     bitmap->OnChange = [this](TObject*) { Changed(this); };
     return bitmap;
@@ -94,14 +94,10 @@ void TGIFGraphic::PaintOnCanvas(TCanvas* canvas, const TRect& rect) {
     if (drawing_ || IsEmpty() || !canvas) return;
     drawing_ = true;
     std::weak_ptr<void> alive = alive_;
-    struct Clear {
-        TGIFGraphic* image;
-        std::weak_ptr<void>& alive;
-        ~Clear() {
-            // A handler of a synchronous painter may have freed the image meanwhile.
-            if (!alive.expired()) image->drawing_ = false;
-        }
-    } clear{this, alive};
+    ScopeGuard clear([this, &alive] {
+        // A handler of a synchronous painter may have freed the image meanwhile.
+        if (!alive.expired()) drawing_ = false;
+    });
 
     if (Frames().Count() == 1 || !(paintOptions_ & drAnimate) || !Maker()) {
         Frames().GetFrame(0)->PaintFrame(canvas, rect, paintOptions_ & drTile,
@@ -173,27 +169,22 @@ TGIFPainterLink* TGIFGraphic::StartPainter(TGIFPainterLink** reference, TCanvas*
 }
 
 void TGIFGraphic::StopPainters() {
-    try {
-        for (;;) {
-            int asynchronous = 0;
-            {
-                LockedList painters(painterList_);
-                if (painters->Count() == 0) break;
-                for (int i = painters->Count() - 1; i >= 0; --i)
-                    painters->Get(i)->StopPainting();
-                // Counted after stopping: a painter stopped from inside one of its own calls
-                // leaves at once, as its thread waits for that call and cannot detach.
-                for (int i = 0; i < painters->Count(); ++i)
-                    if (painters->Get(i)->IsAsynchronous()) ++asynchronous;
-            }
-            if (asynchronous == 0) break;
-            WaitRound();
+    ScopeGuard free([this] { FreeRenderedBitmap(); });
+    for (;;) {
+        int asynchronous = 0;
+        {
+            LockedList painters(painterList_);
+            if (painters->Count() == 0) break;
+            for (int i = painters->Count() - 1; i >= 0; --i)
+                painters->Get(i)->StopPainting();
+            // Counted after stopping: a painter stopped from inside one of its own calls
+            // leaves at once, as its thread waits for that call and cannot detach.
+            for (int i = 0; i < painters->Count(); ++i)
+                if (painters->Get(i)->IsAsynchronous()) ++asynchronous;
         }
-    } catch (...) {
-        FreeRenderedBitmap();
-        throw;
+        if (asynchronous == 0) break;
+        WaitRound();
     }
-    FreeRenderedBitmap();
 }
 
 void TGIFGraphic::StopViewPainter() {

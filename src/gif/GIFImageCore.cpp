@@ -41,14 +41,9 @@ void TGIFImageList::LoadFromStream(TStream& stream, TObject* parent) {
             ReportWarning(1, gifmsg::UnknownBlockType);
             return;
         }
-        TGIFSubImage* frame = CreateObject<TGIFSubImage>(Image);
-        try {
-            frame->LoadFromStream(stream);
-        } catch (...) {
-            frame->Free();
-            throw;
-        }
-        AppendItem(frame);
+        ObjectPtr<TGIFSubImage> frame = MakeObject<TGIFSubImage>(Image);
+        frame->LoadFromStream(stream);
+        AppendItem(frame.release());
         if (Image) Image->ReportProgress(this, psRunning, PercentOf(stream.Position(), size), gifmsg::Loading);
         b = next();
         if (b == kEndOfStream) return;

@@ -6,10 +6,12 @@
 #include "framework/WinControl.h"
 #include "gif/GIFSubImage.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Palette.h"
 #include "platform/kernel/Events.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/MessageQueue.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -60,25 +62,6 @@ ObjectPtr<TBitmap> CopyOfArea(TCanvas* canvas, const TRect& rect) {
                                rect);
     return bitmap;
 }
-
-// Selects a palette into a device context for the scope.
-class PaletteSelection {
-public:
-    PaletteSelection(HDC dc, HPALETTE palette) : dc_(dc) {
-        if (!palette) palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
-        old_ = SelectPalette(dc_, palette, FALSE);
-        RealizePalette(dc_);
-    }
-    ~PaletteSelection() {
-        if (old_) SelectPalette(dc_, old_, FALSE);
-    }
-    PaletteSelection(const PaletteSelection&) = delete;
-    PaletteSelection& operator=(const PaletteSelection&) = delete;
-
-private:
-    HDC dc_;
-    HPALETTE old_ = 0;
-};
 
 } // namespace
 
@@ -204,11 +187,8 @@ template <class F> void TGIFPainter::CallInUIThread(F&& call) {
         // A stop that does not wait (FreeRenderedBitmap) may have come while this call
         // waited: what it would draw on may be gone.
         if (Terminated()) return;
-        struct InCall {
-            std::atomic<bool>& flag;
-            explicit InCall(std::atomic<bool>& f) : flag(f) { flag.store(true); }
-            ~InCall() { flag.store(false); }
-        } inCall(inCall_);
+        inCall_.store(true);
+        ScopeGuard leave([this] { inCall_.store(false); });
         call();
     });
 }
@@ -397,7 +377,10 @@ void TGIFPainter::DrawFrameComposed(TGIFSubImage& frame) {
     }
     TCanvas* onto = buffer ? buffer->Canvas() : canvas_;
     {
-        PaletteSelection palette(onto->Handle(), frame.GetPaletteHandle());
+        HPALETTE framePalette = frame.GetPaletteHandle();
+        if (!framePalette) framePalette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+        gdi::PaletteSelection palette(onto->Handle(), framePalette);
+        RealizePalette(onto->Handle());
         if (clearFirst) ClearFrameArea(frame);
         frame.PaintFrame(onto, buffer ? whole : rect_, options_ & drTile, options_ & drTransparent);
         // Rendering reports progress: its handlers may have stopped us, or freed the target.

@@ -5,6 +5,7 @@
 #include "gif/GIFDitherers.h"
 #include "gif/GIFPalettes.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Palette.h"
 
 #include <algorithm>
@@ -16,22 +17,6 @@ namespace {
 // Above this many pixels the empty result starts at 1 bit, as frame rendering does.
 constexpr Int64 kLargePicture = 500000;
 constexpr int kSystemColorsEachEnd = 10;
-
-// Deletes the palette it holds, unless that is the system's stock palette.
-class PaletteHolder {
-public:
-    PaletteHolder() = default;
-    ~PaletteHolder() {
-        if (palette_ && palette_ != StockPalette()) DeleteObject(palette_);
-    }
-    PaletteHolder(const PaletteHolder&) = delete;
-    PaletteHolder& operator=(const PaletteHolder&) = delete;
-    void Reset(HPALETTE palette) { palette_ = palette; }
-    HPALETTE Get() const { return palette_; }
-
-private:
-    HPALETTE palette_ = 0;
-};
 
 std::unique_ptr<TColorLookup> LookupFor(int method, HPALETTE palette) {
     switch (method) {
@@ -103,49 +88,50 @@ TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMeth
     if (reductionMethod < 0 || reductionMethod > redPalette) return result.release();
     if (width <= 0 || height <= 0) return result.release();
 
-    PaletteHolder palette;
+    // The stock palette of redWindows20 is held too: deleting a stock object does nothing.
+    gdi::UniqueObject palette;
     switch (reductionMethod) {
     case redWindows20:
-        palette.Reset(StockPalette());
+        palette.reset(StockPalette());
         break;
     case redWindowsHalftone:
-        palette.Reset(BuildHalftonePalette());
+        palette.reset(BuildHalftonePalette());
         break;
     case redWindowsGray:
-        palette.Reset(BuildWindowsGrayPalette());
+        palette.reset(BuildWindowsGrayPalette());
         break;
     case redMonochrome:
-        palette.Reset(BuildMonochromePalette());
+        palette.reset(BuildMonochromePalette());
         break;
     case redGrayScale:
-        palette.Reset(BuildGrayPalette256());
+        palette.reset(BuildGrayPalette256());
         break;
     case redNetscape:
-        palette.Reset(BuildNetscapePalette());
+        palette.reset(BuildNetscapePalette());
         break;
     case redQuantize: {
         // 2^bits colours, never more than a GIF table holds.
         int bits = std::clamp(colorBits, 0, 8);
         BitmapRows rows(bitmap);
-        palette.Reset(BuildQuantizedPalette(rows, 1 << bits, 8, false));
+        palette.reset(BuildQuantizedPalette(rows, 1 << bits, 8, false));
         break;
     }
     case redQuantizeWindows:
-        palette.Reset(QuantizeBitmapPalette(bitmap, 256, 8, true));
+        palette.reset(QuantizeBitmapPalette(bitmap, 256, 8, true));
         break;
     case redPalette:
-        palette.Reset(customPalette ? CopyPalette(customPalette) : 0);
+        palette.reset(customPalette ? CopyPalette(customPalette) : 0);
         break;
     default:
         break;
     }
 
-    std::unique_ptr<TColorLookup> lookup = LookupFor(reductionMethod, palette.Get());
+    std::unique_ptr<TColorLookup> lookup = LookupFor(reductionMethod, palette.get());
     if (lookup->ColorCount == 0) return result.release();
     std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(ditherMethod, width, lookup.get());
     if (!ditherer) return result.release();
 
-    TDIBWriter writer(result.get(), pf8bit, width, height, palette.Get());
+    TDIBWriter writer(result.get(), pf8bit, width, height, palette.get());
     for (int y = 0; y < height; ++y) {
         const Byte* src = static_cast<const Byte*>(reader.RowPointer(y));
         Byte* dst = static_cast<Byte*>(writer.RowPointer(y));

@@ -4,11 +4,11 @@
 // makes it out of date and rebuilt on demand.
 #include "framework/Bitmap.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/Owned.h"
 
 class GIFSubImageCache {
 public:
     GIFSubImageCache() = default;
-    ~GIFSubImageCache();
     GIFSubImageCache(const GIFSubImageCache&) = delete;
     GIFSubImageCache& operator=(const GIFSubImageCache&) = delete;
 
@@ -19,7 +19,7 @@ public:
     void SetBitmap(ObjectPtr<TBitmap> bitmap) { bitmap_ = std::move(bitmap); }
     void DropBitmap() { bitmap_.reset(); }
 
-    HBITMAP Mask() const { return mask_; }
+    HBITMAP Mask() const { return mask_.get(); }
     // The mask must be built at the next rendering.
     bool MaskStale() const { return maskStale_; }
     // Takes the mask built by a rendering (0 when no pixel is transparent); the mask is
@@ -29,13 +29,13 @@ public:
     void KeepMask() { maskStale_ = false; }
     void DropMask();
 
-    HPALETTE Palette() const { return palette_; }
+    HPALETTE Palette() const { return palette_.get(); }
     // Takes the palette, deleting the one held before.
-    void SetPalette(HPALETTE palette);
+    void SetPalette(HPALETTE palette) { palette_.reset(palette); }
 
 private:
     ObjectPtr<TBitmap> bitmap_;
-    HBITMAP mask_ = 0;       // owned
+    gdi::UniqueObject mask_;
     bool maskStale_ = true;
-    HPALETTE palette_ = 0;   // owned
+    gdi::UniqueObject palette_;
 };

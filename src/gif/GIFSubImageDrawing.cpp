@@ -7,30 +7,8 @@
 #include "gif/GIFSubImage.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "rtl/Arithmetic.h"
-
-namespace {
-
-// A memory context holding the mask for the lifetime of the guard.
-class MaskContext {
-public:
-    explicit MaskContext(HBITMAP mask)
-        : dc_(static_cast<HDC>(CheckGDIHandle(CreateCompatibleDC(0)))),
-          old_(SelectObject(dc_, mask)) {}
-    ~MaskContext() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    MaskContext(const MaskContext&) = delete;
-    MaskContext& operator=(const MaskContext&) = delete;
-    HDC Handle() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-} // namespace
 
 void GIFSubImageDrawing::Paint(TCanvas* canvas, const TRect& rect, bool tile, bool transparent) {
     if (tile)
@@ -71,16 +49,17 @@ void GIFSubImageDrawing::PaintRect(TCanvas* canvas, const TRect& rect, bool tile
     if (transparent && frame_.IsTransparent() && frame_.MaskReady()) {
         bitmap = frame_.GetFrameBitmap();
         if (!bitmap) return;
-        MaskContext mask(frame_.MaskHandle());
+        gdi::SelectedMemoryDC mask(frame_.MaskHandle());
+        CheckGDIHandle(mask.get());
         canvas->Changing();
         HDC dest = canvas->Handle();
         HDC source = bitmap->Canvas()->Handle();
         if (!tile) {
             MaskedStretchBlt(dest, rect.left, rect.top, rect.right - rect.left,
-                             rect.bottom - rect.top, source, 0, 0, w, h, mask.Handle(), 0, 0);
+                             rect.bottom - rect.top, source, 0, 0, w, h, mask.get(), 0, 0);
         } else {
             for (const TRect& t : TileRects(rect))
-                MaskedStretchBlt(dest, t.left, t.top, w, h, source, 0, 0, w, h, mask.Handle(), 0,
+                MaskedStretchBlt(dest, t.left, t.top, w, h, source, 0, 0, w, h, mask.get(), 0,
                                  0);
         }
         canvas->Changed();

@@ -3,11 +3,13 @@
 // copied whole. A transparent bitmap's mask becomes a transparent colour.
 #include "framework/Bitmap.h"
 #include "framework/Picture.h"
+#include "framework/ProgressScope.h"
 #include "gif/GIFDIB.h"
 #include "gif/GIFException.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFReduce.h"
 #include "gif/GIFSubImage.h"
+#include "rtl/ScopeGuard.h"
 
 #include <cstring>
 
@@ -100,15 +102,12 @@ void TGIFSubImage::ImportBitmap(TBitmap* source) {
     SetBoundAt(3, source->Width());
     SetBoundAt(4, source->Height());
     TGIFGraphic* g = GraphicOf(Image);
-    Report(*this, psStarting, 0, false);
     // The end is reported on every way out, also when the reduction fails.
-    try {
-        ReadBitmapPixels(source);
-    } catch (...) {
-        Report(*this, psEnding, 0, g && g->PaletteModified());
-        throw;
-    }
-    Report(*this, psEnding, 100, g && g->PaletteModified());
+    ProgressScope progress([this, g](TProgressStage stage, Byte percent) {
+        Report(*this, stage, percent, stage == psEnding && g && g->PaletteModified());
+    });
+    ReadBitmapPixels(source);
+    progress.Finish();
 }
 
 void TGIFSubImage::ReadBitmapPixels(TBitmap* source) {
@@ -210,13 +209,8 @@ void TGIFSubImage::ApplyMaskHandle(HBITMAP mask) {
     // The handle stays the caller's: the bitmap borrows it and gives it back.
     ObjectPtr<TBitmap> borrowed = MakeObject<TBitmap>();
     borrowed->SetHandle(mask);
-    try {
-        ApplyTransparencyMask(*borrowed);
-    } catch (...) {
-        borrowed->ReleaseHandle();
-        throw;
-    }
-    borrowed->ReleaseHandle();
+    ScopeGuard giveBack([&] { borrowed->ReleaseHandle(); });
+    ApplyTransparencyMask(*borrowed);
 }
 
 void TGIFSubImage::ApplyTransparencyMask(TBitmap& mask) {

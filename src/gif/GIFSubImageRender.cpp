@@ -1,5 +1,6 @@
 // A frame's cached rendering: the 8-bit bitmap of its pixels, the monochrome mask of its
 // transparent pixels (built in the same pass) and its palette.
+#include "framework/ProgressScope.h"
 #include "gif/GIFColorLookup.h"
 #include "gif/GIFDIB.h"
 #include "gif/GIFDitherers.h"
@@ -75,17 +76,18 @@ TBitmap* TGIFSubImage::GetFrameBitmap() {
     if (cache_.HasBitmap() || IsEmpty()) return cache_.Bitmap();
     TGIFGraphic* g = GraphicOf(Image);
     bool redraw = g && g->PaletteModified();
-    Report(*this, psStarting, 0, false);
-    try {
-        cache_.SetBitmap(g && g->ShouldDither() ? RenderDithered() : RenderPlain());
-    } catch (EAbort&) {
-        Report(*this, psEnding, 0, redraw);
-        return nullptr;
-    } catch (...) {
-        Report(*this, psEnding, 0, redraw);
-        throw;
+    {
+        ProgressScope progress([this, redraw](TProgressStage stage, Byte percent) {
+            Report(*this, stage, percent, stage == psEnding && redraw);
+        });
+        try {
+            cache_.SetBitmap(g && g->ShouldDither() ? RenderDithered() : RenderPlain());
+        } catch (EAbort&) {
+            // An abort leaves no bitmap and no error.
+            return nullptr;
+        }
+        progress.Finish();
     }
-    Report(*this, psEnding, 100, redraw);
     if (g && g->PaletteModified()) g->FrameChanged(this);
     return cache_.Bitmap();
 }
