@@ -1,7 +1,11 @@
 // Exact-frame grab after a seek: the engine against the ffmpeg command line, at 20 spread
-// positions of a 640x480 MPEG-1 and a 1280x720 H.264 file. Each run reports the median
-// milliseconds per grab; the command's run also checks both tools against the frame decoded
-// from the start without a seek.
+// positions of a 640x480 MPEG-1, a 1280x720 H.264, a 640x480 MPEG-4 AVI with B-frames and a
+// 640x480 H.264 MKV of a variable rate (frames of 40, 80 and 120 ms; its positions lie late
+// in their frames). Each run reports the median milliseconds per grab; the command's run also
+// checks both tools against the frame decoded from the start without a seek. An audio-only
+// file is seeked and played again after its end: the time a seek takes to settle, how far
+// the position is from the target, whether it then moves on, and whether a second play
+// after the end and the rewind runs.
 #include "platform/media/MediaEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -26,7 +30,10 @@ struct Clip {
     int height;
     double fps;
     double seconds;
+    std::vector<double> starts = {};  // a variable rate: each frame's start, from the first
 };
+
+enum ClipKind { kMpeg1 = 0, kH264 = 1, kMpeg4Avi = 2, kVariableMkv = 3, kAudioOnly = 4 };
 
 constexpr int kPositions = 20;
 
@@ -47,28 +54,74 @@ const Clip& GetClip(int which) {
     auto it = clips.find(which);
     if (it != clips.end())
         return it->second;
-    Clip c = which == 0 ? Clip{Dir() + "/vga.mpg", 640, 480, 25, 60}
-                        : Clip{Dir() + "/hd.mp4", 1280, 720, 25, 60};
+    Clip c;
+    std::string codec;
+    switch (which) {
+    case kMpeg1:
+        c = {Dir() + "/vga.mpg", 640, 480, 25, 60};
+        codec = "-c:v mpeg1video -q:v 4 -g 12";
+        break;
+    case kH264:
+        c = {Dir() + "/hd.mp4", 1280, 720, 25, 60};
+        codec = "-c:v libx264 -preset veryfast -g 250 -pix_fmt yuv420p";
+        break;
+    case kMpeg4Avi:
+        c = {Dir() + "/bframes.avi", 640, 480, 25, 60};
+        codec = "-c:v mpeg4 -bf 2 -q:v 4 -g 12";
+        break;
+    case kVariableMkv:
+        c = {Dir() + "/variable.mkv", 640, 480, 25, 60};
+        // Every third and every seventh frame of a 25 fps source: spans of one to three.
+        codec = "-vf \"select='not(mod(n\\,3))+not(mod(n\\,7))'\" -fps_mode vfr -c:v libx264 -preset veryfast -g 50 "
+                "-pix_fmt yuv420p";
+        break;
+    default:
+        c = {Dir() + "/tone.wav", 0, 0, 0, 60};
+        break;
+    }
     if (!std::filesystem::exists(c.path)) {
-        const std::string codec = which == 0 ? "-c:v mpeg1video -q:v 4 -g 12"
-                                             : "-c:v libx264 -preset veryfast -g 250 -pix_fmt yuv420p";
-        const std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=" +
-                                std::to_string(c.width) + "x" + std::to_string(c.height) +
-                                ":rate=25 -t " + std::to_string(static_cast<int>(c.seconds)) + " " +
-                                codec + " " + c.path;
+        const std::string source = which == kAudioOnly ? "sine=frequency=440:sample_rate=44100"
+                                                       : "testsrc2=size=" + std::to_string(c.width) + "x" +
+                                                             std::to_string(c.height) + ":rate=25";
+        const std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i " + source + " -t " +
+                                std::to_string(static_cast<int>(c.seconds)) + " " + codec + " " + c.path;
         if (!Run(cmd))
             c.path.clear();
+    }
+    if (which == kVariableMkv && !c.path.empty()) {
+        FILE* p = popen(("ffprobe -v error -select_streams v -show_entries frame=best_effort_timestamp_time "
+                         "-of csv=p=0 " + c.path).c_str(), "r");
+        double t = 0;
+        while (p && std::fscanf(p, "%lf", &t) == 1)
+            c.starts.push_back(t);
+        if (p)
+            pclose(p);
+        for (std::size_t i = c.starts.size(); i-- > 0;)
+            c.starts[i] -= c.starts.front();
     }
     return clips.emplace(which, c).first->second;
 }
 
-// Frame starts spread over the length, so both tools must give the same frame.
-std::vector<double> Positions(const Clip& c) {
-    std::vector<double> out;
-    const int frames = static_cast<int>(c.seconds * c.fps);
+struct Position {
+    double time;
+    int frame;
+};
+
+int FrameCount(const Clip& c) {
+    return c.starts.empty() ? static_cast<int>(c.seconds * c.fps) : static_cast<int>(c.starts.size());
+}
+
+// Frames spread over the length, so both tools must give the same frame: at a constant rate
+// their starts, at a variable rate nine tenths into their spans.
+std::vector<Position> Positions(const Clip& c) {
+    std::vector<Position> out;
+    const int frames = FrameCount(c);
     for (int i = 0; i < kPositions; ++i) {
         const int k = static_cast<int>((i * 7919LL) % (frames - 2)) + 1;  // spread, unordered
-        out.push_back(k / c.fps);
+        const double t = c.starts.empty()
+                             ? k / c.fps
+                             : c.starts[k] + 0.9 * (c.starts[k + 1] - c.starts[k]);
+        out.push_back({t, k});
     }
     return out;
 }
@@ -178,15 +231,19 @@ bool OpenAndWait(media::MediaEngine& engine, const std::string& path) {
 void BM_EngineGrab(benchmark::State& state) {
     const Clip& c = GetClip(static_cast<int>(state.range(0)));
     media::MediaEngine engine(Silent());
+    const auto opening = std::chrono::steady_clock::now();
     if (c.path.empty() || !OpenAndWait(engine, c.path)) {
         state.SkipWithError("no clip");
         return;
     }
+    // From the open to the first picture, with what the opening measures (start, end, count).
+    state.counters["open_ms"] =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - opening).count();
     std::vector<double> ms;
     for (auto _ : state) {
-        for (double t : Positions(c)) {
+        for (const Position& p : Positions(c)) {
             const auto t0 = std::chrono::steady_clock::now();
-            std::vector<BYTE> dib = EngineGrab(engine, t);
+            std::vector<BYTE> dib = EngineGrab(engine, p.time);
             ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
             benchmark::DoNotOptimize(dib.data());
         }
@@ -205,14 +262,14 @@ void BM_CommandGrab(benchmark::State& state) {
     int engineExact = 0;
     int commandExact = 0;
     for (auto _ : state) {
-        for (double t : Positions(c)) {
+        for (const Position& p : Positions(c)) {
             const auto t0 = std::chrono::steady_clock::now();
-            std::vector<BYTE> frame = CommandGrab(c, t);
+            std::vector<BYTE> frame = CommandGrab(c, p.time);
             ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
             state.PauseTiming();
-            const int k = static_cast<int>(std::lround(t * c.fps));
+            const int k = p.frame;
             const std::vector<BYTE> truth = Truth(c, k);
-            const bool engineOk = IsFrame(TopDown(EngineGrab(engine, t), c.width, c.height), truth, c);
+            const bool engineOk = IsFrame(TopDown(EngineGrab(engine, p.time), c.width, c.height), truth, c);
             const bool commandOk = IsFrame(frame, truth, c);
             engineExact += engineOk;
             commandExact += commandOk;
@@ -227,12 +284,79 @@ void BM_CommandGrab(benchmark::State& state) {
     state.counters["engine_exact"] = engineExact;
     state.counters["command_exact"] = commandExact;
     state.counters["positions"] = kPositions;
+    state.counters["frames"] = FrameCount(c);
+    state.counters["engine_frames"] = engine.DurationInFrames();
+}
+
+// Delivers the engine's events until one of this kind (and value) comes or the time passes.
+bool AwaitEvent(media::MediaEngine& engine, media::EngineEvent::Kind kind, int value, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        while (auto e = engine.NextEvent())
+            if (e->kind == kind && (value < 0 || e->newValue == value))
+                return true;
+        engine.WaitForEvents(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// Whether the position moves on by about the time played.
+bool Advances(media::MediaEngine& engine, double from) {
+    engine.Play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const double moved = engine.Position() - from;
+    engine.Pause();
+    return moved > 0.1 && moved < 0.4;
+}
+
+void BM_AudioOnlySeek(benchmark::State& state) {
+    const Clip& c = GetClip(kAudioOnly);
+    media::MediaEngine engine(Silent());
+    if (c.path.empty() || !OpenAndWait(engine, c.path)) {
+        state.SkipWithError("no clip");
+        return;
+    }
+    std::vector<double> ms;
+    double worstError = 0;
+    int advancing = 0;
+    int seeks = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kPositions; ++i) {
+            const double t = static_cast<double>((i * 7919LL) % 5800) / 100.0 + 1;
+            const auto t0 = std::chrono::steady_clock::now();
+            engine.SetPosition(t);
+            while (engine.Seeking() && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            worstError = std::max(worstError, std::abs(engine.Position() - t));
+            state.PauseTiming();
+            advancing += Advances(engine, engine.Position());
+            ++seeks;
+            state.ResumeTiming();
+        }
+    }
+    // Played to the end: the end is reported, the player stops and rewinds, and plays again.
+    engine.SetPosition(engine.Duration() - 0.3);
+    engine.Play();
+    const bool ended = AwaitEvent(engine, media::EngineEvent::EndOfStream, -1, 5) &&
+                       AwaitEvent(engine, media::EngineEvent::PlayStateChange, media::mpStopped, 5);
+    const auto t0 = std::chrono::steady_clock::now();
+    while (engine.Seeking() && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    const bool rewound = std::abs(engine.Position()) < 1e-6;
+    state.counters["settle_median_ms"] = Median(ms);
+    state.counters["worst_error_ms"] = worstError * 1000;
+    state.counters["advancing"] = advancing;
+    state.counters["seeks"] = seeks;
+    state.counters["replay_ok"] = ended && rewound && Advances(engine, 0);
 }
 
 }  // namespace
 
-// Argument 0: 640x480 MPEG-1; 1: 1280x720 H.264.
-BENCHMARK(BM_EngineGrab)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CommandGrab)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Argument 0: 640x480 MPEG-1; 1: 1280x720 H.264; 2: 640x480 MPEG-4 AVI with B-frames;
+// 3: 640x480 H.264 MKV of a variable rate.
+BENCHMARK(BM_EngineGrab)->DenseRange(kMpeg1, kVariableMkv)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CommandGrab)->DenseRange(kMpeg1, kVariableMkv)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AudioOnlySeek)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

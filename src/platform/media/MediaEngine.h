@@ -76,9 +76,13 @@ public:
     // any) has begun there.
     bool Seeking() const;
     double Duration() const;
-    // Frames per second of the video; 0 when unknown or there is no video.
+    // Frames per second of the video; 0 when unknown or there is no video. At a variable
+    // rate whose frames were counted, the mean rate (frames over length).
     double FrameRate() const;
-    // Length in frames; equal to Duration() when the frame rate is unknown.
+    // Length in frames: the number of pictures where the container states it or the opening
+    // could count them (a variable rate in a file of up to 512 MB); otherwise the length
+    // times the frame rate, the frames the file would hold at its stated rate. Equal to
+    // Duration() when the frame rate is unknown.
     double DurationInFrames() const;
     bool HasVideo() const;
     bool HasAudio() const;
