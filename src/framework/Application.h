@@ -3,6 +3,7 @@
 // processing and the default exception handler.
 #include "framework/Forms.h"
 #include "framework/Icon.h"
+#include "rtl/ScopeGuard.h"
 
 #include <exception>
 
@@ -27,14 +28,10 @@ class TApplication : public TComponent {
     void CreateForm(T*& reference) {
         reference = nullptr;
         formCreating_ = [&reference](TCustomForm* form) { reference = static_cast<T*>(form); };
-        T* form = nullptr;
-        try {
-            form = CreateComponent<T>(this);
-        } catch (...) {
-            formCreating_ = nullptr;
-            reference = nullptr;
-            throw;
-        }
+        ScopeGuard forget([this] { formCreating_ = nullptr; });
+        ScopeGuard clear([&reference] { reference = nullptr; });
+        T* form = CreateComponent<T>(this);
+        clear.Dismiss();
         formCreating_ = nullptr;
         reference = form;
         if (!mainForm_) mainForm_ = form;

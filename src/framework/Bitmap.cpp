@@ -7,6 +7,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Palette.h"
 #include "platform/user/Clipboard.h"
 
@@ -27,25 +28,10 @@ struct InfoBuffer {
     BITMAPINFO* info() { return reinterpret_cast<BITMAPINFO*>(this); }
 };
 
-// A memory device context holding one bitmap, taken out and deleted on every path.
-class SelectedDc {
-public:
-    explicit SelectedDc(HBITMAP bitmap) : dc_(CreateCompatibleDC(0)) {
-        if (!dc_) throw EOutOfResources("Out of system resources");
-        if (bitmap) old_ = SelectObject(dc_, bitmap);
-    }
-    ~SelectedDc() {
-        if (old_) SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    SelectedDc(const SelectedDc&) = delete;
-    SelectedDc& operator=(const SelectedDc&) = delete;
-    HDC dc() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_ = 0;
-};
+// A memory device context holding one bitmap; no context is a lack of resources.
+void Require(const gdi::SelectedMemoryDC& dc) {
+    if (!dc) throw EOutOfResources("Out of system resources");
+}
 
 RGBQUAD Quad(COLORREF c) {
     return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
@@ -223,9 +209,9 @@ std::vector<RGBQUAD> TBitmap::TableFor(int bitCount, HPALETTE palette) {
     probe.header.biPlanes = 1;
     probe.header.biBitCount = 32;
     void* probeBits = nullptr;
-    HBITMAP one = CreateDIBSection(0, probe.info(), DIB_RGB_COLORS, &probeBits, 0, 0);
+    gdi::UniqueObject one(CreateDIBSection(0, probe.info(), DIB_RGB_COLORS, &probeBits, 0, 0));
     if (!one) throw EOutOfResources("Out of system resources");
-    HDC dc = CreateCompatibleDC(0);
+    gdi::MemoryDC dc;
     InfoBuffer out{};
     out.header.biSize = sizeof(BITMAPINFOHEADER);
     out.header.biWidth = 1;
@@ -233,9 +219,7 @@ std::vector<RGBQUAD> TBitmap::TableFor(int bitCount, HPALETTE palette) {
     out.header.biPlanes = 1;
     out.header.biBitCount = WORD(bitCount);
     DWORD pixel = 0;
-    const int lines = GetDIBits(dc, one, 0, 1, &pixel, out.info(), DIB_RGB_COLORS);
-    DeleteDC(dc);
-    DeleteObject(one);
+    const int lines = GetDIBits(dc.get(), one.get(), 0, 1, &pixel, out.info(), DIB_RGB_COLORS);
     if (lines != 1) throw EOutOfResources("Out of system resources");
     std::vector<RGBQUAD> table(out.colors, out.colors + full);
     cache[bitCount] = table;
@@ -384,16 +368,17 @@ HBITMAP TBitmap::CopyToDib(HBITMAP source, TPixelFormat& format, Layout& layout,
         layout.bitCount = 32;
     if (layout.bitCount <= 8) {
         if (dib) {
-            SelectedDc dc(source);
+            gdi::SelectedMemoryDC dc(source);
+            Require(dc);
             RGBQUAD table[256];
-            UINT n = GetDIBColorTable(dc.dc(), 0, 256, table);
+            UINT n = GetDIBColorTable(dc.get(), 0, 256, table);
             layout.colors.assign(table, table + n);
         } else {
             layout.colors = {Quad(0), Quad(0xFFFFFF)}; // a monochrome device bitmap
         }
     }
     format = dib || layout.bitCount == 1 ? FormatOf(layout.bitCount, layout.compression) : pfDevice;
-    HBITMAP copy = MakeDib(layout, bits);
+    gdi::UniqueObject copy(MakeDib(layout, bits));
     // Through the colour table: a monochrome source then paints 0 black and 1 white.
     InfoBuffer info{};
     info.header.biSize = sizeof(BITMAPINFOHEADER);
@@ -403,15 +388,11 @@ HBITMAP TBitmap::CopyToDib(HBITMAP source, TPixelFormat& format, Layout& layout,
     info.header.biBitCount = WORD(layout.bitCount);
     info.header.biCompression = layout.compression;
     if (layout.compression == BI_BITFIELDS) std::memcpy(info.colors, kMask565, sizeof kMask565);
-    HDC dc = CreateCompatibleDC(0);
+    gdi::MemoryDC dc;
     const int lines =
-        GetDIBits(dc, source, 0, UINT(layout.height), *bits, info.info(), DIB_RGB_COLORS);
-    DeleteDC(dc);
-    if (lines != layout.height) {
-        DeleteObject(copy);
-        return 0;
-    }
-    return copy;
+        GetDIBits(dc.get(), source, 0, UINT(layout.height), *bits, info.info(), DIB_RGB_COLORS);
+    if (lines != layout.height) return 0;
+    return copy.release();
 }
 
 void TBitmap::SetHandle(HBITMAP Value) {
@@ -433,9 +414,10 @@ void TBitmap::SetHandle(HBITMAP Value) {
             layout.bitCount == 16 && ds.dsBitfields[1] == kMask565[1] ? BI_BITFIELDS : BI_RGB;
         if (layout.bitCount != 16) layout.compression = BI_RGB;
         if (layout.bitCount <= 8) {
-            SelectedDc dc(Value);
+            gdi::SelectedMemoryDC dc(Value);
+            Require(dc);
             RGBQUAD table[256];
-            UINT n = GetDIBColorTable(dc.dc(), 0, 256, table);
+            UINT n = GetDIBColorTable(dc.get(), 0, 256, table);
             layout.colors.assign(table, table + n);
         }
         Adopt(Value, static_cast<Byte*>(ds.dsBm.bmBits), layout,
@@ -476,9 +458,8 @@ HBITMAP TBitmap::ReleaseHandle() {
                 info.header.biClrUsed = DWORD(layout.colors.size());
                 std::copy(layout.colors.begin(), layout.colors.end(), info.colors);
             }
-            HDC dc = CreateCompatibleDC(0);
-            SetDIBits(dc, adopted_, 0, UINT(height_), bits_, info.info(), DIB_RGB_COLORS);
-            DeleteDC(dc);
+            gdi::MemoryDC dc;
+            SetDIBits(dc.get(), adopted_, 0, UINT(height_), bits_, info.info(), DIB_RGB_COLORS);
             DeleteObject(handle_);
             result = adopted_;
         } else {
@@ -505,18 +486,17 @@ void* TBitmap::ScanLine(int Row) {
 
 void TBitmap::ConvertTo(TPixelFormat format, const Layout& layout) {
     Byte* bits = nullptr;
-    HBITMAP dib = MakeDib(layout, &bits);
-    try {
-        FreeContext();
-        SelectedDc from(handle_);
-        SelectedDc to(dib);
-        if (!BitBlt(to.dc(), 0, 0, width_, height_, from.dc(), 0, 0, SRCCOPY))
+    gdi::UniqueObject dib(MakeDib(layout, &bits));
+    FreeContext();
+    {
+        gdi::SelectedMemoryDC from(handle_);
+        Require(from);
+        gdi::SelectedMemoryDC to(dib.get());
+        Require(to);
+        if (!BitBlt(to.get(), 0, 0, width_, height_, from.get(), 0, 0, SRCCOPY))
             throw EOutOfResources("Out of system resources");
-    } catch (...) {
-        DeleteObject(dib);
-        throw;
     }
-    Adopt(dib, bits, layout, format);
+    Adopt(dib.release(), bits, layout, format);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat Value) {
@@ -687,8 +667,9 @@ HPALETTE TBitmap::ReleasePalette() {
 COLORREF TBitmap::PixelAt(int x, int y) {
     if (!handle_) return 0;
     FreeContext();
-    SelectedDc dc(handle_);
-    return GetPixel(dc.dc(), x, y);
+    gdi::SelectedMemoryDC dc(handle_);
+    Require(dc);
+    return GetPixel(dc.get(), x, y);
 }
 
 TColor TBitmap::TransparentColor() {
@@ -725,10 +706,9 @@ HBITMAP TBitmap::MaskHandle() {
     info.header.biBitCount = 32;
     std::vector<DWORD> pixels(size_t(width_) * size_t(height_));
     FreeContext();
-    HDC dc = CreateCompatibleDC(0);
+    gdi::MemoryDC dc;
     const int lines =
-        GetDIBits(dc, handle_, 0, UINT(height_), pixels.data(), info.info(), DIB_RGB_COLORS);
-    DeleteDC(dc);
+        GetDIBits(dc.get(), handle_, 0, UINT(height_), pixels.data(), info.info(), DIB_RGB_COLORS);
     if (lines != height_) throw EOutOfResources("Out of system resources");
     // Monochrome rows are padded to 16 bits; 1 marks a see-through pixel.
     const size_t rowBytes = size_t((width_ + 15) / 16) * 2;
@@ -806,40 +786,39 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
     if (!own) FreeContext();
     HDC dest = ACanvas->Handle();
     if (!dest) return;
-    SelectedDc sourceDc(own ? HBITMAP(0) : handle_);
-    struct {
-        HDC value;
-        HDC dc() const { return value; }
-    } source{own ? dest : sourceDc.dc()};
-    HPALETTE palette = GetPalette();
-    HPALETTE oldPalette = palette ? SelectPalette(dest, palette, TRUE) : HPALETTE(0);
+    gdi::SelectedMemoryDC sourceDc(own ? HBITMAP(0) : handle_);
+    Require(sourceDc);
+    const HDC source = own ? dest : sourceDc.get();
+    const HPALETTE palette = GetPalette();
+    gdi::PaletteSelection selectedPalette(dest, palette, TRUE);
     if (palette) RealizePalette(dest);
     if (!mask) {
-        StretchBlt(dest, Rect.left, Rect.top, w, h, source.dc(), 0, 0, width_, height_,
+        StretchBlt(dest, Rect.left, Rect.top, w, h, source, 0, 0, width_, height_,
                    DWORD(ACanvas->CopyMode()));
     } else if (w == width_ && h == height_) {
-        MaskBlt(dest, Rect.left, Rect.top, w, h, source.dc(), 0, 0, mask, 0, 0,
+        MaskBlt(dest, Rect.left, Rect.top, w, h, source, 0, 0, mask, 0, 0,
                 MAKEROP4(kDestinationCopy, SRCCOPY));
     } else {
         // Stretch picture and mask to the target size first, nearest pixel, so the
         // see-through pixels stay exact.
         const int aw = w < 0 ? -w : w, ah = h < 0 ? -h : h;
-        HBITMAP picture = CreateBitmap(aw, ah, 1, 32, nullptr);
-        HBITMAP stretchedMask = CreateBitmap(aw, ah, 1, 1, nullptr);
+        gdi::UniqueObject picture(CreateBitmap(aw, ah, 1, 32, nullptr));
+        gdi::UniqueObject stretchedMask(CreateBitmap(aw, ah, 1, 1, nullptr));
         if (picture && stretchedMask) {
-            SelectedDc p(picture), m(stretchedMask), maskDc(mask);
-            SetStretchBltMode(p.dc(), COLORONCOLOR);
-            SetStretchBltMode(m.dc(), COLORONCOLOR);
-            StretchBlt(p.dc(), 0, 0, w, h, source.dc(), 0, 0, width_, height_, SRCCOPY);
-            StretchBlt(m.dc(), 0, 0, w, h, maskDc.dc(), 0, 0, width_, height_, SRCCOPY);
-        }
-        if (picture && stretchedMask) {
-            SelectedDc p(picture);
+            {
+                gdi::SelectedMemoryDC p(picture.get()), m(stretchedMask.get()), maskDc(mask);
+                Require(p);
+                Require(m);
+                Require(maskDc);
+                SetStretchBltMode(p.get(), COLORONCOLOR);
+                SetStretchBltMode(m.get(), COLORONCOLOR);
+                StretchBlt(p.get(), 0, 0, w, h, source, 0, 0, width_, height_, SRCCOPY);
+                StretchBlt(m.get(), 0, 0, w, h, maskDc.get(), 0, 0, width_, height_, SRCCOPY);
+            }
+            gdi::SelectedMemoryDC p(picture.get());
+            Require(p);
             MaskBlt(dest, std::min(Rect.left, Rect.right), std::min(Rect.top, Rect.bottom), aw, ah,
-                    p.dc(), 0, 0, stretchedMask, 0, 0, MAKEROP4(kDestinationCopy, SRCCOPY));
+                    p.get(), 0, 0, stretchedMask.get(), 0, 0, MAKEROP4(kDestinationCopy, SRCCOPY));
         }
-        if (picture) DeleteObject(picture);
-        if (stretchedMask) DeleteObject(stretchedMask);
     }
-    if (palette) SelectPalette(dest, oldPalette, TRUE);
 }

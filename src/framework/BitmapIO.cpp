@@ -4,8 +4,10 @@
 #include "framework/BitmapFile.h"
 #include "framework/Resources.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Palette.h"
 #include "platform/user/Clipboard.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,27 +25,22 @@ void TBitmap::LoadFromStream(TStream& Stream) {
         Assign(nullptr);
         return;
     }
-    HBITMAP dib = 0;
+    gdi::UniqueObject dib;
     Byte* bits = nullptr;
     Layout layout;
     TPixelFormat format = pfDevice;
-    try {
-        bitmap_file::Read(Stream, [&](const bitmap_file::Image& image) -> Byte* {
-            layout.width = image.width;
-            layout.height = image.height < 0 ? -image.height : image.height;
-            layout.topDown = image.height < 0;
-            layout.bitCount = image.bitCount;
-            layout.compression = image.compression;
-            layout.colors = image.colors;
-            format = FormatOf(layout.bitCount, layout.compression);
-            dib = MakeDib(layout, &bits);
-            return bits;
-        });
-    } catch (...) {
-        if (dib) DeleteObject(dib);
-        throw;
-    }
-    Adopt(dib, bits, layout, format);
+    bitmap_file::Read(Stream, [&](const bitmap_file::Image& image) -> Byte* {
+        layout.width = image.width;
+        layout.height = image.height < 0 ? -image.height : image.height;
+        layout.topDown = image.height < 0;
+        layout.bitCount = image.bitCount;
+        layout.compression = image.compression;
+        layout.colors = image.colors;
+        format = FormatOf(layout.bitCount, layout.compression);
+        dib.reset(MakeDib(layout, &bits));
+        return bits;
+    });
+    Adopt(dib.release(), bits, layout, format);
     DropPalette();
     SetPaletteModified(BitCountOf(format) <= 8);
     Changed(this);
@@ -91,17 +88,14 @@ void TBitmap::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APale
         const Byte* memory = static_cast<const Byte*>(GlobalLock(AData));
         if (!memory) throw EInvalidGraphic("Bitmap image is not valid");
         TMemoryStream stream;
-        try {
+        {
+            ScopeGuard unlock([AData] { GlobalUnlock(AData); });
             BITMAPFILEHEADER fh;
             fh.bfSize = DWORD(size + sizeof fh);
             fh.bfOffBits = 0; // the rows follow the table
             stream.WriteBuffer(&fh, sizeof fh);
             stream.WriteBuffer(memory, Int64(size));
-        } catch (...) {
-            GlobalUnlock(AData);
-            throw;
         }
-        GlobalUnlock(AData);
         stream.SetPosition(0);
         LoadFromStream(stream);
         return;

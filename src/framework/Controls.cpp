@@ -4,6 +4,7 @@
 #include "framework/WinControl.h"
 #include "platform/gdi/Dc.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -417,13 +418,8 @@ void TControl::AnchorTo(int parentWidth, int parentHeight) {
     }
     if (l == left_ && t == top_ && w == width_ && h == height_) return;
     anchoring_ = true;
-    try {
-        SetBounds(l, t, std::max(w, 0), std::max(h, 0));
-    } catch (...) {
-        anchoring_ = false;
-        throw;
-    }
-    anchoring_ = false;
+    ScopeGuard reset([&] { anchoring_ = false; });
+    SetBounds(l, t, std::max(w, 0), std::max(h, 0));
 }
 
 // --- state -------------------------------------------------------------------------------
@@ -488,13 +484,8 @@ void TControl::SetParentFont(bool v) {
 void TControl::HandleParentFontChanged() {
     if (!parentFont_ || !parent_) return;
     parentFontUpdate_ = true;
-    try {
-        font_->Assign(parent_->Font());
-    } catch (...) {
-        parentFontUpdate_ = false;
-        throw;
-    }
-    parentFontUpdate_ = false;
+    ScopeGuard reset([&] { parentFontUpdate_ = false; });
+    font_->Assign(parent_->Font());
 }
 
 void TControl::FontChanged(TObject*) {

@@ -4,6 +4,7 @@
 #include "platform/user/Clipboard.h"
 #include "platform/user/ScrollBar.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <cctype>
@@ -239,14 +240,9 @@ void TCustomEdit::StoreText(const String& v) {
     // Handlers of the text change must not measure the old lines against the new text.
     layoutValid_ = false;
     settingText_ = true;
-    try {
-        TControl::SetText(v);
-        if (HandleAllocated()) SetWindowText(Handle(), v.c_str());
-    } catch (...) {
-        settingText_ = false;
-        throw;
-    }
-    settingText_ = false;
+    ScopeGuard reset([&] { settingText_ = false; });
+    TControl::SetText(v);
+    if (HandleAllocated()) SetWindowText(Handle(), v.c_str());
 }
 
 void TCustomEdit::ApplyText(const String& v) {

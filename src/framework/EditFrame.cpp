@@ -2,10 +2,12 @@
 // bars) with the pointer work on the bars.
 #include "framework/Edit.h"
 
+#include "framework/FillSolid.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Rect.h"
 #include "platform/user/ScrollBar.h"
 #include "platform/user/User.h"
@@ -21,13 +23,6 @@ constexpr COLORREF kThumbDragged = RGB(160, 160, 160);
 constexpr COLORREF kArrow = RGB(96, 96, 96);
 constexpr COLORREF kArrowOff = RGB(191, 191, 191);
 
-void Fill(HDC dc, const RECT& r, COLORREF c) {
-    if (r.right <= r.left || r.bottom <= r.top) return;
-    HBRUSH b = CreateSolidBrush(c);
-    FillRect(dc, &r, b);
-    DeleteObject(b);
-}
-
 // A small solid triangle pointing up, down, left or right, centred in r.
 void Arrow(HDC dc, const RECT& r, int dir, COLORREF c) {
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
@@ -39,14 +34,7 @@ void Arrow(HDC dc, const RECT& r, int dir, COLORREF c) {
         case 2: p[0] = {cx + s / 2, cy - s}; p[1] = {cx + s / 2, cy + s}; p[2] = {cx - s / 2 - 1, cy}; break;
         default: p[0] = {cx - s / 2, cy - s}; p[1] = {cx - s / 2, cy + s}; p[2] = {cx + s / 2 + 1, cy}; break;
     }
-    HBRUSH b = CreateSolidBrush(c);
-    HPEN pen = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, pen);
-    Polygon(dc, p, 3);
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(b);
-    DeleteObject(pen);
+    FillSolidPolygon(dc, p, 3, TColor(c));
 }
 
 // The window's rectangle and client rectangle, both in window coordinates.
@@ -64,11 +52,11 @@ void WindowGeometry(HWND h, RECT& whole, RECT& client) {
 void TCustomEdit::PaintWindow(HDC dc) {
     EnsureLayout();
     TRect client = ClientRect();
-    Fill(dc, client, ColorToRGB(Color()));
+    FillSolid(dc, client, ColorToRGB(Color()));
     TRect r = TextRect();
-    int saved = SaveDC(dc);
+    gdi::SavedDC saved(dc);  // the clip and the font go back with it
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-    HGDIOBJ oldFont = SelectObject(dc, Font()->Handle());
+    SelectObject(dc, Font()->Handle());
     SetBkMode(dc, TRANSPARENT);
     COLORREF textColor = EnabledThroughParents() ? ColorToRGB(Font()->Color()) : ColorToRGB(clGrayText);
     int lh = LineHeight();
@@ -99,12 +87,11 @@ void TCustomEdit::PaintWindow(HDC dc) {
                 if (offsets[k] <= selTo) b = x0 + xs[k];
             }
             if (b > a) {
-                int s2 = SaveDC(dc);
+                gdi::SavedDC selection(dc);
                 IntersectClipRect(dc, a, y, b, y + lh);
-                Fill(dc, RECT{a, y, b, y + lh}, ColorToRGB(focused ? clHighlight : clBtnFace));
+                FillSolid(dc, RECT{a, y, b, y + lh}, ColorToRGB(focused ? clHighlight : clBtnFace));
                 SetTextColor(dc, focused ? ColorToRGB(clHighlightText) : textColor);
                 ExtTextOut(dc, x0, y, 0, nullptr, shown.c_str(), static_cast<UINT>(shown.size()), dx.data());
-                RestoreDC(dc, s2);
             }
         }
     }
@@ -113,11 +100,9 @@ void TCustomEdit::PaintWindow(HDC dc) {
         if (!multi || (line >= first && line < last)) {
             int x = r.left - scrollX_ + XOfPos(caret_);
             int y = top + (line - first) * lh;
-            Fill(dc, RECT{x, y, x + 1, y + lh}, SelLength() > 0 ? ColorToRGB(clHighlightText) : textColor);
+            FillSolid(dc, RECT{x, y, x + 1, y + lh}, SelLength() > 0 ? ColorToRGB(clHighlightText) : textColor);
         }
     }
-    SelectObject(dc, oldFont);
-    RestoreDC(dc, saved);
 }
 
 // --- non-client --------------------------------------------------------------------------
@@ -139,16 +124,17 @@ void TCustomEdit::CalcNonClient(TMessage& Message) {
 void TCustomEdit::PaintNonClient() {
     if (!HandleAllocated()) return;
     HWND h = Handle();
-    HDC dc = GetWindowDC(h);
-    if (!dc) return;
+    gdi::WindowDC windowDc(h, GetWindowDC(h));
+    if (!windowDc) return;
+    const HDC dc = windowDc.get();
     RECT whole, client;
     WindowGeometry(h, whole, client);
     LONG style = GetWindowLong(h, GWL_STYLE);
     RECT inner = whole;
     if (style & WS_BORDER) {
-        HBRUSH b = CreateSolidBrush(Focused() && EnabledThroughParents() ? kFrameFocused : kFrame);
-        FrameRect(dc, &whole, b);
-        DeleteObject(b);
+        gdi::UniqueObject b(
+            CreateSolidBrush(Focused() && EnabledThroughParents() ? kFrameFocused : kFrame));
+        FrameRect(dc, &whole, b.get());
         InflateRect(&inner, -1, -1);
     }
     // The ring between the frame and the client area with its bars.
@@ -156,15 +142,14 @@ void TCustomEdit::PaintNonClient() {
     if (style & WS_VSCROLL) used.right += GetSystemMetrics(SM_CXVSCROLL);
     if (style & WS_HSCROLL) used.bottom += GetSystemMetrics(SM_CYHSCROLL);
     COLORREF bg = ColorToRGB(Color());
-    Fill(dc, RECT{inner.left, inner.top, inner.right, used.top}, bg);
-    Fill(dc, RECT{inner.left, used.bottom, inner.right, inner.bottom}, bg);
-    Fill(dc, RECT{inner.left, used.top, used.left, used.bottom}, bg);
-    Fill(dc, RECT{used.right, used.top, inner.right, used.bottom}, bg);
+    FillSolid(dc, RECT{inner.left, inner.top, inner.right, used.top}, bg);
+    FillSolid(dc, RECT{inner.left, used.bottom, inner.right, inner.bottom}, bg);
+    FillSolid(dc, RECT{inner.left, used.top, used.left, used.bottom}, bg);
+    FillSolid(dc, RECT{used.right, used.top, inner.right, used.bottom}, bg);
     PaintBar(dc, SB_VERT, whole);
     PaintBar(dc, SB_HORZ, whole);
     if ((style & WS_VSCROLL) && (style & WS_HSCROLL))
-        Fill(dc, RECT{client.right, client.bottom, used.right, used.bottom}, kTrack);
-    ReleaseDC(h, dc);
+        FillSolid(dc, RECT{client.right, client.bottom, used.right, used.bottom}, kTrack);
 }
 
 void TCustomEdit::PaintBar(HDC dc, int bar, const RECT&) {
@@ -176,7 +161,7 @@ void TCustomEdit::PaintBar(HDC dc, int bar, const RECT&) {
     GetWindowRect(h, &wr);
     RECT r = info.rcScrollBar;
     OffsetRect(&r, -wr.left, -wr.top);
-    Fill(dc, r, kTrack);
+    FillSolid(dc, r, kTrack);
     bool vert = bar == SB_VERT;
     bool off = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
     int a = info.dxyLineButton;
@@ -187,7 +172,7 @@ void TCustomEdit::PaintBar(HDC dc, int bar, const RECT&) {
     if (off || info.xyThumbBottom <= info.xyThumbTop) return;
     RECT thumb = vert ? RECT{r.left + 3, r.top + info.xyThumbTop, r.right - 3, r.top + info.xyThumbBottom}
                       : RECT{r.left + info.xyThumbTop, r.top + 3, r.left + info.xyThumbBottom, r.bottom - 3};
-    Fill(dc, thumb, dragBar_ == bar ? kThumbDragged : kThumb);
+    FillSolid(dc, thumb, dragBar_ == bar ? kThumbDragged : kThumb);
 }
 
 LRESULT TCustomEdit::HitTestBars(TMessage& Message) {

@@ -2,6 +2,7 @@
 // the standard scroll bars' state.
 #include "framework/Edit.h"
 
+#include "framework/TextMeasure.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
@@ -39,23 +40,6 @@ int BreakLength(const String& s, size_t i) {
     return s[i] == '\n' ? 1 : 0;
 }
 
-// A device context with the control's font, for measuring outside painting.
-class MeasureDC {
-public:
-    explicit MeasureDC(HFONT font) : dc_(CreateCompatibleDC(0)) {
-        if (dc_) old_ = SelectObject(dc_, font);
-    }
-    ~MeasureDC() {
-        if (!dc_) return;
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_ = 0;
-};
 }  // namespace
 
 void TCustomEdit::ResetFontCache() {
@@ -68,7 +52,7 @@ int TCustomEdit::CharWidth(unsigned cp) {
     if (passwordChar_) cp = static_cast<unsigned char>(passwordChar_);
     auto it = widths_.find(cp);
     if (it != widths_.end()) return it->second;
-    MeasureDC m(Font()->Handle());
+    TTextMeasure m(Font()->Handle());
     char buf[5] = {};
     int n = 0;
     if (cp < 0x80) buf[n++] = static_cast<char>(cp);
@@ -76,7 +60,7 @@ int TCustomEdit::CharWidth(unsigned cp) {
     else if (cp < 0x10000) { buf[n++] = static_cast<char>(0xE0 | (cp >> 12)); buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F)); buf[n++] = static_cast<char>(0x80 | (cp & 0x3F)); }
     else { buf[n++] = static_cast<char>(0xF0 | (cp >> 18)); buf[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F)); buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F)); buf[n++] = static_cast<char>(0x80 | (cp & 0x3F)); }
     SIZE size{0, 0};
-    if (m.dc()) GetTextExtentPoint32(m.dc(), buf, n, &size);
+    if (m.DC()) GetTextExtentPoint32(m.DC(), buf, n, &size);
     int w = std::max<int>(0, size.cx);
     widths_[cp] = w;
     return w;
@@ -84,9 +68,9 @@ int TCustomEdit::CharWidth(unsigned cp) {
 
 int TCustomEdit::LineHeight() {
     if (lineHeight_ > 0) return lineHeight_;
-    MeasureDC m(Font()->Handle());
+    TTextMeasure m(Font()->Handle());
     TEXTMETRIC tm;
-    if (m.dc() && GetTextMetrics(m.dc(), &tm)) lineHeight_ = tm.tmHeight;
+    if (m.DC() && GetTextMetrics(m.DC(), &tm)) lineHeight_ = tm.tmHeight;
     if (lineHeight_ <= 0) lineHeight_ = 13;
     return lineHeight_;
 }

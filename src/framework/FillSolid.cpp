@@ -2,10 +2,18 @@
 
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 
 void FillSolid(HDC dc, const TRect& Rect, TColor Color) {
     if (Rect.right <= Rect.left || Rect.bottom <= Rect.top) return;
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(Color));
-    FillRect(dc, &Rect, brush);
-    DeleteObject(brush);
+    gdi::UniqueObject brush(CreateSolidBrush(ColorToRGB(Color)));
+    FillRect(dc, &Rect, brush.get());
+}
+
+void FillSolidPolygon(HDC dc, const POINT* points, int count, TColor Color) {
+    gdi::UniqueObject brush(CreateSolidBrush(ColorToRGB(Color)));
+    gdi::UniqueObject pen(CreatePen(PS_SOLID, 1, ColorToRGB(Color)));
+    gdi::ObjectSelection selectedBrush(dc, brush.get());
+    gdi::ObjectSelection selectedPen(dc, pen.get());
+    Polygon(dc, points, count);
 }

@@ -28,16 +28,10 @@ TCanvas* TImage::Canvas() {
     TGraphic* g = picture_->Graphic();
     if (!g) {
         // An empty image gets a bitmap of its own size to draw on.
-        TBitmap* bitmap = CreateObject<TBitmap>();
-        try {
-            bitmap->SetWidth(Width());
-            bitmap->SetHeight(Height());
-            picture_->SetGraphic(bitmap);
-        } catch (...) {
-            bitmap->Free();
-            throw;
-        }
-        bitmap->Free();
+        ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
+        bitmap->SetWidth(Width());
+        bitmap->SetHeight(Height());
+        picture_->SetGraphic(bitmap.get());  // takes a copy
         g = picture_->Graphic();
     }
     auto* bitmap = dynamic_cast<TBitmap*>(g);

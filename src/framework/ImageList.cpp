@@ -4,6 +4,7 @@
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 
 #include <algorithm>
 #include <cstring>
@@ -143,18 +144,16 @@ void TImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) {
     }
     Canvas->Changing();
     HDC dest = Canvas->Handle();
-    HDC src = CreateCompatibleDC(0);
-    HGDIOBJ old = SelectObject(src, picture->Handle());
-    if (anyClear) {
-        HBITMAP monoMask = CreateBitmap(width_, height_, 1, 1, mask.data());
-        MaskBlt(dest, X, Y, width_, height_, src, 0, 0, monoMask, 0, 0,
-                MAKEROP4(0x00AA0029, SRCCOPY));
-        DeleteObject(monoMask);
-    } else {
-        BitBlt(dest, X, Y, width_, height_, src, 0, 0, SRCCOPY);
+    {
+        gdi::SelectedMemoryDC src(picture->Handle());
+        if (anyClear) {
+            gdi::UniqueObject monoMask(CreateBitmap(width_, height_, 1, 1, mask.data()));
+            MaskBlt(dest, X, Y, width_, height_, src.get(), 0, 0, monoMask.get(), 0, 0,
+                    MAKEROP4(0x00AA0029, SRCCOPY));
+        } else {
+            BitBlt(dest, X, Y, width_, height_, src.get(), 0, 0, SRCCOPY);
+        }
     }
-    SelectObject(src, old);
-    DeleteDC(src);
     Canvas->Changed();
 }
 

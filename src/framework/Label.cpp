@@ -5,6 +5,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 
 #include <cctype>
 
@@ -50,12 +51,11 @@ void TCustomLabel::DrawCaption(HDC dc, TRect& Rect, UINT Flags, HFONT font) {
     Flags |= DT_EXPANDTABS;
     if (wordWrap_) Flags |= DT_WORDBREAK;
     if (!showAccelChar_) Flags |= DT_NOPREFIX;
-    int saved = SaveDC(dc);
+    gdi::SavedDC saved(dc);
     SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
     DrawText(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
-    RestoreDC(dc, saved);
 }
 
 void TCustomLabel::Paint() {

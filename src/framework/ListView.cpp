@@ -2,6 +2,7 @@
 
 #include "framework/DialogControls.h"
 #include "platform/gdi/Dc.h"
+#include "platform/gdi/Owned.h"
 #include "platform/gdi/Rect.h"
 #include "platform/user/User.h"
 
@@ -438,15 +439,16 @@ void TListView::Paint() {
     Layout l = ComputeLayout();
     DrawHeader(c, l);
     HDC dc = c->Handle();
-    int saved = SaveDC(dc);
-    IntersectClipRect(dc, l.area.left, l.area.top, l.area.right, l.area.bottom);
-    for (int i = 0; i < items_->Count(); ++i) {
-        TRect cell = CellRect(l, i);
-        TRect shown;
-        if (!IntersectRect(&shown, &cell, &l.area)) continue;
-        DrawItem(c, l, items_->Item(i));
+    {
+        gdi::SavedDC saved(dc);
+        IntersectClipRect(dc, l.area.left, l.area.top, l.area.right, l.area.bottom);
+        for (int i = 0; i < items_->Count(); ++i) {
+            TRect cell = CellRect(l, i);
+            TRect shown;
+            if (!IntersectRect(&shown, &cell, &l.area)) continue;
+            DrawItem(c, l, items_->Item(i));
+        }
     }
-    RestoreDC(dc, saved);
     // The canvas' tools were selected under the saved state; make it select them again.
     c->Refresh();
     DrawScrollBar(c);

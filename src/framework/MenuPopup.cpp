@@ -4,7 +4,9 @@
 #include "framework/Canvas.h"
 #include "framework/ImageList.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Owned.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <memory>
@@ -68,8 +70,10 @@ void RegisterLevelClass() {
 void PaintLevel(HWND hwnd, const Level& level) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
+    ScopeGuard endPaint([&] { EndPaint(hwnd, &ps); });
     ObjectPtr<TCanvas> canvas = MakeObject<TCanvas>();
     canvas->SetHandle(dc);
+    ScopeGuard release([&] { canvas->SetHandle(0); });
     RECT client;
     GetClientRect(hwnd, &client);
     ResetCanvas(canvas.get());
@@ -82,18 +86,12 @@ void PaintLevel(HWND hwnd, const Level& level) {
         TRect rect = Rect(kFrame, r.top, width - kFrame, r.top + r.height);
         ResetCanvas(canvas.get());
         // Each item draws with its own clip so a handler cannot spill into its neighbours.
-        int saved = SaveDC(dc);
-        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
-        try {
+        {
+            gdi::SavedDC saved(dc);
+            IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
             r.item->DrawItem(canvas.get(), rect, i == level.selected);
-        } catch (...) {
-            RestoreDC(dc, saved);
             canvas->SetHandle(0);
-            EndPaint(hwnd, &ps);
-            throw;
         }
-        canvas->SetHandle(0);
-        RestoreDC(dc, saved);
         canvas->SetHandle(dc);
         if (HasSubItems(r.item)) {
             // The arrow is ours even for owner-drawn items: it tells there is more.
@@ -106,8 +104,6 @@ void PaintLevel(HWND hwnd, const Level& level) {
             canvas->Polygon({Point(x, cy - 4), Point(x + 4, cy), Point(x, cy + 4)});
         }
     }
-    canvas->SetHandle(0);
-    EndPaint(hwnd, &ps);
 }
 
 LRESULT LevelWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -169,11 +165,12 @@ private:
     bool Open(TMenuItem* parent, TPoint at, TRect anchor, const Level* from) {
         auto level = std::make_unique<Level>();
         level->parent = parent;
-        HDC dc = CreateCompatibleDC(0);
-        ObjectPtr<TCanvas> canvas = MakeObject<TCanvas>();
-        canvas->SetHandle(dc);
         int width = 0, y = kFrame;
-        try {
+        {
+            gdi::MemoryDC dc;
+            ObjectPtr<TCanvas> canvas = MakeObject<TCanvas>();
+            canvas->SetHandle(dc.get());
+            ScopeGuard release([&] { canvas->SetHandle(0); });
             for (int i = 0; i < parent->Count(); ++i) {
                 TMenuItem* item = parent->Items(i);
                 if (!item->Visible()) continue;
@@ -186,13 +183,7 @@ private:
                 y += h;
                 width = std::max(width, w);
             }
-        } catch (...) {
-            canvas->SetHandle(0);
-            DeleteDC(dc);
-            throw;
         }
-        canvas->SetHandle(0);
-        DeleteDC(dc);
         if (level->rows.empty()) return false;
         int W = width + 2 * kFrame, H = y + kFrame;
         int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);

@@ -1,6 +1,7 @@
 #include "framework/PageControl.h"
 
 #include "framework/FillSolid.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -89,16 +90,12 @@ TTabSheet* TPageControl::PageForTab(int TabIndex) const {
 
 void TPageControl::UpdateTabs() {
     TStrings* tabs = TabStrings();
-    tabs->BeginUpdate();
-    try {
+    {
+        UpdateScope update(tabs);
         tabs->Clear();
         for (TTabSheet* p : pages_)
             if (p->tabVisible_) tabs->Add(p->Caption());
-    } catch (...) {
-        tabs->EndUpdate();
-        throw;
     }
-    tabs->EndUpdate();
     SetTabIndexQuiet(activePage_ ? activePage_->TabIndex() : -1);
     Invalidate();
 }

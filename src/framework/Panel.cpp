@@ -5,11 +5,13 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
+#include "rtl/ScopeGuard.h"
 
 void PaintParentUnder(TControl* Control, HDC dc) {
     TWinControl* parent = Control ? Control->Parent() : nullptr;
     if (!parent || !dc) return;
-    int saved = SaveDC(dc);
+    gdi::SavedDC saved(dc);
     OffsetViewportOrgEx(dc, -Control->Left(), -Control->Top(), nullptr);
     TRect pr = parent->ClientRect();
     IntersectClipRect(dc, 0, 0, pr.right, pr.bottom);
@@ -17,16 +19,11 @@ void PaintParentUnder(TControl* Control, HDC dc) {
     bool wasVisible = Control->Visible();
     bool hide = wasVisible && !Control->InheritsFrom<TWinControl>();
     if (hide) Control->ControlState().Include(csPaintCopy);
-    try {
-        parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    } catch (...) {
+    ScopeGuard show([&] {
         if (hide) Control->ControlState().Exclude(csPaintCopy);
-        RestoreDC(dc, saved);
-        throw;
-    }
-    if (hide) Control->ControlState().Exclude(csPaintCopy);
-    RestoreDC(dc, saved);
+    });
+    parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
 }
 
 void TCustomPanel::Create(TComponent* AOwner) {
@@ -154,14 +151,13 @@ void TCustomPanel::Paint() {
     if (!parentBackground_) FillSolid(dc, r, Color());
     // A caption of blanks only draws nothing (skinned panels keep one blank as their text).
     if (Caption().find_first_not_of(' ') == String::npos) return;
-    int saved = SaveDC(dc);
+    gdi::SavedDC saved(dc);
     SelectObject(dc, Font()->Handle());
     SetTextColor(dc, ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
     SetBkMode(dc, TRANSPARENT);
     UINT flags = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS;
     flags |= alignment_ == taCenter ? DT_CENTER : alignment_ == taRightJustify ? DT_RIGHT : DT_LEFT;
     DrawText(dc, Caption().c_str(), static_cast<int>(Caption().size()), &r, flags);
-    RestoreDC(dc, saved);
 }
 
 void TCustomPanel::Dispatch(TMessage& Message) {

@@ -130,13 +130,9 @@ void TPicture::SetGraphic(TGraphic* Value) {
     if (Value == graphic_) return;
     TGraphic* copy = nullptr;
     if (Value) {
-        copy = Value->GraphicClassType().Create();
-        try {
-            copy->Assign(Value);
-        } catch (...) {
-            copy->Free();
-            throw;
-        }
+        ObjectPtr<TGraphic> made(Value->GraphicClassType().Create());
+        made->Assign(Value);
+        copy = made.release();
         Hook(copy); // after the copy: its own change notices are not the picture's
     }
     Replace(copy);
@@ -187,19 +183,14 @@ void TPicture::LoadFromFile(const String& FileName) {
     const String ext = ExtensionOf(FileName);
     TGraphicClass graphicClass = FileFormatClass(ext);
     if (!graphicClass) throw EInvalidGraphic("Unknown picture file extension (." + ext + ")");
-    TGraphic* graphic = graphicClass.Create();
-    try {
-        graphic->OnProgress = [this](TObject* sender, TProgressStage stage, Byte percent,
-                                     bool redraw, const TRect& r, const String& msg) {
-            if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
-        };
-        graphic->LoadFromFile(FileName);
-    } catch (...) {
-        graphic->Free();
-        throw;
-    }
-    Hook(graphic);
-    Replace(graphic);
+    ObjectPtr<TGraphic> graphic(graphicClass.Create());
+    graphic->OnProgress = [this](TObject* sender, TProgressStage stage, Byte percent,
+                                 bool redraw, const TRect& r, const String& msg) {
+        if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
+    };
+    graphic->LoadFromFile(FileName);
+    Hook(graphic.get());
+    Replace(graphic.release());
     Changed(this);
 }
 
@@ -210,15 +201,10 @@ void TPicture::SaveToFile(const String& FileName) {
 void TPicture::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
     TGraphicClass graphicClass = ClipboardClass(AFormat);
     if (!graphicClass) throw EInvalidGraphic("Unsupported clipboard format");
-    TGraphic* graphic = graphicClass.Create();
-    try {
-        graphic->LoadFromClipboardFormat(AFormat, AData, APalette);
-    } catch (...) {
-        graphic->Free();
-        throw;
-    }
-    Hook(graphic);
-    Replace(graphic);
+    ObjectPtr<TGraphic> graphic(graphicClass.Create());
+    graphic->LoadFromClipboardFormat(AFormat, AData, APalette);
+    Hook(graphic.get());
+    Replace(graphic.release());
     Changed(this);
 }
 

@@ -40,15 +40,7 @@ void Arrow(HDC dc, const TRect& r, bool vertical, bool up, TColor color) {
         pts[1] = POINT{cx - d * s / 2, cy + s};
         pts[2] = POINT{cx + d * (s + 1) / 2, cy};
     }
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
-    HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(color));
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    Polygon(dc, pts, 3);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    FillSolidPolygon(dc, pts, 3, color);
 }
 } // namespace
 

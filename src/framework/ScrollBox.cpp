@@ -4,6 +4,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/user/Timer.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -171,18 +172,16 @@ void TScrollBox::ScrollBy(int DeltaX, int DeltaY) {
     if (DeltaX == 0 && DeltaY == 0) return;
     scrolling_ = true;
     DisableAlign();
-    try {
+    {
+        ScopeGuard restore([&] {
+            EnableAlign();
+            scrolling_ = false;
+        });
         for (int i = 0; i < ControlCount(); ++i) {
             TControl* c = Controls(i);
             c->SetBounds(c->Left() + DeltaX, c->Top() + DeltaY, c->Width(), c->Height());
         }
-    } catch (...) {
-        EnableAlign();
-        scrolling_ = false;
-        throw;
     }
-    EnableAlign();
-    scrolling_ = false;
     Invalidate();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/user/User.h"
 
 #include <algorithm>
@@ -23,15 +24,7 @@ void Triangle(HDC dc, const TRect& r, bool right, TColor color) {
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     int d = right ? 1 : -1;
     POINT pts[3] = {POINT{cx - d * 2, cy - 4}, POINT{cx - d * 2, cy + 4}, POINT{cx + d * 2, cy}};
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
-    HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(color));
-    HGDIOBJ ob = SelectObject(dc, brush);
-    HGDIOBJ op = SelectObject(dc, pen);
-    Polygon(dc, pts, 3);
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    FillSolidPolygon(dc, pts, 3, color);
 }
 } // namespace
 
@@ -232,36 +225,37 @@ void TCustomTabControl::Paint() {
     TRect frame = area;
     Frame3D(dc, frame, kBorder, kBorder, 1);
 
-    int saved = SaveDC(dc);
-    SelectObject(dc, Font()->Handle());
-    SetBkMode(dc, TRANSPARENT);
-    int limit = StripRight();
-    IntersectClipRect(dc, 0, 0, limit, client.bottom);
-    for (int i = firstTab_; i < TabCount(); ++i) {
-        TRect r = TabRect(i);
-        if (r.left >= limit) break;
-        bool selected = i == tabIndex_;
-        if (selected) r.top = 0;
-        TRect body = Rect(r.left, r.top, r.right, selected ? h + 1 : h);
-        FillSolid(dc, body, selected ? face : kInactive);
-        FillSolid(dc, Rect(r.left, r.top, r.right, r.top + 1), kBorder);
-        FillSolid(dc, Rect(r.left, r.top, r.left + 1, body.bottom), kBorder);
-        FillSolid(dc, Rect(r.right - 1, r.top, r.right, body.bottom), kBorder);
-        if (selected) FillSolid(dc, Rect(r.left + 1, h, r.right - 1, h + 1), face);
-        String text = TabStrings()->Get(i);
-        SetTextColor(dc, ColorToRGB(EnabledThroughParents() ? Font()->Color() : clGrayText));
-        TRect tr = Rect(r.left + 8, r.top, r.right - 4, h);
-        // Text starts at the left of a tab the strip cuts, so its beginning stays readable.
-        UINT align = r.right > limit ? DT_LEFT : DT_CENTER;
-        if (align == DT_CENTER) tr = Rect(r.left + 2, r.top, r.right - 2, h);
-        DrawText(dc, text.c_str(), static_cast<int>(text.size()), &tr,
-                 align | DT_SINGLELINE | DT_VCENTER);
-        if (selected && Focused()) {
-            TRect fr = Rect(r.left + 3, r.top + 3, r.right - 3, h - 2);
-            DrawFocusRect(dc, &fr);
+    {
+        gdi::SavedDC saved(dc);
+        SelectObject(dc, Font()->Handle());
+        SetBkMode(dc, TRANSPARENT);
+        int limit = StripRight();
+        IntersectClipRect(dc, 0, 0, limit, client.bottom);
+        for (int i = firstTab_; i < TabCount(); ++i) {
+            TRect r = TabRect(i);
+            if (r.left >= limit) break;
+            bool selected = i == tabIndex_;
+            if (selected) r.top = 0;
+            TRect body = Rect(r.left, r.top, r.right, selected ? h + 1 : h);
+            FillSolid(dc, body, selected ? face : kInactive);
+            FillSolid(dc, Rect(r.left, r.top, r.right, r.top + 1), kBorder);
+            FillSolid(dc, Rect(r.left, r.top, r.left + 1, body.bottom), kBorder);
+            FillSolid(dc, Rect(r.right - 1, r.top, r.right, body.bottom), kBorder);
+            if (selected) FillSolid(dc, Rect(r.left + 1, h, r.right - 1, h + 1), face);
+            String text = TabStrings()->Get(i);
+            SetTextColor(dc, ColorToRGB(EnabledThroughParents() ? Font()->Color() : clGrayText));
+            TRect tr = Rect(r.left + 8, r.top, r.right - 4, h);
+            // Text starts at the left of a tab the strip cuts, so its beginning stays readable.
+            UINT align = r.right > limit ? DT_LEFT : DT_CENTER;
+            if (align == DT_CENTER) tr = Rect(r.left + 2, r.top, r.right - 2, h);
+            DrawText(dc, text.c_str(), static_cast<int>(text.size()), &tr,
+                     align | DT_SINGLELINE | DT_VCENTER);
+            if (selected && Focused()) {
+                TRect fr = Rect(r.left + 3, r.top + 3, r.right - 3, h - 2);
+                DrawFocusRect(dc, &fr);
+            }
         }
     }
-    RestoreDC(dc, saved);
     if (ScrollArrowsShown()) {
         bool canLeft = firstTab_ > 0;
         bool canRight = TabCount() > 0 && TabRect(TabCount() - 1).right > StripRight();

@@ -1,15 +1,24 @@
 #include "framework/TextMeasure.h"
 
-#include "platform/gdi/Dc.h"
-#include "platform/gdi/Object.h"
+#include "platform/gdi/Font.h"
 
-TTextMeasure::TTextMeasure(TFont* Font) {
-    font_.reset(CreateObject<TFont>());
-    font_->Assign(Font);
-    dc_ = CreateCompatibleDC(0);
-    if (dc_) SelectObject(dc_, font_->Handle());
+namespace {
+
+ObjectPtr<TFont> CopyOf(TFont* font) {
+    ObjectPtr<TFont> copy = MakeObject<TFont>();
+    copy->Assign(font);
+    return copy;
 }
 
-TTextMeasure::~TTextMeasure() {
-    if (dc_) DeleteDC(dc_);
+} // namespace
+
+TTextMeasure::TTextMeasure(TFont* Font)
+    : font_(CopyOf(Font)), handle_(font_->Handle()), dc_(handle_) {}
+
+TTextMeasure::TTextMeasure(HFONT Font) : handle_(Font), dc_(Font) {}
+
+TSize TTextMeasure::TextExtent(const String& Text) const {
+    SIZE s{0, 0};
+    if (DC()) GetTextExtentPoint32(DC(), Text.c_str(), int(Text.size()), &s);
+    return s;
 }

@@ -1,19 +1,25 @@
 #pragma once
 // Measuring text in a font without a control to draw on.
 #include "framework/GraphicsObjects.h"
+#include "platform/gdi/Owned.h"
 
-// A memory device context with a copy of Font selected, for measuring text. The copy matters
-// inside a font's change notification, which runs before the font drops its old handle.
+// A memory device context with a font selected, for measuring text. Made from a TFont it
+// holds a copy of the font, which matters inside a font's change notification: that runs
+// before the font drops its old handle. Made from a handle, it selects that handle as it is.
 class TTextMeasure {
 public:
     explicit TTextMeasure(TFont* Font);
-    ~TTextMeasure();
+    explicit TTextMeasure(HFONT Font);
     TTextMeasure(const TTextMeasure&) = delete;
     TTextMeasure& operator=(const TTextMeasure&) = delete;
-    HDC DC() const { return dc_; }
-    HFONT FontHandle() { return font_ ? font_->Handle() : 0; }
+
+    HDC DC() const { return dc_.get(); }
+    HFONT FontHandle() { return font_ ? font_->Handle() : handle_; }
+    // The size of Text on one line; zero without a context.
+    TSize TextExtent(const String& Text) const;
 
 private:
     ObjectPtr<TFont> font_;
-    HDC dc_ = 0;
+    HFONT handle_ = 0;
+    gdi::SelectedMemoryDC dc_;  // after the font: it is taken out before the copy goes
 };

@@ -2,8 +2,10 @@
 
 #include "framework/ImageList.h"
 #include "framework/MenuPopup.h"
+#include "framework/TextMeasure.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -28,14 +30,9 @@ bool TreeHolds(const TMenuItem* root, const TMenuItem* item) {
 
 // Text measures in a font, without needing the bar's window.
 TSize MeasureText(TFont* font, const String& text) {
-    HDC dc = CreateCompatibleDC(0);
-    ObjectPtr<TCanvas> canvas = MakeObject<TCanvas>();
-    canvas->SetHandle(dc);
-    canvas->SetFont(font);
-    TSize s = canvas->TextExtent(text.empty() ? String("Wg") : text);
+    TTextMeasure measure(font);
+    TSize s = measure.TextExtent(text.empty() ? String("Wg") : text);
     if (text.empty()) s.cx = 0;
-    canvas->SetHandle(0);
-    DeleteDC(dc);
     return s;
 }
 
@@ -446,13 +443,8 @@ void TToolBar::PlaceButtons(int width, int& height) {
         }
         if (height >= 0) {
             placing_ = true;
-            try {
-                b->SetBounds(x, y, w, rowHeight);
-            } catch (...) {
-                placing_ = false;
-                throw;
-            }
-            placing_ = false;
+            ScopeGuard reset([&] { placing_ = false; });
+            b->SetBounds(x, y, w, rowHeight);
         }
         x += w;
         rowUsed = true;

@@ -4,8 +4,10 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Owned.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -296,9 +298,8 @@ void TWinControl::Repaint() {
 
 void TWinControl::EraseBackground(HDC dc) {
     TRect r = ClientRect();
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(Color()));
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
+    gdi::UniqueObject brush(CreateSolidBrush(ColorToRGB(Color())));
+    FillRect(dc, &r, brush.get());
 }
 
 void TWinControl::PaintWindow(HDC) {}
@@ -316,16 +317,10 @@ void TWinControl::PaintControls(HDC dc, TControl* First) {
         if (!c->Visible() || dynamic_cast<TWinControl*>(c)) continue;
         RECT r = c->BoundsRect();
         if (!RectVisible(dc, &r)) continue;
-        int saved = SaveDC(dc);
+        gdi::SavedDC saved(dc);
         OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
         IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
-        try {
-            c->Perform(WM_PAINT, static_cast<WPARAM>(dc), 0);
-        } catch (...) {
-            RestoreDC(dc, saved);
-            throw;
-        }
-        RestoreDC(dc, saved);
+        c->Perform(WM_PAINT, static_cast<WPARAM>(dc), 0);
     }
 }
 
@@ -337,30 +332,22 @@ void TWinControl::PaintHandler(TMessage& Message) {
         if (!handle_) return;
         dc = BeginPaint(handle_, &ps);
     }
-    try {
-        int saved = SaveDC(dc);
-        PaintWindow(dc);
-        RestoreDC(dc, saved);
-        PaintControls(dc, nullptr);
-    } catch (...) {
+    ScopeGuard endPaint([&] {
         if (own) EndPaint(handle_, &ps);
-        throw;
+    });
+    {
+        gdi::SavedDC saved(dc);
+        PaintWindow(dc);
     }
-    if (own) EndPaint(handle_, &ps);
+    PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintTo(HDC dc, int X, int Y) {
-    int saved = SaveDC(dc);
+    gdi::SavedDC saved(dc);
     OffsetViewportOrgEx(dc, X, Y, nullptr);
     IntersectClipRect(dc, 0, 0, ClientWidth(), ClientHeight());
-    try {
-        Perform(WM_ERASEBKGND, static_cast<WPARAM>(dc), 0);
-        Perform(WM_PAINT, static_cast<WPARAM>(dc), 0);
-    } catch (...) {
-        RestoreDC(dc, saved);
-        throw;
-    }
-    RestoreDC(dc, saved);
+    Perform(WM_ERASEBKGND, static_cast<WPARAM>(dc), 0);
+    Perform(WM_PAINT, static_cast<WPARAM>(dc), 0);
 }
 
 // --- geometry ----------------------------------------------------------------------------

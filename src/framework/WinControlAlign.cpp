@@ -1,6 +1,7 @@
 // Alignment of child controls: the aligned ones fill the client area edge by edge (top,
 // bottom, left, right, then the client one), the anchored ones keep their distances.
 #include "framework/WinControl.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -18,13 +19,10 @@ void TWinControl::Realign() {
     do {
         alignPending_ = false;
         aligning_ = true;
-        try {
+        {
+            ScopeGuard reset([&] { aligning_ = false; });
             DoAlign();
-        } catch (...) {
-            aligning_ = false;
-            throw;
         }
-        aligning_ = false;
     } while (alignPending_ && alignDisabled_ == 0);
 }
 
@@ -53,32 +51,27 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
             int w = std::max<int>(0, Rect.right - Rect.left);
             int h = std::max<int>(0, Rect.bottom - Rect.top);
             c->anchoring_ = true;
-            try {
-                switch (align) {
-                    case alTop:
-                        c->SetBounds(Rect.left, Rect.top, w, c->Height());
-                        Rect.top += c->Height();
-                        break;
-                    case alBottom:
-                        c->SetBounds(Rect.left, Rect.bottom - c->Height(), w, c->Height());
-                        Rect.bottom -= c->Height();
-                        break;
-                    case alLeft:
-                        c->SetBounds(Rect.left, Rect.top, c->Width(), h);
-                        Rect.left += c->Width();
-                        break;
-                    case alRight:
-                        c->SetBounds(Rect.right - c->Width(), Rect.top, c->Width(), h);
-                        Rect.right -= c->Width();
-                        break;
-                    case alClient: c->SetBounds(Rect.left, Rect.top, w, h); break;
-                    default: break;
-                }
-            } catch (...) {
-                c->anchoring_ = false;
-                throw;
+            ScopeGuard reset([&] { c->anchoring_ = false; });
+            switch (align) {
+                case alTop:
+                    c->SetBounds(Rect.left, Rect.top, w, c->Height());
+                    Rect.top += c->Height();
+                    break;
+                case alBottom:
+                    c->SetBounds(Rect.left, Rect.bottom - c->Height(), w, c->Height());
+                    Rect.bottom -= c->Height();
+                    break;
+                case alLeft:
+                    c->SetBounds(Rect.left, Rect.top, c->Width(), h);
+                    Rect.left += c->Width();
+                    break;
+                case alRight:
+                    c->SetBounds(Rect.right - c->Width(), Rect.top, c->Width(), h);
+                    Rect.right -= c->Width();
+                    break;
+                case alClient: c->SetBounds(Rect.left, Rect.top, w, h); break;
+                default: break;
             }
-            c->anchoring_ = false;
         }
     };
     place(alTop);

@@ -1,5 +1,7 @@
 #include "rtl/Collection.h"
 
+#include "rtl/ScopeGuard.h"
+
 #include <algorithm>
 #include <string>
 
@@ -80,14 +82,8 @@ void TCollection::Delete(int index) {
 
 void TCollection::Clear() {
     if (items_.empty()) return;
-    BeginUpdate();
-    try {
-        while (!items_.empty()) Delete(Count() - 1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    UpdateScope update(this);
+    while (!items_.empty()) Delete(Count() - 1);
 }
 
 TCollectionItem* TCollection::FindItemID(int id) const {
@@ -105,15 +101,9 @@ void TCollection::EndUpdate() {
 void TCollection::Assign(TPersistent* Source) {
     if (auto* other = dynamic_cast<TCollection*>(Source)) {
         if (other == this) return;
-        BeginUpdate();
-        try {
-            Clear();
-            for (TCollectionItem* item : other->items_) Add()->Assign(item);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        UpdateScope update(this);
+        Clear();
+        for (TCollectionItem* item : other->items_) Add()->Assign(item);
         return;
     }
     inherited::Assign(Source);

@@ -189,12 +189,9 @@ void LoadingScope::Finish() {
         TComponent* c = loading_.front();
         loading_.erase(loading_.begin());
         c->loading_ = nullptr;
-        try {
-            c->Loaded();
-        } catch (...) {
-            Close();
-            throw;
-        }
+        ScopeGuard closeOnFailure([this] { Close(); });
+        c->Loaded();
+        closeOnFailure.Dismiss();
     }
 }
 

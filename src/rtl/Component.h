@@ -10,6 +10,7 @@
 // A component with an owner is freed by the owner; one without is held in an ObjectPtr.
 #include "rtl/Exception.h"
 #include "rtl/Persistent.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/Set.h"
 
 #include <cstdint>
@@ -114,14 +115,11 @@ private:
 template <class T, class... Args>
 T* CreateComponent(TComponent* AOwner, Args&&... fieldArgs) {
     T* component = new T(std::forward<Args>(fieldArgs)...);
-    try {
-        component->JoinLoadingOf(AOwner);
-        component->Create(AOwner);
-        component->AfterConstruction();
-    } catch (...) {
-        component->Free();
-        throw;
-    }
+    ScopeGuard freeOnFailure([component] { component->Free(); });
+    component->JoinLoadingOf(AOwner);
+    component->Create(AOwner);
+    component->AfterConstruction();
+    freeOnFailure.Dismiss();
     return component;
 }
 

@@ -4,6 +4,7 @@
 // Free runs BeforeDestruction and the destruction body (Destroy) while the whole object still
 // exists, so virtual calls in both reach the most derived class, and then deletes it.
 #include "rtl/Properties.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/Types.h"
 
 #include <functional>
@@ -110,12 +111,9 @@ using ObjectPtr = std::unique_ptr<T, FreeDeleter>;
 template <class T, class... Args>
 T* CreateObject(Args&&... args) {
     T* object = new T(std::forward<Args>(args)...);
-    try {
-        object->AfterConstruction();
-    } catch (...) {
-        object->Free();
-        throw;
-    }
+    ScopeGuard freeOnFailure([object] { object->Free(); });
+    object->AfterConstruction();
+    freeOnFailure.Dismiss();
     return object;
 }
 

@@ -1,5 +1,6 @@
 #include "rtl/StringList.h"
 
+#include "rtl/ScopeGuard.h"
 #include "rtl/Stream.h"
 #include "rtl/Text.h"
 
@@ -62,15 +63,9 @@ int TStrings::IndexOf(const String& text) const {
 }
 
 void TStrings::AddStrings(const TStrings& other) {
-    BeginUpdate();
-    try {
-        for (int i = 0; i < other.Count(); ++i)
-            AddObject(other.Get(i), other.GetObject(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    UpdateScope update(this);
+    for (int i = 0; i < other.Count(); ++i)
+        AddObject(other.Get(i), other.GetObject(i));
 }
 
 void TStrings::Exchange(int a, int b) {
@@ -89,20 +84,14 @@ void TStrings::Move(int from, int to) {
     TObject* object = GetObject(from);
     Get(to); // range check before anything changes
     // Insert the copy first: a list that refuses insertion (a sorted one) then keeps the line.
-    BeginUpdate();
-    try {
-        if (from < to) {
-            InsertObject(to + 1, text, object);
-            Delete(from);
-        } else {
-            InsertObject(to, text, object);
-            Delete(from + 1);
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    UpdateScope update(this);
+    if (from < to) {
+        InsertObject(to + 1, text, object);
+        Delete(from);
+    } else {
+        InsertObject(to, text, object);
+        Delete(from + 1);
     }
-    EndUpdate();
 }
 
 String TStrings::Text() const {
@@ -115,25 +104,19 @@ String TStrings::Text() const {
 }
 
 void TStrings::SetText(const String& text) {
-    BeginUpdate();
-    try {
-        Clear();
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find_first_of("\r\n", start);
-            if (end == String::npos) {
-                Add(text.substr(start));
-                break;
-            }
-            Add(text.substr(start, end - start));
-            start = end +
-                    ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    UpdateScope update(this);
+    Clear();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == String::npos) {
+            Add(text.substr(start));
+            break;
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
+        Add(text.substr(start, end - start));
+        start = end +
+                ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
-    EndUpdate();
 }
 
 String TStrings::CommaText() const {
@@ -217,15 +200,9 @@ void TStrings::SaveToFile(const String& fileName) const {
 void TStrings::Assign(TPersistent* Source) {
     if (auto* other = dynamic_cast<TStrings*>(Source)) {
         if (other == this) return;
-        BeginUpdate();
-        try {
-            Clear();
-            AddStrings(*other);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        UpdateScope update(this);
+        Clear();
+        AddStrings(*other);
         return;
     }
     inherited::Assign(Source);

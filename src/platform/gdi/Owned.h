@@ -1,6 +1,7 @@
 #pragma once
-// Owning types for the GDI pairs: an object that is deleted, a memory device context, an
-// object or palette selected into a context and put back, a saved context restored. Each
+// Owning types for the GDI pairs: an object that is deleted, a memory device context, a
+// window's context released, an object or palette selected into a context and put back, a
+// saved context restored. Each
 // undoes its pair on every path out of the scope, an exception included. None of them checks
 // for failure: a handle of 0 is held and undone as nothing, as the calls report it.
 #include "platform/gdi/Dc.h"
@@ -56,10 +57,29 @@ private:
     HDC dc_;
 };
 
+// A window's context from GetDC or GetWindowDC, released with its owner.
+class WindowDC {
+public:
+    WindowDC(HWND window, HDC dc) : window_(window), dc_(dc) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != 0; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // An object selected into a context; the one it replaced goes back in with the owner.
 class ObjectSelection {
 public:
-    ObjectSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(dc && object ? SelectObject(dc, object) : 0) {}
+    ObjectSelection(HDC dc, HGDIOBJ object)
+        : dc_(dc), old_(dc && object ? SelectObject(dc, object) : 0) {}
     ~ObjectSelection() {
         if (old_) SelectObject(dc_, old_);
     }
@@ -72,6 +92,23 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// A memory device context with one object (a bitmap, a font) selected for its lifetime; the
+// object is taken out again before the context is deleted.
+class SelectedMemoryDC {
+public:
+    explicit SelectedMemoryDC(HGDIOBJ object, HDC reference = 0)
+        : dc_(reference), selection_(dc_.get(), object) {}
+    SelectedMemoryDC(const SelectedMemoryDC&) = delete;
+    SelectedMemoryDC& operator=(const SelectedMemoryDC&) = delete;
+
+    HDC get() const { return dc_.get(); }
+    explicit operator bool() const { return bool(dc_); }
+
+private:
+    MemoryDC dc_;
+    ObjectSelection selection_;
 };
 
 // A palette selected into a context; the one it replaced goes back in with the owner.
