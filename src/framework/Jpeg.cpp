@@ -1,5 +1,7 @@
 #include "framework/Jpeg.h"
 
+#include "framework/ProgressScope.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -157,22 +159,18 @@ void TJPEGImage::SetPerformance(TJPEGPerformance Value) {
 void TJPEGImage::Decode() {
     Decoded picture;
     const TRect none{};
-    Progress(this, psStarting, 0, false, none, "Loading...");
-    bool ok = false;
-    try {
-        ok = DecodeJpeg(data_, performance_ == jpBestSpeed, picture, [&](int row, int height) {
+    // A finished decode asks for a redraw when it was shown as it went; a failed one never.
+    ProgressScope progress([&](TProgressStage stage, Byte percent) {
+        const bool redraw = stage == psEnding && percent == 100 && progressiveDisplay_;
+        Progress(this, stage, percent, redraw, none, "Loading...");
+    });
+    const bool ok =
+        DecodeJpeg(data_, performance_ == jpBestSpeed, picture, [&](int row, int height) {
             if (progressiveDisplay_ && row % 32 == 0)
                 Progress(this, psRunning, Byte(Int64(row) * 100 / height), true, none,
                          "Loading...");
         });
-    } catch (...) {
-        Progress(this, psEnding, 0, false, none, "Loading...");
-        throw;
-    }
-    if (!ok) {
-        Progress(this, psEnding, 0, false, none, "Loading...");
-        throw EInvalidGraphic("JPEG image is not valid");
-    }
+    if (!ok) throw EInvalidGraphic("JPEG image is not valid");
     auto bitmap = MakeObject<TBitmap>();
     bitmap->SetPixelFormat(pf24bit);
     bitmap->SetSize(picture.width, picture.height);
@@ -189,7 +187,7 @@ void TJPEGImage::Decode() {
     width_ = picture.width;
     height_ = picture.height;
     HookBitmap();
-    Progress(this, psEnding, 100, progressiveDisplay_, none, "Loading...");
+    progress.Finish();
 }
 
 TBitmap* TJPEGImage::Bitmap() {
