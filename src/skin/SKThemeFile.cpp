@@ -70,6 +70,8 @@ bool IsValidSkinFile(const String& FileName) {
 
 TskThemeFileReader::TskThemeFileReader(const String& FileName) { LoadFromFile(FileName); }
 
+TskThemeFileReader::TskThemeFileReader(TStream& Stream) { LoadFromStream(Stream); }
+
 TskThemeFileReader::~TskThemeFileReader() = default;
 
 void TskThemeFileReader::Clear() {

@@ -27,6 +27,8 @@ class TskThemeFileReader {
 public:
     // Opens and parses the file; a file that cannot be opened raises EFOpenError.
     explicit TskThemeFileReader(const String& FileName);
+    // Parses a skin held in a stream.
+    explicit TskThemeFileReader(TStream& Stream);
     ~TskThemeFileReader();
     TskThemeFileReader(const TskThemeFileReader&) = delete;
     TskThemeFileReader& operator=(const TskThemeFileReader&) = delete;
