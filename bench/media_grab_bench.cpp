@@ -90,7 +90,7 @@ const Clip& GetClip(int which) {
     }
     if (which == kVariableMkv && !c.path.empty()) {
         FILE* p = popen(("ffprobe -v error -select_streams v -show_entries frame=best_effort_timestamp_time "
-                         "-of csv=p=0 " + c.path).c_str(), "r");
+                         "-of default=nw=1:nk=1 " + c.path).c_str(), "r");
         double t = 0;
         while (p && std::fscanf(p, "%lf", &t) == 1)
             c.starts.push_back(t);

@@ -130,6 +130,7 @@ struct VariableRateCase {
     const char* name;
     const char* container;
     const char* file;
+    bool statesRate;
 };
 
 class MediaEngineVariableRate : public ::testing::TestWithParam<VariableRateCase> {};
@@ -140,6 +141,7 @@ TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
     desc.container = c.container;
     desc.video = Video::H264;
     desc.fps = 25;
+    desc.statesRate = c.statesRate;
     for (int i = 0; i < 40; ++i)
         desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
     TempDir dir;
@@ -165,6 +167,7 @@ TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
-                         ::testing::Values(VariableRateCase{"H264Mkv", "matroska", "a.mkv"},
-                                           VariableRateCase{"H264Mp4", "mp4", "b.mp4"}),
+                         ::testing::Values(VariableRateCase{"H264Mkv", "matroska", "a.mkv", false},
+                                           VariableRateCase{"H264MkvStatingAConstantRate", "matroska", "b.mkv", true},
+                                           VariableRateCase{"H264Mp4", "mp4", "c.mp4", false}),
                          [](const auto& info) { return String(info.param.name); });

@@ -109,6 +109,8 @@ void WriteMovie(const String& path, const MovieSpec& desc) {
         video.stream = avformat_new_stream(out, nullptr);
         avcodec_parameters_from_context(video.stream->codecpar, video.codec);
         video.stream->time_base = video.codec->time_base;
+        if (desc.statesRate)
+            video.stream->avg_frame_rate = {desc.fps, 1};
     }
     if (desc.audio != Audio::None) {
         const AVCodec* codec =

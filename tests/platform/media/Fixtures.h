@@ -26,6 +26,9 @@ struct MovieSpec {
     // A variable rate: frame i starts at frameTimesMs[i] (then frames and fps are ignored,
     // except fps as the rate the stream declares).
     std::vector<int> frameTimesMs = {};
+    // The stream states fps as its rate (Matroska writes it as every frame's span), as
+    // files cut from a constant-rate source do.
+    bool statesRate = false;
 };
 
 // Writes the movie; throws std::runtime_error when FFmpeg refuses.

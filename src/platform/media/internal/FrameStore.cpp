@@ -4,6 +4,10 @@
 
 namespace media::detail {
 
+namespace {
+constexpr std::size_t kConvertSlack = 256;
+}  // namespace
+
 BITMAPINFOHEADER BgrConverter::Header(int width, int height) {
     BITMAPINFOHEADER h{};
     h.biSize = sizeof(BITMAPINFOHEADER);
@@ -20,15 +24,19 @@ std::vector<BYTE>& BgrConverter::Convert(const AVFrame& frame) {
     const int w = frame.width;
     const int h = frame.height;
     const std::size_t stride = Stride(w);
-    rows_.assign(stride * static_cast<std::size_t>(h), 0);
+    const std::size_t size = stride * static_cast<std::size_t>(h);
+    // The converter writes whole vector blocks, past the end of a row whose width is not a
+    // multiple of them; the first row it writes is the buffer's last, so room is left after it.
+    rows_.assign(size + kConvertSlack, 0);
     sws_.reset(sws_getCachedContext(sws_.release(), w, h, static_cast<AVPixelFormat>(frame.format), w, h,
                                     AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
-    if (!sws_ || h <= 0)
-        return rows_;
-    // Writing from the last row upwards turns the top-down picture into DIB row order.
-    uint8_t* dst[4] = {rows_.data() + stride * static_cast<std::size_t>(h - 1), nullptr, nullptr, nullptr};
-    int dstStride[4] = {-static_cast<int>(stride), 0, 0, 0};
-    sws_scale(sws_.get(), frame.data, frame.linesize, 0, h, dst, dstStride);
+    if (sws_ && h > 0) {
+        // Writing from the last row upwards turns the top-down picture into DIB row order.
+        uint8_t* dst[4] = {rows_.data() + stride * static_cast<std::size_t>(h - 1), nullptr, nullptr, nullptr};
+        int dstStride[4] = {-static_cast<int>(stride), 0, 0, 0};
+        sws_scale(sws_.get(), frame.data, frame.linesize, 0, h, dst, dstStride);
+    }
+    rows_.resize(size);
     return rows_;
 }
 

@@ -5,9 +5,11 @@
 // stream's length is a guess from its bit rate, and a variable rate has no frame count.
 #include "platform/media/internal/Measure.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace media::detail {
 
@@ -77,6 +79,44 @@ void Describe(Session& s) {
 bool MayVaryInRate(const AVStream* st) {
     const AVRational mean = st->avg_frame_rate;
     return mean.num <= 0 || mean.den <= 0 || av_cmp_q(mean, st->r_frame_rate) != 0;
+}
+
+// Whether the pictures of a stretch (from the start, or from `from` seconds) are further
+// apart than one step of the stated rate: a container that stamps every packet shows a
+// variable rate in its stamps even where it states a constant one. Program and transport
+// streams stamp only some packets and keep the rate of their video's sequence header.
+bool StampsVary(Session& s, std::optional<double> from) {
+    AVFormatContext* f = s.format.get();
+    AVStream* st = s.video.stream;
+    if ((f->iformat->flags & AVFMT_TS_DISCONT) || s.info.frameRate <= 0)
+        return false;
+    if (!from) {
+        RewindToStart(s);
+    } else {
+        const int64_t ts = static_cast<int64_t>((*from + s.info.videoStart) / av_q2d(st->time_base));
+        if (avformat_seek_file(f, s.video.index, INT64_MIN, ts, ts, 0) < 0)
+            return false;
+    }
+    constexpr int kSampled = 120;
+    std::vector<int64_t> stamps;
+    ff::PacketPtr packet(av_packet_alloc());
+    while (static_cast<int>(stamps.size()) < kSampled && !s.Aborted() && av_read_frame(f, packet.get()) >= 0) {
+        const bool video = packet->stream_index == s.video.index;
+        const int64_t pts = packet->pts;
+        av_packet_unref(packet.get());
+        if (!video)
+            continue;
+        if (pts == AV_NOPTS_VALUE)
+            return false;
+        stamps.push_back(pts);
+    }
+    std::sort(stamps.begin(), stamps.end());
+    const double tick = av_q2d(st->time_base);
+    const double step = 1.0 / s.info.frameRate;
+    for (std::size_t i = 1; i < stamps.size(); ++i)
+        if (std::abs(static_cast<double>(stamps[i] - stamps[i - 1]) * tick - step) > 1.5 * tick + 1e-9)
+            return true;
+    return false;
 }
 
 // Reads and decodes video from where the file stands until a picture comes out.
@@ -240,7 +280,8 @@ void MeasureMovie(Session& s) {
         info.videoStart = *first;
     const bool countKnown = s.video.stream->nb_frames > 0;
     std::optional<double> end;
-    if (!countKnown && MayVaryInRate(s.video.stream)) {
+    if (!countKnown && (MayVaryInRate(s.video.stream) || StampsVary(s, std::nullopt) ||
+                        StampsVary(s, std::max(0.0, info.duration - 5)))) {
         if (std::optional<Count> count = CountPackets(s)) {
             info.frameCount = count->frames;
             end = count->end;
