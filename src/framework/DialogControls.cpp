@@ -1,6 +1,7 @@
 #include "framework/DialogControls.h"
 
 #include "framework/Application.h"
+#include "platform/Utf8.h"
 #include "platform/gdi/Rect.h"
 #include "platform/user/Backend.h"
 #include "platform/user/User.h"
@@ -10,22 +11,13 @@
 
 namespace {
 
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // The byte offset one character before or after pos in UTF-8 text.
 int PrevChar(const String& s, int pos) {
-    if (pos <= 0) return 0;
-    --pos;
-    while (pos > 0 && IsContinuation(s[static_cast<size_t>(pos)])) --pos;
-    return pos;
+    return pos <= 0 ? 0 : static_cast<int>(utf8::Previous(s, static_cast<size_t>(pos)));
 }
 
 int NextChar(const String& s, int pos) {
-    int n = static_cast<int>(s.size());
-    if (pos >= n) return n;
-    ++pos;
-    while (pos < n && IsContinuation(s[static_cast<size_t>(pos)])) ++pos;
-    return pos;
+    return pos < 0 ? 0 : static_cast<int>(utf8::Next(s, static_cast<size_t>(pos)));
 }
 
 }  // namespace
@@ -397,8 +389,7 @@ void TDialogLabel::Paint() {
         // Cut whole characters from the front until "..." and the rest fit.
         size_t cut = 0;
         while (cut < t.size() && c->TextWidth("..." + t.substr(cut)) > r.right) {
-            ++cut;
-            while (cut < t.size() && IsContinuation(t[cut])) ++cut;
+            cut = utf8::Next(t, cut);
         }
         t = "..." + t.substr(cut);
         c->TextRect(r, 0, 0, t);

@@ -1,6 +1,7 @@
 // The edit's properties, its text changes, keys, mouse, clipboard and undo.
 #include "framework/Edit.h"
 
+#include "platform/Utf8.h"
 #include "platform/user/Clipboard.h"
 #include "platform/user/ScrollBar.h"
 #include "platform/user/User.h"
@@ -9,30 +10,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-
-namespace {
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-String Utf8(unsigned cp) {
-    String s;
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | (cp >> 6));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        s += static_cast<char>(0xE0 | (cp >> 12));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x110000) {
-        s += static_cast<char>(0xF0 | (cp >> 18));
-        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return s;
-}
-}  // namespace
 
 void TCustomEdit::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
@@ -162,7 +139,7 @@ String TCustomEdit::SelText() const {
 void TCustomEdit::SetSelStart(int v) {
     int n = static_cast<int>(Text().size());
     v = std::clamp(v, 0, n);
-    while (v > 0 && v < n && IsContinuation(Text()[static_cast<size_t>(v)])) --v;
+    v = static_cast<int>(utf8::StartOf(Text(), static_cast<size_t>(v)));
     anchor_ = caret_ = v;
     typingRun_ = false;
     ScrollCaretIntoView();
@@ -173,7 +150,10 @@ void TCustomEdit::SetSelLength(int v) {
     int n = static_cast<int>(Text().size());
     int start = SelStart();
     int end = std::clamp(start + std::max(v, 0), start, n);
-    while (end < n && end > start && IsContinuation(Text()[static_cast<size_t>(end)])) ++end;
+    // An end inside a character takes the whole character in.
+    const size_t held = utf8::StartOf(Text(), static_cast<size_t>(end));
+    if (end > start && held != static_cast<size_t>(end))
+        end = static_cast<int>(utf8::Next(Text(), held));
     anchor_ = start;
     caret_ = end;
     typingRun_ = false;
@@ -287,7 +267,7 @@ void TCustomEdit::ReplaceSelection(const String& with, bool typed) {
                          (static_cast<long long>(Text().size()) - (e - s));
         if (room < static_cast<long long>(w.size())) {
             size_t keep = room > 0 ? static_cast<size_t>(room) : 0;
-            while (keep > 0 && keep < w.size() && IsContinuation(w[keep])) --keep;
+            if (keep < w.size()) keep = utf8::StartOf(w, keep);
             if (keep > 0 && w[keep - 1] == '\r' && keep < w.size() && w[keep] == '\n') --keep;
             w.resize(keep);
             if (w.empty()) MessageBeep(0);
@@ -330,7 +310,8 @@ void TCustomEdit::TypeChar(unsigned cp) {
     } else if (cp < 32 || cp == 127) {
         return;
     } else {
-        s = Utf8(cp);
+        if (cp > 0x10FFFF) return;
+        s = utf8::Encode(cp);
     }
     if (readOnly_) return;
     ReplaceSelection(s, true);

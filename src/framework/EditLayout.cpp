@@ -3,6 +3,7 @@
 #include "framework/Edit.h"
 
 #include "framework/TextMeasure.h"
+#include "platform/Utf8.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
@@ -13,25 +14,9 @@
 #include <cctype>
 
 namespace {
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 bool IsWordChar(char c) {
     unsigned char u = static_cast<unsigned char>(c);
     return u >= 0x80 || std::isalnum(u) || c == '_';
-}
-
-// The code point at i and its length in bytes; bad bytes count as one character each.
-unsigned DecodeAt(const String& s, size_t i, int& len) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-    if (i + static_cast<size_t>(n) > s.size()) n = 1;
-    for (int k = 1; k < n; ++k)
-        if (!IsContinuation(s[i + static_cast<size_t>(k)])) n = 1;
-    len = n;
-    if (n == 1) return c;
-    unsigned cp = c & (0x7F >> n);
-    for (int k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0x3F);
-    return cp;
 }
 
 int BreakLength(const String& s, size_t i) {
@@ -53,14 +38,9 @@ int TCustomEdit::CharWidth(unsigned cp) {
     auto it = widths_.find(cp);
     if (it != widths_.end()) return it->second;
     TTextMeasure m(Font()->Handle());
-    char buf[5] = {};
-    int n = 0;
-    if (cp < 0x80) buf[n++] = static_cast<char>(cp);
-    else if (cp < 0x800) { buf[n++] = static_cast<char>(0xC0 | (cp >> 6)); buf[n++] = static_cast<char>(0x80 | (cp & 0x3F)); }
-    else if (cp < 0x10000) { buf[n++] = static_cast<char>(0xE0 | (cp >> 12)); buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F)); buf[n++] = static_cast<char>(0x80 | (cp & 0x3F)); }
-    else { buf[n++] = static_cast<char>(0xF0 | (cp >> 18)); buf[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F)); buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F)); buf[n++] = static_cast<char>(0x80 | (cp & 0x3F)); }
+    const String buf = utf8::Encode(cp);
     SIZE size{0, 0};
-    if (m.DC()) GetTextExtentPoint32(m.DC(), buf, n, &size);
+    if (m.DC()) GetTextExtentPoint32(m.DC(), buf.c_str(), int(buf.size()), &size);
     int w = std::max<int>(0, size.cx);
     widths_[cp] = w;
     return w;
@@ -99,11 +79,12 @@ void TCustomEdit::MeasureLine(const Line& line, std::vector<int>& xs, std::vecto
     while (i < end) {
         xs.push_back(x);
         offsets.push_back(static_cast<int>(i));
-        int len = 1;
-        unsigned cp = DecodeAt(t, i, len);
+        const utf8::Decoded d = utf8::DecodeAt(t, i);
+        const unsigned cp = d.codePoint;
+        const size_t len = d.length;
         if (cp == '\t' && !passwordChar_) x = (x / tab + 1) * tab;
         else x += CharWidth(cp);
-        i += static_cast<size_t>(len);
+        i += len;
     }
     xs.push_back(x);
     offsets.push_back(static_cast<int>(end));
@@ -114,12 +95,13 @@ String TCustomEdit::DisplayText(const Line& line) {
     String out;
     size_t i = static_cast<size_t>(line.start), end = static_cast<size_t>(line.start + line.length);
     while (i < end) {
-        int len = 1;
-        unsigned cp = DecodeAt(t, i, len);
+        const utf8::Decoded d = utf8::DecodeAt(t, i);
+        const unsigned cp = d.codePoint;
+        const size_t len = d.length;
         if (passwordChar_) out += passwordChar_;
         else if (cp == '\t' || (cp < 32 && len == 1)) out += ' ';
-        else out.append(t, i, static_cast<size_t>(len));
-        i += static_cast<size_t>(len);
+        else out.append(t, i, len);
+        i += len;
     }
     return out;
 }
@@ -346,9 +328,7 @@ int TCustomEdit::NextPos(int pos) const {
     int n = static_cast<int>(t.size());
     if (pos >= n) return n;
     if (int b = BreakLength(t, static_cast<size_t>(pos))) return pos + b;
-    ++pos;
-    while (pos < n && IsContinuation(t[static_cast<size_t>(pos)])) ++pos;
-    return pos;
+    return static_cast<int>(utf8::Next(t, static_cast<size_t>(pos)));
 }
 
 int TCustomEdit::PrevPos(int pos) const {
@@ -356,9 +336,7 @@ int TCustomEdit::PrevPos(int pos) const {
     if (pos <= 0) return 0;
     pos = std::min(pos, static_cast<int>(t.size()));
     if (pos >= 2 && t[static_cast<size_t>(pos) - 1] == '\n' && t[static_cast<size_t>(pos) - 2] == '\r') return pos - 2;
-    --pos;
-    while (pos > 0 && IsContinuation(t[static_cast<size_t>(pos)])) --pos;
-    return pos;
+    return static_cast<int>(utf8::Previous(t, static_cast<size_t>(pos)));
 }
 
 int TCustomEdit::WordStart(int pos) {

@@ -104,6 +104,38 @@ TEST_F(EditTest, EditingKeys) {
     }
 }
 
+// A stray byte is a character of its own, as the text is drawn; steps and selections never
+// end inside a well-formed character.
+TEST_F(EditTest, CaretStepsOverWholeCharactersAndStrayBytes) {
+    const std::string text = "a\x80" "b\xE2\x82\xAC" "c";  // a, stray byte, b, euro sign, c
+    struct Case {
+        const char* name;
+        std::function<void(EditTest&)> keys;
+        int selStart, selLength;
+    };
+    const Case cases[] = {
+        {"left over c", [](EditTest& t) { t.Key(VK_END); t.Key(VK_LEFT); }, 6, 0},
+        {"left over the euro sign", [](EditTest& t) { t.Key(VK_END); t.Key(VK_LEFT); t.Key(VK_LEFT); }, 3, 0},
+        {"left to the stray byte", [](EditTest& t) { t.Key(VK_HOME); t.Key(VK_RIGHT); t.Key(VK_RIGHT); t.Key(VK_LEFT); }, 1, 0},
+        {"shift+right takes the stray byte alone", [](EditTest& t) { t.Key(VK_HOME); t.Key(VK_RIGHT); t.Key(VK_RIGHT, true); }, 1, 1},
+        {"start inside the euro sign", [](EditTest& t) { t.edit_->SetSelStart(4); }, 3, 0},
+        {"start on the stray byte", [](EditTest& t) { t.edit_->SetSelStart(1); }, 1, 0},
+        {"length ending inside the euro sign", [](EditTest& t) { t.edit_->SetSelStart(2); t.edit_->SetSelLength(2); }, 2, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit_->SetText(text);
+        c.keys(*this);
+        EXPECT_EQ(edit_->SelStart(), c.selStart);
+        EXPECT_EQ(edit_->SelLength(), c.selLength);
+    }
+    edit_->SetText(text);
+    Key(VK_HOME);
+    Key(VK_RIGHT);
+    Key(VK_DELETE);
+    EXPECT_EQ(edit_->Text(), "ab\xE2\x82\xAC" "c");
+}
+
 TEST_F(EditTest, ClipboardGoesThroughTheMessages) {
     Type("hello world");
     Key(VK_LEFT, true, true);  // selects "world"

@@ -1,6 +1,7 @@
 // DrawText: lines, word wrapping, tabs, alignment and accelerator prefixes.
 #include "platform/gdi/Font.h"
 
+#include "platform/Utf8.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/internal/Paint.h"
 #include "platform/gdi/internal/Text.h"
@@ -179,7 +180,7 @@ int DrawText(HDC h, LPCSTR text, int length, RECT* rect, UINT format) {
     auto face = faceOf(*t.dc);
     if (!face) return 0;
     std::size_t n = !text ? 0 : length < 0 ? std::strlen(text) : static_cast<std::size_t>(length);
-    std::u32string chars = decodeUtf8(text ? text : "", n);
+    std::u32string chars = utf8::Decode(std::string_view(text ? text : "", n));
     TEXTMETRIC tm;
     GetTextMetrics(h, &tm);
     int tabChars = (format & DT_TABSTOP) ? static_cast<int>((format >> 8) & 0xFF) : 8;

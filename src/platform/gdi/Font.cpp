@@ -1,5 +1,6 @@
 #include "platform/gdi/Font.h"
 
+#include "platform/Utf8.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/internal/Paint.h"
 #include "platform/gdi/internal/Text.h"
@@ -160,7 +161,7 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR tex
     if (!resolveTarget(dc, t)) return FALSE;
     auto face = faceOf(*t.dc);
     if (!face) return FALSE;
-    std::u32string chars = decodeUtf8(text ? text : "", text ? length : 0);
+    std::u32string chars = utf8::Decode(std::string_view(text ? text : "", text ? length : 0));
     DcState& s = t.dc->state;
     if (s.textAlign & TA_UPDATECP) {
         x = s.position.x;
@@ -214,7 +215,7 @@ BOOL GetTextExtentPoint32(HDC h, LPCSTR text, int length, SIZE* size) {
     if (!dc || !size || (length > 0 && !text)) return FALSE;
     auto face = faceOf(*dc);
     if (!face) return FALSE;
-    std::u32string chars = decodeUtf8(text ? text : "", lengthOf(text, length));
+    std::u32string chars = utf8::Decode(std::string_view(text ? text : "", lengthOf(text, length)));
     size->cx = runWidth(*face, chars);
     size->cy = face->ascent + face->descent;
     return TRUE;

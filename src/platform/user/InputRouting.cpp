@@ -1,6 +1,7 @@
 // Input routing: which window a pointer or key event goes to and as what message; the key
 // state, the pointer and its shape.
 #include "platform/gdi/Region.h"
+#include "platform/Utf8.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/Input.h"
@@ -94,7 +95,7 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         Window* w = Find(target);
         if (!w || !IsEnabledChain(*w)) return false;
         if (e.kind == Kind::Text) {
-            for (unsigned cp : CodePoints(e.text))
+            for (char32_t cp : utf8::Decode(e.text))
                 out.push_back(makeMsg(target, WM_CHAR, cp, 1, e));
             return !out.empty();
         }

@@ -1,6 +1,7 @@
 // The thread queues: sent and posted messages, routed input, WM_QUIT, WM_PAINT and WM_TIMER.
 #include "platform/user/MessageQueue.h"
 
+#include "platform/Utf8.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/Input.h"
@@ -336,40 +337,11 @@ BOOL WaitMessage() {
     }
 }
 
-namespace {
-
-// The code points of UTF-8 text; a broken sequence gives U+FFFD for its first byte.
-std::vector<unsigned> codePoints(const std::string& s) {
-    std::vector<unsigned> out;
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        unsigned cp = extra <= 0 ? c : (c & (0x3Fu >> extra));
-        bool ok = extra >= 0 && i + static_cast<size_t>(extra) < s.size();
-        for (int k = 1; ok && k <= extra; ++k) {
-            unsigned char next = static_cast<unsigned char>(s[i + k]);
-            if ((next & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (next & 0x3Fu);
-        }
-        if (!ok) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return out;
-}
-
-}  // namespace
-
 namespace user::detail {
 
 void PostCharsFront(ThreadQueue& q, HWND hwnd, UINT msg, const std::string& text, DWORD time,
                     POINT pt) {
-    std::vector<unsigned> cps = codePoints(text);
+    const std::u32string cps = utf8::Decode(text);
     std::lock_guard lock(q.mutex);
     auto at = q.items.begin();
     for (unsigned cp : cps) {
@@ -384,7 +356,6 @@ void PostCharsFront(ThreadQueue& q, HWND hwnd, UINT msg, const std::string& text
     }
 }
 
-std::vector<unsigned> CodePoints(const std::string& text) { return codePoints(text); }
 
 }  // namespace user::detail
 

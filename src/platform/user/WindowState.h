@@ -232,7 +232,6 @@ void NoteKeyMessage(ThreadQueue& queue, const MSG& msg, const std::string& text)
 // Queues the characters of text for hwnd ahead of everything waiting (MessageQueue.cpp).
 void PostCharsFront(ThreadQueue& queue, HWND hwnd, UINT msg, const std::string& text, DWORD time,
                     POINT pt);
-std::vector<unsigned> CodePoints(const std::string& utf8);
 
 // Timers (Timer.cpp).
 void KillWindowTimers(ThreadQueue& queue, HWND hwnd);

@@ -1,5 +1,6 @@
 #include "platform/x11/internal/Keys.h"
 
+#include "platform/Utf8.h"
 #include "platform/user/Input.h"
 
 #include <X11/keysym.h>
@@ -8,15 +9,7 @@ namespace x11 {
 
 std::string Latin1ToUtf8(const char* s, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (int i = 0; i < n; ++i) utf8::Append(out, static_cast<unsigned char>(s[i]));
     return out;
 }
 

@@ -290,44 +290,4 @@ const Glyph& FontFace::glyph(char32_t c) {
     return ref;
 }
 
-std::u32string decodeUtf8(const char* text, std::size_t length) {
-    std::u32string out;
-    out.reserve(length);
-    const auto* s = reinterpret_cast<const unsigned char*>(text);
-    std::size_t i = 0;
-    while (i < length) {
-        unsigned char b = s[i];
-        if (b < 0x80) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        int need = (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        if (need < 0 || i + static_cast<std::size_t>(need) >= length) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        char32_t cp = b & (0x3F >> need);
-        bool ok = true;
-        for (int k = 1; k <= need; ++k) {
-            unsigned char cb = s[i + k];
-            if ((cb >> 6) != 2) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cb & 0x3F);
-        }
-        static const char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < minimum[need] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += static_cast<std::size_t>(need) + 1;
-    }
-    return out;
-}
-
 } // namespace gdi

@@ -56,7 +56,4 @@ private:
 // Replaces a face name before fontconfig sees it (an empty family removes the entry).
 void setSubstitute(const std::string& face, const std::string& family);
 
-// UTF-8 to code points; bytes that are no valid UTF-8 become U+FFFD.
-std::u32string decodeUtf8(const char* text, std::size_t length);
-
 } // namespace gdi
