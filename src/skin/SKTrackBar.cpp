@@ -426,5 +426,7 @@ void TskScrollTrackBar::SetSliderVisible(bool v) {
 
 void TskScrollTrackBar::SetSliderAutoSize() {
     Slider()->SetAutoSize(true);
+    // The track is as thick as its slider, which sits where the position says.
+    FitSize();
     UpdateSlider();
 }
