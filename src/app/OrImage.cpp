@@ -4,7 +4,9 @@
 #include "app/OrImageNoise.h"
 #include "app/OrImageTones.h"
 #include "framework/Forms.h"
+#include "framework/Icon.h"
 #include "platform/user/MessageQueue.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -12,16 +14,6 @@ namespace {
 
 // Where every control's noise sequence starts.
 constexpr std::uint64_t kNoiseSeed = 0x2545F4914F6CDD1DULL;
-
-// Puts a flag back to what it was when the scope ends, also on failure.
-struct RestoreFlag {
-    bool& flag;
-    bool saved;
-    explicit RestoreFlag(bool& f, bool value) : flag(f), saved(f) { flag = value; }
-    ~RestoreFlag() { flag = saved; }
-    RestoreFlag(const RestoreFlag&) = delete;
-    RestoreFlag& operator=(const RestoreFlag&) = delete;
-};
 
 bool FitsPicture(TBitmap* bitmap, int width, int height) {
     return bitmap && bitmap->PixelFormat() == pf24bit && bitmap->Width() == width &&
@@ -107,28 +99,29 @@ void TOrImage::OriginalChanged(TObject*) {
     if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) {
         if (bitmap->PixelFormat() != pf24bit) {
             // The conversion reports a change of its own; this call handles it.
-            RestoreFlag converting(converting_, true);
+            converting_ = true;
+            ScopeGuard done([this] { converting_ = false; });
             bitmap->SetPixelFormat(pf24bit);
         }
         adjustedPicture_->SetGraphic(bitmap);
     } else {
-        RestoreFlag converting(converting_, true);
-        // What the graphic reports while it draws (an animation starting) is not a change.
+        converting_ = true;
+        ScopeGuard done([this] { converting_ = false; });
+        // What the graphic reports while it draws (an animation starting) is not a change;
+        // should the conversion fail, the graphic stays and is heard again.
         TNotifyEvent hook = std::move(graphic->OnChange);
         graphic->OnChange = nullptr;
-        try {
-            ObjectPtr<TBitmap> converted = MakeObject<TBitmap>();
-            converted->SetPixelFormat(pf24bit);
-            converted->SetSize(graphic->Width(), graphic->Height());
-            if (!converted->Empty()) converted->Canvas()->Draw(0, 0, graphic);
-            pictureOriginal_->SetGraphic(nullptr);
-            graphic = nullptr;
-            adjustedPicture_->SetGraphic(converted.get());
-            pictureOriginal_->Assign(adjustedPicture_.get());
-        } catch (...) {
+        ScopeGuard rehook([&] {
             if (graphic) graphic->OnChange = std::move(hook);
-            throw;
-        }
+        });
+        ObjectPtr<TBitmap> converted = MakeObject<TBitmap>();
+        converted->SetPixelFormat(pf24bit);
+        converted->SetSize(graphic->Width(), graphic->Height());
+        if (!converted->Empty()) converted->Canvas()->Draw(0, 0, graphic);
+        pictureOriginal_->SetGraphic(nullptr);
+        graphic = nullptr;
+        adjustedPicture_->SetGraphic(converted.get());
+        pictureOriginal_->Assign(adjustedPicture_.get());
     }
     FreeCaches();
     ApplyAdjustments();
@@ -404,8 +397,10 @@ void TOrImage::PictureChanged(TObject*) {
     const int pw = adjustedPicture_->Width(), ph = adjustedPicture_->Height();
     if (AutoSize() && pw > 0 && ph > 0) SetBounds(Left(), Top(), pw, ph);
     if (TGraphic* graphic = adjustedPicture_->Graphic()) {
-        // Setting the same value again would report a change and bring us back here.
-        if (graphic->Transparent() != transparent_) graphic->SetTransparent(transparent_);
+        // Icons are always see-through. Setting the same value again would report a change
+        // and bring us back here.
+        if (!dynamic_cast<TIcon*>(graphic) && graphic->Transparent() != transparent_)
+            graphic->SetTransparent(transparent_);
         graphic = adjustedPicture_->Graphic();
         if (!graphic) return;
         const bool seeThrough = graphic->Transparent() ||
@@ -431,7 +426,9 @@ void TOrImage::Paint() {
         Canvas()->Brush()->SetStyle(bsClear);
         Canvas()->Rectangle(0, 0, Width(), Height());
     }
-    RestoreFlag drawing(drawing_, true);
+    const bool wasDrawing = drawing_;
+    drawing_ = true;
+    ScopeGuard restore([this, wasDrawing] { drawing_ = wasDrawing; });
     if (TGraphic* graphic = adjustedPicture_->Graphic()) Canvas()->StretchDraw(DestRect(), graphic);
 }
 

@@ -45,6 +45,16 @@ protected:
     int GetHeight() const override { return height; }
 };
 
+// Drawing fails while failing is set, as a damaged picture's decoder would.
+class TFailingGraphic : public TStripesGraphic {
+    KORVID_GRAPHIC_CLASS(TFailingGraphic, TStripesGraphic)
+    static inline bool failing = true;
+    void Draw(TCanvas* ACanvas, const TRect& R) override {
+        if (failing) throw EInvalidGraphic("Picture is damaged");
+        inherited::Draw(ACanvas, R);
+    }
+};
+
 class OrImageState : public OrImageFixture {
 protected:
     void ShowPattern(int w, int h) {
@@ -209,6 +219,22 @@ TEST_F(OrImageState, AnOwnFormatIsDrawnOnceIntoTheOriginal) {
     EXPECT_EQ(PixelAt(OriginalBitmap(image_.get()), 0, 0), (Rgb{0, 0, 255}));
     EXPECT_EQ(PixelAt(OriginalBitmap(image_.get()), 1, 3), (Rgb{255, 0, 0}));
     EXPECT_EQ(PixelAt(Adjusted(), 1, 3), (Rgb{0, 255, 255}));
+}
+
+TEST_F(OrImageState, AFailedConversionKeepsThePictureAndItsNotices) {
+    TFailingGraphic::failing = true;
+    ObjectPtr<TFailingGraphic> damaged = MakeObject<TFailingGraphic>();
+    EXPECT_THROW(image_->PictureOriginal()->SetGraphic(damaged.get()), EInvalidGraphic);
+    TGraphic* kept = image_->PictureOriginal()->Graphic();
+    ASSERT_NE(dynamic_cast<TFailingGraphic*>(kept), nullptr);
+    // Its next change is heard and converts it: nothing was left half-way.
+    TFailingGraphic::failing = false;
+    kept->Changed(kept);
+    TBitmap* original = OriginalBitmap(image_.get());
+    ASSERT_NE(original, nullptr);
+    EXPECT_EQ(original->Width(), 6);
+    ASSERT_NE(Adjusted(), nullptr);
+    EXPECT_EQ(PixelAt(Adjusted(), 1, 0), (Rgb{255, 0, 0}));
 }
 
 TEST_F(OrImageState, ClearingTheOriginalClearsTheAdjustedPicture) {
