@@ -16,6 +16,8 @@ packages=(
   libsdl2-dev
   # reference decoders the tests compare against, desktop smoke test
   libgif-dev giflib-tools imagemagick xvfb xdotool x11-apps
+  # a small window manager for the desktop tests that drag, minimise and maximise
+  openbox
 )
 
 missing=()

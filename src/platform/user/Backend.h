@@ -57,6 +57,10 @@ public:
     // Rectangles in window coordinates, no overlap; nullptr: the whole rectangle.
     virtual void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) = 0;
     virtual void RaiseNative(HWND hwnd) = 0;
+    // The size limits the desktop keeps the window within while the user resizes it (0: none).
+    virtual void SetNativeSizeLimits(HWND hwnd, SIZE minimum, SIZE maximum) {
+        (void)hwnd, (void)minimum, (void)maximum;
+    }
     // The window's icon for the desktop: 0xAARRGGBB pixels, rows top-down; empty: none.
     virtual void SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) {
         (void)hwnd, (void)width, (void)height, (void)argb;

@@ -105,6 +105,13 @@ MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
     info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, 0);
     info.ptMaxTrackSize.x = std::max(info.ptMaxTrackSize.x, info.ptMinTrackSize.x);
     info.ptMaxTrackSize.y = std::max(info.ptMaxTrackSize.y, info.ptMinTrackSize.y);
+    // The desktop keeps a user's resizing within the same limits.
+    if (Window* now = Find(hwnd); now && now->native && (now->style & WS_THICKFRAME)) {
+        auto limit = [](LONG v) { return v >= kNoSizeLimit ? 0 : v; };
+        CurrentDisplayBackend().SetNativeSizeLimits(
+            hwnd, SIZE{info.ptMinTrackSize.x, info.ptMinTrackSize.y},
+            SIZE{limit(info.ptMaxTrackSize.x), limit(info.ptMaxTrackSize.y)});
+    }
     return info;
 }
 

@@ -257,6 +257,12 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         ResizeSurface(*self);
         CurrentDisplayBackend().CreateNative(SpecOf(*self));
         self->native = true;
+        // Now that the desktop knows the window, it learns its size limits too.
+        if (self->style & WS_THICKFRAME) {
+            QueryMinMaxInfo(h);
+            self = Find(h);
+            if (!self) return 0;
+        }
     }
     if (SendMessage(h, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return fail();
     self = Find(h);

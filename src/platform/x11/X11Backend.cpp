@@ -99,6 +99,7 @@ X11Backend::X11Backend(Display* display, bool useInputMethod) : dpy_(display) {
     netName_ = XInternAtom(dpy_, "_NET_WM_NAME", False);
     utf8_ = XInternAtom(dpy_, "UTF8_STRING", False);
     workArea_ = XInternAtom(dpy_, "_NET_WORKAREA", False);
+    netIcon_ = XInternAtom(dpy_, "_NET_WM_ICON", False);
     int eventBase = 0, errorBase = 0;
     hasShape_ = XShapeQueryExtension(dpy_, &eventBase, &errorBase);
     if (useInputMethod)
@@ -182,6 +183,9 @@ void X11Backend::DestroyNative(HWND hwnd) {
 void X11Backend::SetNativeBounds(HWND hwnd, const RECT& b) {
     if (Native* n = Find(hwnd)) {
         n->bounds = b;
+        // A fixed-size window's hints follow the sizes the program gives it, or the desktop
+        // would hold it at the old one.
+        if (!n->sizeable && !n->popup) ApplySizeHints(*n);
         XMoveResizeWindow(dpy_, n->window, b.left, b.top, std::max<LONG>(1, b.right - b.left),
                           std::max<LONG>(1, b.bottom - b.top));
         XFlush(dpy_);
@@ -371,21 +375,68 @@ void X11Backend::ApplySpec(Native& n, const NativeWindowSpec& desc) {
     long hints[5] = {2, 0, desc.framed ? 1 : 0, 0, 0};
     XChangeProperty(dpy_, n.window, motifHints_, motifHints_, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(hints), 5);
-    if (!desc.sizeable && !desc.popup) {
-        XSizeHints size{};
-        size.flags = PMinSize | PMaxSize;
-        size.min_width = size.max_width =
-            std::max<LONG>(1, desc.bounds.right - desc.bounds.left);
-        size.min_height = size.max_height =
-            std::max<LONG>(1, desc.bounds.bottom - desc.bounds.top);
-        XSetWMNormalHints(dpy_, n.window, &size);
-    }
+    n.sizeable = desc.sizeable;
+    if (!desc.popup) ApplySizeHints(n);
     if (desc.owner) {
         if (Native* owner = Find(desc.owner))
             XSetTransientForHint(dpy_, n.window, owner->window);
     }
     SendState(n, desc.topmost, stateAbove_, 0);
     SendState(n, desc.toolWindow, skipTaskbar_, 0);
+}
+
+void X11Backend::ApplySizeHints(Native& n) {
+    XSizeHints size{};
+    // The place the program asks for is kept, as the desktop of the calls this stands in for
+    // does; without it a window manager places new windows by its own rules.
+    size.flags = PPosition | USPosition;
+    size.x = n.bounds.left;
+    size.y = n.bounds.top;
+    if (!n.sizeable) {
+        size.flags |= PMinSize | PMaxSize;
+        size.min_width = size.max_width = std::max<LONG>(1, n.bounds.right - n.bounds.left);
+        size.min_height = size.max_height = std::max<LONG>(1, n.bounds.bottom - n.bounds.top);
+    } else {
+        if (n.minSize.cx > 0 || n.minSize.cy > 0) {
+            size.flags |= PMinSize;
+            size.min_width = std::max<LONG>(1, n.minSize.cx);
+            size.min_height = std::max<LONG>(1, n.minSize.cy);
+        }
+        if (n.maxSize.cx > 0 && n.maxSize.cy > 0) {
+            size.flags |= PMaxSize;
+            size.max_width = n.maxSize.cx;
+            size.max_height = n.maxSize.cy;
+        }
+    }
+    XSetWMNormalHints(dpy_, n.window, &size);
+}
+
+void X11Backend::SetNativeSizeLimits(HWND hwnd, SIZE minimum, SIZE maximum) {
+    Native* n = Find(hwnd);
+    if (!n || n->popup) return;
+    if (n->minSize == minimum && n->maxSize == maximum) return;
+    n->minSize = minimum;
+    n->maxSize = maximum;
+    ApplySizeHints(*n);
+    XFlush(dpy_);
+}
+
+void X11Backend::SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) {
+    Native* n = Find(hwnd);
+    if (!n) return;
+    if (argb.empty() || width <= 0 || height <= 0 || argb.size() != size_t(width) * size_t(height)) {
+        XDeleteProperty(dpy_, n->window, netIcon_);
+    } else {
+        // CARDINAL[]: width, height, then the pixels, each in a long as Xlib wants format 32.
+        std::vector<long> data;
+        data.reserve(argb.size() + 2);
+        data.push_back(width);
+        data.push_back(height);
+        for (DWORD p : argb) data.push_back(static_cast<long>(p));
+        XChangeProperty(dpy_, n->window, netIcon_, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
+    }
+    XFlush(dpy_);
 }
 
 // Changes a _NET_WM_STATE entry: through the window manager once mapped, in the property

@@ -25,6 +25,8 @@ public:
     void SetNativeState(HWND hwnd, user::ShowState state, bool activate) override;
     void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) override;
     void RaiseNative(HWND hwnd) override;
+    void SetNativeSizeLimits(HWND hwnd, SIZE minimum, SIZE maximum) override;
+    void SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) override;
     void ActivateNative(HWND hwnd) override;
     void Present(HWND hwnd, const RECT& rect, const user::SurfaceView& s) override;
     void BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) override;
@@ -44,6 +46,8 @@ private:
         XIC ic = nullptr;  // this window's input context; nullptr: XLookupString
         RECT bounds{};
         bool popup = false;
+        bool sizeable = false;
+        SIZE minSize{0, 0}, maxSize{0, 0};  // the user's resizing limits; 0: none
         user::ShowState requested = user::ShowState::Hidden;
     };
 
@@ -51,6 +55,9 @@ private:
     HWND Owner(Window window) const;
     void ApplySpec(Native& n, const user::NativeWindowSpec& desc);
     void SendState(Native& n, bool on, Atom first, Atom second);
+    // WM_NORMAL_HINTS: a window the user may not resize is held at its size, any other
+    // within its limits.
+    void ApplySizeHints(Native& n);
     Cursor FontCursor(unsigned int shape);
     Cursor BlankCursor();
     void DrainWakePipe();
@@ -67,7 +74,7 @@ private:
     Window root_ = 0;
     int wakePipe_[2] = {-1, -1};
     Atom wmProtocols_, wmDelete_, motifHints_, moveResize_, netState_, stateAbove_, stateMaxH_,
-        stateMaxV_, skipTaskbar_, netName_, utf8_, workArea_;
+        stateMaxV_, skipTaskbar_, netName_, utf8_, workArea_, netIcon_;
     bool hasShape_ = false;
     bool repeatPending_ = false;
     InputMethod inputMethod_;

@@ -1,0 +1,202 @@
+// A skinned form in a real window under Xvfb with a window manager: dragged by its caption
+// with xdotool, minimised, maximised and restored by its buttons, its system menu opened with
+// Alt+Space; and, when KORVID_SHOT_DIR is set, a screenshot of it in each built-in style.
+// Skipped where Xvfb, xdotool or the window manager is missing.
+#include "WindowManagerCheck.h"
+#include "XvfbServer.h"
+#include "framework/Application.h"
+#include "platform/user/User.h"
+#include "skin/SKForm.h"
+#include "skin/SKPageControl.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kDisplay = ":86";
+constexpr const char* kWindowManager = "openbox";
+
+void Xdotool(const std::string& args) {
+    const std::string command = std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
+    (void)std::system(command.c_str());
+}
+
+class SkinFormOnX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Have("Xvfb") || !Have("xdotool") || !Have(kWindowManager))
+            GTEST_SKIP() << "Xvfb, xdotool or " << kWindowManager << " is not installed";
+        std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "1024x768x24");
+        ASSERT_TRUE(backend) << "Xvfb did not start";
+        // The manager's own keys would take Alt+Space (its window menu): it runs with focus
+        // and raise on a click and no keys of its own.
+        config_ = (std::filesystem::temp_directory_path() / "korvid_skin_openbox.xml").string();
+        if (FILE* f = std::fopen(config_.c_str(), "w")) {
+            std::fputs("<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
+                       "<keyboard></keyboard>\n<mouse><context name=\"Client\"><mousebind button=\"Left\" "
+                       "action=\"Press\"><action name=\"Focus\"/><action name=\"Raise\"/></mousebind>"
+                       "</context></mouse>\n</openbox_config>\n", f);
+            std::fclose(f);
+        }
+        wm_ = fork();
+        if (wm_ == 0) {
+            setenv("DISPLAY", kDisplay, 1);
+            execlp(kWindowManager, kWindowManager, "--config-file", config_.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_TRUE(WaitForWindowManager(kDisplay)) << "the window manager did not start";
+        user::SetDisplayBackend(std::move(backend));
+        app_ = CreateComponent<TApplication>(nullptr);
+        app_->CreateForm(form_);
+        form_->SetBorderStyle(bsSingle);
+        form_->SetCaption("korvid skin");
+        form_->SetBounds(100, 100, 420, 300);
+        skin_ = CreateComponent<TskForm>(form_);
+        skin_->SetUIStyle(Protein);
+        pages_ = CreateComponent<TskPageControl>(form_);
+        pages_->SetParent(skin_);
+        pages_->SetAlign(alClient);
+        for (const char* caption : {"Set Cell Positions", "Create GIF/AVI", "Brightness", "Help"}) {
+            auto* sheet = CreateComponent<TskTabSheet>(form_);
+            sheet->SetCaption(caption);
+            sheet->SetParent(pages_);
+        }
+        pages_->SetActivePageIndex(0);
+        skin_->SetUIStyleAutoUpdateSub(true);
+        skin_->SetUIStyle(Protein);
+        form_->Show();
+        PumpUntil([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        PumpFor(300);
+    }
+    void TearDown() override {
+        if (app_) app_->Free();
+        user::SetDisplayBackend(nullptr);
+        if (wm_ > 0) {
+            kill(wm_, SIGTERM);
+            waitpid(wm_, nullptr, 0);
+        }
+        server_.Stop();
+        if (!config_.empty()) std::filesystem::remove(config_);
+    }
+    // Runs the message loop until done() holds or 4 s pass.
+    bool PumpUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 400; ++i) {
+            app_->ProcessMessages();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    void PumpFor(int ms) {
+        for (int i = 0; i < ms / 10; ++i) {
+            app_->ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    // Runs xdotool on another thread while this one keeps the program alive.
+    void Script(const std::string& args) {
+        std::atomic<bool> done{false};
+        std::thread t([&] {
+            Xdotool(args);
+            done = true;
+        });
+        PumpUntil([&] { return done.load(); });
+        t.join();
+        PumpFor(200);
+    }
+    // The centre of caption button `index` in screen coordinates.
+    TPoint ButtonCentre(int index) {
+        TskTitleBar* bar = skin_->TitleBar();
+        for (const auto& place : bar->ComputeLayout(bar->Width()).buttons)
+            if (place.index == index)
+                return bar->ClientToScreen(Point((place.rect.left + place.rect.right) / 2,
+                                                 std::max<LONG>(1, (place.rect.top + place.rect.bottom) / 2)));
+        return Point(0, 0);
+    }
+    std::string At(TPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
+
+    XvfbServer server_;
+    pid_t wm_ = -1;
+    std::string config_;
+    TApplication* app_ = nullptr;
+    TForm* form_ = nullptr;
+    TskForm* skin_ = nullptr;
+    TskPageControl* pages_ = nullptr;
+};
+
+TEST_F(SkinFormOnX, DraggedByItsCaption) {
+    const int left = form_->Left(), top = form_->Top();
+    TPoint grip = skin_->TitleBar()->ClientToScreen(Point(skin_->TitleBar()->Width() / 2, 8));
+    Script("mousemove " + At(grip) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove_relative -- 40 30 sleep 0.1 "
+           "mousemove_relative -- 40 30 sleep 0.1 mousemove_relative -- 40 20 sleep 0.3 mouseup 1");
+    EXPECT_TRUE(PumpUntil([&] { return form_->Left() != left; }));
+    EXPECT_NEAR(form_->Left() - left, 120, 4);
+    EXPECT_NEAR(form_->Top() - top, 80, 4);
+}
+
+TEST_F(SkinFormOnX, MinimisedMaximisedAndRestoredByItsButtons) {
+    // Maximise: the work area less one row.
+    Script("mousemove " + At(ButtonCentre(2)) + " sleep 0.2 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return form_->WindowState() == wsMaximized; }));
+    TRect area;
+    GetWorkAreaRect(area);
+    EXPECT_TRUE(PumpUntil([&] { return form_->Width() == area.right - area.left; }));
+    EXPECT_EQ(form_->Height(), area.bottom - area.top - 1);
+    // Restore from the same button.
+    Script("mousemove " + At(ButtonCentre(2)) + " sleep 0.2 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return form_->WindowState() == wsNormal && form_->Width() == 420; }));
+    EXPECT_EQ(form_->Height(), 300);
+    // Minimise: the desktop iconifies the window; it comes back restored.
+    Script("mousemove " + At(ButtonCentre(3)) + " sleep 0.2 click 1");
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(form_->Handle()) != FALSE; }));
+    form_->SetWindowState(wsNormal);
+    EXPECT_TRUE(PumpUntil([&] { return !IsIconic(form_->Handle()); }));
+}
+
+TEST_F(SkinFormOnX, AltSpaceOpensTheSystemMenu) {
+    std::atomic<bool> popped{false};
+    skin_->TitleBar()->SystemMenu()->OnPopup = [&](TObject*) { popped = true; };
+    std::thread closer([&] {
+        for (int i = 0; i < 400 && !popped; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Xdotool("key Escape");
+    });
+    Script("search --name 'korvid skin' windowfocus --sync sleep 0.2 key alt+space");
+    closer.join();
+    EXPECT_TRUE(popped);
+}
+
+TEST_F(SkinFormOnX, ScreenshotOfEachStyle) {
+    const char* dir = std::getenv("KORVID_SHOT_DIR");
+    if (!dir || !Have("import")) GTEST_SKIP() << "no KORVID_SHOT_DIR or no ImageMagick import";
+    const struct {
+        TskUIStyle style;
+        const char* name;
+    } styles[] = {{MacOS, "macos"}, {WinXP, "winxp"}, {DeepBlue, "deepblue"}, {Protein, "protein"}, {BlueGlass, "blueglass"}};
+    for (const auto& s : styles) {
+        skin_->SetUIStyle(s.style);
+        skin_->SetCaption(std::string("Varnelo - ") + s.name);
+        PumpFor(400);
+        const std::string file = std::string(dir) + "/skin_" + s.name + ".png";
+        // Where the desktop put the window, with a margin.
+        const std::string crop = std::to_string(form_->Width() + 20) + "x" + std::to_string(form_->Height() + 20) +
+                                 "+" + std::to_string(std::max(0, form_->Left() - 10)) + "+" +
+                                 std::to_string(std::max(0, form_->Top() - 10));
+        const std::string command = std::string("import -display ") + kDisplay + " -window root -crop " + crop + " " + file;
+        EXPECT_EQ(std::system(command.c_str()), 0) << s.name;
+    }
+}
+
+} // namespace
