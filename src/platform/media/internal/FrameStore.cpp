@@ -80,9 +80,17 @@ bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) 
                                            AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!displaySws_)
         return false;
-    uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(pixels), nullptr, nullptr, nullptr};
-    int dstStride[4] = {stride, 0, 0, 0};
+    // Scaled into rows of our own with room after them (the converter writes whole vector
+    // blocks, past the end of narrow rows), then copied into the caller's.
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    const std::size_t ownStride = (rowBytes + kConvertSlack + 63) & ~std::size_t(63);
+    displayRows_.resize(ownStride * static_cast<std::size_t>(height) + kConvertSlack);
+    uint8_t* dst[4] = {displayRows_.data(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {static_cast<int>(ownStride), 0, 0, 0};
     sws_scale(displaySws_.get(), frame_->data, frame_->linesize, 0, frame_->height, dst, dstStride);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(reinterpret_cast<uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * stride,
+                    displayRows_.data() + ownStride * static_cast<std::size_t>(y), rowBytes);
     return true;
 }
 

@@ -37,6 +37,7 @@ private:
     ff::FramePtr frame_;
     BgrConverter bgr_;
     ff::SwsPtr displaySws_;
+    std::vector<uint8_t> displayRows_;
     std::atomic<std::uint64_t> count_{0};
 };
 
