@@ -73,6 +73,7 @@ void WriteGridAvi(const String& fileName, const TAviSaveSettings& settings,
     const int count = source.count();
     for (int i = 0; i < count; ++i) {
         if (source.skipped(i)) continue;
+        if (source.progress) source.progress(i, count);
         source.load(i, bitmap.get());
         ApplyZoom(bitmap.get(), settings.zoom);
         // Every frame is written in the first frame's geometry: a frame of another size

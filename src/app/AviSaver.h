@@ -17,6 +17,8 @@ struct TAviFrameSource {
     std::function<int()> count;
     std::function<bool(int index)> skipped;
     std::function<void(int index, TBitmap* bitmap)> load;
+    // Before each listed frame is loaded (optional).
+    std::function<void(int index, int count)> progress;
 };
 
 constexpr DWORD kAviRate = 90;

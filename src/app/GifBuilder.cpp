@@ -27,6 +27,12 @@ TGifBuilder::TGifBuilder(const TGifBuildSettings& settings)
 
 TGifBuilder::~TGifBuilder() = default;
 
+void TGifBuilder::SetSwitches(bool colors256, bool floydSteinberg, bool transparency) {
+    settings_.colors256 = colors256;
+    settings_.floydSteinberg = floydSteinberg;
+    settings_.transparency = transparency;
+}
+
 ObjectPtr<TGIFGraphic> TGifBuilder::TakeResult() { return std::move(result_); }
 
 int TGifBuilder::AddAnimationFrame(TBitmap* frame8, int t) {
@@ -101,8 +107,9 @@ void TGifBuilder::AddGridFrame(TBitmap* grid) {
         ++transparentFrames_;
     }
 
-    if (settings_.transparency) {
-        // Whole or not, the frame now shows its own colours everywhere.
+    {
+        // Whole or not, the frame now shows its own colours everywhere. Kept also while
+        // the switch is off, since it is read for every frame.
         compositeWidth_ = w;
         compositeHeight_ = h;
         composite_.resize(size_t(w) * h);

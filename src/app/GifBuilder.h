@@ -28,6 +28,8 @@ public:
     TGifBuilder(const TGifBuilder&) = delete;
     TGifBuilder& operator=(const TGifBuilder&) = delete;
 
+    // The colour mode, dither and transparency switches for the frames added from now on.
+    void SetSwitches(bool colors256, bool floydSteinberg, bool transparency);
     // Adds one grid frame (any pixel format; it is zoomed and converted in place).
     void AddGridFrame(TBitmap* grid);
     // The animation so far; stays the builder's.

@@ -55,9 +55,8 @@ TEST_F(OutputFilesTest, ResizeAveragesAndKeepsTheFormat) {
 }
 
 TEST_F(OutputFilesTest, WorkingFolderFallsBackAndFailsClearlyWhenNoneCanBeWritten) {
-    fs::create_directories(dir_ / "ro");
-    chmod((dir_ / "ro").c_str(), 0555);
-    if (access((dir_ / "ro").c_str(), W_OK) == 0) GTEST_SKIP() << "running as a user who writes anywhere";
+    // No folder can be made below a plain file, whoever runs the test.
+    std::ofstream(Path("ro")) << "x";
     TWorkingFiles fallback({Path("ro") + "/temp", Path("cache") + "/korvid/temp"});
     EXPECT_EQ(fallback.Prepare(), Path("cache") + "/korvid/temp/");
     EXPECT_EQ(fallback.FileName(12), Path("cache") + "/korvid/temp/12.bmp");
@@ -68,7 +67,7 @@ TEST_F(OutputFilesTest, WorkingFolderFallsBackAndFailsClearlyWhenNoneCanBeWritte
     } catch (const EInOutError& e) {
         EXPECT_NE(e.Message().find(Path("ro") + "/temp/"), String::npos) << e.Message();
     }
-    EXPECT_FALSE(fs::exists(dir_ / "ro" / "temp"));
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "ro"));
 }
 
 TEST_F(OutputFilesTest, ClosingDeletesNumbersZeroToTenThousandOnly) {

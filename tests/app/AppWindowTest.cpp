@@ -1,0 +1,348 @@
+// The whole road through the real main window on the headless display: open a video that
+// shows its frame number in every picture, position the cells, capture, compose, make and
+// save the GIF and the AVI, and the failures on the way. The player works in real time, so
+// these tests run on the real clock and keep their videos, grids and runs small.
+#include "AppTestSupport.h"
+#include "app/MainForm.h"
+#include "app/OrImage.h"
+#include "framework/Application.h"
+#include "gif/GIFGraphic.h"
+#include "movie/ActiveMovie.h"
+#include "platform/avifile/AviReadBack.h"
+#include "platform/headless/Headless.h"
+#include "platform/kernel/Clock.h"
+#include "platform/media/Fixtures.h"
+#include "rtl/Conversion.h"
+#include "rtl/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kFps = 25;
+
+String ReadAll(const String& path) {
+    std::ifstream in(path, std::ios::binary);
+    return String((std::istreambuf_iterator<char>(in)), {});
+}
+
+// The frame number a 24-bit picture (or a part of it) shows.
+int FrameNumberIn(TBitmap* bitmap, int left = 0, int top = 0, int width = -1, int height = -1) {
+    if (width < 0) width = bitmap->Width();
+    if (height < 0) height = bitmap->Height();
+    ObjectPtr<TBitmap> copy(CreateObject<TBitmap>());
+    copy->Assign(bitmap);
+    copy->SetPixelFormat(pf24bit);
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<BYTE> dib(size_t(stride) * height);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = static_cast<const BYTE*>(copy->ScanLine(top + y));
+        std::copy(row + 3 * left, row + 3 * (left + width), dib.begin() + ptrdiff_t(height - 1 - y) * stride);
+    }
+    return fixtures::ReadFrameNumber(dib.data(), width, height);
+}
+
+class AppWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        realClock_ = std::make_unique<kernel::ScopedClock>(clock_);
+        dir_ = fs::temp_directory_path() / ("korvid-app-" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        GIFGraphicInit();
+        app_ = CreateComponent<TApplication>(nullptr);
+        app_->SetTitle("Varnelo");
+        app_->CreateForm(Form1);
+        form_ = Form1;
+        form_->WorkingFiles() = TWorkingFiles({Path("temp")});
+        form_->Show();
+        Pump();
+    }
+    void TearDown() override {
+        if (app_) app_->Free();
+        Form1 = nullptr;
+        realClock_.reset();
+        fs::remove_all(dir_);
+    }
+    String Path(const String& name) { return (dir_ / name).string(); }
+    void Pump() { headless::HeadlessBackend::PumpMessages(); }
+
+    // A video of `seconds` at 25 frames a second, every frame showing its number.
+    String Video(const char* name, int seconds) {
+        String path = Path(name);
+        fixtures::MovieSpec spec;
+        spec.container = "mpeg";
+        spec.frames = seconds * kFps;
+        fixtures::WriteMovie(path, spec);
+        return path;
+    }
+    // Chooses the file in the open dialog and clicks "Open", as a user does.
+    void Open(const String& path) {
+        user::DialogAnswer answer;
+        answer.accepted = true;
+        answer.fileName = path;
+        session_->QueueDialogAnswer(answer);
+        Click(form_->Button1);
+    }
+    void Click(TControl* control) {
+        TPoint p = control->ClientToScreen(Point(control->Width() / 2, control->Height() / 2));
+        session_->Click(p.x, p.y);
+        Pump();
+    }
+    std::vector<headless::RecordedCall> MessageBoxes() {
+        std::vector<headless::RecordedCall> boxes;
+        for (auto& c : session_->Calls())
+            if (c.kind == headless::RecordedCall::Kind::MessageBox) boxes.push_back(c);
+        return boxes;
+    }
+    void SetText(TFormEdit* edit, const String& text) { edit->SetText(text); }
+
+    headless::HeadlessSession session_;
+    kernel::RealClock clock_;
+    std::unique_ptr<kernel::ScopedClock> realClock_;
+    fs::path dir_;
+    TApplication* app_ = nullptr;
+    TForm1* form_ = nullptr;
+};
+
+TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
+    EXPECT_EQ(form_->Caption(), "Varnelo  -  V 1.2");
+    EXPECT_EQ(form_->ClientWidth(), 951);
+    EXPECT_EQ(form_->ClientHeight(), 612);
+    EXPECT_EQ(form_->Edit2->Text(), "20");
+    EXPECT_EQ(form_->OrImage1->PicBrightness(), 20);
+    EXPECT_FALSE(form_->skTabSheet3->TabVisible());
+    EXPECT_EQ(form_->PageControl1->ActivePageIndex(), 0);
+    EXPECT_TRUE(form_->Button1->Enabled());
+    for (TControl* c : std::initializer_list<TControl*>{form_->Button2, form_->Button6, form_->skButton4,
+                                                        form_->skButton7, form_->Button9, form_->skButton5})
+        EXPECT_FALSE(c->Enabled());
+    // The 3 x 3 grid shows; row and column 4 are hidden.
+    EXPECT_TRUE(form_->CellImages[CellIndex(2, 2)]->Visible());
+    EXPECT_FALSE(form_->CellImages[CellIndex(3, 0)]->Visible());
+    EXPECT_FALSE(form_->CellImages[CellIndex(0, 3)]->Visible());
+    // Typing a capture rate copies it to the output rate and updates the total.
+    form_->skSpinEdit2->SetText("4");
+    EXPECT_EQ(form_->skSpinEdit3->Text(), "4");
+    EXPECT_EQ(form_->Label2->Caption(), "Total Capture:5.00s");
+    form_->skSpinEdit2->SetText("");
+    EXPECT_EQ(form_->skSpinEdit3->Text(), "4");
+    EXPECT_EQ(form_->Label2->Caption(), "Total Capture:6.67s");
+}
+
+// Open, the seek buttons, auto positions on a 2 x 2 grid of a 100 s video, capture of 3
+// frames per cell, the position file, the frame list, Make GIF, both saves, [X] skipping and
+// closing.
+TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
+    String video = Video("clip.mpg", 100);
+    Open(video);
+    EXPECT_EQ(form_->Edit1->Text(), video);
+    EXPECT_EQ(form_->Edit3->Text(), Path("clip.gif"));
+    EXPECT_EQ(form_->skEdit2->Text(), Path("clip_thumb.avi"));
+    EXPECT_FALSE(form_->Button1->Enabled());
+    EXPECT_TRUE(form_->Button2->Enabled());
+    EXPECT_TRUE(form_->Button6->Enabled());
+    EXPECT_TRUE(form_->skButton7->Enabled());
+    // Every cell, hidden or not, shows the same frame, 145 pixels wide with its aspect kept.
+    TImage* first = form_->CellImages[0];
+    EXPECT_EQ(first->Picture()->Width(), 145);
+    EXPECT_EQ(first->Picture()->Height(), 120 * 145 / 160);
+    const String label = form_->CellLabels[0]->Caption();
+    for (int i = 0; i < kCellCount; ++i) {
+        EXPECT_EQ(form_->CellLabels[size_t(i)]->Caption(), label);
+        EXPECT_EQ(form_->CellPositions[size_t(i)], form_->CellPositions[0]);
+        EXPECT_TRUE(form_->CellButtons[size_t(i)]->Enabled());
+    }
+    form_->ActiveMovie1OpenComplete(form_);
+    EXPECT_EQ(form_->Label1->Caption(), "Total:2500Frames");
+
+    // Seek buttons pause first; "Prev 5s" does nothing at 5 s or less.
+    form_->ActiveMovie1->Pause();
+    form_->ActiveMovie1->SetDoubleProp(1027, 3.0);
+    Click(form_->Button11);
+    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 3.0, 1e-9);
+    Click(form_->Button12);
+    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 8.0, 1e-9);
+    Click(form_->skButton3);
+    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 7.9, 1e-9);
+
+    Click(form_->skRadioButton3);  // 2x2
+    EXPECT_FALSE(form_->CellImages[CellIndex(2, 2)]->Visible());
+    EXPECT_TRUE(form_->CellImages[CellIndex(1, 1)]->Visible());
+    Click(form_->skButton4);
+    const double expected[] = {20, 40, 60, 80};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c) {
+            size_t i = size_t(CellIndex(r, c));
+            EXPECT_NEAR(form_->CellPositions[i], expected[r * 2 + c], 1e-9);
+            EXPECT_EQ(form_->CellLabels[i]->Caption(), FloatToStrF(expected[r * 2 + c], ffFixed, 5, 2) + "s");
+            TBitmap* picture = form_->CellImages[i]->Picture()->Bitmap();
+            EXPECT_EQ(FrameNumberIn(picture), int(expected[r * 2 + c]) * kFps) << "cell " << i;
+        }
+
+    Click(form_->skButton7);
+    EXPECT_TRUE(form_->skTabSheet3->TabVisible());
+    EXPECT_EQ(form_->PageControl1->ActivePageIndex(), 1);
+    SetText(form_->skSpinEdit2, "3");
+    SetText(form_->skSpinEdit1, "3");
+    Click(form_->Button6);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+
+    // The product page was opened first.
+    ASSERT_FALSE(session_->Calls().empty());
+    bool shell = false;
+    for (auto& call : session_->Calls())
+        if (call.kind == headless::RecordedCall::Kind::Shell) shell = call.text.find("korvid.html") != String::npos;
+    EXPECT_TRUE(shell);
+
+    // The cells outside the grid keep the position the video was opened at.
+    const String o = FloatToStr(form_->CellPositions[15]);
+    EXPECT_EQ(ReadAll(Path("clip.ini")),
+              "<Maxstep>2</Maxstep><P11>20</P11><P12>40</P12><P13>" + o + "</P13><P14>" + o + "</P14>"
+              "<P21>60</P21><P22>80</P22><P23>" + o + "</P23><P24>" + o + "</P24>"
+              "<P31>" + o + "</P31><P32>" + o + "</P32><P33>" + o + "</P33><P34>" + o + "</P34>"
+              "<P41>" + o + "</P41><P42>" + o + "</P42><P43>" + o + "</P43><P44>" + o + "</P44>");
+    // Grid frames 1..3 hold the cells' frames one, two and three steps after their starts.
+    TWorkingFiles& files = form_->WorkingFiles();
+    for (int k = 1; k <= 3; ++k) {
+        ObjectPtr<TBitmap> grid(CreateObject<TBitmap>());
+        grid->LoadFromFile(files.FileName(k));
+        ASSERT_EQ(grid->Width(), 160);
+        ASSERT_EQ(grid->Height(), 120);
+        for (int cell = 0; cell < 4; ++cell) {
+            double t = expected[cell] + k / 3.0;
+            int want = int(std::floor(t * kFps + 1e-6));
+            EXPECT_EQ(FrameNumberIn(grid.get(), (cell % 2) * 80, (cell / 2) * 60, 80, 60), want)
+                << "step " << k << " cell " << cell;
+        }
+    }
+    for (int number = 4; number <= 12; ++number) EXPECT_FALSE(files.Exists(number)) << number;
+    ASSERT_EQ(form_->ListView1->Items()->Count(), 3);
+    EXPECT_EQ(form_->ListView1->Items()->Item(2)->Caption(), "3");
+    EXPECT_EQ(form_->ImageList1->Count(), 3);
+    EXPECT_TRUE(form_->Button6->Enabled());
+    EXPECT_TRUE(form_->PageControl1->Enabled());
+    EXPECT_TRUE(form_->Button2->Enabled());
+    EXPECT_EQ(form_->Label1->Caption(), "Total:2500Frames");
+
+    // Make GIF; "Save to GIF" writes GIF data also under a name ending in .bmp.
+    Click(form_->Button9);
+    EXPECT_EQ(form_->Label2->Caption(), "Build Animation GIF Finished");
+    SetText(form_->Edit3, Path("out.bmp"));
+    Click(form_->Button7);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+    EXPECT_EQ(ReadAll(Path("out.bmp")).substr(0, 6), "GIF89a");
+    apptest::DecodedGif gif = apptest::DecodeGifWithFFmpeg(Path("out.bmp"));
+    EXPECT_EQ(gif.frames.size(), 3u);
+    EXPECT_EQ(gif.width, 160);
+
+    // An item marked [X] is left out of both.
+    form_->ListView1->Items()->Item(1)->SetCaption("2 [X]");
+    SetText(form_->Edit3, Path("skip.gif"));
+    Click(form_->Button7);
+    EXPECT_EQ(apptest::DecodeGifWithFFmpeg(Path("skip.gif")).frames.size(), 2u);
+    Click(form_->skButton5);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+    EXPECT_EQ(form_->Label2->Caption(), "Build/Save AVI Finished");
+    avitest::ReadBack avi = avitest::ReadAvi(Path("clip_thumb.avi"));
+    EXPECT_NEAR(avi.frameRate, 90.0 / 33, 1e-6);
+    EXPECT_EQ(avi.packetSamples, (std::vector<std::int64_t>{0, 2}));
+
+    // A list click shows that grid frame.
+    form_->ListView1->SetSelected(form_->ListView1->Items()->Item(0));
+    form_->ListView1Click(form_->ListView1);
+    EXPECT_EQ(form_->Image1->Picture()->Width(), 160);
+
+    // "Close" leaves "Make GIF" working on the last capture.
+    Click(form_->Button2);
+    EXPECT_TRUE(form_->Button1->Enabled());
+    EXPECT_FALSE(form_->skButton5->Enabled());
+    EXPECT_TRUE(form_->Button9->Enabled());
+    Click(form_->Button9);
+    EXPECT_EQ(form_->Label2->Caption(), "Build Animation GIF Finished");
+
+    form_->Close();
+    Pump();
+    EXPECT_FALSE(files.Exists(1));
+    EXPECT_TRUE(DirectoryExists(Path("temp")));
+}
+
+TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
+    // A file that is no video.
+    std::ofstream(Path("notes.mpg")) << "not a video at all";
+    Open(Path("notes.mpg"));
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("cannot be opened as a video"), String::npos) << boxes[0].text;
+    EXPECT_TRUE(form_->Button1->Enabled());
+    EXPECT_FALSE(form_->Button2->Enabled());
+    EXPECT_FALSE(form_->Button6->Enabled());
+    session_->ClearCalls();
+
+    // A real video then opens and captures; the output steps meet bad fields and folders.
+    Open(Video("short.mpg", 4));
+    ASSERT_TRUE(MessageBoxes().empty());
+    Click(form_->skButton7);
+    SetText(form_->skSpinEdit1, "2");
+    SetText(form_->skSpinEdit2, "x");
+    Click(form_->Button6);
+    boxes = MessageBoxes();
+    // The total-time line reads the field first, then capture does.
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "'x' is not a valid floating point value");
+    EXPECT_EQ(boxes[1].text, "'x' is not a valid integer value");
+    session_->ClearCalls();
+    SetText(form_->skSpinEdit2, "");  // not given: 0.33 s
+    form_->ActiveMovie1->SetShowControls(true);
+    form_->Button6->SetEnabled(true);
+    form_->PageControl1->SetEnabled(true);
+    Click(form_->Button6);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+    ASSERT_EQ(form_->ListView1->Items()->Count(), 2);
+
+    struct Case { const char* rate; const char* zoom; TControl* button; const char* message; };
+    SetText(form_->Edit3, Path("nofolder/out.gif"));
+    SetText(form_->skEdit2, Path("nofolder/out.avi"));
+    for (Case c : {Case{"fast", "100", form_->Button9, "'fast' is not a valid integer value"},
+                   Case{"3", "0", form_->skButton5, "'0' is not a valid zoom"},
+                   Case{"3", "", form_->skButton5, "Failed to create AVI file"},
+                   Case{"", "", form_->Button7, ""}}) {
+        SetText(form_->skSpinEdit3, c.rate);
+        SetText(form_->skSpinEdit4, c.zoom);
+        Click(c.button);
+        boxes = MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << c.rate << " " << c.zoom;
+        if (*c.message) EXPECT_EQ(boxes[0].text, c.message);
+        else EXPECT_NE(boxes[0].text.find("nofolder"), String::npos) << boxes[0].text;
+        session_->ClearCalls();
+    }
+    // Still usable: with good fields both saves work.
+    SetText(form_->Edit3, Path("ok.gif"));
+    Click(form_->Button7);
+    EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_TRUE(FileExists(Path("ok.gif")));
+}
+
+TEST_F(AppWindowTest, CaptureStopsBeforeTouchingAnythingWhenNoWorkingFolderCanBeWritten) {
+    // Folders below a plain file can be made by nobody.
+    std::ofstream(Path("plain")) << "x";
+    form_->WorkingFiles() = TWorkingFiles({Path("plain/temp"), Path("plain/cache")});
+    Open(Video("clip.mpg", 2));
+    Click(form_->skButton7);
+    Click(form_->Button6);
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("working bitmaps"), String::npos) << boxes[0].text;
+    EXPECT_FALSE(FileExists(Path("clip.ini")));
+    EXPECT_TRUE(form_->Button6->Enabled());
+    EXPECT_TRUE(form_->PageControl1->Enabled());
+}
+
+}  // namespace
