@@ -95,8 +95,8 @@ const BadFile kBadFiles[] = {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, MediaEngineBadInput, ::testing::ValuesIn(kBadFiles),
-    [](const auto& info) {
-        String n = info.param.name;
+    [](const auto& test) {
+        String n = test.param.name;
         return n.substr(0, n.find('.'));
     });
 

@@ -94,7 +94,7 @@ TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
 INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineSeekDefaultClip,
                          ::testing::Values(DefaultClipCase{"Mpeg1", "mpeg", "a.mpg"},
                                            DefaultClipCase{"Mpeg1Mkv", "matroska", "b.mkv"}),
-                         [](const auto& info) { return String(info.param.name); });
+                         [](const auto& test) { return String(test.param.name); });
 
 MovieSpec Movie(const char* container, Video video, Audio audio, int frames, int fps) {
     MovieSpec s;
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Lengths that end at the last frame's start.
                       SeekCase{"H264Mkv", Movie("matroska", Video::H264, Audio::None, 50, 25), "i.mkv"},
                       SeekCase{"Vp9Webm", Movie("webm", Video::Vp9, Audio::None, 50, 30), "j.webm"}),
-    [](const auto& info) { return String(info.param.name); });
+    [](const auto& test) { return String(test.param.name); });
 
 }  // namespace
 
@@ -170,4 +170,4 @@ INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
                          ::testing::Values(VariableRateCase{"H264Mkv", "matroska", "a.mkv", false},
                                            VariableRateCase{"H264MkvStatingAConstantRate", "matroska", "b.mkv", true},
                                            VariableRateCase{"H264Mp4", "mp4", "c.mp4", false}),
-                         [](const auto& info) { return String(info.param.name); });
+                         [](const auto& test) { return String(test.param.name); });
