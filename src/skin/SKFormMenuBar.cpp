@@ -65,8 +65,9 @@ void TskForm::RebuildMenuBar() {
     menuBar_->SetAutoSize(false);
     while (menuBar_->ButtonCount() > 0) menuBar_->Buttons(menuBar_->ButtonCount() - 1)->Free();
     TMenuItem* root = menu_->Items();
-    // The bar keeps its buttons in the order they join it: the menu's order.
-    for (int i = 0; i < root->Count(); ++i) {
+    // A button joins the bar in front of the ones there: made from the last item to the
+    // first, the bar reads in menu order.
+    for (int i = root->Count() - 1; i >= 0; --i) {
         auto* button = CreateComponent<TToolButton>(this);
         button->SetParent(menuBar_);
         button->SetGrouped(true);
