@@ -248,7 +248,7 @@ void TActiveMovie::Destroy() {
         while (GetIntegerPropSafe(media::dispid::ReadyState) == kReadyStateLoading &&
                GetTickCount64() < deadline) {
             DispatchPendingMessages();
-            Sleep(1);
+            PaceWait();
         }
     }
     ReleaseBasicVideo();

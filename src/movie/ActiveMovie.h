@@ -343,6 +343,8 @@ private:
     bool CaptureInto(TFrameCapture_Dest Dest, String& FileName, TImage* Image, TBitmap* Bitmap);
     // A seek still on its way shows the old frame: wait (bounded) until it has landed.
     void WaitForSeekToLand();
+    // One step of a bounded wait for the player's threads.
+    void PaceWait();
     String AutomaticFileName(const String& Extension);
     void ReleaseBasicVideo() { basicVideoHeld_ = false; }
 

@@ -15,6 +15,7 @@
 #include "rtl/DateTime.h"
 #include "rtl/Files.h"
 
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <limits>
@@ -111,10 +112,20 @@ String TActiveMovie::AutomaticFileName(const String& Extension) {
 }
 
 void TActiveMovie::WaitForSeekToLand() {
-    media::MediaEngine& engine = player_->MediaPlayer().Engine();
+    media::MediaPlayer& player = player_->MediaPlayer();
     const std::uint64_t deadline = GetTickCount64() + kGrabWaitMs;
-    while (engine.Seeking() && GetTickCount64() < deadline)
-        Sleep(1);
+    while (player.Engine().Seeking() && GetTickCount64() < deadline) {
+        // The player's own reports are taken on the way, so its wait is one for news.
+        player.DeliverEvents();
+        PaceWait();
+    }
+}
+
+void TActiveMovie::PaceWait() {
+    // The player's threads do the work waited for: give them a moment (the player wakes us
+    // early when it has news), then let the clock move on.
+    player_->MediaPlayer().WaitForEvents(std::chrono::milliseconds(1));
+    Sleep(1);
 }
 
 ObjectPtr<TBitmap> TActiveMovie::GrabFromRenderer() {

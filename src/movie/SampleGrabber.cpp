@@ -236,7 +236,7 @@ bool TActiveMovie::GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap) {
             DispatchMessage(&msg);
         }
         if (!delivered_)
-            Sleep(1);
+            PaceWait();
     }
     if (!delivered_) {
         // Nothing may stay armed or in flight for a grab that nobody waits for any more.

@@ -80,6 +80,16 @@ protected:
         return false;
     }
 
+    // Records every play-state change the player raises (before the component defers it),
+    // and passes it on to the component.
+    void WatchPlays(TActiveMovie* m, std::vector<std::pair<int, int>>& into) {
+        auto component = m->Player()->OnPlayStateChange;
+        m->Player()->OnPlayStateChange = [component, &into](TObject* s, int o, int n) {
+            into.push_back({o, n});
+            component(s, o, n);
+        };
+    }
+
     String Write(const MovieSpec& desc, const String& name) {
         const String path = dir.File(name);
         fixtures::WriteMovie(path, desc);
