@@ -318,7 +318,9 @@ void TGIFAppExtNSLoop::LoadAppData(TStream& stream) {
 void TGIFExtensionList::LoadFromStream(TStream& stream, TObject* parent) {
     auto* frame = dynamic_cast<TGIFSubImage*>(parent);
     auto next = [&] {
-        // Zero bytes between blocks are padding; extensions stay with the image after them.
+        // Zero bytes between blocks are padding, also between the extensions and the image:
+        // the extensions stay with the image after them. (Taking a zero as the end of a
+        // frame without an image would part them from the image they describe.)
         int b;
         do b = ReadByteFrom(stream);
         while (b == 0);

@@ -86,7 +86,6 @@ TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMeth
 
     TDIBReader reader(bitmap, pf24bit);
     if (reductionMethod < 0 || reductionMethod > redPalette) return result.release();
-    if (width <= 0 || height <= 0) return result.release();
 
     // The stock palette of redWindows20 is held too: deleting a stock object does nothing.
     gdi::UniqueObject palette;

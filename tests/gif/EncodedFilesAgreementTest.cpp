@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -329,3 +330,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, EncodedFiles, ::testing::ValuesIn(kCases),
                          });
 
 } // namespace
+
+TEST(EncodedRunLength, RunPastAFullCodeTableReadsBackInGiflib) {
+    // With a 256-colour table the first run of 31878 pixels (1 + 2 + ... + 252) leaves a run
+    // table of 252 codes, one pixel of another colour follows, and the run of four million
+    // pixels after it would need more repeats of the longest run than the code table has
+    // codes left: the encoder clears and starts that run anew.
+    constexpr int kWidth = 2000, kHeight = 2016;
+    constexpr Int64 kFirstRun = 252 * 253 / 2;
+    ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
+    image->SetCompressionKind(kCompressRLE);
+    TGIFSubImage* frame = CreateObject<TGIFSubImage>(image.get());
+    image->AddFrame(frame);
+    frame->ChangeBounds(0, 0, kWidth, kHeight);
+    for (int i = 0; i < 256; ++i)
+        frame->OwnColorMap().AppendColor(RGB(i, 255 - i, i / 2));
+    frame->Data()[kFirstRun] = 1;
+    ToolFolder folder;
+    TMemoryStream stream;
+    image->SaveToStream(stream);
+    const std::string file = folder.File("runs.gif");
+    WriteFile(file, stream.Memory(), static_cast<size_t>(stream.Size()));
+
+    std::string error;
+    FileView theirs = GiflibView(file, error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(theirs.frames.size(), 1u);
+    const Bytes& pixels = theirs.frames[0].pixels;
+    ASSERT_EQ(pixels.size(), size_t(kWidth) * kHeight);
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), frame->Data()));
+    EXPECT_EQ(pixels[kFirstRun], 1);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), Byte(1)), 1);
+}

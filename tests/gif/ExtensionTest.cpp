@@ -280,6 +280,59 @@ TEST(Extensions, GraphicControlIsReadByItsOwnSize) {
     }
 }
 
+TEST(Extensions, GraphicControlOfSizeZeroEndsAtItsSizeByte) {
+    // The size byte 0 is the block's own terminator: the image separator after it must not
+    // be taken for a sub-block of 0x2C bytes, which would swallow the image.
+    RecordingImage image;
+    Load(image, GIFWith({0x21, 0xF9, 0}));
+    ASSERT_EQ(image.Frames().Count(), 1);
+    TGIFSubImage* frame = image.Frames().GetFrame(0);
+    ASSERT_TRUE(frame->ControlExtension());
+    EXPECT_EQ(frame->ControlExtension()->FrameDelay(), 0);
+    EXPECT_EQ(frame->ControlExtension()->DisposalMethod(), 0);
+    EXPECT_FALSE(frame->IsTransparent());
+    ASSERT_FALSE(frame->IsEmpty());
+    EXPECT_EQ(frame->PixelAt(0, 0), 1);
+    EXPECT_EQ(frame->PixelAt(1, 0), 0);
+    EXPECT_EQ(image.warnings, std::vector<String>{"Premature end of data"});
+}
+
+TEST(Extensions, FirstOfTwoGraphicControlsDecides) {
+    struct Block {
+        Byte packed, delay, index;
+    };
+    struct Case {
+        const char* what;
+        Block first, second;
+        bool transparent;
+    } cases[] = {
+        // Disposal 2, delay 7, opaque; then disposal 3, delay 9, transparent on 1.
+        {"opaque first", {0x08, 7, 0}, {0x0D, 9, 1}, false},
+        // Disposal 1, delay 4, transparent on 1; then one transparent on 0.
+        {"transparent first", {0x05, 4, 1}, {0x01, 8, 0}, true},
+    };
+    for (const Case& c : cases) {
+        RecordingImage image;
+        Load(image, GIFWith({0x21, 0xF9, 4, c.first.packed, c.first.delay, 0, c.first.index, 0,
+                             0x21, 0xF9, 4, c.second.packed, c.second.delay, 0, c.second.index,
+                             0}));
+        ASSERT_EQ(image.Frames().Count(), 1) << c.what;
+        TGIFSubImage* frame = image.Frames().GetFrame(0);
+        ASSERT_EQ(frame->FrameExtensions().Count(), 2) << c.what;
+        TGIFGraphicControlExtension* own = frame->ControlExtension();
+        ASSERT_EQ(own, frame->FrameExtensions().ExtensionAt(0)) << c.what;
+        EXPECT_EQ(own->FrameDelay(), c.first.delay) << c.what;
+        EXPECT_EQ(own->DisposalMethod(), (c.first.packed >> 2) & 7) << c.what;
+        EXPECT_EQ(frame->IsTransparent(), c.transparent) << c.what;
+        EXPECT_EQ(frame->TransparentIndex(), c.first.index) << c.what;
+        // The second one going changes nothing of the frame.
+        frame->FrameExtensions().ExtensionAt(1)->Free();
+        EXPECT_EQ(frame->ControlExtension(), own) << c.what;
+        EXPECT_EQ(frame->IsTransparent(), c.transparent) << c.what;
+        EXPECT_EQ(frame->FrameExtensions().Count(), 1) << c.what;
+    }
+}
+
 TEST(Extensions, UnknownLabelsAndStrayBytes) {
     {
         // An extension label nobody knows is skipped with a warning; the image loads.

@@ -71,26 +71,44 @@ TEST(FrameImport, TrueColourWithoutReductionKeepsFirstSeenOrder) {
     }
 }
 
-TEST(FrameImport, TrueColourOverflowRaisesAndReportsTheEnd) {
-    auto bitmap = MakeBitmap(257, 1);
-    for (int x = 0; x < 257; ++x)
-        SetPixel24(*bitmap, x, 0, Byte(x), Byte(x >> 8), 0);
-    Imported in;
-    in.image->SetReductionMethod(redNone);
-    std::vector<std::pair<TProgressStage, int>> progress;
-    in.image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool, const TRect&,
-                               const String& msg) {
-        if (msg == "Converting...") progress.push_back({stage, percent});
+TEST(FrameImport, FailedImportsStillReportTheirEnd) {
+    struct Case {
+        const char* what;
+        TReductionMethod reduction;
+        String message;
+    } cases[] = {
+        // 257 colours without reduction overflow the table while the pixels are read.
+        {"overflow", redNone, "Color table overflow"},
+        // The reduction itself fails: converting the 32-bit source to 24 bits changes it,
+        // and its change handler raises.
+        {"reduction", redQuantize, "source refused"},
     };
-    try {
-        in.frame->CopyFrom(bitmap.get());
-        FAIL() << "no overflow";
-    } catch (const GIFException& e) {
-        EXPECT_EQ(e.Message(), "Color table overflow");
+    for (const Case& c : cases) {
+        auto bitmap = MakeBitmap(257, 1);
+        for (int x = 0; x < 257; ++x)
+            SetPixel24(*bitmap, x, 0, Byte(x), Byte(x >> 8), 0);
+        if (c.reduction != redNone) {
+            bitmap->SetPixelFormat(pf32bit);
+            bitmap->OnChange = [](TObject*) { throw Exception("source refused"); };
+        }
+        Imported in;
+        in.image->SetReductionMethod(c.reduction);
+        std::vector<std::pair<TProgressStage, int>> progress;
+        in.image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool,
+                                   const TRect&, const String& msg) {
+            if (msg == "Converting...") progress.push_back({stage, percent});
+        };
+        try {
+            in.frame->CopyFrom(bitmap.get());
+            ADD_FAILURE() << c.what << ": no failure";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.what;
+        }
+        bitmap->OnChange = nullptr;
+        ASSERT_FALSE(progress.empty()) << c.what;
+        EXPECT_EQ(progress.front().first, psStarting) << c.what;
+        EXPECT_EQ(progress.back(), std::make_pair(psEnding, 0)) << c.what;
     }
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.front().first, psStarting);
-    EXPECT_EQ(progress.back(), std::make_pair(psEnding, 0));
 }
 
 TEST(FrameImport, ReductionGivesAnEightBitFrameOfTheSource) {

@@ -119,6 +119,10 @@ TEST(FrameRender, PlaceInRectScalesAndSurvivesAnEmptyScreen) {
     lone->Free();
 }
 
+// Transparent pixels are filled with the cube's own entry for the transparent colour, so
+// that a copy of the rendering made without the mask shows that colour. A fill of the cube
+// index plus one would be a plain fault: black would fill with entry 1, a dark blue, and
+// white with 216, past the cube's last entry.
 TEST(FrameRender, DitheredFillIndexComesFromTheCube) {
     RecordingGraphic image;
     image->SetPaintOptions(drDither); // dither always

@@ -204,6 +204,20 @@ TEST(GraphicStream, StreamCutShortKeepsTheFramesThatArrived) {
     EXPECT_EQ(image.warnings, std::vector<String>{"Premature end of data"});
 }
 
+TEST(GraphicStream, OtherFailuresAfterAFrameStillRaise) {
+    // Image data of minimum code size 0 after a good frame: no decoder could mean it.
+    Bytes broken = Cat({{0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0}, {0}, {1, 0, 0}});
+    RecordingGraphic image;
+    try {
+        LoadBytes(*image, SmallGIF(Cat({kImage, broken, {0x3B}})));
+        FAIL() << "loaded";
+    } catch (const GIFException& e) {
+        EXPECT_EQ(e.Message(), "Invalid GIF data");
+    }
+    EXPECT_TRUE(image->Empty());
+    EXPECT_TRUE(image.warnings.empty());
+}
+
 TEST(GraphicStream, WhatIsNoGIFRaisesAndLeavesTheImageEmpty) {
     RecordingGraphic image;
     AddPlainFrame(*image, 2, 2, {RGB(0, 0, 0)});

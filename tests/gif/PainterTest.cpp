@@ -81,6 +81,26 @@ INSTANTIATE_TEST_SUITE_P(
                       TimingCase{"AsyncNegativeSpeedNoWaits", true, -100, {0, 50, 7}, 0, {0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(Painter, FrameIsTimedByItsOwnControlExtension) {
+    // Read from a file, frame 0 carries two control extensions: its own (delay 20) and a
+    // second one (delay 50) that does not decide.
+    ObjectPtr<TGIFGraphic> written = Strip({20, 0});
+    AddControl(*written->Frames().GetFrame(0), 1, 50);
+    TMemoryStream stream;
+    written->SaveToStream(stream);
+    stream.SetPosition(0);
+    ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
+    image->SetPaintOptions(image->PaintOptions() & ~drDither);
+    image->LoadFromStream(stream);
+    ASSERT_EQ(image->Frames().GetFrame(0)->FrameExtensions().Count(), 2);
+    log_.Hook(*image);
+    ASSERT_NE(StartAsync(*image, Target(), Rect(0, 0, 4, 2), kOnePass), nullptr);
+    ASSERT_TRUE(Serve([&] { return log_.Count('E') == 1 && Listed(*image) == 0; }));
+    std::vector<kernel::Milliseconds> paints = log_.Times('P');
+    ASSERT_EQ(paints.size(), 2u);
+    EXPECT_EQ(paints[1] - paints[0], 20 * 12);
+}
+
 TEST_F(Painter, SpeedZeroShowsFrameZeroAndHoldsUntilStopped) {
     ObjectPtr<TGIFGraphic> image = Strip({5, 5, 5});
     image->SetSpeedPercent(0);

@@ -1,4 +1,5 @@
 #include "gif/GIFDitherers.h"
+#include "gif/GIFException.h"
 #include "gif/GIFPalettes.h"
 #include "gif/GIFReduce.h"
 #include "platform/gdi/Bitmap.h"
@@ -191,4 +192,19 @@ TEST(Reduce, WhatGivesAnEmptyBitmapOrACopy) {
     // The caller's palette is copied, never taken.
     EXPECT_EQ(GetObjectType(own), OBJ_PAL);
     DeleteObject(own);
+}
+
+TEST(Reduce, NoPixelsAreInvalidDimensionsForEveryPalette) {
+    ObjectPtr<TBitmap> source = Picture(0, 0, {{1, 2, 3}});
+    for (int method : {redWindows20, redGrayScale, redNetscape, redQuantize, redQuantizeWindows}) {
+        try {
+            ObjectPtr<TBitmap> result(ReduceBitmapColors(source.get(), method, dtNearest, 8, 0));
+            ADD_FAILURE() << "method " << method << " gave a bitmap";
+        } catch (const GIFException& e) {
+            EXPECT_EQ(e.Message(), "Invalid image dimensions") << method;
+        }
+    }
+    // Copying needs no dimensions.
+    ObjectPtr<TBitmap> copy(ReduceBitmapColors(source.get(), redNone, dtNearest, 8, 0));
+    EXPECT_EQ(copy->Width(), 0);
 }

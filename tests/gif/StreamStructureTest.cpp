@@ -40,7 +40,8 @@ TEST(StreamIO, SmallRoutines) {
     try {
         ReadExactly(s, b, 4);
         FAIL();
-    } catch (const GIFException& e) {
+    } catch (const EGIFPrematureEnd& e) {
+        // A type of its own: loading tells a stream cut short from other failures by it.
         EXPECT_STREQ(e.what(), "Premature end of data");
     }
 }
@@ -74,6 +75,21 @@ TEST(StreamStructure, BlockSequenceOddities) {
         RecordingImage image;
         Load(image, SmallGIF("GIF89a", Cat({{0, 0}, kImage, {0, 0, 0}, kImage})));
         EXPECT_EQ(image.Frames().Count(), 2);
+        EXPECT_TRUE(image.warnings.empty());
+    }
+    {
+        // Zero bytes between a frame's extensions and its image are skipped as well: the
+        // extensions stay with the image instead of ending a frame of their own there.
+        RecordingImage image;
+        Load(image, SmallGIF("GIF89a", Cat({{0x21, 0xF9, 4, 0x01, 5, 0, 0, 0}, {0, 0}, kImage,
+                                            {0x3B}})));
+        ASSERT_EQ(image.Frames().Count(), 1);
+        TGIFSubImage* frame = image.Frames().GetFrame(0);
+        ASSERT_FALSE(frame->IsEmpty());
+        ASSERT_TRUE(frame->ControlExtension());
+        EXPECT_EQ(frame->ControlExtension()->FrameDelay(), 5);
+        EXPECT_TRUE(frame->IsTransparent());
+        EXPECT_EQ(frame->PixelAt(0, 0), 1);
         EXPECT_TRUE(image.warnings.empty());
     }
     {
@@ -200,4 +216,52 @@ TEST(StreamStructure, FramesGrowTheScreenWithWarnings) {
     EXPECT_EQ(f->PixelAt(0, 0), 0);
     EXPECT_THROW(f->PixelAt(1, 0), GIFException);
     EXPECT_THROW(f->RowAt(2), GIFException);
+}
+
+TEST(StreamStructure, FrameHoldsOnlyThePixelsItsDataGave) {
+    // A 4 x 60000 frame whose data gives ten pixels of colour 1 (strings 1, 11, 111, 1111).
+    // The rest reads as the fill, 0 or the transparent index, without being stored until
+    // something asks for all the pixels.
+    const Bytes data = SubBlocks(PackCodes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {8, 4}, {5, 4}}));
+    struct Case {
+        const char* what;
+        bool interlaced;
+        Bytes control;
+        Int64 held;                            // rows the data reached, in logical order
+        std::vector<std::pair<int, int>> ones; // (x, y) of the ten pixels
+        Byte fill;
+    } cases[] = {
+        {"plain", false, {}, 10, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1},
+                                 {0, 2}, {1, 2}}, 0},
+        // Stored rows 0, 1, 2 are logical rows 0, 8, 16; the rows between are fill.
+        {"interlaced transparent", true, {0x21, 0xF9, 4, 0x01, 0, 0, 3, 0}, 17 * 4,
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 8}, {1, 8}, {2, 8}, {3, 8}, {0, 16}, {1, 16}}, 3},
+    };
+    for (const Case& c : cases) {
+        RecordingImage image;
+        Bytes descriptor = {0x2C, 0, 0, 0, 0, 4, 0, 0x60, 0xEA, Byte(c.interlaced ? 0x40 : 0)};
+        Load(image, Cat({Str("GIF89a"), {4, 0, 0x60, 0xEA, 0x81, 0, 0},
+                         {0, 0, 0, 255, 255, 255, 9, 9, 9, 7, 7, 7}, c.control, descriptor, {2},
+                         data, {0x3B}}));
+        ASSERT_EQ(image.Frames().Count(), 1) << c.what;
+        TGIFSubImage* frame = image.Frames().GetFrame(0);
+        EXPECT_EQ(frame->PixelCount(), 4 * 60000) << c.what;
+        EXPECT_EQ(frame->HeldPixelBytes(), c.held) << c.what;
+        auto expected = [&](int x, int y) {
+            for (auto [ox, oy] : c.ones)
+                if (ox == x && oy == y) return Byte(1);
+            return c.fill;
+        };
+        for (int y : {0, 1, 2, 7, 8, 9, 16, 17, 59999})
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(frame->PixelAt(x, y), expected(x, y)) << c.what << " " << x << "," << y;
+        EXPECT_EQ(frame->HeldPixelBytes(), c.held) << c.what << ": reading pixels stores none";
+        // Row access makes every pixel real, with the same values.
+        const Byte* last = frame->RowAt(59999);
+        EXPECT_EQ(frame->HeldPixelBytes(), 4 * 60000) << c.what;
+        EXPECT_EQ(last[3], c.fill) << c.what;
+        for (int y : {0, 1, 2, 8, 16})
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(frame->RowAt(y)[x], expected(x, y)) << c.what << " " << x << "," << y;
+    }
 }
