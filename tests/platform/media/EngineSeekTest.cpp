@@ -171,3 +171,28 @@ INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
                                            VariableRateCase{"H264MkvStatingAConstantRate", "matroska", "b.mkv", true},
                                            VariableRateCase{"H264Mp4", "mp4", "c.mp4", false}),
                          [](const auto& test) { return String(test.param.name); });
+
+// The sound stops long before the pictures: a seek past its end is carried out by the
+// picture alone, though the file is too long to be read to its end while paused.
+TEST(MediaEngineSeekPastTheSound, SettlesOnThePicture) {
+    MovieSpec desc;
+    desc.container = "avi";
+    desc.video = Video::Mjpeg;
+    desc.audio = Audio::Pcm;
+    desc.frames = 400;
+    desc.audioEndsAt = 0.5;
+    TempDir dir;
+    const String path = dir.File("short-sound.avi");
+    WriteMovie(path, desc);
+    MediaEngine engine(SilentOptions());
+    OpenPaused(engine, path);
+    ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
+    for (int n : {100, 200, 10, 390}) {
+        const double p = static_cast<double>(n) / desc.fps;
+        engine.SetPosition(p);
+        WaitForSeek(engine);
+        EXPECT_FALSE(engine.Seeking()) << "frame " << n;
+        EXPECT_EQ(PresentedNumber(engine), n);
+        EXPECT_DOUBLE_EQ(engine.Position(), p);
+    }
+}

@@ -145,7 +145,8 @@ void WriteMovie(const String& path, const MovieSpec& desc) {
                            : variable ? desc.frameTimesMs.back() / 1000.0 + 1.0 / desc.fps
                                       : static_cast<double>(frames) / desc.fps;
     int64_t audioSamples = 0;
-    const int64_t audioTotal = static_cast<int64_t>(seconds * 44100);
+    const double audioSeconds = desc.video != Video::None && desc.audioEndsAt > 0 ? desc.audioEndsAt : seconds;
+    const int64_t audioTotal = static_cast<int64_t>(audioSeconds * 44100);
     int frameNumber = 0;
     AVFrame* frame = av_frame_alloc();
     while (true) {

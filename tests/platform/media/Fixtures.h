@@ -22,6 +22,7 @@ struct MovieSpec {
     int fps = 25;
     int gop = 12;
     double audioSeconds = 1.0;  // audio-only files
+    double audioEndsAt = 0;     // with pictures: the sound stops here (0: with the pictures)
     int bFrames = 2;            // where the codec has them
     // A variable rate: frame i starts at frameTimesMs[i] (then frames and fps are ignored,
     // except fps as the rate the stream declares).

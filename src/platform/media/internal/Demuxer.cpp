@@ -112,6 +112,17 @@ void Seek(Session& s, double target, double back, int serial) {
     s.MarkSeekExecuted(serial, target, fromStart);
 }
 
+// Tells the session how far into the movie the reading has come.
+void NoteRead(Session& s, const AVPacket& packet, int serial) {
+    const bool video = packet.stream_index == s.video.index;
+    const StreamState& stream = video ? s.video : s.audio;
+    const int64_t t = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+    if (!stream.stream || t == AV_NOPTS_VALUE)
+        return;
+    const double origin = video ? s.info.videoStart : s.info.startSeconds;
+    s.NoteRead(serial, static_cast<double>(t) * av_q2d(stream.stream->time_base) - origin);
+}
+
 void QueueEnd(Session& s, int serial) {
     if (s.info.hasVideo)
         s.video.packets->Put(nullptr, serial);
@@ -159,6 +170,7 @@ void RunDemuxer(Session& s) {
             QueueEnd(s, serial);
             continue;
         }
+        NoteRead(s, *packet, serial);
         if (packet->stream_index == s.video.index)
             s.video.packets->Put(std::move(packet), serial);
         else if (packet->stream_index == s.audio.index)

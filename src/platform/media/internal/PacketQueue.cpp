@@ -53,4 +53,9 @@ bool PacketQueue::Empty() const {
     return packets_.empty();
 }
 
+bool PacketQueue::Full() const {
+    std::lock_guard lock(mutex_);
+    return !packets_.empty() && (bytes_ >= maxBytes_ || packets_.size() >= maxCount_);
+}
+
 }  // namespace media::detail

@@ -33,6 +33,8 @@ public:
     // Wakes waiting producers and consumers so they re-check the request serial.
     void Wake();
     bool Empty() const;
+    // As much is queued as the bounds allow: a put would wait.
+    bool Full() const;
 
 private:
     const std::atomic<int>& requestSerial_;

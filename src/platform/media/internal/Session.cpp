@@ -145,7 +145,21 @@ void Session::SetShownSerial(int serial, double pts, bool resetClock) {
 }
 
 bool Session::AudioReady(int serial) {
-    return !info.hasAudio || audio.finishedSerial.load() == serial || (sink && sink->Begun(serial));
+    if (!info.hasAudio || audio.finishedSerial.load() == serial || (sink && sink->Begun(serial)))
+        return true;
+    // Files interleave their streams within a fraction of a second.
+    constexpr double kInterleaveSeconds = 1.0;
+    return readSerial_.load() == serial &&
+           (readPosition_.load() > TargetFor(serial) + kInterleaveSeconds || (info.hasVideo && video.packets->Full()));
+}
+
+void Session::NoteRead(int serial, double position) {
+    if (readSerial_.load() != serial) {
+        readPosition_ = position;
+        readSerial_ = serial;
+    } else if (position > readPosition_.load()) {
+        readPosition_ = position;
+    }
 }
 
 bool Session::Settling() {

@@ -90,8 +90,12 @@ public:
     void NotifyChange();
     void SetShownSerial(int serial, double pts, bool resetClock);
     int ShownSerial() const { return shownSerial_.load(); }
-    // The audio of this serial has begun at its target, or has nothing to play there.
+    // The audio of this serial has begun at its target, or has nothing to play there: it
+    // ended, or the file was read a second past the target (or as far as the video queue
+    // holds) without any.
     bool AudioReady(int serial);
+    // Demuxer: a packet of this serial was read, at this position in seconds.
+    void NoteRead(int serial, double position);
     // True from a seek until its frame is shown and its audio is ready.
     bool Settling();
     void StartWorkers();
@@ -116,6 +120,8 @@ private:
     std::atomic<int> requestSerial_{0};
     std::atomic<int> shownSerial_{-1};
     std::atomic<bool> paused_{true};
+    std::atomic<int> readSerial_{-1};
+    std::atomic<double> readPosition_{0};  // the furthest packet read under readSerial_
 
     std::mutex seekMutex_;
     double requestedTarget_ = 0;
