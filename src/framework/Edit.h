@@ -61,6 +61,12 @@ class TCustomEdit : public TWinControl {
     int CaretPos() const { return caret_; }
 
     void SelectAll();
+    // Scrolls to a position of the vertical (SB_VERT: the top line) or horizontal (SB_HORZ:
+    // pixels) bar as a thumb drag there would, the position in full width.
+    void ScrollToPosition(int Bar, int Pos) {
+        if (Bar == SB_VERT) ScrollVert(SB_THUMBPOSITION, Pos);
+        else ScrollHorz(SB_THUMBPOSITION, Pos);
+    }
     void ClearSelection() { Perform(WM_CLEAR, 0, 0); }
     void CopyToClipboard() { Perform(WM_COPY, 0, 0); }
     void CutToClipboard() { Perform(WM_CUT, 0, 0); }

@@ -5,6 +5,7 @@
 #include "WindowManagerCheck.h"
 #include "XvfbServer.h"
 #include "framework/Application.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "skin/SKForm.h"
 #include "skin/SKPageControl.h"
@@ -176,6 +177,25 @@ TEST_F(SkinFormOnX, AltSpaceOpensTheSystemMenu) {
     Script("search --name 'korvid skin' windowfocus --sync sleep 0.2 key alt+space");
     closer.join();
     EXPECT_TRUE(popped);
+}
+
+TEST_F(SkinFormOnX, TheApplicationIconReachesTheDesktop) {
+    // A 16 x 16 icon made from two bitmaps: the desktop gets it as _NET_WM_ICON.
+    std::vector<BYTE> maskBits(2 * 16, 0);
+    ICONINFO info;
+    info.hbmMask = CreateBitmap(16, 16, 1, 1, maskBits.data());
+    std::vector<DWORD> pixels(256, 0x0000FF00);
+    info.hbmColor = CreateBitmap(16, 16, 1, 32, pixels.data());
+    auto icon = MakeObject<TIcon>();
+    icon->SetHandle(CreateIconIndirect(&info));
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    app_->SetIcon(icon.get());
+    PumpFor(100);
+    int w = 0, h = 0;
+    ASSERT_TRUE(WindowIconSize(kDisplay, "korvid skin", w, h));
+    EXPECT_EQ(w, 16);
+    EXPECT_EQ(h, 16);
 }
 
 TEST_F(SkinFormOnX, ScreenshotOfEachStyle) {
