@@ -111,8 +111,7 @@ void TskButton::DrawButtonCaption(TCanvas* Canvas) {
 }
 
 void TskButton::DrawButtonFocusRect(TCanvas* Canvas) {
-    TskUIStyle style = DeepBlue;
-    UsingFileTheme(FileTheme(), UIStyle(), style);
+    // These two styles show the focus by a bold caption instead of a dotted frame.
     if (UIStyle() == MacOS || UIStyle() == BlueGlass) {
         SetBoldCaption(true);
         return;

@@ -32,12 +32,12 @@ enum ThemeItem : int {
 // Key names by item number; entry 0 is empty.
 extern const char* const ThemeItemKeys[kThemeItemCount + 1];
 
-// The item's kind; -1 as a byte (255) is never returned: items outside 1..42 answer kind 0.
+// The item's kind; items outside 1..42 answer kind 0.
 Byte ThemeItemKindOf(int Item);
 
 // The raw table value and kind. FromThemeFile, a style above BlueGlass or an item outside
-// 1..42: Kind 0 and -1. An image's value is the index of its resource name (see
-// BuiltinThemeImageName).
+// 1..42: Kind 0 and -1. An image's value is its item number; its resource name comes from
+// BuiltinThemeImageName.
 int GetBuiltinThemeValue(TskUIStyle Style, int Item, Byte& Kind);
 // The bitmap resource name of an image item in a built-in style; empty otherwise.
 String BuiltinThemeImageName(TskUIStyle Style, int Item);

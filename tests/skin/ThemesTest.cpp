@@ -2,6 +2,7 @@
 
 #include "framework/Panel.h"
 #include "framework/Resources.h"
+#include "skin/SKButton.h"
 #include "skin/SKMgr.h"
 #include "skin/SKThemes.h"
 
@@ -213,6 +214,25 @@ TEST_F(OwnerStyleTest, NewControlsTakeTheFirstSkinnedFormsStyle) {
     second->SetStyle(MacOS);
     second->SetParent(form_);
     EXPECT_EQ(GetOwnerUIStyle(form_), Protein);
+}
+
+TEST_F(OwnerStyleTest, ContainerPassesStyleAndThemeToDirectChildrenThatTakeBoth) {
+    auto* panel = CreateComponent<TPanel>(form_);
+    panel->SetParent(form_);
+    auto* button = CreateComponent<TskButton>(form_);
+    button->SetParent(panel);
+    auto* styleOnly = CreateComponent<TskForm>(form_);
+    styleOnly->SetParent(panel);
+    auto* inner = CreateComponent<TPanel>(form_);
+    inner->SetParent(panel);
+    auto* deeper = CreateComponent<TskButton>(form_);
+    deeper->SetParent(inner);
+    auto* theme = CreateComponent<TskFileTheme>(form_);
+    ContainerApplyUIStyle(panel, FromThemeFile, theme);
+    EXPECT_EQ(button->UIStyle(), FromThemeFile);
+    EXPECT_EQ(button->FileTheme(), theme);
+    EXPECT_EQ(styleOnly->Style(), DeepBlue) << "publishes UIStyle but no FileTheme: left alone";
+    EXPECT_EQ(deeper->UIStyle(), DeepBlue) << "children of children are not visited";
 }
 
 } // namespace
