@@ -214,7 +214,7 @@ TEST_F(SkinFormOnX, ScreenshotOfEachStyle) {
         const std::string crop = std::to_string(form_->Width() + 20) + "x" + std::to_string(form_->Height() + 20) +
                                  "+" + std::to_string(std::max(0, form_->Left() - 10)) + "+" +
                                  std::to_string(std::max(0, form_->Top() - 10));
-        const std::string command = std::string("import -display ") + kDisplay + " -window root -crop " + crop + " " + file;
+        const std::string command = std::string("import -display ") + kDisplay + " -window root -crop " + crop + " +repage " + file;
         EXPECT_EQ(std::system(command.c_str()), 0) << s.name;
     }
 }
