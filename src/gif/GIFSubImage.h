@@ -18,6 +18,8 @@
 class TBitmap;
 class TCanvas;
 class TGIFSubImage;
+class TIcon;
+class TMetafile;
 
 class TGIFLocalColorMap final : public TGIFColorMap {
     KORVID_CLASS(TGIFLocalColorMap, TGIFColorMap)
@@ -115,6 +117,10 @@ class TGIFSubImage final : public TGIFItem {
     // transparent through a new black colour; "Invalid image dimensions" for another size.
     void ApplyTransparencyMask(TBitmap& mask);
     void ApplyMaskHandle(HBITMAP mask);
+    // The icon's own mask (see-through bits) makes its transparency.
+    void ApplyIconMask(TIcon& icon);
+    // What the metafile leaves out of its drawing becomes transparent.
+    void ApplyMetafileMask(TMetafile& metafile);
 
     // Cached rendering (GIFSubImageRender.cpp). The bitmap and mask stay the frame's.
     bool BitmapExists() const { return cache_.HasBitmap(); }

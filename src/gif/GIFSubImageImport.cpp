@@ -2,6 +2,9 @@
 // bitmap is reduced to 8 bits first, other graphics go through a bitmap, another frame is
 // copied whole. A transparent bitmap's mask becomes a transparent colour.
 #include "framework/Bitmap.h"
+#include "framework/Canvas.h"
+#include "framework/Icon.h"
+#include "framework/Metafile.h"
 #include "framework/Picture.h"
 #include "framework/ProgressScope.h"
 #include "gif/GIFDIB.h"
@@ -9,6 +12,8 @@
 #include "gif/GIFGraphic.h"
 #include "gif/GIFReduce.h"
 #include "gif/GIFSubImage.h"
+#include "platform/gdi/Owned.h"
+#include "platform/user/Icon.h"
 #include "rtl/ScopeGuard.h"
 
 #include <cstring>
@@ -96,6 +101,23 @@ void RenderGraphicToBitmap(TGraphic* graphic, TBitmap& bitmap) {
     bitmap.Canvas()->Draw(0, 0, graphic);
 }
 
+// The graphic drawn at its size onto a 24-bit bitmap filled with the colour.
+ObjectPtr<TBitmap> RenderOnBackground(TGraphic* graphic, TColor color) {
+    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(graphic->Width(), graphic->Height());
+    bitmap->Canvas()->Brush()->SetColor(color);
+    bitmap->Canvas()->Brush()->SetStyle(bsSolid);
+    bitmap->Canvas()->FillRect(Rect(0, 0, graphic->Width(), graphic->Height()));
+    bitmap->Canvas()->Draw(0, 0, graphic);
+    return bitmap;
+}
+
+// Icons and metafiles draw themselves best: their drawing keeps what they leave out.
+bool DrawsFirst(TGraphic* graphic) {
+    return dynamic_cast<TIcon*>(graphic) || dynamic_cast<TMetafile*>(graphic);
+}
+
 } // namespace
 
 void TGIFSubImage::ImportBitmap(TBitmap* source) {
@@ -147,13 +169,48 @@ void TGIFSubImage::ReadBitmapPixels(TBitmap* source) {
 }
 
 void TGIFSubImage::ImportGraphic(TGraphic* graphic) {
-    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
-    try {
-        bitmap->Assign(graphic);
-    } catch (Exception&) {
-        RenderGraphicToBitmap(graphic, *bitmap);
+    {
+        ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
+        if (DrawsFirst(graphic)) {
+            try {
+                RenderGraphicToBitmap(graphic, *bitmap);
+            } catch (Exception&) {
+                bitmap->Assign(graphic);
+            }
+        } else {
+            try {
+                bitmap->Assign(graphic);
+            } catch (Exception&) {
+                RenderGraphicToBitmap(graphic, *bitmap);
+            }
+        }
+        ImportBitmap(bitmap.get());
     }
-    ImportBitmap(bitmap.get());
+    if (auto* icon = dynamic_cast<TIcon*>(graphic))
+        ApplyIconMask(*icon);
+    else if (auto* metafile = dynamic_cast<TMetafile*>(graphic))
+        ApplyMetafileMask(*metafile);
+}
+
+void TGIFSubImage::ApplyIconMask(TIcon& icon) {
+    ICONINFO info;
+    if (!GetIconInfo(icon.Handle(), &info)) return;
+    // Both bitmaps are new ones of the caller's.
+    gdi::UniqueObject mask(info.hbmMask), color(info.hbmColor);
+    ApplyMaskHandle(info.hbmMask);
+}
+
+void TGIFSubImage::ApplyMetafileMask(TMetafile& metafile) {
+    // Where the metafile draws, its renders on white and on black agree and their exclusive
+    // or is black; where it leaves the background, white.
+    ObjectPtr<TBitmap> mask = RenderOnBackground(&metafile, clWhite);
+    ObjectPtr<TBitmap> onBlack = RenderOnBackground(&metafile, clBlack);
+    const TRect all = Rect(0, 0, mask->Width(), mask->Height());
+    mask->Canvas()->SetCopyMode(cmSrcInvert);
+    mask->Canvas()->CopyRect(all, onBlack->Canvas(), all);
+    // Black (covered) is 0 and white 1 in a monochrome mask.
+    mask->SetPixelFormat(pf1bit);
+    ApplyTransparencyMask(*mask);
 }
 
 void TGIFSubImage::CopyFrame(TGIFSubImage& frame) {

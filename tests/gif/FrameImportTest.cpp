@@ -1,5 +1,7 @@
 #include "GIFGraphicTestUtil.h"
 
+#include "framework/Icon.h"
+#include "framework/Metafile.h"
 #include "gif/GIFException.h"
 
 #include <gtest/gtest.h>
@@ -244,4 +246,101 @@ TEST(FrameImport, NilClearsAndUnknownSourcesAreRefused) {
     EXPECT_TRUE(frame->IsEmpty());
     ObjectPtr<TGIFHeader> header(CreateObject<TGIFHeader>(image.image.get()));
     EXPECT_THROW(frame->CopyFrom(header.get()), EConvertError);
+}
+
+namespace {
+
+// A one-image ICO file of 24-bit pixels (colors, rows from the top) and its AND mask
+// (see, 1: see-through).
+ObjectPtr<TIcon> MakeIcon(const std::vector<std::vector<TColor>>& colors,
+                          const std::vector<std::vector<int>>& see) {
+    const int h = static_cast<int>(colors.size()), w = static_cast<int>(colors[0].size());
+    const int xorRow = (w * 3 + 3) / 4 * 4, andRow = ((w + 31) / 32) * 4;
+    std::vector<Byte> image(40 + size_t(xorRow + andRow) * h, 0);
+    auto put32 = [&](size_t at, DWORD v) {
+        for (int i = 0; i < 4; ++i) image[at + i] = Byte(v >> (8 * i));
+    };
+    put32(0, 40);
+    put32(4, DWORD(w));
+    put32(8, DWORD(2 * h));
+    image[12] = 1;  // planes
+    image[14] = 24; // bits
+    for (int y = 0; y < h; ++y) {
+        // Rows are stored from the bottom.
+        size_t color = 40 + size_t(h - 1 - y) * xorRow;
+        size_t mask = 40 + size_t(xorRow) * h + size_t(h - 1 - y) * andRow;
+        for (int x = 0; x < w; ++x) {
+            TColor c = colors[y][x];
+            image[color + 3 * x] = Byte(c >> 16);
+            image[color + 3 * x + 1] = Byte(c >> 8);
+            image[color + 3 * x + 2] = Byte(c);
+            if (see[y][x]) image[mask + x / 8] |= Byte(0x80 >> (x % 8));
+        }
+    }
+    std::vector<Byte> file = {0, 0, 1, 0, 1, 0, Byte(w), Byte(h), 0, 0, 1, 0, 24, 0};
+    for (int i = 0; i < 4; ++i) file.push_back(Byte(image.size() >> (8 * i)));
+    file.insert(file.end(), {22, 0, 0, 0});
+    file.insert(file.end(), image.begin(), image.end());
+    TMemoryStream stream;
+    stream.WriteBuffer(file.data(), static_cast<Int64>(file.size()));
+    stream.SetPosition(0);
+    ObjectPtr<TIcon> icon = MakeObject<TIcon>();
+    icon->LoadFromStream(stream);
+    return icon;
+}
+
+// Every pixel of the frame: kSeeThrough for the transparent index, else its colour.
+constexpr TColor kSeeThrough = 0x7F000000;
+std::vector<std::vector<TColor>> Shown(TGIFSubImage& frame) {
+    std::vector<std::vector<TColor>> rows(frame.Height());
+    for (int y = 0; y < frame.Height(); ++y)
+        for (int x = 0; x < frame.Width(); ++x) {
+            int p = frame.PixelAt(x, y);
+            rows[y].push_back(frame.IsTransparent() && p == frame.TransparentIndex()
+                                  ? kSeeThrough
+                                  : TGIFColorMap::TripletToColor(frame.OwnColorMap().Colors()[p]));
+        }
+    return rows;
+}
+
+} // namespace
+
+TEST(FrameImport, IconsAndMetafilesKeepTheirTransparency) {
+    const TColor R = RGB(255, 0, 0), G = RGB(0, 128, 0), B = RGB(0, 0, 255),
+                 Y = RGB(255, 255, 0), T = kSeeThrough;
+    {
+        ObjectPtr<TIcon> icon = MakeIcon({{R, R, G, G}, {R, R, G, G}, {G, G, G, G}, {G, G, G, G}},
+                                         {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}});
+        Imported in;
+        in.image->SetReductionMethod(redNone);
+        in.frame->CopyFrom(icon.get());
+        ASSERT_EQ(in.frame->Width(), 4);
+        ASSERT_TRUE(in.frame->IsTransparent());
+        ASSERT_TRUE(in.frame->ControlExtension());
+        EXPECT_TRUE(in.frame->ControlExtension()->HasTransparency());
+        EXPECT_EQ(Shown(*in.frame),
+                  (std::vector<std::vector<TColor>>{
+                      {R, R, G, T}, {R, R, G, T}, {G, G, G, T}, {T, G, G, T}}));
+    }
+    {
+        ObjectPtr<TMetafile> metafile = MakeObject<TMetafile>();
+        metafile->SetWidth(6);
+        metafile->SetHeight(4);
+        {
+            ObjectPtr<TMetafileCanvas> canvas = MakeObject<TMetafileCanvas>(metafile.get());
+            canvas->Brush()->SetColor(B);
+            canvas->FillRect(Rect(0, 0, 3, 4));
+            canvas->Brush()->SetColor(Y);
+            canvas->FillRect(Rect(4, 1, 6, 3));
+        }
+        Imported in;
+        in.image->SetReductionMethod(redNone);
+        in.frame->CopyFrom(metafile.get());
+        ASSERT_EQ(in.frame->Width(), 6);
+        ASSERT_TRUE(in.frame->IsTransparent());
+        EXPECT_EQ(Shown(*in.frame), (std::vector<std::vector<TColor>>{{B, B, B, T, T, T},
+                                                                      {B, B, B, T, Y, Y},
+                                                                      {B, B, B, T, Y, Y},
+                                                                      {B, B, B, T, T, T}}));
+    }
 }
