@@ -6,9 +6,7 @@
 #include "app/ResizeBitmap.h"
 #include "framework/Application.h"
 #include "movie/ActiveMovie.h"
-#include "movie/DerivedMovie.h"
 #include "platform/kernel/Time.h"
-#include "platform/media/MediaPlayer.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
 
@@ -18,9 +16,6 @@ namespace {
 
 // Player properties the window reads and writes.
 constexpr DISPID kPosition = 1027;
-// How long a seek may still take once the fixed waits are over.
-constexpr DWORD kSeekLandMs = 3000;
-constexpr DWORD kSeekPollMs = 5;
 
 } // namespace
 
@@ -120,21 +115,12 @@ void TForm1::FixedSleep(DWORD ms) {
     fixedWaitMs_ += ms;
 }
 
-void TForm1::AwaitSeek() {
-    media::MediaEngine& engine = ActiveMovie1->Player()->MediaPlayer().Engine();
-    const DWORD start = timeGetTime();
-    while (engine.Seeking() && timeGetTime() - start < kSeekLandMs) {
-        Sleep(kSeekPollMs);
-        Pump();
-    }
-}
-
 double TForm1::MoviePosition() { return ActiveMovie1->GetDoubleProp(kPosition); }
 
 void TForm1::SeekTo(double position) { ActiveMovie1->SetDoubleProp(kPosition, position); }
 
 ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame() {
-    AwaitSeek();
+    // The movie's grab itself waits (bounded) for a seek still on its way to land.
     ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
     if (ActiveMovie1->CaptureFrameToBitmap(frame.get()) && !frame->Empty()) {
         OrImage1->PictureOriginal()->Assign(frame.get());

@@ -152,9 +152,6 @@ private:
     void Pump();
     // Sleeps on the kernel clock as one of the fixed waits.
     void FixedSleep(DWORD ms);
-    // After the fixed waits: a seek still on its way is given a bounded time to land, so
-    // the frame grabbed is the one sought.
-    void AwaitSeek();
     double MoviePosition();
     void SeekTo(double position);
     // Grabs the current frame, adjusted by the picture view; empty when the grab failed.

@@ -75,7 +75,10 @@ TFormSpinEdit* TForm1::MakeSpin(TWinControl* parent, int left, int top, int min,
     spin->SetMaxValue(max);
     spin->SetIncrement(step);
     spin->SetText(IntToStr(value));
-    MakeLabel(this, parent, "", label, left + 54, top + 4);
+    // Sized here: a label on a page not yet shown cannot measure its text.
+    TLabel* caption = MakeLabel(this, parent, "", label, left + 54, top + 4);
+    caption->SetAutoSize(false);
+    caption->SetBounds(left + 54, top + 4, 56, 15);
     return spin;
 }
 

@@ -1,0 +1,218 @@
+// The real program, started through scripts/run.sh on Xvfb with a window manager, driven
+// with xdotool as a user would: open a video through the dialog, auto positions, capture,
+// Make GIF, save both. The GIF then plays in ffplay and decodes in giflib, the AVI reads back
+// in ffprobe at the chosen rate. Skipped where Xvfb, xdotool, openbox or the tools are
+// missing. KORVID_SCREENSHOT_DIR, when set, receives the window before and after capture.
+#include "app/MainForm.h"
+#include "framework/Application.h"
+#include "platform/headless/Headless.h"
+#include "platform/media/Fixtures.h"
+#include "XvfbServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <thread>
+
+#ifndef KORVID_SOURCE_DIR
+#define KORVID_SOURCE_DIR "."
+#endif
+#ifndef KORVID_BUILD_DIR
+#define KORVID_BUILD_DIR "."
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char* kDisplay = ":85";
+
+std::string Output(const std::string& command) {
+    std::string result;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (size_t n = fread(buffer, 1, sizeof buffer, p)) result.append(buffer, n);
+        pclose(p);
+    }
+    while (!result.empty() && (result.back() == '\n' || result.back() == ' ')) result.pop_back();
+    return result;
+}
+
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return done();
+}
+
+// Where the controls lie in the window's client area: the same window built on the
+// headless display, where the layout is the same code.
+std::map<std::string, TPoint> ControlCentres() {
+    std::map<std::string, TPoint> centres;
+    headless::HeadlessSession session;
+    TApplication* app = CreateComponent<TApplication>(nullptr);
+    app->CreateForm(Form1);
+    Form1->Show();
+    headless::HeadlessBackend::PumpMessages();
+    TPoint origin = Form1->ClientToScreen(Point(0, 0));
+    auto centre = [&](const char* name, TControl* c) {
+        TPoint p = c->ClientToScreen(Point(c->Width() / 2, c->Height() / 2));
+        centres[name] = Point(p.x - origin.x, p.y - origin.y);
+    };
+    centre("open", Form1->Button1);
+    centre("auto", Form1->skButton4);
+    centre("next", Form1->skButton7);
+    // The output page's controls are placed once that page shows.
+    Form1->skButton7Click(Form1);
+    headless::HeadlessBackend::PumpMessages();
+    centre("capture", Form1->Button6);
+    centre("frames", Form1->skSpinEdit1);
+    centre("make", Form1->Button9);
+    centre("savegif", Form1->Button7);
+    centre("saveavi", Form1->skButton5);
+    app->Free();
+    Form1 = nullptr;
+    return centres;
+}
+
+class KorvidXvfbTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Have("Xvfb") || !Have("xdotool") || !Have("openbox") || !Have("ffprobe") ||
+            !Have("giftext") || !Have("import"))
+            GTEST_SKIP() << "Xvfb, xdotool, openbox, ffprobe, giftext or import is missing";
+        centres_ = ControlCentres();
+        dir_ = fs::temp_directory_path() / ("korvid_xvfb_" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "bin");
+        backend_ = server_.Start(kDisplay, "1280x1024x24");
+        ASSERT_TRUE(backend_) << "Xvfb did not start";
+        wm_ = fork();
+        if (wm_ == 0) {
+            setenv("DISPLAY", kDisplay, 1);
+            execlp("openbox", "openbox", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The browser the product page would open: a stand-in that notes what it was given.
+        std::ofstream opener(dir_ / "bin" / "xdg-open");
+        opener << "#!/bin/sh\necho \"$1\" >> '" << (dir_ / "opened.txt").string() << "'\n";
+        opener.close();
+        fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
+    }
+    void TearDown() override {
+        if (program_ > 0) {
+            kill(program_, SIGTERM);
+            waitpid(program_, nullptr, 0);
+        }
+        if (wm_ > 0) {
+            kill(wm_, SIGTERM);
+            waitpid(wm_, nullptr, 0);
+        }
+        backend_.reset();
+        server_.Stop();
+        fs::remove_all(dir_);
+    }
+    std::string X(const std::string& args) {
+        return Output(std::string("DISPLAY=") + kDisplay + " xdotool " + args + " 2>/dev/null");
+    }
+    // Clicks at a point of the window's client area.
+    void ClickAt(const TPoint& p) {
+        X("mousemove --window " + window_ + " " + std::to_string(p.x + dx_) + " " +
+          std::to_string(p.y + dy_) + " click 1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    void Shot(const char* name) {
+        const char* out = std::getenv("KORVID_SCREENSHOT_DIR");
+        if (!out) return;
+        std::system((std::string("DISPLAY=") + kDisplay + " import -window " + window_ + " '" +
+                     (fs::path(out) / name).string() + "' >/dev/null 2>&1").c_str());
+    }
+
+    XvfbServer server_;
+    std::unique_ptr<user::DisplayBackend> backend_;
+    pid_t wm_ = -1, program_ = -1;
+    fs::path dir_;
+    std::map<std::string, TPoint> centres_;
+    std::string window_;
+    int dx_ = 0, dy_ = 0;
+};
+
+TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
+    const std::string video = (dir_ / "clip.mpg").string();
+    fixtures::MovieSpec spec;
+    spec.container = "mpeg";
+    spec.frames = 20 * 25;
+    fixtures::WriteMovie(video, spec);
+
+    program_ = fork();
+    if (program_ == 0) {
+        setenv("DISPLAY", kDisplay, 1);
+        setenv("KORVID_SKIP_SETUP", "1", 1);
+        setenv("KORVID_BUILD_DIR", KORVID_BUILD_DIR, 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("PATH", ((dir_ / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
+        execlp("bash", "bash", KORVID_SOURCE_DIR "/scripts/run.sh", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_TRUE(WaitFor([&] { return !(window_ = X("search --onlyvisible --name '^Varnelo  -  V 1.2$'")).empty(); }, 60))
+        << "the window did not appear";
+    window_ = window_.substr(0, window_.find('\n'));
+    // The window's client area lies inside whatever frame of its own it has.
+    std::string geometry = X("getwindowgeometry --shell " + window_);
+    int w = 0, h = 0;
+    std::sscanf(geometry.substr(geometry.find("WIDTH=")).c_str(), "WIDTH=%d", &w);
+    std::sscanf(geometry.substr(geometry.find("HEIGHT=")).c_str(), "HEIGHT=%d", &h);
+    ASSERT_GE(w, 951);
+    dx_ = (w - 951) / 2;
+    dy_ = h - 612 - dx_;
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    ClickAt(centres_["open"]);
+    ASSERT_TRUE(WaitFor([&] { return !X("search --onlyvisible --name '^Open$'").empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    X("key End");
+    X("key --repeat 40 BackSpace");
+    X("type --delay 10 '" + video + "'");
+    X("key Return");
+    std::this_thread::sleep_for(std::chrono::seconds(9));  // the player's fixed waits: 3 to 7 s
+    ClickAt(centres_["auto"]);
+    std::this_thread::sleep_for(std::chrono::seconds(12));
+    Shot("window-before-capture.png");
+    ClickAt(centres_["next"]);
+    ClickAt(centres_["frames"]);
+    X("key End");
+    X("key --repeat 5 BackSpace");
+    X("type 3");
+    ClickAt(centres_["capture"]);
+    const std::string ini = (dir_ / "clip.ini").string();
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(ini); }, 20)) << "capture did not start";
+    EXPECT_EQ(Output("cut -c1-20 '" + ini + "'"), "<Maxstep>3</Maxstep>");
+    // Capture of 9 cells x 3 frames takes about 15 s; the list then shows the frames.
+    std::this_thread::sleep_for(std::chrono::seconds(25));
+    Shot("window-after-capture.png");
+    ClickAt(centres_["savegif"]);
+    ClickAt(centres_["saveavi"]);
+    const std::string gif = (dir_ / "clip.gif").string(), avi = (dir_ / "clip_thumb.avi").string();
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(gif) && fs::exists(avi); }, 30));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    EXPECT_NE(Output("grep -c korvid.html '" + (dir_ / "opened.txt").string() + "'"), "");
+    EXPECT_EQ(Output("giftext '" + gif + "' >/dev/null 2>&1 && echo ok"), "ok");
+    EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height "
+                     "-of csv=p=0 '" + gif + "'"),
+              "159,120,3");
+    EXPECT_EQ(Output("DISPLAY=" + std::string(kDisplay) + " SDL_AUDIODRIVER=dummy timeout 20 ffplay "
+                     "-autoexit -loglevel error -loop 1 '" + gif + "' >/dev/null 2>&1 && echo played"),
+              "played");
+    EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries stream=codec_name,r_frame_rate,nb_read_frames "
+                     "-of csv=p=0 '" + avi + "'"),
+              "rawvideo,30/11,3");
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+// The movies of the media tests, shared here.
+#include "platform/media/Fixtures.cpp"
