@@ -19,6 +19,7 @@ T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int 
     control->SetName(name);
     control->SetParent(parent);
     control->SetBounds(left, top, width, height);
+    ApplyWindowStyle(control);
     return control;
 }
 
@@ -51,6 +52,7 @@ TFormButton* TForm1::MakeButton(TWinControl* parent, const String& caption, int 
     button->SetParent(parent);
     button->SetBounds(left, top, width, height);
     button->SetCaption(caption);
+    ApplyWindowStyle(button);
     if (handler) button->OnClick = [this, handler](TObject* s) { (this->*handler)(s); };
     return button;
 }
@@ -61,6 +63,7 @@ TFormRadioButton* TForm1::MakeRadio(TWinControl* parent, const String& caption, 
     radio->SetParent(parent);
     radio->SetCaption(caption);
     radio->SetBounds(left, top, 20 + int(caption.size()) * 6, 17);
+    ApplyWindowStyle(radio);
     radio->SetChecked(checked);
     if (handler) radio->OnClick = [this, handler](TObject* s) { (this->*handler)(s); };
     return radio;
@@ -74,6 +77,7 @@ TFormSpinEdit* TForm1::MakeSpin(TWinControl* parent, int left, int top, int min,
     spin->SetMinValue(min);
     spin->SetMaxValue(max);
     spin->SetIncrement(step);
+    ApplyWindowStyle(spin);
     spin->SetText(IntToStr(value));
     // Sized here: a label on a page not yet shown cannot measure its text.
     TLabel* caption = MakeLabel(this, parent, "", label, left + 54, top + 4);

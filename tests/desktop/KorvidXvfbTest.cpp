@@ -188,13 +188,13 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     ClickAt(centres_["frames"]);
     X("key End");
     X("key --repeat 5 BackSpace");
-    X("type 3");
+    X("type 6");  // the field's range starts at 5
     ClickAt(centres_["capture"]);
     const std::string ini = (dir_ / "clip.ini").string();
     ASSERT_TRUE(WaitFor([&] { return fs::exists(ini); }, 20)) << "capture did not start";
     EXPECT_EQ(Output("cut -c1-20 '" + ini + "'"), "<Maxstep>3</Maxstep>");
-    // Capture of 9 cells x 3 frames takes about 15 s; the list then shows the frames.
-    std::this_thread::sleep_for(std::chrono::seconds(25));
+    // Capture of 9 cells x 6 frames takes about 20 s; the list then shows the frames.
+    std::this_thread::sleep_for(std::chrono::seconds(30));
     Shot("window-after-capture.png");
     ClickAt(centres_["savegif"]);
     ClickAt(centres_["saveavi"]);
@@ -206,13 +206,13 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     EXPECT_EQ(Output("giftext '" + gif + "' >/dev/null 2>&1 && echo ok"), "ok");
     EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height "
                      "-of csv=p=0 '" + gif + "'"),
-              "159,120,3");
+              "159,120,6");
     EXPECT_EQ(Output("DISPLAY=" + std::string(kDisplay) + " SDL_AUDIODRIVER=dummy timeout 20 ffplay "
                      "-autoexit -loglevel error -loop 1 '" + gif + "' >/dev/null 2>&1 && echo played"),
               "played");
     EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries stream=codec_name,r_frame_rate,nb_read_frames "
                      "-of csv=p=0 '" + avi + "'"),
-              "rawvideo,30/11,3");
+              "rawvideo,30/11,6");
 }
 
 }  // namespace
