@@ -279,14 +279,16 @@ void TForm1::BuildBrightnessAndHelpPages() {
     OrImage1 = Make<TOrImage>(this, ScrollBox2, "OrImage1", 0, 0, 105, 105);
     OrImage1->SetAutoSize(true);
     sktrackbar1 = Make<TFormScrollBar>(this, TabSheet3, "sktrackbar1", 8, 496, 593, 16);
-    sktrackbar1->SetKind(sbHorizontal);
-    sktrackbar1->SetBounds(8, 496, 593, 16);
-    sktrackbar1->SetParams(0, -255, 255);
+    sktrackbar1->SetOrientation(skHorizontal);
+    sktrackbar1->SetLineButton(0);
+    sktrackbar1->SetMin(-255);
+    sktrackbar1->SetMax(255);
+    sktrackbar1->SetPosition(0);
     sktrackbar1->SetSmallChange(1);
     sktrackbar1->SetLargeChange(2);
     sktrackbar1->SetPageSize(2);
     sktrackbar1->SetColor(kTrackColor);
-    sktrackbar1->OnChange = [this](TObject* s) { sktempsktrackbar1Change(s); };
+    sktrackbar1->SetOnChange([this](TObject* s) { sktempsktrackbar1Change(s); });
     Edit2 = Make<TFormEdit>(this, TabSheet3, "Edit2", 296, 520, 33, 21);
     Edit2->SetReadOnly(true);
 

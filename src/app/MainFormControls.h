@@ -1,8 +1,8 @@
 #pragma once
 // The kinds of control the main window is built from, named once so the window's builder
 // and handlers do not depend on which control set provides them. Buttons, edits, spin edits
-// and radio buttons are the skinned ones; panels, pages and the brightness bar still the
-// framework's plain controls.
+// radio buttons and the brightness bar are the skinned ones; the form panel, the pages and
+// the help memo still the framework's plain controls.
 #include "framework/DialogControls.h"
 #include "framework/Edit.h"
 #include "framework/Memo.h"
@@ -12,13 +12,14 @@
 #include "skin/SKButton.h"
 #include "skin/SKCheckBox.h"
 #include "skin/SKEdit.h"
+#include "skin/SKScrollBar.h"
 
 using TFormPanel = TPanel;  // the window's skinned form panel
 using TFormButton = TskButton;
 using TFormEdit = TskEdit;
 using TFormSpinEdit = TskSpinEdit;
 using TFormRadioButton = TskRadioButton;
-using TFormScrollBar = TScrollBar;
+using TFormScrollBar = TskScrollBar;
 using TFormPageControl = TPageControl;
 using TFormTabSheet = TTabSheet;
 using TFormMemo = TMemo;
