@@ -183,10 +183,11 @@ void TControl::Dispatch(TMessage& Message) {
             TWinControl* parent = parent_;
             TPoint at = ClientToScreen(Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
             HandleMouseButton(Message, mbRight, false, false);
-            // MouseUp may have freed the control: go on only while it is still there.
+            // MouseUp may have freed the control: go on only while it is still there (found by
+            // its address alone, never through it).
             if (!window || !IsWindow(window)) return;
             if (self ? TWinControl::FindControl(window) != self
-                     : !(TWinControl::FindControl(window) == parent && parent->ContainsControl(this)))
+                     : !(TWinControl::FindControl(window) == parent && parent->IndexOfControl(this) >= 0))
                 return;
             Perform(WM_CONTEXTMENU, static_cast<WPARAM>(window),
                     MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));

@@ -111,8 +111,10 @@ TEST_F(ContextMenu, AFreedMenuIsForgotten) {
 TEST_F(ContextMenu, AControlFreedByItsMouseUpHandlerOpensNothing) {
     probe_->SetPopupMenu(menu_);
     probe_->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
-        probe_->Free();
+        // The handler goes with the control: nothing of it is used after the Free.
+        TProbe* doomed = probe_;
         probe_ = nullptr;
+        doomed->Free();
     };
     screen().Click(135, 140, user::native::Button::Right);
     Pump();
