@@ -3,6 +3,7 @@
 #include "framework/Menus.h"
 #include "framework/WinControl.h"
 #include "platform/gdi/Dc.h"
+#include "platform/gdi/Rect.h"
 #include "platform/user/User.h"
 #include "rtl/ScopeGuard.h"
 
@@ -160,7 +161,7 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool do
         if (controlState_.Contains(csClicked)) {
             controlState_.Exclude(csClicked);
             TRect r = ClientRect();
-            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) Click();
+            if (PtInRect(&r, Point(x, y))) Click();
             // Click may free the control; nothing of it is touched after it except through
             // the message, which the caller no longer reads.
         }

@@ -1,13 +1,13 @@
 #include "framework/DialogControls.h"
 
 #include "framework/Application.h"
+#include "framework/Frame3D.h"
 #include "platform/Utf8.h"
 #include "platform/gdi/Rect.h"
 #include "platform/user/Backend.h"
 #include "platform/user/User.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -23,19 +23,12 @@ int NextChar(const String& s, int pos) {
 }  // namespace
 
 void DrawPlainFrame(TCanvas* canvas, const TRect& r, bool sunken) {
-    TColor light = sunken ? clBtnShadow : clBtnHighlight;
-    TColor dark = sunken ? clBtnHighlight : clBtnShadow;
-    canvas->Pen()->SetColor(light);
-    canvas->MoveTo(r.left, r.bottom - 1);
-    canvas->LineTo(r.left, r.top);
-    canvas->LineTo(r.right - 1, r.top);
-    canvas->Pen()->SetColor(dark);
-    canvas->LineTo(r.right - 1, r.bottom - 1);
-    canvas->LineTo(r.left, r.bottom - 1);
+    TRect edge = r;
+    Frame3D(canvas, edge, sunken ? clBtnShadow : clBtnHighlight, sunken ? clBtnHighlight : clBtnShadow, 1);
 }
 
 bool DisplayCanShowDialogs() {
-    return std::strcmp(user::CurrentDisplayBackend().Name(), "none") != 0;
+    return user::CurrentDisplayBackend().ShowsWindows();
 }
 
 void PlaceDialogForm(TCustomForm* dialog) {

@@ -3,9 +3,10 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
+#include "platform/gdi/Rect.h"
 
 void FillSolid(HDC dc, const TRect& Rect, TColor Color) {
-    if (Rect.right <= Rect.left || Rect.bottom <= Rect.top) return;
+    if (IsRectEmpty(&Rect)) return;
     gdi::UniqueObject brush(CreateSolidBrush(ColorToRGB(Color)));
     FillRect(dc, &Rect, brush.get());
 }

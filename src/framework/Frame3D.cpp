@@ -1,10 +1,11 @@
 #include "framework/Frame3D.h"
 
 #include "framework/FillSolid.h"
+#include "platform/gdi/Rect.h"
 
 void Frame3D(HDC dc, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
     for (int i = 0; i < Width; ++i) {
-        if (Rect.right - Rect.left < 1 || Rect.bottom - Rect.top < 1) return;
+        if (IsRectEmpty(&Rect)) return;
         const TRect& r = Rect;
         FillSolid(dc, ::Rect(r.left, r.top, r.right, r.top + 1), TopColor);
         FillSolid(dc, ::Rect(r.left, r.top, r.left + 1, r.bottom), TopColor);

@@ -4,6 +4,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
+#include "platform/gdi/Rect.h"
 
 #include <algorithm>
 
@@ -18,10 +19,6 @@ constexpr int kMinThumb = 8;
 
 bool Vertical(const TScrollBarLayout& l) {
     return l.kind == sbVertical;
-}
-
-bool Inside(const TRect& r, const TPoint& p) {
-    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
 // A small filled triangle pointing away from the track.
@@ -121,11 +118,11 @@ TScrollBarLayout LayoutScrollBar(const TRect& Bar, TScrollBarKind Kind, int Min,
 }
 
 TScrollBarPart ScrollBarHitTest(const TScrollBarLayout& l, const TPoint& p) {
-    if (!Inside(l.bar, p)) return TScrollBarPart::None;
-    if (Inside(l.lineUp, p)) return TScrollBarPart::LineUp;
-    if (Inside(l.lineDown, p)) return TScrollBarPart::LineDown;
+    if (!PtInRect(&l.bar, p)) return TScrollBarPart::None;
+    if (PtInRect(&l.lineUp, p)) return TScrollBarPart::LineUp;
+    if (PtInRect(&l.lineDown, p)) return TScrollBarPart::LineDown;
     if (!l.HasThumb()) return TScrollBarPart::None;
-    if (Inside(l.thumb, p)) return TScrollBarPart::Thumb;
+    if (PtInRect(&l.thumb, p)) return TScrollBarPart::Thumb;
     bool before = Vertical(l) ? p.y < l.thumb.top : p.x < l.thumb.left;
     return before ? TScrollBarPart::PageUp : TScrollBarPart::PageDown;
 }

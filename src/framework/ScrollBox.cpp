@@ -2,6 +2,7 @@
 
 #include "framework/FillSolid.h"
 #include "platform/gdi/Dc.h"
+#include "platform/gdi/Rect.h"
 #include "platform/user/Timer.h"
 #include "platform/user/User.h"
 #include "rtl/ScopeGuard.h"
@@ -378,9 +379,9 @@ void TScrollBox::Dispatch(TMessage& Message) {
         TPoint p =
             Point(GET_X_LPARAM(Message.LParam) - wr.left, GET_Y_LPARAM(Message.LParam) - wr.top);
         TRect v = BarRect(sbVertical), h = BarRect(sbHorizontal);
-        if (p.x >= v.left && p.x < v.right && p.y >= v.top && p.y < v.bottom)
+        if (PtInRect(&v, p))
             Message.Result = HTVSCROLL;
-        else if (p.x >= h.left && p.x < h.right && p.y >= h.top && p.y < h.bottom)
+        else if (PtInRect(&h, p))
             Message.Result = HTHSCROLL;
         return;
     }

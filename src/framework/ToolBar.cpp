@@ -1,6 +1,7 @@
 #include "framework/ToolBar.h"
 
 #include "framework/ImageList.h"
+#include "framework/Frame3D.h"
 #include "framework/MenuPopup.h"
 #include "framework/TextMeasure.h"
 #include "platform/gdi/Gdi.h"
@@ -44,12 +45,8 @@ void Line(TCanvas* c, TColor color, int x1, int y1, int x2, int y2) {
 
 // A one-pixel edge: light at the top and left for raised, dark for sunken.
 void DrawEdge1(TCanvas* c, const TRect& r, bool raised) {
-    TColor tl = raised ? clBtnHighlight : clBtnShadow;
-    TColor br = raised ? clBtnShadow : clBtnHighlight;
-    Line(c, tl, r.left, r.bottom - 1, r.left, r.top);
-    Line(c, tl, r.left, r.top, r.right - 1, r.top);
-    Line(c, br, r.right - 1, r.top, r.right - 1, r.bottom - 1);
-    Line(c, br, r.right - 1, r.bottom - 1, r.left - 1, r.bottom - 1);
+    TRect edge = r;
+    Frame3D(c, edge, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight, 1);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
+#include "platform/gdi/Rect.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/User.h"
 #include "rtl/ScopeGuard.h"
@@ -273,9 +274,8 @@ TControl* TWinControl::ControlAtPoint(const TPoint& pt, bool allowDisabled) {
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* c = *it;
         if (!c->Visible() || (!allowDisabled && !c->Enabled())) continue;
-        if (pt.x < c->Left() || pt.x >= c->Left() + c->Width() || pt.y < c->Top() ||
-            pt.y >= c->Top() + c->Height())
-            continue;
+        const TRect bounds = c->BoundsRect();
+        if (!PtInRect(&bounds, pt)) continue;
         return c->ControlAtPoint(Point(pt.x - c->Left(), pt.y - c->Top()), allowDisabled);
     }
     return this;
@@ -462,8 +462,8 @@ void TWinControl::HandleMouse(TMessage& Message) {
         for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
             TControl* c = *it;
             if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
-            if (pt.x >= c->Left() && pt.x < c->Left() + c->Width() && pt.y >= c->Top() &&
-                pt.y < c->Top() + c->Height()) {
+            const TRect bounds = c->BoundsRect();
+            if (PtInRect(&bounds, pt)) {
                 target = c;
                 break;
             }

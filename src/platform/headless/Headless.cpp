@@ -2,6 +2,7 @@
 #include "platform/headless/Headless.h"
 
 #include "platform/gdi/Draw.h"
+#include "platform/gdi/Rect.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/MessageQueue.h"
@@ -30,12 +31,11 @@ struct HeadlessBackend::Native {
     }
     bool Covers(POINT screen) const {
         const RECT& b = desc.bounds;
-        if (screen.x < b.left || screen.y < b.top || screen.x >= b.right || screen.y >= b.bottom)
-            return false;
+        if (!PtInRect(&b, screen)) return false;
         if (!shaped) return true;
         POINT p{screen.x - b.left, screen.y - b.top};
         for (const RECT& r : shape)
-            if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) return true;
+            if (PtInRect(&r, p)) return true;
         return false;
     }
 };

@@ -16,6 +16,7 @@ namespace {
 class NullBackend : public DisplayBackend {
 public:
     const char* Name() const override { return "none"; }
+    bool ShowsWindows() const override { return false; }
     SIZE ScreenSize() override { return SIZE{1024, 768}; }
     RECT WorkArea() override { return RECT{0, 0, 1024, 768}; }
     void CreateNative(const NativeWindowSpec&) override {}

@@ -44,6 +44,9 @@ class DisplayBackend {
 public:
     virtual ~DisplayBackend() = default;
     virtual const char* Name() const = 0;
+    // False for a backend that shows nothing and delivers no input, where a window that
+    // waits for the user (a modal dialog) would wait forever.
+    virtual bool ShowsWindows() const { return true; }
 
     virtual SIZE ScreenSize() = 0;
     virtual RECT WorkArea() = 0;

@@ -1,5 +1,6 @@
 #include "platform/user/Clipboard.h"
 
+#include "platform/HandleTable.h"
 #include "platform/gdi/Object.h"
 
 #include <algorithm>
@@ -14,32 +15,22 @@ namespace {
 
 // Global memory handles carry a tag in their top bits so they never pass for another
 // table's handles, the generation above the slot number so a freed handle stays dead.
-constexpr std::uintptr_t kMemoryTag = std::uintptr_t(0x47) << 48;
-constexpr std::uintptr_t kSlotBits = 24;
-constexpr std::uintptr_t kSlotMask = (std::uintptr_t(1) << kSlotBits) - 1;
-constexpr std::uintptr_t kGenerationMask = 0xFFFFFF;
-
 struct Block {
     std::unique_ptr<BYTE[]> data;
     SIZE_T size = 0;
-    int locks = 0;
-    std::uintptr_t generation = 1;
-    bool live = false;
+    int locks = 0;  // under memoryLock
 };
 
 std::mutex memoryLock;
-std::vector<Block> blocks;
-std::vector<size_t> freeSlots;
 
-Block* Find(HGLOBAL mem) {
-    if ((mem & ~((kGenerationMask << kSlotBits) | kSlotMask)) != kMemoryTag) return nullptr;
-    std::uintptr_t slot = (mem & kSlotMask);
-    std::uintptr_t generation = (mem >> kSlotBits) & kGenerationMask;
-    if (slot == 0 || slot > blocks.size()) return nullptr;
-    Block& b = blocks[slot - 1];
-    return b.live && b.generation == generation ? &b : nullptr;
+HandleTable<Block>& blocks() {
+    static HandleTable<Block> t(HandleLayout{.tag = std::uintptr_t(0x47) << 48,
+                                             .indexBits = 24,
+                                             .firstIndex = 1,
+                                             .generationShift = 24,
+                                             .maxGeneration = 0xFFFFFF});
+    return t;
 }
-
 
 struct Entry {
     UINT format;
@@ -75,58 +66,36 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[bytes == 0 ? 1 : bytes]);
     if (!data) return 0;
     if (flags & GMEM_ZEROINIT) std::memset(data.get(), 0, bytes);
-    std::lock_guard guard(memoryLock);
-    size_t slot;
-    if (!freeSlots.empty()) {
-        slot = freeSlots.back();
-        freeSlots.pop_back();
-    } else {
-        if (blocks.size() >= kSlotMask) return 0;
-        blocks.emplace_back();
-        slot = blocks.size() - 1;
-    }
-    Block& b = blocks[slot];
-    b.data = std::move(data);
-    b.size = bytes;
-    b.locks = 0;
-    b.live = true;
-    return kMemoryTag | (b.generation << kSlotBits) | (slot + 1);
+    auto block = std::make_shared<Block>();
+    block->data = std::move(data);
+    block->size = bytes;
+    return blocks().Add(std::move(block));
 }
 
 LPVOID GlobalLock(HGLOBAL mem) {
-    std::lock_guard guard(memoryLock);
-    Block* b = Find(mem);
+    std::shared_ptr<Block> b = blocks().Find(mem);
     if (!b) return nullptr;
+    std::lock_guard guard(memoryLock);
     ++b->locks;
     return b->data.get();
 }
 
 BOOL GlobalUnlock(HGLOBAL mem) {
+    std::shared_ptr<Block> b = blocks().Find(mem);
+    if (!b) return FALSE;
     std::lock_guard guard(memoryLock);
-    Block* b = Find(mem);
-    if (!b || b->locks == 0) return FALSE;
+    if (b->locks == 0) return FALSE;
     --b->locks;
     return b->locks > 0 ? TRUE : FALSE;
 }
 
 SIZE_T GlobalSize(HGLOBAL mem) {
-    std::lock_guard guard(memoryLock);
-    Block* b = Find(mem);
+    std::shared_ptr<Block> b = blocks().Find(mem);
     return b ? b->size : 0;
 }
 
 HGLOBAL GlobalFree(HGLOBAL mem) {
-    std::lock_guard guard(memoryLock);
-    Block* b = Find(mem);
-    if (!b) return mem;
-    b->data.reset();
-    b->size = 0;
-    b->locks = 0;
-    b->live = false;
-    b->generation = (b->generation + 1) & kGenerationMask;
-    if (b->generation == 0) b->generation = 1;
-    freeSlots.push_back(size_t(b - blocks.data()));
-    return 0;
+    return blocks().Remove(mem) ? 0 : mem;
 }
 
 UINT RegisterClipboardFormatA(LPCSTR name) {

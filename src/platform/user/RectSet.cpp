@@ -1,10 +1,11 @@
 #include "platform/user/RectSet.h"
 
+#include "platform/gdi/Rect.h"
 #include <algorithm>
 
 namespace user::detail {
 
-bool IsEmptyRect(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmptyRect(const RECT& r) { return IsRectEmpty(&r); }
 
 RECT IntersectRects(const RECT& a, const RECT& b) {
     RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -24,9 +25,7 @@ RECT MoveRect(const RECT& r, int dx, int dy) {
     return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
-bool RectContains(const RECT& r, POINT pt) {
-    return pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom;
-}
+bool RectContains(const RECT& r, POINT pt) { return PtInRect(&r, pt); }
 
 namespace {
 

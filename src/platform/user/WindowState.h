@@ -82,9 +82,24 @@ struct Window {
     bool IsChild() const { return (style & WS_CHILD) != 0; }
 };
 
+// A window looked up by its handle. The window stays alive while this is held, even when it
+// is destroyed meanwhile (it is then no longer found by its handle).
+class WindowRef {
+public:
+    WindowRef() = default;
+    WindowRef(std::nullptr_t) {}
+    explicit WindowRef(std::shared_ptr<Window> window) : window_(std::move(window)) {}
+    operator Window*() const { return window_.get(); }
+    Window* operator->() const { return window_.get(); }
+    Window& operator*() const { return *window_; }
+
+private:
+    std::shared_ptr<Window> window_;
+};
+
 // The handle table. Handles carry a generation, so a handle of a destroyed window never
 // reaches the window that later takes its slot.
-Window* Find(HWND hwnd);
+WindowRef Find(HWND hwnd);
 HWND AddWindow(std::unique_ptr<Window> window);
 void RemoveWindow(HWND hwnd);
 std::shared_ptr<ThreadQueue> QueueOf(HWND hwnd);  // any thread

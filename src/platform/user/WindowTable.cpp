@@ -1,4 +1,5 @@
 // The handle table, the thread queues and the geometry every part of the layer shares.
+#include "platform/HandleTable.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/Metrics.h"
 #include "platform/user/WindowState.h"
@@ -11,40 +12,13 @@ namespace {
 
 // A handle is the slot's generation in the high half, a tag and the slot index in the low
 // half; it is never 0, 1, 0xFFFF, -1 or -2, which mean something else as window arguments.
-constexpr std::uint64_t kHandleTag = 0xA0000000ull;
-constexpr std::uint64_t kIndexMask = 0x0FFFFFFFull;
-
-struct Slot {
-    std::uint32_t generation = 1;
-    std::unique_ptr<Window> window;
-};
-
-struct Table {
-    std::mutex mutex;
-    std::vector<Slot> slots;
-    std::vector<std::uint32_t> free;
-};
-
-Table& table() {
-    static Table t;
+HandleTable<Window>& table() {
+    static HandleTable<Window> t(HandleLayout{.tag = 0xA0000000ull,
+                                              .indexBits = 28,
+                                              .firstIndex = 0,
+                                              .generationShift = 32,
+                                              .maxGeneration = 0x7FFFFFFF});
     return t;
-}
-
-bool decode(HWND hwnd, std::uint32_t& index, std::uint32_t& generation) {
-    std::uint64_t v = hwnd;
-    if ((v & 0xF0000000ull) != kHandleTag) return false;
-    index = static_cast<std::uint32_t>(v & kIndexMask);
-    generation = static_cast<std::uint32_t>(v >> 32);
-    return true;
-}
-
-Window* findLocked(Table& t, HWND hwnd) {
-    std::uint32_t index, generation;
-    if (!decode(hwnd, index, generation)) return nullptr;
-    if (index >= t.slots.size()) return nullptr;
-    Slot& s = t.slots[index];
-    if (s.generation != generation || !s.window) return nullptr;
-    return s.window.get();
 }
 
 struct QueueRegistry {
@@ -60,61 +34,33 @@ QueueRegistry& registry() {
 
 }  // namespace
 
-Window* Find(HWND hwnd) {
-    if (hwnd == 0) return nullptr;
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
-    return findLocked(t, hwnd);
+WindowRef Find(HWND hwnd) {
+    if (hwnd == 0) return WindowRef();
+    return WindowRef(table().Find(hwnd));
 }
 
 HWND AddWindow(std::unique_ptr<Window> window) {
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
-    std::uint32_t index;
-    if (!t.free.empty()) {
-        index = t.free.back();
-        t.free.pop_back();
-    } else {
-        if (t.slots.size() >= kIndexMask) return 0;
-        index = static_cast<std::uint32_t>(t.slots.size());
-        t.slots.emplace_back();
-    }
-    Slot& s = t.slots[index];
-    HWND h = (static_cast<std::uint64_t>(s.generation) << 32) | kHandleTag | index;
-    window->handle = h;
-    s.window = std::move(window);
-    return h;
+    std::shared_ptr<Window> shared(std::move(window));
+    return table().AddWith([&](std::uintptr_t handle) {
+        shared->handle = handle;
+        return shared;
+    });
 }
 
 void RemoveWindow(HWND hwnd) {
-    std::unique_ptr<Window> dead;
-    {
-        Table& t = table();
-        std::lock_guard lock(t.mutex);
-        std::uint32_t index, generation;
-        if (!decode(hwnd, index, generation) || index >= t.slots.size()) return;
-        Slot& s = t.slots[index];
-        if (s.generation != generation || !s.window) return;
-        dead = std::move(s.window);
-        s.generation = s.generation == 0x7FFFFFFF ? 1 : s.generation + 1;
-        t.free.push_back(index);
-    }
-    // The window (and its surface) is freed outside the lock.
+    // The window (and its surface) is freed here, outside the table's lock, unless someone
+    // still holds it.
+    table().Remove(hwnd);
 }
 
 std::shared_ptr<ThreadQueue> QueueOf(HWND hwnd) {
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
-    Window* w = findLocked(t, hwnd);
+    WindowRef w = Find(hwnd);
     return w ? w->queue : nullptr;
 }
 
 std::vector<HWND> AllWindows() {
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
     std::vector<HWND> out;
-    for (const Slot& s : t.slots)
-        if (s.window) out.push_back(s.window->handle);
+    for (const std::shared_ptr<Window>& w : table().All()) out.push_back(w->handle);
     return out;
 }
 

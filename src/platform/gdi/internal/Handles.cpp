@@ -1,76 +1,28 @@
 #include "platform/gdi/internal/Handles.h"
 
-#include <mutex>
-#include <vector>
+#include "platform/HandleTable.h"
 
 namespace gdi {
 namespace {
 
-constexpr unsigned kIndexBits = 20;
-constexpr HANDLE kIndexMask = (HANDLE{1} << kIndexBits) - 1;
-constexpr unsigned kGenerationMask = 0x7FF; // handles stay within 31 bits
-
-struct Slot {
-    std::shared_ptr<Object> object;
-    unsigned generation = 1;
-};
-
-struct Table {
-    std::mutex mutex;
-    std::vector<Slot> slots = std::vector<Slot>(1); // slot 0 is never used: handle 0 is none
-    std::vector<std::size_t> free;
-};
-
-Table& table() {
-    static Table* t = new Table; // lives until exit, so late deletions never see it gone
-    return *t;
+// Handles stay within 31 bits: 20 bits of slot, 11 of generation.
+HandleTable<Object>& table() {
+    static auto* t = new HandleTable<Object>(HandleLayout{.tag = 0,
+                                                          .indexBits = 20,
+                                                          .firstIndex = 1,
+                                                          .generationShift = 20,
+                                                          .maxGeneration = 0x7FF});
+    return *t;  // lives until exit, so late deletions never see it gone
 }
 
 } // namespace
 
-HANDLE addObject(std::shared_ptr<Object> object) {
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
-    std::size_t index;
-    if (!t.free.empty()) {
-        index = t.free.back();
-        t.free.pop_back();
-    } else {
-        if (t.slots.size() > kIndexMask) return 0;
-        index = t.slots.size();
-        t.slots.emplace_back();
-    }
-    Slot& slot = t.slots[index];
-    slot.object = std::move(object);
-    return (static_cast<HANDLE>(slot.generation) << kIndexBits) | index;
-}
+HANDLE addObject(std::shared_ptr<Object> object) { return table().Add(std::move(object)); }
 
-std::shared_ptr<Object> findObject(HANDLE handle) {
-    Table& t = table();
-    std::size_t index = handle & kIndexMask;
-    unsigned generation = static_cast<unsigned>(handle >> kIndexBits);
-    std::lock_guard lock(t.mutex);
-    if (index == 0 || index >= t.slots.size()) return nullptr;
-    Slot& slot = t.slots[index];
-    if (slot.generation != generation || !slot.object) return nullptr;
-    return slot.object;
-}
+std::shared_ptr<Object> findObject(HANDLE handle) { return table().Find(handle); }
 
 bool removeObject(HANDLE handle) {
-    Table& t = table();
-    std::size_t index = handle & kIndexMask;
-    unsigned generation = static_cast<unsigned>(handle >> kIndexBits);
-    std::shared_ptr<Object> dropped; // destroyed outside the lock
-    {
-        std::lock_guard lock(t.mutex);
-        if (index == 0 || index >= t.slots.size()) return false;
-        Slot& slot = t.slots[index];
-        if (slot.generation != generation || !slot.object) return false;
-        dropped = std::move(slot.object);
-        slot.generation = (slot.generation % kGenerationMask) + 1;
-        t.free.push_back(index);
-    }
-    return true;
+    return table().Remove(handle) != nullptr;  // the object goes here, outside the lock
 }
 
 } // namespace gdi
