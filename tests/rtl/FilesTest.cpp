@@ -1,4 +1,5 @@
 #include "rtl/Files.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,6 @@ namespace {
 // A fresh folder per test, removed afterwards.
 class Files : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root_ = std::filesystem::temp_directory_path() /
-                ("korvid_files_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-    }
-    void TearDown() override { std::filesystem::remove_all(root_); }
-
     String Path(const String& name) const { return (root_ / name).string(); }
     void Touch(const String& name) const { std::ofstream(Path(name)) << "x"; }
 
@@ -39,7 +31,8 @@ protected:
         return names;
     }
 
-    std::filesystem::path root_;
+    test_support::TempFolder folder_{"korvid-files-"};
+    const std::filesystem::path root_ = folder_.Path();
 };
 
 using Names = std::vector<String>;

@@ -1,4 +1,5 @@
 #include "rtl/Stream.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,8 @@ TEST(MemoryStream, WriteSeekReadAndShortReads) {
 }
 
 TEST(FileStream, CreateOpenAndCopy) {
-    auto dir =
-        std::filesystem::temp_directory_path() / ("korvid_stream_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    test_support::TempFolder folder("korvid-stream-");
+    const std::filesystem::path& dir = folder.Path();
     String name = (dir / "a.bin").string();
     {
         TFileStream f(name, fmCreate);
@@ -39,7 +39,6 @@ TEST(FileStream, CreateOpenAndCopy) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), 11), "hello world");
     EXPECT_THROW(TFileStream((dir / "missing").string(), fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream((dir / "no/such/dir/x").string(), fmCreate), EFCreateError);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(Stream, SeekOriginsAndPositions) {
@@ -83,9 +82,8 @@ TEST(Stream, BadCountsAndFoldersAreRefused) {
 }
 
 TEST(FileStream, MemoryStreamFilesAndOpenModes) {
-    auto dir =
-        std::filesystem::temp_directory_path() / ("korvid_mstream_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    test_support::TempFolder folder("korvid-mstream-");
+    const std::filesystem::path& dir = folder.Path();
     String name = (dir / "m.bin").string();
     TMemoryStream out;
     out.WriteBuffer("payload", 7);
@@ -110,5 +108,4 @@ TEST(FileStream, MemoryStreamFilesAndOpenModes) {
         EXPECT_THROW(f.WriteBuffer("x", 1), EWriteError);
     }
     EXPECT_THROW(in.LoadFromFile((dir / "missing").string()), EFOpenError);
-    std::filesystem::remove_all(dir);
 }

@@ -1,6 +1,7 @@
 #include "AviReadBack.h"
 #include "platform/avifile/AviWriter.h"
 #include "platform/avifile/Vfw.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +13,6 @@
 using namespace avitest;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/korvid-avi-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    String File(const String& name) const { return path_ + "/" + name; }
-    std::vector<String> Names() const {
-        std::vector<String> names;
-        for (const auto& e : std::filesystem::directory_iterator(path_))
-            names.push_back(e.path().filename().string());
-        return names;
-    }
-
-private:
-    String path_;
-};
 
 // A frame whose pixels tell its number: every byte of row y in frame n is (n * 16 + y) % 256
 // for 24 bits; for 8 bits, the index of every pixel is n, and palette entry n is (n, 2n, 3n).
@@ -132,7 +114,7 @@ class AviFileWrite : public ::testing::TestWithParam<AviCase> {};
 
 TEST_P(AviFileWrite, ReadsBackWithRateCountSizeAndPixels) {
     const AviCase& c = GetParam();
-    TempDir dir;
+    test_support::TempFolder dir("korvid-avi-");
     const String path = dir.File("grid.avi");
     WriteAvi(path, c.frames, c.scale, c.samples);
     ReadBack r = ReadAvi(path);
@@ -165,7 +147,7 @@ TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
     // benchmark crosses the real 1 GiB.
     const std::uint64_t old = avifile::RiffSegmentLimit();
     avifile::SetRiffSegmentLimit(64 * 1024);
-    TempDir dir;
+    test_support::TempFolder dir("korvid-avi-");
     const String path = dir.File("long.avi");
     const Frames f{64, 48, 24};  // 9216 bytes a frame: 6 frames a segment
     std::vector<int> samples;
@@ -200,7 +182,7 @@ TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
 }
 
 TEST(AviFileFailures, AMissingFolderFailsAtOpen) {
-    TempDir dir;
+    test_support::TempFolder dir("korvid-avi-");
     PAVIFILE file = reinterpret_cast<PAVIFILE>(1);
     EXPECT_EQ(AVIFileOpenA(&file, dir.File("no/such/folder/x.avi").c_str(), OF_CREATE | OF_WRITE, nullptr),
               AVIERR_FILEOPEN);
@@ -209,7 +191,7 @@ TEST(AviFileFailures, AMissingFolderFailsAtOpen) {
 }
 
 TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
-    TempDir dir;
+    test_support::TempFolder dir("korvid-avi-");
     const String path = dir.File("full.avi");
     // The file-size limit stands in for a full disk: writes past it fail.
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -248,7 +230,7 @@ TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
 }
 
 TEST(AviFileFailures, BadCallsAreRefusedByResult) {
-    TempDir dir;
+    test_support::TempFolder dir("korvid-avi-");
     const String path = dir.File("bad.avi");
     const Frames f{8, 8, 8};
     PAVIFILE file = nullptr;
@@ -288,7 +270,7 @@ TEST(AviFileFailures, BadCallsAreRefusedByResult) {
 }
 
 TEST(AviFileWriteTwice, SavingAgainReplacesTheFile) {
-    TempDir dir;
+    test_support::TempFolder dir("korvid-avi-");
     const String path = dir.File("again.avi");
     const Frames f{16, 16, 24};
     WriteAvi(path, f, 33, {0, 1, 2, 3, 4, 5});

@@ -1,15 +1,15 @@
 #include "platform/shell/ShellApi.h"
 
 #include "platform/headless/Headless.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 namespace {
 
@@ -46,8 +46,6 @@ TEST(ShellExecuteHeadless, ReportsAScriptedFailureAndAnEmptyTarget) {
 class ShellExecuteDesktop : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/korvid-shell-XXXXXX";
-        dir_ = mkdtemp(pattern);
         const std::string opener = dir_ + "/xdg-open";
         std::ofstream(opener) << "#!/bin/sh\n"
                               << "n=0; while [ ! -e '" << dir_ << "/go' ] && [ $n -lt 200 ]; do "
@@ -61,22 +59,17 @@ protected:
     }
     void TearDown() override {
         setenv("PATH", oldPath_.c_str(), 1);
-        std::filesystem::remove_all(dir_);
     }
     std::string Opened() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (std::filesystem::exists(dir_ + "/opened")) {
-                std::ifstream in(dir_ + "/opened");
-                std::stringstream s;
-                s << in.rdbuf();
-                return s.str();
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return "(never opened)";
+        if (!test_support::PollUntil([&] { return std::filesystem::exists(dir_ + "/opened"); }))
+            return "(never opened)";
+        std::ifstream in(dir_ + "/opened");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
     }
-    std::string dir_;
+    test_support::TempFolder folder_{"korvid-shell-"};
+    const std::string dir_ = folder_.Path().string();
     std::string oldPath_;
 };
 
