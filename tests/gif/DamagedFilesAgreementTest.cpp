@@ -82,8 +82,8 @@ TEST_P(DamagedFiles, LoadAsGiflibReadsThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedFiles, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<DamagedCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<DamagedCase>& test) {
+                             return std::string(test.param.name);
                          });
 
 } // namespace

@@ -325,8 +325,8 @@ TEST_P(EncodedFiles, FFmpegShowsTheScreensOurFramesCompose) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EncodedFiles, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<EncodedCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<EncodedCase>& test) {
+                             return std::string(test.param.name);
                          });
 
 } // namespace

@@ -203,8 +203,8 @@ TEST_P(GiflibAgreement, OurDataIsNoLargerThanGiflibs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, GiflibAgreement, ::testing::ValuesIn(kShapes),
-                         [](const ::testing::TestParamInfo<Shape>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Shape>& test) {
+                             return std::string(test.param.name);
                          });
 
 } // namespace

@@ -11,9 +11,10 @@ namespace {
 // A painter that only records what the image asks of it. An asynchronous one "draws" its
 // first frame when started and detaches when stopped, as a real one's thread would end.
 struct FakePainter final : TGIFPainterLink {
-    FakePainter(TGIFGraphic* image, TGIFPaintOptions options, const TRect& rect, TCanvas* canvas,
-                TGIFPainterLink** slot)
-        : image(image), options(options), rect(rect), canvas(canvas), slot(slot) {
+    FakePainter(TGIFGraphic* target, TGIFPaintOptions paintOptions, const TRect& paintRect,
+                TCanvas* paintCanvas, TGIFPainterLink** ownerSlot)
+        : image(target), options(paintOptions), rect(paintRect), canvas(paintCanvas),
+          slot(ownerSlot) {
         if (slot) *slot = this;
     }
     void StartPainting() override { shown = started = IsAsynchronous(); }

@@ -189,8 +189,8 @@ Bytes FillOneProbeCycle(size_t n, int minSize, int cycleSlot, std::mt19937& rng)
     std::vector<int> child(4096 * static_cast<size_t>(colors), -1);
     int next = base, prefix = -1;
     Bytes out;
-    auto key = [](int prefix, int c) {
-        return (static_cast<std::uint32_t>(prefix) << 8) | static_cast<std::uint32_t>(c);
+    auto key = [](int code, int c) {
+        return (static_cast<std::uint32_t>(code) << 8) | static_cast<std::uint32_t>(c);
     };
     // The same step the coder takes, so the generator knows its table.
     auto step = [&](int c) {

@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TimingCase{"AsyncLongDelay", true, 100, {2000, 0}, 0, {24000}},
                       TimingCase{"InlineLongDelayCapped", false, 100, {2000, 0}, 12, {12000}},
                       TimingCase{"AsyncNegativeSpeedNoWaits", true, -100, {0, 50, 7}, 0, {0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Painter, FrameIsTimedByItsOwnControlExtension) {
     // Read from a file, frame 0 carries two control extensions: its own (delay 20) and a
@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopCase{"LoopForeverOverridesTheCount", false, kLooping | drLoopForever, 2,
                                8, 8, 0},
                       LoopCase{"WithoutAnimateFrameZeroOnly", true, drLoop, 3, 0, 1, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Painter, OnePassEndsOnTheLastFrameInTheRenderedBitmap) {
     ObjectPtr<TGIFGraphic> image = Strip({0, 0, 0});
@@ -328,9 +328,9 @@ INSTANTIATE_TEST_SUITE_P(
                           {2, 0, 0, kRed},
                           {2, 4, 0, kWindow}}}),
         ::testing::Bool()),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) +
-               (std::get<1>(info.param) ? "Async" : "Inline");
+    [](const auto& test) {
+        return std::string(std::get<0>(test.param).name) +
+               (std::get<1>(test.param) ? "Async" : "Inline");
     });
 
 // ---- stopping ----

@@ -221,8 +221,8 @@ TEST_P(GifbuildFiles, LoadAsGiflibReadsThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GifbuildFiles, ::testing::ValuesIn(BuiltCases()),
-                         [](const ::testing::TestParamInfo<BuiltCase>& info) {
-                             return info.param.name;
+                         [](const ::testing::TestParamInfo<BuiltCase>& test) {
+                             return test.param.name;
                          });
 
 // --- files written by ImageMagick ---
@@ -283,8 +283,8 @@ TEST_P(ConvertFiles, LoadAsGiflibReadsThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertFiles, ::testing::ValuesIn(kConvertCases),
-                         [](const ::testing::TestParamInfo<ConvertCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<ConvertCase>& test) {
+                             return std::string(test.param.name);
                          });
 
 } // namespace
