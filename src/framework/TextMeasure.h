@@ -21,5 +21,5 @@ public:
 private:
     ObjectPtr<TFont> font_;
     HFONT handle_ = 0;
-    gdi::SelectedMemoryDC dc_;  // after the font: it is taken out before the copy goes
+    gdi::SelectedMemoryDC dc_; // after the font: it is taken out before the copy goes
 };

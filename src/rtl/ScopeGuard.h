@@ -21,7 +21,7 @@ template <class F> void RunCleanUp(F& f, int exceptionsAtStart) {
     }
 }
 
-}  // namespace scope_detail
+} // namespace scope_detail
 
 // Runs the function when the guard goes out of scope, unless Dismiss was called first:
 //     Item* item = new Item;

@@ -25,7 +25,9 @@ struct Updatable {
 
 TEST(ScopeGuard, RunsOnNormalExitAndOnExceptionButNotWhenDismissed) {
     int runs = 0;
-    { ScopeGuard g([&] { ++runs; }); }
+    {
+        ScopeGuard g([&] { ++runs; });
+    }
     EXPECT_EQ(runs, 1);
     EXPECT_THROW(
         {

@@ -21,8 +21,8 @@ bool PollUntil(Done&& done, Step&& step, std::chrono::milliseconds bound = kPoll
 }
 
 template <class Done> bool PollUntil(Done&& done, std::chrono::milliseconds bound = kPollBound) {
-    return PollUntil(done, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); },
-                     bound);
+    return PollUntil(
+        done, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); }, bound);
 }
 
-}  // namespace test_support
+} // namespace test_support

@@ -14,7 +14,8 @@ class TempFolder {
 public:
     // prefix names the test in the folder's name ("korvid-avi-" gives korvid-avi-Xa3f9Q).
     explicit TempFolder(const std::string& prefix = "korvid-") {
-        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder: " + pattern);
         path_ = pattern;
     }
@@ -40,4 +41,4 @@ private:
     std::filesystem::path path_;
 };
 
-}  // namespace test_support
+} // namespace test_support

@@ -146,4 +146,4 @@ private:
     int level_;
 };
 
-}  // namespace gdi
+} // namespace gdi

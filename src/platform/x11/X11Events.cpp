@@ -102,8 +102,8 @@ void X11Backend::DeliverConfigure(HWND hwnd, const XConfigureEvent& configure) {
     }
     const RECT b{x, y, x + configure.width, y + configure.height};
     Native* n = Find(hwnd);
-    if (n && (b.left != n->bounds.left || b.top != n->bounds.top ||
-              b.right != n->bounds.right || b.bottom != n->bounds.bottom)) {
+    if (n && (b.left != n->bounds.left || b.top != n->bounds.top || b.right != n->bounds.right ||
+              b.bottom != n->bounds.bottom)) {
         n->bounds = b;
         native::Configured(hwnd, b);
     }
@@ -150,8 +150,10 @@ void X11Backend::Deliver(XEvent& e) {
     case FocusIn:
     case FocusOut:
         if (Native* n = Find(hwnd); n && n->ic) {
-            if (e.type == FocusIn) XSetICFocus(n->ic);
-            else XUnsetICFocus(n->ic);
+            if (e.type == FocusIn)
+                XSetICFocus(n->ic);
+            else
+                XUnsetICFocus(n->ic);
         }
         if (hwnd && e.xfocus.mode == NotifyNormal)
             native::ActivationChanged(hwnd, e.type == FocusIn);
@@ -172,4 +174,4 @@ void X11Backend::Deliver(XEvent& e) {
     }
 }
 
-}  // namespace x11
+} // namespace x11

@@ -78,4 +78,4 @@ std::string LookUpText(XIC ic, XKeyEvent& key, KeySym& sym) {
     return len > 0 ? Latin1ToUtf8(text, len) : std::string();
 }
 
-}  // namespace x11
+} // namespace x11

@@ -9,7 +9,8 @@ namespace x11 {
 
 std::string Latin1ToUtf8(const char* s, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) utf8::Append(out, static_cast<unsigned char>(s[i]));
+    for (int i = 0; i < n; ++i)
+        utf8::Append(out, static_cast<unsigned char>(s[i]));
     return out;
 }
 
@@ -133,4 +134,4 @@ int VirtualKeyOf(KeySym sym) {
     }
 }
 
-}  // namespace x11
+} // namespace x11

@@ -16,8 +16,8 @@ struct Thing {
 } // namespace
 
 TEST(HandleTable, AFoundObjectOutlivesItsRemovalAndAStaleHandleNeverFindsTheNextOne) {
-    HandleTable<Thing> table(HandleLayout{.tag = 0xA000, .indexBits = 8, .firstIndex = 1,
-                                          .generationShift = 16, .maxGeneration = 3});
+    HandleTable<Thing> table(HandleLayout{
+        .tag = 0xA000, .indexBits = 8, .firstIndex = 1, .generationShift = 16, .maxGeneration = 3});
     int alive = 0;
     const std::uintptr_t first = table.Add(std::make_shared<Thing>(1, &alive));
     ASSERT_NE(first, 0u);
@@ -50,10 +50,10 @@ TEST(HandleTable, AFoundObjectOutlivesItsRemovalAndAStaleHandleNeverFindsTheNext
 }
 
 TEST(HandleTable, AFullTableSaysSoWithZero) {
-    HandleTable<int> table(HandleLayout{.tag = 0, .indexBits = 2, .firstIndex = 1,
-                                        .generationShift = 2, .maxGeneration = 7});
+    HandleTable<int> table(HandleLayout{
+        .tag = 0, .indexBits = 2, .firstIndex = 1, .generationShift = 2, .maxGeneration = 7});
     EXPECT_NE(table.Add(std::make_shared<int>(1)), 0u);
     EXPECT_NE(table.Add(std::make_shared<int>(2)), 0u);
     EXPECT_NE(table.Add(std::make_shared<int>(3)), 0u);
-    EXPECT_EQ(table.Add(std::make_shared<int>(4)), 0u);  // slot numbers 1..3 only
+    EXPECT_EQ(table.Add(std::make_shared<int>(4)), 0u); // slot numbers 1..3 only
 }

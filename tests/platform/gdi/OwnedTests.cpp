@@ -39,7 +39,7 @@ TEST(GdiOwned, UniqueObjectDeletesOnEveryPathAndGivesUpOnRelease) {
         EXPECT_EQ(second.get(), moved);
     }
     EXPECT_EQ(GetObjectType(kept), OBJ_PEN);
-    EXPECT_EQ(GetObjectType(moved), 0u);  // deleted once, by the object it moved to
+    EXPECT_EQ(GetObjectType(moved), 0u); // deleted once, by the object it moved to
     DeleteObject(kept);
 }
 

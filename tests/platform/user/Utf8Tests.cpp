@@ -10,7 +10,8 @@ namespace {
 // Every character boundary of s, walking forwards with Next.
 std::vector<std::size_t> ForwardBoundaries(const std::string& s) {
     std::vector<std::size_t> out{0};
-    for (std::size_t i = 0; i < s.size();) out.push_back(i = utf8::Next(s, i));
+    for (std::size_t i = 0; i < s.size();)
+        out.push_back(i = utf8::Next(s, i));
     return out;
 }
 
@@ -26,9 +27,15 @@ TEST(Utf8, DecodesWellFormedTextAndTurnsEachBadByteIntoOneReplacement) {
     const Case cases[] = {
         {"ascii", "Ab", U"Ab"},
         {"two to four bytes", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", U"\u00E9\u20AC\U0001F600"},
-        {"stray continuation", "a\x80" "b", {U'a', R, U'b'}},
+        {"stray continuation",
+         "a\x80"
+         "b",
+         {U'a', R, U'b'}},
         {"cut short at the end", "a\xE2\x82", {U'a', R, R}},
-        {"cut short by a new lead", "\xE2\x82" "A", {R, R, U'A'}},
+        {"cut short by a new lead",
+         "\xE2\x82"
+         "A",
+         {R, R, U'A'}},
         {"overlong slash", "\xC0\xAF", {R, R}},
         {"overlong three bytes", "\xE0\x80\xAF", {R, R, R}},
         {"surrogate", "\xED\xA0\x80", {R, R, R}},
@@ -43,7 +50,8 @@ TEST(Utf8, DecodesWellFormedTextAndTurnsEachBadByteIntoOneReplacement) {
         const std::vector<std::size_t> forward = ForwardBoundaries(c.bytes);
         EXPECT_EQ(forward.size(), c.expected.size() + 1);
         std::vector<std::size_t> backward{c.bytes.size()};
-        for (std::size_t i = c.bytes.size(); i > 0;) backward.insert(backward.begin(), i = utf8::Previous(c.bytes, i));
+        for (std::size_t i = c.bytes.size(); i > 0;)
+            backward.insert(backward.begin(), i = utf8::Previous(c.bytes, i));
         EXPECT_EQ(backward, forward);
         // Every byte belongs to the character that starts at the boundary before it.
         for (std::size_t b = 1; b < forward.size(); ++b)

@@ -36,4 +36,4 @@ private:
 // What a key press types, as UTF-8, and its key symbol; through ic, or as Latin-1 without one.
 std::string LookUpText(XIC ic, XKeyEvent& key, KeySym& sym);
 
-}  // namespace x11
+} // namespace x11

@@ -12,4 +12,4 @@ int VirtualKeyOf(KeySym sym);
 // Latin-1 text from XLookupString (no input method), as UTF-8 for the window layer.
 std::string Latin1ToUtf8(const char* s, int n);
 
-}  // namespace x11
+} // namespace x11
