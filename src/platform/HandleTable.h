@@ -12,10 +12,10 @@
 
 // Where the parts of a handle lie. The generation runs from 1 to maxGeneration and wraps.
 struct HandleLayout {
-    std::uintptr_t tag = 0;          // bits that every handle of the table carries
-    unsigned indexBits = 20;         // the slot number, in the lowest bits
-    std::uintptr_t firstIndex = 1;   // the number of the first slot (1: no handle is 0)
-    unsigned generationShift = 20;   // where the generation starts
+    std::uintptr_t tag = 0;        // bits that every handle of the table carries
+    unsigned indexBits = 20;       // the slot number, in the lowest bits
+    std::uintptr_t firstIndex = 1; // the number of the first slot (1: no handle is 0)
+    unsigned generationShift = 20; // where the generation starts
     std::uintptr_t maxGeneration = 0x7FF;
 };
 
@@ -39,8 +39,8 @@ public:
             slots_.emplace_back();
         }
         Slot& s = slots_[slot];
-        const std::uintptr_t handle = layout_.tag | (s.generation << layout_.generationShift) |
-                                      (slot + layout_.firstIndex);
+        const std::uintptr_t handle =
+            layout_.tag | (s.generation << layout_.generationShift) | (slot + layout_.firstIndex);
         s.object = make(handle);
         if (!s.object) {
             free_.push_back(slot);
@@ -91,7 +91,8 @@ private:
         const std::uintptr_t generationBits = layout_.maxGeneration << layout_.generationShift;
         if ((handle & ~(IndexMask() | generationBits)) != layout_.tag) return nullptr;
         const std::uintptr_t index = handle & IndexMask();
-        if (index < layout_.firstIndex || index - layout_.firstIndex >= slots_.size()) return nullptr;
+        if (index < layout_.firstIndex || index - layout_.firstIndex >= slots_.size())
+            return nullptr;
         const Slot& s = slots_[index - layout_.firstIndex];
         const std::uintptr_t generation = (handle & generationBits) >> layout_.generationShift;
         return s.object && s.generation == generation ? &s : nullptr;

@@ -12,7 +12,7 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 struct Decoded {
     char32_t codePoint = kReplacement;
-    std::size_t length = 1;  // bytes, at least 1
+    std::size_t length = 1; // bytes, at least 1
 };
 
 // The character that starts at byte i (i < s.size()).
@@ -38,7 +38,7 @@ inline std::size_t StartOf(std::string_view s, std::size_t i) {
     // Only a well-formed sequence spans several bytes, and it starts with a lead byte.
     for (std::size_t back = 1; back <= 3 && back <= i; ++back) {
         const auto b = static_cast<unsigned char>(s[i - back]);
-        if ((b >> 6) == 2) continue;  // a continuation byte: look further back
+        if ((b >> 6) == 2) continue; // a continuation byte: look further back
         return DecodeAt(s, i - back).length > back ? i - back : i;
     }
     return i;
@@ -93,4 +93,4 @@ inline std::string Encode(char32_t cp) {
     return out;
 }
 
-}  // namespace utf8
+} // namespace utf8
