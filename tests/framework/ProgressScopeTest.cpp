@@ -29,9 +29,8 @@ TEST(ProgressScope, EndsAtHundredWhenFinishedAndAtZeroOtherwise) {
         SCOPED_TRACE(c.name);
         std::vector<Report> seen;
         try {
-            ProgressScope progress([&](TProgressStage stage, Byte percent) {
-                seen.emplace_back(stage, percent);
-            });
+            ProgressScope progress(
+                [&](TProgressStage stage, Byte percent) { seen.emplace_back(stage, percent); });
             if (c.finish) progress.Finish();
             if (c.raise) throw std::runtime_error("load failed");
         } catch (const std::runtime_error&) {
