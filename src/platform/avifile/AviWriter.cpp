@@ -54,7 +54,7 @@ std::uint32_t Padded(std::size_t size) { return static_cast<std::uint32_t>((size
 std::uint64_t RiffSegmentLimit() { return segmentLimit.load(); }
 void SetRiffSegmentLimit(std::uint64_t bytes) { segmentLimit = bytes; }
 
-AviWriter::AviWriter(String path, String temporary, std::FILE* file)
+AviWriter::AviWriter(std::string path, std::string temporary, std::FILE* file)
     : path_(std::move(path)), temporary_(std::move(temporary)), file_(file) {
     std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
 }
@@ -64,11 +64,11 @@ AviWriter::~AviWriter() {
         Discard();
 }
 
-HRESULT AviWriter::Create(const String& path, AviWriter*& out) {
+HRESULT AviWriter::Create(const std::string& path, AviWriter*& out) {
     out = nullptr;
     if (path.empty())
         return AVIERR_FILEOPEN;
-    String temporary = path + ".partial-XXXXXX";
+    std::string temporary = path + ".partial-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0)
         return AVIERR_FILEOPEN;

@@ -6,10 +6,10 @@
 // overflows. The file is written under a temporary name beside the target and renamed at
 // Finish; any failure removes it.
 #include "platform/avifile/Vfw.h"
-#include "rtl/Types.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace avifile {
@@ -24,7 +24,7 @@ public:
     AviWriter(const AviWriter&) = delete;
     AviWriter& operator=(const AviWriter&) = delete;
 
-    static HRESULT Create(const String& path, AviWriter*& out);
+    static HRESULT Create(const std::string& path, AviWriter*& out);
     HRESULT SetStreamInfo(const AVISTREAMINFOA& info);
     HRESULT SetFormat(const void* format, std::size_t size);
     HRESULT Write(LONG start, const void* data, std::size_t size, DWORD flags, LONG& written);
@@ -46,7 +46,7 @@ private:
         std::uint32_t ixSize = 0;
     };
 
-    AviWriter(String path, String temporary, std::FILE* file);
+    AviWriter(std::string path, std::string temporary, std::FILE* file);
     std::vector<BYTE> Headers() const;
     bool Put(const void* data, std::size_t size);
     bool PutChunk(DWORD id, const void* data, std::uint32_t size);
@@ -58,8 +58,8 @@ private:
     HRESULT Fail();
     void Discard();
 
-    String path_;
-    String temporary_;
+    std::string path_;
+    std::string temporary_;
     std::FILE* file_;
     std::uint64_t pos_ = 0;
     bool failed_ = false;
