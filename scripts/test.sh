@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test. With --sanitize it does the same in
-# the AddressSanitizer + UndefinedBehaviorSanitizer build.
+# the AddressSanitizer + UndefinedBehaviorSanitizer build; with --tsan it runs the thread,
+# painter and media tests in the ThreadSanitizer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=default
 [ "${1:-}" = "--sanitize" ] && preset=sanitize
+[ "${1:-}" = "--tsan" ] && preset=tsan
 bash scripts/setup.sh
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1
+# The sanitizers' run-time options live in the test presets (CMakePresets.json).
 ctest --preset "$preset"
