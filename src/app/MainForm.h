@@ -26,7 +26,7 @@ class TForm1 : public TForm {
     void Create(TComponent* AOwner) override;
 
     // --- controls, named as in the window's description ---
-    TFormPanel* skForm1 = nullptr;
+    TFormSkin* skForm1 = nullptr;
     TFormButton* Button1 = nullptr;  // "Open"
     TFormButton* Button2 = nullptr;  // "Close"
     TFormEdit* Edit1 = nullptr;
@@ -136,8 +136,12 @@ class TForm1 : public TForm {
     // Called after every wait and before every grab; tests and the bench watch progress.
     std::function<void()> OnStepIdle;
 
+protected:
+    void CreateWnd() override;
+
 private:
     void BuildControls();
+    void BuildSkin();
     void BuildCellPage();
     void BuildOutputPage();
     void BuildBrightnessAndHelpPages();

@@ -9,6 +9,8 @@ namespace {
 
 constexpr TColor kWindowColor = 0xFBFBFB;
 constexpr TColor kTrackColor = 0xF5F5F5;
+constexpr int kClientWidth = 951;
+constexpr int kClientHeight = 612;
 constexpr int kColumnLeft[kCellRows] = {8, 160, 312, 464};
 constexpr int kRowTop[kCellRows] = {8, 136, 264, 392};
 
@@ -39,7 +41,7 @@ TFormTabSheet* MakeSheet(TComponent* owner, TFormPageControl* pages, const char*
                          const String& caption) {
     TFormTabSheet* sheet = CreateComponent<TFormTabSheet>(owner);
     sheet->SetName(name);
-    sheet->SetPageControl(pages);
+    sheet->SetParent(pages);  // a page joins its control by being put on it
     sheet->SetCaption(caption);
     return sheet;
 }
@@ -91,6 +93,14 @@ void TForm1::Create(TComponent* AOwner) {
     LoadComponents(this, [this] { BuildControls(); });
 }
 
+void TForm1::CreateWnd() {
+    inherited::CreateWnd();
+    // The skin takes the caption away and paints the frame itself once the window exists;
+    // the client area keeps its size.
+    if (ClientWidth() != kClientWidth) SetClientWidth(kClientWidth);
+    if (ClientHeight() != kClientHeight) SetClientHeight(kClientHeight);
+}
+
 void TForm1::BuildControls() {
     SetName("Form1");
     SetBorderStyle(bsDialog);
@@ -99,16 +109,12 @@ void TForm1::BuildControls() {
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
     SetScaled(false);
-    SetClientWidth(951);
-    SetClientHeight(612);
+    SetClientWidth(kClientWidth);
+    SetClientHeight(kClientHeight);
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 
-    skForm1 = Make<TFormPanel>(this, this, "skForm1", 0, 0, 951, 612);
-    skForm1->SetAlign(alClient);
-    skForm1->SetBevelOuter(bvNone);
-    skForm1->SetColor(kWindowColor);
-    skForm1->SetCaption("");
+    BuildSkin();
 
     Button1 = MakeButton(skForm1, "Open", 8, 34, 105, 39, &TForm1::sktempButton1Click);
     Button2 = MakeButton(skForm1, "Close", 120, 34, 105, 39, &TForm1::sktempButton2Click);
@@ -152,6 +158,7 @@ void TForm1::BuildControls() {
     Label5->Font()->SetColor(clRed);
 
     PageControl1 = Make<TFormPageControl>(this, skForm1, "PageControl1", 328, 24, 617, 585);
+    PageControl1->SetLeftMargin(10);
     BuildCellPage();
     BuildOutputPage();
     BuildBrightnessAndHelpPages();
@@ -174,6 +181,39 @@ void TForm1::BuildControls() {
     ImageList1->SetMasked(false);
     ListView1->SetLargeImages(ImageList1);
     ListView1->SetSmallImages(ImageList1);
+}
+
+void TForm1::BuildSkin() {
+    // The skin fills the form by itself and takes its caption bar away; the controls go on
+    // it in its own coordinates, below its title bar.
+    skForm1 = CreateComponent<TFormSkin>(this);
+    skForm1->SetName("skForm1");
+    skForm1->SetUIStyle(Protein);
+    // The style brings its own frame, corners and menu-bar colour; these override it.
+    skForm1->SetBorderColor(clBlack);
+    skForm1->SetBorderWidth(1);
+    skForm1->SetCaption(Caption());
+    TskTitleBarButtons* buttons = skForm1->TitleBarButtons();
+    for (int i = 0; i < buttons->Count(); ++i) {
+        TskTitleBarButton* button = buttons->Items(i);
+        button->SetTransparent(true);
+        button->SetTop(2);
+        button->SetVisible(button->ButtonType() == skClose);
+    }
+    TskTitleBarSections* sections = skForm1->TitleBarSections();
+    sections->Items(0)->SetWidth(441);
+    sections->Items(1)->SetWidth(1);
+    sections->Items(2)->SetWidth(10);
+    sections->Items(2)->SetStretch(true);
+    skForm1->SetTitleBarDrawAppIcon(false);
+    TFont* captionFont = skForm1->TitleBar()->Font();
+    captionFont->SetName("Arial");
+    captionFont->SetHeight(-12);
+    captionFont->SetStyle({fsBold, fsItalic});
+    captionFont->SetColor(clWhite);
+    skForm1->SetMenuBarColor(kWindowColor);
+    skForm1->SetMenuBarHeight(22);
+    skForm1->SetRoundCorner(0);
 }
 
 void TForm1::BuildCellPage() {

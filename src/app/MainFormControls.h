@@ -1,28 +1,26 @@
 #pragma once
 // The kinds of control the main window is built from, named once so the window's builder
-// and handlers do not depend on which control set provides them. Buttons, edits, spin edits
-// radio buttons and the brightness bar are the skinned ones; the form panel, the pages and
-// the help memo still the framework's plain controls.
-#include "framework/DialogControls.h"
-#include "framework/Edit.h"
-#include "framework/Memo.h"
-#include "framework/PageControl.h"
+// and handlers do not depend on which control set provides them. All of them are the skinned
+// ones; the radio groups sit on plain panels.
 #include "framework/Panel.h"
-#include "framework/ScrollBar.h"
 #include "skin/SKButton.h"
 #include "skin/SKCheckBox.h"
 #include "skin/SKEdit.h"
+#include "skin/SKForm.h"
+#include "skin/SKMemo.h"
+#include "skin/SKPageControl.h"
 #include "skin/SKScrollBar.h"
 
-using TFormPanel = TPanel;  // the window's skinned form panel
+using TFormSkin = TskForm;  // the window's skinned form panel
+using TFormPanel = TPanel;  // a plain panel holding one radio group
 using TFormButton = TskButton;
 using TFormEdit = TskEdit;
 using TFormSpinEdit = TskSpinEdit;
 using TFormRadioButton = TskRadioButton;
 using TFormScrollBar = TskScrollBar;
-using TFormPageControl = TPageControl;
-using TFormTabSheet = TTabSheet;
-using TFormMemo = TMemo;
+using TFormPageControl = TskPageControl;
+using TFormTabSheet = TskTabSheet;
+using TFormMemo = TskMemo;
 
 // Every skinned control on the window has the style Protein.
 template <class T>

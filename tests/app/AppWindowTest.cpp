@@ -112,6 +112,51 @@ protected:
     TForm1* form_ = nullptr;
 };
 
+TEST_F(AppWindowTest, TheSkinCoversTheClientAndLeavesTheControlsWhereTheyWerePut) {
+    TskForm* skin = form_->skForm1;
+    EXPECT_EQ(skin->Form(), form_);
+    EXPECT_EQ(skin->BoundsRect(), Rect(0, 0, 951, 612));
+    EXPECT_EQ(skin->UIStyle(), Protein);
+    EXPECT_EQ(skin->BorderColor(), clBlack);
+    EXPECT_EQ(skin->BorderWidth(), 1);
+    EXPECT_EQ(skin->Caption(), "Varnelo  -  V 1.2");
+    EXPECT_FALSE(skin->TitleBarDrawAppIcon());
+    EXPECT_EQ(skin->MenuBarColor(), TColor(0xFBFBFB));
+    EXPECT_EQ(skin->MenuBarHeight(), 22);
+    EXPECT_EQ(skin->RoundCorner(), 0);
+    TskTitleBarButtons* buttons = skin->TitleBarButtons();
+    ASSERT_EQ(buttons->Count(), 4);
+    for (int i = 0; i < buttons->Count(); ++i) {
+        TskTitleBarButton* b = buttons->Items(i);
+        EXPECT_EQ(b->Visible(), b->ButtonType() == skClose) << i;
+        EXPECT_TRUE(b->Transparent()) << i;
+        EXPECT_EQ(b->Top(), 2) << i;
+    }
+    TskTitleBarSections* sections = skin->TitleBarSections();
+    ASSERT_EQ(sections->Count(), 3);
+    EXPECT_EQ(sections->Items(0)->Align(), skLeft);
+    EXPECT_EQ(sections->Items(1)->Align(), skRight);
+    EXPECT_EQ(sections->Items(2)->Align(), skClient);
+    EXPECT_TRUE(sections->Items(2)->Stretch());
+    TFont* font = skin->TitleBar()->Font();
+    EXPECT_EQ(font->Name(), "Arial");
+    EXPECT_EQ(font->Height(), -12);
+    EXPECT_EQ(font->Style(), TFontStyles({fsBold, fsItalic}));
+    EXPECT_EQ(font->Color(), clWhite);
+    // The title bar ends above the first control; everything sits on the skin as placed.
+    EXPECT_LE(skin->GetTitleBarHeight(), 24);
+    EXPECT_EQ(form_->Button1->Parent(), skin);
+    EXPECT_EQ(form_->Button1->BoundsRect(), Rect(8, 34, 113, 73));
+    EXPECT_EQ(form_->PageControl1->Parent(), skin);
+    EXPECT_EQ(form_->PageControl1->BoundsRect(), Rect(328, 24, 945, 609));
+    EXPECT_EQ(form_->PageControl1->LeftMargin(), 10);
+    EXPECT_EQ(form_->PageControl1->PageCount(), 4);
+    EXPECT_EQ(form_->PageControl1->Pages(3), form_->HelpSheet);
+    EXPECT_TRUE(form_->skMemo1->ReadOnly());
+    EXPECT_EQ(form_->skMemo1->ScrollBars(), ssVertical);
+    EXPECT_EQ(form_->skMemo1->UIStyle(), Protein);
+}
+
 TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
     EXPECT_EQ(form_->Caption(), "Varnelo  -  V 1.2");
     EXPECT_EQ(form_->ClientWidth(), 951);
@@ -119,7 +164,7 @@ TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
     EXPECT_EQ(form_->Edit2->Text(), "20");
     EXPECT_EQ(form_->OrImage1->PicBrightness(), 20);
     EXPECT_FALSE(form_->skTabSheet3->TabVisible());
-    EXPECT_EQ(form_->PageControl1->ActivePageIndex(), 0);
+    EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet2);
     EXPECT_TRUE(form_->Button1->Enabled());
     for (TControl* c : std::initializer_list<TControl*>{form_->Button2, form_->Button6, form_->skButton4,
                                                         form_->skButton7, form_->Button9, form_->skButton5})
@@ -189,7 +234,7 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
 
     Click(form_->skButton7);
     EXPECT_TRUE(form_->skTabSheet3->TabVisible());
-    EXPECT_EQ(form_->PageControl1->ActivePageIndex(), 1);
+    EXPECT_EQ(form_->PageControl1->ActivePage(), form_->skTabSheet3);
     SetText(form_->skSpinEdit2, "3");
     SetText(form_->skSpinEdit1, "3");
     Click(form_->Button6);
