@@ -117,7 +117,9 @@ TEST(Jpeg, ProgressiveDisplayReportsRows) {
     loaded->OnProgress = [&](TObject*, TProgressStage stage, Byte, bool redraw, const TRect&,
                              const String&) {
         stages.push_back(stage);
-        if (stage == psRunning) EXPECT_TRUE(redraw);
+        if (stage == psRunning) {
+            EXPECT_TRUE(redraw);
+        }
     };
     TMemoryStream s;
     s.WriteBuffer(bytes.data(), Int64(bytes.size()));

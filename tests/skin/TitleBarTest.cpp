@@ -176,8 +176,9 @@ TEST_F(TitleBarFixture, LongCaptionsEndInDotsBeforeTheButtons) {
         // Cut on a character boundary: what is left is a prefix of whole UTF-8 characters.
         const String kept = fitted.substr(0, fitted.size() - 3);
         EXPECT_EQ(k.text.compare(0, kept.size(), kept), 0);
-        if (!kept.empty() && kept.size() < k.text.size())
+        if (!kept.empty() && kept.size() < k.text.size()) {
             EXPECT_NE(static_cast<unsigned char>(k.text[kept.size()]) & 0xC0, 0x80u) << k.text;
+        }
     }
     c->Free();
     // On the bar, nothing of the caption is drawn under the buttons.

@@ -36,7 +36,9 @@ TEST_F(MessageQueueTest, PostedMessagesComeFirstInOrderThenQuitThenPaintThenTime
     MSG msg;
     for (int i = 0; i < 10 && PeekMessage(&msg, 0, 0, 0, PM_REMOVE); ++i) {
         order.push_back(msg.message);
-        if (msg.message == WM_QUIT) EXPECT_EQ(msg.wParam, 3u);
+        if (msg.message == WM_QUIT) {
+            EXPECT_EQ(msg.wParam, 3u);
+        }
         DispatchMessage(&msg);
     }
     EXPECT_EQ(order, (std::vector<UINT>{WM_APP + 1, WM_APP + 2, WM_QUIT, WM_PAINT, WM_TIMER}));
@@ -203,7 +205,9 @@ TEST_F(TimerTest, SameIdReplacesAndKillStopsEvenFromItsOwnTick) {
     session->AdvanceClock(49);
     EXPECT_TRUE(timerTicks(top).empty());
     HookFn() = [&](HWND h, UINT msg, WPARAM id, LPARAM) -> std::optional<LRESULT> {
-        if (msg == WM_TIMER) EXPECT_TRUE(KillTimer(h, id));
+        if (msg == WM_TIMER) {
+            EXPECT_TRUE(KillTimer(h, id));
+        }
         return std::nullopt;
     };
     session->AdvanceClock(1000);
