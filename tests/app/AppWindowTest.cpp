@@ -155,6 +155,10 @@ TEST_F(AppWindowTest, TheSkinCoversTheClientAndLeavesTheControlsWhereTheyWerePut
     EXPECT_TRUE(form_->skMemo1->ReadOnly());
     EXPECT_EQ(form_->skMemo1->ScrollBars(), ssVertical);
     EXPECT_EQ(form_->skMemo1->UIStyle(), Protein);
+    // Labels given their text while the window was built are sized to the whole of it.
+    EXPECT_EQ(form_->Label1->Caption(), "Waiting ...");
+    EXPECT_GT(form_->Label1->Width(), 40);
+    EXPECT_GE(form_->CellLabels[0]->Width(), 6);  // two bold dots, not one blank
 }
 
 TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
