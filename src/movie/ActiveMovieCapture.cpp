@@ -159,13 +159,18 @@ ObjectPtr<TBitmap> TActiveMovie::GrabFromRenderer() {
                               static_cast<std::size_t>(rows);
     if (header.biSize < sizeof header || offset + bytes > static_cast<std::size_t>(imageBufferSize_))
         return nullptr;
-    HDC screen = GetDC(0);
-    movie_detail::Finally release([screen] { ReleaseDC(0, screen); });
-    const HBITMAP native = CreateDIBitmap(screen, &header, CBM_INIT, imageBuffer_.get() + offset,
-                                          reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()),
-                                          DIB_RGB_COLORS);
+    // A DIB section of the frame's own format: the bitmap takes it over as it is, where a
+    // device bitmap would be converted back into a DIB (and copied again) on every grab.
+    void* bits = nullptr;
+    const HBITMAP native = CreateDIBSection(0, reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()),
+                                            DIB_RGB_COLORS, &bits, 0, 0);
     if (!native)
         return nullptr;
+    if (!bits) {
+        DeleteObject(native);
+        return nullptr;
+    }
+    std::memcpy(bits, imageBuffer_.get() + offset, bytes);
     ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
     frame->SetHandle(native);
     if (captureSize_ == 100)
