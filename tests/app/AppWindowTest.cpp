@@ -77,10 +77,10 @@ protected:
     // A video of `seconds` at 25 frames a second, every frame showing its number.
     String Video(const char* name, int seconds) {
         String path = Path(name);
-        fixtures::MovieSpec spec;
-        spec.container = "mpeg";
-        spec.frames = seconds * kFps;
-        fixtures::WriteMovie(path, spec);
+        fixtures::MovieSpec clip;
+        clip.container = "mpeg";
+        clip.frames = seconds * kFps;
+        fixtures::WriteMovie(path, clip);
         return path;
     }
     // Chooses the file in the open dialog and clicks "Open", as a user does.

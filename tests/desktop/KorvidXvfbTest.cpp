@@ -155,10 +155,10 @@ protected:
 
 TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     const std::string video = (dir_ / "clip.mpg").string();
-    fixtures::MovieSpec spec;
-    spec.container = "mpeg";
-    spec.frames = 20 * 25;
-    fixtures::WriteMovie(video, spec);
+    fixtures::MovieSpec clip;
+    clip.container = "mpeg";
+    clip.frames = 20 * 25;
+    fixtures::WriteMovie(video, clip);
 
     program_ = fork();
     if (program_ == 0) {
