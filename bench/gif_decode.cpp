@@ -84,9 +84,8 @@ int main(int argc, char** argv) {
         try {
             ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
             std::vector<String> warnings;
-            image->SetWarningHandler([&](TObject*, int, const String& message) {
-                warnings.push_back(message);
-            });
+            image->SetWarningHandler(
+                [&](TObject*, int, const String& message) { warnings.push_back(message); });
             double t0 = giftool::NowMs();
             image->LoadFromFile(file);
             double ms = giftool::NowMs() - t0;

@@ -22,7 +22,8 @@ double StatusMegabytes(const char* field) {
     std::string line;
     const std::string key = std::string(field) + ":";
     while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0) return std::strtod(line.c_str() + key.size(), nullptr) / 1024.0;
+        if (line.rfind(key, 0) == 0)
+            return std::strtod(line.c_str() + key.size(), nullptr) / 1024.0;
     return 0;
 }
 

@@ -40,10 +40,11 @@ struct Options {
 };
 
 int Usage() {
-    std::fputs("usage: grid_run VIDEO [--grid 2|3|4] [--frames N] [--rate F] [--auto | --at T1,T2,..]\n"
-               "       [--brightness B] [--gif OUT] [--avi OUT] [--grey] [--nearest] [--smaller]\n"
-               "       [--zoom P] [--dump DIR]\n",
-               stderr);
+    std::fputs(
+        "usage: grid_run VIDEO [--grid 2|3|4] [--frames N] [--rate F] [--auto | --at T1,T2,..]\n"
+        "       [--brightness B] [--gif OUT] [--avi OUT] [--grey] [--nearest] [--smaller]\n"
+        "       [--zoom P] [--dump DIR]\n",
+        stderr);
     return 2;
 }
 
@@ -53,24 +54,37 @@ bool Parse(int argc, char** argv, Options& o) {
     for (int i = 2; i < argc; ++i) {
         String a = argv[i];
         auto next = [&]() -> String { return i + 1 < argc ? String(argv[++i]) : String(); };
-        if (a == "--grid") o.grid = std::atoi(next().c_str());
-        else if (a == "--frames") o.frames = next();
-        else if (a == "--rate") o.rate = next();
-        else if (a == "--auto") o.autoPositions = true;
+        if (a == "--grid")
+            o.grid = std::atoi(next().c_str());
+        else if (a == "--frames")
+            o.frames = next();
+        else if (a == "--rate")
+            o.rate = next();
+        else if (a == "--auto")
+            o.autoPositions = true;
         else if (a == "--at") {
             o.autoPositions = false;
             String list = next();
             for (char* t = std::strtok(list.data(), ","); t; t = std::strtok(nullptr, ","))
                 o.at.push_back(std::atof(t));
-        } else if (a == "--brightness") o.brightness = std::atoi(next().c_str());
-        else if (a == "--gif") o.gif = ExpandFileName(next());
-        else if (a == "--avi") o.avi = ExpandFileName(next());
-        else if (a == "--grey") o.grey = true;
-        else if (a == "--nearest") o.nearest = true;
-        else if (a == "--smaller") o.smaller = true;
-        else if (a == "--zoom") o.zoom = next();
-        else if (a == "--dump") o.dump = next();
-        else return false;
+        } else if (a == "--brightness")
+            o.brightness = std::atoi(next().c_str());
+        else if (a == "--gif")
+            o.gif = ExpandFileName(next());
+        else if (a == "--avi")
+            o.avi = ExpandFileName(next());
+        else if (a == "--grey")
+            o.grey = true;
+        else if (a == "--nearest")
+            o.nearest = true;
+        else if (a == "--smaller")
+            o.smaller = true;
+        else if (a == "--zoom")
+            o.zoom = next();
+        else if (a == "--dump")
+            o.dump = next();
+        else
+            return false;
     }
     return o.grid >= 2 && o.grid <= 4;
 }
@@ -131,7 +145,9 @@ int main(int argc, char** argv) {
     session->QueueDialogAnswer(answer);
     step("open", [&] { form->sktempButton1Click(form->Button1); });
     form->sktrackbar1->SetPosition(o.brightness);
-    TFormRadioButton* grid = o.grid == 2 ? form->skRadioButton3 : o.grid == 4 ? form->skRadioButton7 : form->skRadioButton4;
+    TFormRadioButton* grid = o.grid == 2   ? form->skRadioButton3
+                             : o.grid == 4 ? form->skRadioButton7
+                                           : form->skRadioButton4;
     grid->Click();
     step("positions", [&] {
         if (o.autoPositions) {
@@ -156,7 +172,8 @@ int main(int argc, char** argv) {
     std::chrono::steady_clock::time_point composeStart{};
     Int64 waitedBefore = form->FixedWaitMs(), waitedAtCompose = 0;
     form->OnStepIdle = [&] {
-        if (composeStart.time_since_epoch().count() == 0 && form->Label2->Caption().find('%') != String::npos) {
+        if (composeStart.time_since_epoch().count() == 0 &&
+            form->Label2->Caption().find('%') != String::npos) {
             composeStart = std::chrono::steady_clock::now();
             waitedAtCompose = form->FixedWaitMs();
         }

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
-constexpr int kFrames = 470;  // 470 x 2,764,800 bytes = 1.21 GiB
+constexpr int kFrames = 470; // 470 x 2,764,800 bytes = 1.21 GiB
 
 std::string ProbeLine(const std::string& path) {
     const std::string cmd = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
@@ -46,7 +46,8 @@ bool WriteLarge(const std::string& path) {
     AVIFileInit();
     PAVIFILE file = nullptr;
     PAVISTREAM stream = nullptr;
-    bool ok = AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE, nullptr) == AVIERR_OK;
+    bool ok = AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE,
+                           nullptr) == AVIERR_OK;
     if (ok) {
         AVISTREAMINFOA info;
         info.fccType = streamtypeVIDEO;
@@ -62,10 +63,8 @@ bool WriteLarge(const std::string& path) {
                                 AVIIF_KEYFRAME, nullptr, nullptr) == AVIERR_OK;
         }
     }
-    if (stream)
-        AVIStreamRelease(stream);
-    if (file)
-        AVIFileRelease(file);
+    if (stream) AVIStreamRelease(stream);
+    if (file) AVIFileRelease(file);
     AVIFileExit();
     return ok;
 }
@@ -93,7 +92,7 @@ void BM_WriteAviPastOneGiB(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_WriteAviPastOneGiB)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

@@ -30,7 +30,7 @@ struct Clip {
     int height;
     double fps;
     double seconds;
-    std::vector<double> starts = {};  // a variable rate: each frame's start, from the first
+    std::vector<double> starts = {}; // a variable rate: each frame's start, from the first
 };
 
 enum ClipKind { kMpeg1 = 0, kH264 = 1, kMpeg4Avi = 2, kVariableMkv = 3, kAudioOnly = 4 };
@@ -46,14 +46,15 @@ std::string Dir() {
     return dir;
 }
 
-bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool Run(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
 
 // Made once with the command line (the yardstick has to be there anyway).
 const Clip& GetClip(int which) {
     static std::map<int, Clip> clips;
     auto it = clips.find(which);
-    if (it != clips.end())
-        return it->second;
+    if (it != clips.end()) return it->second;
     Clip c;
     std::string codec;
     switch (which) {
@@ -72,7 +73,8 @@ const Clip& GetClip(int which) {
     case kVariableMkv:
         c = {Dir() + "/variable.mkv", 640, 480, 25, 60};
         // Every third and every seventh frame of a 25 fps source: spans of one to three.
-        codec = "-vf \"select='not(mod(n\\,3))+not(mod(n\\,7))'\" -fps_mode vfr -c:v libx264 -preset veryfast -g 50 "
+        codec = "-vf \"select='not(mod(n\\,3))+not(mod(n\\,7))'\" -fps_mode vfr -c:v libx264 "
+                "-preset veryfast -g 50 "
                 "-pix_fmt yuv420p";
         break;
     default:
@@ -80,22 +82,26 @@ const Clip& GetClip(int which) {
         break;
     }
     if (!std::filesystem::exists(c.path)) {
-        const std::string source = which == kAudioOnly ? "sine=frequency=440:sample_rate=44100"
-                                                       : "testsrc2=size=" + std::to_string(c.width) + "x" +
-                                                             std::to_string(c.height) + ":rate=25";
-        const std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i " + source + " -t " +
-                                std::to_string(static_cast<int>(c.seconds)) + " " + codec + " " + c.path;
-        if (!Run(cmd))
-            c.path.clear();
+        const std::string source = which == kAudioOnly
+                                       ? "sine=frequency=440:sample_rate=44100"
+                                       : "testsrc2=size=" + std::to_string(c.width) + "x" +
+                                             std::to_string(c.height) + ":rate=25";
+        const std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i " + source +
+                                " -t " + std::to_string(static_cast<int>(c.seconds)) + " " + codec +
+                                " " + c.path;
+        if (!Run(cmd)) c.path.clear();
     }
     if (which == kVariableMkv && !c.path.empty()) {
-        FILE* p = popen(("ffprobe -v error -select_streams v -show_entries frame=best_effort_timestamp_time "
-                         "-of default=nw=1:nk=1 " + c.path).c_str(), "r");
+        FILE* p = popen(
+            ("ffprobe -v error -select_streams v -show_entries frame=best_effort_timestamp_time "
+             "-of default=nw=1:nk=1 " +
+             c.path)
+                .c_str(),
+            "r");
         double t = 0;
         while (p && std::fscanf(p, "%lf", &t) == 1)
             c.starts.push_back(t);
-        if (p)
-            pclose(p);
+        if (p) pclose(p);
         for (std::size_t i = c.starts.size(); i-- > 0;)
             c.starts[i] -= c.starts.front();
     }
@@ -108,7 +114,8 @@ struct Position {
 };
 
 int FrameCount(const Clip& c) {
-    return c.starts.empty() ? static_cast<int>(c.seconds * c.fps) : static_cast<int>(c.starts.size());
+    return c.starts.empty() ? static_cast<int>(c.seconds * c.fps)
+                            : static_cast<int>(c.starts.size());
 }
 
 // Frames spread over the length, so both tools must give the same frame: at a constant rate
@@ -117,10 +124,9 @@ std::vector<Position> Positions(const Clip& c) {
     std::vector<Position> out;
     const int frames = FrameCount(c);
     for (int i = 0; i < kPositions; ++i) {
-        const int k = static_cast<int>((i * 7919LL) % (frames - 2)) + 1;  // spread, unordered
-        const double t = c.starts.empty()
-                             ? k / c.fps
-                             : c.starts[k] + 0.9 * (c.starts[k + 1] - c.starts[k]);
+        const int k = static_cast<int>((i * 7919LL) % (frames - 2)) + 1; // spread, unordered
+        const double t =
+            c.starts.empty() ? k / c.fps : c.starts[k] + 0.9 * (c.starts[k + 1] - c.starts[k]);
         out.push_back({t, k});
     }
     return out;
@@ -137,8 +143,7 @@ std::vector<BYTE> EngineGrab(media::MediaEngine& engine, double t) {
     while (engine.Seeking())
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     LONG size = 0;
-    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0)
-        return {};
+    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return {};
     std::vector<BYTE> dib(static_cast<std::size_t>(size));
     engine.BasicVideo().GetCurrentImage(&size, dib.data());
     return dib;
@@ -170,8 +175,7 @@ std::vector<BYTE> CommandGrab(const Clip& c, double t) {
 std::vector<BYTE> TopDown(const std::vector<BYTE>& dib, int w, int h) {
     const std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) & ~std::size_t(3);
     const std::size_t row = static_cast<std::size_t>(w) * 3;
-    if (dib.size() < 40 + stride * h)
-        return {};
+    if (dib.size() < 40 + stride * h) return {};
     std::vector<BYTE> out(row * h);
     for (int y = 0; y < h; ++y)
         std::memcpy(out.data() + row * y, dib.data() + 40 + stride * (h - 1 - y), row);
@@ -198,8 +202,7 @@ std::vector<BYTE> Truth(const Clip& c, int k) {
 // Whether the picture is frame k: closer to it than to either neighbour.
 bool IsFrame(const std::vector<BYTE>& picture, const std::vector<BYTE>& truth, const Clip& c) {
     const std::size_t n = static_cast<std::size_t>(c.width) * 3 * c.height;
-    if (picture.size() < n || truth.size() < 3 * n)
-        return false;
+    if (picture.size() < n || truth.size() < 3 * n) return false;
     const double before = Difference(picture.data(), truth.data(), n);
     const double at = Difference(picture.data(), truth.data() + n, n);
     const double after = Difference(picture.data(), truth.data() + 2 * n, n);
@@ -218,10 +221,10 @@ bool OpenAndWait(media::MediaEngine& engine, const std::string& path) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         while (auto e = engine.NextEvent()) {
-            if (e->kind == media::EngineEvent::ReadyStateChange && e->newValue == media::mpReadyStateComplete)
+            if (e->kind == media::EngineEvent::ReadyStateChange &&
+                e->newValue == media::mpReadyStateComplete)
                 return true;
-            if (e->kind == media::EngineEvent::Error)
-                return false;
+            if (e->kind == media::EngineEvent::Error) return false;
         }
         engine.WaitForEvents(std::chrono::milliseconds(10));
     }
@@ -238,13 +241,16 @@ void BM_EngineGrab(benchmark::State& state) {
     }
     // From the open to the first picture, with what the opening measures (start, end, count).
     state.counters["open_ms"] =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - opening).count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - opening)
+            .count();
     std::vector<double> ms;
     for (auto _ : state) {
         for (const Position& p : Positions(c)) {
             const auto t0 = std::chrono::steady_clock::now();
             std::vector<BYTE> dib = EngineGrab(engine, p.time);
-            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                    .count());
             benchmark::DoNotOptimize(dib.data());
         }
     }
@@ -265,17 +271,20 @@ void BM_CommandGrab(benchmark::State& state) {
         for (const Position& p : Positions(c)) {
             const auto t0 = std::chrono::steady_clock::now();
             std::vector<BYTE> frame = CommandGrab(c, p.time);
-            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                    .count());
             state.PauseTiming();
             const int k = p.frame;
             const std::vector<BYTE> truth = Truth(c, k);
-            const bool engineOk = IsFrame(TopDown(EngineGrab(engine, p.time), c.width, c.height), truth, c);
+            const bool engineOk =
+                IsFrame(TopDown(EngineGrab(engine, p.time), c.width, c.height), truth, c);
             const bool commandOk = IsFrame(frame, truth, c);
             engineExact += engineOk;
             commandExact += commandOk;
             if (std::getenv("KORVID_BENCH_VERBOSE"))
-                std::fprintf(stderr, "frame %d: engine %s, command %s\n", k, engineOk ? "exact" : "other",
-                             commandOk ? "exact" : "other");
+                std::fprintf(stderr, "frame %d: engine %s, command %s\n", k,
+                             engineOk ? "exact" : "other", commandOk ? "exact" : "other");
             state.ResumeTiming();
         }
     }
@@ -289,12 +298,12 @@ void BM_CommandGrab(benchmark::State& state) {
 }
 
 // Delivers the engine's events until one of this kind (and value) comes or the time passes.
-bool AwaitEvent(media::MediaEngine& engine, media::EngineEvent::Kind kind, int value, double seconds) {
+bool AwaitEvent(media::MediaEngine& engine, media::EngineEvent::Kind kind, int value,
+                double seconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < deadline) {
         while (auto e = engine.NextEvent())
-            if (e->kind == kind && (value < 0 || e->newValue == value))
-                return true;
+            if (e->kind == kind && (value < 0 || e->newValue == value)) return true;
         engine.WaitForEvents(std::chrono::milliseconds(5));
     }
     return false;
@@ -325,9 +334,12 @@ void BM_AudioOnlySeek(benchmark::State& state) {
             const double t = static_cast<double>((i * 7919LL) % 5800) / 100.0 + 1;
             const auto t0 = std::chrono::steady_clock::now();
             engine.SetPosition(t);
-            while (engine.Seeking() && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
+            while (engine.Seeking() &&
+                   std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
-            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                    .count());
             worstError = std::max(worstError, std::abs(engine.Position() - t));
             state.PauseTiming();
             advancing += Advances(engine, engine.Position());
@@ -351,12 +363,20 @@ void BM_AudioOnlySeek(benchmark::State& state) {
     state.counters["replay_ok"] = ended && rewound && Advances(engine, 0);
 }
 
-}  // namespace
+} // namespace
 
 // Argument 0: 640x480 MPEG-1; 1: 1280x720 H.264; 2: 640x480 MPEG-4 AVI with B-frames;
 // 3: 640x480 H.264 MKV of a variable rate.
-BENCHMARK(BM_EngineGrab)->DenseRange(kMpeg1, kVariableMkv)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CommandGrab)->DenseRange(kMpeg1, kVariableMkv)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EngineGrab)
+    ->DenseRange(kMpeg1, kVariableMkv)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_CommandGrab)
+    ->DenseRange(kMpeg1, kVariableMkv)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_AudioOnlySeek)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

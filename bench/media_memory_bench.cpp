@@ -33,8 +33,7 @@ std::string Clip() {
                                 "testsrc2=size=1920x1080:rate=25 -f lavfi -i sine=f=440 -t 8 "
                                 "-c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac " +
                                 path;
-        if (std::system(cmd.c_str()) != 0)
-            return {};
+        if (std::system(cmd.c_str()) != 0) return {};
     }
     return path;
 }
@@ -48,27 +47,27 @@ void BM_PlayFullHd(benchmark::State& state) {
     double rise = 0;
     for (auto _ : state) {
         const double before = StatusMegabytes("VmRSS");
-        media::MediaEngine engine;  // audio device when there is one, autostart
+        media::MediaEngine engine; // audio device when there is one, autostart
         engine.Open(path);
         bool ended = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
         while (!ended && std::chrono::steady_clock::now() < deadline) {
             while (auto e = engine.NextEvent()) {
-                if (e->kind == media::EngineEvent::EndOfStream || e->kind == media::EngineEvent::Error)
+                if (e->kind == media::EngineEvent::EndOfStream ||
+                    e->kind == media::EngineEvent::Error)
                     ended = true;
             }
             rise = std::max(rise, StatusMegabytes("VmRSS") - before);
             engine.WaitForEvents(std::chrono::milliseconds(50));
         }
-        if (!ended)
-            state.SkipWithError("the movie did not end");
+        if (!ended) state.SkipWithError("the movie did not end");
         state.counters["frames_shown"] = static_cast<double>(engine.PresentedFrameCount());
     }
     state.counters["peak_rss_mb"] = StatusMegabytes("VmHWM");
     state.counters["rise_mb"] = rise;
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_PlayFullHd)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

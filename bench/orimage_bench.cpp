@@ -16,7 +16,8 @@ ObjectPtr<TBitmap> Frame(int width, int height) {
     bitmap->SetSize(width, height);
     for (int y = 0; y < height; ++y) {
         Byte* row = static_cast<Byte*>(bitmap->ScanLine(y));
-        for (int i = 0; i < 3 * width; ++i) row[i] = Byte((i * 7 + y * 13) & 0xFF);
+        for (int i = 0; i < 3 * width; ++i)
+            row[i] = Byte((i * 7 + y * 13) & 0xFF);
     }
     return bitmap;
 }

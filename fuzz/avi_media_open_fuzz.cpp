@@ -40,17 +40,15 @@ void SettleSeek(media::MediaEngine& engine) {
         }
         engine.WaitForEvents(std::chrono::milliseconds(5));
     }
-    if (engine.Seeking())
-        std::fprintf(stderr, "seek did not settle\n");
+    if (engine.Seeking()) std::fprintf(stderr, "seek did not settle\n");
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = TempPath();
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (size)
-            std::fwrite(data, 1, size, f);
+        if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);
     } else {
         return 0;

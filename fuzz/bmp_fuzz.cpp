@@ -14,12 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EInvalidGraphic&) {
         return 0;
     } catch (const EOutOfResources&) {
-        return 0;  // a valid header asking for more than the platform gives
+        return 0; // a valid header asking for more than the platform gives
     }
     if (!bitmap->Empty()) {
         // Every row the reader reports must be readable.
         volatile std::uint8_t sink = 0;
-        for (int y = 0; y < bitmap->Height(); ++y) sink ^= *static_cast<std::uint8_t*>(bitmap->ScanLine(y));
+        for (int y = 0; y < bitmap->Height(); ++y)
+            sink ^= *static_cast<std::uint8_t*>(bitmap->ScanLine(y));
         (void)sink;
     }
     return 0;

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sink += reader.GetBool(key);
         if (TStream* image = reader.GetBitmapStream(key)) {
             Byte buffer[64];
-            while (Int64 got = image->Read(buffer, sizeof buffer)) sink += got + buffer[0];
+            while (Int64 got = image->Read(buffer, sizeof buffer))
+                sink += got + buffer[0];
         }
     }
     (void)sink;

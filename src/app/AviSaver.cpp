@@ -67,7 +67,8 @@ void WriteGridAvi(const String& fileName, const TAviSaveSettings& settings,
     auto bits = std::make_unique<Byte[]>(imageSize);
     const int width = bitmap->Width(), height = bitmap->Height();
     GetBitmapDIBits(bitmap->Handle(), 0, header.get(), bits.get(), format);
-    if (AVIStreamSetFormat(stream.get(), 0, header.get(), static_cast<LONG>(headerSize)) != AVIERR_OK)
+    if (AVIStreamSetFormat(stream.get(), 0, header.get(), static_cast<LONG>(headerSize)) !=
+        AVIERR_OK)
         throw Exception("Failed to set AVI stream format");
 
     const int count = source.count();

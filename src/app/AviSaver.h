@@ -6,9 +6,9 @@
 #include <functional>
 
 struct TAviSaveSettings {
-    bool eightBit = true;  // 8 bits with a colour table, else 24 bits
-    int scale = 33;        // the stream's dwScale; dwRate is 90
-    int zoom = 100;        // percent
+    bool eightBit = true; // 8 bits with a colour table, else 24 bits
+    int scale = 33;       // the stream's dwScale; dwRate is 90
+    int zoom = 100;       // percent
 };
 
 // What the saver asks of the frame list: how many items, whether one is left out, and

@@ -19,8 +19,8 @@ String CellPositionText(int gridSize, const TCellPositions& positions) {
             String tag = "P" + IntToStr(row + 1) + IntToStr(column + 1);
             double value = positions[CellIndex(row, column)];
             // The first cell's value is written as whole seconds.
-            String shown = (row == 0 && column == 0) ? FloatToStr(std::trunc(value))
-                                                     : FloatToStr(value);
+            String shown =
+                (row == 0 && column == 0) ? FloatToStr(std::trunc(value)) : FloatToStr(value);
             text += "<" + tag + ">" + shown + "</" + tag + ">";
         }
     return text;
@@ -34,7 +34,8 @@ void WriteTextFile(const String& text, const String& fileName) {
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
     if (!file) {
         int error = errno;
-        throw EInOutError("Cannot create file \"" + fileName + "\". " + std::strerror(error), error);
+        throw EInOutError("Cannot create file \"" + fileName + "\". " + std::strerror(error),
+                          error);
     }
     size_t written = text.empty() ? 0 : std::fwrite(text.data(), 1, text.size(), file);
     int writeError = written == text.size() ? 0 : errno;

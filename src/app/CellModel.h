@@ -13,7 +13,9 @@ constexpr int kMaxGrid = 4;
 
 using TCellPositions = std::array<double, kCellCount>;
 
-constexpr int CellIndex(int row, int column) { return row * kCellRows + column; }
+constexpr int CellIndex(int row, int column) {
+    return row * kCellRows + column;
+}
 
 // "12.50s": the start-time label of a cell.
 String CellLabelText(double position);

@@ -13,7 +13,9 @@ int PositiveInteger(const String& text, const char* what) {
 
 } // namespace
 
-bool FieldGiven(const String& text) { return text > " "; }
+bool FieldGiven(const String& text) {
+    return text > " ";
+}
 
 int OutputFrameDelay(const String& rateText) {
     if (!FieldGiven(rateText)) return 33;

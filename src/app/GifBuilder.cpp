@@ -33,7 +33,9 @@ void TGifBuilder::SetSwitches(bool colors256, bool floydSteinberg, bool transpar
     settings_.transparency = transparency;
 }
 
-ObjectPtr<TGIFGraphic> TGifBuilder::TakeResult() { return std::move(result_); }
+ObjectPtr<TGIFGraphic> TGifBuilder::TakeResult() {
+    return std::move(result_);
+}
 
 int TGifBuilder::AddAnimationFrame(TBitmap* frame8, int t) {
     int i = result_->AddFrame(frame8);
@@ -49,7 +51,8 @@ int TGifBuilder::AddAnimationFrame(TBitmap* frame8, int t) {
     if (t >= 0) {
         // A reduced palette may be shorter than the spare index; the index must name an
         // entry of the frame's own map to be valid.
-        while (frame->OwnColorMap().Count() <= t) frame->OwnColorMap().AppendColor(0);
+        while (frame->OwnColorMap().Count() <= t)
+            frame->OwnColorMap().AppendColor(0);
         control->SetHasTransparency(true);
         control->SetTransparentIndex(t);
     }
@@ -116,7 +119,8 @@ void TGifBuilder::AddGridFrame(TBitmap* grid) {
         for (int y = 0; y < h; ++y) {
             const auto* row = static_cast<const Byte*>(reduced->ScanLine(y));
             DWORD* shown = composite_.data() + size_t(y) * w;
-            for (int x = 0; x < w; ++x) shown[x] = colors[row[x]];
+            for (int x = 0; x < w; ++x)
+                shown[x] = colors[row[x]];
         }
     }
 }

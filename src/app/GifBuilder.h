@@ -14,11 +14,11 @@
 #include <vector>
 
 struct TGifBuildSettings {
-    bool colors256 = true;       // else grey scale
-    bool floydSteinberg = true;  // else the nearest colour
-    bool transparency = true;    // unchanged pixels transparent
-    int delay = 33;              // hundredths of a second per frame
-    int zoom = 100;              // percent
+    bool colors256 = true;      // else grey scale
+    bool floydSteinberg = true; // else the nearest colour
+    bool transparency = true;   // unchanged pixels transparent
+    int delay = 33;             // hundredths of a second per frame
+    int zoom = 100;             // percent
 };
 
 class TGifBuilder {

@@ -30,4 +30,6 @@ const char* const kHelpText =
     "\r\n"
     "The Brightness page sets the brightness every captured frame gets (-255 to 255).";
 
-String HelpContactText() { return "Product page: " + ProductPageFileName(); }
+String HelpContactText() {
+    return "Product page: " + ProductPageFileName();
+}

@@ -45,7 +45,8 @@ void TForm1::sktempButton2Click(TObject* Sender) {
     SetSeekButtonsEnabled(false);
     Label1->SetCaption("Waiting ...");
     Button6->SetEnabled(false);
-    for (TFormButton* b : CellButtons) b->SetEnabled(false);
+    for (TFormButton* b : CellButtons)
+        b->SetEnabled(false);
     Button1->SetEnabled(true);
     Button2->SetEnabled(false);
     ActiveMovie1->Close();
@@ -85,7 +86,9 @@ void TForm1::skButton7Click(TObject* Sender) {
     PageControl1->SetActivePageIndex(1);
 }
 
-void TForm1::Exit1Click(TObject* Sender) { Close(); }
+void TForm1::Exit1Click(TObject* Sender) {
+    Close();
+}
 
 void TForm1::skButton1Click(TObject* Sender) {}
 
@@ -115,9 +118,13 @@ void TForm1::FixedSleep(DWORD ms) {
     fixedWaitMs_ += ms;
 }
 
-double TForm1::MoviePosition() { return ActiveMovie1->GetDoubleProp(kPosition); }
+double TForm1::MoviePosition() {
+    return ActiveMovie1->GetDoubleProp(kPosition);
+}
 
-void TForm1::SeekTo(double position) { ActiveMovie1->SetDoubleProp(kPosition, position); }
+void TForm1::SeekTo(double position) {
+    ActiveMovie1->SetDoubleProp(kPosition, position);
+}
 
 ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame() {
     // The movie's grab itself waits (bounded) for a seek still on its way to land.
@@ -140,7 +147,8 @@ int TForm1::ScaleToCell(TBitmap* frame) {
 }
 
 void TForm1::SetSeekButtonsEnabled(bool enabled) {
-    for (TFormButton* b : {skButton3, Button11, Button12, skButton2}) b->SetEnabled(enabled);
+    for (TFormButton* b : {skButton3, Button11, Button12, skButton2})
+        b->SetEnabled(enabled);
 }
 
 bool TForm1::ItemSkipped(int index) const {

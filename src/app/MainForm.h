@@ -27,55 +27,55 @@ class TForm1 : public TForm {
 
     // --- controls, named as in the window's description ---
     TFormSkin* skForm1 = nullptr;
-    TFormButton* Button1 = nullptr;  // "Open"
-    TFormButton* Button2 = nullptr;  // "Close"
+    TFormButton* Button1 = nullptr; // "Open"
+    TFormButton* Button2 = nullptr; // "Close"
     TFormEdit* Edit1 = nullptr;
     TActiveMovie* ActiveMovie1 = nullptr;
-    TFormButton* skButton3 = nullptr;  // "Prev 0.1s"
-    TFormButton* Button11 = nullptr;   // "Prev 5s"
-    TFormButton* Button12 = nullptr;   // "Next 5s"
-    TFormButton* skButton2 = nullptr;  // "Next 0.1s"
+    TFormButton* skButton3 = nullptr; // "Prev 0.1s"
+    TFormButton* Button11 = nullptr;  // "Prev 5s"
+    TFormButton* Button12 = nullptr;  // "Next 5s"
+    TFormButton* skButton2 = nullptr; // "Next 0.1s"
     TLabel* Label1 = nullptr;
     TLabel* Label5 = nullptr;
     TFormPageControl* PageControl1 = nullptr;
 
-    TFormTabSheet* TabSheet2 = nullptr;  // "Set Cell Positions"
+    TFormTabSheet* TabSheet2 = nullptr; // "Set Cell Positions"
     std::array<TImage*, kCellCount> CellImages{};
     std::array<TFormButton*, kCellCount> CellButtons{};
     std::array<TLabel*, kCellCount> CellLabels{};
-    TFormButton* skButton4 = nullptr;  // "Auto Positions"
-    TFormButton* skButton7 = nullptr;  // "Next Step"
-    TFormRadioButton* skRadioButton3 = nullptr;  // "2x2"
-    TFormRadioButton* skRadioButton4 = nullptr;  // "3x3"
-    TFormRadioButton* skRadioButton7 = nullptr;  // "4x4"
+    TFormButton* skButton4 = nullptr;           // "Auto Positions"
+    TFormButton* skButton7 = nullptr;           // "Next Step"
+    TFormRadioButton* skRadioButton3 = nullptr; // "2x2"
+    TFormRadioButton* skRadioButton4 = nullptr; // "3x3"
+    TFormRadioButton* skRadioButton7 = nullptr; // "4x4"
 
-    TFormTabSheet* skTabSheet3 = nullptr;  // "Create GIF/AVI"
-    TFormButton* Button6 = nullptr;        // "Capture Frames"
-    TFormSpinEdit* skSpinEdit2 = nullptr;  // capture rate
-    TFormSpinEdit* skSpinEdit1 = nullptr;  // frames per cell
+    TFormTabSheet* skTabSheet3 = nullptr; // "Create GIF/AVI"
+    TFormButton* Button6 = nullptr;       // "Capture Frames"
+    TFormSpinEdit* skSpinEdit2 = nullptr; // capture rate
+    TFormSpinEdit* skSpinEdit1 = nullptr; // frames per cell
     TLabel* Label2 = nullptr;
     TScrollBox* ScrollBox1 = nullptr;
     TImage* Image1 = nullptr;
     TListView* ListView1 = nullptr;
-    TFormButton* Button9 = nullptr;  // "Make GIF"
-    TFormButton* Button7 = nullptr;  // "Save to GIF"
+    TFormButton* Button9 = nullptr; // "Make GIF"
+    TFormButton* Button7 = nullptr; // "Save to GIF"
     TFormEdit* Edit3 = nullptr;
-    TFormButton* Button8 = nullptr;    // "Browse ..." for the GIF
-    TFormButton* skButton5 = nullptr;  // "Save to AVI"
+    TFormButton* Button8 = nullptr;   // "Browse ..." for the GIF
+    TFormButton* skButton5 = nullptr; // "Save to AVI"
     TFormEdit* skEdit2 = nullptr;
-    TFormButton* skButton6 = nullptr;      // "Browse ..." for the AVI
-    TFormSpinEdit* skSpinEdit3 = nullptr;  // output rate
-    TFormSpinEdit* skSpinEdit4 = nullptr;  // zoom
-    TFormRadioButton* skRadioButton9 = nullptr;   // "Nearest"
-    TFormRadioButton* skRadioButton8 = nullptr;   // "FloydSteinberg"
-    TFormRadioButton* skRadioButton10 = nullptr;  // "Best Quality"
-    TFormRadioButton* skRadioButton1 = nullptr;   // "Smaller Size (Reduce to 50%)"
-    TFormRadioButton* skRadioButton5 = nullptr;   // "GrayScale(GIF Only)"
-    TFormRadioButton* skRadioButton2 = nullptr;   // "256Colors"
-    TFormRadioButton* skRadioButton6 = nullptr;   // "TrueColor(AVI Only)"
+    TFormButton* skButton6 = nullptr;            // "Browse ..." for the AVI
+    TFormSpinEdit* skSpinEdit3 = nullptr;        // output rate
+    TFormSpinEdit* skSpinEdit4 = nullptr;        // zoom
+    TFormRadioButton* skRadioButton9 = nullptr;  // "Nearest"
+    TFormRadioButton* skRadioButton8 = nullptr;  // "FloydSteinberg"
+    TFormRadioButton* skRadioButton10 = nullptr; // "Best Quality"
+    TFormRadioButton* skRadioButton1 = nullptr;  // "Smaller Size (Reduce to 50%)"
+    TFormRadioButton* skRadioButton5 = nullptr;  // "GrayScale(GIF Only)"
+    TFormRadioButton* skRadioButton2 = nullptr;  // "256Colors"
+    TFormRadioButton* skRadioButton6 = nullptr;  // "TrueColor(AVI Only)"
     TImage* Image2 = nullptr;
 
-    TFormTabSheet* TabSheet3 = nullptr;  // "Brightness"
+    TFormTabSheet* TabSheet3 = nullptr; // "Brightness"
     TScrollBox* ScrollBox2 = nullptr;
     TOrImage* OrImage1 = nullptr;
     TFormScrollBar* sktrackbar1 = nullptr;
@@ -97,30 +97,30 @@ class TForm1 : public TForm {
     // --- handlers ---
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
-    void sktempButton1Click(TObject* Sender);   // "Open"
-    void sktempButton2Click(TObject* Sender);   // "Close"
+    void sktempButton1Click(TObject* Sender); // "Open"
+    void sktempButton2Click(TObject* Sender); // "Close"
     void ActiveMovie1OpenComplete(TObject* Sender);
     void ActiveMovie1PositionChange(TObject* Sender, double OldTimePosition, double NewTimePosition,
                                     Cardinal OldFramePosition, Cardinal NewFramePosition);
     void sktempsktrackbar1Change(TObject* Sender);
     void skSpinEdit1Change(TObject* Sender);
-    void skButton7Click(TObject* Sender);       // "Next Step"
+    void skButton7Click(TObject* Sender); // "Next Step"
     void Exit1Click(TObject* Sender);
     void skButton1Click(TObject* Sender);
-    void skRadioButton3Click(TObject* Sender);  // grid size
+    void skRadioButton3Click(TObject* Sender); // grid size
     void cimage11Click(TObject* Sender);
-    void sktempButton11Click(TObject* Sender);  // "Prev 5s"
-    void sktempButton12Click(TObject* Sender);  // "Next 5s"
-    void skButton3Click(TObject* Sender);       // "Prev 0.1s"
-    void skButton2Click(TObject* Sender);       // "Next 0.1s"
-    void cbutton11Click(TObject* Sender);       // "Reset Position"
-    void skButton4Click(TObject* Sender);       // "Auto Positions"
-    void sktempButton6Click(TObject* Sender);   // "Capture Frames"
+    void sktempButton11Click(TObject* Sender); // "Prev 5s"
+    void sktempButton12Click(TObject* Sender); // "Next 5s"
+    void skButton3Click(TObject* Sender);      // "Prev 0.1s"
+    void skButton2Click(TObject* Sender);      // "Next 0.1s"
+    void cbutton11Click(TObject* Sender);      // "Reset Position"
+    void skButton4Click(TObject* Sender);      // "Auto Positions"
+    void sktempButton6Click(TObject* Sender);  // "Capture Frames"
     void ListView1Click(TObject* Sender);
-    void sktempButton9Click(TObject* Sender);   // "Make GIF"
-    void sktempButton7Click(TObject* Sender);   // "Save to GIF"
+    void sktempButton9Click(TObject* Sender); // "Make GIF"
+    void sktempButton7Click(TObject* Sender); // "Save to GIF"
     void Button8Click(TObject* Sender);
-    void skButton5Click(TObject* Sender);       // "Save to AVI"
+    void skButton5Click(TObject* Sender); // "Save to AVI"
     void skButton6Click(TObject* Sender);
 
     void ResizeBitmap(TBitmap* Bitmap, int Width, int Height);

@@ -41,7 +41,7 @@ TFormTabSheet* MakeSheet(TComponent* owner, TFormPageControl* pages, const char*
                          const String& caption) {
     TFormTabSheet* sheet = CreateComponent<TFormTabSheet>(owner);
     sheet->SetName(name);
-    sheet->SetParent(pages);  // a page joins its control by being put on it
+    sheet->SetParent(pages); // a page joins its control by being put on it
     sheet->SetCaption(caption);
     return sheet;
 }
@@ -142,7 +142,9 @@ void TForm1::BuildControls() {
     ActiveMovie1->SetCaptureSize(100);
     ActiveMovie1->OnOpenComplete = [this](TObject* s) { ActiveMovie1OpenComplete(s); };
     ActiveMovie1->OnPositionChange = [this](TObject* s, double o, double n, Cardinal of,
-                                            Cardinal nf) { ActiveMovie1PositionChange(s, o, n, of, nf); };
+                                            Cardinal nf) {
+        ActiveMovie1PositionChange(s, o, n, of, nf);
+    };
 
     skButton3 = MakeButton(skForm1, "Prev 0.1s", 72, 488, 60, 18, &TForm1::skButton3Click);
     Button11 = MakeButton(skForm1, "Prev 5s", 136, 488, 60, 18, &TForm1::sktempButton11Click);
@@ -263,7 +265,8 @@ void TForm1::BuildCellPage() {
 
 void TForm1::BuildOutputPage() {
     skTabSheet3 = MakeSheet(this, PageControl1, "skTabSheet3", "Create GIF/AVI");
-    Button6 = MakeButton(skTabSheet3, "Capture Frames", 16, 8, 137, 49, &TForm1::sktempButton6Click);
+    Button6 =
+        MakeButton(skTabSheet3, "Capture Frames", 16, 8, 137, 49, &TForm1::sktempButton6Click);
     Button6->SetEnabled(false);
     skSpinEdit2 = MakeSpin(skTabSheet3, 168, 10, 1, 16, 1, 3, "FPS    x");
     skSpinEdit1 = MakeSpin(skTabSheet3, 280, 10, 5, 500, 10, 20, "Frames");

@@ -3,8 +3,8 @@
 
 #include "app/FieldRules.h"
 #include "app/GridComposer.h"
-#include "movie/ActiveMovie.h"
 #include "app/ProductPage.h"
+#include "movie/ActiveMovie.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
 
@@ -42,7 +42,8 @@ void TForm1::sktempButton6Click(TObject* Sender) {
                 Pump();
                 Pump();
                 FixedSleep(100);
-                for (int i = 0; i < 3; ++i) Pump();
+                for (int i = 0; i < 3; ++i)
+                    Pump();
                 ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
                 Label2->SetCaption("[" + IntToStr(row) + ":" + IntToStr(column) + "] " +
                                    IntToStr(k) + "/" + IntToStr(frames));

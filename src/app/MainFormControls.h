@@ -11,8 +11,8 @@
 #include "skin/SKPageControl.h"
 #include "skin/SKScrollBar.h"
 
-using TFormSkin = TskForm;  // the window's skinned form panel
-using TFormPanel = TPanel;  // a plain panel holding one radio group
+using TFormSkin = TskForm; // the window's skinned form panel
+using TFormPanel = TPanel; // a plain panel holding one radio group
 using TFormButton = TskButton;
 using TFormEdit = TskEdit;
 using TFormSpinEdit = TskSpinEdit;
@@ -23,7 +23,6 @@ using TFormTabSheet = TskTabSheet;
 using TFormMemo = TskMemo;
 
 // Every skinned control on the window has the style Protein.
-template <class T>
-void ApplyWindowStyle(T* control) {
+template <class T> void ApplyWindowStyle(T* control) {
     if constexpr (requires { control->SetUIStyle(Protein); }) control->SetUIStyle(Protein);
 }

@@ -29,7 +29,8 @@ void TForm1::sktempButton9Click(TObject* Sender) {
 void TForm1::sktempButton7Click(TObject* Sender) {
     sktempButton9Click(Sender);
     TGraphic* gif = Image1->Picture()->Graphic();
-    if (!gif || gif->Empty()) throw Exception("There are no grid frames to save: capture frames first");
+    if (!gif || gif->Empty())
+        throw Exception("There are no grid frames to save: capture frames first");
     Image1->Picture()->SaveToFile(Edit3->Text());
 }
 

@@ -11,8 +11,7 @@ constexpr DISPID kReadyState = -525;
 constexpr DISPID kPlayState = 1068;
 constexpr DISPID kOpenState = 1061;
 
-template <class T, size_t N>
-int IndexOfSender(const std::array<T*, N>& cells, TObject* sender) {
+template <class T, size_t N> int IndexOfSender(const std::array<T*, N>& cells, TObject* sender) {
     for (size_t i = 0; i < N; ++i)
         if (cells[i] == sender) return int(i);
     return -1;
@@ -97,10 +96,14 @@ void TForm1::ShowGridSize(int n) {
 }
 
 void TForm1::skRadioButton3Click(TObject* Sender) {
-    if (skRadioButton4->Checked()) ShowGridSize(3);
-    else if (skRadioButton3->Checked()) ShowGridSize(2);
-    else if (skRadioButton7->Checked()) ShowGridSize(4);
-    else ShowGridSize(0);
+    if (skRadioButton4->Checked())
+        ShowGridSize(3);
+    else if (skRadioButton3->Checked())
+        ShowGridSize(2);
+    else if (skRadioButton7->Checked())
+        ShowGridSize(4);
+    else
+        ShowGridSize(0);
 }
 
 void TForm1::cimage11Click(TObject* Sender) {
@@ -141,7 +144,8 @@ void TForm1::cbutton11Click(TObject* Sender) {
         FixedSleep(100);
         Pump();
     }
-    for (int k = 0; k < 5; ++k) Pump();
+    for (int k = 0; k < 5; ++k)
+        Pump();
     ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
     ScaleToCell(frame.get());
     CellImages[size_t(i)]->Picture()->Assign(frame.get());
@@ -173,7 +177,8 @@ void TForm1::skButton4Click(TObject* Sender) {
         for (int r = 0; r < n; ++r)
             for (int c = 0; c < n; ++c) {
                 ActiveMovie1->Pause();
-                const double x = double(r * n + c + 1) * ActiveMovie1->Duration() / double(n * n + 1);
+                const double x =
+                    double(r * n + c + 1) * ActiveMovie1->Duration() / double(n * n + 1);
                 SeekAndSettle(x);
                 FixedSleep(100);
                 ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
@@ -191,6 +196,7 @@ void TForm1::skButton4Click(TObject* Sender) {
     Button6->SetEnabled(true);
     Button2->SetEnabled(true);
     SetSeekButtonsEnabled(true);
-    for (TFormButton* b : CellButtons) b->SetEnabled(true);
+    for (TFormButton* b : CellButtons)
+        b->SetEnabled(true);
     ActiveMovie1->SetShowControls(true);
 }

@@ -248,20 +248,32 @@ void TOrImage::BuildEffectCache() {
     TBitmap* cache = effectBitmap_.get();
     cache->Assign(original);
     switch (effect) {
-        case Effect::Emboss: EmbossBitmap(cache); break;
-        case Effect::Mosaic: MosaicBitmap(cache, picMosaic_); break;
-        case Effect::SplitBlur: SplitBlurBitmap(cache, picSplitBlur_); break;
-        case Effect::GaussianBlur: GaussianBlurBitmap(cache, picGaussianBlur_); break;
-        case Effect::AntiAlias:
-            for (int i = 0; i < picAntiAlias_; ++i) AntiAliasBitmap(cache);
-            break;
-        case Effect::Trace: TraceBitmap(cache, picTrace_); break;
-        case Effect::Tile:
-            picTile_ = TileBitmap(cache, original, picTile_);
-            // A picture too small for a tile of ten pixels keeps no tiling at all.
-            if (picTile_ == 0) effectBitmap_.reset();
-            break;
-        case Effect::None: break;
+    case Effect::Emboss:
+        EmbossBitmap(cache);
+        break;
+    case Effect::Mosaic:
+        MosaicBitmap(cache, picMosaic_);
+        break;
+    case Effect::SplitBlur:
+        SplitBlurBitmap(cache, picSplitBlur_);
+        break;
+    case Effect::GaussianBlur:
+        GaussianBlurBitmap(cache, picGaussianBlur_);
+        break;
+    case Effect::AntiAlias:
+        for (int i = 0; i < picAntiAlias_; ++i)
+            AntiAliasBitmap(cache);
+        break;
+    case Effect::Trace:
+        TraceBitmap(cache, picTrace_);
+        break;
+    case Effect::Tile:
+        picTile_ = TileBitmap(cache, original, picTile_);
+        // A picture too small for a tile of ten pixels keeps no tiling at all.
+        if (picTile_ == 0) effectBitmap_.reset();
+        break;
+    case Effect::None:
+        break;
     }
 }
 
@@ -336,7 +348,8 @@ void TOrImage::ApplyAdjustments() {
 
     // A cache made for another picture (the original changed in a way that told nobody)
     // is made again, so no row is ever read past its end.
-    if ((picColorNoise_ > 0 || picMonoNoise_ > 0) && !FitsPicture(noiseBitmap_.get(), width, height))
+    if ((picColorNoise_ > 0 || picMonoNoise_ > 0) &&
+        !FitsPicture(noiseBitmap_.get(), width, height))
         BuildNoiseCache();
     if (ActiveEffect() != Effect::None && !FitsPicture(effectBitmap_.get(), width, height))
         BuildEffectCache();
@@ -403,8 +416,9 @@ void TOrImage::PictureChanged(TObject*) {
             graphic->SetTransparent(transparent_);
         graphic = adjustedPicture_->Graphic();
         if (!graphic) return;
-        const bool seeThrough = graphic->Transparent() ||
-                                (!stretch_ && (graphic->Width() < Width() || graphic->Height() < Height()));
+        const bool seeThrough =
+            graphic->Transparent() ||
+            (!stretch_ && (graphic->Width() < Width() || graphic->Height() < Height()));
         ControlStyle().Set(csOpaque, !seeThrough);
         if (DoPaletteChange() && drawing_) Update();
     } else {
@@ -478,14 +492,15 @@ void TOrImage::ReportProgress(TObject* Sender, TProgressStage Stage, Byte Percen
 
 void TOrImage::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case CM_MOUSEENTER:
-            mouseInside_ = true;
-            break;  // the inherited handling raises OnMouseEnter
-        case CM_MOUSELEAVE:
-            mouseInside_ = false;
-            if (OnMouseExit) OnMouseExit(this);
-            break;
-        default: break;
+    case CM_MOUSEENTER:
+        mouseInside_ = true;
+        break; // the inherited handling raises OnMouseEnter
+    case CM_MOUSELEAVE:
+        mouseInside_ = false;
+        if (OnMouseExit) OnMouseExit(this);
+        break;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }

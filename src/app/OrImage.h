@@ -31,19 +31,19 @@ class TOrImage : public TGraphicControl {
     TPicture* AdjustedPicture() const { return adjustedPicture_.get(); }
 
     // Tonal adjustments, each clamped as noted.
-    int PicBrightness() const { return picBrightness_; }  // -255 .. 255
+    int PicBrightness() const { return picBrightness_; } // -255 .. 255
     void SetPicBrightness(int Value);
-    int PicContrast() const { return picContrast_; }  // >= -255
+    int PicContrast() const { return picContrast_; } // >= -255
     void SetPicContrast(int Value);
     bool PicGrayScale() const { return picGrayScale_; }
     void SetPicGrayScale(bool Value);
-    int PicLightness() const { return picLightness_; }  // <= 255
+    int PicLightness() const { return picLightness_; } // <= 255
     void SetPicLightness(int Value);
-    int PicDarkness() const { return picDarkness_; }  // <= 255
+    int PicDarkness() const { return picDarkness_; } // <= 255
     void SetPicDarkness(int Value);
-    int PicSaturation() const { return picSaturation_; }  // >= -255
+    int PicSaturation() const { return picSaturation_; } // >= -255
     void SetPicSaturation(int Value);
-    int PicSplitlight() const { return picSplitlight_; }  // 0 .. 10
+    int PicSplitlight() const { return picSplitlight_; } // 0 .. 10
     void SetPicSplitlight(int Value);
     bool PicInvert() const { return picInvert_; }
     void SetPicInvert(bool Value);

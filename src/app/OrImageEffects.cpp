@@ -25,7 +25,8 @@ void EmbossBitmap(TBitmap* bitmap) {
     PixelRows px(bitmap);
     const int w = px.Width(), h = px.Height();
     if (h < 2) return;
-    for (int y = 0; y + 1 < h; ++y) EmbossRow(px.Row(y), px.Row(y + 1), w);
+    for (int y = 0; y + 1 < h; ++y)
+        EmbossRow(px.Row(y), px.Row(y + 1), w);
     EmbossRow(px.Row(h - 1), px.Row(h - 2), w);
 }
 
@@ -40,7 +41,8 @@ void MosaicBitmap(TBitmap* bitmap, int size) {
             Byte colour[3];
             std::memcpy(colour, px.At(bx, by), 3);
             for (int y = by; y < bottom; ++y)
-                for (int x = bx; x < right; ++x) std::memcpy(px.At(x, y), colour, 3);
+                for (int x = bx; x < right; ++x)
+                    std::memcpy(px.At(x, y), colour, 3);
         }
     }
 }
@@ -59,15 +61,16 @@ void SplitBlurBitmap(TBitmap* bitmap, int distance) {
             const int left = 3 * (x - distance < 0 ? x : x - distance);
             const int right = 3 * (x + distance >= w ? w - 1 : x + distance);
             for (int k = 0; k < 3; ++k)
-                row[3 * x + k] = Byte((up[left + k] + up[right + k] + down[left + k] +
-                                       down[right + k]) / 4);
+                row[3 * x + k] =
+                    Byte((up[left + k] + up[right + k] + down[left + k] + down[right + k]) / 4);
         }
     }
 }
 
 void GaussianBlurBitmap(TBitmap* bitmap, int passes) {
     if (passes <= 0) return;
-    for (int i = 0; i <= passes; ++i) SplitBlurBitmap(bitmap, 3);
+    for (int i = 0; i <= passes; ++i)
+        SplitBlurBitmap(bitmap, 3);
 }
 
 void AntiAliasBitmap(TBitmap* bitmap) {

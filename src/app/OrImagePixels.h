@@ -13,7 +13,8 @@ public:
         width_ = bitmap->Width();
         height_ = bitmap->Height();
         rows_.reserve(size_t(height_));
-        for (int y = 0; y < height_; ++y) rows_.push_back(static_cast<Byte*>(bitmap->ScanLine(y)));
+        for (int y = 0; y < height_; ++y)
+            rows_.push_back(static_cast<Byte*>(bitmap->ScanLine(y)));
     }
 
     int Width() const { return width_; }

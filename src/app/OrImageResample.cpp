@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr std::int64_t kOne = 32768;  // 1.0 in 15-bit fixed point
+constexpr std::int64_t kOne = 32768; // 1.0 in 15-bit fixed point
 
 } // namespace
 
@@ -40,10 +40,10 @@ void ResampleBitmap(TBitmap* source, TBitmap* target) {
             const std::int64_t bottomRight = fx * fy / kOne;
             const std::int64_t bottomLeft = fy - bottomRight;
             for (int k = 0; k < 3; ++k)
-                out[3 * x + k] = Byte((upper[3 * left + k] * topLeft + upper[3 * right + k] * topRight +
-                                       lower[3 * left + k] * bottomLeft +
-                                       lower[3 * right + k] * bottomRight) /
-                                      kOne);
+                out[3 * x + k] =
+                    Byte((upper[3 * left + k] * topLeft + upper[3 * right + k] * topRight +
+                          lower[3 * left + k] * bottomLeft + lower[3 * right + k] * bottomRight) /
+                         kOne);
         }
     }
 }
@@ -75,7 +75,8 @@ int TileBitmap(TBitmap* cache, TBitmap* original, int value) {
             const int left = i * tileWidth, top = j * tileHeight;
             const int columns = std::min(tileWidth, pw - left);
             for (int y = 0; y < tileHeight && top + y < ph; ++y)
-                if (columns > 0) std::memcpy(picture.At(left, top + y), piece.Row(y), size_t(3 * columns));
+                if (columns > 0)
+                    std::memcpy(picture.At(left, top + y), piece.Row(y), size_t(3 * columns));
         }
     return kept;
 }

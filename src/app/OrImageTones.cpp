@@ -61,9 +61,11 @@ void ShiftBytes(const Byte* source, Byte* target, int count, int shift, const By
                 block[k] = s > c ? Byte(0) : s;
             }
         }
-        for (int k = 0; k < kBlock; ++k) target[i + k] = block[k];
+        for (int k = 0; k < kBlock; ++k)
+            target[i + k] = block[k];
     }
-    for (; i < count; ++i) target[i] = table[source[i]];
+    for (; i < count; ++i)
+        target[i] = table[source[i]];
 }
 
 } // namespace
@@ -76,7 +78,8 @@ ToneTables::ToneTables(const ToneSettings& s) {
             x = RoundHalfEven(std::sin(x / 255.0 * std::numbers::pi / 2) * 255);
         split[v] = Byte(x);
     }
-    for (int i = 0; i < 768; ++i) clampSplit_[i] = split[ClampByte(i - 256)];
+    for (int i = 0; i < 768; ++i)
+        clampSplit_[i] = split[ClampByte(i - 256)];
 
     for (int c = 0; c < 256; ++c) {
         const std::int64_t first = s.posterize != 0 ? Posterized(c, s.posterize) : c;
@@ -99,7 +102,8 @@ ToneTables::ToneTables(const ToneSettings& s) {
     const std::int64_t factor = std::int64_t(s.saturation) + 255;
     saturate_ = factor != 255;
     for (int d = -255; d <= 255; ++d)
-        saturated_[size_t(d + 255)] = std::int16_t(std::clamp<std::int64_t>(d * factor / 255, -256, 256));
+        saturated_[size_t(d + 255)] =
+            std::int16_t(std::clamp<std::int64_t>(d * factor / 255, -256, 256));
     invert_ = s.invert;
 }
 
@@ -112,30 +116,34 @@ void ToneTables::ApplyRow(const Byte* source, const Byte* noise, Byte* target, i
             ShiftBytes(source, target, bytes, shift_, table);
             return;
         }
-        for (int i = 0; i < bytes; ++i) target[i] = table[source[i]];
+        for (int i = 0; i < bytes; ++i)
+            target[i] = table[source[i]];
         return;
     }
     for (int x = 0; x < width; ++x) {
         const Byte* p = source + 3 * x;
-        const bool inverted =
-            solarize_ && (int(p[0]) + int(p[1]) + int(p[2])) / 3 > solarizeAbove_;
+        const bool inverted = solarize_ && (int(p[0]) + int(p[1]) + int(p[2])) / 3 > solarizeAbove_;
         int c[3];
         if (noise) {
             const std::int16_t* sums = inverted ? sumSolarized_.data() : sumPlain_.data();
             const Byte* n = noise + 3 * x;
-            for (int k = 0; k < 3; ++k) c[k] = clampSplit_[sums[p[k]] + n[k] + 256];
+            for (int k = 0; k < 3; ++k)
+                c[k] = clampSplit_[sums[p[k]] + n[k] + 256];
         } else {
             const Byte* table = inverted ? solarized_.data() : plain_.data();
-            for (int k = 0; k < 3; ++k) c[k] = table[p[k]];
+            for (int k = 0; k < 3; ++k)
+                c[k] = table[p[k]];
         }
         if (grayScale_) {
             const int g = Gray(c[2], c[1], c[0]);
             c[0] = c[1] = c[2] = g;
         } else if (saturate_) {
             const int a = (c[0] + c[1] + c[2]) / 3;
-            for (int k = 0; k < 3; ++k) c[k] = ClampByte(saturated_[size_t(c[k] - a + 255)] + a);
+            for (int k = 0; k < 3; ++k)
+                c[k] = ClampByte(saturated_[size_t(c[k] - a + 255)] + a);
         }
         Byte* out = target + 3 * x;
-        for (int k = 0; k < 3; ++k) out[k] = Byte(invert_ ? 255 - c[k] : c[k]);
+        for (int k = 0; k < 3; ++k)
+            out[k] = Byte(invert_ ? 255 - c[k] : c[k]);
     }
 }

@@ -8,14 +8,14 @@
 #include <cstdint>
 
 struct ToneSettings {
-    int brightness = 0;  // -255 .. 255
-    int contrast = 0;    // >= -255
-    int lightness = 0;   // <= 255
-    int darkness = 0;    // <= 255
-    int saturation = 0;  // >= -255
-    int splitlight = 0;  // 0 .. 10
-    int posterize = 0;   // >= 0; wins over solarize
-    int solarize = 0;    // 0 .. 255
+    int brightness = 0; // -255 .. 255
+    int contrast = 0;   // >= -255
+    int lightness = 0;  // <= 255
+    int darkness = 0;   // <= 255
+    int saturation = 0; // >= -255
+    int splitlight = 0; // 0 .. 10
+    int posterize = 0;  // >= 0; wins over solarize
+    int solarize = 0;   // 0 .. 255
     bool grayScale = false;
     bool invert = false;
 };
@@ -50,7 +50,7 @@ private:
     // the compiler turns into vector code, many bytes at a time.
     bool shiftOnly_ = false;
     int shift_ = 0;
-    int solarizeAbove_ = 255;  // a pixel whose channel average exceeds this is solarized
+    int solarizeAbove_ = 255; // a pixel whose channel average exceeds this is solarized
     bool solarize_ = false;
     bool grayScale_ = false;
     bool saturate_ = false;

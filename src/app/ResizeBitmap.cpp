@@ -18,8 +18,8 @@ void ResizeBitmap(TBitmap* bitmap, int width, int height) {
         HGDIOBJ oldSource = SelectObject(sourceDC, bitmap->Handle());
         HGDIOBJ oldDest = SelectObject(destDC, copy->Handle());
         SetStretchBltMode(destDC, HALFTONE);
-        StretchBlt(destDC, 0, 0, width, height, sourceDC, 0, 0, bitmap->Width(),
-                   bitmap->Height(), SRCCOPY);
+        StretchBlt(destDC, 0, 0, width, height, sourceDC, 0, 0, bitmap->Width(), bitmap->Height(),
+                   SRCCOPY);
         SelectObject(destDC, oldDest);
         SelectObject(sourceDC, oldSource);
         DeleteDC(destDC);

@@ -26,7 +26,8 @@ bool FolderTakesFiles(const String& folder) {
 TWorkingFiles::TWorkingFiles() : candidates_(DefaultCandidates()) {}
 
 TWorkingFiles::TWorkingFiles(std::vector<String> candidates) : candidates_(std::move(candidates)) {
-    for (String& c : candidates_) c = IncludeTrailingPathDelimiter(c);
+    for (String& c : candidates_)
+        c = IncludeTrailingPathDelimiter(c);
 }
 
 std::vector<String> TWorkingFiles::DefaultCandidates() {
@@ -34,8 +35,10 @@ std::vector<String> TWorkingFiles::DefaultCandidates() {
     const char* cache = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
     String base;
-    if (cache && cache[0] == '/') base = cache;
-    else if (home && home[0]) base = String(home) + "/.cache";
+    if (cache && cache[0] == '/')
+        base = cache;
+    else if (home && home[0])
+        base = String(home) + "/.cache";
     if (!base.empty()) result.push_back(IncludeTrailingPathDelimiter(base) + "korvid/temp/");
     return result;
 }
@@ -48,7 +51,8 @@ const String& TWorkingFiles::Prepare() {
         return folder_;
     }
     String tried;
-    for (const String& c : candidates_) tried += (tried.empty() ? "" : ", ") + c;
+    for (const String& c : candidates_)
+        tried += (tried.empty() ? "" : ", ") + c;
     throw EInOutError("No folder for the working bitmaps can be written (tried " + tried + ")",
                       EACCES);
 }
@@ -59,13 +63,18 @@ const String& TWorkingFiles::Folder() const {
     return candidates_.empty() ? none : candidates_.front();
 }
 
-String TWorkingFiles::FileName(int number) const { return Folder() + IntToStr(number) + ".bmp"; }
+String TWorkingFiles::FileName(int number) const {
+    return Folder() + IntToStr(number) + ".bmp";
+}
 
-bool TWorkingFiles::Exists(int number) const { return FileExists(FileName(number)); }
+bool TWorkingFiles::Exists(int number) const {
+    return FileExists(FileName(number));
+}
 
 void TWorkingFiles::DeleteRange(int first, int last) const {
     for (const String& folder : candidates_) {
         if (!DirectoryExists(folder)) continue;
-        for (int i = first; i <= last; ++i) DeleteFile(folder + IntToStr(i) + ".bmp");
+        for (int i = first; i <= last; ++i)
+            DeleteFile(folder + IntToStr(i) + ".bmp");
     }
 }

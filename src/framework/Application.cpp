@@ -50,7 +50,8 @@ void TApplication::ApplyIcon(TCustomForm* Form) {
 
 void TApplication::IconChanged() {
     if (!Screen) return;
-    for (int i = 0; i < Screen->FormCount(); ++i) ApplyIcon(Screen->Forms(i));
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        ApplyIcon(Screen->Forms(i));
 }
 
 void TApplication::Destroy() {
@@ -126,7 +127,8 @@ void TApplication::HandleMessage() {
 
 void TApplication::Run() {
     if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
-    while (!terminated_) HandleMessage();
+    while (!terminated_)
+        HandleMessage();
 }
 
 void TApplication::Terminate() {
@@ -146,8 +148,10 @@ void TApplication::HandleException(TObject* Sender) {
     } catch (const EAbort&) {
         // Meant to end an operation without a word.
     } catch (const std::exception& e) {
-        if (OnException) OnException(Sender, e);
-        else ShowException(e);
+        if (OnException)
+            OnException(Sender, e);
+        else
+            ShowException(e);
     } catch (...) {
         ShowException(Exception("Unknown error"));
     }

@@ -24,8 +24,7 @@ class TApplication : public TComponent {
     // Makes a form owned by the application; reference is set before the form's creation
     // body runs, so handlers that read it during creation see the form. The first form made
     // becomes the main form.
-    template <class T>
-    void CreateForm(T*& reference) {
+    template <class T> void CreateForm(T*& reference) {
         reference = nullptr;
         formCreating_ = [&reference](TCustomForm* form) { reference = static_cast<T*>(form); };
         ScopeGuard forget([this] { formCreating_ = nullptr; });

@@ -7,11 +7,11 @@
 namespace bitmap_file {
 namespace {
 
-constexpr WORD kSignature = 0x4D42;  // "BM"
+constexpr WORD kSignature = 0x4D42; // "BM"
 constexpr Int64 kFileHeaderSize = 14;
-constexpr DWORD kCoreHeaderSize = 12;   // the old 12-byte header with 16-bit sizes
+constexpr DWORD kCoreHeaderSize = 12; // the old 12-byte header with 16-bit sizes
 constexpr DWORD kInfoHeaderSize = 40;
-constexpr DWORD kMaxHeaderSize = 1024;  // the largest known header is 124 bytes
+constexpr DWORD kMaxHeaderSize = 1024; // the largest known header is 124 bytes
 constexpr Int64 kMaxImageBytes = Int64(1) << 30;
 // Compressed data can describe a large picture in a few bytes; this bounds what it may expand to.
 constexpr Int64 kMaxExpandedBytes = Int64(1) << 28;
@@ -19,10 +19,16 @@ constexpr Int64 kMaxExpandedBytes = Int64(1) << 28;
 constexpr DWORD kMask555[3] = {0x7C00, 0x03E0, 0x001F};
 constexpr DWORD kMask888[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
 
-[[noreturn]] void Fail(const char* message) { throw EInvalidGraphic(message); }
-[[noreturn]] void Truncated() { Fail("Bitmap image is truncated"); }
+[[noreturn]] void Fail(const char* message) {
+    throw EInvalidGraphic(message);
+}
+[[noreturn]] void Truncated() {
+    Fail("Bitmap image is truncated");
+}
 
-DWORD Le16(const Byte* p) { return p[0] | (p[1] << 8); }
+DWORD Le16(const Byte* p) {
+    return p[0] | (p[1] << 8);
+}
 DWORD Le32(const Byte* p) {
     return DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24);
 }
@@ -31,7 +37,8 @@ void Put16(std::vector<Byte>& out, DWORD v) {
     out.push_back(Byte(v >> 8));
 }
 void Put32(std::vector<Byte>& out, DWORD v) {
-    for (int i = 0; i < 4; ++i) out.push_back(Byte(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(Byte(v >> (8 * i)));
 }
 
 void ReadExactly(TStream& stream, void* buffer, Int64 count) {
@@ -65,11 +72,11 @@ bool SameMasks(const DWORD* a, const DWORD* b) {
 
 // Decodes run-length data (bits 8 or 4) into a zeroed bottom-up buffer. Pixels that runs push
 // past the right edge are dropped; moves past the top end the picture.
-void DecodeRle(const std::vector<Byte>& data, int bits, Int64 width, Int64 height,
-               Int64 rowBytes, Byte* out) {
+void DecodeRle(const std::vector<Byte>& data, int bits, Int64 width, Int64 height, Int64 rowBytes,
+               Byte* out) {
     auto put = [&](Int64 x, Int64 y, Byte v) {
         if (x >= width) return;
-        Byte* row = out + y * rowBytes;  // bottom-up: the first line of data is memory row 0
+        Byte* row = out + y * rowBytes; // bottom-up: the first line of data is memory row 0
         if (bits == 8) {
             row[x] = v;
         } else {
@@ -92,24 +99,25 @@ void DecodeRle(const std::vector<Byte>& data, int bits, Int64 width, Int64 heigh
             continue;
         }
         switch (value) {
-        case 0:  // end of line
+        case 0: // end of line
             x = 0;
             ++y;
             break;
-        case 1:  // end of picture
+        case 1: // end of picture
             return;
-        case 2:  // move right and up
+        case 2: // move right and up
             if (i + 2 > n) Truncated();
             x += data[i];
             y += data[i + 1];
             i += 2;
             break;
-        default: {  // a literal run, padded to 16 bits
+        default: { // a literal run, padded to 16 bits
             size_t used = bits == 8 ? value : (size_t(value) + 1) / 2;
             if (i + used > n) Truncated();
             for (int k = 0; k < value; ++k, ++x) {
-                Byte v = bits == 8 ? data[i + k]
-                                   : Byte((k & 1) ? (data[i + k / 2] & 0x0F) : (data[i + k / 2] >> 4));
+                Byte v = bits == 8
+                             ? data[i + k]
+                             : Byte((k & 1) ? (data[i + k / 2] & 0x0F) : (data[i + k / 2] >> 4));
                 put(x, y, v);
             }
             i += (used + 1) & ~size_t(1);
@@ -125,7 +133,7 @@ struct Header {
     Int64 bitsOffset = 0;
     DWORD headerSize = 0;
     Int64 width = 0;
-    Int64 height = 0;  // negative: top-down
+    Int64 height = 0; // negative: top-down
     int bitCount = 0;
     DWORD compression = BI_RGB;
     Int64 colorsUsed = 0;
@@ -133,7 +141,7 @@ struct Header {
     LONG xPelsPerMeter = 0;
     LONG yPelsPerMeter = 0;
     DWORD masks[3] = {0, 0, 0};
-    int entrySize = 4;  // bytes of one colour table entry
+    int entrySize = 4; // bytes of one colour table entry
     bool hasMasksInHeader = false;
 
     Int64 Rows() const { return height < 0 ? -height : height; }
@@ -174,7 +182,8 @@ Header ReadHeader(TStream& stream) {
         hd.colorsUsed = Le32(h.data() + 28);
         if (hd.headerSize >= 52) {
             hd.hasMasksInHeader = true;
-            for (int c = 0; c < 3; ++c) hd.masks[c] = Le32(h.data() + 36 + 4 * c);
+            for (int c = 0; c < 3; ++c)
+                hd.masks[c] = Le32(h.data() + 36 + 4 * c);
         }
     } else {
         Fail("Bitmap header is not valid");
@@ -184,11 +193,19 @@ Header ReadHeader(TStream& stream) {
         Fail("Bitmap dimensions are not valid");
 
     switch (hd.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: Fail("Bitmap colour depth is not supported");
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        Fail("Bitmap colour depth is not supported");
     }
     switch (hd.compression) {
-    case BI_RGB: break;
+    case BI_RGB:
+        break;
     case BI_RLE8:
         if (hd.bitCount != 8) Fail("Bitmap compression is not valid");
         break;
@@ -198,14 +215,16 @@ Header ReadHeader(TStream& stream) {
     case BI_BITFIELDS:
         if (hd.bitCount != 16 && hd.bitCount != 32) Fail("Bitmap compression is not valid");
         break;
-    default: Fail("Bitmap compression is not supported");
+    default:
+        Fail("Bitmap compression is not supported");
     }
     if (hd.Rle() && hd.height < 0) Fail("Bitmap compression is not valid");
 
     if (hd.compression == BI_BITFIELDS && !hd.hasMasksInHeader) {
         Byte m[12];
         ReadExactly(stream, m, 12);
-        for (int c = 0; c < 3; ++c) hd.masks[c] = Le32(m + 4 * c);
+        for (int c = 0; c < 3; ++c)
+            hd.masks[c] = Le32(m + 4 * c);
     }
     if (hd.compression == BI_BITFIELDS && (hd.masks[0] | hd.masks[1] | hd.masks[2]) == 0)
         Fail("Bitmap colour masks are not valid");
@@ -215,7 +234,7 @@ Header ReadHeader(TStream& stream) {
 // Reads the colour table into image and moves the stream to the pixel data. Paletted depths
 // keep at most 2^bits entries; others have none to keep.
 void ReadColorTable(TStream& stream, Int64 start, Int64 end, const Header& hd, Image& image) {
-    Int64 tableEntries = 0;  // entries that lie in the file
+    Int64 tableEntries = 0; // entries that lie in the file
     Int64 keptEntries = 0;
     if (hd.bitCount <= 8) {
         const Int64 full = Int64(1) << hd.bitCount;
@@ -236,7 +255,8 @@ void ReadColorTable(TStream& stream, Int64 start, Int64 end, const Header& hd, I
     }
     const Int64 afterTable =
         stream.Position() - start + (tableEntries - keptEntries) * hd.entrySize;
-    const Int64 dataOffset = hd.bitsOffset >= stream.Position() - start ? hd.bitsOffset : afterTable;
+    const Int64 dataOffset =
+        hd.bitsOffset >= stream.Position() - start ? hd.bitsOffset : afterTable;
     if (dataOffset > end - start) Truncated();
     stream.SetPosition(start + dataOffset);
 }
@@ -347,7 +367,9 @@ Int64 ReadPixels(TStream& stream, Int64 end, const Header& hd, const Image& imag
 
 } // namespace
 
-Int64 RowBytes(Int64 width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; }
+Int64 RowBytes(Int64 width, int bitCount) {
+    return ((width * bitCount + 31) / 32) * 4;
+}
 
 void Read(TStream& stream, const std::function<Byte*(const Image&)>& allocate) {
     const Int64 start = stream.Position();
@@ -393,7 +415,8 @@ void Write(TStream& stream, const Image& image, const Byte* bits) {
     Put32(head, fields ? 0 : DWORD(image.colors.size()));
     Put32(head, 0);
     if (fields) {
-        for (DWORD m : image.masks) Put32(head, m);
+        for (DWORD m : image.masks)
+            Put32(head, m);
     } else {
         for (const RGBQUAD& q : image.colors) {
             head.push_back(q.rgbBlue);

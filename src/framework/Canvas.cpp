@@ -10,10 +10,10 @@
 namespace {
 
 int Rop2Of(TPenMode mode) {
-    static constexpr int kRop2[] = {
-        R2_BLACK,       R2_WHITE,      R2_NOP,        R2_NOT,         R2_COPYPEN,  R2_NOTCOPYPEN,
-        R2_MERGEPENNOT, R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN, R2_NOTMERGEPEN,
-        R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,     R2_NOTXORPEN};
+    static constexpr int kRop2[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                    R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                    R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                    R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     return kRop2[mode];
 }
 
@@ -39,7 +39,9 @@ TCanvas::TCanvas()
     font_->OnChange = hook;
 }
 
-void TCanvas::AfterConstruction() { inherited::AfterConstruction(); }
+void TCanvas::AfterConstruction() {
+    inherited::AfterConstruction();
+}
 
 void TCanvas::Destroy() {
     DeselectTools();
@@ -267,7 +269,9 @@ TSize TCanvas::TextExtent(const String& Text) {
     return s;
 }
 
-void TCanvas::Refresh() { DeselectTools(); }
+void TCanvas::Refresh() {
+    DeselectTools();
+}
 
 void TCanvas::Lock() {
     lock_.lock();

@@ -14,31 +14,48 @@ TControl* g_mouseControl = nullptr;
 
 WORD CursorResource(TCursor cursor) {
     switch (cursor) {
-        case crArrow: return 32512;
-        case crIBeam: return 32513;
-        case crHourGlass: return 32514;
-        case crCross: return 32515;
-        case crUpArrow: return 32516;
-        case crSizeNWSE: return 32642;
-        case crSizeNESW: return 32643;
-        case crSizeWE: return 32644;
-        case crSizeNS: return 32645;
-        case crSizeAll: return 32646;
-        case crNo: return 32648;
-        case crHandPoint: return 32649;
-        case crAppStart: return 32650;
-        case crHelp: return 32651;
-        default: return 0;
+    case crArrow:
+        return 32512;
+    case crIBeam:
+        return 32513;
+    case crHourGlass:
+        return 32514;
+    case crCross:
+        return 32515;
+    case crUpArrow:
+        return 32516;
+    case crSizeNWSE:
+        return 32642;
+    case crSizeNESW:
+        return 32643;
+    case crSizeWE:
+        return 32644;
+    case crSizeNS:
+        return 32645;
+    case crSizeAll:
+        return 32646;
+    case crNo:
+        return 32648;
+    case crHandPoint:
+        return 32649;
+    case crAppStart:
+        return 32650;
+    case crHelp:
+        return 32651;
+    default:
+        return 0;
     }
 }
-}  // namespace
+} // namespace
 
 HCURSOR CursorHandle(TCursor cursor) {
     WORD id = CursorResource(cursor);
     return id ? LoadCursor(0, MAKEINTRESOURCE(id)) : 0;
 }
 
-TControl* MouseControl() { return g_mouseControl; }
+TControl* MouseControl() {
+    return g_mouseControl;
+}
 
 void SetMouseControl(TControl* control) {
     if (control == g_mouseControl) return;
@@ -53,7 +70,8 @@ void UpdateMouseControl() {
     POINT pt;
     TControl* deep = nullptr;
     if (GetCursorPos(&pt)) {
-        if (TWinControl* win = FindVCLWindow(pt)) deep = win->ControlAtPoint(win->ScreenToClient(pt), true);
+        if (TWinControl* win = FindVCLWindow(pt))
+            deep = win->ControlAtPoint(win->ScreenToClient(pt), true);
     }
     SetMouseControl(deep);
 }
@@ -103,40 +121,46 @@ void TControl::Destroy() {
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
     TMessage m{Msg, WParam, LParam, 0};
-    if (WindowProc) WindowProc(m); else WndProc(m);
+    if (WindowProc)
+        WindowProc(m);
+    else
+        WndProc(m);
     return m.Result;
 }
 
 void TControl::WndProc(TMessage& Message) {
     UINT msg = Message.Msg;
-    if ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST)) {
+    if ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+        (msg >= WM_KEYFIRST && msg <= WM_KEYLAST)) {
         // A disabled control, or one under a disabled ancestor, takes no input.
         if (!EnabledThroughParents()) return;
     }
     switch (msg) {
-        case WM_LBUTTONDBLCLK:
-            if (!controlStyle_.Contains(csDoubleClicks)) Message.Msg = WM_LBUTTONDOWN;
-            [[fallthrough]];
-        case WM_LBUTTONDOWN:
-            if (controlStyle_.Contains(csCaptureMouse)) {
-                if (parent_ && !dynamic_cast<TWinControl*>(this)) {
-                    parent_->captureControl_ = this;
-                    if (parent_->HandleAllocated()) SetCapture(parent_->Handle());
-                } else if (auto* self = dynamic_cast<TWinControl*>(this)) {
-                    SetCapture(self->Handle());
-                }
+    case WM_LBUTTONDBLCLK:
+        if (!controlStyle_.Contains(csDoubleClicks)) Message.Msg = WM_LBUTTONDOWN;
+        [[fallthrough]];
+    case WM_LBUTTONDOWN:
+        if (controlStyle_.Contains(csCaptureMouse)) {
+            if (parent_ && !dynamic_cast<TWinControl*>(this)) {
+                parent_->captureControl_ = this;
+                if (parent_->HandleAllocated()) SetCapture(parent_->Handle());
+            } else if (auto* self = dynamic_cast<TWinControl*>(this)) {
+                SetCapture(self->Handle());
             }
-            if (controlStyle_.Contains(csClickEvents)) controlState_.Include(csClicked);
-            controlState_.Include(csLButtonDown);
-            break;
-        case WM_LBUTTONUP:
-            controlState_.Exclude(csLButtonDown);
-            break;
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDBLCLK:
-            if (!controlStyle_.Contains(csDoubleClicks)) Message.Msg = msg == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
-            break;
-        default: break;
+        }
+        if (controlStyle_.Contains(csClickEvents)) controlState_.Include(csClicked);
+        controlState_.Include(csLButtonDown);
+        break;
+    case WM_LBUTTONUP:
+        controlState_.Exclude(csLButtonDown);
+        break;
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        if (!controlStyle_.Contains(csDoubleClicks))
+            Message.Msg = msg == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+        break;
+    default:
+        break;
     }
     Dispatch(Message);
 }
@@ -171,58 +195,83 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool do
 
 void TControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_LBUTTONDOWN: HandleMouseButton(Message, mbLeft, true, false); return;
-        case WM_LBUTTONDBLCLK: HandleMouseButton(Message, mbLeft, true, true); return;
-        case WM_LBUTTONUP: HandleMouseButton(Message, mbLeft, false, false); return;
-        case WM_RBUTTONDOWN: HandleMouseButton(Message, mbRight, true, false); return;
-        case WM_RBUTTONDBLCLK: HandleMouseButton(Message, mbRight, true, true); return;
-        case WM_RBUTTONUP: {
-            // The release asks for the context menu, as the desktop does after the button.
-            auto* self = dynamic_cast<TWinControl*>(this);
-            HWND window = self ? (self->HandleAllocated() ? self->Handle() : 0)
-                               : (parent_ && parent_->HandleAllocated() ? parent_->Handle() : 0);
-            TWinControl* parent = parent_;
-            TPoint at = ClientToScreen(Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
-            HandleMouseButton(Message, mbRight, false, false);
-            // MouseUp may have freed the control: go on only while it is still there (found by
-            // its address alone, never through it).
-            if (!window || !IsWindow(window)) return;
-            if (self ? TWinControl::FindControl(window) != self
-                     : !(TWinControl::FindControl(window) == parent && parent->IndexOfControl(this) >= 0))
-                return;
-            Perform(WM_CONTEXTMENU, static_cast<WPARAM>(window),
-                    MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+    case WM_LBUTTONDOWN:
+        HandleMouseButton(Message, mbLeft, true, false);
+        return;
+    case WM_LBUTTONDBLCLK:
+        HandleMouseButton(Message, mbLeft, true, true);
+        return;
+    case WM_LBUTTONUP:
+        HandleMouseButton(Message, mbLeft, false, false);
+        return;
+    case WM_RBUTTONDOWN:
+        HandleMouseButton(Message, mbRight, true, false);
+        return;
+    case WM_RBUTTONDBLCLK:
+        HandleMouseButton(Message, mbRight, true, true);
+        return;
+    case WM_RBUTTONUP: {
+        // The release asks for the context menu, as the desktop does after the button.
+        auto* self = dynamic_cast<TWinControl*>(this);
+        HWND window = self ? (self->HandleAllocated() ? self->Handle() : 0)
+                           : (parent_ && parent_->HandleAllocated() ? parent_->Handle() : 0);
+        TWinControl* parent = parent_;
+        TPoint at =
+            ClientToScreen(Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
+        HandleMouseButton(Message, mbRight, false, false);
+        // MouseUp may have freed the control: go on only while it is still there (found by
+        // its address alone, never through it).
+        if (!window || !IsWindow(window)) return;
+        if (self ? TWinControl::FindControl(window) != self
+                 : !(TWinControl::FindControl(window) == parent &&
+                     parent->IndexOfControl(this) >= 0))
             return;
-        }
-        case WM_CONTEXTMENU: HandleContextMenu(Message); return;
-        case WM_MBUTTONDOWN: HandleMouseButton(Message, mbMiddle, true, false); return;
-        case WM_MBUTTONDBLCLK: HandleMouseButton(Message, mbMiddle, true, true); return;
-        case WM_MBUTTONUP: HandleMouseButton(Message, mbMiddle, false, false); return;
-        case WM_MOUSEMOVE:
-            MouseMove(ShiftStateFromMouse(Message.WParam), GET_X_LPARAM(Message.LParam),
-                      GET_Y_LPARAM(Message.LParam));
-            return;
-        case CM_MOUSEENTER:
-            if (OnMouseEnter) OnMouseEnter(this);
-            return;
-        case CM_MOUSELEAVE:
-            if (OnMouseLeave) OnMouseLeave(this);
-            return;
-        case CM_PARENTCOLORCHANGED: HandleParentColorChanged(); return;
-        case CM_PARENTFONTCHANGED: HandleParentFontChanged(); return;
-        case CM_COLORCHANGED:
-        case CM_FONTCHANGED:
-        case CM_TEXTCHANGED:
-            Invalidate();
-            return;
-        case CM_ENABLEDCHANGED:
-        case CM_VISIBLECHANGED:
-            Invalidate();
-            return;
-        case CM_CURSORCHANGED:
-            if (g_mouseControl == this) RefreshCursor();
-            return;
-        default: break;
+        Perform(WM_CONTEXTMENU, static_cast<WPARAM>(window),
+                MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+        return;
+    }
+    case WM_CONTEXTMENU:
+        HandleContextMenu(Message);
+        return;
+    case WM_MBUTTONDOWN:
+        HandleMouseButton(Message, mbMiddle, true, false);
+        return;
+    case WM_MBUTTONDBLCLK:
+        HandleMouseButton(Message, mbMiddle, true, true);
+        return;
+    case WM_MBUTTONUP:
+        HandleMouseButton(Message, mbMiddle, false, false);
+        return;
+    case WM_MOUSEMOVE:
+        MouseMove(ShiftStateFromMouse(Message.WParam), GET_X_LPARAM(Message.LParam),
+                  GET_Y_LPARAM(Message.LParam));
+        return;
+    case CM_MOUSEENTER:
+        if (OnMouseEnter) OnMouseEnter(this);
+        return;
+    case CM_MOUSELEAVE:
+        if (OnMouseLeave) OnMouseLeave(this);
+        return;
+    case CM_PARENTCOLORCHANGED:
+        HandleParentColorChanged();
+        return;
+    case CM_PARENTFONTCHANGED:
+        HandleParentFontChanged();
+        return;
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+        Invalidate();
+        return;
+    case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
+        Invalidate();
+        return;
+    case CM_CURSORCHANGED:
+        if (g_mouseControl == this) RefreshCursor();
+        return;
+    default:
+        break;
     }
     DefaultHandler(Message);
 }
@@ -263,8 +312,11 @@ void TControl::HandleContextMenu(TMessage& Message) {
 void TControl::DefaultHandler(TMessage& Message) {
     // A non-windowed control answers the text messages from its own field.
     switch (Message.Msg) {
-        case WM_GETTEXTLENGTH: Message.Result = static_cast<LRESULT>(text_.size()); return;
-        default: break;
+    case WM_GETTEXTLENGTH:
+        Message.Result = static_cast<LRESULT>(text_.size());
+        return;
+    default:
+        break;
     }
 }
 
@@ -299,7 +351,8 @@ void TControl::SetParent(TWinControl* AParent) {
 
 TWinControl* TControl::TopLevelParent() const {
     const TControl* c = this;
-    while (c->parent_) c = c->parent_;
+    while (c->parent_)
+        c = c->parent_;
     return const_cast<TWinControl*>(dynamic_cast<const TWinControl*>(c));
 }
 
@@ -309,7 +362,10 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     if (AWidth < 0) AWidth = 0;
     if (AHeight < 0) AHeight = 0;
     constraints_->Constrain(AWidth, AHeight);
-    if (!CanResize(AWidth, AHeight)) { AWidth = width_; AHeight = height_; }
+    if (!CanResize(AWidth, AHeight)) {
+        AWidth = width_;
+        AHeight = height_;
+    }
     if (ALeft != left_ || ATop != top_ || AWidth != width_ || AHeight != height_) {
         ApplyBounds(ALeft, ATop, AWidth, AHeight);
     }
@@ -325,10 +381,16 @@ void TControl::ApplyBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     if (resized) Resize();
 }
 
-TRect TControl::ClientRect() { return Rect(0, 0, width_, height_); }
+TRect TControl::ClientRect() {
+    return Rect(0, 0, width_, height_);
+}
 
-void TControl::SetClientWidth(int v) { SetWidth(v + (width_ - ClientRect().right)); }
-void TControl::SetClientHeight(int v) { SetHeight(v + (height_ - ClientRect().bottom)); }
+void TControl::SetClientWidth(int v) {
+    SetWidth(v + (width_ - ClientRect().right));
+}
+void TControl::SetClientHeight(int v) {
+    SetHeight(v + (height_ - ClientRect().bottom));
+}
 
 TPoint TControl::ClientOrigin() {
     if (!parent_) {
@@ -411,12 +473,16 @@ void TControl::AnchorTo(int parentWidth, int parentHeight) {
     }
     int l = left_, t = top_, w = width_, h = height_;
     if (anchors_.Contains(akRight) && anchorRightKnown_) {
-        if (anchors_.Contains(akLeft)) w = parentWidth - anchorRight_ - l;
-        else l = parentWidth - anchorRight_ - w;
+        if (anchors_.Contains(akLeft))
+            w = parentWidth - anchorRight_ - l;
+        else
+            l = parentWidth - anchorRight_ - w;
     }
     if (anchors_.Contains(akBottom) && anchorBottomKnown_) {
-        if (anchors_.Contains(akTop)) h = parentHeight - anchorBottom_ - t;
-        else t = parentHeight - anchorBottom_ - h;
+        if (anchors_.Contains(akTop))
+            h = parentHeight - anchorBottom_ - t;
+        else
+            t = parentHeight - anchorBottom_ - h;
     }
     if (l == left_ && t == top_ && w == width_ && h == height_) return;
     anchoring_ = true;
@@ -535,18 +601,21 @@ void TControl::SendToBack() {
     list.erase(std::find(list.begin(), list.end(), this));
     list.insert(list.begin(), this);
     if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated())
-        SetWindowPos(w->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(w->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     InvalidateControl(visible_, false);
 }
 
 void TControl::InvalidateControl(bool isVisible, bool isOpaque) {
     if (!isVisible || !parent_ || !parent_->HandleAllocated()) return;
-    if (dynamic_cast<TWinControl*>(this)) return;  // windows invalidate themselves
+    if (dynamic_cast<TWinControl*>(this)) return; // windows invalidate themselves
     RECT r = BoundsRect();
     InvalidateRect(parent_->Handle(), &r, !(isOpaque || controlStyle_.Contains(csOpaque)));
 }
 
-void TControl::Invalidate() { InvalidateControl(visible_, controlStyle_.Contains(csOpaque)); }
+void TControl::Invalidate() {
+    InvalidateControl(visible_, controlStyle_.Contains(csOpaque));
+}
 
 void TControl::Repaint() {
     if (!visible_ || !parent_ || !parent_->HandleAllocated()) return;
@@ -558,4 +627,6 @@ void TControl::Update() {
     if (parent_) parent_->Update();
 }
 
-TControl* TControl::ControlAtPoint(const TPoint&, bool) { return this; }
+TControl* TControl::ControlAtPoint(const TPoint&, bool) {
+    return this;
+}

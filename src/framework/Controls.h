@@ -22,16 +22,39 @@ enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 
 enum TControlStyleFlag {
-    csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
-    csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible,
-    csReplicatable, csNoStdEvents, csDisplayDragImage, csReflector, csActionClient,
-    csMenuEvents, csParentBackground
+    csAcceptsControls,
+    csCaptureMouse,
+    csDesignInteractive,
+    csClickEvents,
+    csFramed,
+    csSetCaption,
+    csOpaque,
+    csDoubleClicks,
+    csFixedWidth,
+    csFixedHeight,
+    csNoDesignVisible,
+    csReplicatable,
+    csNoStdEvents,
+    csDisplayDragImage,
+    csReflector,
+    csActionClient,
+    csMenuEvents,
+    csParentBackground
 };
 using TControlStyle = TSet<TControlStyleFlag>;
 
 enum TControlStateFlag {
-    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
-    csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
+    csLButtonDown,
+    csClicked,
+    csPalette,
+    csReadingState,
+    csAlignmentNeeded,
+    csFocusing,
+    csCreating,
+    csPaintCopy,
+    csCustomPaint,
+    csDestroyingHandle,
+    csDocking
 };
 using TControlState = TSet<TControlStateFlag>;
 
@@ -83,15 +106,29 @@ class TSizeConstraints : public TPersistent {
     KORVID_CLASS(TSizeConstraints, TPersistent)
 
     int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
-    void SetMinWidth(int v) { MinWidth = v; Changed(); }
-    void SetMinHeight(int v) { MinHeight = v; Changed(); }
-    void SetMaxWidth(int v) { MaxWidth = v; Changed(); }
-    void SetMaxHeight(int v) { MaxHeight = v; Changed(); }
+    void SetMinWidth(int v) {
+        MinWidth = v;
+        Changed();
+    }
+    void SetMinHeight(int v) {
+        MinHeight = v;
+        Changed();
+    }
+    void SetMaxWidth(int v) {
+        MaxWidth = v;
+        Changed();
+    }
+    void SetMaxHeight(int v) {
+        MaxHeight = v;
+        Changed();
+    }
     void Constrain(int& width, int& height) const;
     TNotifyEvent OnChange;
 
 private:
-    void Changed() { if (OnChange) OnChange(this); }
+    void Changed() {
+        if (OnChange) OnChange(this);
+    }
 };
 
 class TControl : public TComponent {
@@ -126,7 +163,9 @@ class TControl : public TComponent {
     void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
     void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
     TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
-    void SetBoundsRect(const TRect& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+    void SetBoundsRect(const TRect& r) {
+        SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
     // Moves and resizes at once; the resize and move notifications have run when it returns,
     // and they may change the bounds again.
     virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
@@ -240,8 +279,16 @@ protected:
     virtual void Changed();
     // Sent to the control itself for CM_ state changes it may react to.
     virtual void VisibleChanging() {}
-    virtual bool CanResize(int& NewWidth, int& NewHeight) { (void)NewWidth; (void)NewHeight; return true; }
-    virtual bool CanAutoSize(int& NewWidth, int& NewHeight) { (void)NewWidth; (void)NewHeight; return false; }
+    virtual bool CanResize(int& NewWidth, int& NewHeight) {
+        (void)NewWidth;
+        (void)NewHeight;
+        return true;
+    }
+    virtual bool CanAutoSize(int& NewWidth, int& NewHeight) {
+        (void)NewWidth;
+        (void)NewHeight;
+        return false;
+    }
     void AdjustSize();
     // Tells the parent that the control's bounds or visibility changed, so it realigns.
     void RequestAlign();
@@ -251,7 +298,12 @@ protected:
     // The control's device context painting routine, for non-windowed controls.
     void InvalidateControl(bool isVisible, bool isOpaque);
 
-    void SetBoundsFields(int l, int t, int w, int h) { left_ = l; top_ = t; width_ = w; height_ = h; }
+    void SetBoundsFields(int l, int t, int w, int h) {
+        left_ = l;
+        top_ = t;
+        width_ = w;
+        height_ = h;
+    }
     friend class TWinControl;
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;

@@ -40,8 +40,7 @@ namespace {
 
 // Paints through the control's canvas on a device context the caller owns; the canvas lets go
 // of it afterwards, also when Paint raises.
-template <class PaintFn>
-void PaintOnCanvas(TControlCanvas& canvas, HDC dc, PaintFn paint) {
+template <class PaintFn> void PaintOnCanvas(TControlCanvas& canvas, HDC dc, PaintFn paint) {
     canvas.FreeHandle();
     canvas.Lock();
     struct Done {
@@ -55,7 +54,7 @@ void PaintOnCanvas(TControlCanvas& canvas, HDC dc, PaintFn paint) {
     paint();
 }
 
-}  // namespace
+} // namespace
 
 void TGraphicControl::Create(TComponent* AOwner) {
     inherited::Create(AOwner);

@@ -20,11 +20,12 @@ int NextChar(const String& s, int pos) {
     return pos < 0 ? 0 : static_cast<int>(utf8::Next(s, static_cast<size_t>(pos)));
 }
 
-}  // namespace
+} // namespace
 
 void DrawPlainFrame(TCanvas* canvas, const TRect& r, bool sunken) {
     TRect edge = r;
-    Frame3D(canvas, edge, sunken ? clBtnShadow : clBtnHighlight, sunken ? clBtnHighlight : clBtnShadow, 1);
+    Frame3D(canvas, edge, sunken ? clBtnShadow : clBtnHighlight,
+            sunken ? clBtnHighlight : clBtnShadow, 1);
 }
 
 bool DisplayCanShowDialogs() {
@@ -129,27 +130,28 @@ void TDialogButton::KeyUp(Word& Key, TShiftState Shift) {
 
 void TDialogButton::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case CM_DIALOGKEY: {
-            // Enter presses the focused button, else the default one; Esc the cancel one.
-            bool enter = Message.WParam == VK_RETURN;
-            bool esc = Message.WParam == VK_ESCAPE;
-            TCustomForm* form = GetParentForm(this);
-            TWinControl* focused = form ? form->FocusedControl() : nullptr;
-            bool otherButtonFocused =
-                focused && focused != this && dynamic_cast<TDialogButton*>(focused);
-            if (EnabledThroughParents() && Visible() &&
-                ((enter && (Focused() || (default_ && !otherButtonFocused))) || (esc && cancel_))) {
-                Click();
-                Message.Result = 1;
-                return;
-            }
-            break;
+    case CM_DIALOGKEY: {
+        // Enter presses the focused button, else the default one; Esc the cancel one.
+        bool enter = Message.WParam == VK_RETURN;
+        bool esc = Message.WParam == VK_ESCAPE;
+        TCustomForm* form = GetParentForm(this);
+        TWinControl* focused = form ? form->FocusedControl() : nullptr;
+        bool otherButtonFocused =
+            focused && focused != this && dynamic_cast<TDialogButton*>(focused);
+        if (EnabledThroughParents() && Visible() &&
+            ((enter && (Focused() || (default_ && !otherButtonFocused))) || (esc && cancel_))) {
+            Click();
+            Message.Result = 1;
+            return;
         }
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            Invalidate();
-            break;
-        default: break;
+        break;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Invalidate();
+        break;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }
@@ -172,8 +174,12 @@ void TDialogEdit::SetText(const String& v) {
     Changed();
 }
 
-int TDialogEdit::SelStart() const { return std::min(caret_, anchor_); }
-int TDialogEdit::SelLength() const { return std::abs(caret_ - anchor_); }
+int TDialogEdit::SelStart() const {
+    return std::min(caret_, anchor_);
+}
+int TDialogEdit::SelLength() const {
+    return std::abs(caret_ - anchor_);
+}
 
 void TDialogEdit::SetSelStart(int v) {
     caret_ = anchor_ = std::clamp(v, 0, static_cast<int>(Text().size()));
@@ -222,7 +228,8 @@ int TDialogEdit::PositionAt(int x) {
     while (pos < static_cast<int>(t.size())) {
         int next = NextChar(t, pos);
         int mid = (c->TextWidth(t.substr(0, static_cast<size_t>(pos))) +
-                   c->TextWidth(t.substr(0, static_cast<size_t>(next)))) / 2;
+                   c->TextWidth(t.substr(0, static_cast<size_t>(next)))) /
+                  2;
         if (target < mid) break;
         pos = next;
     }
@@ -242,18 +249,27 @@ void TDialogEdit::KeyDown(Word& Key, TShiftState Shift) {
     bool shift = Shift.Contains(ssShift);
     const String& t = Text();
     switch (Key) {
-        case VK_LEFT: MoveCaret(PrevChar(t, caret_), shift); break;
-        case VK_RIGHT: MoveCaret(NextChar(t, caret_), shift); break;
-        case VK_HOME: MoveCaret(0, shift); break;
-        case VK_END: MoveCaret(static_cast<int>(t.size()), shift); break;
-        case VK_DELETE:
-            if (SelLength() == 0) anchor_ = NextChar(t, caret_);
-            if (SelLength() > 0) ReplaceSelection("");
-            break;
-        case 'A':
-            if (Shift.Contains(ssCtrl)) SelectAll();
-            return;
-        default: return;
+    case VK_LEFT:
+        MoveCaret(PrevChar(t, caret_), shift);
+        break;
+    case VK_RIGHT:
+        MoveCaret(NextChar(t, caret_), shift);
+        break;
+    case VK_HOME:
+        MoveCaret(0, shift);
+        break;
+    case VK_END:
+        MoveCaret(static_cast<int>(t.size()), shift);
+        break;
+    case VK_DELETE:
+        if (SelLength() == 0) anchor_ = NextChar(t, caret_);
+        if (SelLength() > 0) ReplaceSelection("");
+        break;
+    case 'A':
+        if (Shift.Contains(ssCtrl)) SelectAll();
+        return;
+    default:
+        return;
     }
     Key = 0;
 }
@@ -313,14 +329,19 @@ void TDialogEdit::Paint() {
 
 void TDialogEdit::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_GETDLGCODE: Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
-        case WM_SETFOCUS:
-            // Coming to the field selects its text, so typing replaces it (a click then
-            // places the caret where it lands).
-            SelectAll();
-            break;
-        case WM_KILLFOCUS: Invalidate(); break;
-        default: break;
+    case WM_GETDLGCODE:
+        Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return;
+    case WM_SETFOCUS:
+        // Coming to the field selects its text, so typing replaces it (a click then
+        // places the caret where it lands).
+        SelectAll();
+        break;
+    case WM_KILLFOCUS:
+        Invalidate();
+        break;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }

@@ -67,9 +67,9 @@ private:
     int PositionAt(int x);
     void Changed();
 
-    int caret_ = 0;   // byte offset
-    int anchor_ = 0;  // the selection's other end
-    int scroll_ = 0;  // pixels of text hidden at the left
+    int caret_ = 0;  // byte offset
+    int anchor_ = 0; // the selection's other end
+    int scroll_ = 0; // pixels of text hidden at the left
 };
 
 class TDialogLabel : public TGraphicControl {
@@ -79,10 +79,16 @@ class TDialogLabel : public TGraphicControl {
     void SetText(const String& v) override;
     // Shown left, its beginning cut off with "..." when it does not fit (paths).
     bool EllipsisAtStart() const { return ellipsisAtStart_; }
-    void SetEllipsisAtStart(bool v) { ellipsisAtStart_ = v; Invalidate(); }
+    void SetEllipsisAtStart(bool v) {
+        ellipsisAtStart_ = v;
+        Invalidate();
+    }
     // Breaks lines at blanks to fit the width, and at line breaks.
     bool WordWrap() const { return wordWrap_; }
-    void SetWordWrap(bool v) { wordWrap_ = v; Invalidate(); }
+    void SetWordWrap(bool v) {
+        wordWrap_ = v;
+        Invalidate();
+    }
     // The lines the label shows at a given width (word-wrapped when asked).
     std::vector<String> LinesFor(TCanvas* canvas, int width);
 

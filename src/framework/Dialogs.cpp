@@ -2,10 +2,10 @@
 
 #include "framework/Application.h"
 #include "framework/FileDialogForm.h"
-#include "rtl/Files.h"
-#include "rtl/Text.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/OutsideCalls.h"
+#include "rtl/Files.h"
+#include "rtl/Text.h"
 
 namespace {
 
@@ -27,13 +27,14 @@ HWND DialogOwner() {
 // "*.gif", ".gif" and "gif" all stand for the extension "gif"; "*" or "*.*" for none.
 String BareExtension(const String& ext) {
     size_t i = 0;
-    while (i < ext.size() && (ext[i] == '*' || ext[i] == '.')) ++i;
+    while (i < ext.size() && (ext[i] == '*' || ext[i] == '.'))
+        ++i;
     String bare = ext.substr(i);
     if (HasWildcards(bare)) return String();
     return bare;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<String> SplitPatterns(const String& patterns) {
     std::vector<String> out;
@@ -76,7 +77,9 @@ bool MatchesAnyPattern(const String& name, const std::vector<String>& patterns) 
     return false;
 }
 
-bool HasWildcards(const String& name) { return name.find_first_of("*?") != String::npos; }
+bool HasWildcards(const String& name) {
+    return name.find_first_of("*?") != String::npos;
+}
 
 // --- TOpenDialog ----------------------------------------------------------------------------
 
@@ -119,7 +122,8 @@ bool TOpenDialog::AcceptChoice(const String& path) {
         return false;
     }
     if (options_.Contains(ofFileMustExist) && !FileExists(path)) {
-        MessageBox(DialogOwner(), (path + "\nFile not found.\nCheck the file name and try again.").c_str(),
+        MessageBox(DialogOwner(),
+                   (path + "\nFile not found.\nCheck the file name and try again.").c_str(),
                    caption.c_str(), MB_OK | MB_ICONWARNING);
         return false;
     }

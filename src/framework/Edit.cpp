@@ -41,7 +41,9 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
     Params.Style |= ScrollBarStyle();
 }
 
-DWORD TCustomEdit::ScrollBarStyle() { return 0; }
+DWORD TCustomEdit::ScrollBarStyle() {
+    return 0;
+}
 
 void TCustomEdit::CreateWindowHandle(const TCreateParams& Params) {
     inherited::CreateWindowHandle(Params);
@@ -68,8 +70,10 @@ void TCustomEdit::SetBorderStyle(TBorderStyle v) {
     if (v != bsNone) v = bsSingle;
     if (borderStyle_ == v) return;
     borderStyle_ = v;
-    if (v == bsNone) UpdateWindowStyle(0, WS_BORDER);
-    else UpdateWindowStyle(WS_BORDER, 0);
+    if (v == bsNone)
+        UpdateWindowStyle(0, WS_BORDER);
+    else
+        UpdateWindowStyle(WS_BORDER, 0);
 }
 
 void TCustomEdit::SetBorderWidth(int v) {
@@ -87,9 +91,12 @@ void TCustomEdit::SetBorderWidth(int v) {
 void TCustomEdit::SetCharCase(TEditCharCase v) {
     if (charCase_ == v) return;
     charCase_ = v;
-    UpdateWindowStyle(v == ecUpperCase ? ES_UPPERCASE : v == ecLowerCase ? ES_LOWERCASE : 0,
-                      (ES_UPPERCASE | ES_LOWERCASE) &
-                          ~(v == ecUpperCase ? ES_UPPERCASE : v == ecLowerCase ? ES_LOWERCASE : 0));
+    UpdateWindowStyle(v == ecUpperCase   ? ES_UPPERCASE
+                      : v == ecLowerCase ? ES_LOWERCASE
+                                         : 0,
+                      (ES_UPPERCASE | ES_LOWERCASE) & ~(v == ecUpperCase   ? ES_UPPERCASE
+                                                        : v == ecLowerCase ? ES_LOWERCASE
+                                                                           : 0));
     String converted = CaseConverted(Text());
     if (converted != Text()) {
         int a = anchor_, c = caret_;
@@ -102,13 +109,17 @@ void TCustomEdit::SetCharCase(TEditCharCase v) {
     }
 }
 
-void TCustomEdit::SetMaxLength(int v) { maxLength_ = std::max(v, 0); }
+void TCustomEdit::SetMaxLength(int v) {
+    maxLength_ = std::max(v, 0);
+}
 
 void TCustomEdit::SetPasswordChar(char v) {
     if (passwordChar_ == v) return;
     passwordChar_ = v;
-    if (v) UpdateWindowStyle(ES_PASSWORD, 0);
-    else UpdateWindowStyle(0, ES_PASSWORD);
+    if (v)
+        UpdateWindowStyle(ES_PASSWORD, 0);
+    else
+        UpdateWindowStyle(0, ES_PASSWORD);
     ResetFontCache();
     TextLayoutChanged();
 }
@@ -116,22 +127,30 @@ void TCustomEdit::SetPasswordChar(char v) {
 void TCustomEdit::SetReadOnly(bool v) {
     if (readOnly_ == v) return;
     readOnly_ = v;
-    if (v) UpdateWindowStyle(ES_READONLY, 0);
-    else UpdateWindowStyle(0, ES_READONLY);
+    if (v)
+        UpdateWindowStyle(ES_READONLY, 0);
+    else
+        UpdateWindowStyle(0, ES_READONLY);
 }
 
 void TCustomEdit::SetHideSelection(bool v) {
     if (hideSelection_ == v) return;
     hideSelection_ = v;
-    if (v) UpdateWindowStyle(0, ES_NOHIDESEL);
-    else UpdateWindowStyle(ES_NOHIDESEL, 0);
+    if (v)
+        UpdateWindowStyle(0, ES_NOHIDESEL);
+    else
+        UpdateWindowStyle(ES_NOHIDESEL, 0);
     Invalidate();
 }
 
 // --- selection -------------------------------------------------------------------------------
 
-int TCustomEdit::SelStart() const { return std::min(anchor_, caret_); }
-int TCustomEdit::SelLength() const { return std::abs(caret_ - anchor_); }
+int TCustomEdit::SelStart() const {
+    return std::min(anchor_, caret_);
+}
+int TCustomEdit::SelLength() const {
+    return std::abs(caret_ - anchor_);
+}
 String TCustomEdit::SelText() const {
     return Text().substr(static_cast<size_t>(SelStart()), static_cast<size_t>(SelLength()));
 }
@@ -189,7 +208,8 @@ String TCustomEdit::CaseConverted(const String& v) const {
     String out = v;
     for (char& c : out) {
         unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x80) c = static_cast<char>(charCase_ == ecUpperCase ? std::toupper(u) : std::tolower(u));
+        if (u < 0x80)
+            c = static_cast<char>(charCase_ == ecUpperCase ? std::toupper(u) : std::tolower(u));
     }
     return out;
 }
@@ -239,8 +259,10 @@ void TCustomEdit::ApplyText(const String& v) {
 
 void TCustomEdit::SetText(const String& v) {
     if (v == Text()) return;
-    if (HandleAllocated()) SetWindowText(Handle(), v.c_str());
-    else ApplyText(v);
+    if (HandleAllocated())
+        SetWindowText(Handle(), v.c_str());
+    else
+        ApplyText(v);
 }
 
 void TCustomEdit::ReplaceRange(int from, int to, const String& with, bool undoable) {
@@ -263,8 +285,8 @@ void TCustomEdit::ReplaceSelection(const String& with, bool typed) {
     int s = SelStart(), e = s + SelLength();
     String w = CleanedForEdit(CaseConverted(with));
     if (typed && maxLength_ > 0) {
-        long long room = static_cast<long long>(maxLength_) -
-                         (static_cast<long long>(Text().size()) - (e - s));
+        long long room =
+            static_cast<long long>(maxLength_) - (static_cast<long long>(Text().size()) - (e - s));
         if (room < static_cast<long long>(w.size())) {
             size_t keep = room > 0 ? static_cast<size_t>(room) : 0;
             if (keep < w.size()) keep = utf8::StartOf(w, keep);
@@ -280,12 +302,23 @@ void TCustomEdit::ReplaceSelection(const String& with, bool typed) {
 
 void TCustomEdit::TypeChar(unsigned cp) {
     switch (cp) {
-        case 1: SelectAll(); return;           // Ctrl+A
-        case 3: Perform(WM_COPY, 0, 0); return;   // Ctrl+C
-        case 0x16: Perform(WM_PASTE, 0, 0); return;  // Ctrl+V
-        case 0x18: Perform(WM_CUT, 0, 0); return;    // Ctrl+X
-        case 0x1A: Perform(WM_UNDO, 0, 0); return;   // Ctrl+Z
-        default: break;
+    case 1:
+        SelectAll();
+        return; // Ctrl+A
+    case 3:
+        Perform(WM_COPY, 0, 0);
+        return; // Ctrl+C
+    case 0x16:
+        Perform(WM_PASTE, 0, 0);
+        return; // Ctrl+V
+    case 0x18:
+        Perform(WM_CUT, 0, 0);
+        return; // Ctrl+X
+    case 0x1A:
+        Perform(WM_UNDO, 0, 0);
+        return; // Ctrl+Z
+    default:
+        break;
     }
     if (cp == '\b') {
         if (readOnly_) return;
@@ -324,65 +357,71 @@ bool TCustomEdit::HandleEditKey(Word key, TShiftState shift) {
     bool multi = MultiLine();
     int line = LineOfPos(caret_);
     auto collapseOr = [&](int to, bool toStart) {
-        if (!extend && SelLength() > 0) MoveCaret(toStart ? SelStart() : SelStart() + SelLength(), false);
-        else MoveCaret(to, extend);
+        if (!extend && SelLength() > 0)
+            MoveCaret(toStart ? SelStart() : SelStart() + SelLength(), false);
+        else
+            MoveCaret(to, extend);
     };
     switch (key) {
-        case VK_LEFT:
-            desiredX_ = -1;
-            collapseOr(ctrl ? WordStart(caret_) : PrevPos(caret_), true);
-            return true;
-        case VK_RIGHT:
-            desiredX_ = -1;
-            collapseOr(ctrl ? WordEnd(caret_) : NextPos(caret_), false);
-            return true;
-        case VK_UP:
-        case VK_DOWN:
-        case VK_PRIOR:
-        case VK_NEXT: {
-            if (!multi) {
-                if (key == VK_UP || key == VK_DOWN) {
-                    collapseOr(key == VK_UP ? PrevPos(caret_) : NextPos(caret_), key == VK_UP);
-                    return true;
-                }
-                return false;
-            }
-            if (desiredX_ < 0) desiredX_ = XOfPos(caret_);
-            int step = (key == VK_UP || key == VK_DOWN) ? 1 : std::max(1, VisibleLines() - 1);
-            bool up = key == VK_UP || key == VK_PRIOR;
-            int target = std::clamp(line + (up ? -step : step), 0, LineCount() - 1);
-            if (key == VK_PRIOR || key == VK_NEXT) ScrollLines(up ? -step : step);
-            int keepX = desiredX_;
-            MoveCaret(PosInLineAtX(target, keepX), extend);
-            desiredX_ = keepX;
-            return true;
-        }
-        case VK_HOME:
-            desiredX_ = -1;
-            MoveCaret(ctrl || !multi ? 0 : lines_[static_cast<size_t>(line)].start, extend);
-            return true;
-        case VK_END: {
-            desiredX_ = -1;
-            const Line& l = lines_[static_cast<size_t>(line)];
-            MoveCaret(ctrl || !multi ? static_cast<int>(Text().size()) : l.start + l.length, extend);
-            return true;
-        }
-        case VK_DELETE:
-            if (extend) {
-                Perform(WM_CUT, 0, 0);
+    case VK_LEFT:
+        desiredX_ = -1;
+        collapseOr(ctrl ? WordStart(caret_) : PrevPos(caret_), true);
+        return true;
+    case VK_RIGHT:
+        desiredX_ = -1;
+        collapseOr(ctrl ? WordEnd(caret_) : NextPos(caret_), false);
+        return true;
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT: {
+        if (!multi) {
+            if (key == VK_UP || key == VK_DOWN) {
+                collapseOr(key == VK_UP ? PrevPos(caret_) : NextPos(caret_), key == VK_UP);
                 return true;
             }
-            if (readOnly_) return true;
-            typingRun_ = false;
-            if (SelLength() > 0) Perform(WM_CLEAR, 0, 0);
-            else if (caret_ < static_cast<int>(Text().size())) ReplaceRange(caret_, NextPos(caret_), "", true);
-            return true;
-        case VK_INSERT:
-            if (ctrl) Perform(WM_COPY, 0, 0);
-            else if (extend) Perform(WM_PASTE, 0, 0);
-            return ctrl || extend;
-        default:
             return false;
+        }
+        if (desiredX_ < 0) desiredX_ = XOfPos(caret_);
+        int step = (key == VK_UP || key == VK_DOWN) ? 1 : std::max(1, VisibleLines() - 1);
+        bool up = key == VK_UP || key == VK_PRIOR;
+        int target = std::clamp(line + (up ? -step : step), 0, LineCount() - 1);
+        if (key == VK_PRIOR || key == VK_NEXT) ScrollLines(up ? -step : step);
+        int keepX = desiredX_;
+        MoveCaret(PosInLineAtX(target, keepX), extend);
+        desiredX_ = keepX;
+        return true;
+    }
+    case VK_HOME:
+        desiredX_ = -1;
+        MoveCaret(ctrl || !multi ? 0 : lines_[static_cast<size_t>(line)].start, extend);
+        return true;
+    case VK_END: {
+        desiredX_ = -1;
+        const Line& l = lines_[static_cast<size_t>(line)];
+        MoveCaret(ctrl || !multi ? static_cast<int>(Text().size()) : l.start + l.length, extend);
+        return true;
+    }
+    case VK_DELETE:
+        if (extend) {
+            Perform(WM_CUT, 0, 0);
+            return true;
+        }
+        if (readOnly_) return true;
+        typingRun_ = false;
+        if (SelLength() > 0)
+            Perform(WM_CLEAR, 0, 0);
+        else if (caret_ < static_cast<int>(Text().size()))
+            ReplaceRange(caret_, NextPos(caret_), "", true);
+        return true;
+    case VK_INSERT:
+        if (ctrl)
+            Perform(WM_COPY, 0, 0);
+        else if (extend)
+            Perform(WM_PASTE, 0, 0);
+        return ctrl || extend;
+    default:
+        return false;
     }
 }
 

@@ -64,8 +64,10 @@ class TCustomEdit : public TWinControl {
     // Scrolls to a position of the vertical (SB_VERT: the top line) or horizontal (SB_HORZ:
     // pixels) bar as a thumb drag there would, the position in full width.
     void ScrollToPosition(int Bar, int Pos) {
-        if (Bar == SB_VERT) ScrollVert(SB_THUMBPOSITION, Pos);
-        else ScrollHorz(SB_THUMBPOSITION, Pos);
+        if (Bar == SB_VERT)
+            ScrollVert(SB_THUMBPOSITION, Pos);
+        else
+            ScrollHorz(SB_THUMBPOSITION, Pos);
     }
     void ClearSelection() { Perform(WM_CLEAR, 0, 0); }
     void CopyToClipboard() { Perform(WM_COPY, 0, 0); }
@@ -107,8 +109,8 @@ protected:
     void UpdateWindowStyle(DWORD setBits, DWORD clearBits);
 
     struct Line {
-        int start = 0;   // byte offset in Text
-        int length = 0;  // bytes, the line break not counted
+        int start = 0;  // byte offset in Text
+        int length = 0; // bytes, the line break not counted
     };
     // The window style's ES_MULTILINE before the window exists (set by multi-line kinds).
     bool multiLine_ = false;
@@ -176,14 +178,14 @@ private:
     char passwordChar_ = 0;
     bool readOnly_ = false;
     bool hideSelection_ = true;
-    DWORD windowStyle_ = 0;  // the style the window was made with (0: none yet)
+    DWORD windowStyle_ = 0; // the style the window was made with (0: none yet)
 
     int anchor_ = 0, caret_ = 0;
     bool hasUndo_ = false;
     String undoText_;
     int undoAnchor_ = 0, undoCaret_ = 0;
     bool settingText_ = false;
-    bool typingRun_ = false;  // the last change was typing, so more typing joins its undo
+    bool typingRun_ = false; // the last change was typing, so more typing joins its undo
 
     std::vector<Line> lines_;
     bool layoutValid_ = false;
@@ -191,15 +193,15 @@ private:
     int contentWidth_ = 0;
     int topLine_ = 0;
     int scrollX_ = 0;
-    int desiredX_ = -1;  // kept across up/down moves
+    int desiredX_ = -1; // kept across up/down moves
     bool rectSet_ = false;
     TRect rect_;
     std::unordered_map<unsigned, int> widths_;
     int lineHeight_ = 0;
 
     bool selecting_ = false;
-    int dragBar_ = -1;       // SB_HORZ / SB_VERT while a thumb is dragged
-    int dragOffset_ = 0;     // pointer offset into the thumb
+    int dragBar_ = -1;   // SB_HORZ / SB_VERT while a thumb is dragged
+    int dragOffset_ = 0; // pointer offset into the thumb
 };
 
 class TEdit : public TCustomEdit {

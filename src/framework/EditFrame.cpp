@@ -29,10 +29,26 @@ void Arrow(HDC dc, const RECT& r, int dir, COLORREF c) {
     int s = std::max(2, std::min(r.right - r.left, r.bottom - r.top) / 4);
     POINT p[3];
     switch (dir) {
-        case 0: p[0] = {cx - s, cy + s / 2}; p[1] = {cx + s, cy + s / 2}; p[2] = {cx, cy - s / 2 - 1}; break;
-        case 1: p[0] = {cx - s, cy - s / 2}; p[1] = {cx + s, cy - s / 2}; p[2] = {cx, cy + s / 2 + 1}; break;
-        case 2: p[0] = {cx + s / 2, cy - s}; p[1] = {cx + s / 2, cy + s}; p[2] = {cx - s / 2 - 1, cy}; break;
-        default: p[0] = {cx - s / 2, cy - s}; p[1] = {cx - s / 2, cy + s}; p[2] = {cx + s / 2 + 1, cy}; break;
+    case 0:
+        p[0] = {cx - s, cy + s / 2};
+        p[1] = {cx + s, cy + s / 2};
+        p[2] = {cx, cy - s / 2 - 1};
+        break;
+    case 1:
+        p[0] = {cx - s, cy - s / 2};
+        p[1] = {cx + s, cy - s / 2};
+        p[2] = {cx, cy + s / 2 + 1};
+        break;
+    case 2:
+        p[0] = {cx + s / 2, cy - s};
+        p[1] = {cx + s / 2, cy + s};
+        p[2] = {cx - s / 2 - 1, cy};
+        break;
+    default:
+        p[0] = {cx - s / 2, cy - s};
+        p[1] = {cx - s / 2, cy + s};
+        p[2] = {cx + s / 2 + 1, cy};
+        break;
     }
     FillSolidPolygon(dc, p, 3, TColor(c));
 }
@@ -47,18 +63,19 @@ void WindowGeometry(HWND h, RECT& whole, RECT& client) {
     ClientToScreen(h, &o);
     OffsetRect(&client, o.x - wr.left, o.y - wr.top);
 }
-}  // namespace
+} // namespace
 
 void TCustomEdit::PaintWindow(HDC dc) {
     EnsureLayout();
     TRect client = ClientRect();
     FillSolid(dc, client, ColorToRGB(Color()));
     TRect r = TextRect();
-    gdi::SavedDC saved(dc);  // the clip and the font go back with it
+    gdi::SavedDC saved(dc); // the clip and the font go back with it
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
     SelectObject(dc, Font()->Handle());
     SetBkMode(dc, TRANSPARENT);
-    COLORREF textColor = EnabledThroughParents() ? ColorToRGB(Font()->Color()) : ColorToRGB(clGrayText);
+    COLORREF textColor =
+        EnabledThroughParents() ? ColorToRGB(Font()->Color()) : ColorToRGB(clGrayText);
     int lh = LineHeight();
     bool multi = MultiLine();
     int top = r.top;
@@ -67,7 +84,8 @@ void TCustomEdit::PaintWindow(HDC dc) {
     bool showSel = SelLength() > 0 && (focused || !hideSelection_);
     int selFrom = SelStart(), selTo = SelStart() + SelLength();
     int first = multi ? topLine_ : 0;
-    int last = multi ? std::min<int>(static_cast<int>(lines_.size()), first + VisibleLines() + 1) : 1;
+    int last =
+        multi ? std::min<int>(static_cast<int>(lines_.size()), first + VisibleLines() + 1) : 1;
     std::vector<int> xs, offsets, dx;
     for (int i = first; i < last; ++i) {
         const Line& line = lines_[static_cast<size_t>(i)];
@@ -75,11 +93,13 @@ void TCustomEdit::PaintWindow(HDC dc) {
         MeasureLine(line, xs, offsets);
         String shown = DisplayText(line);
         dx.clear();
-        for (size_t k = 0; k + 1 < xs.size(); ++k) dx.push_back(xs[k + 1] - xs[k]);
+        for (size_t k = 0; k + 1 < xs.size(); ++k)
+            dx.push_back(xs[k + 1] - xs[k]);
         int x0 = r.left - scrollX_;
         SetTextColor(dc, textColor);
         if (!shown.empty())
-            ExtTextOut(dc, x0, y, 0, nullptr, shown.c_str(), static_cast<UINT>(shown.size()), dx.data());
+            ExtTextOut(dc, x0, y, 0, nullptr, shown.c_str(), static_cast<UINT>(shown.size()),
+                       dx.data());
         if (showSel && selTo > line.start && selFrom <= line.start + line.length) {
             int a = x0, b = x0;
             for (size_t k = 0; k < offsets.size(); ++k) {
@@ -91,7 +111,8 @@ void TCustomEdit::PaintWindow(HDC dc) {
                 IntersectClipRect(dc, a, y, b, y + lh);
                 FillSolid(dc, RECT{a, y, b, y + lh}, ColorToRGB(focused ? clHighlight : clBtnFace));
                 SetTextColor(dc, focused ? ColorToRGB(clHighlightText) : textColor);
-                ExtTextOut(dc, x0, y, 0, nullptr, shown.c_str(), static_cast<UINT>(shown.size()), dx.data());
+                ExtTextOut(dc, x0, y, 0, nullptr, shown.c_str(), static_cast<UINT>(shown.size()),
+                           dx.data());
             }
         }
     }
@@ -100,7 +121,8 @@ void TCustomEdit::PaintWindow(HDC dc) {
         if (!multi || (line >= first && line < last)) {
             int x = r.left - scrollX_ + XOfPos(caret_);
             int y = top + (line - first) * lh;
-            FillSolid(dc, RECT{x, y, x + 1, y + lh}, SelLength() > 0 ? ColorToRGB(clHighlightText) : textColor);
+            FillSolid(dc, RECT{x, y, x + 1, y + lh},
+                      SelLength() > 0 ? ColorToRGB(clHighlightText) : textColor);
         }
     }
 }
@@ -165,13 +187,16 @@ void TCustomEdit::PaintBar(HDC dc, int bar, const RECT&) {
     bool vert = bar == SB_VERT;
     bool off = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
     int a = info.dxyLineButton;
-    RECT first = vert ? RECT{r.left, r.top, r.right, r.top + a} : RECT{r.left, r.top, r.left + a, r.bottom};
-    RECT second = vert ? RECT{r.left, r.bottom - a, r.right, r.bottom} : RECT{r.right - a, r.top, r.right, r.bottom};
+    RECT first =
+        vert ? RECT{r.left, r.top, r.right, r.top + a} : RECT{r.left, r.top, r.left + a, r.bottom};
+    RECT second = vert ? RECT{r.left, r.bottom - a, r.right, r.bottom}
+                       : RECT{r.right - a, r.top, r.right, r.bottom};
     Arrow(dc, first, vert ? 0 : 2, off ? kArrowOff : kArrow);
     Arrow(dc, second, vert ? 1 : 3, off ? kArrowOff : kArrow);
     if (off || info.xyThumbBottom <= info.xyThumbTop) return;
-    RECT thumb = vert ? RECT{r.left + 3, r.top + info.xyThumbTop, r.right - 3, r.top + info.xyThumbBottom}
-                      : RECT{r.left + info.xyThumbTop, r.top + 3, r.left + info.xyThumbBottom, r.bottom - 3};
+    RECT thumb =
+        vert ? RECT{r.left + 3, r.top + info.xyThumbTop, r.right - 3, r.top + info.xyThumbBottom}
+             : RECT{r.left + info.xyThumbTop, r.top + 3, r.left + info.xyThumbBottom, r.bottom - 3};
     FillSolid(dc, thumb, dragBar_ == bar ? kThumbDragged : kThumb);
 }
 
@@ -183,7 +208,8 @@ LRESULT TCustomEdit::HitTestBars(TMessage& Message) {
             static_cast<SHORT>(HIWORD(static_cast<std::uintptr_t>(Message.LParam)))};
     for (int bar : {SB_VERT, SB_HORZ}) {
         SCROLLBARINFO info;
-        if (!GetScrollBarInfo(Handle(), bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info)) continue;
+        if (!GetScrollBarInfo(Handle(), bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info))
+            continue;
         if (info.rgstate[0] & STATE_SYSTEM_INVISIBLE) continue;
         if (PtInRect(&info.rcScrollBar, p)) return bar == SB_VERT ? HTVSCROLL : HTHSCROLL;
     }
@@ -201,10 +227,14 @@ void TCustomEdit::BarButtonDown(LRESULT hit, POINT screen) {
                       : info.rcScrollBar.right - info.rcScrollBar.left;
     UINT msg = vert ? WM_VSCROLL : WM_HSCROLL;
     WORD code;
-    if (along < info.dxyLineButton) code = SB_LINEUP;
-    else if (along >= length - info.dxyLineButton) code = SB_LINEDOWN;
-    else if (along < info.xyThumbTop) code = SB_PAGEUP;
-    else if (along >= info.xyThumbBottom) code = SB_PAGEDOWN;
+    if (along < info.dxyLineButton)
+        code = SB_LINEUP;
+    else if (along >= length - info.dxyLineButton)
+        code = SB_LINEDOWN;
+    else if (along < info.xyThumbTop)
+        code = SB_PAGEUP;
+    else if (along >= info.xyThumbBottom)
+        code = SB_PAGEDOWN;
     else {
         dragBar_ = bar;
         dragOffset_ = along - info.xyThumbTop;
@@ -237,8 +267,10 @@ void TCustomEdit::BarDrag(POINT client) {
     POINT screen = client;
     ::ClientToScreen(Handle(), &screen);
     SCROLLBARINFO info;
-    if (!GetScrollBarInfo(Handle(), dragBar_ == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info)) return;
-    int along = dragBar_ == SB_VERT ? screen.y - info.rcScrollBar.top : screen.x - info.rcScrollBar.left;
+    if (!GetScrollBarInfo(Handle(), dragBar_ == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info))
+        return;
+    int along =
+        dragBar_ == SB_VERT ? screen.y - info.rcScrollBar.top : screen.x - info.rcScrollBar.left;
     int pos = BarPosFromThumb(dragBar_, along - dragOffset_);
     Perform(dragBar_ == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
             MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(pos)), 0);

@@ -25,7 +25,7 @@ int BreakLength(const String& s, size_t i) {
     return s[i] == '\n' ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 void TCustomEdit::ResetFontCache() {
     widths_.clear();
@@ -82,8 +82,10 @@ void TCustomEdit::MeasureLine(const Line& line, std::vector<int>& xs, std::vecto
         const utf8::Decoded d = utf8::DecodeAt(t, i);
         const unsigned cp = d.codePoint;
         const size_t len = d.length;
-        if (cp == '\t' && !passwordChar_) x = (x / tab + 1) * tab;
-        else x += CharWidth(cp);
+        if (cp == '\t' && !passwordChar_)
+            x = (x / tab + 1) * tab;
+        else
+            x += CharWidth(cp);
         i += len;
     }
     xs.push_back(x);
@@ -98,9 +100,12 @@ String TCustomEdit::DisplayText(const Line& line) {
         const utf8::Decoded d = utf8::DecodeAt(t, i);
         const unsigned cp = d.codePoint;
         const size_t len = d.length;
-        if (passwordChar_) out += passwordChar_;
-        else if (cp == '\t' || (cp < 32 && len == 1)) out += ' ';
-        else out.append(t, i, len);
+        if (passwordChar_)
+            out += passwordChar_;
+        else if (cp == '\t' || (cp < 32 && len == 1))
+            out += ' ';
+        else
+            out.append(t, i, len);
         i += len;
     }
     return out;
@@ -122,16 +127,18 @@ void TCustomEdit::EnsureLayout() {
         int start = 0;
         while (true) {
             int end = start;
-            while (end < n && !BreakLength(t, static_cast<size_t>(end))) ++end;
+            while (end < n && !BreakLength(t, static_cast<size_t>(end)))
+                ++end;
             Line logical{start, end - start};
             if (wrap && width > 0) {
                 MeasureLine(logical, xs, offsets);
-                size_t first = 0;  // index into offsets of the visual line's start
+                size_t first = 0; // index into offsets of the visual line's start
                 while (true) {
                     size_t last = first;
                     int lastSpace = -1;
                     while (last + 1 < offsets.size() && xs[last + 1] - xs[first] <= width) {
-                        if (t[static_cast<size_t>(offsets[last])] == ' ') lastSpace = static_cast<int>(last);
+                        if (t[static_cast<size_t>(offsets[last])] == ' ')
+                            lastSpace = static_cast<int>(last);
                         ++last;
                     }
                     if (last + 1 >= offsets.size()) {
@@ -140,9 +147,11 @@ void TCustomEdit::EnsureLayout() {
                     }
                     // Break after the last blank that fits, else where the width runs out,
                     // taking at least one character; blanks there stay on this line.
-                    size_t cut = lastSpace >= static_cast<int>(first) ? static_cast<size_t>(lastSpace) + 1
-                                                                      : std::max(last, first + 1);
-                    while (cut + 1 < offsets.size() && t[static_cast<size_t>(offsets[cut])] == ' ') ++cut;
+                    size_t cut = lastSpace >= static_cast<int>(first)
+                                     ? static_cast<size_t>(lastSpace) + 1
+                                     : std::max(last, first + 1);
+                    while (cut + 1 < offsets.size() && t[static_cast<size_t>(offsets[cut])] == ' ')
+                        ++cut;
                     lines_.push_back(Line{offsets[first], offsets[cut] - offsets[first]});
                     first = cut;
                 }
@@ -223,8 +232,10 @@ void TCustomEdit::ClampScroll() {
     topLine_ = MultiLine() ? std::clamp(topLine_, 0, std::max(0, count - VisibleLines())) : 0;
     TRect r = TextRect();
     int width = r.right - r.left;
-    if (MultiLine() && WrapsLines()) scrollX_ = 0;
-    else scrollX_ = std::clamp(scrollX_, 0, std::max(0, contentWidth_ + 1 - width));
+    if (MultiLine() && WrapsLines())
+        scrollX_ = 0;
+    else
+        scrollX_ = std::clamp(scrollX_, 0, std::max(0, contentWidth_ + 1 - width));
 }
 
 void TCustomEdit::ScrollCaretIntoView() {
@@ -232,15 +243,19 @@ void TCustomEdit::ScrollCaretIntoView() {
     if (MultiLine()) {
         int line = LineOfPos(caret_);
         int vis = VisibleLines();
-        if (line < topLine_) topLine_ = line;
-        else if (line >= topLine_ + vis) topLine_ = line - vis + 1;
+        if (line < topLine_)
+            topLine_ = line;
+        else if (line >= topLine_ + vis)
+            topLine_ = line - vis + 1;
     }
     if (!(MultiLine() && WrapsLines())) {
         TRect r = TextRect();
         int width = r.right - r.left;
         int x = XOfPos(caret_);
-        if (x < scrollX_) scrollX_ = std::max(0, x - width / 3);
-        else if (x >= scrollX_ + width) scrollX_ = x - width + 1 + width / 3;
+        if (x < scrollX_)
+            scrollX_ = std::max(0, x - width / 3);
+        else if (x >= scrollX_ + width)
+            scrollX_ = x - width + 1 + width / 3;
     }
     ClampScroll();
     UpdateScrollBars();
@@ -288,15 +303,30 @@ void TCustomEdit::ScrollVert(WORD code, int pos) {
     if (!MultiLine()) return;
     int vis = VisibleLines();
     switch (code) {
-        case SB_LINEUP: topLine_ -= 1; break;
-        case SB_LINEDOWN: topLine_ += 1; break;
-        case SB_PAGEUP: topLine_ -= vis; break;
-        case SB_PAGEDOWN: topLine_ += vis; break;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: topLine_ = pos; break;
-        case SB_TOP: topLine_ = 0; break;
-        case SB_BOTTOM: topLine_ = LineCount(); break;
-        default: return;
+    case SB_LINEUP:
+        topLine_ -= 1;
+        break;
+    case SB_LINEDOWN:
+        topLine_ += 1;
+        break;
+    case SB_PAGEUP:
+        topLine_ -= vis;
+        break;
+    case SB_PAGEDOWN:
+        topLine_ += vis;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        topLine_ = pos;
+        break;
+    case SB_TOP:
+        topLine_ = 0;
+        break;
+    case SB_BOTTOM:
+        topLine_ = LineCount();
+        break;
+    default:
+        return;
     }
     ClampScroll();
     UpdateScrollBars();
@@ -308,15 +338,30 @@ void TCustomEdit::ScrollHorz(WORD code, int pos) {
     int page = std::max(1, r.right - r.left);
     int step = std::max(1, CharWidth('x'));
     switch (code) {
-        case SB_LINELEFT: scrollX_ -= step; break;
-        case SB_LINERIGHT: scrollX_ += step; break;
-        case SB_PAGELEFT: scrollX_ -= page; break;
-        case SB_PAGERIGHT: scrollX_ += page; break;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: scrollX_ = pos; break;
-        case SB_LEFT: scrollX_ = 0; break;
-        case SB_RIGHT: scrollX_ = ContentWidth(); break;
-        default: return;
+    case SB_LINELEFT:
+        scrollX_ -= step;
+        break;
+    case SB_LINERIGHT:
+        scrollX_ += step;
+        break;
+    case SB_PAGELEFT:
+        scrollX_ -= page;
+        break;
+    case SB_PAGERIGHT:
+        scrollX_ += page;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        scrollX_ = pos;
+        break;
+    case SB_LEFT:
+        scrollX_ = 0;
+        break;
+    case SB_RIGHT:
+        scrollX_ = ContentWidth();
+        break;
+    default:
+        return;
     }
     ClampScroll();
     UpdateScrollBars();
@@ -335,15 +380,19 @@ int TCustomEdit::PrevPos(int pos) const {
     const String& t = Text();
     if (pos <= 0) return 0;
     pos = std::min(pos, static_cast<int>(t.size()));
-    if (pos >= 2 && t[static_cast<size_t>(pos) - 1] == '\n' && t[static_cast<size_t>(pos) - 2] == '\r') return pos - 2;
+    if (pos >= 2 && t[static_cast<size_t>(pos) - 1] == '\n' &&
+        t[static_cast<size_t>(pos) - 2] == '\r')
+        return pos - 2;
     return static_cast<int>(utf8::Previous(t, static_cast<size_t>(pos)));
 }
 
 int TCustomEdit::WordStart(int pos) {
     const String& t = Text();
     int p = PrevPos(pos);
-    while (p > 0 && !IsWordChar(t[static_cast<size_t>(p)])) p = PrevPos(p);
-    while (p > 0 && IsWordChar(t[static_cast<size_t>(PrevPos(p))])) p = PrevPos(p);
+    while (p > 0 && !IsWordChar(t[static_cast<size_t>(p)]))
+        p = PrevPos(p);
+    while (p > 0 && IsWordChar(t[static_cast<size_t>(PrevPos(p))]))
+        p = PrevPos(p);
     return p;
 }
 
@@ -351,8 +400,10 @@ int TCustomEdit::WordEnd(int pos) {
     const String& t = Text();
     int n = static_cast<int>(t.size());
     int p = pos;
-    while (p < n && IsWordChar(t[static_cast<size_t>(p)])) p = NextPos(p);
-    while (p < n && t[static_cast<size_t>(p)] == ' ') p = NextPos(p);
+    while (p < n && IsWordChar(t[static_cast<size_t>(p)]))
+        p = NextPos(p);
+    while (p < n && t[static_cast<size_t>(p)] == ' ')
+        p = NextPos(p);
     if (p == pos && p < n) p = NextPos(p);
     return p;
 }

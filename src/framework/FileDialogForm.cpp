@@ -1,9 +1,9 @@
 #include "framework/FileDialogForm.h"
 
 #include "framework/Application.h"
+#include "platform/user/User.h"
 #include "rtl/Files.h"
 #include "rtl/Text.h"
-#include "platform/user/User.h"
 
 #include <algorithm>
 
@@ -21,14 +21,16 @@ bool LessNoCase(const String& a, const String& b) {
 std::vector<std::pair<String, Int64>> ListFolder(const String& folder, bool folders) {
     std::vector<std::pair<String, Int64>> out;
     TSearchRec rec;
-    if (FindFirst(IncludeTrailingPathDelimiter(folder) + "*", folders ? faDirectory : 0, rec) == 0) {
+    if (FindFirst(IncludeTrailingPathDelimiter(folder) + "*", folders ? faDirectory : 0, rec) ==
+        0) {
         do {
             bool isDir = (rec.Attr & faDirectory) != 0;
             if (isDir == folders) out.push_back({rec.Name, rec.Size});
         } while (FindNext(rec) == 0);
         FindClose(rec);
     }
-    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return LessNoCase(a.first, b.first); });
+    std::sort(out.begin(), out.end(),
+              [](const auto& a, const auto& b) { return LessNoCase(a.first, b.first); });
     return out;
 }
 
@@ -47,7 +49,7 @@ void AddIcons(TImageList* images) {
     TCanvas* c = b->Canvas();
     c->Brush()->SetColor(clFuchsia);
     c->FillRect(Rect(0, 0, 16, 16));
-    c->Brush()->SetColor(TColor(0x4AC0F0));  // warm yellow
+    c->Brush()->SetColor(TColor(0x4AC0F0)); // warm yellow
     c->Pen()->SetColor(TColor(0x2080B0));
     c->Rectangle(1, 4, 15, 14);
     c->Rectangle(1, 2, 7, 5);
@@ -65,7 +67,7 @@ void AddIcons(TImageList* images) {
     images->AddMasked(b.get(), clFuchsia);
 }
 
-}  // namespace
+} // namespace
 
 void TFileDialogForm::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
@@ -178,15 +180,19 @@ void TFileDialogForm::Prepare(TOpenDialog* dialog, const String& title, const St
     okButton_->SetCaption(String(dialog->Kind()) == "save" ? "Save" : "Open");
     filters_ = ParseDialogFilter(dialog->Filter());
     typeList_->Items()->BeginUpdate();
-    for (const TFilterEntry& e : filters_) typeList_->Items()->Add()->SetCaption(e.Description);
+    for (const TFilterEntry& e : filters_)
+        typeList_->Items()->Add()->SetCaption(e.Description);
     typeList_->Items()->EndUpdate();
     String name = ExtractFileName(dialog->FileName());
     if (HasWildcards(name)) typedPattern_ = name;
     nameEdit_->SetText(name);
     folder_ = folder;
-    int index = std::clamp(dialog->FilterIndex(), 1, std::max<int>(1, static_cast<int>(filters_.size())));
-    if (!filters_.empty()) typeList_->SetItemIndex(index - 1);  // fills the lists
-    else Refill();
+    int index =
+        std::clamp(dialog->FilterIndex(), 1, std::max<int>(1, static_cast<int>(filters_.size())));
+    if (!filters_.empty())
+        typeList_->SetItemIndex(index - 1); // fills the lists
+    else
+        Refill();
 }
 
 int TFileDialogForm::FilterIndex() const {
@@ -196,7 +202,8 @@ int TFileDialogForm::FilterIndex() const {
 std::vector<String> TFileDialogForm::ActivePatterns() const {
     if (!typedPattern_.empty()) return SplitPatterns(typedPattern_);
     int i = typeList_->ItemIndex();
-    if (i >= 0 && i < static_cast<int>(filters_.size())) return filters_[static_cast<size_t>(i)].Patterns;
+    if (i >= 0 && i < static_cast<int>(filters_.size()))
+        return filters_[static_cast<size_t>(i)].Patterns;
     return {};
 }
 
@@ -255,7 +262,8 @@ void TFileDialogForm::Accept() {
         String dir = ExtractFilePath(text);
         if (!dir.empty()) {
             String target = dir[0] == PathDelim ? dir : IncludeTrailingPathDelimiter(folder_) + dir;
-            if (DirectoryExists(target)) folder_ = ExcludeTrailingPathDelimiter(ExpandFileName(target));
+            if (DirectoryExists(target))
+                folder_ = ExcludeTrailingPathDelimiter(ExpandFileName(target));
         }
         typedPattern_ = ExtractFileName(text);
         nameEdit_->SetText(typedPattern_);

@@ -3,8 +3,8 @@
 // sub-folders, its files filtered by the chosen type, a typed name and OK/Cancel. Enter in the
 // name field accepts (or, for a pattern or a folder, filters or goes there), Esc cancels,
 // Tab walks through the controls, Backspace outside the name field goes up.
-#include "framework/Dialogs.h"
 #include "framework/DialogControls.h"
+#include "framework/Dialogs.h"
 #include "framework/ListView.h"
 
 struct TFileDialogResult {
@@ -48,7 +48,7 @@ private:
 
     TOpenDialog* dialog_ = nullptr;
     String folder_;
-    String typedPattern_;  // a pattern typed into the name field, until the type changes
+    String typedPattern_; // a pattern typed into the name field, until the type changes
     TFileDialogResult result_;
     std::vector<TFilterEntry> filters_;
 

@@ -50,21 +50,28 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     Params.Style &= ~(WS_CHILD | WS_VISIBLE | WS_POPUP | WS_CLIPSIBLINGS);
     Params.WndParent = 0;
     switch (borderStyle_) {
-        case bsNone: Params.Style |= WS_POPUP; break;
-        case bsSingle:
-        case bsToolWindow: Params.Style |= WS_CAPTION | WS_BORDER; break;
-        case bsSizeable:
-        case bsSizeToolWin: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
-        case bsDialog:
-            Params.Style |= WS_POPUP | WS_CAPTION;
-            Params.ExStyle |= WS_EX_DLGMODALFRAME;
-            break;
+    case bsNone:
+        Params.Style |= WS_POPUP;
+        break;
+    case bsSingle:
+    case bsToolWindow:
+        Params.Style |= WS_CAPTION | WS_BORDER;
+        break;
+    case bsSizeable:
+    case bsSizeToolWin:
+        Params.Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case bsDialog:
+        Params.Style |= WS_POPUP | WS_CAPTION;
+        Params.ExStyle |= WS_EX_DLGMODALFRAME;
+        break;
     }
     if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin)
         Params.ExStyle |= WS_EX_TOOLWINDOW;
     if (borderStyle_ != bsNone) {
         if (borderIcons_.Contains(biSystemMenu)) Params.Style |= WS_SYSMENU;
-        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow && borderStyle_ != bsSizeToolWin) {
+        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow &&
+            borderStyle_ != bsSizeToolWin) {
             if (borderIcons_.Contains(biMinimize)) Params.Style |= WS_MINIMIZEBOX;
             if (borderIcons_.Contains(biMaximize)) Params.Style |= WS_MAXIMIZEBOX;
         }
@@ -115,13 +122,17 @@ TWindowState TCustomForm::WindowState() const {
 void TCustomForm::SetWindowState(TWindowState v) {
     windowState_ = v;
     if (!HandleAllocated() || !visible_) return;
-    ShowWindow(Handle(), v == wsMinimized ? SW_MINIMIZE : v == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+    ShowWindow(Handle(), v == wsMinimized   ? SW_MINIMIZE
+                         : v == wsMaximized ? SW_MAXIMIZE
+                                            : SW_RESTORE);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* v) {
     if (v && !ContainsControl(v)) throw EInvalidOperation("Invalid active control");
-    if (v && Showing() && v->CanFocus()) v->SetFocus();
-    else SetFocusedControl(v);
+    if (v && Showing() && v->CanFocus())
+        v->SetFocus();
+    else
+        SetFocusedControl(v);
 }
 
 void TCustomForm::SetFocusedControl(TWinControl* Control) {
@@ -134,13 +145,17 @@ void TCustomForm::PlaceOnShow() {
     TRect area = Screen ? Screen->WorkAreaRect() : Rect(0, 0, 0, 0);
     TCustomForm* centreOn = nullptr;
     switch (position_) {
-        case poScreenCenter:
-        case poDesktopCenter: break;
-        case poMainFormCenter:
-            centreOn = Application ? Application->MainForm() : nullptr;
-            break;
-        case poOwnerFormCenter: centreOn = dynamic_cast<TCustomForm*>(Owner()); break;
-        default: return;
+    case poScreenCenter:
+    case poDesktopCenter:
+        break;
+    case poMainFormCenter:
+        centreOn = Application ? Application->MainForm() : nullptr;
+        break;
+    case poOwnerFormCenter:
+        centreOn = dynamic_cast<TCustomForm*>(Owner());
+        break;
+    default:
+        return;
     }
     if ((position_ == poMainFormCenter || position_ == poOwnerFormCenter) &&
         (!centreOn || centreOn == this))
@@ -189,16 +204,25 @@ void TCustomForm::Close() {
         return;
     }
     switch (action) {
-        case caHide: Hide(); break;
-        case caMinimize: SetWindowState(wsMinimized); break;
-        case caFree: Release(); break;
-        default: break;
+    case caHide:
+        Hide();
+        break;
+    case caMinimize:
+        SetWindowState(wsMinimized);
+        break;
+    case caFree:
+        Release();
+        break;
+    default:
+        break;
     }
 }
 
 void TCustomForm::Release() {
-    if (HandleAllocated()) PostMessage(Handle(), CM_RELEASE, 0, 0);
-    else Free();
+    if (HandleAllocated())
+        PostMessage(Handle(), CM_RELEASE, 0, 0);
+    else
+        Free();
 }
 
 TModalResult TCustomForm::ShowModal() {
@@ -234,11 +258,14 @@ TModalResult TCustomForm::ShowModal() {
                 break;
             }
             Application->HandleMessage();
-            if (Application->Terminated()) modalResult_ = mrCancel;
+            if (Application->Terminated())
+                modalResult_ = mrCancel;
             else if (modalResult_ != mrNone) {
                 TCloseAction action = caHide;
-                if (!CloseQuery()) action = caNone;
-                else DoClose(action);
+                if (!CloseQuery())
+                    action = caNone;
+                else
+                    DoClose(action);
                 if (action == caNone) modalResult_ = mrNone;
             }
         }
@@ -251,24 +278,25 @@ void TCustomForm::HandleDialogKey(TMessage& Message) {
     if (GetKeyState(VK_MENU) >= 0) {
         TWinControl* active = FocusedControl();
         switch (Message.WParam) {
-            case VK_TAB:
-                if (GetKeyState(VK_CONTROL) >= 0) {
-                    SelectNext(active, GetKeyState(VK_SHIFT) >= 0, true);
-                    Message.Result = 1;
-                    return;
-                }
-                break;
-            case VK_LEFT:
-            case VK_RIGHT:
-            case VK_UP:
-            case VK_DOWN:
-                if (active && active->Parent()) {
-                    active->Parent()->SelectNext(
-                        active, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
-                    Message.Result = 1;
-                }
+        case VK_TAB:
+            if (GetKeyState(VK_CONTROL) >= 0) {
+                SelectNext(active, GetKeyState(VK_SHIFT) >= 0, true);
+                Message.Result = 1;
                 return;
-            default: break;
+            }
+            break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (active && active->Parent()) {
+                active->Parent()->SelectNext(
+                    active, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
+                Message.Result = 1;
+            }
+            return;
+        default:
+            break;
         }
     }
     Broadcast(Message);
@@ -292,57 +320,70 @@ bool TCustomForm::PreviewKeyPress(char& Key) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case CM_VISIBLECHANGED:
-            if (visible_) {
-                HandleNeeded();
-                PlaceOnShow();
-                int cmd = windowState_ == wsMaximized   ? SW_SHOWMAXIMIZED
-                          : windowState_ == wsMinimized ? SW_SHOWMINIMIZED
-                                                        : SW_SHOW;
-                ShowWindow(Handle(), cmd);
-                formState_.Include(fsVisible);
-                DoShow();
-                if (visible_ && HandleAllocated()) {
-                    TWinControl* first = FocusedControl();
-                    if (!first || !first->CanFocus()) first = FindNextControl(nullptr, true, true, false);
-                    if (first && first->CanFocus()) first->SetFocus();
-                }
-            } else {
-                if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
-                formState_.Exclude(fsVisible);
-                if (OnHide) OnHide(this);
+    case CM_VISIBLECHANGED:
+        if (visible_) {
+            HandleNeeded();
+            PlaceOnShow();
+            int cmd = windowState_ == wsMaximized   ? SW_SHOWMAXIMIZED
+                      : windowState_ == wsMinimized ? SW_SHOWMINIMIZED
+                                                    : SW_SHOW;
+            ShowWindow(Handle(), cmd);
+            formState_.Include(fsVisible);
+            DoShow();
+            if (visible_ && HandleAllocated()) {
+                TWinControl* first = FocusedControl();
+                if (!first || !first->CanFocus())
+                    first = FindNextControl(nullptr, true, true, false);
+                if (first && first->CanFocus()) first->SetFocus();
             }
-            return;
-        case WM_ACTIVATE: {
-            bool now = LOWORD(Message.WParam) != WA_INACTIVE;
-            DefaultHandler(Message);
-            if (now == active_) return;
-            active_ = now;
-            if (now) {
-                formState_.Include(fsActivated);
-                if (OnActivate) OnActivate(this);
-            } else if (OnDeactivate) {
-                OnDeactivate(this);
-            }
-            return;
+        } else {
+            if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+            formState_.Exclude(fsVisible);
+            if (OnHide) OnHide(this);
         }
-        case WM_SETFOCUS:
-            DefaultHandler(Message);
-            // The form passes the focus on to the control that had it last.
-            if (TWinControl* c = FocusedControl(); c && c != this && c->CanFocus()) ::SetFocus(c->Handle());
-            return;
-        case WM_CLOSE: Close(); return;
-        case CM_RELEASE: Free(); return;  // the form is gone after this
-        case CM_DIALOGKEY: HandleDialogKey(Message); return;
-        default: break;
+        return;
+    case WM_ACTIVATE: {
+        bool now = LOWORD(Message.WParam) != WA_INACTIVE;
+        DefaultHandler(Message);
+        if (now == active_) return;
+        active_ = now;
+        if (now) {
+            formState_.Include(fsActivated);
+            if (OnActivate) OnActivate(this);
+        } else if (OnDeactivate) {
+            OnDeactivate(this);
+        }
+        return;
+    }
+    case WM_SETFOCUS:
+        DefaultHandler(Message);
+        // The form passes the focus on to the control that had it last.
+        if (TWinControl* c = FocusedControl(); c && c != this && c->CanFocus())
+            ::SetFocus(c->Handle());
+        return;
+    case WM_CLOSE:
+        Close();
+        return;
+    case CM_RELEASE:
+        Free();
+        return; // the form is gone after this
+    case CM_DIALOGKEY:
+        HandleDialogKey(Message);
+        return;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }
 
 // --- TScreen --------------------------------------------------------------------------------
 
-int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+int TScreen::Width() const {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int TScreen::Height() const {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
 
 TRect TScreen::WorkAreaRect() const {
     RECT r{};
@@ -353,8 +394,10 @@ TRect TScreen::WorkAreaRect() const {
 void TScreen::SetCursor(TCursor v) {
     cursor_ = v;
     // Back to crDefault, the control under the pointer shows its own again.
-    if (v == crDefault) RefreshCursor();
-    else ::SetCursor(CursorHandle(v));
+    if (v == crDefault)
+        RefreshCursor();
+    else
+        ::SetCursor(CursorHandle(v));
 }
 
 TCustomForm* TScreen::Forms(int index) const {
@@ -369,7 +412,9 @@ TCustomForm* TScreen::ActiveForm() const {
     return nullptr;
 }
 
-void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
+void TScreen::AddForm(TCustomForm* form) {
+    forms_.push_back(form);
+}
 
 void TScreen::RemoveForm(TCustomForm* form) {
     forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());

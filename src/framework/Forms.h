@@ -22,8 +22,14 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TPosition {
-    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
-    poDesktopCenter, poMainFormCenter, poOwnerFormCenter
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
 };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -63,14 +69,17 @@ class TCustomForm : public TScrollingWinControl {
     void SetFormStyle(TFormStyle v) { formStyle_ = v; }
     TFormState FormState() const { return formState_; }
     int BorderWidth() const { return borderWidth_; }
-    void SetBorderWidth(int v) { borderWidth_ = v; Realign(); }
+    void SetBorderWidth(int v) {
+        borderWidth_ = v;
+        Realign();
+    }
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool v) { keyPreview_ = v; }
     bool Scaled() const { return scaled_; }
     void SetScaled(bool v) { scaled_ = v; }
     // The main menu shown in the form's menu bar (a tool bar across the top); not owned.
     TMainMenu* Menu() const { return menu_; }
-    void SetMenu(TMainMenu* Value);  // in MainMenuBar.cpp
+    void SetMenu(TMainMenu* Value); // in MainMenuBar.cpp
     bool Active() const { return active_; }
     TWinControl* ActiveControl() const { return FocusedControl(); }
     void SetActiveControl(TWinControl* v);

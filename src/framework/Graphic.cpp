@@ -27,8 +27,7 @@ bool TGraphic::Equals(TGraphic* Graphic) {
     TMemoryStream a, b;
     SaveToStream(a);
     Graphic->SaveToStream(b);
-    return a.Size() == b.Size() &&
-           std::equal(a.Memory(), a.Memory() + a.Size(), b.Memory());
+    return a.Size() == b.Size() && std::equal(a.Memory(), a.Memory() + a.Size(), b.Memory());
 }
 
 void TGraphic::SetTransparent(bool Value) {

@@ -20,8 +20,7 @@ struct TGraphicClass {
     }
 };
 
-template <class T>
-TGraphicClass GraphicClass() {
+template <class T> TGraphicClass GraphicClass() {
     return TGraphicClass{&T::StaticClass(), []() -> TGraphic* { return CreateObject<T>(); }};
 }
 
@@ -29,7 +28,9 @@ TGraphicClass GraphicClass() {
 // reference TPicture copies and loads through.
 #define KORVID_GRAPHIC_CLASS(Self, Base)                                                           \
     KORVID_CLASS(Self, Base)                                                                       \
-    TGraphicClass GraphicClassType() const override { return GraphicClass<Self>(); }
+    TGraphicClass GraphicClassType() const override {                                              \
+        return GraphicClass<Self>();                                                               \
+    }
 
 class TGraphic : public TPersistent {
     KORVID_CLASS(TGraphic, TPersistent)
@@ -72,8 +73,8 @@ class TGraphic : public TPersistent {
 
     // Marks the graphic modified and raises OnChange with this graphic as the sender.
     virtual void Changed(TObject* Sender);
-    virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone,
-                          bool RedrawNow, const TRect& R, const String& Msg);
+    virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                          const TRect& R, const String& Msg);
 
 protected:
     virtual bool GetEmpty() const = 0;

@@ -18,8 +18,7 @@ int MulDivRound(int a, int b, int c) {
     return static_cast<int>(q);
 }
 
-template <class H>
-void DropHandle(H& handle) {
+template <class H> void DropHandle(H& handle) {
     if (handle) DeleteObject(handle);
     handle = 0;
 }
@@ -81,7 +80,7 @@ void TPen::SetMode(TPenMode Value) {
 
 HPEN TPen::Handle() {
     if (!handle_) {
-        static constexpr UINT kStyles[] = {PS_SOLID, PS_DASH,  PS_DOT,        PS_DASHDOT,
+        static constexpr UINT kStyles[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
                                            PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
         handle_ = CreatePen(int(kStyles[style_]), width_, ColorToRGB(color_));
     }
@@ -140,8 +139,8 @@ HBRUSH TBrush::Handle() {
     } else if (style_ == bsSolid) {
         handle_ = CreateSolidBrush(ColorToRGB(color_));
     } else {
-        static constexpr int kHatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL,
-                                           HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
+        static constexpr int kHatches[] = {
+            0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
         handle_ = CreateHatchBrush(kHatches[style_], ColorToRGB(color_));
     }
     return handle_;
@@ -181,9 +180,13 @@ void TFont::SetName(const String& Value) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDivRound(height_, 72, pixelsPerInch_); }
+int TFont::Size() const {
+    return -MulDivRound(height_, 72, pixelsPerInch_);
+}
 
-void TFont::SetSize(int Value) { SetHeight(-MulDivRound(Value, pixelsPerInch_, 72)); }
+void TFont::SetSize(int Value) {
+    SetHeight(-MulDivRound(Value, pixelsPerInch_, 72));
+}
 
 void TFont::SetHeight(int Value) {
     if (height_ == Value) return;
@@ -224,8 +227,9 @@ HFONT TFont::Handle() {
     lf.lfUnderline = style_.Contains(fsUnderline);
     lf.lfStrikeOut = style_.Contains(fsStrikeOut);
     lf.lfCharSet = charset_;
-    lf.lfPitchAndFamily = pitch_ == fpFixed ? FIXED_PITCH : pitch_ == fpVariable ? VARIABLE_PITCH
-                                                                                : DEFAULT_PITCH;
+    lf.lfPitchAndFamily = pitch_ == fpFixed      ? FIXED_PITCH
+                          : pitch_ == fpVariable ? VARIABLE_PITCH
+                                                 : DEFAULT_PITCH;
     size_t n = std::min(name_.size(), size_t(LF_FACESIZE - 1));
     std::memcpy(lf.lfFaceName, name_.data(), n);
     lf.lfFaceName[n] = 0;

@@ -105,11 +105,11 @@ protected:
 
 private:
     String name_ = "MS Sans Serif";
-    int height_ = -11;  // 8 points at 96 pixels per inch
+    int height_ = -11; // 8 points at 96 pixels per inch
     TFontStyles style_;
     TColor color_ = clWindowText;
     TFontPitch pitch_ = fpDefault;
-    TFontCharset charset_ = 1;  // DEFAULT_CHARSET
+    TFontCharset charset_ = 1; // DEFAULT_CHARSET
     int pixelsPerInch_ = 96;
     HFONT handle_ = 0;
 };

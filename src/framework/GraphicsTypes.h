@@ -20,12 +20,16 @@ constexpr TRect Rect(int left, int top, int right, int bottom) {
 constexpr TRect Bounds(int left, int top, int width, int height) {
     return TRect{left, top, left + width, top + height};
 }
-constexpr TPoint Point(int x, int y) { return TPoint{x, y}; }
+constexpr TPoint Point(int x, int y) {
+    return TPoint{x, y};
+}
 
 // 0x00BBGGRR, or a system colour: the high bit set and the COLOR_ index in the low byte.
 using TColor = std::int32_t;
 
-constexpr TColor SystemColor(int index) { return TColor(0x80000000u | unsigned(index)); }
+constexpr TColor SystemColor(int index) {
+    return TColor(0x80000000u | unsigned(index));
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -87,7 +91,17 @@ inline COLORREF ColorToRGB(TColor color) {
 
 // Storage formats of a bitmap's pixels. pfDevice is the device format (32-bit true colour);
 // pf15bit is 5-5-5, pf16bit 5-6-5.
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TPixelFormat {
+    pfDevice,
+    pf1bit,
+    pf4bit,
+    pf8bit,
+    pf15bit,
+    pf16bit,
+    pf24bit,
+    pf32bit,
+    pfCustom
+};
 enum TTransparentMode { tmAuto, tmFixed };
 enum TBitmapHandleType { bmDIB, bmDDB };
 
@@ -97,11 +111,32 @@ using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage,
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 enum TBrushStyle {
-    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
 };
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;

@@ -14,16 +14,23 @@ constexpr const char* kInvalidIcon = "Icon image is not valid";
 // Larger images are refused before anything is allocated for them.
 constexpr int kMaxSide = 1024;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidIcon); }
+[[noreturn]] void Invalid() {
+    throw EInvalidGraphic(kInvalidIcon);
+}
 
-DWORD U32(const Byte* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
-WORD U16(const Byte* p) { return WORD(p[0] | p[1] << 8); }
+DWORD U32(const Byte* p) {
+    return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
+}
+WORD U16(const Byte* p) {
+    return WORD(p[0] | p[1] << 8);
+}
 void Put16(std::vector<Byte>& out, unsigned v) {
     out.push_back(Byte(v));
     out.push_back(Byte(v >> 8));
 }
 void Put32(std::vector<Byte>& out, DWORD v) {
-    for (int i = 0; i < 4; ++i) out.push_back(Byte(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(Byte(v >> (8 * i)));
 }
 
 // The ICO header: reserved 0, type 1, the image count; then 16 bytes per image.
@@ -103,9 +110,12 @@ std::vector<TIcon::Image> TIcon::Parse(const std::vector<Byte>& file) {
                     out[x] = DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16;
                 } else {
                     unsigned index;
-                    if (bitCount == 8) index = row[x];
-                    else if (bitCount == 4) index = (x % 2 ? row[x / 2] & 0x0F : row[x / 2] >> 4);
-                    else index = (row[x / 8] >> (7 - x % 8)) & 1;
+                    if (bitCount == 8)
+                        index = row[x];
+                    else if (bitCount == 4)
+                        index = (x % 2 ? row[x / 2] & 0x0F : row[x / 2] >> 4);
+                    else
+                        index = (row[x / 8] >> (7 - x % 8)) & 1;
                     if (index >= colors) Invalid();
                     const Byte* q = palette + 4 * index;
                     out[x] = DWORD(q[0]) | DWORD(q[1]) << 8 | DWORD(q[2]) << 16;
@@ -133,7 +143,8 @@ std::vector<TIcon::Image> TIcon::Parse(const std::vector<Byte>& file) {
                     }
             }
         } else {
-            for (DWORD& p : img.pixels) p &= 0xFFFFFF;
+            for (DWORD& p : img.pixels)
+                p &= 0xFFFFFF;
         }
         images.push_back(std::move(img));
     }
@@ -145,7 +156,8 @@ int TIcon::Chosen() const {
     long bestDistance = 0;
     for (int i = 0; i < int(images_.size()); ++i) {
         const Image& img = images_[size_t(i)];
-        const long distance = std::labs(long(img.width) - wantWidth_) + std::labs(long(img.height) - wantHeight_);
+        const long distance =
+            std::labs(long(img.width) - wantWidth_) + std::labs(long(img.height) - wantHeight_);
         if (best < 0 || distance < bestDistance) {
             best = i;
             bestDistance = distance;
@@ -204,7 +216,8 @@ void TIcon::SaveToStream(TStream& Stream) {
     std::vector<DWORD> argb;
     if (!GetIconPixels(handle_, &w, &h, &argb)) return;
     const Int64 andRow = ((Int64(w) + 31) / 32) * 4;
-    const DWORD imageSize = DWORD(kInfoSize + size_t(w) * size_t(h) * 4 + size_t(andRow) * size_t(h));
+    const DWORD imageSize =
+        DWORD(kInfoSize + size_t(w) * size_t(h) * 4 + size_t(andRow) * size_t(h));
     std::vector<Byte> out;
     Put16(out, 0);
     Put16(out, 1);
@@ -222,9 +235,11 @@ void TIcon::SaveToStream(TStream& Stream) {
     Put32(out, DWORD(2 * h));
     Put16(out, 1);
     Put16(out, 32);
-    for (int i = 0; i < 6; ++i) Put32(out, 0);
+    for (int i = 0; i < 6; ++i)
+        Put32(out, 0);
     for (int y = h - 1; y >= 0; --y)
-        for (int x = 0; x < w; ++x) Put32(out, argb[size_t(y) * w + x]);
+        for (int x = 0; x < w; ++x)
+            Put32(out, argb[size_t(y) * w + x]);
     for (int y = h - 1; y >= 0; --y) {
         std::vector<Byte> row(size_t(andRow), 0);
         for (int x = 0; x < w; ++x)

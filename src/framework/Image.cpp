@@ -31,7 +31,7 @@ TCanvas* TImage::Canvas() {
         ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
         bitmap->SetWidth(Width());
         bitmap->SetHeight(Height());
-        picture_->SetGraphic(bitmap.get());  // takes a copy
+        picture_->SetGraphic(bitmap.get()); // takes a copy
         g = picture_->Graphic();
     }
     auto* bitmap = dynamic_cast<TBitmap*>(g);

@@ -5,7 +5,9 @@
 
 // --- TListItem ------------------------------------------------------------------------------
 
-TListView* TListItem::ListView() const { return owner_ ? owner_->Owner() : nullptr; }
+TListView* TListItem::ListView() const {
+    return owner_ ? owner_->Owner() : nullptr;
+}
 
 void TListItem::SetCaption(const String& v) {
     if (caption_ == v) return;
@@ -32,8 +34,10 @@ bool TListItem::Selected() const {
 void TListItem::SetSelected(bool v) {
     TListView* lv = ListView();
     if (!lv) return;
-    if (v) lv->SetSelected(this);
-    else if (lv->Selected() == this) lv->SetSelected(nullptr);
+    if (v)
+        lv->SetSelected(this);
+    else if (lv->Selected() == this)
+        lv->SetSelected(nullptr);
 }
 
 bool TListItem::EditCaption() {
@@ -41,7 +45,9 @@ bool TListItem::EditCaption() {
     return lv && lv->EditCaption(this);
 }
 
-void TListItem::Delete() { owner_->Delete(index_); }  // this item is gone after it
+void TListItem::Delete() {
+    owner_->Delete(index_);
+} // this item is gone after it
 
 // --- TListItems -----------------------------------------------------------------------------
 
@@ -50,7 +56,9 @@ void TListItems::Destroy() {
     inherited::Destroy();
 }
 
-TListItem* TListItems::Add() { return Insert(Count()); }
+TListItem* TListItems::Add() {
+    return Insert(Count());
+}
 
 TListItem* TListItems::Insert(int Index) {
     if (Index < 0 || Index > Count()) throw EListError("List index out of bounds");
@@ -70,7 +78,8 @@ void TListItems::Delete(int Index) {
 
 void TListItems::Clear() {
     if (items_.empty()) return;
-    for (auto& item : items_) owner_->ItemRemoving(item.get());
+    for (auto& item : items_)
+        owner_->ItemRemoving(item.get());
     items_.clear();
     owner_->ItemsChanged();
 }
@@ -84,7 +93,9 @@ int TListItems::IndexOf(const TListItem* Value) const {
     return Value && Value->owner_ == this ? Value->index_ : -1;
 }
 
-void TListItems::BeginUpdate() { ++owner_->updating_; }
+void TListItems::BeginUpdate() {
+    ++owner_->updating_;
+}
 
 void TListItems::EndUpdate() {
     if (owner_->updating_ > 0 && --owner_->updating_ == 0) owner_->ItemsChanged();

@@ -11,24 +11,24 @@
 namespace {
 
 constexpr UINT_PTR kEditTimer = 1;
-constexpr int kBorder = 2;     // frame line plus one pixel of room
-constexpr int kBarSize = 14;   // the scroll bar's thickness
+constexpr int kBorder = 2;   // frame line plus one pixel of room
+constexpr int kBarSize = 14; // the scroll bar's thickness
 constexpr int kMinThumb = 16;
-constexpr int kMaxLabelWidth = 200;  // longer captions are cut in the small-icon and list views
+constexpr int kMaxLabelWidth = 200; // longer captions are cut in the small-icon and list views
 
-}  // namespace
+} // namespace
 
 // --- TListView: life and properties ---------------------------------------------------------
 
 // Where the items go for the current view, size and images.
 struct TListView::Layout {
-    TRect area;           // where the cells are shown (client minus frame, bar and header)
+    TRect area; // where the cells are shown (client minus frame, bar and header)
     int imgW = 0, imgH = 0;
     int textH = 0;
     int cellW = 1, cellH = 1;
-    int perLine = 1;      // cells per row (icon views) or per column (list view)
+    int perLine = 1; // cells per row (icon views) or per column (list view)
     int headerH = 0;
-    int extent = 0;       // the content's length along the scrolling direction
+    int extent = 0; // the content's length along the scrolling direction
     bool bar = false;
 };
 
@@ -164,26 +164,28 @@ TListView::Layout TListView::ComputeLayout() {
     int widest = 0;
     if (viewStyle_ == vsSmallIcon || viewStyle_ == vsList)
         for (int i = 0; i < n; ++i)
-            widest = std::max(widest, std::min(kMaxLabelWidth, c->TextWidth(items_->Item(i)->Caption())));
+            widest = std::max(widest,
+                              std::min(kMaxLabelWidth, c->TextWidth(items_->Item(i)->Caption())));
     int gap = l.imgW ? 4 : 0;
     switch (viewStyle_) {
-        case vsIcon:
-            l.cellW = std::max(l.imgW, 64) + 12;
-            l.cellH = l.imgH + l.textH + 12;
-            break;
-        case vsSmallIcon:
-        case vsList:
-            l.cellW = 2 + l.imgW + gap + widest + 12;
-            l.cellH = std::max(l.imgH, l.textH) + 4;
-            break;
-        case vsReport: {
-            int total = 0;
-            for (int i = 0; i < columns_->Count(); ++i) total += columns_->Items(i)->Width();
-            l.cellW = std::max(total, 1);
-            l.cellH = std::max(l.imgH, l.textH) + 2;
-            if (showColumnHeaders_ && columns_->Count() > 0) l.headerH = l.textH + 6;
-            break;
-        }
+    case vsIcon:
+        l.cellW = std::max(l.imgW, 64) + 12;
+        l.cellH = l.imgH + l.textH + 12;
+        break;
+    case vsSmallIcon:
+    case vsList:
+        l.cellW = 2 + l.imgW + gap + widest + 12;
+        l.cellH = std::max(l.imgH, l.textH) + 4;
+        break;
+    case vsReport: {
+        int total = 0;
+        for (int i = 0; i < columns_->Count(); ++i)
+            total += columns_->Items(i)->Width();
+        l.cellW = std::max(total, 1);
+        l.cellH = std::max(l.imgH, l.textH) + 2;
+        if (showColumnHeaders_ && columns_->Count() > 0) l.headerH = l.textH + 6;
+        break;
+    }
     }
     // Lay out once without the bar; when the content does not fit, again with it.
     for (int pass = 0; pass < 2; ++pass) {
@@ -191,27 +193,29 @@ TListView::Layout TListView::ComputeLayout() {
         l.area.top += l.headerH;
         if (l.area.bottom < l.area.top) l.area.bottom = l.area.top;
         if (l.bar) {
-            if (ScrollVertical()) l.area.right = std::max(l.area.left, l.area.right - kBarSize);
-            else l.area.bottom = std::max(l.area.top, l.area.bottom - kBarSize);
+            if (ScrollVertical())
+                l.area.right = std::max(l.area.left, l.area.right - kBarSize);
+            else
+                l.area.bottom = std::max(l.area.top, l.area.bottom - kBarSize);
         }
         int areaW = l.area.right - l.area.left, areaH = l.area.bottom - l.area.top;
         int lines = 0;
         switch (viewStyle_) {
-            case vsIcon:
-            case vsSmallIcon:
-                l.perLine = std::max(1, areaW / l.cellW);
-                lines = (n + l.perLine - 1) / l.perLine;
-                l.extent = lines * l.cellH;
-                break;
-            case vsList:
-                l.perLine = std::max(1, areaH / l.cellH);
-                lines = (n + l.perLine - 1) / l.perLine;
-                l.extent = lines * l.cellW;
-                break;
-            case vsReport:
-                l.perLine = 1;
-                l.extent = n * l.cellH;
-                break;
+        case vsIcon:
+        case vsSmallIcon:
+            l.perLine = std::max(1, areaW / l.cellW);
+            lines = (n + l.perLine - 1) / l.perLine;
+            l.extent = lines * l.cellH;
+            break;
+        case vsList:
+            l.perLine = std::max(1, areaH / l.cellH);
+            lines = (n + l.perLine - 1) / l.perLine;
+            l.extent = lines * l.cellW;
+            break;
+        case vsReport:
+            l.perLine = 1;
+            l.extent = n * l.cellH;
+            break;
         }
         int visible = ScrollVertical() ? areaH : areaW;
         if (l.bar || l.extent <= visible) break;
@@ -223,18 +227,18 @@ TListView::Layout TListView::ComputeLayout() {
 TRect TListView::CellRect(const Layout& l, int index) {
     int x = l.area.left, y = l.area.top;
     switch (viewStyle_) {
-        case vsIcon:
-        case vsSmallIcon:
-            x += (index % l.perLine) * l.cellW;
-            y += (index / l.perLine) * l.cellH - scrollPos_;
-            break;
-        case vsList:
-            x += (index / l.perLine) * l.cellW - scrollPos_;
-            y += (index % l.perLine) * l.cellH;
-            break;
-        case vsReport:
-            y += index * l.cellH - scrollPos_;
-            break;
+    case vsIcon:
+    case vsSmallIcon:
+        x += (index % l.perLine) * l.cellW;
+        y += (index / l.perLine) * l.cellH - scrollPos_;
+        break;
+    case vsList:
+        x += (index / l.perLine) * l.cellW - scrollPos_;
+        y += (index % l.perLine) * l.cellH;
+        break;
+    case vsReport:
+        y += index * l.cellH - scrollPos_;
+        break;
     }
     return Bounds(x, y, l.cellW, l.cellH);
 }
@@ -280,7 +284,8 @@ TRect TListView::LabelRect(const TListItem* Item) {
 
 TListItem* TListView::GetItemAt(int X, int Y) {
     Layout l = ComputeLayout();
-    if (X < l.area.left || X >= l.area.right || Y < l.area.top || Y >= l.area.bottom) return nullptr;
+    if (X < l.area.left || X >= l.area.right || Y < l.area.top || Y >= l.area.bottom)
+        return nullptr;
     POINT p{X, Y};
     for (int i = 0; i < items_->Count(); ++i) {
         TRect cell = CellRect(l, i);
@@ -316,11 +321,15 @@ void TListView::MakeVisible(TListItem* Item) {
     Layout l = ComputeLayout();
     TRect cell = CellRect(l, Item->Index());
     if (ScrollVertical()) {
-        if (cell.top < l.area.top) SetScrollPos(scrollPos_ - (l.area.top - cell.top));
-        else if (cell.bottom > l.area.bottom) SetScrollPos(scrollPos_ + (cell.bottom - l.area.bottom));
+        if (cell.top < l.area.top)
+            SetScrollPos(scrollPos_ - (l.area.top - cell.top));
+        else if (cell.bottom > l.area.bottom)
+            SetScrollPos(scrollPos_ + (cell.bottom - l.area.bottom));
     } else {
-        if (cell.left < l.area.left) SetScrollPos(scrollPos_ - (l.area.left - cell.left));
-        else if (cell.right > l.area.right) SetScrollPos(scrollPos_ + (cell.right - l.area.right));
+        if (cell.left < l.area.left)
+            SetScrollPos(scrollPos_ - (l.area.left - cell.left));
+        else if (cell.right > l.area.right)
+            SetScrollPos(scrollPos_ + (cell.right - l.area.right));
     }
 }
 
@@ -344,7 +353,8 @@ TRect TListView::ThumbRect() {
     bool vert = ScrollVertical();
     int track = vert ? bar.bottom - bar.top : bar.right - bar.left;
     int visible = vert ? l.area.bottom - l.area.top : l.area.right - l.area.left;
-    int thumb = std::clamp(l.extent > 0 ? track * visible / l.extent : track, std::min(kMinThumb, track), track);
+    int thumb = std::clamp(l.extent > 0 ? track * visible / l.extent : track,
+                           std::min(kMinThumb, track), track);
     int max = std::max(1, l.extent - visible);
     int at = (track - thumb) * std::min(scrollPos_, max) / max;
     if (vert) return Rect(bar.left + 1, bar.top + at, bar.right - 1, bar.top + at + thumb);
@@ -396,12 +406,13 @@ void TListView::DrawItem(TCanvas* c, const Layout& l, TListItem* item) {
         c->FillRect(label);
     }
     c->Brush()->SetStyle(bsClear);
-    c->Font()->SetColor(!Enabled()          ? clGrayText
+    c->Font()->SetColor(!Enabled()         ? clGrayText
                         : sel && Focused() ? clHighlightText
                                            : clWindowText);
     int tw = c->TextWidth(item->Caption());
-    int tx = viewStyle_ == vsIcon ? std::max<int>(label.left + 2, (label.left + label.right - tw) / 2)
-                                  : label.left + 2;
+    int tx = viewStyle_ == vsIcon
+                 ? std::max<int>(label.left + 2, (label.left + label.right - tw) / 2)
+                 : label.left + 2;
     if (item != editing_) c->TextRect(label, tx, label.top + 1, item->Caption());
     if (sel && Focused() && item != editing_) {
         c->Brush()->SetStyle(bsSolid);
@@ -534,21 +545,42 @@ void TListView::MoveSelection(Word key) {
     int pageLines = ScrollVertical() ? std::max(1, (l.area.bottom - l.area.top) / l.cellH)
                                      : std::max(1, (l.area.right - l.area.left) / l.cellW);
     switch (key) {
-        case VK_LEFT: step = viewStyle_ == vsReport ? 0 : rows ? -1 : -l.perLine; break;
-        case VK_RIGHT: step = viewStyle_ == vsReport ? 0 : rows ? 1 : l.perLine; break;
-        case VK_UP: step = rows ? -l.perLine : -1; break;
-        case VK_DOWN: step = rows ? l.perLine : 1; break;
-        case VK_PRIOR: step = -pageLines * (rows ? l.perLine : viewStyle_ == vsList ? l.perLine : 1); break;
-        case VK_NEXT: step = pageLines * (rows ? l.perLine : viewStyle_ == vsList ? l.perLine : 1); break;
-        case VK_HOME: i = 0; break;
-        case VK_END: i = n - 1; break;
-        default: return;
+    case VK_LEFT:
+        step = viewStyle_ == vsReport ? 0 : rows ? -1 : -l.perLine;
+        break;
+    case VK_RIGHT:
+        step = viewStyle_ == vsReport ? 0 : rows ? 1 : l.perLine;
+        break;
+    case VK_UP:
+        step = rows ? -l.perLine : -1;
+        break;
+    case VK_DOWN:
+        step = rows ? l.perLine : 1;
+        break;
+    case VK_PRIOR:
+        step = -pageLines * (rows ? l.perLine : viewStyle_ == vsList ? l.perLine : 1);
+        break;
+    case VK_NEXT:
+        step = pageLines * (rows ? l.perLine : viewStyle_ == vsList ? l.perLine : 1);
+        break;
+    case VK_HOME:
+        i = 0;
+        break;
+    case VK_END:
+        i = n - 1;
+        break;
+    default:
+        return;
     }
     if (key != VK_HOME && key != VK_END) {
-        if (i < 0) i = 0;
-        else if (i + step >= 0 && i + step < n) i += step;
-        else if (key == VK_PRIOR) i = 0;
-        else if (key == VK_NEXT) i = n - 1;
+        if (i < 0)
+            i = 0;
+        else if (i + step >= 0 && i + step < n)
+            i += step;
+        else if (key == VK_PRIOR)
+            i = 0;
+        else if (key == VK_NEXT)
+            i = n - 1;
     }
     SetSelected(items_->Item(i));
     MakeVisible(selected_);
@@ -557,23 +589,24 @@ void TListView::MoveSelection(Word key) {
 void TListView::KeyDown(Word& Key, TShiftState Shift) {
     inherited::KeyDown(Key, Shift);
     switch (Key) {
-        case VK_LEFT:
-        case VK_RIGHT:
-        case VK_UP:
-        case VK_DOWN:
-        case VK_PRIOR:
-        case VK_NEXT:
-        case VK_HOME:
-        case VK_END:
-            CancelPendingEdit();
-            MoveSelection(Key);
-            Key = 0;
-            break;
-        case VK_F2:
-            if (selected_) EditCaption(selected_);
-            Key = 0;
-            break;
-        default: break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+        CancelPendingEdit();
+        MoveSelection(Key);
+        Key = 0;
+        break;
+    case VK_F2:
+        if (selected_) EditCaption(selected_);
+        Key = 0;
+        break;
+    default:
+        break;
     }
 }
 
@@ -585,36 +618,47 @@ void TListView::Resize() {
 
 void TListView::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_GETDLGCODE: Message.Result = DLGC_WANTARROWS; return;
-        case WM_TIMER:
-            if (Message.WParam == kEditTimer) {
-                TListItem* item = pendingEdit_;
-                CancelPendingEdit();
-                if (item && item == selected_) EditCaption(item);
-                return;
-            }
-            break;
-        case WM_LBUTTONDBLCLK: CancelPendingEdit(); break;
-        case WM_MOUSEWHEEL: {
-            int delta = static_cast<short>(HIWORD(Message.WParam));
-            Layout l = ComputeLayout();
-            int line = ScrollVertical() ? l.cellH : l.cellW;
-            SetScrollPos(scrollPos_ - delta * 3 * line / WHEEL_DELTA / (ScrollVertical() ? 1 : 3));
-            Message.Result = 0;
+    case WM_GETDLGCODE:
+        Message.Result = DLGC_WANTARROWS;
+        return;
+    case WM_TIMER:
+        if (Message.WParam == kEditTimer) {
+            TListItem* item = pendingEdit_;
+            CancelPendingEdit();
+            if (item && item == selected_) EditCaption(item);
             return;
         }
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS: Invalidate(); break;
-        case CM_ENABLEDCHANGED:
-        case CM_FONTCHANGED: ItemsChanged(); break;
-        default: break;
+        break;
+    case WM_LBUTTONDBLCLK:
+        CancelPendingEdit();
+        break;
+    case WM_MOUSEWHEEL: {
+        int delta = static_cast<short>(HIWORD(Message.WParam));
+        Layout l = ComputeLayout();
+        int line = ScrollVertical() ? l.cellH : l.cellW;
+        SetScrollPos(scrollPos_ - delta * 3 * line / WHEEL_DELTA / (ScrollVertical() ? 1 : 3));
+        Message.Result = 0;
+        return;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Invalidate();
+        break;
+    case CM_ENABLEDCHANGED:
+    case CM_FONTCHANGED:
+        ItemsChanged();
+        break;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }
 
 // --- caption editing ------------------------------------------------------------------------
 
-TDialogEdit* TListView::Editor() const { return editing_ ? editor_ : nullptr; }
+TDialogEdit* TListView::Editor() const {
+    return editing_ ? editor_ : nullptr;
+}
 
 void TListView::PlaceEditor() {
     if (!editing_ || !editor_) return;

@@ -227,5 +227,5 @@ private:
     TListItem* editing_ = nullptr;
     TDialogEdit* editor_ = nullptr;
     bool ending_ = false;
-    TListItem* editResult_ = nullptr;  // the item OnEdited runs for
+    TListItem* editResult_ = nullptr; // the item OnEdited runs for
 };

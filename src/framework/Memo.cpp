@@ -15,7 +15,8 @@ std::vector<String> SplitLines(const String& text) {
             break;
         }
         out.push_back(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
     return out;
 }
@@ -28,7 +29,7 @@ String JoinLines(const std::vector<String>& lines) {
     }
     return out;
 }
-}  // namespace
+} // namespace
 
 // --- lines --------------------------------------------------------------------------------
 
@@ -54,36 +55,44 @@ void TMemoStrings::SetUpdateState(bool updating) {
     }
 }
 
-int TMemoStrings::Count() const { return static_cast<int>(Current().size()); }
+int TMemoStrings::Count() const {
+    return static_cast<int>(Current().size());
+}
 
 String TMemoStrings::Get(int index) const {
     auto lines = Current();
-    if (index < 0 || index >= static_cast<int>(lines.size())) throw EListError("List index out of bounds");
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        throw EListError("List index out of bounds");
     return lines[static_cast<size_t>(index)];
 }
 
 void TMemoStrings::Put(int index, const String& text) {
     auto lines = Current();
-    if (index < 0 || index >= static_cast<int>(lines.size())) throw EListError("List index out of bounds");
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        throw EListError("List index out of bounds");
     lines[static_cast<size_t>(index)] = text;
     Store(std::move(lines));
 }
 
 void TMemoStrings::Insert(int index, const String& text) {
     auto lines = Current();
-    if (index < 0 || index > static_cast<int>(lines.size())) throw EListError("List index out of bounds");
+    if (index < 0 || index > static_cast<int>(lines.size()))
+        throw EListError("List index out of bounds");
     lines.insert(lines.begin() + index, text);
     Store(std::move(lines));
 }
 
 void TMemoStrings::Delete(int index) {
     auto lines = Current();
-    if (index < 0 || index >= static_cast<int>(lines.size())) throw EListError("List index out of bounds");
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        throw EListError("List index out of bounds");
     lines.erase(lines.begin() + index);
     Store(std::move(lines));
 }
 
-void TMemoStrings::Clear() { Store({}); }
+void TMemoStrings::Clear() {
+    Store({});
+}
 
 // --- memo ---------------------------------------------------------------------------------
 
@@ -115,10 +124,14 @@ void TCustomMemo::SetScrollBars(TScrollStyle v) {
 
 DWORD TCustomMemo::ScrollBarStyle() {
     switch (scrollBars_) {
-        case ssHorizontal: return WS_HSCROLL;
-        case ssVertical: return WS_VSCROLL;
-        case ssBoth: return WS_HSCROLL | WS_VSCROLL;
-        default: return 0;
+    case ssHorizontal:
+        return WS_HSCROLL;
+    case ssVertical:
+        return WS_VSCROLL;
+    case ssBoth:
+        return WS_HSCROLL | WS_VSCROLL;
+    default:
+        return 0;
     }
 }
 
@@ -129,19 +142,20 @@ void TCustomMemo::KeyPress(char& Key) {
 
 void TCustomMemo::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_GETDLGCODE:
-            inherited::Dispatch(Message);
-            // Tab and Enter reach the memo only when it wants them; the arrows always do.
-            Message.Result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
-            if (wantTabs_) Message.Result |= DLGC_WANTTAB;
+    case WM_GETDLGCODE:
+        inherited::Dispatch(Message);
+        // Tab and Enter reach the memo only when it wants them; the arrows always do.
+        Message.Result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+        if (wantTabs_) Message.Result |= DLGC_WANTTAB;
+        return;
+    case CM_WANTSPECIALKEY:
+        if (Message.WParam == VK_RETURN && wantReturns_) {
+            Message.Result = 1;
             return;
-        case CM_WANTSPECIALKEY:
-            if (Message.WParam == VK_RETURN && wantReturns_) {
-                Message.Result = 1;
-                return;
-            }
-            break;
-        default: break;
+        }
+        break;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }

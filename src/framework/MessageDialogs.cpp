@@ -3,8 +3,8 @@
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/DialogControls.h"
-#include "rtl/Files.h"
 #include "platform/user/User.h"
+#include "rtl/Files.h"
 
 #include <algorithm>
 
@@ -36,31 +36,32 @@ protected:
             c->TextOut((kIconSize - size.cx) / 2, (kIconSize - size.cy) / 2 + dy, s);
         };
         switch (icon) {
-            case MB_ICONHAND:
-                c->Brush()->SetColor(TColor(0x2020D0));
-                c->Pen()->SetColor(TColor(0x101090));
-                c->Ellipse(0, 0, kIconSize, kIconSize);
-                c->Pen()->SetColor(clWhite);
-                c->Pen()->SetWidth(3);
-                c->MoveTo(10, 10);
-                c->LineTo(22, 22);
-                c->MoveTo(22, 10);
-                c->LineTo(10, 22);
-                break;
-            case MB_ICONQUESTION:
-            case MB_ICONASTERISK:
-                c->Brush()->SetColor(TColor(0xC07020));
-                c->Pen()->SetColor(TColor(0x804010));
-                c->Ellipse(0, 0, kIconSize, kIconSize);
-                symbol(icon == MB_ICONQUESTION ? "?" : "i", clWhite, 0);
-                break;
-            case MB_ICONEXCLAMATION:
-                c->Brush()->SetColor(TColor(0x30C8F0));
-                c->Pen()->SetColor(TColor(0x1080A0));
-                c->Polygon({Point(16, 1), Point(31, 29), Point(1, 29)});
-                symbol("!", clBlack, 3);
-                break;
-            default: break;
+        case MB_ICONHAND:
+            c->Brush()->SetColor(TColor(0x2020D0));
+            c->Pen()->SetColor(TColor(0x101090));
+            c->Ellipse(0, 0, kIconSize, kIconSize);
+            c->Pen()->SetColor(clWhite);
+            c->Pen()->SetWidth(3);
+            c->MoveTo(10, 10);
+            c->LineTo(22, 22);
+            c->MoveTo(22, 10);
+            c->LineTo(10, 22);
+            break;
+        case MB_ICONQUESTION:
+        case MB_ICONASTERISK:
+            c->Brush()->SetColor(TColor(0xC07020));
+            c->Pen()->SetColor(TColor(0x804010));
+            c->Ellipse(0, 0, kIconSize, kIconSize);
+            symbol(icon == MB_ICONQUESTION ? "?" : "i", clWhite, 0);
+            break;
+        case MB_ICONEXCLAMATION:
+            c->Brush()->SetColor(TColor(0x30C8F0));
+            c->Pen()->SetColor(TColor(0x1080A0));
+            c->Polygon({Point(16, 1), Point(31, 29), Point(1, 29)});
+            symbol("!", clBlack, 3);
+            break;
+        default:
+            break;
         }
     }
 };
@@ -79,18 +80,26 @@ HWND ActiveOwner() {
     return form && form->HandleAllocated() ? form->Handle() : 0;
 }
 
-}  // namespace
+} // namespace
 
 String MessageBoxButtonCaption(int button) {
     switch (button) {
-        case IDOK: return "OK";
-        case IDCANCEL: return "Cancel";
-        case IDABORT: return "Abort";
-        case IDRETRY: return "Retry";
-        case IDIGNORE: return "Ignore";
-        case IDYES: return "Yes";
-        case IDNO: return "No";
-        default: return String();
+    case IDOK:
+        return "OK";
+    case IDCANCEL:
+        return "Cancel";
+    case IDABORT:
+        return "Abort";
+    case IDRETRY:
+        return "Retry";
+    case IDIGNORE:
+        return "Ignore";
+    case IDYES:
+        return "Yes";
+    case IDNO:
+        return "No";
+    default:
+        return String();
     }
 }
 
@@ -129,7 +138,8 @@ int ShowMessageBoxForm(const user::MessageBoxRequest& request) {
     measure->Canvas()->Font()->Assign(form->Font());
     std::vector<String> lines = text->LinesFor(measure->Canvas(), kMaxTextWidth);
     int textW = 0;
-    for (const String& line : lines) textW = std::max(textW, measure->Canvas()->TextWidth(line));
+    for (const String& line : lines)
+        textW = std::max(textW, measure->Canvas()->TextWidth(line));
     int lineH = measure->Canvas()->TextHeight("Ag");
     int textH = std::max<int>(1, static_cast<int>(lines.size())) * lineH;
     int bodyH = std::max(hasIcon ? kIconSize : 0, textH);
@@ -159,15 +169,19 @@ int ShowMessageBoxForm(const user::MessageBoxRequest& request) {
     PlaceDialogForm(form.get());
 
     int result = form->ShowModal();
-    if (std::find(buttons, buttons + count, result) == buttons + count) result = CloseAnswer(request.type);
+    if (std::find(buttons, buttons + count, result) == buttons + count)
+        result = CloseAnswer(request.type);
     return result;
 }
 
-void InstallMessageBoxForm() { user::SetMessageBoxPresenter(&ShowMessageBoxForm); }
+void InstallMessageBoxForm() {
+    user::SetMessageBoxPresenter(&ShowMessageBoxForm);
+}
 
 void ShowMessage(const String& Msg) {
-    String caption = Application && !Application->Title().empty() ? Application->Title()
-                                                                   : ExtractFileName(ProgramFileName());
+    String caption = Application && !Application->Title().empty()
+                         ? Application->Title()
+                         : ExtractFileName(ProgramFileName());
     MessageBox(ActiveOwner(), Msg.c_str(), caption.c_str(), MB_OK);
 }
 
@@ -194,15 +208,27 @@ int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, i
     const char* caption = "";
     String custom;
     switch (DlgType) {
-        case mtWarning: caption = "Warning"; type |= MB_ICONWARNING; break;
-        case mtError: caption = "Error"; type |= MB_ICONERROR; break;
-        case mtInformation: caption = "Information"; type |= MB_ICONINFORMATION; break;
-        case mtConfirmation: caption = "Confirm"; type |= MB_ICONQUESTION; break;
-        case mtCustom:
-            custom = Application && !Application->Title().empty() ? Application->Title()
-                                                                  : ExtractFileName(ProgramFileName());
-            caption = custom.c_str();
-            break;
+    case mtWarning:
+        caption = "Warning";
+        type |= MB_ICONWARNING;
+        break;
+    case mtError:
+        caption = "Error";
+        type |= MB_ICONERROR;
+        break;
+    case mtInformation:
+        caption = "Information";
+        type |= MB_ICONINFORMATION;
+        break;
+    case mtConfirmation:
+        caption = "Confirm";
+        type |= MB_ICONQUESTION;
+        break;
+    case mtCustom:
+        custom = Application && !Application->Title().empty() ? Application->Title()
+                                                              : ExtractFileName(ProgramFileName());
+        caption = custom.c_str();
+        break;
     }
     // The box's answers are the modal results of the same name (IDYES is mrYes ...).
     return MessageBox(ActiveOwner(), Msg.c_str(), caption, type);

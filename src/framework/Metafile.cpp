@@ -19,7 +19,7 @@ struct TMetafile::Record {
     TPenStyle penStyle;
     TColor brushColor;
     TBrushStyle brushStyle;
-    ObjectPtr<TFont> font;       // text only
+    ObjectPtr<TFont> font; // text only
     String text;
     ObjectPtr<TGraphic> picture; // pictures only
 };
@@ -106,13 +106,24 @@ void TMetafile::Draw(TCanvas* ACanvas, const TRect& Rect) {
         ACanvas->Brush()->SetColor(r.brushColor);
         ACanvas->Brush()->SetStyle(r.brushStyle);
         std::vector<TPoint> mapped;
-        for (const TPoint& p : r.points) mapped.push_back(map(p));
+        for (const TPoint& p : r.points)
+            mapped.push_back(map(p));
         switch (r.kind) {
-        case Record::FillRect: ACanvas->FillRect(box(r)); break;
-        case Record::Rectangle: ACanvas->Rectangle(box(r)); break;
-        case Record::Ellipse: ACanvas->Ellipse(box(r)); break;
-        case Record::Polygon: ACanvas->Polygon(mapped); break;
-        case Record::Polyline: ACanvas->Polyline(mapped); break;
+        case Record::FillRect:
+            ACanvas->FillRect(box(r));
+            break;
+        case Record::Rectangle:
+            ACanvas->Rectangle(box(r));
+            break;
+        case Record::Ellipse:
+            ACanvas->Ellipse(box(r));
+            break;
+        case Record::Polygon:
+            ACanvas->Polygon(mapped);
+            break;
+        case Record::Polyline:
+            ACanvas->Polyline(mapped);
+            break;
         case Record::Line:
             ACanvas->MoveTo(mapped[0].x, mapped[0].y);
             ACanvas->LineTo(mapped[1].x, mapped[1].y);
@@ -121,7 +132,9 @@ void TMetafile::Draw(TCanvas* ACanvas, const TRect& Rect) {
             ACanvas->SetFont(r.font.get());
             ACanvas->TextOut(mapped[0].x, mapped[0].y, r.text);
             break;
-        case Record::Picture: ACanvas->StretchDraw(box(r), r.picture.get()); break;
+        case Record::Picture:
+            ACanvas->StretchDraw(box(r), r.picture.get());
+            break;
         }
     }
 }

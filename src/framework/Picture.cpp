@@ -184,8 +184,8 @@ void TPicture::LoadFromFile(const String& FileName) {
     TGraphicClass graphicClass = FileFormatClass(ext);
     if (!graphicClass) throw EInvalidGraphic("Unknown picture file extension (." + ext + ")");
     ObjectPtr<TGraphic> graphic(graphicClass.Create());
-    graphic->OnProgress = [this](TObject* sender, TProgressStage stage, Byte percent,
-                                 bool redraw, const TRect& r, const String& msg) {
+    graphic->OnProgress = [this](TObject* sender, TProgressStage stage, Byte percent, bool redraw,
+                                 const TRect& r, const String& msg) {
         if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
     };
     graphic->LoadFromFile(FileName);

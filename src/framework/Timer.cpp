@@ -11,9 +11,11 @@ std::unordered_map<UINT_PTR, TTimer*>& Timers() {
     static std::unordered_map<UINT_PTR, TTimer*> map;
     return map;
 }
-}  // namespace
+} // namespace
 
-void TTimer::Create(TComponent* AOwner) { inherited::Create(AOwner); }
+void TTimer::Create(TComponent* AOwner) {
+    inherited::Create(AOwner);
+}
 
 void TTimer::Destroy() {
     enabled_ = false;
@@ -52,7 +54,7 @@ void TTimer::UpdateTimer() {
 
 void TTimer::Timer() {
     if (enabled_ && onTimer_) {
-        TNotifyEvent handler = onTimer_;  // the handler may replace itself or free the timer
+        TNotifyEvent handler = onTimer_; // the handler may replace itself or free the timer
         handler(this);
     }
 }

@@ -1,7 +1,7 @@
 #include "framework/ToolBar.h"
 
-#include "framework/ImageList.h"
 #include "framework/Frame3D.h"
+#include "framework/ImageList.h"
 #include "framework/MenuPopup.h"
 #include "framework/TextMeasure.h"
 #include "platform/gdi/Gdi.h"
@@ -46,7 +46,8 @@ void Line(TCanvas* c, TColor color, int x1, int y1, int x2, int y2) {
 // A one-pixel edge: light at the top and left for raised, dark for sunken.
 void DrawEdge1(TCanvas* c, const TRect& r, bool raised) {
     TRect edge = r;
-    Frame3D(c, edge, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight, 1);
+    Frame3D(c, edge, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight,
+            1);
 }
 
 } // namespace

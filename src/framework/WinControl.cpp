@@ -26,7 +26,7 @@ void EnsureClass(const TCreateParams& params) {
     wc.style = params.ClassStyle;
     wc.lpfnWndProc = &TWinControl::MainWndProc;
     wc.hCursor = LoadCursor(0, IDC_ARROW);
-    wc.hbrBackground = 0;  // controls erase their own background
+    wc.hbrBackground = 0; // controls erase their own background
     wc.lpszClassName = params.WinClassName.c_str();
     if (!RegisterClass(&wc)) throw EOutOfResources("Error creating window class");
 }
@@ -50,7 +50,7 @@ bool IsMouseMessage(UINT msg) {
     return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL &&
            msg != WM_MOUSEHWHEEL;
 }
-}  // namespace
+} // namespace
 
 TWinControl* TWinControl::FindControl(HWND hwnd) {
     auto& map = WindowMap();
@@ -83,8 +83,10 @@ LRESULT TWinControl::MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (!control) return DefWindowProc(hwnd, msg, wParam, lParam);
     TMessage m{msg, wParam, lParam, 0};
     try {
-        if (control->WindowProc) control->WindowProc(m);
-        else control->WndProc(m);
+        if (control->WindowProc)
+            control->WindowProc(m);
+        else
+            control->WndProc(m);
     } catch (...) {
         HandleControlException(control);
     }
@@ -111,7 +113,8 @@ void TWinControl::Destroy() {
         top->focusedControl_ = nullptr;
     DestroyHandle();
     // Children go with their parent, the last (topmost) first.
-    while (!controls_.empty()) controls_.back()->Free();
+    while (!controls_.empty())
+        controls_.back()->Free();
     inherited::Destroy();
 }
 
@@ -128,8 +131,10 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateParams(TCreateParams& Params) {
     Params.Caption = Text();
     Params.Style = WS_CLIPCHILDREN;
-    if (parent_) Params.Style |= WS_CHILD | WS_CLIPSIBLINGS;
-    else Params.Style |= WS_POPUP;
+    if (parent_)
+        Params.Style |= WS_CHILD | WS_CLIPSIBLINGS;
+    else
+        Params.Style |= WS_POPUP;
     if (visible_ && parent_) Params.Style |= WS_VISIBLE;
     if (!enabled_) Params.Style |= WS_DISABLED;
     if (tabStop_) Params.Style |= WS_TABSTOP;
@@ -226,8 +231,10 @@ void TWinControl::InsertControl(TControl* AControl) {
     Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
     if (AControl->ParentFont()) AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     if (AControl->ParentColor()) AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
-    if (win && handle_ && !win->handle_) win->CreateHandle();
-    else if (win && handle_ && win->handle_) ::SetParent(win->handle_, handle_);
+    if (win && handle_ && !win->handle_)
+        win->CreateHandle();
+    else if (win && handle_ && win->handle_)
+        ::SetParent(win->handle_, handle_);
     AControl->UpdateAnchorRules();
     Realign();
     AControl->Invalidate();
@@ -243,8 +250,8 @@ void TWinControl::RemoveControl(TControl* AControl) {
     if (captureControl_ == AControl) captureControl_ = nullptr;
     if (auto* win = dynamic_cast<TWinControl*>(AControl)) {
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), win), tabList_.end());
-        if (TWinControl* top = TopLevelParent(); top && top->focusedControl_ &&
-                                                  win->ContainsControl(top->focusedControl_))
+        if (TWinControl* top = TopLevelParent();
+            top && top->focusedControl_ && win->ContainsControl(top->focusedControl_))
             top->focusedControl_ = nullptr;
         // A window cannot live without its parent window; it is made again when needed.
         if (!AControl->ComponentState().Contains(csDestroying)) win->DestroyHandle();
@@ -260,9 +267,12 @@ void TWinControl::RemoveControl(TControl* AControl) {
 
 void TWinControl::Broadcast(TMessage& Message) {
     for (TControl* c : std::vector<TControl*>(controls_)) {
-        if (IndexOfControl(c) < 0) continue;  // a handler removed it
+        if (IndexOfControl(c) < 0) continue; // a handler removed it
         TMessage m{Message.Msg, Message.WParam, Message.LParam, 0};
-        if (c->WindowProc) c->WindowProc(m); else c->WndProc(m);
+        if (c->WindowProc)
+            c->WindowProc(m);
+        else
+            c->WndProc(m);
         if (m.Result != 0) {
             Message.Result = m.Result;
             return;
@@ -426,7 +436,8 @@ void TWinControl::SetEnabled(bool v) {
     if (!v && hadFocus) {
         // The focus leaves a disabled control for the next one that can take it.
         TWinControl* next = top->FindNextControl(top->focusedControl_, true, true, false);
-        if (next && !ContainsControl(next)) next->SetFocus();
+        if (next && !ContainsControl(next))
+            next->SetFocus();
         else {
             top->SetFocusedControl(nullptr);
             if (top->handle_ && top->Showing()) ::SetFocus(top->handle_);
@@ -481,71 +492,90 @@ void TWinControl::HandleMouse(TMessage& Message) {
 
 void TWinControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_PAINT: PaintHandler(Message); return;
-        case WM_ERASEBKGND:
-            EraseBackground(static_cast<HDC>(Message.WParam));
-            Message.Result = 1;
-            return;
-        case WM_SIZE:
-        case WM_MOVE:
-            HandleSize();
-            return;
-        case WM_KEYDOWN: HandleKeyDown(Message, false); return;
-        case WM_SYSKEYDOWN: HandleKeyDown(Message, true); return;
-        case WM_KEYUP:
-        case WM_SYSKEYUP: HandleKeyUp(Message); return;
-        case WM_CHAR: HandleChar(Message, false); return;
-        case WM_SYSCHAR: HandleChar(Message, true); return;
-        case WM_SETFOCUS:
-            HandleFocus(true);
-            DefaultHandler(Message);
-            return;
-        case WM_KILLFOCUS:
-            DefaultHandler(Message);
-            return;
-        case WM_SETCURSOR: HandleSetCursor(Message); return;
-        case WM_GETMINMAXINFO:
-            DefaultHandler(Message);
-            if (Message.LParam)
-                ConstrainMinMaxInfo(*Constraints(), *reinterpret_cast<MINMAXINFO*>(Message.LParam));
-            return;
-        case WM_CAPTURECHANGED:
-            if (captureControl_) {
-                captureControl_->ControlState().Exclude(csClicked);
-                captureControl_->ControlState().Exclude(csLButtonDown);
-                captureControl_ = nullptr;
-            }
-            DefaultHandler(Message);
-            return;
-        case WM_SETTEXT: {
-            DefaultHandler(Message);
-            auto text = reinterpret_cast<LPCSTR>(Message.LParam);
-            String v = text ? text : "";
-            if (v != Text()) inherited::SetText(v);
-            return;
+    case WM_PAINT:
+        PaintHandler(Message);
+        return;
+    case WM_ERASEBKGND:
+        EraseBackground(static_cast<HDC>(Message.WParam));
+        Message.Result = 1;
+        return;
+    case WM_SIZE:
+    case WM_MOVE:
+        HandleSize();
+        return;
+    case WM_KEYDOWN:
+        HandleKeyDown(Message, false);
+        return;
+    case WM_SYSKEYDOWN:
+        HandleKeyDown(Message, true);
+        return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        HandleKeyUp(Message);
+        return;
+    case WM_CHAR:
+        HandleChar(Message, false);
+        return;
+    case WM_SYSCHAR:
+        HandleChar(Message, true);
+        return;
+    case WM_SETFOCUS:
+        HandleFocus(true);
+        DefaultHandler(Message);
+        return;
+    case WM_KILLFOCUS:
+        DefaultHandler(Message);
+        return;
+    case WM_SETCURSOR:
+        HandleSetCursor(Message);
+        return;
+    case WM_GETMINMAXINFO:
+        DefaultHandler(Message);
+        if (Message.LParam)
+            ConstrainMinMaxInfo(*Constraints(), *reinterpret_cast<MINMAXINFO*>(Message.LParam));
+        return;
+    case WM_CAPTURECHANGED:
+        if (captureControl_) {
+            captureControl_->ControlState().Exclude(csClicked);
+            captureControl_->ControlState().Exclude(csLButtonDown);
+            captureControl_ = nullptr;
         }
-        case CM_ENTER: DoEnter(); return;
-        case CM_EXIT: DoExit(); return;
-        case CM_DIALOGKEY:
-        case CM_DIALOGCHAR:
-        case CM_FOCUSCHANGED:
-            Broadcast(Message);
-            return;
-        case CM_VISIBLECHANGED:
-            UpdateShowing();
-            if (!visible_) {
-                if (TWinControl* top = TopLevelParent(); top && top != this && top->focusedControl_ &&
-                                                          ContainsControl(top->focusedControl_))
-                    top->SetFocusedControl(nullptr);
-            }
-            return;
-        case CM_COLORCHANGED:
-        case CM_FONTCHANGED:
-        case CM_TEXTCHANGED:
-        case CM_ENABLEDCHANGED:
-            Invalidate();
-            return;
-        default: break;
+        DefaultHandler(Message);
+        return;
+    case WM_SETTEXT: {
+        DefaultHandler(Message);
+        auto text = reinterpret_cast<LPCSTR>(Message.LParam);
+        String v = text ? text : "";
+        if (v != Text()) inherited::SetText(v);
+        return;
+    }
+    case CM_ENTER:
+        DoEnter();
+        return;
+    case CM_EXIT:
+        DoExit();
+        return;
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+    case CM_FOCUSCHANGED:
+        Broadcast(Message);
+        return;
+    case CM_VISIBLECHANGED:
+        UpdateShowing();
+        if (!visible_) {
+            if (TWinControl* top = TopLevelParent();
+                top && top != this && top->focusedControl_ && ContainsControl(top->focusedControl_))
+                top->SetFocusedControl(nullptr);
+        }
+        return;
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+    case CM_ENABLEDCHANGED:
+        Invalidate();
+        return;
+    default:
+        break;
     }
     inherited::Dispatch(Message);
 }
@@ -563,9 +593,10 @@ void RefreshCursor() {
     if (!GetCursorPos(&pt)) return;
     HWND h = WindowFromPoint(pt);
     if (h && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId()) {
-        LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
-        if (IsWindow(h) &&
-            SendMessage(h, WM_SETCURSOR, static_cast<WPARAM>(h), MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE)))
+        LRESULT hit = SendMessage(h, WM_NCHITTEST, 0,
+                                  MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+        if (IsWindow(h) && SendMessage(h, WM_SETCURSOR, static_cast<WPARAM>(h),
+                                       MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE)))
             return;
     }
     ::SetCursor(CursorHandle(crArrow));
@@ -583,7 +614,8 @@ void TWinControl::HandleSetCursor(TMessage& Message) {
         POINT sp;
         if (GetCursorPos(&sp)) {
             TControl* c = ControlAtPoint(ScreenToClient(sp), true);
-            for (; c && cursor == crDefault; c = c == this ? nullptr : c->Parent()) cursor = c->Cursor();
+            for (; c && cursor == crDefault; c = c == this ? nullptr : c->Parent())
+                cursor = c->Cursor();
             if (cursor == crDefault) cursor = Cursor();
         }
         if (cursor != crDefault) {

@@ -32,7 +32,7 @@ class TWinControl : public TControl {
     void Destroy() override;
 
     // --- the window ---
-    HWND Handle();  // makes the window when there is none
+    HWND Handle(); // makes the window when there is none
     bool HandleAllocated() const { return handle_ != 0; }
     void HandleNeeded() { Handle(); }
     // Destroys the window and makes it again from the control's fields.
@@ -103,9 +103,20 @@ class TWinControl : public TControl {
     // that had it, CM_ENTER to the new one, then the CM_FOCUSCHANGED broadcast.
     virtual void SetFocusedControl(TWinControl* Control);
     // The top-level control sees a key before the focused control when it previews keys.
-    virtual bool PreviewKeyDown(Word& Key, TShiftState Shift) { (void)Key; (void)Shift; return false; }
-    virtual bool PreviewKeyUp(Word& Key, TShiftState Shift) { (void)Key; (void)Shift; return false; }
-    virtual bool PreviewKeyPress(char& Key) { (void)Key; return false; }
+    virtual bool PreviewKeyDown(Word& Key, TShiftState Shift) {
+        (void)Key;
+        (void)Shift;
+        return false;
+    }
+    virtual bool PreviewKeyUp(Word& Key, TShiftState Shift) {
+        (void)Key;
+        (void)Shift;
+        return false;
+    }
+    virtual bool PreviewKeyPress(char& Key) {
+        (void)Key;
+        return false;
+    }
 
 protected:
     TWinControl() = default;

@@ -40,11 +40,16 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
         // Controls keep their relative order along the edge they are aligned to.
         std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
             switch (align) {
-                case alTop: return a->Top() < b->Top();
-                case alBottom: return a->Top() + a->Height() > b->Top() + b->Height();
-                case alLeft: return a->Left() < b->Left();
-                case alRight: return a->Left() + a->Width() > b->Left() + b->Width();
-                default: return false;
+            case alTop:
+                return a->Top() < b->Top();
+            case alBottom:
+                return a->Top() + a->Height() > b->Top() + b->Height();
+            case alLeft:
+                return a->Left() < b->Left();
+            case alRight:
+                return a->Left() + a->Width() > b->Left() + b->Width();
+            default:
+                return false;
             }
         });
         for (TControl* c : list) {
@@ -53,24 +58,27 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
             c->anchoring_ = true;
             ScopeGuard reset([&] { c->anchoring_ = false; });
             switch (align) {
-                case alTop:
-                    c->SetBounds(Rect.left, Rect.top, w, c->Height());
-                    Rect.top += c->Height();
-                    break;
-                case alBottom:
-                    c->SetBounds(Rect.left, Rect.bottom - c->Height(), w, c->Height());
-                    Rect.bottom -= c->Height();
-                    break;
-                case alLeft:
-                    c->SetBounds(Rect.left, Rect.top, c->Width(), h);
-                    Rect.left += c->Width();
-                    break;
-                case alRight:
-                    c->SetBounds(Rect.right - c->Width(), Rect.top, c->Width(), h);
-                    Rect.right -= c->Width();
-                    break;
-                case alClient: c->SetBounds(Rect.left, Rect.top, w, h); break;
-                default: break;
+            case alTop:
+                c->SetBounds(Rect.left, Rect.top, w, c->Height());
+                Rect.top += c->Height();
+                break;
+            case alBottom:
+                c->SetBounds(Rect.left, Rect.bottom - c->Height(), w, c->Height());
+                Rect.bottom -= c->Height();
+                break;
+            case alLeft:
+                c->SetBounds(Rect.left, Rect.top, c->Width(), h);
+                Rect.left += c->Width();
+                break;
+            case alRight:
+                c->SetBounds(Rect.right - c->Width(), Rect.top, c->Width(), h);
+                Rect.right -= c->Width();
+                break;
+            case alClient:
+                c->SetBounds(Rect.left, Rect.top, w, h);
+                break;
+            default:
+                break;
             }
         }
     };

@@ -8,20 +8,20 @@
 namespace {
 bool IsDialogKey(Word key) {
     switch (key) {
-        case VK_TAB:
-        case VK_LEFT:
-        case VK_RIGHT:
-        case VK_UP:
-        case VK_DOWN:
-        case VK_RETURN:
-        case VK_ESCAPE:
-        case VK_CANCEL:
-            return true;
-        default:
-            return false;
+    case VK_TAB:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_CANCEL:
+        return true;
+    default:
+        return false;
     }
 }
-}  // namespace
+} // namespace
 
 int TWinControl::TabOrder() const {
     if (!parent_) return -1;
@@ -57,7 +57,9 @@ bool TWinControl::CanFocus() {
     return top && top->Showing();
 }
 
-bool TWinControl::Focused() { return handle_ != 0 && GetFocus() == handle_; }
+bool TWinControl::Focused() {
+    return handle_ != 0 && GetFocus() == handle_;
+}
 
 void TWinControl::SetFocus() {
     if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
@@ -129,14 +131,15 @@ bool TWinControl::WantsKey(Word key) {
     LRESULT code = Perform(WM_GETDLGCODE, 0, 0);
     if (code & DLGC_WANTALLKEYS) return true;
     switch (key) {
-        case VK_TAB: return (code & DLGC_WANTTAB) != 0;
-        case VK_LEFT:
-        case VK_RIGHT:
-        case VK_UP:
-        case VK_DOWN:
-            return (code & DLGC_WANTARROWS) != 0;
-        default:
-            return Perform(CM_WANTSPECIALKEY, key, 0) != 0;
+    case VK_TAB:
+        return (code & DLGC_WANTTAB) != 0;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        return (code & DLGC_WANTARROWS) != 0;
+    default:
+        return Perform(CM_WANTSPECIALKEY, key, 0) != 0;
     }
 }
 

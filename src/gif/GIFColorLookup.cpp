@@ -57,7 +57,8 @@ void Distances(const Byte* __restrict reds, const Byte* __restrict greens,
 
 std::uint16_t Least(const std::uint16_t* distance) {
     std::uint16_t least = 0xFFFF;
-    for (int i = 0; i < 256; ++i) least = distance[i] < least ? distance[i] : least;
+    for (int i = 0; i < 256; ++i)
+        least = distance[i] < least ? distance[i] : least;
     return least;
 }
 
@@ -70,7 +71,8 @@ std::int16_t TFastColorLookup::Search(Byte red, Byte green, Byte blue) const {
     const Byte* planes = Planes.get();
     Distances(planes, planes + 256, planes + 512, red, green, blue, distance);
     // Entries the palette does not have never win (no real distance reaches 0xFFFF).
-    for (int i = ColorCount; i < 256; ++i) distance[i] = 0xFFFF;
+    for (int i = ColorCount; i < 256; ++i)
+        distance[i] = 0xFFFF;
     std::uint16_t least = Least(distance);
     for (int i = 0; i < ColorCount; ++i)
         if (distance[i] == least) return static_cast<std::int16_t>(i);
@@ -86,8 +88,8 @@ Byte TNetscapeColorLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& o
     return static_cast<Byte>(r * 36 + g * 6 + b);
 }
 
-Byte TMonochromeLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed,
-                                     Byte& outGreen, Byte& outBlue) {
+Byte TMonochromeLookup::NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
+                                     Byte& outBlue) {
     int s = red * 77 + green * 150 + blue * 29;
     Byte v = s <= 0x7F00 ? 0 : 255;
     outRed = outGreen = outBlue = v;

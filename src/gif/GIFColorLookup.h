@@ -54,15 +54,17 @@ private:
     void Prepare(const PALETTEENTRY* entries, int count);
     // The entry of smallest city-block distance, the lowest index on ties.
     std::int16_t Search(Byte red, Byte green, Byte blue) const;
-    std::unique_ptr<PALETTEENTRY[]> PaletteEntries;  // 256
-    std::unique_ptr<std::int16_t[]> InverseCache;    // 32768, -1 = unknown
-    std::unique_ptr<Byte[]> Planes;  // the entries' reds, greens, blues: 256 each, for Search
+    std::unique_ptr<PALETTEENTRY[]> PaletteEntries; // 256
+    std::unique_ptr<std::int16_t[]> InverseCache;   // 32768, -1 = unknown
+    std::unique_ptr<Byte[]> Planes; // the entries' reds, greens, blues: 256 each, for Search
 };
 
 // The 6 x 6 x 6 colour cube of 216 entries, red outermost.
 class TNetscapeColorLookup final : public TColorLookup {
 public:
-    explicit TNetscapeColorLookup(HPALETTE palette = 0) : TColorLookup(palette) { ColorCount = 216; }
+    explicit TNetscapeColorLookup(HPALETTE palette = 0) : TColorLookup(palette) {
+        ColorCount = 216;
+    }
     Byte NearestIndex(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
                       Byte& outBlue) override;
 };

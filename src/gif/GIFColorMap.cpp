@@ -43,7 +43,9 @@ void TGIFColorMap::WriteTriplets(TStream& stream) const {
     if (padded > count_) stream.WriteBuffer(black, Int64(padded - count_) * 3);
 }
 
-int TGIFColorMap::RequiredBits() const { return BitsForColorCount(count_); }
+int TGIFColorMap::RequiredBits() const {
+    return BitsForColorCount(count_);
+}
 
 int TGIFColorMap::FindColor(TColor color) const {
     TGIFColor c = ColorToTriplet(color);
@@ -128,8 +130,10 @@ void SortUsageDescending(TColorUsage* a, int low, int high) {
         int j = high;
         Int64 pivot = a[(low + high) / 2].Count;
         do {
-            while (a[i].Count > pivot) ++i;
-            while (a[j].Count < pivot) --j;
+            while (a[i].Count > pivot)
+                ++i;
+            while (a[j].Count < pivot)
+                --j;
             if (i <= j) {
                 std::swap(a[i], a[j]);
                 ++i;
@@ -147,21 +151,26 @@ bool TGIFColorMap::SortByUsage() {
     // Every byte value has a record, so pixels at or above the count (which point at no
     // entry) are counted without harm and keep their value.
     TColorUsageTable usage;
-    for (int i = 0; i < kMaxColors; ++i) usage[i] = {0, i};
+    for (int i = 0; i < kMaxColors; ++i)
+        usage[i] = {0, i};
     CountUsage(usage);
     SortUsageDescending(usage, 0, count_ - 1);
 
     bool inOrder = true;
-    for (int i = 0; i < count_ && inOrder; ++i) inOrder = usage[i].Index == i;
+    for (int i = 0; i < count_ && inOrder; ++i)
+        inOrder = usage[i].Index == i;
     if (inOrder) return true;
 
     TColorIndexTable table;
-    for (int i = 0; i < kMaxColors; ++i) table[i] = static_cast<Byte>(i);
-    for (int i = 0; i < count_; ++i) table[usage[i].Index] = static_cast<Byte>(i);
+    for (int i = 0; i < kMaxColors; ++i)
+        table[i] = static_cast<Byte>(i);
+    for (int i = 0; i < count_; ++i)
+        table[usage[i].Index] = static_cast<Byte>(i);
     RemapPixels(table);
 
     std::unique_ptr<TGIFColor[]> moved(new TGIFColor[static_cast<size_t>(capacity_)]);
-    for (int c = 0; c < count_; ++c) moved[table[c]] = colors_[c];
+    for (int c = 0; c < count_; ++c)
+        moved[table[c]] = colors_[c];
     colors_ = std::move(moved);
     int used = count_;
     for (int i = 0; i < count_; ++i) {

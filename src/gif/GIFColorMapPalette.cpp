@@ -13,7 +13,8 @@ void TGIFColorMap::FromPalette(HPALETTE palette) {
     UINT n = GetPaletteEntries(palette, 0, 0, nullptr);
     n = GetPaletteEntries(palette, 0, n < 256 ? n : 256, entries);
     std::vector<RGBQUAD> quads(n);
-    for (UINT i = 0; i < n; ++i) quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    for (UINT i = 0; i < n; ++i)
+        quads[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     FromColorTable(quads.data(), static_cast<int>(n));
 }
 
@@ -26,7 +27,8 @@ void TGIFColorMap::FromDIBColorTable(HDC dc) {
 
 HPALETTE TGIFColorMap::ToPalette() const {
     if (Count() == 0) return 0;
-    std::vector<Byte> block(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<size_t>(Count()));
+    std::vector<Byte> block(sizeof(LOGPALETTE) +
+                            sizeof(PALETTEENTRY) * static_cast<size_t>(Count()));
     auto* pal = reinterpret_cast<LOGPALETTE*>(block.data());
     pal->palVersion = 0x300;
     pal->palNumEntries = static_cast<WORD>(Count());

@@ -230,16 +230,14 @@ bool MaskedStretchBlt(HDC destDC, int destX, int destY, int destWidth, int destH
             CheckGDIHandle(CreateBitmap(sourceWidth, sourceHeight, 1, 1, nullptr)));
         gdi::SelectedMemoryDC monoDC(monoBitmap.get());
         CheckGDIHandle(monoDC.get());
-        BitBlt(monoDC.get(), 0, 0, sourceWidth, sourceHeight, maskDC, sourceX, sourceY,
-               NOTSRCCOPY);
+        BitBlt(monoDC.get(), 0, 0, sourceWidth, sourceHeight, maskDC, sourceX, sourceY, NOTSRCCOPY);
         HPALETTE palette = GetCurrentObject(sourceDC, OBJ_PAL);
         if (!palette) palette = GetStockObject(DEFAULT_PALETTE);
         gdi::PaletteSelection selected(colorDC.get(), palette, TRUE);
         RealizePalette(colorDC.get());
         // The colour bitmap ends with the source where the mask is 0 and black elsewhere.
         BitBlt(colorDC.get(), 0, 0, sourceWidth, sourceHeight, monoDC.get(), 0, 0, SRCCOPY);
-        BitBlt(colorDC.get(), 0, 0, sourceWidth, sourceHeight, sourceDC, sourceX, sourceY,
-               SRCAND);
+        BitBlt(colorDC.get(), 0, 0, sourceWidth, sourceHeight, sourceDC, sourceX, sourceY, SRCAND);
     }
     COLORREF oldText = SetTextColor(destDC, RGB(0, 0, 0));
     COLORREF oldBack = SetBkColor(destDC, RGB(255, 255, 255));

@@ -4,7 +4,9 @@
 #include <typeinfo>
 
 namespace {
-inline int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+inline int Clamp255(int v) {
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+}
 } // namespace
 
 Byte TDitherEngine::DitherPixel(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
@@ -46,10 +48,11 @@ void TDitherEngine::DitherRow(const Byte* pixels, Byte* out) {
             Column = NearestRow(pixels, out, Column, Step, RowWidth, TGrayScaleLookup::Nearest);
         } else {
             TColorLookup* lookup = ColorLookup;
-            Column = NearestRow(pixels, out, Column, Step, RowWidth,
-                                [lookup](Byte r, Byte g, Byte b, Byte& outR, Byte& outG, Byte& outB) {
-                                    return lookup->NearestIndex(r, g, b, outR, outG, outB);
-                                });
+            Column =
+                NearestRow(pixels, out, Column, Step, RowWidth,
+                           [lookup](Byte r, Byte g, Byte b, Byte& outR, Byte& outG, Byte& outB) {
+                               return lookup->NearestIndex(r, g, b, outR, outG, outB);
+                           });
         }
         return;
     }
@@ -64,7 +67,8 @@ void TDitherEngine::DitherRow(const Byte* pixels, Byte* out) {
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int rowWidth, TColorLookup* lookup)
     : TDitherEngine(rowWidth, lookup) {
-    for (Channel& c : channels_) c.row.assign(static_cast<size_t>(std::max(rowWidth, 0) + 2), 0);
+    for (Channel& c : channels_)
+        c.row.assign(static_cast<size_t>(std::max(rowWidth, 0) + 2), 0);
 }
 
 // The cursor sits one cell behind the pixel: on the cell of the column just done, which
@@ -78,12 +82,12 @@ Byte TFloydSteinbergDitherer::DitherPixel(Byte red, Byte green, Byte blue, Byte&
     int corrected[3];
     for (int ch = 0; ch < 3; ++ch) {
         Channel& c = channels_[ch];
-        corrected[ch] = Clamp255(value[ch] + (c.row[static_cast<size_t>(ahead)] + c.carried + 8) / 16);
+        corrected[ch] =
+            Clamp255(value[ch] + (c.row[static_cast<size_t>(ahead)] + c.carried + 8) / 16);
     }
-    Byte index = TDitherEngine::DitherPixel(static_cast<Byte>(corrected[0]),
-                                            static_cast<Byte>(corrected[1]),
-                                            static_cast<Byte>(corrected[2]), outRed, outGreen,
-                                            outBlue);
+    Byte index =
+        TDitherEngine::DitherPixel(static_cast<Byte>(corrected[0]), static_cast<Byte>(corrected[1]),
+                                   static_cast<Byte>(corrected[2]), outRed, outGreen, outBlue);
     int chosen[3] = {outRed, outGreen, outBlue};
     for (int ch = 0; ch < 3; ++ch) {
         Channel& c = channels_[ch];
@@ -191,18 +195,17 @@ TKernelDitherer::TKernelDitherer(int rowWidth, TColorLookup* lookup, int rows, i
                  std::vector<int>(static_cast<size_t>(std::max(rowWidth, 0) + 2 * reach), 0));
 }
 
-Byte TKernelDitherer::DitherPixel(Byte red, Byte green, Byte blue, Byte& outRed,
-                                  Byte& outGreen, Byte& outBlue) {
+Byte TKernelDitherer::DitherPixel(Byte red, Byte green, Byte blue, Byte& outRed, Byte& outGreen,
+                                  Byte& outBlue) {
     int at = Column + reach_;
     int value[3] = {red, green, blue};
     int corrected[3];
     for (int ch = 0; ch < 3; ++ch)
-        corrected[ch] =
-            Clamp255(value[ch] + (channels_[ch][0][static_cast<size_t>(at)] + Divisor / 2) / Divisor);
-    Byte index = TDitherEngine::DitherPixel(static_cast<Byte>(corrected[0]),
-                                            static_cast<Byte>(corrected[1]),
-                                            static_cast<Byte>(corrected[2]), outRed, outGreen,
-                                            outBlue);
+        corrected[ch] = Clamp255(
+            value[ch] + (channels_[ch][0][static_cast<size_t>(at)] + Divisor / 2) / Divisor);
+    Byte index =
+        TDitherEngine::DitherPixel(static_cast<Byte>(corrected[0]), static_cast<Byte>(corrected[1]),
+                                   static_cast<Byte>(corrected[2]), outRed, outGreen, outBlue);
     int chosen[3] = {outRed, outGreen, outBlue};
     for (int ch = 0; ch < 3; ++ch) {
         int e = corrected[ch] - chosen[ch];
@@ -259,13 +262,21 @@ void TBurkesDitherer::Spread(std::vector<int>* r, int at, int e) {
 
 std::unique_ptr<TDitherEngine> CreateDitherer(int method, int rowWidth, TColorLookup* lookup) {
     switch (method) {
-    case dtNearest: return std::make_unique<TDitherEngine>(rowWidth, lookup);
-    case dtFloydSteinberg: return std::make_unique<TFloydSteinbergDitherer>(rowWidth, lookup);
-    case dtStucki: return std::make_unique<TStuckiDitherer>(rowWidth, lookup);
-    case dtSierra: return std::make_unique<TSierraDitherer>(rowWidth, lookup);
-    case dtJaJuNi: return std::make_unique<TJaJuNiDitherer>(rowWidth, lookup);
-    case dtSteveArche: return std::make_unique<TSteveArcheDitherer>(rowWidth, lookup);
-    case dtBurkes: return std::make_unique<TBurkesDitherer>(rowWidth, lookup);
-    default: return nullptr;
+    case dtNearest:
+        return std::make_unique<TDitherEngine>(rowWidth, lookup);
+    case dtFloydSteinberg:
+        return std::make_unique<TFloydSteinbergDitherer>(rowWidth, lookup);
+    case dtStucki:
+        return std::make_unique<TStuckiDitherer>(rowWidth, lookup);
+    case dtSierra:
+        return std::make_unique<TSierraDitherer>(rowWidth, lookup);
+    case dtJaJuNi:
+        return std::make_unique<TJaJuNiDitherer>(rowWidth, lookup);
+    case dtSteveArche:
+        return std::make_unique<TSteveArcheDitherer>(rowWidth, lookup);
+    case dtBurkes:
+        return std::make_unique<TBurkesDitherer>(rowWidth, lookup);
+    default:
+        return nullptr;
     }
 }

@@ -9,8 +9,7 @@
 
 class TDitherEngine {
 public:
-    TDitherEngine(int rowWidth, TColorLookup* lookup)
-        : ColorLookup(lookup), RowWidth(rowWidth) {}
+    TDitherEngine(int rowWidth, TColorLookup* lookup) : ColorLookup(lookup), RowWidth(rowWidth) {}
     virtual ~TDitherEngine() = default;
     TDitherEngine(const TDitherEngine&) = delete;
     TDitherEngine& operator=(const TDitherEngine&) = delete;
@@ -29,7 +28,7 @@ public:
 
     int Step = 1;
     int Column = 0;
-    TColorLookup* ColorLookup;  // not owned
+    TColorLookup* ColorLookup; // not owned
     int RowWidth;
 };
 
@@ -45,11 +44,10 @@ public:
     void DitherRow(const Byte* pixels, Byte* out) override;
 
 private:
-    template <typename Lookup>
-    void DitherRowWith(const Byte* pixels, Byte* out, Lookup&& lookup);
+    template <typename Lookup> void DitherRowWith(const Byte* pixels, Byte* out, Lookup&& lookup);
 
     struct Channel {
-        std::vector<int> row;  // RowWidth + 2 cells
+        std::vector<int> row; // RowWidth + 2 cells
         int carried = 0, below = 0, belowPrevious = 0;
     };
     int Cursor() const { return Step > 0 ? Column : Column + 2; }

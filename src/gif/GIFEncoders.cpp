@@ -10,7 +10,7 @@
 
 namespace {
 constexpr int kMaxCodes = 4096;
-constexpr int kLastAssignable = 4095;  // codes stay below this, so no key looks like an empty slot
+constexpr int kLastAssignable = 4095; // codes stay below this, so no key looks like an empty slot
 constexpr std::uint32_t kNoKey = 0xFFFFFFFF;
 
 // Which probe cycle of the hash table each slot but 0 lies on: 0 for the cycle of slot 1
@@ -29,9 +29,15 @@ const Byte* CycleOfSlot() {
 
 // --- TGIFStream, TGIFWriter ---
 
-Int64 TGIFStream::Read(void*, Int64) { throw Exception(gifmsg::InvalidStreamOperation); }
-Int64 TGIFStream::Write(const void*, Int64) { throw Exception(gifmsg::InvalidStreamOperation); }
-Int64 TGIFStream::Seek(Int64, TSeekOrigin) { throw Exception(gifmsg::InvalidStreamOperation); }
+Int64 TGIFStream::Read(void*, Int64) {
+    throw Exception(gifmsg::InvalidStreamOperation);
+}
+Int64 TGIFStream::Write(const void*, Int64) {
+    throw Exception(gifmsg::InvalidStreamOperation);
+}
+Int64 TGIFStream::Seek(Int64, TSeekOrigin) {
+    throw Exception(gifmsg::InvalidStreamOperation);
+}
 
 TGIFWriter::~TGIFWriter() {
     if (!dirty_) return;
@@ -68,9 +74,13 @@ void TGIFWriter::FlushBlock() {
 
 // --- THashTable ---
 
-THashTable::THashTable() : slots_(new std::uint32_t[kSlots]) { Reset(); }
+THashTable::THashTable() : slots_(new std::uint32_t[kSlots]) {
+    Reset();
+}
 
-void THashTable::Reset() { std::memset(slots_.get(), 0xFF, sizeof(std::uint32_t) * kSlots); }
+void THashTable::Reset() {
+    std::memset(slots_.get(), 0xFF, sizeof(std::uint32_t) * kSlots);
+}
 
 bool THashTable::Store(std::uint32_t key, int code) {
     int slot = HashSlot(key);
@@ -123,7 +133,8 @@ void TGIFEncoder::Encode(TStream& stream, int bits, int width, int height, bool 
 
 inline void TGIFEncoder::PackCode(int code) {
     if (bucketBits_ > 0)
-        bucket_ = (bucket_ & ((1u << bucketBits_) - 1)) | (static_cast<std::uint32_t>(code) << bucketBits_);
+        bucket_ = (bucket_ & ((1u << bucketBits_) - 1)) |
+                  (static_cast<std::uint32_t>(code) << bucketBits_);
     else
         bucket_ = static_cast<std::uint32_t>(code);
     bucketBits_ += codeWidth_;
@@ -142,7 +153,9 @@ inline void TGIFEncoder::PackCode(int code) {
     }
 }
 
-void TGIFEncoder::EmitCode(int code) { PackCode(code); }
+void TGIFEncoder::EmitCode(int code) {
+    PackCode(code);
+}
 
 void TGIFEncoder::EmitClear() {
     clearFlag_ = true;
@@ -236,7 +249,8 @@ bool TLZWEncoder::HasRoom(std::uint32_t key, int nextCode) {
         // The strings so far, in the order they were stored.
         slotZeroTaken_ = false;
         cycleFill_[0] = cycleFill_[1] = 0;
-        for (int code = baseCode_; code < nextCode; ++code) TakeSlot(keys_[code]);
+        for (int code = baseCode_; code < nextCode; ++code)
+            TakeSlot(keys_[code]);
         cyclesCounted_ = true;
     }
     return TakeSlot(key);
@@ -375,7 +389,8 @@ void TLZWEncoder::CompressPixels() {
 int TRLEEncoder::IntSqrt(int x) {
     if (x < 2) return x;
     int r = 1;
-    for (int v = x; v > 0; v >>= 2) r <<= 1;
+    for (int v = x; v > 0; v >>= 2)
+        r <<= 1;
     for (int i = 0; i < 64; ++i) {
         int v = (x / r + r) / 2;
         if (v == r || v == r + 1) break;
@@ -394,8 +409,10 @@ int TRLEEncoder::TriangleCost(int n, int r) {
     }
     if (left > 0) {
         Int64 k = IntSqrt(static_cast<int>(left));
-        while (k > 0 && k * (k + 1) >= 2 * left) --k;
-        while (k * (k + 1) < 2 * left) ++k;
+        while (k > 0 && k * (k + 1) >= 2 * left)
+            --k;
+        while (k * (k + 1) < 2 * left)
+            ++k;
         cost += static_cast<int>(k);
     }
     return cost;
@@ -465,7 +482,8 @@ void TRLEEncoder::RunClearOrRepeat(int n) {
         EmitClear();
         RunFromClear(n);
     } else {
-        for (int i = 0; i < n; ++i) EmitPlain(runPixel_);
+        for (int i = 0; i < n; ++i)
+            EmitPlain(runPixel_);
     }
 }
 
@@ -484,7 +502,8 @@ void TRLEEncoder::RunWithTable(int n) {
         return;
     }
     WidenClearLimit();
-    for (int i = 0; i < repeats; ++i) EmitPlain(baseCode_ + runTableMax_ - 2);
+    for (int i = 0; i < repeats; ++i)
+        EmitPlain(baseCode_ + runTableMax_ - 2);
     if (left > 0) {
         if (clearFlag_)
             RunFromClear(left);
@@ -521,9 +540,8 @@ void TRLEEncoder::CompressPixels() {
 
 // --- WriteImageData's core ---
 
-void EncodeImageData(TStream& stream, const Byte* pixels, int width, int height,
-                     bool interlaced, int bits, int maxColor, int compressionKind,
-                     const GIFWarningSink& warn) {
+void EncodeImageData(TStream& stream, const Byte* pixels, int width, int height, bool interlaced,
+                     int bits, int maxColor, int compressionKind, const GIFWarningSink& warn) {
     std::unique_ptr<TGIFEncoder> encoder;
     if (compressionKind == kCompressRLE)
         encoder = std::make_unique<TRLEEncoder>();

@@ -15,12 +15,12 @@ public:
     Int64 Write(const void* buffer, Int64 count) override;
     Int64 Seek(Int64 offset, TSeekOrigin origin) override;
 
-    GIFWarningSink OnWarning;  // copied from the encoder; the stream itself never warns
+    GIFWarningSink OnWarning; // copied from the encoder; the stream itself never warns
 
 protected:
     TStream& target_;
-    Byte buffer_[256];  // byte 0 the count, bytes 1..255 the data
-    int fill_ = 1;      // counting the count byte
+    Byte buffer_[256]; // byte 0 the count, bytes 1..255 the data
+    int fill_ = 1;     // counting the count byte
 };
 
 // Packs what it is given into data sub-blocks of 255 bytes; the last holds the rest. The
@@ -104,7 +104,7 @@ protected:
     // Whether another pixel follows; moves the cursor to the next row (in interlaced order)
     // at a row end.
     bool AdvancePixel();
-    Byte TakePixel();  // the pixel at the cursor, checked against maxColor; moves the cursor
+    Byte TakePixel(); // the pixel at the cursor, checked against maxColor; moves the cursor
     void PackCode(int code);
 
     int maxColor_ = 0;
@@ -139,8 +139,7 @@ private:
     static constexpr int kStageBytes = 8192;
 
     void Grow();
-    template <bool kPlainCodes>
-    int CompressSpan(const Byte* p, const Byte* end, int prefix);
+    template <bool kPlainCodes> int CompressSpan(const Byte* p, const Byte* end, int prefix);
     bool HasRoom(std::uint32_t key, int nextCode);
     bool TakeSlot(std::uint32_t key);
     void ForgetStrings(int nextCode);
@@ -200,6 +199,5 @@ constexpr int kCompressRLE = 1;
 
 // Encodes one frame's pixels (width x height bytes, rows top to bottom) with codes of
 // max(bits, 2) + 1 bits to start with.
-void EncodeImageData(TStream& stream, const Byte* pixels, int width, int height,
-                     bool interlaced, int bits, int maxColor, int compressionKind,
-                     const GIFWarningSink& warn);
+void EncodeImageData(TStream& stream, const Byte* pixels, int width, int height, bool interlaced,
+                     int bits, int maxColor, int compressionKind, const GIFWarningSink& warn);

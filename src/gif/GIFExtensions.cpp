@@ -37,8 +37,7 @@ Registry& Registries() {
     return r;
 }
 
-template <class T>
-TGIFExtension* Make(TGIFSubImage* frame) {
+template <class T> TGIFExtension* Make(TGIFSubImage* frame) {
     return CreateObject<T>(frame);
 }
 
@@ -49,21 +48,22 @@ void SkipSubBlocks(TStream& stream) {
         if (stream.Read(buf, n) < n) return;
 }
 
-Word Le16(const Byte* p) { return static_cast<Word>(p[0] | (p[1] << 8)); }
+Word Le16(const Byte* p) {
+    return static_cast<Word>(p[0] | (p[1] << 8));
+}
 
 } // namespace
 
-const TGIFExtensionClass TGIFGraphicControlExtension::Class = {
-    "TGIFGraphicControlExtension", Label, &Make<TGIFGraphicControlExtension>};
+const TGIFExtensionClass TGIFGraphicControlExtension::Class = {"TGIFGraphicControlExtension", Label,
+                                                               &Make<TGIFGraphicControlExtension>};
 const TGIFExtensionClass TGIFTextExtension::Class = {"TGIFTextExtension", Label,
                                                      &Make<TGIFTextExtension>};
 const TGIFExtensionClass TGIFCommentExtension::Class = {"TGIFCommentExtension", Label,
                                                         &Make<TGIFCommentExtension>};
 const TGIFExtensionClass TGIFUnknownAppExtension::Class = {
     "TGIFUnknownAppExtension", TGIFApplicationExtension::Label, &Make<TGIFUnknownAppExtension>};
-const TGIFExtensionClass TGIFAppExtNSLoop::Class = {"TGIFAppExtNSLoop",
-                                                    TGIFApplicationExtension::Label,
-                                                    &Make<TGIFAppExtNSLoop>};
+const TGIFExtensionClass TGIFAppExtNSLoop::Class = {
+    "TGIFAppExtNSLoop", TGIFApplicationExtension::Label, &Make<TGIFAppExtNSLoop>};
 
 void RegisterExtensionClass(const TGIFExtensionClass& cls) {
     Registry& r = Registries();
@@ -152,8 +152,11 @@ bool TGIFGraphicControlExtension::IsFramesOwn() const {
 
 void TGIFGraphicControlExtension::SaveToStream(TStream& stream) {
     TGIFExtension::SaveToStream(stream);
-    Byte b[6] = {4, ControlBlock.PackedFields, static_cast<Byte>(ControlBlock.DelayTime),
-                 static_cast<Byte>(ControlBlock.DelayTime >> 8), ControlBlock.TransparentColorIndex,
+    Byte b[6] = {4,
+                 ControlBlock.PackedFields,
+                 static_cast<Byte>(ControlBlock.DelayTime),
+                 static_cast<Byte>(ControlBlock.DelayTime >> 8),
+                 ControlBlock.TransparentColorIndex,
                  0};
     stream.WriteBuffer(b, 6);
 }
@@ -207,11 +210,18 @@ void TGIFTextExtension::SaveToStream(TStream& stream) {
     TGIFExtension::SaveToStream(stream);
     const TGIFPlainTextRec& t = TextBlock;
     Byte b[13] = {t.BlockSize,
-                  static_cast<Byte>(t.Left), static_cast<Byte>(t.Left >> 8),
-                  static_cast<Byte>(t.Top), static_cast<Byte>(t.Top >> 8),
-                  static_cast<Byte>(t.Width), static_cast<Byte>(t.Width >> 8),
-                  static_cast<Byte>(t.Height), static_cast<Byte>(t.Height >> 8),
-                  t.CellWidth, t.CellHeight, t.TextFGColorIndex, t.TextBGColorIndex};
+                  static_cast<Byte>(t.Left),
+                  static_cast<Byte>(t.Left >> 8),
+                  static_cast<Byte>(t.Top),
+                  static_cast<Byte>(t.Top >> 8),
+                  static_cast<Byte>(t.Width),
+                  static_cast<Byte>(t.Width >> 8),
+                  static_cast<Byte>(t.Height),
+                  static_cast<Byte>(t.Height >> 8),
+                  t.CellWidth,
+                  t.CellHeight,
+                  t.TextFGColorIndex,
+                  t.TextBGColorIndex};
     stream.WriteBuffer(b, 13);
     WriteLinesAsSubBlocks(stream, Lines);
 }
@@ -220,7 +230,8 @@ void TGIFTextExtension::LoadFromStream(TStream& stream) {
     TGIFExtension::LoadFromStream(stream);
     Byte b[13];
     ReadExactly(stream, b, 13);
-    TextBlock = {b[0], Le16(b + 1), Le16(b + 3), Le16(b + 5), Le16(b + 7), b[9], b[10], b[11], b[12]};
+    TextBlock = {b[0], Le16(b + 1), Le16(b + 3), Le16(b + 5), Le16(b + 7),
+                 b[9], b[10],       b[11],       b[12]};
     ReadSubBlocksAsLines(stream, Lines);
 }
 
@@ -284,8 +295,12 @@ void TGIFAppExtNSLoop::SaveAppData(TStream& stream) {
     Byte loop[4] = {3, 1, static_cast<Byte>(LoopCount), static_cast<Byte>(LoopCount >> 8)};
     stream.WriteBuffer(loop, 4);
     if (BufferBytes != 0) {
-        Byte buffer[6] = {5, 2, static_cast<Byte>(BufferBytes), static_cast<Byte>(BufferBytes >> 8),
-                          static_cast<Byte>(BufferBytes >> 16), static_cast<Byte>(BufferBytes >> 24)};
+        Byte buffer[6] = {5,
+                          2,
+                          static_cast<Byte>(BufferBytes),
+                          static_cast<Byte>(BufferBytes >> 8),
+                          static_cast<Byte>(BufferBytes >> 16),
+                          static_cast<Byte>(BufferBytes >> 24)};
         stream.WriteBuffer(buffer, 6);
     }
     WriteByteTo(stream, 0);
@@ -306,7 +321,8 @@ void TGIFAppExtNSLoop::LoadAppData(TStream& stream) {
         } else if ((id & 7) == 2) {
             if (rest < 4) RaiseGIFError(gifmsg::InvalidData);
             ReadExactly(stream, b, 4);
-            BufferBytes = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+            BufferBytes =
+                b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
             rest -= 4;
         }
         if (rest > 0) ReadExactly(stream, b, rest);
@@ -322,7 +338,8 @@ void TGIFExtensionList::LoadFromStream(TStream& stream, TObject* parent) {
         // the extensions stay with the image after them. (Taking a zero as the end of a
         // frame without an image would part them from the image they describe.)
         int b;
-        do b = ReadByteFrom(stream);
+        do
+            b = ReadByteFrom(stream);
         while (b == 0);
         return b;
     };

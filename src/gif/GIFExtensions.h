@@ -31,14 +31,14 @@ class TGIFExtension : public TGIFItem {
     void LoadFromStream(TStream& stream) override;
     virtual Byte ExtensionLabel() const = 0;
 
-    TGIFSubImage* Frame;  // not owned
+    TGIFSubImage* Frame; // not owned
 };
 
 // Delay, disposal and transparency of a frame.
 struct TGIFGCERec {
     Byte BlockSize = 4;
-    Byte PackedFields = 0;  // bits 2-4 disposal, bit 1 user input, bit 0 transparent index valid
-    Word DelayTime = 0;     // hundredths of a second
+    Byte PackedFields = 0; // bits 2-4 disposal, bit 1 user input, bit 0 transparent index valid
+    Word DelayTime = 0;    // hundredths of a second
     Byte TransparentColorIndex = 0;
     Byte Terminator = 0;
 };
@@ -71,7 +71,8 @@ class TGIFGraphicControlExtension final : public TGIFExtension {
     bool WaitsForUserInput() const { return ControlBlock.PackedFields & 2; }
     int DisposalMethod() const { return (ControlBlock.PackedFields >> 2) & 7; }
     void SetDisposalMethod(int value) {
-        ControlBlock.PackedFields = static_cast<Byte>((ControlBlock.PackedFields & 0xE3) | ((value * 4) & 0x1C));
+        ControlBlock.PackedFields =
+            static_cast<Byte>((ControlBlock.PackedFields & 0xE3) | ((value * 4) & 0x1C));
     }
 
     // Whether this is the frame's own control extension (the first made for it).
@@ -116,7 +117,7 @@ class TGIFCommentExtension final : public TGIFExtension {
     std::vector<String> Lines;
 };
 
-using TGIFAppId = std::array<Byte, 11>;  // 8-byte identifier, 3-byte authentication code
+using TGIFAppId = std::array<Byte, 11>; // 8-byte identifier, 3-byte authentication code
 
 class TGIFApplicationExtension : public TGIFExtension {
     KORVID_CLASS(TGIFApplicationExtension, TGIFExtension)
@@ -146,7 +147,7 @@ class TGIFUnknownAppExtension final : public TGIFApplicationExtension {
     void SaveAppData(TStream& stream) override;
     void LoadAppData(TStream& stream) override;
 
-    std::vector<std::vector<Byte>> Blocks;  // each 1..255 bytes
+    std::vector<std::vector<Byte>> Blocks; // each 1..255 bytes
 };
 
 // "NETSCAPE2.0" (or "ANIMEXTS1.0"): how often the animation plays, 0 for ever.
@@ -171,7 +172,9 @@ class TGIFExtensionList final : public TGIFList {
     // Reads the extension blocks in front of an image; parent is the frame. The stream is
     // left at the byte that ended them (0x2C, 0x3B or anything unexpected).
     void LoadFromStream(TStream& stream, TObject* parent) override;
-    TGIFExtension* ExtensionAt(int index) const { return static_cast<TGIFExtension*>(ItemAt(index)); }
+    TGIFExtension* ExtensionAt(int index) const {
+        return static_cast<TGIFExtension*>(ItemAt(index));
+    }
 };
 
 // The registries of extension classes; a later registration of the same key wins.

@@ -277,8 +277,7 @@ void TGIFGraphic::CopyFrames(TGIFGraphic& source) {
         frame->CopyFrom(source.Frames().GetFrame(i));
         AddFrame(frame.get());
         frame.release(); // the frame list owns it now
-        Progress(this, psRunning, static_cast<Byte>(PercentOf(i + 1, n)), false, kNoRect,
-                 kCopying);
+        Progress(this, psRunning, static_cast<Byte>(PercentOf(i + 1, n)), false, kNoRect, kCopying);
     }
 }
 

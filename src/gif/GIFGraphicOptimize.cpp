@@ -1,9 +1,9 @@
 // Frame optimisation of a whole image: sorting colour maps, merging frames with what the
 // earlier ones leave on screen, cropping transparent edges and cleaning up extensions.
+#include "framework/ProgressScope.h"
 #include "gif/GIFException.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFSubImage.h"
-#include "framework/ProgressScope.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -22,8 +22,8 @@ int DisposalOf(TGIFSubImage& frame) {
 
 bool HoldsIndex(TGIFSubImage& frame, int index) {
     const Byte* p = frame.Data();
-    return p && std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) !=
-                    p + frame.PixelCount();
+    return p &&
+           std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) != p + frame.PixelCount();
 }
 
 } // namespace

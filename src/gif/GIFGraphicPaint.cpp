@@ -138,8 +138,7 @@ void TGIFGraphic::PaintOnCanvas(TCanvas* canvas, const TRect& rect) {
     for (;;) {
         {
             LockedList painters(painterList_);
-            if (!viewPainter_ || viewPainter_->IsTerminated() ||
-                viewPainter_->HasShownFirstFrame())
+            if (!viewPainter_ || viewPainter_->IsTerminated() || viewPainter_->HasShownFirstFrame())
                 break;
         }
         WaitRound();

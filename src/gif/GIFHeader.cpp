@@ -10,7 +10,9 @@
 #include <cstring>
 
 namespace {
-Word Le16(const Byte* p) { return static_cast<Word>(p[0] | (p[1] << 8)); }
+Word Le16(const Byte* p) {
+    return static_cast<Word>(p[0] | (p[1] << 8));
+}
 void PutLe16(Byte* p, Word v) {
     p[0] = static_cast<Byte>(v);
     p[1] = static_cast<Byte>(v >> 8);
@@ -105,7 +107,9 @@ int TGIFHeader::RequiredVersion() {
     return ColorMap.SortedByUsage() || ScreenDescriptor.AspectRatio != 0 ? 2 : 1;
 }
 
-TColor TGIFHeader::BackgroundColor() { return ColorMap.ColorAt(ScreenDescriptor.BackgroundColorIndex); }
+TColor TGIFHeader::BackgroundColor() {
+    return ColorMap.ColorAt(ScreenDescriptor.BackgroundColorIndex);
+}
 
 void TGIFHeader::LoadFromStream(TStream& stream) {
     auto isGIF = [](const Byte* b) {
@@ -133,7 +137,8 @@ void TGIFHeader::PreparePackedFields() {
     if (hasTable) packed |= 0x80;
     if (hasTable && ColorMap.SortedByUsage()) packed |= 0x08;
     // An image with no colour table at all counts as 1 bit.
-    int resolution = Image ? std::max(Image->MaxColorResolution(), 0) : std::max(ColorResolution(), 0);
+    int resolution =
+        Image ? std::max(Image->MaxColorResolution(), 0) : std::max(ColorResolution(), 0);
     packed |= static_cast<Byte>((resolution & 7) << 4);
     int size = hasTable ? BitsPerPixel() - 1 : (Image ? Image->MaxBitsPerPixel() : 0) - 1;
     packed |= static_cast<Byte>(std::max(size, 0) & 7);
@@ -166,7 +171,9 @@ void TGIFHeader::Assign(TPersistent* Source) {
 
 // --- TGIFTrailer ---
 
-void TGIFTrailer::SaveToStream(TStream& stream) { WriteByteTo(stream, kTrailer); }
+void TGIFTrailer::SaveToStream(TStream& stream) {
+    WriteByteTo(stream, kTrailer);
+}
 
 void TGIFTrailer::LoadFromStream(TStream& stream) {
     int b = ReadByteFrom(stream);

@@ -28,7 +28,8 @@ void TGIFImageList::SaveToStream(TStream& stream) {
 void TGIFImageList::LoadFromStream(TStream& stream, TObject* parent) {
     auto next = [&] {
         int b;
-        do b = ReadByteFrom(stream);
+        do
+            b = ReadByteFrom(stream);
         while (b == 0);
         return b;
     };
@@ -44,7 +45,9 @@ void TGIFImageList::LoadFromStream(TStream& stream, TObject* parent) {
         ObjectPtr<TGIFSubImage> frame = MakeObject<TGIFSubImage>(Image);
         frame->LoadFromStream(stream);
         AppendItem(frame.release());
-        if (Image) Image->ReportProgress(this, psRunning, PercentOf(stream.Position(), size), gifmsg::Loading);
+        if (Image)
+            Image->ReportProgress(this, psRunning, PercentOf(stream.Position(), size),
+                                  gifmsg::Loading);
         b = next();
         if (b == kEndOfStream) return;
     }
@@ -90,7 +93,8 @@ int GIFImageCore::RequiredVersion() {
 
 int GIFImageCore::MaxBitsPerPixel() {
     int bits = header_->BitsPerPixel();
-    for (int i = 0; i < Frames().Count(); ++i) bits = std::max(bits, Frames().GetFrame(i)->PixelBits());
+    for (int i = 0; i < Frames().Count(); ++i)
+        bits = std::max(bits, Frames().GetFrame(i)->PixelBits());
     return bits;
 }
 

@@ -2,7 +2,6 @@
 
 #include "gif/GIFImageCore.h"
 
-
 void TGIFItem::ReportWarning(int severity, const String& message) {
     if (Image) Image->ReportWarning(this, severity, message);
 }
@@ -17,14 +16,17 @@ void TGIFItem::LoadFromFileName(const String& fileName) {
     LoadFromStream(file);
 }
 
-TGIFList::~TGIFList() { ClearItems(); }
+TGIFList::~TGIFList() {
+    ClearItems();
+}
 
 void TGIFList::ReportWarning(int severity, const String& message) {
     if (Image) Image->ReportWarning(this, severity, message);
 }
 
 void TGIFList::SaveToStream(TStream& stream) {
-    for (int i = 0; i < Count(); ++i) ItemAt(i)->SaveToStream(stream);
+    for (int i = 0; i < Count(); ++i)
+        ItemAt(i)->SaveToStream(stream);
 }
 
 void TGIFList::DeleteItem(int index) {
@@ -34,5 +36,6 @@ void TGIFList::DeleteItem(int index) {
 }
 
 void TGIFList::ClearItems() {
-    while (Count() > 0) DeleteItem(0);
+    while (Count() > 0)
+        DeleteItem(0);
 }

@@ -26,7 +26,7 @@ class TGIFItem : public TPersistent {
     void SaveToFileName(const String& fileName);
     void LoadFromFileName(const String& fileName);
 
-    GIFImageCore* Image;  // not owned
+    GIFImageCore* Image; // not owned
 };
 
 // An owning, ordered list of items.

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kMaxCodes = 4096;   // 12-bit codes
+constexpr int kMaxCodes = 4096; // 12-bit codes
 constexpr int kMaxCodeWidth = 12;
-constexpr int kNoPrevious = -1;   // no code read since the last clear
+constexpr int kNoPrevious = -1; // no code read since the last clear
 
 // Codes come least significant bit first out of the data sub-blocks. The reader never looks
 // past the block terminator and never hands out a code whose bits the data did not hold.
@@ -41,7 +41,8 @@ public:
     // Skips what is left of the data through the block terminator.
     void SkipToTerminator() {
         pos_ = len_;
-        while (NextBlock()) pos_ = len_;
+        while (NextBlock())
+            pos_ = len_;
     }
 
     bool Ended() const { return ended_; }
@@ -84,7 +85,7 @@ private:
     int len_ = 0;
     std::uint64_t acc_ = 0;
     int bits_ = 0;
-    bool ended_ = false;  // terminator read, or the stream ran dry
+    bool ended_ = false; // terminator read, or the stream ran dry
     bool warned_ = false;
 };
 
@@ -92,7 +93,7 @@ private:
 // one after the other: every string defined lies whole in the output already, so a code is
 // decoded by copying from where its string first appeared.
 struct CodeTable {
-    Int64 start[kMaxCodes];  // where the code's string begins in the output
+    Int64 start[kMaxCodes]; // where the code's string begins in the output
     std::uint16_t length[kMaxCodes];
 };
 
@@ -103,7 +104,8 @@ inline void CopyString(Byte* out, Int64 from, Int64 to, int length) {
     const Byte* src = out + from;
     Byte* dest = out + to;
     if (to - from < length) {
-        for (int i = 0; i < length; ++i) dest[i] = src[i];
+        for (int i = 0; i < length; ++i)
+            dest[i] = src[i];
         return;
     }
     if (length >= 8) {
@@ -162,12 +164,13 @@ Int64 DecodeCodes(CodeReader& reader, CodeTable& t, int minCodeSize, PixelOutput
     const Int64 total = output.Total();
     const int clear = 1 << minCodeSize;
     const int endCode = clear + 1;
-    for (int i = 0; i < clear; ++i) t.length[i] = 1;
+    for (int i = 0; i < clear; ++i)
+        t.length[i] = 1;
     int width = minCodeSize + 1;
     int limit = 2 * clear;
     int next = clear + 2;
     int previous = kNoPrevious;
-    Int64 previousStart = 0;  // where the previous code's string was written
+    Int64 previousStart = 0; // where the previous code's string was written
     Int64 written = 0;
 
     while (written < total) {

@@ -16,13 +16,15 @@ void Collect(const TOctreeNode* node, std::vector<RGBQUAD>& out) {
         out.push_back(q);
         return;
     }
-    for (const auto& child : node->Child) Collect(child.get(), out);
+    for (const auto& child : node->Child)
+        Collect(child.get(), out);
 }
 
 // Children 7 down to 0 go before their parent.
 void FreeTree(std::unique_ptr<TOctreeNode> node) {
     if (!node) return;
-    for (int i = 7; i >= 0; --i) FreeTree(std::move(node->Child[i]));
+    for (int i = 7; i >= 0; --i)
+        FreeTree(std::move(node->Child[i]));
 }
 
 } // namespace
@@ -30,7 +32,9 @@ void FreeTree(std::unique_ptr<TOctreeNode> node) {
 TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
     : maxLeaves_(std::max(maxColors, 1)), depth_(std::clamp(colorBits, 1, 8)) {}
 
-TColorQuantizer::~TColorQuantizer() { FreeTree(std::move(root_)); }
+TColorQuantizer::~TColorQuantizer() {
+    FreeTree(std::move(root_));
+}
 
 TOctreeNode* TColorQuantizer::MakeNode(int level) {
     auto* node = new TOctreeNode;
@@ -72,9 +76,10 @@ void TColorQuantizer::AddPixel(Byte red, Byte green, Byte blue) {
 
 bool TColorQuantizer::MergeDeepest() {
     int i = depth_ - 1;
-    while (i > 0 && !reducibleAt_[i]) --i;
+    while (i > 0 && !reducibleAt_[i])
+        --i;
     TOctreeNode* node = reducibleAt_[i];
-    if (!node) return false;  // everything is one leaf already
+    if (!node) return false; // everything is one leaf already
     reducibleAt_[i] = node->NextReducible;
     node->NextReducible = nullptr;
     int children = 0;

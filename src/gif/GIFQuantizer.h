@@ -22,7 +22,8 @@ public:
 class PixelBufferRows final : public GIFRowSource {
 public:
     PixelBufferRows(const Byte* pixels, int width, int height, Int64 stride = 0)
-        : pixels_(pixels), width_(width), height_(height), stride_(stride ? stride : Int64(width) * 3) {}
+        : pixels_(pixels), width_(width), height_(height),
+          stride_(stride ? stride : Int64(width) * 3) {}
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     const Byte* Row(int y) override { return pixels_ + stride_ * y; }

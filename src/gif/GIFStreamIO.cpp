@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cstring>
 
-void RaiseGIFError(const String& message) { throw GIFException(message); }
+void RaiseGIFError(const String& message) {
+    throw GIFException(message);
+}
 
 EGIFPrematureEnd::EGIFPrematureEnd() : GIFException(gifmsg::PrematureEnd) {}
 
-void RaisePrematureEnd() { throw EGIFPrematureEnd(); }
+void RaisePrematureEnd() {
+    throw EGIFPrematureEnd();
+}
 
 void ReadExactly(TStream& stream, void* buffer, Int64 count) {
     if (count <= 0) return;
@@ -21,7 +25,9 @@ int ReadByteFrom(TStream& stream) {
     return stream.Read(&b, 1) == 1 ? b : kEndOfStream;
 }
 
-void WriteByteTo(TStream& stream, Byte value) { stream.WriteBuffer(&value, 1); }
+void WriteByteTo(TStream& stream, Byte value) {
+    stream.WriteBuffer(&value, 1);
+}
 
 Int64 AlignedRowBytes(Int64 pixels, int bitsPerPixel, int alignmentBits) {
     Int64 bits = pixels * bitsPerPixel;
@@ -32,7 +38,8 @@ Int64 AlignedRowBytes(Int64 pixels, int bitsPerPixel, int alignmentBits) {
 int BitsForColorCount(int count) {
     if (count <= 0) return 0;
     int bits = 1;
-    while ((1 << bits) < count) ++bits;
+    while ((1 << bits) < count)
+        ++bits;
     return bits;
 }
 

@@ -119,21 +119,35 @@ Byte TGIFSubImage::PixelAt(int x, int y) {
 
 int TGIFSubImage::BoundAt(int index) const {
     switch (index) {
-    case 1: return Left();
-    case 2: return Top();
-    case 3: return Width();
-    case 4: return Height();
-    default: return 0;
+    case 1:
+        return Left();
+    case 2:
+        return Top();
+    case 3:
+        return Width();
+    case 4:
+        return Height();
+    default:
+        return 0;
     }
 }
 
 void TGIFSubImage::SetBoundAt(int index, int value) {
     switch (index) {
-    case 1: ChangeBounds(value, Top(), Width(), Height()); break;
-    case 2: ChangeBounds(Left(), value, Width(), Height()); break;
-    case 3: ChangeBounds(Left(), Top(), value, Height()); break;
-    case 4: ChangeBounds(Left(), Top(), Width(), value); break;
-    default: break;
+    case 1:
+        ChangeBounds(value, Top(), Width(), Height());
+        break;
+    case 2:
+        ChangeBounds(Left(), value, Width(), Height());
+        break;
+    case 3:
+        ChangeBounds(Left(), Top(), value, Height());
+        break;
+    case 4:
+        ChangeBounds(Left(), Top(), Width(), value);
+        break;
+    default:
+        break;
     }
 }
 
@@ -215,17 +229,20 @@ void TGIFSubImage::CountPixelUsage(TColorUsageTable& usage) const {
     if (!hasPixels_) return;
     // Counted as held: the fill needs no pixels made for it.
     const Byte* p = pixels_.get();
-    for (Int64 i = 0; i < held_; ++i) ++usage[p[i]].Count;
+    for (Int64 i = 0; i < held_; ++i)
+        ++usage[p[i]].Count;
     usage[fill_].Count += pixelCount_ - held_;
 }
 
 void TGIFSubImage::RemapPixelValues(const TColorIndexTable& table) {
     if (hasPixels_) {
         Byte* p = pixels_.get();
-        for (Int64 i = 0; i < held_; ++i) p[i] = table[p[i]];
+        for (Int64 i = 0; i < held_; ++i)
+            p[i] = table[p[i]];
         fill_ = table[fill_];
     }
-    if (transparent_ && control_) control_->SetTransparentIndex(table[control_->TransparentIndex()]);
+    if (transparent_ && control_)
+        control_->SetTransparentIndex(table[control_->TransparentIndex()]);
 }
 
 void TGIFSubImage::SaveToStream(TStream& stream) {
@@ -275,7 +292,7 @@ void WriteImageData(TGIFSubImage& frame, TStream& stream) {
         bits = frame.OwnColorMap().RequiredBits();
         maxColor = frame.OwnColorMap().Count();
     }
-    EncodeImageData(stream, frame.Data(), frame.Width(), frame.Height(), frame.IsInterlaced(),
-                    bits, maxColor, frame.Image ? frame.Image->CompressionKind() : kCompressLZW,
+    EncodeImageData(stream, frame.Data(), frame.Width(), frame.Height(), frame.IsInterlaced(), bits,
+                    maxColor, frame.Image ? frame.Image->CompressionKind() : kCompressLZW,
                     [&frame](const String& message) { frame.ReportWarning(1, message); });
 }

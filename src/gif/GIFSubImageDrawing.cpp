@@ -1,8 +1,8 @@
+#include "gif/GIFSubImageDrawing.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "gif/GIFDIB.h"
 #include "gif/GIFImageCore.h"
-#include "gif/GIFSubImageDrawing.h"
 
 #include "gif/GIFSubImage.h"
 #include "platform/gdi/Dc.h"
@@ -59,8 +59,7 @@ void GIFSubImageDrawing::PaintRect(TCanvas* canvas, const TRect& rect, bool tile
                              rect.bottom - rect.top, source, 0, 0, w, h, mask.get(), 0, 0);
         } else {
             for (const TRect& t : TileRects(rect))
-                MaskedStretchBlt(dest, t.left, t.top, w, h, source, 0, 0, w, h, mask.get(), 0,
-                                 0);
+                MaskedStretchBlt(dest, t.left, t.top, w, h, source, 0, 0, w, h, mask.get(), 0, 0);
         }
         canvas->Changed();
         return;
@@ -87,7 +86,6 @@ std::vector<TRect> TGIFSubImage::TileRects(const TRect& rect) {
     return GIFSubImageDrawing(*this).TileRects(rect);
 }
 
-void TGIFSubImage::PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile,
-                                  bool transparent) {
+void TGIFSubImage::PaintFrameRect(TCanvas* canvas, const TRect& rect, bool tile, bool transparent) {
     GIFSubImageDrawing(*this).PaintRect(canvas, rect, tile, transparent);
 }

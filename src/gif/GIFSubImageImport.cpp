@@ -139,9 +139,9 @@ void TGIFSubImage::ReadBitmapPixels(TBitmap* source) {
         CreateFrameBitmap()->Assign(source);
     } else {
         DropBitmap();
-        cache_.SetBitmap(ObjectPtr<TBitmap>(ReduceBitmapColors(
-            source, g ? g->ReductionMethod() : redNetscape, g ? g->DitherMethod() : dtNearest,
-            g ? g->QuantizeBits() : 8, 0)));
+        cache_.SetBitmap(ObjectPtr<TBitmap>(
+            ReduceBitmapColors(source, g ? g->ReductionMethod() : redNetscape,
+                               g ? g->DitherMethod() : dtNearest, g ? g->QuantizeBits() : 8, 0)));
         format = cache_.Bitmap()->PixelFormat();
     }
     // Setting the size above has just allocated the pixels, zero-filled; only a frame whose
@@ -218,8 +218,7 @@ void TGIFSubImage::CopyFrame(TGIFSubImage& frame) {
         descriptor_ = frame.descriptor_;
         transparent_ = frame.transparent_;
         AllocatePixels();
-        if (pixelCount_ > 0)
-            std::memcpy(Data(), frame.Data(), static_cast<size_t>(pixelCount_));
+        if (pixelCount_ > 0) std::memcpy(Data(), frame.Data(), static_cast<size_t>(pixelCount_));
         ownColorMap_.CopyFrom(frame.ownColorMap_);
     }
     // Also a frame of extensions only keeps them: a copied image must save as the original
@@ -230,7 +229,8 @@ void TGIFSubImage::CopyFrame(TGIFSubImage& frame) {
         stream.SetPosition(0);
         extensions_.LoadFromStream(stream, this);
     }
-    if (!frame.IsEmpty() && frame.BitmapExists()) CreateFrameBitmap()->Assign(frame.cache_.Bitmap());
+    if (!frame.IsEmpty() && frame.BitmapExists())
+        CreateFrameBitmap()->Assign(frame.cache_.Bitmap());
 }
 
 void TGIFSubImage::CopyFrom(TPersistent* source) {

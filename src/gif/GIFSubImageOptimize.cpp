@@ -11,8 +11,8 @@ namespace {
 
 bool UsesIndex(const TGIFSubImage& frame, int index) {
     const Byte* p = frame.Data();
-    return p && std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) !=
-                    p + frame.PixelCount();
+    return p &&
+           std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) != p + frame.PixelCount();
 }
 
 bool SameColor(TGIFColorMap& a, int ia, TGIFColorMap& b, int ib) {

@@ -26,7 +26,9 @@ namespace d = media::dispid;
 // Timers and players of every component in the process are numbered from one counter.
 int g_componentCounter = 0;
 
-String NextComponentName() { return "AMComponent" + std::to_string(++g_componentCounter); }
+String NextComponentName() {
+    return "AMComponent" + std::to_string(++g_componentCounter);
+}
 
 std::function<bool()>& InstalledCheck() {
     static std::function<bool()> check = [] { return media::MediaBackendAvailable(); };
@@ -41,7 +43,7 @@ void DispatchPendingMessages() {
     }
 }
 
-}  // namespace
+} // namespace
 
 const char* const TActiveMovie::kPlayerDownloadAddress = "https://ffmpeg.org/download.html";
 
@@ -50,10 +52,10 @@ void TActiveMovie::SetPlayerInstalledCheck(std::function<bool()> check) {
 }
 
 bool CheckPlayerInstalled() {
-    if (InstalledCheck()())
-        return true;
-    const String text = String("Microsoft Windows Media Player is not installed on this platform.") +
-                        "\r\nIt can be downloaded from " + TActiveMovie::kPlayerDownloadAddress;
+    if (InstalledCheck()()) return true;
+    const String text =
+        String("Microsoft Windows Media Player is not installed on this platform.") +
+        "\r\nIt can be downloaded from " + TActiveMovie::kPlayerDownloadAddress;
     MessageBox(0, text.c_str(), "", MB_OK);
     return false;
 }
@@ -64,8 +66,7 @@ TActiveMovie::TActiveMovie() = default;
 TActiveMovie::~TActiveMovie() = default;
 
 void TActiveMovie::Create(TComponent* AOwner) {
-    if (!CheckPlayerInstalled())
-        std::exit(EXIT_FAILURE);
+    if (!CheckPlayerInstalled()) std::exit(EXIT_FAILURE);
     inherited::Create(AOwner);
     SetColor(clBlack);
     SetParentColor(true);
@@ -158,8 +159,12 @@ void TActiveMovie::BindPlayerEvents() {
     p.OnControlCreated = [this](TObject* s) { PlayerWindowCreated(s); };
     // The player's own control events reach the component's handlers with the component as
     // the sender.
-    p.OnClick = [this](TObject*) { if (OnClick) OnClick(this); };
-    p.OnDblClick = [this](TObject*) { if (OnDblClick) OnDblClick(this); };
+    p.OnClick = [this](TObject*) {
+        if (OnClick) OnClick(this);
+    };
+    p.OnDblClick = [this](TObject*) {
+        if (OnDblClick) OnDblClick(this);
+    };
     p.OnMouseDown = [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
         if (OnMouseDown) OnMouseDown(this, b, s, x, y);
     };
@@ -169,11 +174,21 @@ void TActiveMovie::BindPlayerEvents() {
     p.OnMouseMove = [this](TObject*, TShiftState s, int x, int y) {
         if (OnMouseMove) OnMouseMove(this, s, x, y);
     };
-    p.OnKeyDown = [this](TObject*, Word& k, TShiftState s) { if (OnKeyDown) OnKeyDown(this, k, s); };
-    p.OnKeyUp = [this](TObject*, Word& k, TShiftState s) { if (OnKeyUp) OnKeyUp(this, k, s); };
-    p.OnKeyPress = [this](TObject*, char& k) { if (OnKeyPress) OnKeyPress(this, k); };
-    p.OnEnter = [this](TObject*) { if (OnEnter) OnEnter(this); };
-    p.OnExit = [this](TObject*) { if (OnExit) OnExit(this); };
+    p.OnKeyDown = [this](TObject*, Word& k, TShiftState s) {
+        if (OnKeyDown) OnKeyDown(this, k, s);
+    };
+    p.OnKeyUp = [this](TObject*, Word& k, TShiftState s) {
+        if (OnKeyUp) OnKeyUp(this, k, s);
+    };
+    p.OnKeyPress = [this](TObject*, char& k) {
+        if (OnKeyPress) OnKeyPress(this, k);
+    };
+    p.OnEnter = [this](TObject*) {
+        if (OnEnter) OnEnter(this);
+    };
+    p.OnExit = [this](TObject*) {
+        if (OnExit) OnExit(this);
+    };
 }
 
 void TActiveMovie::UnbindPlayerEvents() {
@@ -209,7 +224,8 @@ void TActiveMovie::PlayerWindowCreated(TObject*) {
     player_->SetAlign(alClient);
     auto clipChildren = [](HWND hwnd) {
         if (hwnd)
-            SetWindowLong(hwnd, GWL_STYLE, GetWindowLong(hwnd, GWL_STYLE) | static_cast<LONG>(WS_CLIPCHILDREN));
+            SetWindowLong(hwnd, GWL_STYLE,
+                          GetWindowLong(hwnd, GWL_STYLE) | static_cast<LONG>(WS_CLIPCHILDREN));
     };
     clipChildren(Handle());
     clipChildren(innerPanel_->Handle());
@@ -227,16 +243,13 @@ void TActiveMovie::PlayerWindowCreated(TObject*) {
     horzBar_->BringToFront();
     cornerPanel_->BringToFront();
     UpdateLayout();
-    if (OnCreate)
-        OnCreate(this);
+    if (OnCreate) OnCreate(this);
 }
 
 void TActiveMovie::Destroy() {
-    if (timer_)
-        timer_->SetEnabled(false);
+    if (timer_) timer_->SetEnabled(false);
     UnhookRendererWindow();
-    if (player_)
-        UnbindPlayerEvents();
+    if (player_) UnbindPlayerEvents();
     if (hiddenForm_ && hiddenFormOldProc_) {
         hiddenForm_->WindowProc = hiddenFormOldProc_;
         hiddenFormOldProc_ = nullptr;
@@ -263,17 +276,24 @@ void TActiveMovie::Destroy() {
 
 int TActiveMovie::GetIntegerPropSafe(DISPID id) const {
     media::Variant v;
-    if (!player_ || FAILED(player_->MediaPlayer().GetProperty(id, &v)))
-        return 0;
+    if (!player_ || FAILED(player_->MediaPlayer().GetProperty(id, &v))) return 0;
     return v.lVal;
 }
 
 // --- properties by dispatch id ---
 
-bool TActiveMovie::GetWordBoolProp(DISPID id) const { return player_->GetProperty(id).boolVal != 0; }
-int TActiveMovie::GetIntegerProp(DISPID id) const { return player_->GetProperty(id).lVal; }
-double TActiveMovie::GetDoubleProp(DISPID id) const { return player_->GetProperty(id).dblVal; }
-String TActiveMovie::GetWideStringProp(DISPID id) const { return player_->GetProperty(id).bstrVal; }
+bool TActiveMovie::GetWordBoolProp(DISPID id) const {
+    return player_->GetProperty(id).boolVal != 0;
+}
+int TActiveMovie::GetIntegerProp(DISPID id) const {
+    return player_->GetProperty(id).lVal;
+}
+double TActiveMovie::GetDoubleProp(DISPID id) const {
+    return player_->GetProperty(id).dblVal;
+}
+String TActiveMovie::GetWideStringProp(DISPID id) const {
+    return player_->GetProperty(id).bstrVal;
+}
 
 void TActiveMovie::SetWordBoolProp(DISPID id, bool Value) {
     player_->SetProperty(id, media::Variant::Bool(Value));
@@ -295,49 +315,42 @@ void TActiveMovie::SetWideStringProp(DISPID id, const String& Value) {
 // --- operations ---
 
 void TActiveMovie::Open() {
-    if (fileName_.empty())
-        return;
-    if (GetIntegerProp(d::PlayState) == kPlayStatePlaying)
-        player_->Stop();
+    if (fileName_.empty()) return;
+    if (GetIntegerProp(d::PlayState) == kPlayStatePlaying) player_->Stop();
     opening_ = true;
     player_->Open(fileName_);
 }
 
 void TActiveMovie::Play() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen)
-        return;
+    if (GetIntegerProp(d::OpenState) != kOpenStateOpen) return;
     player_->Play();
-    if (fullScreenMode_)
-        SetIntegerProp(d::DisplaySize, media::mpFullScreen);
+    if (fullScreenMode_) SetIntegerProp(d::DisplaySize, media::mpFullScreen);
 }
 
 bool TActiveMovie::Pause() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen || GetIntegerProp(d::PlayState) != kPlayStatePlaying)
+    if (GetIntegerProp(d::OpenState) != kOpenStateOpen ||
+        GetIntegerProp(d::PlayState) != kPlayStatePlaying)
         return false;
     player_->Pause();
     return true;
 }
 
 void TActiveMovie::Stop() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen)
-        return;
+    if (GetIntegerProp(d::OpenState) != kOpenStateOpen) return;
     player_->Stop();
     SetDoubleProp(d::CurrentPosition, 0);
 }
 
 void TActiveMovie::Close() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen)
-        return;
-    if (GetIntegerProp(d::PlayState) == kPlayStatePlaying)
-        player_->Stop();
+    if (GetIntegerProp(d::OpenState) != kOpenStateOpen) return;
+    if (GetIntegerProp(d::PlayState) == kPlayStatePlaying) player_->Stop();
     opening_ = false;
     SetWideStringProp(d::FileName, "");
     ReleaseBasicVideo();
 }
 
 void TActiveMovie::Seek(double Position) {
-    if (Position > duration_)
-        return;
+    if (Position > duration_) return;
     if (DisplayMode() == mpFrames) {
         SetDisplayMode(mpTime);
         SetDoubleProp(d::CurrentPosition, Position);
@@ -364,8 +377,7 @@ void TActiveMovie::SetRate(double v) {
 }
 
 void TActiveMovie::SetSelectionStart(double v) {
-    if (v == -1.0 || (v >= 0 && (selectionEnd_ == -1.0 || v <= selectionEnd_)))
-        selectionStart_ = v;
+    if (v == -1.0 || (v >= 0 && (selectionEnd_ == -1.0 || v <= selectionEnd_))) selectionStart_ = v;
 }
 
 void TActiveMovie::SetSelectionEnd(double v) {
@@ -374,25 +386,20 @@ void TActiveMovie::SetSelectionEnd(double v) {
 }
 
 void TActiveMovie::SetFGrabber_BurstCount(int v) {
-    if (v < 0)
-        return;
+    if (v < 0) return;
     burstCount_ = v;
-    if (callback_)
-        callback_->SetBurstCount(v);
+    if (callback_) callback_->SetBurstCount(v);
 }
 
 void TActiveMovie::SetFGrabber_BurstInterval(int v) {
-    if (v < 0)
-        return;
+    if (v < 0) return;
     burstInterval_ = v;
-    if (callback_)
-        callback_->SetBurstInterval(v);
+    if (callback_) callback_->SetBurstInterval(v);
 }
 
 void TActiveMovie::SetFGrabber_BurstMode(bool v) {
     burstMode_ = v;
-    if (callback_)
-        callback_->SetBurstMode(v);
+    if (callback_) callback_->SetBurstMode(v);
 }
 
 void TActiveMovie::SetColor(TColor v) {
@@ -416,19 +423,14 @@ void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
     }
     if (NewState == kOpenStateOpen) {
         ReleaseBasicVideo();
-        if (grabberEnabled_ && callback_ && InsertSampleGrabber())
-            grabberInserted_ = true;
+        if (grabberEnabled_ && callback_ && InsertSampleGrabber()) grabberInserted_ = true;
         basicVideoHeld_ = true;
-        if (GetIntegerProp(d::ImageSourceWidth) == 0 && !displayLogo_)
-            logoMode_ = true;
+        if (GetIntegerProp(d::ImageSourceWidth) == 0 && !displayLogo_) logoMode_ = true;
         lastPosition_ = -1.0;
         ReadLength();
-        if (!autoStart_)
-            SetDoubleProp(d::CurrentPosition, 0);
-        if (!rendererWindow_)
-            HookRendererWindow();
-        if (OnOpenComplete)
-            OnOpenComplete(this);
+        if (!autoStart_) SetDoubleProp(d::CurrentPosition, 0);
+        if (!rendererWindow_) HookRendererWindow();
+        if (OnOpenComplete) OnOpenComplete(this);
     }
     UpdateLayout();
     oldOpenState_ = OldState;
@@ -449,26 +451,23 @@ void TActiveMovie::ReadLength() {
         SetDisplayMode(mpTime);
         duration_ = GetDoubleProp(d::Duration);
     }
-    frameCount_ = frames != duration_ ? static_cast<Cardinal>(std::max<Int64>(0, RoundEven(frames))) : 0;
+    frameCount_ =
+        frames != duration_ ? static_cast<Cardinal>(std::max<Int64>(0, RoundEven(frames))) : 0;
 }
 
 void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
-    if (GetDoubleProp(d::Rate) != rate_)
-        SetDoubleProp(d::Rate, rate_);
+    if (GetDoubleProp(d::Rate) != rate_) SetDoubleProp(d::Rate, rate_);
     if (NewState == kPlayStatePlaying) {
         if (OldState != kPlayStatePaused && selectionStart_ != -1.0)
             SetDoubleProp(d::CurrentPosition, selectionStart_);
         if (opening_) {
-            if (!autoStart_)
-                pausePending_ = true;
+            if (!autoStart_) pausePending_ = true;
             opening_ = false;
         }
-        if (fullScreenMode_)
-            fullScreenPending_ = true;
+        if (fullScreenMode_) fullScreenPending_ = true;
         UpdateLayout();
     }
-    if (NewState == kPlayStateStopped && callback_)
-        callback_->Disarm();
+    if (NewState == kPlayStateStopped && callback_) callback_->Disarm();
     oldPlayState_ = OldState;
     newPlayState_ = NewState;
     playStatePending_ = true;
@@ -476,19 +475,18 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
 
 void TActiveMovie::PlayerReadyStateChange(int State) {
     if (!displayLogo_) {
-        logoMode_ = !(GetIntegerProp(d::OpenState) == kOpenStateOpen && State == kReadyStateComplete);
+        logoMode_ =
+            !(GetIntegerProp(d::OpenState) == kOpenStateOpen && State == kReadyStateComplete);
         if ((State == kReadyStateInteractive || State == kReadyStateComplete) && grabberEnabled_ &&
             callback_ && InsertSampleGrabber())
             grabberInserted_ = true;
     }
     UpdateLayout();
-    if (OnReadyStateChange)
-        OnReadyStateChange(this, State);
+    if (OnReadyStateChange) OnReadyStateChange(this, State);
 }
 
 void TActiveMovie::PlayerEndOfStream(int Result) {
-    if (fullScreenMode_)
-        Pause();
+    if (fullScreenMode_) Pause();
     endOfStreamResult_ = Result;
     endOfStreamPending_ = true;
 }
@@ -499,8 +497,7 @@ void TActiveMovie::PlayerDisconnect(int Result) {
 }
 
 void TActiveMovie::PlayerError() {
-    if (!OnError)
-        return;
+    if (!OnError) return;
     const String description = player_->ErrorDescription();
     const int code = player_->ErrorCode();
     OnError(this, code, description);
@@ -509,8 +506,7 @@ void TActiveMovie::PlayerError() {
 // --- the poll ---
 
 void TActiveMovie::TimerTick(TObject*) {
-    if (tickRunning_)
-        return;
+    if (tickRunning_) return;
     tickRunning_ = true;
     // Cleared on every way out, a handler's exception included, or no tick would run again.
     Finally clear([this] { tickRunning_ = false; });
@@ -524,8 +520,7 @@ void TActiveMovie::TimerTick(TObject*) {
         player_->Pause();
     }
     if (GetIntegerProp(d::OpenState) == kOpenStateOpen) {
-        if (OnPositionChange || selectionEnd_ != -1.0)
-            PollPosition();
+        if (OnPositionChange || selectionEnd_ != -1.0) PollPosition();
         if (keyPending_ && OnFullScreenKeyPress) {
             DeliverFullScreenKey();
             keyPending_ = false;
@@ -533,32 +528,26 @@ void TActiveMovie::TimerTick(TObject*) {
     }
     if (endOfStreamPending_) {
         endOfStreamPending_ = false;
-        if (OnEndOfStream)
-            OnEndOfStream(this, endOfStreamResult_);
-        if (loop_)
-            player_->Play();
+        if (OnEndOfStream) OnEndOfStream(this, endOfStreamResult_);
+        if (loop_) player_->Play();
     }
     if (openStatePending_) {
         openStatePending_ = false;
-        if (OnOpenStateChange)
-            OnOpenStateChange(this, oldOpenState_, newOpenState_);
+        if (OnOpenStateChange) OnOpenStateChange(this, oldOpenState_, newOpenState_);
     }
     if (playStatePending_) {
         playStatePending_ = false;
-        if (OnPlayStateChange)
-            OnPlayStateChange(this, oldPlayState_, newPlayState_);
+        if (OnPlayStateChange) OnPlayStateChange(this, oldPlayState_, newPlayState_);
     }
     if (disconnectPending_) {
         disconnectPending_ = false;
-        if (OnDisconnect)
-            OnDisconnect(this, disconnectResult_);
+        if (OnDisconnect) OnDisconnect(this, disconnectResult_);
     }
 }
 
 void TActiveMovie::PollPosition() {
     const double p = GetDoubleProp(d::CurrentPosition);
-    if (p == lastPosition_)
-        return;
+    if (p == lastPosition_) return;
     const double last = lastPosition_ == -1.0 ? 0.0 : lastPosition_;
     double oldTime = 0, newTime = 0;
     Int64 oldFrame = 0, newFrame = 0;
@@ -583,8 +572,7 @@ void TActiveMovie::PollPosition() {
     lastPosition_ = p;
     if (OnPositionChange)
         OnPositionChange(this, oldTime, newTime, frame(oldFrame), frame(newFrame));
-    if (selectionEnd_ >= 0 && p >= selectionEnd_)
-        Pause();
+    if (selectionEnd_ >= 0 && p >= selectionEnd_) Pause();
 }
 
 // --- messages ---
@@ -625,21 +613,24 @@ void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
         .Ordinal("DisplayMode", &M::DisplayMode, &M::SetDisplayMode)
         .Ordinal("DisplaySize", &M::DisplaySize, &M::SetDisplaySize)
         .Ordinal("FGrabber_BurstCount", &M::FGrabber_BurstCount, &M::SetFGrabber_BurstCount)
-        .Ordinal("FGrabber_BurstInterval", &M::FGrabber_BurstInterval, &M::SetFGrabber_BurstInterval)
+        .Ordinal("FGrabber_BurstInterval", &M::FGrabber_BurstInterval,
+                 &M::SetFGrabber_BurstInterval)
         .Ordinal("FGrabber_BurstMode", &M::FGrabber_BurstMode, &M::SetFGrabber_BurstMode)
         .Ordinal("FGrabber_Enabled", &M::FGrabber_Enabled, &M::SetFGrabber_Enabled)
         .Text("FileName", &M::FileName, &M::SetFileName)
         .Ordinal("FullScreenMode", &M::FullScreenMode, &M::SetFullScreenMode)
         .Ordinal("JPEGPerformance", &M::JPEGPerformance, &M::SetJPEGPerformance)
-        .Ordinal("JPEGProgressiveDisplay", &M::JPEGProgressiveDisplay, &M::SetJPEGProgressiveDisplay)
+        .Ordinal("JPEGProgressiveDisplay", &M::JPEGProgressiveDisplay,
+                 &M::SetJPEGProgressiveDisplay)
         .Ordinal("JPEGQuality", &M::JPEGQuality, &M::SetJPEGQuality)
         .Ordinal("Loop", &M::Loop, &M::SetLoop)
         .Text("Rate", number(&M::Rate), setNumber(&M::SetRate))
         .Ordinal("ScrollBarsThickness", &M::ScrollBarsThickness, &M::SetScrollBarsThickness)
         .Text("SelectionEnd", number(&M::SelectionEnd), setNumber(&M::SetSelectionEnd))
         .Text("SelectionStart", number(&M::SelectionStart), setNumber(&M::SetSelectionStart))
-        .Ordinal("ShowControls", [](const M& m) { return const_cast<M&>(m).ShowControls(); },
-                 &M::SetShowControls)
+        .Ordinal(
+            "ShowControls", [](const M& m) { return const_cast<M&>(m).ShowControls(); },
+            &M::SetShowControls)
         .Ordinal("ShowScrollBars", &M::ShowScrollBars, &M::SetShowScrollBars)
         .Text("StoragePath", &M::StoragePath, &M::SetStoragePath)
         .Ordinal("Visible", &M::Visible, &M::SetVisible)
@@ -660,8 +651,10 @@ void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
         .Text("DefaultFrame", &M::DefaultFrame, &M::SetDefaultFrame)
         .Ordinal("EnableContextMenu", &M::EnableContextMenu, &M::SetEnableContextMenu)
         .Ordinal("Enabled", &M::Enabled, &M::SetEnabled)
-        .Ordinal("EnableFullScreenControls", &M::EnableFullScreenControls, &M::SetEnableFullScreenControls)
-        .Ordinal("EnablePositionControls", &M::EnablePositionControls, &M::SetEnablePositionControls)
+        .Ordinal("EnableFullScreenControls", &M::EnableFullScreenControls,
+                 &M::SetEnableFullScreenControls)
+        .Ordinal("EnablePositionControls", &M::EnablePositionControls,
+                 &M::SetEnablePositionControls)
         .Ordinal("EnableTracker", &M::EnableTracker, &M::SetEnableTracker)
         .Ordinal("InvokeURLs", &M::InvokeURLs, &M::SetInvokeURLs)
         .Ordinal("Language", &M::Language, &M::SetLanguage)
@@ -674,8 +667,10 @@ void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
         .Ordinal("SendKeyboardEvents", &M::SendKeyboardEvents, &M::SetSendKeyboardEvents)
         .Ordinal("SendMouseClickEvents", &M::SendMouseClickEvents, &M::SetSendMouseClickEvents)
         .Ordinal("SendMouseMoveEvents", &M::SendMouseMoveEvents, &M::SetSendMouseMoveEvents)
-        .Ordinal("SendOpenStateChangeEvents", &M::SendOpenStateChangeEvents, &M::SetSendOpenStateChangeEvents)
-        .Ordinal("SendPlayStateChangeEvents", &M::SendPlayStateChangeEvents, &M::SetSendPlayStateChangeEvents)
+        .Ordinal("SendOpenStateChangeEvents", &M::SendOpenStateChangeEvents,
+                 &M::SetSendOpenStateChangeEvents)
+        .Ordinal("SendPlayStateChangeEvents", &M::SendPlayStateChangeEvents,
+                 &M::SetSendPlayStateChangeEvents)
         .Ordinal("SendWarningEvents", &M::SendWarningEvents, &M::SetSendWarningEvents)
         .Ordinal("ShowAudioControls", &M::ShowAudioControls, &M::SetShowAudioControls)
         .Ordinal("ShowCaptioning", &M::ShowCaptioning, &M::SetShowCaptioning)

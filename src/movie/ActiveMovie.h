@@ -51,8 +51,8 @@ using TMovieReadyStateChangeEvent = std::function<void(TObject* Sender, int Read
 using TMovieResultEvent = std::function<void(TObject* Sender, int Result)>;
 using TMovieErrorEvent =
     std::function<void(TObject* Sender, int ErrorCode, const String& ErrorMessage)>;
-using TMovieWarningEvent = std::function<void(TObject* Sender, int WarningType, int Param,
-                                              const String& Description)>;
+using TMovieWarningEvent =
+    std::function<void(TObject* Sender, int WarningType, int Param, const String& Description)>;
 using TMovieScriptCommandEvent =
     std::function<void(TObject* Sender, const String& scType, const String& Param)>;
 using TMovieMarkerHitEvent = std::function<void(TObject* Sender, int MarkerNum)>;

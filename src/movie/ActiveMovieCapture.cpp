@@ -46,20 +46,16 @@ Int64 ScanSequence(const String& folder, const String& prefix, const String& ext
     do {
         const String& name = rec.Name;
         // Case-sensitive over the prefix, then at least one character before the first dot.
-        if (name.compare(0, prefix.size(), prefix) != 0)
-            continue;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
         const std::size_t dot = name.find('.');
-        if (dot == String::npos || dot <= prefix.size())
-            continue;
+        if (dot == String::npos || dot <= prefix.size()) continue;
         const String digits = name.substr(prefix.size(), dot - prefix.size());
         Int64 number = -1;
         bool valid = !digits.empty() && digits.size() <= 18;
         for (char c : digits)
             valid = valid && c >= '0' && c <= '9';
-        if (valid)
-            number = std::stoll(digits);
-        if (number != -1 && number > highest)
-            highest = number;
+        if (valid) number = std::stoll(digits);
+        if (number != -1 && number > highest) highest = number;
     } while (FindNext(rec) == 0);
     FindClose(rec);
     return highest;
@@ -76,11 +72,9 @@ String SixDigits(Int64 n) {
 // bit-field DIBs, the three masks. A table of 0 entries at 8 bits or fewer is a full one.
 std::size_t DibBitsOffset(const BITMAPINFOHEADER& h) {
     std::size_t colours = h.biClrUsed;
-    if (colours == 0 && h.biBitCount <= 8)
-        colours = std::size_t{1} << h.biBitCount;
+    if (colours == 0 && h.biBitCount <= 8) colours = std::size_t{1} << h.biBitCount;
     std::size_t offset = h.biSize + colours * sizeof(RGBQUAD);
-    if (h.biCompression == BI_BITFIELDS)
-        offset += 12;
+    if (h.biCompression == BI_BITFIELDS) offset += 12;
     return offset;
 }
 
@@ -88,9 +82,11 @@ bool HasDotInName(const String& fileName) {
     return ExtractFileName(fileName).find('.') != String::npos;
 }
 
-}  // namespace
+} // namespace
 
-std::size_t PackedDibBitsOffset(const BITMAPINFOHEADER& Header) { return DibBitsOffset(Header); }
+std::size_t PackedDibBitsOffset(const BITMAPINFOHEADER& Header) {
+    return DibBitsOffset(Header);
+}
 
 String TActiveMovie::AutomaticFileName(const String& Extension) {
     const String folder = FolderOf(storagePath_);
@@ -99,8 +95,7 @@ String TActiveMovie::AutomaticFileName(const String& Extension) {
         text = FormatDateTime("yymmdd_hhmmss_zzz", Now());
     } else {
         Int64& counter = SequenceCounters()[{folder, autoFilePrefix_, Extension}];
-        if (counter == 0)
-            counter = ScanSequence(folder, autoFilePrefix_, Extension);
+        if (counter == 0) counter = ScanSequence(folder, autoFilePrefix_, Extension);
         // Never over a file that is there already (written since the scan by anyone).
         do {
             ++counter;
@@ -129,13 +124,11 @@ void TActiveMovie::PaceWait() {
 }
 
 ObjectPtr<TBitmap> TActiveMovie::GrabFromRenderer() {
-    if (!basicVideoHeld_)
-        return nullptr;
+    if (!basicVideoHeld_) return nullptr;
     media::IBasicVideo& video = player_->MediaPlayer().BasicVideo();
     WaitForSeekToLand();
     LONG w = 0, h = 0;
-    if (FAILED(video.GetVideoSize(&w, &h)))
-        return nullptr;
+    if (FAILED(video.GetVideoSize(&w, &h))) return nullptr;
     LONG needed = 0;
     if (FAILED(video.GetCurrentImage(&needed, nullptr)) || needed <= 0 || needed > INT_MAX - 2)
         return nullptr;
@@ -144,28 +137,27 @@ ObjectPtr<TBitmap> TActiveMovie::GrabFromRenderer() {
         imageBuffer_.reset();
         imageBufferSize_ = 0;
         imageBuffer_.reset(new (std::nothrow) Byte[static_cast<std::size_t>(needed) + 2]);
-        if (!imageBuffer_)
-            return nullptr;
+        if (!imageBuffer_) return nullptr;
         imageBufferSize_ = needed + 2;
     }
     LONG size = imageBufferSize_;
-    if (FAILED(video.GetCurrentImage(&size, imageBuffer_.get())))
-        return nullptr;
+    if (FAILED(video.GetCurrentImage(&size, imageBuffer_.get()))) return nullptr;
     BITMAPINFOHEADER header;
     std::memcpy(&header, imageBuffer_.get(), sizeof header);
     const std::size_t offset = DibBitsOffset(header);
     const LONG rows = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    const std::size_t bytes = static_cast<std::size_t>(DibRowBytes(header.biWidth, header.biBitCount)) *
-                              static_cast<std::size_t>(rows);
-    if (header.biSize < sizeof header || offset + bytes > static_cast<std::size_t>(imageBufferSize_))
+    const std::size_t bytes =
+        static_cast<std::size_t>(DibRowBytes(header.biWidth, header.biBitCount)) *
+        static_cast<std::size_t>(rows);
+    if (header.biSize < sizeof header ||
+        offset + bytes > static_cast<std::size_t>(imageBufferSize_))
         return nullptr;
     // A DIB section of the frame's own format: the bitmap takes it over as it is, where a
     // device bitmap would be converted back into a DIB (and copied again) on every grab.
     void* bits = nullptr;
-    const HBITMAP native = CreateDIBSection(0, reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()),
-                                            DIB_RGB_COLORS, &bits, 0, 0);
-    if (!native)
-        return nullptr;
+    const HBITMAP native = CreateDIBSection(
+        0, reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()), DIB_RGB_COLORS, &bits, 0, 0);
+    if (!native) return nullptr;
     if (!bits) {
         DeleteObject(native);
         return nullptr;
@@ -173,14 +165,12 @@ ObjectPtr<TBitmap> TActiveMovie::GrabFromRenderer() {
     std::memcpy(bits, imageBuffer_.get() + offset, bytes);
     ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
     frame->SetHandle(native);
-    if (captureSize_ == 100)
-        return frame;
+    if (captureSize_ == 100) return frame;
     return ObjectPtr<TBitmap>(ScaledCopy(frame.get()));
 }
 
 bool TActiveMovie::CaptureFrameToBitmap(TBitmap* Bitmap) {
-    if (GetIntegerProp(media::dispid::OpenState) != kOpenStateOpen)
-        return false;
+    if (GetIntegerProp(media::dispid::OpenState) != kOpenStateOpen) return false;
     String name;
     return CaptureFrameTo(fdBitmap, name, nullptr, Bitmap);
 }
@@ -201,8 +191,7 @@ bool TActiveMovie::CaptureFrameTo(TFrameCapture_Dest Dest, String& FileName, TIm
         }
         throw;
     }
-    if (wasPlaying)
-        Play();
+    if (wasPlaying) Play();
     return result;
 }
 
@@ -210,12 +199,10 @@ bool TActiveMovie::CaptureInto(TFrameCapture_Dest Dest, String& FileName, TImage
                                TBitmap* Bitmap) {
     ObjectPtr<TBitmap> frame;
     if (grabberInserted_) {
-        if (!GrabFromSampleGrabber(frame))
-            return false;
+        if (!GrabFromSampleGrabber(frame)) return false;
     } else {
         frame = GrabFromRenderer();
-        if (!frame)
-            return false;
+        if (!frame) return false;
     }
     switch (Dest) {
     case fdBitmap:

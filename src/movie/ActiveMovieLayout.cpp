@@ -28,11 +28,16 @@ namespace d = media::dispid;
 // The player's display size for each of ours while its control bar is shown.
 LONG PlayerDisplaySize(TDisplaySize size) {
     switch (size) {
-    case mpDefaultSize: return media::mpDefaultSize;
-    case mpHalfSize: return media::mpHalfSize;
-    case mpDoubleSize: return media::mpDoubleSize;
-    case mpFitToSize: return media::mpFitToSize;
-    case mpCustomSize: break;
+    case mpDefaultSize:
+        return media::mpDefaultSize;
+    case mpHalfSize:
+        return media::mpHalfSize;
+    case mpDoubleSize:
+        return media::mpDoubleSize;
+    case mpFitToSize:
+        return media::mpFitToSize;
+    case mpCustomSize:
+        break;
     }
     return media::mpFitToSize;
 }
@@ -43,9 +48,11 @@ std::map<HWND, TActiveMovie*>& HookedRenderers() {
     return hooked;
 }
 
-int RoundInt(double v) { return static_cast<int>(RoundEven(v)); }
+int RoundInt(double v) {
+    return static_cast<int>(RoundEven(v));
+}
 
-}  // namespace
+} // namespace
 
 void TActiveMovie::HideScrollBars() {
     horzBar_->SetVisible(false);
@@ -54,12 +61,10 @@ void TActiveMovie::HideScrollBars() {
 }
 
 void TActiveMovie::UpdateLayout() {
-    if (!player_ || !horzBar_)
-        return;
+    if (!player_ || !horzBar_) return;
     const int W = ClientWidth();
     const int H = ClientHeight();
-    if (W == 0 || H == 0)
-        return;
+    if (W == 0 || H == 0) return;
     if (!movieVisible_ || logoMode_) {
         const int pw = player_->Width();
         const int ph = player_->Height();
@@ -140,10 +145,8 @@ void TActiveMovie::UpdateLayout() {
             x = RoundInt((W - w) / 2.0);
             y = RoundInt((H - h) / 2.0);
             if (horzFraction_ != 0.5 || vertFraction_ != 0.5) {
-                if (W < w)
-                    x = RoundInt((W - w) * horzFraction_);
-                if (H < h)
-                    y = RoundInt((H - h) * vertFraction_);
+                if (W < w) x = RoundInt((W - w) * horzFraction_);
+                if (H < h) y = RoundInt((H - h) * vertFraction_);
             }
             HideScrollBars();
         }
@@ -164,8 +167,7 @@ void TActiveMovie::UpdateLayout() {
         HideScrollBars();
     }
     innerPanel_->SetBounds(x, y, w, h);
-    if (repaintOnLayout_)
-        innerPanel_->Repaint();
+    if (repaintOnLayout_) innerPanel_->Repaint();
     repaintOnLayout_ = false;
     Invalidate();
 }
@@ -190,7 +192,8 @@ bool TActiveMovie::ShowControls() {
 
 void TActiveMovie::SetShowControls(bool v) {
     if (v && displaySize_ == mpCustomSize) {
-        ShowMessage("this setting is not allowed when DisplaySize = mpCustomSize. Set DisplaySize to another value first.");
+        ShowMessage("this setting is not allowed when DisplaySize = mpCustomSize. Set DisplaySize "
+                    "to another value first.");
         return;
     }
     const bool was = showControls_;
@@ -205,12 +208,15 @@ void TActiveMovie::SetShowControls(bool v) {
     UpdateLayout();
 }
 
-void TActiveMovie::ApplyDisplaySize() { SetDisplaySize(displaySize_); }
+void TActiveMovie::ApplyDisplaySize() {
+    SetDisplaySize(displaySize_);
+}
 
 void TActiveMovie::SetDisplaySize(TDisplaySize v) {
     if (showControls_) {
         if (v == mpCustomSize) {
-            ShowMessage("this setting is not allowed when ShowControls is enabled. Disable ShowControls first.");
+            ShowMessage("this setting is not allowed when ShowControls is enabled. Disable "
+                        "ShowControls first.");
             return;
         }
         SetIntegerProp(d::DisplaySize, PlayerDisplaySize(v));
@@ -242,11 +248,9 @@ void TActiveMovie::SetDisplayLogo(bool v) {
 }
 
 void TActiveMovie::SetZoomSize(int v) {
-    if (v <= 0 || v == zoomSize_)
-        return;
+    if (v <= 0 || v == zoomSize_) return;
     zoomSize_ = v;
-    if (displaySize_ != mpCustomSize)
-        return;
+    if (displaySize_ != mpCustomSize) return;
     if (HandleAllocated())
         SendMessage(Handle(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
     else
@@ -260,16 +264,13 @@ void TActiveMovie::SetShowScrollBars(bool v) {
 }
 
 void TActiveMovie::SetVisible(bool v) {
-    if (v == movieVisible_)
-        return;
+    if (v == movieVisible_) return;
     movieVisible_ = v;
     if (!v) {
         // The component blends into its parent; the kept colour comes back with Visible.
-        if (Parent())
-            inherited::SetColor(Parent()->Color());
+        if (Parent()) inherited::SetColor(Parent()->Color());
     } else if (ParentColor()) {
-        if (Parent())
-            inherited::SetColor(Parent()->Color());
+        if (Parent()) inherited::SetColor(Parent()->Color());
         inherited::SetParentColor(true);
         keptColor_ = Color();
     } else {
@@ -282,8 +283,7 @@ void TActiveMovie::SetVisible(bool v) {
 // --- full screen keys ---
 
 bool TActiveMovie::RecordKey(WPARAM key, LPARAM data) {
-    if (!OnFullScreenKeyPress || keyPending_)
-        return false;
+    if (!OnFullScreenKeyPress || keyPending_) return false;
     pendingKey_ = static_cast<int>(key);
     pendingKeyData_ = static_cast<int>(data);
     keyPending_ = true;
@@ -298,14 +298,12 @@ void TActiveMovie::DeliverFullScreenKey() {
     TShiftState shift = KeyboardShiftState();
     shift.Exclude(ssAlt);
     // Bit 29 of the key data: Alt was held.
-    if (pendingKeyData_ & (1 << 29))
-        shift.Include(ssAlt);
+    if (pendingKeyData_ & (1 << 29)) shift.Include(ssAlt);
     OnFullScreenKeyPress(this, static_cast<Word>(pendingKey_), shift);
 }
 
 void TActiveMovie::HookRendererWindow() {
-    if (rendererWindow_ || !HandleAllocated())
-        return;
+    if (rendererWindow_ || !HandleAllocated()) return;
     struct Search {
         HWND found = 0;
     } search;
@@ -325,19 +323,18 @@ void TActiveMovie::HookRendererWindow() {
         reinterpret_cast<LPARAM>(&search));
     // A window that runs our procedure already (another component's hook) is left alone:
     // chaining to ourselves would never end.
-    if (!search.found ||
-        GetWindowLongPtr(search.found, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&RendererWindowProc))
+    if (!search.found || GetWindowLongPtr(search.found, GWLP_WNDPROC) ==
+                             reinterpret_cast<LONG_PTR>(&RendererWindowProc))
         return;
     rendererWindow_ = search.found;
     HookedRenderers()[rendererWindow_] = this;
-    rendererOldProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtr(rendererWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RendererWindowProc)));
+    rendererOldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtr(
+        rendererWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RendererWindowProc)));
     SendMessage(rendererWindow_, WM_NULL, 0, 0);
 }
 
 void TActiveMovie::UnhookRendererWindow() {
-    if (!rendererWindow_)
-        return;
+    if (!rendererWindow_) return;
     const HWND hwnd = rendererWindow_;
     rendererWindow_ = 0;
     HookedRenderers().erase(hwnd);
@@ -351,11 +348,9 @@ void TActiveMovie::UnhookRendererWindow() {
 
 LRESULT TActiveMovie::RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto it = HookedRenderers().find(hwnd);
-    if (it == HookedRenderers().end())
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+    if (it == HookedRenderers().end()) return DefWindowProc(hwnd, msg, wParam, lParam);
     TActiveMovie* movie = it->second;
-    if (msg == WM_KEYUP && movie->RecordKey(wParam, lParam))
-        return 0;
+    if (msg == WM_KEYUP && movie->RecordKey(wParam, lParam)) return 0;
     return CallWindowProc(movie->rendererOldProc_, hwnd, msg, wParam, lParam);
 }
 

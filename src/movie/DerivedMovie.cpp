@@ -5,8 +5,7 @@
 namespace {
 
 void Check(HRESULT hr, const char* what) {
-    if (FAILED(hr))
-        throw EOleException(String("The media player refused ") + what, hr);
+    if (FAILED(hr)) throw EOleException(String("The media player refused ") + what, hr);
 }
 
 int IntArg(const media::PlayerEvent& e, std::size_t i) {
@@ -21,7 +20,7 @@ String TextArg(const media::PlayerEvent& e, std::size_t i) {
     return i < e.args.size() ? e.args[i].bstrVal : String();
 }
 
-}  // namespace
+} // namespace
 
 void TDerivedMovie_::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
@@ -51,10 +50,18 @@ void TDerivedMovie_::SetProperty(DISPID id, const media::Variant& Value) {
     Check(player_->PutProperty(id, Value), "a property write");
 }
 
-void TDerivedMovie_::Open(const String& FileName) { Check(player_->Open(FileName), "Open"); }
-void TDerivedMovie_::Play() { Check(player_->Play(), "Play"); }
-void TDerivedMovie_::Pause() { Check(player_->Pause(), "Pause"); }
-void TDerivedMovie_::Stop() { Check(player_->Stop(), "Stop"); }
+void TDerivedMovie_::Open(const String& FileName) {
+    Check(player_->Open(FileName), "Open");
+}
+void TDerivedMovie_::Play() {
+    Check(player_->Play(), "Play");
+}
+void TDerivedMovie_::Pause() {
+    Check(player_->Pause(), "Pause");
+}
+void TDerivedMovie_::Stop() {
+    Check(player_->Stop(), "Stop");
+}
 
 String TDerivedMovie_::ErrorDescription() {
     String text;
@@ -68,15 +75,16 @@ int TDerivedMovie_::ErrorCode() {
     return static_cast<int>(code);
 }
 
-HWND TDerivedMovie_::PlayerWindow() const { return player_ ? player_->Window() : 0; }
+HWND TDerivedMovie_::PlayerWindow() const {
+    return player_ ? player_->Window() : 0;
+}
 
 void TDerivedMovie_::CreateWindowHandle(const TCreateParams& Params) {
     inherited::CreateWindowHandle(Params);
     RECT r{};
     GetClientRect(Handle(), &r);
     player_->CreateWindowIn(Handle(), 0, 0, r.right, r.bottom);
-    if (OnControlCreated)
-        OnControlCreated(this);
+    if (OnControlCreated) OnControlCreated(this);
 }
 
 void TDerivedMovie_::Resize() {
@@ -86,8 +94,7 @@ void TDerivedMovie_::Resize() {
 
 void TDerivedMovie_::FitPlayerWindow() {
     const HWND w = PlayerWindow();
-    if (!w || !HandleAllocated())
-        return;
+    if (!w || !HandleAllocated()) return;
     RECT r{};
     GetClientRect(Handle(), &r);
     MoveWindow(w, 0, 0, r.right, r.bottom, TRUE);
@@ -101,10 +108,8 @@ void TDerivedMovie_::Dispatch(TMessage& Message) {
         return;
     case WM_HELP: {
         bool canShow = true;
-        if (OnF1HelpInvoked)
-            OnF1HelpInvoked(this, canShow);
-        if (canShow)
-            inherited::Dispatch(Message);
+        if (OnF1HelpInvoked) OnF1HelpInvoked(this, canShow);
+        if (canShow) inherited::Dispatch(Message);
         return;
     }
     default:

@@ -13,7 +13,7 @@
 namespace media {
 class MediaPlayer;
 struct PlayerEvent;
-}  // namespace media
+} // namespace media
 
 // A call into the player that failed; ErrorCode is its result code.
 class EOleException : public Exception {

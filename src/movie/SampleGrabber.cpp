@@ -21,23 +21,20 @@ namespace {
 constexpr int kFormatNone = 0;
 constexpr int kFormatVideoInfo = 1;
 
-}  // namespace
+} // namespace
 
 // --- the callback object ---
 
 TSampleGrabberCB::~TSampleGrabberCB() {
-    if (HBITMAP left = pending_.exchange(0))
-        DeleteObject(left);
+    if (HBITMAP left = pending_.exchange(0)) DeleteObject(left);
 }
 
 void TSampleGrabberCB::SetBurstCount(int v) {
-    if (v >= 0 && v != burstCount_)
-        burstCount_ = v;
+    if (v >= 0 && v != burstCount_) burstCount_ = v;
 }
 
 void TSampleGrabberCB::SetBurstInterval(int v) {
-    if (v > 0 && v != burstInterval_)
-        burstInterval_ = v;
+    if (v > 0 && v != burstInterval_) burstInterval_ = v;
 }
 
 void TSampleGrabberCB::SetMediaType(const BITMAPINFOHEADER& header, int kind) {
@@ -47,8 +44,7 @@ void TSampleGrabberCB::SetMediaType(const BITMAPINFOHEADER& header, int kind) {
 }
 
 void TSampleGrabberCB::MirrorArming(bool armed) {
-    if (media::ISampleGrabber* g = grabber_)
-        g->SetArmed(armed);
+    if (media::ISampleGrabber* g = grabber_) g->SetArmed(armed);
 }
 
 void TSampleGrabberCB::Arm() {
@@ -67,17 +63,14 @@ void TSampleGrabberCB::Disarm() {
 }
 
 void TSampleGrabberCB::EndDelivery() {
-    if (HBITMAP left = pending_.exchange(0))
-        DeleteObject(left);
+    if (HBITMAP left = pending_.exchange(0)) DeleteObject(left);
     busy_ = false;
 }
 
 HRESULT TSampleGrabberCB::BufferCB(double, BYTE* Buffer, LONG BufferLength) {
-    if (busy_.exchange(true))
-        return S_OK;
+    if (busy_.exchange(true)) return S_OK;
     // A frame not yet delivered keeps the mark set: the delivery clears it.
-    if (pending_)
-        return S_OK;
+    if (pending_) return S_OK;
     LPARAM resumeParam = 1;
     if (formatKind_ == kFormatNone || !armed_) {
         busy_ = false;
@@ -96,8 +89,7 @@ HRESULT TSampleGrabberCB::BufferCB(double, BYTE* Buffer, LONG BufferLength) {
     if ((!burstMode_ || burstCount_ > 0) && remaining_ == 0) {
         armed_ = false;
         MirrorArming(false);
-        if (resume_.exchange(false))
-            resumeParam = 0;
+        if (resume_.exchange(false)) resumeParam = 0;
     }
     HBITMAP frame = 0;
     if (Buffer) {
@@ -109,10 +101,13 @@ HRESULT TSampleGrabberCB::BufferCB(double, BYTE* Buffer, LONG BufferLength) {
         void* bits = nullptr;
         frame = CreateDIBSection(0, &info, DIB_RGB_COLORS, &bits, 0, 0);
         if (frame && bits) {
-            const LONG height = info.bmiHeader.biHeight < 0 ? -info.bmiHeader.biHeight : info.bmiHeader.biHeight;
-            const std::size_t stride = static_cast<std::size_t>(DibRowBytes(info.bmiHeader.biWidth, info.bmiHeader.biBitCount));
-            const std::size_t bytes = std::min(stride * static_cast<std::size_t>(height),
-                                               static_cast<std::size_t>(std::max<LONG>(0, BufferLength)));
+            const LONG height =
+                info.bmiHeader.biHeight < 0 ? -info.bmiHeader.biHeight : info.bmiHeader.biHeight;
+            const std::size_t stride = static_cast<std::size_t>(
+                DibRowBytes(info.bmiHeader.biWidth, info.bmiHeader.biBitCount));
+            const std::size_t bytes =
+                std::min(stride * static_cast<std::size_t>(height),
+                         static_cast<std::size_t>(std::max<LONG>(0, BufferLength)));
             std::memcpy(bits, Buffer, bytes);
         } else if (frame) {
             DeleteObject(frame);
@@ -137,14 +132,13 @@ HRESULT TSampleGrabberCB::BufferCB(double, BYTE* Buffer, LONG BufferLength) {
 bool TActiveMovie::InsertSampleGrabber() {
     ReleaseGrabber();
     media::ISampleGrabber* grabber = player_->MediaPlayer().InsertSampleGrabber();
-    if (!grabber)
-        return false;
+    if (!grabber) return false;
     callback_->SetWindow(Handle());
-    if (GetIntegerProp(media::dispid::ImageSourceWidth) == 0 && !displayLogo_)
-        logoMode_ = true;
+    if (GetIntegerProp(media::dispid::ImageSourceWidth) == 0 && !displayLogo_) logoMode_ = true;
     BITMAPINFOHEADER header{};
-    if (FAILED(grabber->SetCallback(callback_.get())) || FAILED(grabber->GetConnectedMediaType(&header)) ||
-        header.biBitCount != 24 || header.biWidth <= 0 || header.biHeight == 0) {
+    if (FAILED(grabber->SetCallback(callback_.get())) ||
+        FAILED(grabber->GetConnectedMediaType(&header)) || header.biBitCount != 24 ||
+        header.biWidth <= 0 || header.biHeight == 0) {
         grabber->SetCallback(nullptr);
         player_->MediaPlayer().RemoveSampleGrabber();
         callback_->ClearMediaType();
@@ -184,17 +178,14 @@ TBitmap* TActiveMovie::ScaledCopy(TBitmap* Frame) {
 
 void TActiveMovie::DeliverGrabbedFrame(TMessage& Message) {
     Message.Result = 0;
-    if (Message.WParam != 1 || !callback_)
-        return;
+    if (Message.WParam != 1 || !callback_) return;
     // Whatever happens below, the next frame may come in afterwards.
     Finally done([this] { callback_->EndDelivery(); });
     const HBITMAP handle = callback_->TakePendingFrame();
-    if (!handle)
-        return;
+    if (!handle) return;
     ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
     frame->SetHandle(handle);
-    if (Message.LParam == 0)
-        player_->Pause();
+    if (Message.LParam == 0) player_->Pause();
     // Scaled here, once: a waiting grab takes the delivered frame as it is.
     ObjectPtr<TBitmap> scaled;
     TBitmap* result = frame.get();
@@ -211,8 +202,7 @@ void TActiveMovie::DeliverGrabbedFrame(TMessage& Message) {
 }
 
 bool TActiveMovie::GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap) {
-    if (!grabberInserted_ || grabBusy_)
-        return false;
+    if (!grabberInserted_ || grabBusy_) return false;
     grabBusy_ = true;
     delivered_ = false;
     waitingBitmap_ = MakeObject<TBitmap>();
@@ -235,8 +225,7 @@ bool TActiveMovie::GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap) {
             TranslateMessage(&msg);
             DispatchMessage(&msg);
         }
-        if (!delivered_)
-            PaceWait();
+        if (!delivered_) PaceWait();
     }
     if (!delivered_) {
         // Nothing may stay armed or in flight for a grab that nobody waits for any more.
@@ -256,8 +245,7 @@ bool TActiveMovie::GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap) {
         return false;
     }
     delivered_ = false;
-    if (!Bitmap)
-        Bitmap = MakeObject<TBitmap>();
+    if (!Bitmap) Bitmap = MakeObject<TBitmap>();
     Bitmap->Assign(waitingBitmap_.get());
     return true;
 }

@@ -23,7 +23,7 @@ using LRESULT = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using HRESULT = std::int32_t;
-using COLORREF = DWORD;  // 0x00BBGGRR
+using COLORREF = DWORD; // 0x00BBGGRR
 
 // Result codes. Negative values are failures.
 constexpr HRESULT S_OK = 0;
@@ -39,8 +39,12 @@ constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003u);
 constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
 constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000Au);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -62,19 +66,41 @@ using HINSTANCE = HANDLE;
 using HMODULE = HANDLE;
 using HGLOBAL = HANDLE;
 
-constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-constexpr LONG MAKELONG(WORD lo, WORD hi) { return static_cast<LONG>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16)); }
-constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) { return static_cast<LPARAM>(MAKELONG(lo, hi)); }
-constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(lo, hi))); }
+constexpr WORD LOWORD(std::uintptr_t v) {
+    return static_cast<WORD>(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v) {
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+constexpr LONG MAKELONG(WORD lo, WORD hi) {
+    return static_cast<LONG>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16));
+}
+constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) {
+    return static_cast<LPARAM>(MAKELONG(lo, hi));
+}
+constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
+    return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(lo, hi)));
+}
 // Signed coordinates packed in an LPARAM.
-constexpr int GET_X_LPARAM(LPARAM v) { return static_cast<SHORT>(LOWORD(static_cast<std::uintptr_t>(v))); }
-constexpr int GET_Y_LPARAM(LPARAM v) { return static_cast<SHORT>(HIWORD(static_cast<std::uintptr_t>(v))); }
+constexpr int GET_X_LPARAM(LPARAM v) {
+    return static_cast<SHORT>(LOWORD(static_cast<std::uintptr_t>(v)));
+}
+constexpr int GET_Y_LPARAM(LPARAM v) {
+    return static_cast<SHORT>(HIWORD(static_cast<std::uintptr_t>(v)));
+}
 
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return r | (g << 8) | (static_cast<DWORD>(b) << 16); }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>(c >> 16); }
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+    return r | (g << 8) | (static_cast<DWORD>(b) << 16);
+}
+constexpr BYTE GetRValue(COLORREF c) {
+    return static_cast<BYTE>(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+    return static_cast<BYTE>(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+    return static_cast<BYTE>(c >> 16);
+}
 
 struct POINT {
     LONG x = 0;
@@ -126,7 +152,7 @@ struct LOGPALETTE {
 };
 
 struct BITMAPFILEHEADER {
-    WORD bfType = 0x4D42;  // "BM"
+    WORD bfType = 0x4D42; // "BM"
     DWORD bfSize = 0;
     WORD bfReserved1 = 0;
     WORD bfReserved2 = 0;
@@ -136,7 +162,7 @@ struct BITMAPFILEHEADER {
 struct BITMAPINFOHEADER {
     DWORD biSize = 40;
     LONG biWidth = 0;
-    LONG biHeight = 0;  // negative: rows run top-down
+    LONG biHeight = 0; // negative: rows run top-down
     WORD biPlanes = 1;
     WORD biBitCount = 0;
     DWORD biCompression = 0;

@@ -14,7 +14,7 @@ Int64 ToInt64(double whole) {
     return static_cast<Int64>(whole);
 }
 
-}  // namespace
+} // namespace
 
 Int64 Round(double value) {
     if (!std::isfinite(value)) throw EInvalidOp("Invalid floating point operation");
@@ -25,9 +25,13 @@ Int64 Round(double value) {
     return ToInt64(result);
 }
 
-Int64 Trunc(double value) { return ToInt64(std::trunc(value)); }
+Int64 Trunc(double value) {
+    return ToInt64(std::trunc(value));
+}
 
-double Frac(double value) { return value - std::trunc(value); }
+double Frac(double value) {
+    return value - std::trunc(value);
+}
 
 Int64 Div(Int64 a, Int64 b) {
     if (b == 0) throw EDivByZero("Division by zero");
@@ -46,8 +50,10 @@ int MulDiv(int a, int b, int c) {
     Int64 product = static_cast<Int64>(a) * b;
     bool negative = (product < 0) != (c < 0);
     // |a * b| < 2^62 and |c| <= 2^31, so none of this overflows.
-    std::uint64_t p = product < 0 ? static_cast<std::uint64_t>(-product) : static_cast<std::uint64_t>(product);
-    std::uint64_t d = c < 0 ? static_cast<std::uint64_t>(-static_cast<Int64>(c)) : static_cast<std::uint64_t>(c);
+    std::uint64_t p =
+        product < 0 ? static_cast<std::uint64_t>(-product) : static_cast<std::uint64_t>(product);
+    std::uint64_t d =
+        c < 0 ? static_cast<std::uint64_t>(-static_cast<Int64>(c)) : static_cast<std::uint64_t>(c);
     std::uint64_t q = (p + d / 2) / d;
     Int64 result = negative ? -static_cast<Int64>(q) : static_cast<Int64>(q);
     if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min())

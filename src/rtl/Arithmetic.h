@@ -19,11 +19,9 @@ Int64 Mod(Int64 a, Int64 b);
 // result does not fit in 32 bits.
 int MulDiv(int a, int b, int c);
 
-template <class T>
-constexpr T Min(T a, T b) {
+template <class T> constexpr T Min(T a, T b) {
     return b < a ? b : a;
 }
-template <class T>
-constexpr T Max(T a, T b) {
+template <class T> constexpr T Max(T a, T b) {
     return a < b ? b : a;
 }

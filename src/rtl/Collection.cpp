@@ -33,9 +33,13 @@ void TCollectionItem::SetIndex(int value) {
     Changed(true);
 }
 
-String TCollectionItem::DisplayName() const { return ClassName(); }
+String TCollectionItem::DisplayName() const {
+    return ClassName();
+}
 
-TPersistent* TCollectionItem::GetOwner() { return collection_; }
+TPersistent* TCollectionItem::GetOwner() {
+    return collection_;
+}
 
 void TCollectionItem::Changed(bool AllItems) {
     if (collection_) collection_->ItemChanged(AllItems ? nullptr : this);
@@ -77,13 +81,14 @@ TCollectionItem* TCollection::Insert(int index) {
 void TCollection::Delete(int index) {
     TCollectionItem* item = Items(index);
     Notify(item, cnDeleting);
-    item->Free();  // leaves the collection, which reports the change
+    item->Free(); // leaves the collection, which reports the change
 }
 
 void TCollection::Clear() {
     if (items_.empty()) return;
     UpdateScope update(this);
-    while (!items_.empty()) Delete(Count() - 1);
+    while (!items_.empty())
+        Delete(Count() - 1);
 }
 
 TCollectionItem* TCollection::FindItemID(int id) const {
@@ -92,7 +97,9 @@ TCollectionItem* TCollection::FindItemID(int id) const {
     return nullptr;
 }
 
-void TCollection::BeginUpdate() { ++updateCount_; }
+void TCollection::BeginUpdate() {
+    ++updateCount_;
+}
 
 void TCollection::EndUpdate() {
     if (updateCount_ > 0 && --updateCount_ == 0) Changed();
@@ -103,7 +110,8 @@ void TCollection::Assign(TPersistent* Source) {
         if (other == this) return;
         UpdateScope update(this);
         Clear();
-        for (TCollectionItem* item : other->items_) Add()->Assign(item);
+        for (TCollectionItem* item : other->items_)
+            Add()->Assign(item);
         return;
     }
     inherited::Assign(Source);

@@ -13,7 +13,7 @@ class TCollectionItem : public TPersistent {
     KORVID_CLASS(TCollectionItem, TPersistent)
 
     TCollectionItem() = default;
-    ~TCollectionItem() override;  // leaves its collection
+    ~TCollectionItem() override; // leaves its collection
 
     TCollection* Collection() const { return collection_; }
     // Moves the item to another collection (or to none).
@@ -38,13 +38,12 @@ class TCollection : public TPersistent {
     KORVID_CLASS(TCollection, TPersistent)
 
     using ItemFactory = std::function<TCollectionItem*()>;
-    template <class Item>
-    static ItemFactory ItemsOf() {
+    template <class Item> static ItemFactory ItemsOf() {
         return [] { return static_cast<TCollectionItem*>(CreateObject<Item>()); };
     }
 
     explicit TCollection(ItemFactory makeItem);
-    ~TCollection() override;  // frees the items
+    ~TCollection() override; // frees the items
 
     int Count() const { return static_cast<int>(items_.size()); }
     // Raises EListError out of range.

@@ -11,7 +11,7 @@ void Erase(std::vector<TComponent*>& list, TComponent* item) {
     if (it != list.end()) list.erase(it);
 }
 
-}  // namespace
+} // namespace
 
 void TComponent::DeclareProperties(Published<TComponent>& p) {
     p.Text("Name", &TComponent::Name, &TComponent::SetName)
@@ -43,7 +43,8 @@ void TComponent::BeforeDestruction() {
 void TComponent::Destroying() {
     if (state_.Contains(csDestroying)) return;
     state_.Include(csDestroying);
-    for (TComponent* c : components_) c->Destroying();
+    for (TComponent* c : components_)
+        c->Destroying();
 }
 
 void TComponent::Destroy() {
@@ -145,8 +146,8 @@ void TComponent::FreeNotification(TComponent* AComponent) {
         if (std::find(freeNotifies_.begin(), freeNotifies_.end(), AComponent) ==
             freeNotifies_.end())
             freeNotifies_.push_back(AComponent);
-        if (std::find(AComponent->freeNotifies_.begin(), AComponent->freeNotifies_.end(),
-                      this) == AComponent->freeNotifies_.end())
+        if (std::find(AComponent->freeNotifies_.begin(), AComponent->freeNotifies_.end(), this) ==
+            AComponent->freeNotifies_.end())
             AComponent->freeNotifies_.push_back(this);
     }
     state_.Include(csFreeNotification);
@@ -161,7 +162,9 @@ void TComponent::UnlinkFreeNotification(TComponent* other) {
     Erase(other->freeNotifies_, this);
 }
 
-void TComponent::Loaded() { state_.Exclude(csLoading); }
+void TComponent::Loaded() {
+    state_.Exclude(csLoading);
+}
 
 LoadingScope::LoadingScope(TComponent* root) {
     if (!root || root->loading_) {
@@ -174,16 +177,23 @@ LoadingScope::LoadingScope(TComponent* root) {
     loading_.push_back(root);
 }
 
-LoadingScope::~LoadingScope() { Close(); }
+LoadingScope::~LoadingScope() {
+    Close();
+}
 
-void LoadingScope::Add(TComponent* component) { loading_.push_back(component); }
+void LoadingScope::Add(TComponent* component) {
+    loading_.push_back(component);
+}
 
-void LoadingScope::Forget(TComponent* component) { Erase(loading_, component); }
+void LoadingScope::Forget(TComponent* component) {
+    Erase(loading_, component);
+}
 
 void LoadingScope::Finish() {
     if (!open_) return;
     open_ = false;
-    for (TComponent* c : loading_) c->state_.Exclude(csReading);
+    for (TComponent* c : loading_)
+        c->state_.Exclude(csReading);
     // One at a time, so that a component freed by an earlier Loaded drops out of the list.
     while (!loading_.empty()) {
         TComponent* c = loading_.front();

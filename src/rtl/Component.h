@@ -23,7 +23,7 @@ enum TComponentStateFlag {
     csReading,
     csWriting,
     csDestroying,
-    csDesigning,  // never set: there is no designer
+    csDesigning, // never set: there is no designer
     csAncestor,
     csUpdating,
     csFixups,
@@ -57,7 +57,7 @@ class TComponent : public TPersistent {
     // Owned components in the order they were inserted. Raises EListError out of range.
     TComponent* Components(int index) const;
     int ComponentIndex() const;
-    TComponent* FindComponent(const String& name) const;  // case-insensitive, nil when absent
+    TComponent* FindComponent(const String& name) const; // case-insensitive, nil when absent
 
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
@@ -112,8 +112,7 @@ private:
     bool released_ = false;
 };
 
-template <class T, class... Args>
-T* CreateComponent(TComponent* AOwner, Args&&... fieldArgs) {
+template <class T, class... Args> T* CreateComponent(TComponent* AOwner, Args&&... fieldArgs) {
     T* component = new T(std::forward<Args>(fieldArgs)...);
     ScopeGuard freeOnFailure([component] { component->Free(); });
     component->JoinLoadingOf(AOwner);
@@ -124,8 +123,7 @@ T* CreateComponent(TComponent* AOwner, Args&&... fieldArgs) {
 }
 
 // A component without an owner, held by the caller.
-template <class T, class... Args>
-ObjectPtr<T> CreateUnowned(Args&&... fieldArgs) {
+template <class T, class... Args> ObjectPtr<T> CreateUnowned(Args&&... fieldArgs) {
     return ObjectPtr<T>(CreateComponent<T>(nullptr, std::forward<Args>(fieldArgs)...));
 }
 

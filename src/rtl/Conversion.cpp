@@ -30,7 +30,9 @@ void EnsureSettings() {
     if (!ReadLocale("", settings)) settings = TFormatSettings{};
 }
 
-String Separator() { return FormatSettings().DecimalSeparator; }
+String Separator() {
+    return FormatSettings().DecimalSeparator;
+}
 
 [[noreturn]] void NotAnInteger(const String& text) {
     throw EConvertError("'" + text + "' is not a valid integer value");
@@ -50,14 +52,16 @@ int HexDigit(char c) {
 // Parses into value, which must fit in `bits` (32 or 64) bits.
 bool ParseInteger(const String& text, int bits, Int64& value) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     bool hex = false;
     if (i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
@@ -82,13 +86,11 @@ bool ParseInteger(const String& text, int bits, Int64& value) {
         if (negative) {
             if (signedValue == std::numeric_limits<Int64>::min()) return false;
             signedValue = -signedValue;
-            if (bits == 32 && signedValue > std::numeric_limits<std::int32_t>::max())
-                return false;
+            if (bits == 32 && signedValue > std::numeric_limits<std::int32_t>::max()) return false;
         }
     } else if (negative) {
-        signedValue = magnitude == (std::uint64_t{1} << 63)
-                          ? std::numeric_limits<Int64>::min()
-                          : -static_cast<Int64>(magnitude);
+        signedValue = magnitude == (std::uint64_t{1} << 63) ? std::numeric_limits<Int64>::min()
+                                                            : -static_cast<Int64>(magnitude);
     } else {
         signedValue = static_cast<Int64>(magnitude);
     }
@@ -122,7 +124,9 @@ Decimal ToDecimal(double value, int precision) {
     return d;
 }
 
-int ClampPrecision(int precision) { return precision < 1 ? 1 : precision > 17 ? 17 : precision; }
+int ClampPrecision(int precision) {
+    return precision < 1 ? 1 : precision > 17 ? 17 : precision;
+}
 
 // Keeps `kept` leading digits, rounding the rest half away from zero; may add a digit.
 void RoundDigits(Decimal& d, int kept) {
@@ -135,7 +139,8 @@ void RoundDigits(Decimal& d, int kept) {
     d.digits.resize(static_cast<size_t>(kept));
     if (!up) return;
     int i = kept - 1;
-    while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') d.digits[static_cast<size_t>(i--)] = '0';
+    while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9')
+        d.digits[static_cast<size_t>(i--)] = '0';
     if (i >= 0) {
         ++d.digits[static_cast<size_t>(i)];
     } else {
@@ -171,9 +176,11 @@ String Fixed(double value, int precision, int decimals, int minDecimals, int min
            fraction.back() == '0')
         fraction.pop_back();
     size_t lead = 0;
-    while (lead < integer.size() && integer[lead] == '0') ++lead;
+    while (lead < integer.size() && integer[lead] == '0')
+        ++lead;
     integer.erase(0, lead);
-    while (static_cast<int>(integer.size()) < minIntegers) integer.insert(integer.begin(), '0');
+    while (static_cast<int>(integer.size()) < minIntegers)
+        integer.insert(integer.begin(), '0');
     bool zero = integer.find_first_not_of('0') == String::npos &&
                 fraction.find_first_not_of('0') == String::npos;
     String text = (d.negative && !zero) ? "-" : "";
@@ -185,7 +192,8 @@ String Fixed(double value, int precision, int decimals, int minDecimals, int min
 String General(double value, int precision, const String& separator) {
     if (value == 0) return "0";
     Decimal d = ToDecimal(value, precision);
-    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    while (d.digits.size() > 1 && d.digits.back() == '0')
+        d.digits.pop_back();
     String text = d.negative ? "-" : "";
     const int n = static_cast<int>(d.digits.size());
     if (d.exponent < -4 || d.exponent >= precision) {
@@ -195,15 +203,17 @@ String General(double value, int precision, const String& separator) {
         return text;
     }
     if (d.exponent >= 0) {
-        for (int i = 0; i <= d.exponent; ++i) text += i < n ? d.digits[static_cast<size_t>(i)] : '0';
-        if (n > d.exponent + 1) text += separator + d.digits.substr(static_cast<size_t>(d.exponent + 1));
+        for (int i = 0; i <= d.exponent; ++i)
+            text += i < n ? d.digits[static_cast<size_t>(i)] : '0';
+        if (n > d.exponent + 1)
+            text += separator + d.digits.substr(static_cast<size_t>(d.exponent + 1));
     } else {
         text += "0" + separator + String(static_cast<size_t>(-d.exponent - 1), '0') + d.digits;
     }
     return text;
 }
 
-}  // namespace
+} // namespace
 
 TFormatSettings FormatSettings() {
     std::lock_guard<std::mutex> guard(settingsMutex);
@@ -226,7 +236,9 @@ void SetFormatSettings(const TFormatSettings& value) {
     settingsRead = true;
 }
 
-String IntToStr(Int64 value) { return std::to_string(value); }
+String IntToStr(Int64 value) {
+    return std::to_string(value);
+}
 
 String IntToHex(Int64 value, int digits) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -236,11 +248,14 @@ String IntToHex(Int64 value, int digits) {
         text.insert(text.begin(), kHex[bits & 15]);
         bits >>= 4;
     } while (bits);
-    while (static_cast<int>(text.size()) < digits) text.insert(text.begin(), '0');
+    while (static_cast<int>(text.size()) < digits)
+        text.insert(text.begin(), '0');
     return text;
 }
 
-bool TryStrToInt64(const String& text, Int64& value) { return ParseInteger(text, 64, value); }
+bool TryStrToInt64(const String& text, Int64& value) {
+    return ParseInteger(text, 64, value);
+}
 
 bool TryStrToInt(const String& text, int& value) {
     Int64 v;
@@ -269,8 +284,10 @@ int StrToIntDef(const String& text, int fallback) {
 bool TryStrToFloat(const String& text, double& value) {
     const String separator = Separator();
     size_t i = 0, end = text.size();
-    while (i < end && text[i] == ' ') ++i;
-    while (end > i && text[end - 1] == ' ') --end;
+    while (i < end && text[i] == ' ')
+        ++i;
+    while (end > i && text[end - 1] == ' ')
+        --end;
     // Rebuild the number in the form from_chars reads, whatever the locale's separator.
     String plain;
     if (i < end && (text[i] == '+' || text[i] == '-')) {
@@ -278,11 +295,13 @@ bool TryStrToFloat(const String& text, double& value) {
         ++i;
     }
     size_t digits = 0;
-    while (i < end && text[i] >= '0' && text[i] <= '9') plain += text[i++], ++digits;
+    while (i < end && text[i] >= '0' && text[i] <= '9')
+        plain += text[i++], ++digits;
     if (i < end && text.compare(i, separator.size(), separator) == 0) {
         plain += '.';
         i += separator.size();
-        while (i < end && text[i] >= '0' && text[i] <= '9') plain += text[i++], ++digits;
+        while (i < end && text[i] >= '0' && text[i] <= '9')
+            plain += text[i++], ++digits;
     }
     if (digits == 0) return false;
     if (i < end && (text[i] == 'e' || text[i] == 'E')) {
@@ -290,7 +309,8 @@ bool TryStrToFloat(const String& text, double& value) {
         ++i;
         if (i < end && (text[i] == '+' || text[i] == '-')) plain += text[i++];
         size_t expDigits = 0;
-        while (i < end && text[i] >= '0' && text[i] <= '9') plain += text[i++], ++expDigits;
+        while (i < end && text[i] >= '0' && text[i] <= '9')
+            plain += text[i++], ++expDigits;
         if (expDigits == 0) return false;
     }
     if (i != end) return false;
@@ -312,7 +332,9 @@ double StrToFloatDef(const String& text, double fallback) {
     return TryStrToFloat(text, v) ? v : fallback;
 }
 
-String FloatToStr(double value) { return FloatToStrF(value, ffGeneral, 15, 0); }
+String FloatToStr(double value) {
+    return FloatToStrF(value, ffGeneral, 15, 0);
+}
 
 String FloatToStrF(double value, TFloatFormat format, int precision, int digits) {
     if (!std::isfinite(value)) return Special(value);
@@ -320,7 +342,8 @@ String FloatToStrF(double value, TFloatFormat format, int precision, int digits)
     digits = digits < 0 ? 0 : digits > 18 ? 18 : digits;
     const String separator = Separator();
     switch (format) {
-    case ffGeneral: return General(value, precision, separator);
+    case ffGeneral:
+        return General(value, precision, separator);
     case ffExponent: {
         Decimal d = ToDecimal(value, precision);
         if (value == 0) d.exponent = 0;
@@ -328,12 +351,14 @@ String FloatToStrF(double value, TFloatFormat format, int precision, int digits)
         text += d.digits.substr(0, 1);
         if (d.digits.size() > 1) text += separator + d.digits.substr(1);
         String exp = std::to_string(d.exponent < 0 ? -d.exponent : d.exponent);
-        while (static_cast<int>(exp.size()) < digits) exp.insert(exp.begin(), '0');
+        while (static_cast<int>(exp.size()) < digits)
+            exp.insert(exp.begin(), '0');
         return text + "E" + (d.exponent < 0 ? "-" : "+") + exp;
     }
     case ffFixed:
     case ffNumber:
-    case ffCurrency: return Fixed(value, precision, digits, digits, 1, separator);
+    case ffCurrency:
+        return Fixed(value, precision, digits, digits, 1, separator);
     }
     return General(value, precision, separator);
 }
@@ -348,12 +373,13 @@ String FormatFloat(const String& format, double value) {
         char c = format[i];
         if (c == '"' || c == '\'') {
             size_t close = format.find(c, i + 1);
-            String quoted = format.substr(i + 1, close == String::npos ? String::npos : close - i - 1);
+            String quoted =
+                format.substr(i + 1, close == String::npos ? String::npos : close - i - 1);
             (seenPlaceholder ? suffix : prefix) += quoted;
             if (close == String::npos) break;
             i = close;
         } else if (c == '0' || c == '#') {
-            if (!suffix.empty()) continue;  // placeholders after trailing text are ignored
+            if (!suffix.empty()) continue; // placeholders after trailing text are ignored
             seenPlaceholder = true;
             if (inFraction) {
                 ++decimals;

@@ -30,7 +30,7 @@ void CivilFromDays(Int64 z, int& year, int& month, int& day) {
     year = static_cast<int>(y + (month <= 2));
 }
 
-constexpr Int64 kUnixToDelphiDays = 25569;  // 1899-12-30 to 1970-01-01
+constexpr Int64 kUnixToDelphiDays = 25569; // 1899-12-30 to 1970-01-01
 constexpr double kMsPerDay = 86400000.0;
 
 // Splits into whole days and milliseconds of the day; the time part of a negative value
@@ -48,22 +48,25 @@ void Split(TDateTime value, Int64& days, Int64& ms) {
 
 const char* const kShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kLongMonths[] = {"January", "February", "March",     "April",
-                                   "May",     "June",     "July",      "August",
-                                   "September", "October", "November", "December"};
+const char* const kLongMonths[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 const char* const kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
 
 String Padded(int value, int width) {
     String text = std::to_string(value);
-    while (static_cast<int>(text.size()) < width) text.insert(text.begin(), '0');
+    while (static_cast<int>(text.size()) < width)
+        text.insert(text.begin(), '0');
     return text;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-}  // namespace
+} // namespace
 
 TDateTime Now() {
     timespec ts{};
@@ -113,7 +116,7 @@ String FormatDateTime(const String& format, TDateTime value) {
     DecodeTime(value, hour, minute, second, ms);
     Int64 days, dayMs;
     Split(value, days, dayMs);
-    int weekday = static_cast<int>(((days - kUnixToDelphiDays) % 7 + 7 + 4) % 7);  // 1970-01-01: Thu
+    int weekday = static_cast<int>(((days - kUnixToDelphiDays) % 7 + 7 + 4) % 7); // 1970-01-01: Thu
 
     String out;
     bool afterHour = false;
@@ -126,9 +129,12 @@ String FormatDateTime(const String& format, TDateTime value) {
             continue;
         }
         size_t run = 1;
-        while (i + run < format.size() && Lower(format[i + run]) == c) ++run;
+        while (i + run < format.size() && Lower(format[i + run]) == c)
+            ++run;
         switch (c) {
-        case 'y': out += run <= 2 ? Padded(year % 100, 2) : Padded(year, 4); break;
+        case 'y':
+            out += run <= 2 ? Padded(year % 100, 2) : Padded(year, 4);
+            break;
         case 'm':
             if (afterHour && run <= 2)
                 out += Padded(minute, static_cast<int>(run));
@@ -143,11 +149,21 @@ String FormatDateTime(const String& format, TDateTime value) {
             else
                 out += run == 3 ? kShortDays[weekday] : kLongDays[weekday];
             break;
-        case 'h': out += Padded(hour, run >= 2 ? 2 : 1); break;
-        case 'n': out += Padded(minute, run >= 2 ? 2 : 1); break;
-        case 's': out += Padded(second, run >= 2 ? 2 : 1); break;
-        case 'z': out += Padded(ms, run >= 3 ? 3 : 1); break;
-        default: out.append(format, i, run); break;
+        case 'h':
+            out += Padded(hour, run >= 2 ? 2 : 1);
+            break;
+        case 'n':
+            out += Padded(minute, run >= 2 ? 2 : 1);
+            break;
+        case 's':
+            out += Padded(second, run >= 2 ? 2 : 1);
+            break;
+        case 'z':
+            out += Padded(ms, run >= 3 ? 3 : 1);
+            break;
+        default:
+            out.append(format, i, run);
+            break;
         }
         if (c == 'h')
             afterHour = true;

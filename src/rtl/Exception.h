@@ -58,6 +58,7 @@ KORVID_EXCEPTION(EFOpenError, EStreamError);
 // An input/output failure with the operating system's error number.
 class EInOutError : public Exception {
 public:
-    EInOutError(String message, int errorCode) : Exception(std::move(message)), ErrorCode(errorCode) {}
+    EInOutError(String message, int errorCode)
+        : Exception(std::move(message)), ErrorCode(errorCode) {}
     int ErrorCode;
 };

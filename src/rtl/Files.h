@@ -5,7 +5,7 @@
 
 constexpr char PathDelim = '/';
 
-bool FileExists(const String& fileName);  // regular files only
+bool FileExists(const String& fileName); // regular files only
 bool DirectoryExists(const String& dir);
 bool DeleteFile(const String& fileName);
 bool RenameFile(const String& oldName, const String& newName);
@@ -13,7 +13,7 @@ bool CreateDir(const String& dir);
 // Creates the folder and every missing folder above it; true when it exists afterwards.
 bool ForceDirectories(const String& dir);
 bool RemoveDir(const String& dir);
-Int64 FileSizeOf(const String& fileName);  // -1 when it is not a readable regular file
+Int64 FileSizeOf(const String& fileName); // -1 when it is not a readable regular file
 
 // "dir/sub/name.ext": path "dir/sub/", dir "dir/sub", name "name.ext", ext ".ext".
 String ExtractFilePath(const String& fileName);
@@ -34,7 +34,7 @@ bool SetCurrentDir(const String& dir);
 
 // File attributes as FindFirst reports and filters them.
 constexpr int faReadOnly = 0x01;
-constexpr int faHidden = 0x02;  // names starting with "."
+constexpr int faHidden = 0x02; // names starting with "."
 constexpr int faSysFile = 0x04;
 constexpr int faDirectory = 0x10;
 constexpr int faArchive = 0x20;
@@ -43,14 +43,14 @@ constexpr int faAnyFile = 0x1FF;
 
 struct TSearchRec {
     TSearchRec() = default;
-    ~TSearchRec();  // closes a search left open
+    ~TSearchRec(); // closes a search left open
     TSearchRec(const TSearchRec&) = delete;
     TSearchRec& operator=(const TSearchRec&) = delete;
 
-    String Name;  // the name alone, without the folder
+    String Name; // the name alone, without the folder
     Int64 Size = 0;
     int Attr = 0;
-    Int64 Time = 0;  // modification time, seconds since 1970
+    Int64 Time = 0; // modification time, seconds since 1970
     struct State;
     State* FindHandle = nullptr;
 };

@@ -8,4 +8,4 @@ void RaiseListIndexError(int index) {
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
-}  // namespace rtl_detail
+} // namespace rtl_detail

@@ -16,8 +16,7 @@ namespace rtl_detail {
 [[noreturn]] void RaiseListIndexError(int index);
 }
 
-template <class T = void*>
-class TList : public TObject {
+template <class T = void*> class TList : public TObject {
 public:
     using Item = T;
     // Negative when a sorts before b, 0 when equal, positive after.
@@ -76,8 +75,7 @@ public:
     void Pack() { items_.erase(std::remove(items_.begin(), items_.end(), T{}), items_.end()); }
     // Equal items keep their order.
     void Sort(const Compare& compare) {
-        std::stable_sort(items_.begin(), items_.end(),
-                         [&](T a, T b) { return compare(a, b) < 0; });
+        std::stable_sort(items_.begin(), items_.end(), [&](T a, T b) { return compare(a, b) < 0; });
     }
     void Assign(const TList& source) { items_ = source.items_; }
 
@@ -94,8 +92,7 @@ private:
 };
 
 // A TList behind a recursive lock: a thread that holds the list may lock it again.
-template <class T = void*>
-class TThreadList : public TObject {
+template <class T = void*> class TThreadList : public TObject {
 public:
     // Locks the list and returns it; every LockList needs its UnlockList.
     TList<T>* LockList() {
@@ -132,8 +129,7 @@ private:
 };
 
 // Holds a TThreadList locked for the lifetime of the scope.
-template <class T>
-class LockedList {
+template <class T> class LockedList {
 public:
     explicit LockedList(TThreadList<T>& list) : owner_(list), list_(list.LockList()) {}
     ~LockedList() { owner_.UnlockList(); }

@@ -1,7 +1,7 @@
 #include "rtl/Object.h"
 
-#include <cxxabi.h>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <mutex>
 #include <typeindex>
 #include <unordered_map>

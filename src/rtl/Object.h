@@ -31,16 +31,15 @@ private:
 };
 
 namespace rtl_detail {
-template <class C>
-void DeclareOwnProperties(PropertyTable& table) {
+template <class C> void DeclareOwnProperties(PropertyTable& table) {
     // Only a class that declares DeclareProperties(Published<C>&) itself adds entries; the one
     // it would inherit takes another Published type and does not match.
-    if constexpr (requires(Published<C>& p) { C::DeclareProperties(p); }) {
+    if constexpr (requires(Published<C> & p) { C::DeclareProperties(p); }) {
         Published<C> published(table);
         C::DeclareProperties(published);
     }
 }
-}  // namespace rtl_detail
+} // namespace rtl_detail
 
 // Put at the top of every framework class body. It gives the class `inherited` (the base, for
 // calling inherited bodies) and its RuntimeClass. What follows the macro is public.
@@ -54,7 +53,9 @@ public:                                                                         
                                        &rtl_detail::DeclareOwnProperties<Self>);                   \
         return info;                                                                               \
     }                                                                                              \
-    const RuntimeClass& ClassType() const override { return StaticClass(); }
+    const RuntimeClass& ClassType() const override {                                               \
+        return StaticClass();                                                                      \
+    }
 
 class TObject {
 public:
@@ -70,10 +71,7 @@ public:
     String ClassName() const;
     bool ClassNameIs(const String& name) const { return ClassName() == name; }
     bool InheritsFrom(const RuntimeClass& cls) const { return ClassType().InheritsFrom(cls); }
-    template <class T>
-    bool InheritsFrom() const {
-        return dynamic_cast<const T*>(this) != nullptr;
-    }
+    template <class T> bool InheritsFrom() const { return dynamic_cast<const T*>(this) != nullptr; }
 
     virtual void AfterConstruction() {}
     virtual void BeforeDestruction() {}
@@ -89,8 +87,7 @@ private:
 };
 
 // Frees a nil-able object and clears the pointer.
-template <class T>
-void FreeAndNil(T*& object) {
+template <class T> void FreeAndNil(T*& object) {
     T* gone = object;
     object = nullptr;
     if (gone) gone->Free();
@@ -103,13 +100,11 @@ struct FreeDeleter {
 };
 
 // An owning pointer to a framework object that is not owned by a component.
-template <class T>
-using ObjectPtr = std::unique_ptr<T, FreeDeleter>;
+template <class T> using ObjectPtr = std::unique_ptr<T, FreeDeleter>;
 
 // Makes a plain framework object: the C++ constructor, then AfterConstruction. When
 // AfterConstruction raises, the destruction body runs and the exception goes on.
-template <class T, class... Args>
-T* CreateObject(Args&&... args) {
+template <class T, class... Args> T* CreateObject(Args&&... args) {
     T* object = new T(std::forward<Args>(args)...);
     ScopeGuard freeOnFailure([object] { object->Free(); });
     object->AfterConstruction();
@@ -117,8 +112,7 @@ T* CreateObject(Args&&... args) {
     return object;
 }
 
-template <class T, class... Args>
-ObjectPtr<T> MakeObject(Args&&... args) {
+template <class T, class... Args> ObjectPtr<T> MakeObject(Args&&... args) {
     return ObjectPtr<T>(CreateObject<T>(std::forward<Args>(args)...));
 }
 

@@ -8,7 +8,9 @@ void TPersistent::Assign(TPersistent* Source) {
     AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) {
+    Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(TPersistent* Source) {
     String from = Source ? Source->ClassName() : String("nil");

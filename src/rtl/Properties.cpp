@@ -35,7 +35,7 @@ const PropertyInfo& Require(const TObject* object, const String& name, TTypeKind
     throw EPropertyError("Property \"" + name + "\" is read-only");
 }
 
-}  // namespace
+} // namespace
 
 const PropertyInfo* GetPropInfo(const TObject* object, const String& name) {
     return object ? object->ClassType().FindProperty(name) : nullptr;
@@ -58,7 +58,8 @@ std::vector<const PropertyInfo*> GetPropList(const TObject* object) {
         for (const PropertyInfo& e : c->OwnProperties().Entries()) {
             // A name published again lower down hides the one above.
             bool hidden = false;
-            for (const PropertyInfo* seen : list) hidden = hidden || SameText(seen->Name, e.Name);
+            for (const PropertyInfo* seen : list)
+                hidden = hidden || SameText(seen->Name, e.Name);
             if (!hidden) list.push_back(&e);
         }
     }

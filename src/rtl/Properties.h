@@ -40,23 +40,19 @@ private:
 };
 
 namespace rtl_detail {
-template <class>
-struct SetterArgument;
-template <class C, class R, class A>
-struct SetterArgument<R (C::*)(A)> {
+template <class> struct SetterArgument;
+template <class C, class R, class A> struct SetterArgument<R (C::*)(A)> {
     using type = std::remove_cvref_t<A>;
 };
-template <class C, class R, class A>
-struct SetterArgument<R (C::*)(A) noexcept> {
+template <class C, class R, class A> struct SetterArgument<R (C::*)(A) noexcept> {
     using type = std::remove_cvref_t<A>;
 };
-}  // namespace rtl_detail
+} // namespace rtl_detail
 
 // The typed builder a class's DeclareProperties receives. Getters are const member functions
 // (or data members); setters are member functions taking one value. A property without a
 // setter is read-only.
-template <class C>
-class Published {
+template <class C> class Published {
 public:
     explicit Published(PropertyTable& table) : table_(table) {}
 
@@ -66,8 +62,8 @@ public:
         PropertyInfo info;
         info.Name = name;
         using Value = std::remove_cvref_t<std::invoke_result_t<Getter, const C&>>;
-        info.Kind = std::is_enum_v<Value> || std::is_same_v<Value, bool> ? tkEnumeration
-                                                                          : tkInteger;
+        info.Kind =
+            std::is_enum_v<Value> || std::is_same_v<Value, bool> ? tkEnumeration : tkInteger;
         info.GetOrdinal = [get](const TObject& o) -> Int64 {
             return static_cast<Int64>(std::invoke(get, static_cast<const C&>(o)));
         };
@@ -116,8 +112,7 @@ public:
                 using Arg = typename rtl_detail::SetterArgument<Setter>::type;
                 using Target = std::remove_pointer_t<Arg>;
                 Target* typed = dynamic_cast<Target*>(v);
-                if (v && !typed)
-                    throw EPropertyError(String("Invalid value for property ") + name);
+                if (v && !typed) throw EPropertyError(String("Invalid value for property ") + name);
                 std::invoke(set, static_cast<C&>(o), typed);
             };
         }
@@ -130,15 +125,15 @@ private:
 };
 
 // Run-time access. Unknown names and kinds that do not match raise EPropertyError.
-const PropertyInfo* GetPropInfo(const TObject* object, const String& name);  // nullptr: none
+const PropertyInfo* GetPropInfo(const TObject* object, const String& name); // nullptr: none
 bool IsPublishedProp(const TObject* object, const String& name);
 TTypeKind PropType(const TObject* object, const String& name);
-std::vector<const PropertyInfo*> GetPropList(const TObject* object);  // derived entries first
+std::vector<const PropertyInfo*> GetPropList(const TObject* object); // derived entries first
 
 Int64 GetOrdProp(const TObject* object, const String& name);
 void SetOrdProp(TObject* object, const String& name, Int64 value);
 template <class E>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 void SetOrdProp(TObject* object, const String& name, E value) {
     SetOrdProp(object, name, static_cast<Int64>(value));
 }

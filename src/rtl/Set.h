@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <initializer_list>
 
-template <class E>
-class TSet {
+template <class E> class TSet {
 public:
     constexpr TSet() = default;
     constexpr TSet(std::initializer_list<E> values) {
-        for (E v : values) bits_ |= Bit(v);
+        for (E v : values)
+            bits_ |= Bit(v);
     }
 
     constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }

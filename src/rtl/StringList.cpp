@@ -114,8 +114,8 @@ void TStrings::SetText(const String& text) {
             break;
         }
         Add(text.substr(start, end - start));
-        start = end +
-                ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
 }
 

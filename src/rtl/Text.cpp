@@ -5,11 +5,15 @@
 
 namespace {
 
-unsigned char Fold(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+unsigned char Fold(unsigned char c) {
+    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
 
-bool IsTrimmed(unsigned char c) { return c <= ' '; }
+bool IsTrimmed(unsigned char c) {
+    return c <= ' ';
+}
 
-}  // namespace
+} // namespace
 
 int CompareStr(const String& a, const String& b) {
     size_t n = std::min(a.size(), b.size());
@@ -31,21 +35,27 @@ bool SameText(const String& a, const String& b) {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
 
-bool SortsAfterBlank(const String& text) { return CompareStr(text, " ") > 0; }
+bool SortsAfterBlank(const String& text) {
+    return CompareStr(text, " ") > 0;
+}
 
 String TrimLeft(const String& text) {
     size_t i = 0;
-    while (i < text.size() && IsTrimmed(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && IsTrimmed(static_cast<unsigned char>(text[i])))
+        ++i;
     return text.substr(i);
 }
 
 String TrimRight(const String& text) {
     size_t n = text.size();
-    while (n > 0 && IsTrimmed(static_cast<unsigned char>(text[n - 1]))) --n;
+    while (n > 0 && IsTrimmed(static_cast<unsigned char>(text[n - 1])))
+        --n;
     return text.substr(0, n);
 }
 
-String Trim(const String& text) { return TrimLeft(TrimRight(text)); }
+String Trim(const String& text) {
+    return TrimLeft(TrimRight(text));
+}
 
 String UpperCase(const String& text) {
     String r = text;

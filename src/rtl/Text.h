@@ -11,10 +11,10 @@ bool SameText(const String& a, const String& b);
 // number field is taken as given.
 bool SortsAfterBlank(const String& text);
 
-String Trim(const String& text);       // blanks and control characters at both ends
+String Trim(const String& text); // blanks and control characters at both ends
 String TrimLeft(const String& text);
 String TrimRight(const String& text);
-String UpperCase(const String& text);  // ASCII letters
+String UpperCase(const String& text); // ASCII letters
 String LowerCase(const String& text);
 // 1-based position of sub in text, 0 when absent.
 int Pos(const String& sub, const String& text);

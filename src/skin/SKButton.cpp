@@ -128,10 +128,18 @@ void TskCustomButton::StylePiece(int Item, TBitmap* Graphic, int Count, int Inde
     SkinBitmap(fileTheme_, uiStyle_, Item, Graphic, Count, Index);
 }
 
-void TskCustomButton::GetNormalPic(TBitmap* Graphic) { StylePiece(tiButtonImage, Graphic, 3, 1); }
-void TskCustomButton::GetMouseOnPic(TBitmap* Graphic) { StylePiece(tiButtonImage, Graphic, 3, 2); }
-void TskCustomButton::GetMouseDownPic(TBitmap* Graphic) { StylePiece(tiButtonImage, Graphic, 3, 3); }
-void TskCustomButton::GetDisabledPic(TBitmap* Graphic) { StylePiece(tiButtonImage, Graphic, 3, 1); }
+void TskCustomButton::GetNormalPic(TBitmap* Graphic) {
+    StylePiece(tiButtonImage, Graphic, 3, 1);
+}
+void TskCustomButton::GetMouseOnPic(TBitmap* Graphic) {
+    StylePiece(tiButtonImage, Graphic, 3, 2);
+}
+void TskCustomButton::GetMouseDownPic(TBitmap* Graphic) {
+    StylePiece(tiButtonImage, Graphic, 3, 3);
+}
+void TskCustomButton::GetDisabledPic(TBitmap* Graphic) {
+    StylePiece(tiButtonImage, Graphic, 3, 1);
+}
 
 // --- painting ------------------------------------------------------------------------------
 
@@ -229,7 +237,9 @@ void TskCustomButton::StartRepeat() {
     repeatTimer_->SetEnabled(true);
 }
 
-void TskCustomButton::StopRepeat() { repeatTimer_.reset(); }
+void TskCustomButton::StopRepeat() {
+    repeatTimer_.reset();
+}
 
 void TskCustomButton::RepeatTick(TObject*) {
     // The handler may disable or free the button; nothing of it is touched afterwards.

@@ -32,7 +32,9 @@ void TskButton::SetSpacing(int v) {
     Invalidate();
 }
 
-void TskButton::UIStyleChanged() { SetTransparent(SkinBool(FileTheme(), UIStyle(), tiButtonTransparentBool)); }
+void TskButton::UIStyleChanged() {
+    SetTransparent(SkinBool(FileTheme(), UIStyle(), tiButtonTransparentBool));
+}
 
 void TskButton::DrawButtonImage(TCanvas* Canvas, TBitmap* Picture) {
     Canvas->SetFont(Font());
@@ -122,12 +124,14 @@ void TskButton::DrawButtonFocusRect(TCanvas* Canvas) {
 // --- TskImageButton ------------------------------------------------------------------------
 
 void TskImageButton::Create(TComponent* AOwner) {
-    for (auto& p : pictures_) p = MakeObject<TPicture>();
+    for (auto& p : pictures_)
+        p = MakeObject<TPicture>();
     inherited::Create(AOwner);
 }
 
 void TskImageButton::Destroy() {
-    for (auto& p : pictures_) p.reset();
+    for (auto& p : pictures_)
+        p.reset();
     inherited::Destroy();
 }
 
@@ -162,9 +166,15 @@ void TskImageButton::CopyPicture(int index, TBitmap* Graphic) {
 void TskImageButton::GetNormalPic(TBitmap* Graphic) {
     if (pictures_[0]->Graphic()) Graphic->Assign(pictures_[0]->Graphic());
 }
-void TskImageButton::GetMouseOnPic(TBitmap* Graphic) { CopyPicture(1, Graphic); }
-void TskImageButton::GetMouseDownPic(TBitmap* Graphic) { CopyPicture(2, Graphic); }
-void TskImageButton::GetDisabledPic(TBitmap* Graphic) { CopyPicture(3, Graphic); }
+void TskImageButton::GetMouseOnPic(TBitmap* Graphic) {
+    CopyPicture(1, Graphic);
+}
+void TskImageButton::GetMouseDownPic(TBitmap* Graphic) {
+    CopyPicture(2, Graphic);
+}
+void TskImageButton::GetDisabledPic(TBitmap* Graphic) {
+    CopyPicture(3, Graphic);
+}
 
 void TskImageButton::DrawButtonImage(TCanvas* Canvas, TBitmap* Picture) {
     if (!Picture || Picture->Width() <= 0 || Picture->Height() <= 0) return;
@@ -186,7 +196,9 @@ void TskArrowButton::SetArrow(TskArrowButtonType v) {
     Invalidate();
 }
 
-void TskArrowButton::UIStyleChanged() { SetTransparent(SkinBool(FileTheme(), UIStyle(), tiButtonTransparentBool)); }
+void TskArrowButton::UIStyleChanged() {
+    SetTransparent(SkinBool(FileTheme(), UIStyle(), tiButtonTransparentBool));
+}
 
 void TskArrowButton::DrawButtonImage(TCanvas* Canvas, TBitmap* Picture) {
     DrawNinePartBitmap(Picture, Canvas, ClientRect(), PictureTransparent());
@@ -214,7 +226,9 @@ void TskToolBarSpeedButton::Destroy() {
     inherited::Destroy();
 }
 
-void TskToolBarSpeedButton::SetGlyph(TBitmap* v) { glyph_->Assign(v); }
+void TskToolBarSpeedButton::SetGlyph(TBitmap* v) {
+    glyph_->Assign(v);
+}
 
 void TskToolBarSpeedButton::Paint() {
     const int w = Width(), h = Height();

@@ -48,7 +48,9 @@ void TskCheckBox::RaiseClick() {
     if (OnClick) OnClick(this);
 }
 
-void TskCheckBox::CheckedChanged() { RaiseClick(); }
+void TskCheckBox::CheckedChanged() {
+    RaiseClick();
+}
 
 void TskCheckBox::ToggleChecked() {
     ToggleHook();
@@ -88,7 +90,9 @@ void TskCheckBox::Notification(TComponent* AComponent, TOperation Operation) {
     }
 }
 
-bool TskCheckBox::WantFocusRect() { return TabStop() && Focused(); }
+bool TskCheckBox::WantFocusRect() {
+    return TabStop() && Focused();
+}
 
 void TskCheckBox::Click() {
     // The published OnClick comes from the change of Checked, not from the click itself.

@@ -59,7 +59,9 @@ void TskEdit::Notification(TComponent* AComponent, TOperation Operation) {
     }
 }
 
-void TskEdit::DrawFrame() { DrawEditBorder(this, borderColor_, Color(), true); }
+void TskEdit::DrawFrame() {
+    DrawEditBorder(this, borderColor_, Color(), true);
+}
 
 void TskEdit::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
@@ -110,14 +112,18 @@ void TskSpinButtons::Destroy() {
     inherited::Destroy();
 }
 
-TskUIStyle TskSpinButtons::UIStyle() const { return up_ ? up_->UIStyle() : DeepBlue; }
+TskUIStyle TskSpinButtons::UIStyle() const {
+    return up_ ? up_->UIStyle() : DeepBlue;
+}
 
 void TskSpinButtons::SetUIStyle(TskUIStyle v) {
     if (up_) up_->SetUIStyle(v);
     if (down_) down_->SetUIStyle(v);
 }
 
-TskFileTheme* TskSpinButtons::FileTheme() const { return up_ ? up_->FileTheme() : nullptr; }
+TskFileTheme* TskSpinButtons::FileTheme() const {
+    return up_ ? up_->FileTheme() : nullptr;
+}
 
 void TskSpinButtons::SetFileTheme(TskFileTheme* v) {
     if (up_) up_->SetFileTheme(v);
@@ -214,7 +220,8 @@ void TskSpinEdit::SetEditRect() {
 
 void TskSpinEdit::PlaceButtons() {
     if (!buttons_) return;
-    buttons_->SetBounds(Width() - buttons_->Width() - 4, 0, buttons_->Width(), std::max(Height() - 4, 0));
+    buttons_->SetBounds(Width() - buttons_->Width() - 4, 0, buttons_->Width(),
+                        std::max(Height() - 4, 0));
 }
 
 void TskSpinEdit::StyleChanged() {
@@ -301,7 +308,7 @@ void TskSpinEdit::PasteFiltered() {
     bool refused = false;
     for (char ch : text) {
         if (ch >= 0 && ch < 32) {
-            refused = true;  // line breaks and other control characters are not text here
+            refused = true; // line breaks and other control characters are not text here
             continue;
         }
         if (AcceptsKey(ch))

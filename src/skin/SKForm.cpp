@@ -45,11 +45,13 @@ void TskForm::DeclareProperties(Published<TskForm>& p) {
         .Object("FormPanel", &TskForm::FormPanel, &TskForm::SetFormPanel)
         .Ordinal("MenuBarColor", &TskForm::MenuBarColor, &TskForm::SetMenuBarColor)
         .Ordinal("MenuBarHeight", &TskForm::MenuBarHeight, &TskForm::SetMenuBarHeight)
-        .Ordinal("UIStyleAutoUpdateSub", &TskForm::UIStyleAutoUpdateSub, &TskForm::SetUIStyleAutoUpdateSub)
+        .Ordinal("UIStyleAutoUpdateSub", &TskForm::UIStyleAutoUpdateSub,
+                 &TskForm::SetUIStyleAutoUpdateSub)
         .Text("Caption", &TskForm::Caption, &TskForm::SetCaption)
         .Ordinal("TitleBarVisible", &TskForm::TitleBarVisible, &TskForm::SetTitleBarVisible)
         .Ordinal("TitleBarCustom", &TskForm::TitleBarCustom, &TskForm::SetTitleBarCustom)
-        .Ordinal("TitleBarDrawAppIcon", &TskForm::TitleBarDrawAppIcon, &TskForm::SetTitleBarDrawAppIcon)
+        .Ordinal("TitleBarDrawAppIcon", &TskForm::TitleBarDrawAppIcon,
+                 &TskForm::SetTitleBarDrawAppIcon)
         .Ordinal("RoundCorner", &TskForm::RoundCorner, &TskForm::SetRoundCorner)
         .Text("Version", &TskForm::Version, &TskForm::SetVersion);
 }
@@ -64,7 +66,7 @@ TskForm* TskForm::SkinOf(TCustomForm* Form) {
 void TskForm::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
     auto* form = dynamic_cast<TForm*>(AOwner);
-    if (!form) return;  // a plain panel
+    if (!form) return; // a plain panel
     for (int i = 0; i < form->ControlCount(); ++i)
         if (dynamic_cast<TskForm*>(form->Controls(i)))
             throw Exception("Sorry, You can create only one TskForm component in one form!");
@@ -75,7 +77,8 @@ void TskForm::Create(TComponent* AOwner) {
     Constraints()->SetMinHeight(50);
     Constraints()->SetMinWidth(125);
     form->SetBorderWidth(0);
-    normalBounds_ = Rect(form->Left(), form->Top(), form->Left() + form->Width(), form->Top() + form->Height());
+    normalBounds_ =
+        Rect(form->Left(), form->Top(), form->Left() + form->Width(), form->Top() + form->Height());
     startedMaximized_ = form->WindowState() == wsMaximized;
     SetParent(form);
 
@@ -95,7 +98,8 @@ void TskForm::Create(TComponent* AOwner) {
     TControl::SetText(" ");
 
     form->SetScaled(false);
-    if (form->BorderStyle() == bsNone || form->BorderStyle() == bsSingle || form->BorderStyle() == bsToolWindow)
+    if (form->BorderStyle() == bsNone || form->BorderStyle() == bsSingle ||
+        form->BorderStyle() == bsToolWindow)
         form->SetBorderStyle(bsDialog);
     form->SetAutoScroll(false);
     StripCaption();
@@ -141,7 +145,8 @@ void TskForm::Unhook() {
             SetWindowLong(h, GWL_STYLE, GetWindowLong(h, GWL_STYLE) | LONG(WS_CAPTION));
             SetWindowRgn(h, 0, TRUE);
             SetWindowPos(h, 0, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                             SWP_FRAMECHANGED);
         }
     }
     hook_->skin = nullptr;
@@ -259,7 +264,8 @@ LRESULT TskForm::HandleMenuShortCut(TMessage& Message) {
 }
 
 void TskForm::AppOnMessage(MSG& Msg, bool& Handled) {
-    if (Msg.message != WM_SYSCHAR && Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return;
+    if (Msg.message != WM_SYSCHAR && Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN)
+        return;
     // The skin of the form the message is for (the one with the focus), never another's.
     TWinControl* target = TWinControl::FindControl(Msg.hwnd);
     TCustomForm* form = target ? GetParentForm(target) : nullptr;
@@ -291,7 +297,9 @@ void TskForm::SetUIStyle(TskUIStyle Value) {
     SetColor(SkinColor(fileTheme_, uiStyle_, tiFormBackgroundColor));
     if (fromFile && menuBar_) {
         const TColor font = SkinColor(fileTheme_, uiStyle_, tiControlFontColor);
-        SetMenuBarColor(font == 0x00020000 ? TColor(0x00AC5B3B) : font == 0x00030000 ? TColor(0x00996733) : Color());
+        SetMenuBarColor(font == 0x00020000   ? TColor(0x00AC5B3B)
+                        : font == 0x00030000 ? TColor(0x00996733)
+                                             : Color());
     } else {
         SetMenuBarColor(Color());
     }
@@ -346,7 +354,9 @@ void TskForm::SetFormPanel(TCustomPanel* Value) {
     }
 }
 
-String TskForm::Caption() const { return titleBar_ ? titleBar_->Caption() : String(); }
+String TskForm::Caption() const {
+    return titleBar_ ? titleBar_->Caption() : String();
+}
 
 void TskForm::SetCaption(const String& Value) {
     if (!titleBar_ || !form_) return;
@@ -363,15 +373,33 @@ void TskForm::SetTitleBarVisible(bool Value) {
     UpdateRegion();
 }
 
-bool TskForm::TitleBarCustom() const { return titleBar_ && titleBar_->Custom(); }
-void TskForm::SetTitleBarCustom(bool Value) { if (titleBar_) titleBar_->SetCustom(Value); }
-bool TskForm::TitleBarDrawAppIcon() const { return titleBar_ && titleBar_->DrawAppIcon(); }
-void TskForm::SetTitleBarDrawAppIcon(bool Value) { if (titleBar_) titleBar_->SetDrawAppIcon(Value); }
-TskTitleBarButtons* TskForm::TitleBarButtons() const { return titleBar_ ? titleBar_->Buttons() : nullptr; }
-void TskForm::SetTitleBarButtons(TskTitleBarButtons* Value) { if (titleBar_) titleBar_->SetButtons(Value); }
-TskTitleBarSections* TskForm::TitleBarSections() const { return titleBar_ ? titleBar_->Sections() : nullptr; }
-void TskForm::SetTitleBarSections(TskTitleBarSections* Value) { if (titleBar_) titleBar_->SetSections(Value); }
-int TskForm::RoundCorner() const { return titleBar_ ? titleBar_->RoundCorner() : 0; }
+bool TskForm::TitleBarCustom() const {
+    return titleBar_ && titleBar_->Custom();
+}
+void TskForm::SetTitleBarCustom(bool Value) {
+    if (titleBar_) titleBar_->SetCustom(Value);
+}
+bool TskForm::TitleBarDrawAppIcon() const {
+    return titleBar_ && titleBar_->DrawAppIcon();
+}
+void TskForm::SetTitleBarDrawAppIcon(bool Value) {
+    if (titleBar_) titleBar_->SetDrawAppIcon(Value);
+}
+TskTitleBarButtons* TskForm::TitleBarButtons() const {
+    return titleBar_ ? titleBar_->Buttons() : nullptr;
+}
+void TskForm::SetTitleBarButtons(TskTitleBarButtons* Value) {
+    if (titleBar_) titleBar_->SetButtons(Value);
+}
+TskTitleBarSections* TskForm::TitleBarSections() const {
+    return titleBar_ ? titleBar_->Sections() : nullptr;
+}
+void TskForm::SetTitleBarSections(TskTitleBarSections* Value) {
+    if (titleBar_) titleBar_->SetSections(Value);
+}
+int TskForm::RoundCorner() const {
+    return titleBar_ ? titleBar_->RoundCorner() : 0;
+}
 
 void TskForm::SetRoundCorner(int Value) {
     if (!titleBar_) return;
@@ -414,7 +442,7 @@ void TskForm::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TskForm::Dispatch(TMessage& Message) {
     if (Message.Msg == WM_ERASEBKGND) {
-        Message.Result = 1;  // Paint covers everything
+        Message.Result = 1; // Paint covers everything
         return;
     }
     inherited::Dispatch(Message);

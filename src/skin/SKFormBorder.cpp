@@ -38,8 +38,9 @@ void TskForm::Paint() {
     if (w > 0 && h > 0) {
         auto off = MakeObject<TBitmap>();
         off->SetSize(w, h);
-        const char* tile = uiStyle_ == MacOS ? "MACOS_FORM_BACKGROUND"
-                           : uiStyle_ == Protein ? "PROTEIN_FORM_BACKGROUND" : nullptr;
+        const char* tile = uiStyle_ == MacOS     ? "MACOS_FORM_BACKGROUND"
+                           : uiStyle_ == Protein ? "PROTEIN_FORM_BACKGROUND"
+                                                 : nullptr;
         bool tiled = false;
         if (tile) {
             RegisterBuiltinThemeArt();

@@ -33,10 +33,11 @@ void TskForm::CreateMenuBar() {
     menuBar_->SetColor(menuBarColor_);
     menuBar_->SetWrapable(true);
     menuBar_->SetAutoSize(true);
-    menuBar_->OnCustomDrawButton = [this](TToolBar* s, TToolButton* b, TCustomDrawState st, bool& d) {
-        DrawMenuBarButton(s, b, st, d);
+    menuBar_->OnCustomDrawButton = [this](TToolBar* s, TToolButton* b, TCustomDrawState st,
+                                          bool& d) { DrawMenuBarButton(s, b, st, d); };
+    menuBar_->OnCustomDraw = [this](TToolBar* s, const TRect& r, bool& d) {
+        DrawMenuBarBackground(s, r, d);
     };
-    menuBar_->OnCustomDraw = [this](TToolBar* s, const TRect& r, bool& d) { DrawMenuBarBackground(s, r, d); };
     // The title bar stays above the menu bar.
     if (titleBar_) titleBar_->SetTop(0);
     UpdateMenuBarFont();
@@ -63,7 +64,8 @@ void TskForm::RebuildMenuBar() {
         return;
     }
     menuBar_->SetAutoSize(false);
-    while (menuBar_->ButtonCount() > 0) menuBar_->Buttons(menuBar_->ButtonCount() - 1)->Free();
+    while (menuBar_->ButtonCount() > 0)
+        menuBar_->Buttons(menuBar_->ButtonCount() - 1)->Free();
     TMenuItem* root = menu_->Items();
     // A button joins the bar in front of the ones there: made from the last item to the
     // first, the bar reads in menu order.
@@ -114,7 +116,8 @@ void TskForm::SetMenuBarHeight(int Value) {
     if (!menuBar_) return;
     menuBar_->SetHeight(Value);
     menuBar_->SetButtonHeight(Value);
-    for (int i = 0; i < menuBar_->ButtonCount(); ++i) menuBar_->Buttons(i)->SetHeight(Value);
+    for (int i = 0; i < menuBar_->ButtonCount(); ++i)
+        menuBar_->Buttons(i)->SetHeight(Value);
 }
 
 TskUIStyle TskForm::MenuStyle(TskFileTheme*& Theme) const {
@@ -151,7 +154,8 @@ void TskForm::DrawMenuBarButton(TToolBar* Sender, TToolButton* Button, TCustomDr
     }
     const String caption = Button->MenuItem() ? Button->MenuItem()->Caption() : Button->Caption();
     TRect R = Button->BoundsRect();
-    const bool hot = State.Contains(cdsHot), pressed = State.Contains(cdsSelected) || Button->Pressed();
+    const bool hot = State.Contains(cdsHot),
+               pressed = State.Contains(cdsSelected) || Button->Pressed();
     const UINT centred = DT_CENTER | DT_SINGLELINE | DT_VCENTER;
     if ((hot || pressed) && style == MacOS) {
         auto off = MakeObject<TBitmap>();
@@ -179,7 +183,8 @@ void TskForm::DrawMenuBarButton(TToolBar* Sender, TToolButton* Button, TCustomDr
     }
     R.top += 2;
     TColor font = SkinColor(theme, style, tiMenuFontColor);
-    if (style == FromThemeFile && SkinColor(theme, style, tiControlFontColor) == 0x00030000) font = clWhite;
+    if (style == FromThemeFile && SkinColor(theme, style, tiControlFontColor) == 0x00030000)
+        font = clWhite;
     if (!Button->Enabled()) font = 0x808080;
     c->Font()->SetColor(font);
     c->Brush()->SetStyle(bsClear);

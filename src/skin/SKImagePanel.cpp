@@ -83,9 +83,15 @@ void TskCustomPanel::Paint() {
     if (transparent_) DrawParentBackground(c, this);
     if (TGraphic* g = picture_->Graphic()) {
         switch (drawStyle_) {
-        case skStretch: c->StretchDraw(client, g); break;
-        case skTile: DrawTiled(c, picture_.get(), client); break;
-        case skNormal: c->Draw(0, 0, g); break;
+        case skStretch:
+            c->StretchDraw(client, g);
+            break;
+        case skTile:
+            DrawTiled(c, picture_.get(), client);
+            break;
+        case skNormal:
+            c->Draw(0, 0, g);
+            break;
         }
     } else if (!transparent_) {
         c->Brush()->SetColor(Color());

@@ -77,7 +77,9 @@ TImageList* TskMainMenu::Images() const {
     return list == checks_.get() ? nullptr : list;
 }
 
-void TskMainMenu::SetImages(TImageList* Value) { TMainMenu::SetImages(Value ? Value : checks_.get()); }
+void TskMainMenu::SetImages(TImageList* Value) {
+    TMainMenu::SetImages(Value ? Value : checks_.get());
+}
 
 void TskMainMenu::SetFileTheme(TskFileTheme* Value) {
     LinkFileTheme(this, look_.FileTheme, Value);
@@ -91,8 +93,7 @@ void TskMainMenu::SetUseSystemFont(bool Value) {
 
 void TskMainMenu::SetItemsOwnerDraw() {
     SetMenuItemsOwnerDraw(
-        Items(),
-        [this](TObject* s, TCanvas* c, int& w, int& h) { MeasureItem(s, c, w, h); },
+        Items(), [this](TObject* s, TCanvas* c, int& w, int& h) { MeasureItem(s, c, w, h); },
         [this](TObject* s, TCanvas* c, const TRect& r, bool sel) { DrawItem(s, c, r, sel); });
     Items()->OnMeasureItem = nullptr;
     Items()->OnDrawItem = nullptr;

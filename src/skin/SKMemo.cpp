@@ -21,7 +21,9 @@ void TskMemo::Create(TComponent* AOwner) {
     SetUIStyle(GetOwnerUIStyle(AOwner));
 }
 
-void TskMemo::DrawFrame() { DrawEditBorder(this, borderColor_, Color(), true); }
+void TskMemo::DrawFrame() {
+    DrawEditBorder(this, borderColor_, Color(), true);
+}
 
 void TskMemo::SetBorderColor(TColor Value) {
     borderColor_ = Value;
@@ -45,8 +47,12 @@ void TskMemo::SetFileTheme(TskFileTheme* Value) {
     SetUIStyle(uiStyle_);
 }
 
-void TskMemo::SetVScrollBar(TskScrollBar* Value) { SetBar(vBar_, Value, true); }
-void TskMemo::SetHScrollBar(TskScrollBar* Value) { SetBar(hBar_, Value, false); }
+void TskMemo::SetVScrollBar(TskScrollBar* Value) {
+    SetBar(vBar_, Value, true);
+}
+void TskMemo::SetHScrollBar(TskScrollBar* Value) {
+    SetBar(hBar_, Value, false);
+}
 
 void TskMemo::SetBar(TskScrollBar*& field, TskScrollBar* Value, bool vertical) {
     if (field == Value) return;
@@ -97,8 +103,11 @@ void TskMemo::PlaceBars() {
 void TskMemo::SyncOne(TskScrollBar* bar, bool vertical) {
     if (!bar || !HandleAllocated()) return;
     SCROLLBARINFO info;
-    const bool got = GetScrollBarInfo(Handle(), vertical ? OBJID_VSCROLL : OBJID_HSCROLL, &info) != FALSE;
-    const bool usable = got && !(info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE)) && Enabled();
+    const bool got =
+        GetScrollBarInfo(Handle(), vertical ? OBJID_VSCROLL : OBJID_HSCROLL, &info) != FALSE;
+    const bool usable = got &&
+                        !(info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE)) &&
+                        Enabled();
     if (usable) {
         bar->SetLineButton(std::abs(info.xyThumbBottom - info.xyThumbTop));
         if (!vertical) bar->SetSmallChange(TScrollBarInc(3 * bar->PageSize()));
@@ -204,7 +213,7 @@ void TskMemo::Dispatch(TMessage& Message) {
         return;
     case WM_MOUSEMOVE:
         inherited::Dispatch(Message);
-        if (mouseDown_) SyncBars();  // a selection drag scrolls the text
+        if (mouseDown_) SyncBars(); // a selection drag scrolls the text
         return;
     case WM_LBUTTONUP:
         mouseDown_ = false;

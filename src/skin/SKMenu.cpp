@@ -13,7 +13,8 @@ void SetMenuItemsOwnerDraw(TMenuItem* Item, const TMenuMeasureItemEvent& Measure
     if (!Item) return;
     Item->OnMeasureItem = Measure;
     Item->OnDrawItem = Draw;
-    for (int i = 0; i < Item->Count(); ++i) SetMenuItemsOwnerDraw(Item->Items(i), Measure, Draw);
+    for (int i = 0; i < Item->Count(); ++i)
+        SetMenuItemsOwnerDraw(Item->Items(i), Measure, Draw);
 }
 
 void FrameMenuRect(TCanvas* Canvas, const TRect& Rect, TColor Color) {
@@ -50,9 +51,15 @@ void DrawMacStrip(TCanvas* Canvas, const TRect& Rect, const char* name, int rows
 
 } // namespace
 
-void DrawMacSeparator(TCanvas* Canvas, const TRect& Rect) { DrawMacStrip(Canvas, Rect, "MACOS_MENU_BAR", 12); }
-void DrawMacSelected(TCanvas* Canvas, const TRect& Rect) { DrawMacStrip(Canvas, Rect, "MACOS_MENU_SELECT", 20); }
-void DrawMacItem(TCanvas* Canvas, const TRect& Rect) { DrawMacStrip(Canvas, Rect, "MACOS_MENU_BAR", 20); }
+void DrawMacSeparator(TCanvas* Canvas, const TRect& Rect) {
+    DrawMacStrip(Canvas, Rect, "MACOS_MENU_BAR", 12);
+}
+void DrawMacSelected(TCanvas* Canvas, const TRect& Rect) {
+    DrawMacStrip(Canvas, Rect, "MACOS_MENU_SELECT", 20);
+}
+void DrawMacItem(TCanvas* Canvas, const TRect& Rect) {
+    DrawMacStrip(Canvas, Rect, "MACOS_MENU_BAR", 20);
+}
 
 void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor) {
     RECT r;
@@ -152,7 +159,8 @@ void TskMenuLook::Measure(TMenuItem* Item, TCanvas* Canvas, int& Width, int& Hei
 void TskMenuLook::Draw(TMenuItem* Item, TCanvas* Canvas, const TRect& R, bool Selected,
                        TImageList* Images, TImageList* Checks) const {
     auto fillPlain = [&] {
-        if (BarWidth > 0) FillMenuRect(Canvas, Rect(R.left, R.top, R.left + BarWidth, R.bottom), BarColor);
+        if (BarWidth > 0)
+            FillMenuRect(Canvas, Rect(R.left, R.top, R.left + BarWidth, R.bottom), BarColor);
         FillMenuRect(Canvas, Rect(R.left + BarWidth, R.top, R.right, R.bottom), Color);
     };
     if (Item->IsLine()) {
@@ -179,7 +187,9 @@ void TskMenuLook::Draw(TMenuItem* Item, TCanvas* Canvas, const TRect& R, bool Se
     }
     SelectFont(Canvas);
     Canvas->Brush()->SetStyle(bsClear);
-    Canvas->Font()->SetColor(!enabled ? TColor(0x808080) : Selected ? SelectedFontColor : FontColor);
+    Canvas->Font()->SetColor(!enabled   ? TColor(0x808080)
+                             : Selected ? SelectedFontColor
+                                        : FontColor);
     if (Item->Default()) {
         TFontStyles bold = Canvas->Font()->Style();
         bold.Include(fsBold);
@@ -192,11 +202,13 @@ void TskMenuLook::Draw(TMenuItem* Item, TCanvas* Canvas, const TRect& R, bool Se
         DrawMenuText(Canvas, shortcut,
                      Rect(R.right - Canvas->TextWidth(shortcut) - 16, R.top + 4, R.right, R.bottom),
                      DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
-    const bool usableImage = Images && Item->ImageIndex() != -1 && Item->ImageIndex() < Images->Count();
+    const bool usableImage =
+        Images && Item->ImageIndex() != -1 && Item->ImageIndex() < Images->Count();
     if (Item->Checked()) {
         if (usableImage) {
             FrameMenuRect(Canvas, Rect(R.left + 2, R.top + 1, R.left + 21, R.top + 20), clBlack);
-            FillMenuRect(Canvas, Rect(R.left + 3, R.top + 2, R.left + 20, R.top + 19), SelectedColor);
+            FillMenuRect(Canvas, Rect(R.left + 3, R.top + 2, R.left + 20, R.top + 19),
+                         SelectedColor);
         } else if (Checks) {
             Checks->Draw(Canvas, R.left + 4, R.top + 3, 0, enabled);
         }

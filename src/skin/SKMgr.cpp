@@ -29,7 +29,9 @@ void TskFileTheme::GetSlicedBitmap(int Item, TBitmap* Bitmap, int Count, int Ind
     SliceBitmap(whole.get(), Bitmap, Count < 1 ? 1 : Count, Count < 1 ? 1 : Index);
 }
 
-bool TskFileTheme::GetBool(int Item) { return manager_ && manager_->GetBool(Item); }
+bool TskFileTheme::GetBool(int Item) {
+    return manager_ && manager_->GetBool(Item);
+}
 
 TColor TskFileTheme::GetColor(int Item) {
     return manager_ ? manager_->GetColor(Item) : GetBuiltinThemeColor(DeepBlue, Item);
@@ -58,7 +60,8 @@ std::vector<String> TskFileTheme::SkinSearchFolders() {
         if (end > start) data.push_back(dirs.substr(start, end - start));
         start = end + 1;
     }
-    for (const String& d : data) folders.push_back(IncludeTrailingPathDelimiter(d) + "korvid/skins/");
+    for (const String& d : data)
+        folders.push_back(IncludeTrailingPathDelimiter(d) + "korvid/skins/");
     return folders;
 }
 
@@ -88,7 +91,8 @@ void TskFileTheme::SetThemeFile(const String& Value) {
     // cannot be read keeps the skin (and the name) loaded before.
     if (!manager_->LoadFromFile(path)) {
         Warn("The skin file \"" + path + "\" cannot be used: " +
-             (manager_->HasReader() ? String("the previous skin stays") : String("the built-in style is used")));
+             (manager_->HasReader() ? String("the previous skin stays")
+                                    : String("the built-in style is used")));
         return;
     }
     themeFile_ = path;

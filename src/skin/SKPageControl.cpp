@@ -20,7 +20,8 @@ void TskTabSheet::Create(TComponent* AOwner) {
 }
 
 void TskTabSheet::SetPageIndex(int Value) {
-    if (!pageControl_ || Value < 0 || Value >= pageControl_->PageCount() || Value == pageIndex_) return;
+    if (!pageControl_ || Value < 0 || Value >= pageControl_->PageCount() || Value == pageIndex_)
+        return;
     pageControl_->MovePage(this, Value);
 }
 
@@ -43,7 +44,8 @@ void TskTabSheet::SetTabVisible(bool Value) {
     tabVisible_ = Value;
     if (!pageControl_ || !pageControl_->TopPanel()) return;
     pageControl_->TopPanel()->SetTabVisible(pageIndex_, Value);
-    if (!Value && pageControl_->ActivePage() == this) pageControl_->ActivateNearestVisible(pageIndex_);
+    if (!Value && pageControl_->ActivePage() == this)
+        pageControl_->ActivateNearestVisible(pageIndex_);
 }
 
 // --- the page control ----------------------------------------------------------------------
@@ -63,7 +65,8 @@ void TskPageControl::Create(TComponent* AOwner) {
 }
 
 void TskPageControl::Destroy() {
-    for (TskTabSheet* page : pages_) page->pageControl_ = nullptr;
+    for (TskTabSheet* page : pages_)
+        page->pageControl_ = nullptr;
     pages_.clear();
     activePage_ = nullptr;
     inherited::Destroy();
@@ -93,7 +96,8 @@ void TskPageControl::Dispatch(TMessage& Message) {
         }
         break;
     case CM_COLORCHANGED:
-        for (TskTabSheet* page : pages_) page->SetColor(Color());
+        for (TskTabSheet* page : pages_)
+            page->SetColor(Color());
         break;
     default:
         break;
@@ -103,12 +107,14 @@ void TskPageControl::Dispatch(TMessage& Message) {
 
 std::vector<String> TskPageControl::PageNames() const {
     std::vector<String> names;
-    for (TskTabSheet* page : pages_) names.push_back(page->Name());
+    for (TskTabSheet* page : pages_)
+        names.push_back(page->Name());
     return names;
 }
 
 void TskPageControl::RenumberPages() {
-    for (size_t i = 0; i < pages_.size(); ++i) pages_[i]->pageIndex_ = int(i);
+    for (size_t i = 0; i < pages_.size(); ++i)
+        pages_[i]->pageIndex_ = int(i);
 }
 
 void TskPageControl::RebuildTabTexts() {
@@ -116,13 +122,15 @@ void TskPageControl::RebuildTabTexts() {
     TStrings* tabs = TopPanel()->Tabs();
     tabs->BeginUpdate();
     tabs->Clear();
-    for (TskTabSheet* page : pages_) tabs->Add(page->Caption());
+    for (TskTabSheet* page : pages_)
+        tabs->Add(page->Caption());
     tabs->EndUpdate();
 }
 
 void TskPageControl::ApplyTabVisibleFlags() {
     if (!TopPanel()) return;
-    for (size_t i = 0; i < pages_.size(); ++i) TopPanel()->SetTabVisible(int(i), pages_[i]->tabVisible_);
+    for (size_t i = 0; i < pages_.size(); ++i)
+        TopPanel()->SetTabVisible(int(i), pages_[i]->tabVisible_);
 }
 
 void TskPageControl::SortPagesByStoredOrder() {
@@ -250,7 +258,8 @@ void TskPageControl::TabActivated(int Index) {
             if (page->ControlCount() > 0) {
                 auto* first = dynamic_cast<TWinControl*>(page->Controls(0));
                 TCustomForm* form = GetParentForm(this);
-                if (first && form && first->Visible() && first->CanFocus()) form->SetActiveControl(first);
+                if (first && form && first->Visible() && first->CanFocus())
+                    form->SetActiveControl(first);
             }
         } catch (const std::exception&) {
             // A page whose first control cannot take the focus is shown all the same.
@@ -261,7 +270,8 @@ void TskPageControl::TabActivated(int Index) {
 }
 
 void TskPageControl::BorderColorChanged() {
-    for (TskTabSheet* page : pages_) page->SetBorderColor(BorderColor());
+    for (TskTabSheet* page : pages_)
+        page->SetBorderColor(BorderColor());
     if (activePage_) activePage_->Invalidate();
 }
 

@@ -12,14 +12,17 @@ void TskPopupMenu::DeclareProperties(Published<TskPopupMenu>& p) {
         .Object("FileTheme", &TskPopupMenu::FileTheme, &TskPopupMenu::SetFileTheme)
         .Ordinal("UIStyle", &TskPopupMenu::UIStyle, &TskPopupMenu::SetUIStyle)
         .Ordinal("MenuItemHeight", &TskPopupMenu::MenuItemHeight, &TskPopupMenu::SetMenuItemHeight)
-        .Ordinal("SeparatorHeight", &TskPopupMenu::SeparatorHeight, &TskPopupMenu::SetSeparatorHeight)
+        .Ordinal("SeparatorHeight", &TskPopupMenu::SeparatorHeight,
+                 &TskPopupMenu::SetSeparatorHeight)
         .Ordinal("BarWidth", &TskPopupMenu::BarWidth, &TskPopupMenu::SetBarWidth)
         .Ordinal("BarColor", &TskPopupMenu::BarColor, &TskPopupMenu::SetBarColor)
         .Ordinal("Color", &TskPopupMenu::Color, &TskPopupMenu::SetColor)
         .Ordinal("SeparatorColor", &TskPopupMenu::SeparatorColor, &TskPopupMenu::SetSeparatorColor)
-        .Ordinal("SelectedBorderColor", &TskPopupMenu::SelectedBorderColor, &TskPopupMenu::SetSelectedBorderColor)
+        .Ordinal("SelectedBorderColor", &TskPopupMenu::SelectedBorderColor,
+                 &TskPopupMenu::SetSelectedBorderColor)
         .Ordinal("SelectedColor", &TskPopupMenu::SelectedColor, &TskPopupMenu::SetSelectedColor)
-        .Ordinal("SelectedFontColor", &TskPopupMenu::SelectedFontColor, &TskPopupMenu::SetSelectedFontColor)
+        .Ordinal("SelectedFontColor", &TskPopupMenu::SelectedFontColor,
+                 &TskPopupMenu::SetSelectedFontColor)
         .Ordinal("FontColor", &TskPopupMenu::FontColor, &TskPopupMenu::SetFontColor)
         .Ordinal("BorderColor", &TskPopupMenu::BorderColor, &TskPopupMenu::SetBorderColor)
         .Ordinal("FlatMenu", &TskPopupMenu::FlatMenu, &TskPopupMenu::SetFlatMenu)
@@ -57,15 +60,16 @@ void TskPopupMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild)
 
 void TskPopupMenu::SetItemsOwnerDraw() {
     SetMenuItemsOwnerDraw(
-        Items(),
-        [this](TObject* s, TCanvas* c, int& w, int& h) { MeasureItem(s, c, w, h); },
+        Items(), [this](TObject* s, TCanvas* c, int& w, int& h) { MeasureItem(s, c, w, h); },
         [this](TObject* s, TCanvas* c, const TRect& r, bool sel) { DrawItem(s, c, r, sel); });
     // The invisible root is never drawn.
     Items()->OnMeasureItem = nullptr;
     Items()->OnDrawItem = nullptr;
 }
 
-void TskPopupMenu::SetUIStyle(TskUIStyle Value) { look_.ApplyStyle(Value); }
+void TskPopupMenu::SetUIStyle(TskUIStyle Value) {
+    look_.ApplyStyle(Value);
+}
 
 void TskPopupMenu::SetFileTheme(TskFileTheme* Value) {
     LinkFileTheme(this, look_.FileTheme, Value);

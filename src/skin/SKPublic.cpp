@@ -3,10 +3,12 @@
 #include "framework/Application.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Metrics.h"
-#include "skin/SKMgr.h"
 #include "rtl/Properties.h"
+#include "skin/SKMgr.h"
 
-bool PointInRect(const TPoint& Point, const TRect& Rect) { return PointInRect(Point.x, Point.y, Rect); }
+bool PointInRect(const TPoint& Point, const TRect& Rect) {
+    return PointInRect(Point.x, Point.y, Rect);
+}
 
 bool PointInRect(int X, int Y, const TRect& Rect) {
     return X >= Rect.left && X <= Rect.right && Y >= Rect.top && Y <= Rect.bottom;
@@ -32,7 +34,9 @@ void SetControlBounds(TControl* Control, const TRect& Rect) {
     Control->SetHeight(Rect.bottom - Rect.top);
 }
 
-String PCharToStr(const char* Text) { return Text ? String(Text) : String(); }
+String PCharToStr(const char* Text) {
+    return Text ? String(Text) : String();
+}
 
 bool HasPublishedProperty(const TComponent* Component, const String& Name) {
     return Component && IsPublishedProp(Component, Name);
@@ -62,7 +66,7 @@ void ContainerApplyUIStyle(TWinControl* Container, TskUIStyle UIStyle, TskFileTh
 
 int DrawCanvasText(TCanvas* Canvas, const String& Text, TRect& Rect, UINT Flags) {
     if (!Canvas) return 0;
-    Canvas->TextExtent("");  // puts the canvas's font into its device context
+    Canvas->TextExtent(""); // puts the canvas's font into its device context
     HDC dc = Canvas->Handle();
     if (!dc) return 0;
     int saved = SaveDC(dc);

@@ -20,10 +20,16 @@ TRect Intersect(const TRect& a, const TRect& b) {
                 std::min(a.bottom, b.bottom));
 }
 
-bool IsEmpty(const TRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const TRect& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
-int RectWidth(const TRect& r) { return r.right - r.left; }
-int RectHeight(const TRect& r) { return r.bottom - r.top; }
+int RectWidth(const TRect& r) {
+    return r.right - r.left;
+}
+int RectHeight(const TRect& r) {
+    return r.bottom - r.top;
+}
 
 // Copies Source's rectangle `from` (clipped to the bitmap) onto Canvas's rectangle `to`,
 // stretched by nearest pixels; with a key colour its pixels stay unpainted.
@@ -48,7 +54,9 @@ void DrawPiece(TCanvas* Canvas, TBitmap* Source, TRect from, const TRect& to, bo
     Canvas->Draw(to.left, to.top, work.get());
 }
 
-TColor PixelOf(TBitmap* Bitmap, int x, int y) { return Bitmap->Canvas()->Pixels(x, y); }
+TColor PixelOf(TBitmap* Bitmap, int x, int y) {
+    return Bitmap->Canvas()->Pixels(x, y);
+}
 
 } // namespace
 
@@ -77,7 +85,8 @@ void DrawTiled(TCanvas* Canvas, TPicture* Picture, const TRect& Rect) {
     if (w <= 0 || h <= 0) return;
     const int width = RectWidth(Rect), height = RectHeight(Rect);
     for (int x = 0; x < w + width; x += w)
-        for (int y = 0; y < h + height; y += h) Canvas->Draw(x, y, Picture->Graphic());
+        for (int y = 0; y < h + height; y += h)
+            Canvas->Draw(x, y, Picture->Graphic());
 }
 
 void DrawNinePartBitmap(TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect, bool Transparent) {
@@ -167,8 +176,7 @@ void DrawThreePartBitmap(TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect, bo
 
 namespace {
 // A quarter turn: the pixel at (x, y) goes to place(x, y) of a bitmap with the sides swapped.
-template <class Place>
-void Rotate(TBitmap* Bitmap, Place place) {
+template <class Place> void Rotate(TBitmap* Bitmap, Place place) {
     if (!Bitmap || Bitmap->Empty()) return;
     const int w = Bitmap->Width(), h = Bitmap->Height();
     ObjectPtr<TBitmap> work = MakeObject<TBitmap>();

@@ -17,7 +17,8 @@ void TskScrollBar::DeclareProperties(Published<TskScrollBar>& p) {
 }
 
 void TskScrollBar::Create(TComponent* AOwner) {
-    for (auto& p : pieces_) p = MakeObject<TBitmap>();
+    for (auto& p : pieces_)
+        p = MakeObject<TBitmap>();
     inherited::Create(AOwner);
     ControlStyle().Exclude(csAcceptsControls);
     track_ = CreateComponent<TskScrollTrackBar>(this);
@@ -33,8 +34,8 @@ void TskScrollBar::Create(TComponent* AOwner) {
         b->SetMouseContinuouslyDownInterval(100);
         // The arrows step on their repeat ticks only; they have no click of their own.
         b->OnMouseContinuouslyDown = [this, direction](TObject*) {
-            track_->SetPosition(int(std::clamp<Int64>(Int64(track_->Position()) + direction * smallChange_,
-                                                      INT32_MIN, INT32_MAX)));
+            track_->SetPosition(int(std::clamp<Int64>(
+                Int64(track_->Position()) + direction * smallChange_, INT32_MIN, INT32_MAX)));
         };
         return b;
     };
@@ -54,7 +55,8 @@ void TskScrollBar::Destroy() {
     decrease_ = increase_ = nullptr;
     track_ = nullptr;
     inherited::Destroy();
-    for (auto& p : pieces_) p.reset();
+    for (auto& p : pieces_)
+        p.reset();
 }
 
 void TskScrollBar::SetPosition(int v) {
@@ -111,7 +113,8 @@ void TskScrollBar::Restyle() {
     if (!track_) return;
     track_->BarImage()->Assign(nullptr);
     SetColor(SkinColor(fileTheme_, uiStyle_, tiScrollBarBackgroundColor));
-    for (int i = 0; i < 3; ++i) SkinBitmap(fileTheme_, uiStyle_, tiScrollBarSliderImage, pieces_[i].get(), 3, i + 1);
+    for (int i = 0; i < 3; ++i)
+        SkinBitmap(fileTheme_, uiStyle_, tiScrollBarSliderImage, pieces_[i].get(), 3, i + 1);
     // The arrow strip is drawn for a vertical bar; a horizontal one turns its pieces.
     for (int i = 0; i < 6; ++i) {
         ObjectPtr<TBitmap> piece = MakeObject<TBitmap>();
@@ -125,7 +128,8 @@ void TskScrollBar::Restyle() {
         if (i % 3 == 2) owner->SetPicMouseDown(picture.get());
     }
     if (orientation_ == skVertical)
-        for (auto& p : pieces_) RotateBitmapRight(p.get());
+        for (auto& p : pieces_)
+            RotateBitmapRight(p.get());
     decrease_->SetAutoSize(true);
     increase_->SetAutoSize(true);
     Invalidate();
@@ -149,15 +153,19 @@ void TskScrollBar::LayOut() {
         }
         if (orientation_ == skVertical) {
             decrease_->SetBounds(0, 0, decrease_->Width(), decrease_->Height());
-            track_->SetBounds(0, decrease_->Height(), track_->Width(),
-                              std::max(Height() - increase_->Height() - decrease_->Height() - 1, 0));
-            increase_->SetBounds(0, Height() - increase_->Height(), increase_->Width(), increase_->Height());
+            track_->SetBounds(
+                0, decrease_->Height(), track_->Width(),
+                std::max(Height() - increase_->Height() - decrease_->Height() - 1, 0));
+            increase_->SetBounds(0, Height() - increase_->Height(), increase_->Width(),
+                                 increase_->Height());
             SetWidth(decrease_->Width());
         } else {
             decrease_->SetBounds(0, 0, decrease_->Width(), decrease_->Height());
             track_->SetBounds(decrease_->Width(), 0,
-                              std::max(Width() - increase_->Width() - decrease_->Width(), 0), track_->Height());
-            increase_->SetBounds(Width() - increase_->Width(), 0, increase_->Width(), increase_->Height());
+                              std::max(Width() - increase_->Width() - decrease_->Width(), 0),
+                              track_->Height());
+            increase_->SetBounds(Width() - increase_->Width(), 0, increase_->Width(),
+                                 increase_->Height());
             SetHeight(decrease_->Height());
         }
         BuildSlider();

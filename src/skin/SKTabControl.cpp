@@ -21,7 +21,9 @@ ArrowPlaces ArrowsOn(int W, int H, int aw, int ah) {
     return {Rect(ax, ay, W - 2, ay + ah), Rect(ax - aw, ay, ax, ay + ah)};
 }
 
-bool Empty(const TRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const TRect& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 } // namespace
 
@@ -31,7 +33,8 @@ void TskTabControlTopPanel::DeclareProperties(Published<TskTabControlTopPanel>& 
     p.Object("FileTheme", &TskTabControlTopPanel::FileTheme, &TskTabControlTopPanel::SetFileTheme)
         .Ordinal("UIStyle", &TskTabControlTopPanel::UIStyle, &TskTabControlTopPanel::SetUIStyle)
         .Ordinal("TabIndex", &TskTabControlTopPanel::TabIndex, &TskTabControlTopPanel::SetTabIndex)
-        .Ordinal("LeftMargin", &TskTabControlTopPanel::LeftMargin, &TskTabControlTopPanel::SetLeftMargin);
+        .Ordinal("LeftMargin", &TskTabControlTopPanel::LeftMargin,
+                 &TskTabControlTopPanel::SetLeftMargin);
 }
 
 void TskTabControlTopPanel::Create(TComponent* AOwner) {
@@ -136,7 +139,8 @@ int TskTabControlTopPanel::DrawTabs(TBitmap* Bitmap) {
     const int W = Bitmap->Width();
     const int limitLast = W - 10;
     const int limitOther = W - 2 * arrowWidth_ - 2;
-    auto active = MakeObject<TBitmap>(), inactive = MakeObject<TBitmap>(), bar = MakeObject<TBitmap>();
+    auto active = MakeObject<TBitmap>(), inactive = MakeObject<TBitmap>(),
+         bar = MakeObject<TBitmap>();
     SkinBitmap(fileTheme_, uiStyle_, tiTabControlTabImage, active.get(), 2, 1);
     SkinBitmap(fileTheme_, uiStyle_, tiTabControlTabImage, inactive.get(), 2, 2);
     SkinBitmap(fileTheme_, uiStyle_, tiTabControlBarImage, bar.get());
@@ -169,7 +173,8 @@ int TskTabControlTopPanel::DrawTabs(TBitmap* Bitmap) {
         ++shown;
         if (shown - 1 < firstVisible_) continue;
         const bool isActive = i == tabIndex_;
-        TRect r = isActive ? Rect(X, 1, X + width, tabHeight_ + 1) : Rect(X, 0, X + width, tabHeight_);
+        TRect r =
+            isActive ? Rect(X, 1, X + width, tabHeight_ + 1) : Rect(X, 0, X + width, tabHeight_);
         bool cut = false;
         if (r.right > limit) {
             // A tab that starts past the limit is cut to nothing, never turned inside out.
@@ -197,7 +202,8 @@ void TskTabControlTopPanel::DrawArrows(TBitmap* Bitmap) {
     GetCursorPos(&p);
     if (HandleAllocated()) p = ScreenToClient(p);
     arrowState_ = 0;
-    const ArrowPlaces places = ArrowsOn(Bitmap->Width(), Bitmap->Height(), arrowWidth_, arrowHeight_);
+    const ArrowPlaces places =
+        ArrowsOn(Bitmap->Width(), Bitmap->Height(), arrowWidth_, arrowHeight_);
     auto draw = [&](const TRect& r, int piece) {
         auto b = MakeObject<TBitmap>();
         SkinBitmap(fileTheme_, uiStyle_, tiScrollButtonImage, b.get(), kArrowPieces, piece);
@@ -249,7 +255,9 @@ void TskTabControlTopPanel::MouseDown(TMouseButton Button, TShiftState Shift, in
     Repaint();
     if (overflow_ || firstVisible_ > 0) {
         const ArrowPlaces places = ArrowsOn(Width(), Height(), arrowWidth_, arrowHeight_);
-        const int arrow = PointInRect(X, Y, places.right) ? 1 : PointInRect(X, Y, places.left) ? -1 : 0;
+        const int arrow = PointInRect(X, Y, places.right)  ? 1
+                          : PointInRect(X, Y, places.left) ? -1
+                                                           : 0;
         if (arrow != 0) {
             if (arrow < 0) --firstVisible_;
             if (arrow > 0 && overflow_) ++firstVisible_;
@@ -300,8 +308,12 @@ void TskTab::Create(TComponent* AOwner) {
     topPanel_ = CreateTopPanel();
     topPanel_->SetTabControl(this);
     topPanel_->SetParent(this);
-    topPanel_->OnClick = [this](TObject*) { if (OnClick) OnClick(this); };
-    topPanel_->OnDblClick = [this](TObject*) { if (OnDblClick) OnDblClick(this); };
+    topPanel_->OnClick = [this](TObject*) {
+        if (OnClick) OnClick(this);
+    };
+    topPanel_->OnDblClick = [this](TObject*) {
+        if (OnDblClick) OnDblClick(this);
+    };
     TControl::SetText(" ");
     SetBevelInner(bvNone);
     SetBevelOuter(bvNone);
@@ -337,7 +349,9 @@ void TskTab::SetUIStyle(TskUIStyle Value) {
     SetBorderColor(SkinColor(fileTheme_, uiStyle_, tiControlBorderColor));
     TskUIStyle S = uiStyle_;
     const bool fromFile = UsingFileTheme(fileTheme_, uiStyle_, S);
-    SetColor(!fromFile && uiStyle_ == WinXP ? TColor(clWhite) : SkinColor(fileTheme_, uiStyle_, tiControlBackgroundColor));
+    SetColor(!fromFile && uiStyle_ == WinXP
+                 ? TColor(clWhite)
+                 : SkinColor(fileTheme_, uiStyle_, tiControlBackgroundColor));
     Invalidate();
 }
 

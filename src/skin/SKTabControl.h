@@ -78,7 +78,7 @@ private:
     bool clicking_ = false;
     int firstVisible_ = 0;
     bool overflow_ = false;
-    int arrowState_ = 0;  // under the pointer at the last paint: 1 right, -1 left, 0 none
+    int arrowState_ = 0; // under the pointer at the last paint: 1 right, -1 left, 0 none
     int arrowWidth_ = 0;
     int arrowHeight_ = 0;
     bool ensureActiveVisible_ = false;
@@ -104,7 +104,9 @@ class TskTab : public TCustomPanel {
     TColor BorderColor() const { return borderColor_; }
     void SetBorderColor(TColor Value);
     int LeftMargin() const { return topPanel_ ? topPanel_->LeftMargin() : 0; }
-    void SetLeftMargin(int Value) { if (topPanel_) topPanel_->SetLeftMargin(Value); }
+    void SetLeftMargin(int Value) {
+        if (topPanel_) topPanel_->SetLeftMargin(Value);
+    }
     TskTabControlTopPanel* TopPanel() const { return topPanel_; }
 
     TTabActiveNotify OnTabActive;

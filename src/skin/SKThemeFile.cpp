@@ -42,8 +42,7 @@ bool SameName(const String& a, const String& b) {
     return true;
 }
 
-template <class List>
-auto FindEntry(List& list, const String& key) -> decltype(&list.front()) {
+template <class List> auto FindEntry(List& list, const String& key) -> decltype(&list.front()) {
     for (auto& e : list)
         if (SameName(e.name, key)) return &e;
     return nullptr;
@@ -68,9 +67,13 @@ bool IsValidSkinFile(const String& FileName) {
     }
 }
 
-TskThemeFileReader::TskThemeFileReader(const String& FileName) { LoadFromFile(FileName); }
+TskThemeFileReader::TskThemeFileReader(const String& FileName) {
+    LoadFromFile(FileName);
+}
 
-TskThemeFileReader::TskThemeFileReader(TStream& Stream) { LoadFromStream(Stream); }
+TskThemeFileReader::TskThemeFileReader(TStream& Stream) {
+    LoadFromStream(Stream);
+}
 
 TskThemeFileReader::~TskThemeFileReader() = default;
 
@@ -140,7 +143,7 @@ bool TskThemeFileReader::ParseEntry(TStream& Stream, Int64 fileSize, Int64 offse
     const Int64 dataOffset = ReadLE32(entry + 65);
     const Int64 dataSize = ReadLE32(entry + 69);
     next = ReadLE32(entry + 73);
-    if (next == 0) return true;  // the terminator: its fields carry nothing
+    if (next == 0) return true; // the terminator: its fields carry nothing
     if (kind > skeString) return true;
     if (dataOffset + dataSize > fileSize) {
         Warn("The data of skin entry \"" + name + "\" lies beyond the end of the file");

@@ -16,7 +16,7 @@
 constexpr int kSkinHeaderSize = 24;
 constexpr int kSkinEntrySize = 77;
 constexpr int kSkinNameSize = 64;
-extern const char* const kSkinMagic;  // "SkinPak_TB"
+extern const char* const kSkinMagic; // "SkinPak_TB"
 
 enum SkinEntryKind : Byte { skeImage = 0, skeInteger = 1, skeBoolean = 2, skeString = 3 };
 
@@ -59,8 +59,7 @@ public:
     int StringCount() const { return static_cast<int>(strings_.size()); }
 
 private:
-    template <class T>
-    struct Entry {
+    template <class T> struct Entry {
         String name;
         T value;
     };

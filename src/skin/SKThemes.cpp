@@ -14,8 +14,8 @@ namespace {
 struct ItemRow {
     const char* key;
     ThemeItemKind kind;
-    const char* images[kLastBuiltinStyle];  // MacOS .. BlueGlass, image items only
-    int values[kLastBuiltinStyle];          // integers, colours ($00BBGGRR) and 0/1
+    const char* images[kLastBuiltinStyle]; // MacOS .. BlueGlass, image items only
+    int values[kLastBuiltinStyle];         // integers, colours ($00BBGGRR) and 0/1
 };
 
 // clang-format off
@@ -84,8 +84,12 @@ const ItemRow kItems[kThemeItemCount] = {
 };
 // clang-format on
 
-bool ValidItem(int Item) { return Item >= 1 && Item <= kThemeItemCount; }
-bool BuiltinStyle(TskUIStyle Style) { return Style >= MacOS && Style <= kLastBuiltinStyle; }
+bool ValidItem(int Item) {
+    return Item >= 1 && Item <= kThemeItemCount;
+}
+bool BuiltinStyle(TskUIStyle Style) {
+    return Style >= MacOS && Style <= kLastBuiltinStyle;
+}
 
 } // namespace
 
@@ -135,7 +139,9 @@ const char* const ThemeItemKeys[kThemeItemCount + 1] = {
     "SideChannelBarImage",
 };
 
-Byte ThemeItemKindOf(int Item) { return ValidItem(Item) ? kItems[Item - 1].kind : tkThemeInt; }
+Byte ThemeItemKindOf(int Item) {
+    return ValidItem(Item) ? kItems[Item - 1].kind : tkThemeInt;
+}
 
 int GetBuiltinThemeValue(TskUIStyle Style, int Item, Byte& Kind) {
     if (!BuiltinStyle(Style) || !ValidItem(Item)) {
@@ -148,7 +154,8 @@ int GetBuiltinThemeValue(TskUIStyle Style, int Item, Byte& Kind) {
 }
 
 String BuiltinThemeImageName(TskUIStyle Style, int Item) {
-    if (!BuiltinStyle(Style) || !ValidItem(Item) || kItems[Item - 1].kind != tkThemeImage) return "";
+    if (!BuiltinStyle(Style) || !ValidItem(Item) || kItems[Item - 1].kind != tkThemeImage)
+        return "";
     return PCharToStr(kItems[Item - 1].images[Style - MacOS]);
 }
 
@@ -173,7 +180,7 @@ void GetBuiltinThemeBitmap(TskUIStyle Style, int Item, TBitmap* Bitmap, int Coun
     }
     ObjectPtr<TBitmap> whole = MakeObject<TBitmap>();
     LoadBuiltinThemeBitmap(Style, Item, whole.get());
-    if (whole->Empty()) return;  // not an image item
+    if (whole->Empty()) return; // not an image item
     SliceBitmap(whole.get(), Bitmap, Count, Index);
 }
 
@@ -230,7 +237,7 @@ bool TskFileThemeMgr::GetBitmap(int Item, TGraphic* Graphic) {
     try {
         Graphic->LoadFromStream(*stream);
     } catch (const EInvalidGraphic&) {
-        return false;  // the graphic keeps what it had
+        return false; // the graphic keeps what it had
     }
     return !Graphic->Empty();
 }

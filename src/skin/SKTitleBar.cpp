@@ -41,7 +41,8 @@ size_t CodePointPrefix(const String& text, size_t count) {
     size_t at = 0;
     while (count > 0 && at < text.size()) {
         ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
         --count;
     }
     return at;
@@ -70,7 +71,8 @@ void MinimizeForm(TCustomForm* Form) {
 void TskTitleBarPopupMenu::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
     SetAutoHotkeys(maManual);
-    const char* keys[] = {"SKTITLEBAR_MINIMIZE", "SKTITLEBAR_MAXIMIZE", nullptr, "SKTITLEBAR_CLOSE"};
+    const char* keys[] = {"SKTITLEBAR_MINIMIZE", "SKTITLEBAR_MAXIMIZE", nullptr,
+                          "SKTITLEBAR_CLOSE"};
     for (const char* key : keys) {
         auto* item = CreateComponent<TMenuItem>(this);
         item->SetCaption(key ? resources::LoadString(key) : String("-"));
@@ -143,7 +145,7 @@ void TskTitleBar::Create(TComponent* AOwner) {
 void TskTitleBar::Destroy() {
     buttons_.reset();
     sections_.reset();
-    inherited::Destroy();  // frees the system menu, which the bar owns
+    inherited::Destroy(); // frees the system menu, which the bar owns
 }
 
 void TskTitleBar::Notification(TComponent* AComponent, TOperation Operation) {
@@ -156,10 +158,13 @@ void TskTitleBar::Notification(TComponent* AComponent, TOperation Operation) {
     }
     if (buttons_)
         for (int i = 0; i < buttons_->Count(); ++i)
-            if (buttons_->Items(i)->ControlBoxMenu() == AComponent) buttons_->Items(i)->SetControlBoxMenu(nullptr);
+            if (buttons_->Items(i)->ControlBoxMenu() == AComponent)
+                buttons_->Items(i)->SetControlBoxMenu(nullptr);
 }
 
-TCustomForm* TskTitleBar::ParentForm() const { return GetParentForm(const_cast<TskTitleBar*>(this)); }
+TCustomForm* TskTitleBar::ParentForm() const {
+    return GetParentForm(const_cast<TskTitleBar*>(this));
+}
 
 bool TskTitleBar::IsOnSkinnedForm() const {
     return (Parent() && dynamic_cast<TskForm*>(Parent())) || IsOnMDISkin();
@@ -195,18 +200,21 @@ void TskTitleBar::SetUIStyle(TskUIStyle Value) {
     auto strip = MakeObject<TBitmap>();
     SkinBitmap(fileTheme_, uiStyle_, tiTitleBarButtonImage, strip.get());
     stripHeight_ = strip->Height();
-    buttonTop_ = SkinInt(fileTheme_, uiStyle_, tiTitleBarButtonTopInt) - (IsOnSkinnedForm() ? 3 : 0);
+    buttonTop_ =
+        SkinInt(fileTheme_, uiStyle_, tiTitleBarButtonTopInt) - (IsOnSkinnedForm() ? 3 : 0);
     if (TCustomForm* form = ParentForm())
         form->Constraints()->SetMinWidth(SkinInt(fileTheme_, uiStyle_, tiFormMinWidthInt));
     roundCorner_ = SkinInt(fileTheme_, uiStyle_, tiFormRoundCornerInt);
-    for (int i = 0; i < buttons_->Count(); ++i) buttons_->Items(i)->SetUIStyle(S);
+    for (int i = 0; i < buttons_->Count(); ++i)
+        buttons_->Items(i)->SetUIStyle(S);
     if (systemMenu_) {
         systemMenu_->SetUIStyle(S);
         systemMenu_->SetFileTheme(fileTheme_);
     }
     if (!keepFontColor_) {
-        const bool black = uiStyle_ == MacOS ||
-                           (fromFile && SkinWantsBlackCaption(SkinColor(fileTheme_, uiStyle_, tiControlFontColor)));
+        const bool black =
+            uiStyle_ == MacOS || (fromFile && SkinWantsBlackCaption(SkinColor(fileTheme_, uiStyle_,
+                                                                              tiControlFontColor)));
         Font()->SetColor(black ? clBlack : clWhite);
     }
     SetAutoSize(true);
@@ -230,16 +238,31 @@ void TskTitleBar::SetAutoSize(bool Value) {
     SetHeight(std::max(0, h));
 }
 
-void TskTitleBar::SetButtonInterval(int Value) { buttonInterval_ = Value; Invalidate(); }
-void TskTitleBar::SetCaption(const String& Value) { caption_ = Value; Invalidate(); }
+void TskTitleBar::SetButtonInterval(int Value) {
+    buttonInterval_ = Value;
+    Invalidate();
+}
+void TskTitleBar::SetCaption(const String& Value) {
+    caption_ = Value;
+    Invalidate();
+}
 void TskTitleBar::SetFormActive(bool Value) {
     if (formActive_ == Value) return;
     formActive_ = Value;
     Invalidate();
 }
-void TskTitleBar::SetLeftBtnXOffset(int Value) { leftOffset_ = Value; Invalidate(); }
-void TskTitleBar::SetRightBtnXOffset(int Value) { rightOffset_ = Value; Invalidate(); }
-void TskTitleBar::SetDrawAppIcon(bool Value) { drawAppIcon_ = Value; Invalidate(); }
+void TskTitleBar::SetLeftBtnXOffset(int Value) {
+    leftOffset_ = Value;
+    Invalidate();
+}
+void TskTitleBar::SetRightBtnXOffset(int Value) {
+    rightOffset_ = Value;
+    Invalidate();
+}
+void TskTitleBar::SetDrawAppIcon(bool Value) {
+    drawAppIcon_ = Value;
+    Invalidate();
+}
 
 void TskTitleBar::UpdateMaxButtonGlyph() {
     for (int i = 0; i < buttons_->Count(); ++i)
@@ -438,7 +461,7 @@ void TskTitleBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
     TskTitleBarButton* b = buttons_->Items(hot);
     if (b->ButtonType() != skControlBox || b->ControlBoxMenu()) {
         const TskTitleBarBtnType type = b->ButtonType();
-        b->Click();  // may close the form
+        b->Click(); // may close the form
         if (type == skCustom && OnCustomBtnsClick) OnCustomBtnsClick(this, hot);
         if (type == skHelp && OnHelpBtnClick) OnHelpBtnClick(this, hot);
         return;
@@ -482,7 +505,8 @@ void TskTitleBar::Dispatch(TMessage& Message) {
     case WM_NCLBUTTONUP:
     case WM_NCMOUSEMOVE:
         if (TCustomForm* form = ParentForm(); form && form->HandleAllocated()) {
-            Message.Result = SendMessage(form->Handle(), Message.Msg, Message.WParam, Message.LParam);
+            Message.Result =
+                SendMessage(form->Handle(), Message.Msg, Message.WParam, Message.LParam);
             return;
         }
         break;

@@ -87,7 +87,7 @@ class TskTitleBar : public TCustomPanel {
 
     // --- layout, shared by painting and the mouse ---
     struct ButtonPlace {
-        int index = -1;  // in Buttons
+        int index = -1; // in Buttons
         TRect rect{};
     };
     // Where each visible button lies on a bar of the given width (the control box, when

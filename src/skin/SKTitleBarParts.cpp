@@ -3,7 +3,9 @@
 #include "framework/MessageDialogs.h"
 #include "skin/SKTitleBar.h"
 
-void ShowSkinError(const String& Text) { MessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0); }
+void ShowSkinError(const String& Text) {
+    MessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0);
+}
 
 // --- sections ------------------------------------------------------------------------------
 
@@ -39,7 +41,7 @@ void TskTitleBarSection::SetWidth(int Value) {
 }
 
 void TskTitleBarSection::SetAlign(TskTitleBarAlign Value) {
-    if (align_ == Value) return;  // no change is never a second client section
+    if (align_ == Value) return; // no change is never a second client section
     if (Value == skClient && Collection()) {
         for (int i = 0; i < Collection()->Count(); ++i) {
             auto* other = static_cast<TskTitleBarSection*>(Collection()->Items(i));
@@ -76,7 +78,9 @@ void TskTitleBarSection::SetAutoSize(bool Value) {
 TskTitleBarSections::TskTitleBarSections(TskTitleBar* Bar)
     : TCollection(ItemsOf<TskTitleBarSection>()), bar_(Bar) {}
 
-TPersistent* TskTitleBarSections::GetOwner() { return bar_; }
+TPersistent* TskTitleBarSections::GetOwner() {
+    return bar_;
+}
 
 void TskTitleBarSections::Update(TCollectionItem*) {
     if (bar_ && !bar_->ComponentState().Contains(csDestroying)) bar_->Invalidate();
@@ -95,7 +99,9 @@ TskTitleBar* TskTitleBarButton::TitleBar() const {
     return c ? c->TitleBar() : nullptr;
 }
 
-void TskTitleBarButton::Repaint() { Changed(false); }
+void TskTitleBarButton::Repaint() {
+    Changed(false);
+}
 
 void TskTitleBarButton::Assign(TPersistent* Source) {
     auto* s = dynamic_cast<TskTitleBarButton*>(Source);
@@ -122,12 +128,13 @@ void TskTitleBarButton::SetVisible(bool Value) {
 }
 
 void TskTitleBarButton::SetButtonType(TskTitleBarBtnType Value) {
-    if (buttonType_ == Value) return;  // the same type again is accepted silently
+    if (buttonType_ == Value) return; // the same type again is accepted silently
     if (Value == skControlBox && Collection()) {
         for (int i = 0; i < Collection()->Count(); ++i) {
             auto* other = static_cast<TskTitleBarButton*>(Collection()->Items(i));
             if (other != this && other->buttonType_ == skControlBox) {
-                ShowSkinError("Sorry, only one button's ButtonType property can be \"skControlBox\"");
+                ShowSkinError(
+                    "Sorry, only one button's ButtonType property can be \"skControlBox\"");
                 return;
             }
         }
@@ -153,9 +160,18 @@ void TskTitleBarButton::SetUIStyle(TskUIStyle Value) {
     ApplyStyle();
 }
 
-void TskTitleBarButton::SetPicNormal(TPicture* Value) { normal_->Assign(Value); Repaint(); }
-void TskTitleBarButton::SetPicMouseOn(TPicture* Value) { mouseOn_->Assign(Value); Repaint(); }
-void TskTitleBarButton::SetPicMouseDown(TPicture* Value) { mouseDown_->Assign(Value); Repaint(); }
+void TskTitleBarButton::SetPicNormal(TPicture* Value) {
+    normal_->Assign(Value);
+    Repaint();
+}
+void TskTitleBarButton::SetPicMouseOn(TPicture* Value) {
+    mouseOn_->Assign(Value);
+    Repaint();
+}
+void TskTitleBarButton::SetPicMouseDown(TPicture* Value) {
+    mouseDown_->Assign(Value);
+    Repaint();
+}
 
 void TskTitleBarButton::SetControlBoxMenu(TPopupMenu* Value) {
     if (controlBoxMenu_ == Value) return;
@@ -172,7 +188,8 @@ void TskTitleBarButton::LoadPieces(int first) {
     TPicture* pictures[3] = {normal_.get(), mouseOn_.get(), mouseDown_.get()};
     for (int k = 0; k < 3; ++k) {
         auto piece = MakeObject<TBitmap>();
-        SkinBitmap(theme, uiStyle_, tiTitleBarButtonImage, piece.get(), kTitleButtonPieces, first + k);
+        SkinBitmap(theme, uiStyle_, tiTitleBarButtonImage, piece.get(), kTitleButtonPieces,
+                   first + k);
         pictures[k]->Assign(piece.get());
     }
 }
@@ -182,12 +199,23 @@ void TskTitleBarButton::ApplyStyle() {
     TskFileTheme* theme = bar ? bar->FileTheme() : nullptr;
     transparent_ = SkinBool(theme, uiStyle_, tiTitleBarButtonTransparentBool);
     switch (buttonType_) {
-    case skControlBox: LoadPieces(kControlBoxPiece); break;
-    case skHelp: LoadPieces(kHelpPiece); break;
-    case skMax: LoadPieces(kMaximizePiece); break;
-    case skMin: LoadPieces(kMinimizePiece); break;
-    case skClose: LoadPieces(kClosePiece); break;
-    case skCustom: break;
+    case skControlBox:
+        LoadPieces(kControlBoxPiece);
+        break;
+    case skHelp:
+        LoadPieces(kHelpPiece);
+        break;
+    case skMax:
+        LoadPieces(kMaximizePiece);
+        break;
+    case skMin:
+        LoadPieces(kMinimizePiece);
+        break;
+    case skClose:
+        LoadPieces(kClosePiece);
+        break;
+    case skCustom:
+        break;
     }
     top_ = SkinInt(theme, uiStyle_, tiTitleBarButtonTopInt);
     if (buttonType_ == skMax) UpdateMaxGlyph();
@@ -222,8 +250,12 @@ void TskTitleBarButton::Click() {
         }
         UpdateMaxGlyph();
         break;
-    case skMin: MinimizeForm(form); break;
-    case skClose: form->Close(); break;
+    case skMin:
+        MinimizeForm(form);
+        break;
+    case skClose:
+        form->Close();
+        break;
     case skControlBox:
         if (controlBoxMenu_) {
             TPoint at = bar->ClientToScreen(Point(0, bar->Height()));
@@ -231,14 +263,17 @@ void TskTitleBarButton::Click() {
         }
         break;
     case skHelp:
-    case skCustom: break;
+    case skCustom:
+        break;
     }
 }
 
 TskTitleBarButtons::TskTitleBarButtons(TskTitleBar* Bar)
     : TCollection(ItemsOf<TskTitleBarButton>()), bar_(Bar) {}
 
-TPersistent* TskTitleBarButtons::GetOwner() { return bar_; }
+TPersistent* TskTitleBarButtons::GetOwner() {
+    return bar_;
+}
 
 void TskTitleBarButtons::Update(TCollectionItem*) {
     if (bar_ && !bar_->ComponentState().Contains(csDestroying)) bar_->Invalidate();

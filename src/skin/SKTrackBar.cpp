@@ -44,7 +44,7 @@ void TskTrackBar::Create(TComponent* AOwner) {
 void TskTrackBar::Destroy() {
     StopPaging();
     LinkFileTheme(this, fileTheme_, nullptr);
-    slider_ = nullptr;  // a child owned by this control: freed with it
+    slider_ = nullptr; // a child owned by this control: freed with it
     inherited::Destroy();
     barImage_.reset();
     barBitmap_.reset();
@@ -132,7 +132,9 @@ void TskTrackBar::Notification(TComponent* AComponent, TOperation Operation) {
 
 // --- geometry ------------------------------------------------------------------------------
 
-int TskTrackBar::Length() const { return orientation_ == skHorizontal ? width_ : height_; }
+int TskTrackBar::Length() const {
+    return orientation_ == skHorizontal ? width_ : height_;
+}
 
 int TskTrackBar::SliderLength() const {
     if (!slider_) return 0;
@@ -156,7 +158,7 @@ int TskTrackBar::ValueAtPoint(int X, int Y) const {
     if (free <= 0) return min_;
     const Int64 at = (orientation_ == skHorizontal ? X : Y) - s / 2;
     const long double v = static_cast<long double>(at) * (Int64(max_) - min_) / free;
-    const long double rounded = std::nearbyint(v);  // halves to even
+    const long double rounded = std::nearbyint(v); // halves to even
     const long double result = rounded + min_;
     if (result < INT32_MIN) return INT32_MIN;
     if (result > INT32_MAX) return INT32_MAX;
@@ -172,7 +174,8 @@ std::vector<int> TskTrackBar::TickPositions() const {
     const Int64 limit = std::max<Int64>(L, kMinTickLimit);
     if (range / step + 1 > limit) step = (range + limit - 2) / (limit - 1);
     auto at = [&](Int64 v) { return int((L - s) * (v - min_) / range + s / 2); };
-    for (Int64 v = min_; v < max_; v += step) ticks.push_back(at(v));
+    for (Int64 v = min_; v < max_; v += step)
+        ticks.push_back(at(v));
     ticks.push_back(at(max_));
     return ticks;
 }
@@ -198,7 +201,8 @@ void TskTrackBar::UpdatePictures() {
     barImage_->Bitmap()->Assign(bar.get());
     ObjectPtr<TBitmap> knob = MakeObject<TBitmap>();
     SkinBitmap(fileTheme_, uiStyle_,
-               orientation_ == skHorizontal ? tiTrackBarSliderImage : tiTrackBarSliderVImage, knob.get());
+               orientation_ == skHorizontal ? tiTrackBarSliderImage : tiTrackBarSliderVImage,
+               knob.get());
     ObjectPtr<TPicture> picture = MakeObject<TPicture>();
     picture->Bitmap()->Assign(knob.get());
     slider_->SetPicture(picture.get());
@@ -230,7 +234,8 @@ void TskTrackBar::Restyle() {
             barBitmap_->SetSize(length, thickness);
             barBitmap_->Canvas()->Brush()->SetColor(Color());
             barBitmap_->Canvas()->FillRect(Rect(0, 0, length, thickness));
-            DrawThreePartBitmap(barImage_->Bitmap(), barBitmap_->Canvas(), Rect(0, 0, length, thickness), false);
+            DrawThreePartBitmap(barImage_->Bitmap(), barBitmap_->Canvas(),
+                                Rect(0, 0, length, thickness), false);
             if (orientation_ == skVertical) RotateBitmapLeft(barBitmap_.get());
         } else {
             barBitmap_->SetSize(0, 0);
@@ -340,7 +345,9 @@ void TskTrackBar::PagingTick(TObject*) {
     }
 }
 
-void TskTrackBar::StopPaging() { pagingTimer_.reset(); }
+void TskTrackBar::StopPaging() {
+    pagingTimer_.reset();
+}
 
 void TskTrackBar::EndDrag() {
     dragging_ = false;
@@ -381,15 +388,28 @@ void TskTrackBar::KeyDown(Word& Key, TShiftState Shift) {
     const Int64 p = position_;
     auto to = [this](Int64 v) { SetPosition(int(std::clamp<Int64>(v, INT32_MIN, INT32_MAX))); };
     switch (Key) {
-    case VK_PRIOR: to(p - pageSize_); break;
-    case VK_NEXT: to(p + pageSize_); break;
-    case VK_END: to(max_); break;
-    case VK_HOME: to(min_); break;
+    case VK_PRIOR:
+        to(p - pageSize_);
+        break;
+    case VK_NEXT:
+        to(p + pageSize_);
+        break;
+    case VK_END:
+        to(max_);
+        break;
+    case VK_HOME:
+        to(min_);
+        break;
     case VK_LEFT:
-    case VK_UP: to(p - lineSize_); break;
+    case VK_UP:
+        to(p - lineSize_);
+        break;
     case VK_RIGHT:
-    case VK_DOWN: to(p + lineSize_); break;
-    default: break;
+    case VK_DOWN:
+        to(p + lineSize_);
+        break;
+    default:
+        break;
     }
 }
 

@@ -34,7 +34,8 @@ std::uint32_t PixelOf(TBitmap* bitmap, int x, int y) {
         return (std::uint32_t(q.rgbRed) << 16) | (std::uint32_t(q.rgbGreen) << 8) | q.rgbBlue;
     }
     if (bitmap->PixelFormat() != pf24bit) throw std::runtime_error("PixelOf: 8 or 24 bits only");
-    return (std::uint32_t(row[3 * x + 2]) << 16) | (std::uint32_t(row[3 * x + 1]) << 8) | row[3 * x];
+    return (std::uint32_t(row[3 * x + 2]) << 16) | (std::uint32_t(row[3 * x + 1]) << 8) |
+           row[3 * x];
 }
 
 DecodedGif DecodeGifWithFFmpeg(const String& path) {
@@ -55,18 +56,17 @@ DecodedGif DecodeGifWithFFmpeg(const String& path) {
             result.width = frame->width;
             result.height = frame->height;
             std::vector<std::uint8_t> rgb(size_t(frame->width) * frame->height * 3);
-            SwsContext* sws = sws_getContext(frame->width, frame->height,
-                                             AVPixelFormat(frame->format), frame->width,
-                                             frame->height, AV_PIX_FMT_RGB24, SWS_POINT,
-                                             nullptr, nullptr, nullptr);
+            SwsContext* sws = sws_getContext(
+                frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                frame->height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr, nullptr);
             std::uint8_t* planes[1] = {rgb.data()};
             int strides[1] = {frame->width * 3};
             sws_scale(sws, frame->data, frame->linesize, 0, frame->height, planes, strides);
             sws_freeContext(sws);
             std::vector<std::uint32_t> pixels(size_t(frame->width) * frame->height);
             for (size_t i = 0; i < pixels.size(); ++i)
-                pixels[i] = (std::uint32_t(rgb[3 * i]) << 16) | (std::uint32_t(rgb[3 * i + 1]) << 8) |
-                            rgb[3 * i + 2];
+                pixels[i] = (std::uint32_t(rgb[3 * i]) << 16) |
+                            (std::uint32_t(rgb[3 * i + 1]) << 8) | rgb[3 * i + 2];
             result.frames.push_back(std::move(pixels));
         }
     };
@@ -83,4 +83,4 @@ DecodedGif DecodeGifWithFFmpeg(const String& path) {
     return result;
 }
 
-}  // namespace apptest
+} // namespace apptest

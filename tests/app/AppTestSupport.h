@@ -23,4 +23,4 @@ struct DecodedGif {
 };
 DecodedGif DecodeGifWithFFmpeg(const String& path);
 
-}  // namespace apptest
+} // namespace apptest

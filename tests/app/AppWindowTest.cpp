@@ -44,7 +44,8 @@ int FrameNumberIn(TBitmap* bitmap, int left = 0, int top = 0, int width = -1, in
     std::vector<BYTE> dib(size_t(stride) * height);
     for (int y = 0; y < height; ++y) {
         const auto* row = static_cast<const BYTE*>(copy->ScanLine(top + y));
-        std::copy(row + 3 * left, row + 3 * (left + width), dib.begin() + ptrdiff_t(height - 1 - y) * stride);
+        std::copy(row + 3 * left, row + 3 * (left + width),
+                  dib.begin() + ptrdiff_t(height - 1 - y) * stride);
     }
     return fixtures::ReadFrameNumber(dib.data(), width, height);
 }
@@ -116,7 +117,8 @@ protected:
 // repaint the whole skinned form between them; in a sanitizer build they outlast any sensible
 // time limit, so they run in the optimised build only.
 #ifdef KORVID_SLOW_BUILD
-#define SKIP_IN_SLOW_BUILDS() GTEST_SKIP() << "too slow under the sanitizers; runs in the default build"
+#define SKIP_IN_SLOW_BUILDS()                                                                      \
+    GTEST_SKIP() << "too slow under the sanitizers; runs in the default build"
 #else
 #define SKIP_IN_SLOW_BUILDS() (void)0
 #endif
@@ -167,7 +169,7 @@ TEST_F(AppWindowTest, TheSkinCoversTheClientAndLeavesTheControlsWhereTheyWerePut
     // Labels given their text while the window was built are sized to the whole of it.
     EXPECT_EQ(form_->Label1->Caption(), "Waiting ...");
     EXPECT_GT(form_->Label1->Width(), 40);
-    EXPECT_GE(form_->CellLabels[0]->Width(), 6);  // two bold dots, not one blank
+    EXPECT_GE(form_->CellLabels[0]->Width(), 6); // two bold dots, not one blank
 }
 
 TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
@@ -179,8 +181,9 @@ TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
     EXPECT_FALSE(form_->skTabSheet3->TabVisible());
     EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet2);
     EXPECT_TRUE(form_->Button1->Enabled());
-    for (TControl* c : std::initializer_list<TControl*>{form_->Button2, form_->Button6, form_->skButton4,
-                                                        form_->skButton7, form_->Button9, form_->skButton5})
+    for (TControl* c :
+         std::initializer_list<TControl*>{form_->Button2, form_->Button6, form_->skButton4,
+                                          form_->skButton7, form_->Button9, form_->skButton5})
         EXPECT_FALSE(c->Enabled());
     // The 3 x 3 grid shows; row and column 4 are hidden.
     EXPECT_TRUE(form_->CellImages[CellIndex(2, 2)]->Visible());
@@ -232,7 +235,7 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
     Click(form_->skButton3);
     EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 7.9, 1e-9);
 
-    Click(form_->skRadioButton3);  // 2x2
+    Click(form_->skRadioButton3); // 2x2
     EXPECT_FALSE(form_->CellImages[CellIndex(2, 2)]->Visible());
     EXPECT_TRUE(form_->CellImages[CellIndex(1, 1)]->Visible());
     Click(form_->skButton4);
@@ -241,7 +244,8 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
         for (int c = 0; c < 2; ++c) {
             size_t i = size_t(CellIndex(r, c));
             EXPECT_NEAR(form_->CellPositions[i], expected[r * 2 + c], 1e-9);
-            EXPECT_EQ(form_->CellLabels[i]->Caption(), FloatToStrF(expected[r * 2 + c], ffFixed, 5, 2) + "s");
+            EXPECT_EQ(form_->CellLabels[i]->Caption(),
+                      FloatToStrF(expected[r * 2 + c], ffFixed, 5, 2) + "s");
             TBitmap* picture = form_->CellImages[i]->Picture()->Bitmap();
             EXPECT_EQ(FrameNumberIn(picture), int(expected[r * 2 + c]) * kFps) << "cell " << i;
         }
@@ -258,16 +262,23 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
     ASSERT_FALSE(session_->Calls().empty());
     bool shell = false;
     for (auto& call : session_->Calls())
-        if (call.kind == headless::RecordedCall::Kind::Shell) shell = call.text.find("korvid.html") != String::npos;
+        if (call.kind == headless::RecordedCall::Kind::Shell)
+            shell = call.text.find("korvid.html") != String::npos;
     EXPECT_TRUE(shell);
 
     // The cells outside the grid keep the position the video was opened at.
     const String o = FloatToStr(form_->CellPositions[15]);
     EXPECT_EQ(ReadAll(Path("clip.ini")),
-              "<Maxstep>2</Maxstep><P11>20</P11><P12>40</P12><P13>" + o + "</P13><P14>" + o + "</P14>"
-              "<P21>60</P21><P22>80</P22><P23>" + o + "</P23><P24>" + o + "</P24>"
-              "<P31>" + o + "</P31><P32>" + o + "</P32><P33>" + o + "</P33><P34>" + o + "</P34>"
-              "<P41>" + o + "</P41><P42>" + o + "</P42><P43>" + o + "</P43><P44>" + o + "</P44>");
+              "<Maxstep>2</Maxstep><P11>20</P11><P12>40</P12><P13>" + o + "</P13><P14>" + o +
+                  "</P14>"
+                  "<P21>60</P21><P22>80</P22><P23>" +
+                  o + "</P23><P24>" + o +
+                  "</P24>"
+                  "<P31>" +
+                  o + "</P31><P32>" + o + "</P32><P33>" + o + "</P33><P34>" + o +
+                  "</P34>"
+                  "<P41>" +
+                  o + "</P41><P42>" + o + "</P42><P43>" + o + "</P43><P44>" + o + "</P44>");
     // Grid frames 1..3 hold the cells' frames one, two and three steps after their starts.
     TWorkingFiles& files = form_->WorkingFiles();
     for (int k = 1; k <= 3; ++k) {
@@ -282,7 +293,8 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
                 << "step " << k << " cell " << cell;
         }
     }
-    for (int number = 4; number <= 12; ++number) EXPECT_FALSE(files.Exists(number)) << number;
+    for (int number = 4; number <= 12; ++number)
+        EXPECT_FALSE(files.Exists(number)) << number;
     ASSERT_EQ(form_->ListView1->Items()->Count(), 3);
     EXPECT_EQ(form_->ListView1->Items()->Item(2)->Caption(), "3");
     EXPECT_EQ(form_->ImageList1->Count(), 3);
@@ -359,7 +371,7 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
     EXPECT_EQ(boxes[0].text, "'x' is not a valid floating point value");
     EXPECT_EQ(boxes[1].text, "'x' is not a valid integer value");
     session_->ClearCalls();
-    SetText(form_->skSpinEdit2, "");  // not given: 0.33 s
+    SetText(form_->skSpinEdit2, ""); // not given: 0.33 s
     form_->ActiveMovie1->SetShowControls(true);
     form_->Button6->SetEnabled(true);
     form_->PageControl1->SetEnabled(true);
@@ -367,7 +379,12 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
     ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
     ASSERT_EQ(form_->ListView1->Items()->Count(), 2);
 
-    struct Case { const char* rate; const char* zoom; TControl* button; const char* message; };
+    struct Case {
+        const char* rate;
+        const char* zoom;
+        TControl* button;
+        const char* message;
+    };
     SetText(form_->Edit3, Path("nofolder/out.gif"));
     SetText(form_->skEdit2, Path("nofolder/out.avi"));
     for (Case c : {Case{"fast", "100", form_->Button9, "'fast' is not a valid integer value"},
@@ -379,8 +396,10 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
         Click(c.button);
         boxes = MessageBoxes();
         ASSERT_EQ(boxes.size(), 1u) << c.rate << " " << c.zoom;
-        if (*c.message) EXPECT_EQ(boxes[0].text, c.message);
-        else EXPECT_NE(boxes[0].text.find("nofolder"), String::npos) << boxes[0].text;
+        if (*c.message)
+            EXPECT_EQ(boxes[0].text, c.message);
+        else
+            EXPECT_NE(boxes[0].text.find("nofolder"), String::npos) << boxes[0].text;
         session_->ClearCalls();
     }
     // Still usable: with good fields both saves work.
@@ -406,4 +425,4 @@ TEST_F(AppWindowTest, CaptureStopsBeforeTouchingAnythingWhenNoWorkingFolderCanBe
     EXPECT_TRUE(form_->PageControl1->Enabled());
 }
 
-}  // namespace
+} // namespace

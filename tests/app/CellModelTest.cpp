@@ -12,11 +12,13 @@
 
 namespace {
 
-String CellFileText(int grid, const TCellPositions& p) { return CellPositionText(grid, p); }
+String CellFileText(int grid, const TCellPositions& p) {
+    return CellPositionText(grid, p);
+}
 
 TEST(CellModel, IndexIsRowMajorOverTheFourByFourModel) {
     EXPECT_EQ(CellIndex(0, 0), 0);
-    EXPECT_EQ(CellIndex(1, 2), 6);  // the cell named ..23
+    EXPECT_EQ(CellIndex(1, 2), 6); // the cell named ..23
     EXPECT_EQ(CellIndex(3, 3), 15);
 }
 
@@ -47,9 +49,12 @@ TEST(CellModel, FirstCellIsWrittenAsWholeSecondsTheOthersInFull) {
     p[15] = 99.999;
     String text = CellFileText(4, p);
     EXPECT_EQ(text.rfind("<Maxstep>4</Maxstep><P11>12</P11><P12>12.5</P12>"
-                         "<P13>3.33333333333333</P13>", 0), 0u) << text;
+                         "<P13>3.33333333333333</P13>",
+                         0),
+              0u)
+        << text;
     EXPECT_NE(text.find("<P44>99.999</P44>"), String::npos);
-    EXPECT_EQ(text.back(), '>');  // no line break or blank at the end
+    EXPECT_EQ(text.back(), '>'); // no line break or blank at the end
 }
 
 TEST(CellModel, PositionFileNameReplacesOnlyTheLastExtension) {
@@ -78,7 +83,11 @@ TEST(FieldRules, AFieldIsGivenWhenItSortsAfterOneBlank) {
 }
 
 TEST(FieldRules, OutputDelayAndCaptureStep) {
-    struct Case { const char* text; int delay; double step; };
+    struct Case {
+        const char* text;
+        int delay;
+        double step;
+    };
     for (const Case& c : {Case{"3", 33, 1.0 / 3}, Case{"25", 4, 1.0 / 25}, Case{"1", 100, 1.0},
                           Case{"", 33, 0.33}, Case{" ", 33, 0.33}}) {
         EXPECT_EQ(OutputFrameDelay(c.text), c.delay) << c.text;
@@ -100,7 +109,7 @@ TEST(FieldRules, ZoomAndFramesFallbacks) {
     EXPECT_EQ(ZoomPercent("100"), 100);
     EXPECT_EQ(ZoomPercent("50"), 50);
     EXPECT_EQ(ZoomedSide(639, 50), 319);
-    EXPECT_EQ(ZoomedSide(3, 5), 1);  // never zero
+    EXPECT_EQ(ZoomedSide(3, 5), 1); // never zero
     EXPECT_EQ(CaptureFrames(""), 5);
     EXPECT_EQ(CaptureFrames("20"), 20);
 }
@@ -111,4 +120,4 @@ TEST(FieldRules, TotalCaptureTime) {
     EXPECT_EQ(TotalCaptureText("4", ""), "Total Capture:1.25s");
 }
 
-}  // namespace
+} // namespace

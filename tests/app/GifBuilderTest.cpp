@@ -1,7 +1,7 @@
 // Building the animated GIF from grid frames: delays, looping, colour modes, zoom and the
 // unchanged-pixel transparency, decoded back by FFmpeg and compared colour for colour.
-#include "AppTestSupport.h"
 #include "app/GifBuilder.h"
+#include "AppTestSupport.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFSubImage.h"
 #include "platform/headless/Headless.h"
@@ -46,7 +46,8 @@ protected:
 
 TGIFGraphicControlExtension* ControlOf(TGIFSubImage* frame) {
     for (int i = 0; i < frame->FrameExtensions().Count(); ++i)
-        if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(frame->FrameExtensions().ExtensionAt(i)))
+        if (auto* gce =
+                dynamic_cast<TGIFGraphicControlExtension*>(frame->FrameExtensions().ExtensionAt(i)))
             return gce;
     return nullptr;
 }
@@ -74,7 +75,9 @@ TEST_F(GifBuilderTest, DelayFollowsTheOutputRateAndTheFirstFrameLoopsForever) {
         auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(first->FrameExtensions().ExtensionAt(0));
         ASSERT_NE(loop, nullptr);
         EXPECT_EQ(loop->LoopCount, 0);
-        EXPECT_NE(dynamic_cast<TGIFGraphicControlExtension*>(first->FrameExtensions().ExtensionAt(1)), nullptr);
+        EXPECT_NE(
+            dynamic_cast<TGIFGraphicControlExtension*>(first->FrameExtensions().ExtensionAt(1)),
+            nullptr);
         for (int i = 0; i < 3; ++i) {
             TGIFGraphicControlExtension* gce = ControlOf(gif->Frames().GetFrame(i));
             ASSERT_NE(gce, nullptr);
@@ -90,7 +93,8 @@ TEST_F(GifBuilderTest, DelayFollowsTheOutputRateAndTheFirstFrameLoopsForever) {
 TEST_F(GifBuilderTest, TransparentFramesDecodeToTheColoursOfTheWholeFrames) {
     for (bool dither : {false, true}) {
         std::vector<std::function<std::uint32_t(int, int)>> frames;
-        for (int i = 0; i < 8; ++i) frames.push_back(MovingSquare(i));
+        for (int i = 0; i < 8; ++i)
+            frames.push_back(MovingSquare(i));
         // A last frame with a new colour shifts the octree palette's order.
         frames.push_back([](int x, int y) -> std::uint32_t {
             if (x < 6) return 0x10F010;
@@ -128,7 +132,8 @@ TEST_F(GifBuilderTest, StillSceneGivesOneWholeFrameThenTransparentOnes) {
         ASSERT_TRUE(gce->HasTransparency());
         // Nothing changed, so the lowest index is free and every pixel takes it.
         EXPECT_EQ(gce->TransparentIndex(), 0);
-        for (int p = 0; p < 64 * 48; ++p) ASSERT_EQ(frame->Data()[p], 0);
+        for (int p = 0; p < 64 * 48; ++p)
+            ASSERT_EQ(frame->Data()[p], 0);
     }
 }
 
@@ -159,7 +164,10 @@ TEST_F(GifBuilderTest, SpareIndexIsTheLowestNoChangedPixelUses) {
 // Pixels of a 10 x 10 frame that change: 10 (nine tenths unchanged, written whole) and 9
 // (more than nine tenths, transparent).
 TEST_F(GifBuilderTest, NineTenthsUnchangedIsStillWrittenWhole) {
-    struct Case { int changed; int whole; };
+    struct Case {
+        int changed;
+        int whole;
+    };
     for (Case c : {Case{10, 2}, Case{9, 1}}) {
         TGifBuildSettings s;
         s.floydSteinberg = false;
@@ -183,7 +191,9 @@ TEST_F(GifBuilderTest, ChangedPixelsUsingEveryIndexGiveAWholeFrame) {
                (std::uint32_t((i >> 6) & 3) << 6);
     };
     auto first = [&](int x, int y) -> std::uint32_t { return y == 0 ? colourAt(x) : colourAt(0); };
-    auto second = [&](int x, int y) -> std::uint32_t { return y == 0 ? colourAt((x + 1) % 256) : colourAt(0); };
+    auto second = [&](int x, int y) -> std::uint32_t {
+        return y == 0 ? colourAt((x + 1) % 256) : colourAt(0);
+    };
     Build(s, {first, second, second}, 256, 40, "full.gif");
     // The second frame is written whole; the third equals it and is transparent.
     EXPECT_EQ(builder_->WholeFrames(), 2);
@@ -206,4 +216,4 @@ TEST_F(GifBuilderTest, GreyScaleAndZoom) {
         }
 }
 
-}  // namespace
+} // namespace

@@ -16,21 +16,23 @@ using namespace orimagetest;
 // A picture whose red channel holds the given values row by row; green and blue are 0.
 ObjectPtr<TBitmap> RedPicture(int width, const std::vector<int>& reds) {
     const int height = int(reds.size()) / width;
-    return MakePicture(width, height, [&](int x, int y) { return Rgb{reds[size_t(y * width + x)], 0, 0}; });
+    return MakePicture(width, height, [&](int x, int y) {
+        return Rgb{reds[size_t(y * width + x)], 0, 0};
+    });
 }
 
 std::vector<int> Reds(TBitmap* bitmap) {
     std::vector<int> out;
     for (int y = 0; y < bitmap->Height(); ++y)
-        for (int x = 0; x < bitmap->Width(); ++x) out.push_back(PixelAt(bitmap, x, y).r);
+        for (int x = 0; x < bitmap->Width(); ++x)
+            out.push_back(PixelAt(bitmap, x, y).r);
     return out;
 }
 
 TEST(OrImageEffects, EmbossAveragesWithTheInversePartner) {
     // 5 x 2: row 0 takes row 1 three columns on (its own column in the last three); row 1
     // takes the embossed row 0 in the same way.
-    ObjectPtr<TBitmap> b = RedPicture(5, {100, 100, 100, 100, 100,
-                                          0, 10, 20, 30, 40});
+    ObjectPtr<TBitmap> b = RedPicture(5, {100, 100, 100, 100, 100, 0, 10, 20, 30, 40});
     EmbossBitmap(b.get());
     // Row 0: (100 + 255 - 30) / 2 = 162, (100 + 255 - 40) / 2 = 157, then own columns
     // 2..4: (100 + 255 - 20) / 2 = 167, 162, 157.
@@ -49,13 +51,9 @@ TEST(OrImageEffects, EmbossLeavesASingleRow) {
 }
 
 TEST(OrImageEffects, MosaicFillsBlocksFromTheirTopLeftPixel) {
-    ObjectPtr<TBitmap> b = RedPicture(5, {1, 2, 3, 4, 5,
-                                          6, 7, 8, 9, 10,
-                                          11, 12, 13, 14, 15});
+    ObjectPtr<TBitmap> b = RedPicture(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
     MosaicBitmap(b.get(), 2);
-    EXPECT_EQ(Reds(b.get()), (std::vector<int>{1, 1, 3, 3, 5,
-                                               1, 1, 3, 3, 5,
-                                               11, 11, 13, 13, 15}));
+    EXPECT_EQ(Reds(b.get()), (std::vector<int>{1, 1, 3, 3, 5, 1, 1, 3, 3, 5, 11, 11, 13, 13, 15}));
     MosaicBitmap(b.get(), 1);
     EXPECT_EQ(Reds(b.get())[1], 1);
 }
@@ -71,8 +69,7 @@ TEST(OrImageEffects, SplitBlurTakesOwnRowAboveAndTheLastRowBelow) {
 
 TEST(OrImageEffects, SplitBlurFarBeyondThePictureStaysInside) {
     // Distances at and past the size take the nearest edge pixel on both sides.
-    ObjectPtr<TBitmap> b = RedPicture(2, {0, 40,
-                                          80, 120});
+    ObjectPtr<TBitmap> b = RedPicture(2, {0, 40, 80, 120});
     SplitBlurBitmap(b.get(), 255);
     // (0,0): rows 0 and 1, columns 0 and 1: (0 + 40 + 80 + 120) / 4 = 60; (1,0): own column
     // 1 and last column 1: (40 + 40 + 120 + 120) / 4 = 80; (0,1): own row and last row 1 with
@@ -81,21 +78,13 @@ TEST(OrImageEffects, SplitBlurFarBeyondThePictureStaysInside) {
 }
 
 TEST(OrImageEffects, AntiAliasAveragesTheFourNeighboursInsideTheBorder) {
-    ObjectPtr<TBitmap> b = RedPicture(4, {10, 20, 30, 40,
-                                          50, 0, 0, 80,
-                                          90, 100, 110, 120});
+    ObjectPtr<TBitmap> b = RedPicture(4, {10, 20, 30, 40, 50, 0, 0, 80, 90, 100, 110, 120});
     AntiAliasBitmap(b.get());
     // (20 + 100 + 50 + 0) / 4 = 42, then with the new left neighbour (30 + 110 + 42 + 80) / 4 = 65.
-    EXPECT_EQ(Reds(b.get()), (std::vector<int>{10, 20, 30, 40,
-                                               50, 42, 65, 80,
-                                               90, 100, 110, 120}));
-    ObjectPtr<TBitmap> c = RedPicture(3, {0, 0, 0,
-                                          0, 0, 200,
-                                          0, 40, 0});
+    EXPECT_EQ(Reds(b.get()), (std::vector<int>{10, 20, 30, 40, 50, 42, 65, 80, 90, 100, 110, 120}));
+    ObjectPtr<TBitmap> c = RedPicture(3, {0, 0, 0, 0, 0, 200, 0, 40, 0});
     AntiAliasBitmap(c.get());
-    EXPECT_EQ(Reds(c.get()), (std::vector<int>{0, 0, 0,
-                                               0, 60, 200,
-                                               0, 40, 0}));
+    EXPECT_EQ(Reds(c.get()), (std::vector<int>{0, 0, 0, 0, 60, 200, 0, 40, 0}));
 }
 
 TEST(OrImageEffects, TraceBlackensWhereColoursMeet) {
@@ -116,7 +105,8 @@ TEST(OrImageEffects, TraceBlackensWhereColoursMeet) {
         TraceBitmap(b.get(), c.passes);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x) {
-                const bool black = std::find(c.black.begin(), c.black.end(), std::pair{x, y}) != c.black.end();
+                const bool black =
+                    std::find(c.black.begin(), c.black.end(), std::pair{x, y}) != c.black.end();
                 EXPECT_EQ(PixelAt(b.get(), x, y), (black ? Rgb{0, 0, 0} : twoColours(x, y)))
                     << c.passes << " passes at " << x << "," << y;
             }
@@ -143,7 +133,8 @@ TEST(OrImageEffects, ResampleInFixedPoint) {
     };
     for (const Case& c : cases) {
         ObjectPtr<TBitmap> source = RedPicture(c.sourceWidth, c.source);
-        ObjectPtr<TBitmap> target = MakePicture(c.targetWidth, c.targetHeight, [](int, int) { return Rgb{}; });
+        ObjectPtr<TBitmap> target =
+            MakePicture(c.targetWidth, c.targetHeight, [](int, int) { return Rgb{}; });
         ResampleBitmap(source.get(), target.get());
         EXPECT_EQ(Reds(target.get()), c.want) << c.name;
     }
@@ -163,7 +154,7 @@ TEST_F(OrImageEffectsView, TileSizesAndTheValueKept) {
         int width, height, value, kept, tileWidth;
     };
     const Case cases[] = {
-        {100, 50, 1, 1, 100},  // one whole shrunk copy
+        {100, 50, 1, 1, 100}, // one whole shrunk copy
         {100, 50, 3, 3, 33},
         {100, 50, 50, 10, 10}, // both sides at the minimum: the larger side div 10
         {100, 50, 9, 9, 11},
@@ -190,7 +181,7 @@ TEST_F(OrImageEffectsView, ValuesOfZeroLeaveThePictureAsItIs) {
     ShowPattern(9, 7);
     const std::uint32_t plain = Checksum(picture_.get());
     const std::vector<std::function<void(TOrImage*)>> offs = {
-        [](TOrImage* i) { i->SetPicMosaic(1); },  [](TOrImage* i) { i->SetPicGaussianBlur(0); },
+        [](TOrImage* i) { i->SetPicMosaic(1); },    [](TOrImage* i) { i->SetPicGaussianBlur(0); },
         [](TOrImage* i) { i->SetPicAntiAlias(0); }, [](TOrImage* i) { i->SetPicTrace(0); },
         [](TOrImage* i) { i->SetPicSplitBlur(0); }, [](TOrImage* i) { i->SetPicEmboss(false); },
     };
@@ -207,7 +198,8 @@ TEST_F(OrImageEffectsView, MosaicAsLargeAsThePictureFillsItWithTheTopLeftColour)
     image_->SetPicMosaic(1000);
     EXPECT_EQ(image_->PicMosaic(), 7);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 7; ++x) ASSERT_EQ(PixelAt(Adjusted(), x, y), Pattern(0, 0));
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(PixelAt(Adjusted(), x, y), Pattern(0, 0));
 }
 
 struct NamedEffect {
@@ -232,8 +224,8 @@ const std::vector<NamedEffect>& AllEffects() {
 }
 
 TEST_F(OrImageEffectsView, EveryEffectStaysInsideTinyAndOddPictures) {
-    const std::pair<int, int> sizes[] = {{1, 1}, {1, 6}, {6, 1}, {2, 2}, {3, 1}, {1, 3},
-                                         {2, 7}, {4, 4}, {13, 7}, {5, 11}};
+    const std::pair<int, int> sizes[] = {{1, 1}, {1, 6}, {6, 1}, {2, 2},  {3, 1},
+                                         {1, 3}, {2, 7}, {4, 4}, {13, 7}, {5, 11}};
     for (const auto& [w, h] : sizes)
         for (const NamedEffect& e : AllEffects()) {
             ShowPattern(w, h);
@@ -270,16 +262,16 @@ TEST(OrImageEffects, RoutinesLeaveEmptyAndOtherFormatsAlone) {
 // checksum: a change to any rule of any effect changes its sum.
 TEST_F(OrImageEffectsView, GoldenPictures) {
     const std::uint32_t want[] = {
-        4255187447u,  // emboss
-        3638994513u,  // mosaic 3
-        2189813667u,  // split blur 1
-        2147612729u,  // split blur 255
-        4050352662u,  // gaussian blur 2
-        1004195577u,  // anti-alias 3
-        77473359u,  // trace 3
-        2491866267u,  // tile 2
-        1909487993u,  // colour noise 50
-        88841534u,  // mono noise 50
+        4255187447u, // emboss
+        3638994513u, // mosaic 3
+        2189813667u, // split blur 1
+        2147612729u, // split blur 255
+        4050352662u, // gaussian blur 2
+        1004195577u, // anti-alias 3
+        77473359u,   // trace 3
+        2491866267u, // tile 2
+        1909487993u, // colour noise 50
+        88841534u,   // mono noise 50
     };
     for (std::size_t k = 0; k < AllEffects().size(); ++k) {
         ObjectPtr<TOrImage> view(CreateComponent<TOrImage>(nullptr));

@@ -70,7 +70,9 @@ protected:
         }
         return gif;
     }
-    COLORREF At(int x, int y) { return HeadlessBackend::WindowPixel(form_->Handle(), 10 + x, 10 + y); }
+    COLORREF At(int x, int y) {
+        return HeadlessBackend::WindowPixel(form_->Handle(), 10 + x, 10 + y);
+    }
 
     SleepThroughClock clock_;
     kernel::ScopedClock clockScope_{clock_};

@@ -131,13 +131,20 @@ TEST_F(OrImageState, EachSpatialEffectClearsEveryOther) {
         std::function<bool(TOrImage*)> isOn;
     };
     const std::vector<Effect> effects = {
-        {"emboss", [](TOrImage* i) { i->SetPicEmboss(true); }, [](TOrImage* i) { return i->PicEmboss(); }},
-        {"mosaic", [](TOrImage* i) { i->SetPicMosaic(3); }, [](TOrImage* i) { return i->PicMosaic() > 0; }},
-        {"split blur", [](TOrImage* i) { i->SetPicSplitBlur(2); }, [](TOrImage* i) { return i->PicSplitBlur() > 0; }},
-        {"gaussian", [](TOrImage* i) { i->SetPicGaussianBlur(1); }, [](TOrImage* i) { return i->PicGaussianBlur() > 0; }},
-        {"anti-alias", [](TOrImage* i) { i->SetPicAntiAlias(1); }, [](TOrImage* i) { return i->PicAntiAlias() > 0; }},
-        {"trace", [](TOrImage* i) { i->SetPicTrace(1); }, [](TOrImage* i) { return i->PicTrace() > 0; }},
-        {"tile", [](TOrImage* i) { i->SetPicTile(2); }, [](TOrImage* i) { return i->PicTile() > 0; }},
+        {"emboss", [](TOrImage* i) { i->SetPicEmboss(true); },
+         [](TOrImage* i) { return i->PicEmboss(); }},
+        {"mosaic", [](TOrImage* i) { i->SetPicMosaic(3); },
+         [](TOrImage* i) { return i->PicMosaic() > 0; }},
+        {"split blur", [](TOrImage* i) { i->SetPicSplitBlur(2); },
+         [](TOrImage* i) { return i->PicSplitBlur() > 0; }},
+        {"gaussian", [](TOrImage* i) { i->SetPicGaussianBlur(1); },
+         [](TOrImage* i) { return i->PicGaussianBlur() > 0; }},
+        {"anti-alias", [](TOrImage* i) { i->SetPicAntiAlias(1); },
+         [](TOrImage* i) { return i->PicAntiAlias() > 0; }},
+        {"trace", [](TOrImage* i) { i->SetPicTrace(1); },
+         [](TOrImage* i) { return i->PicTrace() > 0; }},
+        {"tile", [](TOrImage* i) { i->SetPicTile(2); },
+         [](TOrImage* i) { return i->PicTile() > 0; }},
     };
     for (const Effect& first : effects)
         for (const Effect& second : effects) {
@@ -183,18 +190,22 @@ TEST_F(OrImageState, AnyPictureBecomesA24BitBitmapOriginal) {
         int width, height;
     };
     const Case cases[] = {
-        {"8-bit bitmap", [] {
+        {"8-bit bitmap",
+         [] {
              ObjectPtr<TBitmap> b = MakePicture(5, 3, Pattern);
              b->SetPixelFormat(pf8bit);
              return ObjectPtr<TGraphic>(b.release());
-         }, 5, 3},
+         },
+         5, 3},
         {"own format", [] { return ObjectPtr<TGraphic>(CreateObject<TStripesGraphic>()); }, 6, 4},
-        {"JPEG", [] {
+        {"JPEG",
+         [] {
              ObjectPtr<TBitmap> b = MakePicture(9, 7, Pattern);
              ObjectPtr<TJPEGImage> j = MakeObject<TJPEGImage>();
              j->Assign(b.get());
              return ObjectPtr<TGraphic>(j.release());
-         }, 9, 7},
+         },
+         9, 7},
     };
     for (const Case& c : cases) {
         ObjectPtr<TGraphic> graphic = c.make();
@@ -260,7 +271,8 @@ TEST_F(OrImageState, BrightnessReusesTheEffectCacheUntilTheOriginalChanges) {
     // Pixels changed without notice are not seen: the effect is not made again.
     TBitmap* original = OriginalBitmap(image_.get());
     for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x) SetPixelAt(original, x, y, Rgb{0, 0, 0});
+        for (int x = 0; x < 8; ++x)
+            SetPixelAt(original, x, y, Rgb{0, 0, 0});
     image_->SetPicBrightness(1);
     image_->SetPicBrightness(0);
     EXPECT_EQ(Checksum(Adjusted()), embossed);

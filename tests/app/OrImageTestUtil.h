@@ -60,7 +60,8 @@ inline std::uint32_t Checksum(TBitmap* bitmap) {
     std::uint32_t h = 2166136261u;
     for (int y = 0; y < bitmap->Height(); ++y) {
         const Byte* row = static_cast<const Byte*>(bitmap->ScanLine(y));
-        for (int i = 0; i < 3 * bitmap->Width(); ++i) h = (h ^ row[i]) * 16777619u;
+        for (int i = 0; i < 3 * bitmap->Width(); ++i)
+            h = (h ^ row[i]) * 16777619u;
     }
     return h;
 }

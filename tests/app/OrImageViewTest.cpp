@@ -63,13 +63,15 @@ protected:
         ObjectPtr<TBitmap> picture = MakePicture(w, h, [&](int, int) { return colour; });
         image_->PictureOriginal()->SetGraphic(picture.get());
     }
-    COLORREF At(int x, int y) { return HeadlessBackend::WindowPixel(form_->Handle(), 10 + x, 10 + y); }
+    COLORREF At(int x, int y) {
+        return HeadlessBackend::WindowPixel(form_->Handle(), 10 + x, 10 + y);
+    }
     TCountingOrImage* image_ = nullptr;
 };
 
 TEST_F(OrImageView, NormalCenterAndStretchPlaceTheAdjustedPicture) {
     ShowSolid(10, 10, Rgb{200, 0, 0});
-    image_->SetPicBrightness(55);  // shown as (255, 55, 55)
+    image_->SetPicBrightness(55); // shown as (255, 55, 55)
     const COLORREF picture = RGB(255, 55, 55);
     struct Case {
         bool center, stretch;
@@ -116,7 +118,7 @@ TEST_F(OrImageView, AutoSizeFollowsThePictureAlongTheFreeSidesOfTheAlignment) {
         TAlign align;
         int w, h;
     };
-    const Case cases[] = {{alNone, 30, 20}, {alTop, 40, 20},  {alBottom, 40, 20},
+    const Case cases[] = {{alNone, 30, 20}, {alTop, 40, 20},   {alBottom, 40, 20},
                           {alLeft, 30, 40}, {alRight, 30, 40}, {alClient, 40, 40}};
     for (const Case& c : cases) {
         image_->SetAlign(c.align);
@@ -226,7 +228,7 @@ TEST_F(OrImageView, APictureWithoutAPaletteHasItsMarkClearedWithoutAQuery) {
     ShowSolid(4, 4, Rgb{1, 1, 1});
     TGraphic* graphic = image_->AdjustedPicture()->Graphic();
     graphic->SetPaletteModified(true);
-    image_->SetCenter(true);  // runs the picture-changed steps
+    image_->SetCenter(true); // runs the picture-changed steps
     EXPECT_FALSE(graphic->PaletteModified());
     EXPECT_EQ(image_->GetPalette(), HPALETTE(0));
 }
@@ -245,7 +247,7 @@ TEST_F(OrImageView, ANewPaletteIsOfferedToTheActiveForm) {
     TGraphic* graphic = image_->AdjustedPicture()->Graphic();
     ASSERT_NE(image_->GetPalette(), HPALETTE(0));
     graphic->SetPaletteModified(true);
-    image_->SetCenter(true);  // runs the picture-changed steps; not drawing: posted
+    image_->SetCenter(true); // runs the picture-changed steps; not drawing: posted
     EXPECT_FALSE(graphic->PaletteModified());
     EXPECT_EQ(queries, 0);
     Pump();

@@ -32,7 +32,8 @@ protected:
     }
     void TearDown() override {
         chmod(dir_.c_str(), 0755);
-        for (auto& e : fs::recursive_directory_iterator(dir_)) chmod(e.path().c_str(), 0755);
+        for (auto& e : fs::recursive_directory_iterator(dir_))
+            chmod(e.path().c_str(), 0755);
         fs::remove_all(dir_);
     }
     String Path(const char* name) { return (dir_ / name).string(); }
@@ -43,7 +44,8 @@ protected:
 
 TEST_F(OutputFilesTest, ResizeAveragesAndKeepsTheFormat) {
     // Two columns of black and white become one grey column at half the width.
-    auto bitmap = MakeBitmap(4, 2, [](int x, int) -> std::uint32_t { return x % 2 ? 0xFFFFFF : 0; });
+    auto bitmap =
+        MakeBitmap(4, 2, [](int x, int) -> std::uint32_t { return x % 2 ? 0xFFFFFF : 0; });
     ResizeBitmap(bitmap.get(), 2, 1);
     EXPECT_EQ(bitmap->Width(), 2);
     EXPECT_EQ(bitmap->Height(), 1);
@@ -73,7 +75,8 @@ TEST_F(OutputFilesTest, WorkingFolderFallsBackAndFailsClearlyWhenNoneCanBeWritte
 TEST_F(OutputFilesTest, ClosingDeletesNumbersZeroToTenThousandOnly) {
     TWorkingFiles files({Path("temp")});
     files.Prepare();
-    for (int n : {0, 1, 10000, 10001}) std::ofstream(files.FileName(n)) << "x";
+    for (int n : {0, 1, 10000, 10001})
+        std::ofstream(files.FileName(n)) << "x";
     files.DeleteRange(0, kLastWorkingFileNumber);
     EXPECT_FALSE(files.Exists(0));
     EXPECT_FALSE(files.Exists(1));
@@ -88,7 +91,9 @@ TEST_F(OutputFilesTest, CompositionJoinsTheCellFramesOfEachStep) {
     const int n = 2, frames = 3, w = 8, h = 6;
     TWorkingFiles files({Path("temp")});
     files.Prepare();
-    auto colourOf = [](int cell, int k) -> std::uint32_t { return std::uint32_t(cell * 40 + k * 7) << 8; };
+    auto colourOf = [](int cell, int k) -> std::uint32_t {
+        return std::uint32_t(cell * 40 + k * 7) << 8;
+    };
     for (int cell = 0; cell < n * n; ++cell)
         for (int k = 1; k <= frames; ++k) {
             auto tile = MakeBitmap(w, h, [&](int, int) { return colourOf(cell, k); });
@@ -125,10 +130,14 @@ protected:
     TAviFrameSource Source(int count, std::vector<int> skipped = {}) {
         TAviFrameSource s;
         s.count = [count] { return count; };
-        s.skipped = [skipped](int i) { return std::find(skipped.begin(), skipped.end(), i) != skipped.end(); };
+        s.skipped = [skipped](int i) {
+            return std::find(skipped.begin(), skipped.end(), i) != skipped.end();
+        };
         s.load = [this](int i, TBitmap* bitmap) {
             ++loads_;
-            auto frame = MakeBitmap(32, 24, [i](int x, int) -> std::uint32_t { return x < 16 ? std::uint32_t(i * 10) << 16 : 0x0000FF; });
+            auto frame = MakeBitmap(32, 24, [i](int x, int) -> std::uint32_t {
+                return x < 16 ? std::uint32_t(i * 10) << 16 : 0x0000FF;
+            });
             bitmap->Assign(frame.get());
         };
         return s;
@@ -137,7 +146,13 @@ protected:
 };
 
 TEST_F(AviSaverTest, StreamRateScaleFormatAndKeyFrames) {
-    struct Case { bool eightBit; int scale; int zoom; const char* format; int width; };
+    struct Case {
+        bool eightBit;
+        int scale;
+        int zoom;
+        const char* format;
+        int width;
+    };
     for (Case c : {Case{true, 33, 100, "pal8", 32}, Case{false, 4, 100, "bgr24", 32},
                    Case{false, 100, 50, "bgr24", 16}}) {
         String path = Path("out.avi");
@@ -150,7 +165,8 @@ TEST_F(AviSaverTest, StreamRateScaleFormatAndKeyFrames) {
         EXPECT_NEAR(r.frameRate, 90.0 / c.scale, 1e-6);
         EXPECT_EQ(r.frames, 20);
         ASSERT_EQ(r.packetSamples.size(), 20u);
-        for (int i = 0; i < 20; ++i) EXPECT_EQ(r.packetSamples[size_t(i)], i);
+        for (int i = 0; i < 20; ++i)
+            EXPECT_EQ(r.packetSamples[size_t(i)], i);
         // Frame 7's left half is red 70.
         const auto& picture = r.pictures.at(7);
         EXPECT_NEAR(picture[0], 70, c.eightBit ? 40 : 0);
@@ -187,4 +203,4 @@ TEST_F(AviSaverTest, AFailedSaveLeavesThePreviousFileAndSavingAgainReplacesIt) {
     EXPECT_GT(fs::file_size(path), before);
 }
 
-}  // namespace
+} // namespace

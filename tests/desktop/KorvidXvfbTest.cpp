@@ -3,11 +3,11 @@
 // Make GIF, save both. The GIF then plays in ffplay and decodes in giflib, the AVI reads back
 // in ffprobe at the chosen rate. Skipped where Xvfb, xdotool, openbox or the tools are
 // missing. KORVID_SCREENSHOT_DIR, when set, receives the window before and after capture.
+#include "XvfbServer.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
 #include "platform/headless/Headless.h"
 #include "platform/media/Fixtures.h"
-#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -35,10 +35,12 @@ std::string Output(const std::string& command) {
     std::string result;
     if (FILE* p = popen(command.c_str(), "r")) {
         char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, p)) result.append(buffer, n);
+        while (size_t n = fread(buffer, 1, sizeof buffer, p))
+            result.append(buffer, n);
         pclose(p);
     }
-    while (!result.empty() && (result.back() == '\n' || result.back() == ' ')) result.pop_back();
+    while (!result.empty() && (result.back() == '\n' || result.back() == ' '))
+        result.pop_back();
     return result;
 }
 
@@ -50,7 +52,9 @@ constexpr int kPace = 3;
 constexpr int kPace = 1;
 #endif
 
-std::chrono::seconds Paced(int seconds) { return std::chrono::seconds(seconds * kPace); }
+std::chrono::seconds Paced(int seconds) {
+    return std::chrono::seconds(seconds * kPace);
+}
 
 bool WaitFor(const std::function<bool()>& done, int seconds) {
     auto end = std::chrono::steady_clock::now() + Paced(seconds);
@@ -141,7 +145,8 @@ protected:
         const char* out = std::getenv("KORVID_SCREENSHOT_DIR");
         if (!out) return;
         std::system((std::string("DISPLAY=") + kDisplay + " import -window " + window_ + " '" +
-                     (fs::path(out) / name).string() + "' >/dev/null 2>&1").c_str());
+                     (fs::path(out) / name).string() + "' >/dev/null 2>&1")
+                        .c_str());
     }
 
     XvfbServer server_;
@@ -170,7 +175,9 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
         execlp("bash", "bash", KORVID_SOURCE_DIR "/scripts/run.sh", static_cast<char*>(nullptr));
         _exit(127);
     }
-    ASSERT_TRUE(WaitFor([&] { return !(window_ = X("search --onlyvisible --name '^Varnelo  -  V 1.2$'")).empty(); }, 60))
+    ASSERT_TRUE(WaitFor(
+        [&] { return !(window_ = X("search --onlyvisible --name '^Varnelo  -  V 1.2$'")).empty(); },
+        60))
         << "the window did not appear";
     window_ = window_.substr(0, window_.find('\n'));
     // The window's client area lies inside whatever frame of its own it has.
@@ -190,7 +197,7 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     X("key --repeat 40 BackSpace");
     X("type --delay 10 '" + video + "'");
     X("key Return");
-    std::this_thread::sleep_for(Paced(9));  // the player's fixed waits: 3 to 7 s
+    std::this_thread::sleep_for(Paced(9)); // the player's fixed waits: 3 to 7 s
     ClickAt(centres_["auto"]);
     std::this_thread::sleep_for(Paced(12));
     Shot("window-before-capture.png");
@@ -198,7 +205,7 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     ClickAt(centres_["frames"]);
     X("key End");
     X("key --repeat 5 BackSpace");
-    X("type 6");  // the field's range starts at 5
+    X("type 6"); // the field's range starts at 5
     ClickAt(centres_["capture"]);
     const std::string ini = (dir_ / "clip.ini").string();
     ASSERT_TRUE(WaitFor([&] { return fs::exists(ini); }, 20)) << "capture did not start";
@@ -214,15 +221,21 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
 
     EXPECT_NE(Output("grep -c korvid.html '" + (dir_ / "opened.txt").string() + "'"), "");
     EXPECT_EQ(Output("giftext '" + gif + "' >/dev/null 2>&1 && echo ok"), "ok");
-    EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height "
-                     "-of csv=p=0 '" + gif + "'"),
-              "159,120,6");
-    EXPECT_EQ(Output("DISPLAY=" + std::string(kDisplay) + " SDL_AUDIODRIVER=dummy timeout 20 ffplay "
-                     "-autoexit -loglevel error -loop 1 '" + gif + "' >/dev/null 2>&1 && echo played"),
+    EXPECT_EQ(
+        Output("ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height "
+               "-of csv=p=0 '" +
+               gif + "'"),
+        "159,120,6");
+    EXPECT_EQ(Output("DISPLAY=" + std::string(kDisplay) +
+                     " SDL_AUDIODRIVER=dummy timeout 20 ffplay "
+                     "-autoexit -loglevel error -loop 1 '" +
+                     gif + "' >/dev/null 2>&1 && echo played"),
               "played");
-    EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries stream=codec_name,r_frame_rate,nb_read_frames "
-                     "-of csv=p=0 '" + avi + "'"),
+    EXPECT_EQ(Output("ffprobe -v error -count_frames -show_entries "
+                     "stream=codec_name,r_frame_rate,nb_read_frames "
+                     "-of csv=p=0 '" +
+                     avi + "'"),
               "rawvideo,30/11,6");
 }
 
-}  // namespace
+} // namespace

@@ -1,9 +1,9 @@
 // The framework's own open dialog in a real window on Xvfb, answered with xdotool: a name
 // typed into it and Enter. Skipped where Xvfb or xdotool is missing.
+#include "XvfbServer.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "platform/user/User.h"
-#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +22,11 @@ namespace fs = std::filesystem;
 
 constexpr const char* kDisplay = ":96";
 constexpr UINT_PTR kWatchdog = 77;
-constexpr UINT kWatchdogMs = 20000;  // a dialog nobody answers is cancelled after this
-
+constexpr UINT kWatchdogMs = 20000; // a dialog nobody answers is cancelled after this
 
 void CancelModalForm(HWND, UINT, UINT_PTR, DWORD) {
-    if (TCustomForm* f = Screen ? Screen->ActiveForm() : nullptr; f && f->FormState().Contains(fsModal))
+    if (TCustomForm* f = Screen ? Screen->ActiveForm() : nullptr;
+        f && f->FormState().Contains(fsModal))
         f->SetModalResult(mrCancel);
 }
 
@@ -72,7 +72,8 @@ TEST_F(DesktopDialog, OpenDialogTakesATypedNameAndEnter) {
     const std::string env = std::string("DISPLAY=") + kDisplay + " ";
     helper_ = std::thread([env] {
         std::system((env + "timeout 15 xdotool search --sync --name '^Open$' windowfocus --sync "
-                           ">/dev/null 2>&1").c_str());
+                           ">/dev/null 2>&1")
+                        .c_str());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         if (const char* shot = std::getenv("KORVID_DIALOG_SHOT"))
             std::system((env + "import -window root '" + shot + "' >/dev/null 2>&1").c_str());
@@ -86,4 +87,4 @@ TEST_F(DesktopDialog, OpenDialogTakesATypedNameAndEnter) {
     EXPECT_EQ(dialog->FilterIndex(), 1);
 }
 
-}  // namespace
+} // namespace

@@ -1,9 +1,9 @@
 // A pop-up menu in real windows: Xvfb shows it, xdotool moves the pointer and clicks an item
 // and types keys, the menu's loop takes them. Skipped where Xvfb or xdotool is missing.
+#include "XvfbServer.h"
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "platform/user/User.h"
-#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,6 @@
 namespace {
 
 constexpr const char* kDisplay = ":95";
-
 
 void Xdotool(const std::string& args) {
     std::string command =

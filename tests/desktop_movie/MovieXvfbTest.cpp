@@ -5,6 +5,7 @@
 #include "movie/ActiveMovie.h"
 #include "movie/DerivedMovie.h"
 
+#include "XvfbServer.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "platform/gdi/Gdi.h"
@@ -12,7 +13,6 @@
 #include "platform/media/PlayerDispatch.h"
 #include "platform/user/Input.h"
 #include "platform/user/User.h"
-#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -30,23 +30,23 @@ int FrameNumberOf(TBitmap* bitmap) {
     const int h = bitmap->Height();
     int number = 0;
     for (int bit = 0; bit < 16; ++bit) {
-        const COLORREF c = GetPixel(bitmap->Canvas()->Handle(), (bit % 4) * w / 4 + w / 8, (bit / 4) * h / 4 + h / 8);
-        if (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3 > 128)
-            number |= 1 << bit;
+        const COLORREF c = GetPixel(bitmap->Canvas()->Handle(), (bit % 4) * w / 4 + w / 8,
+                                    (bit / 4) * h / 4 + h / 8);
+        if (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3 > 128) number |= 1 << bit;
     }
     return number;
 }
 
 void Xdotool(const std::string& args) {
-    const std::string command = std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
+    const std::string command =
+        std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
     (void)std::system(command.c_str());
 }
 
 class MovieOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Have("Xvfb") || !Have("xdotool"))
-            GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
         std::unique_ptr<user::DisplayBackend> backend = server.Start(kDisplay, "800x600x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
         user::SetDisplayBackend(std::move(backend));
@@ -62,8 +62,7 @@ protected:
         Run([] { return false; }, 200);
     }
     void TearDown() override {
-        if (app)
-            app->Free();
+        if (app) app->Free();
         user::SetDisplayBackend(nullptr);
         server.Stop();
     }
@@ -71,8 +70,7 @@ protected:
     bool Run(const std::function<bool()>& done, int ms = 10000) {
         for (int waited = 0; waited < ms; waited += 5) {
             app->ProcessMessages();
-            if (done())
-                return true;
+            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return done();
@@ -88,11 +86,14 @@ protected:
 
 TEST_F(MovieOnX, PlaysPausesCapturesAndGoesFullScreenAndBackWithAKey) {
     const String path = dir.File("clip.avi");
-    fixtures::WriteMovie(path, {"avi", fixtures::Video::Mjpeg, fixtures::Audio::None, 320, 240, 100, 25});
+    fixtures::WriteMovie(path,
+                         {"avi", fixtures::Video::Mjpeg, fixtures::Audio::None, 320, 240, 100, 25});
     bool opened = false;
     movie->OnOpenComplete = [&](TObject*) { opened = true; };
     double lastPolled = 0;
-    movie->OnPositionChange = [&](TObject*, double, double now, Cardinal, Cardinal) { lastPolled = now; };
+    movie->OnPositionChange = [&](TObject*, double, double now, Cardinal, Cardinal) {
+        lastPolled = now;
+    };
     movie->SetFileName(path);
     movie->Open();
     ASSERT_TRUE(Run([&] { return opened; }));
@@ -132,4 +133,4 @@ TEST_F(MovieOnX, PlaysPausesCapturesAndGoesFullScreenAndBackWithAKey) {
     EXPECT_EQ(GetAncestor(renderer, GA_ROOT), form->Handle());
 }
 
-}  // namespace
+} // namespace

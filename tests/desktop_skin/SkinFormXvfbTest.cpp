@@ -30,7 +30,8 @@ constexpr const char* kDisplay = ":86";
 constexpr const char* kWindowManager = "openbox";
 
 void Xdotool(const std::string& args) {
-    const std::string command = std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
+    const std::string command =
+        std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
     (void)std::system(command.c_str());
 }
 
@@ -45,16 +46,19 @@ protected:
         // and raise on a click and no keys of its own.
         config_ = (std::filesystem::temp_directory_path() / "korvid_skin_openbox.xml").string();
         if (FILE* f = std::fopen(config_.c_str(), "w")) {
-            std::fputs("<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
-                       "<keyboard></keyboard>\n<mouse><context name=\"Client\"><mousebind button=\"Left\" "
-                       "action=\"Press\"><action name=\"Focus\"/><action name=\"Raise\"/></mousebind>"
-                       "</context></mouse>\n</openbox_config>\n", f);
+            std::fputs(
+                "<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
+                "<keyboard></keyboard>\n<mouse><context name=\"Client\"><mousebind button=\"Left\" "
+                "action=\"Press\"><action name=\"Focus\"/><action name=\"Raise\"/></mousebind>"
+                "</context></mouse>\n</openbox_config>\n",
+                f);
             std::fclose(f);
         }
         wm_ = fork();
         if (wm_ == 0) {
             setenv("DISPLAY", kDisplay, 1);
-            execlp(kWindowManager, kWindowManager, "--config-file", config_.c_str(), static_cast<char*>(nullptr));
+            execlp(kWindowManager, kWindowManager, "--config-file", config_.c_str(),
+                   static_cast<char*>(nullptr));
             _exit(127);
         }
         ASSERT_TRUE(WaitForWindowManager(kDisplay)) << "the window manager did not start";
@@ -122,8 +126,9 @@ protected:
         TskTitleBar* bar = skin_->TitleBar();
         for (const auto& place : bar->ComputeLayout(bar->Width()).buttons)
             if (place.index == index)
-                return bar->ClientToScreen(Point((place.rect.left + place.rect.right) / 2,
-                                                 std::max<LONG>(1, (place.rect.top + place.rect.bottom) / 2)));
+                return bar->ClientToScreen(
+                    Point((place.rect.left + place.rect.right) / 2,
+                          std::max<LONG>(1, (place.rect.top + place.rect.bottom) / 2)));
         return Point(0, 0);
     }
     std::string At(TPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
@@ -140,7 +145,8 @@ protected:
 TEST_F(SkinFormOnX, DraggedByItsCaption) {
     const int left = form_->Left(), top = form_->Top();
     TPoint grip = skin_->TitleBar()->ClientToScreen(Point(skin_->TitleBar()->Width() / 2, 8));
-    Script("mousemove " + At(grip) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove_relative -- 40 30 sleep 0.1 "
+    Script("mousemove " + At(grip) +
+           " sleep 0.2 mousedown 1 sleep 0.2 mousemove_relative -- 40 30 sleep 0.1 "
            "mousemove_relative -- 40 30 sleep 0.1 mousemove_relative -- 40 20 sleep 0.3 mouseup 1");
     EXPECT_TRUE(PumpUntil([&] { return form_->Left() != left; }));
     EXPECT_NEAR(form_->Left() - left, 120, 4);
@@ -157,7 +163,8 @@ TEST_F(SkinFormOnX, MinimisedMaximisedAndRestoredByItsButtons) {
     EXPECT_EQ(form_->Height(), area.bottom - area.top - 1);
     // Restore from the same button.
     Script("mousemove " + At(ButtonCentre(2)) + " sleep 0.2 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return form_->WindowState() == wsNormal && form_->Width() == 420; }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return form_->WindowState() == wsNormal && form_->Width() == 420; }));
     EXPECT_EQ(form_->Height(), 300);
     // Minimise: the desktop iconifies the window; it comes back restored.
     Script("mousemove " + At(ButtonCentre(3)) + " sleep 0.2 click 1");
@@ -170,7 +177,8 @@ TEST_F(SkinFormOnX, AltSpaceOpensTheSystemMenu) {
     std::atomic<bool> popped{false};
     skin_->TitleBar()->SystemMenu()->OnPopup = [&](TObject*) { popped = true; };
     std::thread closer([&] {
-        for (int i = 0; i < 400 && !popped; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 400 && !popped; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         Xdotool("key Escape");
     });
@@ -204,17 +212,23 @@ TEST_F(SkinFormOnX, ScreenshotOfEachStyle) {
     const struct {
         TskUIStyle style;
         const char* name;
-    } styles[] = {{MacOS, "macos"}, {WinXP, "winxp"}, {DeepBlue, "deepblue"}, {Protein, "protein"}, {BlueGlass, "blueglass"}};
+    } styles[] = {{MacOS, "macos"},
+                  {WinXP, "winxp"},
+                  {DeepBlue, "deepblue"},
+                  {Protein, "protein"},
+                  {BlueGlass, "blueglass"}};
     for (const auto& s : styles) {
         skin_->SetUIStyle(s.style);
         skin_->SetCaption(std::string("Varnelo - ") + s.name);
         PumpFor(400);
         const std::string file = std::string(dir) + "/skin_" + s.name + ".png";
         // Where the desktop put the window, with a margin.
-        const std::string crop = std::to_string(form_->Width() + 20) + "x" + std::to_string(form_->Height() + 20) +
-                                 "+" + std::to_string(std::max(0, form_->Left() - 10)) + "+" +
+        const std::string crop = std::to_string(form_->Width() + 20) + "x" +
+                                 std::to_string(form_->Height() + 20) + "+" +
+                                 std::to_string(std::max(0, form_->Left() - 10)) + "+" +
                                  std::to_string(std::max(0, form_->Top() - 10));
-        const std::string command = std::string("import -display ") + kDisplay + " -window root -crop " + crop + " +repage " + file;
+        const std::string command = std::string("import -display ") + kDisplay +
+                                    " -window root -crop " + crop + " +repage " + file;
         EXPECT_EQ(std::system(command.c_str()), 0) << s.name;
     }
 }

@@ -17,7 +17,8 @@ bool WaitForWindowManager(const char* display) {
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         if (XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, AnyPropertyType, &type,
-                               &format, &count, &after, &data) == Success && data) {
+                               &format, &count, &after, &data) == Success &&
+            data) {
             found = count > 0;
             XFree(data);
         }
@@ -43,7 +44,8 @@ Window FindByTitle(Display* d, Window w, const char* title) {
     unsigned n = 0;
     Window found = 0;
     if (XQueryTree(d, w, &root, &parent, &kids, &n)) {
-        for (unsigned i = 0; i < n && !found; ++i) found = FindByTitle(d, kids[i], title);
+        for (unsigned i = 0; i < n && !found; ++i)
+            found = FindByTitle(d, kids[i], title);
         if (kids) XFree(kids);
     }
     return found;
@@ -61,8 +63,9 @@ bool WindowIconSize(const char* display, const char* title, int& width, int& hei
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         const Atom icon = XInternAtom(d, "_NET_WM_ICON", False);
-        if (XGetWindowProperty(d, w, icon, 0, 2, False, AnyPropertyType, &type, &format, &count, &after,
-                               &data) == Success && data) {
+        if (XGetWindowProperty(d, w, icon, 0, 2, False, AnyPropertyType, &type, &format, &count,
+                               &after, &data) == Success &&
+            data) {
             if (count == 2) {
                 const long* values = reinterpret_cast<const long*>(data);
                 width = int(values[0]);

@@ -25,7 +25,7 @@ TEST_F(ControlFixture, CreateFormSetsReferenceBeforeCreationBody) {
     f = reinterpret_cast<TCreatingForm*>(SeenForm);
     EXPECT_NE(f, nullptr);
     EXPECT_EQ(reinterpret_cast<TCreatingForm*>(GlobalAtCreate), f);
-    EXPECT_EQ(app_->MainForm(), form_);  // the first form stays the main form
+    EXPECT_EQ(app_->MainForm(), form_); // the first form stays the main form
 }
 
 TEST_F(ControlFixture, OnMessageSeesKeysAndCanHandleThem) {
@@ -53,7 +53,7 @@ TEST_F(ControlFixture, ProcessMessagesInsideAHandler) {
         if (m.Msg == first) {
             order.push_back(1);
             PostMessage(form_->Handle(), second, 0, 0);
-            app_->ProcessMessages();  // handles the second one before the first returns
+            app_->ProcessMessages(); // handles the second one before the first returns
             order.push_back(3);
             return;
         }
@@ -94,4 +94,4 @@ TEST_F(ControlFixture, AbortIsQuietOtherExceptionsShown) {
     form_->WindowProc = saved;
 }
 
-}  // namespace
+} // namespace

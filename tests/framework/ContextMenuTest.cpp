@@ -44,8 +44,8 @@ protected:
 TEST_F(ContextMenu, RightClickOpensTheMenuAtThePointer) {
     struct Case {
         const char* name;
-        TControl* owner;  // the control given the menu
-        int x, y;         // the click, screen coordinates
+        TControl* owner;      // the control given the menu
+        int x, y;             // the click, screen coordinates
         TComponent* expected; // nullptr: no menu
     };
     // The form lies at (100, 100); the panel at (110, 110); the probe at (130, 130).
@@ -57,7 +57,8 @@ TEST_F(ContextMenu, RightClickOpensTheMenuAtThePointer) {
         {"no menu anywhere", nullptr, 135, 140, nullptr},
     };
     for (const Case& c : cases) {
-        for (TControl* ctl : std::initializer_list<TControl*>{probe_, panel_, form_}) ctl->SetPopupMenu(nullptr);
+        for (TControl* ctl : std::initializer_list<TControl*>{probe_, panel_, form_})
+            ctl->SetPopupMenu(nullptr);
         if (c.owner) c.owner->SetPopupMenu(menu_);
         menu_->shown.clear();
         menu_->shownFor.clear();

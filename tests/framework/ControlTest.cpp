@@ -20,7 +20,9 @@ protected:
 };
 
 TEST_F(ControlInputTest, ClickNeedsPressAndReleaseInside) {
-    struct Case { int pressX, pressY, releaseX, releaseY, clicks; };
+    struct Case {
+        int pressX, pressY, releaseX, releaseY, clicks;
+    };
     const Case cases[] = {
         {20, 20, 30, 30, 1},   // both inside
         {20, 20, 200, 150, 0}, // released outside: no click
@@ -67,7 +69,7 @@ TEST_F(ControlInputTest, EnterAndLeaveAlsoDuringCapture) {
     EXPECT_EQ(probe_->enters, 1);
     session_->PressButton();
     Pump();
-    session_->MovePointer(X(110), Y(20));  // onto the other probe while the first holds capture
+    session_->MovePointer(X(110), Y(20)); // onto the other probe while the first holds capture
     Pump();
     EXPECT_EQ(probe_->leaves, 1);
     EXPECT_EQ(other->enters, 1);
@@ -99,7 +101,7 @@ TEST_F(ControlInputTest, WindowProcHookSeesAndChains) {
     TWndMethod saved = probe_->WindowProc;
     probe_->WindowProc = [&](TMessage& m) {
         seen.push_back(m.Msg);
-        if (m.Msg == WM_LBUTTONUP) return;  // swallowed: no click, no mouse-up
+        if (m.Msg == WM_LBUTTONUP) return; // swallowed: no click, no mouse-up
         saved(m);
     };
     session_->Click(X(20), Y(20));
@@ -170,7 +172,7 @@ TEST_F(ControlFixture, AlignFillsEdgesInOrder) {
 TEST_F(ControlFixture, AnchorsKeepDistances) {
     TProbe* p = CreateComponent<TProbe>(form_);
     p->SetParent(form_);
-    p->SetBounds(250, 150, 30, 20);  // 20 from the right, 30 from the bottom
+    p->SetBounds(250, 150, 30, 20); // 20 from the right, 30 from the bottom
     p->SetAnchors(TAnchors{akRight, akBottom});
     TProbe* s = CreateComponent<TProbe>(form_);
     s->SetParent(form_);
@@ -188,7 +190,7 @@ TEST_F(ControlFixture, ResizeHandlerMayResizeAgain) {
     std::vector<int> seen;
     c->OnResize = [&](TObject*) {
         seen.push_back(c->Width());
-        if (c->Width() > 100) c->SetWidth(100);  // a limit kept by the handler
+        if (c->Width() > 100) c->SetWidth(100); // a limit kept by the handler
     };
     c->SetBounds(0, 0, 150, 50);
     EXPECT_EQ(c->Width(), 100);
@@ -210,7 +212,9 @@ TEST_F(ControlFixture, TabMovesFocusInTabOrderAndSkipsDisabled) {
     c->SetParent(form_);
     std::vector<String> log;
     for (TWinProbe* p : {a, b, c}) {
-        p->OnEnter = [&log, p](TObject*) { log.push_back("enter" + std::to_string(p->TabOrder())); };
+        p->OnEnter = [&log, p](TObject*) {
+            log.push_back("enter" + std::to_string(p->TabOrder()));
+        };
         p->OnExit = [&log, p](TObject*) { log.push_back("exit" + std::to_string(p->TabOrder())); };
     }
     ShowForm();
@@ -283,4 +287,4 @@ TEST_F(ControlFixture, StateChangesSendTheirMessages) {
     p->WindowProc = saved;
 }
 
-}  // namespace
+} // namespace

@@ -3,8 +3,8 @@
 #include "framework/ControlTestUtil.h"
 #include "framework/FileDialogForm.h"
 #include "framework/MessageDialogs.h"
-#include "rtl/Files.h"
 #include "platform/user/User.h"
+#include "rtl/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 // modal form is still open, it cancels that form and fails, so a broken dialog cannot hang.
 class IdleScript {
 public:
-    IdleScript(TApplication* app, std::vector<std::function<void()>> steps) : app_(app), steps_(std::move(steps)) {
+    IdleScript(TApplication* app, std::vector<std::function<void()>> steps)
+        : app_(app), steps_(std::move(steps)) {
         app_->OnIdle = [this](TObject*, bool& done) {
             done = false;
             if (next_ < steps_.size()) {
@@ -49,7 +50,8 @@ protected:
         root_ = fs::temp_directory_path() / ("korvid_dialogs_" + std::to_string(::getpid()));
         fs::remove_all(root_);
         fs::create_directories(root_ / "sub");
-        for (const char* name : {"a.gif", "b.txt", "sub/c.gif", "Z.GIF"}) std::ofstream(root_ / name) << "x";
+        for (const char* name : {"a.gif", "b.txt", "sub/c.gif", "Z.GIF"})
+            std::ofstream(root_ / name) << "x";
         ShowForm();
     }
     void TearDown() override {
@@ -60,7 +62,8 @@ protected:
     TFileDialogForm* DialogForm() { return dynamic_cast<TFileDialogForm*>(Screen->ActiveForm()); }
     static std::vector<String> Captions(TListView* lv) {
         std::vector<String> out;
-        for (int i = 0; i < lv->Items()->Count(); ++i) out.push_back(lv->Items()->Item(i)->Caption());
+        for (int i = 0; i < lv->Items()->Count(); ++i)
+            out.push_back(lv->Items()->Item(i)->Caption());
         return out;
     }
     void ClickControl(TControl* c, TPoint p) {
@@ -70,8 +73,10 @@ protected:
     void ClickItem(TListView* lv, int i, bool twice = false) {
         TRect r = lv->LabelRect(lv->Items()->Item(i));
         TPoint s = lv->ClientToScreen(Point(r.left + 3, (r.top + r.bottom) / 2));
-        if (twice) session_->DoubleClick(s.x, s.y);
-        else session_->Click(s.x, s.y);
+        if (twice)
+            session_->DoubleClick(s.x, s.y);
+        else
+            session_->Click(s.x, s.y);
     }
     user::DialogAnswer Answer(const String& name, int filterIndex = 1) {
         user::DialogAnswer a;
@@ -91,7 +96,7 @@ TEST(DialogFilter, ParsesDescriptionsAndPatterns) {
     };
     const Case cases[] = {
         {"*.gif|*.gif|All Files|*.*", {{"*.gif", {"*.gif"}}, {"All Files", {"*.*"}}}},
-        {"video clips", {{"video clips", {}}}},  // no patterns: every file
+        {"video clips", {{"video clips", {}}}}, // no patterns: every file
         {"Pictures| *.bmp ; *.gif;;|Text", {{"Pictures", {"*.bmp", "*.gif"}}, {"Text", {}}}},
         {"", {}},
         {"|*.avi", {{"*.avi", {"*.avi"}}}},
@@ -104,7 +109,8 @@ TEST(DialogFilter, ParsesDescriptionsAndPatterns) {
             EXPECT_EQ(got[i].Patterns, c.want[i].second) << c.filter;
         }
     }
-    EXPECT_EQ(SplitPatterns("*.mpg;*.mpeg;*.avi;*.wav;"), (std::vector<String>{"*.mpg", "*.mpeg", "*.avi", "*.wav"}));
+    EXPECT_EQ(SplitPatterns("*.mpg;*.mpeg;*.avi;*.wav;"),
+              (std::vector<String>{"*.mpg", "*.mpeg", "*.avi", "*.wav"}));
     EXPECT_TRUE(MatchesAnyPattern("CLIP.AVI", SplitPatterns("*.mpg;*.avi")));
     EXPECT_FALSE(MatchesAnyPattern("clip.mov", SplitPatterns("*.mpg;*.avi")));
     EXPECT_TRUE(MatchesAnyPattern("anything", {}));
@@ -113,7 +119,7 @@ TEST(DialogFilter, ParsesDescriptionsAndPatterns) {
 TEST_F(DialogsTest, ScriptedAnswerGetsTheFiltersExtensionAndIsRecorded) {
     TSaveDialog* d = CreateComponent<TSaveDialog>(form_);
     d->SetFilter("*.gif|*.gif|All Files|*.*");
-    d->SetDefaultExt("*.gif");  // written with the pattern's star, as the main window does
+    d->SetDefaultExt("*.gif"); // written with the pattern's star, as the main window does
     d->SetInitialDir(Root());
     struct Case {
         String typed;
@@ -121,11 +127,10 @@ TEST_F(DialogsTest, ScriptedAnswerGetsTheFiltersExtensionAndIsRecorded) {
         String want;
     };
     const Case cases[] = {
-        {"out", 1, Root() + "/out.gif"},        // the filter's extension
-        {"out", 2, Root() + "/out.gif"},        // "*.*" names none: the default one
-        {"clip.bmp", 1, Root() + "/clip.bmp"},  // an extension of its own stays
-        {"sub/x", 1, Root() + "/sub/x.gif"},
-        {"/tmp/abs.gif", 2, "/tmp/abs.gif"},
+        {"out", 1, Root() + "/out.gif"},       // the filter's extension
+        {"out", 2, Root() + "/out.gif"},       // "*.*" names none: the default one
+        {"clip.bmp", 1, Root() + "/clip.bmp"}, // an extension of its own stays
+        {"sub/x", 1, Root() + "/sub/x.gif"},   {"/tmp/abs.gif", 2, "/tmp/abs.gif"},
     };
     for (const Case& c : cases) {
         session_->QueueDialogAnswer(Answer(c.typed, c.index));
@@ -179,7 +184,7 @@ TEST_F(DialogsTest, OpenWithFileMustExistRefusesMissingFiles) {
     d->SetOptions(TOpenOptions{ofFileMustExist});
     d->SetInitialDir(Root());
     d->SetFileName("keep.txt");
-    session_->QueueDialogAnswer(Answer("missing.txt"));  // then nothing: cancelled
+    session_->QueueDialogAnswer(Answer("missing.txt")); // then nothing: cancelled
     EXPECT_FALSE(d->Execute());
     EXPECT_EQ(d->FileName(), "keep.txt");
     ASSERT_EQ(session_->Calls().size(), 3u);
@@ -197,30 +202,30 @@ TEST_F(DialogsTest, RealFormFiltersByTypeAndTypedPatternsAndAcceptsTypedName) {
     std::vector<String> seenGif, seenText, seenBoth, seenFolders;
     TFileDialogForm* f = nullptr;
     IdleScript script(app_, {
-        [&] {
-            f = DialogForm();
-            ASSERT_NE(f, nullptr);
-            EXPECT_EQ(f->Caption(), "Open");
-            EXPECT_TRUE(f->NameEdit()->Focused());
-            EXPECT_FALSE(IsWindowEnabled(form_->Handle()));  // modal
-            seenGif = Captions(f->FileList());
-            seenFolders = Captions(f->FolderList());
-            ClickItem(f->TypeList(), 1);
-        },
-        [&] {
-            seenText = Captions(f->FileList());
-            ClickControl(f->NameEdit(), Point(5, 5));
-            session_->TypeText("*.gif; *.txt");
-            session_->PressKey(VK_RETURN);
-        },
-        [&] {
-            seenBoth = Captions(f->FileList());
-            session_->PressKey(VK_END);
-            session_->PressKey(VK_HOME, true);
-            session_->TypeText("b");
-            session_->PressKey(VK_RETURN);
-        },
-    });
+                                [&] {
+                                    f = DialogForm();
+                                    ASSERT_NE(f, nullptr);
+                                    EXPECT_EQ(f->Caption(), "Open");
+                                    EXPECT_TRUE(f->NameEdit()->Focused());
+                                    EXPECT_FALSE(IsWindowEnabled(form_->Handle())); // modal
+                                    seenGif = Captions(f->FileList());
+                                    seenFolders = Captions(f->FolderList());
+                                    ClickItem(f->TypeList(), 1);
+                                },
+                                [&] {
+                                    seenText = Captions(f->FileList());
+                                    ClickControl(f->NameEdit(), Point(5, 5));
+                                    session_->TypeText("*.gif; *.txt");
+                                    session_->PressKey(VK_RETURN);
+                                },
+                                [&] {
+                                    seenBoth = Captions(f->FileList());
+                                    session_->PressKey(VK_END);
+                                    session_->PressKey(VK_HOME, true);
+                                    session_->TypeText("b");
+                                    session_->PressKey(VK_RETURN);
+                                },
+                            });
     ASSERT_TRUE(d->Execute());
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(seenGif, (std::vector<String>{"a.gif", "Z.GIF"}));
@@ -232,7 +237,7 @@ TEST_F(DialogsTest, RealFormFiltersByTypeAndTypedPatternsAndAcceptsTypedName) {
     EXPECT_EQ(d->FilterIndex(), 2);
     EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
     ASSERT_EQ(session_->Calls().size(), 1u);
-    EXPECT_EQ(session_->Calls()[0].answer, -1);  // left to the program
+    EXPECT_EQ(session_->Calls()[0].answer, -1); // left to the program
 }
 
 TEST_F(DialogsTest, RealFormNavigatesFoldersAndPicksFilesWithMouseAndKeys) {
@@ -246,32 +251,34 @@ TEST_F(DialogsTest, RealFormNavigatesFoldersAndPicksFilesWithMouseAndKeys) {
     String inSub, afterUp, afterBack;
     std::vector<String> subFiles, rootFiles;
     IdleScript script(app_, {
-        [&] {
-            f = DialogForm();
-            ASSERT_NE(f, nullptr);
-            rootFiles = Captions(f->FileList());
-            ClickItem(f->FolderList(), 0, true);  // a double click enters "sub"
-        },
-        [&] {
-            inSub = f->Folder();
-            subFiles = Captions(f->FileList());
-            session_->PressKey(VK_BACK);  // focus on the folder list: up
-        },
-        [&] {
-            afterBack = f->Folder();
-            ClickControl(f->UpButton(), Point(10, 10));
-        },
-        [&] {
-            afterUp = f->Folder();
-            f->OpenFolder(Root());
-            // Tab from the folder list walks on to the file list; Down picks its first
-            // file into the name field and Enter there accepts it.
-            f->FolderList()->SetFocus();
-            session_->PressKey(VK_TAB);
-            session_->PressKey(VK_DOWN);
-            session_->PressKey(VK_RETURN);
-        },
-    });
+                                [&] {
+                                    f = DialogForm();
+                                    ASSERT_NE(f, nullptr);
+                                    rootFiles = Captions(f->FileList());
+                                    ClickItem(f->FolderList(), 0,
+                                              true); // a double click enters "sub"
+                                },
+                                [&] {
+                                    inSub = f->Folder();
+                                    subFiles = Captions(f->FileList());
+                                    session_->PressKey(VK_BACK); // focus on the folder list: up
+                                },
+                                [&] {
+                                    afterBack = f->Folder();
+                                    ClickControl(f->UpButton(), Point(10, 10));
+                                },
+                                [&] {
+                                    afterUp = f->Folder();
+                                    f->OpenFolder(Root());
+                                    // Tab from the folder list walks on to the file list; Down
+                                    // picks its first file into the name field and Enter there
+                                    // accepts it.
+                                    f->FolderList()->SetFocus();
+                                    session_->PressKey(VK_TAB);
+                                    session_->PressKey(VK_DOWN);
+                                    session_->PressKey(VK_RETURN);
+                                },
+                            });
     ASSERT_TRUE(d->Execute());
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(rootFiles, (std::vector<String>{"a.gif", "b.txt", "Z.GIF"}));
@@ -290,16 +297,16 @@ TEST_F(DialogsTest, RealFormTypedFolderGoesThereAndEscCancels) {
     String folder;
     RECT placed{};
     IdleScript script(app_, {
-        [&] {
-            GetWindowRect(DialogForm()->Handle(), &placed);
-            session_->TypeText("sub");
-            session_->PressKey(VK_RETURN);
-        },
-        [&] {
-            folder = DialogForm()->Folder();
-            session_->PressKey(VK_ESCAPE);
-        },
-    });
+                                [&] {
+                                    GetWindowRect(DialogForm()->Handle(), &placed);
+                                    session_->TypeText("sub");
+                                    session_->PressKey(VK_RETURN);
+                                },
+                                [&] {
+                                    folder = DialogForm()->Folder();
+                                    session_->PressKey(VK_ESCAPE);
+                                },
+                            });
     EXPECT_FALSE(d->Execute());
     // Centred over the small main form, yet wholly on the work area.
     TRect area = Screen->WorkAreaRect();
@@ -321,25 +328,26 @@ TEST_F(DialogsTest, RealFormOverwritePromptInItsOwnBox) {
     String boxCaption;
     bool stayedOpen = false;
     IdleScript script(app_, {
-        [&] {
-            session_->TypeText("a");
-            session_->PressKey(VK_RETURN);
-        },
-        [&] {
-            // The prompt's default button is No: Enter keeps the dialog open.
-            boxCaption = Screen->ActiveForm()->Caption();
-            session_->PressKey(VK_RETURN);
-        },
-        [&] {
-            stayedOpen = DialogForm() != nullptr;
-            session_->PressKey(VK_RETURN);
-        },
-        [&] {
-            // Yes is left of No; Shift+Tab from No reaches it.
-            session_->PressKey(VK_TAB, true);
-            session_->PressKey(VK_RETURN);
-        },
-    });
+                                [&] {
+                                    session_->TypeText("a");
+                                    session_->PressKey(VK_RETURN);
+                                },
+                                [&] {
+                                    // The prompt's default button is No: Enter keeps the dialog
+                                    // open.
+                                    boxCaption = Screen->ActiveForm()->Caption();
+                                    session_->PressKey(VK_RETURN);
+                                },
+                                [&] {
+                                    stayedOpen = DialogForm() != nullptr;
+                                    session_->PressKey(VK_RETURN);
+                                },
+                                [&] {
+                                    // Yes is left of No; Shift+Tab from No reaches it.
+                                    session_->PressKey(VK_TAB, true);
+                                    session_->PressKey(VK_RETURN);
+                                },
+                            });
     ASSERT_TRUE(d->Execute());
     EXPECT_EQ(boxCaption, "Save As");
     EXPECT_TRUE(stayedOpen);
@@ -359,7 +367,7 @@ TEST_F(DialogsTest, ScriptedMessageBoxesShowMessageAndMessageDlg) {
     EXPECT_EQ(calls[0].type, MB_OKCANCEL | MB_ICONERROR);
     EXPECT_EQ(calls[0].owner, form_->Handle());
     EXPECT_EQ(calls[1].text, "Done");
-    EXPECT_EQ(calls[1].caption, "Test");  // the application's title
+    EXPECT_EQ(calls[1].caption, "Test"); // the application's title
     EXPECT_EQ(calls[1].type, MB_OK);
     EXPECT_EQ(calls[2].caption, "Confirm");
     EXPECT_EQ(calls[2].type, MB_YESNO | MB_ICONQUESTION);
@@ -369,7 +377,7 @@ TEST_F(DialogsTest, OwnMessageBoxFormAnswersKeysAndClicks) {
     session_->leaveMessageBoxesToProgram = true;
     struct Case {
         UINT type;
-        int key;  // 0: click the button named by want
+        int key; // 0: click the button named by want
         bool shift;
         int want;
     };
@@ -377,7 +385,7 @@ TEST_F(DialogsTest, OwnMessageBoxFormAnswersKeysAndClicks) {
         {MB_OK, VK_RETURN, false, IDOK},
         {MB_OK | MB_ICONINFORMATION, VK_ESCAPE, false, IDOK},
         {MB_OKCANCEL, VK_ESCAPE, false, IDCANCEL},
-        {MB_OKCANCEL, VK_TAB, false, IDCANCEL},  // Tab, then Enter on the focused button
+        {MB_OKCANCEL, VK_TAB, false, IDCANCEL}, // Tab, then Enter on the focused button
         {MB_YESNO | MB_DEFBUTTON2, VK_RETURN, false, IDNO},
         {MB_YESNOCANCEL | MB_ICONQUESTION, VK_ESCAPE, false, IDCANCEL},
         {MB_YESNO | MB_ICONWARNING, 0, false, IDNO},
@@ -387,22 +395,24 @@ TEST_F(DialogsTest, OwnMessageBoxFormAnswersKeysAndClicks) {
         TCustomForm* box = nullptr;
         bool ownerDisabled = false;
         IdleScript script(app_, {[&] {
-            box = Screen->ActiveForm();
-            ASSERT_NE(box, nullptr);
-            ownerDisabled = !IsWindowEnabled(form_->Handle());
-            if (c.key == VK_TAB) {
-                session_->PressKey(VK_TAB);
-                session_->PressKey(VK_RETURN);
-            } else if (c.key) {
-                session_->PressKey(c.key, c.shift);
-            } else {
-                String caption = MessageBoxButtonCaption(c.want);
-                for (int i = 0; i < box->ControlCount(); ++i)
-                    if (auto* b = dynamic_cast<TDialogButton*>(box->Controls(i)); b && b->Caption() == caption)
-                        ClickControl(b, Point(5, 5));
-            }
-        }});
-        EXPECT_EQ(app_->MessageBox("Text of the box", "Caption", int(c.type)), c.want) << std::hex << c.type;
+                              box = Screen->ActiveForm();
+                              ASSERT_NE(box, nullptr);
+                              ownerDisabled = !IsWindowEnabled(form_->Handle());
+                              if (c.key == VK_TAB) {
+                                  session_->PressKey(VK_TAB);
+                                  session_->PressKey(VK_RETURN);
+                              } else if (c.key) {
+                                  session_->PressKey(c.key, c.shift);
+                              } else {
+                                  String caption = MessageBoxButtonCaption(c.want);
+                                  for (int i = 0; i < box->ControlCount(); ++i)
+                                      if (auto* b = dynamic_cast<TDialogButton*>(box->Controls(i));
+                                          b && b->Caption() == caption)
+                                          ClickControl(b, Point(5, 5));
+                              }
+                          }});
+        EXPECT_EQ(app_->MessageBox("Text of the box", "Caption", int(c.type)), c.want)
+            << std::hex << c.type;
         EXPECT_TRUE(ownerDisabled);
         EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
     }
@@ -413,16 +423,19 @@ TEST_F(DialogsTest, OwnMessageBoxFormShowsIconTextAndButtons) {
     COLORREF iconCentre = 0, textArea = 0;
     int buttons = 0;
     String caption;
-    IdleScript script(app_, {[&] {
-        TCustomForm* box = Screen->ActiveForm();
-        ASSERT_NE(box, nullptr);
-        caption = box->Caption();
-        for (int i = 0; i < box->ControlCount(); ++i) buttons += dynamic_cast<TDialogButton*>(box->Controls(i)) != nullptr;
-        // The error icon's red disc (between the strokes of its cross) at its left.
-        iconCentre = headless::HeadlessBackend::WindowPixel(box->Handle(), 14 + 6, 14 + 16);
-        textArea = headless::HeadlessBackend::WindowPixel(box->Handle(), box->ClientWidth() - 5, 5);
-        session_->PressKey(VK_RETURN);
-    }});
+    IdleScript script(
+        app_, {[&] {
+            TCustomForm* box = Screen->ActiveForm();
+            ASSERT_NE(box, nullptr);
+            caption = box->Caption();
+            for (int i = 0; i < box->ControlCount(); ++i)
+                buttons += dynamic_cast<TDialogButton*>(box->Controls(i)) != nullptr;
+            // The error icon's red disc (between the strokes of its cross) at its left.
+            iconCentre = headless::HeadlessBackend::WindowPixel(box->Handle(), 14 + 6, 14 + 16);
+            textArea =
+                headless::HeadlessBackend::WindowPixel(box->Handle(), box->ClientWidth() - 5, 5);
+            session_->PressKey(VK_RETURN);
+        }});
     EXPECT_EQ(app_->MessageBox("Something failed.", "Varnelo", MB_OKCANCEL | MB_ICONERROR), IDOK);
     EXPECT_EQ(caption, "Varnelo");
     EXPECT_EQ(buttons, 2);
@@ -442,4 +455,4 @@ TEST(DialogsWithoutDisplay, ReturnAtOnce) {
     app->Free();
 }
 
-}  // namespace
+} // namespace

@@ -55,8 +55,7 @@ public:
         Pump();
         edit_->OnChange = [this](TObject*) { ++changes_; };
     }
-    template <class T>
-    T* Make() {
+    template <class T> T* Make() {
         T* e = CreateComponent<T>(form_);
         e->SetBounds(10, 10, 200, 21);
         e->SetParent(form_);
@@ -83,16 +82,72 @@ TEST_F(EditTest, EditingKeys) {
     };
     const Case cases[] = {
         {"typing", [](EditTest& t) { t.Type("hello"); }, "hello", 5, 0},
-        {"backspace", [](EditTest& t) { t.Type("abc"); t.Key(VK_BACK); }, "ab", 2, 0},
-        {"left then insert", [](EditTest& t) { t.Type("ac"); t.Key(VK_LEFT); t.Type("b"); }, "abc", 2, 0},
-        {"home and delete", [](EditTest& t) { t.Type("xabc"); t.Key(VK_HOME); t.Key(VK_DELETE); }, "abc", 0, 0},
-        {"shift+home selects", [](EditTest& t) { t.Type("abc"); t.Key(VK_HOME, true); }, "abc", 0, 3},
-        {"shift+left twice", [](EditTest& t) { t.Type("abcd"); t.Key(VK_LEFT, true); t.Key(VK_LEFT, true); }, "abcd", 2, 2},
-        {"typing replaces selection", [](EditTest& t) { t.Type("abc"); t.Key(VK_LEFT, true); t.Type("X"); }, "abX", 3, 0},
-        {"ctrl+a selects all", [](EditTest& t) { t.Type("abc"); t.Key('A', false, true); }, "abc", 0, 3},
-        {"ctrl+left to word start", [](EditTest& t) { t.Type("one two"); t.Key(VK_LEFT, false, true); }, "one two", 4, 0},
-        {"left collapses selection", [](EditTest& t) { t.Type("abc"); t.Key(VK_HOME, true); t.Key(VK_RIGHT); }, "abc", 3, 0},
-        {"enter and tab type nothing", [](EditTest& t) { t.Type("a"); t.edit_->Perform(WM_CHAR, '\r', 0); t.edit_->Perform(WM_CHAR, '\t', 0); }, "a", 1, 0},
+        {"backspace",
+         [](EditTest& t) {
+             t.Type("abc");
+             t.Key(VK_BACK);
+         },
+         "ab", 2, 0},
+        {"left then insert",
+         [](EditTest& t) {
+             t.Type("ac");
+             t.Key(VK_LEFT);
+             t.Type("b");
+         },
+         "abc", 2, 0},
+        {"home and delete",
+         [](EditTest& t) {
+             t.Type("xabc");
+             t.Key(VK_HOME);
+             t.Key(VK_DELETE);
+         },
+         "abc", 0, 0},
+        {"shift+home selects",
+         [](EditTest& t) {
+             t.Type("abc");
+             t.Key(VK_HOME, true);
+         },
+         "abc", 0, 3},
+        {"shift+left twice",
+         [](EditTest& t) {
+             t.Type("abcd");
+             t.Key(VK_LEFT, true);
+             t.Key(VK_LEFT, true);
+         },
+         "abcd", 2, 2},
+        {"typing replaces selection",
+         [](EditTest& t) {
+             t.Type("abc");
+             t.Key(VK_LEFT, true);
+             t.Type("X");
+         },
+         "abX", 3, 0},
+        {"ctrl+a selects all",
+         [](EditTest& t) {
+             t.Type("abc");
+             t.Key('A', false, true);
+         },
+         "abc", 0, 3},
+        {"ctrl+left to word start",
+         [](EditTest& t) {
+             t.Type("one two");
+             t.Key(VK_LEFT, false, true);
+         },
+         "one two", 4, 0},
+        {"left collapses selection",
+         [](EditTest& t) {
+             t.Type("abc");
+             t.Key(VK_HOME, true);
+             t.Key(VK_RIGHT);
+         },
+         "abc", 3, 0},
+        {"enter and tab type nothing",
+         [](EditTest& t) {
+             t.Type("a");
+             t.edit_->Perform(WM_CHAR, '\r', 0);
+             t.edit_->Perform(WM_CHAR, '\t', 0);
+         },
+         "a", 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -107,20 +162,51 @@ TEST_F(EditTest, EditingKeys) {
 // A stray byte is a character of its own, as the text is drawn; steps and selections never
 // end inside a well-formed character.
 TEST_F(EditTest, CaretStepsOverWholeCharactersAndStrayBytes) {
-    const std::string text = "a\x80" "b\xE2\x82\xAC" "c";  // a, stray byte, b, euro sign, c
+    const std::string text = "a\x80"
+                             "b\xE2\x82\xAC"
+                             "c"; // a, stray byte, b, euro sign, c
     struct Case {
         const char* name;
         std::function<void(EditTest&)> keys;
         int selStart, selLength;
     };
     const Case cases[] = {
-        {"left over c", [](EditTest& t) { t.Key(VK_END); t.Key(VK_LEFT); }, 6, 0},
-        {"left over the euro sign", [](EditTest& t) { t.Key(VK_END); t.Key(VK_LEFT); t.Key(VK_LEFT); }, 3, 0},
-        {"left to the stray byte", [](EditTest& t) { t.Key(VK_HOME); t.Key(VK_RIGHT); t.Key(VK_RIGHT); t.Key(VK_LEFT); }, 1, 0},
-        {"shift+right takes the stray byte alone", [](EditTest& t) { t.Key(VK_HOME); t.Key(VK_RIGHT); t.Key(VK_RIGHT, true); }, 1, 1},
+        {"left over c",
+         [](EditTest& t) {
+             t.Key(VK_END);
+             t.Key(VK_LEFT);
+         },
+         6, 0},
+        {"left over the euro sign",
+         [](EditTest& t) {
+             t.Key(VK_END);
+             t.Key(VK_LEFT);
+             t.Key(VK_LEFT);
+         },
+         3, 0},
+        {"left to the stray byte",
+         [](EditTest& t) {
+             t.Key(VK_HOME);
+             t.Key(VK_RIGHT);
+             t.Key(VK_RIGHT);
+             t.Key(VK_LEFT);
+         },
+         1, 0},
+        {"shift+right takes the stray byte alone",
+         [](EditTest& t) {
+             t.Key(VK_HOME);
+             t.Key(VK_RIGHT);
+             t.Key(VK_RIGHT, true);
+         },
+         1, 1},
         {"start inside the euro sign", [](EditTest& t) { t.edit_->SetSelStart(4); }, 3, 0},
         {"start on the stray byte", [](EditTest& t) { t.edit_->SetSelStart(1); }, 1, 0},
-        {"length ending inside the euro sign", [](EditTest& t) { t.edit_->SetSelStart(2); t.edit_->SetSelLength(2); }, 2, 4},
+        {"length ending inside the euro sign",
+         [](EditTest& t) {
+             t.edit_->SetSelStart(2);
+             t.edit_->SetSelLength(2);
+         },
+         2, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,12 +219,13 @@ TEST_F(EditTest, CaretStepsOverWholeCharactersAndStrayBytes) {
     Key(VK_HOME);
     Key(VK_RIGHT);
     Key(VK_DELETE);
-    EXPECT_EQ(edit_->Text(), "ab\xE2\x82\xAC" "c");
+    EXPECT_EQ(edit_->Text(), "ab\xE2\x82\xAC"
+                             "c");
 }
 
 TEST_F(EditTest, ClipboardGoesThroughTheMessages) {
     Type("hello world");
-    Key(VK_LEFT, true, true);  // selects "world"
+    Key(VK_LEFT, true, true); // selects "world"
     Key('C', false, true);
     EXPECT_EQ(ClipboardText(), "world");
     Key('X', false, true);
@@ -184,7 +271,7 @@ TEST_F(EditTest, OnChangeCountsEveryChange) {
     EXPECT_EQ(changes_, 3);
     edit_->SetText("code");
     EXPECT_EQ(changes_, 4);
-    edit_->SetText("code");  // unchanged: no event
+    edit_->SetText("code"); // unchanged: no event
     EXPECT_EQ(changes_, 4);
     SetWindowText(edit_->Handle(), "window");
     EXPECT_EQ(edit_->Text(), "window");
@@ -192,8 +279,8 @@ TEST_F(EditTest, OnChangeCountsEveryChange) {
     edit_->SelectAll();
     edit_->SetSelText("sel");
     EXPECT_EQ(changes_, 6);
-    Key(VK_LEFT);  // moving the caret is no change
-    Key(VK_DELETE);  // takes the "l" after the caret
+    Key(VK_LEFT);   // moving the caret is no change
+    Key(VK_DELETE); // takes the "l" after the caret
     EXPECT_EQ(edit_->Text(), "se");
     EXPECT_EQ(changes_, 7);
     edit_->Undo();
@@ -203,9 +290,9 @@ TEST_F(EditTest, OnChangeCountsEveryChange) {
 TEST_F(EditTest, OneLevelUndo) {
     Type("abc");
     EXPECT_TRUE(edit_->CanUndo());
-    Key('Z', false, true);  // the typing run goes as one
+    Key('Z', false, true); // the typing run goes as one
     EXPECT_EQ(edit_->Text(), "");
-    Key('Z', false, true);  // and comes back
+    Key('Z', false, true); // and comes back
     EXPECT_EQ(edit_->Text(), "abc");
     Key(VK_HOME, true);
     Key(VK_DELETE);
@@ -213,7 +300,7 @@ TEST_F(EditTest, OneLevelUndo) {
     edit_->Undo();
     EXPECT_EQ(edit_->Text(), "abc");
     EXPECT_EQ(edit_->SelLength(), 3);
-    edit_->SetText("new");  // text from code leaves nothing to undo
+    edit_->SetText("new"); // text from code leaves nothing to undo
     EXPECT_FALSE(edit_->CanUndo());
     edit_->Undo();
     EXPECT_EQ(edit_->Text(), "new");
@@ -235,7 +322,7 @@ TEST_F(EditTest, ReadOnlyAllowsSelectingAndCopying) {
     Key('V', false, true);
     Key(VK_DELETE);
     EXPECT_EQ(edit_->Text(), "fixed");
-    EXPECT_EQ(changes_, 1);  // only the SetText
+    EXPECT_EQ(changes_, 1); // only the SetText
 }
 
 TEST_F(EditTest, CharCaseAndPasswordChar) {
@@ -249,7 +336,7 @@ TEST_F(EditTest, CharCaseAndPasswordChar) {
     edit_->SetPasswordChar('*');
     PutClipboardText("before");
     edit_->SelectAll();
-    Key('C', false, true);  // a password is never copied out
+    Key('C', false, true); // a password is never copied out
     EXPECT_EQ(ClipboardText(), "before");
 }
 
@@ -299,7 +386,7 @@ TEST_F(EditTest, TextRectangleAndBorder) {
     // Text longer than the rectangle scrolls inside it.
     Type("a long line of text that runs past fifty pixels");
     EXPECT_GT(edit_->ScrollX(), 0);
-    edit_->Perform(EM_SETRECTNP, 0, 0);  // back to the default
+    edit_->Perform(EM_SETRECTNP, 0, 0); // back to the default
     edit_->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&got));
     EXPECT_GT(got.right, 150);
 }
@@ -316,20 +403,21 @@ TEST_F(EditTest, PaintsTextCaretAndSelection) {
     };
     edit_->SetSelStart(0);
     Pump();
-    EXPECT_TRUE(darkIn(r.left + 2, r.left + 8));  // the letter
+    EXPECT_TRUE(darkIn(r.left + 2, r.left + 8)); // the letter
     // An empty focused field shows only the caret, at the rectangle's left edge.
     edit_->SetText("");
     Pump();
     EXPECT_EQ(headless::HeadlessBackend::WindowPixel(h, r.left, r.top + 8), RGB(0, 0, 0));
     EXPECT_EQ(headless::HeadlessBackend::WindowPixel(h, r.left + 4, r.top + 8), RGB(255, 255, 255));
-    edit_->SetText("  W");  // the blanks show the highlight unmixed with the glyph
+    edit_->SetText("  W"); // the blanks show the highlight unmixed with the glyph
     edit_->SelectAll();
     Pump();
-    EXPECT_EQ(headless::HeadlessBackend::WindowPixel(h, r.left + 1, r.top + 8), ColorToRGB(clHighlight));
+    EXPECT_EQ(headless::HeadlessBackend::WindowPixel(h, r.left + 1, r.top + 8),
+              ColorToRGB(clHighlight));
     // The thin grey frame.
     COLORREF frame = headless::HeadlessBackend::WindowFramePixel(h, 0, 5);
     EXPECT_NE(frame, RGB(255, 255, 255));
     EXPECT_NE(frame, RGB(0, 0, 0));
 }
 
-}  // namespace
+} // namespace

@@ -5,7 +5,12 @@
 namespace {
 
 TEST_F(ControlFixture, BorderStyleGivesWindowStyles) {
-    struct Case { TFormBorderStyle style; DWORD must; DWORD mustNot; DWORD exMust; };
+    struct Case {
+        TFormBorderStyle style;
+        DWORD must;
+        DWORD mustNot;
+        DWORD exMust;
+    };
     const Case cases[] = {
         {bsNone, WS_POPUP, WS_CAPTION | WS_THICKFRAME, 0},
         {bsSingle, WS_CAPTION, WS_THICKFRAME, 0},
@@ -92,17 +97,20 @@ TEST_F(ControlFixture, ShowModalRunsUntilResultAndDisablesOthers) {
     bool ownerDisabled = false;
     dialog->OnShow = [&](TObject*) {
         ownerDisabled = !IsWindowEnabled(form_->Handle());
-        PostMessage(dialog->Handle(), WM_CLOSE, 0, 0);  // the user closes it
+        PostMessage(dialog->Handle(), WM_CLOSE, 0, 0); // the user closes it
     };
     EXPECT_EQ(dialog->ShowModal(), mrCancel);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
     EXPECT_FALSE(dialog->Visible());
     // A result set by a handler ends the loop with that result.
-    dialog->OnShow = [&](TObject*) { PostMessage(dialog->Handle(), WM_NULL, 0, 0); dialog->SetModalResult(mrOk); };
+    dialog->OnShow = [&](TObject*) {
+        PostMessage(dialog->Handle(), WM_NULL, 0, 0);
+        dialog->SetModalResult(mrOk);
+    };
     EXPECT_EQ(dialog->ShowModal(), mrOk);
     dialog->Show();
     EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
 }
 
-}  // namespace
+} // namespace

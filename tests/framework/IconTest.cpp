@@ -1,8 +1,8 @@
 // Icons: ICO files read with their AND masks, drawn through the mask, handed out through
 // GetIconInfo, saved back, chosen by size, and the application's icon on every form window.
+#include "framework/Icon.h"
 #include "ControlTestUtil.h"
 #include "framework/Bitmap.h"
-#include "framework/Icon.h"
 #include "framework/Picture.h"
 #include "framework/Resources.h"
 #include "platform/gdi/Gdi.h"
@@ -22,14 +22,15 @@ void Put16(std::vector<Byte>& out, unsigned v) {
     out.push_back(Byte(v >> 8));
 }
 void Put32(std::vector<Byte>& out, DWORD v) {
-    for (int i = 0; i < 4; ++i) out.push_back(Byte(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(Byte(v >> (8 * i)));
 }
 
 // One image of an ICO file: its pixels as palette indices (1/4/8 bits) or 0xAARRGGBB
 // values (24/32 bits), and which pixels are masked.
 struct IcoImage {
     int width = 0, height = 0, bitCount = 4;
-    std::vector<DWORD> palette;  // 0x00RRGGBB
+    std::vector<DWORD> palette; // 0x00RRGGBB
     std::function<DWORD(int x, int y)> pixel;
     std::function<bool(int x, int y)> masked = [](int, int) { return false; };
     bool withMask = true;
@@ -42,8 +43,10 @@ std::vector<Byte> ImageBytes(const IcoImage& im) {
     Put32(d, DWORD(2 * im.height)); // image and mask stacked
     Put16(d, 1);
     Put16(d, unsigned(im.bitCount));
-    for (int i = 0; i < 6; ++i) Put32(d, 0);
-    for (DWORD c : im.palette) Put32(d, c);
+    for (int i = 0; i < 6; ++i)
+        Put32(d, 0);
+    for (DWORD c : im.palette)
+        Put32(d, c);
     const int xorRow = ((im.width * im.bitCount + 31) / 32) * 4;
     const int andRow = ((im.width + 31) / 32) * 4;
     for (int y = im.height - 1; y >= 0; --y) {
@@ -51,11 +54,23 @@ std::vector<Byte> ImageBytes(const IcoImage& im) {
         for (int x = 0; x < im.width; ++x) {
             DWORD v = im.pixel(x, y);
             switch (im.bitCount) {
-            case 32: for (int k = 0; k < 4; ++k) row[size_t(4 * x + k)] = Byte(v >> (8 * k)); break;
-            case 24: for (int k = 0; k < 3; ++k) row[size_t(3 * x + k)] = Byte(v >> (8 * k)); break;
-            case 8: row[size_t(x)] = Byte(v); break;
-            case 4: row[size_t(x / 2)] |= Byte(x % 2 ? v : v << 4); break;
-            case 1: row[size_t(x / 8)] |= Byte(v ? 0x80 >> (x % 8) : 0); break;
+            case 32:
+                for (int k = 0; k < 4; ++k)
+                    row[size_t(4 * x + k)] = Byte(v >> (8 * k));
+                break;
+            case 24:
+                for (int k = 0; k < 3; ++k)
+                    row[size_t(3 * x + k)] = Byte(v >> (8 * k));
+                break;
+            case 8:
+                row[size_t(x)] = Byte(v);
+                break;
+            case 4:
+                row[size_t(x / 2)] |= Byte(x % 2 ? v : v << 4);
+                break;
+            case 1:
+                row[size_t(x / 8)] |= Byte(v ? 0x80 >> (x % 8) : 0);
+                break;
             }
         }
         d.insert(d.end(), row.begin(), row.end());
@@ -76,7 +91,8 @@ std::vector<Byte> IcoFile(const std::vector<IcoImage>& images) {
     Put16(out, 1);
     Put16(out, unsigned(images.size()));
     std::vector<std::vector<Byte>> blobs;
-    for (const IcoImage& im : images) blobs.push_back(ImageBytes(im));
+    for (const IcoImage& im : images)
+        blobs.push_back(ImageBytes(im));
     DWORD offset = DWORD(6 + 16 * images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         out.push_back(Byte(images[i].width));
@@ -89,7 +105,8 @@ std::vector<Byte> IcoFile(const std::vector<IcoImage>& images) {
         Put32(out, offset);
         offset += DWORD(blobs[i].size());
     }
-    for (auto& b : blobs) out.insert(out.end(), b.begin(), b.end());
+    for (auto& b : blobs)
+        out.insert(out.end(), b.begin(), b.end());
     return out;
 }
 
@@ -130,10 +147,10 @@ TEST(Icon, DrawsThroughItsAndMask) {
     EXPECT_TRUE(icon->Transparent());
     auto b = RedBitmap(20, 20);
     b->Canvas()->Draw(2, 2, icon.get());
-    EXPECT_EQ(b->Canvas()->Pixels(3, 3), clRed);    // masked: the background stays
-    EXPECT_EQ(b->Canvas()->Pixels(3, 12), clBlue);  // unmasked left half
+    EXPECT_EQ(b->Canvas()->Pixels(3, 3), clRed);     // masked: the background stays
+    EXPECT_EQ(b->Canvas()->Pixels(3, 12), clBlue);   // unmasked left half
     EXPECT_EQ(b->Canvas()->Pixels(12, 3), clYellow); // 0xFFFF00 read as 0x00RRGGBB
-    EXPECT_EQ(b->Canvas()->Pixels(1, 1), clRed);    // outside the icon
+    EXPECT_EQ(b->Canvas()->Pixels(1, 1), clRed);     // outside the icon
     EXPECT_EQ(b->Canvas()->Pixels(18, 18), clRed);
 }
 
@@ -186,8 +203,8 @@ TEST(Icon, ColouredPixelsUnderTheMaskInvertTheBackground) {
     LoadInto(icon.get(), IcoFile({im}));
     auto b = RedBitmap(16, 16);
     b->Canvas()->Draw(0, 0, icon.get());
-    EXPECT_EQ(b->Canvas()->Pixels(2, 2), clRed);                 // black: unchanged
-    EXPECT_EQ(b->Canvas()->Pixels(2, 12), clRed ^ clBlue);       // red XOR blue
+    EXPECT_EQ(b->Canvas()->Pixels(2, 2), clRed);           // black: unchanged
+    EXPECT_EQ(b->Canvas()->Pixels(2, 12), clRed ^ clBlue); // red XOR blue
     EXPECT_EQ(b->Canvas()->Pixels(12, 12), clRed ^ clYellow);
 }
 
@@ -235,8 +252,16 @@ TEST(Icon, BadFilesAreRefusedAndTheIconKeepsWhatItHad) {
         {"cursor type", [](std::vector<Byte>& f) { f[2] = 2; }},
         {"no images", [](std::vector<Byte>& f) { f[4] = 0; }},
         {"cut short", [](std::vector<Byte>& f) { f.resize(f.size() - 10); }},
-        {"offset beyond the end", [](std::vector<Byte>& f) { f[18] = 0xFF; f[19] = 0x7F; }},
-        {"png image", [](std::vector<Byte>& f) { f[22] = 0x89; f[23] = 'P'; }},
+        {"offset beyond the end",
+         [](std::vector<Byte>& f) {
+             f[18] = 0xFF;
+             f[19] = 0x7F;
+         }},
+        {"png image",
+         [](std::vector<Byte>& f) {
+             f[22] = 0x89;
+             f[23] = 'P';
+         }},
         {"odd height", [](std::vector<Byte>& f) { f[22 + 8] = 31; }},
         {"huge width", [](std::vector<Byte>& f) { f[22 + 5] = 0x40; }},
         {"16 bits", [](std::vector<Byte>& f) { f[22 + 14] = 16; }},
@@ -294,8 +319,10 @@ TEST(Icon, MonochromeIconAndMaskOnlyDrawing) {
     // A monochrome icon: AND half on top (left column masked), XOR half below (white right).
     const int rowBytes = 2;
     std::vector<Byte> bits(size_t(rowBytes) * 16, 0);
-    for (int y = 0; y < 8; ++y) bits[size_t(y) * rowBytes] = 0x80; // AND: x = 0
-    for (int y = 8; y < 16; ++y) bits[size_t(y) * rowBytes] = 0x0F; // XOR: x = 4..7 white
+    for (int y = 0; y < 8; ++y)
+        bits[size_t(y) * rowBytes] = 0x80; // AND: x = 0
+    for (int y = 8; y < 16; ++y)
+        bits[size_t(y) * rowBytes] = 0x0F; // XOR: x = 4..7 white
     ICONINFO info;
     info.hbmMask = CreateBitmap(8, 16, 1, 1, bits.data());
     HICON icon = CreateIconIndirect(&info);

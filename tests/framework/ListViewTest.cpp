@@ -1,7 +1,7 @@
 #include "framework/ListView.h"
 
-#include "framework/DialogControls.h"
 #include "framework/ControlTestUtil.h"
+#include "framework/DialogControls.h"
 #include "platform/user/User.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,9 @@ protected:
     }
     void ClickItem(int i) { ClickAt(Centre(lv_->LabelRect(lv_->Items()->Item(i)))); }
     void WaitForEdit() { session_->AdvanceClock(GetDoubleClickTime() + 1); }
-    COLORREF Pixel(TPoint p) { return headless::HeadlessBackend::WindowPixel(lv_->Handle(), p.x, p.y); }
+    COLORREF Pixel(TPoint p) {
+        return headless::HeadlessBackend::WindowPixel(lv_->Handle(), p.x, p.y);
+    }
 
     TImageList* images_ = nullptr;
     TListView* lv_ = nullptr;
@@ -71,7 +73,7 @@ TEST_F(ListViewTest, ItemsAddIndexDeleteAndClear) {
     EXPECT_EQ(lv_->ItemIndex(), -1);
     lv_->Items()->Clear();
     EXPECT_EQ(lv_->Items()->Count(), 0);
-    lv_->SetItemIndex(5);  // out of range selects nothing
+    lv_->SetItemIndex(5); // out of range selects nothing
     EXPECT_EQ(lv_->Selected(), nullptr);
 }
 
@@ -81,7 +83,9 @@ TEST_F(ListViewTest, ClickSelectsTellsOldAndNewAndEmptySpaceDeselects) {
     ShowForm();
     std::vector<std::pair<int, bool>> told;
     int clicks = 0;
-    lv_->OnSelectItem = [&](TObject*, TListItem* item, bool sel) { told.push_back({item->Index(), sel}); };
+    lv_->OnSelectItem = [&](TObject*, TListItem* item, bool sel) {
+        told.push_back({item->Index(), sel});
+    };
     lv_->OnClick = [&](TObject*) { ++clicks; };
     ClickItem(0);
     ClickItem(2);
@@ -126,9 +130,9 @@ TEST_F(ListViewTest, ArrowKeysFollowEachViewsLayout) {
     // 200 wide: the icon view holds two cells of 76 per row, the list view columns of
     // 5 rows; the report view moves by rows only.
     const KeyCase cases[] = {
-        {vsIcon, 0, VK_RIGHT, 1},   {vsIcon, 0, VK_DOWN, 2},      {vsIcon, 3, VK_UP, 1},
-        {vsReport, 2, VK_DOWN, 3},  {vsReport, 2, VK_RIGHT, 2},   {vsReport, 0, VK_END, 9},
-        {vsReport, 9, VK_DOWN, 9},  {vsReport, 5, VK_HOME, 0},    {vsSmallIcon, 4, VK_UP, -2},
+        {vsIcon, 0, VK_RIGHT, 1},  {vsIcon, 0, VK_DOWN, 2},    {vsIcon, 3, VK_UP, 1},
+        {vsReport, 2, VK_DOWN, 3}, {vsReport, 2, VK_RIGHT, 2}, {vsReport, 0, VK_END, 9},
+        {vsReport, 9, VK_DOWN, 9}, {vsReport, 5, VK_HOME, 0},  {vsSmallIcon, 4, VK_UP, -2},
     };
     AddItems(10);
     ShowForm();
@@ -166,14 +170,14 @@ TEST_F(ListViewTest, OverflowingItemsScrollWithKeysWheelAndBar) {
     EXPECT_LE(last.bottom, lv_->ClientHeight());
     TPoint s = lv_->ClientToScreen(Point(50, 80));
     session_->MovePointer(s.x, s.y);
-    session_->Wheel(WHEEL_DELTA);  // away from the user: back up
+    session_->Wheel(WHEEL_DELTA); // away from the user: back up
     Pump();
     EXPECT_LT(lv_->ScrollPos(), lv_->ScrollMax());
     // A press on the bar's track above the thumb pages up, up to the top.
     lv_->SetScrollPos(0);
     ClickAt(Point(lv_->ClientWidth() - 8, lv_->ClientHeight() - 6));
     EXPECT_GT(lv_->ScrollPos(), 0);
-    EXPECT_EQ(lv_->ItemIndex(), 39);  // the bar is no item
+    EXPECT_EQ(lv_->ItemIndex(), 39); // the bar is no item
     lv_->SetScrollPos(1 << 20);
     EXPECT_EQ(lv_->ScrollPos(), lv_->ScrollMax());
     lv_->Items()->Clear();
@@ -191,7 +195,7 @@ TEST_F(ListViewTest, ClickOnSelectedItemEditsCaptionAfterTheDoubleClickTime) {
     };
     ClickItem(1);
     WaitForEdit();
-    EXPECT_FALSE(lv_->IsEditing());  // the first click only selects
+    EXPECT_FALSE(lv_->IsEditing()); // the first click only selects
     ClickItem(1);
     EXPECT_FALSE(lv_->IsEditing());
     WaitForEdit();
@@ -226,7 +230,7 @@ TEST_F(ListViewTest, DoubleClickReadOnlyAndOnEditingKeepTheCaption) {
     AddItems(3);
     ShowForm();
     ClickItem(0);
-    WaitForEdit();  // so the next click is no double click with this one
+    WaitForEdit(); // so the next click is no double click with this one
     int dbl = 0;
     lv_->OnDblClick = [&](TObject*) { ++dbl; };
     TPoint s = lv_->ClientToScreen(Centre(lv_->LabelRect(lv_->Items()->Item(0))));
@@ -301,4 +305,4 @@ TEST_F(ListViewTest, FreedImageListIsForgotten) {
     EXPECT_EQ(lv_->GetItemAt(-5, -5), nullptr);
 }
 
-}  // namespace
+} // namespace

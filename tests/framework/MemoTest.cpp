@@ -40,7 +40,8 @@ public:
     // n numbered lines through Lines.
     void Fill(int n) {
         memo_->Lines()->BeginUpdate();
-        for (int i = 0; i < n; ++i) memo_->Lines()->Add("line " + std::to_string(i));
+        for (int i = 0; i < n; ++i)
+            memo_->Lines()->Add("line " + std::to_string(i));
         memo_->Lines()->EndUpdate();
     }
     TMemo* memo_ = nullptr;
@@ -72,7 +73,7 @@ TEST_F(MemoTest, EnterAndTabFollowWantReturnsAndWantTabs) {
     Key(VK_RETURN);
     Type("b");
     EXPECT_EQ(memo_->Text(), "a\r\nb");
-    Key(VK_TAB);  // WantTabs is off: the tab moves on, nothing typed
+    Key(VK_TAB); // WantTabs is off: the tab moves on, nothing typed
     EXPECT_EQ(memo_->Text(), "a\r\nb");
     memo_->SetFocus();
     memo_->SetWantTabs(true);
@@ -86,7 +87,7 @@ TEST_F(MemoTest, KeyboardNavigation) {
     memo_->SetText("abc\r\ndefgh\r\nij");
     struct Case {
         const char* name;
-        std::vector<std::pair<int, int>> keys;  // key, 1 shift / 2 ctrl / 3 both
+        std::vector<std::pair<int, int>> keys; // key, 1 shift / 2 ctrl / 3 both
         int selStart, selLength;
     };
     const Case cases[] = {
@@ -102,7 +103,8 @@ TEST_F(MemoTest, KeyboardNavigation) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Key(VK_HOME, false, true);
-        for (auto [k, m] : c.keys) Key(k, (m & 1) != 0, (m & 2) != 0);
+        for (auto [k, m] : c.keys)
+            Key(k, (m & 1) != 0, (m & 2) != 0);
         EXPECT_EQ(memo_->SelStart(), c.selStart);
         EXPECT_EQ(memo_->SelLength(), c.selLength);
     }
@@ -126,8 +128,8 @@ TEST_F(MemoTest, ScrollInfoFollowsTyping) {
     int page = static_cast<int>(si.nPage);
     ASSERT_GT(page, 1);
     EXPECT_EQ(si.nMin, 0);
-    EXPECT_EQ(si.nMax, 19);              // 20 lines
-    EXPECT_EQ(si.nPos, 20 - page);       // the caret's line is the last one shown
+    EXPECT_EQ(si.nMax, 19);        // 20 lines
+    EXPECT_EQ(si.nPos, 20 - page); // the caret's line is the last one shown
     EXPECT_EQ(memo_->TopLine(), 20 - page);
     bi = BarInfo(OBJID_VSCROLL);
     EXPECT_EQ(bi.rgstate[0], 0u);
@@ -154,7 +156,7 @@ TEST_F(MemoTest, WheelThumbPositionAndArrowScroll) {
     memo_->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 20), 0);
     EXPECT_EQ(memo_->TopLine(), 20);
     EXPECT_EQ(VertInfo().nPos, 20);
-    memo_->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0);  // clamped to the end
+    memo_->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0); // clamped to the end
     EXPECT_EQ(memo_->TopLine(), 40 - static_cast<int>(VertInfo().nPage));
     // A click on the bar's up arrow scrolls one line back.
     int before = memo_->TopLine();
@@ -210,7 +212,7 @@ TEST_F(MemoTest, BarsPaintInsideTheBorder) {
     RECT wr;
     GetWindowRect(h, &wr);
     RECT bar = BarInfo(OBJID_VSCROLL).rcScrollBar;
-    EXPECT_EQ(bar.right, wr.right - 1);  // right against the one-pixel frame
+    EXPECT_EQ(bar.right, wr.right - 1); // right against the one-pixel frame
     // The track, midway down the bar, in window coordinates.
     int bx = (bar.left + bar.right) / 2 - wr.left, by = (bar.top + bar.bottom) / 2 - wr.top;
     EXPECT_EQ(headless::HeadlessBackend::WindowFramePixel(h, bx, by), RGB(240, 240, 240));
@@ -223,4 +225,4 @@ TEST_F(MemoTest, BarsPaintInsideTheBorder) {
     EXPECT_TRUE(dark);
 }
 
-}  // namespace
+} // namespace

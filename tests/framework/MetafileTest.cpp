@@ -1,6 +1,6 @@
+#include "framework/Metafile.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
-#include "framework/Metafile.h"
 #include "framework/Picture.h"
 
 #include <gtest/gtest.h>

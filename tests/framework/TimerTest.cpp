@@ -53,4 +53,4 @@ TEST_F(ControlFixture, TimerExceptionIsShown) {
     EXPECT_EQ(session_->Calls()[0].text, "Tick failed");
 }
 
-}  // namespace
+} // namespace

@@ -23,13 +23,13 @@ public:
         return 0;
     }
     std::vector<std::array<int, 3>> asked;
-    std::map<int, int> errors;  // call number -> error
+    std::map<int, int> errors; // call number -> error
 };
 
 // Runs a width x height picture of one grey through the ditherer; answers the red value the
 // lookup was asked for, by (row, column).
 std::vector<std::vector<int>> RunPicture(TDitherEngine& d, ScriptedLookup& lookup, int width,
-                                  int height, Byte value) {
+                                         int height, Byte value) {
     std::vector<std::vector<int>> asked(height, std::vector<int>(width, -1));
     for (int y = 0; y < height; ++y) {
         for (int n = 0; n < width; ++n) {
@@ -77,11 +77,12 @@ TEST(Lookups, FixedPaletteIndices) {
 TEST(Lookups, FastLookupNearestAndItsCellCache) {
     PALETTEENTRY p[10] = {};
     auto set = [&](int i, Byte r, Byte g, Byte b) { p[i] = {r, g, b, 0}; };
-    for (int i = 0; i < 10; ++i) set(i, static_cast<Byte>(20 * i), 0, 0);
+    for (int i = 0; i < 10; ++i)
+        set(i, static_cast<Byte>(20 * i), 0, 0);
     set(3, 200, 100, 50);
-    set(9, 200, 100, 50);  // duplicate of entry 3
+    set(9, 200, 100, 50); // duplicate of entry 3
     set(5, 0, 0, 250);
-    set(6, 0, 0, 250);     // another duplicate, looked up through the search
+    set(6, 0, 0, 250); // another duplicate, looked up through the search
     TFastColorLookup lookup(p, 10);
     EXPECT_EQ(lookup.ColorCount, 10);
     Byte r, g, b;
@@ -143,25 +144,74 @@ TEST(Ditherers, KernelsSpreadTheirWeightsInTheDirectionOfTravel) {
         int method, divisor;
         std::vector<Tap> taps;
     } kernels[] = {
-        {"Stucki", dtStucki, 42,
-         {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2},
-          {2, -2, 1}, {2, -1, 2}, {2, 0, 4}, {2, 1, 2}, {2, 2, 1}}},
-        {"Sierra", dtSierra, 32,
-         {{0, 1, 5}, {0, 2, 3}, {1, -2, 2}, {1, -1, 4}, {1, 0, 5}, {1, 1, 4}, {1, 2, 2},
-          {2, -1, 2}, {2, 0, 3}, {2, 1, 2}}},
-        {"JaJuNi", dtJaJuNi, 48,
-         {{0, 1, 7}, {0, 2, 5}, {1, -2, 3}, {1, -1, 5}, {1, 0, 7}, {1, 1, 5}, {1, 2, 3},
-          {2, -2, 1}, {2, -1, 3}, {2, 0, 5}, {2, 1, 3}, {2, 2, 1}}},
-        {"SteveArche", dtSteveArche, 200,
-         {{0, 2, 32}, {1, -3, 12}, {1, -1, 26}, {1, 1, 30}, {1, 3, 16}, {2, -2, 12}, {2, 0, 26},
-          {2, 2, 12}, {3, -3, 5}, {3, -1, 12}, {3, 1, 12}, {3, 3, 5}}},
-        {"Burkes", dtBurkes, 32,
+        {"Stucki",
+         dtStucki,
+         42,
+         {{0, 1, 8},
+          {0, 2, 4},
+          {1, -2, 2},
+          {1, -1, 4},
+          {1, 0, 8},
+          {1, 1, 4},
+          {1, 2, 2},
+          {2, -2, 1},
+          {2, -1, 2},
+          {2, 0, 4},
+          {2, 1, 2},
+          {2, 2, 1}}},
+        {"Sierra",
+         dtSierra,
+         32,
+         {{0, 1, 5},
+          {0, 2, 3},
+          {1, -2, 2},
+          {1, -1, 4},
+          {1, 0, 5},
+          {1, 1, 4},
+          {1, 2, 2},
+          {2, -1, 2},
+          {2, 0, 3},
+          {2, 1, 2}}},
+        {"JaJuNi",
+         dtJaJuNi,
+         48,
+         {{0, 1, 7},
+          {0, 2, 5},
+          {1, -2, 3},
+          {1, -1, 5},
+          {1, 0, 7},
+          {1, 1, 5},
+          {1, 2, 3},
+          {2, -2, 1},
+          {2, -1, 3},
+          {2, 0, 5},
+          {2, 1, 3},
+          {2, 2, 1}}},
+        {"SteveArche",
+         dtSteveArche,
+         200,
+         {{0, 2, 32},
+          {1, -3, 12},
+          {1, -1, 26},
+          {1, 1, 30},
+          {1, 3, 16},
+          {2, -2, 12},
+          {2, 0, 26},
+          {2, 2, 12},
+          {3, -3, 5},
+          {3, -1, 12},
+          {3, 1, 12},
+          {3, 3, 5}}},
+        {"Burkes",
+         dtBurkes,
+         32,
          {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}},
     };
     const int width = 9, height = 6, value = 120, error = 100, x0 = 4;
     for (const Kernel& k : kernels) {
         int sum = 0;
-        for (const Tap& t : k.taps) sum += t.weight;
+        for (const Tap& t : k.taps)
+            sum += t.weight;
         EXPECT_EQ(sum, k.divisor) << k.name;
         // The error starts once on a left-to-right row (row 0) and once on a right-to-left
         // row (row 1 of a second run).
@@ -213,7 +263,7 @@ TEST(Ditherers, FloydSteinbergPassesErrorsDownAOnePixelColumn) {
 TEST(Ditherers, CorrectedValuesAreClampedBeforeTheLookup) {
     ScriptedLookup lookup;
     TFloydSteinbergDitherer d(4, &lookup);
-    lookup.errors[0] = 200;  // chosen 50 for 250: +87 carried to the next pixel
+    lookup.errors[0] = 200; // chosen 50 for 250: +87 carried to the next pixel
     auto asked = RunPicture(d, lookup, 4, 1, 250);
     EXPECT_EQ(asked[0][1], 255);
 }

@@ -1,6 +1,6 @@
+#include "GIFTestUtil.h"
 #include "gif/GIFEncoders.h"
 #include "gif/GIFException.h"
-#include "GIFTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,8 @@ std::vector<CodeInfo> ReadCodes(const Bytes& data) {
 Bytes Noise(size_t n, int colors, unsigned seed) {
     std::mt19937 rng(seed);
     Bytes b(n);
-    for (Byte& v : b) v = static_cast<Byte>(rng() % static_cast<unsigned>(colors));
+    for (Byte& v : b)
+        v = static_cast<Byte>(rng() % static_cast<unsigned>(colors));
     return b;
 }
 
@@ -91,7 +92,8 @@ TEST(Encoder, MinimumCodeSizeIsAtLeastTwo) {
     EXPECT_EQ(Encode({1, 0}, 2, 1, 0, 2)[0], 2);
     // An 8-bit table takes every byte value.
     Bytes all(256);
-    for (int i = 0; i < 256; ++i) all[i] = static_cast<Byte>(i);
+    for (int i = 0; i < 256; ++i)
+        all[i] = static_cast<Byte>(i);
     Bytes data = Encode(all, 16, 16, 8, 256);
     EXPECT_EQ(data[0], 8);
     EXPECT_EQ(DecodeBack(data, 16, 16), all);
@@ -144,7 +146,8 @@ TEST(Encoder, WriterKeepsTheBytesAfterABlockFilledInTheSameWrite) {
     {
         TGIFWriter w(s);
         Bytes data(300);
-        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<Byte>(i);
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = static_cast<Byte>(i);
         w.Write(data.data(), 300);
     }
     Bytes out = Contents(s);
@@ -162,10 +165,12 @@ TEST(Encoder, InterlacedFramesStoreRowsInPassOrder) {
     } cases[] = {{2, {0, 1}}, {3, {0, 2, 1}}, {4, {0, 2, 1, 3}}, {9, {0, 8, 4, 2, 6, 1, 3, 5, 7}}};
     for (const Case& c : cases) {
         Bytes rows;
-        for (int y = 0; y < c.height; ++y) rows.insert(rows.end(), 3, static_cast<Byte>(y));
+        for (int y = 0; y < c.height; ++y)
+            rows.insert(rows.end(), 3, static_cast<Byte>(y));
         Bytes data = Encode(rows, 3, c.height, 4, 16, kCompressLZW, true);
         Bytes flat = DecodeBack(data, 3, c.height);
-        for (int i = 0; i < c.height; ++i) EXPECT_EQ(flat[i * 3 + 1], c.stored[i]) << c.height;
+        for (int i = 0; i < c.height; ++i)
+            EXPECT_EQ(flat[i * 3 + 1], c.stored[i]) << c.height;
     }
 }
 
@@ -193,8 +198,8 @@ TEST(Encoder, RoundTripsThroughTheDecoder) {
     struct Case {
         int width, height, bits;
         bool runs;
-    } cases[] = {{1, 1, 1, false},   {7, 3, 1, false},  {33, 17, 2, true},  {64, 64, 3, false},
-                 {100, 37, 4, true}, {127, 61, 5, false}, {150, 99, 6, true}, {319, 240, 8, false},
+    } cases[] = {{1, 1, 1, false},    {7, 3, 1, false},    {33, 17, 2, true},  {64, 64, 3, false},
+                 {100, 37, 4, true},  {127, 61, 5, false}, {150, 99, 6, true}, {319, 240, 8, false},
                  {640, 480, 8, true}, {2000, 3, 7, true}};
     for (const Case& c : cases) {
         size_t n = static_cast<size_t>(c.width * c.height);
@@ -219,7 +224,8 @@ TEST(Encoder, RunLengthFrameOfOneColourDecodesLikeLZW) {
 TEST(Encoder, RunLengthWithSmallCodesClearsEveryNineCodes) {
     // No two neighbours are equal, so every pixel is one plain code.
     Bytes pixels;
-    for (int i = 0; i < 60; ++i) pixels.push_back(static_cast<Byte>(i % 4));
+    for (int i = 0; i < 60; ++i)
+        pixels.push_back(static_cast<Byte>(i % 4));
     for (int bits : {2, 3}) {
         std::vector<CodeInfo> codes = ReadCodes(Encode(pixels, 60, 1, bits, 4, kCompressRLE));
         int clear = 1 << bits;
@@ -241,9 +247,19 @@ TEST(Encoder, RunLengthWithSmallCodesClearsEveryNineCodes) {
 TEST(Encoder, RunLengthHelpers) {
     struct Sqrt {
         int x, r;
-    } roots[] = {{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 2}, {8, 2}, {9, 3}, {99, 9}, {100, 10},
-                 {4095, 63}, {1 << 30, 1 << 15}};
-    for (const Sqrt& s : roots) EXPECT_EQ(TRLEEncoder::IntSqrt(s.x), s.r) << s.x;
+    } roots[] = {{0, 0},
+                 {1, 1},
+                 {2, 1},
+                 {3, 1},
+                 {4, 2},
+                 {8, 2},
+                 {9, 3},
+                 {99, 9},
+                 {100, 10},
+                 {4095, 63},
+                 {1 << 30, 1 << 15}};
+    for (const Sqrt& s : roots)
+        EXPECT_EQ(TRLEEncoder::IntSqrt(s.x), s.r) << s.x;
     // Cost of a run of n pixels from a fresh table: k codes cover 1 + 2 + ... + k pixels.
     EXPECT_EQ(TRLEEncoder::TriangleCost(1, 100), 1);
     EXPECT_EQ(TRLEEncoder::TriangleCost(3, 100), 2);
@@ -274,8 +290,10 @@ TEST(Encoder, HashSlotsAndTheProbeSequence) {
     for (std::uint32_t k = 0; k < (1u << 20) && same.size() < 4; ++k)
         if (THashTable::HashSlot(k) == slot) same.push_back(k);
     ASSERT_EQ(same.size(), 4u);
-    for (size_t i = 0; i < same.size(); ++i) EXPECT_TRUE(t.Store(same[i], 300 + static_cast<int>(i)));
-    for (size_t i = 0; i < same.size(); ++i) EXPECT_EQ(t.Find(same[i]), 300 + static_cast<int>(i));
+    for (size_t i = 0; i < same.size(); ++i)
+        EXPECT_TRUE(t.Store(same[i], 300 + static_cast<int>(i)));
+    for (size_t i = 0; i < same.size(); ++i)
+        EXPECT_EQ(t.Find(same[i]), 300 + static_cast<int>(i));
     EXPECT_EQ(t.Find(same[0] + 1 == same[1] ? same[3] + 1 : same[0] + 1), -1);
     t.Reset();
     EXPECT_EQ(t.Find(same[0]), -1);
@@ -286,7 +304,8 @@ TEST(Encoder, FullProbeCycleEndsInsteadOfLooping) {
     // probing that cycle finds no room and says so.
     THashTable t;
     std::vector<bool> inCycle(8009, false);
-    for (int s = 1, i = 0; i < 4004; ++i, s = THashTable::NextProbeSlot(s)) inCycle[s] = true;
+    for (int s = 1, i = 0; i < 4004; ++i, s = THashTable::NextProbeSlot(s))
+        inCycle[s] = true;
     int stored = 0;
     std::uint32_t spare = 0;
     for (std::uint32_t k = 0; k < (1u << 20) && stored < 4004; ++k) {
@@ -296,7 +315,8 @@ TEST(Encoder, FullProbeCycleEndsInsteadOfLooping) {
     }
     ASSERT_EQ(stored, 4004);
     std::uint32_t probe = spare + 1;
-    while (!inCycle[THashTable::HashSlot(probe)]) ++probe;
+    while (!inCycle[THashTable::HashSlot(probe)])
+        ++probe;
     EXPECT_FALSE(t.Store(probe, 1));
     EXPECT_EQ(t.Find(probe), -1);
 }

@@ -313,9 +313,9 @@ TEST(Extensions, FirstOfTwoGraphicControlsDecides) {
     };
     for (const Case& c : cases) {
         RecordingImage image;
-        Load(image, GIFWith({0x21, 0xF9, 4, c.first.packed, c.first.delay, 0, c.first.index, 0,
-                             0x21, 0xF9, 4, c.second.packed, c.second.delay, 0, c.second.index,
-                             0}));
+        Load(image,
+             GIFWith({0x21, 0xF9, 4, c.first.packed, c.first.delay, 0, c.first.index, 0, 0x21, 0xF9,
+                      4, c.second.packed, c.second.delay, 0, c.second.index, 0}));
         ASSERT_EQ(image.Frames().Count(), 1) << c.what;
         TGIFSubImage* frame = image.Frames().GetFrame(0);
         ASSERT_EQ(frame->FrameExtensions().Count(), 2) << c.what;

@@ -67,7 +67,8 @@ TEST(FrameImport, TrueColourWithoutReductionKeepsFirstSeenOrder) {
         in.frame->CopyFrom(bitmap.get());
         ASSERT_EQ(in.frame->OwnColorMap().Count(), 256);
         EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[0]), RGB(0, 0, 7));
-        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[17]), RGB(17, 1, 7));
+        EXPECT_EQ(TGIFColorMap::TripletToColor(in.frame->OwnColorMap().Colors()[17]),
+                  RGB(17, 1, 7));
         EXPECT_EQ(in.frame->PixelAt(1, 1), 17);
         EXPECT_EQ(in.frame->PixelAt(15, 15), 255);
     }
@@ -96,8 +97,8 @@ TEST(FrameImport, FailedImportsStillReportTheirEnd) {
         Imported in;
         in.image->SetReductionMethod(c.reduction);
         std::vector<std::pair<TProgressStage, int>> progress;
-        in.image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool,
-                                   const TRect&, const String& msg) {
+        in.image->OnProgress = [&](TObject*, TProgressStage stage, Byte percent, bool, const TRect&,
+                                   const String& msg) {
             if (msg == "Converting...") progress.push_back({stage, percent});
         };
         try {
@@ -258,7 +259,8 @@ ObjectPtr<TIcon> MakeIcon(const std::vector<std::vector<TColor>>& colors,
     const int xorRow = (w * 3 + 3) / 4 * 4, andRow = ((w + 31) / 32) * 4;
     std::vector<Byte> image(40 + size_t(xorRow + andRow) * h, 0);
     auto put32 = [&](size_t at, DWORD v) {
-        for (int i = 0; i < 4; ++i) image[at + i] = Byte(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            image[at + i] = Byte(v >> (8 * i));
     };
     put32(0, 40);
     put32(4, DWORD(w));
@@ -278,7 +280,8 @@ ObjectPtr<TIcon> MakeIcon(const std::vector<std::vector<TColor>>& colors,
         }
     }
     std::vector<Byte> file = {0, 0, 1, 0, 1, 0, Byte(w), Byte(h), 0, 0, 1, 0, 24, 0};
-    for (int i = 0; i < 4; ++i) file.push_back(Byte(image.size() >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        file.push_back(Byte(image.size() >> (8 * i)));
     file.insert(file.end(), {22, 0, 0, 0});
     file.insert(file.end(), image.begin(), image.end());
     TMemoryStream stream;
@@ -306,8 +309,8 @@ std::vector<std::vector<TColor>> Shown(TGIFSubImage& frame) {
 } // namespace
 
 TEST(FrameImport, IconsAndMetafilesKeepTheirTransparency) {
-    const TColor R = RGB(255, 0, 0), G = RGB(0, 128, 0), B = RGB(0, 0, 255),
-                 Y = RGB(255, 255, 0), T = kSeeThrough;
+    const TColor R = RGB(255, 0, 0), G = RGB(0, 128, 0), B = RGB(0, 0, 255), Y = RGB(255, 255, 0),
+                 T = kSeeThrough;
     {
         ObjectPtr<TIcon> icon = MakeIcon({{R, R, G, G}, {R, R, G, G}, {G, G, G, G}, {G, G, G, G}},
                                          {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}});
@@ -318,9 +321,8 @@ TEST(FrameImport, IconsAndMetafilesKeepTheirTransparency) {
         ASSERT_TRUE(in.frame->IsTransparent());
         ASSERT_TRUE(in.frame->ControlExtension());
         EXPECT_TRUE(in.frame->ControlExtension()->HasTransparency());
-        EXPECT_EQ(Shown(*in.frame),
-                  (std::vector<std::vector<TColor>>{
-                      {R, R, G, T}, {R, R, G, T}, {G, G, G, T}, {T, G, G, T}}));
+        EXPECT_EQ(Shown(*in.frame), (std::vector<std::vector<TColor>>{
+                                        {R, R, G, T}, {R, R, G, T}, {G, G, G, T}, {T, G, G, T}}));
     }
     {
         ObjectPtr<TMetafile> metafile = MakeObject<TMetafile>();
@@ -338,9 +340,9 @@ TEST(FrameImport, IconsAndMetafilesKeepTheirTransparency) {
         in.frame->CopyFrom(metafile.get());
         ASSERT_EQ(in.frame->Width(), 6);
         ASSERT_TRUE(in.frame->IsTransparent());
-        EXPECT_EQ(Shown(*in.frame), (std::vector<std::vector<TColor>>{{B, B, B, T, T, T},
-                                                                      {B, B, B, T, Y, Y},
-                                                                      {B, B, B, T, Y, Y},
-                                                                      {B, B, B, T, T, T}}));
+        EXPECT_EQ(
+            Shown(*in.frame),
+            (std::vector<std::vector<TColor>>{
+                {B, B, B, T, T, T}, {B, B, B, T, Y, Y}, {B, B, B, T, Y, Y}, {B, B, B, T, T, T}}));
     }
 }

@@ -53,9 +53,8 @@ inline ObjectPtr<TBitmap> MakePaletted(TPixelFormat format, int width,
 // A GIF graphic that records its warnings, freed at the end of the scope.
 struct RecordingGraphic {
     RecordingGraphic() : image(MakeObject<TGIFGraphic>()) {
-        image->SetWarningHandler([this](TObject*, int, const String& message) {
-            warnings.push_back(message);
-        });
+        image->SetWarningHandler(
+            [this](TObject*, int, const String& message) { warnings.push_back(message); });
     }
     TGIFGraphic* operator->() const { return image.get(); }
     TGIFGraphic& operator*() const { return *image; }

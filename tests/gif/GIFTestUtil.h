@@ -53,11 +53,14 @@ inline Bytes SubBlocks(const Bytes& data, size_t blockSize = 255, bool terminato
 
 inline Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
-inline Bytes Str(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline Bytes Str(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 inline void Fill(TMemoryStream& s, const Bytes& b) {
     s.Clear();
@@ -94,7 +97,8 @@ inline TGIFSubImage* AddFrame(GIFImageCore& image, int width, int height, int co
     TGIFSubImage* frame = CreateObject<TGIFSubImage>(&image);
     image.Frames().AppendItem(frame);
     frame->ChangeBounds(left, top, width, height);
-    for (int i = 0; i < colors; ++i) frame->OwnColorMap().AppendColor(RGB(i, i, i));
+    for (int i = 0; i < colors; ++i)
+        frame->OwnColorMap().AppendColor(RGB(i, i, i));
     if (frame->PixelCount() > 0) std::fill_n(frame->Data(), frame->PixelCount(), value);
     return frame;
 }

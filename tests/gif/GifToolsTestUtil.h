@@ -297,7 +297,8 @@ inline void ExpectSameView(const FileView& ours, const FileView& theirs) {
 // The file loaded through TGIFGraphic::LoadFromStream; warnings are collected.
 inline ObjectPtr<TGIFGraphic> LoadOurs(const std::string& file, std::vector<String>& warnings) {
     ObjectPtr<TGIFGraphic> image = MakeObject<TGIFGraphic>();
-    image->SetWarningHandler([&warnings](TObject*, int, const String& m) { warnings.push_back(m); });
+    image->SetWarningHandler(
+        [&warnings](TObject*, int, const String& m) { warnings.push_back(m); });
     Bytes data = ReadFile(file);
     TMemoryStream stream;
     if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<Int64>(data.size()));

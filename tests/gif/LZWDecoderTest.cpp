@@ -1,6 +1,6 @@
+#include "GIFTestUtil.h"
 #include "gif/GIFException.h"
 #include "gif/GIFLZWDecoder.h"
-#include "GIFTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +49,8 @@ TEST(LZWDecoder, StringBeingDefinedIsPreviousPlusItsFirstPixel) {
 TEST(LZWDecoder, ClearInTheMiddleResetsTheCodeWidth) {
     // Enough codes to grow to 4 bits, then a clear: codes after it are 3 bits again.
     // clear, 0, 1, 2(next 7), 3(next 8 -> width 4), clear@4, 1@3, 2@3, end@3.
-    Bytes codes = PackCodes({{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}, {4, 4}, {1, 3}, {2, 3},
-                             {5, 3}});
+    Bytes codes =
+        PackCodes({{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}, {4, 4}, {1, 3}, {2, 3}, {5, 3}});
     Decoded d = Decode(Cat({{2}, SubBlocks(codes)}), 6, 1);
     EXPECT_EQ(d.pixels, (Bytes{0, 1, 2, 3, 1, 2}));
     EXPECT_TRUE(d.warnings.empty());
@@ -103,15 +103,17 @@ TEST(LZWDecoder, TableFullKeepsWidthTwelveUntilAClear) {
     }
     // Runs of 2..3839 pixels after the first one, then two single pixels.
     Int64 total = 1;
-    for (int k = 2; k <= 4096 - 258 + 1; ++k) total += k;
+    for (int k = 2; k <= 4096 - 258 + 1; ++k)
+        total += k;
     total += 2;
     int w = 4096;
     int h = static_cast<int>((total + w - 1) / w);
     Decoded d = Decode(Cat({{8}, SubBlocks(packed)}), w, h, false, 7);
     Int64 zeros = 0;
-    for (Byte b : d.pixels) zeros += b == 0;
+    for (Byte b : d.pixels)
+        zeros += b == 0;
     EXPECT_EQ(zeros, total);
-    EXPECT_EQ(d.pixels[static_cast<size_t>(total)], 7);  // nothing beyond the data
+    EXPECT_EQ(d.pixels[static_cast<size_t>(total)], 7); // nothing beyond the data
     EXPECT_TRUE(d.warnings.empty());
 }
 
@@ -130,7 +132,8 @@ TEST(LZWDecoder, InterlacedRowsInStoredOrder) {
         EXPECT_EQ(InterlacedRowOrder(c.height), c.order) << c.height;
         // Row i of the file holds pixel value i; after decoding, row order[i] holds i.
         std::vector<Code> codes = {{16, 5}};
-        for (int i = 0; i < c.height; ++i) codes.push_back({i, 5});
+        for (int i = 0; i < c.height; ++i)
+            codes.push_back({i, 5});
         codes.push_back({17, 5});
         Bytes packed;
         std::uint32_t acc = 0;
@@ -138,13 +141,15 @@ TEST(LZWDecoder, InterlacedRowsInStoredOrder) {
         for (Code k : codes) {
             acc |= static_cast<std::uint32_t>(k.value) << bits;
             bits += k.width;
-            while (bits >= 8) packed.push_back(static_cast<Byte>(acc)), acc >>= 8, bits -= 8;
+            while (bits >= 8)
+                packed.push_back(static_cast<Byte>(acc)), acc >>= 8, bits -= 8;
         }
         if (bits) packed.push_back(static_cast<Byte>(acc));
         // Width 5 is only needed for the first few codes; with height <= 9 and minimum code
         // size 4, next stays below 32.
         Decoded d = Decode(Cat({{4}, SubBlocks(packed)}), 1, c.height, true, 0xEE);
-        for (int i = 0; i < c.height; ++i) EXPECT_EQ(d.pixels[c.order[i]], i) << c.height;
+        for (int i = 0; i < c.height; ++i)
+            EXPECT_EQ(d.pixels[c.order[i]], i) << c.height;
     }
 }
 

@@ -103,8 +103,8 @@ struct HandlerLog {
     };
 
     void Hook(TGIFGraphic& image) {
-        image.SetPaintHandlers({Recorder('S'), Recorder('P'), Recorder('D'), Recorder('L'),
-                                Recorder('E')});
+        image.SetPaintHandlers(
+            {Recorder('S'), Recorder('P'), Recorder('D'), Recorder('L'), Recorder('E')});
     }
     TNotifyEvent Recorder(char kind) {
         return [this, kind](TObject* sender) {

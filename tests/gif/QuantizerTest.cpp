@@ -21,7 +21,8 @@ std::vector<Rgb> Quantize(const std::vector<Rgb>& pixels, int limit, int width =
     TColorQuantizer q(limit, 8);
     EXPECT_TRUE(q.ScanImage(rows));
     std::vector<Rgb> out;
-    for (const RGBQUAD& c : q.Colors()) out.push_back({c.rgbRed, c.rgbGreen, c.rgbBlue});
+    for (const RGBQUAD& c : q.Colors())
+        out.push_back({c.rgbRed, c.rgbGreen, c.rgbBlue});
     EXPECT_EQ(static_cast<int>(out.size()), q.Leaves());
     return out;
 }
@@ -35,7 +36,8 @@ TEST(Quantizer, FewColoursComeBackInInterleavedBitOrder) {
     EXPECT_EQ(Quantize(pixels, 256), (std::vector<Rgb>{{0, 0, 255}, {0, 255, 0}, {255, 0, 0}}));
     // Deeper bits decide among colours that share the top ones.
     std::vector<Rgb> close = {{0x81, 0, 0}, {0x80, 0x40, 0}, {0x80, 0, 0x41}};
-    EXPECT_EQ(Quantize(close, 256), (std::vector<Rgb>{{0x81, 0, 0}, {0x80, 0, 0x41}, {0x80, 0x40, 0}}));
+    EXPECT_EQ(Quantize(close, 256),
+              (std::vector<Rgb>{{0x81, 0, 0}, {0x80, 0, 0x41}, {0x80, 0x40, 0}}));
 }
 
 TEST(Quantizer, OneColourIsTheIntegerAverage) {
@@ -51,17 +53,20 @@ TEST(Quantizer, MergesTheNewestInnerNodeOfTheDeepestLevel) {
     EXPECT_EQ(Quantize(pixels, 3), (std::vector<Rgb>{{0, 0, 0}, {0, 0, 1}, {255, 255, 254}}));
     // Later pixels that reach a folded node add into it: three more whites make the average
     // (255, 255, (254 + 4 x 255) / 5 = 254.8) -> 254, eight more 255.
-    for (int i = 0; i < 3; ++i) pixels.push_back({255, 255, 255});
+    for (int i = 0; i < 3; ++i)
+        pixels.push_back({255, 255, 255});
     EXPECT_EQ(Quantize(pixels, 3)[2], (Rgb{255, 255, 254}));
-    for (int i = 0; i < 300; ++i) pixels.push_back({255, 255, 255});
+    for (int i = 0; i < 300; ++i)
+        pixels.push_back({255, 255, 255});
     EXPECT_EQ(Quantize(pixels, 3)[2], (Rgb{255, 255, 254}));
-    pixels.erase(pixels.begin() + 2);  // without C, D's colour is all there is
+    pixels.erase(pixels.begin() + 2); // without C, D's colour is all there is
     EXPECT_EQ(Quantize(pixels, 3)[2], (Rgb{255, 255, 255}));
 }
 
 TEST(Quantizer, LimitIsKeptPixelByPixel) {
     std::vector<Rgb> pixels;
-    for (int i = 0; i < 4096; ++i) pixels.push_back({(i * 37) & 255, (i * 91) & 255, (i * 13) & 255});
+    for (int i = 0; i < 4096; ++i)
+        pixels.push_back({(i * 37) & 255, (i * 91) & 255, (i * 13) & 255});
     for (int limit : {2, 16, 236, 256}) {
         auto colors = Quantize(pixels, limit, 64);
         EXPECT_LE(static_cast<int>(colors.size()), limit);

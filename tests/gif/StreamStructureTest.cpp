@@ -1,6 +1,6 @@
+#include "GIFTestUtil.h"
 #include "gif/GIFException.h"
 #include "gif/GIFStreamIO.h"
-#include "GIFTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,8 @@ Bytes SmallGIF(const String& signature, const Bytes& blocks) {
 
 // Image block at (0, 0) of 2 x 1 pixels (1, 0), no local table.
 const Bytes kImage = Cat({{0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0},
-                          {2}, SubBlocks(PackCodes({{4, 3}, {1, 3}, {0, 3}, {5, 3}}))});
+                          {2},
+                          SubBlocks(PackCodes({{4, 3}, {1, 3}, {0, 3}, {5, 3}}))});
 
 } // namespace
 
@@ -23,7 +24,8 @@ TEST(StreamIO, SmallRoutines) {
     struct Bits {
         int count, bits;
     } cases[] = {{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {128, 7}, {129, 8}, {256, 8}};
-    for (const Bits& c : cases) EXPECT_EQ(BitsForColorCount(c.count), c.bits) << c.count;
+    for (const Bits& c : cases)
+        EXPECT_EQ(BitsForColorCount(c.count), c.bits) << c.count;
     EXPECT_EQ(AlignedRowBytes(100, 1, 32), 16);
     EXPECT_EQ(AlignedRowBytes(100, 24, 32), 300);
     EXPECT_EQ(AlignedRowBytes(3, 1, 16), 2);
@@ -81,8 +83,8 @@ TEST(StreamStructure, BlockSequenceOddities) {
         // Zero bytes between a frame's extensions and its image are skipped as well: the
         // extensions stay with the image instead of ending a frame of their own there.
         RecordingImage image;
-        Load(image, SmallGIF("GIF89a", Cat({{0x21, 0xF9, 4, 0x01, 5, 0, 0, 0}, {0, 0}, kImage,
-                                            {0x3B}})));
+        Load(image,
+             SmallGIF("GIF89a", Cat({{0x21, 0xF9, 4, 0x01, 5, 0, 0, 0}, {0, 0}, kImage, {0x3B}})));
         ASSERT_EQ(image.Frames().Count(), 1);
         TGIFSubImage* frame = image.Frames().GetFrame(0);
         ASSERT_FALSE(frame->IsEmpty());
@@ -145,7 +147,8 @@ TEST(StreamStructure, HeaderBytesAndVersionChoice) {
     EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 13),
               (Bytes{'G', 'I', 'F', '8', '7', 'a', 3, 0, 2, 0, 0x11, 0, 0}));
     // Image descriptor with a local table of 4 entries (size field 1).
-    EXPECT_EQ(Bytes(plain.begin() + 13, plain.begin() + 23), (Bytes{0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0x81}));
+    EXPECT_EQ(Bytes(plain.begin() + 13, plain.begin() + 23),
+              (Bytes{0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0x81}));
     EXPECT_EQ(plain.back(), 0x3B);
 
     auto* gce = CreateObject<TGIFGraphicControlExtension>(frame);
@@ -177,7 +180,8 @@ TEST(StreamStructure, PackedFieldsAndTablePadding) {
     {
         // A global table of 5 colours is written as 8 entries, the last 3 black.
         RecordingImage image;
-        for (int i = 1; i <= 5; ++i) image.GlobalColorMap().AppendColor(RGB(i, i, i));
+        for (int i = 1; i <= 5; ++i)
+            image.GlobalColorMap().AppendColor(RGB(i, i, i));
         AddFrame(image, 2, 2, 0, 4);
         Bytes data = Save(image);
         EXPECT_EQ(data[10], 0x80 | 0x20 | 0x02);
@@ -231,18 +235,31 @@ TEST(StreamStructure, FrameHoldsOnlyThePixelsItsDataGave) {
         std::vector<std::pair<int, int>> ones; // (x, y) of the ten pixels
         Byte fill;
     } cases[] = {
-        {"plain", false, {}, 10, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1},
-                                 {0, 2}, {1, 2}}, 0},
+        {"plain",
+         false,
+         {},
+         10,
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {0, 2}, {1, 2}},
+         0},
         // Stored rows 0, 1, 2 are logical rows 0, 8, 16; the rows between are fill.
-        {"interlaced transparent", true, {0x21, 0xF9, 4, 0x01, 0, 0, 3, 0}, 17 * 4,
-         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 8}, {1, 8}, {2, 8}, {3, 8}, {0, 16}, {1, 16}}, 3},
+        {"interlaced transparent",
+         true,
+         {0x21, 0xF9, 4, 0x01, 0, 0, 3, 0},
+         17 * 4,
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 8}, {1, 8}, {2, 8}, {3, 8}, {0, 16}, {1, 16}},
+         3},
     };
     for (const Case& c : cases) {
         RecordingImage image;
         Bytes descriptor = {0x2C, 0, 0, 0, 0, 4, 0, 0x60, 0xEA, Byte(c.interlaced ? 0x40 : 0)};
-        Load(image, Cat({Str("GIF89a"), {4, 0, 0x60, 0xEA, 0x81, 0, 0},
-                         {0, 0, 0, 255, 255, 255, 9, 9, 9, 7, 7, 7}, c.control, descriptor, {2},
-                         data, {0x3B}}));
+        Load(image, Cat({Str("GIF89a"),
+                         {4, 0, 0x60, 0xEA, 0x81, 0, 0},
+                         {0, 0, 0, 255, 255, 255, 9, 9, 9, 7, 7, 7},
+                         c.control,
+                         descriptor,
+                         {2},
+                         data,
+                         {0x3B}}));
         ASSERT_EQ(image.Frames().Count(), 1) << c.what;
         TGIFSubImage* frame = image.Frames().GetFrame(0);
         EXPECT_EQ(frame->PixelCount(), 4 * 60000) << c.what;

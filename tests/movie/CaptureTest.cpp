@@ -37,10 +37,10 @@ TEST_P(MovieCaptureExact, TheGrabbedFrameIsTheOneThePositionNames) {
     const double fps = c.desc.fps;
     // Forwards and backwards, frame starts, middles and ends, key frames (every 12th) and the
     // frames before them, the first and the last.
-    const double positions[] = {13 / fps,   0.5 / fps,  11.99 / fps, 12 / fps,  23.5 / fps,
-                                1 / fps,    24 / fps,   36 / fps,    35.2 / fps, 47 / fps,
-                                0,          59 / fps,   29.0 / fps,  5.5 / fps, 48.7 / fps,
-                                11 / fps,   40 / fps,   2.01 / fps,  58 / fps,  25.999 / fps};
+    const double positions[] = {13 / fps, 0.5 / fps, 11.99 / fps, 12 / fps,   23.5 / fps,
+                                1 / fps,  24 / fps,  36 / fps,    35.2 / fps, 47 / fps,
+                                0,        59 / fps,  29.0 / fps,  5.5 / fps,  48.7 / fps,
+                                11 / fps, 40 / fps,  2.01 / fps,  58 / fps,   25.999 / fps};
     int exact = 0;
     for (double p : positions) {
         ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
@@ -58,16 +58,18 @@ MovieSpec Sixty(const char* container, Video video) {
     return {container, video, Audio::None, 160, 120, 60, 25, 12};
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, MovieCaptureExact,
-                         ::testing::Values(ExactCase{"Mpeg1WithBFrames", Sixty("mpeg", Video::Mpeg1), "a.mpg"},
-                                           ExactCase{"H264InMp4", Sixty("mp4", Video::H264), "b.mp4"},
-                                           ExactCase{"MjpegInAvi", Sixty("avi", Video::Mjpeg), "c.avi"}),
-                         [](const ::testing::TestParamInfo<ExactCase>& i) { return String(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, MovieCaptureExact,
+    ::testing::Values(ExactCase{"Mpeg1WithBFrames", Sixty("mpeg", Video::Mpeg1), "a.mpg"},
+                      ExactCase{"H264InMp4", Sixty("mp4", Video::H264), "b.mp4"},
+                      ExactCase{"MjpegInAvi", Sixty("avi", Video::Mjpeg), "c.avi"}),
+    [](const ::testing::TestParamInfo<ExactCase>& i) { return String(i.param.name); });
 
 class MovieCapture : public MovieTest {
 protected:
     void Open(int width = 160, int height = 120) {
-        ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, width, height, 50}, "clip.avi")));
+        ASSERT_TRUE(
+            OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, width, height, 50}, "clip.avi")));
     }
 
     std::vector<std::pair<int, int>> plays;
@@ -80,7 +82,7 @@ TEST_F(MovieCapture, CaptureSizeScalesOnceRoundingHalvesToEven) {
     movie->SetCaptureSize(50);
     ASSERT_TRUE(movie->CaptureFrameToBitmap(frame.get()));
     EXPECT_EQ(frame->Width(), 160);  // 160.5
-    EXPECT_EQ(frame->Height(), 120);  // 120.5
+    EXPECT_EQ(frame->Height(), 120); // 120.5
     movie->SetCaptureSize(100);
     ASSERT_TRUE(movie->CaptureFrameToBitmap(frame.get()));
     EXPECT_EQ(frame->Width(), 321);
@@ -134,7 +136,8 @@ TEST_F(MovieCapture, IntoAnImageSizedToTheFrame) {
 
 String Magic(const String& path, std::size_t n) {
     std::vector<BYTE> bytes = fixtures::ReadBytes(path);
-    return String(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(n, bytes.size())));
+    return String(bytes.begin(),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(std::min(n, bytes.size())));
 }
 
 TEST_F(MovieCapture, GivenFileNamesGetTheirFormatsExtension) {
@@ -198,7 +201,8 @@ TEST_F(MovieCaptureNames, SequentialNamesFollowTheHighestNumberInTheFolder) {
     movie->SetAutoStart(false);
     Open();
     movie->SetStoragePath(dir.File(""));
-    for (const char* f : {"am000007.bmp", "am000012.bmp", "amfoo.bmp", "am.bmp", "AM000099.bmp", "am000050.jpg"})
+    for (const char* f :
+         {"am000007.bmp", "am000012.bmp", "amfoo.bmp", "am.bmp", "AM000099.bmp", "am000050.jpg"})
         Touch(f);
     EXPECT_EQ(Next(fdBMPFile), "am000013.bmp");
     DeleteFile(dir.File("am000012.bmp"));
@@ -243,9 +247,9 @@ TEST(PackedDib, BitsStartAfterHeaderColourTableAndMasks) {
         DWORD used;
         DWORD compression;
         std::size_t offset;
-    } cases[] = {{24, 0, BI_RGB, 40},        {32, 0, BI_RGB, 40},        {8, 256, BI_RGB, 40 + 1024},
-                 {8, 0, BI_RGB, 40 + 1024},  {8, 16, BI_RGB, 40 + 64},   {4, 0, BI_RGB, 40 + 64},
-                 {16, 0, BI_BITFIELDS, 52},  {32, 0, BI_BITFIELDS, 52}};
+    } cases[] = {{24, 0, BI_RGB, 40},       {32, 0, BI_RGB, 40},      {8, 256, BI_RGB, 40 + 1024},
+                 {8, 0, BI_RGB, 40 + 1024}, {8, 16, BI_RGB, 40 + 64}, {4, 0, BI_RGB, 40 + 64},
+                 {16, 0, BI_BITFIELDS, 52}, {32, 0, BI_BITFIELDS, 52}};
     for (const auto& c : cases) {
         BITMAPINFOHEADER h{};
         h.biSize = sizeof h;
@@ -256,4 +260,4 @@ TEST(PackedDib, BitsStartAfterHeaderColourTableAndMasks) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -18,8 +18,7 @@ namespace {
 std::vector<MSG> g_posted;
 
 LRESULT RecordProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == WM_FRAMEGRABBED)
-        {
+    if (msg == WM_FRAMEGRABBED) {
         MSG m;
         m.hwnd = hwnd;
         m.message = msg;
@@ -48,7 +47,8 @@ protected:
         wc.lpfnWndProc = RecordProc;
         wc.lpszClassName = "KorvidGrabberProbe";
         RegisterClass(&wc);
-        window = CreateWindowEx(0, "KorvidGrabberProbe", "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, nullptr);
+        window =
+            CreateWindowEx(0, "KorvidGrabberProbe", "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, nullptr);
         ASSERT_NE(window, 0u);
         cb.SetWindow(window);
         cb.SetMediaType(Header(8, 2), 1);
@@ -63,8 +63,7 @@ protected:
         cb.BufferCB(0, sample.data(), static_cast<LONG>(sample.size()));
         headless::HeadlessBackend::PumpMessages();
         const bool made = g_posted.size() > before;
-        if (made && deliver)
-            cb.EndDelivery();
+        if (made && deliver) cb.EndDelivery();
         return made;
     }
 
@@ -122,7 +121,7 @@ struct BurstCase {
     const char* name;
     int count, interval;
     int samples;
-    std::vector<int> taken;  // 1-based sample numbers that made a frame
+    std::vector<int> taken; // 1-based sample numbers that made a frame
     bool armedAfter;
 };
 
@@ -136,8 +135,7 @@ TEST_P(GrabberBurst, TakesTheFirstSampleThenEveryNthUntilTheCount) {
     cb.Arm();
     std::vector<int> taken;
     for (int i = 1; i <= c.samples; ++i)
-        if (Sample())
-            taken.push_back(i);
+        if (Sample()) taken.push_back(i);
     EXPECT_EQ(taken, c.taken);
     EXPECT_EQ(cb.Armed(), c.armedAfter);
     // Stopping the movie disarms an endless run.
@@ -145,11 +143,12 @@ TEST_P(GrabberBurst, TakesTheFirstSampleThenEveryNthUntilTheCount) {
     EXPECT_FALSE(Sample());
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, GrabberBurst,
-                         ::testing::Values(BurstCase{"ThreeEverySecond", 3, 2, 10, {1, 3, 5}, false},
-                                           BurstCase{"EndlessEverySecond", 0, 2, 10, {1, 3, 5, 7, 9}, true},
-                                           BurstCase{"TwoEveryThird", 2, 3, 10, {1, 4}, false}),
-                         [](const ::testing::TestParamInfo<BurstCase>& i) { return String(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Runs, GrabberBurst,
+    ::testing::Values(BurstCase{"ThreeEverySecond", 3, 2, 10, {1, 3, 5}, false},
+                      BurstCase{"EndlessEverySecond", 0, 2, 10, {1, 3, 5, 7, 9}, true},
+                      BurstCase{"TwoEveryThird", 2, 3, 10, {1, 4}, false}),
+    [](const ::testing::TestParamInfo<BurstCase>& i) { return String(i.param.name); });
 
 TEST_F(GrabberCallback, SamplesWhileAFrameIsPendingAreDroppedAndDoNotCount) {
     cb.SetBurstMode(true);
@@ -162,7 +161,7 @@ TEST_F(GrabberCallback, SamplesWhileAFrameIsPendingAreDroppedAndDoNotCount) {
         EXPECT_FALSE(Sample(false));
     EXPECT_EQ(g_posted.size(), 1u);
     cb.EndDelivery();
-    EXPECT_FALSE(Sample());  // the interval starts counting only now
+    EXPECT_FALSE(Sample()); // the interval starts counting only now
     EXPECT_TRUE(Sample());
 }
 
@@ -192,7 +191,8 @@ protected:
     void Open(bool grabber, int width = 320, int height = 240) {
         movie->SetFGrabber_Enabled(grabber);
         movie->SetAutoStart(false);
-        ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, width, height, 100}, "clip.avi")));
+        ASSERT_TRUE(
+            OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, width, height, 100}, "clip.avi")));
         Ticks(1);
         ASSERT_EQ(PlayState(), kPlayStatePaused);
     }
@@ -236,8 +236,8 @@ TEST_F(MovieGrabber, BurstFramesAfterTheGrabReachTheCompletedEvent) {
     movie->SetFGrabber_BurstCount(3);
     movie->SetFGrabber_BurstInterval(1);
     std::vector<int> numbers;
-    movie->OnFGrabberCaptureCompleted = [&](TObject* sender, TBitmap* bitmap, TFrameCapture_Dest dest,
-                                            const String& name, bool ok) {
+    movie->OnFGrabberCaptureCompleted = [&](TObject* sender, TBitmap* bitmap,
+                                            TFrameCapture_Dest dest, const String& name, bool ok) {
         EXPECT_EQ(sender, movie);
         EXPECT_EQ(dest, fdBitmap);
         EXPECT_TRUE(name.empty());
@@ -247,7 +247,8 @@ TEST_F(MovieGrabber, BurstFramesAfterTheGrabReachTheCompletedEvent) {
     ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
     ASSERT_TRUE(movie->CaptureFrameToBitmap(frame.get()));
     const int first = FrameNumberOf(frame.get());
-    EXPECT_TRUE(PlayUntil([&] { return numbers.size() >= 2 && PlayState() == kPlayStatePaused; }, 40));
+    EXPECT_TRUE(
+        PlayUntil([&] { return numbers.size() >= 2 && PlayState() == kPlayStatePaused; }, 40));
     ASSERT_EQ(numbers.size(), 2u);
     EXPECT_EQ(numbers[0], first + 1);
     EXPECT_EQ(numbers[1], first + 2);
@@ -263,7 +264,8 @@ TEST_F(MovieGrabber, AGrabThatGetsNoFrameGivesUpWithinItsBoundAndLeavesNothingBe
     ASSERT_TRUE(WaitFor([&] { return PlayState() == kPlayStateStopped; }));
     ASSERT_TRUE(WaitFor([&] { return !movie->Player()->MediaPlayer().Engine().Seeking(); }));
     int late = 0;
-    movie->OnFGrabberCaptureCompleted = [&](TObject*, TBitmap*, TFrameCapture_Dest, const String&, bool) { ++late; };
+    movie->OnFGrabberCaptureCompleted = [&](TObject*, TBitmap*, TFrameCapture_Dest, const String&,
+                                            bool) { ++late; };
     const kernel::Milliseconds before = session->Clock().Now();
     ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
     EXPECT_FALSE(movie->CaptureFrameToBitmap(frame.get()));
@@ -281,4 +283,4 @@ TEST_F(MovieGrabber, AGrabThatGetsNoFrameGivesUpWithinItsBoundAndLeavesNothingBe
     EXPECT_TRUE(movie->CaptureFrameToBitmap(frame.get()));
 }
 
-}  // namespace
+} // namespace

@@ -13,7 +13,9 @@ namespace {
 
 namespace d = media::dispid;
 
-TRect Bounds(TControl* c) { return c->BoundsRect(); }
+TRect Bounds(TControl* c) {
+    return c->BoundsRect();
+}
 
 struct LayoutCase {
     const char* name;
@@ -30,7 +32,8 @@ class MovieLayout : public MovieTest, public ::testing::WithParamInterface<Layou
 
 TEST_P(MovieLayout, PlacesTheVideo) {
     const LayoutCase& c = GetParam();
-    ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, c.videoWidth, c.videoHeight, 5}, "clip.avi")));
+    ASSERT_TRUE(OpenAndWait(
+        Write({"avi", Video::Mjpeg, Audio::None, c.videoWidth, c.videoHeight, 5}, "clip.avi")));
     movie->SetShowControls(false);
     movie->SetShowScrollBars(c.scrollBars);
     movie->SetZoomSize(c.zoom);
@@ -48,26 +51,137 @@ TEST_P(MovieLayout, PlacesTheVideo) {
 INSTANTIATE_TEST_SUITE_P(
     Sizes, MovieLayout,
     ::testing::Values(
-        LayoutCase{"DefaultCentred", 320, 240, 400, 300, mpDefaultSize, 100, true, {40, 30, 360, 270}, false, false},
+        LayoutCase{"DefaultCentred",
+                   320,
+                   240,
+                   400,
+                   300,
+                   mpDefaultSize,
+                   100,
+                   true,
+                   {40, 30, 360, 270},
+                   false,
+                   false},
         // 300 - 320 < 300 - 240: the width fills; (300 - 225) / 2 = 37.5 rounds to 38.
-        LayoutCase{"DefaultTooWideFits", 320, 240, 300, 300, mpDefaultSize, 100, true, {0, 38, 300, 263}, false, false},
-        LayoutCase{"HalfOfOdd", 321, 241, 400, 300, mpHalfSize, 100, true, {120, 90, 280, 210}, false, false},
-        LayoutCase{"DoubleFits", 160, 120, 400, 300, mpDoubleSize, 100, true, {40, 30, 360, 270}, false, false},
-        LayoutCase{"DoubleTooBigFits", 320, 240, 400, 300, mpDoubleSize, 100, true, {0, 0, 400, 300}, false, false},
+        LayoutCase{"DefaultTooWideFits",
+                   320,
+                   240,
+                   300,
+                   300,
+                   mpDefaultSize,
+                   100,
+                   true,
+                   {0, 38, 300, 263},
+                   false,
+                   false},
+        LayoutCase{"HalfOfOdd",
+                   321,
+                   241,
+                   400,
+                   300,
+                   mpHalfSize,
+                   100,
+                   true,
+                   {120, 90, 280, 210},
+                   false,
+                   false},
+        LayoutCase{"DoubleFits",
+                   160,
+                   120,
+                   400,
+                   300,
+                   mpDoubleSize,
+                   100,
+                   true,
+                   {40, 30, 360, 270},
+                   false,
+                   false},
+        LayoutCase{"DoubleTooBigFits",
+                   320,
+                   240,
+                   400,
+                   300,
+                   mpDoubleSize,
+                   100,
+                   true,
+                   {0, 0, 400, 300},
+                   false,
+                   false},
         // 400 - 320 < 200 - 240 is false: the height fills, 266.67 -> 267, x 66.5 -> 66.
-        LayoutCase{"FitByHeight", 320, 240, 400, 200, mpFitToSize, 100, true, {66, 0, 333, 200}, false, false},
-        LayoutCase{"ZoomHalf", 320, 240, 400, 300, mpCustomSize, 50, true, {120, 90, 280, 210}, false, false},
+        LayoutCase{"FitByHeight",
+                   320,
+                   240,
+                   400,
+                   200,
+                   mpFitToSize,
+                   100,
+                   true,
+                   {66, 0, 333, 200},
+                   false,
+                   false},
+        LayoutCase{"ZoomHalf",
+                   320,
+                   240,
+                   400,
+                   300,
+                   mpCustomSize,
+                   50,
+                   true,
+                   {120, 90, 280, 210},
+                   false,
+                   false},
         // 640 x 480 with both bars at the middle: x = 328 * (400 - 640) / 640 = -123.
-        LayoutCase{"ZoomDoubleBothBars", 320, 240, 400, 300, mpCustomSize, 200, true, {-123, -93, 517, 387}, true, true},
-        LayoutCase{"ZoomWiderOnly", 320, 120, 400, 300, mpCustomSize, 200, true, {-120, 30, 520, 270}, true, false},
-        LayoutCase{"ZoomTallerOnly", 120, 240, 400, 300, mpCustomSize, 200, true, {80, -90, 320, 390}, false, true},
-        LayoutCase{"ZoomWithoutBarsCentred", 320, 240, 400, 300, mpCustomSize, 200, false, {-120, -90, 520, 390}, false, false}),
+        LayoutCase{"ZoomDoubleBothBars",
+                   320,
+                   240,
+                   400,
+                   300,
+                   mpCustomSize,
+                   200,
+                   true,
+                   {-123, -93, 517, 387},
+                   true,
+                   true},
+        LayoutCase{"ZoomWiderOnly",
+                   320,
+                   120,
+                   400,
+                   300,
+                   mpCustomSize,
+                   200,
+                   true,
+                   {-120, 30, 520, 270},
+                   true,
+                   false},
+        LayoutCase{"ZoomTallerOnly",
+                   120,
+                   240,
+                   400,
+                   300,
+                   mpCustomSize,
+                   200,
+                   true,
+                   {80, -90, 320, 390},
+                   false,
+                   true},
+        LayoutCase{"ZoomWithoutBarsCentred",
+                   320,
+                   240,
+                   400,
+                   300,
+                   mpCustomSize,
+                   200,
+                   false,
+                   {-120, -90, 520, 390},
+                   false,
+                   false}),
     [](const ::testing::TestParamInfo<LayoutCase>& i) { return String(i.param.name); });
 
 class MovieLayoutRules : public MovieTest {
 protected:
     void Open320() {
-        ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 320, 240, 25}, "clip.avi")));
+        ASSERT_TRUE(
+            OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 320, 240, 25}, "clip.avi")));
     }
 };
 
@@ -80,7 +194,7 @@ TEST_F(MovieLayoutRules, ZoomedBarsGetTheirRangesAndMoveTheVideo) {
     TScrollBar* v = movie->VertScrollBar();
     EXPECT_EQ(h->Max(), 656);
     EXPECT_EQ(v->Max(), 496);
-    EXPECT_EQ(h->SmallChange(), 13);  // 640 / 50 = 12.8
+    EXPECT_EQ(h->SmallChange(), 13); // 640 / 50 = 12.8
     EXPECT_EQ(h->LargeChange(), 64);
     EXPECT_EQ(Bounds(h), TRect(0, 284, 384, 300));
     EXPECT_EQ(Bounds(v), TRect(384, 0, 400, 284));
@@ -106,8 +220,10 @@ TEST_F(MovieLayoutRules, WithTheControlsShownThePlayerFillsTheClientWhateverTheS
     const struct {
         TDisplaySize size;
         LONG player;
-    } cases[] = {{mpDefaultSize, media::mpDefaultSize}, {mpHalfSize, media::mpHalfSize},
-                 {mpDoubleSize, media::mpDoubleSize}, {mpFitToSize, media::mpFitToSize}};
+    } cases[] = {{mpDefaultSize, media::mpDefaultSize},
+                 {mpHalfSize, media::mpHalfSize},
+                 {mpDoubleSize, media::mpDoubleSize},
+                 {mpFitToSize, media::mpFitToSize}};
     for (const auto& c : cases) {
         movie->SetDisplaySize(c.size);
         EXPECT_EQ(movie->GetIntegerProp(d::DisplaySize), c.player) << c.size;
@@ -127,10 +243,11 @@ TEST_F(MovieLayoutRules, SettingsThatConflictChangeNothingButShowTheMessage) {
     EXPECT_FALSE(movie->ShowControls());
     EXPECT_EQ(movie->DisplaySize(), mpCustomSize);
     ASSERT_EQ(session->Calls().size(), 2u);
-    EXPECT_EQ(session->Calls()[0].text,
-              "this setting is not allowed when ShowControls is enabled. Disable ShowControls first.");
-    EXPECT_EQ(session->Calls()[1].text,
-              "this setting is not allowed when DisplaySize = mpCustomSize. Set DisplaySize to another value first.");
+    EXPECT_EQ(
+        session->Calls()[0].text,
+        "this setting is not allowed when ShowControls is enabled. Disable ShowControls first.");
+    EXPECT_EQ(session->Calls()[1].text, "this setting is not allowed when DisplaySize = "
+                                        "mpCustomSize. Set DisplaySize to another value first.");
     // A zoom of 0 or below is ignored.
     movie->SetZoomSize(0);
     movie->SetZoomSize(-5);
@@ -152,9 +269,9 @@ TEST_F(MovieLayoutRules, LogoModeAndVisibleKeepTheVideoOutOfView) {
     movie->SetColor(clNavy);
     movie->SetVisible(false);
     EXPECT_GE(movie->InnerPanel()->Left(), 500);
-    EXPECT_EQ(movie->Color(), clTeal);  // blends into its parent
+    EXPECT_EQ(movie->Color(), clTeal); // blends into its parent
     movie->SetVisible(true);
-    EXPECT_EQ(movie->Color(), clNavy);  // the kept colour comes back
+    EXPECT_EQ(movie->Color(), clNavy); // the kept colour comes back
     EXPECT_EQ(Bounds(movie->InnerPanel()), TRect(0, 0, 400, 300));
 }
 
@@ -178,7 +295,7 @@ TEST_F(MovieFullScreen, KeyReleasesAreDeliveredOnTheTickAndEscLeaves) {
     const HWND renderer = movie->RendererWindow();
     ASSERT_NE(renderer, 0u);
     KeyUp(renderer, 'A');
-    KeyUp(renderer, 'B');  // one is pending: this one passes on to the player
+    KeyUp(renderer, 'B'); // one is pending: this one passes on to the player
     EXPECT_TRUE(keys.empty());
     Ticks(1);
     EXPECT_EQ(keys, std::vector<Word>{'A'});
@@ -244,4 +361,4 @@ TEST_F(MovieFullScreen, HiddenFormPositionChangeSeeksAPausedMovieBackToThePolled
     EXPECT_DOUBLE_EQ(movie->GetDoubleProp(d::CurrentPosition), 0.4);
 }
 
-}  // namespace
+} // namespace

@@ -55,12 +55,12 @@ protected:
 
     // Pumps until done() holds; false when the bound passed first.
     bool WaitFor(const std::function<bool()>& done,
-                 std::chrono::milliseconds bound = std::chrono::duration_cast<std::chrono::milliseconds>(kRealBound)) {
+                 std::chrono::milliseconds bound =
+                     std::chrono::duration_cast<std::chrono::milliseconds>(kRealBound)) {
         const auto deadline = std::chrono::steady_clock::now() + bound;
         while (std::chrono::steady_clock::now() < deadline) {
             Pump();
-            if (done())
-                return true;
+            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return false;
@@ -74,8 +74,7 @@ protected:
     bool PlayUntil(const std::function<bool()>& done, int maxTicks) {
         for (int i = 0; i < maxTicks; ++i) {
             Ticks(1);
-            if (WaitFor(done, std::chrono::milliseconds(100)))
-                return true;
+            if (WaitFor(done, std::chrono::milliseconds(100))) return true;
         }
         return false;
     }
@@ -121,8 +120,7 @@ protected:
 
     // The frame number drawn into a captured bitmap (24 or 32 bits), -1 when unreadable.
     static int FrameNumberOf(TBitmap* bitmap) {
-        if (!bitmap || bitmap->Empty())
-            return -1;
+        if (!bitmap || bitmap->Empty()) return -1;
         const int w = bitmap->Width();
         const int h = bitmap->Height();
         int number = 0;
@@ -130,8 +128,7 @@ protected:
             const int x = (bit % 4) * w / 4 + w / 8;
             const int y = (bit / 4) * h / 4 + h / 8;
             const COLORREF c = GetPixel(bitmap->Canvas()->Handle(), x, y);
-            if (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3 > 128)
-                number |= 1 << bit;
+            if (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3 > 128) number |= 1 << bit;
         }
         return number;
     }
@@ -143,4 +140,4 @@ protected:
     TActiveMovie* movie = nullptr;
 };
 
-}  // namespace movie_tests
+} // namespace movie_tests

@@ -16,7 +16,8 @@ struct PositionReport {
 class MoviePoll : public MovieTest {
 protected:
     void Record() {
-        movie->OnPositionChange = [this](TObject* sender, double ot, double nt, Cardinal of, Cardinal nf) {
+        movie->OnPositionChange = [this](TObject* sender, double ot, double nt, Cardinal of,
+                                         Cardinal nf) {
             EXPECT_EQ(sender, movie);
             reports.push_back({ot, nt, of, nf});
         };
@@ -24,8 +25,9 @@ protected:
     // A paused movie of 50 frames at 25 fps, the component not starting it by itself.
     void OpenPaused() {
         movie->SetAutoStart(false);
-        ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 160, 120, 50, 25}, "clip.avi")));
-        Ticks(1);  // the pause the open asks for
+        ASSERT_TRUE(
+            OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 160, 120, 50, 25}, "clip.avi")));
+        Ticks(1); // the pause the open asks for
         ASSERT_EQ(PlayState(), kPlayStatePaused);
     }
     std::vector<PositionReport> reports;
@@ -102,7 +104,8 @@ TEST_F(MoviePoll, SelectionEndPausesOnceAndNotAgain) {
     movie->SetSelectionEnd(0.3);
     int pauses = 0;
     movie->OnPlayStateChange = [&](TObject*, int, int now) { pauses += now == kPlayStatePaused; };
-    ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 160, 120, 50, 25}, "clip.avi")));
+    ASSERT_TRUE(
+        OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 160, 120, 50, 25}, "clip.avi")));
     ASSERT_EQ(PlayState(), kPlayStatePlaying);
     // No handler is bound for positions: the selection end alone makes the poll read them.
     EXPECT_TRUE(PlayUntil([&] { return PlayState() == kPlayStatePaused; }, 40));
@@ -140,7 +143,8 @@ TEST_F(MoviePoll, DeferredEventsKeepOneSlotEachAndComeOnTheTick) {
     ASSERT_TRUE(OpenAndWait(Write({"mpeg", Video::Mpeg1}, "clip.mpg")));
     ASSERT_TRUE(WaitFor([&] { return PlayState() == kPlayStatePlaying; }));
     // The ready states are raised at once; the others wait for the poll.
-    EXPECT_EQ(ready, (std::vector<int>{kReadyStateLoading, kReadyStateInteractive, kReadyStateComplete}));
+    EXPECT_EQ(ready,
+              (std::vector<int>{kReadyStateLoading, kReadyStateInteractive, kReadyStateComplete}));
     EXPECT_TRUE(raised.empty());
     Ticks(1);
     // Four open steps came before the tick; only the last of them is raised.
@@ -161,7 +165,8 @@ TEST_F(MoviePoll, EndOfStreamIsRaisedOnTheTickAndLoopPlaysAgain) {
         EXPECT_EQ(result, 0);
         ++ends;
     };
-    ASSERT_TRUE(OpenAndWait(Write({"mpeg", Video::Mpeg1, Audio::None, 160, 120, 10, 25}, "short.mpg")));
+    ASSERT_TRUE(
+        OpenAndWait(Write({"mpeg", Video::Mpeg1, Audio::None, 160, 120, 10, 25}, "short.mpg")));
     ASSERT_TRUE(PlayUntil([&] { return ends > 0; }, 60));
     EXPECT_EQ(ends, 1);
     EXPECT_TRUE(WaitFor([&] { return PlayState() == kPlayStatePlaying; }));
@@ -183,4 +188,4 @@ TEST_F(MoviePoll, AHandlerThatRaisesDoesNotStopTheTicks) {
     EXPECT_EQ(calls, 2);
 }
 
-}  // namespace
+} // namespace

@@ -58,12 +58,12 @@ TEST_F(MovieProperties, DefaultsOfANewComponent) {
 
 TEST_F(MovieProperties, SelectionSettersKeepStartNotAboveEnd) {
     const struct {
-        double start, end;  // set in this order
+        double start, end; // set in this order
         double keptStart, keptEnd;
     } cases[] = {
-        {5, 3, 5, -1},     // the end may not go below the start
+        {5, 3, 5, -1}, // the end may not go below the start
         {2, 3, 2, 3},
-        {-2, -7, -1, -1},  // below -1: ignored
+        {-2, -7, -1, -1}, // below -1: ignored
         {0, 0, 0, 0},
     };
     for (const auto& c : cases) {
@@ -97,7 +97,7 @@ TEST_F(MovieProperties, BurstSettingsTakeOnlyValuesFromZero) {
 }
 
 TEST_F(MovieProperties, PauseAnswersTrueOnlyForAPlayingMovie) {
-    EXPECT_FALSE(movie->Pause());  // nothing open
+    EXPECT_FALSE(movie->Pause()); // nothing open
     movie->Play();
     movie->Stop();
     movie->Close();
@@ -105,11 +105,11 @@ TEST_F(MovieProperties, PauseAnswersTrueOnlyForAPlayingMovie) {
     ASSERT_TRUE(OpenAndWait(Write({"avi", Video::Mjpeg, Audio::None, 160, 120, 50}, "clip.avi")));
     ASSERT_TRUE(WaitFor([&] { return PlayState() == kPlayStatePlaying; }));
     EXPECT_TRUE(movie->Pause());
-    EXPECT_FALSE(movie->Pause());  // paused
+    EXPECT_FALSE(movie->Pause()); // paused
     movie->Stop();
     EXPECT_EQ(PlayState(), kPlayStateStopped);
     EXPECT_EQ(movie->GetDoubleProp(d::CurrentPosition), 0.0);
-    EXPECT_FALSE(movie->Pause());  // stopped
+    EXPECT_FALSE(movie->Pause()); // stopped
     movie->Play();
     EXPECT_EQ(PlayState(), kPlayStatePlaying);
     movie->Close();
@@ -153,7 +153,8 @@ TEST_F(MovieProperties, PassThroughPropertiesReachThePlayerByTheirIds) {
     using V = media::Variant;
     const PassThrough cases[] = {
         {"AllowScan", 1035, [](TActiveMovie& m) { m.SetAllowScan(false); }, V::Bool(false)},
-        {"AnimationAtStart", 1045, [](TActiveMovie& m) { m.SetAnimationAtStart(false); }, V::Bool(false)},
+        {"AnimationAtStart", 1045, [](TActiveMovie& m) { m.SetAnimationAtStart(false); },
+         V::Bool(false)},
         {"AudioStream", 1096, [](TActiveMovie& m) { m.SetAudioStream(2); }, V::Int(2)},
         {"AutoRewind", 1018, [](TActiveMovie& m) { m.SetAutoRewind(false); }, V::Bool(false)},
         {"Balance", 20, [](TActiveMovie& m) { m.SetBalance(-300); }, V::Int(-300)},
@@ -162,34 +163,48 @@ TEST_F(MovieProperties, PassThroughPropertiesReachThePlayerByTheirIds) {
         {"ClickToPlay", 1025, [](TActiveMovie& m) { m.SetClickToPlay(false); }, V::Bool(false)},
         {"CursorType", 1044, [](TActiveMovie& m) { m.SetCursorType(3); }, V::Int(3)},
         {"DefaultFrame", 1083, [](TActiveMovie& m) { m.SetDefaultFrame("f"); }, V::Str("f")},
-        {"EnableContextMenu", 1021, [](TActiveMovie& m) { m.SetEnableContextMenu(false); }, V::Bool(false)},
+        {"EnableContextMenu", 1021, [](TActiveMovie& m) { m.SetEnableContextMenu(false); },
+         V::Bool(false)},
         {"Enabled", -514, [](TActiveMovie& m) { m.SetEnabled(false); }, V::Bool(false)},
-        {"EnableFullScreenControls", 1108, [](TActiveMovie& m) { m.SetEnableFullScreenControls(true); }, V::Bool(true)},
-        {"EnablePositionControls", 27, [](TActiveMovie& m) { m.SetEnablePositionControls(false); }, V::Bool(false)},
+        {"EnableFullScreenControls", 1108,
+         [](TActiveMovie& m) { m.SetEnableFullScreenControls(true); }, V::Bool(true)},
+        {"EnablePositionControls", 27, [](TActiveMovie& m) { m.SetEnablePositionControls(false); },
+         V::Bool(false)},
         {"EnableTracker", 29, [](TActiveMovie& m) { m.SetEnableTracker(false); }, V::Bool(false)},
         {"InvokeURLs", 1020, [](TActiveMovie& m) { m.SetInvokeURLs(false); }, V::Bool(false)},
         {"Language", 1095, [](TActiveMovie& m) { m.SetLanguage(9); }, V::Int(9)},
         {"Mute", 1089, [](TActiveMovie& m) { m.SetMute(true); }, V::Bool(true)},
         {"PlayCount", 1030, [](TActiveMovie& m) { m.SetPlayCount(3); }, V::Int(3)},
-        {"SAMIFileName", 1099, [](TActiveMovie& m) { m.SetSAMIFileName("s.smi"); }, V::Str("s.smi")},
+        {"SAMIFileName", 1099, [](TActiveMovie& m) { m.SetSAMIFileName("s.smi"); },
+         V::Str("s.smi")},
         {"SAMILang", 1098, [](TActiveMovie& m) { m.SetSAMILang("en"); }, V::Str("en")},
         {"SAMIStyle", 1097, [](TActiveMovie& m) { m.SetSAMIStyle("big"); }, V::Str("big")},
-        {"SendErrorEvents", 1064, [](TActiveMovie& m) { m.SetSendErrorEvents(false); }, V::Bool(false)},
-        {"SendKeyboardEvents", 1013, [](TActiveMovie& m) { m.SetSendKeyboardEvents(true); }, V::Bool(true)},
-        {"SendMouseClickEvents", 1014, [](TActiveMovie& m) { m.SetSendMouseClickEvents(true); }, V::Bool(true)},
-        {"SendMouseMoveEvents", 1015, [](TActiveMovie& m) { m.SetSendMouseMoveEvents(true); }, V::Bool(true)},
-        {"SendOpenStateChangeEvents", 1062, [](TActiveMovie& m) { m.SetSendOpenStateChangeEvents(false); }, V::Bool(false)},
-        {"SendPlayStateChangeEvents", 1069, [](TActiveMovie& m) { m.SetSendPlayStateChangeEvents(false); }, V::Bool(false)},
-        {"SendWarningEvents", 1063, [](TActiveMovie& m) { m.SetSendWarningEvents(false); }, V::Bool(false)},
-        {"ShowAudioControls", 1107, [](TActiveMovie& m) { m.SetShowAudioControls(false); }, V::Bool(false)},
+        {"SendErrorEvents", 1064, [](TActiveMovie& m) { m.SetSendErrorEvents(false); },
+         V::Bool(false)},
+        {"SendKeyboardEvents", 1013, [](TActiveMovie& m) { m.SetSendKeyboardEvents(true); },
+         V::Bool(true)},
+        {"SendMouseClickEvents", 1014, [](TActiveMovie& m) { m.SetSendMouseClickEvents(true); },
+         V::Bool(true)},
+        {"SendMouseMoveEvents", 1015, [](TActiveMovie& m) { m.SetSendMouseMoveEvents(true); },
+         V::Bool(true)},
+        {"SendOpenStateChangeEvents", 1062,
+         [](TActiveMovie& m) { m.SetSendOpenStateChangeEvents(false); }, V::Bool(false)},
+        {"SendPlayStateChangeEvents", 1069,
+         [](TActiveMovie& m) { m.SetSendPlayStateChangeEvents(false); }, V::Bool(false)},
+        {"SendWarningEvents", 1063, [](TActiveMovie& m) { m.SetSendWarningEvents(false); },
+         V::Bool(false)},
+        {"ShowAudioControls", 1107, [](TActiveMovie& m) { m.SetShowAudioControls(false); },
+         V::Bool(false)},
         {"ShowCaptioning", 1084, [](TActiveMovie& m) { m.SetShowCaptioning(true); }, V::Bool(true)},
         {"ShowDisplay", 22, [](TActiveMovie& m) { m.SetShowDisplay(true); }, V::Bool(true)},
         {"ShowGotoBar", 1088, [](TActiveMovie& m) { m.SetShowGotoBar(true); }, V::Bool(true)},
-        {"ShowPositionControls", 24, [](TActiveMovie& m) { m.SetShowPositionControls(false); }, V::Bool(false)},
+        {"ShowPositionControls", 24, [](TActiveMovie& m) { m.SetShowPositionControls(false); },
+         V::Bool(false)},
         {"ShowStatusBar", 1086, [](TActiveMovie& m) { m.SetShowStatusBar(true); }, V::Bool(true)},
         {"ShowTracker", 26, [](TActiveMovie& m) { m.SetShowTracker(false); }, V::Bool(false)},
         {"VideoBorder3D", 1103, [](TActiveMovie& m) { m.SetVideoBorder3D(true); }, V::Bool(true)},
-        {"VideoBorderColor", 1102, [](TActiveMovie& m) { m.SetVideoBorderColor(0x123456); }, V::Int(0x123456)},
+        {"VideoBorderColor", 1102, [](TActiveMovie& m) { m.SetVideoBorderColor(0x123456); },
+         V::Int(0x123456)},
         {"VideoBorderWidth", 1101, [](TActiveMovie& m) { m.SetVideoBorderWidth(4); }, V::Int(4)},
         {"Volume", 19, [](TActiveMovie& m) { m.SetVolume(-600); }, V::Int(-600)},
     };
@@ -214,12 +229,32 @@ TEST_F(MovieProperties, OwnPropertiesArePublishedByName) {
     EXPECT_EQ(movie->DisplaySize(), mpHalfSize);
     SetOrdProp(movie, "Volume", -100);
     EXPECT_EQ(GetOrdProp(movie, "Volume"), -100);
-    for (const char* name : {"AutoFileName", "AutoStart", "DisplayLogo", "DisplayMode", "FGrabber_BurstCount",
-                             "FGrabber_BurstInterval", "FGrabber_BurstMode", "FGrabber_Enabled", "FileName",
-                             "FullScreenMode", "JPEGPerformance", "JPEGProgressiveDisplay", "JPEGQuality", "Loop",
-                             "Rate", "ScrollBarsThickness", "SelectionStart", "ShowControls", "ShowScrollBars",
-                             "StoragePath", "Visible", "ZoomSize", "Color", "ParentColor", "Align"})
+    for (const char* name : {"AutoFileName",
+                             "AutoStart",
+                             "DisplayLogo",
+                             "DisplayMode",
+                             "FGrabber_BurstCount",
+                             "FGrabber_BurstInterval",
+                             "FGrabber_BurstMode",
+                             "FGrabber_Enabled",
+                             "FileName",
+                             "FullScreenMode",
+                             "JPEGPerformance",
+                             "JPEGProgressiveDisplay",
+                             "JPEGQuality",
+                             "Loop",
+                             "Rate",
+                             "ScrollBarsThickness",
+                             "SelectionStart",
+                             "ShowControls",
+                             "ShowScrollBars",
+                             "StoragePath",
+                             "Visible",
+                             "ZoomSize",
+                             "Color",
+                             "ParentColor",
+                             "Align"})
         EXPECT_TRUE(IsPublishedProp(movie, name)) << name;
 }
 
-}  // namespace
+} // namespace

@@ -10,11 +10,21 @@ TEST(Arithmetic, RoundTakesHalvesToEven) {
         double value;
         Int64 rounded;
     } cases[] = {
-        {0.5, 0},   {1.5, 2},         {2.5, 2},         {3.5, 4},   {-0.5, 0},
-        {-1.5, -2}, {-2.5, -2},       {2.4999999, 2},   {2.5000001, 3},
-        {-2.7, -3}, {1e15 + 0.5, 1000000000000000LL}, {0, 0},
+        {0.5, 0},
+        {1.5, 2},
+        {2.5, 2},
+        {3.5, 4},
+        {-0.5, 0},
+        {-1.5, -2},
+        {-2.5, -2},
+        {2.4999999, 2},
+        {2.5000001, 3},
+        {-2.7, -3},
+        {1e15 + 0.5, 1000000000000000LL},
+        {0, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(Round(c.value), c.rounded) << c.value;
+    for (const Case& c : cases)
+        EXPECT_EQ(Round(c.value), c.rounded) << c.value;
 }
 
 TEST(Arithmetic, TruncGoesTowardZero) {
@@ -55,14 +65,14 @@ TEST(Arithmetic, MulDivRoundsHalfAwayAndFailsWithMinusOne) {
     struct Case {
         int a, b, c, result;
     } cases[] = {
-        {10, 3, 4, 8},        // 7.5
-        {-10, 3, 4, -8},      // -7.5
+        {10, 3, 4, 8},   // 7.5
+        {-10, 3, 4, -8}, // -7.5
         {10, -3, 4, -8},
-        {5, 2, -4, -3},       // -2.5
-        {32, 100, 97, 33},    // 32.99
+        {5, 2, -4, -3},    // -2.5
+        {32, 100, 97, 33}, // 32.99
         {7, 1, 2, 4},
-        {6, 1, 4, 2},         // 1.5
-        {kMax, kMax, kMax, kMax},  // the product needs 62 bits
+        {6, 1, 4, 2},             // 1.5
+        {kMax, kMax, kMax, kMax}, // the product needs 62 bits
         {kMax, 2, 2, kMax},
         {1, 1, 0, -1},
         {kMax, kMax, 1, -1},

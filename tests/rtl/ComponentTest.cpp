@@ -52,7 +52,7 @@ std::vector<String> Take() {
     return taken;
 }
 
-}  // namespace
+} // namespace
 
 using Lines = std::vector<String>;
 
@@ -69,7 +69,7 @@ TEST(Component, OwnerFreesOwnedComponentsLastMadeFirst) {
     auto owner = CreateUnowned<TLogged>("owner");
     auto* a = CreateComponent<TLogged>(owner.get(), "a");
     auto* b = CreateComponent<TSpecial>(owner.get(), "b");
-    auto* c = CreateComponent<TLogged>(a, "c");  // owned by a, not by the owner
+    auto* c = CreateComponent<TLogged>(a, "c"); // owned by a, not by the owner
     EXPECT_EQ(owner->ComponentCount(), 2);
     EXPECT_EQ(owner->Components(0), a);
     EXPECT_EQ(owner->Components(1), b);
@@ -84,10 +84,10 @@ TEST(Component, OwnerFreesOwnedComponentsLastMadeFirst) {
     Lines bodies;
     for (const String& line : log)
         if (line.rfind("destroy", 0) == 0) bodies.push_back(line);
-    EXPECT_EQ(bodies, (Lines{"destroy owner kind logged (destroying)",
-                             "destroy b kind special (destroying)",
-                             "destroy a kind logged (destroying)",
-                             "destroy c kind logged (destroying)"}));
+    EXPECT_EQ(
+        bodies,
+        (Lines{"destroy owner kind logged (destroying)", "destroy b kind special (destroying)",
+               "destroy a kind logged (destroying)", "destroy c kind logged (destroying)"}));
 }
 
 TEST(Component, OwnerTellsEveryOwnedComponentIncludingTheOneConcerned) {
@@ -101,8 +101,8 @@ TEST(Component, OwnerTellsEveryOwnedComponentIncludingTheOneConcerned) {
     EXPECT_EQ(inserted, (Lines{"c +c", "b +c", "a +c", "owner +c", "create c kind logged"}));
     a->Free();
     Lines removed = Take();
-    EXPECT_EQ(removed, (Lines{"destroy a kind logged (destroying)", "c -a", "b -a", "a -a",
-                              "owner -a"}));
+    EXPECT_EQ(removed,
+              (Lines{"destroy a kind logged (destroying)", "c -a", "b -a", "a -a", "owner -a"}));
     EXPECT_EQ(owner->ComponentCount(), 2);
     EXPECT_EQ(owner->Components(0)->Name(), "");
     EXPECT_EQ(c->ComponentIndex(), 1);
@@ -129,7 +129,7 @@ class TThemed : public TComponent {
     int forgotten_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Component, FreeNotificationAcrossOwners) {
     auto formX = CreateUnowned<TComponent>();
@@ -147,7 +147,7 @@ TEST(Component, FreeNotificationAcrossOwners) {
     auto* control2 = CreateComponent<TThemed>(formY.get());
     control2->SetTheme(theme2);
     control2->Free();
-    theme2->Free();  // would touch the freed control if the link were still there
+    theme2->Free(); // would touch the freed control if the link were still there
 
     // Removed notification: nothing is heard.
     auto* theme3 = CreateComponent<TComponent>(formX.get());
@@ -173,9 +173,10 @@ TEST(Component, NamesAreIdentifiersUniqueInTheOwner) {
     EXPECT_EQ(owner->FindComponent(""), nullptr);
     EXPECT_THROW(b->SetName("BUTTON1"), EComponentError);
     EXPECT_EQ(b->Name(), "");
-    for (const char* bad : {"1x", "a b", "x-y"}) EXPECT_THROW(b->SetName(bad), EComponentError) << bad;
+    for (const char* bad : {"1x", "a b", "x-y"})
+        EXPECT_THROW(b->SetName(bad), EComponentError) << bad;
     b->SetName("Button2");
-    a->SetName("Button1");  // the same name again is no clash with itself
+    a->SetName("Button1"); // the same name again is no clash with itself
     a->SetName("");
     b->SetName("Button1");
     EXPECT_EQ(owner->FindComponent("Button1"), b);
@@ -215,7 +216,7 @@ class TFailing : public TComponent {
     bool* destroyed_;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Component, FailedCreationRunsTheDestructionBodyAndLeavesTheOwner) {
     auto owner = CreateUnowned<TComponent>();
@@ -234,8 +235,8 @@ class TProbe : public TLogged {
     using TLogged::TLogged;
     void SetChecked(bool value) {
         checked_ = value;
-        setWhileLoading_ = ComponentState().Contains(csLoading) &&
-                           ComponentState().Contains(csReading);
+        setWhileLoading_ =
+            ComponentState().Contains(csLoading) && ComponentState().Contains(csReading);
         if (!ComponentState().Contains(csLoading)) ++clicks_;
     }
     void Loaded() override {
@@ -248,7 +249,7 @@ class TProbe : public TLogged {
     int clicks_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Component, LoadingScopeSetsStateThenCallsLoadedInCreationOrder) {
     journal.clear();
@@ -261,8 +262,8 @@ TEST(Component, LoadingScopeSetsStateThenCallsLoadedInCreationOrder) {
         box = CreateComponent<TProbe>(form.get(), "box");
         EXPECT_TRUE(box->ComponentState().Contains(csLoading));
         box->SetChecked(true);
-        inner = CreateComponent<TProbe>(box, "inner");  // owned further down: read as well
-        CreateComponent<TLogged>(form.get(), "gone")->Free();  // freed before loading ends
+        inner = CreateComponent<TProbe>(box, "inner");        // owned further down: read as well
+        CreateComponent<TLogged>(form.get(), "gone")->Free(); // freed before loading ends
     });
     Lines loaded;
     for (const String& line : Take())
@@ -290,7 +291,8 @@ TEST(Component, LoadingScopeLeftByAnExceptionOnlyClearsTheFlags) {
                                     throw EReadError("bad property");
                                 }),
                  EReadError);
-    for (const String& line : Take()) EXPECT_NE(line.rfind("loaded", 0), 0u) << line;
+    for (const String& line : Take())
+        EXPECT_NE(line.rfind("loaded", 0), 0u) << line;
     EXPECT_TRUE(form->ComponentState().Empty());
     EXPECT_TRUE(box->ComponentState().Empty());
 }

@@ -21,7 +21,7 @@ protected:
     TFormatSettings saved_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Conversion, StrToIntAcceptsDecimalAndHex) {
     struct Case {
@@ -39,17 +39,31 @@ TEST_F(Conversion, StrToIntAcceptsDecimalAndHex) {
         {"0x1f", 31},
         {"-$10", -16},
         {"$7FFFFFFF", 2147483647},
-        {"$FFFFFFFF", -1},  // hexadecimal is the bit pattern
+        {"$FFFFFFFF", -1}, // hexadecimal is the bit pattern
         {"2147483647", 2147483647},
         {"-2147483648", std::numeric_limits<int>::min()},
     };
-    for (const Case& c : cases) EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
 }
 
 TEST_F(Conversion, StrToIntRejectsEverythingElse) {
-    const char* bad[] = {"",   " ",   "12 ",   "1.5", "abc", "2147483648", "-2147483649",
-                         "$100000000", "--1", "+-1", "$",   "0x",  "99999999999999999999999",
-                         "12a", "1e3", "\t"};
+    const char* bad[] = {"",
+                         " ",
+                         "12 ",
+                         "1.5",
+                         "abc",
+                         "2147483648",
+                         "-2147483649",
+                         "$100000000",
+                         "--1",
+                         "+-1",
+                         "$",
+                         "0x",
+                         "99999999999999999999999",
+                         "12a",
+                         "1e3",
+                         "\t"};
     for (const char* text : bad) {
         EXPECT_THROW(StrToInt(text), EConvertError) << text;
         int v = 99;
@@ -89,13 +103,15 @@ TEST_F(Conversion, StrToFloat) {
         const char* text;
         double value;
     } cases[] = {
-        {"12.5", 12.5}, {" 1.5 ", 1.5}, {"-2.5e3", -2500}, {"+.5", 0.5},  {"5.", 5},
-        {"0", 0},       {"1E-3", 0.001}, {"007.25", 7.25}, {"1e308", 1e308},
+        {"12.5", 12.5}, {" 1.5 ", 1.5},  {"-2.5e3", -2500}, {"+.5", 0.5},     {"5.", 5},
+        {"0", 0},       {"1E-3", 0.001}, {"007.25", 7.25},  {"1e308", 1e308},
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(StrToFloat(c.text), c.value) << c.text;
-    const char* bad[] = {"", " ", "abc", "1e", "1.2.3", ".", "1,5", "e5", "1e+", "0x10",
-                         "inf", "nan", "1 2", "1e999"};
-    for (const char* text : bad) EXPECT_THROW(StrToFloat(text), EConvertError) << text;
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(StrToFloat(c.text), c.value) << c.text;
+    const char* bad[] = {"",   " ",   "abc",  "1e",  "1.2.3", ".",   "1,5",
+                         "e5", "1e+", "0x10", "inf", "nan",   "1 2", "1e999"};
+    for (const char* text : bad)
+        EXPECT_THROW(StrToFloat(text), EConvertError) << text;
     EXPECT_DOUBLE_EQ(StrToFloatDef("x", 2.5), 2.5);
 }
 
@@ -119,12 +135,13 @@ TEST_F(Conversion, FloatToStrIsTheShortestFifteenDigitForm) {
         {0.0001, "0.0001"},
         {0.00001, "1E-5"},
         {1.5e-7, "1.5E-7"},
-        {999999999999999.9, "1E15"},  // rounding at 15 digits carries into a new digit
+        {999999999999999.9, "1E15"}, // rounding at 15 digits carries into a new digit
         {std::numeric_limits<double>::quiet_NaN(), "NAN"},
         {std::numeric_limits<double>::infinity(), "INF"},
         {-std::numeric_limits<double>::infinity(), "-INF"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(FloatToStr(c.value), c.text) << c.text;
 }
 
 TEST_F(Conversion, FixedFormatsRoundHalvesAwayFromZero) {
@@ -133,10 +150,11 @@ TEST_F(Conversion, FixedFormatsRoundHalvesAwayFromZero) {
         int digits;
         const char* text;
     } cases[] = {
-        {12.5, 2, "12.50"},   {20.0 / 3, 2, "6.67"}, {2.675, 2, "2.68"},  {0.125, 2, "0.13"},
-        {-0.001, 2, "0.00"},  {0.005, 2, "0.01"},    {999.999, 2, "1000.00"},
-        {0, 2, "0.00"},       {-2.5, 2, "-2.50"},    {2.5, 0, "3"},       {-2.5, 0, "-3"},
-        {1234567.891, 1, "1234567.9"},               {0.0004, 3, "0.000"},
+        {12.5, 2, "12.50"},      {20.0 / 3, 2, "6.67"}, {2.675, 2, "2.68"},
+        {0.125, 2, "0.13"},      {-0.001, 2, "0.00"},   {0.005, 2, "0.01"},
+        {999.999, 2, "1000.00"}, {0, 2, "0.00"},        {-2.5, 2, "-2.50"},
+        {2.5, 0, "3"},           {-2.5, 0, "-3"},       {1234567.891, 1, "1234567.9"},
+        {0.0004, 3, "0.000"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FloatToStrF(c.value, ffFixed, 15, c.digits), c.text) << c.text;
@@ -151,13 +169,20 @@ TEST_F(Conversion, FormatFloatPictures) {
         double value;
         const char* text;
     } cases[] = {
-        {"0.00", 12.5, "12.50"},    {"0.00", 20.0 / 3, "6.67"}, {"0", 2.5, "3"},
-        {"#.##", 0.5, ".5"},        {"0.0#", 1.0, "1.0"},       {"0.0#", 1.234, "1.23"},
-        {"00", 7, "07"},            {"0 'px'", 5, "5 px"},      {"0.00", -1.005, "-1.01"},
+        {"0.00", 12.5, "12.50"},
+        {"0.00", 20.0 / 3, "6.67"},
+        {"0", 2.5, "3"},
+        {"#.##", 0.5, ".5"},
+        {"0.0#", 1.0, "1.0"},
+        {"0.0#", 1.234, "1.23"},
+        {"00", 7, "07"},
+        {"0 'px'", 5, "5 px"},
+        {"0.00", -1.005, "-1.01"},
         {"#,##0.00", 1234.5, "1234.50"},
         {"x", 3, "x"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatFloat(c.format, c.value), c.text) << c.format;
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatFloat(c.format, c.value), c.text) << c.format;
 }
 
 namespace {
@@ -167,12 +192,12 @@ namespace {
 String CommaLocale(std::filesystem::path& built) {
     for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "nl_NL.UTF-8", "de_DE.utf8"})
         if (LoadFormatSettings(name) && FormatSettings().DecimalSeparator == ",") return name;
-    auto dir = std::filesystem::temp_directory_path() /
-               ("korvid_locale_" + std::to_string(::getpid()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("korvid_locale_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     built = dir;
-    String command = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
-                     "' > /dev/null 2>&1";
+    String command =
+        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' > /dev/null 2>&1";
     if (std::system(command.c_str()) < 0) return "";
     ::setenv("LOCPATH", dir.c_str(), 1);
     if (LoadFormatSettings("de_DE.UTF-8") && FormatSettings().DecimalSeparator == ",")
@@ -180,7 +205,7 @@ String CommaLocale(std::filesystem::path& built) {
     return "";
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(Conversion, CommaSeparatorFromTheLocale) {
     std::filesystem::path built;
@@ -204,7 +229,7 @@ TEST_F(Conversion, CommaSeparatorFromTheLocale) {
     EXPECT_EQ(FormatFloat("0.00", 12.5), "12,50");
     EXPECT_DOUBLE_EQ(StrToFloat("12,5"), 12.5);
     EXPECT_THROW(StrToFloat("12.5"), EConvertError);
-    EXPECT_EQ(StrToInt("12"), 12);  // integers know no separator
+    EXPECT_EQ(StrToInt("12"), 12); // integers know no separator
 
     // The environment's LC_NUMERIC is what "the user's locale" means.
     const char* oldAll = std::getenv("LC_ALL");

@@ -24,7 +24,7 @@ class TControlish : public TComponent {
             .Ordinal("Width", &TControlish::Width, &TControlish::SetWidth)
             .Text("Caption", &TControlish::Caption, &TControlish::SetCaption)
             .Object("FileTheme", &TControlish::FileTheme, &TControlish::SetFileTheme)
-            .Ordinal("Handle", &TControlish::Width);  // read-only
+            .Ordinal("Handle", &TControlish::Width); // read-only
     }
 
     TStyle UIStyle() const { return style_; }
@@ -41,7 +41,7 @@ class TControlish : public TComponent {
     TTheme* FileTheme() const { return theme_; }
     void SetFileTheme(TTheme* v) {
         theme_ = v;
-        SetUIStyle(style_);  // re-applies the style, as the skinned controls do
+        SetUIStyle(style_); // re-applies the style, as the skinned controls do
     }
 
     TStyle style_ = stDeepBlue;
@@ -70,12 +70,13 @@ class TLabelish : public TButtonish {
     bool wordWrap_ = false;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Properties, LookupIncludesInheritedEntriesAndIgnoresCase) {
     auto label = CreateUnowned<TLabelish>();
     auto other = CreateUnowned<TOther>();
-    for (const char* name : {"UIStyle", "uistyle", "FileTheme", "Caption", "WordWrap", "Name", "Tag"})
+    for (const char* name :
+         {"UIStyle", "uistyle", "FileTheme", "Caption", "WordWrap", "Name", "Tag"})
         EXPECT_TRUE(IsPublishedProp(label.get(), name)) << name;
     EXPECT_FALSE(IsPublishedProp(label.get(), "Color"));
     EXPECT_FALSE(IsPublishedProp(other.get(), "UIStyle"));
@@ -90,9 +91,10 @@ TEST(Properties, LookupIncludesInheritedEntriesAndIgnoresCase) {
 
     // Each name once; the derived Caption hides the inherited one.
     int captions = 0;
-    for (const PropertyInfo* info : GetPropList(label.get())) captions += info->Name == "Caption";
+    for (const PropertyInfo* info : GetPropList(label.get()))
+        captions += info->Name == "Caption";
     EXPECT_EQ(captions, 1);
-    EXPECT_EQ(GetPropList(label.get()).size(), 9u);  // 2 + 6 + 1 entries
+    EXPECT_EQ(GetPropList(label.get()).size(), 9u); // 2 + 6 + 1 entries
 }
 
 TEST(Properties, SetAndGetGoThroughTheAccessors) {
@@ -104,12 +106,12 @@ TEST(Properties, SetAndGetGoThroughTheAccessors) {
     EXPECT_EQ(GetOrdProp(button.get(), "uistyle"), stMac);
     SetObjectProp(button.get(), "FileTheme", theme.get());
     EXPECT_EQ(button->FileTheme(), theme.get());
-    EXPECT_EQ(button->restyled_, 2);  // the theme setter re-applied the style
+    EXPECT_EQ(button->restyled_, 2); // the theme setter re-applied the style
     EXPECT_EQ(GetObjectProp(button.get(), "FileTheme"), theme.get());
     SetObjectProp(button.get(), "FileTheme", nullptr);
     EXPECT_EQ(button->FileTheme(), nullptr);
     SetOrdProp(button.get(), "Width", -5);
-    EXPECT_EQ(button->Width(), 0);  // the setter's own rule applies
+    EXPECT_EQ(button->Width(), 0); // the setter's own rule applies
     SetOrdProp(button.get(), "Visible", 2);
     EXPECT_TRUE(button->Visible());
     SetOrdProp(button.get(), "Visible", 0);

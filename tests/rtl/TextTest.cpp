@@ -1,5 +1,5 @@
-#include "rtl/Exception.h"
 #include "rtl/Text.h"
+#include "rtl/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,17 @@ TEST(Text, SortsAfterASingleBlank) {
         const char* text;
         bool given;
     } cases[] = {
-        {"", false},   {" ", false},     {"\t", false}, {"\x01", false}, {"  ", true},
-        {" 1", true},  {"0", true},      {"!", true},   {"12", true},    {"\xC3\xA9", true},
+        {"", false},  {" ", false}, {"\t", false}, {"\x01", false}, {"  ", true},
+        {" 1", true}, {"0", true},  {"!", true},   {"12", true},    {"\xC3\xA9", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(SortsAfterBlank(c.text), c.given) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_EQ(SortsAfterBlank(c.text), c.given) << '"' << c.text << '"';
 }
 
 TEST(Text, ComparisonsAreByteWiseOrFoldAscii) {
     EXPECT_LT(CompareStr("a", "b"), 0);
     EXPECT_LT(CompareStr("B", "a"), 0);
-    EXPECT_GT(CompareStr("\xC3", "z"), 0);  // bytes compare unsigned
+    EXPECT_GT(CompareStr("\xC3", "z"), 0); // bytes compare unsigned
     EXPECT_LT(CompareStr("ab", "abc"), 0);
     EXPECT_EQ(CompareStr("", ""), 0);
     EXPECT_EQ(CompareText("Hello", "hELLO"), 0);
@@ -39,6 +40,8 @@ TEST(Text, Helpers) {
     EXPECT_EQ(Copy("hello", 9, 2), "");
     EXPECT_EQ(Copy("hello", 0, 2), "he");
     EXPECT_EQ(StringReplaceAll("a.b.c", ".", "::"), "a::b::c");
-    for (const char* good : {"Button1", "_x", "skTabSheet3"}) EXPECT_TRUE(IsValidIdent(good)) << good;
-    for (const char* bad : {"", "1abc", "a b", "a-b", "\xC3\xA9"}) EXPECT_FALSE(IsValidIdent(bad)) << bad;
+    for (const char* good : {"Button1", "_x", "skTabSheet3"})
+        EXPECT_TRUE(IsValidIdent(good)) << good;
+    for (const char* bad : {"", "1abc", "a b", "a-b", "\xC3\xA9"})
+        EXPECT_FALSE(IsValidIdent(bad)) << bad;
 }

@@ -174,7 +174,8 @@ TEST_F(ButtonTest, TheFocusedButtonIsTheDefaultElseTheDefaultButtons) {
     button_->SetFocus();
     Pump();
     EXPECT_TRUE(button_->ActiveDefault());
-    EXPECT_FALSE(other->ActiveDefault()) << "a focused skinned button takes over, whatever Default says";
+    EXPECT_FALSE(other->ActiveDefault())
+        << "a focused skinned button takes over, whatever Default says";
 
     edit->SetFocus();
     Pump();
@@ -187,7 +188,7 @@ TEST_F(ButtonTest, TheFocusedButtonIsTheDefaultElseTheDefaultButtons) {
     session_->PressKey(VK_ESCAPE);
     Pump();
     EXPECT_EQ(cancelClicks, 1);
-    session_->PressKey(VK_RETURN, false, true);  // Ctrl+Enter is not the default's
+    session_->PressKey(VK_RETURN, false, true); // Ctrl+Enter is not the default's
     Pump();
     EXPECT_EQ(otherClicks, 1);
 }
@@ -204,7 +205,12 @@ TEST_F(ButtonTest, EachStateShowsItsPiece) {
         {"hot", [&] { MoveTo(button_, 40, 5); }, 2},
         {"pressed", [&] { Press(); }, 3},
         {"released", [&] { Release(); }, 2},
-        {"disabled", [&] { button_->SetEnabled(false); MoveTo(button_, 200, 100); }, 1},
+        {"disabled",
+         [&] {
+             button_->SetEnabled(false);
+             MoveTo(button_, 200, 100);
+         },
+         1},
     };
     for (const Case& c : cases) {
         c.enter();
@@ -219,7 +225,8 @@ TEST_F(ButtonTest, SeeThroughStylesShowTheParentInTheCorners) {
         TskUIStyle style;
         bool seeThrough;
     };
-    const Case cases[] = {{MacOS, true}, {BlueGlass, true}, {WinXP, false}, {DeepBlue, false}, {Protein, false}};
+    const Case cases[] = {
+        {MacOS, true}, {BlueGlass, true}, {WinXP, false}, {DeepBlue, false}, {Protein, false}};
     for (const Case& c : cases) {
         button_->SetUIStyle(c.style);
         Pump();
@@ -251,7 +258,8 @@ TEST_F(ButtonTest, CaptionIsCentredAndWrapsAsMeasured) {
     }
     EXPECT_GE(bands, 2);
     ASSERT_GE(top, 0);
-    EXPECT_LE(std::abs((top + bottom) - 80), 4) << "centred from top " << top << " to bottom " << bottom;
+    EXPECT_LE(std::abs((top + bottom) - 80), 4)
+        << "centred from top " << top << " to bottom " << bottom;
 }
 
 TEST_F(ButtonTest, BlankCaptionDrawsNothing) {
@@ -266,7 +274,8 @@ TEST_F(ButtonTest, AutoSizeTakesThePieceOfTheBuiltinStrip) {
         TskUIStyle style;
         int w, h;
     };
-    const Case cases[] = {{DeepBlue, 74, 21}, {MacOS, 84, 23}, {WinXP, 18, 21}, {FromThemeFile, 24, 21}};
+    const Case cases[] = {
+        {DeepBlue, 74, 21}, {MacOS, 84, 23}, {WinXP, 18, 21}, {FromThemeFile, 24, 21}};
     for (const Case& c : cases) {
         button_->SetAutoSize(false);
         button_->SetUIStyle(c.style);
@@ -293,10 +302,13 @@ TEST_F(ButtonTest, GlyphBesideTheCaptionByLayout) {
         int gx, gy, cx, cy;
     };
     const Case cases[] = {
-        {blGlyphLeft, (100 - 16 - tw - 4) / 2, (40 - 16) / 2, (100 - 16 - tw - 4) / 2 + 20, (40 - th) / 2},
-        {blGlyphRight, (100 + tw + 4 - 16) / 2, 12, (100 + tw + 4 - 16) / 2 - tw - 4, (40 - th) / 2},
+        {blGlyphLeft, (100 - 16 - tw - 4) / 2, (40 - 16) / 2, (100 - 16 - tw - 4) / 2 + 20,
+         (40 - th) / 2},
+        {blGlyphRight, (100 + tw + 4 - 16) / 2, 12, (100 + tw + 4 - 16) / 2 - tw - 4,
+         (40 - th) / 2},
         {blGlyphTop, 42, (40 - th - 16 - 4) / 2, (100 - tw) / 2, (40 - th - 16 - 4) / 2 + 20},
-        {blGlyphBottom, 42, (40 + th + 4 - 16) / 2, (100 - tw) / 2, (40 + th + 4 - 16) / 2 - th - 4},
+        {blGlyphBottom, 42, (40 + th + 4 - 16) / 2, (100 - tw) / 2,
+         (40 + th + 4 - 16) / 2 - th - 4},
     };
     for (const Case& c : cases) {
         button_->SetLayout(c.layout);
@@ -308,8 +320,10 @@ TEST_F(ButtonTest, GlyphBesideTheCaptionByLayout) {
     button_->SetEnabled(false);
     Pump();
     const Case& last = cases[3];
-    EXPECT_EQ(WindowPixel(button_, last.gx + 8, last.gy + 8), COLORREF(clBlue)) << "the disabled image";
-    EXPECT_NE(WindowPixel(button_, last.gx, last.gy), COLORREF(clFuchsia)) << "pixel (0, 0)'s colour is see-through";
+    EXPECT_EQ(WindowPixel(button_, last.gx + 8, last.gy + 8), COLORREF(clBlue))
+        << "the disabled image";
+    EXPECT_NE(WindowPixel(button_, last.gx, last.gy), COLORREF(clFuchsia))
+        << "pixel (0, 0)'s colour is see-through";
 }
 
 TEST_F(ButtonTest, RemovingTheFileThemeFallsBackToDeepBlue) {

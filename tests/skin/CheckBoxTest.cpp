@@ -10,8 +10,7 @@ using skin_test::PixelOf;
 
 class CheckBoxTest : public skin_test::SkinFixture {
 protected:
-    template <class T>
-    T* Make(TWinControl* parent, int x, int y, int* clicks) {
+    template <class T> T* Make(TWinControl* parent, int x, int y, int* clicks) {
         auto* c = CreateComponent<T>(form_);
         c->SetBounds(x, y, 93, 17);
         c->SetParent(parent);
@@ -72,7 +71,7 @@ TEST_F(CheckBoxTest, RadioButtonsOfAGroupExcludeEachOther) {
     auto* rb = Make<TskRadioButton>(form_, 10, 30, &b);
     auto* rc = Make<TskRadioButton>(form_, 10, 50, &c);
     rc->SetGroupIndex(1);
-    auto* rd = Make<TskRadioButton>(panel, 10, 10, &d);  // same index, other parent
+    auto* rd = Make<TskRadioButton>(panel, 10, 10, &d); // same index, other parent
     ShowForm();
     ra->SetChecked(true);
     rc->SetChecked(true);

@@ -21,7 +21,8 @@ protected:
     }
     int Beeps() {
         int n = 0;
-        for (const RecordedCall& c : session_->Calls()) n += c.kind == RecordedCall::Kind::Beep;
+        for (const RecordedCall& c : session_->Calls())
+            n += c.kind == RecordedCall::Kind::Beep;
         return n;
     }
     TskSpinEdit* spin_ = nullptr;
@@ -33,20 +34,23 @@ TEST_F(EditTest, FrameInTheStylesBorderColourAroundTheEditColour) {
     edit->SetParent(form_);
     struct Case {
         TskUIStyle style;
-        TColor border;  // set afterwards when not clNone
+        TColor border; // set afterwards when not clNone
     };
-    const Case cases[] = {{WinXP, clNone}, {MacOS, clNone}, {Protein, clNone}, {DeepBlue, clBtnShadow}};
+    const Case cases[] = {
+        {WinXP, clNone}, {MacOS, clNone}, {Protein, clNone}, {DeepBlue, clBtnShadow}};
     for (const Case& c : cases) {
         edit->SetUIStyle(c.style);
         if (c.border != clNone) edit->SetBorderColor(c.border);
         Pump();
-        const TColor want = c.border != clNone ? c.border : GetBuiltinThemeColor(c.style, tiControlBorderColor);
+        const TColor want =
+            c.border != clNone ? c.border : GetBuiltinThemeColor(c.style, tiControlBorderColor);
         EXPECT_EQ(edit->BorderColor(), want);
         const HWND h = edit->Handle();
         EXPECT_EQ(HeadlessBackend::WindowFramePixel(h, 0, 0), ColorToRGB(want)) << int(c.style);
         EXPECT_EQ(HeadlessBackend::WindowFramePixel(h, 99, 21), ColorToRGB(want)) << int(c.style);
         // The inner ring is the edit's colour, a system colour by default, converted too.
-        EXPECT_EQ(HeadlessBackend::WindowFramePixel(h, 1, 10), ColorToRGB(clWindow)) << int(c.style);
+        EXPECT_EQ(HeadlessBackend::WindowFramePixel(h, 1, 10), ColorToRGB(clWindow))
+            << int(c.style);
     }
 }
 
@@ -54,16 +58,16 @@ TEST_F(EditTest, ValueIsTheTextClampedWhenWritten) {
     struct Case {
         int min, max;
         const char* text;
-        int value;        // read back from the text as it is
-        Int64 write;      // then written
-        const char* out;  // the text it gives
+        int value;       // read back from the text as it is
+        Int64 write;     // then written
+        const char* out; // the text it gives
     };
     const Case cases[] = {
-        {0, 0, "-70000", -70000, 123456789, "123456789"},  // equal bounds: no bounds
+        {0, 0, "-70000", -70000, 123456789, "123456789"}, // equal bounds: no bounds
         {5, 500, "42", 42, 600, "500"},
         {5, 500, "abc", 5, -3, "5"},
         {5, 500, "", 5, 250, "250"},
-        {500, 5, "7", 7, 900, "500"},                           // bounds the wrong way round
+        {500, 5, "7", 7, 900, "500"}, // bounds the wrong way round
         {0, 0, "99999999999", INT_MAX, Int64(INT_MAX) + 5, "2147483647"},
         {0, 0, "-99999999999", INT_MIN, Int64(INT_MIN) - 5, "-2147483648"},
         {0, 0, "12x", 0, 0, "0"},
@@ -125,9 +129,10 @@ TEST_F(EditTest, TypedCharactersAreFiltered) {
         bool editor;
         bool accepted;
     };
-    const Case cases[] = {{'7', true, true},   {'-', true, true},  {'a', true, false}, {' ', true, false},
-                          {'\b', true, true},  {'\r', true, false}, {'\3', true, true}, {'7', false, false},
-                          {'-', false, false}, {'\b', false, false}, {'\3', false, true}, {'\x16', false, true}};
+    const Case cases[] = {{'7', true, true},    {'-', true, true},   {'a', true, false},
+                          {' ', true, false},   {'\b', true, true},  {'\r', true, false},
+                          {'\3', true, true},   {'7', false, false}, {'-', false, false},
+                          {'\b', false, false}, {'\3', false, true}, {'\x16', false, true}};
     for (const Case& c : cases) {
         spin_->SetEditorEnabled(c.editor);
         EXPECT_EQ(spin_->AcceptsKey(c.key), c.accepted) << int(c.key) << " editor " << c.editor;

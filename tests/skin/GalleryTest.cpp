@@ -17,8 +17,14 @@ namespace {
 void SaveBmp(const std::string& path, const std::vector<COLORREF>& pixels, int w, int h) {
     const int stride = (w * 3 + 3) & ~3;
     std::vector<Byte> out;
-    auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(Byte(v >> (8 * i))); };
-    auto put16 = [&](unsigned v) { out.push_back(Byte(v)); out.push_back(Byte(v >> 8)); };
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(Byte(v >> (8 * i)));
+    };
+    auto put16 = [&](unsigned v) {
+        out.push_back(Byte(v));
+        out.push_back(Byte(v >> 8));
+    };
     out.push_back('B');
     out.push_back('M');
     put32(std::uint32_t(54 + stride * h));
@@ -29,7 +35,8 @@ void SaveBmp(const std::string& path, const std::vector<COLORREF>& pixels, int w
     put32(std::uint32_t(h));
     put16(1);
     put16(24);
-    for (int i = 0; i < 6; ++i) put32(0);
+    for (int i = 0; i < 6; ++i)
+        put32(0);
     for (int y = h - 1; y >= 0; --y) {
         for (int x = 0; x < w; ++x) {
             COLORREF c = pixels[size_t(y) * size_t(w) + size_t(x)];
@@ -37,24 +44,26 @@ void SaveBmp(const std::string& path, const std::vector<COLORREF>& pixels, int w
             out.push_back(Byte(c >> 8));
             out.push_back(Byte(c));
         }
-        for (int p = w * 3; p < stride; ++p) out.push_back(0);
+        for (int p = w * 3; p < stride; ++p)
+            out.push_back(0);
     }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
 }
 
 class GalleryTest : public skin_test::SkinFixture {
 protected:
     static constexpr int kW = 460, kH = 330;
 
-    template <class T>
-    T* Add(int x, int y, int w, int h) {
+    template <class T> T* Add(int x, int y, int w, int h) {
         auto* c = CreateComponent<T>(form_);
         c->SetParent(form_);
         c->SetBounds(x, y, w, h);
         controls_.push_back(c);
         return c;
     }
-    TskImagePanel* Picture(int x, int y, const String& resource, int w = 0, TskDrawStyle style = skNormal) {
+    TskImagePanel* Picture(int x, int y, const String& resource, int w = 0,
+                           TskDrawStyle style = skNormal) {
         ObjectPtr<TPicture> p = MakeObject<TPicture>();
         p->Bitmap()->LoadFromResourceName(HInstance, resource);
         auto* panel = Add<TskImagePanel>(x, y, w ? w : p->Width(), p->Height());
@@ -65,24 +74,27 @@ protected:
 
     // Builds the gallery in one style and returns its picture.
     std::vector<COLORREF> Render(TskUIStyle style) {
-        for (TControl* c : controls_) c->Free();
+        for (TControl* c : controls_)
+            c->Free();
         controls_.clear();
         const TColor background = GetBuiltinThemeColor(style, tiFormBackgroundColor);
         form_->SetColor(background);
         form_->SetBounds(0, 0, kW, kH);
         RegisterBuiltinThemeArt();
-        const String prefix = BuiltinThemeImageName(style, tiButtonImage).substr(0, BuiltinThemeImageName(style, tiButtonImage).find('_'));
+        const String prefix = BuiltinThemeImageName(style, tiButtonImage)
+                                  .substr(0, BuiltinThemeImageName(style, tiButtonImage).find('_'));
 
         // The caption art the skinned form builds its title bar from.
         auto* left = Picture(0, 0, prefix + "_TITLE_LEFT");
         auto* right = Picture(kW - 1, 0, prefix + "_TITLE_RIGHT");
         right->SetLeft(kW - right->Width());
-        auto* client = Picture(left->Width(), 0, prefix + "_TITLE_CLIENT", right->Left() - left->Width(), skStretch);
+        auto* client = Picture(left->Width(), 0, prefix + "_TITLE_CLIENT",
+                               right->Left() - left->Width(), skStretch);
         (void)client;
         ObjectPtr<TBitmap> strip = MakeObject<TBitmap>();
         LoadBuiltinThemeBitmap(style, tiTitleBarButtonImage, strip.get());
         const int piece = strip->Width() / 18;
-        const int kinds[3] = {13, 7, 16};  // minimise, maximise, close, each at rest
+        const int kinds[3] = {13, 7, 16}; // minimise, maximise, close, each at rest
         for (int i = 0; i < 3; ++i) {
             ObjectPtr<TBitmap> b = MakeObject<TBitmap>();
             SliceBitmap(strip.get(), b.get(), 18, kinds[i]);
@@ -158,7 +170,8 @@ protected:
 
         auto* tiled = Add<TskImagePanel>(10, row3 + 66, 250, 40);
         ObjectPtr<TPicture> tile = MakeObject<TPicture>();
-        tile->Bitmap()->LoadFromResourceName(HInstance, style == MacOS ? "MACOS_FORM_BACKGROUND" : "PROTEIN_FORM_BACKGROUND");
+        tile->Bitmap()->LoadFromResourceName(HInstance, style == MacOS ? "MACOS_FORM_BACKGROUND"
+                                                                       : "PROTEIN_FORM_BACKGROUND");
         tiled->SetDrawStyle(skTile);
         tiled->SetPicture(tile.get());
         tiled->SetCaption("Image panel");
@@ -193,13 +206,16 @@ TEST_F(GalleryTest, EveryControlPaintsInEveryStyle) {
                     painted = session_->ScreenPixel(o.x + x, o.y + y) != background;
             EXPECT_TRUE(painted) << c->ClassName() << " in style " << names[style];
         }
-        if (folder) SaveBmp(std::string(folder) + "/skin-" + names[style] + ".bmp", shots[style], kW, kH);
+        if (folder)
+            SaveBmp(std::string(folder) + "/skin-" + names[style] + ".bmp", shots[style], kW, kH);
     }
     for (int a = MacOS; a <= BlueGlass; ++a)
         for (int b = a + 1; b <= BlueGlass; ++b) {
             size_t differ = 0;
-            for (size_t i = 0; i < shots[a].size(); ++i) differ += shots[a][i] != shots[b][i];
-            EXPECT_GT(differ, shots[a].size() / 10) << names[a] << " and " << names[b] << " look alike";
+            for (size_t i = 0; i < shots[a].size(); ++i)
+                differ += shots[a][i] != shots[b][i];
+            EXPECT_GT(differ, shots[a].size() / 10)
+                << names[a] << " and " << names[b] << " look alike";
         }
 }
 

@@ -19,8 +19,8 @@ protected:
     void SetPicture(int w, int h, TColor c) {
         ObjectPtr<TPicture> p = MakeObject<TPicture>();
         p->Bitmap()->Assign(skin_test::PatternBitmap(w, h, [=](int x, int y) {
-            return x == 0 && y == h - 1 ? clFuchsia : c;
-        }).get());
+                                return x == 0 && y == h - 1 ? clFuchsia : c;
+                            }).get());
         panel_->SetPicture(p.get());
         Pump();
     }
@@ -31,9 +31,12 @@ TEST_F(ImagePanelTest, AutoSizeTakesThePictureSizeWhereAlignLeavesIt) {
     panel_->SetAutoSize(true);
     struct Case {
         TAlign align;
-        bool width, height;  // taken from the picture
+        bool width, height; // taken from the picture
     };
-    const Case cases[] = {{alNone, true, true}, {alTop, false, true}, {alLeft, true, false}, {alClient, false, false}};
+    const Case cases[] = {{alNone, true, true},
+                          {alTop, false, true},
+                          {alLeft, true, false},
+                          {alClient, false, false}};
     for (const Case& c : cases) {
         panel_->SetAlign(c.align);
         const int w = panel_->Width(), h = panel_->Height();
@@ -53,12 +56,12 @@ TEST_F(ImagePanelTest, DrawStylesAndWhatShowsAroundThePicture) {
     struct Case {
         TskDrawStyle style;
         bool transparent;
-        COLORREF at2, at12, at38;  // (2, 2), (12, 2), (38, 28)
+        COLORREF at2, at12, at38; // (2, 2), (12, 2), (38, 28)
     };
     const COLORREF red = clRed, lime = clLime, white = clWhite;
     const Case cases[] = {
         {skNormal, true, red, lime, lime},
-        {skNormal, false, red, white, white},  // with a picture, Color is never used
+        {skNormal, false, red, white, white}, // with a picture, Color is never used
         {skTile, false, red, red, red},
         {skStretch, false, red, red, red},
     };

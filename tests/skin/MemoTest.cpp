@@ -28,7 +28,8 @@ protected:
     }
     void ManyLines(int n) {
         std::string text;
-        for (int i = 0; i < n; ++i) text += "line " + std::to_string(i) + "\r\n";
+        for (int i = 0; i < n; ++i)
+            text += "line " + std::to_string(i) + "\r\n";
         memo_->SetText(text);
         Pump();
     }

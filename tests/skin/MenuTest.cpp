@@ -33,13 +33,13 @@ protected:
 
 TEST_F(SkinMenus, HandlersGoOnlyOnTheMenusOwnItems) {
     auto* menu = CreateComponent<TskPopupMenu>(form_);
-    auto* plain = CreateComponent<TPopupMenu>(form_);  // another menu of the same form
+    auto* plain = CreateComponent<TPopupMenu>(form_); // another menu of the same form
     TMenuItem* mine = AddItem(menu->Items(), "&Open", form_);
     TMenuItem* sub = AddItem(mine, "Recent", form_);
     TMenuItem* theirs = AddItem(plain->Items(), "Theirs", form_);
     EXPECT_TRUE(mine->OnDrawItem);
     EXPECT_TRUE(mine->OnMeasureItem);
-    EXPECT_TRUE(sub->OnDrawItem);  // added later, below an item of the menu
+    EXPECT_TRUE(sub->OnDrawItem); // added later, below an item of the menu
     EXPECT_FALSE(theirs->OnDrawItem);
     EXPECT_FALSE(theirs->OnMeasureItem);
     EXPECT_TRUE(menu->OwnerDraw());
@@ -60,7 +60,7 @@ TEST_F(SkinMenus, MeasuredInTheDrawingFontWithoutTheAccelerator) {
     c->Font()->SetName("DejaVu Sans");
     c->Font()->SetSize(12);
     const int expected = c->TextWidth("Save as") + c->TextWidth("Ctrl+S") + 26 + 40;
-    c->Font()->SetSize(30);  // whatever the canvas had before
+    c->Font()->SetSize(30); // whatever the canvas had before
     int w = 0, h = 0;
     item->MeasureItem(c, w, h);
     EXPECT_EQ(w, expected);
@@ -96,12 +96,12 @@ TEST_F(SkinMenus, DrawnItems) {
     struct Case {
         TMenuItem* item;
         bool selected;
-        TColor barAt;     // pixel (5, 12)
-        TColor bodyAt;    // pixel (150, 12): right of the text
+        TColor barAt;  // pixel (5, 12)
+        TColor bodyAt; // pixel (150, 12): right of the text
     } cases[] = {
         {item, false, menu->BarColor(), menu->Color()},
         {item, true, menu->SelectedColor(), menu->SelectedColor()},
-        {off, true, menu->BarColor(), menu->Color()},  // disabled: never the selected look
+        {off, true, menu->BarColor(), menu->Color()}, // disabled: never the selected look
         {line, false, menu->BarColor(), menu->Color()},
     };
     for (const Case& k : cases) {
@@ -109,7 +109,7 @@ TEST_F(SkinMenus, DrawnItems) {
         k.item->DrawItem(b->Canvas(), R, k.selected);
         EXPECT_EQ(b->Canvas()->Pixels(5, 12), k.barAt) << k.item->Caption() << k.selected;
         EXPECT_EQ(b->Canvas()->Pixels(150, 13), k.bodyAt) << k.item->Caption() << k.selected;
-        EXPECT_EQ(b->Canvas()->Pixels(5, 5), clBlack);  // nothing outside the rectangle
+        EXPECT_EQ(b->Canvas()->Pixels(5, 5), clBlack); // nothing outside the rectangle
     }
     // The separator: one line 2 below the top, from 4 right of the bar to 2 before the end.
     auto b = Surface();
@@ -124,7 +124,8 @@ TEST_F(SkinMenus, DrawnItems) {
     off->DrawItem(d->Canvas(), R, false);
     bool grey = false;
     for (int x = 30; x < 60 && !grey; ++x)
-        for (int y = 12; y < 30 && !grey; ++y) grey = d->Canvas()->Pixels(x, y) == TColor(0x808080);
+        for (int y = 12; y < 30 && !grey; ++y)
+            grey = d->Canvas()->Pixels(x, y) == TColor(0x808080);
     EXPECT_TRUE(grey);
 }
 
@@ -139,7 +140,8 @@ TEST_F(SkinMenus, CheckedItemsShowTheMarkOrTheirImageOnASquare) {
     // The check mark has dark pixels inside the side bar.
     bool mark = false;
     for (int x = 4; x < 20 && !mark; ++x)
-        for (int y = 3; y < 19 && !mark; ++y) mark = plain->Canvas()->Pixels(x, y) != menu->BarColor();
+        for (int y = 3; y < 19 && !mark; ++y)
+            mark = plain->Canvas()->Pixels(x, y) != menu->BarColor();
     EXPECT_TRUE(mark);
     auto* images = CreateComponent<TImageList>(form_);
     auto red = skin_test::SolidBitmap(16, 16, clRed);
@@ -148,9 +150,9 @@ TEST_F(SkinMenus, CheckedItemsShowTheMarkOrTheirImageOnASquare) {
     item->SetImageIndex(0);
     auto withImage = Surface();
     item->DrawItem(withImage->Canvas(), R, false);
-    EXPECT_EQ(withImage->Canvas()->Pixels(2, 1), clBlack);  // the square's frame
+    EXPECT_EQ(withImage->Canvas()->Pixels(2, 1), clBlack); // the square's frame
     EXPECT_EQ(withImage->Canvas()->Pixels(3, 2), menu->SelectedColor());
-    EXPECT_EQ(withImage->Canvas()->Pixels(10, 10), clRed);  // the image on it
+    EXPECT_EQ(withImage->Canvas()->Pixels(10, 10), clRed); // the image on it
 }
 
 TEST_F(SkinMenus, MainMenuImagesHideTheOwnCheckMarks) {
@@ -168,7 +170,7 @@ class SkinMainMenu : public SkinFormFixture {};
 
 TEST_F(SkinMainMenu, ShownAsTheFormsMenuBarAndRebuiltWhenItemsChange) {
     auto* menu = CreateComponent<TskMainMenu>(form_);
-    EXPECT_EQ(skin_->Menu(), menu);  // found the skin of its form
+    EXPECT_EQ(skin_->Menu(), menu); // found the skin of its form
     EXPECT_EQ(menu->SkinForm(), skin_);
     EXPECT_EQ(form_->Menu(), nullptr);
     TMenuItem* file = AddItem(menu->Items(), "&File", form_);

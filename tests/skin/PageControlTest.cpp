@@ -30,11 +30,13 @@ protected:
         return sheet;
     }
     void AddFour() {
-        for (const char* c : {"A", "B", "C", "D"}) sheets_.push_back(AddSheet(c));
+        for (const char* c : {"A", "B", "C", "D"})
+            sheets_.push_back(AddSheet(c));
     }
     std::string Tabs() {
         std::string out;
-        for (int i = 0; i < pc_->TopPanel()->Tabs()->Count(); ++i) out += pc_->TopPanel()->Tabs()->Get(i);
+        for (int i = 0; i < pc_->TopPanel()->Tabs()->Count(); ++i)
+            out += pc_->TopPanel()->Tabs()->Get(i);
         return out;
     }
 
@@ -45,17 +47,17 @@ protected:
 };
 
 TEST_F(Pages, AddingASheetMakesItActiveWithItsTabLast) {
-    EXPECT_EQ(pc_->TopPanel()->Tabs()->Count(), 0);  // no "Tab1" on a page control
+    EXPECT_EQ(pc_->TopPanel()->Tabs()->Count(), 0); // no "Tab1" on a page control
     TskTabSheet* a = AddSheet("A");
     EXPECT_EQ(pc_->ActivePage(), a);
-    EXPECT_EQ(log_, "show A;");  // the strip's first tab was selected already
+    EXPECT_EQ(log_, "show A;"); // the strip's first tab was selected already
     log_.clear();
     TskTabSheet* b = AddSheet("B");
     EXPECT_EQ(pc_->PageCount(), 2);
     EXPECT_EQ(Tabs(), "AB");
     EXPECT_EQ(pc_->ActivePage(), b);
     EXPECT_EQ(b->PageIndex(), 1);
-    EXPECT_EQ(log_, "hide A;show B;change;");  // each once
+    EXPECT_EQ(log_, "hide A;show B;change;"); // each once
     EXPECT_FALSE(a->Enabled());
     EXPECT_TRUE(b->Enabled());
     EXPECT_EQ(a->Align(), alClient);
@@ -77,7 +79,7 @@ TEST_F(Pages, SwitchingRaisesHideShowChangeOncePerActivation) {
     const Case cases[] = {
         {[&] { pc_->SetActivePageIndex(0); }, &a, "hide D;show A;change;"},
         {[&] { pc_->SetActivePage(c); }, &c, "hide A;show C;change;"},
-        {[&] { pc_->SetActivePage(c); }, &c, ""},  // already active
+        {[&] { pc_->SetActivePage(c); }, &c, ""}, // already active
         {[&] { pc_->SetActivePageIndex(-1); }, &c, ""},
         {[&] { pc_->SetActivePageIndex(4); }, &c, ""},
         {[&] { pc_->TopPanel()->SetTabIndex(0); }, &a, "hide C;show A;change;"},
@@ -126,7 +128,7 @@ TEST_F(Pages, MovingAPageKeepsItsTabFlag) {
     EXPECT_FALSE(pc_->TopPanel()->TabVisible(2));
     EXPECT_TRUE(pc_->TopPanel()->TabVisible(1));
     EXPECT_FALSE(sheets_[1]->TabVisible());
-    sheets_[3]->SetPageIndex(9);  // out of range: stays
+    sheets_[3]->SetPageIndex(9); // out of range: stays
     EXPECT_EQ(sheets_[3]->PageIndex(), 0);
     // Removing a page before a hidden one keeps the flag with its page.
     sheets_[0]->SetParent(nullptr);
@@ -172,7 +174,7 @@ TEST_F(Pages, SwitchFocusesTheFirstControlOfTheNewPage) {
 
 TEST_F(Pages, StyleAndColourReachEveryPage) {
     AddFour();
-    auto* button = CreateComponent<TskPageControl>(form_);  // any child with a style
+    auto* button = CreateComponent<TskPageControl>(form_); // any child with a style
     button->SetParent(sheets_[0]);
     pc_->SetUIStyle(Protein);
     for (TskTabSheet* s : sheets_) {
@@ -201,7 +203,7 @@ TEST_F(Pages, StoredOrderIsAppliedAfterLoading) {
 TEST_F(Pages, PagesGoWithTheirControl) {
     AddFour();
     const int before = form_->ComponentCount();
-    pc_->Free();  // its child pages go with it, without reaching back into it
+    pc_->Free(); // its child pages go with it, without reaching back into it
     EXPECT_EQ(form_->ComponentCount(), before - 5);
 }
 

@@ -13,7 +13,9 @@ using skin_test::SolidBitmap;
 constexpr TColor kUnpainted = 0x00123456;
 
 // The source pixel (x, y) of a Coded bitmap that landed at a destination pixel.
-TPoint SourceOf(TColor c) { return Point(c & 0xFF, (c >> 8) & 0xFF); }
+TPoint SourceOf(TColor c) {
+    return Point(c & 0xFF, (c >> 8) & 0xFF);
+}
 
 TEST(NinePart, WorkedExampleLandsEveryPixel) {
     // A 74 x 21 button piece onto an 80 x 27 client rectangle.
@@ -24,15 +26,15 @@ TEST(NinePart, WorkedExampleLandsEveryPixel) {
     auto expected = [](int x, int y) {
         TPoint p{-1, -1};
         auto in = [&](int l, int t, int r, int b) { return x >= l && x < r && y >= t && y < b; };
-        if (in(0, 0, 37, 10)) p = Point(x, y);                // top-left corner 37 x 10
-        if (in(0, 18, 37, 27)) p = Point(x, y - 6);           // bottom-left 37 x 9
-        if (in(0, 10, 37, 18)) p = Point(x, 10);              // left edge: row 10 stretched
-        if (in(44, 0, 80, 10)) p = Point(x - 6, y);           // top-right 36 x 10
-        if (in(44, 18, 80, 27)) p = Point(x - 6, y - 6);      // bottom-right 36 x 9
-        if (in(44, 10, 80, 18)) p = Point(x - 6, 11);         // right edge: row 11 stretched
-        if (in(37, 0, 44, 10)) p = Point(37, y);              // top edge: column 37 stretched
-        if (in(37, 10, 44, 17)) p = Point(37, 10);            // centre
-        if (in(36, 17, 44, 27)) p = Point(37, y - 6);         // bottom edge: bottom rows 1:1
+        if (in(0, 0, 37, 10)) p = Point(x, y);           // top-left corner 37 x 10
+        if (in(0, 18, 37, 27)) p = Point(x, y - 6);      // bottom-left 37 x 9
+        if (in(0, 10, 37, 18)) p = Point(x, 10);         // left edge: row 10 stretched
+        if (in(44, 0, 80, 10)) p = Point(x - 6, y);      // top-right 36 x 10
+        if (in(44, 18, 80, 27)) p = Point(x - 6, y - 6); // bottom-right 36 x 9
+        if (in(44, 10, 80, 18)) p = Point(x - 6, 11);    // right edge: row 11 stretched
+        if (in(37, 0, 44, 10)) p = Point(37, y);         // top edge: column 37 stretched
+        if (in(37, 10, 44, 17)) p = Point(37, 10);       // centre
+        if (in(36, 17, 44, 27)) p = Point(37, y - 6);    // bottom edge: bottom rows 1:1
         return p;
     };
     for (int y = 0; y < 27; ++y)
@@ -68,7 +70,7 @@ TEST(NinePart, DegenerateInputDrawsNothingAndNeverFails) {
         TRect rect;
     };
     const Case cases[] = {
-        {0, 0, Rect(0, 0, 20, 20)},  {74, 21, Rect(0, 0, 0, 0)},   {74, 21, Rect(0, 0, -5, 10)},
+        {0, 0, Rect(0, 0, 20, 20)},   {74, 21, Rect(0, 0, 0, 0)},  {74, 21, Rect(0, 0, -5, 10)},
         {74, 21, Rect(10, 10, 2, 2)}, {1, 1, Rect(0, 0, 20, 20)},  {2, 2, Rect(0, 0, 1, 1)},
         {74, 20, Rect(0, 0, 80, 27)}, {3, 21, Rect(0, 0, 80, 27)}, {74, 21, Rect(0, 0, 1, 27)},
     };
@@ -90,7 +92,8 @@ TEST(NinePart, DegenerateInputDrawsNothingAndNeverFails) {
 }
 
 TEST(Slice, PiecesOfAStrip) {
-    ObjectPtr<TBitmap> strip = PatternBitmap(342, 19, [](int x, int y) { return TColor(x | y << 16); });
+    ObjectPtr<TBitmap> strip =
+        PatternBitmap(342, 19, [](int x, int y) { return TColor(x | y << 16); });
     ObjectPtr<TBitmap> piece = MakeObject<TBitmap>();
     SliceBitmap(strip.get(), piece.get(), 18, 18);
     ASSERT_EQ(piece->Width(), 19);
@@ -126,10 +129,11 @@ TEST(Rotate, QuarterTurnsMovePixelsAndComeBack) {
     ASSERT_EQ(b->Width(), 7);
     ASSERT_EQ(b->Height(), 3);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(PixelOf(b.get(), x, y), Coded(x, y));
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(PixelOf(b.get(), x, y), Coded(x, y));
     ObjectPtr<TBitmap> r = PatternBitmap(7, 3, Coded);
     RotateBitmapRight(r.get());
-    EXPECT_EQ(PixelOf(r.get(), 3 - 1 - 2, 4), Coded(4, 2));  // (x, y) goes to (h - 1 - y, x)
+    EXPECT_EQ(PixelOf(r.get(), 3 - 1 - 2, 4), Coded(4, 2)); // (x, y) goes to (h - 1 - y, x)
 }
 
 TEST(Tiled, TilesStartAtTheOriginAndRunPastTheRectangle) {
@@ -157,7 +161,8 @@ TEST(ThreePart, EndsKeepTheirSizeAndTheMiddleStretches) {
     EXPECT_EQ(PixelOf(dest.get(), 5, 1), clRed);
     EXPECT_EQ(PixelOf(dest.get(), 5, 2), kUnpainted) << "clFuchsia is the mask";
     EXPECT_EQ(PixelOf(dest.get(), 7, 1), clRed);
-    for (int x = 8; x < 22; ++x) EXPECT_EQ(PixelOf(dest.get(), x, 1), clLime) << x;
+    for (int x = 8; x < 22; ++x)
+        EXPECT_EQ(PixelOf(dest.get(), x, 1), clLime) << x;
     EXPECT_EQ(PixelOf(dest.get(), 22, 2), clBlue);
     EXPECT_EQ(PixelOf(dest.get(), 24, 1), clBlue);
     EXPECT_EQ(PixelOf(dest.get(), 25, 1), kUnpainted);
@@ -168,7 +173,8 @@ TEST(ThreePart, EndsKeepTheirSizeAndTheMiddleStretches) {
     EXPECT_EQ(PixelOf(dest2.get(), 6, 1), kUnpainted);
     EXPECT_EQ(PixelOf(dest2.get(), 10, 1), clLime);
     DrawThreePartBitmap(SolidBitmap(2, 2, clRed).get(), dest2->Canvas(), Rect(0, 0, 30, 4), false);
-    EXPECT_EQ(PixelOf(dest2.get(), 0, 0), kUnpainted) << "a strip narrower than three pieces draws nothing";
+    EXPECT_EQ(PixelOf(dest2.get(), 0, 0), kUnpainted)
+        << "a strip narrower than three pieces draws nothing";
 }
 
 TEST(PointInRectTest, AllFourEdgesAreInside) {
@@ -177,7 +183,7 @@ TEST(PointInRectTest, AllFourEdgesAreInside) {
         int x, y;
         bool inside;
     };
-    const Case cases[] = {{10, 20, true}, {30, 40, true}, {30, 20, true}, {20, 40, true},
+    const Case cases[] = {{10, 20, true},  {30, 40, true},  {30, 20, true}, {20, 40, true},
                           {31, 30, false}, {20, 41, false}, {9, 30, false}, {20, 19, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(PointInRect(c.x, c.y, r), c.inside) << c.x << "," << c.y;
@@ -218,7 +224,7 @@ protected:
     void Paint() override {
         picture = SolidBitmap(Width(), Height(), kUnpainted);
         DrawParentBackground(picture->Canvas(), this);
-        DrawParentBackground(picture->Canvas(), this);  // again: nothing piles up
+        DrawParentBackground(picture->Canvas(), this); // again: nothing piles up
         Canvas()->Draw(0, 0, picture.get());
     }
 };

@@ -74,7 +74,8 @@ TEST_F(ScrollBarTest, SliderLengthFollowsPageSizeOrLineButton) {
         int pageSize;
         int length;
     };
-    const Case cases[] = {{2, 10 * track / 100}, {50, 50 * track / 100}, {150, 10 * track / 100}, {100, track}};
+    const Case cases[] = {
+        {2, 10 * track / 100}, {50, 50 * track / 100}, {150, 10 * track / 100}, {100, track}};
     for (const Case& c : cases) {
         bar_->SetPageSize(c.pageSize);
         EXPECT_EQ(SliderLength(), c.length) << c.pageSize;

@@ -13,24 +13,28 @@ namespace skin_test {
 
 struct SkinEntry {
     std::string name;
-    Byte kind = 1;  // 0 image, 1 integer, 2 boolean, 3 string
+    Byte kind = 1; // 0 image, 1 integer, 2 boolean, 3 string
     std::vector<Byte> data;
 };
 
 inline std::vector<Byte> IntData(std::int32_t v) {
     std::vector<Byte> d(4);
-    std::memcpy(d.data(), &v, 4);  // little-endian host
+    std::memcpy(d.data(), &v, 4); // little-endian host
     return d;
 }
 
 class SkinFileWriter {
 public:
-    SkinFileWriter& Int(const std::string& name, std::int32_t v) { return Add({name, 1, IntData(v)}); }
+    SkinFileWriter& Int(const std::string& name, std::int32_t v) {
+        return Add({name, 1, IntData(v)});
+    }
     SkinFileWriter& Bool(const std::string& name, Byte v) { return Add({name, 2, {v}}); }
     SkinFileWriter& Text(const std::string& name, const std::string& v) {
         return Add({name, 3, std::vector<Byte>(v.begin(), v.end())});
     }
-    SkinFileWriter& Image(const std::string& name, const std::vector<Byte>& bmp) { return Add({name, 0, bmp}); }
+    SkinFileWriter& Image(const std::string& name, const std::vector<Byte>& bmp) {
+        return Add({name, 0, bmp});
+    }
     SkinFileWriter& Add(SkinEntry e) {
         entries_.push_back(std::move(e));
         return *this;
@@ -38,7 +42,7 @@ public:
 
     // Header, then per entry: the 77 bytes, then its data; the dummy entry last.
     std::vector<Byte> Bytes() const {
-        std::vector<Byte> out(12, 0);  // the magic, zero-filled to its 12 bytes
+        std::vector<Byte> out(12, 0); // the magic, zero-filled to its 12 bytes
         std::memcpy(out.data(), "SkinPak_TB", 10);
         Put32(out, 24);
         Put32(out, 0);
@@ -55,13 +59,15 @@ public:
     }
 
     static void Put32(std::vector<Byte>& out, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(Byte(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            out.push_back(Byte(v >> (8 * i)));
     }
     static void Set32(std::vector<Byte>& out, size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out[at + size_t(i)] = Byte(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            out[at + size_t(i)] = Byte(v >> (8 * i));
     }
-    static void PutEntry(std::vector<Byte>& out, const std::string& name, Byte kind, std::uint32_t dataAt,
-                         std::uint32_t size, std::uint32_t next) {
+    static void PutEntry(std::vector<Byte>& out, const std::string& name, Byte kind,
+                         std::uint32_t dataAt, std::uint32_t size, std::uint32_t next) {
         char field[64] = {};
         std::memcpy(field, name.data(), std::min<size_t>(name.size(), 64));
         out.insert(out.end(), field, field + 64);

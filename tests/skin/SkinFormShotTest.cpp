@@ -23,13 +23,19 @@ TEST_F(SkinFormFixture, EachStylePaintsItsForm) {
     const struct {
         TskUIStyle style;
         const char* name;
-    } styles[] = {{MacOS, "macos"}, {WinXP, "winxp"}, {DeepBlue, "deepblue"}, {Protein, "protein"}, {BlueGlass, "blueglass"}};
+    } styles[] = {{MacOS, "macos"},
+                  {WinXP, "winxp"},
+                  {DeepBlue, "deepblue"},
+                  {Protein, "protein"},
+                  {BlueGlass, "blueglass"}};
     for (const auto& s : styles) {
         skin_->SetUIStyle(s.style);
         Pump();
-        EXPECT_EQ(FramePixel(0, form_->Height() / 2), COLORREF(GetBuiltinThemeColor(s.style, tiFormBorderColor)))
+        EXPECT_EQ(FramePixel(0, form_->Height() / 2),
+                  COLORREF(GetBuiltinThemeColor(s.style, tiFormBorderColor)))
             << s.name;
-        skin_test::SaveScreenShot(screen(), Rect(90, 90, 510, 410), std::string("skin_form_") + s.name + ".bmp");
+        skin_test::SaveScreenShot(screen(), Rect(90, 90, 510, 410),
+                                  std::string("skin_form_") + s.name + ".bmp");
     }
 }
 

@@ -12,7 +12,7 @@ namespace {
 using skin_test::SkinFormFixture;
 
 TEST_F(SkinFormFixture, ConstructorTakesTheFormsCaptionAndFrame) {
-    EXPECT_EQ(form_->BorderStyle(), bsDialog);  // bsSingle became a dialog frame
+    EXPECT_EQ(form_->BorderStyle(), bsDialog); // bsSingle became a dialog frame
     EXPECT_EQ(GetWindowLong(FormWindow(), GWL_STYLE) & LONG(WS_CAPTION), 0);
     EXPECT_EQ(form_->Constraints()->MinHeight, 50);
     EXPECT_GE(form_->Constraints()->MinWidth, 125);
@@ -34,7 +34,8 @@ TEST_F(SkinFormFixture, ConstructorTakesTheFormsCaptionAndFrame) {
     // The title bar holds the control box, close, maximise and minimise.
     const TskTitleBarBtnType expected[] = {skControlBox, skClose, skMax, skMin};
     ASSERT_EQ(skin_->TitleBar()->Buttons()->Count(), 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(skin_->TitleBar()->Buttons()->Items(i)->ButtonType(), expected[i]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(skin_->TitleBar()->Buttons()->Items(i)->ButtonType(), expected[i]);
     // New skinned controls on the form take the skin's style.
     skin_->SetUIStyle(Protein);
     auto* pages = CreateComponent<TskPageControl>(form_);
@@ -70,13 +71,14 @@ TEST_F(SkinFormFixture, SizeableFormsStaySizeable) {
 TEST_F(SkinFormFixture, FrameIsPaintedInTheStylesColours) {
     ShowForm();
     const int W = form_->Width(), H = form_->Height();
-    skin_->SetUIStyle(WinXP);  // border $00C82C00, 3 pixels wide; background $00DEEBEF
+    skin_->SetUIStyle(WinXP); // border $00C82C00, 3 pixels wide; background $00DEEBEF
     Pump();
     EXPECT_EQ(skin_->BorderWidth(), 3);
-    for (int x : {0, 1, 2}) EXPECT_EQ(FramePixel(x, H / 2), COLORREF(0x00C82C00)) << x;
+    for (int x : {0, 1, 2})
+        EXPECT_EQ(FramePixel(x, H / 2), COLORREF(0x00C82C00)) << x;
     EXPECT_EQ(FramePixel(W - 1, H / 2), COLORREF(0x00C82C00));
     EXPECT_EQ(FramePixel(W / 2, H - 1), COLORREF(0x00C82C00));
-    skin_->SetUIStyle(DeepBlue);  // black, 1 pixel; the rest of the frame in the background
+    skin_->SetUIStyle(DeepBlue); // black, 1 pixel; the rest of the frame in the background
     Pump();
     EXPECT_EQ(FramePixel(0, H / 2), COLORREF(0));
     EXPECT_EQ(FramePixel(1, H / 2), COLORREF(0x00E8E8E8));
@@ -116,8 +118,8 @@ TEST(SkinFormRegion, OnlyTheTopCornersAreRound) {
     };
     // A 200 x 100 window.
     const Case cases[] = {
-        {11, 0, 0, false},  {11, 199, 0, false}, {11, 5, 5, true},   {11, 0, 99, true},
-        {11, 199, 99, true}, {11, 100, 0, true}, {11, 200, 50, false}, {0, 0, 0, true},
+        {11, 0, 0, false},   {11, 199, 0, false},  {11, 5, 5, true},     {11, 0, 99, true},
+        {11, 199, 99, true}, {11, 100, 0, true},   {11, 200, 50, false}, {0, 0, 0, true},
         {0, 199, 99, true},  {0, 199, 100, false}, {13, 1, 1, false},
     };
     for (const Case& c : cases) {
@@ -129,7 +131,7 @@ TEST(SkinFormRegion, OnlyTheTopCornersAreRound) {
 
 TEST_F(SkinFormFixture, RoundStylesShapeTheWindow) {
     ShowForm();
-    skin_->SetUIStyle(BlueGlass);  // corners of 11
+    skin_->SetUIStyle(BlueGlass); // corners of 11
     Pump();
     EXPECT_EQ(skin_->RoundCorner(), 11);
     HRGN r = CreateRectRgn(0, 0, 0, 0);
@@ -155,12 +157,13 @@ TEST_F(SkinFormFixture, MaximisedFormFillsTheWorkAreaLessOneRow) {
     EXPECT_EQ(form_->Height(), area.bottom - area.top - 1);
     HRGN r = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(GetWindowRgn(FormWindow(), r), ERROR);
-    EXPECT_FALSE(PtInRegion(r, 0, 0));  // still round at the top
+    EXPECT_FALSE(PtInRegion(r, 0, 0)); // still round at the top
     DeleteObject(r);
     // The maximise button shows the restore pictures now.
     TskTitleBarButton* max = skin_->TitleBar()->Buttons()->Items(2);
     auto restore = MakeObject<TBitmap>();
-    GetBuiltinThemeBitmap(BlueGlass, tiTitleBarButtonImage, restore.get(), kTitleButtonPieces, kRestorePiece);
+    GetBuiltinThemeBitmap(BlueGlass, tiTitleBarButtonImage, restore.get(), kTitleButtonPieces,
+                          kRestorePiece);
     auto* shown = dynamic_cast<TBitmap*>(max->PicNormal()->Graphic());
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->Canvas()->Pixels(9, 9), restore->Canvas()->Pixels(9, 9));
@@ -210,9 +213,9 @@ TEST_F(SkinFormFixture, HookForwardsEverythingAndGoesWithTheSkin) {
     EXPECT_EQ(seen, 1);
     form_->SetCaption("still here");
     EXPECT_EQ(form_->Caption(), "still here");
-    form_->Perform(WM_SIZE, 0, 0);  // no skin left to reach
+    form_->Perform(WM_SIZE, 0, 0); // no skin left to reach
     Pump();
-    form_->WindowProc = skinHook;  // the test's hook dies with the test
+    form_->WindowProc = skinHook; // the test's hook dies with the test
 }
 
 TEST_F(SkinFormFixture, FreeingTheSkinGivesTheFormBackItsCaptionAndShape) {
@@ -313,7 +316,8 @@ TEST_F(SkinFormFixture, FormPanelRefusesTheSkinItself) {
     skin_->SetFormPanel(skin_);
     EXPECT_EQ(skin_->FormPanel(), panel);
     ASSERT_FALSE(screen().Calls().empty());
-    EXPECT_EQ(screen().Calls().back().text, "Sorry, you can't select the Form assign to FormPanel property");
+    EXPECT_EQ(screen().Calls().back().text,
+              "Sorry, you can't select the Form assign to FormPanel property");
     EXPECT_NE(screen().Calls().back().type & MB_ICONERROR, 0u);
     panel->Free();
     EXPECT_EQ(skin_->FormPanel(), nullptr);

@@ -19,7 +19,8 @@ inline void SaveScreenShot(headless::HeadlessBackend& screen, RECT area, const s
     const int stride = (w * 3 + 3) & ~3;
     std::vector<unsigned char> out(54 + size_t(stride) * size_t(h), 0);
     auto put32 = [&](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out[at + size_t(i)] = (v >> (8 * i)) & 0xFF;
+        for (int i = 0; i < 4; ++i)
+            out[at + size_t(i)] = (v >> (8 * i)) & 0xFF;
     };
     out[0] = 'B';
     out[1] = 'M';
@@ -55,7 +56,9 @@ protected:
     }
     headless::HeadlessBackend& screen() { return *session_; }
     HWND FormWindow() { return form_->Handle(); }
-    COLORREF FramePixel(int x, int y) { return headless::HeadlessBackend::WindowFramePixel(FormWindow(), x, y); }
+    COLORREF FramePixel(int x, int y) {
+        return headless::HeadlessBackend::WindowFramePixel(FormWindow(), x, y);
+    }
 
     TskForm* skin_ = nullptr;
 };

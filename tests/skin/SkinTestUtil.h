@@ -16,18 +16,23 @@ inline ObjectPtr<TBitmap> PatternBitmap(int w, int h, const std::function<TColor
     b->SetPixelFormat(pf32bit);
     b->SetSize(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b->Canvas()->SetPixels(x, y, at(x, y));
+        for (int x = 0; x < w; ++x)
+            b->Canvas()->SetPixels(x, y, at(x, y));
     return b;
 }
 
 // Every pixel tells where it came from: red is x, green is y.
-inline TColor Coded(int x, int y) { return TColor(x | y << 8 | 0x40 << 16); }
+inline TColor Coded(int x, int y) {
+    return TColor(x | y << 8 | 0x40 << 16);
+}
 
 inline ObjectPtr<TBitmap> SolidBitmap(int w, int h, TColor color) {
     return PatternBitmap(w, h, [color](int, int) { return color; });
 }
 
-inline TColor PixelOf(TBitmap* b, int x, int y) { return b->Canvas()->Pixels(x, y); }
+inline TColor PixelOf(TBitmap* b, int x, int y) {
+    return b->Canvas()->Pixels(x, y);
+}
 
 class SkinFixture : public ::testing::Test {
 protected:

@@ -38,7 +38,8 @@ protected:
     }
     void SetTabs(std::initializer_list<String> texts) {
         strip_->Tabs()->Clear();
-        for (const String& t : texts) strip_->Tabs()->Add(t);
+        for (const String& t : texts)
+            strip_->Tabs()->Add(t);
         strip_->Repaint();
     }
     int TextWidth(const String& s) {
@@ -62,7 +63,7 @@ TEST_F(TabStrip, WidthsFromTheTexts) {
     EXPECT_EQ(strip_->Tabs()->Get(0), "Tab1");
     EXPECT_EQ(strip_->TabWidth(0), TextWidth("Tab1") + 20);
     SetTabs({"", "i", "Brightness"});
-    EXPECT_EQ(strip_->TabWidth(0), 80);  // empty text
+    EXPECT_EQ(strip_->TabWidth(0), 80); // empty text
     EXPECT_EQ(strip_->TabWidth(1), std::max(15, TextWidth("i") + 20));
     EXPECT_GE(strip_->TabWidth(1), 15);
     EXPECT_EQ(strip_->TabWidth(2), TextWidth("Brightness") + 20);
@@ -130,11 +131,9 @@ TEST_F(TabStrip, IndexRules) {
         int expected;
         bool activates;
     } cases[] = {
-        {5, 0, false},   // beyond the tabs: repaint only
-        {-2, 0, false},
-        {1, 1, true},
-        {1, 1, false},   // no change
-        {-1, -1, true},  // none selected
+        {5, 0, false},                               // beyond the tabs: repaint only
+        {-2, 0, false}, {1, 1, true}, {1, 1, false}, // no change
+        {-1, -1, true},                              // none selected
         {0, 0, true},
     };
     for (const Case& c : cases) {
@@ -168,13 +167,14 @@ TEST_F(TabStrip, TooManyTabsClipAndScroll) {
     EXPECT_EQ(strip_->FirstVisibleTab(), 0);
     ClickStrip(ax + 2, ay + 2);
     EXPECT_EQ(strip_->FirstVisibleTab(), 1);
-    EXPECT_EQ(strip_->TabIndex(), 0);  // the arrows select nothing
+    EXPECT_EQ(strip_->TabIndex(), 0); // the arrows select nothing
     ClickStrip(ax - strip_->ArrowWidth() + 2, ay + 2);
     EXPECT_EQ(strip_->FirstVisibleTab(), 0);
 }
 
 TEST_F(TabStrip, SelectingByCodeBringsTheActiveTabIntoView) {
-    SetTabs({"Set Cell Positions", "Create GIF/AVI", "Brightness", "Help", "About", "More", "Last"});
+    SetTabs(
+        {"Set Cell Positions", "Create GIF/AVI", "Brightness", "Help", "About", "More", "Last"});
     tabs_->SetTabIndex(6);
     strip_->Repaint();
     EXPECT_GT(strip_->FirstVisibleTab(), 0);
@@ -194,8 +194,9 @@ TEST_F(TabStrip, SelectingByCodeBringsTheActiveTabIntoView) {
 
 TEST_F(TabStrip, EveryTabCanBeClickedEvenBeyondSixtyFour) {
     strip_->Tabs()->Clear();
-    for (int i = 0; i < 70; ++i) strip_->Tabs()->Add("");
-    tabs_->SetBounds(0, 0, 40000, 60);  // wide enough for all 70 tabs of 80 pixels
+    for (int i = 0; i < 70; ++i)
+        strip_->Tabs()->Add("");
+    tabs_->SetBounds(0, 0, 40000, 60); // wide enough for all 70 tabs of 80 pixels
     strip_->Repaint();
     const TRect r = strip_->TabRect(68);
     ASSERT_LT(r.left, r.right);

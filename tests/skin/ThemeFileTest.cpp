@@ -18,7 +18,8 @@ class TempFolder {
 public:
     TempFolder() {
         static std::atomic<int> n{0};
-        path_ = fs::temp_directory_path() / ("korvid-skin-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        path_ = fs::temp_directory_path() /
+                ("korvid-skin-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
         fs::create_directories(path_);
     }
     ~TempFolder() {
@@ -61,7 +62,7 @@ TEST(SkinFile, MagicDecidesValidity) {
         {bytes(std::string("SkinPak_TB\0", 11)), true},
         {bytes(std::string("skinpak_tb\0\0", 12)), false},
         {bytes(std::string("SkinPak_TBx\0", 12)), false},
-        {bytes("SkinPak_TB"), false},  // ten bytes: the zero byte was never read
+        {bytes("SkinPak_TB"), false}, // ten bytes: the zero byte was never read
         {bytes("SkinPak_TBSkinPak_TB"), false},
         {{}, false},
     };
@@ -77,8 +78,11 @@ TEST(SkinFile, MagicDecidesValidity) {
 
 TEST(SkinFile, ChainStoresEveryEntryBeforeTheTerminator) {
     SkinFileWriter w;
-    w.Int("FormRoundCornerInt", -5).Bool("ButtonTransparentBool", 2).Bool("Zero", 0).Text("Title", "Dark=Blue");
-    w.Int("FormRoundCornerInt", 99);  // a second entry of the same key: the first wins
+    w.Int("FormRoundCornerInt", -5)
+        .Bool("ButtonTransparentBool", 2)
+        .Bool("Zero", 0)
+        .Text("Title", "Dark=Blue");
+    w.Int("FormRoundCornerInt", 99); // a second entry of the same key: the first wins
     TskThemeFileReader r = Read(w.Bytes());
     EXPECT_TRUE(r.HeaderValid());
     EXPECT_TRUE(r.Warning().empty()) << r.Warning();
@@ -139,20 +143,39 @@ TEST(SkinFile, DamagedFilesStopAtTheFirstBadEntry) {
     };
     auto entry = [&](const std::vector<Byte>& f, int i) { return SkinFileWriter::EntryAt(f, i); };
     const Case cases[] = {
-        {"first entry beyond the end", [](auto& f) { SkinFileWriter::Set32(f, 20, 0x7FFFFFF0); }, 0, true},
-        {"first entry cut short", [](auto& f) { SkinFileWriter::Set32(f, 20, std::uint32_t(f.size() - 10)); }, 0, true},
+        {"first entry beyond the end", [](auto& f) { SkinFileWriter::Set32(f, 20, 0x7FFFFFF0); }, 0,
+         true},
+        {"first entry cut short",
+         [](auto& f) { SkinFileWriter::Set32(f, 20, std::uint32_t(f.size() - 10)); }, 0, true},
         {"data beyond the end",
-         [&](auto& f) { SkinFileWriter::Set32(f, entry(f, 1) + SkinFileWriter::kDataOffset, 0xFFFFFFF0); }, 1, true},
+         [&](auto& f) {
+             SkinFileWriter::Set32(f, entry(f, 1) + SkinFileWriter::kDataOffset, 0xFFFFFFF0);
+         },
+         1, true},
         {"size beyond the end",
-         [&](auto& f) { SkinFileWriter::Set32(f, entry(f, 2) + SkinFileWriter::kDataSize, 0xFFFFFFFF); }, 2, true},
+         [&](auto& f) {
+             SkinFileWriter::Set32(f, entry(f, 2) + SkinFileWriter::kDataSize, 0xFFFFFFFF);
+         },
+         2, true},
         {"next entry points back",
-         [&](auto& f) { SkinFileWriter::Set32(f, entry(f, 1) + SkinFileWriter::kNext, 24); }, 2, true},
+         [&](auto& f) { SkinFileWriter::Set32(f, entry(f, 1) + SkinFileWriter::kNext, 24); }, 2,
+         true},
         {"next entry points at itself",
-         [&](auto& f) { SkinFileWriter::Set32(f, entry(f, 3) + SkinFileWriter::kNext, std::uint32_t(entry(f, 3))); }, 3, true},
-        {"file cut in the third entry's data", [&](auto& f) { f.resize(entry(f, 2) + 80); }, 2, true},
+         [&](auto& f) {
+             SkinFileWriter::Set32(f, entry(f, 3) + SkinFileWriter::kNext,
+                                   std::uint32_t(entry(f, 3)));
+         },
+         3, true},
+        {"file cut in the third entry's data", [&](auto& f) { f.resize(entry(f, 2) + 80); }, 2,
+         true},
         {"header cut short", [](auto& f) { f.resize(20); }, 0, false},
         {"no magic", [](auto& f) { f[0] = 'X'; }, 0, false},
-        {"magic without its zero byte", [](auto& f) { f[10] = 'X'; f[11] = 'Y'; }, 0, false},
+        {"magic without its zero byte",
+         [](auto& f) {
+             f[10] = 'X';
+             f[11] = 'Y';
+         },
+         0, false},
     };
     for (const Case& c : cases) {
         std::vector<Byte> file = good;
@@ -174,7 +197,10 @@ TEST(SkinFile, DamagedFilesStopAtTheFirstBadEntry) {
 
 TEST(SkinFile, EmptyImagesAndOddlySizedValuesAreLeftOut) {
     SkinFileWriter w;
-    w.Add({"EmptyImage", 0, {}}).Add({"ShortInt", 1, {1, 2}}).Add({"LongInt", 1, {1, 0, 0, 0, 9}}).Add({"NoBool", 2, {}});
+    w.Add({"EmptyImage", 0, {}})
+        .Add({"ShortInt", 1, {1, 2}})
+        .Add({"LongInt", 1, {1, 0, 0, 0, 9}})
+        .Add({"NoBool", 2, {}});
     w.Int("After", 7);
     TskThemeFileReader r = Read(w.Bytes());
     EXPECT_EQ(r.GetBitmapStream("EmptyImage"), nullptr);
@@ -187,13 +213,17 @@ TEST(SkinFile, EmptyImagesAndOddlySizedValuesAreLeftOut) {
 
 class FileThemeTest : public skin_test::SkinFixture {
 protected:
-    std::string WriteSkin(const std::string& name, SkinFileWriter& w) { return dir_.Write(name, w.Bytes()); }
+    std::string WriteSkin(const std::string& name, SkinFileWriter& w) {
+        return dir_.Write(name, w.Bytes());
+    }
     TempFolder dir_;
 };
 
 TEST_F(FileThemeTest, LoadedSkinAnswersAndMissingItemsAreDeepBlue) {
     SkinFileWriter w;
-    w.Int("FormBackgroundColor", 0x00123456).Int("FormMinWidthInt", 222).Bool("ButtonTransparentBool", 1);
+    w.Int("FormBackgroundColor", 0x00123456)
+        .Int("FormMinWidthInt", 222)
+        .Bool("ButtonTransparentBool", 1);
     w.Image("CheckBoxImage", BmpOf(40, 10, clRed));
     auto* theme = CreateComponent<TskFileTheme>(form_);
     EXPECT_FALSE(theme->IsLoaded());
@@ -232,7 +262,8 @@ TEST_F(FileThemeTest, BadNamesChangeNothingAndBadFilesRaise) {
     fs::create_directories(dir_.File("folder.skn"));
     theme->SetThemeFile(dir_.File("folder.skn"));
     EXPECT_EQ(theme->ThemeFile(), path) << "a folder is never taken for a skin file";
-    const std::string notSkin = dir_.Write("plain.txt", {'h', 'e', 'l', 'l', 'o', 0, 0, 0, 0, 0, 0, 0});
+    const std::string notSkin =
+        dir_.Write("plain.txt", {'h', 'e', 'l', 'l', 'o', 0, 0, 0, 0, 0, 0, 0});
     try {
         theme->SetThemeFile(notSkin);
         ADD_FAILURE() << "no error";
@@ -252,7 +283,8 @@ TEST_F(FileThemeTest, AReloadThatFailsKeepsTheSkinBefore) {
     const std::string path = WriteSkin("good.skn", w);
     theme->SetThemeFile(path);
     // The magic and its zero byte, but not the whole header.
-    const std::string cut = dir_.Write("cut.skn", {'S', 'k', 'i', 'n', 'P', 'a', 'k', '_', 'T', 'B', 0, 0, 24});
+    const std::string cut =
+        dir_.Write("cut.skn", {'S', 'k', 'i', 'n', 'P', 'a', 'k', '_', 'T', 'B', 0, 0, 24});
     theme->SetThemeFile(cut);
     EXPECT_TRUE(theme->IsLoaded());
     EXPECT_EQ(theme->ThemeFile(), path);
@@ -260,8 +292,10 @@ TEST_F(FileThemeTest, AReloadThatFailsKeepsTheSkinBefore) {
     EXPECT_FALSE(warned.empty());
     EXPECT_EQ(theme->LastWarning(), warned);
     // A damaged chain loads what comes before the damage and says so.
-    std::vector<Byte> bytes = SkinFileWriter().Int("FormMinWidthInt", 310).Int("FormBorderWidthInt", 4).Bytes();
-    SkinFileWriter::Set32(bytes, SkinFileWriter::EntryAt(bytes, 1) + SkinFileWriter::kDataOffset, 0xFFFFFF00);
+    std::vector<Byte> bytes =
+        SkinFileWriter().Int("FormMinWidthInt", 310).Int("FormBorderWidthInt", 4).Bytes();
+    SkinFileWriter::Set32(bytes, SkinFileWriter::EntryAt(bytes, 1) + SkinFileWriter::kDataOffset,
+                          0xFFFFFF00);
     warned.clear();
     theme->SetThemeFile(dir_.Write("damaged.skn", bytes));
     EXPECT_EQ(theme->GetInt(tiFormMinWidthInt), 310);
@@ -282,7 +316,8 @@ TEST_F(FileThemeTest, BareNamesAreFoundInTheUsersDataFolder) {
     EXPECT_EQ(theme->ThemeFile(), dir_.File("data/korvid/skins/found.skn"));
     EXPECT_EQ(theme->GetInt(tiFormMinWidthInt), 444);
     // The same bare name again loads again: the stored text is the full path.
-    skin_test::WriteFile(dir_.File("data/korvid/skins/found.skn"), SkinFileWriter().Int("FormMinWidthInt", 445).Bytes());
+    skin_test::WriteFile(dir_.File("data/korvid/skins/found.skn"),
+                         SkinFileWriter().Int("FormMinWidthInt", 445).Bytes());
     theme->SetThemeFile("found.skn");
     EXPECT_EQ(theme->GetInt(tiFormMinWidthInt), 445);
     if (old)
@@ -308,7 +343,8 @@ TEST_F(FileThemeTest, LoadingReachesTheControlsThatUseTheTheme) {
     EXPECT_EQ(other->BorderColor(), 0) << "a control without the theme is left alone";
     edit->SetBorderColor(clRed);
     edit->SetFileTheme(theme);
-    EXPECT_EQ(edit->BorderColor(), 0x00ABCDEF) << "assigning the same theme again re-applies the style";
+    EXPECT_EQ(edit->BorderColor(), 0x00ABCDEF)
+        << "assigning the same theme again re-applies the style";
     theme->Free();
     EXPECT_EQ(edit->FileTheme(), nullptr);
     EXPECT_EQ(edit->UIStyle(), DeepBlue);

@@ -47,11 +47,12 @@ TEST(ThemeItems, OutsideTheTablesAnswerKindZeroAndMinusOne) {
         int style;
         int item;
     };
-    const Case cases[] = {{FromThemeFile, 13}, {6, 13}, {255, 1}, {DeepBlue, 0}, {DeepBlue, 43},
-                          {Protein, -1}, {MacOS, 1000}};
+    const Case cases[] = {{FromThemeFile, 13}, {6, 13},       {255, 1},     {DeepBlue, 0},
+                          {DeepBlue, 43},      {Protein, -1}, {MacOS, 1000}};
     for (const Case& c : cases) {
         Byte kind = 99;
-        EXPECT_EQ(GetBuiltinThemeValue(TskUIStyle(c.style), c.item, kind), -1) << c.style << "/" << c.item;
+        EXPECT_EQ(GetBuiltinThemeValue(TskUIStyle(c.style), c.item, kind), -1)
+            << c.style << "/" << c.item;
         EXPECT_EQ(kind, 0) << c.style << "/" << c.item;
         EXPECT_EQ(GetBuiltinThemeInt(TskUIStyle(c.style), c.item), -1);
         EXPECT_TRUE(BuiltinThemeImageName(TskUIStyle(c.style), c.item).empty());
@@ -77,7 +78,7 @@ TEST(ThemeItems, KeyNamesEndInTheirKind) {
 TEST(ThemeArt, EveryImageItemHasItsSizeInEveryStyle) {
     struct Case {
         int item;
-        TSize size[5];  // MacOS .. BlueGlass
+        TSize size[5]; // MacOS .. BlueGlass
     };
     const Case cases[] = {
         {1, {{252, 23}, {54, 21}, {222, 21}, {222, 21}, {231, 27}}},
@@ -115,10 +116,10 @@ TEST(ThemeArt, PicturesOutsideTheItemsExist) {
         const char* name;
         int w, h;
     };
-    const Case cases[] = {{"MACOS_MENU_BAR", 1, 22},        {"MACOS_MENU_SELECT", 1, 21},
-                          {"MACOS_FORM_BACKGROUND", 8, 8},  {"PROTEIN_FORM_BACKGROUND", 8, 8},
-                          {"MENU_CHECKED", 16, 16},         {"MDI_CONTROL_BUTTON", 48, 16},
-                          {"DBNAV_BUTTON", 160, 16},        {"MAINICON", 32, 32}};
+    const Case cases[] = {{"MACOS_MENU_BAR", 1, 22},       {"MACOS_MENU_SELECT", 1, 21},
+                          {"MACOS_FORM_BACKGROUND", 8, 8}, {"PROTEIN_FORM_BACKGROUND", 8, 8},
+                          {"MENU_CHECKED", 16, 16},        {"MDI_CONTROL_BUTTON", 48, 16},
+                          {"DBNAV_BUTTON", 160, 16},       {"MAINICON", 32, 32}};
     for (const Case& c : cases) {
         ObjectPtr<TBitmap> b = MakeObject<TBitmap>();
         b->LoadFromResourceName(HInstance, c.name);
@@ -137,12 +138,14 @@ TEST(ThemeArt, ButtonCornersFollowTheTransparencySwitch) {
         const int pw = strip->Width() / 3, h = strip->Height();
         for (int piece = 0; piece < 3; ++piece) {
             EXPECT_EQ(PixelOf(strip.get(), piece * pw, 0) == clFuchsia, seeThrough) << int(style);
-            EXPECT_EQ(PixelOf(strip.get(), piece * pw, h - 1) == clFuchsia, seeThrough) << int(style);
+            EXPECT_EQ(PixelOf(strip.get(), piece * pw, h - 1) == clFuchsia, seeThrough)
+                << int(style);
         }
         if (seeThrough) continue;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < strip->Width(); ++x)
-                ASSERT_NE(PixelOf(strip.get(), x, y), clFuchsia) << int(style) << " at " << x << "," << y;
+                ASSERT_NE(PixelOf(strip.get(), x, y), clFuchsia)
+                    << int(style) << " at " << x << "," << y;
     }
 }
 
@@ -157,7 +160,8 @@ TEST(ThemeArt, SlicedPieceIsThatPartOfTheStrip) {
     ASSERT_EQ(middle->Height(), 21);
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 74; ++x)
-            ASSERT_EQ(PixelOf(middle.get(), x, y), PixelOf(whole.get(), 74 + x, y)) << x << "," << y;
+            ASSERT_EQ(PixelOf(middle.get(), x, y), PixelOf(whole.get(), 74 + x, y))
+                << x << "," << y;
 }
 
 TEST(StyleDispatch, UsingFileThemeDecidesTheSource) {

@@ -39,8 +39,9 @@ TEST_F(TitleBarFixture, ButtonsFromTheRightEdgeAndTheCaptionAfterTheControlBox) 
     } cases[] = {{1, W - 19}, {2, W - 39}, {3, W - 59}, {0, 0}};
     ASSERT_EQ(layout.buttons.size(), 4u);
     for (const Case& c : cases) {
-        auto it = std::find_if(layout.buttons.begin(), layout.buttons.end(),
-                               [&](const TskTitleBar::ButtonPlace& p) { return p.index == c.index; });
+        auto it =
+            std::find_if(layout.buttons.begin(), layout.buttons.end(),
+                         [&](const TskTitleBar::ButtonPlace& p) { return p.index == c.index; });
         ASSERT_NE(it, layout.buttons.end());
         EXPECT_EQ(it->rect.left, c.left) << c.index;
         EXPECT_EQ(it->rect.right - it->rect.left, 19);
@@ -88,7 +89,7 @@ TEST_F(TitleBarFixture, HotAndPressedPicturesFollowThePointer) {
 
 TEST_F(TitleBarFixture, ClickingCloseClosesTheFormAndMinimiseMinimisesIt) {
     TForm* other = nullptr;
-    app_->CreateForm(other);  // not the main form
+    app_->CreateForm(other); // not the main form
     other->SetBounds(500, 100, 300, 200);
     auto* skin2 = CreateComponent<TskForm>(other);
     other->Show();
@@ -99,7 +100,7 @@ TEST_F(TitleBarFixture, ClickingCloseClosesTheFormAndMinimiseMinimisesIt) {
     screen().Click(min.x, min.y);
     Pump();
     EXPECT_EQ(other->WindowState(), wsMinimized);
-    EXPECT_NE(form_->WindowState(), wsMinimized);  // only that form
+    EXPECT_NE(form_->WindowState(), wsMinimized); // only that form
     other->SetWindowState(wsNormal);
     Pump();
     TPoint close = bar2->ClientToScreen(Point(bar2->Width() - 19 + 9, T + 9));
@@ -196,7 +197,8 @@ TEST_F(TitleBarFixture, InactiveFormsCaptionIsInTheInactiveColour) {
     auto countColour = [&](COLORREF colour) {
         int n = 0;
         for (int x = 24; x < 120; ++x)
-            for (int y = 0; y < bar_->Height(); ++y) n += BarPixel(x, y) == colour;
+            for (int y = 0; y < bar_->Height(); ++y)
+                n += BarPixel(x, y) == colour;
         return n;
     };
     EXPECT_GT(countColour(RGB(255, 255, 255)), 20);
@@ -212,23 +214,25 @@ TEST_F(TitleBarFixture, OnlyOneClientSectionAndOneControlBox) {
     ASSERT_EQ(s2->Align(), skClient);
     EXPECT_TRUE(s2->Stretch());
     s2->SetStretch(false);
-    EXPECT_TRUE(s2->Stretch());  // a client section always stretches
+    EXPECT_TRUE(s2->Stretch()); // a client section always stretches
     screen().ClearCalls();
-    s2->SetAlign(skClient);      // the same value again is no second one
+    s2->SetAlign(skClient); // the same value again is no second one
     EXPECT_TRUE(screen().Calls().empty());
     s0->SetAlign(skClient);
     EXPECT_EQ(s0->Align(), skLeft);
     ASSERT_EQ(screen().Calls().size(), 1u);
-    EXPECT_EQ(screen().Calls()[0].text, "Sorry, only one section's Align property can be \"skClient\"");
+    EXPECT_EQ(screen().Calls()[0].text,
+              "Sorry, only one section's Align property can be \"skClient\"");
     EXPECT_NE(screen().Calls()[0].type & MB_ICONERROR, 0u);
 
     screen().ClearCalls();
-    Button(0)->SetButtonType(skControlBox);  // again: accepted silently
+    Button(0)->SetButtonType(skControlBox); // again: accepted silently
     EXPECT_TRUE(screen().Calls().empty());
     Button(1)->SetButtonType(skControlBox);
     EXPECT_EQ(Button(1)->ButtonType(), skClose);
     ASSERT_EQ(screen().Calls().size(), 1u);
-    EXPECT_EQ(screen().Calls()[0].text, "Sorry, only one button's ButtonType property can be \"skControlBox\"");
+    EXPECT_EQ(screen().Calls()[0].text,
+              "Sorry, only one button's ButtonType property can be \"skControlBox\"");
 }
 
 TEST_F(TitleBarFixture, CustomBarKeepsItsPartsThroughStyleChanges) {
@@ -240,7 +244,7 @@ TEST_F(TitleBarFixture, CustomBarKeepsItsPartsThroughStyleChanges) {
     EXPECT_EQ(bar_->Font()->Color(), clRed);
     bar_->SetCustom(false);
     skin_->SetUIStyle(MacOS);
-    EXPECT_EQ(bar_->Font()->Color(), clBlack);  // the MacOS caption is black
+    EXPECT_EQ(bar_->Font()->Color(), clBlack); // the MacOS caption is black
 }
 
 TEST_F(TitleBarFixture, SystemMenuEnablesWhatTheVisibleButtonsOffer) {
@@ -320,7 +324,7 @@ TEST_F(TitleBarFixture, CustomAndHelpButtonsRaiseTheirEvents) {
 TEST_F(TitleBarFixture, AppIconTakesTheControlBoxsPlace) {
     bar_->SetDrawAppIcon(true);
     EXPECT_EQ(bar_->ComputeLayout(bar_->Width()).captionLeft, 21);
-    Pump();  // draws without an icon as well
+    Pump(); // draws without an icon as well
 }
 
 } // namespace

@@ -59,15 +59,19 @@ TEST_F(TrackBarTest, PageAndLineSizeMustLieWithinZeroAndMax) {
 TEST_F(TrackBarTest, SliderPlaceAndValueAtAPoint) {
     const int sw = bar_->Slider()->Width();
     ASSERT_EQ(sw, 11);
-    const int free = 211 - sw;  // 200 pixels of travel
+    const int free = 211 - sw; // 200 pixels of travel
     struct Case {
         int min, max, position;
         int x;
     };
     const Case cases[] = {
-        {0, 10, 0, 0},          {0, 10, 10, free},      {0, 10, 5, free / 2},
-        {-255, 255, 0, 100},    {INT_MIN, INT_MAX, INT_MAX, free},
-        {INT_MIN, INT_MAX, INT_MIN, 0}, {INT_MIN, INT_MAX, 0, 100},
+        {0, 10, 0, 0},
+        {0, 10, 10, free},
+        {0, 10, 5, free / 2},
+        {-255, 255, 0, 100},
+        {INT_MIN, INT_MAX, INT_MAX, free},
+        {INT_MIN, INT_MAX, INT_MIN, 0},
+        {INT_MIN, INT_MAX, 0, 100},
     };
     for (const Case& c : cases) {
         bar_->SetMin(INT_MIN);
@@ -101,8 +105,8 @@ TEST_F(TrackBarTest, TicksEveryFrequencyAndAtMax) {
         int min, max, frequency;
         size_t count;
     };
-    const Case cases[] = {{0, 10, 1, 11}, {0, 10, 3, 5}, {0, 10, 0, 11}, {0, 10, -4, 11},
-                          {0, 10, 20, 2},  {INT_MIN, INT_MAX, 1, 211}};
+    const Case cases[] = {{0, 10, 1, 11},  {0, 10, 3, 5},  {0, 10, 0, 11},
+                          {0, 10, -4, 11}, {0, 10, 20, 2}, {INT_MIN, INT_MAX, 1, 211}};
     for (const Case& c : cases) {
         bar_->SetMin(INT_MIN);
         bar_->SetMax(c.max);
@@ -131,7 +135,7 @@ TEST_F(TrackBarTest, TicksEveryFrequencyAndAtMax) {
 TEST_F(TrackBarTest, HoldingOnTheBarPagesTowardsThePointer) {
     bar_->SetMax(100);
     bar_->SetPageSize(2);
-    TPoint p = Screen(190, 12);  // value 89 under the pointer
+    TPoint p = Screen(190, 12); // value 89 under the pointer
     session_->MovePointer(p.x, p.y);
     session_->PressButton();
     Pump();
@@ -209,8 +213,9 @@ TEST_F(TrackBarTest, KeysMoveThePosition) {
         int key;
         int position;
     };
-    const Case cases[] = {{VK_NEXT, 15},  {VK_NEXT, 20}, {VK_RIGHT, 20}, {VK_PRIOR, 15}, {VK_LEFT, 13},
-                          {VK_UP, 11},    {VK_DOWN, 13}, {VK_HOME, 0},   {VK_LEFT, 0},   {VK_END, 20}};
+    const Case cases[] = {{VK_NEXT, 15}, {VK_NEXT, 20}, {VK_RIGHT, 20}, {VK_PRIOR, 15},
+                          {VK_LEFT, 13}, {VK_UP, 11},   {VK_DOWN, 13},  {VK_HOME, 0},
+                          {VK_LEFT, 0},  {VK_END, 20}};
     for (const Case& c : cases) {
         session_->PressKey(c.key);
         Pump();

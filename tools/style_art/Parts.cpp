@@ -24,8 +24,8 @@ void Face(Image& img, double x0, double y0, double x1, double y1, double r, Rgb 
 void Gloss(Image& img, double x0, double y0, double x1, double y1, double r, double strength) {
     const double mid = y0 + (y1 - y0) * 0.5;
     img.Draw(RoundRect(x0 + 2, y0 + 1.5, x1 - 2, mid, std::max(0.0, r - 2)),
-             Gradient({{0, Rgb{255, 255, 255}}, {1, Lighter(Rgb{200, 220, 240}, 0.5)}}), x0, y0 + 1.5,
-             x1, mid, strength);
+             Gradient({{0, Rgb{255, 255, 255}}, {1, Lighter(Rgb{200, 220, 240}, 0.5)}}), x0,
+             y0 + 1.5, x1, mid, strength);
 }
 
 // Colour across a piece from left to right (for pieces drawn for a vertical bar).
@@ -33,7 +33,9 @@ Paint Across(Rgb left, Rgb right) {
     return [left, right](double u, double) { return Mix(left, right, u); };
 }
 
-Paint Down(Rgb top, Rgb bottom) { return Gradient({{0, top}, {1, bottom}}); }
+Paint Down(Rgb top, Rgb bottom) {
+    return Gradient({{0, top}, {1, bottom}});
+}
 
 // State colours: 0 normal, 1 hot, 2 pressed.
 void StateColours(const Style& s, int state, Rgb& top, Rgb& bottom) {
@@ -46,10 +48,18 @@ void Triangle(Image& img, double cx, double cy, double size, int direction, Rgb 
     const double a = size, b = size / 2;
     std::vector<std::pair<double, double>> p;
     switch (direction) {
-    case 0: p = {{cx - a, cy + b}, {cx + a, cy + b}, {cx, cy - b}}; break;
-    case 1: p = {{cx - a, cy - b}, {cx + a, cy - b}, {cx, cy + b}}; break;
-    case 2: p = {{cx + b, cy - a}, {cx + b, cy + a}, {cx - b, cy}}; break;
-    default: p = {{cx - b, cy - a}, {cx - b, cy + a}, {cx + b, cy}}; break;
+    case 0:
+        p = {{cx - a, cy + b}, {cx + a, cy + b}, {cx, cy - b}};
+        break;
+    case 1:
+        p = {{cx - a, cy - b}, {cx + a, cy - b}, {cx, cy + b}};
+        break;
+    case 2:
+        p = {{cx + b, cy - a}, {cx + b, cy + a}, {cx - b, cy}};
+        break;
+    default:
+        p = {{cx - b, cy - a}, {cx - b, cy + a}, {cx + b, cy}};
+        break;
     }
     img.Draw(Polygon(p), Solid(c), 0, 0, 1, 1);
 }
@@ -66,17 +76,21 @@ Image ButtonStrip(const Style& s, int w, int h) {
         const double r = std::min<double>(s.radius, h / 2.0);
         Paint face = Down(top, bottom);
         if (s.look == Look::Glass)
-            face = Gradient({{0, Lighter(top, 0.3)}, {0.48, top}, {0.52, Mix(top, bottom, 0.7)}, {1, bottom}});
+            face = Gradient(
+                {{0, Lighter(top, 0.3)}, {0.48, top}, {0.52, Mix(top, bottom, 0.7)}, {1, bottom}});
         Face(p, 0, 0, pw, h, r, state == 1 && s.look == Look::Xp ? Hex(0x2C5BA8) : s.border, face);
         if (s.look == Look::Xp && state == 1) {
             // A warm inner glow under the pointer.
-            p.Draw(RoundRect(1, 1, pw - 1, h - 1, r - 1), Solid(Hex(0xF5B73E)), 1, 1, pw - 1, h - 1);
+            p.Draw(RoundRect(1, 1, pw - 1, h - 1, r - 1), Solid(Hex(0xF5B73E)), 1, 1, pw - 1,
+                   h - 1);
             p.Draw(RoundRect(3, 3, pw - 3, h - 3, std::max(0.0, r - 2)), face, 3, 3, pw - 3, h - 3);
         }
-        if (s.look == Look::Xp && state != 2) p.FillRect(2, h - 3, pw - 2, h - 2, Mix(bottom, s.border, 0.15));
+        if (s.look == Look::Xp && state != 2)
+            p.FillRect(2, h - 3, pw - 2, h - 2, Mix(bottom, s.border, 0.15));
         if (s.look == Look::Deep || s.look == Look::Silver) {
             // A light line under the top edge, a darker one above the bottom edge.
-            p.FillRect(int(r), 1, pw - int(r), 2, state == 2 ? Darker(top, 0.08) : Rgb{255, 255, 255});
+            p.FillRect(int(r), 1, pw - int(r), 2,
+                       state == 2 ? Darker(top, 0.08) : Rgb{255, 255, 255});
             p.FillRect(int(r), h - 2, pw - int(r), h - 1, Darker(bottom, state == 2 ? 0.0 : 0.1));
         }
         if (s.gloss && state != 2) Gloss(p, 0, 0, pw, h, r, s.look == Look::Aqua ? 0.75 : 0.55);
@@ -106,17 +120,21 @@ Image CheckStrip(const Style& s, int w, int h, bool radio) {
             }
         }
         if (radio) {
-            p.Draw(Ellipse(x0 + size / 2.0, y0 + size / 2.0, size / 2.0, size / 2.0), Solid(edge), x0, y0, x1, y1);
-            p.Draw(Ellipse(x0 + size / 2.0, y0 + size / 2.0, size / 2.0 - 1, size / 2.0 - 1), Down(top, bottom),
+            p.Draw(Ellipse(x0 + size / 2.0, y0 + size / 2.0, size / 2.0, size / 2.0), Solid(edge),
                    x0, y0, x1, y1);
+            p.Draw(Ellipse(x0 + size / 2.0, y0 + size / 2.0, size / 2.0 - 1, size / 2.0 - 1),
+                   Down(top, bottom), x0, y0, x1, y1);
             if (on) {
                 const double r = size * 0.2;
-                p.Draw(Ellipse(x0 + size / 2.0, y0 + size / 2.0, r + 0.6, r + 0.6), Down(Lighter(mark, 0.3), mark),
-                       x0, y0, x1, y1);
+                p.Draw(Ellipse(x0 + size / 2.0, y0 + size / 2.0, r + 0.6, r + 0.6),
+                       Down(Lighter(mark, 0.3), mark), x0, y0, x1, y1);
             }
             MarkSeeThroughCorners(p);
         } else {
-            const double r = s.look == Look::Aqua ? 3 : s.look == Look::Glass ? 2.5 : s.look == Look::Xp ? 0 : 1;
+            const double r = s.look == Look::Aqua    ? 3
+                             : s.look == Look::Glass ? 2.5
+                             : s.look == Look::Xp    ? 0
+                                                     : 1;
             Face(p, x0, y0, x1, y1, r, edge, Down(top, bottom));
             if (on) {
                 const double k = size;
@@ -134,17 +152,21 @@ Image ProgressBar(const Style& s, int w, int h) {
     switch (s.look) {
     case Look::Xp:
         // Blocks with a gap between them.
-        img.FillRect(0, 0, w - 2, h, Gradient({{0, Lighter(s.accent, 0.5)}, {0.4, s.accent}, {1, s.accentDark}}));
+        img.FillRect(0, 0, w - 2, h,
+                     Gradient({{0, Lighter(s.accent, 0.5)}, {0.4, s.accent}, {1, s.accentDark}}));
         img.FillRect(w - 2, 0, w, h, Rgb{255, 255, 255});
         break;
     case Look::Aqua:
-        img.FillRect(0, 0, w, h, Gradient({{0, Lighter(s.accent, 0.6)}, {0.5, s.accent}, {1, Lighter(s.accent, 0.3)}}));
+        img.FillRect(
+            0, 0, w, h,
+            Gradient({{0, Lighter(s.accent, 0.6)}, {0.5, s.accent}, {1, Lighter(s.accent, 0.3)}}));
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 if ((x + y) % w < w / 2) img.Set(x, y, Lighter(img.Get(x, y), 0.25));
         break;
     default:
-        img.FillRect(0, 0, w, h, Gradient({{0, Lighter(s.accent, 0.55)}, {0.5, s.accent}, {1, s.accentDark}}));
+        img.FillRect(0, 0, w, h,
+                     Gradient({{0, Lighter(s.accent, 0.55)}, {0.5, s.accent}, {1, s.accentDark}}));
         break;
     }
     return img;
@@ -156,8 +178,8 @@ Image TrackBarBar(const Style& s, int w, int h) {
     Face(img, 0, 0, w, h, r, Mix(s.border, s.background, 0.25),
          Gradient({{0, Darker(s.background, 0.28)}, {1, Lighter(s.background, 0.6)}}));
     if (s.look == Look::Aqua || s.look == Look::Glass)
-        img.Draw(RoundRect(1, 1, w - 1, h - 1, r - 1), Down(Lighter(s.accent, 0.35), s.accent), 1, 1, w - 1, h - 1,
-                 0.55);
+        img.Draw(RoundRect(1, 1, w - 1, h - 1, r - 1), Down(Lighter(s.accent, 0.35), s.accent), 1,
+                 1, w - 1, h - 1, 0.55);
     MarkSeeThroughCorners(img);
     img.Set(w - 1, 0, kSeeThrough);
     img.Set(w - 1, h - 1, kSeeThrough);
@@ -169,16 +191,18 @@ Image TrackBarSlider(const Style& s, int w, int h, bool vertical) {
     std::vector<std::pair<double, double>> outer, inner;
     if (!vertical) {
         const double tip = std::min(5.0, w / 2.0);
-        outer = {{1, 0}, {w - 1.0, 0}, {double(w), 1}, {double(w), h - tip}, {w / 2.0, double(h)},
-                 {0, h - tip}, {0, 1}};
-        inner = {{1.5, 1}, {w - 1.5, 1}, {w - 1.0, 1.5}, {w - 1.0, h - tip - 0.2}, {w / 2.0, h - 1.4},
-                 {1, h - tip - 0.2}, {1, 1.5}};
+        outer = {
+            {1, 0},       {w - 1.0, 0}, {double(w), 1}, {double(w), h - tip}, {w / 2.0, double(h)},
+            {0, h - tip}, {0, 1}};
+        inner = {{1.5, 1},           {w - 1.5, 1},       {w - 1.0, 1.5}, {w - 1.0, h - tip - 0.2},
+                 {w / 2.0, h - 1.4}, {1, h - tip - 0.2}, {1, 1.5}};
     } else {
         const double tip = std::min(5.0, h / 2.0);
-        outer = {{0, 1}, {0, h - 1.0}, {1, double(h)}, {w - tip, double(h)}, {double(w), h / 2.0},
-                 {w - tip, 0}, {1, 0}};
-        inner = {{1, 1.5}, {1, h - 1.5}, {1.5, h - 1.0}, {w - tip - 0.2, h - 1.0}, {w - 1.4, h / 2.0},
-                 {w - tip - 0.2, 1}, {1.5, 1}};
+        outer = {
+            {0, 1},       {0, h - 1.0}, {1, double(h)}, {w - tip, double(h)}, {double(w), h / 2.0},
+            {w - tip, 0}, {1, 0}};
+        inner = {{1, 1.5},           {1, h - 1.5},       {1.5, h - 1.0}, {w - tip - 0.2, h - 1.0},
+                 {w - 1.4, h / 2.0}, {w - tip - 0.2, 1}, {1.5, 1}};
     }
     img.Draw(Polygon(outer), Solid(s.border), 0, 0, w, h);
     Paint face = vertical ? Across(s.faceTop, s.faceBottom) : Down(s.faceTop, s.faceBottom);
@@ -200,7 +224,8 @@ Image ScrollBarButtons(const Style& s, int w, int h) {
         const double r = s.look == Look::Aqua ? pw / 2.0 - 1 : s.look == Look::Glass ? 4 : 2;
         Face(p, 0, 0, pw, h, r, s.border, Across(a, b));
         if (s.gloss && state != 2)
-            p.Draw(RoundRect(2, 2, pw / 2.0, h - 2, std::max(0.0, r - 2)), Solid(Rgb{255, 255, 255}), 0, 0, 1, 1, 0.45);
+            p.Draw(RoundRect(2, 2, pw / 2.0, h - 2, std::max(0.0, r - 2)),
+                   Solid(Rgb{255, 255, 255}), 0, 0, 1, 1, 0.45);
         const double size = std::max(2.0, std::min(pw, h) * 0.22);
         Triangle(p, pw / 2.0, h / 2.0, size, piece < 3 ? 0 : 1, s.glyph);
         strip.Put(p, piece * pw, 0);
@@ -217,7 +242,9 @@ Image ScrollBarThumb(const Style& s, int w, int h) {
         bottom = s.downBottom;
     }
     Face(img, 0, 1, w, h - 1, r, s.border, Down(top, bottom));
-    if (s.gloss) img.Draw(RoundRect(2, 2, w - 2, h / 2.0, std::max(0.0, r - 2)), Solid(Rgb{255, 255, 255}), 0, 0, 1, 1, 0.5);
+    if (s.gloss)
+        img.Draw(RoundRect(2, 2, w - 2, h / 2.0, std::max(0.0, r - 2)), Solid(Rgb{255, 255, 255}),
+                 0, 0, 1, 1, 0.5);
     return img;
 }
 
@@ -229,7 +256,8 @@ Image TabScrollArrows(const Style& s, int w, int h) {
         Image p(pw, h, s.background);
         Face(p, 1, 1, pw - 1, h - 1, 2, hot ? s.accent : Mix(s.border, s.background, 0.35),
              Down(hot ? s.hotTop : s.faceTop, hot ? s.hotBottom : s.faceBottom));
-        Triangle(p, pw / 2.0, h / 2.0, std::min(pw, h) * 0.2, piece < 2 ? 3 : 2, hot ? s.accentDark : s.glyph);
+        Triangle(p, pw / 2.0, h / 2.0, std::min(pw, h) * 0.2, piece < 2 ? 3 : 2,
+                 hot ? s.accentDark : s.glyph);
         strip.Put(p, piece * pw, 0);
     }
     return strip;
@@ -276,7 +304,8 @@ Image SideChannelHandle(const Style& s, int w, int h) {
 
 Image SideChannelBar(const Style& s, int w, int h) {
     Image img(w, h, s.background);
-    img.FillRect(0, 0, w, h, Gradient({{0, s.border}, {0.06, Lighter(s.faceTop, 0.2)}, {1, s.faceBottom}}));
+    img.FillRect(0, 0, w, h,
+                 Gradient({{0, s.border}, {0.06, Lighter(s.faceTop, 0.2)}, {1, s.faceBottom}}));
     return img;
 }
 

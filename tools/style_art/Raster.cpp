@@ -46,7 +46,8 @@ Coverage Polygon(std::vector<std::pair<double, double>> points) {
 
 void Image::FillRect(int x0, int y0, int x1, int y1, Rgb c) {
     for (int y = std::max(y0, 0); y < std::min(y1, h_); ++y)
-        for (int x = std::max(x0, 0); x < std::min(x1, w_); ++x) Set(x, y, c);
+        for (int x = std::max(x0, 0); x < std::min(x1, w_); ++x)
+            Set(x, y, c);
 }
 
 void Image::FillRect(int x0, int y0, int x1, int y1, const Paint& paint) {
@@ -68,7 +69,7 @@ void Image::Blend(int x, int y, Rgb c, double a) {
 
 void Image::Draw(const Coverage& shape, const Paint& paint, double x0, double y0, double x1,
                  double y1, double alpha) {
-    constexpr int kSub = 4;  // 4 x 4 samples per pixel
+    constexpr int kSub = 4; // 4 x 4 samples per pixel
     const double w = std::max(1e-9, x1 - x0), h = std::max(1e-9, y1 - y0);
     for (int y = 0; y < h_; ++y)
         for (int x = 0; x < w_; ++x) {
@@ -77,7 +78,8 @@ void Image::Draw(const Coverage& shape, const Paint& paint, double x0, double y0
                 for (int sx = 0; sx < kSub; ++sx)
                     if (shape(x + (sx + 0.5) / kSub, y + (sy + 0.5) / kSub) > 0) ++hits;
             if (!hits) continue;
-            Rgb c = paint(std::clamp((x + 0.5 - x0) / w, 0.0, 1.0), std::clamp((y + 0.5 - y0) / h, 0.0, 1.0));
+            Rgb c = paint(std::clamp((x + 0.5 - x0) / w, 0.0, 1.0),
+                          std::clamp((y + 0.5 - y0) / h, 0.0, 1.0));
             Blend(x, y, c, alpha * hits / double(kSub * kSub));
         }
 }
@@ -110,8 +112,14 @@ std::vector<std::uint8_t> Image::Bmp() const {
     const std::uint32_t dataSize = std::uint32_t(stride) * std::uint32_t(h_);
     const std::uint32_t fileSize = 54 + dataSize;
     std::vector<std::uint8_t> out;
-    auto u16 = [&](unsigned v) { out.push_back(v & 255); out.push_back(v >> 8 & 255); };
-    auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+    auto u16 = [&](unsigned v) {
+        out.push_back(v & 255);
+        out.push_back(v >> 8 & 255);
+    };
+    auto u32 = [&](std::uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
     out.push_back('B');
     out.push_back('M');
     u32(fileSize);
@@ -135,7 +143,8 @@ std::vector<std::uint8_t> Image::Bmp() const {
             out.push_back(std::uint8_t(c.g));
             out.push_back(std::uint8_t(c.r));
         }
-        for (int p = w_ * 3; p < stride; ++p) out.push_back(0);
+        for (int p = w_ * 3; p < stride; ++p)
+            out.push_back(0);
     }
     return out;
 }

@@ -18,7 +18,9 @@ struct Rgb {
 
 constexpr Rgb kSeeThrough{255, 0, 255};
 
-inline Rgb Hex(unsigned v) { return Rgb{int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)}; }
+inline Rgb Hex(unsigned v) {
+    return Rgb{int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)};
+}
 
 // a at t = 0, b at t = 1.
 inline Rgb Mix(Rgb a, Rgb b, double t) {
@@ -26,15 +28,21 @@ inline Rgb Mix(Rgb a, Rgb b, double t) {
     auto m = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
     return Rgb{m(a.r, b.r), m(a.g, b.g), m(a.b, b.b)};
 }
-inline Rgb Lighter(Rgb c, double t) { return Mix(c, Rgb{255, 255, 255}, t); }
-inline Rgb Darker(Rgb c, double t) { return Mix(c, Rgb{0, 0, 0}, t); }
+inline Rgb Lighter(Rgb c, double t) {
+    return Mix(c, Rgb{255, 255, 255}, t);
+}
+inline Rgb Darker(Rgb c, double t) {
+    return Mix(c, Rgb{0, 0, 0}, t);
+}
 
 // Colour by position inside a shape, from its top-left corner in [0, 1] units.
 using Paint = std::function<Rgb(double u, double v)>;
 
 // Vertical gradient through stops at the given fractions (sorted).
 Paint Gradient(std::vector<std::pair<double, Rgb>> stops);
-inline Paint Solid(Rgb c) { return [c](double, double) { return c; }; }
+inline Paint Solid(Rgb c) {
+    return [c](double, double) { return c; };
+}
 
 // How much of a pixel a shape covers, 0..1.
 using Coverage = std::function<double(double x, double y)>;
@@ -59,8 +67,8 @@ public:
     // Paints the shape inside the box (x0, y0)-(x1, y1) (the paint's unit square). Partly
     // covered pixels blend into what is below; over see-through pixels they are taken
     // when at least half covered and left see-through otherwise, so no magenta fringe appears.
-    void Draw(const Coverage& shape, const Paint& paint, double x0, double y0, double x1,
-              double y1, double alpha = 1.0);
+    void Draw(const Coverage& shape, const Paint& paint, double x0, double y0, double x1, double y1,
+              double alpha = 1.0);
     // A line of the given width, round-ended.
     void Line(double x0, double y0, double x1, double y1, double width, Rgb c, double alpha = 1.0);
 

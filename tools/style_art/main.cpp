@@ -129,23 +129,30 @@ bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool StartsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
+bool StartsWith(const std::string& s, const std::string& head) {
+    return s.rfind(head, 0) == 0;
+}
 
 const Style& StyleOfName(const std::string& name) {
     if (StartsWith(name, "MACOS_")) return StyleFor(Look::Aqua);
     if (StartsWith(name, "WINXP_")) return StyleFor(Look::Xp);
     if (StartsWith(name, "PROTEIN_")) return StyleFor(Look::Silver);
     if (StartsWith(name, "BLUEGLASS_")) return StyleFor(Look::Glass);
-    return StyleFor(Look::Deep);  // DEEPBLUE_ and the pictures all styles share
+    return StyleFor(Look::Deep); // DEEPBLUE_ and the pictures all styles share
 }
 
 int TitleHeightOf(const Style& s) {
     switch (s.look) {
-    case Look::Aqua: return 23;
-    case Look::Xp: return 29;
-    case Look::Deep: return 32;
-    case Look::Silver: return 23;
-    case Look::Glass: return 33;
+    case Look::Aqua:
+        return 23;
+    case Look::Xp:
+        return 29;
+    case Look::Deep:
+        return 32;
+    case Look::Silver:
+        return 23;
+    case Look::Glass:
+        return 33;
     }
     return 23;
 }
@@ -157,33 +164,69 @@ bool Draw(const Resource& r, Image& out, bool& seeThrough) {
     const int w = r.width, h = r.height;
     seeThrough = false;
     auto is = [&](const char* part) { return EndsWith(n, part); };
-    if (n == "MACOS_MENU_BAR") out = MenuBarStrip(w, h);
-    else if (n == "MACOS_MENU_SELECT") out = MenuSelectStrip(w, h);
-    else if (is("_FORM_BACKGROUND")) out = FormTile(s, w, h);
-    else if (n == "MENU_CHECKED") out = MenuCheckMark(w, h);
-    else if (n == "MDI_CONTROL_BUTTON") { out = MdiButtons(w, h); seeThrough = true; }
-    else if (n == "DBNAV_BUTTON") { out = NavigatorGlyphs(w, h); seeThrough = true; }
-    else if (n == "MAINICON") { out = MainIcon(w, h); seeThrough = true; }
-    else if (is("_BUTTON") && !is("SCROLLBAR_BUTTON")) { out = ButtonStrip(s, w, h); seeThrough = s.buttonSeeThrough; }
-    else if (is("_CHECKBOX")) out = CheckStrip(s, w, h, false);
-    else if (is("_RADIOBUTTON")) { out = CheckStrip(s, w, h, true); seeThrough = true; }
-    else if (is("_CHECKLIST")) out = CheckStrip(s, w, h, false);
-    else if (is("_TITLEBTN")) { out = TitleButtonStrip(s, w, h, TitleHeightOf(s)); seeThrough = s.titleButtonSeeThrough; }
-    else if (is("_TITLE_LEFT")) out = TitleSection(s, w, h, 0);
-    else if (is("_TITLE_CLIENT")) out = TitleSection(s, w, h, 1);
-    else if (is("_TITLE_RIGHT")) out = TitleSection(s, w, h, 2);
-    else if (is("_PROGRESSBAR")) out = ProgressBar(s, w, h);
-    else if (is("_TRACKBAR_BAR")) { out = TrackBarBar(s, w, h); seeThrough = true; }
-    else if (is("_TRACKBAR_SLIDER")) { out = TrackBarSlider(s, w, h, false); seeThrough = true; }
-    else if (is("_TRACKBAR_SLIDER_V")) out = TrackBarSlider(s, w, h, true);
-    else if (is("_SCROLLBAR_BUTTON")) out = ScrollBarButtons(s, w, h);
-    else if (is("_SCROLLBAR_TRACK")) out = ScrollBarThumb(s, w, h);
-    else if (is("SCROLLBUTTON")) out = TabScrollArrows(s, w, h);
-    else if (is("_TAB")) { out = TabStrip(s, w, h); seeThrough = true; }
-    else if (is("_TAB_LINE")) out = TabLine(s, w, h);
-    else if (is("_SIDECHENNEL_HANDLE")) out = SideChannelHandle(s, w, h);
-    else if (is("_SIDECHENNEL_BAR")) out = SideChannelBar(s, w, h);
-    else return false;
+    if (n == "MACOS_MENU_BAR")
+        out = MenuBarStrip(w, h);
+    else if (n == "MACOS_MENU_SELECT")
+        out = MenuSelectStrip(w, h);
+    else if (is("_FORM_BACKGROUND"))
+        out = FormTile(s, w, h);
+    else if (n == "MENU_CHECKED")
+        out = MenuCheckMark(w, h);
+    else if (n == "MDI_CONTROL_BUTTON") {
+        out = MdiButtons(w, h);
+        seeThrough = true;
+    } else if (n == "DBNAV_BUTTON") {
+        out = NavigatorGlyphs(w, h);
+        seeThrough = true;
+    } else if (n == "MAINICON") {
+        out = MainIcon(w, h);
+        seeThrough = true;
+    } else if (is("_BUTTON") && !is("SCROLLBAR_BUTTON")) {
+        out = ButtonStrip(s, w, h);
+        seeThrough = s.buttonSeeThrough;
+    } else if (is("_CHECKBOX"))
+        out = CheckStrip(s, w, h, false);
+    else if (is("_RADIOBUTTON")) {
+        out = CheckStrip(s, w, h, true);
+        seeThrough = true;
+    } else if (is("_CHECKLIST"))
+        out = CheckStrip(s, w, h, false);
+    else if (is("_TITLEBTN")) {
+        out = TitleButtonStrip(s, w, h, TitleHeightOf(s));
+        seeThrough = s.titleButtonSeeThrough;
+    } else if (is("_TITLE_LEFT"))
+        out = TitleSection(s, w, h, 0);
+    else if (is("_TITLE_CLIENT"))
+        out = TitleSection(s, w, h, 1);
+    else if (is("_TITLE_RIGHT"))
+        out = TitleSection(s, w, h, 2);
+    else if (is("_PROGRESSBAR"))
+        out = ProgressBar(s, w, h);
+    else if (is("_TRACKBAR_BAR")) {
+        out = TrackBarBar(s, w, h);
+        seeThrough = true;
+    } else if (is("_TRACKBAR_SLIDER")) {
+        out = TrackBarSlider(s, w, h, false);
+        seeThrough = true;
+    } else if (is("_TRACKBAR_SLIDER_V"))
+        out = TrackBarSlider(s, w, h, true);
+    else if (is("_SCROLLBAR_BUTTON"))
+        out = ScrollBarButtons(s, w, h);
+    else if (is("_SCROLLBAR_TRACK"))
+        out = ScrollBarThumb(s, w, h);
+    else if (is("SCROLLBUTTON"))
+        out = TabScrollArrows(s, w, h);
+    else if (is("_TAB")) {
+        out = TabStrip(s, w, h);
+        seeThrough = true;
+    } else if (is("_TAB_LINE"))
+        out = TabLine(s, w, h);
+    else if (is("_SIDECHENNEL_HANDLE"))
+        out = SideChannelHandle(s, w, h);
+    else if (is("_SIDECHENNEL_BAR"))
+        out = SideChannelBar(s, w, h);
+    else
+        return false;
     return true;
 }
 
@@ -194,8 +237,10 @@ bool Check(const Resource& r, const Image& img, bool seeThrough) {
         return false;
     };
     if (img.Width() != r.width || img.Height() != r.height) return fail("wrong size");
-    const bool corners = img.Get(0, 0) == kSeeThrough && img.Get(0, img.Height() - 1) == kSeeThrough;
-    if (seeThrough && !corners) return fail("a see-through picture needs magenta at (0, 0) and bottom-left");
+    const bool corners =
+        img.Get(0, 0) == kSeeThrough && img.Get(0, img.Height() - 1) == kSeeThrough;
+    if (seeThrough && !corners)
+        return fail("a see-through picture needs magenta at (0, 0) and bottom-left");
     if (!seeThrough)
         for (int y = 0; y < img.Height(); ++y)
             for (int x = 0; x < img.Width(); ++x)

@@ -40,7 +40,7 @@ AviStreamObject* FindStream(Table& t, PAVISTREAM stream) {
     return it == t.streams.end() ? nullptr : it->second.get();
 }
 
-}  // namespace
+} // namespace
 
 void AVIFileInit() {
     std::lock_guard lock(table().mutex);
@@ -49,22 +49,18 @@ void AVIFileInit() {
 
 void AVIFileExit() {
     std::lock_guard lock(table().mutex);
-    if (table().initCount > 0)
-        --table().initCount;
+    if (table().initCount > 0) --table().initCount;
 }
 
 HRESULT AVIFileOpenA(PAVIFILE* file, LPCSTR fileName, UINT mode, const void* handler) {
-    if (!file)
-        return AVIERR_BADPARAM;
+    if (!file) return AVIERR_BADPARAM;
     *file = nullptr;
-    if (!fileName)
-        return AVIERR_BADPARAM;
+    if (!fileName) return AVIERR_BADPARAM;
     if (!(mode & OF_CREATE) || !(mode & (OF_WRITE | OF_READWRITE)))
-        return AVIERR_UNSUPPORTED;  // reading AVI files is not offered
+        return AVIERR_UNSUPPORTED; // reading AVI files is not offered
     avifile::AviWriter* writer = nullptr;
     const HRESULT hr = avifile::AviWriter::Create(fileName, writer);
-    if (hr != AVIERR_OK)
-        return hr;
+    if (hr != AVIERR_OK) return hr;
     auto object = std::make_unique<AviFileObject>();
     object->writer.reset(writer);
     std::lock_guard lock(table().mutex);
@@ -74,18 +70,14 @@ HRESULT AVIFileOpenA(PAVIFILE* file, LPCSTR fileName, UINT mode, const void* han
 }
 
 HRESULT AVIFileCreateStreamA(PAVIFILE file, PAVISTREAM* stream, const AVISTREAMINFOA* info) {
-    if (!stream)
-        return AVIERR_BADPARAM;
+    if (!stream) return AVIERR_BADPARAM;
     *stream = nullptr;
     std::lock_guard lock(table().mutex);
     AviFileObject* f = FindFile(table(), file);
-    if (!f)
-        return AVIERR_BADHANDLE;
-    if (!info)
-        return AVIERR_BADPARAM;
+    if (!f) return AVIERR_BADHANDLE;
+    if (!info) return AVIERR_BADPARAM;
     const HRESULT hr = f->writer->SetStreamInfo(*info);
-    if (hr != AVIERR_OK)
-        return hr;
+    if (hr != AVIERR_OK) return hr;
     auto object = std::make_unique<AviStreamObject>();
     object->file = file;
     f->stream = object.get();
@@ -97,34 +89,28 @@ HRESULT AVIFileCreateStreamA(PAVIFILE file, PAVISTREAM* stream, const AVISTREAMI
 HRESULT AVIStreamSetFormat(PAVISTREAM stream, LONG position, const void* format, LONG formatSize) {
     std::lock_guard lock(table().mutex);
     AviStreamObject* s = FindStream(table(), stream);
-    if (!s)
-        return AVIERR_BADHANDLE;
-    if (position != 0 || formatSize < 0)
-        return AVIERR_BADPARAM;
-    return FindFile(table(), s->file)->writer->SetFormat(format, static_cast<std::size_t>(formatSize));
+    if (!s) return AVIERR_BADHANDLE;
+    if (position != 0 || formatSize < 0) return AVIERR_BADPARAM;
+    return FindFile(table(), s->file)
+        ->writer->SetFormat(format, static_cast<std::size_t>(formatSize));
 }
 
-HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* buffer, LONG bufferSize,
-                       DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
-    if (samplesWritten)
-        *samplesWritten = 0;
-    if (bytesWritten)
-        *bytesWritten = 0;
+HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* buffer,
+                       LONG bufferSize, DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
+    if (samplesWritten) *samplesWritten = 0;
+    if (bytesWritten) *bytesWritten = 0;
     std::lock_guard lock(table().mutex);
     AviStreamObject* s = FindStream(table(), stream);
-    if (!s)
-        return AVIERR_BADHANDLE;
+    if (!s) return AVIERR_BADHANDLE;
     // A video stream takes one frame per call.
-    if (samples != 1 || bufferSize < 0)
-        return AVIERR_BADPARAM;
+    if (samples != 1 || bufferSize < 0) return AVIERR_BADPARAM;
     LONG written = 0;
-    const HRESULT hr = FindFile(table(), s->file)->writer->Write(start, buffer, static_cast<std::size_t>(bufferSize),
-                                                                 flags, written);
+    const HRESULT hr =
+        FindFile(table(), s->file)
+            ->writer->Write(start, buffer, static_cast<std::size_t>(bufferSize), flags, written);
     if (hr == AVIERR_OK) {
-        if (samplesWritten)
-            *samplesWritten = 1;
-        if (bytesWritten)
-            *bytesWritten = written;
+        if (samplesWritten) *samplesWritten = 1;
+        if (bytesWritten) *bytesWritten = written;
     }
     return hr;
 }
@@ -132,10 +118,8 @@ HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* 
 ULONG AVIStreamRelease(PAVISTREAM stream) {
     std::lock_guard lock(table().mutex);
     auto it = table().streams.find(stream);
-    if (it == table().streams.end())
-        return 0;
-    if (AviFileObject* f = FindFile(table(), it->second->file))
-        f->stream = nullptr;
+    if (it == table().streams.end()) return 0;
+    if (AviFileObject* f = FindFile(table(), it->second->file)) f->stream = nullptr;
     table().streams.erase(it);
     return 0;
 }
@@ -145,13 +129,11 @@ ULONG AVIFileRelease(PAVIFILE file) {
     {
         std::lock_guard lock(table().mutex);
         auto it = table().files.find(file);
-        if (it == table().files.end())
-            return 0;
+        if (it == table().files.end()) return 0;
         object = std::move(it->second);
         table().files.erase(it);
         // A stream still held dies with its file.
-        if (object->stream)
-            table().streams.erase(object->stream);
+        if (object->stream) table().streams.erase(object->stream);
     }
     object->writer->Finish();
     return 0;

@@ -47,12 +47,18 @@ public:
     std::vector<BYTE> data;
 };
 
-std::uint32_t Padded(std::size_t size) { return static_cast<std::uint32_t>((size + 1) & ~std::size_t(1)); }
+std::uint32_t Padded(std::size_t size) {
+    return static_cast<std::uint32_t>((size + 1) & ~std::size_t(1));
+}
 
-}  // namespace
+} // namespace
 
-std::uint64_t RiffSegmentLimit() { return segmentLimit.load(); }
-void SetRiffSegmentLimit(std::uint64_t bytes) { segmentLimit = bytes; }
+std::uint64_t RiffSegmentLimit() {
+    return segmentLimit.load();
+}
+void SetRiffSegmentLimit(std::uint64_t bytes) {
+    segmentLimit = bytes;
+}
 
 AviWriter::AviWriter(std::string path, std::string temporary, std::FILE* file)
     : path_(std::move(path)), temporary_(std::move(temporary)), file_(file) {
@@ -60,18 +66,15 @@ AviWriter::AviWriter(std::string path, std::string temporary, std::FILE* file)
 }
 
 AviWriter::~AviWriter() {
-    if (!finished_)
-        Discard();
+    if (!finished_) Discard();
 }
 
 HRESULT AviWriter::Create(const std::string& path, AviWriter*& out) {
     out = nullptr;
-    if (path.empty())
-        return AVIERR_FILEOPEN;
+    if (path.empty()) return AVIERR_FILEOPEN;
     std::string temporary = path + ".partial-XXXXXX";
     const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return AVIERR_FILEOPEN;
+    if (fd < 0) return AVIERR_FILEOPEN;
     // A temporary file is private; the finished one gets the usual permissions.
     const mode_t mask = umask(0);
     umask(mask);
@@ -87,12 +90,9 @@ HRESULT AviWriter::Create(const std::string& path, AviWriter*& out) {
 }
 
 HRESULT AviWriter::SetStreamInfo(const AVISTREAMINFOA& info) {
-    if (hasStream_)
-        return AVIERR_UNSUPPORTED;  // one video stream per file
-    if (info.fccType != streamtypeVIDEO)
-        return AVIERR_UNSUPPORTED;
-    if (info.dwScale == 0 || info.dwRate == 0)
-        return AVIERR_BADPARAM;
+    if (hasStream_) return AVIERR_UNSUPPORTED; // one video stream per file
+    if (info.fccType != streamtypeVIDEO) return AVIERR_UNSUPPORTED;
+    if (info.dwScale == 0 || info.dwRate == 0) return AVIERR_BADPARAM;
     info_ = info;
     info_.dwLength = 0;
     hasStream_ = true;
@@ -101,17 +101,18 @@ HRESULT AviWriter::SetStreamInfo(const AVISTREAMINFOA& info) {
 
 HRESULT AviWriter::SetFormat(const void* format, std::size_t size) {
     if (started_ || !format_.empty())
-        return AVIERR_UNSUPPORTED;  // the format cannot change once given
-    if (!format || size < sizeof(BITMAPINFOHEADER) || size > (1u << 20))
-        return AVIERR_BADFORMAT;
+        return AVIERR_UNSUPPORTED; // the format cannot change once given
+    if (!format || size < sizeof(BITMAPINFOHEADER) || size > (1u << 20)) return AVIERR_BADFORMAT;
     BITMAPINFOHEADER header;
     std::memcpy(&header, format, sizeof header);
-    if (header.biSize < sizeof header || header.biSize > size || header.biWidth <= 0 || header.biHeight == 0)
+    if (header.biSize < sizeof header || header.biSize > size || header.biWidth <= 0 ||
+        header.biHeight == 0)
         return AVIERR_BADFORMAT;
     if (header.biBitCount <= 8 && header.biCompression == BI_RGB) {
-        const std::size_t colours = header.biClrUsed ? header.biClrUsed : (std::size_t(1) << header.biBitCount);
+        const std::size_t colours =
+            header.biClrUsed ? header.biClrUsed : (std::size_t(1) << header.biBitCount);
         if (size < header.biSize + colours * sizeof(RGBQUAD))
-            return AVIERR_BADFORMAT;  // the colour table is missing
+            return AVIERR_BADFORMAT; // the colour table is missing
     }
     const BYTE* bytes = static_cast<const BYTE*>(format);
     format_.assign(bytes, bytes + size);
@@ -120,8 +121,7 @@ HRESULT AviWriter::SetFormat(const void* format, std::size_t size) {
 
 std::vector<BYTE> AviWriter::Headers() const {
     BITMAPINFOHEADER bmi{};
-    if (format_.size() >= sizeof bmi)
-        std::memcpy(&bmi, format_.data(), sizeof bmi);
+    if (format_.size() >= sizeof bmi) std::memcpy(&bmi, format_.data(), sizeof bmi);
     const Segment* first = segments_.empty() ? nullptr : &segments_[0];
     const std::uint32_t firstFrames = first ? static_cast<std::uint32_t>(first->entries.size()) : 0;
     const std::uint32_t suggested = std::max(info_.dwSuggestedBufferSize, largest_ + 8);
@@ -183,7 +183,7 @@ std::vector<BYTE> AviWriter::Headers() const {
 
     b.Fourcc("indx");
     b.U32(kSuperIndexSize);
-    b.U16(4);  // longs per entry
+    b.U16(4); // longs per entry
     b.U8(0);
     b.U8(kIndexOfIndexes);
     std::uint32_t inUse = 0;
@@ -210,8 +210,7 @@ std::vector<BYTE> AviWriter::Headers() const {
 }
 
 bool AviWriter::Put(const void* data, std::size_t size) {
-    if (failed_)
-        return false;
+    if (failed_) return false;
     if (size && std::fwrite(data, 1, size, file_) != size) {
         failed_ = true;
         return false;
@@ -221,9 +220,9 @@ bool AviWriter::Put(const void* data, std::size_t size) {
 }
 
 bool AviWriter::PutAt(std::uint64_t offset, const void* data, std::size_t size) {
-    if (failed_)
-        return false;
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0 || std::fwrite(data, 1, size, file_) != size ||
+    if (failed_) return false;
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+        std::fwrite(data, 1, size, file_) != size ||
         fseeko(file_, static_cast<off_t>(pos_), SEEK_SET) != 0) {
         failed_ = true;
         return false;
@@ -236,7 +235,8 @@ bool AviWriter::PutChunk(DWORD id, const void* data, std::uint32_t size) {
     h.U32(id);
     h.U32(size);
     static const BYTE pad = 0;
-    return Put(h.data.data(), h.data.size()) && Put(data, size) && ((size & 1) == 0 || Put(&pad, 1));
+    return Put(h.data.data(), h.data.size()) && Put(data, size) &&
+           ((size & 1) == 0 || Put(&pad, 1));
 }
 
 bool AviWriter::StartData() {
@@ -270,12 +270,12 @@ bool AviWriter::EndSegment() {
     Segment& s = segments_.back();
     const bool first = segments_.size() == 1;
     Bytes ix;
-    ix.U16(2);  // longs per entry
+    ix.U16(2); // longs per entry
     ix.U8(0);
     ix.U8(kIndexOfChunks);
     ix.U32(static_cast<std::uint32_t>(s.entries.size()));
     ix.U32(kChunkId);
-    ix.U64(s.riff);  // entries count from here
+    ix.U64(s.riff); // entries count from here
     ix.U32(0);
     for (const IndexEntry& e : s.entries) {
         ix.U32(static_cast<std::uint32_t>(e.chunk + 8 - s.riff));
@@ -283,12 +283,12 @@ bool AviWriter::EndSegment() {
     }
     s.ix = pos_;
     s.ixSize = static_cast<std::uint32_t>(8 + ix.data.size());
-    if (!PutChunk(mmioFOURCC('i', 'x', '0', '0'), ix.data.data(), static_cast<std::uint32_t>(ix.data.size())))
+    if (!PutChunk(mmioFOURCC('i', 'x', '0', '0'), ix.data.data(),
+                  static_cast<std::uint32_t>(ix.data.size())))
         return false;
     Bytes moviSize;
     moviSize.U32(static_cast<std::uint32_t>(pos_ - (s.movi + 8)));
-    if (!PutAt(s.movi + 4, moviSize.data.data(), 4))
-        return false;
+    if (!PutAt(s.movi + 4, moviSize.data.data(), 4)) return false;
     if (first) {
         Bytes idx;
         for (const IndexEntry& e : s.entries) {
@@ -297,7 +297,8 @@ bool AviWriter::EndSegment() {
             idx.U32(static_cast<std::uint32_t>(e.chunk - (s.movi + 8)));
             idx.U32(e.size);
         }
-        if (!PutChunk(mmioFOURCC('i', 'd', 'x', '1'), idx.data.data(), static_cast<std::uint32_t>(idx.data.size())))
+        if (!PutChunk(mmioFOURCC('i', 'd', 'x', '1'), idx.data.data(),
+                      static_cast<std::uint32_t>(idx.data.size())))
             return false;
         riffEnd0_ = pos_;
         return true;
@@ -312,33 +313,29 @@ bool AviWriter::WriteChunk(const void* data, std::uint32_t size, bool key) {
     const std::uint64_t n = s->entries.size() + 1;
     const std::uint64_t indexes = 32 + 8 * n + (segments_.size() == 1 ? 8 + 16 * n : 0);
     if (s->entries.size() > 0 && pos_ + 8 + Padded(size) + indexes - s->riff > RiffSegmentLimit()) {
-        if (!EndSegment() || !BeginSegment())
-            return false;
+        if (!EndSegment() || !BeginSegment()) return false;
         s = &segments_.back();
     }
     const std::uint64_t at = pos_;
-    if (!PutChunk(kChunkId, data, size))
-        return false;
+    if (!PutChunk(kChunkId, data, size)) return false;
     s->entries.push_back({at, size, key});
     ++samples_;
     largest_ = std::max(largest_, size);
     return true;
 }
 
-HRESULT AviWriter::Write(LONG start, const void* data, std::size_t size, DWORD flags, LONG& written) {
+HRESULT AviWriter::Write(LONG start, const void* data, std::size_t size, DWORD flags,
+                         LONG& written) {
     written = 0;
-    if (failed_)
-        return AVIERR_FILEWRITE;
-    if (format_.empty())
-        return AVIERR_BADFORMAT;
-    if (start < 0 || static_cast<std::uint32_t>(start) < samples_ || (size && !data) || size > 0x7FFFFFF0u)
+    if (failed_) return AVIERR_FILEWRITE;
+    if (format_.empty()) return AVIERR_BADFORMAT;
+    if (start < 0 || static_cast<std::uint32_t>(start) < samples_ || (size && !data) ||
+        size > 0x7FFFFFF0u)
         return AVIERR_BADPARAM;
-    if (!started_ && !StartData())
-        return Fail();
+    if (!started_ && !StartData()) return Fail();
     // Sample numbers skipped over become empty samples.
     while (samples_ < static_cast<std::uint32_t>(start))
-        if (!WriteChunk(nullptr, 0, false))
-            return Fail();
+        if (!WriteChunk(nullptr, 0, false)) return Fail();
     if (!WriteChunk(data, static_cast<std::uint32_t>(size), (flags & AVIIF_KEYFRAME) != 0))
         return Fail();
     written = static_cast<LONG>(size);
@@ -351,8 +348,7 @@ HRESULT AviWriter::Fail() {
 }
 
 HRESULT AviWriter::Finish() {
-    if (finished_)
-        return AVIERR_OK;
+    if (finished_) return AVIERR_OK;
     bool ok = !failed_ && (started_ || StartData()) && EndSegment();
     if (ok) {
         const std::vector<BYTE> headers = Headers();
@@ -378,4 +374,4 @@ void AviWriter::Discard() {
     std::remove(temporary_.c_str());
 }
 
-}  // namespace avifile
+} // namespace avifile

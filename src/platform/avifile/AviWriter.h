@@ -34,15 +34,15 @@ public:
 
 private:
     struct IndexEntry {
-        std::uint64_t chunk;  // file offset of the chunk header
+        std::uint64_t chunk; // file offset of the chunk header
         std::uint32_t size;
         bool key;
     };
     struct Segment {
-        std::uint64_t riff = 0;  // offset of 'RIFF'
-        std::uint64_t movi = 0;  // offset of the movi 'LIST'
+        std::uint64_t riff = 0; // offset of 'RIFF'
+        std::uint64_t movi = 0; // offset of the movi 'LIST'
         std::vector<IndexEntry> entries;
-        std::uint64_t ix = 0;  // offset of its 'ix00' once written
+        std::uint64_t ix = 0; // offset of its 'ix00' once written
         std::uint32_t ixSize = 0;
     };
 
@@ -71,7 +71,7 @@ private:
     std::vector<Segment> segments_;
     std::uint32_t samples_ = 0;
     std::uint32_t largest_ = 0;
-    std::uint64_t riffEnd0_ = 0;  // end of the first RIFF once closed
+    std::uint64_t riffEnd0_ = 0; // end of the first RIFF once closed
 };
 
-}  // namespace avifile
+} // namespace avifile

@@ -11,8 +11,10 @@ using PAVIFILE = AviFileObject*;
 using PAVISTREAM = AviStreamObject*;
 
 constexpr DWORD mmioFOURCC(char a, char b, char c, char d) {
-    return static_cast<DWORD>(static_cast<BYTE>(a)) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 8) |
-           (static_cast<DWORD>(static_cast<BYTE>(c)) << 16) | (static_cast<DWORD>(static_cast<BYTE>(d)) << 24);
+    return static_cast<DWORD>(static_cast<BYTE>(a)) |
+           (static_cast<DWORD>(static_cast<BYTE>(b)) << 8) |
+           (static_cast<DWORD>(static_cast<BYTE>(c)) << 16) |
+           (static_cast<DWORD>(static_cast<BYTE>(d)) << 24);
 }
 
 constexpr DWORD streamtypeVIDEO = mmioFOURCC('v', 'i', 'd', 's');
@@ -28,7 +30,9 @@ constexpr UINT OF_CREATE = 0x1000;
 constexpr DWORD AVIIF_KEYFRAME = 0x00000010;
 
 constexpr HRESULT AVIERR_OK = 0;
-constexpr HRESULT MakeAviError(int n) { return static_cast<HRESULT>(0x80044000u + static_cast<unsigned>(n)); }
+constexpr HRESULT MakeAviError(int n) {
+    return static_cast<HRESULT>(0x80044000u + static_cast<unsigned>(n));
+}
 constexpr HRESULT AVIERR_UNSUPPORTED = MakeAviError(101);
 constexpr HRESULT AVIERR_BADFORMAT = MakeAviError(102);
 constexpr HRESULT AVIERR_MEMORY = MakeAviError(103);
@@ -50,7 +54,7 @@ struct AVISTREAMINFOA {
     WORD wPriority = 0;
     WORD wLanguage = 0;
     DWORD dwScale = 0;
-    DWORD dwRate = 0;  // samples per second = dwRate / dwScale
+    DWORD dwRate = 0; // samples per second = dwRate / dwScale
     DWORD dwStart = 0;
     DWORD dwLength = 0;
     DWORD dwInitialFrames = 0;
@@ -71,8 +75,8 @@ HRESULT AVIFileCreateStreamA(PAVIFILE file, PAVISTREAM* stream, const AVISTREAMI
 // Once, at position 0, before the first sample: a BITMAPINFO (header and colour table).
 HRESULT AVIStreamSetFormat(PAVISTREAM stream, LONG position, const void* format, LONG formatSize);
 // Samples are written in order; a start beyond the next sample number leaves empty samples.
-HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* buffer, LONG bufferSize,
-                       DWORD flags, LONG* samplesWritten, LONG* bytesWritten);
+HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* buffer,
+                       LONG bufferSize, DWORD flags, LONG* samplesWritten, LONG* bytesWritten);
 ULONG AVIStreamRelease(PAVISTREAM stream);
 // Completes the file: headers and indexes are written and the file takes its name.
 ULONG AVIFileRelease(PAVIFILE file);

@@ -21,10 +21,10 @@ struct HeadlessBackend::Native {
     user::NativeWindowSpec desc;
     user::ShowState state = user::ShowState::Hidden;
     bool shaped = false;
-    std::vector<RECT> shape;  // window coordinates
+    std::vector<RECT> shape; // window coordinates
     int width = 0;
     int height = 0;
-    std::vector<DWORD> pixels;  // what was presented, 0x00RRGGBB as the buffer holds it
+    std::vector<DWORD> pixels; // what was presented, 0x00RRGGBB as the buffer holds it
 
     bool Shown() const {
         return state == user::ShowState::Normal || state == user::ShowState::Maximized;
@@ -47,7 +47,7 @@ COLORREF toColorRef(DWORD px) {
     return ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);
 }
 
-}  // namespace
+} // namespace
 
 HeadlessBackend::HeadlessBackend(const ScreenOptions& options) : options_(options) {
     clockScope_ = std::make_unique<kernel::ScopedClock>(clock_);
@@ -55,8 +55,12 @@ HeadlessBackend::HeadlessBackend(const ScreenOptions& options) : options_(option
 
 HeadlessBackend::~HeadlessBackend() = default;
 
-SIZE HeadlessBackend::ScreenSize() { return SIZE{options_.width, options_.height}; }
-RECT HeadlessBackend::WorkArea() { return options_.workArea; }
+SIZE HeadlessBackend::ScreenSize() {
+    return SIZE{options_.width, options_.height};
+}
+RECT HeadlessBackend::WorkArea() {
+    return options_.workArea;
+}
 
 HeadlessBackend::Native* HeadlessBackend::find(HWND hwnd) {
     for (auto& n : natives_)
@@ -100,7 +104,8 @@ void HeadlessBackend::SetNativeBounds(HWND hwnd, const RECT& bounds) {
     if (w != n->width || h != n->height) {
         std::vector<DWORD> fresh(static_cast<size_t>(w) * h, 0);
         for (int y = 0; y < std::min(h, n->height); ++y)
-            std::memcpy(&fresh[static_cast<size_t>(y) * w], &n->pixels[static_cast<size_t>(y) * n->width],
+            std::memcpy(&fresh[static_cast<size_t>(y) * w],
+                        &n->pixels[static_cast<size_t>(y) * n->width],
                         static_cast<size_t>(std::min(w, n->width)) * 4);
         n->pixels = std::move(fresh);
         n->width = w;
@@ -174,7 +179,8 @@ void HeadlessBackend::Present(HWND hwnd, const RECT& rect, const user::SurfaceVi
         n->pixels.assign(static_cast<size_t>(n->width) * n->height, 0);
     }
     int x0 = std::max<int>(0, rect.left), y0 = std::max<int>(0, rect.top);
-    int x1 = std::min<int>(surface.width, rect.right), y1 = std::min<int>(surface.height, rect.bottom);
+    int x1 = std::min<int>(surface.width, rect.right),
+        y1 = std::min<int>(surface.height, rect.bottom);
     for (int y = y0; y < y1; ++y) {
         const BYTE* row = surface.bits + static_cast<size_t>(y) * surface.stride;
         for (int x = x0; x < x1; ++x) {
@@ -197,9 +203,15 @@ void HeadlessBackend::BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) {
     moveSizeBounds_ = n->desc.bounds;
 }
 
-void HeadlessBackend::GrabPointer(HWND hwnd) { grab_ = hwnd; }
-void HeadlessBackend::SetCursorShape(WORD shapeId) { cursorShape_ = shapeId; }
-POINT HeadlessBackend::CursorPos() { return pointer_; }
+void HeadlessBackend::GrabPointer(HWND hwnd) {
+    grab_ = hwnd;
+}
+void HeadlessBackend::SetCursorShape(WORD shapeId) {
+    cursorShape_ = shapeId;
+}
+POINT HeadlessBackend::CursorPos() {
+    return pointer_;
+}
 
 void HeadlessBackend::SetCursorPos(POINT pt) {
     pointer_ = pt;
@@ -310,7 +322,9 @@ HWND HeadlessBackend::TopLevelAt(int x, int y) {
     return 0;
 }
 
-bool HeadlessBackend::mouseButtonDown() const { return buttons_ != 0; }
+bool HeadlessBackend::mouseButtonDown() const {
+    return buttons_ != 0;
+}
 
 void HeadlessBackend::deliverPointer() {
     HWND over = TopLevelAt(pointer_.x, pointer_.y);
@@ -469,8 +483,11 @@ void HeadlessBackend::TypeText(const std::string& text) {
         } else if (c == '\t') {
             PressKey(VK_TAB);
         } else if (c == '.' || c == ',' || c == '-' || c == '=' || c == '/') {
-            int vk = c == '.' ? VK_OEM_PERIOD : c == ',' ? VK_OEM_COMMA : c == '-' ? VK_OEM_MINUS
-                     : c == '=' ? VK_OEM_PLUS : VK_OEM_2;
+            int vk = c == '.'   ? VK_OEM_PERIOD
+                     : c == ',' ? VK_OEM_COMMA
+                     : c == '-' ? VK_OEM_MINUS
+                     : c == '=' ? VK_OEM_PLUS
+                                : VK_OEM_2;
             PressKey(vk);
         } else {
             user::native::Text(std::string(1, static_cast<char>(c)));
@@ -502,7 +519,7 @@ void HeadlessBackend::AdvanceClock(kernel::Milliseconds ms) {
     for (;;) {
         kernel::Milliseconds now = clock_.Now();
         kernel::Milliseconds next = user::detail::NextTimerDue(*user::detail::CurrentQueue());
-        if (next <= now) next = now + 1;  // a timer due already ran in the pump
+        if (next <= now) next = now + 1; // a timer due already ran in the pump
         kernel::Milliseconds step = std::min(next, target);
         clock_.Set(step);
         PumpMessages();
@@ -540,7 +557,7 @@ COLORREF HeadlessBackend::ScreenPixel(int x, int y) {
     if (x < 0 || y < 0 || x >= options_.width || y >= options_.height) return CLR_INVALID;
     HWND h = TopLevelAt(x, y);
     const Native* n = find(h);
-    if (!n) return 0;  // the desktop is black
+    if (!n) return 0; // the desktop is black
     int lx = x - n->desc.bounds.left, ly = y - n->desc.bounds.top;
     if (lx < 0 || ly < 0 || lx >= n->width || ly >= n->height) return 0;
     return toColorRef(n->pixels[static_cast<size_t>(ly) * n->width + lx]);
@@ -549,15 +566,20 @@ COLORREF HeadlessBackend::ScreenPixel(int x, int y) {
 std::vector<COLORREF> HeadlessBackend::ScreenShot(RECT area) {
     std::vector<COLORREF> out;
     for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x) out.push_back(ScreenPixel(x, y));
+        for (int x = area.left; x < area.right; ++x)
+            out.push_back(ScreenPixel(x, y));
     return out;
 }
 
-void HeadlessBackend::QueueMessageBoxAnswer(int button) { boxAnswers_.push_back(button); }
+void HeadlessBackend::QueueMessageBoxAnswer(int button) {
+    boxAnswers_.push_back(button);
+}
 void HeadlessBackend::QueueDialogAnswer(const user::DialogAnswer& answer) {
     dialogAnswers_.push_back(answer);
 }
-void HeadlessBackend::QueueShellResult(bool ok) { shellResults_.push_back(ok); }
+void HeadlessBackend::QueueShellResult(bool ok) {
+    shellResults_.push_back(ok);
+}
 
 user::ShowState HeadlessBackend::NativeState(HWND hwnd) const {
     const Native* n = find(hwnd);
@@ -570,10 +592,12 @@ HeadlessSession::HeadlessSession(const ScreenOptions& options) {
     user::SetDisplayBackend(std::move(backend));
 }
 
-HeadlessSession::~HeadlessSession() { user::SetDisplayBackend(nullptr); }
+HeadlessSession::~HeadlessSession() {
+    user::SetDisplayBackend(nullptr);
+}
 
 HeadlessBackend* CurrentHeadless() {
     return dynamic_cast<HeadlessBackend*>(&user::CurrentDisplayBackend());
 }
 
-}  // namespace headless
+} // namespace headless

@@ -23,17 +23,17 @@ struct RecordedCall {
     enum class Kind { MessageBox, Dialog, Shell, Beep };
     Kind kind = Kind::MessageBox;
     HWND owner = 0;
-    std::string text;     // message text, dialog title, shell file
-    std::string caption;  // message caption, dialog kind, shell verb
-    std::string detail;   // shell parameters, dialog file name
-    UINT type = 0;        // MB_ flags, dialog options, shell show command
-    int answer = 0;       // the button given back, 1/0 for dialogs and shell calls
+    std::string text;    // message text, dialog title, shell file
+    std::string caption; // message caption, dialog kind, shell verb
+    std::string detail;  // shell parameters, dialog file name
+    UINT type = 0;       // MB_ flags, dialog options, shell show command
+    int answer = 0;      // the button given back, 1/0 for dialogs and shell calls
 };
 
 struct ScreenOptions {
     int width = 1280;
     int height = 1024;
-    RECT workArea{0, 0, 1280, 984};  // a 40-pixel panel at the bottom
+    RECT workArea{0, 0, 1280, 984}; // a 40-pixel panel at the bottom
 };
 
 class HeadlessBackend : public user::DisplayBackend {
@@ -72,7 +72,7 @@ public:
     // Input goes in as a user's would: to whatever top-level window is under the pointer on
     // the screen (regions and stacking honoured), or to the pointer grab. It waits in the
     // queue until the message loop runs (Pump below, or the program's own loop).
-    void MovePointer(int x, int y);  // screen coordinates
+    void MovePointer(int x, int y); // screen coordinates
     void PressButton(user::native::Button button = user::native::Button::Left);
     void ReleaseButton(user::native::Button button = user::native::Button::Left);
     // Move there, press, release.
@@ -147,14 +147,14 @@ private:
     ScreenOptions options_;
     kernel::FakeClock clock_;
     std::unique_ptr<kernel::ScopedClock> clockScope_;
-    std::vector<std::unique_ptr<Native>> natives_;  // bottom to top
-    std::vector<DWORD> screen_;                      // composed on demand
+    std::vector<std::unique_ptr<Native>> natives_; // bottom to top
+    std::vector<DWORD> screen_;                    // composed on demand
     POINT pointer_{0, 0};
     HWND grab_ = 0;
     HWND active_ = 0;
     WORD cursorShape_ = 32512;
-    int buttons_ = 0;  // bit per native::Button
-    HWND pointerOver_ = 0;  // top-level window the pointer was last over
+    int buttons_ = 0;      // bit per native::Button
+    HWND pointerOver_ = 0; // top-level window the pointer was last over
     bool shift_ = false, ctrl_ = false, alt_ = false;
     bool& modifier(int vk);
     std::string keyText(int vk);
@@ -195,4 +195,4 @@ private:
 // The installed headless backend, nullptr when another one runs.
 HeadlessBackend* CurrentHeadless();
 
-}  // namespace headless
+} // namespace headless

@@ -15,7 +15,7 @@ RealClock& TheRealClock() {
 
 std::atomic<Clock*> installed{nullptr};
 
-}  // namespace
+} // namespace
 
 Milliseconds RealClock::Now() {
     auto since = std::chrono::steady_clock::now().time_since_epoch();
@@ -29,7 +29,8 @@ void RealClock::Sleep(Milliseconds ms) {
         return;
     }
     if (ms == kForever) {
-        for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::hours(24));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -100,12 +101,16 @@ Clock& CurrentClock() {
     return clock ? *clock : TheRealClock();
 }
 
-void SetClock(Clock* clock) { installed.store(clock, std::memory_order_release); }
+void SetClock(Clock* clock) {
+    installed.store(clock, std::memory_order_release);
+}
 
 ScopedClock::ScopedClock(Clock& clock) : previous_(installed.load(std::memory_order_acquire)) {
     SetClock(&clock);
 }
 
-ScopedClock::~ScopedClock() { SetClock(previous_); }
+ScopedClock::~ScopedClock() {
+    SetClock(previous_);
+}
 
-}  // namespace kernel
+} // namespace kernel

@@ -71,4 +71,4 @@ private:
     Clock* previous_;
 };
 
-}  // namespace kernel
+} // namespace kernel

@@ -93,7 +93,7 @@ std::shared_ptr<Event> FindEvent(HANDLE handle) {
     return event;
 }
 
-}  // namespace
+} // namespace
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR) {
     std::shared_ptr<Event> event;
@@ -155,6 +155,10 @@ BOOL CloseHandle(HANDLE handle) {
     return FALSE;
 }
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+    return lastError;
+}
 
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+    lastError = error;
+}

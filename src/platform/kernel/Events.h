@@ -9,7 +9,7 @@ constexpr DWORD WAIT_ABANDONED = 0x00000080;
 constexpr DWORD WAIT_TIMEOUT = 0x00000102;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
-struct SECURITY_ATTRIBUTES;  // accepted as a pointer and ignored
+struct SECURITY_ATTRIBUTES; // accepted as a pointer and ignored
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // A manual-reset event stays signalled until ResetEvent and releases every waiter; an

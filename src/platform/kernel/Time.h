@@ -6,7 +6,7 @@
 DWORD timeGetTime();
 DWORD GetTickCount();
 std::uint64_t GetTickCount64();
-void Sleep(DWORD milliseconds);  // Sleep(INFINITE) never returns
+void Sleep(DWORD milliseconds); // Sleep(INFINITE) never returns
 
 constexpr DWORD TIMERR_NOERROR = 0;
 // Timer resolution requests are accepted; the clock is always as fine as it gets.

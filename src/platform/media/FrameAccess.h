@@ -39,4 +39,4 @@ public:
     virtual HRESULT GetConnectedMediaType(BITMAPINFOHEADER* header) = 0;
 };
 
-}  // namespace media
+} // namespace media

@@ -10,8 +10,7 @@ FrameHook::~FrameHook() = default;
 
 HRESULT FrameHook::SetCallback(ISampleGrabberCB* callback) {
     std::scoped_lock lock(callMutex_, stateMutex_);
-    if (!spliced_ && callback)
-        return E_UNEXPECTED;
+    if (!spliced_ && callback) return E_UNEXPECTED;
     callback_ = callback;
     return S_OK;
 }
@@ -27,11 +26,9 @@ bool FrameHook::Armed() const {
 }
 
 HRESULT FrameHook::GetConnectedMediaType(BITMAPINFOHEADER* header) {
-    if (!header)
-        return E_POINTER;
+    if (!header) return E_POINTER;
     std::lock_guard lock(stateMutex_);
-    if (!spliced_)
-        return E_UNEXPECTED;
+    if (!spliced_) return E_UNEXPECTED;
     *header = BgrConverter::Header(width_, height_);
     return S_OK;
 }
@@ -68,4 +65,4 @@ void FrameHook::Deliver(const AVFrame& frame, double time) {
     callback->BufferCB(time, rows.data(), static_cast<LONG>(rows.size()));
 }
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -33,13 +33,13 @@ public:
 
 private:
     mutable std::mutex stateMutex_;
-    std::mutex callMutex_;  // held while the callback runs
+    std::mutex callMutex_; // held while the callback runs
     ISampleGrabberCB* callback_ = nullptr;
     bool armed_ = false;
     bool spliced_ = false;
     int width_ = 0;
     int height_ = 0;
-    std::unique_ptr<BgrConverter> bgr_;  // used under callMutex_
+    std::unique_ptr<BgrConverter> bgr_; // used under callMutex_
 };
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -15,8 +15,7 @@ using detail::Session;
 namespace {
 
 float Gain(int hundredthsOfDecibel) {
-    if (hundredthsOfDecibel <= -10000)
-        return 0.0f;
+    if (hundredthsOfDecibel <= -10000) return 0.0f;
     return static_cast<float>(std::pow(10.0, std::min(0, hundredthsOfDecibel) / 2000.0));
 }
 
@@ -40,7 +39,7 @@ struct QueuedEvent {
     Step step = Step::None;
 };
 
-}  // namespace
+} // namespace
 
 struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     explicit Impl(EngineOptions o) : options(o) {}
@@ -67,16 +66,14 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
             std::lock_guard lock(notifyMutex);
             n = notify;
         }
-        if (n)
-            n();
+        if (n) n();
     }
 
     // --- session host (session threads) ---
     void SessionOpenStep(Session& s, int state) override {
         {
             std::lock_guard lock(mutex);
-            if (&s != live || state <= openState)
-                return;
+            if (&s != live || state <= openState) return;
             PostOpenState(static_cast<OpenState>(state));
         }
         Wake();
@@ -84,8 +81,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     void SessionOpened(Session& s) override {
         {
             std::lock_guard lock(mutex);
-            if (&s != live)
-                return;
+            if (&s != live) return;
             info = s.info;
             ApplyAudio(s);
             s.SetRate(rate);
@@ -97,8 +93,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     void SessionFailed(Session& s, int code, const String& text) override {
         {
             std::lock_guard lock(mutex);
-            if (&s != live)
-                return;
+            if (&s != live) return;
             errorCode = code;
             errorText = text;
             Post(Event(EngineEvent::Error, 0, code, 0, 0, text));
@@ -110,8 +105,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     void SessionFirstFrame(Session& s) override {
         {
             std::lock_guard lock(mutex);
-            if (&s != live)
-                return;
+            if (&s != live) return;
             PostReadyState(mpReadyStateComplete);
             if (autoStart && playState == mpStopped) {
                 playsLeft = playCount;
@@ -124,8 +118,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     void SessionEnded(Session& s) override {
         {
             std::lock_guard lock(mutex);
-            if (&s != live || playState != mpPlaying)
-                return;
+            if (&s != live || playState != mpPlaying) return;
             if (playsLeft > 1) {
                 --playsLeft;
                 s.RequestSeek(0);
@@ -140,8 +133,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
 
     // --- the owning thread ---
     void FinishEnd() {
-        if (!session || playState != mpPlaying)
-            return;
+        if (!session || playState != mpPlaying) return;
         PostPlayState(mpStopped);
         session->SetPaused(true);
         if (autoRewind) {
@@ -155,10 +147,8 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     // Back to closed, with the events for each state left. Called with the lock held.
     void Shut() {
         live = nullptr;
-        if (playState != mpStopped)
-            PostPlayState(mpStopped);
-        if (openState != mpClosed)
-            PostOpenState(mpClosed);
+        if (playState != mpStopped) PostPlayState(mpStopped);
+        if (openState != mpClosed) PostOpenState(mpClosed);
         readyState = mpReadyStateUninitialized;
         info = {};
         atEnd = false;
@@ -169,8 +159,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
         std::unique_ptr<Session> dead;
         {
             std::lock_guard lock(mutex);
-            if (!deadSession)
-                return;
+            if (!deadSession) return;
             deadSession = false;
             dead = std::move(session);
         }
@@ -179,12 +168,9 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     void ApplyAudio(Session& s) {
         float left = Gain(volume);
         float right = left;
-        if (balance > 0)
-            left *= Gain(-balance);
-        if (balance < 0)
-            right *= Gain(balance);
-        if (mute)
-            left = right = 0;
+        if (balance > 0) left *= Gain(-balance);
+        if (balance < 0) right *= Gain(balance);
+        if (mute) left = right = 0;
         s.SetGains(left, right);
     }
 
@@ -192,19 +178,16 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
 
     // --- IBasicVideo ---
     HRESULT GetVideoSize(LONG* width, LONG* height) override {
-        if (!width || !height)
-            return E_POINTER;
+        if (!width || !height) return E_POINTER;
         std::lock_guard lock(mutex);
-        if (!IsOpen() || !info.hasVideo)
-            return E_FAIL;
+        if (!IsOpen() || !info.hasVideo) return E_FAIL;
         *width = info.width;
         *height = info.height;
         return S_OK;
     }
     HRESULT GetCurrentImage(LONG* bufferSize, BYTE* buffer) override {
         std::lock_guard lock(mutex);
-        if (!IsOpen() || !info.hasVideo)
-            return E_FAIL;
+        if (!IsOpen() || !info.hasVideo) return E_FAIL;
         return session->store.CurrentImage(bufferSize, buffer);
     }
 
@@ -215,8 +198,8 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     std::mutex notifyMutex;
     std::function<void()> notify;
 
-    std::unique_ptr<Session> session;  // owned by the owning thread
-    Session* live = nullptr;           // the session whose reports count
+    std::unique_ptr<Session> session; // owned by the owning thread
+    Session* live = nullptr;          // the session whose reports count
     bool deadSession = false;
     String fileName;
     OpenState openState = mpClosed;
@@ -281,8 +264,7 @@ bool MediaEngine::WaitForEvents(std::chrono::milliseconds timeout) {
 
 void MediaEngine::Open(const String& fileName) {
     Close();
-    if (fileName.empty())
-        return;
+    if (fileName.empty()) return;
     Impl& m = *impl_;
     {
         std::lock_guard lock(m.mutex);
@@ -305,23 +287,20 @@ void MediaEngine::Close() {
     {
         std::lock_guard lock(m.mutex);
         posted = m.openState != mpClosed || m.playState != mpStopped;
-        if (m.live)
-            m.Shut();
+        if (m.live) m.Shut();
         closing = std::move(m.session);
         m.deadSession = false;
         m.fileName.clear();
     }
-    closing.reset();  // joins the session's threads
-    if (posted)
-        m.Wake();
+    closing.reset(); // joins the session's threads
+    if (posted) m.Wake();
 }
 
 void MediaEngine::Play() {
     Impl& m = *impl_;
     {
         std::lock_guard lock(m.mutex);
-        if (!m.IsOpen() || m.playState == mpPlaying)
-            return;
+        if (!m.IsOpen() || m.playState == mpPlaying) return;
         if (m.atEnd) {
             m.session->RequestSeek(0);
             m.atEnd = false;
@@ -337,8 +316,7 @@ void MediaEngine::Pause() {
     Impl& m = *impl_;
     {
         std::lock_guard lock(m.mutex);
-        if (!m.IsOpen() || m.playState == mpPaused)
-            return;
+        if (!m.IsOpen() || m.playState == mpPaused) return;
         m.PostPlayState(mpPaused);
         m.session->SetPaused(true);
     }
@@ -349,15 +327,16 @@ void MediaEngine::Stop() {
     Impl& m = *impl_;
     {
         std::lock_guard lock(m.mutex);
-        if (!m.IsOpen() || m.playState == mpStopped)
-            return;
+        if (!m.IsOpen() || m.playState == mpStopped) return;
         m.PostPlayState(mpStopped);
         m.session->SetPaused(true);
     }
     m.Wake();
 }
 
-const String& MediaEngine::FileName() const { return impl_->fileName; }
+const String& MediaEngine::FileName() const {
+    return impl_->fileName;
+}
 
 OpenState MediaEngine::GetOpenState() const {
     std::lock_guard lock(impl_->mutex);
@@ -376,10 +355,8 @@ ReadyState MediaEngine::GetReadyState() const {
 
 double MediaEngine::Position() const {
     std::lock_guard lock(impl_->mutex);
-    if (!impl_->IsOpen())
-        return 0;
-    if (impl_->atEnd)
-        return impl_->info.duration;
+    if (!impl_->IsOpen()) return 0;
+    if (impl_->atEnd) return impl_->info.duration;
     return impl_->session->Position();
 }
 
@@ -387,8 +364,7 @@ void MediaEngine::SetPosition(double seconds) {
     Impl& m = *impl_;
     {
         std::lock_guard lock(m.mutex);
-        if (!m.IsOpen() || !std::isfinite(seconds))
-            return;
+        if (!m.IsOpen() || !std::isfinite(seconds)) return;
         const double target = std::clamp(seconds, 0.0, m.info.duration);
         const double old = m.atEnd ? m.info.duration : m.session->Position();
         m.atEnd = false;
@@ -405,15 +381,29 @@ bool MediaEngine::Seeking() const {
 
 #define KORVID_INFO(expr)                                                                          \
     std::lock_guard lock(impl_->mutex);                                                            \
-    return impl_->IsOpen() ? (expr) : decltype(expr){}
+    return impl_->IsOpen() ? (expr) : decltype(expr) {}
 
-double MediaEngine::Duration() const { KORVID_INFO(impl_->info.duration); }
-double MediaEngine::FrameRate() const { KORVID_INFO(impl_->info.frameRate); }
-double MediaEngine::DurationInFrames() const { KORVID_INFO(impl_->info.frameCount); }
-bool MediaEngine::HasVideo() const { KORVID_INFO(impl_->info.hasVideo); }
-bool MediaEngine::HasAudio() const { KORVID_INFO(impl_->info.hasAudio); }
-int MediaEngine::VideoWidth() const { KORVID_INFO(impl_->info.width); }
-int MediaEngine::VideoHeight() const { KORVID_INFO(impl_->info.height); }
+double MediaEngine::Duration() const {
+    KORVID_INFO(impl_->info.duration);
+}
+double MediaEngine::FrameRate() const {
+    KORVID_INFO(impl_->info.frameRate);
+}
+double MediaEngine::DurationInFrames() const {
+    KORVID_INFO(impl_->info.frameCount);
+}
+bool MediaEngine::HasVideo() const {
+    KORVID_INFO(impl_->info.hasVideo);
+}
+bool MediaEngine::HasAudio() const {
+    KORVID_INFO(impl_->info.hasAudio);
+}
+int MediaEngine::VideoWidth() const {
+    KORVID_INFO(impl_->info.width);
+}
+int MediaEngine::VideoHeight() const {
+    KORVID_INFO(impl_->info.height);
+}
 
 #undef KORVID_INFO
 
@@ -424,32 +414,27 @@ double MediaEngine::Rate() const {
 
 void MediaEngine::SetRate(double rate) {
     std::lock_guard lock(impl_->mutex);
-    if (!std::isfinite(rate) || rate <= 0 || rate > 16)
-        return;
+    if (!std::isfinite(rate) || rate <= 0 || rate > 16) return;
     impl_->rate = rate;
-    if (impl_->session)
-        impl_->session->SetRate(rate);
+    if (impl_->session) impl_->session->SetRate(rate);
 }
 
 void MediaEngine::SetVolume(int volume) {
     std::lock_guard lock(impl_->mutex);
     impl_->volume = std::clamp(volume, -10000, 0);
-    if (impl_->session)
-        impl_->ApplyAudio(*impl_->session);
+    if (impl_->session) impl_->ApplyAudio(*impl_->session);
 }
 
 void MediaEngine::SetBalance(int balance) {
     std::lock_guard lock(impl_->mutex);
     impl_->balance = std::clamp(balance, -10000, 10000);
-    if (impl_->session)
-        impl_->ApplyAudio(*impl_->session);
+    if (impl_->session) impl_->ApplyAudio(*impl_->session);
 }
 
 void MediaEngine::SetMute(bool mute) {
     std::lock_guard lock(impl_->mutex);
     impl_->mute = mute;
-    if (impl_->session)
-        impl_->ApplyAudio(*impl_->session);
+    if (impl_->session) impl_->ApplyAudio(*impl_->session);
 }
 
 void MediaEngine::SetAutoStart(bool autoStart) {
@@ -477,21 +462,25 @@ String MediaEngine::ErrorDescription() const {
     return impl_->errorText;
 }
 
-IBasicVideo& MediaEngine::BasicVideo() { return *impl_; }
+IBasicVideo& MediaEngine::BasicVideo() {
+    return *impl_;
+}
 
 ISampleGrabber* MediaEngine::InsertSampleGrabber() {
     std::lock_guard lock(impl_->mutex);
-    if (!impl_->IsOpen() || !impl_->info.hasVideo)
-        return nullptr;
+    if (!impl_->IsOpen() || !impl_->info.hasVideo) return nullptr;
     impl_->hook.Splice(impl_->info.width, impl_->info.height);
     return &impl_->hook;
 }
 
-void MediaEngine::RemoveSampleGrabber() { impl_->hook.Remove(); }
+void MediaEngine::RemoveSampleGrabber() {
+    impl_->hook.Remove();
+}
 
 bool MediaEngine::DrawPresentedFrame(int width, int height, std::uint32_t* pixels, int stride) {
     std::lock_guard lock(impl_->mutex);
-    return impl_->IsOpen() && impl_->info.hasVideo && impl_->session->store.Draw(width, height, pixels, stride);
+    return impl_->IsOpen() && impl_->info.hasVideo &&
+           impl_->session->store.Draw(width, height, pixels, stride);
 }
 
 std::uint64_t MediaEngine::PresentedFrameCount() const {
@@ -504,4 +493,4 @@ bool MediaBackendAvailable() {
            av_find_input_format("mpeg") != nullptr;
 }
 
-}  // namespace media
+} // namespace media

@@ -17,12 +17,12 @@ namespace media {
 
 struct EngineEvent {
     enum Kind {
-        OpenStateChange,   // oldValue -> newValue
-        ReadyStateChange,  // newValue
-        PlayStateChange,   // oldValue -> newValue
-        PositionChange,    // oldPosition -> newPosition, seconds
-        EndOfStream,       // newValue is the result (0)
-        Error,             // newValue is the error code, text the description
+        OpenStateChange,  // oldValue -> newValue
+        ReadyStateChange, // newValue
+        PlayStateChange,  // oldValue -> newValue
+        PositionChange,   // oldPosition -> newPosition, seconds
+        EndOfStream,      // newValue is the result (0)
+        Error,            // newValue is the error code, text the description
     };
     Kind kind = OpenStateChange;
     int oldValue = 0;
@@ -125,4 +125,4 @@ private:
 // Whether the media backend can run here (its decoders are present).
 bool MediaBackendAvailable();
 
-}  // namespace media
+} // namespace media

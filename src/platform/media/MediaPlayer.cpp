@@ -6,9 +6,11 @@ namespace media {
 
 namespace {
 
-PlayerEvent Make(DISPID id, std::vector<Variant> args = {}) { return {id, std::move(args)}; }
+PlayerEvent Make(DISPID id, std::vector<Variant> args = {}) {
+    return {id, std::move(args)};
+}
 
-}  // namespace
+} // namespace
 
 MediaPlayer::MediaPlayer(EngineOptions options) : engine_(options) {
     engine_.SetNotify([this] {
@@ -21,8 +23,7 @@ MediaPlayer::MediaPlayer(EngineOptions options) : engine_(options) {
             }
             wakeup = wakeup_;
         }
-        if (wakeup)
-            wakeup();
+        if (wakeup) wakeup();
     });
 }
 
@@ -37,29 +38,24 @@ MediaPlayer::~MediaPlayer() {
 }
 
 double MediaPlayer::ToDisplayUnit(double seconds) const {
-    if (displayMode_ != mpFrames)
-        return seconds;
+    if (displayMode_ != mpFrames) return seconds;
     const double fps = engine_.FrameRate();
-    if (fps <= 0)
-        return seconds;
+    if (fps <= 0) return seconds;
     // The frame whose span holds the time; the small allowance keeps a frame's own start
     // from reading as the frame before through rounding.
     return std::floor(seconds * fps + 1e-6);
 }
 
 double MediaPlayer::FromDisplayUnit(double value) const {
-    if (displayMode_ != mpFrames)
-        return value;
+    if (displayMode_ != mpFrames) return value;
     const double fps = engine_.FrameRate();
     return fps > 0 ? value / fps : value;
 }
 
 HRESULT MediaPlayer::GetProperty(DISPID id, Variant* value) {
-    if (!value)
-        return E_POINTER;
+    if (!value) return E_POINTER;
     const PropertyInfo* info = FindProperty(id);
-    if (!info)
-        return DISP_E_MEMBERNOTFOUND;
+    if (!info) return DISP_E_MEMBERNOTFOUND;
     if (!info->live) {
         *value = props_.Get(id);
         return S_OK;
@@ -79,7 +75,7 @@ HRESULT MediaPlayer::GetProperty(DISPID id, Variant* value) {
         break;
     case dispid::Duration:
         *value = Variant::Double(displayMode_ == mpFrames ? engine_.DurationInFrames()
-                                                           : engine_.Duration());
+                                                          : engine_.Duration());
         break;
     case dispid::Rate:
         *value = Variant::Double(engine_.Rate());
@@ -113,19 +109,14 @@ HRESULT MediaPlayer::GetProperty(DISPID id, Variant* value) {
 
 HRESULT MediaPlayer::PutProperty(DISPID id, const Variant& value) {
     const PropertyInfo* info = FindProperty(id);
-    if (!info || info->readOnly)
-        return DISP_E_MEMBERNOTFOUND;
-    if (info->live)
-        return PutLive(id, value);
+    if (!info || info->readOnly) return DISP_E_MEMBERNOTFOUND;
+    if (info->live) return PutLive(id, value);
     Variant v;
     HRESULT hr = ChangeType(value, info->type, &v);
-    if (FAILED(hr))
-        return hr;
-    if (id == dispid::PlayCount && v.lVal < 0)
-        return E_INVALIDARG;
+    if (FAILED(hr)) return hr;
+    if (id == dispid::PlayCount && v.lVal < 0) return E_INVALIDARG;
     hr = props_.Put(id, v);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     switch (id) {
     case dispid::Mute:
         ApplyAudio();
@@ -147,20 +138,16 @@ HRESULT MediaPlayer::PutLive(DISPID id, const Variant& value) {
     const PropertyInfo* info = FindProperty(id);
     Variant v;
     const HRESULT hr = ChangeType(value, info->type, &v);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     switch (id) {
     case dispid::CurrentPosition: {
-        if (!std::isfinite(v.dblVal) || v.dblVal < 0)
-            return E_INVALIDARG;
+        if (!std::isfinite(v.dblVal) || v.dblVal < 0) return E_INVALIDARG;
         // Nothing to move while closed (a host may write its defaults before any open).
-        if (engine_.GetOpenState() == mpOpen)
-            engine_.SetPosition(FromDisplayUnit(v.dblVal));
+        if (engine_.GetOpenState() == mpOpen) engine_.SetPosition(FromDisplayUnit(v.dblVal));
         break;
     }
     case dispid::Rate:
-        if (!std::isfinite(v.dblVal) || v.dblVal <= 0 || v.dblVal > 16)
-            return E_INVALIDARG;
+        if (!std::isfinite(v.dblVal) || v.dblVal <= 0 || v.dblVal > 16) return E_INVALIDARG;
         engine_.SetRate(v.dblVal);
         break;
     case dispid::FileName:
@@ -170,30 +157,25 @@ HRESULT MediaPlayer::PutLive(DISPID id, const Variant& value) {
             engine_.Open(v.bstrVal);
         break;
     case dispid::Volume:
-        if (v.lVal < -10000 || v.lVal > 0)
-            return E_INVALIDARG;
+        if (v.lVal < -10000 || v.lVal > 0) return E_INVALIDARG;
         volume_ = v.lVal;
         ApplyAudio();
         break;
     case dispid::Balance:
-        if (v.lVal < -10000 || v.lVal > 10000)
-            return E_INVALIDARG;
+        if (v.lVal < -10000 || v.lVal > 10000) return E_INVALIDARG;
         balance_ = v.lVal;
         ApplyAudio();
         break;
     case dispid::DisplayMode:
-        if (v.lVal != mpTime && v.lVal != mpFrames)
-            return E_INVALIDARG;
+        if (v.lVal != mpTime && v.lVal != mpFrames) return E_INVALIDARG;
         if (v.lVal != displayMode_) {
             displayMode_ = v.lVal;
             // Raised from within the write, as the change is the caller's own.
-            if (handler_)
-                handler_(Make(eventid::DisplayModeChange));
+            if (handler_) handler_(Make(eventid::DisplayModeChange));
         }
         break;
     case dispid::DisplaySize:
-        if (v.lVal < mpDefaultSize || v.lVal > mpFitToSize)
-            return E_INVALIDARG;
+        if (v.lVal < mpDefaultSize || v.lVal > mpFitToSize) return E_INVALIDARG;
         displaySize_ = v.lVal;
         break;
     default:
@@ -210,44 +192,38 @@ void MediaPlayer::ApplyAudio() {
 }
 
 HRESULT MediaPlayer::Open(const String& fileName) {
-    if (fileName.empty())
-        return E_INVALIDARG;
+    if (fileName.empty()) return E_INVALIDARG;
     engine_.Open(fileName);
     ViewChanged();
     return S_OK;
 }
 
 HRESULT MediaPlayer::Play() {
-    if (engine_.GetOpenState() != mpOpen)
-        return E_UNEXPECTED;
+    if (engine_.GetOpenState() != mpOpen) return E_UNEXPECTED;
     engine_.Play();
     return S_OK;
 }
 
 HRESULT MediaPlayer::Pause() {
-    if (engine_.GetOpenState() != mpOpen)
-        return E_UNEXPECTED;
+    if (engine_.GetOpenState() != mpOpen) return E_UNEXPECTED;
     engine_.Pause();
     return S_OK;
 }
 
 HRESULT MediaPlayer::Stop() {
-    if (engine_.GetOpenState() != mpOpen)
-        return E_UNEXPECTED;
+    if (engine_.GetOpenState() != mpOpen) return E_UNEXPECTED;
     engine_.Stop();
     return S_OK;
 }
 
 HRESULT MediaPlayer::ErrorDescription(String* description) {
-    if (!description)
-        return E_POINTER;
+    if (!description) return E_POINTER;
     *description = engine_.ErrorDescription();
     return S_OK;
 }
 
 HRESULT MediaPlayer::ErrorCode(LONG* code) {
-    if (!code)
-        return E_POINTER;
+    if (!code) return E_POINTER;
     *code = engine_.ErrorCode();
     return S_OK;
 }
@@ -266,8 +242,7 @@ bool MediaPlayer::WaitForEvents(std::chrono::milliseconds timeout) {
 }
 
 void MediaPlayer::Raise(PlayerEvent event) {
-    if (handler_)
-        handler_(event);
+    if (handler_) handler_(event);
 }
 
 void MediaPlayer::DeliverEvents() {
@@ -294,23 +269,29 @@ void MediaPlayer::DeliverEvents() {
             Raise(Make(eventid::EndOfStream, {Variant::Int(e->newValue)}));
             break;
         case EngineEvent::Error:
-            if (props_.GetBool(dispid::SendErrorEvents))
-                Raise(Make(eventid::Error));
+            if (props_.GetBool(dispid::SendErrorEvents)) Raise(Make(eventid::Error));
             break;
         }
         ViewChanged();
     }
 }
 
-IBasicVideo& MediaPlayer::BasicVideo() { return engine_.BasicVideo(); }
-ISampleGrabber* MediaPlayer::InsertSampleGrabber() { return engine_.InsertSampleGrabber(); }
-void MediaPlayer::RemoveSampleGrabber() { engine_.RemoveSampleGrabber(); }
-
-HWND MediaPlayer::Window() const { return view_ ? view_->Handle() : 0; }
-
-void MediaPlayer::ViewChanged() {
-    if (view_)
-        view_->Changed();
+IBasicVideo& MediaPlayer::BasicVideo() {
+    return engine_.BasicVideo();
+}
+ISampleGrabber* MediaPlayer::InsertSampleGrabber() {
+    return engine_.InsertSampleGrabber();
+}
+void MediaPlayer::RemoveSampleGrabber() {
+    engine_.RemoveSampleGrabber();
 }
 
-}  // namespace media
+HWND MediaPlayer::Window() const {
+    return view_ ? view_->Handle() : 0;
+}
+
+void MediaPlayer::ViewChanged() {
+    if (view_) view_->Changed();
+}
+
+} // namespace media

@@ -19,7 +19,7 @@ namespace media {
 
 struct PlayerEvent {
     DISPID id = 0;
-    std::vector<Variant> args;  // see eventid in PlayerDispatch.h
+    std::vector<Variant> args; // see eventid in PlayerDispatch.h
 };
 
 class PlayerView;
@@ -89,7 +89,7 @@ private:
     std::function<void()> wakeup_;
     PlayerView* wakeView_ = nullptr;
     std::unique_ptr<PlayerView> view_;
-    std::mutex wakeMutex_;  // guards wakeup_ and view_ against the engine's threads
+    std::mutex wakeMutex_; // guards wakeup_ and view_ against the engine's threads
     LONG volume_ = 0;
     LONG balance_ = 0;
     LONG displayMode_ = mpTime;
@@ -111,4 +111,4 @@ public:
 std::unique_ptr<PlayerView> MakePlayerView(MediaPlayer& player, HWND parent, int x, int y,
                                            int width, int height);
 
-}  // namespace media
+} // namespace media

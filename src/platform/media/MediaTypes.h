@@ -39,4 +39,4 @@ enum MediaErrorCode : int {
     kErrorOpenFailed = static_cast<int>(0x80040204u),
 };
 
-}  // namespace media
+} // namespace media

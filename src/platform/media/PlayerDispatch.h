@@ -7,18 +7,18 @@ namespace media {
 
 namespace dispid {
 // Properties with a meaning of their own.
-constexpr DISPID Volume = 19;              // I4, hundredths of a decibel, -10000..0
-constexpr DISPID Balance = 20;             // I4, -10000 (left) .. 10000 (right)
-constexpr DISPID ShowDisplay = 22;         // BOOL
-constexpr DISPID ShowControls = 23;        // BOOL, the control bar
+constexpr DISPID Volume = 19;       // I4, hundredths of a decibel, -10000..0
+constexpr DISPID Balance = 20;      // I4, -10000 (left) .. 10000 (right)
+constexpr DISPID ShowDisplay = 22;  // BOOL
+constexpr DISPID ShowControls = 23; // BOOL, the control bar
 constexpr DISPID ShowPositionControls = 24;
 constexpr DISPID ShowTracker = 26;
 constexpr DISPID EnablePositionControls = 27;
 constexpr DISPID EnableTracker = 29;
-constexpr DISPID DisplayMode = 32;  // I4, 0 time, 1 frames
+constexpr DISPID DisplayMode = 32; // I4, 0 time, 1 frames
 constexpr DISPID ImageSourceWidth = 1001;
 constexpr DISPID ImageSourceHeight = 1002;
-constexpr DISPID Duration = 1003;  // R8, seconds or frames by the display mode
+constexpr DISPID Duration = 1003; // R8, seconds or frames by the display mode
 constexpr DISPID SendKeyboardEvents = 1013;
 constexpr DISPID SendMouseClickEvents = 1014;
 constexpr DISPID SendMouseMoveEvents = 1015;
@@ -30,7 +30,7 @@ constexpr DISPID FileName = 1026;        // BSTR, writing opens, empty closes
 constexpr DISPID CurrentPosition = 1027; // R8, seconds or frames by the display mode
 constexpr DISPID Rate = 1028;            // R8
 constexpr DISPID PlayCount = 1030;
-constexpr DISPID DisplaySize = 1032;  // I4, 0 default, 1 half, 2 double, 3 full screen, 4 fit
+constexpr DISPID DisplaySize = 1032; // I4, 0 default, 1 half, 2 double, 3 full screen, 4 fit
 constexpr DISPID AllowScan = 1035;
 constexpr DISPID CursorType = 1044;
 constexpr DISPID AnimationAtStart = 1045;
@@ -57,11 +57,11 @@ constexpr DISPID VideoBorderColor = 1102;
 constexpr DISPID VideoBorder3D = 1103;
 constexpr DISPID ShowAudioControls = 1107;
 constexpr DISPID EnableFullScreenControls = 1108;
-constexpr DISPID VideoInFrame = 1112;  // kept only
+constexpr DISPID VideoInFrame = 1112; // kept only
 constexpr DISPID AutoSize = -500;
 constexpr DISPID Enabled = -514;
 constexpr DISPID ReadyState = -525;
-}  // namespace dispid
+} // namespace dispid
 
 namespace eventid {
 // Arguments in order: PositionChange (old R8, new R8, in the display mode's unit),
@@ -82,7 +82,7 @@ constexpr DISPID Error = 3010;
 constexpr DISPID OpenStateChange = 3011;
 constexpr DISPID PlayStateChange = 3012;
 constexpr DISPID ReadyStateChange = -609;
-}  // namespace eventid
+} // namespace eventid
 
 enum DisplaySizeValue : LONG {
     mpDefaultSize = 0,
@@ -97,4 +97,4 @@ enum DisplayModeValue : LONG {
     mpFrames = 1,
 };
 
-}  // namespace media
+} // namespace media

@@ -18,9 +18,15 @@ constexpr int kGap = 2;
 constexpr int kTextWidth = 96;
 constexpr int kThumbWidth = 8;
 
-RECT Rect(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-bool Inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+RECT Rect(int l, int t, int r, int b) {
+    return RECT{l, t, r, b};
+}
+bool Empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+bool Inside(const RECT& r, POINT p) {
+    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
 
 RECT Centred(int width, int height, int w, int h) {
     const int x = static_cast<int>(std::nearbyint((width - w) / 2.0));
@@ -44,11 +50,10 @@ void Fill(HDC dc, const RECT& r, COLORREF colour) {
     DeleteObject(brush);
 }
 
-}  // namespace
+} // namespace
 
 RECT VideoRect(int width, int height, int videoWidth, int videoHeight, LONG displaySize) {
-    if (width <= 0 || height <= 0 || videoWidth <= 0 || videoHeight <= 0)
-        return {};
+    if (width <= 0 || height <= 0 || videoWidth <= 0 || videoHeight <= 0) return {};
     int w = videoWidth;
     int h = videoHeight;
     switch (displaySize) {
@@ -66,8 +71,7 @@ RECT VideoRect(int width, int height, int videoWidth, int videoHeight, LONG disp
     default:
         break;
     }
-    if (w > width || h > height)
-        return Fit(width, height, videoWidth, videoHeight);
+    if (w > width || h > height) return Fit(width, height, videoWidth, videoHeight);
     return Centred(width, height, w, h);
 }
 
@@ -94,30 +98,24 @@ ControlBarLayout LayoutControlBar(int width, int height, const ControlBarOptions
 }
 
 BarPart HitControlBar(const ControlBarLayout& l, POINT pt) {
-    if (!Inside(l.bar, pt))
-        return BarPart::None;
-    if (!Empty(l.playPause) && Inside(l.playPause, pt))
-        return BarPart::PlayPause;
-    if (!Empty(l.stop) && Inside(l.stop, pt))
-        return BarPart::Stop;
+    if (!Inside(l.bar, pt)) return BarPart::None;
+    if (!Empty(l.playPause) && Inside(l.playPause, pt)) return BarPart::PlayPause;
+    if (!Empty(l.stop) && Inside(l.stop, pt)) return BarPart::Stop;
     // The tracker takes the bar's whole height over its width, so it is easy to hit.
-    if (!Empty(l.track) && pt.x >= l.track.left && pt.x < l.track.right)
-        return BarPart::Track;
+    if (!Empty(l.track) && pt.x >= l.track.left && pt.x < l.track.right) return BarPart::Track;
     return BarPart::None;
 }
 
 double TrackerTime(const ControlBarLayout& l, int x, double length) {
     const int span = l.track.right - l.track.left - kThumbWidth;
-    if (span <= 0 || !(length > 0))
-        return 0;
+    if (span <= 0 || !(length > 0)) return 0;
     const double f = static_cast<double>(x - l.track.left - kThumbWidth / 2) / span;
     return std::clamp(f, 0.0, 1.0) * length;
 }
 
 RECT TrackerThumb(const ControlBarLayout& l, double position, double length) {
     const int span = l.track.right - l.track.left - kThumbWidth;
-    if (span <= 0)
-        return {};
+    if (span <= 0) return {};
     const double f = length > 0 ? std::clamp(position / length, 0.0, 1.0) : 0.0;
     const int x = l.track.left + static_cast<int>(std::nearbyint(f * span));
     return Rect(x, l.bar.top + 4, x + kThumbWidth, l.bar.bottom - 4);
@@ -128,7 +126,8 @@ String PositionText(double position, double length) {
         const long total = std::isfinite(seconds) && seconds > 0 ? static_cast<long>(seconds) : 0;
         char buf[32];
         if (length >= 3600)
-            std::snprintf(buf, sizeof buf, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+            std::snprintf(buf, sizeof buf, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,
+                          total % 60);
         else
             std::snprintf(buf, sizeof buf, "%ld:%02ld", total / 60, total % 60);
         return String(buf);
@@ -143,10 +142,10 @@ void PaintControlBar(HDC dc, const ControlBarLayout& l, const ControlBarState& s
     if (!Empty(l.playPause)) {
         Fill(dc, l.playPause, RGB(70, 70, 70));
         const RECT& b = l.playPause;
-        if (s.playing) {  // two bars: pause
+        if (s.playing) { // two bars: pause
             Fill(dc, Rect(b.left + 7, b.top + 6, b.left + 10, b.bottom - 6), ink);
             Fill(dc, Rect(b.right - 10, b.top + 6, b.right - 7, b.bottom - 6), ink);
-        } else {  // a triangle: play
+        } else { // a triangle: play
             for (int i = 0; i < 10; ++i) {
                 const int half = (10 - i) / 2;
                 const int cy = (b.top + b.bottom) / 2;
@@ -172,4 +171,4 @@ void PaintControlBar(HDC dc, const ControlBarLayout& l, const ControlBarState& s
     }
 }
 
-}  // namespace media
+} // namespace media

@@ -16,16 +16,16 @@ constexpr int kControlBarHeight = 26;
 RECT VideoRect(int width, int height, int videoWidth, int videoHeight, LONG displaySize);
 
 struct ControlBarOptions {
-    bool showPositionControls = true;  // play/pause and stop
+    bool showPositionControls = true; // play/pause and stop
     bool showTracker = true;
-    bool showDisplay = true;  // position and length as text
+    bool showDisplay = true; // position and length as text
 };
 
 struct ControlBarLayout {
     RECT bar{};
-    RECT playPause{};  // empty when hidden
+    RECT playPause{}; // empty when hidden
     RECT stop{};
-    RECT track{};  // the groove the thumb runs in
+    RECT track{}; // the groove the thumb runs in
     RECT text{};
 };
 
@@ -44,7 +44,7 @@ String PositionText(double position, double length);
 
 struct ControlBarState {
     bool playing = false;
-    bool enabled = true;  // greyed out when the control or its position controls are off
+    bool enabled = true; // greyed out when the control or its position controls are off
     double position = 0;
     double length = 0;
 };
@@ -52,4 +52,4 @@ struct ControlBarState {
 // Paints the bar into a device context in the window's client coordinates.
 void PaintControlBar(HDC dc, const ControlBarLayout& layout, const ControlBarState& state);
 
-}  // namespace media
+} // namespace media

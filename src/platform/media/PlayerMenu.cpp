@@ -14,13 +14,15 @@ namespace {
 
 constexpr const char* kMenuClass = "KorvidPlayerMenu";
 constexpr int kBorder = 1;
-constexpr int kCheckColumn = 18;   // room for the mark of the current choice
-constexpr int kTextPadding = 14;   // after the text
-constexpr int kItemPadding = 3;    // above and below the text
+constexpr int kCheckColumn = 18; // room for the mark of the current choice
+constexpr int kTextPadding = 14; // after the text
+constexpr int kItemPadding = 3;  // above and below the text
 constexpr int kSeparatorHeight = 7;
 constexpr int kMinWidth = 100;
 
-bool IsSeparator(const MenuItem& item) { return item.text.empty(); }
+bool IsSeparator(const MenuItem& item) {
+    return item.text.empty();
+}
 
 LRESULT MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -42,20 +44,20 @@ void RegisterOnce() {
     (void)done;
 }
 
-void Fill(HDC dc, const RECT& r, int sysColour) { FillRect(dc, &r, GetSysColorBrush(sysColour)); }
+void Fill(HDC dc, const RECT& r, int sysColour) {
+    FillRect(dc, &r, GetSysColorBrush(sysColour));
+}
 
-}  // namespace
+} // namespace
 
 PopupMenu::~PopupMenu() {
     chosen_ = nullptr;
     Close();
 }
 
-bool PopupMenu::Open(HWND owner, POINT screen, std::vector<MenuItem> items,
-                     ChooseHandler chosen) {
+bool PopupMenu::Open(HWND owner, POINT screen, std::vector<MenuItem> items, ChooseHandler chosen) {
     Close();
-    if (items.empty())
-        return false;
+    if (items.empty()) return false;
     RegisterOnce();
     items_ = std::move(items);
     chosen_ = std::move(chosen);
@@ -73,27 +75,23 @@ bool PopupMenu::Open(HWND owner, POINT screen, std::vector<MenuItem> items,
     HWND top = owner ? GetAncestor(owner, GA_ROOT) : 0;
     window_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMenuClass, "",
                              WS_POPUP | WS_VISIBLE, x, y, width, height, top, 0, 0, this);
-    if (!window_)
-        return false;
+    if (!window_) return false;
     SetCapture(window_);
     return true;
 }
 
 void PopupMenu::Close() {
-    if (!window_ || closing_)
-        return;
+    if (!window_ || closing_) return;
     closing_ = true;
     HWND old = window_;
-    if (GetCapture() == old)
-        ReleaseCapture();
+    if (GetCapture() == old) ReleaseCapture();
     DestroyWindow(old);
     window_ = 0;
     closing_ = false;
 }
 
 RECT PopupMenu::ItemRect(int index) const {
-    if (index < 0 || index + 1 >= static_cast<int>(tops_.size()))
-        return {};
+    if (index < 0 || index + 1 >= static_cast<int>(tops_.size())) return {};
     return RECT{kBorder, tops_[index], kBorder + width_, tops_[index + 1]};
 }
 
@@ -105,35 +103,29 @@ bool PopupMenu::Selectable(int index) const {
 int PopupMenu::ItemAt(POINT p) const {
     for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
         const RECT r = ItemRect(i);
-        if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)
-            return i;
+        if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) return i;
     }
     return -1;
 }
 
 void PopupMenu::SetHighlight(int index) {
-    if (index == highlighted_)
-        return;
+    if (index == highlighted_) return;
     highlighted_ = index;
-    if (window_)
-        InvalidateRect(window_, nullptr, FALSE);
+    if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
 void PopupMenu::Choose(int index) {
     // Disabled items and separators never act.
-    if (!Selectable(index))
-        return;
+    if (!Selectable(index)) return;
     const int command = items_[index].command;
     ChooseHandler chosen = std::move(chosen_);
     chosen_ = nullptr;
     Close();
-    if (chosen)
-        chosen(command);  // may destroy this menu
+    if (chosen) chosen(command); // may destroy this menu
 }
 
 bool PopupMenu::HandleKey(int vk) {
-    if (!window_)
-        return false;
+    if (!window_) return false;
     const int count = static_cast<int>(items_.size());
     switch (vk) {
     case VK_UP:
@@ -197,8 +189,7 @@ void PopupMenu::Paint(HWND hwnd) {
             continue;
         }
         const bool lit = i == highlighted_;
-        if (lit)
-            Fill(dc, r, COLOR_HIGHLIGHT);
+        if (lit) Fill(dc, r, COLOR_HIGHLIGHT);
         const int ink = !item.enabled ? COLOR_GRAYTEXT : lit ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT;
         if (item.checked) {
             const int cx = r.left + kCheckColumn / 2;
@@ -231,22 +222,19 @@ LRESULT PopupMenu::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (ItemAt(p) < 0) {
             RECT client;
             GetClientRect(hwnd, &client);
-            if (p.x < 0 || p.y < 0 || p.x >= client.right || p.y >= client.bottom)
-                Close();
+            if (p.x < 0 || p.y < 0 || p.x >= client.right || p.y >= client.bottom) Close();
         }
         return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-        Choose(ItemAt(p));  // may destroy this menu
+        Choose(ItemAt(p)); // may destroy this menu
         return 0;
     case WM_CAPTURECHANGED:
         // Something else took the pointer: the menu gives up.
-        if (!closing_ && static_cast<HWND>(lParam) != hwnd)
-            Close();
+        if (!closing_ && static_cast<HWND>(lParam) != hwnd) Close();
         return 0;
     case WM_NCDESTROY:
-        if (window_ == hwnd)
-            window_ = 0;
+        if (window_ == hwnd) window_ = 0;
         break;
     default:
         break;
@@ -254,4 +242,4 @@ LRESULT PopupMenu::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
-}  // namespace media
+} // namespace media

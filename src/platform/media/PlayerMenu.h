@@ -12,7 +12,7 @@
 namespace media {
 
 struct MenuItem {
-    String text;  // empty: a separator
+    String text; // empty: a separator
     int command = 0;
     bool enabled = true;
     bool checked = false;
@@ -57,11 +57,11 @@ private:
 
     HWND window_ = 0;
     std::vector<MenuItem> items_;
-    std::vector<int> tops_;  // each item's top, plus the bottom of the last
+    std::vector<int> tops_; // each item's top, plus the bottom of the last
     int width_ = 0;
     int highlighted_ = -1;
     bool closing_ = false;
     ChooseHandler chosen_;
 };
 
-}  // namespace media
+} // namespace media

@@ -7,8 +7,12 @@ namespace media {
 
 namespace {
 
-PropertyInfo Kept(DISPID id, Variant initial) { return {id, initial.vt, initial, false, false}; }
-PropertyInfo Live(DISPID id, VARTYPE type, bool readOnly) { return {id, type, {}, readOnly, true}; }
+PropertyInfo Kept(DISPID id, Variant initial) {
+    return {id, initial.vt, initial, false, false};
+}
+PropertyInfo Live(DISPID id, VARTYPE type, bool readOnly) {
+    return {id, type, {}, readOnly, true};
+}
 
 const std::vector<PropertyInfo>& Table() {
     using V = Variant;
@@ -78,7 +82,7 @@ const std::vector<PropertyInfo>& Table() {
     return table;
 }
 
-}  // namespace
+} // namespace
 
 const PropertyInfo* FindProperty(DISPID id) {
     const auto& t = Table();
@@ -89,8 +93,7 @@ const PropertyInfo* FindProperty(DISPID id) {
 
 PlayerProperties::PlayerProperties() {
     for (const PropertyInfo& p : Table())
-        if (!p.live)
-            values_[p.id] = p.initial;
+        if (!p.live) values_[p.id] = p.initial;
 }
 
 const Variant& PlayerProperties::Get(DISPID id) const {
@@ -101,14 +104,12 @@ const Variant& PlayerProperties::Get(DISPID id) const {
 
 HRESULT PlayerProperties::Put(DISPID id, const Variant& value) {
     const PropertyInfo* info = FindProperty(id);
-    if (!info || info->live)
-        return DISP_E_MEMBERNOTFOUND;
+    if (!info || info->live) return DISP_E_MEMBERNOTFOUND;
     Variant converted;
     const HRESULT hr = ChangeType(value, info->type, &converted);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     values_[id] = std::move(converted);
     return S_OK;
 }
 
-}  // namespace media
+} // namespace media

@@ -14,7 +14,7 @@ struct PropertyInfo {
     VARTYPE type = VT_EMPTY;
     Variant initial;
     bool readOnly = false;
-    bool live = false;  // answered by the control, not by the store
+    bool live = false; // answered by the control, not by the store
 };
 
 // The entry for id, or nullptr when the control has no such property.
@@ -34,4 +34,4 @@ private:
     std::map<DISPID, Variant> values_;
 };
 
-}  // namespace media
+} // namespace media

@@ -37,7 +37,9 @@ constexpr int kPauseCommand = 2;
 constexpr int kStopCommand = 3;
 constexpr int kSizeCommand = 100;
 
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 LRESULT ControlProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT RendererProc(HWND, UINT, WPARAM, LPARAM);
@@ -61,25 +63,22 @@ void RegisterOnce() {
     (void)done;
 }
 
-}  // namespace
+} // namespace
 
 class PlayerWindowView final : public PlayerView {
 public:
     explicit PlayerWindowView(MediaPlayer& player) : player_(player) {}
     ~PlayerWindowView() override {
         // Windows may already be gone with their parent; stale handles are refused.
-        if (IsWindow(fullScreen_))
-            DestroyWindow(fullScreen_);
-        if (IsWindow(control_))
-            DestroyWindow(control_);
+        if (IsWindow(fullScreen_)) DestroyWindow(fullScreen_);
+        if (IsWindow(control_)) DestroyWindow(control_);
     }
 
     bool Create(HWND parent, int x, int y, int width, int height) {
         RegisterOnce();
-        control_ = CreateWindowEx(0, kControlClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  x, y, width, height, parent, 0, 0, this);
-        if (!control_)
-            return false;
+        control_ = CreateWindowEx(0, kControlClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x,
+                                  y, width, height, parent, 0, 0, this);
+        if (!control_) return false;
         renderer_ = CreateWindowEx(0, kRendererClass, "", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                                    control_, 0, 0, this);
         SetTimer(control_, kRefreshTimer, kRefreshMs, nullptr);
@@ -90,17 +89,14 @@ public:
     HWND Handle() const override { return control_; }
 
     void Changed() override {
-        if (!control_)
-            return;
+        if (!control_) return;
         Layout();
         InvalidateRect(control_, nullptr, FALSE);
-        if (renderer_)
-            InvalidateRect(renderer_, nullptr, FALSE);
+        if (renderer_) InvalidateRect(renderer_, nullptr, FALSE);
     }
 
     void Wake() override {
-        if (!wakePosted_.exchange(true))
-            PostMessage(control_, kWakeMessage, 0, 0);
+        if (!wakePosted_.exchange(true)) PostMessage(control_, kWakeMessage, 0, 0);
     }
 
     LRESULT Control(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -120,8 +116,7 @@ public:
             PaintControl(hwnd);
             return 0;
         case WM_TIMER:
-            if (wParam == kRefreshTimer && ShowControls())
-                InvalidateRect(hwnd, &bar_.bar, FALSE);
+            if (wParam == kRefreshTimer && ShowControls()) InvalidateRect(hwnd, &bar_.bar, FALSE);
             return 0;
         case WM_LBUTTONDOWN:
             Press({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -130,15 +125,13 @@ public:
             ContextMenu(hwnd, lParam);
             return 0;
         case WM_KEYDOWN:
-            if (menu_.HandleKey(static_cast<int>(wParam)))
-                return 0;
+            if (menu_.HandleKey(static_cast<int>(wParam))) return 0;
             break;
         case WM_KILLFOCUS:
             menu_.Close();
             break;
         case WM_MOUSEMOVE:
-            if (dragging_)
-                SeekTo(GET_X_LPARAM(lParam));
+            if (dragging_) SeekTo(GET_X_LPARAM(lParam));
             return 0;
         case WM_LBUTTONUP:
             if (dragging_) {
@@ -170,8 +163,7 @@ public:
             PaintFrame(hwnd);
             return 0;
         case WM_KEYDOWN:
-            if (menu_.HandleKey(static_cast<int>(wParam)))
-                return 0;
+            if (menu_.HandleKey(static_cast<int>(wParam))) return 0;
             if (wParam == VK_ESCAPE && fullScreen_) {
                 player_.PutProperty(dispid::DisplaySize, Variant::Int(windowedSize_));
                 return 0;
@@ -184,8 +176,7 @@ public:
             ContextMenu(hwnd, lParam);
             return 0;
         case WM_LBUTTONUP:
-            if (Bool(dispid::ClickToPlay) && Bool(dispid::Enabled))
-                TogglePlay();
+            if (Bool(dispid::ClickToPlay) && Bool(dispid::Enabled)) TogglePlay();
             return 0;
         default:
             break;
@@ -207,8 +198,7 @@ public:
             return 0;
         }
         case WM_KEYDOWN:
-            if (menu_.HandleKey(static_cast<int>(wParam)))
-                return 0;
+            if (menu_.HandleKey(static_cast<int>(wParam))) return 0;
             if (wParam == VK_ESCAPE) {
                 player_.PutProperty(dispid::DisplaySize, Variant::Int(windowedSize_));
                 return 0;
@@ -218,8 +208,7 @@ public:
             ContextMenu(hwnd, lParam);
             return 0;
         case WM_NCDESTROY:
-            if (fullScreen_ == hwnd)
-                fullScreen_ = 0;
+            if (fullScreen_ == hwnd) fullScreen_ = 0;
             break;
         default:
             break;
@@ -239,15 +228,13 @@ private:
     double Seconds(DISPID id) {
         // The bar always shows seconds, whatever the display mode.
         Variant v;
-        if (FAILED(player_.GetProperty(id, &v)))
-            return 0;
+        if (FAILED(player_.GetProperty(id, &v))) return 0;
         return player_.FromDisplayUnit(v.dblVal);
     }
     bool ShowControls() { return Bool(dispid::ShowControls); }
 
     void Layout() {
-        if (!control_ || !renderer_)
-            return;
+        if (!control_ || !renderer_) return;
         RECT client;
         GetClientRect(control_, &client);
         const int width = client.right;
@@ -256,7 +243,7 @@ private:
         ControlBarOptions options;
         options.showPositionControls = Bool(dispid::ShowPositionControls);
         options.showTracker = Bool(dispid::ShowTracker);
-        options.showDisplay = true;  // the position and length are always shown
+        options.showDisplay = true; // the position and length are always shown
         bar_ = ShowControls() ? LayoutControlBar(width, height, options) : ControlBarLayout{};
         const LONG size = Int(dispid::DisplaySize);
         const int vw = Int(dispid::ImageSourceWidth);
@@ -281,10 +268,9 @@ private:
         const int sh = GetSystemMetrics(SM_CYSCREEN);
         if (!fullScreen_) {
             fullScreen_ = CreateWindowEx(WS_EX_TOPMOST, kFullScreenClass, "",
-                                         WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, sw, sh,
-                                         0, 0, 0, this);
-            if (!fullScreen_)
-                return;
+                                         WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, sw, sh, 0,
+                                         0, 0, this);
+            if (!fullScreen_) return;
             SetParent(renderer_, fullScreen_);
         }
         const RECT r = VideoRect(sw, sh, vw, vh, mpFullScreen);
@@ -294,8 +280,7 @@ private:
     }
 
     void LeaveFullScreen() {
-        if (!fullScreen_)
-            return;
+        if (!fullScreen_) return;
         SetParent(renderer_, control_);
         HWND old = fullScreen_;
         fullScreen_ = 0;
@@ -359,12 +344,10 @@ private:
     }
 
     void Press(POINT pt) {
-        if (!ShowControls() || !Bool(dispid::Enabled))
-            return;
+        if (!ShowControls() || !Bool(dispid::Enabled)) return;
         switch (HitControlBar(bar_, pt)) {
         case BarPart::PlayPause:
-            if (Bool(dispid::EnablePositionControls))
-                TogglePlay();
+            if (Bool(dispid::EnablePositionControls)) TogglePlay();
             break;
         case BarPart::Stop:
             if (Bool(dispid::EnablePositionControls) && SUCCEEDED(player_.Stop()))
@@ -403,18 +386,16 @@ private:
             sizeItem("Double size", mpDoubleSize),
             sizeItem("Fit to window", mpFitToSize),
             {},
-            {"Full screen", kSizeCommand + mpFullScreen,
-             open && Int(dispid::ImageSourceWidth) > 0, full},
+            {"Full screen", kSizeCommand + mpFullScreen, open && Int(dispid::ImageSourceWidth) > 0,
+             full},
         };
     }
 
     void ContextMenu(HWND from, LPARAM lParam) {
-        if (!Bool(dispid::EnableContextMenu) || !Bool(dispid::Enabled))
-            return;
+        if (!Bool(dispid::EnableContextMenu) || !Bool(dispid::Enabled)) return;
         // The menu never has the focus: the window that has it hands the keys on.
         HWND keys = fullScreen_ ? renderer_ : control_;
-        if (GetFocus() != keys)
-            SetFocus(keys);
+        if (GetFocus() != keys) SetFocus(keys);
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(from, &at);
         menu_.Open(from, at, MenuItems(), [this](int command) { Command(command); });
@@ -424,10 +405,8 @@ private:
         // The state may have moved on while the menu was open: act only on what is enabled now.
         bool enabled = false;
         for (const MenuItem& item : MenuItems())
-            if (item.command == command && !item.text.empty())
-                enabled = item.enabled;
-        if (!enabled)
-            return;
+            if (item.command == command && !item.text.empty()) enabled = item.enabled;
+        if (!enabled) return;
         switch (command) {
         case kPlayCommand:
             player_.Play();
@@ -443,14 +422,12 @@ private:
             player_.PutProperty(dispid::DisplaySize, Variant::Int(command - kSizeCommand));
             break;
         }
-        if (control_)
-            InvalidateRect(control_, nullptr, FALSE);
+        if (control_) InvalidateRect(control_, nullptr, FALSE);
     }
 
     void SeekTo(int x) {
         const double t = TrackerTime(bar_, x, Seconds(dispid::Duration));
-        if (std::abs(t - lastSeek_) < 1e-3 && dragging_)
-            return;
+        if (std::abs(t - lastSeek_) < 1e-3 && dragging_) return;
         lastSeek_ = t;
         player_.PutProperty(dispid::CurrentPosition, Variant::Double(player_.ToDisplayUnit(t)));
         InvalidateRect(control_, &bar_.bar, FALSE);
@@ -482,37 +459,37 @@ PlayerWindowView* ViewOf(HWND hwnd, UINT msg, LPARAM lParam) {
 
 LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     PlayerWindowView* view = ViewOf(hwnd, msg, lParam);
-    return view ? view->Control(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
+    return view ? view->Control(hwnd, msg, wParam, lParam)
+                : DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT RendererProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     PlayerWindowView* view = ViewOf(hwnd, msg, lParam);
-    return view ? view->Renderer(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
+    return view ? view->Renderer(hwnd, msg, wParam, lParam)
+                : DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT FullScreenProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     PlayerWindowView* view = ViewOf(hwnd, msg, lParam);
-    return view ? view->FullScreen(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
+    return view ? view->FullScreen(hwnd, msg, wParam, lParam)
+                : DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<PlayerView> MakePlayerView(MediaPlayer& player, HWND parent, int x, int y,
                                            int width, int height) {
     auto view = std::make_unique<PlayerWindowView>(player);
-    if (!view->Create(parent, x, y, width, height))
-        return nullptr;
+    if (!view->Create(parent, x, y, width, height)) return nullptr;
     return view;
 }
 
 // Here rather than with the rest of the control, so a control without a window needs none
 // of the window layer.
 HWND MediaPlayer::CreateWindowIn(HWND parent, int x, int y, int width, int height) {
-    if (view_)
-        return view_->Handle();
+    if (view_) return view_->Handle();
     std::unique_ptr<PlayerView> view = MakePlayerView(*this, parent, x, y, width, height);
-    if (!view)
-        return 0;
+    if (!view) return 0;
     view_ = std::move(view);
     {
         std::lock_guard lock(wakeMutex_);
@@ -523,4 +500,4 @@ HWND MediaPlayer::CreateWindowIn(HWND parent, int x, int y, int width, int heigh
     return view_->Handle();
 }
 
-}  // namespace media
+} // namespace media

@@ -47,8 +47,7 @@ double Variant::AsDouble() const {
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-    if (a.vt != b.vt)
-        return false;
+    if (a.vt != b.vt) return false;
     switch (a.vt) {
     case VT_BOOL:
         return a.boolVal == b.boolVal;
@@ -64,14 +63,12 @@ bool operator==(const Variant& a, const Variant& b) {
 }
 
 HRESULT ChangeType(const Variant& value, VARTYPE wanted, Variant* out) {
-    if (!out)
-        return E_POINTER;
+    if (!out) return E_POINTER;
     if (value.vt == wanted) {
         *out = value;
         return S_OK;
     }
-    if (!value.IsNumber() || wanted == VT_BSTR || wanted == VT_EMPTY)
-        return DISP_E_TYPEMISMATCH;
+    if (!value.IsNumber() || wanted == VT_BSTR || wanted == VT_EMPTY) return DISP_E_TYPEMISMATCH;
     const double v = value.AsDouble();
     switch (wanted) {
     case VT_BOOL:
@@ -94,4 +91,4 @@ HRESULT ChangeType(const Variant& value, VARTYPE wanted, Variant* out) {
     }
 }
 
-}  // namespace media
+} // namespace media

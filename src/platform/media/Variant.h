@@ -47,4 +47,4 @@ struct Variant {
 // integer holds, or not a number).
 HRESULT ChangeType(const Variant& value, VARTYPE wanted, Variant* out);
 
-}  // namespace media
+} // namespace media

@@ -21,13 +21,13 @@ constexpr HINSTANCE kDone = 42;
 // for the program that opens.
 bool SpawnDetached(const std::string& target) {
     const pid_t child = fork();
-    if (child < 0)
-        return false;
+    if (child < 0) return false;
     if (child == 0) {
         setsid();
         const char* argv[] = {"xdg-open", target.c_str(), nullptr};
         pid_t grandchild = 0;
-        const int r = posix_spawnp(&grandchild, "xdg-open", nullptr, nullptr, const_cast<char**>(argv), environ);
+        const int r = posix_spawnp(&grandchild, "xdg-open", nullptr, nullptr,
+                                   const_cast<char**>(argv), environ);
         _exit(r == 0 ? 0 : 1);
     }
     int status = 0;
@@ -35,9 +35,10 @@ bool SpawnDetached(const std::string& target) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-}  // namespace
+} // namespace
 
-HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int show) {
+HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                        int show) {
     user::ShellRequest request;
     request.owner = owner;
     request.verb = verb ? verb : "";
@@ -45,11 +46,9 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.parameters = parameters ? parameters : "";
     request.directory = directory ? directory : "";
     request.show = show;
-    if (request.file.empty())
-        return kFileNotFound;
+    if (request.file.empty()) return kFileNotFound;
     if (std::optional<bool> answered = user::InterceptShell(request))
         return *answered ? kDone : kNoAssociation;
-    if (!request.verb.empty() && request.verb != "open")
-        return kNoAssociation;
+    if (!request.verb.empty() && request.verb != "open") return kNoAssociation;
     return SpawnDetached(request.file) ? kDone : kNoAssociation;
 }

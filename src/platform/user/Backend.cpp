@@ -67,7 +67,7 @@ std::unique_ptr<DisplayBackend>& installed() {
 
 std::atomic<DisplayBackend*> current{nullptr};
 
-}  // namespace
+} // namespace
 
 void SetDisplayBackend(std::unique_ptr<DisplayBackend> backend) {
     // Windows belong to the backend that showed them.
@@ -96,4 +96,4 @@ std::optional<DialogAnswer> InterceptDialog(const DialogRequest& request) {
     return CurrentDisplayBackend().Dialog(request);
 }
 
-}  // namespace user
+} // namespace user

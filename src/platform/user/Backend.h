@@ -37,7 +37,7 @@ struct SurfaceView {
     const BYTE* bits = nullptr;
     int width = 0;
     int height = 0;
-    int stride = 0;  // bytes per row
+    int stride = 0; // bytes per row
 };
 
 class DisplayBackend {
@@ -55,7 +55,7 @@ public:
     virtual void CreateNative(const NativeWindowSpec& desc) = 0;
     virtual void DestroyNative(HWND hwnd) = 0;
     virtual void SetNativeBounds(HWND hwnd, const RECT& bounds) = 0;
-    virtual void SetNativeSpec(HWND hwnd, const NativeWindowSpec& desc) = 0;  // frame, title
+    virtual void SetNativeSpec(HWND hwnd, const NativeWindowSpec& desc) = 0; // frame, title
     virtual void SetNativeState(HWND hwnd, ShowState state, bool activate) = 0;
     // Rectangles in window coordinates, no overlap; nullptr: the whole rectangle.
     virtual void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) = 0;
@@ -77,7 +77,7 @@ public:
     virtual void BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) = 0;
     // Keeps all pointer input for the program while a window holds the capture (0: release).
     virtual void GrabPointer(HWND hwnd) = 0;
-    virtual void SetCursorShape(WORD shapeId) = 0;  // standard cursor id, 0 hides it
+    virtual void SetCursorShape(WORD shapeId) = 0; // standard cursor id, 0 hides it
     virtual POINT CursorPos() = 0;
     virtual void SetCursorPos(POINT pt) = 0;
     virtual void Beep() = 0;
@@ -102,4 +102,4 @@ void SetDisplayBackend(std::unique_ptr<DisplayBackend> backend);
 // The backend in use; without SetDisplayBackend, one that shows nothing and delivers no input.
 DisplayBackend& CurrentDisplayBackend();
 
-}  // namespace user
+} // namespace user

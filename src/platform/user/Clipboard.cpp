@@ -18,7 +18,7 @@ namespace {
 struct Block {
     std::unique_ptr<BYTE[]> data;
     SIZE_T size = 0;
-    int locks = 0;  // under memoryLock
+    int locks = 0; // under memoryLock
 };
 
 std::mutex memoryLock;
@@ -41,7 +41,7 @@ std::mutex clipLock;
 bool clipOpen = false;
 HWND clipOwner = 0;
 std::vector<Entry> entries;
-std::vector<std::string> formatNames;  // format 0xC000 + i
+std::vector<std::string> formatNames; // format 0xC000 + i
 
 constexpr UINT kFirstRegistered = 0xC000;
 constexpr UINT kLastRegistered = 0xFFFF;
@@ -143,7 +143,8 @@ BOOL EmptyClipboard() {
         if (!clipOpen) return FALSE;
         old.swap(entries);
     }
-    for (const Entry& e : old) Release(e);
+    for (const Entry& e : old)
+        Release(e);
     return TRUE;
 }
 

@@ -37,7 +37,9 @@ constexpr UINT CF_ENHMETAFILE = 14;
 // The same name (compared case-insensitively) always gives the same number, from 0xC000 up;
 // 0 for an empty name.
 UINT RegisterClipboardFormatA(LPCSTR name);
-inline UINT RegisterClipboardFormat(LPCSTR name) { return RegisterClipboardFormatA(name); }
+inline UINT RegisterClipboardFormat(LPCSTR name) {
+    return RegisterClipboardFormatA(name);
+}
 // Copies the registered name of format (at most size - 1 characters and a terminating zero);
 // returns the characters copied, 0 for a format that is not registered.
 int GetClipboardFormatNameA(UINT format, LPSTR name, int size);

@@ -62,8 +62,9 @@ void paintFrame(HWND hwnd, Window& w) {
         } else {
             for (int i = 0; i < outer; ++i) {
                 RECT f{r.left + i, r.top + i, r.right - i, r.bottom - i};
-                FrameRect(dc, &f, GetSysColorBrush(i == outer - 1 || i == 0 ? COLOR_3DSHADOW
-                                                                            : COLOR_BTNFACE));
+                FrameRect(
+                    dc, &f,
+                    GetSysColorBrush(i == outer - 1 || i == 0 ? COLOR_3DSHADOW : COLOR_BTNFACE));
             }
         }
     }
@@ -106,8 +107,8 @@ void startMoveSize(HWND hwnd, LRESULT hit) {
     CurrentDisplayBackend().BeginMoveSize(top->handle, hit, CurrentDisplayBackend().CursorPos());
 }
 
-}  // namespace
-}  // namespace user::detail
+} // namespace
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;
@@ -173,7 +174,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT: {
         w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        if (w->native && IsNativelyFramed(*w)) CurrentDisplayBackend().SetNativeSpec(hwnd, SpecOf(*w));
+        if (w->native && IsNativelyFramed(*w))
+            CurrentDisplayBackend().SetNativeSpec(hwnd, SpecOf(*w));
         return TRUE;
     }
     case WM_GETTEXT: {

@@ -7,9 +7,11 @@
 namespace user::detail {
 namespace {
 
-bool fromNative = false;  // the activation change being applied came from the desktop
+bool fromNative = false; // the activation change being applied came from the desktop
 
-bool canTakeFocus(const Window& w) { return IsVisibleChain(w) && IsEnabledChain(w); }
+bool canTakeFocus(const Window& w) {
+    return IsVisibleChain(w) && IsEnabledChain(w);
+}
 
 // Moves the focus without activation checks; sends the pair of messages.
 void moveFocus(HWND to) {
@@ -50,7 +52,7 @@ void setAppActive(bool active, HWND except) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void ActivateTopLevel(HWND top, WORD how) {
     InputState& in = Input();
@@ -68,7 +70,7 @@ void ActivateTopLevel(HWND top, WORD how) {
             if (!f || TopLevelOf(f)->handle == old) moveFocus(0);
         }
     }
-    if (in.active != top) return;  // a handler activated something else meanwhile
+    if (in.active != top) return; // a handler activated something else meanwhile
     if (!top) {
         setAppActive(false, 0);
         return;
@@ -114,7 +116,7 @@ void ForgetWindow(HWND hwnd) {
     }
 }
 
-}  // namespace user::detail
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;
@@ -139,7 +141,9 @@ HWND SetFocus(HWND hwnd) {
     return old;
 }
 
-HWND GetFocus() { return Input().focus; }
+HWND GetFocus() {
+    return Input().focus;
+}
 
 HWND SetActiveWindow(HWND hwnd) {
     InputState& in = Input();
@@ -156,7 +160,9 @@ HWND SetActiveWindow(HWND hwnd) {
     return old;
 }
 
-HWND GetActiveWindow() { return Input().active; }
+HWND GetActiveWindow() {
+    return Input().active;
+}
 
 BOOL SetForegroundWindow(HWND hwnd) {
     Window* w = Find(hwnd);
@@ -168,7 +174,9 @@ BOOL SetForegroundWindow(HWND hwnd) {
     return Input().active == top ? TRUE : FALSE;
 }
 
-HWND GetForegroundWindow() { return Input().active; }
+HWND GetForegroundWindow() {
+    return Input().active;
+}
 
 HWND SetCapture(HWND hwnd) {
     InputState& in = Input();
@@ -192,7 +200,9 @@ BOOL ReleaseCapture() {
     return TRUE;
 }
 
-HWND GetCapture() { return Input().capture; }
+HWND GetCapture() {
+    return Input().capture;
+}
 
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
     if (!track || track->cbSize != sizeof(TRACKMOUSEEVENT)) return FALSE;

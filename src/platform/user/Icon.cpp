@@ -41,7 +41,7 @@ struct Table {
 };
 
 Table& table() {
-    static Table* t = new Table;  // outlives late destructions at exit
+    static Table* t = new Table; // outlives late destructions at exit
     return *t;
 }
 
@@ -109,8 +109,8 @@ bool readPixels(HBITMAP bitmap, int& width, int& height, std::vector<DWORD>& out
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     HDC dc = CreateCompatibleDC(0);
-    int lines = GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), out.data(), &info,
-                          DIB_RGB_COLORS);
+    int lines =
+        GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), out.data(), &info, DIB_RGB_COLORS);
     DeleteDC(dc);
     return lines == height;
 }
@@ -150,7 +150,8 @@ HICON CreateIconIndirect(const ICONINFO* info) {
         d->width = cw;
         d->height = ch;
         d->mask.resize(maskPixels.size());
-        for (size_t i = 0; i < maskPixels.size(); ++i) d->mask[i] = white(maskPixels[i]) ? 1 : 0;
+        for (size_t i = 0; i < maskPixels.size(); ++i)
+            d->mask[i] = white(maskPixels[i]) ? 1 : 0;
     } else {
         // The AND half on top, the XOR half below.
         if (mh < 2 || mh % 2 != 0) return 0;
@@ -176,7 +177,8 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
     info->yHotspot = d->icon ? static_cast<DWORD>(d->height / 2) : d->hotY;
     if (d->monochrome) {
         std::vector<BYTE> both(d->mask);
-        for (DWORD p : d->image) both.push_back((p & 0xFFFFFF) ? 1 : 0);
+        for (DWORD p : d->image)
+            both.push_back((p & 0xFFFFFF) ? 1 : 0);
         info->hbmMask = makeMaskBitmap(both, d->width, d->height * 2);
         info->hbmColor = 0;
         return info->hbmMask ? TRUE : FALSE;
@@ -195,10 +197,12 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
 HICON CopyIcon(HICON icon) {
     auto d = findIcon(icon);
     if (!d) return 0;
-    return addIcon(d);  // the pixels never change, so the copy may share them
+    return addIcon(d); // the pixels never change, so the copy may share them
 }
 
-BOOL DestroyIcon(HICON icon) { return removeIcon(icon) ? TRUE : FALSE; }
+BOOL DestroyIcon(HICON icon) {
+    return removeIcon(icon) ? TRUE : FALSE;
+}
 
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flicker,
                 UINT flags) {
@@ -240,8 +244,7 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBR
     HGDIOBJ old = SelectObject(src, mask);
     const bool both = (flags & DI_NORMAL) == DI_NORMAL;
     if (flags & DI_MASK)
-        StretchBlt(target, tx, ty, cx, cy, src, 0, 0, d->width, d->height,
-                   both ? SRCAND : SRCCOPY);
+        StretchBlt(target, tx, ty, cx, cy, src, 0, 0, d->width, d->height, both ? SRCAND : SRCCOPY);
     if (flags & DI_IMAGE) {
         SelectObject(src, image);
         StretchBlt(target, tx, ty, cx, cy, src, 0, 0, d->width, d->height,

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct ICONINFO {
-    BOOL fIcon = TRUE;  // FALSE: a cursor, whose hot spot matters
+    BOOL fIcon = TRUE; // FALSE: a cursor, whose hot spot matters
     DWORD xHotspot = 0;
     DWORD yHotspot = 0;
     HBITMAP hbmMask = 0;

@@ -103,17 +103,17 @@ constexpr int VK_LCONTROL = 0xA2;
 constexpr int VK_RCONTROL = 0xA3;
 constexpr int VK_LMENU = 0xA4;
 constexpr int VK_RMENU = 0xA5;
-constexpr int VK_OEM_1 = 0xBA;  // ;:
+constexpr int VK_OEM_1 = 0xBA; // ;:
 constexpr int VK_OEM_PLUS = 0xBB;
 constexpr int VK_OEM_COMMA = 0xBC;
 constexpr int VK_OEM_MINUS = 0xBD;
 constexpr int VK_OEM_PERIOD = 0xBE;
-constexpr int VK_OEM_2 = 0xBF;  // /?
-constexpr int VK_OEM_3 = 0xC0;  // `~
-constexpr int VK_OEM_4 = 0xDB;  // [{
-constexpr int VK_OEM_5 = 0xDC;  // \|
-constexpr int VK_OEM_6 = 0xDD;  // ]}
-constexpr int VK_OEM_7 = 0xDE;  // '"
+constexpr int VK_OEM_2 = 0xBF; // /?
+constexpr int VK_OEM_3 = 0xC0; // `~
+constexpr int VK_OEM_4 = 0xDB; // [{
+constexpr int VK_OEM_5 = 0xDC; // \|
+constexpr int VK_OEM_6 = 0xDD; // ]}
+constexpr int VK_OEM_7 = 0xDE; // '"
 
 // The key as of the message the thread took last: the high bit (negative result) when down,
 // bit 0 when toggled (Caps Lock and friends). Mouse buttons count as keys.
@@ -124,8 +124,12 @@ BOOL GetKeyboardState(BYTE* state256);
 
 // Standard cursors for LoadCursor(0, IDC_...). The numbers are resource ids; LoadCursor
 // returns a handle of the shape.
-inline LPCSTR MAKEINTRESOURCE(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id)); }
-inline bool IS_INTRESOURCE(LPCSTR s) { return (reinterpret_cast<std::uintptr_t>(s) >> 16) == 0; }
+inline LPCSTR MAKEINTRESOURCE(WORD id) {
+    return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id));
+}
+inline bool IS_INTRESOURCE(LPCSTR s) {
+    return (reinterpret_cast<std::uintptr_t>(s) >> 16) == 0;
+}
 #define IDC_ARROW MAKEINTRESOURCE(32512)
 #define IDC_IBEAM MAKEINTRESOURCE(32513)
 #define IDC_WAIT MAKEINTRESOURCE(32514)

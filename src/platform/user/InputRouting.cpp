@@ -1,7 +1,7 @@
 // Input routing: which window a pointer or key event goes to and as what message; the key
 // state, the pointer and its shape.
-#include "platform/gdi/Region.h"
 #include "platform/Utf8.h"
+#include "platform/gdi/Region.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/Input.h"
@@ -42,7 +42,9 @@ Window* deepest(Window* w, POINT screen) {
     }
 }
 
-WPARAM mouseKeys(WORD keys) { return keys; }
+WPARAM mouseKeys(WORD keys) {
+    return keys;
+}
 
 LPARAM pointParam(POINT p) {
     return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(p.x)),
@@ -85,7 +87,7 @@ UINT buttonMessage(int button, bool down, bool dbl) {
     return down ? (dbl ? m + 2 : m) : m + 1;
 }
 
-}  // namespace
+} // namespace
 
 bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
     InputState& in = Input();
@@ -125,7 +127,8 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         target = Find(in.capture);
     } else {
         Window* top = Find(e.topLevel);
-        if (top && (top->style & WS_VISIBLE) && inRegion(*top, e.screen)) target = deepest(top, e.screen);
+        if (top && (top->style & WS_VISIBLE) && inRegion(*top, e.screen))
+            target = deepest(top, e.screen);
         if (target) {
             Window* enabled = enabledTarget(target);
             if (!enabled) {
@@ -171,7 +174,8 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         if (inClient)
             out.push_back(makeMsg(h, WM_MOUSEMOVE, mouseKeys(e.keys), pointParam(client), e));
         else
-            out.push_back(makeMsg(h, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), pointParam(e.screen), e));
+            out.push_back(
+                makeMsg(h, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), pointParam(e.screen), e));
         return true;
     }
 
@@ -180,7 +184,8 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         HWND to = in.focus ? in.focus : h;
         Window* fw = Find(to);
         if (!fw || !IsEnabledChain(*fw)) return false;
-        WPARAM wp = MAKELPARAM(static_cast<WORD>(e.keys), static_cast<WORD>(static_cast<SHORT>(e.delta)));
+        WPARAM wp =
+            MAKELPARAM(static_cast<WORD>(e.keys), static_cast<WORD>(static_cast<SHORT>(e.delta)));
         out.push_back(makeMsg(to, e.horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, wp,
                               pointParam(e.screen), e));
         return true;
@@ -241,7 +246,7 @@ void NoteKeyMessage(ThreadQueue& queue, const MSG& msg, const std::string& text)
     }
 }
 
-}  // namespace user::detail
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;
@@ -260,7 +265,8 @@ SHORT GetAsyncKeyState(int vk) {
 
 BOOL GetKeyboardState(BYTE* state256) {
     if (!state256) return FALSE;
-    for (int i = 0; i < 256; ++i) state256[i] = Input().keys[i];
+    for (int i = 0; i < 256; ++i)
+        state256[i] = Input().keys[i];
     return TRUE;
 }
 
@@ -272,7 +278,7 @@ bool knownCursor(std::uintptr_t id) {
         if (c == id) return true;
     return false;
 }
-}  // namespace
+} // namespace
 
 HCURSOR LoadCursor(HINSTANCE, LPCSTR name) {
     if (!name || !IS_INTRESOURCE(name)) return 0;
@@ -296,7 +302,9 @@ HCURSOR SetCursor(HCURSOR cursor) {
     return old;
 }
 
-HCURSOR GetCursor() { return Input().cursorShape; }
+HCURSOR GetCursor() {
+    return Input().cursorShape;
+}
 
 BOOL GetCursorPos(POINT* pt) {
     if (!pt) return FALSE;
@@ -316,7 +324,9 @@ int ShowCursor(BOOL show) {
     return in.cursorShown;
 }
 
-UINT GetDoubleClickTime() { return Input().doubleClickTime; }
+UINT GetDoubleClickTime() {
+    return Input().doubleClickTime;
+}
 
 BOOL SetDoubleClickTime(UINT ms) {
     Input().doubleClickTime = ms ? ms : 500;

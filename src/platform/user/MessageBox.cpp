@@ -18,7 +18,7 @@ int closeAnswer(UINT type) {
     return MessageBoxDefaultButton(type);
 }
 
-}  // namespace
+} // namespace
 
 int MessageBoxButtons(UINT type, int* buttons) {
     int local[3];
@@ -77,4 +77,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return MessageBox(owner, text, caption, type);
 }
 
-void user::SetMessageBoxPresenter(MessageBoxPresenter presenter) { g_presenter = presenter; }
+void user::SetMessageBoxPresenter(MessageBoxPresenter presenter) {
+    g_presenter = presenter;
+}

@@ -44,7 +44,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // The buttons a box of the given type shows, left to right (IDOK ...), and the one a
 // plain Enter presses.
-int MessageBoxButtons(UINT type, int* buttons);  // fills up to 3, returns the count
+int MessageBoxButtons(UINT type, int* buttons); // fills up to 3, returns the count
 int MessageBoxDefaultButton(UINT type);
 
 namespace user {
@@ -53,4 +53,4 @@ struct MessageBoxRequest;
 // sets its box form here). It returns the button chosen, 0 when it shows none.
 using MessageBoxPresenter = int (*)(const MessageBoxRequest& request);
 void SetMessageBoxPresenter(MessageBoxPresenter presenter);
-}  // namespace user
+} // namespace user

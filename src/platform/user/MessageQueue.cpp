@@ -57,9 +57,13 @@ void runSentCalls(ThreadQueue& q) {
     }
 }
 
-DWORD now32() { return static_cast<DWORD>(kernel::CurrentClock().Now()); }
+DWORD now32() {
+    return static_cast<DWORD>(kernel::CurrentClock().Now());
+}
 
-POINT cursorNow() { return Input().cursor; }
+POINT cursorNow() {
+    return Input().cursor;
+}
 
 // Turns the first unrouted input item into the messages it makes, in place. Routing may send
 // messages (hit testing, cursor shapes), so it runs without the queue lock.
@@ -220,15 +224,16 @@ std::vector<HWND> threadTopLevels() {
     return out;
 }
 
-}  // namespace
-}  // namespace user::detail
+} // namespace
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hwnd == HWND_BROADCAST) {
-        for (HWND h : threadTopLevels()) SendMessage(h, msg, wParam, lParam);
+        for (HWND h : threadTopLevels())
+            SendMessage(h, msg, wParam, lParam);
         return 0;
     }
     std::shared_ptr<ThreadQueue> target = QueueOf(hwnd);
@@ -268,7 +273,8 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hwnd == HWND_BROADCAST) {
-        for (HWND h : threadTopLevels()) PostMessage(h, msg, wParam, lParam);
+        for (HWND h : threadTopLevels())
+            PostMessage(h, msg, wParam, lParam);
         return TRUE;
     }
     std::shared_ptr<ThreadQueue> q = hwnd ? QueueOf(hwnd) : CurrentQueue();
@@ -356,8 +362,7 @@ void PostCharsFront(ThreadQueue& q, HWND hwnd, UINT msg, const std::string& text
     }
 }
 
-
-}  // namespace user::detail
+} // namespace user::detail
 
 BOOL TranslateMessage(const MSG* msg) {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
@@ -391,7 +396,9 @@ LRESULT DispatchMessage(const MSG* msg) {
     return CallProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-LRESULT DispatchMessageA(const MSG* msg) { return DispatchMessage(msg); }
+LRESULT DispatchMessageA(const MSG* msg) {
+    return DispatchMessage(msg);
+}
 
 void PostQuitMessage(int exitCode) {
     std::shared_ptr<ThreadQueue> q = CurrentQueue();
@@ -403,7 +410,9 @@ void PostQuitMessage(int exitCode) {
     WakeQueue(*q);
 }
 
-LONG GetMessageTime() { return static_cast<LONG>(CurrentQueue()->last.time); }
+LONG GetMessageTime() {
+    return static_cast<LONG>(CurrentQueue()->last.time);
+}
 
 DWORD GetMessagePos() {
     const POINT& p = CurrentQueue()->last.pt;
@@ -424,7 +433,7 @@ DWORD GetQueueStatus(UINT flags) {
                                                                       : QS_MOUSEMOVE;
             } else if (it.routed) {
                 UINT m = it.msg.message;
-                status |= (m >= WM_KEYFIRST && m <= WM_KEYLAST) ? QS_KEY
+                status |= (m >= WM_KEYFIRST && m <= WM_KEYLAST)        ? QS_KEY
                           : (m == WM_MOUSEMOVE || m == WM_NCMOUSEMOVE) ? QS_MOUSEMOVE
                                                                        : QS_MOUSEBUTTON;
             } else {
@@ -440,7 +449,9 @@ DWORD GetQueueStatus(UINT flags) {
     return (status << 16) | status;
 }
 
-BOOL InSendMessage() { return CurrentQueue()->inSend > 0 ? TRUE : FALSE; }
+BOOL InSendMessage() {
+    return CurrentQueue()->inSend > 0 ? TRUE : FALSE;
+}
 
 UINT RegisterWindowMessage(LPCSTR name) {
     if (!name || !*name) return 0;

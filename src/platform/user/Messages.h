@@ -180,8 +180,12 @@ constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
 
 constexpr int WHEEL_DELTA = 120;
-constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<SHORT>(HIWORD(w)); }
-constexpr WORD GET_KEYSTATE_WPARAM(WPARAM w) { return LOWORD(w); }
+constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) {
+    return static_cast<SHORT>(HIWORD(w));
+}
+constexpr WORD GET_KEYSTATE_WPARAM(WPARAM w) {
+    return LOWORD(w);
+}
 
 // WM_NCHITTEST results.
 constexpr LRESULT HTERROR = -2;

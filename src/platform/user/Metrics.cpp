@@ -114,7 +114,7 @@ LOGFONT uiFont(bool bold) {
     return f;
 }
 
-}  // namespace
+} // namespace
 
 BOOL SystemParametersInfo(UINT action, UINT, void* pvParam, UINT) {
     if (!pvParam) return FALSE;

@@ -39,7 +39,7 @@ detail::Window* topOf(HWND h) {
     return (w && !w->IsChild()) ? w : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void PointerMoved(HWND topLevel, POINT screen) {
     detail::Input().cursor = screen;
@@ -145,4 +145,4 @@ void CloseRequested(HWND topLevel) {
     if (topOf(topLevel)) PostMessage(topLevel, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-}  // namespace user::native
+} // namespace user::native

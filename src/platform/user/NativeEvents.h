@@ -34,4 +34,4 @@ void ActivationChanged(HWND topLevel, bool active);
 // The close box of the desktop's frame: WM_SYSCOMMAND SC_CLOSE.
 void CloseRequested(HWND topLevel);
 
-}  // namespace user::native
+} // namespace user::native

@@ -15,16 +15,16 @@ struct MessageBoxRequest {
     HWND owner = 0;
     std::string text;
     std::string caption;
-    UINT type = 0;  // MB_ flags
+    UINT type = 0; // MB_ flags
 };
 
 struct ShellRequest {
     HWND owner = 0;
-    std::string verb;  // "open", or empty for the default
-    std::string file;  // document, program or address
+    std::string verb; // "open", or empty for the default
+    std::string file; // document, program or address
     std::string parameters;
     std::string directory;
-    int show = 1;  // SW_ command
+    int show = 1; // SW_ command
 };
 
 // A common dialog the framework shows ("open", "save", "colour", "font", "folder", ...).
@@ -33,7 +33,7 @@ struct DialogRequest {
     HWND owner = 0;
     std::string title;
     std::string fileName;
-    std::string filter;  // "Text|*.txt|All|*.*"
+    std::string filter; // "Text|*.txt|All|*.*"
     int filterIndex = 1;
     std::string initialDir;
     std::string defaultExt;
@@ -55,4 +55,4 @@ std::optional<int> InterceptMessageBox(const MessageBoxRequest& request);
 std::optional<bool> InterceptShell(const ShellRequest& request);
 std::optional<DialogAnswer> InterceptDialog(const DialogRequest& request);
 
-}  // namespace user
+} // namespace user

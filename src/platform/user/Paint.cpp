@@ -24,7 +24,7 @@ namespace {
 struct DcRecord {
     HWND hwnd = 0;
     std::shared_ptr<Surface> surface;
-    RECT touched;  // surface coordinates the DC could draw on
+    RECT touched; // surface coordinates the DC could draw on
 };
 
 std::map<HDC, DcRecord>& dcs() {
@@ -51,7 +51,7 @@ std::shared_ptr<Surface> makeSurface(int width, int height) {
     auto s = std::make_shared<Surface>();
     BITMAPINFO bi{};
     bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // top-down rows, as the backends read them
+    bi.bmiHeader.biHeight = -height; // top-down rows, as the backends read them
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
@@ -98,8 +98,7 @@ int releaseDc(HDC dc) {
 }
 
 // A window and its descendants, parents first, siblings back to front.
-template <typename F>
-bool walkPaintOrder(HWND h, F&& visit) {
+template <typename F> bool walkPaintOrder(HWND h, F&& visit) {
     Window* w = Find(h);
     if (!w || !(w->style & WS_VISIBLE) || w->redrawOff) return false;
     if (visit(*w)) return true;
@@ -113,7 +112,9 @@ bool treeNeedsPaint(HWND top) {
     return walkPaintOrder(top, [](Window& w) { return NeedsPaint(w); });
 }
 
-bool hasFrame(const Window& w) { return !(w.client == RECT{0, 0, Width(w.rect), Height(w.rect)}); }
+bool hasFrame(const Window& w) {
+    return !(w.client == RECT{0, 0, Width(w.rect), Height(w.rect)});
+}
 
 void sendNcPaint(HWND hwnd) {
     Window* w = Find(hwnd);
@@ -122,7 +123,7 @@ void sendNcPaint(HWND hwnd) {
     SendMessage(hwnd, WM_NCPAINT, 1, 0);
 }
 
-}  // namespace
+} // namespace
 
 RectSet VisibleArea(const Window& w, bool whole) {
     if (!IsVisibleChain(w)) return RectSet{};
@@ -140,7 +141,8 @@ RectSet VisibleArea(const Window& w, bool whole) {
             for (HWND s : parent->children) {
                 if (s == cur->handle) break;
                 const Window* sib = Find(s);
-                if (sib && (sib->style & WS_VISIBLE)) visible.Subtract(MoveRect(sib->rect, pc.left, pc.top));
+                if (sib && (sib->style & WS_VISIBLE))
+                    visible.Subtract(MoveRect(sib->rect, pc.left, pc.top));
             }
         }
         cur = parent;
@@ -149,7 +151,8 @@ RectSet VisibleArea(const Window& w, bool whole) {
         RECT c = MoveRect(w.client, o.x, o.y);
         for (HWND k : w.children) {
             const Window* kid = Find(k);
-            if (kid && (kid->style & WS_VISIBLE)) visible.Subtract(MoveRect(kid->rect, c.left, c.top));
+            if (kid && (kid->style & WS_VISIBLE))
+                visible.Subtract(MoveRect(kid->rect, c.left, c.top));
         }
     }
     return visible;
@@ -231,7 +234,9 @@ void ResizeSurface(Window& top) {
     }
 }
 
-void ReleaseSurface(Window& top) { top.surface.reset(); }
+void ReleaseSurface(Window& top) {
+    top.surface.reset();
+}
 
 void PresentIfIdle(Window& top) {
     if (!top.surface || top.surface->dirty.Empty() || !top.native) return;
@@ -241,7 +246,8 @@ void PresentIfIdle(Window& top) {
     SurfaceView view{s.bits, s.width, s.height, s.width * 4};
     RectSet dirty = std::move(s.dirty);
     s.dirty.Clear();
-    for (const RECT& r : dirty.Rects()) CurrentDisplayBackend().Present(top.handle, r, view);
+    for (const RECT& r : dirty.Rects())
+        CurrentDisplayBackend().Present(top.handle, r, view);
 }
 
 void PresentAll(ThreadQueue& queue) {
@@ -305,7 +311,7 @@ void InstallDcProvider() {
         [](HWND, HDC dc) -> int { return releaseDc(dc); });
 }
 
-}  // namespace user::detail
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;
@@ -349,7 +355,8 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
     if (hwnd == 0) {
         std::vector<HWND> tops = TopLevels();
         for (HWND t : tops)
-            if (Window* w = Find(t); w && w->thread == GetCurrentThreadId()) InvalidateWhole(*w, true);
+            if (Window* w = Find(t); w && w->thread == GetCurrentThreadId())
+                InvalidateWhole(*w, true);
         return TRUE;
     }
     Window* w = Find(hwnd);
@@ -364,7 +371,8 @@ BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
     Window* w = Find(hwnd);
     if (!w) return FALSE;
     RectSet area;
-    for (const RECT& r : GetRegionRects(region)) area.Add(r);
+    for (const RECT& r : GetRegionRects(region))
+        area.Add(r);
     InvalidateArea(*w, area, erase != FALSE, false);
     return TRUE;
 }
@@ -386,7 +394,8 @@ BOOL ValidateRgn(HWND hwnd, HRGN region) {
     if (!region) return ValidateRect(hwnd, nullptr);
     Window* w = Find(hwnd);
     if (!w) return FALSE;
-    for (const RECT& r : GetRegionRects(region)) w->update.Subtract(r);
+    for (const RECT& r : GetRegionRects(region))
+        w->update.Subtract(r);
     return TRUE;
 }
 
@@ -433,7 +442,8 @@ void paintTreeNow(HWND hwnd) {
     w = Find(hwnd);
     if (!w) return;
     std::vector<HWND> kids = w->children;
-    for (auto it = kids.rbegin(); it != kids.rend(); ++it) paintTreeNow(*it);
+    for (auto it = kids.rbegin(); it != kids.rend(); ++it)
+        paintTreeNow(*it);
 }
 
 void validateTree(Window& w, const RectSet& area, bool children) {
@@ -447,14 +457,15 @@ void validateTree(Window& w, const RectSet& area, bool children) {
         validateTree(*kid, part, true);
     }
 }
-}  // namespace
+} // namespace
 
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
     Window* w = Find(hwnd);
     if (!w) return FALSE;
     RectSet area;
     if (region)
-        for (const RECT& r : GetRegionRects(region)) area.Add(r);
+        for (const RECT& r : GetRegionRects(region))
+            area.Add(r);
     else if (rect)
         area.Add(*rect);
     else

@@ -12,8 +12,8 @@
 
 struct PAINTSTRUCT {
     HDC hdc = 0;
-    BOOL fErase = FALSE;  // TRUE when WM_ERASEBKGND was not handled (returned 0)
-    RECT rcPaint;         // bounds of what is to be painted, client coordinates
+    BOOL fErase = FALSE; // TRUE when WM_ERASEBKGND was not handled (returned 0)
+    RECT rcPaint;        // bounds of what is to be painted, client coordinates
     BOOL fRestore = FALSE;
     BOOL fIncUpdate = FALSE;
     BYTE rgbReserved[32] = {};

@@ -72,15 +72,15 @@ void passActivation(HWND leaving) {
 void sendSize(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return;
-    SendMessage(hwnd, WM_SIZE, sizeKind(*w),
-                MAKELPARAM(static_cast<WORD>(Width(w->client)),
-                           static_cast<WORD>(Height(w->client))));
+    SendMessage(
+        hwnd, WM_SIZE, sizeKind(*w),
+        MAKELPARAM(static_cast<WORD>(Width(w->client)), static_cast<WORD>(Height(w->client))));
 }
 
 // A size the limits leave alone when the window sets none.
 constexpr LONG kNoSizeLimit = 0x7FFF;
 
-}  // namespace
+} // namespace
 
 MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
     MINMAXINFO info;
@@ -92,8 +92,10 @@ MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
     // Only a window the user sizes by its frame has the desktop's track limits by default;
     // any other keeps exactly the size the program asks for.
     if (w->style & WS_THICKFRAME) {
-        info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-        info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+        info.ptMinTrackSize =
+            POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+        info.ptMaxTrackSize =
+            POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
     } else {
         info.ptMinTrackSize = POINT{0, 0};
         info.ptMaxTrackSize = POINT{kNoSizeLimit, kNoSizeLimit};
@@ -256,7 +258,8 @@ void changeState(HWND hwnd, ShowState target, bool fromNative) {
         w->state = ShowState::Minimized;
         w->style |= WS_MINIMIZE;
         // Restoring brings back the state before minimising.
-        w->style = old == ShowState::Maximized ? (w->style | WS_MAXIMIZE) : (w->style & ~WS_MAXIMIZE);
+        w->style =
+            old == ShowState::Maximized ? (w->style | WS_MAXIMIZE) : (w->style & ~WS_MAXIMIZE);
         if (w->native && !fromNative && (w->style & WS_VISIBLE))
             b.SetNativeState(hwnd, ShowState::Minimized, false);
         sendSize(hwnd);
@@ -302,7 +305,7 @@ void changeState(HWND hwnd, ShowState target, bool fromNative) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void ApplyNativeBounds(Window& top, const RECT& bounds) {
     if (top.rect == bounds) return;
@@ -315,7 +318,7 @@ void ApplyNativeState(Window& top, ShowState state) {
     changeState(top.handle, state, true);
 }
 
-}  // namespace user::detail
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;

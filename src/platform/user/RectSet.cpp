@@ -5,7 +5,9 @@
 
 namespace user::detail {
 
-bool IsEmptyRect(const RECT& r) { return IsRectEmpty(&r); }
+bool IsEmptyRect(const RECT& r) {
+    return IsRectEmpty(&r);
+}
 
 RECT IntersectRects(const RECT& a, const RECT& b) {
     RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -25,7 +27,9 @@ RECT MoveRect(const RECT& r, int dx, int dy) {
     return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
-bool RectContains(const RECT& r, POINT pt) { return PtInRect(&r, pt); }
+bool RectContains(const RECT& r, POINT pt) {
+    return PtInRect(&r, pt);
+}
 
 namespace {
 
@@ -44,11 +48,12 @@ void AppendDifference(const RECT& a, const RECT& b, std::vector<RECT>& out) {
         out.push_back(RECT{overlap.right, overlap.top, a.right, overlap.bottom});
 }
 
-}  // namespace
+} // namespace
 
 RECT RectSet::Bounds() const {
     RECT b{};
-    for (const RECT& r : rects_) b = BoundingRect(b, r);
+    for (const RECT& r : rects_)
+        b = BoundingRect(b, r);
     return b;
 }
 
@@ -68,7 +73,8 @@ void RectSet::Add(const RECT& r) {
     std::vector<RECT> pieces{r};
     for (const RECT& existing : rects_) {
         std::vector<RECT> next;
-        for (const RECT& p : pieces) AppendDifference(p, existing, next);
+        for (const RECT& p : pieces)
+            AppendDifference(p, existing, next);
         pieces.swap(next);
         if (pieces.empty()) return;
     }
@@ -83,18 +89,21 @@ void RectSet::Coarsen(size_t limit) {
 }
 
 void RectSet::Add(const RectSet& other) {
-    for (const RECT& r : other.rects_) Add(r);
+    for (const RECT& r : other.rects_)
+        Add(r);
 }
 
 void RectSet::Subtract(const RECT& r) {
     if (IsEmptyRect(r) || rects_.empty()) return;
     std::vector<RECT> next;
-    for (const RECT& existing : rects_) AppendDifference(existing, r, next);
+    for (const RECT& existing : rects_)
+        AppendDifference(existing, r, next);
     rects_.swap(next);
 }
 
 void RectSet::Subtract(const RectSet& other) {
-    for (const RECT& r : other.rects_) Subtract(r);
+    for (const RECT& r : other.rects_)
+        Subtract(r);
 }
 
 void RectSet::Intersect(const RECT& r) {
@@ -117,7 +126,8 @@ void RectSet::Intersect(const RectSet& other) {
 }
 
 void RectSet::Offset(int dx, int dy) {
-    for (RECT& r : rects_) r = MoveRect(r, dx, dy);
+    for (RECT& r : rects_)
+        r = MoveRect(r, dx, dy);
 }
 
-}  // namespace user::detail
+} // namespace user::detail

@@ -42,4 +42,4 @@ private:
     std::vector<RECT> rects_;
 };
 
-}  // namespace user::detail
+} // namespace user::detail

@@ -20,7 +20,7 @@ struct BarState {
 };
 
 struct WindowBars {
-    BarState bars[2];  // SB_HORZ, SB_VERT
+    BarState bars[2]; // SB_HORZ, SB_VERT
 };
 
 // A thumb never gets shorter than this, so it can still be grabbed.
@@ -44,7 +44,8 @@ BarState* Lookup(HWND hwnd, int bar, bool create) {
     auto it = t.find(hwnd);
     if (it == t.end()) {
         if (!create) return nullptr;
-        for (auto s = t.begin(); s != t.end();) s = IsWindow(s->first) ? std::next(s) : t.erase(s);
+        for (auto s = t.begin(); s != t.end();)
+            s = IsWindow(s->first) ? std::next(s) : t.erase(s);
         it = t.emplace(hwnd, WindowBars{}).first;
     }
     return &it->second.bars[bar];
@@ -58,15 +59,19 @@ void Normalise(BarState& s) {
     s.pos = static_cast<int>(std::clamp<long long>(s.pos, s.min, std::max<long long>(top, s.min)));
 }
 
-DWORD StyleBit(int bar) { return bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL; }
+DWORD StyleBit(int bar) {
+    return bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
+}
 
-bool Shown(HWND hwnd, int bar) { return (GetWindowLong(hwnd, GWL_STYLE) & StyleBit(bar)) != 0; }
+bool Shown(HWND hwnd, int bar) {
+    return (GetWindowLong(hwnd, GWL_STYLE) & StyleBit(bar)) != 0;
+}
 
 void Redraw(HWND hwnd, int bar) {
     if (Shown(hwnd, bar) && IsWindowVisible(hwnd)) SendMessage(hwnd, WM_NCPAINT, 1, 0);
 }
 
-}  // namespace
+} // namespace
 
 int SetScrollInfo(HWND hwnd, int nBar, LPCSCROLLINFO info, BOOL redraw) {
     if (!info) return 0;
@@ -141,7 +146,7 @@ BOOL GetScrollRange(HWND hwnd, int nBar, int* minPos, int* maxPos) {
 
 BOOL ShowScrollBar(HWND hwnd, int nBar, BOOL show) {
     if (!IsWindow(hwnd)) return FALSE;
-    DWORD bits = nBar == SB_BOTH ? (WS_HSCROLL | WS_VSCROLL)
+    DWORD bits = nBar == SB_BOTH   ? (WS_HSCROLL | WS_VSCROLL)
                  : nBar == SB_HORZ ? WS_HSCROLL
                  : nBar == SB_VERT ? WS_VSCROLL
                                    : 0;
@@ -192,10 +197,12 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, PSCROLLBARINFO info) {
     bool horz = bar == SB_HORZ;
     int thick = GetSystemMetrics(horz ? SM_CYHSCROLL : SM_CXVSCROLL);
     RECT r;
-    if (horz) r = RECT{0, client.bottom, client.right, client.bottom + thick};
-    else r = RECT{client.right, 0, client.right + thick, client.bottom};
-    info->rcScrollBar = RECT{r.left + origin.x, r.top + origin.y, r.right + origin.x,
-                             r.bottom + origin.y};
+    if (horz)
+        r = RECT{0, client.bottom, client.right, client.bottom + thick};
+    else
+        r = RECT{client.right, 0, client.right + thick, client.bottom};
+    info->rcScrollBar =
+        RECT{r.left + origin.x, r.top + origin.y, r.right + origin.x, r.bottom + origin.y};
     int length = horz ? r.right - r.left : r.bottom - r.top;
     int arrow = std::min(GetSystemMetrics(horz ? SM_CXHSCROLL : SM_CYVSCROLL), length / 2);
     info->dxyLineButton = arrow;
@@ -211,8 +218,9 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, PSCROLLBARINFO info) {
         info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
         return TRUE;
     }
-    int thumb = s.page == 0 ? kMinThumb
-                            : static_cast<int>(std::max<long long>(kMinThumb, track * s.page / span));
+    int thumb = s.page == 0
+                    ? kMinThumb
+                    : static_cast<int>(std::max<long long>(kMinThumb, track * s.page / span));
     thumb = std::min(thumb, track);
     long long travel = span - (s.page > 0 ? s.page : 1);
     int offset = travel > 0 ? static_cast<int>((track - thumb) * (s.pos - s.min) / travel) : 0;

@@ -42,10 +42,10 @@ constexpr DWORD STATE_SYSTEM_OFFSCREEN = 0x00010000;
 // the thumb, the page area below it and the down/right arrow.
 struct SCROLLBARINFO {
     DWORD cbSize = sizeof(SCROLLBARINFO);
-    RECT rcScrollBar;        // screen coordinates
-    int dxyLineButton = 0;   // length of each arrow button
-    int xyThumbTop = 0;      // thumb start, from the bar's top (left) edge
-    int xyThumbBottom = 0;   // thumb end
+    RECT rcScrollBar;      // screen coordinates
+    int dxyLineButton = 0; // length of each arrow button
+    int xyThumbTop = 0;    // thumb start, from the bar's top (left) edge
+    int xyThumbBottom = 0; // thumb end
     int reserved = 0;
     DWORD rgstate[6] = {};
 };
@@ -57,7 +57,7 @@ using PSCROLLBARINFO = SCROLLBARINFO*;
 int SetScrollInfo(HWND hwnd, int nBar, LPCSCROLLINFO info, BOOL redraw);
 // Fills what fMask asks for; FALSE for a stale window, a wrong bar or an empty mask.
 BOOL GetScrollInfo(HWND hwnd, int nBar, LPSCROLLINFO info);
-int SetScrollPos(HWND hwnd, int nBar, int pos, BOOL redraw);  // returns the old position
+int SetScrollPos(HWND hwnd, int nBar, int pos, BOOL redraw); // returns the old position
 int GetScrollPos(HWND hwnd, int nBar);
 BOOL SetScrollRange(HWND hwnd, int nBar, int minPos, int maxPos, BOOL redraw);
 BOOL GetScrollRange(HWND hwnd, int nBar, int* minPos, int* maxPos);

@@ -36,11 +36,12 @@ bool TakeDueTimer(ThreadQueue& queue, HWND filter, bool remove, MSG& out) {
 
 std::uint64_t NextTimerDue(ThreadQueue& queue) {
     kernel::Milliseconds next = kernel::kForever;
-    for (const Timer& t : queue.timers) next = std::min<kernel::Milliseconds>(next, t.due);
+    for (const Timer& t : queue.timers)
+        next = std::min<kernel::Milliseconds>(next, t.due);
     return next;
 }
 
-}  // namespace user::detail
+} // namespace user::detail
 
 using namespace user::detail;
 
@@ -54,9 +55,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (!hwnd) {
         // A fresh id that no timer of the thread without a window uses.
         auto taken = [&](UINT_PTR candidate) {
-            return std::any_of(timers.begin(), timers.end(), [&](const Timer& t) {
-                return t.hwnd == 0 && t.id == candidate;
-            });
+            return std::any_of(timers.begin(), timers.end(),
+                               [&](const Timer& t) { return t.hwnd == 0 && t.id == candidate; });
         };
         do {
             id = q->nextTimerId++;

@@ -55,7 +55,8 @@ void collectSubtree(HWND h, std::vector<HWND>& out) {
     if (!w) return;
     out.push_back(h);
     std::vector<HWND> kids = w->children;
-    for (HWND c : kids) collectSubtree(c, out);
+    for (HWND c : kids)
+        collectSubtree(c, out);
 }
 
 void sendDestroy(HWND h) {
@@ -65,14 +66,16 @@ void sendDestroy(HWND h) {
     w = Find(h);
     if (!w) return;
     std::vector<HWND> kids = w->children;
-    for (HWND c : kids) sendDestroy(c);
+    for (HWND c : kids)
+        sendDestroy(c);
 }
 
 void sendNcDestroy(HWND h) {
     Window* w = Find(h);
     if (!w) return;
     std::vector<HWND> kids = w->children;
-    for (HWND c : kids) sendNcDestroy(c);
+    for (HWND c : kids)
+        sendNcDestroy(c);
     if (Find(h)) SendMessage(h, WM_NCDESTROY, 0, 0);
 }
 
@@ -93,7 +96,7 @@ int nextDefaultPosition() {
     return 40 + 24 * (n++ % 8);
 }
 
-}  // namespace
+} // namespace
 
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window* w = Find(hwnd);
@@ -105,17 +108,17 @@ LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void DestroyAllWindows() {
     std::vector<HWND> tops = TopLevels();
-    for (HWND h : tops) DestroyWindow(h);
+    for (HWND h : tops)
+        DestroyWindow(h);
 }
 
-}  // namespace user::detail
+} // namespace user::detail
 
 using namespace user;
 using namespace user::detail;
 
 ATOM RegisterClass(const WNDCLASS* wc) {
-    if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) ||
-        !*wc->lpszClassName)
+    if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !*wc->lpszClassName)
         return 0;
     auto cls = std::make_shared<WindowClass>();
     cls->name = wc->lpszClassName;
@@ -167,8 +170,8 @@ HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y
                           instance, param);
 }
 
-HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                    int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                     LPVOID param) {
     auto cls = findClass(className);
     if (!cls) return 0;
@@ -320,7 +323,8 @@ BOOL DestroyWindow(HWND hwnd) {
         w->style &= ~WS_VISIBLE;
         CurrentDisplayBackend().SetNativeState(hwnd, ShowState::Hidden, false);
     }
-    for (HWND h : subtree) ForgetWindow(h);
+    for (HWND h : subtree)
+        ForgetWindow(h);
 
     if (Find(hwnd) && Find(hwnd)->created) {
         sendDestroy(hwnd);
@@ -346,7 +350,9 @@ BOOL DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return Find(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) {
+    return Find(hwnd) != nullptr;
+}
 
 BOOL IsChild(HWND parent, HWND hwnd) {
     Window* w = Find(hwnd);
@@ -410,14 +416,17 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
         return TopLevelOf(w)->handle;
     case GA_ROOTOWNER: {
         Window* top = TopLevelOf(w);
-        while (Window* o = Find(top->owner)) top = o;
+        while (Window* o = Find(top->owner))
+            top = o;
         return top->handle;
     }
     }
     return 0;
 }
 
-HWND GetDesktopWindow() { return kDesktopWindow; }
+HWND GetDesktopWindow() {
+    return kDesktopWindow;
+}
 
 HWND GetTopWindow(HWND hwnd) {
     if (hwnd == 0 || hwnd == kDesktopWindow) return TopLevels().empty() ? 0 : TopLevels().front();
@@ -463,7 +472,7 @@ bool enumChildren(HWND parent, WNDENUMPROC proc, LPARAM param) {
     }
     return true;
 }
-}  // namespace
+} // namespace
 
 BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param) {
     if (!proc) return FALSE;
@@ -589,8 +598,8 @@ BOOL SetWindowText(HWND hwnd, LPCSTR text) {
 
 int GetWindowText(HWND hwnd, LPSTR buffer, int size) {
     if (!Find(hwnd) || !buffer || size <= 0) return 0;
-    return static_cast<int>(SendMessage(hwnd, WM_GETTEXT, static_cast<WPARAM>(size),
-                                        reinterpret_cast<LPARAM>(buffer)));
+    return static_cast<int>(
+        SendMessage(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
 
 int GetWindowTextLength(HWND hwnd) {
@@ -633,7 +642,7 @@ bool clientScreenOrigin(HWND hwnd, POINT& p) {
     p = POINT{o.x + w->client.left, o.y + w->client.top};
     return true;
 }
-}  // namespace
+} // namespace
 
 BOOL ClientToScreen(HWND hwnd, POINT* pt) {
     POINT o;

@@ -24,7 +24,7 @@ constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
 constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
 constexpr DWORD WS_MAXIMIZE = 0x01000000;
-constexpr DWORD WS_CAPTION = 0x00C00000;  // WS_BORDER | WS_DLGFRAME
+constexpr DWORD WS_CAPTION = 0x00C00000; // WS_BORDER | WS_DLGFRAME
 constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD WS_DLGFRAME = 0x00400000;
 constexpr DWORD WS_VSCROLL = 0x00200000;
@@ -108,7 +108,7 @@ struct WNDCLASS {
     HINSTANCE hInstance = 0;
     HICON hIcon = 0;
     HCURSOR hCursor = 0;
-    HBRUSH hbrBackground = 0;  // a brush, or a COLOR_ index + 1, or 0 for no erasing
+    HBRUSH hbrBackground = 0; // a brush, or a COLOR_ index + 1, or 0 for no erasing
     LPCSTR lpszMenuName = nullptr;
     LPCSTR lpszClassName = nullptr;
 };
@@ -148,8 +148,8 @@ int GetClassName(HWND hwnd, LPSTR buffer, int size);
 // top-level window. CW_USEDEFAULT places a top-level window at the system's choice. Sends
 // WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE (a result of -1 destroys it and
 // returns 0), then WM_SIZE and WM_MOVE, and shows it when WS_VISIBLE is set.
-HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                    int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                     LPVOID param);
 HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                   int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
@@ -159,17 +159,17 @@ BOOL DestroyWindow(HWND hwnd);
 
 BOOL IsWindow(HWND hwnd);
 BOOL IsChild(HWND parent, HWND hwnd);
-BOOL IsWindowVisible(HWND hwnd);  // the window and all its ancestors have WS_VISIBLE
+BOOL IsWindowVisible(HWND hwnd); // the window and all its ancestors have WS_VISIBLE
 BOOL IsWindowEnabled(HWND hwnd);
 // Sends WM_CANCELMODE and WM_ENABLE; disabling takes the focus and capture away from the
 // window and its descendants. Returns whether the window was disabled before.
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 
-HWND GetParent(HWND hwnd);  // the parent of a child, the owner of a top-level window
+HWND GetParent(HWND hwnd); // the parent of a child, the owner of a top-level window
 HWND SetParent(HWND hwnd, HWND newParent);
 HWND GetAncestor(HWND hwnd, UINT flags);
 HWND GetWindow(HWND hwnd, UINT relation);
-HWND GetTopWindow(HWND hwnd);  // the child on top; hwnd 0: the top-level window on top
+HWND GetTopWindow(HWND hwnd); // the child on top; hwnd 0: the top-level window on top
 HWND GetDesktopWindow();
 // Calls proc for every descendant, each child followed by its own descendants, top to bottom,
 // until proc returns FALSE. Windows created or destroyed meanwhile are skipped.
@@ -193,8 +193,8 @@ BOOL SetWindowText(HWND hwnd, LPCSTR text);
 int GetWindowText(HWND hwnd, LPSTR buffer, int size);
 int GetWindowTextLength(HWND hwnd);
 
-BOOL GetWindowRect(HWND hwnd, RECT* rect);  // in screen coordinates
-BOOL GetClientRect(HWND hwnd, RECT* rect);  // (0, 0, client width, client height)
+BOOL GetWindowRect(HWND hwnd, RECT* rect); // in screen coordinates
+BOOL GetClientRect(HWND hwnd, RECT* rect); // (0, 0, client width, client height)
 BOOL ClientToScreen(HWND hwnd, POINT* pt);
 BOOL ScreenToClient(HWND hwnd, POINT* pt);
 int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count);
@@ -276,4 +276,4 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
 int GetWindowRgn(HWND hwnd, HRGN region);
 
 // Asks the window to close as its close box would (WM_SYSCOMMAND SC_CLOSE -> WM_CLOSE).
-BOOL CloseWindow(HWND hwnd);  // minimises, as the namesake
+BOOL CloseWindow(HWND hwnd); // minimises, as the namesake

@@ -33,12 +33,12 @@ struct Surface {
     BYTE* bits = nullptr;
     int width = 0;
     int height = 0;
-    RectSet dirty;  // drawn but not yet on the screen (window coordinates)
+    RectSet dirty; // drawn but not yet on the screen (window coordinates)
 
     Surface() = default;
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
-    ~Surface();  // frees the bitmap; DCs on it hold the surface alive until released
+    ~Surface(); // frees the bitmap; DCs on it hold the surface alive until released
 };
 
 struct ThreadQueue;
@@ -50,34 +50,34 @@ struct Window {
     DWORD thread = 0;
     DWORD style = 0;
     DWORD exStyle = 0;
-    HWND parent = 0;  // children only
-    HWND owner = 0;   // top-level windows only
-    std::vector<HWND> children;  // front (top of the z-order) first
-    RECT rect;         // parent's client coordinates, screen for top-level windows
-    RECT client;       // window coordinates
+    HWND parent = 0;            // children only
+    HWND owner = 0;             // top-level windows only
+    std::vector<HWND> children; // front (top of the z-order) first
+    RECT rect;                  // parent's client coordinates, screen for top-level windows
+    RECT client;                // window coordinates
     WNDPROC proc = nullptr;
     LONG_PTR userData = 0;
     LONG_PTR id = 0;
     HINSTANCE instance = 0;
     std::string text;
     HRGN region = 0;
-    HICON bigIcon = 0;    // WM_SETICON; the program keeps the icons
+    HICON bigIcon = 0; // WM_SETICON; the program keeps the icons
     HICON smallIcon = 0;
 
-    RectSet update;  // client coordinates
+    RectSet update; // client coordinates
     bool erasePending = false;
     bool framePending = false;
     bool internalPaint = false;
-    bool beganPaint = false;  // BeginPaint ran during the current WM_PAINT
-    bool redrawOff = false;   // WM_SETREDRAW FALSE
+    bool beganPaint = false; // BeginPaint ran during the current WM_PAINT
+    bool redrawOff = false;  // WM_SETREDRAW FALSE
 
-    ShowState state = ShowState::Normal;  // top-level windows: minimised or maximised
-    RECT normalRect;                      // bounds to restore to
+    ShowState state = ShowState::Normal; // top-level windows: minimised or maximised
+    RECT normalRect;                     // bounds to restore to
     bool destroying = false;
-    bool created = false;  // WM_CREATE has been answered
+    bool created = false; // WM_CREATE has been answered
 
-    std::shared_ptr<Surface> surface;  // top-level windows
-    bool native = false;               // the backend knows it
+    std::shared_ptr<Surface> surface; // top-level windows
+    bool native = false;              // the backend knows it
 
     bool IsChild() const { return (style & WS_CHILD) != 0; }
 };
@@ -102,8 +102,8 @@ private:
 WindowRef Find(HWND hwnd);
 HWND AddWindow(std::unique_ptr<Window> window);
 void RemoveWindow(HWND hwnd);
-std::shared_ptr<ThreadQueue> QueueOf(HWND hwnd);  // any thread
-std::vector<HWND> AllWindows();                   // every live window, any thread
+std::shared_ptr<ThreadQueue> QueueOf(HWND hwnd); // any thread
+std::vector<HWND> AllWindows();                  // every live window, any thread
 // Top-level windows of every thread, front first.
 std::vector<HWND>& TopLevels();
 constexpr HWND kDesktopWindow = 0x00000000B0000001ull;
@@ -114,7 +114,7 @@ struct InputEvent {
     Kind kind = Kind::Move;
     HWND topLevel = 0;
     POINT screen;
-    int button = 0;  // native::Button
+    int button = 0; // native::Button
     bool down = false;
     int delta = 0;
     bool horizontal = false;
@@ -122,8 +122,8 @@ struct InputEvent {
     bool autoRepeat = false;
     std::string text;
     DWORD time = 0;
-    WORD keys = 0;  // MK_ flags as the event arrived
-    bool alt = false;  // Alt and Ctrl as the event arrived
+    WORD keys = 0;    // MK_ flags as the event arrived
+    bool alt = false; // Alt and Ctrl as the event arrived
     bool ctrl = false;
 };
 
@@ -139,11 +139,11 @@ struct SentCall {
 };
 
 struct QueueItem {
-    bool isInput = false;  // input not routed yet
-    bool routed = false;   // msg came from input: key and button state follow it
+    bool isInput = false; // input not routed yet
+    bool routed = false;  // msg came from input: key and button state follow it
     MSG msg;
     InputEvent input;
-    std::string text;  // what a routed key-down typed
+    std::string text; // what a routed key-down typed
 };
 
 struct Timer {
@@ -159,15 +159,15 @@ struct ThreadQueue {
     std::mutex mutex;
     std::condition_variable cv;
     bool woken = false;
-    std::deque<QueueItem> items;                   // under mutex
-    std::deque<std::shared_ptr<SentCall>> sent;    // under mutex
-    bool quit = false;                             // under mutex
+    std::deque<QueueItem> items;                // under mutex
+    std::deque<std::shared_ptr<SentCall>> sent; // under mutex
+    bool quit = false;                          // under mutex
     int quitCode = 0;
 
     // The owning thread's own.
     std::vector<Timer> timers;
     UINT_PTR nextTimerId = 1;
-    MSG last;  // what GetMessageTime / GetMessagePos report
+    MSG last; // what GetMessageTime / GetMessagePos report
     int inSend = 0;
     // The text the key-down being handed out typed, for TranslateMessage.
     MSG keyMsg;
@@ -189,9 +189,9 @@ struct InputState {
     HWND focus = 0;
     HWND active = 0;
     HWND capture = 0;
-    HWND tracked = 0;      // TrackMouseEvent(TME_LEAVE)
-    HWND lastPointed = 0;  // window the last pointer message went to
-    BYTE keys[256] = {};   // as of the last message: 0x80 down, 0x01 toggled
+    HWND tracked = 0;     // TrackMouseEvent(TME_LEAVE)
+    HWND lastPointed = 0; // window the last pointer message went to
+    BYTE keys[256] = {};  // as of the last message: 0x80 down, 0x01 toggled
     BYTE asyncKeys[256] = {};
     POINT cursor;
     HCURSOR cursorShape = 0;
@@ -208,21 +208,21 @@ struct InputState {
 InputState& Input();
 
 // Geometry.
-POINT SurfaceOrigin(const Window& w);  // where the window's (0, 0) lies on its top-level's buffer
-POINT ScreenOrigin(const Window& w);   // where the window's (0, 0) lies on the screen
+POINT SurfaceOrigin(const Window& w); // where the window's (0, 0) lies on its top-level's buffer
+POINT ScreenOrigin(const Window& w);  // where the window's (0, 0) lies on the screen
 Window* TopLevelOf(Window* w);
-bool IsVisibleChain(const Window& w);  // WS_VISIBLE up to the top, top-level not minimised
+bool IsVisibleChain(const Window& w); // WS_VISIBLE up to the top, top-level not minimised
 bool IsEnabledChain(const Window& w);
 bool IsNativelyFramed(const Window& w);
 bool IsPopupMenu(const Window& w);
-RECT FrameInsets(const Window& w);  // left, top, right, bottom widths inside the window rect
+RECT FrameInsets(const Window& w); // left, top, right, bottom widths inside the window rect
 NativeWindowSpec SpecOf(const Window& w);
 LONG Width(const RECT& r);
 LONG Height(const RECT& r);
 
 // Painting (Paint.cpp).
 void InvalidateArea(Window& w, const RectSet& clientArea, bool erase, bool allChildren);
-void InvalidateWhole(Window& w, bool allChildren);  // client, frame and background
+void InvalidateWhole(Window& w, bool allChildren); // client, frame and background
 void UncoverArea(Window& parent, const RECT& parentClientRect);
 void ResizeSurface(Window& top);
 void ReleaseSurface(Window& top);
@@ -232,10 +232,10 @@ bool NeedsPaint(const Window& w);
 // A window of the thread with something to paint (parents before children), or 0.
 HWND FindPaintWindow(ThreadQueue& queue, HWND filter);
 void InstallDcProvider();
-RectSet VisibleArea(const Window& w, bool whole);  // surface coordinates
+RectSet VisibleArea(const Window& w, bool whole); // surface coordinates
 
 // Focus and activation (Focus.cpp).
-void ForgetWindow(HWND hwnd);  // a window is going: focus, capture, activation leave it
+void ForgetWindow(HWND hwnd); // a window is going: focus, capture, activation leave it
 void ActivateTopLevel(HWND top, WORD how);
 // The same for a change the desktop made already (nothing is sent back to the backend).
 void ActivateTopLevelFromNative(HWND top);
@@ -274,4 +274,4 @@ void DestroyAllWindows();
 // Calls into the current window procedure, keeping the layer consistent if it throws.
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-}  // namespace user::detail
+} // namespace user::detail

@@ -32,7 +32,7 @@ QueueRegistry& registry() {
     return r;
 }
 
-}  // namespace
+} // namespace
 
 WindowRef Find(HWND hwnd) {
     if (hwnd == 0) return WindowRef();
@@ -60,7 +60,8 @@ std::shared_ptr<ThreadQueue> QueueOf(HWND hwnd) {
 
 std::vector<HWND> AllWindows() {
     std::vector<HWND> out;
-    for (const std::shared_ptr<Window>& w : table().All()) out.push_back(w->handle);
+    for (const std::shared_ptr<Window>& w : table().All())
+        out.push_back(w->handle);
     return out;
 }
 
@@ -132,11 +133,16 @@ InputState& Input() {
     return state;
 }
 
-LONG Width(const RECT& r) { return r.right - r.left; }
-LONG Height(const RECT& r) { return r.bottom - r.top; }
+LONG Width(const RECT& r) {
+    return r.right - r.left;
+}
+LONG Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 Window* TopLevelOf(Window* w) {
-    while (w && w->IsChild()) w = Find(w->parent);
+    while (w && w->IsChild())
+        w = Find(w->parent);
     return w;
 }
 
@@ -227,4 +233,4 @@ NativeWindowSpec SpecOf(const Window& w) {
     return s;
 }
 
-}  // namespace user::detail
+} // namespace user::detail

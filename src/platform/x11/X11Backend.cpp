@@ -134,12 +134,12 @@ RECT X11Backend::WorkArea() {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy_, root_, workArea_, 0, 4, False, XA_CARDINAL, &type, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(dpy_, root_, workArea_, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success &&
         data && format == 32 && count >= 4) {
         const long* v = reinterpret_cast<const long*>(data);
-        r = RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]),
-                 static_cast<LONG>(v[0] + v[2]), static_cast<LONG>(v[1] + v[3])};
+        r = RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
+                 static_cast<LONG>(v[1] + v[3])};
     }
     if (data) XFree(data);
     return r;
@@ -151,8 +151,8 @@ void X11Backend::CreateNative(const NativeWindowSpec& desc) {
     attrs.background_pixmap = None; // we paint every pixel; no flash of a background
     attrs.bit_gravity = NorthWestGravity;
     attrs.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
-                       ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                       LeaveWindowMask | FocusChangeMask | PropertyChangeMask;
+                       ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
+                       FocusChangeMask | PropertyChangeMask;
     const int w = std::max<LONG>(1, desc.bounds.right - desc.bounds.left);
     const int h = std::max<LONG>(1, desc.bounds.bottom - desc.bounds.top);
     Window window = XCreateWindow(
@@ -262,10 +262,10 @@ void X11Backend::Present(HWND hwnd, const RECT& rect, const SurfaceView& s) {
     Visual* visual = DefaultVisual(dpy_, screen_);
     // The back buffer is blue-first 32-bit, which is the ZPixmap layout of a 24-bit
     // true-colour visual on a little-endian client; the image borrows it without a copy.
-    XImage* image = XCreateImage(dpy_, visual, DefaultDepth(dpy_, screen_), ZPixmap, 0,
-                                 const_cast<char*>(reinterpret_cast<const char*>(s.bits)),
-                                 static_cast<unsigned>(s.width),
-                                 static_cast<unsigned>(s.height), 32, s.stride);
+    XImage* image =
+        XCreateImage(dpy_, visual, DefaultDepth(dpy_, screen_), ZPixmap, 0,
+                     const_cast<char*>(reinterpret_cast<const char*>(s.bits)),
+                     static_cast<unsigned>(s.width), static_cast<unsigned>(s.height), 32, s.stride);
     if (!image) return;
     image->byte_order = LSBFirst;
     XPutImage(dpy_, n->window, n->gc, image, left, top, left, top,
@@ -339,10 +339,9 @@ void X11Backend::Wait(kernel::Milliseconds deadline) {
     int timeout = -1;
     if (deadline != kernel::kForever) {
         const kernel::Milliseconds now = kernel::CurrentClock().Now();
-        timeout =
-            deadline <= now
-                ? 0
-                : static_cast<int>(std::min<kernel::Milliseconds>(deadline - now, 1000 * 60));
+        timeout = deadline <= now
+                      ? 0
+                      : static_cast<int>(std::min<kernel::Milliseconds>(deadline - now, 1000 * 60));
     }
     poll(fds, wakePipe_[0] >= 0 ? 2 : 1, timeout);
 }
@@ -378,8 +377,7 @@ void X11Backend::ApplySpec(Native& n, const NativeWindowSpec& desc) {
     n.sizeable = desc.sizeable;
     if (!desc.popup) ApplySizeHints(n);
     if (desc.owner) {
-        if (Native* owner = Find(desc.owner))
-            XSetTransientForHint(dpy_, n.window, owner->window);
+        if (Native* owner = Find(desc.owner)) XSetTransientForHint(dpy_, n.window, owner->window);
     }
     SendState(n, desc.topmost, stateAbove_, 0);
     SendState(n, desc.toolWindow, skipTaskbar_, 0);
@@ -424,7 +422,8 @@ void X11Backend::SetNativeSizeLimits(HWND hwnd, SIZE minimum, SIZE maximum) {
 void X11Backend::SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) {
     Native* n = Find(hwnd);
     if (!n) return;
-    if (argb.empty() || width <= 0 || height <= 0 || argb.size() != size_t(width) * size_t(height)) {
+    if (argb.empty() || width <= 0 || height <= 0 ||
+        argb.size() != size_t(width) * size_t(height)) {
         XDeleteProperty(dpy_, n->window, netIcon_);
     } else {
         // CARDINAL[]: width, height, then the pixels, each in a long as Xlib wants format 32.
@@ -432,9 +431,11 @@ void X11Backend::SetNativeIcon(HWND hwnd, int width, int height, const std::vect
         data.reserve(argb.size() + 2);
         data.push_back(width);
         data.push_back(height);
-        for (DWORD p : argb) data.push_back(static_cast<long>(p));
+        for (DWORD p : argb)
+            data.push_back(static_cast<long>(p));
         XChangeProperty(dpy_, n->window, netIcon_, XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
+                        reinterpret_cast<unsigned char*>(data.data()),
+                        static_cast<int>(data.size()));
     }
     XFlush(dpy_);
 }

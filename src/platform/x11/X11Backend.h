@@ -12,4 +12,4 @@ namespace x11 {
 std::unique_ptr<user::DisplayBackend> OpenX11Backend(const char* displayName = nullptr,
                                                      bool useInputMethod = true);
 
-}  // namespace x11
+} // namespace x11

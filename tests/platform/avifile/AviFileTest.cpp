@@ -47,9 +47,8 @@ struct Frames {
     }
     // The expected top-down RGB of the first pixel in the bottom row of frame n.
     std::array<int, 3> BottomLeft(int n) const {
-        if (bits == 8)
-            return {n % 256, (2 * n) % 256, (3 * n) % 256};
-        const int v = (n * 16) % 256;  // DIB row 0 is the bottom row
+        if (bits == 8) return {n % 256, (2 * n) % 256, (3 * n) % 256};
+        const int v = (n * 16) % 256; // DIB row 0 is the bottom row
         return {v, v, v};
     }
 };
@@ -68,18 +67,20 @@ AVISTREAMINFOA StreamHeader(const Frames& f, DWORD scale) {
 void WriteAvi(const String& path, const Frames& f, DWORD scale, const std::vector<int>& samples) {
     AVIFileInit();
     PAVIFILE file = nullptr;
-    ASSERT_EQ(AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE, nullptr), AVIERR_OK);
+    ASSERT_EQ(AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE, nullptr),
+              AVIERR_OK);
     PAVISTREAM stream = nullptr;
     AVISTREAMINFOA info = StreamHeader(f, scale);
     ASSERT_EQ(AVIFileCreateStreamA(file, &stream, &info), AVIERR_OK);
     std::vector<BYTE> format = f.Format();
-    ASSERT_EQ(AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())), AVIERR_OK);
+    ASSERT_EQ(AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())),
+              AVIERR_OK);
     for (int n : samples) {
         std::vector<BYTE> bits = f.Bits(n);
         LONG written = 0;
         LONG bytes = 0;
-        ASSERT_EQ(AVIStreamWrite(stream, n, 1, bits.data(), static_cast<LONG>(bits.size()), AVIIF_KEYFRAME, &written,
-                                 &bytes),
+        ASSERT_EQ(AVIStreamWrite(stream, n, 1, bits.data(), static_cast<LONG>(bits.size()),
+                                 AVIIF_KEYFRAME, &written, &bytes),
                   AVIERR_OK);
         EXPECT_EQ(written, 1);
         EXPECT_EQ(bytes, static_cast<LONG>(bits.size()));
@@ -95,10 +96,12 @@ void ExpectFrames(const ReadBack& r, const Frames& f, const std::vector<int>& sa
     for (std::size_t i = 0; i < samples.size(); ++i) {
         EXPECT_EQ(r.packetSizes[i], static_cast<int>(f.ImageSize())) << "sample " << samples[i];
         const std::vector<std::uint8_t>& p = r.pictures[i];
-        ASSERT_EQ(p.size(), static_cast<std::size_t>(f.width * f.height * 3)) << "sample " << samples[i];
+        ASSERT_EQ(p.size(), static_cast<std::size_t>(f.width * f.height * 3))
+            << "sample " << samples[i];
         const std::size_t bottom = static_cast<std::size_t>(f.height - 1) * f.width * 3;
         const std::array<int, 3> want = f.BottomLeft(samples[i]);
-        EXPECT_EQ((std::array<int, 3>{p[bottom], p[bottom + 1], p[bottom + 2]}), want) << "sample " << samples[i];
+        EXPECT_EQ((std::array<int, 3>{p[bottom], p[bottom + 1], p[bottom + 2]}), want)
+            << "sample " << samples[i];
     }
 }
 
@@ -149,11 +152,10 @@ TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
     avifile::SetRiffSegmentLimit(64 * 1024);
     test_support::TempFolder dir("korvid-avi-");
     const String path = dir.File("long.avi");
-    const Frames f{64, 48, 24};  // 9216 bytes a frame: 6 frames a segment
+    const Frames f{64, 48, 24}; // 9216 bytes a frame: 6 frames a segment
     std::vector<int> samples;
     for (int i = 0; i < 40; ++i)
-        if (i != 17)
-            samples.push_back(i);
+        if (i != 17) samples.push_back(i);
     WriteAvi(path, f, 33, samples);
     avifile::SetRiffSegmentLimit(old);
     ReadBack r = ReadAvi(path);
@@ -172,7 +174,7 @@ TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
         EXPECT_EQ(std::memcmp(head + 8, segments == 0 ? "AVI " : "AVIX", 4), 0);
         DWORD size;
         std::memcpy(&size, head + 4, 4);
-        EXPECT_LE(size + 8, 64u * 1024 + 16 * 1024);  // the first also holds the headers
+        EXPECT_LE(size + 8, 64u * 1024 + 16 * 1024); // the first also holds the headers
         at += 8 + static_cast<long>(size);
         std::fseek(file, at, SEEK_SET);
         ++segments;
@@ -184,7 +186,8 @@ TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
 TEST(AviFileFailures, AMissingFolderFailsAtOpen) {
     test_support::TempFolder dir("korvid-avi-");
     PAVIFILE file = reinterpret_cast<PAVIFILE>(1);
-    EXPECT_EQ(AVIFileOpenA(&file, dir.File("no/such/folder/x.avi").c_str(), OF_CREATE | OF_WRITE, nullptr),
+    EXPECT_EQ(AVIFileOpenA(&file, dir.File("no/such/folder/x.avi").c_str(), OF_CREATE | OF_WRITE,
+                           nullptr),
               AVIERR_FILEOPEN);
     EXPECT_EQ(file, nullptr);
     EXPECT_TRUE(dir.Names().empty());
@@ -201,26 +204,28 @@ TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
     small.rlim_cur = 200 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 
-    const Frames f{128, 128, 24};  // 48 KiB a frame
+    const Frames f{128, 128, 24}; // 48 KiB a frame
     PAVIFILE file = nullptr;
     ASSERT_EQ(AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_WRITE, nullptr), AVIERR_OK);
     PAVISTREAM stream = nullptr;
     AVISTREAMINFOA info = StreamHeader(f, 33);
     ASSERT_EQ(AVIFileCreateStreamA(file, &stream, &info), AVIERR_OK);
     std::vector<BYTE> format = f.Format();
-    ASSERT_EQ(AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())), AVIERR_OK);
+    ASSERT_EQ(AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())),
+              AVIERR_OK);
     HRESULT last = AVIERR_OK;
     int n = 0;
     for (; n < 40 && last == AVIERR_OK; ++n) {
         std::vector<BYTE> bits = f.Bits(n);
-        last = AVIStreamWrite(stream, n, 1, bits.data(), static_cast<LONG>(bits.size()), AVIIF_KEYFRAME, nullptr,
-                              nullptr);
+        last = AVIStreamWrite(stream, n, 1, bits.data(), static_cast<LONG>(bits.size()),
+                              AVIIF_KEYFRAME, nullptr, nullptr);
     }
     EXPECT_EQ(last, AVIERR_FILEWRITE);
     EXPECT_LT(n, 40);
     // Once failed, it stays failed.
     std::vector<BYTE> bits = f.Bits(0);
-    EXPECT_EQ(AVIStreamWrite(stream, n, 1, bits.data(), static_cast<LONG>(bits.size()), AVIIF_KEYFRAME, nullptr, nullptr),
+    EXPECT_EQ(AVIStreamWrite(stream, n, 1, bits.data(), static_cast<LONG>(bits.size()),
+                             AVIIF_KEYFRAME, nullptr, nullptr),
               AVIERR_FILEWRITE);
     AVIStreamRelease(stream);
     AVIFileRelease(file);
@@ -246,22 +251,31 @@ TEST(AviFileFailures, BadCallsAreRefusedByResult) {
     EXPECT_EQ(AVIFileCreateStreamA(file, &second, &info), AVIERR_UNSUPPORTED);
     std::vector<BYTE> bits = f.Bits(1);
     // No format yet.
-    EXPECT_EQ(AVIStreamWrite(stream, 0, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_BADFORMAT);
+    EXPECT_EQ(AVIStreamWrite(stream, 0, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_BADFORMAT);
     std::vector<BYTE> format = f.Format();
     // An 8-bit format without its colour table.
-    EXPECT_EQ(AVIStreamSetFormat(stream, 0, format.data(), sizeof(BITMAPINFOHEADER)), AVIERR_BADFORMAT);
+    EXPECT_EQ(AVIStreamSetFormat(stream, 0, format.data(), sizeof(BITMAPINFOHEADER)),
+              AVIERR_BADFORMAT);
     EXPECT_EQ(AVIStreamSetFormat(stream, 0, format.data(), 12), AVIERR_BADFORMAT);
-    ASSERT_EQ(AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())), AVIERR_OK);
-    EXPECT_EQ(AVIStreamWrite(stream, 3, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_OK);
+    ASSERT_EQ(AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())),
+              AVIERR_OK);
+    EXPECT_EQ(AVIStreamWrite(stream, 3, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_OK);
     // Going back over written samples, bad counts and sizes.
-    EXPECT_EQ(AVIStreamWrite(stream, 2, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_BADPARAM);
-    EXPECT_EQ(AVIStreamWrite(stream, 4, 2, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_BADPARAM);
-    EXPECT_EQ(AVIStreamWrite(stream, 4, 1, nullptr, 64, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_BADPARAM);
-    EXPECT_EQ(AVIStreamWrite(stream, 4, 1, bits.data(), -1, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_BADPARAM);
+    EXPECT_EQ(AVIStreamWrite(stream, 2, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_BADPARAM);
+    EXPECT_EQ(AVIStreamWrite(stream, 4, 2, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_BADPARAM);
+    EXPECT_EQ(AVIStreamWrite(stream, 4, 1, nullptr, 64, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_BADPARAM);
+    EXPECT_EQ(AVIStreamWrite(stream, 4, 1, bits.data(), -1, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_BADPARAM);
     AVIStreamRelease(stream);
     AVIFileRelease(file);
     // Released handles are no longer known.
-    EXPECT_EQ(AVIStreamWrite(stream, 4, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr), AVIERR_BADHANDLE);
+    EXPECT_EQ(AVIStreamWrite(stream, 4, 1, bits.data(), 64, AVIIF_KEYFRAME, nullptr, nullptr),
+              AVIERR_BADHANDLE);
     EXPECT_EQ(AVIFileCreateStreamA(file, &second, &info), AVIERR_BADHANDLE);
     EXPECT_EQ(AVIFileRelease(file), 0u);
     ReadBack r = ReadAvi(path);
@@ -279,4 +293,4 @@ TEST(AviFileWriteTwice, SavingAgainReplacesTheFile) {
     EXPECT_EQ(dir.Names(), std::vector<String>{"again.avi"});
 }
 
-}  // namespace
+} // namespace

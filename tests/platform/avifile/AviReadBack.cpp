@@ -17,11 +17,10 @@ ReadBack ReadAvi(const String& path) {
     av_log_set_level(AV_LOG_ERROR);
     ReadBack r;
     AVFormatContext* f = nullptr;
-    if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0)
-        return r;
-    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> guard(f, [](AVFormatContext* c) { avformat_close_input(&c); });
-    if (avformat_find_stream_info(f, nullptr) < 0 || f->nb_streams != 1)
-        return r;
+    if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return r;
+    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> guard(
+        f, [](AVFormatContext* c) { avformat_close_input(&c); });
+    if (avformat_find_stream_info(f, nullptr) < 0 || f->nb_streams != 1) return r;
     AVStream* st = f->streams[0];
     r.opened = true;
     r.codec = avcodec_get_name(st->codecpar->codec_id);
@@ -41,11 +40,13 @@ ReadBack ReadAvi(const String& path) {
         r.packetSizes.push_back(packet->size);
         r.packetSamples.push_back(packet->pts);
         std::vector<std::uint8_t> rgb;
-        if (packet->size > 0 && avcodec_send_packet(codec, packet) >= 0 && avcodec_receive_frame(codec, frame) >= 0) {
+        if (packet->size > 0 && avcodec_send_packet(codec, packet) >= 0 &&
+            avcodec_receive_frame(codec, frame) >= 0) {
             rgb.resize(static_cast<std::size_t>(frame->width) * frame->height * 3);
-            SwsContext* sws = sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                             frame->width, frame->height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr,
-                                             nullptr, nullptr);
+            SwsContext* sws = sws_getContext(frame->width, frame->height,
+                                             static_cast<AVPixelFormat>(frame->format),
+                                             frame->width, frame->height, AV_PIX_FMT_RGB24,
+                                             SWS_POINT, nullptr, nullptr, nullptr);
             uint8_t* dst[4] = {rgb.data(), nullptr, nullptr, nullptr};
             int dstStride[4] = {frame->width * 3, 0, 0, 0};
             sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
@@ -62,9 +63,10 @@ ReadBack ReadAvi(const String& path) {
 }
 
 String Probe(const String& path) {
-    const String command = "ffprobe -v error -select_streams v:0 -show_entries "
-                           "stream=codec_name,pix_fmt,width,height,r_frame_rate,nb_frames -of csv=p=0 '" +
-                           path + "' 2>&1";
+    const String command =
+        "ffprobe -v error -select_streams v:0 -show_entries "
+        "stream=codec_name,pix_fmt,width,height,r_frame_rate,nb_frames -of csv=p=0 '" +
+        path + "' 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     String out;
     std::array<char, 256> buffer{};
@@ -75,4 +77,4 @@ String Probe(const String& path) {
     return out;
 }
 
-}  // namespace avitest
+} // namespace avitest

@@ -14,7 +14,7 @@ struct ReadBack {
     int width = 0;
     int height = 0;
     double frameRate = 0;
-    std::int64_t frames = 0;  // as the stream header says
+    std::int64_t frames = 0; // as the stream header says
     // Every packet in order: its sample number (in frame time), its size and, decoded to
     // RGB24 top-down, its pixels. Empty samples give no packet.
     std::vector<std::int64_t> packetSamples;
@@ -27,4 +27,4 @@ ReadBack ReadAvi(const String& path);
 // What ffprobe says about the first stream: "codec,width,height,pix_fmt,rate,frames".
 String Probe(const String& path);
 
-}  // namespace avitest
+} // namespace avitest

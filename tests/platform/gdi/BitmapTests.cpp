@@ -105,8 +105,7 @@ TEST(DibSection, GetObjectReportsTheKnownSizesAndStaysInsideTheBuffer) {
             << c.name;
         for (std::size_t i = static_cast<std::size_t>(size); i < buffer.size(); ++i)
             ASSERT_EQ(buffer[i], kGuard) << c.name << ": byte " << i << " written";
-        if (c.size < 0 || c.reported == 0)
-            continue;
+        if (c.size < 0 || c.reported == 0) continue;
         BITMAP bm;
         std::memcpy(&bm, buffer.data(), std::min(sizeof bm, static_cast<std::size_t>(size)));
         EXPECT_EQ(bm.bmWidth, 6) << c.name;

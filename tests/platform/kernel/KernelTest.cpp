@@ -14,9 +14,11 @@ using kernel::ScopedClock;
 
 namespace {
 
-void RealPause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+void RealPause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
-}  // namespace
+} // namespace
 
 TEST(KernelClock, FakeClockDrivesTheTimeCallsAndWrapsAt32Bits) {
     FakeClock clock(0xFFFFFFF0ull);
@@ -26,7 +28,7 @@ TEST(KernelClock, FakeClockDrivesTheTimeCallsAndWrapsAt32Bits) {
     EXPECT_EQ(timeGetTime(), 0x10u);
     EXPECT_EQ(GetTickCount(), 0x10u);
     EXPECT_EQ(GetTickCount64(), 0x100000010ull);
-    Sleep(250);  // a fake sleep moves the time at once
+    Sleep(250); // a fake sleep moves the time at once
     EXPECT_EQ(GetTickCount64(), 0x100000010ull + 250);
     Sleep(0);
     EXPECT_EQ(GetTickCount64(), 0x100000010ull + 250);
@@ -52,8 +54,8 @@ TEST(KernelEvents, AutoAndManualResetStates) {
         BOOL initial;
         DWORD first, second;
     } cases[] = {
-        {FALSE, TRUE, WAIT_OBJECT_0, WAIT_TIMEOUT},   // auto: the wait consumes the signal
-        {TRUE, TRUE, WAIT_OBJECT_0, WAIT_OBJECT_0},   // manual: stays signalled
+        {FALSE, TRUE, WAIT_OBJECT_0, WAIT_TIMEOUT}, // auto: the wait consumes the signal
+        {TRUE, TRUE, WAIT_OBJECT_0, WAIT_OBJECT_0}, // manual: stays signalled
         {FALSE, FALSE, WAIT_TIMEOUT, WAIT_TIMEOUT},
         {TRUE, FALSE, WAIT_TIMEOUT, WAIT_TIMEOUT},
     };
@@ -73,7 +75,7 @@ TEST(KernelEvents, AutoAndManualResetStates) {
 TEST(KernelEvents, StaleAndMadeUpHandlesFail) {
     HANDLE first = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     ASSERT_TRUE(CloseHandle(first));
-    HANDLE second = CreateEvent(nullptr, TRUE, FALSE, nullptr);  // may reuse the slot
+    HANDLE second = CreateEvent(nullptr, TRUE, FALSE, nullptr); // may reuse the slot
     EXPECT_NE(first, second);
     SetLastError(ERROR_SUCCESS);
     EXPECT_FALSE(SetEvent(first));
@@ -99,20 +101,24 @@ TEST(KernelEvents, ManualEventReleasesEveryWaiterAutoEventOne) {
                 if (WaitForSingleObject(h, INFINITE) == WAIT_OBJECT_0) ++released;
             });
         SetEvent(h);
-        while (released.load() == 0) RealPause();
+        while (released.load() == 0)
+            RealPause();
         if (manual) {
-            for (auto& t : waiters) t.join();
+            for (auto& t : waiters)
+                t.join();
             EXPECT_EQ(released.load(), 3);
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             EXPECT_EQ(released.load(), 1);
             for (int k = 2; k <= 3; ++k) {
                 SetEvent(h);
-                while (released.load() < k) RealPause();
+                while (released.load() < k)
+                    RealPause();
             }
-            for (auto& t : waiters) t.join();
+            for (auto& t : waiters)
+                t.join();
             EXPECT_EQ(released.load(), 3);
-            EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_TIMEOUT);  // nothing left over
+            EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_TIMEOUT); // nothing left over
         }
         CloseHandle(h);
     }

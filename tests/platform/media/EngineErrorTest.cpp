@@ -30,7 +30,7 @@ struct BadFile {
     const char* name;
     std::function<void(const String& path)> make;
     int code;
-    const char* words;  // a phrase the description must hold
+    const char* words; // a phrase the description must hold
 };
 
 class MediaEngineBadInput : public ::testing::TestWithParam<BadFile> {};
@@ -45,7 +45,8 @@ TEST_P(MediaEngineBadInput, ReportsAnErrorAndGoesBackToClosed) {
     std::vector<EngineEvent> events = CollectUntil(engine, [](const EngineEvent& e) {
         return e.kind == EngineEvent::OpenStateChange && e.newValue == media::mpClosed;
     });
-    auto error = std::find_if(events.begin(), events.end(), [](const EngineEvent& e) { return e.kind == EngineEvent::Error; });
+    auto error = std::find_if(events.begin(), events.end(),
+                              [](const EngineEvent& e) { return e.kind == EngineEvent::Error; });
     ASSERT_NE(error, events.end());
     EXPECT_EQ(error->newValue, c.code);
     EXPECT_NE(error->text.find(c.words), String::npos) << error->text;
@@ -65,40 +66,40 @@ TEST_P(MediaEngineBadInput, ReportsAnErrorAndGoesBackToClosed) {
 }
 
 const BadFile kBadFiles[] = {
-        BadFile{"missing.mpg", [](const String&) {}, media::kErrorFileNotFound, "cannot be found"},
-        BadFile{"notes.avi",
-                [](const String& p) {
-                    const String text = "These are notes, not a movie.\n";
-                    WriteBytes(p, std::vector<BYTE>(text.begin(), text.end()));
-                },
-                media::kErrorNotMedia, "not a media file"},
-        BadFile{"empty.mpg", [](const String& p) { WriteBytes(p, {}); }, media::kErrorNotMedia, "not a media file"},
-        BadFile{"header.avi",
-                [](const String& p) {
-                    // Cut where the frames begin: the streams are known but no picture is there.
-                    WriteMovie(p, Mjpeg(10));
-                    std::vector<BYTE> bytes = ReadBytes(p);
-                    const char movi[] = "movi";
-                    auto at = std::search(bytes.begin(), bytes.end(), movi, movi + 4);
-                    bytes.resize(static_cast<std::size_t>(at - bytes.begin()) + 4);
-                    WriteBytes(p, bytes);
-                },
-                media::kErrorNoFrames, "no picture"},
-        BadFile{"strange.avi",
-                [](const String& p) {
-                    WriteMovie(p, Mjpeg(3));
-                    std::vector<BYTE> bytes = ReadBytes(p);
-                    Retag(bytes, "MJPG", "QZQZ");
-                    WriteBytes(p, bytes);
-                },
-                media::kErrorCodecMissing, "no decoder"}};
+    BadFile{"missing.mpg", [](const String&) {}, media::kErrorFileNotFound, "cannot be found"},
+    BadFile{"notes.avi",
+            [](const String& p) {
+                const String text = "These are notes, not a movie.\n";
+                WriteBytes(p, std::vector<BYTE>(text.begin(), text.end()));
+            },
+            media::kErrorNotMedia, "not a media file"},
+    BadFile{"empty.mpg", [](const String& p) { WriteBytes(p, {}); }, media::kErrorNotMedia,
+            "not a media file"},
+    BadFile{"header.avi",
+            [](const String& p) {
+                // Cut where the frames begin: the streams are known but no picture is there.
+                WriteMovie(p, Mjpeg(10));
+                std::vector<BYTE> bytes = ReadBytes(p);
+                const char movi[] = "movi";
+                auto at = std::search(bytes.begin(), bytes.end(), movi, movi + 4);
+                bytes.resize(static_cast<std::size_t>(at - bytes.begin()) + 4);
+                WriteBytes(p, bytes);
+            },
+            media::kErrorNoFrames, "no picture"},
+    BadFile{"strange.avi",
+            [](const String& p) {
+                WriteMovie(p, Mjpeg(3));
+                std::vector<BYTE> bytes = ReadBytes(p);
+                Retag(bytes, "MJPG", "QZQZ");
+                WriteBytes(p, bytes);
+            },
+            media::kErrorCodecMissing, "no decoder"}};
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, MediaEngineBadInput, ::testing::ValuesIn(kBadFiles),
-    [](const auto& test) {
-        String n = test.param.name;
-        return n.substr(0, n.find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(Files, MediaEngineBadInput, ::testing::ValuesIn(kBadFiles),
+                         [](const auto& test) {
+                             String n = test.param.name;
+                             return n.substr(0, n.find('.'));
+                         });
 
 TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
     TempDir dir;
@@ -136,7 +137,7 @@ TEST(MediaEngineClose, ClosingWhileOpeningOrPlayingReturnsAtOnce) {
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     for (int i = 0; i < 5; ++i) {
-        engine.Open(path);  // closed again before it is open
+        engine.Open(path); // closed again before it is open
         engine.Open(path);
         engine.SetAutoStart(true);
         CollectUntil(engine, [](const EngineEvent& e) {
@@ -155,4 +156,4 @@ TEST(MediaEngineClose, ClosingWhileOpeningOrPlayingReturnsAtOnce) {
     EXPECT_EQ(closing[1].oldValue * 10 + closing[1].newValue, 60);
 }
 
-}  // namespace
+} // namespace

@@ -63,8 +63,7 @@ MovieSpec Clip(const char* container, Video video, Audio audio, int frames) {
 bool Eventually(const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + kEventBound;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (done())
-            return true;
+        if (done()) return true;
         std::this_thread::yield();
     }
     return done();
@@ -182,7 +181,7 @@ TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
     grabber->SetCallback(&hook);
     grabber->SetArmed(true);
     engine.Play();
-    engine.SetPosition(1.5);  // frame 37 holds it
+    engine.SetPosition(1.5); // frame 37 holds it
     CollectUntil(engine, Kind(EngineEvent::EndOfStream));
     std::vector<int> numbers = hook.Numbers();
     auto jump = std::find_if(numbers.begin(), numbers.end(), [](int n) { return n > 30; });
@@ -217,8 +216,9 @@ TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
     EXPECT_EQ(engine.InsertSampleGrabber(), nullptr);
     engine.Play();
     CollectUntil(engine, Kind(EngineEvent::EndOfStream));
-    EXPECT_EQ(engine.GetPlayState(), media::mpPlaying);  // stops once the event was handled
-    CollectUntil(engine, [](const EngineEvent& e) { return e.kind == EngineEvent::PlayStateChange; });
+    EXPECT_EQ(engine.GetPlayState(), media::mpPlaying); // stops once the event was handled
+    CollectUntil(engine,
+                 [](const EngineEvent& e) { return e.kind == EngineEvent::PlayStateChange; });
     EXPECT_EQ(engine.GetPlayState(), media::mpStopped);
 }
 
@@ -266,7 +266,7 @@ TEST(MediaEnginePlayback, CurrentImageIsAskedForItsSizeFirst) {
     TempDir dir;
     const String path = dir.File("odd.avi");
     MovieSpec desc = Clip("avi", Video::Mjpeg, Audio::None, 5);
-    desc.width = 162;  // rows of 486 bytes, padded to 488
+    desc.width = 162; // rows of 486 bytes, padded to 488
     desc.height = 90;
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
@@ -296,4 +296,4 @@ TEST(MediaEnginePlayback, CurrentImageIsAskedForItsSizeFirst) {
     EXPECT_TRUE(FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)));
 }
 
-}  // namespace
+} // namespace

@@ -35,9 +35,10 @@ TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
     const double fps = c.desc.fps;
     // Frame boundaries, the middle of frames, key frames and the frames just before them
     // (a group is 12 frames), backwards jumps, the first and the last frame, past the end.
-    const double positions[] = {13 / fps,        0.5 / fps, 11.99 / fps, 12 / fps, 23.5 / fps, 1 / fps,
-                                24 / fps,        36 / fps,  35.2 / fps,  47 / fps, 0,          (c.desc.frames - 1) / fps,
-                                29.0 / fps + 1e-7, 100};
+    const double positions[] = {
+        13 / fps,          0.5 / fps, 11.99 / fps, 12 / fps, 23.5 / fps, 1 / fps,
+        24 / fps,          36 / fps,  35.2 / fps,  47 / fps, 0,          (c.desc.frames - 1) / fps,
+        29.0 / fps + 1e-7, 100};
     for (double p : positions) {
         engine.SetPosition(p);
         WaitForSeek(engine);
@@ -108,21 +109,23 @@ MovieSpec Movie(const char* container, Video video, Audio audio, int frames, int
 
 INSTANTIATE_TEST_SUITE_P(
     Containers, MediaEngineSeek,
-    ::testing::Values(SeekCase{"Mpeg1", Movie("mpeg", Video::Mpeg1, Audio::None, 50, 25), "a.mpg"},
-                      SeekCase{"Mpeg1WithAudio", Movie("mpeg", Video::Mpeg1, Audio::Mp2, 50, 25), "b.mpg"},
-                      SeekCase{"MjpegAvi", Movie("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
-                      SeekCase{"MjpegAviWithAudio", Movie("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
-                      SeekCase{"H264Mp4", Movie("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
-                      SeekCase{"Mpeg4Mkv", Movie("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"},
-                      // Decoded times one frame after the stream's start.
-                      SeekCase{"Mpeg4AviBFrames", Movie("avi", Video::Mpeg4, Audio::None, 50, 25), "g.avi"},
-                      SeekCase{"Mpeg4AviBFramesWithAudio", Movie("avi", Video::Mpeg4, Audio::Pcm, 50, 25), "h.avi"},
-                      // Lengths that end at the last frame's start.
-                      SeekCase{"H264Mkv", Movie("matroska", Video::H264, Audio::None, 50, 25), "i.mkv"},
-                      SeekCase{"Vp9Webm", Movie("webm", Video::Vp9, Audio::None, 50, 30), "j.webm"}),
+    ::testing::Values(
+        SeekCase{"Mpeg1", Movie("mpeg", Video::Mpeg1, Audio::None, 50, 25), "a.mpg"},
+        SeekCase{"Mpeg1WithAudio", Movie("mpeg", Video::Mpeg1, Audio::Mp2, 50, 25), "b.mpg"},
+        SeekCase{"MjpegAvi", Movie("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
+        SeekCase{"MjpegAviWithAudio", Movie("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
+        SeekCase{"H264Mp4", Movie("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
+        SeekCase{"Mpeg4Mkv", Movie("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"},
+        // Decoded times one frame after the stream's start.
+        SeekCase{"Mpeg4AviBFrames", Movie("avi", Video::Mpeg4, Audio::None, 50, 25), "g.avi"},
+        SeekCase{"Mpeg4AviBFramesWithAudio", Movie("avi", Video::Mpeg4, Audio::Pcm, 50, 25),
+                 "h.avi"},
+        // Lengths that end at the last frame's start.
+        SeekCase{"H264Mkv", Movie("matroska", Video::H264, Audio::None, 50, 25), "i.mkv"},
+        SeekCase{"Vp9Webm", Movie("webm", Video::Vp9, Audio::None, 50, 30), "j.webm"}),
     [](const auto& test) { return String(test.param.name); });
 
-}  // namespace
+} // namespace
 
 // A variable rate: frames of 20 ms and of 100 ms in turn. A frame's span runs to the next
 // frame's start, whatever span its packet states, and the count is the number of frames.
@@ -156,7 +159,8 @@ TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
     EXPECT_LE(engine.Duration(), 2.3 + 1.0 / desc.fps + 1e-9);
     for (int n : {0, 1, 2, 13, 20, 27, 38, 39, 1}) {
         const double start = desc.frameTimesMs[static_cast<std::size_t>(n)] / 1000.0;
-        const double end = n + 1 < 40 ? desc.frameTimesMs[static_cast<std::size_t>(n) + 1] / 1000.0 : engine.Duration();
+        const double end = n + 1 < 40 ? desc.frameTimesMs[static_cast<std::size_t>(n) + 1] / 1000.0
+                                      : engine.Duration();
         for (double part : {0.0, 0.5, 0.9}) {
             const double p = start + part * (end - start);
             engine.SetPosition(p);
@@ -168,7 +172,8 @@ TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
 
 INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
                          ::testing::Values(VariableRateCase{"H264Mkv", "matroska", "a.mkv", false},
-                                           VariableRateCase{"H264MkvStatingAConstantRate", "matroska", "b.mkv", true},
+                                           VariableRateCase{"H264MkvStatingAConstantRate",
+                                                            "matroska", "b.mkv", true},
                                            VariableRateCase{"H264Mp4", "mp4", "c.mp4", false}),
                          [](const auto& test) { return String(test.param.name); });
 

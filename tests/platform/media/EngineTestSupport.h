@@ -22,8 +22,7 @@ inline std::vector<EngineEvent> CollectUntil(media::MediaEngine& engine,
     while (std::chrono::steady_clock::now() < deadline) {
         while (std::optional<EngineEvent> e = engine.NextEvent()) {
             events.push_back(*e);
-            if (done(*e))
-                return events;
+            if (done(*e)) return events;
         }
         engine.WaitForEvents(std::chrono::milliseconds(20));
     }
@@ -36,7 +35,9 @@ inline bool IsOpenState(const EngineEvent& e, int state) {
 }
 
 inline std::function<bool(const EngineEvent&)> ReadyState(int state) {
-    return [state](const EngineEvent& e) { return e.kind == EngineEvent::ReadyStateChange && e.newValue == state; };
+    return [state](const EngineEvent& e) {
+        return e.kind == EngineEvent::ReadyStateChange && e.newValue == state;
+    };
 }
 
 inline std::function<bool(const EngineEvent&)> Kind(EngineEvent::Kind kind) {
@@ -63,4 +64,4 @@ inline media::EngineOptions SilentOptions() {
     return o;
 }
 
-}  // namespace fixtures
+} // namespace fixtures

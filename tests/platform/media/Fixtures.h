@@ -13,7 +13,7 @@ enum class Video { None, Mpeg1, Mpeg2, Mjpeg, H264, Mpeg4, Vp9 };
 enum class Audio { None, Mp2, Pcm };
 
 struct MovieSpec {
-    String container;  // "mpeg", "avi", "mp4", "matroska", "wav"
+    String container; // "mpeg", "avi", "mp4", "matroska", "wav"
     Video video = Video::Mpeg1;
     Audio audio = Audio::None;
     int width = 160;
@@ -21,9 +21,9 @@ struct MovieSpec {
     int frames = 25;
     int fps = 25;
     int gop = 12;
-    double audioSeconds = 1.0;  // audio-only files
-    double audioEndsAt = 0;     // with pictures: the sound stops here (0: with the pictures)
-    int bFrames = 2;            // where the codec has them
+    double audioSeconds = 1.0; // audio-only files
+    double audioEndsAt = 0;    // with pictures: the sound stops here (0: with the pictures)
+    int bFrames = 2;           // where the codec has them
     // A variable rate: frame i starts at frameTimesMs[i] (then frames and fps are ignored,
     // except fps as the rate the stream declares).
     std::vector<int> frameTimesMs = {};
@@ -54,4 +54,4 @@ private:
 void WriteBytes(const String& path, const std::vector<BYTE>& bytes);
 std::vector<BYTE> ReadBytes(const String& path);
 
-}  // namespace fixtures
+} // namespace fixtures

@@ -22,7 +22,7 @@ TEST(MediaFrameImage, EveryWidthComesOutWholeWithoutWritingPastItsRows) {
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -43,4 +43,4 @@ TEST(MediaFrameImage, DrawingAtAnySizeWritesOnlyTheCallersRows) {
         }
 }
 
-}  // namespace
+} // namespace

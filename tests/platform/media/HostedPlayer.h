@@ -69,8 +69,7 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < deadline) {
             headless::HeadlessBackend::PumpMessages();
-            if (done())
-                return true;
+            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return false;
@@ -78,8 +77,7 @@ protected:
     bool PumpUntilEvent(DISPID id, LONG last) {
         return PumpUntil([&] {
             for (const PlayerEvent& e : probe.events)
-                if (e.id == id && !e.args.empty() && e.args.back().lVal == last)
-                    return true;
+                if (e.id == id && !e.args.empty() && e.args.back().lVal == last) return true;
             return false;
         });
     }
@@ -97,10 +95,8 @@ protected:
             const int x = (bit % 4) * r.right / 4 + r.right / 8;
             const int y = (bit / 4) * r.bottom / 4 + r.bottom / 8;
             const COLORREF c = headless::HeadlessBackend::WindowPixel(renderer, x, y);
-            if (c == 0xFFFFFFFFu)
-                return -1;
-            if (GetGValue(c) > 128)
-                number |= 1 << bit;
+            if (c == 0xFFFFFFFFu) return -1;
+            if (GetGValue(c) > 128) number |= 1 << bit;
         }
         return number;
     }
@@ -126,4 +122,4 @@ protected:
     HWND renderer = 0;
 };
 
-}  // namespace fixtures
+} // namespace fixtures

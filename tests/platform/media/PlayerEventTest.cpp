@@ -18,15 +18,15 @@ EngineOptions Options(bool autoStart) {
 
 int ShownNumber(MediaPlayer& player) {
     LONG size = 0;
-    if (FAILED(player.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0)
-        return -1;
+    if (FAILED(player.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return -1;
     std::vector<BYTE> dib(static_cast<std::size_t>(size));
-    if (FAILED(player.BasicVideo().GetCurrentImage(&size, dib.data())))
-        return -1;
+    if (FAILED(player.BasicVideo().GetCurrentImage(&size, dib.data()))) return -1;
     return ReadFrameNumberFromDib(dib);
 }
 
-void WaitSeek(MediaPlayer& player) { WaitForSeek(player.Engine()); }
+void WaitSeek(MediaPlayer& player) {
+    WaitForSeek(player.Engine());
+}
 
 class PlayerEvents : public ::testing::Test {
 protected:
@@ -38,7 +38,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PlayerEvents, OpenRaisesOpenStepsThenReadyStatesThenPlaying) {
     const String path = File({"mpeg", Video::Mpeg1}, "clip.mpg");
@@ -49,7 +49,7 @@ TEST_F(PlayerEvents, OpenRaisesOpenStepsThenReadyStatesThenPlaying) {
     EXPECT_TRUE(probe.events.empty());
     ASSERT_TRUE(probe.Until(eventid::PlayStateChange, mpPlaying));
     const std::vector<String> expected = {"3011:0,3", "-609:1", "3011:3,4", "3011:4,5",
-                                          "3011:5,6", "-609:3", "-609:4", "3012:0,2"};
+                                          "3011:5,6", "-609:3", "-609:4",   "3012:0,2"};
     EXPECT_EQ(probe.Trace(), expected);
     EXPECT_FALSE(probe.offThread);
     EXPECT_EQ(Get(player, dispid::OpenState), Variant::Int(mpOpen));
@@ -172,7 +172,8 @@ TEST_F(PlayerEvents, SendFlagsOffSilenceTheirEvents) {
     // The ready state still comes; error and open-state events do not.
     ASSERT_TRUE(probe.Until(eventid::ReadyStateChange, mpReadyStateLoading));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (player.Engine().GetOpenState() != mpClosed && std::chrono::steady_clock::now() < deadline)
+    while (player.Engine().GetOpenState() != mpClosed &&
+           std::chrono::steady_clock::now() < deadline)
         player.WaitForEvents(std::chrono::milliseconds(20));
     player.DeliverEvents();
     for (const PlayerEvent& e : probe.events) {

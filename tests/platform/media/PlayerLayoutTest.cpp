@@ -37,7 +37,8 @@ TEST(PlayerControlBar, LaysOutAlongTheBottomAndHitsItsParts) {
     const int y = 240 - kControlBarHeight / 2;
     EXPECT_EQ(HitControlBar(l, {l.playPause.left + 2, y}), BarPart::PlayPause);
     EXPECT_EQ(HitControlBar(l, {l.stop.left + 2, y}), BarPart::Stop);
-    EXPECT_EQ(HitControlBar(l, {(l.track.left + l.track.right) / 2, l.bar.top + 1}), BarPart::Track);
+    EXPECT_EQ(HitControlBar(l, {(l.track.left + l.track.right) / 2, l.bar.top + 1}),
+              BarPart::Track);
     EXPECT_EQ(HitControlBar(l, {l.text.left + 5, y}), BarPart::None);
     EXPECT_EQ(HitControlBar(l, {100, 10}), BarPart::None) << "above the bar is the video";
     // The tracker runs from 0 at its left end to the length at its right end.
@@ -91,7 +92,7 @@ struct Canvas {
     std::uint32_t* bits = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST(PlayerControlBar, PaintsTheThumbAtThePositionAndTheButtonForTheState) {
     const ControlBarLayout l = LayoutControlBar(320, 240, {});

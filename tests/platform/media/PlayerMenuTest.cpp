@@ -1,5 +1,5 @@
-#include "platform/media/HostedPlayer.h"
 #include "platform/media/PlayerMenu.h"
+#include "platform/media/HostedPlayer.h"
 
 #include "platform/gdi/SysColor.h"
 #include "platform/user/NativeEvents.h"
@@ -27,8 +27,7 @@ protected:
         session->Click(200, 150, kRight);
         headless::HeadlessBackend::PumpMessages();
         const HWND menu = GetCapture();
-        if (!menu)
-            return 0;
+        if (!menu) return 0;
         char name[100] = {};
         GetClassName(menu, name, sizeof name);
         return std::strcmp(name, "KorvidPlayerMenu") == 0 ? menu : 0;
@@ -59,7 +58,7 @@ TEST_F(PlayerMenu, IsAPopupOfItsOwnThatHoldsThePointer) {
     EXPECT_TRUE(IsWindowVisible(menu));
     RECT r;
     GetWindowRect(menu, &r);
-    EXPECT_EQ(r.left, 200);  // at the pointer
+    EXPECT_EQ(r.left, 200); // at the pointer
     EXPECT_EQ(r.top, 150);
     // Plain menu colours, nothing highlighted until the pointer or a key picks an item.
     EXPECT_EQ(headless::HeadlessBackend::WindowPixel(menu, 3, kFirstItem.y),
@@ -98,10 +97,10 @@ TEST_F(PlayerMenu, KeysPickADisplaySizeOrFullScreen) {
     };
     // Stopped: Play and Stop are enabled, Pause is skipped.
     const Case cases[] = {
-        {"half: play, stop, default, half", {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+        {"half: play, stop, default, half",
+         {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
          mpHalfSize},
-        {"fit: up from the top wraps to the last, then up", {VK_UP, VK_UP, VK_RETURN},
-         mpFitToSize},
+        {"fit: up from the top wraps to the last, then up", {VK_UP, VK_UP, VK_RETURN}, mpFitToSize},
         {"escape changes nothing", {VK_DOWN, VK_ESCAPE}, mpFitToSize},
         {"enter with nothing highlighted", {VK_RETURN, VK_ESCAPE}, mpFitToSize},
         {"full screen: the last item", {VK_UP, VK_RETURN}, mpFullScreen},
@@ -129,7 +128,7 @@ TEST_F(PlayerMenu, OpensInFullScreenAndStopRewinds) {
     headless::HeadlessBackend::PumpMessages();
     const HWND menu = GetCapture();
     ASSERT_NE(menu, 0u);
-    Keys({VK_DOWN, VK_DOWN, VK_RETURN});  // Play, Stop
+    Keys({VK_DOWN, VK_DOWN, VK_RETURN}); // Play, Stop
     EXPECT_FALSE(IsWindow(menu));
     EXPECT_TRUE(PumpUntil([&] { return !player.Engine().Seeking(); }));
     EXPECT_DOUBLE_EQ(Get(player, dispid::CurrentPosition).dblVal, 0);
@@ -147,13 +146,13 @@ TEST_F(PlayerMenu, WithoutAFileOnlyTheDisplaySizesAct) {
     player.PutProperty(dispid::DisplaySize, Variant::Int(mpFitToSize));
     HWND menu = RightClick();
     ASSERT_NE(menu, 0u);
-    ClickIn(menu, kFirstItem);  // Play
+    ClickIn(menu, kFirstItem); // Play
     EXPECT_TRUE(IsWindow(menu));
-    Keys({VK_UP, VK_RETURN});  // Full screen is disabled too: Up lands on Fit
+    Keys({VK_UP, VK_RETURN}); // Full screen is disabled too: Up lands on Fit
     EXPECT_EQ(DisplaySize(), mpFitToSize);
     EXPECT_FALSE(IsWindow(menu));
     menu = RightClick();
-    Keys({VK_DOWN, VK_RETURN});  // Default size, the first enabled item
+    Keys({VK_DOWN, VK_RETURN}); // Default size, the first enabled item
     EXPECT_EQ(DisplaySize(), mpDefaultSize);
     EXPECT_EQ(Get(player, dispid::OpenState), Variant::Int(mpClosed));
 }
@@ -180,4 +179,4 @@ TEST_F(PlayerMenu, NoMenuWhenTurnedOffOrTheControlIsDisabled) {
     EXPECT_NE(RightClick(), 0u);
 }
 
-}  // namespace
+} // namespace

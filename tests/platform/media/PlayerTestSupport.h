@@ -12,8 +12,7 @@ namespace fixtures {
 struct PlayerProbe {
     explicit PlayerProbe(media::MediaPlayer& p) : player(p) {
         player.SetEventHandler([this](const media::PlayerEvent& e) {
-            if (std::this_thread::get_id() != owner)
-                offThread = true;
+            if (std::this_thread::get_id() != owner) offThread = true;
             events.push_back(e);
         });
     }
@@ -62,4 +61,4 @@ inline media::Variant Get(media::MediaPlayer& p, DISPID id) {
     return v;
 }
 
-}  // namespace fixtures
+} // namespace fixtures

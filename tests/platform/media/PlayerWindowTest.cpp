@@ -33,7 +33,7 @@ TEST_F(HostedPlayer, ScalesTheVideoByDisplaySizeAndHidesTheBar) {
         {mpHalfSize, true, {160, 120, 240, 180}},
         {mpDoubleSize, true, {40, 30, 360, 270}},
         {mpFitToSize, true, {0, 0, 400, 300}},
-        {mpFitToSize, false, {0, 13, 400, 313}},  // the bar's room goes to the video
+        {mpFitToSize, false, {0, 13, 400, 313}}, // the bar's room goes to the video
     };
     for (const Case& c : cases) {
         player.PutProperty(dispid::ShowControls, Variant::Bool(c.controls));

@@ -18,8 +18,8 @@ constexpr HINSTANCE kNoAssociation = 31;
 
 TEST(ShellExecuteHeadless, RecordsTheCallInsteadOfOpening) {
     headless::HeadlessSession session;
-    const HINSTANCE r = ShellExecuteA(77, "open", "https://example.org/page", nullptr, nullptr,
-                                      SW_SHOWNORMAL);
+    const HINSTANCE r =
+        ShellExecuteA(77, "open", "https://example.org/page", nullptr, nullptr, SW_SHOWNORMAL);
     EXPECT_GT(r, 32u);
     ASSERT_EQ(session->Calls().size(), 1u);
     const headless::RecordedCall& call = session->Calls()[0];
@@ -57,9 +57,7 @@ protected:
         oldPath_ = old ? old : "";
         setenv("PATH", (dir_ + ":" + oldPath_).c_str(), 1);
     }
-    void TearDown() override {
-        setenv("PATH", oldPath_.c_str(), 1);
-    }
+    void TearDown() override { setenv("PATH", oldPath_.c_str(), 1); }
     std::string Opened() {
         if (!test_support::PollUntil([&] { return std::filesystem::exists(dir_ + "/opened"); }))
             return "(never opened)";
@@ -74,8 +72,8 @@ protected:
 };
 
 TEST_F(ShellExecuteDesktop, StartsTheOpenerDetachedAndReturnsAtOnce) {
-    const HINSTANCE r = ShellExecuteA(0, "open", "https://example.org/a b", nullptr, nullptr,
-                                      SW_SHOWNORMAL);
+    const HINSTANCE r =
+        ShellExecuteA(0, "open", "https://example.org/a b", nullptr, nullptr, SW_SHOWNORMAL);
     EXPECT_GT(r, 32u);
     // The opener is still waiting for its go-ahead: the call did not wait for it.
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/opened"));
@@ -91,4 +89,4 @@ TEST_F(ShellExecuteDesktop, RefusesAnotherVerbAndAMissingOpener) {
               kNoAssociation);
 }
 
-}  // namespace
+} // namespace

@@ -31,7 +31,7 @@ TEST_F(InputTest, CaptureTakesMovesOutsideAndReleaseTellsTheLoser) {
     SetCapture(child);
     EXPECT_EQ(session->PointerGrab(), top);
     ClearLog();
-    session->MovePointer(50, 50);  // outside every window of ours
+    session->MovePointer(50, 50); // outside every window of ours
     Pump();
     auto moves = Received(child, WM_MOUSEMOVE);
     ASSERT_EQ(moves.size(), 1u);
@@ -72,7 +72,7 @@ TEST_F(InputTest, DisabledAncestorPassesClicksToItsParent) {
     Pump();
     EnableWindow(panel, FALSE);
     ClearLog();
-    session->Click(25, 25);  // over the button inside the disabled panel
+    session->Click(25, 25); // over the button inside the disabled panel
     Pump();
     EXPECT_TRUE(Received(button, WM_LBUTTONDOWN).empty());
     EXPECT_TRUE(Received(panel, WM_LBUTTONDOWN).empty());
@@ -111,8 +111,8 @@ TEST_F(InputTest, TypingGivesKeyDownCharKeyUpAndKeyStateFollowsTheQueue) {
     ASSERT_EQ(chars.size(), 2u);
     EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>('a'));
     EXPECT_EQ(chars[1].wParam, static_cast<WPARAM>('B'));
-    EXPECT_LT(stateAtDown, 0);               // Shift was down as of that message
-    EXPECT_GE(GetKeyState(VK_SHIFT), 0);     // and is up now
+    EXPECT_LT(stateAtDown, 0);           // Shift was down as of that message
+    EXPECT_GE(GetKeyState(VK_SHIFT), 0); // and is up now
 }
 
 TEST_F(InputTest, AltLetterIsASystemCharAndTextWithoutKeysArrivesAsChars) {
@@ -121,12 +121,12 @@ TEST_F(InputTest, AltLetterIsASystemCharAndTextWithoutKeysArrivesAsChars) {
     SetFocus(top);
     ClearLog();
     session->PressKey('X', false, false, true);
-    session->TypeText("\xC3\xA9");  // e acute
+    session->TypeText("\xC3\xA9"); // e acute
     Pump();
     auto sys = Received(top, WM_SYSCHAR);
     ASSERT_EQ(sys.size(), 1u);
     EXPECT_EQ(sys[0].wParam, static_cast<WPARAM>('x'));
-    EXPECT_EQ(Received(top, WM_SYSKEYDOWN).size(), 2u);  // Alt and X
+    EXPECT_EQ(Received(top, WM_SYSKEYDOWN).size(), 2u); // Alt and X
     auto chars = Received(top, WM_CHAR);
     ASSERT_EQ(chars.size(), 1u);
     EXPECT_EQ(chars[0].wParam, 0xE9u);
@@ -239,7 +239,7 @@ TEST_F(InputTest, DialogsAndShellCallsAreRecorded) {
     ASSERT_TRUE(a);
     EXPECT_TRUE(a->accepted);
     EXPECT_EQ(a->fileName, "/tmp/a.avi");
-    EXPECT_FALSE(user::InterceptDialog(d)->accepted);  // unscripted: cancelled
+    EXPECT_FALSE(user::InterceptDialog(d)->accepted); // unscripted: cancelled
     user::ShellRequest s;
     s.file = "https://example.org";
     EXPECT_EQ(user::InterceptShell(s), false);
@@ -249,5 +249,5 @@ TEST_F(InputTest, DialogsAndShellCallsAreRecorded) {
     EXPECT_EQ(session->Calls()[2].text, "https://example.org");
 }
 
-}  // namespace
-}  // namespace usertest
+} // namespace
+} // namespace usertest

@@ -13,10 +13,10 @@ using MessageQueueTest = WindowTest;
 TEST_F(MessageQueueTest, CreationSendsItsMessagesInOrder) {
     HWND top = Top(10, 10, 100, 80);
     HWND child = Child(top, 5, 5, 20, 20);
-    EXPECT_EQ(Messages(child, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE,
-                               WM_SHOWWINDOW}),
-              (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE,
-                                 WM_SHOWWINDOW}));
+    EXPECT_EQ(
+        Messages(child, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW}),
+        (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE,
+                           WM_SHOWWINDOW}));
     auto sizes = Received(child, WM_SIZE);
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes[0].lParam, MAKELPARAM(20, 20));
@@ -162,7 +162,9 @@ TEST_F(MessageQueueTest, RegisteredMessagesShareANumberPerName) {
 
 using TimerTest = WindowTest;
 
-std::vector<Seen> timerTicks(HWND hwnd) { return Received(hwnd, WM_TIMER); }
+std::vector<Seen> timerTicks(HWND hwnd) {
+    return Received(hwnd, WM_TIMER);
+}
 
 TEST_F(TimerTest, FirstTickOneIntervalAfterStartThenEveryInterval) {
     HWND top = Top(0, 0, 50, 50);
@@ -174,7 +176,7 @@ TEST_F(TimerTest, FirstTickOneIntervalAfterStartThenEveryInterval) {
     ASSERT_EQ(timerTicks(top).size(), 1u);
     EXPECT_EQ(timerTicks(top)[0].wParam, 5u);
     session->AdvanceClock(250);
-    EXPECT_EQ(timerTicks(top).size(), 3u);  // at 200 and 300
+    EXPECT_EQ(timerTicks(top).size(), 3u); // at 200 and 300
 }
 
 TEST_F(TimerTest, IntervalZeroNeverTicks) {
@@ -188,7 +190,7 @@ TEST_F(TimerTest, TicksMissedWhileBusyComeAsOne) {
     HWND top = Top(0, 0, 50, 50);
     Pump();
     SetTimer(top, 1, 10, nullptr);
-    session->Clock().Advance(55);  // nobody ran the loop meanwhile
+    session->Clock().Advance(55); // nobody ran the loop meanwhile
     Pump();
     EXPECT_EQ(timerTicks(top).size(), 1u);
     session->AdvanceClock(9);
@@ -201,7 +203,7 @@ TEST_F(TimerTest, SameIdReplacesAndKillStopsEvenFromItsOwnTick) {
     HWND top = Top(0, 0, 50, 50);
     Pump();
     SetTimer(top, 1, 10, nullptr);
-    SetTimer(top, 1, 50, nullptr);  // replaces, restarting the interval
+    SetTimer(top, 1, 50, nullptr); // replaces, restarting the interval
     session->AdvanceClock(49);
     EXPECT_TRUE(timerTicks(top).empty());
     HookFn() = [&](HWND h, UINT msg, WPARAM id, LPARAM) -> std::optional<LRESULT> {
@@ -233,7 +235,7 @@ void timerCallback(HWND, UINT msg, UINT_PTR id, DWORD) {
 TEST_F(TimerTest, ThreadTimerGetsFreshIdsAndRunsItsCallback) {
     callbackIds.clear();
     UINT_PTR a = SetTimer(0, 0, 20, timerCallback);
-    UINT_PTR b = SetTimer(0, a, 30, timerCallback);  // the id is not the caller's without a window
+    UINT_PTR b = SetTimer(0, a, 30, timerCallback); // the id is not the caller's without a window
     ASSERT_NE(a, 0u);
     ASSERT_NE(b, 0u);
     EXPECT_NE(a, b);
@@ -248,5 +250,5 @@ TEST_F(TimerTest, BadTimersAreRefused) {
     EXPECT_FALSE(KillTimer(0, 12345));
 }
 
-}  // namespace
-}  // namespace usertest
+} // namespace
+} // namespace usertest

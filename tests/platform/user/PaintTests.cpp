@@ -44,7 +44,7 @@ TEST_F(PaintTest, PaintedPixelsReachTheBufferAndTheScreen) {
     EXPECT_EQ(session->ScreenPixel(110, 60), kRed);
     EXPECT_EQ(session->ScreenPixel(129, 69), kRed);
     EXPECT_EQ(session->ScreenPixel(130, 70), kBlue);
-    EXPECT_EQ(session->ScreenPixel(99, 50), 0u);  // the desktop
+    EXPECT_EQ(session->ScreenPixel(99, 50), 0u); // the desktop
     EXPECT_EQ(session->TopLevelAt(100, 50), top);
 }
 
@@ -54,12 +54,12 @@ TEST_F(PaintTest, InvalidationIsDeferredAndCoalescedUpdateWindowPaintsAtOnce) {
     ClearLog();
     InvalidateRect(top, nullptr, TRUE);
     InvalidateRect(top, nullptr, TRUE);
-    EXPECT_EQ(paints(top), 0u);  // deferred
+    EXPECT_EQ(paints(top), 0u); // deferred
     Pump();
-    EXPECT_EQ(paints(top), 1u);  // once for both
+    EXPECT_EQ(paints(top), 1u); // once for both
     InvalidateRect(top, nullptr, FALSE);
     UpdateWindow(top);
-    EXPECT_EQ(paints(top), 2u);  // at once
+    EXPECT_EQ(paints(top), 2u); // at once
     Pump();
     EXPECT_EQ(paints(top), 2u);
 }
@@ -82,7 +82,7 @@ TEST_F(PaintTest, EraseComesFromBeginPaintWithTheClassBrush) {
 TEST_F(PaintTest, WindowThatIgnoresPaintIsValidatedAndNotAskedAgain) {
     HWND top = Top(0, 0, 60, 40);
     HookFn() = [](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (msg == WM_PAINT) return 0;  // no BeginPaint
+        if (msg == WM_PAINT) return 0; // no BeginPaint
         return std::nullopt;
     };
     EXPECT_LT(Pump(), 10);
@@ -158,7 +158,7 @@ TEST_F(PaintTest, WindowRegionShapesScreenAndPointer) {
     ASSERT_EQ(SetWindowRgn(top, rgn, TRUE), 1);
     Pump();
     EXPECT_EQ(session->ScreenPixel(105, 105), kRed);
-    EXPECT_EQ(session->ScreenPixel(130, 130), 0u);  // outside: the desktop shows
+    EXPECT_EQ(session->ScreenPixel(130, 130), 0u); // outside: the desktop shows
     EXPECT_EQ(session->TopLevelAt(130, 130), 0u);
     EXPECT_EQ(WindowFromPoint(POINT{130, 130}), 0u);
     EXPECT_EQ(WindowFromPoint(POINT{105, 105}), top);
@@ -172,7 +172,7 @@ TEST_F(PaintTest, WindowRegionShapesScreenAndPointer) {
     session->Click(130, 130);
     Pump();
     EXPECT_TRUE(Received(top, WM_LBUTTONDOWN).empty());
-    SetWindowRgn(top, 0, TRUE);  // the window frees the old region
+    SetWindowRgn(top, 0, TRUE); // the window frees the old region
     Pump();
     EXPECT_EQ(session->ScreenPixel(130, 130), kRed);
 }
@@ -185,5 +185,5 @@ TEST_F(PaintTest, SetWindowRgnRefusesWhatIsNotARegion) {
     EXPECT_EQ(SetWindowRgn(0xDEAD0001, 0, TRUE), 0);
 }
 
-}  // namespace
-}  // namespace usertest
+} // namespace
+} // namespace usertest

@@ -46,7 +46,7 @@ TEST_F(PositionTest, ChangingHandlerMayAlterTheBounds) {
     HookFn() = [](HWND, UINT msg, WPARAM, LPARAM l) -> std::optional<LRESULT> {
         if (msg == WM_WINDOWPOSCHANGING) {
             auto* wp = reinterpret_cast<WINDOWPOS*>(l);
-            if (wp->cx > 50) wp->cx = 50;  // a maximum width
+            if (wp->cx > 50) wp->cx = 50; // a maximum width
         }
         return std::nullopt;
     };
@@ -107,7 +107,10 @@ TEST_F(PositionTest, MinMaxInfoLimitsSizingAndPlacesTheMaximisedWindow) {
     RECT r;
     GetWindowRect(top, &r);
     EXPECT_EQ(r, (RECT{50, 60, 130, 120})) << "made at the minimum";
-    struct Case { int cx, cy; RECT expected; };
+    struct Case {
+        int cx, cy;
+        RECT expected;
+    };
     const Case cases[] = {
         {50, 50, {0, 0, 80, 60}},
         {500, 500, {0, 0, 300, 200}},
@@ -178,7 +181,7 @@ TEST_F(PositionTest, ClientScreenMappingAndMetrics) {
     HWND child = Child(top, 10, 20, 30, 30);
     POINT p{1, 2};
     ClientToScreen(child, &p);
-    EXPECT_EQ(p.x, 100 + 1 + 10 + 1);  // the border is one pixel
+    EXPECT_EQ(p.x, 100 + 1 + 10 + 1); // the border is one pixel
     EXPECT_EQ(p.y, 200 + 1 + 20 + 2);
     ScreenToClient(child, &p);
     EXPECT_EQ(p.x, 1);
@@ -192,5 +195,5 @@ TEST_F(PositionTest, ClientScreenMappingAndMetrics) {
     EXPECT_FALSE(SystemParametersInfo(SPI_GETNONCLIENTMETRICS, 0, &m, 0));
 }
 
-}  // namespace
-}  // namespace usertest
+} // namespace
+} // namespace usertest

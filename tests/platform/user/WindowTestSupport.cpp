@@ -35,7 +35,7 @@ void registerClasses() {
     RegisterClass(&wc);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<UINT> Messages(HWND hwnd, std::initializer_list<UINT> only) {
     std::vector<UINT> out;
@@ -66,8 +66,8 @@ void WindowTest::TearDown() {
 }
 
 HWND WindowTest::Top(int x, int y, int w, int h, DWORD style, DWORD exStyle) {
-    HWND hwnd = CreateWindowEx(exStyle, kClass, "top", style | WS_VISIBLE, x, y, w, h, 0, 0, 0,
-                               nullptr);
+    HWND hwnd =
+        CreateWindowEx(exStyle, kClass, "top", style | WS_VISIBLE, x, y, w, h, 0, 0, 0, nullptr);
     EXPECT_NE(hwnd, 0u);
     return hwnd;
 }
@@ -79,4 +79,4 @@ HWND WindowTest::Child(HWND parent, int x, int y, int w, int h, DWORD style, con
     return hwnd;
 }
 
-}  // namespace usertest
+} // namespace usertest

@@ -50,4 +50,4 @@ protected:
     headless::HeadlessSession session;
 };
 
-}  // namespace usertest
+} // namespace usertest

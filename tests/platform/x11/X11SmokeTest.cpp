@@ -1,11 +1,11 @@
 // The desktop backend on a real X server: Xvfb, driven by xdotool and read back with
 // ImageMagick's import. Skipped where those programs are missing.
+#include "TestKeyboard.h"
+#include "XvfbServer.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/User.h"
-#include "XvfbServer.h"
 #include "platform/x11/X11Backend.h"
-#include "TestKeyboard.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,13 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr const char* kDisplay = ":93";
-constexpr unsigned long kEacute = 0xE9, kEuroSign = 0x20AC;  // X keysyms
-
+constexpr unsigned long kEacute = 0xE9, kEuroSign = 0x20AC; // X keysyms
 
 std::string Shell(const std::string& command) {
     std::string out;
@@ -36,7 +35,7 @@ std::string Shell(const std::string& command) {
 }
 
 int clicks = 0;
-std::vector<WPARAM> typed;  // WM_CHAR code points
+std::vector<WPARAM> typed; // WM_CHAR code points
 
 LRESULT SmokeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_LBUTTONDOWN) ++clicks;
@@ -114,8 +113,8 @@ TEST_F(X11Smoke, WindowIsShownPaintedAndClicked) {
 
 // Types text with xdotool into a focused window of ours; returns the WM_CHAR code points.
 std::vector<WPARAM> TypeInto(const char* title, const std::string& text, size_t expected) {
-    HWND hwnd = CreateWindowEx(0, "X11SmokeWindow", title, WS_POPUP | WS_VISIBLE, 40, 30, 200,
-                               100, 0, 0, 0, nullptr);
+    HWND hwnd = CreateWindowEx(0, "X11SmokeWindow", title, WS_POPUP | WS_VISIBLE, 40, 30, 200, 100,
+                               0, 0, 0, nullptr);
     EXPECT_NE(hwnd, 0u);
     const std::string env = std::string("DISPLAY=") + kDisplay + " ";
     typed.clear();
@@ -126,7 +125,7 @@ std::vector<WPARAM> TypeInto(const char* title, const std::string& text, size_t 
     // xdotool reads its argument by the locale.
     Shell(env + "LC_ALL=C.UTF-8 xdotool type --delay 20 '" + text + "'");
     PumpUntil([&] { return typed.size() >= expected; });
-    PumpUntil([] { return false; });  // nothing more is coming
+    PumpUntil([] { return false; }); // nothing more is coming
     DestroyWindow(hwnd);
     return typed;
 }

@@ -17,10 +17,8 @@ public:
     void Run() {
         QueuedPacket queued;
         while (s_.audio.packets->Get(queued)) {
-            if (queued.serial != serial_)
-                Restart(queued.serial);
-            if (serial_ != s_.RequestSerial())
-                continue;
+            if (queued.serial != serial_) Restart(queued.serial);
+            if (serial_ != s_.RequestSerial()) continue;
             if (!queued.packet) {
                 avcodec_send_packet(codec_, nullptr);
                 ReceiveAll();
@@ -44,15 +42,13 @@ private:
         target_ = s_.TargetFor(serial);
         begun_ = false;
         nextPts_ = target_;
-        if (resampler_)
-            swr_init(resampler_.get());  // forget the samples it holds
+        if (resampler_) swr_init(resampler_.get()); // forget the samples it holds
     }
 
     void ReceiveAll() {
         for (;;) {
             ff::FramePtr frame(av_frame_alloc());
-            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0)
-                return;
+            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0) return;
             Handle(*frame);
         }
     }
@@ -64,8 +60,10 @@ private:
         resampler_.reset();
         AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
         SwrContext* swr = nullptr;
-        if (swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, AudioSink::kSampleRate, const_cast<AVChannelLayout*>(&frame.ch_layout),
-                                static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr) < 0 ||
+        if (swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, AudioSink::kSampleRate,
+                                const_cast<AVChannelLayout*>(&frame.ch_layout),
+                                static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
+                                nullptr) < 0 ||
             swr_init(swr) < 0) {
             swr_free(&swr);
             return false;
@@ -79,33 +77,32 @@ private:
     }
 
     void Handle(const AVFrame& frame) {
-        if (frame.sample_rate <= 0 || frame.nb_samples <= 0 || !PrepareResampler(frame))
-            return;
+        if (frame.sample_rate <= 0 || frame.nb_samples <= 0 || !PrepareResampler(frame)) return;
         const int64_t ts = frame.best_effort_timestamp;
         const double pts = ts != AV_NOPTS_VALUE
-                               ? static_cast<double>(ts) * av_q2d(s_.audio.stream->time_base) - s_.info.startSeconds
+                               ? static_cast<double>(ts) * av_q2d(s_.audio.stream->time_base) -
+                                     s_.info.startSeconds
                                : nextPts_;
         nextPts_ = pts + static_cast<double>(frame.nb_samples) / frame.sample_rate;
         const int room = swr_get_out_samples(resampler_.get(), frame.nb_samples);
-        if (room <= 0)
-            return;
+        if (room <= 0) return;
         buffer_.resize(static_cast<std::size_t>(room) * AudioSink::kChannels);
         uint8_t* out[1] = {reinterpret_cast<uint8_t*>(buffer_.data())};
-        const int made = swr_convert(resampler_.get(), out, room, const_cast<const uint8_t**>(frame.extended_data),
-                                     frame.nb_samples);
-        if (made <= 0)
-            return;
+        const int made =
+            swr_convert(resampler_.get(), out, room,
+                        const_cast<const uint8_t**>(frame.extended_data), frame.nb_samples);
+        if (made <= 0) return;
         int skip = 0;
         if (!begun_) {
             skip = static_cast<int>(std::lround((target_ - pts) * AudioSink::kSampleRate));
             skip = std::clamp(skip, 0, made);
-            if (skip == made)
-                return;
+            if (skip == made) return;
             // Trimmed to the target, the clock starts exactly there (not at the sample edge).
             s_.sink->Begin(serial_, pts < target_ ? target_ : pts);
             begun_ = true;
         }
-        s_.sink->Write(buffer_.data() + static_cast<std::size_t>(skip) * AudioSink::kChannels, made - skip, serial_);
+        s_.sink->Write(buffer_.data() + static_cast<std::size_t>(skip) * AudioSink::kChannels,
+                       made - skip, serial_);
     }
 
     Session& s_;
@@ -124,8 +121,10 @@ public:
     ~AudioStage() { av_channel_layout_uninit(&inLayout_); }
 };
 
-}  // namespace
+} // namespace
 
-void RunAudioDecoder(Session& session) { AudioStage(session).Run(); }
+void RunAudioDecoder(Session& session) {
+    AudioStage(session).Run();
+}
 
-}  // namespace media::detail
+} // namespace media::detail

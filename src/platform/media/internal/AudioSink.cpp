@@ -22,7 +22,7 @@ bool InitSoundOnce() {
 
 constexpr double kRingSeconds = 0.5;
 
-}  // namespace
+} // namespace
 
 AudioSink::AudioSink(const std::atomic<int>& requestSerial, bool useDevice)
     : requestSerial_(requestSerial) {
@@ -43,13 +43,13 @@ AudioSink::AudioSink(const std::atomic<int>& requestSerial, bool useDevice)
 }
 
 AudioSink::~AudioSink() {
-    if (device_)
-        SDL_CloseAudioDevice(device_);
+    if (device_) SDL_CloseAudioDevice(device_);
 }
 
 void AudioSink::DeviceCallback(void* self, std::uint8_t* stream, int length) {
     static_cast<AudioSink*>(self)->Fill(reinterpret_cast<std::int16_t*>(stream),
-                                        length / static_cast<int>(sizeof(std::int16_t) * kChannels));
+                                        length /
+                                            static_cast<int>(sizeof(std::int16_t) * kChannels));
 }
 
 void AudioSink::Fill(std::int16_t* out, int frames) {
@@ -113,11 +113,11 @@ bool AudioSink::Write(const std::int16_t* samples, int frames, int serial) {
     std::size_t done = 0;
     const std::size_t total = static_cast<std::size_t>(frames);
     while (done < total) {
-        if (aborted_ || serial != requestSerial_.load() || serial != serial_)
-            return false;
+        if (aborted_ || serial != requestSerial_.load() || serial != serial_) return false;
         AdvanceSilently(NowSeconds());
         if (owed_ > 0) {
-            const std::size_t late = static_cast<std::size_t>(std::min<std::uint64_t>(owed_, total - done));
+            const std::size_t late =
+                static_cast<std::size_t>(std::min<std::uint64_t>(owed_, total - done));
             owed_ -= late;
             consumed_ += late;
             done += late;
@@ -144,8 +144,7 @@ void AudioSink::SetPaused(bool paused) {
         paused_ = paused;
         changed_.notify_all();
     }
-    if (device_)
-        SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+    if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
 }
 
 void AudioSink::SetSpeed(double speed) {
@@ -162,14 +161,12 @@ void AudioSink::SetGains(float left, float right) {
 
 std::optional<double> AudioSink::Clock(int serial) {
     std::lock_guard lock(mutex_);
-    if (serial != serial_)
-        return std::nullopt;
+    if (serial != serial_) return std::nullopt;
     const double now = NowSeconds();
     AdvanceSilently(now);
     double clock = basePts_ + static_cast<double>(consumed_) / kSampleRate;
     // Between two advances the silent sink moves on smoothly.
-    if (!device_ && !paused_ && count_ > 0)
-        clock += stepCarry_ / kSampleRate;
+    if (!device_ && !paused_ && count_ > 0) clock += stepCarry_ / kSampleRate;
     return clock;
 }
 
@@ -195,4 +192,4 @@ void AudioSink::Wake() {
     changed_.notify_all();
 }
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -50,14 +50,14 @@ private:
     std::uint32_t device_ = 0;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<std::int16_t> ring_;  // interleaved frames
-    std::size_t capacity_ = 0;        // in frames
+    std::vector<std::int16_t> ring_; // interleaved frames
+    std::size_t capacity_ = 0;       // in frames
     std::size_t read_ = 0;
     std::size_t count_ = 0;
     int serial_ = -1;
     double basePts_ = 0;
-    std::uint64_t consumed_ = 0;  // frames taken from the ring since Begin
-    std::uint64_t owed_ = 0;      // silent only: frames of time that passed with the ring empty
+    std::uint64_t consumed_ = 0; // frames taken from the ring since Begin
+    std::uint64_t owed_ = 0;     // silent only: frames of time that passed with the ring empty
     double stepCarry_ = 0;
     double lastAdvance_ = 0;
     double speed_ = 1;
@@ -67,4 +67,4 @@ private:
     bool aborted_ = false;
 };
 
-}  // namespace media::detail
+} // namespace media::detail

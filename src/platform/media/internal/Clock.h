@@ -8,7 +8,9 @@ namespace media::detail {
 // The moment on the kernel's clock, so playback runs on a fake clock in tests: the pictures
 // and the silent audio move on only as far as the test moves the time. Waits for a change
 // stay short real-time waits that read this again.
-inline double NowSeconds() { return static_cast<double>(kernel::CurrentClock().Now()) / 1000.0; }
+inline double NowSeconds() {
+    return static_cast<double>(kernel::CurrentClock().Now()) / 1000.0;
+}
 
 class Clock {
 public:
@@ -36,4 +38,4 @@ private:
     bool paused_ = true;
 };
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -11,7 +11,9 @@ namespace media::detail {
 
 namespace {
 
-int Interrupted(void* opaque) { return static_cast<Session*>(opaque)->Aborted() ? 1 : 0; }
+int Interrupted(void* opaque) {
+    return static_cast<Session*>(opaque)->Aborted() ? 1 : 0;
+}
 
 struct OpenFailure {
     int code;
@@ -36,16 +38,14 @@ bool OpenStream(Session& s, AVMediaType type, StreamState& out, String& missingC
         }
         return false;
     }
-    if (index < 0 || !decoder)
-        return false;
+    if (index < 0 || !decoder) return false;
     AVStream* stream = s.format->streams[index];
     if (type == AVMEDIA_TYPE_VIDEO &&
         ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) || stream->codecpar->width <= 0 ||
          stream->codecpar->height <= 0))
         return false;
     ff::CodecContextPtr codec(avcodec_alloc_context3(decoder));
-    if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0)
-        return false;
+    if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return false;
     codec->pkt_timebase = stream->time_base;
     if (type == AVMEDIA_TYPE_VIDEO)
         codec->thread_count = std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
@@ -65,27 +65,31 @@ std::optional<OpenFailure> OpenMovie(Session& s) {
         return OpenFailure{kErrorFileNotFound, "The file \"" + s.fileName + "\" cannot be found."};
     s.host.SessionOpenStep(s, mpConnecting);
     AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
-        return OpenFailure{kErrorOpenFailed, "Out of memory while opening the file."};
+    if (!raw) return OpenFailure{kErrorOpenFailed, "Out of memory while opening the file."};
     raw->interrupt_callback = {&Interrupted, &s};
     if (avformat_open_input(&raw, s.fileName.c_str(), nullptr, nullptr) < 0)
         return OpenFailure{kErrorNotMedia,
-                           "The file \"" + s.fileName + "\" is not a media file in a format that can be played."};
+                           "The file \"" + s.fileName +
+                               "\" is not a media file in a format that can be played."};
     s.format.reset(raw);
     s.host.SessionOpenStep(s, mpOpening);
     if (avformat_find_stream_info(raw, nullptr) < 0)
         return OpenFailure{kErrorNotMedia,
-                           "The file \"" + s.fileName + "\" is damaged or not a media file: its streams cannot be read."};
+                           "The file \"" + s.fileName +
+                               "\" is damaged or not a media file: its streams cannot be read."};
     String missingVideo;
     String missingAudio;
     const bool video = OpenStream(s, AVMEDIA_TYPE_VIDEO, s.video, missingVideo);
     const bool audio = OpenStream(s, AVMEDIA_TYPE_AUDIO, s.audio, missingAudio);
     if (!missingVideo.empty() || (!video && !missingAudio.empty()))
-        return OpenFailure{kErrorCodecMissing, "The file \"" + s.fileName + "\" cannot be played: no decoder for its " +
-                                                   (missingVideo.empty() ? missingAudio : missingVideo) +
-                                                   " stream is available."};
+        return OpenFailure{kErrorCodecMissing,
+                           "The file \"" + s.fileName + "\" cannot be played: no decoder for its " +
+                               (missingVideo.empty() ? missingAudio : missingVideo) +
+                               " stream is available."};
     if (!video && !audio)
-        return OpenFailure{kErrorNoPlayableStream, "The file \"" + s.fileName + "\" holds no audio or video that can be played."};
+        return OpenFailure{kErrorNoPlayableStream,
+                           "The file \"" + s.fileName +
+                               "\" holds no audio or video that can be played."};
     for (unsigned i = 0; i < raw->nb_streams; ++i)
         if (static_cast<int>(i) != s.video.index && static_cast<int>(i) != s.audio.index)
             raw->streams[i]->discard = AVDISCARD_ALL;
@@ -103,10 +107,8 @@ void Seek(Session& s, double target, double back, int serial) {
     bool fromStart = from <= 0 || back > 64;
     const double origin = s.info.hasVideo ? s.info.videoStart : s.info.startSeconds;
     const int64_t ts = static_cast<int64_t>((from + origin) / av_q2d(main.stream->time_base));
-    if (!fromStart && avformat_seek_file(f, main.index, INT64_MIN, ts, ts, 0) < 0)
-        fromStart = true;
-    if (fromStart)
-        RewindToStart(s);
+    if (!fromStart && avformat_seek_file(f, main.index, INT64_MIN, ts, ts, 0) < 0) fromStart = true;
+    if (fromStart) RewindToStart(s);
     s.video.packets->Flush();
     s.audio.packets->Flush();
     s.MarkSeekExecuted(serial, target, fromStart);
@@ -117,30 +119,25 @@ void NoteRead(Session& s, const AVPacket& packet, int serial) {
     const bool video = packet.stream_index == s.video.index;
     const StreamState& stream = video ? s.video : s.audio;
     const int64_t t = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
-    if (!stream.stream || t == AV_NOPTS_VALUE)
-        return;
+    if (!stream.stream || t == AV_NOPTS_VALUE) return;
     const double origin = video ? s.info.videoStart : s.info.startSeconds;
     s.NoteRead(serial, static_cast<double>(t) * av_q2d(stream.stream->time_base) - origin);
 }
 
 void QueueEnd(Session& s, int serial) {
-    if (s.info.hasVideo)
-        s.video.packets->Put(nullptr, serial);
-    if (s.info.hasAudio)
-        s.audio.packets->Put(nullptr, serial);
+    if (s.info.hasVideo) s.video.packets->Put(nullptr, serial);
+    if (s.info.hasAudio) s.audio.packets->Put(nullptr, serial);
 }
 
-}  // namespace
+} // namespace
 
 void RunDemuxer(Session& s) {
     s.host.SessionOpenStep(s, mpLocating);
     if (std::optional<OpenFailure> failure = OpenMovie(s)) {
-        if (!s.Aborted())
-            s.host.SessionFailed(s, failure->code, failure->text);
+        if (!s.Aborted()) s.host.SessionFailed(s, failure->code, failure->text);
         return;
     }
-    if (s.info.hasAudio)
-        s.CreateSink();
+    if (s.info.hasAudio) s.CreateSink();
     s.host.SessionOpened(s);
     s.StartWorkers();
 
@@ -162,8 +159,7 @@ void RunDemuxer(Session& s) {
         }
         ff::PacketPtr packet(av_packet_alloc());
         const int r = av_read_frame(s.format.get(), packet.get());
-        if (r == AVERROR(EAGAIN))
-            continue;
+        if (r == AVERROR(EAGAIN)) continue;
         if (r < 0) {
             // End of file, or a damaged one: the decoders drain what they have.
             atEnd = true;
@@ -178,4 +174,4 @@ void RunDemuxer(Session& s) {
     }
 }
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -49,4 +49,4 @@ inline String ErrorText(int error) {
     return text;
 }
 
-}  // namespace media::ff
+} // namespace media::ff

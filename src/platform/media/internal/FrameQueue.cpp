@@ -8,8 +8,7 @@ bool FrameQueue::Push(DecodedFrame frame) {
         DropStale();
         return aborted_ || frame.serial != requestSerial_.load() || frames_.size() < capacity_;
     });
-    if (aborted_ || frame.serial != requestSerial_.load())
-        return false;
+    if (aborted_ || frame.serial != requestSerial_.load()) return false;
     frames_.push_back(std::move(frame));
     changed_.notify_all();
     return true;
@@ -22,8 +21,7 @@ std::optional<FrameTiming> FrameQueue::Peek(std::size_t index, std::chrono::mill
         return aborted_ || frames_.size() > index;
     });
     DropStale();
-    if (aborted_ || frames_.size() <= index)
-        return std::nullopt;
+    if (aborted_ || frames_.size() <= index) return std::nullopt;
     const DecodedFrame& f = frames_[index];
     return FrameTiming{f.pts, f.duration, f.serial};
 }
@@ -43,8 +41,7 @@ void FrameQueue::DropStale() {
         frames_.pop_front();
         dropped = true;
     }
-    if (dropped)
-        changed_.notify_all();
+    if (dropped) changed_.notify_all();
 }
 
 void FrameQueue::Abort() {
@@ -61,9 +58,8 @@ void FrameQueue::Wake() {
 bool FrameQueue::Empty() const {
     std::lock_guard lock(mutex_);
     for (const DecodedFrame& f : frames_)
-        if (f.serial == requestSerial_.load())
-            return false;
+        if (f.serial == requestSerial_.load()) return false;
     return true;
 }
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -15,8 +15,8 @@ namespace media::detail {
 
 struct DecodedFrame {
     ff::FramePtr frame;
-    double pts = 0;       // seconds from the first frame
-    double duration = 0;  // seconds
+    double pts = 0;      // seconds from the first frame
+    double duration = 0; // seconds
     int serial = 0;
 };
 
@@ -52,4 +52,4 @@ private:
     bool aborted_ = false;
 };
 
-}  // namespace media::detail
+} // namespace media::detail

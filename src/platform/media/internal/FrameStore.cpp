@@ -6,7 +6,7 @@ namespace media::detail {
 
 namespace {
 constexpr std::size_t kConvertSlack = 256;
-}  // namespace
+} // namespace
 
 BITMAPINFOHEADER BgrConverter::Header(int width, int height) {
     BITMAPINFOHEADER h{};
@@ -28,11 +28,12 @@ std::vector<BYTE>& BgrConverter::Convert(const AVFrame& frame) {
     // The converter writes whole vector blocks, past the end of a row whose width is not a
     // multiple of them; the first row it writes is the buffer's last, so room is left after it.
     rows_.assign(size + kConvertSlack, 0);
-    sws_.reset(sws_getCachedContext(sws_.release(), w, h, static_cast<AVPixelFormat>(frame.format), w, h,
-                                    AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
+    sws_.reset(sws_getCachedContext(sws_.release(), w, h, static_cast<AVPixelFormat>(frame.format),
+                                    w, h, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
     if (sws_ && h > 0) {
         // Writing from the last row upwards turns the top-down picture into DIB row order.
-        uint8_t* dst[4] = {rows_.data() + stride * static_cast<std::size_t>(h - 1), nullptr, nullptr, nullptr};
+        uint8_t* dst[4] = {rows_.data() + stride * static_cast<std::size_t>(h - 1), nullptr,
+                           nullptr, nullptr};
         int dstStride[4] = {-static_cast<int>(stride), 0, 0, 0};
         sws_scale(sws_.get(), frame.data, frame.linesize, 0, h, dst, dstStride);
     }
@@ -52,19 +53,16 @@ void FrameStore::Clear() {
 }
 
 HRESULT FrameStore::CurrentImage(LONG* bufferSize, BYTE* buffer) {
-    if (!bufferSize)
-        return E_POINTER;
+    if (!bufferSize) return E_POINTER;
     std::lock_guard lock(mutex_);
-    if (!frame_)
-        return E_UNEXPECTED;
+    if (!frame_) return E_UNEXPECTED;
     const BITMAPINFOHEADER header = BgrConverter::Header(frame_->width, frame_->height);
     const std::size_t needed = sizeof header + header.biSizeImage;
     if (!buffer) {
         *bufferSize = static_cast<LONG>(needed);
         return S_OK;
     }
-    if (*bufferSize < 0 || static_cast<std::size_t>(*bufferSize) < needed)
-        return E_OUTOFMEMORY;
+    if (*bufferSize < 0 || static_cast<std::size_t>(*bufferSize) < needed) return E_OUTOFMEMORY;
     const std::vector<BYTE>& rows = bgr_.Convert(*frame_);
     std::memcpy(buffer, &header, sizeof header);
     std::memcpy(buffer + sizeof header, rows.data(), rows.size());
@@ -73,13 +71,12 @@ HRESULT FrameStore::CurrentImage(LONG* bufferSize, BYTE* buffer) {
 
 bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) {
     std::lock_guard lock(mutex_);
-    if (!frame_ || width <= 0 || height <= 0 || !pixels)
-        return false;
+    if (!frame_ || width <= 0 || height <= 0 || !pixels) return false;
     displaySws_.reset(sws_getCachedContext(displaySws_.release(), frame_->width, frame_->height,
-                                           static_cast<AVPixelFormat>(frame_->format), width, height,
-                                           AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!displaySws_)
-        return false;
+                                           static_cast<AVPixelFormat>(frame_->format), width,
+                                           height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
+                                           nullptr));
+    if (!displaySws_) return false;
     // Scaled into rows of our own with room after them (the converter writes whole vector
     // blocks, past the end of narrow rows), then copied into the caller's.
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
@@ -94,4 +91,4 @@ bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) 
     return true;
 }
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -2,8 +2,8 @@
 // The frame the presenter shows, kept so the owner can copy it out (as a packed DIB for
 // the component, scaled to 32 bits for the display), and the BGR rows a frame becomes for
 // the frame hook.
-#include "platform/media/internal/FFmpeg.h"
 #include "platform/media/FrameAccess.h"
+#include "platform/media/internal/FFmpeg.h"
 
 #include <atomic>
 #include <mutex>
@@ -17,7 +17,9 @@ public:
     // The rows of the frame; the returned buffer is valid until the next call.
     std::vector<BYTE>& Convert(const AVFrame& frame);
     static BITMAPINFOHEADER Header(int width, int height);
-    static std::size_t Stride(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t(3); }
+    static std::size_t Stride(int width) {
+        return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t(3);
+    }
 
 private:
     ff::SwsPtr sws_;
@@ -41,4 +43,4 @@ private:
     std::atomic<std::uint64_t> count_{0};
 };
 
-}  // namespace media::detail
+} // namespace media::detail

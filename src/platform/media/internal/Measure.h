@@ -11,4 +11,4 @@ void MeasureMovie(Session& s);
 // Back to the very start of the file, so the next packet read is the first.
 void RewindToStart(Session& s);
 
-}  // namespace media::detail
+} // namespace media::detail

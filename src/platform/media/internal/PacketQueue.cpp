@@ -9,8 +9,7 @@ bool PacketQueue::Put(ff::PacketPtr packet, int serial) {
         return aborted_ || serial != requestSerial_.load() || packets_.empty() ||
                (bytes_ + size <= maxBytes_ && packets_.size() < maxCount_);
     });
-    if (aborted_ || serial != requestSerial_.load())
-        return false;
+    if (aborted_ || serial != requestSerial_.load()) return false;
     bytes_ += size;
     packets_.push_back({std::move(packet), serial});
     changed_.notify_all();
@@ -20,12 +19,10 @@ bool PacketQueue::Put(ff::PacketPtr packet, int serial) {
 bool PacketQueue::Get(QueuedPacket& out) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return aborted_ || !packets_.empty(); });
-    if (aborted_)
-        return false;
+    if (aborted_) return false;
     out = std::move(packets_.front());
     packets_.pop_front();
-    if (out.packet)
-        bytes_ -= static_cast<std::size_t>(out.packet->size);
+    if (out.packet) bytes_ -= static_cast<std::size_t>(out.packet->size);
     changed_.notify_all();
     return true;
 }
@@ -58,4 +55,4 @@ bool PacketQueue::Full() const {
     return !packets_.empty() && (bytes_ >= maxBytes_ || packets_.size() >= maxCount_);
 }
 
-}  // namespace media::detail
+} // namespace media::detail

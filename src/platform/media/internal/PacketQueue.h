@@ -14,7 +14,7 @@
 namespace media::detail {
 
 struct QueuedPacket {
-    ff::PacketPtr packet;  // null: end of stream
+    ff::PacketPtr packet; // null: end of stream
     int serial = 0;
 };
 
@@ -47,4 +47,4 @@ private:
     bool aborted_ = false;
 };
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -18,16 +18,15 @@ public:
     void Run() {
         while (!s_.Aborted()) {
             const int serial = s_.RequestSerial();
-            if (!s_.info.hasVideo)
-                SettleAudioOnly(serial);
+            if (!s_.info.hasVideo) SettleAudioOnly(serial);
             // The movie is ready once its first picture is shown and its sound is there too,
             // so the clock starts with both.
-            if (!firstReported_ && firstShown_ && s_.ShownSerial() == serial && s_.AudioReady(serial)) {
+            if (!firstReported_ && firstShown_ && s_.ShownSerial() == serial &&
+                s_.AudioReady(serial)) {
                 firstReported_ = true;
                 s_.host.SessionFirstFrame(s_);
             }
-            if (s_.info.hasVideo && Step(serial))
-                continue;
+            if (s_.info.hasVideo && Step(serial)) continue;
             CheckEnd(serial);
         }
     }
@@ -45,7 +44,8 @@ private:
                     firstShown_ = true;
                     firstReported_ = true;
                     s_.host.SessionFailed(s_, kErrorNoFrames,
-                                          "The file \"" + s_.fileName + "\" is damaged: no picture in it can be decoded.");
+                                          "The file \"" + s_.fileName +
+                                              "\" is damaged: no picture in it can be decoded.");
                 }
             }
             return false;
@@ -72,8 +72,7 @@ private:
         if (next && next->serial == serial && next->pts <= master) {
             // Too late to show; the hook sits before the display and still sees it.
             DecodedFrame late = s_.frames->Pop();
-            if (late.frame)
-                s_.hook.Deliver(*late.frame, late.pts);
+            if (late.frame) s_.hook.Deliver(*late.frame, late.pts);
             return true;
         }
         Present(serial);
@@ -82,8 +81,7 @@ private:
 
     void Present(int serial) {
         DecodedFrame f = s_.frames->Pop();
-        if (f.serial != serial || !f.frame)
-            return;
+        if (f.serial != serial || !f.frame) return;
         s_.hook.Deliver(*f.frame, f.pts);
         s_.store.Present(std::move(f.frame));
         s_.host.SessionPresented(s_);
@@ -92,22 +90,20 @@ private:
     // Without pictures a seek is carried out once its sound has begun at the target (or
     // there is none left there); the clock then runs from the target.
     void SettleAudioOnly(int serial) {
-        if (s_.ShownSerial() == serial || !s_.AudioReady(serial))
-            return;
+        if (s_.ShownSerial() == serial || !s_.AudioReady(serial)) return;
         s_.SetShownSerial(serial, serial == 0 ? 0 : s_.TargetFor(serial), true);
         firstShown_ = true;
     }
 
     void CheckEnd(int serial) {
         if (s_.Paused() || endedSerial_ == serial || s_.ShownSerial() != serial) {
-            if (!s_.info.hasVideo)
-                s_.WaitForChange(milliseconds(10));
+            if (!s_.info.hasVideo) s_.WaitForChange(milliseconds(10));
             return;
         }
-        const bool videoDone = !s_.info.hasVideo ||
-                               (s_.video.finishedSerial.load() == serial && s_.frames->Empty());
-        const bool audioDone =
-            !s_.info.hasAudio || (s_.audio.finishedSerial.load() == serial && (!s_.sink || s_.sink->Drained(serial)));
+        const bool videoDone =
+            !s_.info.hasVideo || (s_.video.finishedSerial.load() == serial && s_.frames->Empty());
+        const bool audioDone = !s_.info.hasAudio || (s_.audio.finishedSerial.load() == serial &&
+                                                     (!s_.sink || s_.sink->Drained(serial)));
         if (videoDone && audioDone) {
             endedSerial_ = serial;
             s_.host.SessionEnded(s_);
@@ -122,8 +118,10 @@ private:
     int endedSerial_ = -1;
 };
 
-}  // namespace
+} // namespace
 
-void RunPresenter(Session& session) { PresenterStage(session).Run(); }
+void RunPresenter(Session& session) {
+    PresenterStage(session).Run();
+}
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -16,16 +16,14 @@ Session::~Session() {
     {
         std::lock_guard lock(threadsMutex_);
         abort_ = true;
-        if (sink)
-            sink->Abort();
+        if (sink) sink->Abort();
     }
     video.packets->Abort();
     audio.packets->Abort();
     frames->Abort();
     NotifyChange();
     for (std::thread* t : {&demuxer_, &videoDecoder_, &audioDecoder_, &presenter_})
-        if (t->joinable())
-            t->join();
+        if (t->joinable()) t->join();
 }
 
 void Session::Start() {
@@ -35,19 +33,15 @@ void Session::Start() {
 
 void Session::StartWorkers() {
     std::lock_guard lock(threadsMutex_);
-    if (abort_)
-        return;
-    if (info.hasVideo)
-        videoDecoder_ = std::thread([this] { RunVideoDecoder(*this); });
-    if (info.hasAudio)
-        audioDecoder_ = std::thread([this] { RunAudioDecoder(*this); });
+    if (abort_) return;
+    if (info.hasVideo) videoDecoder_ = std::thread([this] { RunVideoDecoder(*this); });
+    if (info.hasAudio) audioDecoder_ = std::thread([this] { RunAudioDecoder(*this); });
     presenter_ = std::thread([this] { RunPresenter(*this); });
 }
 
 void Session::CreateSink() {
     std::lock_guard lock(threadsMutex_);
-    if (!abort_)
-        sink = std::make_unique<AudioSink>(requestSerial_, useAudioDevice);
+    if (!abort_) sink = std::make_unique<AudioSink>(requestSerial_, useAudioDevice);
 }
 
 void Session::RequestSeek(double target) {
@@ -64,8 +58,7 @@ void Session::RequestSeek(double target) {
 void Session::RequestSeekBack(int serial) {
     {
         std::lock_guard lock(seekMutex_);
-        if (serial != requestSerial_.load())
-            return;
+        if (serial != requestSerial_.load()) return;
         seekBack_ = seekBack_ == 0 ? 1 : seekBack_ * 2;
         seekPending_ = true;
         requestSerial_.fetch_add(1);
@@ -77,15 +70,13 @@ void Session::WakeAll() {
     video.packets->Wake();
     audio.packets->Wake();
     frames->Wake();
-    if (sink)
-        sink->Wake();
+    if (sink) sink->Wake();
     NotifyChange();
 }
 
 bool Session::TakeSeekRequest(double& target, int& serial, double& back) {
     std::lock_guard lock(seekMutex_);
-    if (!seekPending_)
-        return false;
+    if (!seekPending_) return false;
     seekPending_ = false;
     target = requestedTarget_;
     serial = requestSerial_.load();
@@ -116,8 +107,7 @@ void Session::SetPaused(bool paused) {
         external_.SetPaused(paused, NowSeconds());
         paused_ = paused;
     }
-    if (sink)
-        sink->SetPaused(paused);
+    if (sink) sink->SetPaused(paused);
     NotifyChange();
 }
 
@@ -127,13 +117,11 @@ void Session::SetRate(double rate) {
         rate_ = rate;
         external_.SetSpeed(rate, NowSeconds());
     }
-    if (sink)
-        sink->SetSpeed(rate);
+    if (sink) sink->SetSpeed(rate);
 }
 
 void Session::SetGains(float left, float right) {
-    if (sink)
-        sink->SetGains(left, right);
+    if (sink) sink->SetGains(left, right);
 }
 
 void Session::SetShownSerial(int serial, double pts, bool resetClock) {
@@ -150,7 +138,8 @@ bool Session::AudioReady(int serial) {
     // Files interleave their streams within a fraction of a second.
     constexpr double kInterleaveSeconds = 1.0;
     return readSerial_.load() == serial &&
-           (readPosition_.load() > TargetFor(serial) + kInterleaveSeconds || (info.hasVideo && video.packets->Full()));
+           (readPosition_.load() > TargetFor(serial) + kInterleaveSeconds ||
+            (info.hasVideo && video.packets->Full()));
 }
 
 void Session::NoteRead(int serial, double position) {
@@ -185,8 +174,7 @@ double Session::MasterClock(double now) {
 double Session::Position() {
     {
         std::lock_guard lock(seekMutex_);
-        if (shownSerial_.load() != requestSerial_.load())
-            return requestedTarget_;
+        if (shownSerial_.load() != requestSerial_.load()) return requestedTarget_;
     }
     return std::clamp(MasterClock(NowSeconds()), 0.0, std::max(0.0, info.duration));
 }
@@ -201,4 +189,4 @@ void Session::NotifyChange() {
     changed_.notify_all();
 }
 
-}  // namespace media::detail
+} // namespace media::detail

@@ -3,9 +3,9 @@
 // queues, the frame queue, the audio sink, the clocks, and the four threads (demuxer, video
 // decoder, audio decoder, presenter) that work on them. Made by the engine at Open and
 // destroyed at Close; destruction aborts every queue and joins every thread.
+#include "platform/media/FrameHook.h"
 #include "platform/media/internal/AudioSink.h"
 #include "platform/media/internal/Clock.h"
-#include "platform/media/FrameHook.h"
 #include "platform/media/internal/FrameQueue.h"
 #include "platform/media/internal/FrameStore.h"
 #include "platform/media/internal/PacketQueue.h"
@@ -41,13 +41,13 @@ struct StreamState {
 };
 
 struct MovieInfo {
-    double duration = 0;      // seconds, to the end of the last picture
-    double frameRate = 0;     // 0 when unknown; the mean rate when a variable one was counted
+    double duration = 0;  // seconds, to the end of the last picture
+    double frameRate = 0; // 0 when unknown; the mean rate when a variable one was counted
     // The number of pictures when the container states it or a count could be made;
     // otherwise the length times the rate. Equal to duration when the rate is unknown.
     double frameCount = 0;
-    double startSeconds = 0;  // media time of position 0 for the sound
-    double videoStart = 0;    // the decoder's time of the first picture: position 0 for the video
+    double startSeconds = 0; // media time of position 0 for the sound
+    double videoStart = 0;   // the decoder's time of the first picture: position 0 for the video
     bool variableRate = false;
     int width = 0;
     int height = 0;
@@ -105,7 +105,7 @@ public:
     SessionHost& host;
     FrameHook& hook;
     const bool useAudioDevice;
-    MovieInfo info;  // written by the demuxer before SessionOpened, read-only afterwards
+    MovieInfo info; // written by the demuxer before SessionOpened, read-only afterwards
     ff::FormatContextPtr format;
     StreamState video;
     StreamState audio;
@@ -121,7 +121,7 @@ private:
     std::atomic<int> shownSerial_{-1};
     std::atomic<bool> paused_{true};
     std::atomic<int> readSerial_{-1};
-    std::atomic<double> readPosition_{0};  // the furthest packet read under readSerial_
+    std::atomic<double> readPosition_{0}; // the furthest packet read under readSerial_
 
     std::mutex seekMutex_;
     double requestedTarget_ = 0;
@@ -151,4 +151,4 @@ void RunVideoDecoder(Session& session);
 void RunAudioDecoder(Session& session);
 void RunPresenter(Session& session);
 
-}  // namespace media::detail
+} // namespace media::detail

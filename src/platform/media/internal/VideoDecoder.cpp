@@ -22,16 +22,16 @@ public:
         // variable rate has no such grid; its starts are compared with half a tick of slack.
         halfTick_ = av_q2d(s.video.stream->time_base) / 2;
         snapRate_ = s.info.variableRate ? 0.0 : rate;
-        boundarySlack_ = s.info.variableRate && 2 * halfTick_ < nominalDuration_ / 4 ? std::max(1e-6, halfTick_) : 1e-6;
+        boundarySlack_ = s.info.variableRate && 2 * halfTick_ < nominalDuration_ / 4
+                             ? std::max(1e-6, halfTick_)
+                             : 1e-6;
     }
 
     void Run() {
         QueuedPacket queued;
         while (s_.video.packets->Get(queued)) {
-            if (queued.serial != serial_)
-                Restart(queued.serial);
-            if (serial_ != s_.RequestSerial())
-                continue;
+            if (queued.serial != serial_) Restart(queued.serial);
+            if (serial_ != s_.RequestSerial()) continue;
             if (!queued.packet) {
                 Drain();
                 continue;
@@ -82,8 +82,7 @@ private:
     void ReceiveAll() {
         for (;;) {
             ff::FramePtr frame(av_frame_alloc());
-            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0)
-                return;
+            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0) return;
             Handle(std::move(frame));
         }
     }
@@ -95,13 +94,13 @@ private:
         const double pts =
             timed ? OnGrid(static_cast<double>(ts) * av_q2d(base) - s_.info.videoStart) : nextPts_;
         anchored_ = anchored_ || timed;
-        const double duration =
-            frame->pkt_duration > 0 ? static_cast<double>(frame->pkt_duration) * av_q2d(base) : nominalDuration_;
+        const double duration = frame->pkt_duration > 0
+                                    ? static_cast<double>(frame->pkt_duration) * av_q2d(base)
+                                    : nominalDuration_;
         nextPts_ = pts + duration;
         if (awaitingKey_) {
             // Frames before the first key frame after a seek refer to pictures never decoded.
-            if (!frame->key_frame && !fromStart_)
-                return;
+            if (!frame->key_frame && !fromStart_) return;
             awaitingKey_ = false;
             // A key frame without a timestamp (program streams stamp only the first picture
             // of a packet) cannot be placed after a seek: it may lie far past the target.
@@ -118,17 +117,14 @@ private:
                 return;
             }
             dropping_ = false;
-            if (candidate_.frame && !s_.frames->Push(std::move(candidate_)))
-                return;
+            if (candidate_.frame && !s_.frames->Push(std::move(candidate_))) return;
             candidate_ = {};
         }
-        if (s_.frames->Push(std::move(decoded)))
-            pushed_ = true;
+        if (s_.frames->Push(std::move(decoded))) pushed_ = true;
     }
 
     double OnGrid(double pts) const {
-        if (snapRate_ <= 0)
-            return pts;
+        if (snapRate_ <= 0) return pts;
         const double exact = std::round(pts * snapRate_) / snapRate_;
         return std::abs(exact - pts) <= halfTick_ ? exact : pts;
     }
@@ -145,13 +141,15 @@ private:
     bool dropping_ = true;
     bool pushed_ = false;
     double boundarySlack_ = 1e-6;
-    DecodedFrame candidate_;  // the latest frame starting by the target, while dropping
+    DecodedFrame candidate_; // the latest frame starting by the target, while dropping
     double nextPts_ = 0;
-    bool anchored_ = true;  // nextPts_ is a known position, not a guess
+    bool anchored_ = true; // nextPts_ is a known position, not a guess
 };
 
-}  // namespace
+} // namespace
 
-void RunVideoDecoder(Session& session) { VideoStage(session).Run(); }
+void RunVideoDecoder(Session& session) {
+    VideoStage(session).Run();
+}
 
-}  // namespace media::detail
+} // namespace media::detail

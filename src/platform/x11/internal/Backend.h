@@ -43,11 +43,11 @@ private:
     struct Native {
         Window window = 0;
         GC gc = nullptr;
-        XIC ic = nullptr;  // this window's input context; nullptr: XLookupString
+        XIC ic = nullptr; // this window's input context; nullptr: XLookupString
         RECT bounds{};
         bool popup = false;
         bool sizeable = false;
-        SIZE minSize{0, 0}, maxSize{0, 0};  // the user's resizing limits; 0: none
+        SIZE minSize{0, 0}, maxSize{0, 0}; // the user's resizing limits; 0: none
         user::ShowState requested = user::ShowState::Hidden;
     };
 
@@ -84,4 +84,4 @@ private:
     Cursor currentCursor_ = 0;
 };
 
-}  // namespace x11
+} // namespace x11
