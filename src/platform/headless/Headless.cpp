@@ -531,9 +531,9 @@ void HeadlessBackend::AdvanceClock(kernel::Milliseconds ms) {
 
 COLORREF HeadlessBackend::WindowFramePixel(HWND hwnd, int x, int y) {
     using namespace user::detail;
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return CLR_INVALID;
-    Window* top = TopLevelOf(w);
+    WindowRef top = TopLevelOf(w);
     if (!top || !top->surface) return CLR_INVALID;
     if (x < 0 || y < 0 || x >= Width(w->rect) || y >= Height(w->rect)) return CLR_INVALID;
     POINT o = SurfaceOrigin(*w);
@@ -547,7 +547,7 @@ COLORREF HeadlessBackend::WindowFramePixel(HWND hwnd, int x, int y) {
 
 COLORREF HeadlessBackend::WindowPixel(HWND hwnd, int x, int y) {
     using namespace user::detail;
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return CLR_INVALID;
     if (x < 0 || y < 0 || x >= Width(w->client) || y >= Height(w->client)) return CLR_INVALID;
     return WindowFramePixel(hwnd, x + w->client.left, y + w->client.top);

@@ -97,9 +97,9 @@ WORD sizeCursorFor(LRESULT hit) {
 }
 
 void startMoveSize(HWND hwnd, LRESULT hit) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return;
-    Window* top = TopLevelOf(w);
+    WindowRef top = TopLevelOf(w);
     if (!top || !top->native || top->state == ShowState::Maximized) return;
     if (hit != HTCAPTION && !(top->style & WS_THICKFRAME)) return;
     // The desktop takes the pointer from here.
@@ -114,7 +114,7 @@ using namespace user;
 using namespace user::detail;
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     switch (msg) {
     case WM_NCCREATE:
@@ -243,14 +243,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NCLBUTTONDBLCLK:
         if (wParam == HTCAPTION) {
-            Window* top = TopLevelOf(w);
+            WindowRef top = TopLevelOf(w);
             if (top && (top->style & WS_MAXIMIZEBOX))
                 SendMessage(top->handle, WM_SYSCOMMAND,
                             top->state == ShowState::Maximized ? SC_RESTORE : SC_MAXIMIZE, 0);
         }
         return 0;
     case WM_SYSCOMMAND: {
-        Window* top = TopLevelOf(w);
+        WindowRef top = TopLevelOf(w);
         if (!top) return 0;
         HWND th = top->handle;
         switch (wParam & 0xFFF0) {
@@ -286,7 +286,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (wParam == VK_F4 && (lParam & (LPARAM{1} << 29))) {
-            Window* top = TopLevelOf(w);
+            WindowRef top = TopLevelOf(w);
             if (top) PostMessage(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         return 0;

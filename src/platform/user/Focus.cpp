@@ -29,7 +29,7 @@ HWND nextActivatable(HWND except) {
     DWORD me = GetCurrentThreadId();
     for (HWND h : TopLevels()) {
         if (h == except) continue;
-        Window* w = Find(h);
+        WindowRef w = Find(h);
         if (!w || w->thread != me || w->destroying) continue;
         if (!(w->style & WS_VISIBLE) || w->state == ShowState::Minimized) continue;
         if ((w->style & WS_DISABLED) || IsPopupMenu(*w) || (w->exStyle & WS_EX_NOACTIVATE))
@@ -46,7 +46,7 @@ void setAppActive(bool active, HWND except) {
     DWORD me = GetCurrentThreadId();
     std::vector<HWND> tops = TopLevels();
     for (HWND h : tops) {
-        Window* w = Find(h);
+        WindowRef w = Find(h);
         if (!w || w->thread != me || w->destroying || h == except) continue;
         SendMessage(h, WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
     }
@@ -56,7 +56,7 @@ void setAppActive(bool active, HWND except) {
 
 void ActivateTopLevel(HWND top, WORD how) {
     InputState& in = Input();
-    Window* w = Find(top);
+    WindowRef w = Find(top);
     if (top && (!w || w->IsChild())) return;
     HWND old = in.active;
     if (old == top) return;
@@ -66,7 +66,7 @@ void ActivateTopLevel(HWND top, WORD how) {
         SendMessage(old, WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(top));
         // The focus does not stay in a window that is no longer active.
         if (in.focus && in.active == top) {
-            Window* f = Find(in.focus);
+            WindowRef f = Find(in.focus);
             if (!f || TopLevelOf(f)->handle == old) moveFocus(0);
         }
     }
@@ -128,9 +128,9 @@ HWND SetFocus(HWND hwnd) {
         moveFocus(0);
         return old;
     }
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId() || w->destroying || !canTakeFocus(*w)) return 0;
-    Window* top = TopLevelOf(w);
+    WindowRef top = TopLevelOf(w);
     if (in.active != top->handle) {
         if (IsPopupMenu(*top)) return 0;
         ActivateTopLevel(top->handle, WA_ACTIVE);
@@ -152,7 +152,7 @@ HWND SetActiveWindow(HWND hwnd) {
         ActivateTopLevel(0, WA_ACTIVE);
         return old;
     }
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return 0;
     w = TopLevelOf(w);
     if ((w->style & WS_DISABLED) || IsPopupMenu(*w) || !(w->style & WS_VISIBLE)) return 0;
@@ -165,7 +165,7 @@ HWND GetActiveWindow() {
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     w = TopLevelOf(w);
     if (w->native && (w->style & WS_VISIBLE)) CurrentDisplayBackend().RaiseNative(w->handle);
@@ -181,7 +181,7 @@ HWND GetForegroundWindow() {
 HWND SetCapture(HWND hwnd) {
     InputState& in = Input();
     HWND old = in.capture;
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return 0;
     if (old == hwnd) return old;
     in.capture = hwnd;

@@ -24,14 +24,14 @@ bool inRegion(const Window& w, POINT screen) {
 }
 
 // The deepest visible descendant of w (w itself included) at a screen point.
-Window* deepest(Window* w, POINT screen) {
+WindowRef deepest(WindowRef w, POINT screen) {
     for (;;) {
         POINT o = ScreenOrigin(*w);
         POINT client{screen.x - o.x - w->client.left, screen.y - o.y - w->client.top};
         if (!RectContains(RECT{0, 0, Width(w->client), Height(w->client)}, client)) return w;
-        Window* hit = nullptr;
+        WindowRef hit;
         for (HWND c : w->children) {
-            Window* cw = Find(c);
+            WindowRef cw = Find(c);
             if (cw && (cw->style & WS_VISIBLE) && !cw->destroying && inRegion(*cw, screen)) {
                 hit = cw;
                 break;
@@ -64,9 +64,9 @@ MSG makeMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const InputEv
 
 // Where input for a window goes when the window or an ancestor is disabled: the parent of the
 // outermost disabled one, or nowhere for a disabled top-level window (a modal box is up).
-Window* enabledTarget(Window* w) {
-    Window* outer = nullptr;
-    for (Window* cur = w; cur; cur = cur->IsChild() ? Find(cur->parent) : nullptr)
+WindowRef enabledTarget(const WindowRef& w) {
+    WindowRef outer;
+    for (WindowRef cur = w; cur; cur = cur->IsChild() ? Find(cur->parent) : nullptr)
         if (cur->style & WS_DISABLED) outer = cur;
     if (!outer) return w;
     if (!outer->IsChild()) return nullptr;
@@ -94,7 +94,7 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
     using Kind = InputEvent::Kind;
     if (e.kind == Kind::Key || e.kind == Kind::Text) {
         HWND target = in.focus ? in.focus : in.active;
-        Window* w = Find(target);
+        WindowRef w = Find(target);
         if (!w || !IsEnabledChain(*w)) return false;
         if (e.kind == Kind::Text) {
             for (char32_t cp : utf8::Decode(e.text))
@@ -121,16 +121,16 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         return !out.empty();
     }
 
-    Window* target = nullptr;
+    WindowRef target;
     LRESULT hit = HTCLIENT;
     if (in.capture) {
         target = Find(in.capture);
     } else {
-        Window* top = Find(e.topLevel);
+        WindowRef top = Find(e.topLevel);
         if (top && (top->style & WS_VISIBLE) && inRegion(*top, e.screen))
             target = deepest(top, e.screen);
         if (target) {
-            Window* enabled = enabledTarget(target);
+            WindowRef enabled = enabledTarget(target);
             if (!enabled) {
                 // Clicking a window that waits for a modal box: the box's owner just beeps.
                 if (e.kind == Kind::Button && e.down) MessageBeep(0);
@@ -149,7 +149,7 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         hit = SendMessage(h, WM_NCHITTEST, 0, pointParam(e.screen));
         // A transparent part lets the parent have it.
         while (hit == HTTRANSPARENT) {
-            Window* w = Find(h);
+            WindowRef w = Find(h);
             if (!w || !w->IsChild()) {
                 hit = HTNOWHERE;
                 break;
@@ -159,7 +159,7 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         }
         if (!IsWindow(h)) return false;
     }
-    Window* w = Find(h);
+    WindowRef w = Find(h);
     POINT o = ScreenOrigin(*w);
     POINT client{e.screen.x - o.x - w->client.left, e.screen.y - o.y - w->client.top};
     bool inClient = hit == HTCLIENT;
@@ -182,7 +182,7 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
     if (e.kind == Kind::Wheel) {
         // The wheel scrolls what has the focus; without one, what is under the pointer.
         HWND to = in.focus ? in.focus : h;
-        Window* fw = Find(to);
+        WindowRef fw = Find(to);
         if (!fw || !IsEnabledChain(*fw)) return false;
         WPARAM wp =
             MAKELPARAM(static_cast<WORD>(e.keys), static_cast<WORD>(static_cast<SHORT>(e.delta)));
@@ -195,7 +195,7 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
     if (e.button < 0 || e.button > 2) return false;
     bool dbl = false;
     if (e.down) {
-        Window* top = TopLevelOf(w);
+        WindowRef top = TopLevelOf(w);
         if (top && !IsPopupMenu(*top) && !(top->exStyle & WS_EX_NOACTIVATE) &&
             in.active != top->handle) {
             HWND th = top->handle;
@@ -340,7 +340,7 @@ BOOL MessageBeep(UINT) {
 
 HWND WindowFromPoint(POINT pt) {
     for (HWND t : TopLevels()) {
-        Window* w = Find(t);
+        WindowRef w = Find(t);
         if (!w || !(w->style & WS_VISIBLE) || w->state == ShowState::Minimized || w->destroying)
             continue;
         if (!inRegion(*w, pt)) continue;
@@ -350,11 +350,11 @@ HWND WindowFromPoint(POINT pt) {
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT pt) {
-    Window* p = Find(parent);
+    WindowRef p = Find(parent);
     if (!p) return 0;
     if (!RectContains(RECT{0, 0, Width(p->client), Height(p->client)}, pt)) return 0;
     for (HWND c : p->children) {
-        Window* cw = Find(c);
+        WindowRef cw = Find(c);
         if (!cw || !(cw->style & WS_VISIBLE)) continue;
         POINT local{pt.x - cw->rect.left, pt.y - cw->rect.top};
         if (!RectContains(cw->rect, pt)) continue;
@@ -365,7 +365,7 @@ HWND ChildWindowFromPoint(HWND parent, POINT pt) {
 }
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return FALSE;
     BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
     if (enable) {

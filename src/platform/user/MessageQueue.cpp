@@ -35,7 +35,7 @@ void runSentCalls(ThreadQueue& q) {
             q.sent.pop_front();
         }
         LRESULT result = 0;
-        Window* w = Find(call->hwnd);
+        WindowRef w = Find(call->hwnd);
         if (w && w->thread == q.thread) {
             ++q.inSend;
             try {
@@ -220,7 +220,7 @@ std::vector<HWND> threadTopLevels() {
     std::vector<HWND> out;
     DWORD me = GetCurrentThreadId();
     for (HWND h : TopLevels())
-        if (Window* w = Find(h); w && w->thread == me) out.push_back(h);
+        if (WindowRef w = Find(h); w && w->thread == me) out.push_back(h);
     return out;
 }
 
@@ -387,7 +387,7 @@ LRESULT DispatchMessage(const MSG* msg) {
         return 0;
     }
     if (!msg->hwnd) return 0;
-    Window* w = Find(msg->hwnd);
+    WindowRef w = Find(msg->hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return 0;
     if (msg->message == WM_PAINT) {
         DispatchPaint(msg->hwnd);

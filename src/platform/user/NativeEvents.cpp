@@ -34,8 +34,8 @@ void queueInput(InputEvent e) {
     detail::Enqueue(detail::CurrentQueue(), std::move(item));
 }
 
-detail::Window* topOf(HWND h) {
-    detail::Window* w = detail::Find(h);
+detail::WindowRef topOf(HWND h) {
+    detail::WindowRef w = detail::Find(h);
     return (w && !w->IsChild()) ? w : nullptr;
 }
 
@@ -112,7 +112,7 @@ void Text(const std::string& text) {
 }
 
 void Exposed(HWND topLevel, const RECT& rect) {
-    detail::Window* w = topOf(topLevel);
+    detail::WindowRef w = topOf(topLevel);
     if (!w || !w->surface) return;
     // The back buffer holds the picture; it only has to go out again.
     RECT whole{0, 0, w->surface->width, w->surface->height};
@@ -123,17 +123,17 @@ void Exposed(HWND topLevel, const RECT& rect) {
 }
 
 void Configured(HWND topLevel, const RECT& bounds) {
-    if (detail::Window* w = topOf(topLevel)) detail::ApplyNativeBounds(*w, bounds);
+    if (detail::WindowRef w = topOf(topLevel)) detail::ApplyNativeBounds(*w, bounds);
 }
 
 void StateChanged(HWND topLevel, ShowState state) {
-    if (detail::Window* w = topOf(topLevel)) detail::ApplyNativeState(*w, state);
+    if (detail::WindowRef w = topOf(topLevel)) detail::ApplyNativeState(*w, state);
 }
 
 void ActivationChanged(HWND topLevel, bool active) {
     detail::InputState& in = detail::Input();
     if (active) {
-        detail::Window* w = topOf(topLevel);
+        detail::WindowRef w = topOf(topLevel);
         if (!w || (w->style & WS_DISABLED) || detail::IsPopupMenu(*w)) return;
         detail::ActivateTopLevelFromNative(topLevel);
     } else if (in.active == topLevel) {

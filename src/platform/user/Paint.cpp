@@ -64,7 +64,7 @@ std::shared_ptr<Surface> makeSurface(int width, int height) {
 }
 
 HDC makeDc(Window& w, bool whole, const RectSet* limit) {
-    Window* top = TopLevelOf(&w);
+    WindowRef top = TopLevelOf(Find(w.handle));
     if (!top || !top->surface) return 0;
     std::shared_ptr<Surface> surface = top->surface;
     HDC dc = CreateCompatibleDC(0);
@@ -99,7 +99,7 @@ int releaseDc(HDC dc) {
 
 // A window and its descendants, parents first, siblings back to front.
 template <typename F> bool walkPaintOrder(HWND h, F&& visit) {
-    Window* w = Find(h);
+    WindowRef w = Find(h);
     if (!w || !(w->style & WS_VISIBLE) || w->redrawOff) return false;
     if (visit(*w)) return true;
     std::vector<HWND> kids = w->children;
@@ -117,7 +117,7 @@ bool hasFrame(const Window& w) {
 }
 
 void sendNcPaint(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return;
     w->framePending = false;
     SendMessage(hwnd, WM_NCPAINT, 1, 0);
@@ -131,26 +131,28 @@ RectSet VisibleArea(const Window& w, bool whole) {
     RECT area = whole ? RECT{o.x, o.y, o.x + Width(w.rect), o.y + Height(w.rect)}
                       : MoveRect(w.client, o.x, o.y);
     RectSet visible(area);
+    WindowRef held; // the parent cur is, once the walk leaves w
     const Window* cur = &w;
     while (cur->IsChild()) {
-        const Window* parent = Find(cur->parent);
+        WindowRef parent = Find(cur->parent);
         if (!parent) return RectSet{};
         RECT pc = clientInSurface(*parent);
         visible.Intersect(pc);
         if (cur->style & WS_CLIPSIBLINGS) {
             for (HWND s : parent->children) {
                 if (s == cur->handle) break;
-                const Window* sib = Find(s);
+                const WindowRef sib = Find(s);
                 if (sib && (sib->style & WS_VISIBLE))
                     visible.Subtract(MoveRect(sib->rect, pc.left, pc.top));
             }
         }
-        cur = parent;
+        held = std::move(parent);
+        cur = &*held;
     }
     if (w.style & WS_CLIPCHILDREN) {
         RECT c = MoveRect(w.client, o.x, o.y);
         for (HWND k : w.children) {
-            const Window* kid = Find(k);
+            const WindowRef kid = Find(k);
             if (kid && (kid->style & WS_VISIBLE))
                 visible.Subtract(MoveRect(kid->rect, c.left, c.top));
         }
@@ -173,7 +175,7 @@ void InvalidateArea(Window& w, const RectSet& clientArea, bool erase, bool allCh
     if (!allChildren && (w.style & WS_CLIPCHILDREN)) return;
     std::vector<HWND> kids = w.children;
     for (HWND k : kids) {
-        Window* kid = Find(k);
+        WindowRef kid = Find(k);
         if (!kid || !(kid->style & WS_VISIBLE)) continue;
         if (!area.Intersects(kid->rect)) continue;
         RectSet part = area;
@@ -197,7 +199,7 @@ void InvalidateWhole(Window& w, bool allChildren) {
         // covered, this catches children with an empty client part.
         std::vector<HWND> kids = w.children;
         for (HWND k : kids)
-            if (Window* kid = Find(k); kid && (kid->style & WS_VISIBLE) && hasFrame(*kid))
+            if (WindowRef kid = Find(k); kid && (kid->style & WS_VISIBLE) && hasFrame(*kid))
                 kid->framePending = true;
     }
 }
@@ -253,7 +255,7 @@ void PresentIfIdle(Window& top) {
 void PresentAll(ThreadQueue& queue) {
     std::vector<HWND> tops = TopLevels();
     for (HWND t : tops) {
-        Window* w = Find(t);
+        WindowRef w = Find(t);
         if (w && w->queue.get() == &queue) PresentIfIdle(*w);
     }
 }
@@ -263,7 +265,7 @@ HWND FindPaintWindow(ThreadQueue& queue, HWND filter) {
         HWND found = 0;
         std::vector<HWND> tops = TopLevels();
         for (HWND t : tops) {
-            Window* top = Find(t);
+            WindowRef top = Find(t);
             if (!top || top->queue.get() != &queue) continue;
             walkPaintOrder(t, [&](Window& w) {
                 if (!NeedsPaint(w)) return false;
@@ -274,7 +276,7 @@ HWND FindPaintWindow(ThreadQueue& queue, HWND filter) {
             if (found) break;
         }
         if (!found) return 0;
-        Window* w = Find(found);
+        WindowRef w = Find(found);
         if (w->update.Empty() && !w->internalPaint) {
             // Only the frame is due: that needs no WM_PAINT of its own.
             sendNcPaint(found);
@@ -285,7 +287,7 @@ HWND FindPaintWindow(ThreadQueue& queue, HWND filter) {
 }
 
 void DispatchPaint(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return;
     w->beganPaint = false;
     SendMessage(hwnd, WM_PAINT, 0, 0);
@@ -305,7 +307,7 @@ void InstallDcProvider() {
     installed = true;
     SetWindowDcProvider(
         [](HWND hwnd, bool whole) -> HDC {
-            Window* w = Find(hwnd);
+            WindowRef w = Find(hwnd);
             return w ? makeDc(*w, whole, nullptr) : 0;
         },
         [](HWND, HDC dc) -> int { return releaseDc(dc); });
@@ -317,7 +319,7 @@ using namespace user;
 using namespace user::detail;
 
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || !ps) return 0;
     if (w->framePending) {
         w->framePending = false;
@@ -355,11 +357,11 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
     if (hwnd == 0) {
         std::vector<HWND> tops = TopLevels();
         for (HWND t : tops)
-            if (Window* w = Find(t); w && w->thread == GetCurrentThreadId())
+            if (WindowRef w = Find(t); w && w->thread == GetCurrentThreadId())
                 InvalidateWhole(*w, true);
         return TRUE;
     }
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     RECT area = rect ? *rect : RECT{0, 0, Width(w->client), Height(w->client)};
     InvalidateArea(*w, RectSet(area), erase != FALSE, false);
@@ -368,7 +370,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
 
 BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
     if (!region) return InvalidateRect(hwnd, nullptr, erase);
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     RectSet area;
     for (const RECT& r : GetRegionRects(region))
@@ -378,7 +380,7 @@ BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
 }
 
 BOOL ValidateRect(HWND hwnd, const RECT* rect) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     if (!rect) {
         w->update.Clear();
@@ -392,7 +394,7 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
 
 BOOL ValidateRgn(HWND hwnd, HRGN region) {
     if (!region) return ValidateRect(hwnd, nullptr);
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     for (const RECT& r : GetRegionRects(region))
         w->update.Subtract(r);
@@ -400,7 +402,7 @@ BOOL ValidateRgn(HWND hwnd, HRGN region) {
 }
 
 BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     RECT b = w->update.Bounds();
     if (rect) *rect = b;
@@ -408,7 +410,7 @@ BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL) {
 }
 
 int GetUpdateRgn(HWND hwnd, HRGN region, BOOL) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || !region) return ERROR;
     HRGN r = toRegion(w->update);
     int kind = CombineRgn(region, r, 0, RGN_COPY);
@@ -417,7 +419,7 @@ int GetUpdateRgn(HWND hwnd, HRGN region, BOOL) {
 }
 
 BOOL UpdateWindow(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     if (NeedsPaint(*w)) {
         if (w->update.Empty() && !w->internalPaint)
@@ -425,13 +427,13 @@ BOOL UpdateWindow(HWND hwnd) {
         else
             DispatchPaint(hwnd);
     }
-    if (Window* top = TopLevelOf(Find(hwnd))) PresentIfIdle(*top);
+    if (WindowRef top = TopLevelOf(Find(hwnd))) PresentIfIdle(*top);
     return TRUE;
 }
 
 namespace {
 void paintTreeNow(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return;
     if (NeedsPaint(*w)) {
         if (w->update.Empty() && !w->internalPaint)
@@ -450,7 +452,7 @@ void validateTree(Window& w, const RectSet& area, bool children) {
     w.update.Subtract(area);
     if (!children) return;
     for (HWND k : w.children) {
-        Window* kid = Find(k);
+        WindowRef kid = Find(k);
         if (!kid) continue;
         RectSet part = area;
         part.Offset(-(kid->rect.left + kid->client.left), -(kid->rect.top + kid->client.top));
@@ -460,7 +462,7 @@ void validateTree(Window& w, const RectSet& area, bool children) {
 } // namespace
 
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     RectSet area;
     if (region)
@@ -487,18 +489,18 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
             paintTreeNow(hwnd);
         else
             UpdateWindow(hwnd);
-        if (Window* top = TopLevelOf(Find(hwnd))) PresentIfIdle(*top);
+        if (WindowRef top = TopLevelOf(Find(hwnd))) PresentIfIdle(*top);
     }
     return TRUE;
 }
 
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* rect, const RECT* clip) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     if (!rect && !clip) {
         std::vector<HWND> kids = w->children;
         for (HWND k : kids) {
-            Window* kid = Find(k);
+            WindowRef kid = Find(k);
             if (!kid) continue;
             MoveWindowTo(k, 0, kid->rect.left + dx, kid->rect.top + dy, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW, false);

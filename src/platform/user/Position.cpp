@@ -22,7 +22,7 @@ WPARAM sizeKind(const Window& w) {
 
 std::vector<HWND>* siblingList(Window& w) {
     if (!w.IsChild()) return &TopLevels();
-    Window* p = Find(w.parent);
+    WindowRef p = Find(w.parent);
     return p ? &p->children : nullptr;
 }
 
@@ -48,7 +48,7 @@ bool restack(Window& w, HWND after) {
 
 bool anyActivatable(HWND except, HWND& found) {
     for (HWND t : TopLevels()) {
-        Window* w = Find(t);
+        WindowRef w = Find(t);
         if (t == except || !w || w->thread != GetCurrentThreadId() || w->destroying) continue;
         if (!(w->style & WS_VISIBLE) || (w->style & WS_DISABLED) || IsPopupMenu(*w) ||
             w->state == ShowState::Minimized || (w->exStyle & WS_EX_NOACTIVATE))
@@ -70,7 +70,7 @@ void passActivation(HWND leaving) {
 }
 
 void sendSize(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return;
     SendMessage(
         hwnd, WM_SIZE, sizeKind(*w),
@@ -84,7 +84,7 @@ constexpr LONG kNoSizeLimit = 0x7FFF;
 
 MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
     MINMAXINFO info;
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->IsChild()) return info;
     RECT area = CurrentDisplayBackend().WorkArea();
     info.ptMaxSize = POINT{Width(area), Height(area)};
@@ -108,7 +108,7 @@ MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
     info.ptMaxTrackSize.x = std::max(info.ptMaxTrackSize.x, info.ptMinTrackSize.x);
     info.ptMaxTrackSize.y = std::max(info.ptMaxTrackSize.y, info.ptMinTrackSize.y);
     // The desktop keeps a user's resizing within the same limits.
-    if (Window* now = Find(hwnd); now && now->native && (now->style & WS_THICKFRAME)) {
+    if (WindowRef now = Find(hwnd); now && now->native && (now->style & WS_THICKFRAME)) {
         auto limit = [](LONG v) { return v >= kNoSizeLimit ? 0 : v; };
         CurrentDisplayBackend().SetNativeSizeLimits(
             hwnd, SIZE{info.ptMinTrackSize.x, info.ptMinTrackSize.y},
@@ -149,7 +149,7 @@ RECT ComputeClient(Window& w, const RECT& windowRect) {
 // the change already, so it is not sent back to the backend.
 BOOL MoveWindowTo(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags,
                   bool fromNative) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return FALSE;
     WINDOWPOS wp;
     wp.hwnd = hwnd;
@@ -205,7 +205,7 @@ BOOL MoveWindowTo(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     bool redraw = !(flags & SWP_NOREDRAW);
 
     if (w->IsChild()) {
-        Window* p = Find(w->parent);
+        WindowRef p = Find(w->parent);
         if (p && w->created) {
             if (wasVisible && (moved || sized || hide || restacked || frame) && redraw)
                 UncoverArea(*p, oldRect);
@@ -250,7 +250,7 @@ namespace {
 
 // Changes the minimised / maximised state of a top-level window.
 void changeState(HWND hwnd, ShowState target, bool fromNative) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->IsChild() || w->state == target) return;
     ShowState old = w->state;
     DisplayBackend& b = CurrentDisplayBackend();
@@ -338,7 +338,7 @@ BOOL BringWindowToTop(HWND hwnd) {
 }
 
 BOOL ShowWindow(HWND hwnd, int command) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return FALSE;
     BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
     if (command == SW_HIDE) {
@@ -398,17 +398,17 @@ BOOL ShowWindow(HWND hwnd, int command) {
 }
 
 BOOL IsIconic(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     return w && !w->IsChild() && w->state == ShowState::Minimized;
 }
 
 BOOL IsZoomed(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     return w && !w->IsChild() && w->state == ShowState::Maximized;
 }
 
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || !placement) return FALSE;
     placement->flags = 0;
     placement->showCmd = !(w->style & WS_VISIBLE)           ? SW_HIDE
@@ -422,7 +422,7 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
 }
 
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     if (region && GetObjectType(region) != OBJ_REGION) return 0;
     if (w->region && w->region != region) DeleteObject(w->region);
@@ -438,14 +438,14 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
         }
         if (redraw) InvalidateWhole(*w, true);
     } else if (redraw && (w->style & WS_VISIBLE)) {
-        if (Window* p = Find(w->parent)) UncoverArea(*p, w->rect);
+        if (WindowRef p = Find(w->parent)) UncoverArea(*p, w->rect);
         InvalidateWhole(*w, true);
     }
     return 1;
 }
 
 int GetWindowRgn(HWND hwnd, HRGN region) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || !w->region || !region) return ERROR;
     return CombineRgn(region, w->region, 0, RGN_COPY);
 }

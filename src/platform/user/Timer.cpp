@@ -47,7 +47,7 @@ using namespace user::detail;
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (hwnd) {
-        Window* w = Find(hwnd);
+        WindowRef w = Find(hwnd);
         if (!w || w->thread != GetCurrentThreadId()) return 0;
     }
     std::shared_ptr<ThreadQueue> q = CurrentQueue();

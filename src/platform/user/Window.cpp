@@ -44,14 +44,14 @@ std::shared_ptr<WindowClass> findClass(LPCSTR name) {
 
 void unlink(Window& w) {
     if (w.IsChild()) {
-        if (Window* p = Find(w.parent)) std::erase(p->children, w.handle);
+        if (WindowRef p = Find(w.parent)) std::erase(p->children, w.handle);
     } else {
         std::erase(TopLevels(), w.handle);
     }
 }
 
 void collectSubtree(HWND h, std::vector<HWND>& out) {
-    Window* w = Find(h);
+    WindowRef w = Find(h);
     if (!w) return;
     out.push_back(h);
     std::vector<HWND> kids = w->children;
@@ -60,7 +60,7 @@ void collectSubtree(HWND h, std::vector<HWND>& out) {
 }
 
 void sendDestroy(HWND h) {
-    Window* w = Find(h);
+    WindowRef w = Find(h);
     if (!w) return;
     SendMessage(h, WM_DESTROY, 0, 0);
     w = Find(h);
@@ -71,7 +71,7 @@ void sendDestroy(HWND h) {
 }
 
 void sendNcDestroy(HWND h) {
-    Window* w = Find(h);
+    WindowRef w = Find(h);
     if (!w) return;
     std::vector<HWND> kids = w->children;
     for (HWND c : kids)
@@ -84,8 +84,10 @@ void notifyParents(Window& child, UINT event) {
     HWND h = child.handle;
     WPARAM wParam = MAKEWPARAM(static_cast<WORD>(event), static_cast<WORD>(child.id));
     HWND p = child.parent;
-    while (Window* pw = Find(p)) {
+    while (WindowRef pw = Find(p)) {
         SendMessage(p, WM_PARENTNOTIFY, wParam, static_cast<LPARAM>(h));
+        // A parent that destroyed itself took the child along: nobody further up hears of it.
+        if (!IsWindow(p)) break;
         if (!pw->IsChild() || (pw->exStyle & WS_EX_NOPARENTNOTIFY)) break;
         p = pw->parent;
     }
@@ -99,7 +101,7 @@ int nextDefaultPosition() {
 } // namespace
 
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     WNDPROC proc = w->proc;
     if (!proc) return DefWindowProc(hwnd, msg, wParam, lParam);
@@ -156,7 +158,7 @@ BOOL GetClassInfo(HINSTANCE, LPCSTR className, WNDCLASS* wc) {
 }
 
 int GetClassName(HWND hwnd, LPSTR buffer, int size) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || !buffer || size <= 0) return 0;
     int n = std::min<int>(static_cast<int>(w->cls->name.size()), size - 1);
     std::memcpy(buffer, w->cls->name.data(), n);
@@ -175,7 +177,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
                     LPVOID param) {
     auto cls = findClass(className);
     if (!cls) return 0;
-    Window* parentWindow = Find(parent);
+    WindowRef parentWindow = Find(parent);
     if ((style & WS_CHILD) && !parentWindow) return 0;
     if (parentWindow && parentWindow->thread != GetCurrentThreadId()) return 0;
     InstallDcProvider();
@@ -220,7 +222,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         TopLevels().insert(TopLevels().begin(), h);
     if (!child) {
         MINMAXINFO info = QueryMinMaxInfo(h);
-        Window* self = Find(h);
+        WindowRef self = Find(h);
         if (!self) return 0;
         SIZE s = LimitTrackSize(info, width, height);
         width = s.cx;
@@ -245,14 +247,14 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     cs.dwExStyle = exStyle;
 
     auto fail = [&]() -> HWND {
-        if (Window* dead = Find(h)) {
+        if (WindowRef dead = Find(h)) {
             dead->created = true;
             DestroyWindow(h);
         }
         return 0;
     };
     if (!SendMessage(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) return fail();
-    Window* self = Find(h);
+    WindowRef self = Find(h);
     if (!self) return 0;
     self->client = ComputeClient(*self, self->rect);
     if (!child) {
@@ -293,14 +295,14 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
 }
 
 BOOL DestroyWindow(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w || w->thread != GetCurrentThreadId()) return FALSE;
     if (w->destroying) return TRUE;
 
     // Owned top-level windows go first, as they would be unusable without their owner.
     std::vector<HWND> tops = TopLevels();
     for (HWND t : tops) {
-        Window* tw = Find(t);
+        WindowRef tw = Find(t);
         if (tw && tw->owner == hwnd) DestroyWindow(t);
     }
     w = Find(hwnd);
@@ -309,11 +311,11 @@ BOOL DestroyWindow(HWND hwnd) {
     std::vector<HWND> subtree;
     collectSubtree(hwnd, subtree);
     for (HWND h : subtree)
-        if (Window* x = Find(h)) x->destroying = true;
+        if (WindowRef x = Find(h)) x->destroying = true;
 
     if (w->IsChild()) {
         if ((w->style & WS_VISIBLE) && w->created) {
-            if (Window* p = Find(w->parent)) {
+            if (WindowRef p = Find(w->parent)) {
                 w->style &= ~WS_VISIBLE;
                 UncoverArea(*p, w->rect);
             }
@@ -335,7 +337,7 @@ BOOL DestroyWindow(HWND hwnd) {
     subtree.clear();
     collectSubtree(hwnd, subtree);
     for (auto it = subtree.rbegin(); it != subtree.rend(); ++it) {
-        Window* x = Find(*it);
+        WindowRef x = Find(*it);
         if (!x) continue;
         KillWindowTimers(*x->queue, x->handle);
         ForgetWindow(x->handle);
@@ -351,11 +353,11 @@ BOOL DestroyWindow(HWND hwnd) {
 }
 
 BOOL IsWindow(HWND hwnd) {
-    return Find(hwnd) != nullptr;
+    return Find(hwnd) ? TRUE : FALSE;
 }
 
 BOOL IsChild(HWND parent, HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     while (w && w->IsChild()) {
         if (w->parent == parent) return TRUE;
         w = Find(w->parent);
@@ -364,9 +366,9 @@ BOOL IsChild(HWND parent, HWND hwnd) {
 }
 
 BOOL IsWindowVisible(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
-    for (Window* cur = w; cur; cur = cur->IsChild() ? Find(cur->parent) : nullptr) {
+    for (WindowRef cur = w; cur; cur = cur->IsChild() ? Find(cur->parent) : nullptr) {
         if (!(cur->style & WS_VISIBLE)) return FALSE;
         if (!cur->IsChild()) return TRUE;
     }
@@ -374,19 +376,19 @@ BOOL IsWindowVisible(HWND hwnd) {
 }
 
 BOOL IsWindowEnabled(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     return w && !(w->style & WS_DISABLED);
 }
 
 HWND GetParent(HWND hwnd) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     return w->IsChild() ? w->parent : w->owner;
 }
 
 HWND SetParent(HWND hwnd, HWND newParent) {
-    Window* w = Find(hwnd);
-    Window* np = Find(newParent);
+    WindowRef w = Find(hwnd);
+    WindowRef np = Find(newParent);
     if (!w || !np || hwnd == newParent || IsChild(hwnd, newParent)) return 0;
     if (!w->IsChild()) {
         // A top-level window only changes its owner.
@@ -396,7 +398,7 @@ HWND SetParent(HWND hwnd, HWND newParent) {
     }
     HWND old = w->parent;
     if (old == newParent) return old;
-    Window* op = Find(old);
+    WindowRef op = Find(old);
     bool visible = (w->style & WS_VISIBLE) != 0;
     if (op && visible) UncoverArea(*op, w->rect);
     unlink(*w);
@@ -407,7 +409,7 @@ HWND SetParent(HWND hwnd, HWND newParent) {
 }
 
 HWND GetAncestor(HWND hwnd, UINT flags) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     switch (flags) {
     case GA_PARENT:
@@ -415,8 +417,8 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
     case GA_ROOT:
         return TopLevelOf(w)->handle;
     case GA_ROOTOWNER: {
-        Window* top = TopLevelOf(w);
-        while (Window* o = Find(top->owner))
+        WindowRef top = TopLevelOf(w);
+        while (WindowRef o = Find(top->owner))
             top = o;
         return top->handle;
     }
@@ -430,18 +432,18 @@ HWND GetDesktopWindow() {
 
 HWND GetTopWindow(HWND hwnd) {
     if (hwnd == 0 || hwnd == kDesktopWindow) return TopLevels().empty() ? 0 : TopLevels().front();
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     return w && !w->children.empty() ? w->children.front() : 0;
 }
 
 HWND GetWindow(HWND hwnd, UINT relation) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     if (relation == GW_CHILD) return w->children.empty() ? 0 : w->children.front();
     if (relation == GW_OWNER) return w->IsChild() ? 0 : w->owner;
     const std::vector<HWND>* list = &TopLevels();
     if (w->IsChild()) {
-        Window* p = Find(w->parent);
+        WindowRef p = Find(w->parent);
         if (!p) return 0;
         list = &p->children;
     }
@@ -462,7 +464,7 @@ HWND GetWindow(HWND hwnd, UINT relation) {
 
 namespace {
 bool enumChildren(HWND parent, WNDENUMPROC proc, LPARAM param) {
-    Window* w = Find(parent);
+    WindowRef w = Find(parent);
     if (!w) return true;
     std::vector<HWND> kids = w->children;
     for (HWND c : kids) {
@@ -486,7 +488,7 @@ BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param) {
     if (!proc) return FALSE;
     std::vector<HWND> tops = TopLevels();
     for (HWND t : tops) {
-        Window* w = Find(t);
+        WindowRef w = Find(t);
         if (w && w->thread == threadId && !proc(t, param)) break;
     }
     return TRUE;
@@ -507,7 +509,7 @@ DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
 }
 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     switch (index) {
     case GWLP_WNDPROC:
@@ -529,7 +531,7 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
 }
 
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return 0;
     LONG_PTR old = GetWindowLongPtr(hwnd, index);
     switch (index) {
@@ -614,7 +616,7 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect) {
         *rect = RECT{0, 0, s.cx, s.cy};
         return TRUE;
     }
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     POINT o = ScreenOrigin(*w);
     *rect = RECT{o.x, o.y, o.x + Width(w->rect), o.y + Height(w->rect)};
@@ -624,7 +626,7 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect) {
 BOOL GetClientRect(HWND hwnd, RECT* rect) {
     if (!rect) return FALSE;
     if (hwnd == kDesktopWindow) return GetWindowRect(hwnd, rect);
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return FALSE;
     *rect = RECT{0, 0, Width(w->client), Height(w->client)};
     return TRUE;
@@ -636,7 +638,7 @@ bool clientScreenOrigin(HWND hwnd, POINT& p) {
         p = POINT{0, 0};
         return true;
     }
-    Window* w = Find(hwnd);
+    WindowRef w = Find(hwnd);
     if (!w) return false;
     POINT o = ScreenOrigin(*w);
     p = POINT{o.x + w->client.left, o.y + w->client.top};

@@ -83,15 +83,18 @@ struct Window {
 };
 
 // A window looked up by its handle. The window stays alive while this is held, even when it
-// is destroyed meanwhile (it is then no longer found by its handle).
+// is destroyed meanwhile (it is then no longer found by its handle): a window procedure may
+// destroy its own window in the middle of any call that sends it a message. There is no way
+// back to a bare pointer, so whoever uses the window holds the reference as long.
 class WindowRef {
 public:
     WindowRef() = default;
     WindowRef(std::nullptr_t) {}
     explicit WindowRef(std::shared_ptr<Window> window) : window_(std::move(window)) {}
-    operator Window*() const { return window_.get(); }
+    explicit operator bool() const { return window_ != nullptr; }
     Window* operator->() const { return window_.get(); }
     Window& operator*() const { return *window_; }
+    bool operator==(const WindowRef& other) const { return window_ == other.window_; }
 
 private:
     std::shared_ptr<Window> window_;
@@ -210,7 +213,7 @@ InputState& Input();
 // Geometry.
 POINT SurfaceOrigin(const Window& w); // where the window's (0, 0) lies on its top-level's buffer
 POINT ScreenOrigin(const Window& w);  // where the window's (0, 0) lies on the screen
-Window* TopLevelOf(Window* w);
+WindowRef TopLevelOf(WindowRef w);
 bool IsVisibleChain(const Window& w); // WS_VISIBLE up to the top, top-level not minimised
 bool IsEnabledChain(const Window& w);
 bool IsNativelyFramed(const Window& w);

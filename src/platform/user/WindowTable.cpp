@@ -140,32 +140,39 @@ LONG Height(const RECT& r) {
     return r.bottom - r.top;
 }
 
-Window* TopLevelOf(Window* w) {
+WindowRef TopLevelOf(WindowRef w) {
     while (w && w->IsChild())
         w = Find(w->parent);
     return w;
 }
 
+// The walks up the parent chain below hold each parent while they read it; cur is w or the
+// parent held.
+
 POINT SurfaceOrigin(const Window& w) {
     POINT p{0, 0};
+    WindowRef held;
     const Window* cur = &w;
     while (cur->IsChild()) {
-        const Window* parent = Find(cur->parent);
+        WindowRef parent = Find(cur->parent);
         if (!parent) break;
         p.x += cur->rect.left + parent->client.left;
         p.y += cur->rect.top + parent->client.top;
-        cur = parent;
+        held = std::move(parent);
+        cur = &*held;
     }
     return p;
 }
 
 POINT ScreenOrigin(const Window& w) {
     POINT p = SurfaceOrigin(w);
+    WindowRef held;
     const Window* cur = &w;
     while (cur->IsChild()) {
-        const Window* parent = Find(cur->parent);
+        WindowRef parent = Find(cur->parent);
         if (!parent) break;
-        cur = parent;
+        held = std::move(parent);
+        cur = &*held;
     }
     if (!cur->IsChild()) {
         p.x += cur->rect.left;
@@ -175,23 +182,27 @@ POINT ScreenOrigin(const Window& w) {
 }
 
 bool IsVisibleChain(const Window& w) {
+    WindowRef held;
     const Window* cur = &w;
-    while (cur) {
+    for (;;) {
         if (!(cur->style & WS_VISIBLE)) return false;
         if (!cur->IsChild()) return cur->state != ShowState::Minimized;
-        cur = Find(cur->parent);
+        held = Find(cur->parent);
+        if (!held) return false;
+        cur = &*held;
     }
-    return false;
 }
 
 bool IsEnabledChain(const Window& w) {
+    WindowRef held;
     const Window* cur = &w;
-    while (cur) {
+    for (;;) {
         if (cur->style & WS_DISABLED) return false;
         if (!cur->IsChild()) return true;
-        cur = Find(cur->parent);
+        held = Find(cur->parent);
+        if (!held) return false;
+        cur = &*held;
     }
-    return false;
 }
 
 bool IsPopupMenu(const Window& w) {
