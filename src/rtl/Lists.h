@@ -43,7 +43,8 @@ public:
     // index may equal Count (append).
     void Insert(int index, T item) {
         if (index < 0 || index > Count()) rtl_detail::RaiseListIndexError(index);
-        items_.insert(items_.begin() + index, item);
+        // The counted form: GCC 12 sees an overflow in the moves of the single-item one.
+        items_.insert(items_.begin() + index, 1, item);
     }
     void Delete(int index) { items_.erase(items_.begin() + Check(index)); }
     // Removes the first occurrence; returns its index, or -1 when absent.

@@ -47,7 +47,7 @@ template <class C> void DeclareOwnProperties(PropertyTable& table) {
 //     static void DeclareProperties(Published<ThisClass>& p);
 #define KORVID_CLASS(Self, Base)                                                                   \
 public:                                                                                            \
-    using inherited = Base;                                                                        \
+    using inherited [[maybe_unused]] = Base; /* a class may never name it */                       \
     static const RuntimeClass& StaticClass() {                                                     \
         static const RuntimeClass info(#Self, &Base::StaticClass(),                                \
                                        &rtl_detail::DeclareOwnProperties<Self>);                   \

@@ -67,11 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
                                          DepthCase{16, 3, pf16bit, 0}, DepthCase{24, 0, pf24bit, 0},
                                          DepthCase{32, 0, pf32bit, 0}),
                        ::testing::Bool()),
-    [](const ::testing::TestParamInfo<std::tuple<DepthCase, bool>>& info) {
-        const DepthCase& d = std::get<0>(info.param);
+    [](const ::testing::TestParamInfo<std::tuple<DepthCase, bool>>& instance) {
+        const DepthCase& d = std::get<0>(instance.param);
         return std::to_string(d.bitCount) + "bit_" + std::to_string(d.colors) + "colours_" +
                (d.compression == 3 ? "bitfields_" : "") +
-               (std::get<1>(info.param) ? "topdown" : "bottomup");
+               (std::get<1>(instance.param) ? "topdown" : "bottomup");
     });
 
 TEST(BmpFile, PixelsReadAsColours) {

@@ -122,60 +122,61 @@ void combine(int n, const std::uint32_t* p, const std::uint32_t* s, std::uint32_
         d[i] = f(p[i], s[i], d[i]);
 }
 
-void apply(std::uint8_t rop, int n, const std::uint32_t* p, const std::uint32_t* s,
-           std::uint32_t* d) {
+// The lambdas name the pattern, source and destination pixels p, s and d.
+void apply(std::uint8_t rop, int n, const std::uint32_t* pat, const std::uint32_t* src,
+           std::uint32_t* dst) {
     using U = std::uint32_t;
     switch (rop) {
     case 0xCC:
-        std::memcpy(d, s, 4 * static_cast<std::size_t>(n));
+        std::memcpy(dst, src, 4 * static_cast<std::size_t>(n));
         break;
     case 0xEE:
-        combine(n, p, s, d, [](U, U s, U d) { return s | d; });
+        combine(n, pat, src, dst, [](U, U s, U d) { return s | d; });
         break;
     case 0x88:
-        combine(n, p, s, d, [](U, U s, U d) { return s & d; });
+        combine(n, pat, src, dst, [](U, U s, U d) { return s & d; });
         break;
     case 0x66:
-        combine(n, p, s, d, [](U, U s, U d) { return s ^ d; });
+        combine(n, pat, src, dst, [](U, U s, U d) { return s ^ d; });
         break;
     case 0x44:
-        combine(n, p, s, d, [](U, U s, U d) { return s & ~d; });
+        combine(n, pat, src, dst, [](U, U s, U d) { return s & ~d; });
         break;
     case 0x33:
-        combine(n, p, s, d, [](U, U s, U) { return ~s; });
+        combine(n, pat, src, dst, [](U, U s, U) { return ~s; });
         break;
     case 0x11:
-        combine(n, p, s, d, [](U, U s, U d) { return ~(s | d); });
+        combine(n, pat, src, dst, [](U, U s, U d) { return ~(s | d); });
         break;
     case 0xC0:
-        combine(n, p, s, d, [](U p, U s, U) { return p & s; });
+        combine(n, pat, src, dst, [](U p, U s, U) { return p & s; });
         break;
     case 0xBB:
-        combine(n, p, s, d, [](U, U s, U d) { return ~s | d; });
+        combine(n, pat, src, dst, [](U, U s, U d) { return ~s | d; });
         break;
     case 0xF0:
-        std::memcpy(d, p, 4 * static_cast<std::size_t>(n));
+        std::memcpy(dst, pat, 4 * static_cast<std::size_t>(n));
         break;
     case 0xFB:
-        combine(n, p, s, d, [](U p, U s, U d) { return p | ~s | d; });
+        combine(n, pat, src, dst, [](U p, U s, U d) { return p | ~s | d; });
         break;
     case 0x5A:
-        combine(n, p, s, d, [](U p, U, U d) { return p ^ d; });
+        combine(n, pat, src, dst, [](U p, U, U d) { return p ^ d; });
         break;
     case 0x55:
-        combine(n, p, s, d, [](U, U, U d) { return ~d; });
+        combine(n, pat, src, dst, [](U, U, U d) { return ~d; });
         break;
     case 0xAA:
         break;
     case 0x00:
-        std::fill(d, d + n, 0u);
+        std::fill(dst, dst + n, 0u);
         break;
     case 0xFF:
-        std::fill(d, d + n, ~0u);
+        std::fill(dst, dst + n, ~0u);
         break;
     default:
         for (int i = 0; i < n; ++i)
-            d[i] = evalGeneric(rop, p[i], s[i], d[i]);
+            dst[i] = evalGeneric(rop, pat[i], src[i], dst[i]);
         break;
     }
 }
