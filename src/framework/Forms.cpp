@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 
 #include "framework/Application.h"
+#include "framework/MDIClient.h"
 #include "platform/user/User.h"
 #include "rtl/ScopeGuard.h"
 
@@ -77,6 +78,11 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
         }
     }
     if (formStyle_ == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
+    if (formStyle_ == fsMDIChild) {
+        Params.Style = (Params.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
+        Params.ExStyle |= WS_EX_MDICHILD;
+        Params.WndParent = MDIParentClient();
+    }
 }
 
 void TCustomForm::UpdateStyles() {
@@ -114,6 +120,8 @@ void TCustomForm::AdjustClientRect(TRect& Rect) {
 TWindowState TCustomForm::WindowState() const {
     // A hidden window keeps the state it will be shown in.
     if (!HandleAllocated() || !visible_) return windowState_;
+    if (formStyle_ == fsMDIChild)
+        return MDIChildWindowState(const_cast<TCustomForm*>(this)->Handle());
     if (IsIconic(const_cast<TCustomForm*>(this)->Handle())) return wsMinimized;
     if (IsZoomed(const_cast<TCustomForm*>(this)->Handle())) return wsMaximized;
     return wsNormal;
@@ -122,6 +130,10 @@ TWindowState TCustomForm::WindowState() const {
 void TCustomForm::SetWindowState(TWindowState v) {
     windowState_ = v;
     if (!HandleAllocated() || !visible_) return;
+    if (formStyle_ == fsMDIChild) {
+        SetMDIChildState(v);
+        return;
+    }
     ShowWindow(Handle(), v == wsMinimized   ? SW_MINIMIZE
                          : v == wsMaximized ? SW_MAXIMIZE
                                             : SW_RESTORE);
@@ -137,6 +149,8 @@ void TCustomForm::SetActiveControl(TWinControl* v) {
 
 void TCustomForm::SetFocusedControl(TWinControl* Control) {
     inherited::SetFocusedControl(Control);
+    // A child taking the focus brings its MDI child form to the front.
+    if (Control && formStyle_ == fsMDIChild && !active_) ActivateMDIChild();
 }
 
 void TCustomForm::PlaceOnShow() {
@@ -169,7 +183,12 @@ void TCustomForm::PlaceOnShow() {
 }
 
 void TCustomForm::Show() {
+    const bool wasVisible = Visible();
     SetVisible(true);
+    if (formStyle_ == fsMDIChild) {
+        if (wasVisible && HandleAllocated()) ActivateMDIChild();
+        return;
+    }
     if (HandleAllocated()) {
         BringWindowToTop(Handle());
         SetActiveWindow(Handle());
@@ -319,6 +338,7 @@ bool TCustomForm::PreviewKeyPress(char& Key) {
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {
+    if (HandleMDIMessage(Message)) return;
     switch (Message.Msg) {
     case CM_VISIBLECHANGED:
         if (visible_) {
@@ -327,7 +347,14 @@ void TCustomForm::Dispatch(TMessage& Message) {
             int cmd = windowState_ == wsMaximized   ? SW_SHOWMAXIMIZED
                       : windowState_ == wsMinimized ? SW_SHOWMINIMIZED
                                                     : SW_SHOW;
-            ShowWindow(Handle(), cmd);
+            if (formStyle_ == fsMDIChild) {
+                // Inside the client, which keeps the state and the activation.
+                ShowWindow(Handle(), SW_SHOW);
+                SetMDIChildState(windowState_);
+                ActivateMDIChild();
+            } else {
+                ShowWindow(Handle(), cmd);
+            }
             formState_.Include(fsVisible);
             DoShow();
             if (visible_ && HandleAllocated()) {

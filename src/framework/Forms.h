@@ -36,6 +36,8 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormStateFlag { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = TSet<TFormStateFlag>;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+// How Tile lays out an MDI parent's children: one above the other, or side by side.
+enum TTileMode { tbHorizontal, tbVertical };
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -66,7 +68,8 @@ class TCustomForm : public TScrollingWinControl {
     TWindowState WindowState() const;
     void SetWindowState(TWindowState v);
     TFormStyle FormStyle() const { return formStyle_; }
-    void SetFormStyle(TFormStyle v) { formStyle_ = v; }
+    // A form with a window gets a new one in the new style. In FormsMDI.cpp.
+    void SetFormStyle(TFormStyle v);
     TFormState FormState() const { return formState_; }
     int BorderWidth() const { return borderWidth_; }
     void SetBorderWidth(int v) {
@@ -102,6 +105,26 @@ class TCustomForm : public TScrollingWinControl {
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
+    // --- MDI (in FormsMDI.cpp) ---
+    // An fsMDIForm's window holds a client window (made with the form's window), and the
+    // client holds the windows of the fsMDIChild forms, whose MDI parent is the application's
+    // main form. The child forms' bounds are in the client's coordinates.
+    HWND ClientHandle() const;
+    // The child in front, nullptr when there is none or this is no MDI parent.
+    TCustomForm* ActiveMDIChild() const;
+    int MDIChildCount() const;
+    // The children front first: index 0 is the active one.
+    TCustomForm* MDIChildren(int index) const;
+    TTileMode TileMode() const { return tileMode_; }
+    void SetTileMode(TTileMode v) { tileMode_ = v; }
+    void Tile();
+    void Cascade();
+    void ArrangeIcons();
+    // Brings the child behind the active one to the front (the active one goes to the back);
+    // Previous brings the one at the back.
+    void Next();
+    void Previous();
+
     void Dispatch(TMessage& Message) override;
     bool PreviewKeyDown(Word& Key, TShiftState Shift) override;
     bool PreviewKeyUp(Word& Key, TShiftState Shift) override;
@@ -115,8 +138,21 @@ protected:
     void AdjustClientRect(TRect& Rect) override;
     virtual void DoShow();
     virtual void DoClose(TCloseAction& Action);
+    // An MDI parent puts its client window where the aligned controls leave room.
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    // An MDI child's window goes through its client.
+    void DestroyWnd() override;
+    void CreateHandle() override;
 
 private:
+    // In FormsMDI.cpp.
+    HWND MDIParentClient() const;
+    void CreateMDIClient();
+    bool HandleMDIMessage(TMessage& Message);
+    void MDIChildBoundsChanged();
+    void ActivateMDIChild();
+    void SetMDIChildState(TWindowState State);
+
     void PlaceOnShow();
     void HandleDialogKey(TMessage& Message);
     void UpdateStyles();
@@ -134,6 +170,8 @@ private:
     bool active_ = false;
     bool placed_ = false;
     TModalResult modalResult_ = mrNone;
+    HWND clientHandle_ = 0;
+    TTileMode tileMode_ = tbHorizontal;
 };
 
 class TForm : public TCustomForm {
