@@ -95,10 +95,7 @@ void TskCustomButton::SetFileTheme(TskFileTheme* v) {
 
 void TskCustomButton::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskCustomButton::FontChanged(TObject* Sender) {
@@ -165,12 +162,7 @@ void TskCustomButton::Paint() {
     ObjectPtr<TBitmap> buffer = MakeObject<TBitmap>();
     buffer->SetSize(w, h);
     TCanvas* c = buffer->Canvas();
-    if (transparent_) {
-        DrawParentBackground(c, this);
-    } else {
-        c->Brush()->SetColor(Color());
-        c->FillRect(Rect(0, 0, w, h));
-    }
+    DrawControlBackground(c, this, transparent_);
     DrawButtonImage(c, picture.get());
     picture.reset();
     if (Focused() && TabStop()) DrawButtonFocusRect(c);

@@ -84,10 +84,7 @@ void TskCheckBox::SetEnabled(bool v) {
 
 void TskCheckBox::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 bool TskCheckBox::WantFocusRect() {
@@ -126,12 +123,7 @@ void TskCheckBox::Paint() {
     if (w <= 0 || h <= 0) return;
     buffer->SetSize(w, h);
     TCanvas* c = buffer->Canvas();
-    if (!transparent_) {
-        c->Brush()->SetColor(Color());
-        c->FillRect(Rect(0, 0, w, h));
-    } else {
-        DrawParentBackground(c, this);
-    }
+    DrawControlBackground(c, this, transparent_);
     c->Draw(1, (h - picture->Height()) / 2, picture.get());
     c->Brush()->SetStyle(bsClear);
     c->SetFont(Font());

@@ -21,9 +21,7 @@ void TskEdit::DeclareProperties(Published<TskEdit>& p) {
 
 void TskEdit::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
-    ControlStyle().Include(csOpaque);
-    SetBorderStyle(bsNone);
-    SetBorderWidth(2);
+    PrepareEditBorder(this);
     SetUIStyle(GetOwnerUIStyle(AOwner));
 }
 
@@ -53,10 +51,7 @@ void TskEdit::SetFileTheme(TskFileTheme* v) {
 
 void TskEdit::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskEdit::DrawFrame() {
@@ -64,17 +59,10 @@ void TskEdit::DrawFrame() {
 }
 
 void TskEdit::Dispatch(TMessage& Message) {
-    switch (Message.Msg) {
-    case WM_PAINT:
-    case WM_ERASEBKGND:
-    case WM_NCPAINT:
-        // The frame goes on after every repaint of the edit, so nothing paints it away.
-        inherited::Dispatch(Message);
-        DrawFrame();
-        return;
-    default:
-        inherited::Dispatch(Message);
-    }
+    // The frame goes on after every repaint of the edit, so nothing paints it away.
+    const bool repaint = RepaintsEditBorder(Message.Msg);
+    inherited::Dispatch(Message);
+    if (repaint) DrawFrame();
 }
 
 // --- TskSpinButtons ------------------------------------------------------------------------

@@ -53,10 +53,7 @@ void TskMainMenu::Loaded() {
 
 void TskMainMenu::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == look_.FileTheme) {
-        look_.FileTheme = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, look_.FileTheme, AComponent, Operation);
 }
 
 void TskMainMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {

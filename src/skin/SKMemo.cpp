@@ -15,9 +15,7 @@ void TskMemo::DeclareProperties(Published<TskMemo>& p) {
 
 void TskMemo::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
-    ControlStyle().Include(csOpaque);
-    SetBorderStyle(bsNone);
-    SetBorderWidth(2);
+    PrepareEditBorder(this);
     SetUIStyle(GetOwnerUIStyle(AOwner));
 }
 
@@ -170,20 +168,16 @@ void TskMemo::Notification(TComponent* AComponent, TOperation Operation) {
         vBar_ = nullptr;
         UpdateScrollBars();
     }
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskMemo::Dispatch(TMessage& Message) {
-    switch (Message.Msg) {
-    case WM_PAINT:
-    case WM_ERASEBKGND:
-    case WM_NCPAINT:
+    if (RepaintsEditBorder(Message.Msg)) {
         inherited::Dispatch(Message);
         DrawFrame();
         return;
+    }
+    switch (Message.Msg) {
     case WM_SIZE:
     case WM_MOVE:
         inherited::Dispatch(Message);

@@ -74,3 +74,15 @@ int SkinInt(TskFileTheme* FileTheme, TskUIStyle UIStyle, int Item);
 // Points a control's FileTheme field at Value, so that the control hears (Notification,
 // opRemove) when the theme goes, wherever it is owned.
 void LinkFileTheme(TComponent* Control, TskFileTheme*& Field, TskFileTheme* Value);
+
+// What a skinned control does when its file theme is being freed: the link is dropped and the
+// control falls back to the DeepBlue style. Called from the control's Notification; true when
+// AComponent was that theme.
+template <class Control>
+bool DropRemovedFileTheme(Control* Self, TskFileTheme*& Field, TComponent* AComponent,
+                          TOperation Operation) {
+    if (Operation != opRemove || !AComponent || AComponent != Field) return false;
+    Field = nullptr;
+    Self->SetUIStyle(DeepBlue);
+    return true;
+}

@@ -45,10 +45,7 @@ void TskPopupMenu::Loaded() {
 
 void TskPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == look_.FileTheme) {
-        look_.FileTheme = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, look_.FileTheme, AComponent, Operation);
 }
 
 void TskPopupMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {

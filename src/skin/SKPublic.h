@@ -8,6 +8,7 @@
 #include "framework/Forms.h"
 #include "framework/Picture.h"
 
+class TCustomEdit;
 class TskFileTheme;
 
 // The built-in look of a skinned control, or the skin file of its FileTheme.
@@ -23,6 +24,9 @@ enum TskProgressBarOrientation { skHorizontal, skVertical };
 // siblings are never painted, and a parent that asks for its own background while this runs
 // for it gets nothing, so painting never recurses.
 void DrawParentBackground(TCanvas* Canvas, TControl* Control);
+// The first layer of an off-screen paint over the whole of Control: what lies behind it when
+// Transparent, else its own colour.
+void DrawControlBackground(TCanvas* Canvas, TControl* Control, bool Transparent);
 
 // Picture repeated from the canvas origin until it covers Rect's size.
 void DrawTiled(TCanvas* Canvas, TPicture* Picture, const TRect& Rect);
@@ -46,6 +50,10 @@ void DrawNinePartBitmap(TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect, boo
 // A one-pixel frame around the whole window of Control in BorderColor, and inside it one in
 // InnerColor when DrawInner (the edit's non-client border). Both may be system colours.
 void DrawEditBorder(TWinControl* Control, TColor BorderColor, TColor InnerColor, bool DrawInner);
+// Readies an edit for that border: opaque, without a frame of its own, two pixels wide.
+void PrepareEditBorder(TCustomEdit* Edit);
+// The messages after which an edit's border is drawn again, so no repaint leaves it off.
+bool RepaintsEditBorder(UINT Msg);
 
 // The characters up to the terminating zero; empty for nullptr.
 String PCharToStr(const char* Text);

@@ -1,4 +1,5 @@
 // The bitmap drawing helpers of the skinned controls.
+#include "framework/Edit.h"
 #include "framework/ImageList.h"
 #include "framework/Panel.h"
 #include "platform/gdi/Gdi.h"
@@ -79,6 +80,16 @@ void DrawParentBackground(TCanvas* Canvas, TControl* Control) {
     Canvas->Refresh();
 }
 
+void DrawControlBackground(TCanvas* Canvas, TControl* Control, bool Transparent) {
+    if (!Canvas || !Control) return;
+    if (Transparent) {
+        DrawParentBackground(Canvas, Control);
+        return;
+    }
+    Canvas->Brush()->SetColor(Control->Color());
+    Canvas->FillRect(Rect(0, 0, Control->Width(), Control->Height()));
+}
+
 void DrawTiled(TCanvas* Canvas, TPicture* Picture, const TRect& Rect) {
     if (!Canvas || !Picture || !Picture->Graphic()) return;
     const int w = Picture->Width(), h = Picture->Height();
@@ -157,6 +168,17 @@ void DrawEditBorder(TWinControl* Control, TColor BorderColor, TColor InnerColor,
         DeleteObject(inner);
     }
     ReleaseDC(window, dc);
+}
+
+void PrepareEditBorder(TCustomEdit* Edit) {
+    if (!Edit) return;
+    Edit->ControlStyle().Include(csOpaque);
+    Edit->SetBorderStyle(bsNone);
+    Edit->SetBorderWidth(2);
+}
+
+bool RepaintsEditBorder(UINT Msg) {
+    return Msg == WM_PAINT || Msg == WM_ERASEBKGND || Msg == WM_NCPAINT;
 }
 
 void DrawThreePartBitmap(TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect, bool UseCornerColor) {

@@ -103,10 +103,7 @@ void TskScrollBar::SetFileTheme(TskFileTheme* v) {
 
 void TskScrollBar::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskScrollBar::Restyle() {

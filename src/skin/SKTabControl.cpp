@@ -332,10 +332,7 @@ void TskTab::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent) return;
     if (AComponent == topPanel_) topPanel_ = nullptr;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskTab::SetUIStyle(TskUIStyle Value) {

@@ -152,10 +152,7 @@ void TskTitleBar::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent) return;
     if (AComponent == systemMenu_) systemMenu_ = nullptr;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
     if (buttons_)
         for (int i = 0; i < buttons_->Count(); ++i)
             if (buttons_->Items(i)->ControlBoxMenu() == AComponent)

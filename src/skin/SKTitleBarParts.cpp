@@ -3,6 +3,8 @@
 #include "framework/MessageDialogs.h"
 #include "skin/SKTitleBar.h"
 
+#include <utility>
+
 void ShowSkinError(const String& Text) {
     MessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0);
 }
@@ -75,16 +77,19 @@ void TskTitleBarSection::SetAutoSize(bool Value) {
     Changed(false);
 }
 
-TskTitleBarSections::TskTitleBarSections(TskTitleBar* Bar)
-    : TCollection(ItemsOf<TskTitleBarSection>()), bar_(Bar) {}
+TskTitleBarPartList::TskTitleBarPartList(ItemFactory MakeItem, TskTitleBar* Bar)
+    : TCollection(std::move(MakeItem)), bar_(Bar) {}
 
-TPersistent* TskTitleBarSections::GetOwner() {
+TPersistent* TskTitleBarPartList::GetOwner() {
     return bar_;
 }
 
-void TskTitleBarSections::Update(TCollectionItem*) {
+void TskTitleBarPartList::Update(TCollectionItem*) {
     if (bar_ && !bar_->ComponentState().Contains(csDestroying)) bar_->Invalidate();
 }
+
+TskTitleBarSections::TskTitleBarSections(TskTitleBar* Bar)
+    : TskTitleBarPartList(ItemsOf<TskTitleBarSection>(), Bar) {}
 
 // --- buttons -------------------------------------------------------------------------------
 
@@ -269,12 +274,4 @@ void TskTitleBarButton::Click() {
 }
 
 TskTitleBarButtons::TskTitleBarButtons(TskTitleBar* Bar)
-    : TCollection(ItemsOf<TskTitleBarButton>()), bar_(Bar) {}
-
-TPersistent* TskTitleBarButtons::GetOwner() {
-    return bar_;
-}
-
-void TskTitleBarButtons::Update(TCollectionItem*) {
-    if (bar_ && !bar_->ComponentState().Contains(csDestroying)) bar_->Invalidate();
-}
+    : TskTitleBarPartList(ItemsOf<TskTitleBarButton>(), Bar) {}

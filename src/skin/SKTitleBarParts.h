@@ -52,22 +52,29 @@ private:
     bool autoSize_ = false;
 };
 
-class TskTitleBarSections : public TCollection {
-    KORVID_CLASS(TskTitleBarSections, TCollection)
+// A collection of the bar's parts: the bar owns it and repaints when an item changes.
+class TskTitleBarPartList : public TCollection {
+    KORVID_CLASS(TskTitleBarPartList, TCollection)
+
+    TskTitleBar* TitleBar() const { return bar_; }
+    TPersistent* GetOwner() override;
+
+protected:
+    TskTitleBarPartList(ItemFactory MakeItem, TskTitleBar* Bar);
+    void Update(TCollectionItem* Item) override;
+
+private:
+    TskTitleBar* bar_;
+};
+
+class TskTitleBarSections : public TskTitleBarPartList {
+    KORVID_CLASS(TskTitleBarSections, TskTitleBarPartList)
 
     explicit TskTitleBarSections(TskTitleBar* Bar);
     TskTitleBarSection* Items(int Index) const {
         return static_cast<TskTitleBarSection*>(TCollection::Items(Index));
     }
     TskTitleBarSection* Add() { return static_cast<TskTitleBarSection*>(TCollection::Add()); }
-    TskTitleBar* TitleBar() const { return bar_; }
-    TPersistent* GetOwner() override;
-
-protected:
-    void Update(TCollectionItem* Item) override;
-
-private:
-    TskTitleBar* bar_;
 };
 
 class TskTitleBarButton : public TCollectionItem {
@@ -121,22 +128,14 @@ private:
     TPopupMenu* controlBoxMenu_ = nullptr;
 };
 
-class TskTitleBarButtons : public TCollection {
-    KORVID_CLASS(TskTitleBarButtons, TCollection)
+class TskTitleBarButtons : public TskTitleBarPartList {
+    KORVID_CLASS(TskTitleBarButtons, TskTitleBarPartList)
 
     explicit TskTitleBarButtons(TskTitleBar* Bar);
     TskTitleBarButton* Items(int Index) const {
         return static_cast<TskTitleBarButton*>(TCollection::Items(Index));
     }
     TskTitleBarButton* Add() { return static_cast<TskTitleBarButton*>(TCollection::Add()); }
-    TskTitleBar* TitleBar() const { return bar_; }
-    TPersistent* GetOwner() override;
-
-protected:
-    void Update(TCollectionItem* Item) override;
-
-private:
-    TskTitleBar* bar_;
 };
 
 // The refusal the collections show: an error box with an OK button.

@@ -53,10 +53,7 @@ void TskToolBar::Destroy() {
 
 void TskToolBar::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskToolBar::SetUIStyle(TskUIStyle Value) {

@@ -124,10 +124,7 @@ void TskTrackBar::SetFileTheme(TskFileTheme* v) {
 
 void TskTrackBar::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 // --- geometry ------------------------------------------------------------------------------
@@ -263,12 +260,7 @@ void TskTrackBar::Paint() {
     ObjectPtr<TBitmap> buffer = MakeObject<TBitmap>();
     buffer->SetSize(w, h);
     TCanvas* c = buffer->Canvas();
-    if (transparent_) {
-        DrawParentBackground(c, this);
-    } else {
-        c->Brush()->SetColor(Color());
-        c->FillRect(Rect(0, 0, w, h));
-    }
+    DrawControlBackground(c, this, transparent_);
     if (!barBitmap_->Empty()) {
         const int thickness = barImage_->Height();
         if (orientation_ == skHorizontal)
