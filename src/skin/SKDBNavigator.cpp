@@ -90,6 +90,8 @@ void TskDBNavigator::Create(TComponent* AOwner) {
     SetBevelOuter(bvNone);
     SetBounds(Left(), Top(), 250, 30);
     SetFullRepaint(false);
+    // Transparent styles' buttons show what lies behind the navigator, not the panel's colour.
+    SetParentBackground(true);
     SetUIStyle(GetOwnerUIStyle(AOwner));
     UpdateAllButtons();
 }
@@ -107,7 +109,7 @@ void TskDBNavigator::Destroy() {
 
 void TskDBNavigator::InitButtons() {
     minButtonSize_ = Point(20, 18);
-    RegisterNavigatorGlyphs();
+    RegisterBuiltinThemeArt();
     ObjectPtr<TBitmap> strip = MakeObject<TBitmap>();
     strip->LoadFromResourceName(HInstance, kNavigatorGlyphResource);
     int x = 0;

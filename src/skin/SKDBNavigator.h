@@ -33,11 +33,9 @@ constexpr TButtonSet kAllNavButtons = TButtonSet::FromBits(0x3FF);
 
 using ENavClick = std::function<void(TObject* Sender, TNavigateBtn Button)>;
 
-// The navigator's glyph strip: ten 16x16 pictures side by side in button order, clFuchsia
-// where they are see-through.
+// The navigator's glyph strip, part of the built-in style art: ten 16x16 pictures side by
+// side in button order.
 constexpr const char* kNavigatorGlyphResource = "DBNAV_BUTTON";
-// Registers the built-in strip unless the program has registered one of its own.
-void RegisterNavigatorGlyphs();
 
 enum TNavButtonStyleFlag { nsAllowTimer };
 using TNavButtonStyle = TSet<TNavButtonStyleFlag>;
