@@ -132,6 +132,7 @@ void TskDBNavigator::InitButtons() {
         button->SetParent(this);
         buttons_[size_t(i)] = button;
     }
+    buttonsMade_ = true;
 }
 
 void TskDBNavigator::Loaded() {
@@ -144,6 +145,8 @@ void TskDBNavigator::Loaded() {
 void TskDBNavigator::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent) return;
+    for (TskNavButton*& b : buttons_)
+        if (b == AComponent) b = nullptr;
     if (dataLink_ && AComponent == dataLink_->DataSource()) SetDataSource(nullptr);
     if (AComponent == fileTheme_) {
         fileTheme_ = nullptr;
@@ -180,7 +183,8 @@ void TskDBNavigator::SetDataSource(TDataSource* Value) {
 void TskDBNavigator::SetVisibleButtons(TButtonSet Value) {
     visibleButtons_ = Value * kAllNavButtons;
     for (int i = 0; i < kNavButtonCount; ++i)
-        buttons_[size_t(i)]->SetVisible(visibleButtons_.Contains(static_cast<TNavigateBtn>(i)));
+        if (TskNavButton* b = buttons_[size_t(i)])
+            b->SetVisible(visibleButtons_.Contains(static_cast<TNavigateBtn>(i)));
     Relayout();
     KeepFocusAvailable();
     Invalidate();
@@ -217,7 +221,7 @@ void TskDBNavigator::InitHints() {
 // --- layout ------------------------------------------------------------------------------------
 
 bool TskDBNavigator::Laying() const {
-    return !ComponentState().Contains(csLoading) && buttons_[0] != nullptr;
+    return !ComponentState().Contains(csLoading) && Updating();
 }
 
 int TskDBNavigator::VisibleCount() const {
@@ -248,6 +252,7 @@ void TskDBNavigator::LayoutButtons(int& W, int& H) {
     int acc = n / 2;
     int x = 0;
     for (TskNavButton* b : buttons_) {
+        if (!b) continue;
         if (b->Visible()) {
             int space = 0;
             if (remain != 0) {
@@ -279,11 +284,19 @@ void TskDBNavigator::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 // --- enabling ----------------------------------------------------------------------------------
 
+bool TskDBNavigator::Updating() const {
+    return buttonsMade_ && !ComponentState().Contains(csDestroying);
+}
+
+void TskDBNavigator::EnableButton(TNavigateBtn Index, bool Value) {
+    if (TskNavButton* b = buttons_[size_t(Index)]) b->SetEnabled(Value);
+}
+
 void TskDBNavigator::UpdateAllButtons() {
-    if (!buttons_[0]) return;
+    if (!Updating()) return;
     if (!Enabled() || !dataLink_ || !dataLink_->Active()) {
-        for (TskNavButton* b : buttons_)
-            b->SetEnabled(false);
+        for (int i = 0; i < kNavButtonCount; ++i)
+            EnableButton(static_cast<TNavigateBtn>(i), false);
     } else {
         UpdateNavigationButtons();
         UpdateEditButtons();
@@ -292,28 +305,30 @@ void TskDBNavigator::UpdateAllButtons() {
 }
 
 void TskDBNavigator::UpdateNavigationButtons() {
+    if (!Updating()) return;
     const bool on = Enabled() && dataLink_ && dataLink_->Active();
     TDataSet* set = on ? dataLink_->DataSet() : nullptr;
     const bool bof = set && set->Bof(), eof = set && set->Eof();
     const bool modify = set && set->CanModify();
-    Buttons(nbFirst)->SetEnabled(on && !bof);
-    Buttons(nbPrior)->SetEnabled(on && !bof);
-    Buttons(nbNext)->SetEnabled(on && !eof);
-    Buttons(nbLast)->SetEnabled(on && !eof);
-    Buttons(nbDelete)->SetEnabled(on && modify && !(bof && eof));
+    EnableButton(nbFirst, on && !bof);
+    EnableButton(nbPrior, on && !bof);
+    EnableButton(nbNext, on && !eof);
+    EnableButton(nbLast, on && !eof);
+    EnableButton(nbDelete, on && modify && !(bof && eof));
     KeepFocusAvailable();
 }
 
 void TskDBNavigator::UpdateEditButtons() {
+    if (!Updating()) return;
     const bool on = Enabled() && dataLink_ && dataLink_->Active();
     TDataSet* set = on ? dataLink_->DataSet() : nullptr;
     const bool modify = set && set->CanModify();
     const bool editing = on && dataLink_->Editing();
-    Buttons(nbInsert)->SetEnabled(on && modify);
-    Buttons(nbEdit)->SetEnabled(on && modify && !editing);
-    Buttons(nbPost)->SetEnabled(on && modify && editing);
-    Buttons(nbCancel)->SetEnabled(on && modify && editing);
-    Buttons(nbRefresh)->SetEnabled(on && modify);
+    EnableButton(nbInsert, on && modify);
+    EnableButton(nbEdit, on && modify && !editing);
+    EnableButton(nbPost, on && modify && editing);
+    EnableButton(nbCancel, on && modify && editing);
+    EnableButton(nbRefresh, on && modify);
     KeepFocusAvailable();
 }
 
@@ -324,20 +339,24 @@ bool TskDBNavigator::ButtonAvailable(int Index) const {
     return b && b->Visible() && b->Enabled();
 }
 
+void TskDBNavigator::RepaintButton(TNavigateBtn Index) {
+    if (TskNavButton* b = buttons_[size_t(Index)]) b->Invalidate();
+}
+
 void TskDBNavigator::SetFocusedButton(TNavigateBtn Value) {
     if (Value == focusedButton_) return;
-    TskNavButton* old = Buttons(focusedButton_);
+    const TNavigateBtn old = focusedButton_;
     focusedButton_ = Value;
     if (Focused()) {
-        old->Invalidate();
-        Buttons(focusedButton_)->Invalidate();
+        RepaintButton(old);
+        RepaintButton(focusedButton_);
     }
 }
 
 void TskDBNavigator::KeepFocusAvailable() {
     // Only a focus the user sees has to move; an unfocused navigator keeps its place, so
     // passing states (a record appended in code) do not push it along.
-    if (!Focused() || ButtonAvailable(focusedButton_)) return;
+    if (!Updating() || !Focused() || ButtonAvailable(focusedButton_)) return;
     for (int i = focusedButton_ + 1; i < kNavButtonCount; ++i)
         if (ButtonAvailable(i)) return SetFocusedButton(static_cast<TNavigateBtn>(i));
     for (int i = focusedButton_ - 1; i >= 0; --i)
@@ -354,8 +373,8 @@ void TskDBNavigator::ButtonMouseDown(TskNavButton* Button) {
         return;
     }
     if (Focused() && old != focusedButton_) {
-        Buttons(old)->Invalidate();
-        Button->Invalidate();
+        RepaintButton(old);
+        RepaintButton(focusedButton_);
     }
 }
 
@@ -363,6 +382,7 @@ void TskDBNavigator::KeyDown(Word& Key, TShiftState Shift) {
     inherited::KeyDown(Key, Shift);
     switch (Key) {
     case VK_SPACE:
+        // The click may free the navigator; nothing of it is touched after.
         if (ButtonAvailable(focusedButton_)) Buttons(focusedButton_)->Click();
         break;
     case VK_LEFT:
@@ -457,7 +477,7 @@ void TskDBNavigator::Dispatch(TMessage& Message) {
     case WM_KILLFOCUS:
         inherited::Dispatch(Message);
         KeepFocusAvailable();
-        Buttons(focusedButton_)->Invalidate();
+        if (Updating()) RepaintButton(focusedButton_);
         return;
     case CM_ENABLEDCHANGED:
         inherited::Dispatch(Message);

@@ -129,6 +129,7 @@ class TskDBNavigator : public TCustomPanel {
     // The button that shows the focus rectangle while the navigator has the focus; while it
     // has, never a hidden or disabled one when another can take it.
     TNavigateBtn FocusedButton() const { return focusedButton_; }
+    // nullptr once the navigator is being freed.
     TskNavButton* Buttons(TNavigateBtn Index) const { return buttons_[size_t(Index)]; }
 
     // Index's action on the data set (when the source is active), then OnClick.
@@ -159,6 +160,10 @@ private:
     bool Laying() const;
     int VisibleCount() const;
 
+    // False while the navigator is being made or freed: no button to update.
+    bool Updating() const;
+    void EnableButton(TNavigateBtn Index, bool Value);
+    void RepaintButton(TNavigateBtn Index);
     void UpdateAllButtons();
     void UpdateNavigationButtons();
     void UpdateEditButtons();
@@ -180,4 +185,5 @@ private:
     TNavigateBtn focusedButton_ = nbFirst;
     bool confirmDelete_ = true;
     std::array<TskNavButton*, kNavButtonCount> buttons_{};
+    bool buttonsMade_ = false;
 };

@@ -40,6 +40,7 @@ TEST_F(SkinFormFixture, NavigatorInEachStyle) {
     editing->SetBounds(20, 90, 300, 24);
     editing->SetTabStop(true);
     editing->SetDataSource(otherSource);
+    skin_->SetUIStyleAutoUpdateSub(true);
     ShowForm();
     editing->SetFocus();
     Pump();
@@ -60,12 +61,12 @@ TEST_F(SkinFormFixture, NavigatorInEachStyle) {
     std::set<std::vector<COLORREF>> looks;
     TBitmap* plus = browsing->Buttons(nbInsert)->Glyph();
     for (const auto& s : styles) {
+        // The skinned form hands its style to the navigators, they to their buttons.
         skin_->SetUIStyle(s.style);
-        browsing->SetUIStyle(s.style);
-        editing->SetUIStyle(s.style);
         Pump();
-        for (int i = 0; i < kNavButtonCount; ++i)
-            EXPECT_EQ(browsing->Buttons(static_cast<TNavigateBtn>(i))->UIStyle(), s.style);
+        for (TskDBNavigator* nav : {browsing, editing})
+            for (int i = 0; i < kNavButtonCount; ++i)
+                EXPECT_EQ(nav->Buttons(static_cast<TNavigateBtn>(i))->UIStyle(), s.style);
         // The middle of the insert glyph, which sits at (5, 7) on a 25 x 30 button, is drawn
         // as it is (not greyed).
         EXPECT_EQ(WindowPixel(browsing->Buttons(nbInsert), 5 + 8, 7 + 8),

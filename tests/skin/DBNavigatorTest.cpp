@@ -105,6 +105,22 @@ TEST_F(NavigatorTest, ANewNavigatorHasTenButtonsOf25) {
     }
 }
 
+TEST_F(NavigatorTest, PublishedPropertiesReachTheButtons) {
+    for (const char* name : {"UIStyle", "FileTheme", "DataSource", "VisibleButtons", "Hints",
+                             "ConfirmDelete", "Cursor", "Align", "Enabled", "Visible"})
+        EXPECT_TRUE(IsPublishedProp(nav_, name)) << name;
+    SetOrdProp(nav_, "VisibleButtons", 0x9); // first and last
+    EXPECT_EQ(nav_->VisibleButtons(), (TButtonSet{nbFirst, nbLast}));
+    EXPECT_FALSE(nav_->Buttons(nbNext)->Visible());
+    EXPECT_EQ(nav_->Buttons(nbLast)->Width(), 125);
+    SetOrdProp(nav_, "UIStyle", Protein);
+    EXPECT_EQ(nav_->Buttons(nbNext)->UIStyle(), Protein) << "hidden ones too";
+    SetOrdProp(nav_, "Cursor", crHandPoint);
+    EXPECT_EQ(nav_->Buttons(nbRefresh)->Cursor(), crHandPoint);
+    SetObjectProp(nav_, "DataSource", nullptr);
+    EXPECT_EQ(nav_->DataSource(), nullptr);
+}
+
 TEST_F(NavigatorTest, LayoutSharesTheWidthAndKeepsItDivisible) {
     struct Case {
         TButtonSet visible;
@@ -490,6 +506,24 @@ TEST_F(NavigatorTest, PartnersThatGoAreForgotten) {
     EXPECT_EQ(nav_->UIStyle(), DeepBlue);
     EXPECT_EQ(nav_->Buttons(nbLast)->FileTheme(), nullptr);
     EXPECT_EQ(nav_->Buttons(nbLast)->UIStyle(), DeepBlue);
+}
+
+TEST_F(NavigatorTest, FreedWhileFocusedAndHeld) {
+    Fill(20);
+    nav_->SetTabStop(true);
+    ShowForm();
+    Press(nbNext);
+    Advance(400);
+    ASSERT_TRUE(nav_->Focused());
+    ASSERT_EQ(set_->RecNo(), 2);
+    nav_->Free();
+    nav_ = nullptr;
+    Pump();
+    Advance(1000);
+    Release();
+    EXPECT_EQ(set_->RecNo(), 2);
+    EXPECT_EQ(clicks_.size(), 1u);
+    set_->Next(); // the source no longer has the navigator's link
 }
 
 TEST_F(NavigatorTest, LoadingLaysOutAndEnablesOnceAtTheEnd) {
