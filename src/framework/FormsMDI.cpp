@@ -93,7 +93,11 @@ void TCustomForm::DestroyWnd() {
         const HWND own = Handle();
         const HWND client = GetParent(own);
         // The client forgets the child and hands the front to the next one.
-        if (client && IsWindow(client)) SendMessage(client, WM_MDIDESTROY, WPARAM(own), 0);
+        if (client && IsWindow(client)) {
+            SendMessage(client, WM_MDIDESTROY, WPARAM(own), 0);
+            // The frame's menu may be its own again.
+            if (IsWindow(client)) SendMessage(client, WM_MDIREFRESHMENU, 0, 0);
+        }
         if (!IsWindow(own)) return;
     }
     inherited::DestroyWnd();
@@ -166,6 +170,9 @@ bool TCustomForm::HandleMDIMessage(TMessage& Message) {
         active_ = now;
         if (now) {
             formState_.Include(fsActivated);
+            // The frame may show this child's menu now.
+            if (const HWND client = GetParent(Handle()))
+                SendMessage(client, WM_MDIREFRESHMENU, 0, 0);
             if (OnActivate) OnActivate(this);
         } else if (OnDeactivate) {
             OnDeactivate(this);

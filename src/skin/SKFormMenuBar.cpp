@@ -4,6 +4,7 @@
 #include "platform/gdi/Gdi.h"
 #include "skin/SKForm.h"
 #include "skin/SKMainMenu.h"
+#include "skin/SKMenuBarPaint.h"
 
 void TskForm::SetMenu(TMainMenu* Value) {
     if (menu_ == Value) return;
@@ -121,19 +122,13 @@ void TskForm::SetMenuBarHeight(int Value) {
 }
 
 TskUIStyle TskForm::MenuStyle(TskFileTheme*& Theme) const {
-    if (auto* m = dynamic_cast<TskMainMenu*>(menu_)) {
-        Theme = m->FileTheme();
-        return m->UIStyle();
-    }
-    Theme = fileTheme_;
-    return uiStyle_;
+    return MenuBarStyle(menu_, uiStyle_, fileTheme_, Theme);
 }
 
 void TskForm::DrawMenuBarBackground(TToolBar* Sender, const TRect& ARect, bool& DefaultDraw) {
     DefaultDraw = true;
     TskFileTheme* theme = nullptr;
-    if (MenuStyle(theme) != MacOS) return;
-    DrawMacItem(Sender->Canvas(), ARect);
+    DrawSkinMenuBarBackground(Sender, ARect, MenuStyle(theme));
 }
 
 void TskForm::DrawMenuBarButton(TToolBar* Sender, TToolButton* Button, TCustomDrawState State,
@@ -141,52 +136,5 @@ void TskForm::DrawMenuBarButton(TToolBar* Sender, TToolButton* Button, TCustomDr
     DefaultDraw = false;
     TskFileTheme* theme = nullptr;
     const TskUIStyle style = MenuStyle(theme);
-    auto* m = dynamic_cast<TskMainMenu*>(menu_);
-    TCanvas* c = Sender->Canvas();
-    if (m && m->UseSystemFont()) {
-        GetMenuFont(c->Font());
-    } else if (m) {
-        c->Font()->SetName(m->FontName());
-        c->Font()->SetSize(m->FontSize());
-        c->Font()->SetCharset(m->FontCharset());
-    } else {
-        c->SetFont(Sender->Font());
-    }
-    const String caption = Button->MenuItem() ? Button->MenuItem()->Caption() : Button->Caption();
-    TRect R = Button->BoundsRect();
-    const bool hot = State.Contains(cdsHot),
-               pressed = State.Contains(cdsSelected) || Button->Pressed();
-    const UINT centred = DT_CENTER | DT_SINGLELINE | DT_VCENTER;
-    if ((hot || pressed) && style == MacOS) {
-        auto off = MakeObject<TBitmap>();
-        const int w = R.right - R.left, h = R.bottom - R.top;
-        if (w <= 0 || h <= 0) return;
-        off->SetSize(w, h);
-        DrawMacSelected(off->Canvas(), Rect(0, 0, w, h));
-        off->Canvas()->SetFont(c->Font());
-        off->Canvas()->Font()->SetColor(SkinColor(theme, style, tiMenuSelectedFontColor));
-        off->Canvas()->Brush()->SetStyle(bsClear);
-        DrawMenuText(off->Canvas(), caption, Rect(0, 2, w, h + 2), centred);
-        c->Draw(R.left, R.top, off.get());
-        return;
-    }
-    if (hot || pressed) {
-        if (pressed) R.right -= 2;
-        FillMenuRect(c, R, SkinColor(theme, style, tiMenuSelectedBackgroundColor));
-        FrameMenuRect(c, R, SkinColor(theme, style, tiMenuSelectedBorderColor));
-        if (pressed) R.left += 2;
-        R.top += 2;
-        c->Font()->SetColor(SkinColor(theme, style, tiMenuSelectedFontColor));
-        c->Brush()->SetStyle(bsClear);
-        DrawMenuText(c, caption, R, centred);
-        return;
-    }
-    R.top += 2;
-    TColor font = SkinColor(theme, style, tiMenuFontColor);
-    if (style == FromThemeFile && SkinColor(theme, style, tiControlFontColor) == 0x00030000)
-        font = clWhite;
-    if (!Button->Enabled()) font = 0x808080;
-    c->Font()->SetColor(font);
-    c->Brush()->SetStyle(bsClear);
-    DrawMenuText(c, caption, R, centred);
+    DrawSkinMenuBarButton(Sender, Button, State, menu_, style, theme);
 }

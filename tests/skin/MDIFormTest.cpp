@@ -1,0 +1,318 @@
+#include "SkinTestUtil.h"
+
+#include "framework/MDIClient.h"
+#include "framework/Menus.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
+#include "skin/SKForm.h"
+#include "skin/SKMDIForm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace skin_test {
+namespace {
+
+// A shown 800 x 600 MDI parent with the skin on it.
+class MDISkinFixture : public SkinFixture {
+protected:
+    void SetUp() override {
+        SkinFixture::SetUp();
+        form_->SetFormStyle(fsMDIForm);
+        form_->SetBorderStyle(bsSingle);
+        form_->SetCaption("Frame");
+        form_->SetBounds(0, 0, 800, 600);
+        skin_ = CreateComponent<TskMDIForm>(form_);
+        ShowForm();
+    }
+    // A child at (10, 10), 200 x 150; with a TskForm when skinned.
+    TForm* AddChild(bool skinned, TMainMenu* menu = nullptr) {
+        TForm* child = nullptr;
+        app_->CreateForm(child);
+        child->SetFormStyle(fsMDIChild);
+        child->SetBounds(10, 10, 200, 150);
+        if (menu) child->SetMenu(menu);
+        if (skinned) CreateComponent<TskForm>(child);
+        child->Show();
+        Pump();
+        return child;
+    }
+    TMainMenu* MakeMenu(std::initializer_list<const char*> captions) {
+        auto* menu = CreateComponent<TMainMenu>(form_);
+        for (const char* caption : captions) {
+            auto* item = CreateComponent<TMenuItem>(menu);
+            item->SetCaption(caption);
+            menu->Items()->Add(item);
+        }
+        return menu;
+    }
+    std::vector<String> BarCaptions() {
+        std::vector<String> out;
+        TToolBar* bar = skin_->MenuBar();
+        for (int i = 0; i < bar->ButtonCount(); ++i)
+            out.push_back(bar->Buttons(i)->MenuItem() ? bar->Buttons(i)->MenuItem()->Caption()
+                                                      : String("?"));
+        return out;
+    }
+    // Makes the form's client area exactly Width pixels wide.
+    void SetClientWidth(int Width) {
+        form_->SetWidth(form_->Width() + Width - form_->ClientWidth());
+        ASSERT_EQ(form_->ClientWidth(), Width);
+    }
+
+    TskMDIForm* skin_ = nullptr;
+};
+
+TEST_F(SkinFixture, TheMDISkinNeedsAForm) {
+    try {
+        CreateComponent<TskMDIForm>(app_);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Sorry, TskMDIForm must be placed on a form");
+    }
+}
+
+TEST_F(MDISkinFixture, SetsUpTheFormAndHooksItsClient) {
+    EXPECT_EQ(form_->BorderStyle(), bsDialog);
+    EXPECT_EQ(GetWindowLong(form_->Handle(), GWL_STYLE) & LONG(WS_CAPTION), 0);
+    EXPECT_EQ(form_->Constraints()->MinHeight, 50);
+    EXPECT_EQ(skin_->TitleBar()->Caption(), "Frame");
+    EXPECT_EQ(skin_->TitleBar()->Top(), 0);
+    EXPECT_TRUE(skin_->HookedAppMessage());
+    const HWND client = form_->ClientHandle();
+    ASSERT_NE(client, HWND(0));
+    EXPECT_EQ(skin_->HookedClient(), client);
+    EXPECT_NE(GetWindowLongPtr(client, GWLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(&MDIClientWndProc));
+    for (auto [before, after] : {std::pair{bsNone, bsDialog}, std::pair{bsToolWindow, bsDialog},
+                                 std::pair{bsSizeable, bsSizeable}}) {
+        TForm* other = nullptr;
+        app_->CreateForm(other);
+        other->SetBorderStyle(before);
+        CreateComponent<TskMDIForm>(other);
+        EXPECT_EQ(other->BorderStyle(), after) << before;
+    }
+}
+
+TEST_F(MDISkinFixture, AFormThatIsNoMDIParentHasNoClientHooked) {
+    TForm* plain = nullptr;
+    app_->CreateForm(plain);
+    plain->Show();
+    auto* skin = CreateComponent<TskMDIForm>(plain);
+    EXPECT_EQ(plain->ClientHandle(), HWND(0));
+    EXPECT_EQ(skin->HookedClient(), HWND(0));
+    skin->Free();
+}
+
+// Stands for whatever procedure the form had before the skin came.
+struct EarlierProc {
+    TWndMethod inner;
+    void operator()(TMessage& m) const { inner(m); }
+};
+
+WNDPROC g_beforeRecorder = nullptr;
+int g_recorded = 0;
+LRESULT RecordingProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_MDITILE) ++g_recorded;
+    return CallWindowProc(g_beforeRecorder, h, msg, w, l);
+}
+
+TEST_F(SkinFixture, FreeingTheSkinPutsBothProceduresBack) {
+    form_->SetFormStyle(fsMDIForm);
+    form_->SetBorderStyle(bsSizeable);
+    form_->WindowProc = EarlierProc{form_->WindowProc};
+    ShowForm();
+    auto* skin = CreateComponent<TskMDIForm>(form_);
+    const HWND client = form_->ClientHandle();
+    EXPECT_EQ(form_->WindowProc.target<EarlierProc>(), nullptr);
+    skin->Free();
+    EXPECT_NE(form_->WindowProc.target<EarlierProc>(), nullptr);
+    EXPECT_EQ(GetWindowLongPtr(client, GWLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(&MDIClientWndProc));
+    EXPECT_NE(GetWindowLong(form_->Handle(), GWL_STYLE) & LONG(WS_CAPTION), 0);
+    EXPECT_FALSE(app_->OnMessage);
+    // The form and its client go on working.
+    TForm* child = nullptr;
+    app_->CreateForm(child);
+    child->SetFormStyle(fsMDIChild);
+    child->Show();
+    child->SetWindowState(wsMaximized);
+    form_->Tile();
+    EXPECT_EQ(child->WindowState(), wsNormal);
+}
+
+TEST_F(MDISkinFixture, AHookPutOnTheClientAfterTheSkinKeepsWorkingWhenTheSkinGoes) {
+    TForm* child = AddChild(false);
+    const HWND client = form_->ClientHandle();
+    g_recorded = 0;
+    g_beforeRecorder = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtr(client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+    skin_->Free();
+    skin_ = nullptr;
+    // Ours stays in the chain but only passes messages on.
+    EXPECT_EQ(GetWindowLongPtr(client, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&RecordingProc));
+    form_->SetTileMode(tbVertical);
+    form_->Tile();
+    EXPECT_EQ(g_recorded, 1);
+    RECT area;
+    GetClientRect(client, &area);
+    EXPECT_EQ(child->BoundsRect(), area);
+}
+
+TEST_F(MDISkinFixture, AMaximisedChildShowsTheButtonsOfItsTitleBar) {
+    struct Case {
+        const char* what;
+        std::vector<TskTitleBarBtnType> kept; // the others become custom buttons
+        bool close, restore, minimize;
+    };
+    const Case cases[] = {
+        {"all three", {skMin, skMax, skClose}, true, true, true},
+        {"close only", {skClose}, true, false, false},
+    };
+    for (const Case& c : cases) {
+        TForm* child = AddChild(true);
+        TskTitleBarButtons* buttons = TskForm::SkinOf(child)->TitleBar()->Buttons();
+        for (int i = 0; i < buttons->Count(); ++i) {
+            TskTitleBarButton* b = buttons->Items(i);
+            if (b->ButtonType() == skControlBox) continue;
+            if (std::find(c.kept.begin(), c.kept.end(), b->ButtonType()) == c.kept.end())
+                b->SetButtonType(skCustom);
+        }
+        child->SetWindowState(wsMaximized);
+        EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbClose)->Visible(), c.close) << c.what;
+        EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbRestore)->Visible(), c.restore) << c.what;
+        EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbMinimize)->Visible(), c.minimize) << c.what;
+        const int w = skin_->MenuPanel()->Width();
+        EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbClose)->Left(), w - 20) << c.what;
+        EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbMinimize)->Left(), w - 56) << c.what;
+        child->SetWindowState(wsNormal);
+        for (auto which : {TskMDIForm::mbClose, TskMDIForm::mbRestore, TskMDIForm::mbMinimize})
+            EXPECT_FALSE(skin_->MDIButton(which)->Visible()) << c.what;
+        child->Free();
+    }
+}
+
+TEST_F(MDISkinFixture, TheRestoreButtonRestoresTheActiveChild) {
+    TForm* child = AddChild(true);
+    child->SetWindowState(wsMaximized);
+    TskToolBarSpeedButton* restore = skin_->MDIButton(TskMDIForm::mbRestore);
+    ASSERT_TRUE(restore->Visible());
+    restore->OnClick(restore);
+    EXPECT_EQ(child->WindowState(), wsNormal);
+    EXPECT_EQ(child->BoundsRect(), Rect(10, 10, 210, 160));
+    EXPECT_FALSE(restore->Visible());
+    child->SetWindowState(wsMaximized);
+    skin_->MDIButton(TskMDIForm::mbMinimize)->OnClick(nullptr);
+    EXPECT_EQ(child->WindowState(), wsMinimized);
+}
+
+TEST_F(MDISkinFixture, TheMenuBarFollowsTheActiveChild) {
+    skin_->SetMenu(MakeMenu({"File", "Window"}));
+    TMainMenu* childMenu = MakeMenu({"Edit", "View", "Help"});
+    TForm* withMenu = AddChild(false, childMenu);
+    EXPECT_EQ(BarCaptions(), (std::vector<String>{"Edit", "View", "Help"}));
+    TForm* without = AddChild(false);
+    EXPECT_EQ(form_->ActiveMDIChild(), without);
+    EXPECT_EQ(BarCaptions(), (std::vector<String>{"File", "Window"}));
+    // A child's TskForm brings its own menu when the child has no native one.
+    TForm* skinned = AddChild(true);
+    TskForm::SkinOf(skinned)->SetMenu(MakeMenu({"Tools"}));
+    without->Show();
+    skinned->Show();
+    EXPECT_EQ(BarCaptions(), (std::vector<String>{"Tools"}));
+    withMenu->Show();
+    EXPECT_EQ(skin_->ShownMenu(), childMenu);
+    // Without child menus the bar keeps the skin's own.
+    skin_->SetTitleBarDrawChildMenus(false);
+    without->Show();
+    withMenu->Show();
+    EXPECT_EQ(BarCaptions(), (std::vector<String>{"File", "Window"}));
+    // The shown child menu going leaves the bar without it.
+    skin_->SetTitleBarDrawChildMenus(true);
+    withMenu->Show();
+    childMenu->Free();
+    EXPECT_NE(skin_->ShownMenu(), childMenu);
+}
+
+TEST_F(MDISkinFixture, AShorterMenuLeavesFewerButtonsBoundToTheNewItems) {
+    skin_->SetMenu(MakeMenu({"A", "B", "C", "D", "E"}));
+    EXPECT_EQ(skin_->MenuBar()->ButtonCount(), 5);
+    TMainMenu* three = MakeMenu({"X", "Y", "Z"});
+    skin_->SetMenu(three);
+    ASSERT_EQ(skin_->MenuBar()->ButtonCount(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(skin_->MenuBar()->Buttons(i)->MenuItem(), three->Items()->Items(i));
+    skin_->SetMenu(nullptr);
+    EXPECT_FALSE(skin_->MenuPanel()->Visible());
+}
+
+TEST_F(MDISkinFixture, TilingAndCascadingLeaveRoomBetweenTheChildren) {
+    skin_->SetMenu(MakeMenu({"File"}));
+    SetClientWidth(800);
+    std::vector<TForm*> kids;
+    for (int i = 0; i < 4; ++i)
+        kids.push_back(AddChild(false));
+    // kids[3] is in front, kids[0] at the back.
+    const int bars = skin_->TitleBar()->Height() + skin_->MenuPanel()->Height();
+    const int room = form_->ClientHeight() - bars;
+
+    form_->SetTileMode(tbVertical);
+    form_->Tile();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(kids[size_t(i)]->BoundsRect(), Rect(198 * i, 0, 198 * i + 198, room - 4)) << i;
+
+    form_->SetTileMode(tbHorizontal);
+    form_->Tile();
+    const int h = room / 4;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(kids[size_t(i)]->BoundsRect(), Rect(0, (h - 2) * i, 796, (h - 2) * i + h - 2))
+            << i;
+
+    // A minimised child takes no share, and leaves 25 pixels at the bottom.
+    kids[1]->SetWindowState(wsMinimized);
+    form_->Tile();
+    const int h3 = (room - 25) / 3;
+    EXPECT_EQ(kids[0]->BoundsRect(), Rect(0, 0, 796, h3 - 2));
+    EXPECT_EQ(kids[3]->BoundsRect(), Rect(0, 2 * (h3 - 2), 796, 3 * (h3 - 2)));
+
+    form_->Cascade();
+    const int cw = 640, ch = int(std::nearbyint(form_->ClientHeight() * 0.6));
+    EXPECT_EQ(kids[0]->BoundsRect(), Rect(0, 0, cw, ch));
+    EXPECT_EQ(kids[2]->BoundsRect(), Rect(22, 22, 22 + cw, 22 + ch));
+    EXPECT_EQ(kids[3]->BoundsRect(), Rect(44, 44, 44 + cw, 44 + ch));
+}
+
+TEST_F(MDISkinFixture, RoundTopCornersGetAnArcAndTheBottomOnesStaySquare) {
+    const HWND h = form_->Handle();
+    auto limeInTopLeft = [&] {
+        int n = 0;
+        for (int y = 0; y < 11; ++y)
+            for (int x = 1; x < 11; ++x)
+                if (headless::HeadlessBackend::WindowFramePixel(h, x, y) == RGB(0, 255, 0)) ++n;
+        return n;
+    };
+    // Square corners (DeepBlue) get no arc.
+    ASSERT_EQ(skin_->RoundCorner(), 0);
+    skin_->SetBorderColor(clLime);
+    Pump();
+    EXPECT_EQ(limeInTopLeft(), 0);
+
+    skin_->SetUIStyle(BlueGlass);
+    ASSERT_EQ(skin_->BorderWidth(), 1);
+    ASSERT_EQ(skin_->RoundCorner(), 11);
+    skin_->SetBorderColor(clLime);
+    Pump();
+    const int H = form_->Height();
+    EXPECT_GT(limeInTopLeft(), 0);
+    EXPECT_EQ(headless::HeadlessBackend::WindowFramePixel(h, 0, H - 1), RGB(0, 255, 0));
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(h, region), ERROR);
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    EXPECT_TRUE(PtInRegion(region, 0, H - 1));
+    EXPECT_TRUE(PtInRegion(region, form_->Width() - 1, H - 1));
+    DeleteObject(region);
+}
+
+} // namespace
+} // namespace skin_test
