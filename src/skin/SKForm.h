@@ -5,6 +5,7 @@
 // colours, rounds the window's top corners, fits a maximised form to the work area, and
 // carries the style to the title bar, the menu and, on request, its children. It does this by
 // hooking the form's window procedure; the hook goes when the skin goes.
+#include "framework/Bitmap.h"
 #include "framework/Panel.h"
 #include "framework/ToolBar.h"
 #include "skin/SKTitleBar.h"
@@ -114,6 +115,9 @@ private:
                            bool& DefaultDraw);
     void Unhook();
     TskUIStyle MenuStyle(TskFileTheme*& Theme) const;
+    // The client background at the panel's size in the current style and colour, drawn once
+    // and kept: a paint only copies the part it has to.
+    TBitmap* Background();
 
     TskTitleBar* titleBar_ = nullptr;
     TToolBar* menuBar_ = nullptr;
@@ -136,4 +140,7 @@ private:
     int maximizeCounter_ = 0;
     bool mdiScrolled_ = false;
     bool handlingSize_ = false;
+    ObjectPtr<TBitmap> background_;
+    TskUIStyle backgroundStyle_ = DeepBlue;
+    TColor backgroundColor_ = 0;
 };

@@ -29,34 +29,46 @@ void Put(HDC dc, int x, int y, TBitmap* b) {
 
 } // namespace
 
+TBitmap* TskForm::Background() {
+    const int w = Width(), h = Height();
+    if (background_ && background_->Width() == w && background_->Height() == h &&
+        backgroundStyle_ == uiStyle_ && backgroundColor_ == Color())
+        return background_.get();
+    if (!background_) background_ = MakeObject<TBitmap>();
+    background_->SetSize(w, h);
+    backgroundStyle_ = uiStyle_;
+    backgroundColor_ = Color();
+    const char* tile = uiStyle_ == MacOS     ? "MACOS_FORM_BACKGROUND"
+                       : uiStyle_ == Protein ? "PROTEIN_FORM_BACKGROUND"
+                                             : nullptr;
+    if (tile) {
+        RegisterBuiltinThemeArt();
+        auto picture = MakeObject<TPicture>();
+        try {
+            picture->Bitmap()->LoadFromResourceName(HInstance, tile);
+            DrawTiled(background_->Canvas(), picture.get(), Rect(0, 0, w, h));
+            return background_.get();
+        } catch (const EResNotFound&) {
+        }
+    }
+    background_->Canvas()->Brush()->SetColor(Color());
+    background_->Canvas()->FillRect(Rect(0, 0, w, h));
+    return background_.get();
+}
+
 void TskForm::Paint() {
     if (unhooked_ || !form_) {
         inherited::Paint();
         return;
     }
-    const int w = Width(), h = Height();
-    if (w > 0 && h > 0) {
-        auto off = MakeObject<TBitmap>();
-        off->SetSize(w, h);
-        const char* tile = uiStyle_ == MacOS     ? "MACOS_FORM_BACKGROUND"
-                           : uiStyle_ == Protein ? "PROTEIN_FORM_BACKGROUND"
-                                                 : nullptr;
-        bool tiled = false;
-        if (tile) {
-            RegisterBuiltinThemeArt();
-            auto picture = MakeObject<TPicture>();
-            try {
-                picture->Bitmap()->LoadFromResourceName(HInstance, tile);
-                DrawTiled(off->Canvas(), picture.get(), Rect(0, 0, w, h));
-                tiled = true;
-            } catch (const EResNotFound&) {
-            }
-        }
-        if (!tiled) {
-            off->Canvas()->Brush()->SetColor(Color());
-            off->Canvas()->FillRect(Rect(0, 0, w, h));
-        }
-        Canvas()->Draw(0, 0, off.get());
+    if (Width() > 0 && Height() > 0) {
+        // Most paints are for a label's few pixels: only what the paint may touch is copied.
+        HDC dc = Canvas()->Handle();
+        RECT clip{0, 0, Width(), Height()};
+        if (GetClipBox(dc, &clip) == ERROR) clip = RECT{0, 0, Width(), Height()};
+        TBitmap* background = Background();
+        BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
+               background->Canvas()->Handle(), clip.left, clip.top, SRCCOPY);
     }
     PaintFormBorder();
 }
