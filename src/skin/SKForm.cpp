@@ -34,6 +34,34 @@ std::vector<TskForm*>& Skins() {
 }
 bool g_appHooked = false;
 
+// The client window of the program's MDI parent, 0 when the main form is none.
+HWND MainMDIClient() {
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    return main && main->FormStyle() == fsMDIForm ? main->ClientHandle() : 0;
+}
+
+// Maximised, an MDI child's caption makes way for the frame's menu bar, which shows the
+// child's buttons; the aligned controls take the title bar's room by themselves. Scrolled
+// says whether the frame has been told.
+void HandleMDIChildSize(TskForm* skin, bool& scrolled) {
+    const HWND client = MainMDIClient();
+    TCustomForm* form = skin->Form();
+    if (form->WindowState() == wsMaximized) {
+        skin->SetTitleBarVisible(false);
+        if (!scrolled) {
+            scrolled = true;
+            if (client) SendMessage(client, WM_MDIMAXIMIZE, WPARAM(form->Handle()), 0);
+        }
+    } else {
+        skin->SetTitleBarVisible(true);
+        if (scrolled) {
+            scrolled = false;
+            if (skin->TitleBar()) skin->TitleBar()->UpdateMaxButtonGlyph();
+            if (client) SendMessage(client, WM_MDIRESTORE, 0, 0);
+        }
+    }
+}
+
 } // namespace
 
 void TskForm::DeclareProperties(Published<TskForm>& p) {
@@ -201,6 +229,23 @@ void TskForm::NewParentWndProc(TMessage& Message) {
     case WM_ACTIVATE:
         if (titleBar_) titleBar_->SetFormActive(LOWORD(Message.WParam) != WA_INACTIVE);
         break;
+    case WM_MDIACTIVATE: {
+        const bool now = static_cast<HWND>(Message.LParam) == form_->Handle();
+        if (now)
+            if (const HWND client = MainMDIClient()) SendMessage(client, WM_MDIREFRESHMENU, 0, 0);
+        if (titleBar_) titleBar_->SetFormActive(now);
+        break;
+    }
+    case WM_DESTROY:
+        if (form_->FormStyle() == fsMDIChild && Application) {
+            const HWND client = MainMDIClient();
+            if (!client) break;
+            if (Application->MainForm()->MDIChildCount() == 1)
+                SendMessage(client, WM_MDIREFRESHMENU, 0, 0);
+            if (form_->WindowState() == wsMaximized)
+                SendMessage(client, WM_MDIRESTORE, WPARAM(form_->Handle()), 0);
+        }
+        break;
     case WM_NCPAINT:
         if (form_->WindowState() == wsMinimized) {
             if (saved) saved(Message);
@@ -253,6 +298,7 @@ void TskForm::HandleSize() {
     form_->Realign();
     PaintFormBorder();
     if (titleBar_) titleBar_->UpdateMaxButtonGlyph();
+    if (form_->FormStyle() == fsMDIChild) HandleMDIChildSize(this, mdiScrolled_);
     UpdateRegion();
 }
 
