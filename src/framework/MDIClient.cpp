@@ -105,6 +105,7 @@ int IconRows(HWND client) {
 void ArrangeIcons(HWND client) {
     ClientState* cs = FindClient(client);
     if (!cs) return;
+    std::erase_if(cs->children, [](const auto& entry) { return !IsWindow(entry.first); });
     std::vector<std::pair<unsigned, HWND>> icons;
     for (auto& [h, s] : cs->children)
         if (s.state == wsMinimized && IsMDIChildOf(client, h)) icons.push_back({s.iconOrder, h});
@@ -361,14 +362,21 @@ LRESULT MDIClientWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (IsMDIChildOf(hwnd, child)) {
             // The next child comes to the front only once this one is gone: the focus must
             // not move through a window that is being taken apart.
+            // Its state stays known while it is taken apart (a maximised child may be
+            // restored on its way out).
             const bool wasMaximized = MDIChildWindowState(child) == wsMaximized;
-            const bool wasActive = Forget(hwnd, child);
+            ClientState* cs = FindClient(hwnd);
+            const bool wasActive = cs && cs->active == child;
             DestroyWindow(child);
-            if (wasActive) ActivateAfter(hwnd, wasMaximized);
+            if (Forget(hwnd, child) || wasActive) ActivateAfter(hwnd, wasMaximized);
         }
         return 0;
     case WM_PARENTNOTIFY:
-        if (LOWORD(wParam) == WM_DESTROY) Forget(hwnd, static_cast<HWND>(lParam));
+        // A child going: it is the active one no more; what else is known of it goes with
+        // the next arrangement.
+        if (LOWORD(wParam) == WM_DESTROY)
+            if (ClientState* cs = FindClient(hwnd); cs && cs->active == static_cast<HWND>(lParam))
+                cs->active = 0;
         break;
     case WM_SIZE:
         if (ClientState* cs = FindClient(hwnd)) {

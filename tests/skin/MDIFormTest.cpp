@@ -180,6 +180,8 @@ TEST_F(MDISkinFixture, AMaximisedChildShowsTheButtonsOfItsTitleBar) {
                 b->SetButtonType(skCustom);
         }
         child->SetWindowState(wsMaximized);
+        // The child's own caption makes way; the frame's bar carries its buttons.
+        EXPECT_FALSE(TskForm::SkinOf(child)->TitleBar()->Visible()) << c.what;
         EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbClose)->Visible(), c.close) << c.what;
         EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbRestore)->Visible(), c.restore) << c.what;
         EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbMinimize)->Visible(), c.minimize) << c.what;
@@ -187,10 +189,18 @@ TEST_F(MDISkinFixture, AMaximisedChildShowsTheButtonsOfItsTitleBar) {
         EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbClose)->Left(), w - 20) << c.what;
         EXPECT_EQ(skin_->MDIButton(TskMDIForm::mbMinimize)->Left(), w - 56) << c.what;
         child->SetWindowState(wsNormal);
+        EXPECT_TRUE(TskForm::SkinOf(child)->TitleBar()->Visible()) << c.what;
         for (auto which : {TskMDIForm::mbClose, TskMDIForm::mbRestore, TskMDIForm::mbMinimize})
             EXPECT_FALSE(skin_->MDIButton(which)->Visible()) << c.what;
         child->Free();
     }
+    // A maximised child that goes takes its buttons with it.
+    TForm* last = AddChild(true);
+    last->SetWindowState(wsMaximized);
+    ASSERT_TRUE(skin_->MDIButton(TskMDIForm::mbClose)->Visible());
+    last->Free();
+    EXPECT_FALSE(skin_->MDIButton(TskMDIForm::mbClose)->Visible());
+    EXPECT_EQ(form_->MDIChildCount(), 0);
 }
 
 TEST_F(MDISkinFixture, TheRestoreButtonRestoresTheActiveChild) {
