@@ -91,12 +91,6 @@ TFormSpinEdit* TForm1::MakeSpin(TWinControl* parent, int left, int top, int min,
 void TForm1::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
     LoadComponents(this, [this] { BuildControls(); });
-    // Labels skip sizing to a text given while loading; size them to it now.
-    for (int i = 0; i < ComponentCount(); ++i)
-        if (auto* label = dynamic_cast<TLabel*>(Components(i)); label && label->AutoSize()) {
-            label->SetAutoSize(false);
-            label->SetAutoSize(true);
-        }
 }
 
 void TForm1::CreateWnd() {

@@ -88,7 +88,17 @@ bool TCustomLabel::CanAutoSize(int& NewWidth, int& NewHeight) {
     return true;
 }
 
+void TCustomLabel::Loaded() {
+    inherited::Loaded();
+    AdjustBounds();
+}
+
 void TCustomLabel::TextChanged() {
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomLabel::AdjustBounds() {
     if (AutoSize() && !ComponentState().Contains(csLoading)) {
         int w = Width(), h = Height();
         if (CanAutoSize(w, h)) {
@@ -102,7 +112,6 @@ void TCustomLabel::TextChanged() {
             SetBounds(left, Top(), w, h);
         }
     }
-    Invalidate();
 }
 
 void TCustomLabel::SetAlignment(TAlignment v) {

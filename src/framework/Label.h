@@ -9,6 +9,8 @@ class TCustomLabel : public TGraphicControl {
 
     void Create(TComponent* AOwner) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // A text or font given while loading is sized to once loading ends.
+    void Loaded() override;
 
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment v);
@@ -36,6 +38,8 @@ protected:
     // The caption as drawn: one blank for an empty one, so the label keeps a line's height.
     String DisplayText() const;
     void TextChanged();
+    // Fits an auto-sized label to its text (not while loading).
+    void AdjustBounds();
 
 private:
     bool HandleDialogChar(TMessage& Message);

@@ -1,6 +1,7 @@
 #include "ControlTestUtil.h"
 
 #include "framework/Label.h"
+#include "framework/Panel.h"
 
 #include "platform/user/User.h"
 
@@ -69,6 +70,56 @@ TEST_F(LabelTest, WordWrapKeepsWidthAndGrowsHeight) {
     Pump();
     EXPECT_EQ(Ink(Rect(70, 0, 300, 200)), 0); // nothing past the wrapped width
     EXPECT_GT(Ink(Rect(10, 10 + 2 * oneLine, 70, 10 + 3 * oneLine)), 0);
+}
+
+// Labels built inside a loading scope (as a form description is read) skip sizing while it
+// lasts, then fit the text and font they got once it ends, as one given its text afterwards.
+TEST_F(LabelTest, TextGivenWhileLoadingIsSizedToWhenLoadingEnds) {
+    struct Case {
+        const char* name;
+        TAlignment alignment;
+        bool wordWrap;
+        bool autoSize;
+        int fontHeight; // 0: the default font
+    };
+    const Case cases[] = {
+        {"plain", taLeftJustify, false, true, 0},
+        {"right aligned", taRightJustify, false, true, 0},
+        {"centred, larger font", taCenter, false, true, -20},
+        {"word-wrapped", taLeftJustify, true, true, 0},
+        {"not auto-sized", taLeftJustify, false, false, 0},
+    };
+    const String text = "Step1: Click [Open] to open the file";
+    auto setUp = [&](TLabel* label, const Case& c) {
+        label->SetParent(form_);
+        label->SetAutoSize(c.autoSize);
+        label->SetAlignment(c.alignment);
+        label->SetWordWrap(c.wordWrap);
+        label->SetBounds(100, 40, 90, 17);
+        if (c.fontHeight) label->Font()->SetHeight(c.fontHeight);
+        label->SetCaption(text);
+    };
+    for (const Case& c : cases) {
+        auto* holder = CreateComponent<TPanel>(form_);
+        TLabel* loaded = nullptr;
+        LoadComponents(holder, [&] {
+            loaded = CreateComponent<TLabel>(holder);
+            setUp(loaded, c);
+            EXPECT_EQ(loaded->BoundsRect(), Rect(100, 40, 190, 57)) << c.name << ": while loading";
+        });
+        // The same label given its text outside loading.
+        auto* reference = CreateComponent<TLabel>(form_);
+        setUp(reference, c);
+        EXPECT_EQ(loaded->BoundsRect(), reference->BoundsRect()) << c.name;
+        if (c.autoSize && !c.wordWrap) {
+            EXPECT_GT(loaded->Width(), 90) << c.name;
+        }
+        if (c.wordWrap) {
+            EXPECT_GT(loaded->Height(), 17) << c.name;
+        }
+        holder->Free();
+        reference->Free();
+    }
 }
 
 TEST_F(LabelTest, TransparentShowsWhatLiesBelowAndOpaqueFillsWithColor) {
