@@ -6,7 +6,7 @@
 
 class TskForm;
 
-class TskMainMenu : public TMainMenu {
+class TskMainMenu : public TMainMenu, public TskMenuLookProperties {
     KORVID_CLASS(TskMainMenu, TMainMenu)
 
     static void DeclareProperties(Published<TskMainMenu>& p);
@@ -26,21 +26,8 @@ class TskMainMenu : public TMainMenu {
     void SetImages(TImageList* Value) override;
     TImageList* CheckMarks() const { return checks_.get(); }
 
-    TskUIStyle UIStyle() const { return look_.UIStyle; }
     void SetUIStyle(TskUIStyle Value) { look_.ApplyStyle(Value); }
-    TskFileTheme* FileTheme() const { return look_.FileTheme; }
     void SetFileTheme(TskFileTheme* Value);
-    int MenuItemHeight() const { return look_.MenuItemHeight; }
-    void SetMenuItemHeight(int Value) { look_.SetMenuItemHeight(Value); }
-    int SeparatorHeight() const { return look_.SeparatorHeight; }
-    void SetSeparatorHeight(int Value) { look_.SetSeparatorHeight(Value); }
-    const String& FontName() const { return look_.FontName; }
-    void SetFontName(const String& Value) { look_.FontName = Value; }
-    int FontSize() const { return look_.FontSize; }
-    void SetFontSize(int Value) { look_.FontSize = Value; }
-    TFontCharset FontCharset() const { return look_.FontCharset; }
-    void SetFontCharset(TFontCharset Value) { look_.FontCharset = Value; }
-    bool UseSystemFont() const { return look_.UseSystemFont; }
     // The showing form's menu bar takes the new font.
     void SetUseSystemFont(bool Value);
     TskMenuLook& Look() { return look_; }
@@ -54,7 +41,6 @@ class TskMainMenu : public TMainMenu {
     void SetItemsOwnerDraw();
 
 private:
-    TskMenuLook look_;
     ObjectPtr<TImageList> checks_;
     TskForm* skinForm_ = nullptr;
 };

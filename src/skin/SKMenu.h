@@ -61,5 +61,26 @@ struct TskMenuLook {
               TImageList* Images, TImageList* Checks) const;
 };
 
+// The look a skinned menu keeps and the properties of it that both menu kinds publish.
+class TskMenuLookProperties {
+public:
+    TskUIStyle UIStyle() const { return look_.UIStyle; }
+    TskFileTheme* FileTheme() const { return look_.FileTheme; }
+    int MenuItemHeight() const { return look_.MenuItemHeight; }
+    void SetMenuItemHeight(int Value) { look_.SetMenuItemHeight(Value); }
+    int SeparatorHeight() const { return look_.SeparatorHeight; }
+    void SetSeparatorHeight(int Value) { look_.SetSeparatorHeight(Value); }
+    const String& FontName() const { return look_.FontName; }
+    void SetFontName(const String& Value) { look_.FontName = Value; }
+    int FontSize() const { return look_.FontSize; }
+    void SetFontSize(int Value) { look_.FontSize = Value; }
+    TFontCharset FontCharset() const { return look_.FontCharset; }
+    void SetFontCharset(TFontCharset Value) { look_.FontCharset = Value; }
+    bool UseSystemFont() const { return look_.UseSystemFont; }
+
+protected:
+    TskMenuLook look_;
+};
+
 // A list holding "MENU_CHECKED" added masked with white: the check mark of the menus.
 ObjectPtr<TImageList> MakeCheckMarkList();

@@ -4,7 +4,7 @@
 // menu's measure and draw handlers, also items added later; items of other menus never do.
 #include "skin/SKMenu.h"
 
-class TskPopupMenu : public TPopupMenu {
+class TskPopupMenu : public TPopupMenu, public TskMenuLookProperties {
     KORVID_CLASS(TskPopupMenu, TPopupMenu)
 
     static void DeclareProperties(Published<TskPopupMenu>& p);
@@ -17,15 +17,9 @@ class TskPopupMenu : public TPopupMenu {
     // Always true; writing it changes nothing.
     void SetOwnerDraw(bool) override {}
 
-    TskUIStyle UIStyle() const { return look_.UIStyle; }
     void SetUIStyle(TskUIStyle Value);
-    TskFileTheme* FileTheme() const { return look_.FileTheme; }
     void SetFileTheme(TskFileTheme* Value);
 
-    int MenuItemHeight() const { return look_.MenuItemHeight; }
-    void SetMenuItemHeight(int Value) { look_.SetMenuItemHeight(Value); }
-    int SeparatorHeight() const { return look_.SeparatorHeight; }
-    void SetSeparatorHeight(int Value) { look_.SetSeparatorHeight(Value); }
     int BarWidth() const { return look_.BarWidth; }
     void SetBarWidth(int Value) { look_.BarWidth = Value; }
     TColor BarColor() const { return look_.BarColor; }
@@ -46,13 +40,6 @@ class TskPopupMenu : public TPopupMenu {
     void SetBorderColor(TColor Value) { look_.BorderColor = Value; }
     bool FlatMenu() const { return look_.FlatMenu; }
     void SetFlatMenu(bool Value) { look_.FlatMenu = Value; }
-    const String& FontName() const { return look_.FontName; }
-    void SetFontName(const String& Value) { look_.FontName = Value; }
-    int FontSize() const { return look_.FontSize; }
-    void SetFontSize(int Value) { look_.FontSize = Value; }
-    TFontCharset FontCharset() const { return look_.FontCharset; }
-    void SetFontCharset(TFontCharset Value) { look_.FontCharset = Value; }
-    bool UseSystemFont() const { return look_.UseSystemFont; }
     void SetUseSystemFont(bool Value) { look_.UseSystemFont = Value; }
 
     // The handlers every item of the menu gets.
@@ -61,9 +48,6 @@ class TskPopupMenu : public TPopupMenu {
     void SetItemsOwnerDraw();
 
     const TskMenuLook& Look() const { return look_; }
-
-private:
-    TskMenuLook look_;
 };
 
 // The check mark shared by every skinned pop-up menu.

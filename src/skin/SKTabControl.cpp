@@ -332,7 +332,6 @@ void TskTab::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent) return;
     if (AComponent == topPanel_) topPanel_ = nullptr;
-    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
 }
 
 void TskTab::SetUIStyle(TskUIStyle Value) {
@@ -350,11 +349,6 @@ void TskTab::SetUIStyle(TskUIStyle Value) {
                  ? TColor(clWhite)
                  : SkinColor(fileTheme_, uiStyle_, tiControlBackgroundColor));
     Invalidate();
-}
-
-void TskTab::SetFileTheme(TskFileTheme* Value) {
-    LinkFileTheme(this, fileTheme_, Value);
-    SetUIStyle(uiStyle_);
 }
 
 void TskTab::SetBorderColor(TColor Value) {

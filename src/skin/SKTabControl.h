@@ -5,6 +5,7 @@
 #include "framework/Panel.h"
 #include "rtl/StringList.h"
 #include "skin/SKMgr.h"
+#include "skin/SKStyledPanel.h"
 
 #include <vector>
 
@@ -87,8 +88,8 @@ private:
 
 // The abstract tab control; TskPageControl is the one in use. The strip draws its texts in
 // the tab control's Font.
-class TskTab : public TCustomPanel {
-    KORVID_CLASS(TskTab, TCustomPanel)
+class TskTab : public TskStyledPanel {
+    KORVID_CLASS(TskTab, TskStyledPanel)
 
     static void DeclareProperties(Published<TskTab>& p);
 
@@ -97,10 +98,7 @@ class TskTab : public TCustomPanel {
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Dispatch(TMessage& Message) override;
 
-    TskUIStyle UIStyle() const { return uiStyle_; }
-    void SetUIStyle(TskUIStyle Value);
-    TskFileTheme* FileTheme() const { return fileTheme_; }
-    void SetFileTheme(TskFileTheme* Value);
+    void SetUIStyle(TskUIStyle Value) override;
     TColor BorderColor() const { return borderColor_; }
     void SetBorderColor(TColor Value);
     int LeftMargin() const { return topPanel_ ? topPanel_->LeftMargin() : 0; }
@@ -126,8 +124,6 @@ protected:
     void Resize() override;
 
 private:
-    TskUIStyle uiStyle_ = DeepBlue;
-    TskFileTheme* fileTheme_ = nullptr;
     TColor borderColor_ = 0;
     TskTabControlTopPanel* topPanel_ = nullptr;
 };

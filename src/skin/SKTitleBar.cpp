@@ -152,7 +152,6 @@ void TskTitleBar::Notification(TComponent* AComponent, TOperation Operation) {
     inherited::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent) return;
     if (AComponent == systemMenu_) systemMenu_ = nullptr;
-    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
     if (buttons_)
         for (int i = 0; i < buttons_->Count(); ++i)
             if (buttons_->Items(i)->ControlBoxMenu() == AComponent)

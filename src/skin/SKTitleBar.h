@@ -6,6 +6,7 @@
 // one hit test that painting and the mouse handlers share, always from the pointer as it is.
 #include "framework/Panel.h"
 #include "skin/SKPopupMenu.h"
+#include "skin/SKStyledPanel.h"
 #include "skin/SKTitleBarParts.h"
 
 using TskTitleBarButtonClickEvent = std::function<void(TObject* Sender, int ButtonIndex)>;
@@ -28,8 +29,8 @@ private:
     TskTitleBar* bar_ = nullptr;
 };
 
-class TskTitleBar : public TCustomPanel {
-    KORVID_CLASS(TskTitleBar, TCustomPanel)
+class TskTitleBar : public TskStyledPanel {
+    KORVID_CLASS(TskTitleBar, TskStyledPanel)
 
     static void DeclareProperties(Published<TskTitleBar>& p);
 
@@ -38,10 +39,9 @@ class TskTitleBar : public TCustomPanel {
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Dispatch(TMessage& Message) override;
 
-    TskUIStyle UIStyle() const { return uiStyle_; }
-    void SetUIStyle(TskUIStyle Value);
-    TskFileTheme* FileTheme() const { return fileTheme_; }
-    void SetFileTheme(TskFileTheme* Value);
+    void SetUIStyle(TskUIStyle Value) override;
+    // Keeps the caption's font colour while the new skin's style goes on.
+    void SetFileTheme(TskFileTheme* Value) override;
 
     TskTitleBarSections* Sections() const { return sections_.get(); }
     void SetSections(TskTitleBarSections* Value) { sections_->Assign(Value); }
@@ -123,8 +123,6 @@ private:
     void DrawAppIconAt(TCanvas* Canvas, int X, int Y);
     TPoint PointerInBar() const;
 
-    TskUIStyle uiStyle_ = DeepBlue;
-    TskFileTheme* fileTheme_ = nullptr;
     ObjectPtr<TskTitleBarSections> sections_;
     ObjectPtr<TskTitleBarButtons> buttons_;
     int buttonInterval_ = 0;
