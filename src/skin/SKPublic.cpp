@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/user/MessageQueue.h"
 #include "platform/user/Metrics.h"
 #include "rtl/Properties.h"
 #include "skin/SKMgr.h"
@@ -48,8 +49,10 @@ bool FormHasFocus(TCustomForm* Form) {
     if (main->FormStyle() == fsMDIForm && main == Form) return true;
     if (!Application->Active()) return false;
     if (!Form || Form == main) return true;
-    // There is no MDI client window here, so an MDI parent's children go by their own flag,
-    // as every other form does.
+    if (main->FormStyle() == fsMDIForm && main->ClientHandle() && Form->HandleAllocated() &&
+        static_cast<HWND>(SendMessage(main->ClientHandle(), WM_MDIGETACTIVE, 0, 0)) ==
+            Form->Handle())
+        return true;
     return Form->Active();
 }
 

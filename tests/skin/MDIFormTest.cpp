@@ -6,6 +6,7 @@
 #include "platform/user/User.h"
 #include "skin/SKForm.h"
 #include "skin/SKMDIForm.h"
+#include "skin/SKPublic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,6 +244,17 @@ TEST_F(MDISkinFixture, TheMenuBarFollowsTheActiveChild) {
     withMenu->Show();
     childMenu->Free();
     EXPECT_NE(skin_->ShownMenu(), childMenu);
+}
+
+TEST_F(MDISkinFixture, TheChildInFrontCountsAsFocused) {
+    TForm* back = AddChild(false);
+    TForm* front = AddChild(false);
+    EXPECT_TRUE(FormHasFocus(form_));
+    EXPECT_TRUE(FormHasFocus(front));
+    EXPECT_FALSE(FormHasFocus(back));
+    back->Show();
+    EXPECT_TRUE(FormHasFocus(back));
+    EXPECT_FALSE(FormHasFocus(front));
 }
 
 TEST_F(MDISkinFixture, AShorterMenuLeavesFewerButtonsBoundToTheNewItems) {
