@@ -365,6 +365,10 @@ void TCustomForm::Dispatch(TMessage& Message) {
             }
         } else {
             if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+            // A hidden MDI child leaves the front to the next one.
+            if (formStyle_ == fsMDIChild && HandleAllocated())
+                if (const HWND client = GetParent(Handle()))
+                    SendMessage(client, CM_MDICHILDHIDDEN, WPARAM(Handle()), 0);
             formState_.Exclude(fsVisible);
             if (OnHide) OnHide(this);
         }

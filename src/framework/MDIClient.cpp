@@ -347,6 +347,17 @@ LRESULT MDIClientWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MDINEXT:
         Next(hwnd, child, lParam != 0);
         return 0;
+    case CM_MDICHILDHIDDEN:
+        if (ClientState* cs = FindClient(hwnd); cs && cs->active == child && child) {
+            const bool wasMaximized = MDIChildWindowState(child) == wsMaximized;
+            Restore(hwnd, child);
+            cs = FindClient(hwnd);
+            if (cs && cs->active == child) {
+                cs->active = 0;
+                ActivateAfter(hwnd, wasMaximized);
+            }
+        }
+        return 0;
     case WM_MDITILE:
         Tile(hwnd, wParam);
         return TRUE;

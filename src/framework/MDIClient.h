@@ -22,6 +22,8 @@ constexpr WPARAM MDITILE_SKIPDISABLED = 0x0002;
 
 // Minimises the child in wParam inside the client; the system's MDI messages have no such one.
 constexpr UINT CM_MDIMINIMIZE = CM_BASE + 120;
+// The child in wParam was hidden: when it was in front, the next shown child comes there.
+constexpr UINT CM_MDICHILDHIDDEN = CM_BASE + 121;
 
 // A minimised child's size, and how far each cascaded child sits from the one below it.
 constexpr int kMDIIconWidth = 160;

@@ -241,6 +241,23 @@ TEST_F(MDIFixture, TilingLeavesTheMinimisedStripFree) {
     EXPECT_EQ(a->BoundsRect(), Rect(0, 576, kMDIIconWidth, 600));
 }
 
+TEST_F(MDIFixture, AHiddenChildHandsTheFrontToTheNext) {
+    TForm* a = AddChild();
+    TForm* b = AddChild();
+    b->SetWindowState(wsMaximized);
+    b->Hide();
+    EXPECT_EQ(form_->ActiveMDIChild(), a);
+    EXPECT_EQ(a->WindowState(), wsMaximized);
+    EXPECT_EQ(MDIChildWindowState(b->Handle()), wsNormal);
+    EXPECT_EQ(b->BoundsRect(), Rect(10, 10, 210, 160));
+    a->Hide();
+    EXPECT_EQ(form_->ActiveMDIChild(), nullptr);
+    // Shown again, it comes back in the state it was given.
+    b->Show();
+    EXPECT_EQ(form_->ActiveMDIChild(), b);
+    EXPECT_EQ(b->WindowState(), wsMaximized);
+}
+
 TEST_F(MDIFixture, FreeingTheActiveChildHandsTheFrontToTheNext) {
     TForm* a = AddChild();
     TForm* b = AddChild();
