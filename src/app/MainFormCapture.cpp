@@ -7,12 +7,16 @@
 #include "movie/ActiveMovie.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "rtl/ScopeGuard.h"
 
 void TForm1::sktempButton6Click(TObject* Sender) {
     OpenProductPage(Handle());
     if (!ActiveMovie1->ShowControls()) return;
     const int n = VisibleGridSize();
-    // The working folder is settled first: when none can be written, nothing is touched.
+    // The fields and the working folder are settled first: a bad number or no folder that can
+    // be written stops the step before anything is touched.
+    const double step = CaptureStep(skSpinEdit2->Text());
+    const int frames = CaptureFrames(skSpinEdit1->Text());
     workingFiles_.Prepare();
     WriteTextFile(CellPositionText(n, CellPositions), CellPositionFileName(Edit1->Text()));
 
@@ -26,9 +30,15 @@ void TForm1::sktempButton6Click(TObject* Sender) {
     PageControl1->SetEnabled(false);
     Button2->SetEnabled(false);
     ActiveMovie1->SetShowControls(false);
-
-    const double step = CaptureStep(skSpinEdit2->Text());
-    const int frames = CaptureFrames(skSpinEdit1->Text());
+    // Whatever stops the capture on its way (a failed grab or file write), the window comes
+    // back usable, as a finished capture leaves it.
+    ScopeGuard giveBack([this] {
+        ActiveMovie1->SetShowControls(true);
+        Button6->SetEnabled(true);
+        SetSeekButtonsEnabled(true);
+        PageControl1->SetEnabled(true);
+        Button2->SetEnabled(true);
+    });
 
     int counter = 0;
     for (int row = 1; row <= n; ++row)
@@ -72,11 +82,6 @@ void TForm1::sktempButton6Click(TObject* Sender) {
     ComposeGridFrames(workingFiles_, n, frames, hooks);
 
     ActiveMovie1OpenComplete(this);
-    ActiveMovie1->SetShowControls(true);
-    Button6->SetEnabled(true);
-    SetSeekButtonsEnabled(true);
-    PageControl1->SetEnabled(true);
-    Button2->SetEnabled(true);
 }
 
 void TForm1::ListView1Click(TObject* Sender) {
