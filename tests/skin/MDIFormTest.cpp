@@ -257,6 +257,39 @@ TEST_F(MDISkinFixture, TheChildInFrontCountsAsFocused) {
     EXPECT_FALSE(FormHasFocus(front));
 }
 
+TEST_F(MDISkinFixture, TheShownMenusShortcutsRunFromTheKeyboard) {
+    int own = 0, childs = 0;
+    auto addNew = [](TMainMenu* menu, int& runs) {
+        auto* item = CreateComponent<TMenuItem>(menu);
+        item->SetCaption("New");
+        item->SetShortCut(ShortCut('N', TShiftState{ssCtrl}));
+        item->OnClick = [&runs](TObject*) { ++runs; };
+        menu->Items()->Items(0)->Add(item);
+    };
+    TMainMenu* frameMenu = MakeMenu({"File"});
+    addNew(frameMenu, own);
+    skin_->SetMenu(frameMenu);
+    ASSERT_EQ(app_->OnMessage.target<void (*)(MSG&, bool&)>() != nullptr, true);
+    session_->PressKey('N', false, true);
+    Pump();
+    EXPECT_EQ(own, 1);
+    // The active child's menu is the one shown, so its shortcut runs instead.
+    TMainMenu* childMenu = MakeMenu({"Edit"});
+    addNew(childMenu, childs);
+    TForm* child = AddChild(false, childMenu);
+    ASSERT_EQ(skin_->ShownMenu(), childMenu);
+    SetFocus(child->Handle());
+    // Through the application's loop, where its message handler sees the key.
+    session_->PressKey('N', false, true);
+    app_->ProcessMessages();
+    EXPECT_EQ(childs, 1);
+    EXPECT_EQ(own, 1);
+    // Once the skin is gone its handler is too.
+    skin_->Free();
+    skin_ = nullptr;
+    EXPECT_FALSE(app_->OnMessage);
+}
+
 TEST_F(MDISkinFixture, AShorterMenuLeavesFewerButtonsBoundToTheNewItems) {
     skin_->SetMenu(MakeMenu({"A", "B", "C", "D", "E"}));
     EXPECT_EQ(skin_->MenuBar()->ButtonCount(), 5);
