@@ -271,6 +271,20 @@ TEST_F(MDIFixture, FreeingTheActiveChildHandsTheFrontToTheNext) {
     EXPECT_EQ(form_->ActiveMDIChild(), nullptr);
 }
 
+TEST_F(MDIFixture, FreeingTheParentFirstTakesTheChildrensWindowsAlong) {
+    TForm* a = AddChild();
+    TForm* b = AddChild();
+    b->SetWindowState(wsMaximized);
+    const HWND client = form_->ClientHandle();
+    form_->Free();
+    form_ = nullptr;
+    EXPECT_FALSE(IsWindow(client));
+    EXPECT_FALSE(a->HandleAllocated());
+    EXPECT_FALSE(b->HandleAllocated());
+    // Without an MDI parent a child cannot get a window again.
+    EXPECT_THROW(b->HandleNeeded(), EInvalidOperation);
+}
+
 // A procedure put in front of the client sees the MDI messages and passes them on.
 WNDPROC g_savedClientProc = nullptr;
 std::vector<UINT> g_seen;
