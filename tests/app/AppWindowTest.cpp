@@ -2,30 +2,28 @@
 // shows its frame number in every picture, position the cells, capture, compose, make and
 // save the GIF and the AVI, and the failures on the way. The player works in real time, so
 // these tests run on the real clock and keep their videos, grids and runs small.
-#include "AppTestSupport.h"
+#include "AppTestUtil.h"
 #include "app/MainForm.h"
 #include "app/OrImage.h"
 #include "framework/Application.h"
 #include "gif/GIFGraphic.h"
 #include "movie/ActiveMovie.h"
-#include "platform/avifile/AviReadBack.h"
 #include "platform/headless/Headless.h"
 #include "platform/kernel/Clock.h"
-#include "platform/media/Fixtures.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "support/TempFolder.h"
+#include "support/media/AviReadBack.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
 constexpr int kFps = 25;
 
 String ReadAll(const String& path) {
@@ -54,9 +52,6 @@ class AppWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         realClock_ = std::make_unique<kernel::ScopedClock>(clock_);
-        dir_ = fs::temp_directory_path() / ("korvid-app-" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         GIFGraphicInit();
         app_ = CreateComponent<TApplication>(nullptr);
         app_->SetTitle("Varnelo");
@@ -70,17 +65,24 @@ protected:
         if (app_) app_->Free();
         Form1 = nullptr;
         realClock_.reset();
-        fs::remove_all(dir_);
     }
-    String Path(const String& name) { return (dir_ / name).string(); }
+    String Path(const String& name) { return dir_.File(name); }
     void Pump() { headless::HeadlessBackend::PumpMessages(); }
+    // The state a finished (or refused) capture leaves: another one can start.
+    void ExpectReadyToCapture() {
+        EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
+        EXPECT_TRUE(form_->Button6->Enabled());
+        EXPECT_TRUE(form_->PageControl1->Enabled());
+        EXPECT_TRUE(form_->Button2->Enabled());
+        for (TControl* seek : std::initializer_list<TControl*>{form_->skButton3, form_->Button11,
+                                                               form_->Button12, form_->skButton2})
+            EXPECT_TRUE(seek->Enabled());
+    }
 
     // A video of `seconds` at 25 frames a second, every frame showing its number.
     String Video(const char* name, int seconds) {
         String path = Path(name);
-        fixtures::MovieSpec clip;
-        clip.container = "mpeg";
-        clip.frames = seconds * kFps;
+        fixtures::MovieSpec clip{.container = "mpeg", .frames = seconds * kFps};
         fixtures::WriteMovie(path, clip);
         return path;
     }
@@ -108,7 +110,7 @@ protected:
     headless::HeadlessSession session_;
     kernel::RealClock clock_;
     std::unique_ptr<kernel::ScopedClock> realClock_;
-    fs::path dir_;
+    test_support::TempFolder dir_{"korvid-app-"};
     TApplication* app_ = nullptr;
     TForm1* form_ = nullptr;
 };
@@ -370,11 +372,11 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "'x' is not a valid floating point value");
     EXPECT_EQ(boxes[1].text, "'x' is not a valid integer value");
+    // Refused before anything changed: no position file, and the window as it was.
+    EXPECT_FALSE(FileExists(Path("short.ini")));
+    ExpectReadyToCapture();
     session_->ClearCalls();
     SetText(form_->skSpinEdit2, ""); // not given: 0.33 s
-    form_->ActiveMovie1->SetShowControls(true);
-    form_->Button6->SetEnabled(true);
-    form_->PageControl1->SetEnabled(true);
     Click(form_->Button6);
     ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
     ASSERT_EQ(form_->ListView1->Items()->Count(), 2);
@@ -407,6 +409,23 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
     Click(form_->Button7);
     EXPECT_TRUE(MessageBoxes().empty());
     EXPECT_TRUE(FileExists(Path("ok.gif")));
+}
+
+// A working bitmap that cannot be written stops the capture with the message, and the window
+// comes back as a finished capture leaves it.
+TEST_F(AppWindowTest, AWriteFailingDuringCaptureLeavesTheWindowUsable) {
+    SKIP_IN_SLOW_BUILDS();
+    form_->WorkingFiles() = TWorkingFiles({Path("work")});
+    ForceDirectories(Path("work/1.bmp")); // a folder where the first cell frame goes
+    Open(Video("clip.mpg", 2));
+    Click(form_->skButton7);
+    SetText(form_->skSpinEdit1, "2");
+    Click(form_->Button6);
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("1.bmp"), String::npos) << boxes[0].text;
+    EXPECT_TRUE(FileExists(Path("clip.ini")));
+    ExpectReadyToCapture();
 }
 
 TEST_F(AppWindowTest, CaptureStopsBeforeTouchingAnythingWhenNoWorkingFolderCanBeWritten) {

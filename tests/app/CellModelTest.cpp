@@ -2,13 +2,12 @@
 #include "app/CellModel.h"
 #include "app/FieldRules.h"
 #include "rtl/Exception.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -63,16 +62,14 @@ TEST(CellModel, PositionFileNameReplacesOnlyTheLastExtension) {
 }
 
 TEST(CellModel, WriteTextFileReplacesTheWholeFileAndReportsAFolderItCannotWrite) {
-    auto dir = std::filesystem::temp_directory_path() / ("korvid-cell-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    String name = (dir / "clip.ini").string();
+    test_support::TempFolder dir("korvid-cell-");
+    String name = dir.File("clip.ini");
     WriteTextFile("a much longer first content", name);
     WriteTextFile("<Maxstep>3</Maxstep>", name);
     std::ifstream in(name, std::ios::binary);
     String back((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(back, "<Maxstep>3</Maxstep>");
-    EXPECT_THROW(WriteTextFile("x", (dir / "missing" / "clip.ini").string()), EInOutError);
-    std::filesystem::remove_all(dir);
+    EXPECT_THROW(WriteTextFile("x", dir.File("missing/clip.ini")), EInOutError);
 }
 
 TEST(FieldRules, AFieldIsGivenWhenItSortsAfterOneBlank) {

@@ -1,15 +1,15 @@
 // Building the animated GIF from grid frames: delays, looping, colour modes, zoom and the
 // unchanged-pixel transparency, decoded back by FFmpeg and compared colour for colour.
 #include "app/GifBuilder.h"
-#include "AppTestSupport.h"
+#include "AppTestUtil.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFSubImage.h"
 #include "platform/headless/Headless.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -17,12 +17,7 @@ using apptest::MakeBitmap;
 
 class GifBuilderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        GIFGraphicInit();
-        dir_ = std::filesystem::temp_directory_path() / ("korvid-gif-" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void SetUp() override { GIFGraphicInit(); }
 
     // Builds from the frames and saves; answers the file name.
     String Build(const TGifBuildSettings& settings,
@@ -33,14 +28,14 @@ protected:
             auto bitmap = MakeBitmap(w, h, f);
             builder_->AddGridFrame(bitmap.get());
         }
-        String path = (dir_ / name).string();
+        String path = dir_.File(name);
         builder_->Result()->SaveToFile(path);
         if (keep) *keep = builder_.get();
         return path;
     }
 
     headless::HeadlessSession session_;
-    std::filesystem::path dir_;
+    test_support::TempFolder dir_{"korvid-gif-"};
     std::unique_ptr<TGifBuilder> builder_;
 };
 

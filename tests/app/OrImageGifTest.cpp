@@ -8,31 +8,13 @@
 #include "gif/GIFPainter.h"
 #include "platform/kernel/Clock.h"
 #include "rtl/Thread.h"
-
-#include <chrono>
-#include <thread>
+#include "support/ServeSynchronize.h"
+#include "support/SleepThroughClock.h"
 
 namespace {
 
 using headless::HeadlessBackend;
 using namespace orimagetest;
-
-// Timed waits of the painter's thread end at once, the clock moved to their deadline, so an
-// animation runs through without real delays; the main thread's waits are the plain fake's.
-class SleepThroughClock : public kernel::FakeClock {
-public:
-    bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
-                   kernel::Milliseconds deadline, const std::function<bool()>& done) override {
-        if (std::this_thread::get_id() == main_ || deadline == kernel::kForever)
-            return FakeClock::WaitUntil(lock, cv, deadline, done);
-        if (done()) return true;
-        if (Now() < deadline) Set(deadline);
-        return done();
-    }
-
-private:
-    std::thread::id main_ = std::this_thread::get_id();
-};
 
 class OrImageGif : public ControlFixture {
 protected:
@@ -47,18 +29,8 @@ protected:
     }
     void TearDown() override {
         ControlFixture::TearDown();
-        EXPECT_TRUE(Serve([] { return LivePainterCount() == 0; }));
+        EXPECT_TRUE(test_support::ServeSynchronizeUntil([] { return LivePainterCount() == 0; }));
         SetGIFPainterMaker(before_);
-    }
-    // Serves the painters' synchronised calls until done() holds; the real-time limit only
-    // keeps a broken painter from hanging the suite.
-    static bool Serve(const std::function<bool()>& done) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > giveUp) return false;
-            if (!CheckSynchronize()) std::this_thread::yield();
-        }
-        return true;
     }
     // Two 8 x 8 frames: red, then blue.
     static ObjectPtr<TGIFGraphic> Animation() {
@@ -74,7 +46,7 @@ protected:
         return HeadlessBackend::WindowPixel(form_->Handle(), 10 + x, 10 + y);
     }
 
-    SleepThroughClock clock_;
+    test_support::SleepThroughClock clock_;
     kernel::ScopedClock clockScope_{clock_};
     TOrImage* image_ = nullptr;
 
@@ -95,7 +67,7 @@ TEST_F(OrImageGif, AnAnimationGivenAsTheOriginalBecomesItsFirstFrame) {
     EXPECT_EQ(PixelAt(original, 7, 7), (Rgb{255, 0, 0}));
     EXPECT_EQ(PixelAt(AdjustedBitmap(image_), 0, 0), (Rgb{200, 0, 0}));
     // The copy that was drawn is gone, and its painters with it.
-    EXPECT_TRUE(Serve([] { return LivePainterCount() == 0; }));
+    EXPECT_TRUE(test_support::ServeSynchronizeUntil([] { return LivePainterCount() == 0; }));
 }
 
 TEST_F(OrImageGif, AnAnimationInTheAdjustedPictureIsPlayedByItsPainter) {
@@ -103,7 +75,7 @@ TEST_F(OrImageGif, AnAnimationInTheAdjustedPictureIsPlayedByItsPainter) {
     image_->AdjustedPicture()->SetGraphic(gif.get());
     Pump();
     // The painter shows frame 0, then frame 1; each frame it draws repaints the view.
-    EXPECT_TRUE(Serve([&] {
+    EXPECT_TRUE(test_support::ServeSynchronizeUntil([&] {
         HeadlessBackend::PumpMessages();
         return At(3, 3) == RGB(0, 0, 255);
     }));

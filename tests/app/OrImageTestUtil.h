@@ -3,6 +3,7 @@
 // (red, green, blue), and a checksum of a picture's pixels for the golden pictures.
 #include "app/OrImage.h"
 #include "platform/headless/Headless.h"
+#include "support/Bitmap24.h"
 
 #include <gtest/gtest.h>
 
@@ -23,19 +24,10 @@ struct Rgb {
 
 inline ObjectPtr<TBitmap> MakePicture(int width, int height,
                                       const std::function<Rgb(int x, int y)>& colour) {
-    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
-    bitmap->SetPixelFormat(pf24bit);
-    bitmap->SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        Byte* row = static_cast<Byte*>(bitmap->ScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const Rgb c = colour(x, y);
-            row[3 * x] = Byte(c.b);
-            row[3 * x + 1] = Byte(c.g);
-            row[3 * x + 2] = Byte(c.r);
-        }
-    }
-    return bitmap;
+    return test_support::Bitmap24(width, height, [&](int x, int y) {
+        const Rgb c = colour(x, y);
+        return std::uint32_t(Byte(c.r)) << 16 | std::uint32_t(Byte(c.g)) << 8 | Byte(c.b);
+    });
 }
 
 inline Rgb PixelAt(TBitmap* bitmap, int x, int y) {

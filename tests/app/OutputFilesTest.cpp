@@ -1,13 +1,14 @@
 // Working files, halftone resampling, grid composition and AVI saving.
-#include "AppTestSupport.h"
+#include "AppTestUtil.h"
 #include "app/AviSaver.h"
 #include "app/GridComposer.h"
 #include "app/ResizeBitmap.h"
 #include "app/WorkingFiles.h"
-#include "platform/avifile/AviReadBack.h"
 #include "platform/headless/Headless.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "support/TempFolder.h"
+#include "support/media/AviReadBack.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,21 +25,16 @@ namespace fs = std::filesystem;
 
 class OutputFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("korvid-out-" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    // The tests take rights away; give them back, so the folder can be removed.
     void TearDown() override {
-        chmod(dir_.c_str(), 0755);
-        for (auto& e : fs::recursive_directory_iterator(dir_))
+        chmod(dir_.Path().c_str(), 0755);
+        for (auto& e : fs::recursive_directory_iterator(dir_.Path()))
             chmod(e.path().c_str(), 0755);
-        fs::remove_all(dir_);
     }
-    String Path(const char* name) { return (dir_ / name).string(); }
+    String Path(const char* name) { return dir_.File(name); }
 
     headless::HeadlessSession session_;
-    fs::path dir_;
+    test_support::TempFolder dir_{"korvid-out-"};
 };
 
 TEST_F(OutputFilesTest, ResizeAveragesAndKeepsTheFormat) {
@@ -69,7 +64,7 @@ TEST_F(OutputFilesTest, WorkingFolderFallsBackAndFailsClearlyWhenNoneCanBeWritte
     } catch (const EInOutError& e) {
         EXPECT_NE(e.Message().find(Path("ro") + "/temp/"), String::npos) << e.Message();
     }
-    EXPECT_TRUE(fs::is_regular_file(dir_ / "ro"));
+    EXPECT_TRUE(fs::is_regular_file(dir_.Path() / "ro"));
 }
 
 TEST_F(OutputFilesTest, ClosingDeletesNumbersZeroToTenThousandOnly) {

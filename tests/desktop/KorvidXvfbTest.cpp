@@ -3,11 +3,13 @@
 // Make GIF, save both. The GIF then plays in ffplay and decodes in giflib, the AVI reads back
 // in ffprobe at the chosen rate. Skipped where Xvfb, xdotool, openbox or the tools are
 // missing. KORVID_SCREENSHOT_DIR, when set, receives the window before and after capture.
-#include "XvfbServer.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
 #include "platform/headless/Headless.h"
-#include "platform/media/Fixtures.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
+#include "support/XvfbServer.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -57,12 +59,8 @@ std::chrono::seconds Paced(int seconds) {
 }
 
 bool WaitFor(const std::function<bool()>& done, int seconds) {
-    auto end = std::chrono::steady_clock::now() + Paced(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    return done();
+    return test_support::PollUntil(
+        done, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }, Paced(seconds));
 }
 
 // Where the controls lie in the window's client area: the same window built on the
@@ -102,9 +100,7 @@ protected:
             !Have("giftext") || !Have("import"))
             GTEST_SKIP() << "Xvfb, xdotool, openbox, ffprobe, giftext or import is missing";
         centres_ = ControlCentres();
-        dir_ = fs::temp_directory_path() / ("korvid_xvfb_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_ / "bin");
+        fs::create_directories(dir_.Path() / "bin");
         backend_ = server_.Start(kDisplay, "1280x1024x24");
         ASSERT_TRUE(backend_) << "Xvfb did not start";
         wm_ = fork();
@@ -114,10 +110,10 @@ protected:
             _exit(127);
         }
         // The browser the product page would open: a stand-in that notes what it was given.
-        std::ofstream opener(dir_ / "bin" / "xdg-open");
-        opener << "#!/bin/sh\necho \"$1\" >> '" << (dir_ / "opened.txt").string() << "'\n";
+        std::ofstream opener(dir_.Path() / "bin" / "xdg-open");
+        opener << "#!/bin/sh\necho \"$1\" >> '" << dir_.File("opened.txt") << "'\n";
         opener.close();
-        fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
+        fs::permissions(dir_.Path() / "bin" / "xdg-open", fs::perms::owner_all);
     }
     void TearDown() override {
         if (program_ > 0) {
@@ -130,7 +126,6 @@ protected:
         }
         backend_.reset();
         server_.Stop();
-        fs::remove_all(dir_);
     }
     std::string X(const std::string& args) {
         return Output(std::string("DISPLAY=") + kDisplay + " xdotool " + args + " 2>/dev/null");
@@ -152,17 +147,15 @@ protected:
     XvfbServer server_;
     std::unique_ptr<user::DisplayBackend> backend_;
     pid_t wm_ = -1, program_ = -1;
-    fs::path dir_;
+    test_support::TempFolder dir_{"korvid-xvfb-"};
     std::map<std::string, TPoint> centres_;
     std::string window_;
     int dx_ = 0, dy_ = 0;
 };
 
 TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
-    const std::string video = (dir_ / "clip.mpg").string();
-    fixtures::MovieSpec clip;
-    clip.container = "mpeg";
-    clip.frames = 20 * 25;
+    const std::string video = dir_.File("clip.mpg");
+    fixtures::MovieSpec clip{.container = "mpeg", .frames = 20 * 25};
     fixtures::WriteMovie(video, clip);
 
     program_ = fork();
@@ -171,7 +164,7 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
         setenv("KORVID_SKIP_SETUP", "1", 1);
         setenv("KORVID_BUILD_DIR", KORVID_BUILD_DIR, 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("PATH", ((dir_ / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
+        setenv("PATH", (dir_.File("bin") + ":" + getenv("PATH")).c_str(), 1);
         execlp("bash", "bash", KORVID_SOURCE_DIR "/scripts/run.sh", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -207,7 +200,7 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     X("key --repeat 5 BackSpace");
     X("type 6"); // the field's range starts at 5
     ClickAt(centres_["capture"]);
-    const std::string ini = (dir_ / "clip.ini").string();
+    const std::string ini = dir_.File("clip.ini");
     ASSERT_TRUE(WaitFor([&] { return fs::exists(ini); }, 20)) << "capture did not start";
     EXPECT_EQ(Output("cut -c1-20 '" + ini + "'"), "<Maxstep>3</Maxstep>");
     // Capture of 9 cells x 6 frames takes about 20 s; the list then shows the frames.
@@ -215,11 +208,11 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     Shot("window-after-capture.png");
     ClickAt(centres_["savegif"]);
     ClickAt(centres_["saveavi"]);
-    const std::string gif = (dir_ / "clip.gif").string(), avi = (dir_ / "clip_thumb.avi").string();
+    const std::string gif = dir_.File("clip.gif"), avi = dir_.File("clip_thumb.avi");
     ASSERT_TRUE(WaitFor([&] { return fs::exists(gif) && fs::exists(avi); }, 30));
     std::this_thread::sleep_for(std::chrono::seconds(1));
 
-    EXPECT_NE(Output("grep -c korvid.html '" + (dir_ / "opened.txt").string() + "'"), "");
+    EXPECT_NE(Output("grep -c korvid.html '" + dir_.File("opened.txt") + "'"), "");
     EXPECT_EQ(Output("giftext '" + gif + "' >/dev/null 2>&1 && echo ok"), "ok");
     EXPECT_EQ(
         Output("ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height "

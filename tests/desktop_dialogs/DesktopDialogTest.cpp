@@ -1,15 +1,15 @@
 // The framework's own open dialog in a real window on Xvfb, answered with xdotool: a name
 // typed into it and Enter. Skipped where Xvfb or xdotool is missing.
-#include "XvfbServer.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "platform/user/User.h"
+#include "support/TempFolder.h"
+#include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
@@ -17,8 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kDisplay = ":96";
 constexpr UINT_PTR kWatchdog = 77;
@@ -37,21 +35,18 @@ protected:
         std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "800x600x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
         user::SetDisplayBackend(std::move(backend));
-        dir_ = fs::temp_directory_path() / ("korvid_desktop_dialog_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-        std::ofstream(dir_ / "clip.mpg") << "x";
-        std::ofstream(dir_ / "notes.txt") << "x";
+        std::ofstream(dir_.File("clip.mpg")) << "x";
+        std::ofstream(dir_.File("notes.txt")) << "x";
     }
     void TearDown() override {
         if (helper_.joinable()) helper_.join();
         if (app_) app_->Free();
         user::SetDisplayBackend(nullptr);
         server_.Stop();
-        fs::remove_all(dir_);
     }
 
     XvfbServer server_;
-    fs::path dir_;
+    test_support::TempFolder dir_{"korvid-xvfb-dialog-"};
     TApplication* app_ = nullptr;
     std::thread helper_;
 };
@@ -65,7 +60,7 @@ TEST_F(DesktopDialog, OpenDialogTakesATypedNameAndEnter) {
     main->Show();
     TOpenDialog* dialog = CreateComponent<TOpenDialog>(main);
     dialog->SetFilter("video clips|*.mpg;*.mpeg;*.avi");
-    dialog->SetInitialDir(dir_.string());
+    dialog->SetInitialDir(dir_.Path().string());
     SetTimer(main->Handle(), kWatchdog, kWatchdogMs, &CancelModalForm);
 
     // The user, on another thread: waits for the dialog's window, types into it, presses Enter.
@@ -83,7 +78,7 @@ TEST_F(DesktopDialog, OpenDialogTakesATypedNameAndEnter) {
     KillTimer(main->Handle(), kWatchdog);
     ASSERT_TRUE(chosen);
     // The typed name gets the chosen type's extension.
-    EXPECT_EQ(dialog->FileName(), (dir_ / "clip.mpg").string());
+    EXPECT_EQ(dialog->FileName(), dir_.File("clip.mpg"));
     EXPECT_EQ(dialog->FilterIndex(), 1);
 }
 

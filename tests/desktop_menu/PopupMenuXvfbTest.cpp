@@ -1,9 +1,10 @@
 // A pop-up menu in real windows: Xvfb shows it, xdotool moves the pointer and clicks an item
 // and types keys, the menu's loop takes them. Skipped where Xvfb or xdotool is missing.
-#include "XvfbServer.h"
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "platform/user/User.h"
+#include "support/Poll.h"
+#include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +71,7 @@ protected:
         drawn_ = false;
         chosen_.clear();
         std::thread user([this, script] {
-            for (int i = 0; i < 300 && !drawn_; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            test_support::PollUntil([this] { return drawn_.load(); }, std::chrono::seconds(3));
             Xdotool(script);
             // A menu that missed the input must not hang the test.
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));

@@ -5,14 +5,16 @@
 #include "movie/ActiveMovie.h"
 #include "movie/DerivedMovie.h"
 
-#include "XvfbServer.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/media/Fixtures.h"
 #include "platform/media/PlayerDispatch.h"
 #include "platform/user/Input.h"
 #include "platform/user/User.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
+#include "support/XvfbServer.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +28,10 @@ namespace d = media::dispid;
 
 // The frame number drawn into a captured bitmap.
 int FrameNumberOf(TBitmap* bitmap) {
-    const int w = bitmap->Width();
-    const int h = bitmap->Height();
-    int number = 0;
-    for (int bit = 0; bit < 16; ++bit) {
-        const COLORREF c = GetPixel(bitmap->Canvas()->Handle(), (bit % 4) * w / 4 + w / 8,
-                                    (bit / 4) * h / 4 + h / 8);
-        if (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3 > 128) number |= 1 << bit;
-    }
-    return number;
+    return fixtures::ReadFrameNumber(bitmap->Width(), bitmap->Height(), [&](int x, int y) {
+        const COLORREF c = GetPixel(bitmap->Canvas()->Handle(), x, y);
+        return static_cast<int>((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
+    });
 }
 
 void Xdotool(const std::string& args) {
@@ -68,17 +65,18 @@ protected:
     }
     // Runs the message loop until done() holds or the time (real, on this display) passes.
     bool Run(const std::function<bool()>& done, int ms = 10000) {
-        for (int waited = 0; waited < ms; waited += 5) {
-            app->ProcessMessages();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
+        return test_support::PollUntil(
+            [&] {
+                app->ProcessMessages();
+                return done();
+            },
+            [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); },
+            std::chrono::milliseconds(ms));
     }
     int PlayState() { return movie->GetIntegerProp(d::PlayState); }
 
     XvfbServer server;
-    fixtures::TempDir dir;
+    test_support::TempFolder dir{"korvid-xvfb-movie-"};
     TApplication* app = nullptr;
     TForm* form = nullptr;
     TActiveMovie* movie = nullptr;

@@ -2,13 +2,16 @@
 // with xdotool, minimised, maximised and restored by its buttons, its system menu opened with
 // Alt+Space; and, when KORVID_SHOT_DIR is set, a screenshot of it in each built-in style.
 // Skipped where Xvfb, xdotool or the window manager is missing.
-#include "WindowManagerCheck.h"
-#include "XvfbServer.h"
+#include "WindowManagerTestUtil.h"
 #include "framework/Application.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "skin/SKForm.h"
 #include "skin/SKPageControl.h"
+#include "support/Poll.h"
+#include "support/SkinStyles.h"
+#include "support/TempFolder.h"
+#include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +20,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
@@ -44,7 +46,7 @@ protected:
         ASSERT_TRUE(backend) << "Xvfb did not start";
         // The manager's own keys would take Alt+Space (its window menu): it runs with focus
         // and raise on a click and no keys of its own.
-        config_ = (std::filesystem::temp_directory_path() / "korvid_skin_openbox.xml").string();
+        config_ = folder_.File("openbox.xml");
         if (FILE* f = std::fopen(config_.c_str(), "w")) {
             std::fputs(
                 "<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
@@ -70,15 +72,7 @@ protected:
         form_->SetBounds(100, 100, 420, 300);
         skin_ = CreateComponent<TskForm>(form_);
         skin_->SetUIStyle(Protein);
-        pages_ = CreateComponent<TskPageControl>(form_);
-        pages_->SetParent(skin_);
-        pages_->SetAlign(alClient);
-        for (const char* caption : {"Set Cell Positions", "Create GIF/AVI", "Brightness", "Help"}) {
-            auto* sheet = CreateComponent<TskTabSheet>(form_);
-            sheet->SetCaption(caption);
-            sheet->SetParent(pages_);
-        }
-        pages_->SetActivePageIndex(0);
+        pages_ = test_support::AddMainWindowPages(form_, skin_);
         skin_->SetUIStyleAutoUpdateSub(true);
         skin_->SetUIStyle(Protein);
         form_->Show();
@@ -93,16 +87,16 @@ protected:
             waitpid(wm_, nullptr, 0);
         }
         server_.Stop();
-        if (!config_.empty()) std::filesystem::remove(config_);
     }
     // Runs the message loop until done() holds or 4 s pass.
     bool PumpUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 400; ++i) {
-            app_->ProcessMessages();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return test_support::PollUntil(
+            [&] {
+                app_->ProcessMessages();
+                return done();
+            },
+            [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); },
+            std::chrono::seconds(4));
     }
     void PumpFor(int ms) {
         for (int i = 0; i < ms / 10; ++i) {
@@ -135,6 +129,7 @@ protected:
 
     XvfbServer server_;
     pid_t wm_ = -1;
+    test_support::TempFolder folder_{"korvid-xvfb-skin-"};
     std::string config_;
     TApplication* app_ = nullptr;
     TForm* form_ = nullptr;
@@ -177,8 +172,7 @@ TEST_F(SkinFormOnX, AltSpaceOpensTheSystemMenu) {
     std::atomic<bool> popped{false};
     skin_->TitleBar()->SystemMenu()->OnPopup = [&](TObject*) { popped = true; };
     std::thread closer([&] {
-        for (int i = 0; i < 400 && !popped; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        test_support::PollUntil([&] { return popped.load(); }, std::chrono::seconds(4));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         Xdotool("key Escape");
     });
@@ -209,15 +203,7 @@ TEST_F(SkinFormOnX, TheApplicationIconReachesTheDesktop) {
 TEST_F(SkinFormOnX, ScreenshotOfEachStyle) {
     const char* dir = std::getenv("KORVID_SHOT_DIR");
     if (!dir || !Have("import")) GTEST_SKIP() << "no KORVID_SHOT_DIR or no ImageMagick import";
-    const struct {
-        TskUIStyle style;
-        const char* name;
-    } styles[] = {{MacOS, "macos"},
-                  {WinXP, "winxp"},
-                  {DeepBlue, "deepblue"},
-                  {Protein, "protein"},
-                  {BlueGlass, "blueglass"}};
-    for (const auto& s : styles) {
+    for (const auto& s : test_support::kBuiltinStyles) {
         skin_->SetUIStyle(s.style);
         skin_->SetCaption(std::string("Varnelo - ") + s.name);
         PumpFor(400);

@@ -18,7 +18,9 @@ class TCreatingForm : public TForm {
     }
 };
 
-TEST_F(ControlFixture, CreateFormSetsReferenceBeforeCreationBody) {
+class TheApplication : public ControlFixture {};
+
+TEST_F(TheApplication, CreateFormSetsReferenceBeforeCreationBody) {
     TCreatingForm* f = nullptr;
     SeenForm = nullptr;
     app_->CreateForm(reinterpret_cast<TCreatingForm*&>(SeenForm));
@@ -28,7 +30,7 @@ TEST_F(ControlFixture, CreateFormSetsReferenceBeforeCreationBody) {
     EXPECT_EQ(app_->MainForm(), form_); // the first form stays the main form
 }
 
-TEST_F(ControlFixture, OnMessageSeesKeysAndCanHandleThem) {
+TEST_F(TheApplication, OnMessageSeesKeysAndCanHandleThem) {
     TWinProbe* a = CreateComponent<TWinProbe>(form_);
     a->SetBounds(0, 0, 50, 20);
     a->SetParent(form_);
@@ -44,7 +46,7 @@ TEST_F(ControlFixture, OnMessageSeesKeysAndCanHandleThem) {
     EXPECT_EQ(keys, (std::vector<Word>{'B'}));
 }
 
-TEST_F(ControlFixture, ProcessMessagesInsideAHandler) {
+TEST_F(TheApplication, ProcessMessagesInsideAHandler) {
     ShowForm();
     std::vector<int> order;
     const UINT first = WM_APP + 1, second = WM_APP + 2;
@@ -69,13 +71,13 @@ TEST_F(ControlFixture, ProcessMessagesInsideAHandler) {
     form_->WindowProc = saved;
 }
 
-TEST_F(ControlFixture, RunEndsOnTerminate) {
+TEST_F(TheApplication, RunEndsOnTerminate) {
     form_->OnShow = [&](TObject*) { PostMessage(form_->Handle(), WM_CLOSE, 0, 0); };
     app_->Run();
     EXPECT_TRUE(app_->Terminated());
 }
 
-TEST_F(ControlFixture, AbortIsQuietOtherExceptionsShown) {
+TEST_F(TheApplication, AbortIsQuietOtherExceptionsShown) {
     ShowForm();
     const UINT msg = WM_APP + 5;
     TWndMethod saved = form_->WindowProc;

@@ -172,9 +172,11 @@ TEST_F(CoreInputTest, CharactersBeyondAsciiKeepTheirCodePoint) {
     EXPECT_EQ(edit_->chars, std::vector<WPARAM>{'?'});
 }
 
+class ControlAnchors : public ControlFixture {};
+
 // Anchored children placed in a parent that has no size yet keep the places they were given
 // once the parent gets its size, then follow its edges.
-TEST_F(ControlFixture, AnchorsDoNotDriftWhenPlacedBeforeTheParentIsSized) {
+TEST_F(ControlAnchors, AnchorsDoNotDriftWhenPlacedBeforeTheParentIsSized) {
     struct Case {
         bool windowed;
         bool anchorsFirst;

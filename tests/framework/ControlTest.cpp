@@ -143,7 +143,10 @@ TEST_F(ControlInputTest, ExceptionFromHandlerIsShownAndSurvived) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(ControlFixture, AlignFillsEdgesInOrder) {
+class ControlLayout : public ControlFixture {};
+class ControlFocusAndKeys : public ControlFixture {};
+
+TEST_F(ControlLayout, AlignFillsEdgesInOrder) {
     TWinProbe* top = CreateComponent<TWinProbe>(form_);
     top->SetHeight(30);
     top->SetAlign(alTop);
@@ -169,7 +172,7 @@ TEST_F(ControlFixture, AlignFillsEdgesInOrder) {
     EXPECT_EQ(bottom->BoundsRect(), Rect(0, 280, 400, 300));
 }
 
-TEST_F(ControlFixture, AnchorsKeepDistances) {
+TEST_F(ControlLayout, AnchorsKeepDistances) {
     TProbe* p = CreateComponent<TProbe>(form_);
     p->SetParent(form_);
     p->SetBounds(250, 150, 30, 20); // 20 from the right, 30 from the bottom
@@ -183,7 +186,7 @@ TEST_F(ControlFixture, AnchorsKeepDistances) {
     EXPECT_EQ(s->BoundsRect(), Rect(10, 10, 390, 30));
 }
 
-TEST_F(ControlFixture, ResizeHandlerMayResizeAgain) {
+TEST_F(ControlLayout, ResizeHandlerMayResizeAgain) {
     TWinProbe* c = CreateComponent<TWinProbe>(form_);
     c->SetParent(form_);
     ShowForm();
@@ -200,7 +203,7 @@ TEST_F(ControlFixture, ResizeHandlerMayResizeAgain) {
     EXPECT_EQ(seen, (std::vector<int>{150, 100}));
 }
 
-TEST_F(ControlFixture, TabMovesFocusInTabOrderAndSkipsDisabled) {
+TEST_F(ControlFocusAndKeys, TabMovesFocusInTabOrderAndSkipsDisabled) {
     TWinProbe* a = CreateComponent<TWinProbe>(form_);
     a->SetBounds(0, 0, 50, 20);
     a->SetParent(form_);
@@ -233,7 +236,7 @@ TEST_F(ControlFixture, TabMovesFocusInTabOrderAndSkipsDisabled) {
     EXPECT_TRUE(c->Focused());
 }
 
-TEST_F(ControlFixture, KeyDownCanChangeOrEatTheKey) {
+TEST_F(ControlFocusAndKeys, KeyDownCanChangeOrEatTheKey) {
     TWinProbe* a = CreateComponent<TWinProbe>(form_);
     a->SetBounds(0, 0, 50, 20);
     a->SetParent(form_);
@@ -259,7 +262,7 @@ TEST_F(ControlFixture, KeyDownCanChangeOrEatTheKey) {
     EXPECT_TRUE(b->Focused());
 }
 
-TEST_F(ControlFixture, StateChangesSendTheirMessages) {
+TEST_F(ControlFocusAndKeys, StateChangesSendTheirMessages) {
     TProbe* p = CreateComponent<TProbe>(form_);
     p->SetParent(form_);
     std::vector<UINT> seen;

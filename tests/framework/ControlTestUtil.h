@@ -2,31 +2,13 @@
 // A headless screen with an application and one borderless form at (100, 100), 300 x 200.
 #include "framework/Application.h"
 #include "platform/headless/Headless.h"
+#include "support/FormFixture.h"
 
 #include <gtest/gtest.h>
 
-class ControlFixture : public ::testing::Test {
+class ControlFixture : public test_support::FormFixture {
 protected:
-    void SetUp() override {
-        app_ = CreateComponent<TApplication>(nullptr);
-        app_->SetTitle("Test");
-        app_->CreateForm(form_);
-        form_->SetBorderStyle(bsNone);
-        form_->SetBounds(100, 100, 300, 200);
-    }
-    void TearDown() override {
-        app_->Free();
-        app_ = nullptr;
-    }
-    void ShowForm() {
-        form_->Show();
-        Pump();
-    }
-    void Pump() { headless::HeadlessBackend::PumpMessages(); }
-
-    headless::HeadlessSession session_;
-    TApplication* app_ = nullptr;
-    TForm* form_ = nullptr;
+    ControlFixture() : FormFixture("Test", 300, 200) {}
 };
 
 // A non-windowed control that records what reaches it.

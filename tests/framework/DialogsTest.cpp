@@ -5,12 +5,12 @@
 #include "framework/MessageDialogs.h"
 #include "platform/user/User.h"
 #include "rtl/Files.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -47,18 +47,12 @@ class DialogsTest : public ControlFixture {
 protected:
     void SetUp() override {
         ControlFixture::SetUp();
-        root_ = fs::temp_directory_path() / ("korvid_dialogs_" + std::to_string(::getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "sub");
+        fs::create_directories(root_.Path() / "sub");
         for (const char* name : {"a.gif", "b.txt", "sub/c.gif", "Z.GIF"})
-            std::ofstream(root_ / name) << "x";
+            std::ofstream(root_.File(name)) << "x";
         ShowForm();
     }
-    void TearDown() override {
-        ControlFixture::TearDown();
-        fs::remove_all(root_);
-    }
-    String Root() const { return root_.string(); }
+    String Root() const { return root_.Path().string(); }
     TFileDialogForm* DialogForm() { return dynamic_cast<TFileDialogForm*>(Screen->ActiveForm()); }
     static std::vector<String> Captions(TListView* lv) {
         std::vector<String> out;
@@ -86,7 +80,7 @@ protected:
         return a;
     }
 
-    fs::path root_;
+    test_support::TempFolder root_{"korvid-dialogs-"};
 };
 
 TEST(DialogFilter, ParsesDescriptionsAndPatterns) {
@@ -285,7 +279,7 @@ TEST_F(DialogsTest, RealFormNavigatesFoldersAndPicksFilesWithMouseAndKeys) {
     EXPECT_EQ(inSub, Root() + "/sub");
     EXPECT_EQ(subFiles, (std::vector<String>{"c.gif"}));
     EXPECT_EQ(afterBack, Root());
-    EXPECT_EQ(afterUp, root_.parent_path().string());
+    EXPECT_EQ(afterUp, root_.Path().parent_path().string());
     EXPECT_EQ(d->FileName(), Root() + "/a.gif");
 }
 

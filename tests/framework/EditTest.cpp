@@ -61,14 +61,9 @@ public:
         e->SetParent(form_);
         return e;
     }
-    void Type(const std::string& s) {
-        session_->TypeText(s);
-        Pump();
-    }
-    void Key(int vk, bool shift = false, bool ctrl = false) {
-        session_->PressKey(vk, shift, ctrl);
-        Pump();
-    }
+    // The table's cases type through the fixture.
+    using ControlFixture::Key;
+    using ControlFixture::Type;
     TEdit* edit_ = nullptr;
     int changes_ = 0;
 };

@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST_F(ControlFixture, BorderStyleGivesWindowStyles) {
+class Form : public ControlFixture {};
+
+TEST_F(Form, BorderStyleGivesWindowStyles) {
     struct Case {
         TFormBorderStyle style;
         DWORD must;
@@ -28,7 +30,7 @@ TEST_F(ControlFixture, BorderStyleGivesWindowStyles) {
     }
 }
 
-TEST_F(ControlFixture, ScreenCenterPlacesOnShow) {
+TEST_F(Form, ScreenCenterPlacesOnShow) {
     form_->SetPosition(poScreenCenter);
     ShowForm();
     EXPECT_EQ(form_->Left(), (Screen->Width() - 300) / 2);
@@ -36,7 +38,7 @@ TEST_F(ControlFixture, ScreenCenterPlacesOnShow) {
     EXPECT_TRUE(form_->Showing());
 }
 
-TEST_F(ControlFixture, ConstraintsHoldTheWindowAndTheMaximisedSize) {
+TEST_F(Form, ConstraintsHoldTheWindowAndTheMaximisedSize) {
     form_->SetBorderStyle(bsSizeable);
     form_->Constraints()->SetMinWidth(200);
     form_->Constraints()->SetMaxWidth(500);
@@ -59,7 +61,7 @@ TEST_F(ControlFixture, ConstraintsHoldTheWindowAndTheMaximisedSize) {
     EXPECT_EQ(form_->BoundsRect(), work);
 }
 
-TEST_F(ControlFixture, CloseQueryAndCloseAction) {
+TEST_F(Form, CloseQueryAndCloseAction) {
     TForm* other = nullptr;
     app_->CreateForm(other);
     other->SetBorderStyle(bsNone);
@@ -89,7 +91,7 @@ TEST_F(ControlFixture, CloseQueryAndCloseAction) {
     EXPECT_TRUE(app_->Terminated());
 }
 
-TEST_F(ControlFixture, ShowModalRunsUntilResultAndDisablesOthers) {
+TEST_F(Form, ShowModalRunsUntilResultAndDisablesOthers) {
     ShowForm();
     TForm* dialog = nullptr;
     app_->CreateForm(dialog);

@@ -7,12 +7,12 @@
 #include "framework/Resources.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 
 namespace {
@@ -393,8 +393,8 @@ TEST(Icon, AssignCopiesAndNilEmpties) {
 
 TEST(Icon, PictureLoadsIcoFilesByExtension) {
     const std::vector<Byte> file = IcoFile({FourBit16()});
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "korvid_icon_test.ico").string();
+    test_support::TempFolder folder("korvid-icon-");
+    const std::string path = folder.File("icon.ico");
     {
         TMemoryStream s;
         s.WriteBuffer(file.data(), Int64(file.size()));
@@ -402,7 +402,6 @@ TEST(Icon, PictureLoadsIcoFilesByExtension) {
     }
     auto picture = MakeObject<TPicture>();
     picture->LoadFromFile(path);
-    std::filesystem::remove(path);
     ASSERT_NE(dynamic_cast<TIcon*>(picture->Graphic()), nullptr);
     EXPECT_EQ(picture->Width(), 16);
 }

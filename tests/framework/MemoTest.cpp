@@ -18,14 +18,6 @@ public:
         memo_->SetFocus();
         Pump();
     }
-    void Type(const std::string& s) {
-        session_->TypeText(s);
-        Pump();
-    }
-    void Key(int vk, bool shift = false, bool ctrl = false) {
-        session_->PressKey(vk, shift, ctrl);
-        Pump();
-    }
     SCROLLINFO VertInfo() {
         SCROLLINFO si;
         si.fMask = SIF_ALL;

@@ -36,7 +36,7 @@ TEST(ShortCutText, HotkeysOfCaptions) {
     EXPECT_EQ(GetHotkey("Trailing&"), 0);
 }
 
-class MenuFixture : public ControlFixture {
+class Menus : public ControlFixture {
 protected:
     void SetUp() override {
         ControlFixture::SetUp();
@@ -69,7 +69,7 @@ protected:
     TPopupMenu* menu_ = nullptr;
 };
 
-TEST_F(MenuFixture, TreeKeepsOrderAndRefusesLoops) {
+TEST_F(Menus, TreeKeepsOrderAndRefusesLoops) {
     TMenuItem* root = menu_->Items();
     TMenuItem* a = NewItem(root, "A");
     TMenuItem* c = NewItem(root, "C");
@@ -96,7 +96,7 @@ TEST_F(MenuFixture, TreeKeepsOrderAndRefusesLoops) {
     EXPECT_EQ(root->Count(), 1);
 }
 
-TEST_F(MenuFixture, ChangesReachOnChange) {
+TEST_F(Menus, ChangesReachOnChange) {
     std::vector<std::pair<TMenuItem*, bool>> seen;
     menu_->OnChange = [&](TObject*, TMenuItem* source, bool rebuild) {
         seen.push_back({source, rebuild});
@@ -111,7 +111,7 @@ TEST_F(MenuFixture, ChangesReachOnChange) {
     EXPECT_EQ(seen[1], std::make_pair(a, true));
 }
 
-TEST_F(MenuFixture, RadioItemsOfAGroupExcludeEachOther) {
+TEST_F(Menus, RadioItemsOfAGroupExcludeEachOther) {
     TMenuItem* a = NewItem(menu_->Items(), "A");
     TMenuItem* b = NewItem(menu_->Items(), "B");
     TMenuItem* other = NewItem(menu_->Items(), "Other");
@@ -127,7 +127,7 @@ TEST_F(MenuFixture, RadioItemsOfAGroupExcludeEachOther) {
     EXPECT_TRUE(other->Checked());
 }
 
-TEST_F(MenuFixture, KeysSkipSeparatorsHiddenItemsAndRunAfterClosing) {
+TEST_F(Menus, KeysSkipSeparatorsHiddenItemsAndRunAfterClosing) {
     int first = 0, hidden = 0, second = 0;
     NewItem(menu_->Items(), "First", &first);
     NewItem(menu_->Items(), "-");
@@ -152,7 +152,7 @@ TEST_F(MenuFixture, KeysSkipSeparatorsHiddenItemsAndRunAfterClosing) {
     EXPECT_EQ(first + second, 2);
 }
 
-TEST_F(MenuFixture, DisabledItemsNeverRun) {
+TEST_F(Menus, DisabledItemsNeverRun) {
     int disabled = 0, shortcut = 0;
     TMenuItem* d =
         NewItem(menu_->Items(), "&Disabled", &disabled, ShortCut('D', TShiftState{ssCtrl}));
@@ -181,7 +181,7 @@ TEST_F(MenuFixture, DisabledItemsNeverRun) {
     EXPECT_EQ(disabled, 0);
 }
 
-TEST_F(MenuFixture, ShortCutsNeedTheirModifiers) {
+TEST_F(Menus, ShortCutsNeedTheirModifiers) {
     int saved = 0;
     TMenuItem* file = NewItem(menu_->Items(), "&File");
     int fileClicks = 0;
@@ -198,7 +198,7 @@ TEST_F(MenuFixture, ShortCutsNeedTheirModifiers) {
     EXPECT_EQ(fileClicks, 1); // the parent heard of it first
 }
 
-TEST_F(MenuFixture, AcceleratorsAndSubMenus) {
+TEST_F(Menus, AcceleratorsAndSubMenus) {
     int open = 0, recent = 0, quit = 0;
     NewItem(menu_->Items(), "&Open", &open);
     TMenuItem* sub = NewItem(menu_->Items(), "&Recent");
@@ -221,7 +221,7 @@ TEST_F(MenuFixture, AcceleratorsAndSubMenus) {
     EXPECT_EQ(quit, 1);
 }
 
-TEST_F(MenuFixture, MouseTracksAndClicks) {
+TEST_F(Menus, MouseTracksAndClicks) {
     int a = 0, b = 0, deep = 0;
     NewItem(menu_->Items(), "A", &a);
     NewItem(menu_->Items(), "B", &b);
@@ -251,7 +251,7 @@ TEST_F(MenuFixture, MouseTracksAndClicks) {
     EXPECT_FALSE(MenuTrackingActive());
 }
 
-TEST_F(MenuFixture, OwnerDrawItemsAreMeasuredFirstThenDrawn) {
+TEST_F(Menus, OwnerDrawItemsAreMeasuredFirstThenDrawn) {
     std::vector<std::string> calls;
     TMenuItem* item = NewItem(menu_->Items(), "Painted");
     NewItem(menu_->Items(), "Plain");
@@ -296,7 +296,7 @@ TEST_F(MenuFixture, OwnerDrawItemsAreMeasuredFirstThenDrawn) {
     EXPECT_GE(window.right - window.left, 150);
 }
 
-TEST_F(MenuFixture, MenuStaysOnTheScreen) {
+TEST_F(Menus, MenuStaysOnTheScreen) {
     for (int i = 0; i < 3; ++i)
         NewItem(menu_->Items(), "Item");
     FixedRows();
@@ -312,7 +312,7 @@ TEST_F(MenuFixture, MenuStaysOnTheScreen) {
     EXPECT_EQ(r.bottom, 1010); // opened upwards from the point
 }
 
-TEST_F(MenuFixture, ScreenshotOfAPopupMenu) {
+TEST_F(Menus, ScreenshotOfAPopupMenu) {
     auto* images = CreateComponent<TImageList>(form_);
     ObjectPtr<TBitmap> glyph = MakeObject<TBitmap>();
     glyph->SetSize(16, 16);
@@ -334,7 +334,7 @@ TEST_F(MenuFixture, ScreenshotOfAPopupMenu) {
     NewItem(menu_->Items(), "E&xit", nullptr, ShortCut(VK_F4, TShiftState{ssAlt}));
     COLORREF selected = 0, plain = 0;
     StepHook hook(form_, [&] {
-        SaveShot(screen(), RECT{380, 280, 720, 560}, "popup-menu.bmp");
+        SaveScreenShot(screen(), RECT{380, 280, 720, 560}, "popup-menu.bmp");
         selected = screen().ScreenPixel(410, 306 + 22 + 3); // inside "Save", selected
         plain = screen().ScreenPixel(410, 306);             // inside "Open"
     });

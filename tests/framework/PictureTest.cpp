@@ -2,11 +2,11 @@
 
 #include "framework/Jpeg.h"
 #include "framework/Picture.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 
 using namespace gfx_test;
 
@@ -42,17 +42,11 @@ protected:
 class PictureFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("fwgfx_picture_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
         TPicture::RegisterFileFormat("note", "Notes", GraphicClass<TNoteGraphic>());
     }
-    void TearDown() override {
-        TPicture::UnregisterGraphicClass(GraphicClass<TNoteGraphic>());
-        std::filesystem::remove_all(dir_);
-    }
-    String Path(const char* name) { return (dir_ / name).string(); }
-    std::filesystem::path dir_;
+    void TearDown() override { TPicture::UnregisterGraphicClass(GraphicClass<TNoteGraphic>()); }
+    String Path(const char* name) { return dir_.File(name); }
+    test_support::TempFolder dir_{"korvid-picture-"};
 };
 
 TEST(Picture, AssignMakesItsOwnCopyOfTheGraphicClass) {

@@ -148,7 +148,9 @@ TEST_F(ScrollBoxTest, ScrollInViewAndHiddenBars) {
     EXPECT_EQ(child_->Top(), 250);
 }
 
-TEST_F(ControlFixture, ScrollBoxFilledBeforeItsWindowExistsShowsItsBars) {
+class ScrollBoxBars : public ControlFixture {};
+
+TEST_F(ScrollBoxBars, ScrollBoxFilledBeforeItsWindowExistsShowsItsBars) {
     auto* box = CreateComponent<TScrollBox>(form_);
     box->SetBounds(10, 10, 150, 100);
     box->SetParent(form_);

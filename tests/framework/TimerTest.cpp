@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST_F(ControlFixture, TimerTicksOnTheFakeClock) {
+class Timer : public ControlFixture {};
+
+TEST_F(Timer, TimerTicksOnTheFakeClock) {
     TTimer* t = CreateComponent<TTimer>(form_);
     int ticks = 0;
     t->SetInterval(50);
@@ -24,7 +26,7 @@ TEST_F(ControlFixture, TimerTicksOnTheFakeClock) {
     EXPECT_EQ(ticks, 3);
 }
 
-TEST_F(ControlFixture, TimerFreedAndMadeInsideItsOwnTick) {
+TEST_F(Timer, TimerFreedAndMadeInsideItsOwnTick) {
     TTimer* t = CreateComponent<TTimer>(form_);
     TTimer* made = nullptr;
     int madeTicks = 0;
@@ -41,7 +43,7 @@ TEST_F(ControlFixture, TimerFreedAndMadeInsideItsOwnTick) {
     EXPECT_EQ(madeTicks, 3);
 }
 
-TEST_F(ControlFixture, TimerExceptionIsShown) {
+TEST_F(Timer, TimerExceptionIsShown) {
     TTimer* t = CreateComponent<TTimer>(form_);
     t->SetInterval(10);
     t->SetOnTimer([&](TObject*) {

@@ -6,7 +6,7 @@ namespace {
 
 using headless::HeadlessBackend;
 
-class ToolBarFixture : public ControlFixture {
+class ToolBars : public ControlFixture {
 protected:
     void SetUp() override {
         ControlFixture::SetUp();
@@ -38,7 +38,7 @@ protected:
     TToolBar* bar_ = nullptr;
 };
 
-TEST_F(ToolBarFixture, NewButtonsGoFirstAndCaptionsSizeThem) {
+TEST_F(ToolBars, NewButtonsGoFirstAndCaptionsSizeThem) {
     bar_->SetShowCaptions(true);
     auto b = AddButtons({"&File", "Edit", "A much longer caption"});
     ASSERT_EQ(bar_->ButtonCount(), 3);
@@ -54,7 +54,7 @@ TEST_F(ToolBarFixture, NewButtonsGoFirstAndCaptionsSizeThem) {
     EXPECT_THROW(bar_->Buttons(3), EListError);
 }
 
-TEST_F(ToolBarFixture, WrapingRowsAndAutoSize) {
+TEST_F(ToolBars, WrapingRowsAndAutoSize) {
     bar_->SetAutoSize(true);
     auto b =
         AddButtons({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"});
@@ -75,7 +75,7 @@ TEST_F(ToolBarFixture, WrapingRowsAndAutoSize) {
     EXPECT_EQ(bar_->Height(), 30);
 }
 
-TEST_F(ToolBarFixture, CustomDrawSeesEachButtonState) {
+TEST_F(ToolBars, CustomDrawSeesEachButtonState) {
     bar_->SetFlat(true);
     auto b = AddButtons({"hot", "down", "off", "plain"});
     b[1]->SetStyle(tbsCheck);
@@ -123,7 +123,7 @@ TEST_F(ToolBarFixture, CustomDrawSeesEachButtonState) {
     EXPECT_TRUE(seen.empty());
 }
 
-TEST_F(ToolBarFixture, GroupedCheckButtonsKeepOneDown) {
+TEST_F(ToolBars, GroupedCheckButtonsKeepOneDown) {
     auto b = AddButtons({"a", "b", "c"});
     for (TToolButton* x : b) {
         x->SetStyle(tbsCheck);
@@ -140,10 +140,10 @@ TEST_F(ToolBarFixture, GroupedCheckButtonsKeepOneDown) {
     EXPECT_TRUE(b[2]->Down());
 }
 
-class MenuBarFixture : public ToolBarFixture {
+class MenuBar : public ToolBars {
 protected:
     void SetUp() override {
-        ToolBarFixture::SetUp();
+        ToolBars::SetUp();
         menu_ = CreateComponent<TMainMenu>(form_);
         file_ = NewItem(menu_->Items(), "&File");
         NewItem(file_, "&Open", &open_);
@@ -181,7 +181,7 @@ protected:
     bool dropped_ = false, pressedWhileOpen_ = false;
 };
 
-TEST_F(MenuBarFixture, ButtonsTakeTheirItems) {
+TEST_F(MenuBar, ButtonsTakeTheirItems) {
     EXPECT_EQ(buttons_[0]->Caption(), "&File");
     file_->SetEnabled(false);
     TToolButton* b = buttons_[0];
@@ -193,7 +193,7 @@ TEST_F(MenuBarFixture, ButtonsTakeTheirItems) {
     EXPECT_EQ(buttons_[1]->MenuItem(), nullptr);
 }
 
-TEST_F(MenuBarFixture, SubMenuDropsBelowTheButton) {
+TEST_F(MenuBar, SubMenuDropsBelowTheButton) {
     DropDown(buttons_[0], [&] {
         screen().PressKey(VK_DOWN);
         screen().PressKey(VK_DOWN);
@@ -206,7 +206,7 @@ TEST_F(MenuBarFixture, SubMenuDropsBelowTheButton) {
     EXPECT_FALSE(MenuTrackingActive());
 }
 
-TEST_F(MenuBarFixture, TrackingMovesAcrossButtons) {
+TEST_F(MenuBar, TrackingMovesAcrossButtons) {
     // Onto the next button with the pointer: its menu replaces the first.
     DropDown(buttons_[0], [&] {
         screen().MovePointer(Centre(buttons_[1]).x, Centre(buttons_[1]).y);
@@ -225,7 +225,7 @@ TEST_F(MenuBarFixture, TrackingMovesAcrossButtons) {
     EXPECT_EQ(copy_, 1);
 }
 
-TEST_F(MenuBarFixture, FormMenuShowsABarOfItsItems) {
+TEST_F(MenuBar, FormMenuShowsABarOfItsItems) {
     TForm* form = form_;
     form->SetMenu(menu_);
     Pump();
@@ -263,7 +263,7 @@ TEST_F(MenuBarFixture, FormMenuShowsABarOfItsItems) {
         EXPECT_NE(form->Controls(i), shown);
 }
 
-TEST_F(ToolBarFixture, ScreenshotOfAToolBar) {
+TEST_F(ToolBars, ScreenshotOfAToolBar) {
     auto* images = CreateComponent<TImageList>(form_);
     TColor colours[] = {TColor(0x0000A000), TColor(0x000060E0), TColor(0x00C04000)};
     for (TColor c : colours) {
@@ -291,7 +291,7 @@ TEST_F(ToolBarFixture, ScreenshotOfAToolBar) {
     b[1]->SetEnabled(false);
     screen().MovePointer(Centre(b[0]).x, Centre(b[0]).y);
     Pump();
-    SaveShot(screen(), RECT{100, 100, 400, 100 + bar_->Height() + 8}, "tool-bar.bmp");
+    SaveScreenShot(screen(), RECT{100, 100, 400, 100 + bar_->Height() + 8}, "tool-bar.bmp");
     EXPECT_EQ(bar_->HotButton(), b[0]);
     // The hot flat button has a raised edge: light at its top-left.
     TPoint o = b[0]->ClientOrigin();

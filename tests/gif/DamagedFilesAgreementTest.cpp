@@ -70,7 +70,7 @@ const DamagedCase kCases[] = {
 class DamagedFiles : public ::testing::TestWithParam<DamagedCase> {};
 
 TEST_P(DamagedFiles, LoadAsGiflibReadsThem) {
-    ToolFolder folder;
+    test_support::TempFolder folder{"korvid-giftools-"};
     std::string file = folder.File("damaged.gif");
     WriteFile(file, GetParam().file.data(), GetParam().file.size());
     std::string error;

@@ -293,7 +293,7 @@ protected:
                   static_cast<size_t>(stream.Size()));
     }
 
-    ToolFolder folder;
+    test_support::TempFolder folder{"korvid-giftools-"};
     ObjectPtr<TGIFGraphic> image;
     std::string file;
 };
@@ -346,7 +346,7 @@ TEST(EncodedRunLength, RunPastAFullCodeTableReadsBackInGiflib) {
     for (int i = 0; i < 256; ++i)
         frame->OwnColorMap().AppendColor(RGB(i, 255 - i, i / 2));
     frame->Data()[kFirstRun] = 1;
-    ToolFolder folder;
+    test_support::TempFolder folder{"korvid-giftools-"};
     TMemoryStream stream;
     image->SaveToStream(stream);
     const std::string file = folder.File("runs.gif");

@@ -5,6 +5,7 @@
 // and as TGIFGraphic loaded it, so the two can be compared field by field.
 #include "gif/GIFGraphic.h"
 #include "gif/GIFSubImage.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,8 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -39,27 +38,6 @@ inline ::testing::AssertionResult Have(const Tool& tool) {
     return ::testing::AssertionFailure() << tool.path << " is missing: install the Debian package "
                                          << tool.package << " (scripts/setup.sh does)";
 }
-
-// A fresh folder per test, removed with it.
-struct ToolFolder {
-    ToolFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        path = std::filesystem::temp_directory_path() /
-               ("korvid-giftools-" + std::to_string(::getpid()) + "-" + name);
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~ToolFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    ToolFolder(const ToolFolder&) = delete;
-    ToolFolder& operator=(const ToolFolder&) = delete;
-    std::string File(const std::string& name) const { return (path / name).string(); }
-    std::filesystem::path path;
-};
 
 // Single quotes for the shell.
 inline std::string Quote(const std::string& s) {

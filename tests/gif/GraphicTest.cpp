@@ -5,12 +5,10 @@
 #include "gif/GIFException.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/Clipboard.h"
-
-#include <unistd.h>
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 using namespace gifgraphictest;
@@ -44,18 +42,6 @@ void LoadBytes(TGraphic& graphic, const Bytes& data) {
     Fill(s, data);
     graphic.LoadFromStream(s);
 }
-
-// A file name in a fresh folder, removed with the fixture.
-struct TempFolder {
-    TempFolder() {
-        path = std::filesystem::temp_directory_path() /
-               ("gif-graphic-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    String File(const String& name) const { return (path / name).string(); }
-    std::filesystem::path path;
-};
 
 Bytes ReadFile(const String& name) {
     std::ifstream in(name, std::ios::binary);
@@ -259,7 +245,7 @@ TEST(GraphicStream, HugeDeclaredFramesRaiseBeforeAllocating) {
 }
 
 TEST(GraphicRegistration, PictureLoadsByExtensionAndSavesGIFWhateverTheName) {
-    TempFolder folder;
+    test_support::TempFolder folder{"korvid-gif-graphic-"};
     RecordingGraphic image;
     AddPlainFrame(*image, 2, 1, {RGB(0, 0, 0), RGB(255, 255, 255)}, 1);
     Bytes gif = SaveBytes(*image);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace paintertest;
 using gifgraphictest::MakeBitmap;
 

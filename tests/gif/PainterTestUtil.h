@@ -10,33 +10,15 @@
 #include "platform/headless/Headless.h"
 #include "platform/kernel/Time.h"
 #include "rtl/Thread.h"
+#include "support/ServeSynchronize.h"
+#include "support/SleepThroughClock.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 #include <vector>
 
 namespace paintertest {
-
-// A fake clock on which a timed wait of any thread but the main one ends at once, the clock
-// moved to its deadline: as if the thread had slept exactly that long. The main thread's
-// waits and sleeps behave as on the plain fake clock (a sleep moves time on).
-class SleepThroughClock : public kernel::FakeClock {
-public:
-    bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
-                   kernel::Milliseconds deadline, const std::function<bool()>& done) override {
-        if (std::this_thread::get_id() == main_ || deadline == kernel::kForever)
-            return FakeClock::WaitUntil(lock, cv, deadline, done);
-        if (done()) return true;
-        if (Now() < deadline) Set(deadline);
-        return done();
-    }
-
-private:
-    std::thread::id main_ = std::this_thread::get_id();
-};
 
 // One frame of a test animation: a rectangle of one colour, with a control extension when
 // disposal is 0 or more.
@@ -149,15 +131,9 @@ protected:
         SetGIFPainterMaker(before_);
     }
 
-    // Serves the painters' synchronised calls until done() holds. The real-time limit only
-    // keeps a broken painter from hanging the suite.
+    // Serves the painters' synchronised calls until done() holds.
     static bool Serve(const std::function<bool()>& done) {
-        auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > giveUp) return false;
-            if (!CheckSynchronize()) std::this_thread::yield();
-        }
-        return true;
+        return test_support::ServeSynchronizeUntil(done);
     }
     static int Listed(TGIFGraphic& image) { return image.PainterCount(); }
     // An asynchronous painter of image onto canvas within rect, started.
@@ -175,7 +151,7 @@ protected:
     }
 
     headless::HeadlessSession session_;
-    SleepThroughClock clock_;
+    test_support::SleepThroughClock clock_;
     kernel::ScopedClock clockScope_{clock_};
 
 private:

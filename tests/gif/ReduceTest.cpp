@@ -5,9 +5,11 @@
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Palette.h"
+#include "support/Bitmap24.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -18,19 +20,10 @@ struct RGBc {
 
 // A 24-bit bitmap of width x height whose pixel (x, y) is colors[(y * width + x) % n].
 ObjectPtr<TBitmap> Picture(int width, int height, const std::vector<RGBc>& colors) {
-    ObjectPtr<TBitmap> bitmap = MakeObject<TBitmap>();
-    bitmap->SetPixelFormat(pf24bit);
-    bitmap->SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        Byte* row = static_cast<Byte*>(bitmap->ScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const RGBc& c = colors[static_cast<size_t>(y * width + x) % colors.size()];
-            row[3 * x] = c.b;
-            row[3 * x + 1] = c.g;
-            row[3 * x + 2] = c.r;
-        }
-    }
-    return bitmap;
+    return test_support::Bitmap24(width, height, [&](int x, int y) {
+        const RGBc& c = colors[static_cast<size_t>(y * width + x) % colors.size()];
+        return std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | c.b;
+    });
 }
 
 std::vector<RGBQUAD> ColorTable(TBitmap& bitmap) {

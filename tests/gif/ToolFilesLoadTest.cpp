@@ -202,7 +202,7 @@ class GifbuildFiles : public ::testing::TestWithParam<BuiltCase> {};
 
 TEST_P(GifbuildFiles, LoadAsGiflibReadsThem) {
     ASSERT_TRUE(Have(kGifbuild));
-    ToolFolder folder;
+    test_support::TempFolder folder{"korvid-giftools-"};
     std::string text = folder.File("in.txt"), gif = folder.File("out.gif");
     std::string description = Describe(GetParam());
     WriteFile(text, description.data(), description.size());
@@ -266,7 +266,7 @@ class ConvertFiles : public ::testing::TestWithParam<ConvertCase> {};
 
 TEST_P(ConvertFiles, LoadAsGiflibReadsThem) {
     ASSERT_TRUE(Have(kConvert));
-    ToolFolder folder;
+    test_support::TempFolder folder{"korvid-giftools-"};
     std::string gif = folder.File("out.gif");
     std::string command =
         std::string(kConvert.path) + " " + GetParam().arguments + " " + Quote(gif);

@@ -1,6 +1,6 @@
 // Frame capture from the renderer: the frame the position names after any seek, the scale,
 // the movie's state around a grab, files and their automatic names.
-#include "MovieTestSupport.h"
+#include "MovieTestUtil.h"
 
 #include "framework/Image.h"
 #include "platform/user/MessageQueue.h"

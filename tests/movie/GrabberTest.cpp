@@ -1,7 +1,7 @@
 // The frame-hook path: the callback object on its own (rows, bursts, dropped samples, a
 // frame too big for memory) and the component splicing it in, grabbing through it and
 // giving up within its bound.
-#include "MovieTestSupport.h"
+#include "MovieTestUtil.h"
 
 #include "movie/SampleGrabberCB.h"
 #include "platform/user/MessageQueue.h"

@@ -1,6 +1,6 @@
 // Where the video sits for every display size and zoom, the scroll bars, the setters'
 // refusals, logo mode and the component's own Visible, full screen and its keys.
-#include "MovieTestSupport.h"
+#include "MovieTestUtil.h"
 
 #include "framework/Forms.h"
 #include "framework/ScrollBar.h"

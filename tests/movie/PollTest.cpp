@@ -1,6 +1,6 @@
 // The 50 ms poll: position reports in both units, the four deferred events with one slot
 // each, the pause the selection end asks for, AutoStart, Loop, and a handler that raises.
-#include "MovieTestSupport.h"
+#include "MovieTestUtil.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // The component's defaults, its setters' rules, the operations' results in every state, and
 // the properties passed straight to the player by dispatch id, by name too.
-#include "MovieTestSupport.h"
+#include "MovieTestUtil.h"
 
 #include "framework/Timer.h"
 #include "rtl/Files.h"

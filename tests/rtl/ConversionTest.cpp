@@ -1,12 +1,12 @@
 #include "rtl/Conversion.h"
+#include "rtl/ScopeGuard.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <limits>
-#include <unistd.h>
 
 namespace {
 
@@ -188,18 +188,15 @@ TEST_F(Conversion, FormatFloatPictures) {
 namespace {
 
 // Finds or builds a locale whose decimal separator is a comma. Building one needs localedef
-// and the locale sources; the directory lives for the test program's run.
-String CommaLocale(std::filesystem::path& built) {
+// and the locale sources; it is built in the folder, LOCPATH pointed there (builtHere set).
+String CommaLocale(const test_support::TempFolder& folder, bool& builtHere) {
     for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "nl_NL.UTF-8", "de_DE.utf8"})
         if (LoadFormatSettings(name) && FormatSettings().DecimalSeparator == ",") return name;
-    auto dir =
-        std::filesystem::temp_directory_path() / ("korvid_locale_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    built = dir;
     String command =
-        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' > /dev/null 2>&1";
+        "localedef -i de_DE -f UTF-8 '" + folder.File("de_DE.UTF-8") + "' > /dev/null 2>&1";
     if (std::system(command.c_str()) < 0) return "";
-    ::setenv("LOCPATH", dir.c_str(), 1);
+    ::setenv("LOCPATH", folder.Path().c_str(), 1);
+    builtHere = true;
     if (LoadFormatSettings("de_DE.UTF-8") && FormatSettings().DecimalSeparator == ",")
         return "de_DE.UTF-8";
     return "";
@@ -208,17 +205,13 @@ String CommaLocale(std::filesystem::path& built) {
 } // namespace
 
 TEST_F(Conversion, CommaSeparatorFromTheLocale) {
-    std::filesystem::path built;
-    String locale = CommaLocale(built);
-    struct Cleanup {
-        std::filesystem::path dir;
-        ~Cleanup() {
-            if (dir.empty()) return;
-            ::unsetenv("LOCPATH");
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        }
-    } cleanup{built};
+    test_support::TempFolder folder("korvid-locale-");
+    bool builtHere = false;
+    // LOCPATH must not outlive the folder it names.
+    ScopeGuard unsetPath([&] {
+        if (builtHere) ::unsetenv("LOCPATH");
+    });
+    String locale = CommaLocale(folder, builtHere);
     if (locale.empty()) GTEST_SKIP() << "no locale with a comma separator can be had";
     ASSERT_EQ(FormatSettings().DecimalSeparator, ",");
     EXPECT_EQ(FloatToStr(12.5), "12,5");

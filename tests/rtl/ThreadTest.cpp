@@ -1,6 +1,7 @@
 #include "rtl/Thread.h"
 
 #include "platform/kernel/Clock.h"
+#include "support/Poll.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +28,8 @@ private:
 };
 
 // Serves synchronized calls until done holds; each round may nest further rounds.
-void PumpUntil(const std::function<bool()>& done) {
-    while (!done())
-        CheckSynchronize(1);
+bool PumpUntil(const std::function<bool()>& done) {
+    return test_support::PollUntil(done, [] { CheckSynchronize(1); });
 }
 
 } // namespace
@@ -58,7 +58,7 @@ TEST(Thread, SynchronizeFromSeveralWorkersRunsOnTheMainThreadInNestedLoops) {
             }
             ++finished;
         }));
-    PumpUntil([&] { return finished.load() == kWorkers; });
+    ASSERT_TRUE(PumpUntil([&] { return finished.load() == kWorkers; }));
     for (auto& w : workers)
         w->WaitFor();
     EXPECT_EQ(total, kWorkers * kCalls);
@@ -128,8 +128,8 @@ TEST(Thread, TerminateEndsALoopingWorker) {
             std::this_thread::yield();
         }
     }));
-    while (rounds.load() == 0)
-        std::this_thread::yield();
+    ASSERT_TRUE(test_support::PollUntil([&] { return rounds.load() > 0; },
+                                        [] { std::this_thread::yield(); }));
     worker->Terminate();
     EXPECT_TRUE(worker->Terminated());
     worker->WaitFor();
@@ -165,7 +165,7 @@ TEST(Thread, FreeOnTerminateFreesItselfAfterOnTerminate) {
     thread->OnTerminate = [&](TObject*) { terminated = true; };
     EXPECT_THROW(thread->WaitFor(), EThread);
     thread->Start();
-    PumpUntil([&] { return terminated && alive.load() == 0; });
+    EXPECT_TRUE(PumpUntil([&] { return terminated && alive.load() == 0; }));
     EXPECT_EQ(alive.load(), 0);
 }
 
@@ -190,8 +190,8 @@ TEST(Thread, FreeingARunningThreadTerminatesAndWaits) {
             left = true;
         }));
         // A thread terminated before it got to run skips Execute altogether.
-        while (!running.load())
-            std::this_thread::yield();
+        ASSERT_TRUE(test_support::PollUntil([&] { return running.load(); },
+                                            [] { std::this_thread::yield(); }));
     }
     EXPECT_TRUE(left.load());
 }

@@ -11,7 +11,9 @@ namespace {
 
 using skin_test::SkinFormFixture;
 
-TEST_F(SkinFormFixture, ConstructorTakesTheFormsCaptionAndFrame) {
+class SkinForm : public SkinFormFixture {};
+
+TEST_F(SkinForm, ConstructorTakesTheFormsCaptionAndFrame) {
     EXPECT_EQ(form_->BorderStyle(), bsDialog); // bsSingle became a dialog frame
     EXPECT_EQ(GetWindowLong(FormWindow(), GWL_STYLE) & LONG(WS_CAPTION), 0);
     EXPECT_EQ(form_->Constraints()->MinHeight, 50);
@@ -42,7 +44,7 @@ TEST_F(SkinFormFixture, ConstructorTakesTheFormsCaptionAndFrame) {
     EXPECT_EQ(pages->UIStyle(), Protein);
 }
 
-TEST_F(SkinFormFixture, OneSkinPerFormAndOnlyOnForms) {
+TEST_F(SkinForm, OneSkinPerFormAndOnlyOnForms) {
     EXPECT_THROW(CreateComponent<TskForm>(form_), Exception);
     EXPECT_EQ(form_->ComponentCount(), 1);
     // Owned by something that is no form: a plain panel whose title-bar properties do nothing.
@@ -59,7 +61,7 @@ TEST_F(SkinFormFixture, OneSkinPerFormAndOnlyOnForms) {
     EXPECT_EQ(plain->RoundCorner(), 0);
 }
 
-TEST_F(SkinFormFixture, SizeableFormsStaySizeable) {
+TEST_F(SkinForm, SizeableFormsStaySizeable) {
     TForm* other = nullptr;
     app_->CreateForm(other);
     other->SetBorderStyle(bsSizeable);
@@ -68,7 +70,7 @@ TEST_F(SkinFormFixture, SizeableFormsStaySizeable) {
     EXPECT_EQ(GetWindowLong(other->Handle(), GWL_STYLE) & LONG(WS_CAPTION), 0);
 }
 
-TEST_F(SkinFormFixture, FrameIsPaintedInTheStylesColours) {
+TEST_F(SkinForm, FrameIsPaintedInTheStylesColours) {
     ShowForm();
     const int W = form_->Width(), H = form_->Height();
     skin_->SetUIStyle(WinXP); // border $00C82C00, 3 pixels wide; background $00DEEBEF
@@ -93,7 +95,7 @@ TEST_F(SkinFormFixture, FrameIsPaintedInTheStylesColours) {
     EXPECT_EQ(FramePixel(10, 1), COLORREF(left->Canvas()->Pixels(10, 1)));
 }
 
-TEST_F(SkinFormFixture, HiddenTitleBarLeavesABorderLineAndTwoRowsOfBackground) {
+TEST_F(SkinForm, HiddenTitleBarLeavesABorderLineAndTwoRowsOfBackground) {
     ShowForm();
     skin_->SetTitleBarVisible(false);
     Pump();
@@ -129,7 +131,7 @@ TEST(SkinFormRegion, OnlyTheTopCornersAreRound) {
     }
 }
 
-TEST_F(SkinFormFixture, RoundStylesShapeTheWindow) {
+TEST_F(SkinForm, RoundStylesShapeTheWindow) {
     ShowForm();
     skin_->SetUIStyle(BlueGlass); // corners of 11
     Pump();
@@ -144,7 +146,7 @@ TEST_F(SkinFormFixture, RoundStylesShapeTheWindow) {
     EXPECT_EQ(screen().TopLevelAt(form_->Left() + 20, form_->Top() + 2), FormWindow());
 }
 
-TEST_F(SkinFormFixture, MaximisedFormFillsTheWorkAreaLessOneRow) {
+TEST_F(SkinForm, MaximisedFormFillsTheWorkAreaLessOneRow) {
     ShowForm();
     skin_->SetUIStyle(BlueGlass);
     form_->SetWindowState(wsMaximized);
@@ -173,7 +175,7 @@ TEST_F(SkinFormFixture, MaximisedFormFillsTheWorkAreaLessOneRow) {
     EXPECT_EQ(form_->Height(), 300);
 }
 
-TEST_F(SkinFormFixture, FormThatStartsMaximisedFillsTheWorkArea) {
+TEST_F(SkinForm, FormThatStartsMaximisedFillsTheWorkArea) {
     // A form that starts maximised counts its own size events; another skinned form shares
     // nothing of that count.
     TForm* second = nullptr;
@@ -196,7 +198,7 @@ TEST_F(SkinFormFixture, FormThatStartsMaximisedFillsTheWorkArea) {
     EXPECT_EQ(second->BoundsRect(), Rect(50, 60, 350, 260));
 }
 
-TEST_F(SkinFormFixture, HookForwardsEverythingAndGoesWithTheSkin) {
+TEST_F(SkinForm, HookForwardsEverythingAndGoesWithTheSkin) {
     ShowForm();
     int seen = 0;
     // A hook put on after the skin's: the skin cannot take its own out from under it.
@@ -218,7 +220,7 @@ TEST_F(SkinFormFixture, HookForwardsEverythingAndGoesWithTheSkin) {
     form_->WindowProc = skinHook; // the test's hook dies with the test
 }
 
-TEST_F(SkinFormFixture, FreeingTheSkinGivesTheFormBackItsCaptionAndShape) {
+TEST_F(SkinForm, FreeingTheSkinGivesTheFormBackItsCaptionAndShape) {
     ShowForm();
     skin_->SetUIStyle(BlueGlass);
     Pump();
@@ -236,7 +238,7 @@ TEST_F(SkinFormFixture, FreeingTheSkinGivesTheFormBackItsCaptionAndShape) {
     EXPECT_EQ(form_->Width(), 300);
 }
 
-TEST_F(SkinFormFixture, AltSpaceOpensTheSystemMenuOfTheFocusedForm) {
+TEST_F(SkinForm, AltSpaceOpensTheSystemMenuOfTheFocusedForm) {
     ShowForm();
     EXPECT_TRUE(skin_->HookedApplicationMessages());
     TForm* second = nullptr;
@@ -267,7 +269,7 @@ TEST_F(SkinFormFixture, AltSpaceOpensTheSystemMenuOfTheFocusedForm) {
     EXPECT_EQ(opened[1], skin_->TitleBar());
 }
 
-TEST_F(SkinFormFixture, AnotherMessageHandlerKeepsAltSpaceForItself) {
+TEST_F(SkinForm, AnotherMessageHandlerKeepsAltSpaceForItself) {
     skin_->Free();
     skin_ = nullptr;
     int handled = 0;
@@ -288,7 +290,7 @@ TEST_F(SkinFormFixture, AnotherMessageHandlerKeepsAltSpaceForItself) {
     EXPECT_EQ(handled, 1);
 }
 
-TEST_F(SkinFormFixture, RemovingTheFileThemeTurnsEverythingDeepBlue) {
+TEST_F(SkinForm, RemovingTheFileThemeTurnsEverythingDeepBlue) {
     auto* theme = CreateComponent<TskFileTheme>(form_);
     auto* pages = CreateComponent<TskPageControl>(form_);
     pages->SetParent(skin_);
@@ -305,7 +307,7 @@ TEST_F(SkinFormFixture, RemovingTheFileThemeTurnsEverythingDeepBlue) {
     EXPECT_EQ(pages->FileTheme(), nullptr);
 }
 
-TEST_F(SkinFormFixture, FormPanelRefusesTheSkinItself) {
+TEST_F(SkinForm, FormPanelRefusesTheSkinItself) {
     auto* panel = CreateComponent<TPanel>(form_);
     panel->SetParent(skin_);
     skin_->SetFormPanel(panel);

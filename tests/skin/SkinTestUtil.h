@@ -4,6 +4,7 @@
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "platform/headless/Headless.h"
+#include "support/FormFixture.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -34,33 +35,18 @@ inline TColor PixelOf(TBitmap* b, int x, int y) {
     return b->Canvas()->Pixels(x, y);
 }
 
-class SkinFixture : public ::testing::Test {
+// A white 400 x 300 form.
+class SkinFixture : public test_support::FormFixture {
 protected:
+    SkinFixture() : FormFixture("Skin test", 400, 300) {}
     void SetUp() override {
-        app_ = CreateComponent<TApplication>(nullptr);
-        app_->SetTitle("Skin test");
-        app_->CreateForm(form_);
-        form_->SetBorderStyle(bsNone);
-        form_->SetBounds(100, 100, 400, 300);
+        FormFixture::SetUp();
         form_->SetColor(clWhite);
     }
-    void TearDown() override {
-        app_->Free();
-        app_ = nullptr;
-    }
-    void ShowForm() {
-        form_->Show();
-        Pump();
-    }
-    void Pump() { headless::HeadlessBackend::PumpMessages(); }
     void Advance(int ms) { session_->AdvanceClock(ms); }
     COLORREF WindowPixel(TWinControl* c, int x, int y) {
         return headless::HeadlessBackend::WindowPixel(c->Handle(), x, y);
     }
-
-    headless::HeadlessSession session_;
-    TApplication* app_ = nullptr;
-    TForm* form_ = nullptr;
 };
 
 } // namespace skin_test

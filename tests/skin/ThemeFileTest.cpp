@@ -1,10 +1,10 @@
-#include "SkinFileWriter.h"
+#include "SkinFileTestUtil.h"
 #include "SkinTestUtil.h"
 
 #include "skin/SKEdit.h"
 #include "skin/SKThemeFile.h"
+#include "support/TempFolder.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 
@@ -13,28 +13,12 @@ namespace {
 using skin_test::SkinFileWriter;
 namespace fs = std::filesystem;
 
-// A folder of its own per test, removed afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        static std::atomic<int> n{0};
-        path_ = fs::temp_directory_path() /
-                ("korvid-skin-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    std::string Write(const std::string& name, const std::vector<Byte>& bytes) const {
-        skin_test::WriteFile(File(name), bytes);
-        return File(name);
-    }
-
-private:
-    fs::path path_;
-};
+// Writes the bytes to a file in the folder; gives its name.
+std::string Write(const test_support::TempFolder& dir, const std::string& name,
+                  const std::vector<Byte>& bytes) {
+    skin_test::WriteFile(dir.File(name), bytes);
+    return dir.File(name);
+}
 
 std::vector<Byte> BmpOf(int w, int h, TColor c) {
     ObjectPtr<TBitmap> b = skin_test::SolidBitmap(w, h, c);
@@ -51,7 +35,7 @@ TskThemeFileReader Read(const std::vector<Byte>& bytes) {
 }
 
 TEST(SkinFile, MagicDecidesValidity) {
-    TempFolder dir;
+    test_support::TempFolder dir{"korvid-skin-"};
     auto bytes = [](const std::string& s) { return std::vector<Byte>(s.begin(), s.end()); };
     struct Case {
         std::vector<Byte> content;
@@ -68,7 +52,7 @@ TEST(SkinFile, MagicDecidesValidity) {
     };
     int i = 0;
     for (const Case& c : cases) {
-        std::string path = dir.Write("f" + std::to_string(i++), c.content);
+        std::string path = Write(dir, "f" + std::to_string(i++), c.content);
         EXPECT_EQ(IsValidSkinFile(path), c.valid) << i;
     }
     EXPECT_FALSE(IsValidSkinFile(dir.File("missing")));
@@ -214,9 +198,9 @@ TEST(SkinFile, EmptyImagesAndOddlySizedValuesAreLeftOut) {
 class FileThemeTest : public skin_test::SkinFixture {
 protected:
     std::string WriteSkin(const std::string& name, SkinFileWriter& w) {
-        return dir_.Write(name, w.Bytes());
+        return Write(dir_, name, w.Bytes());
     }
-    TempFolder dir_;
+    test_support::TempFolder dir_{"korvid-skin-"};
 };
 
 TEST_F(FileThemeTest, LoadedSkinAnswersAndMissingItemsAreDeepBlue) {
@@ -263,7 +247,7 @@ TEST_F(FileThemeTest, BadNamesChangeNothingAndBadFilesRaise) {
     theme->SetThemeFile(dir_.File("folder.skn"));
     EXPECT_EQ(theme->ThemeFile(), path) << "a folder is never taken for a skin file";
     const std::string notSkin =
-        dir_.Write("plain.txt", {'h', 'e', 'l', 'l', 'o', 0, 0, 0, 0, 0, 0, 0});
+        Write(dir_, "plain.txt", {'h', 'e', 'l', 'l', 'o', 0, 0, 0, 0, 0, 0, 0});
     try {
         theme->SetThemeFile(notSkin);
         ADD_FAILURE() << "no error";
@@ -284,7 +268,7 @@ TEST_F(FileThemeTest, AReloadThatFailsKeepsTheSkinBefore) {
     theme->SetThemeFile(path);
     // The magic and its zero byte, but not the whole header.
     const std::string cut =
-        dir_.Write("cut.skn", {'S', 'k', 'i', 'n', 'P', 'a', 'k', '_', 'T', 'B', 0, 0, 24});
+        Write(dir_, "cut.skn", {'S', 'k', 'i', 'n', 'P', 'a', 'k', '_', 'T', 'B', 0, 0, 24});
     theme->SetThemeFile(cut);
     EXPECT_TRUE(theme->IsLoaded());
     EXPECT_EQ(theme->ThemeFile(), path);
@@ -297,7 +281,7 @@ TEST_F(FileThemeTest, AReloadThatFailsKeepsTheSkinBefore) {
     SkinFileWriter::Set32(bytes, SkinFileWriter::EntryAt(bytes, 1) + SkinFileWriter::kDataOffset,
                           0xFFFFFF00);
     warned.clear();
-    theme->SetThemeFile(dir_.Write("damaged.skn", bytes));
+    theme->SetThemeFile(Write(dir_, "damaged.skn", bytes));
     EXPECT_EQ(theme->GetInt(tiFormMinWidthInt), 310);
     EXPECT_EQ(theme->GetInt(tiFormBorderWidthInt), 1) << "DeepBlue's";
     EXPECT_FALSE(warned.empty());

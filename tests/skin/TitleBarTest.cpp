@@ -8,7 +8,7 @@ namespace {
 
 using skin_test::SkinFormFixture;
 
-class TitleBarFixture : public SkinFormFixture {
+class SkinTitleBar : public SkinFormFixture {
 protected:
     void SetUp() override {
         SkinFormFixture::SetUp();
@@ -29,7 +29,7 @@ protected:
     TskTitleBar* bar_ = nullptr;
 };
 
-TEST_F(TitleBarFixture, ButtonsFromTheRightEdgeAndTheCaptionAfterTheControlBox) {
+TEST_F(SkinTitleBar, ButtonsFromTheRightEdgeAndTheCaptionAfterTheControlBox) {
     const int W = bar_->Width();
     const TskTitleBar::Layout layout = bar_->ComputeLayout(W);
     // DeepBlue pieces are 19 pixels wide.
@@ -60,7 +60,7 @@ TEST_F(TitleBarFixture, ButtonsFromTheRightEdgeAndTheCaptionAfterTheControlBox) 
     EXPECT_EQ(after.buttons[1].rect.left, W - 47);
 }
 
-TEST_F(TitleBarFixture, HotAndPressedPicturesFollowThePointer) {
+TEST_F(SkinTitleBar, HotAndPressedPicturesFollowThePointer) {
     const int W = bar_->Width(), T = bar_->ButtonTop();
     // The close button (piece 16) and its mouse-on (17) and pressed (18) pictures.
     const int cx = W - 19;
@@ -87,7 +87,7 @@ TEST_F(TitleBarFixture, HotAndPressedPicturesFollowThePointer) {
     EXPECT_FALSE(bar_->Pressed());
 }
 
-TEST_F(TitleBarFixture, ClickingCloseClosesTheFormAndMinimiseMinimisesIt) {
+TEST_F(SkinTitleBar, ClickingCloseClosesTheFormAndMinimiseMinimisesIt) {
     TForm* other = nullptr;
     app_->CreateForm(other); // not the main form
     other->SetBounds(500, 100, 300, 200);
@@ -114,7 +114,7 @@ TEST_F(TitleBarFixture, ClickingCloseClosesTheFormAndMinimiseMinimisesIt) {
     EXPECT_TRUE(IsIconic(FormWindow()));
 }
 
-TEST_F(TitleBarFixture, DoubleClickOnTheEmptyBarMaximisesAndRestores) {
+TEST_F(SkinTitleBar, DoubleClickOnTheEmptyBarMaximisesAndRestores) {
     TPoint empty = OnBar(bar_->Width() / 2, 8);
     screen().DoubleClick(empty.x, empty.y);
     Pump();
@@ -127,7 +127,7 @@ TEST_F(TitleBarFixture, DoubleClickOnTheEmptyBarMaximisesAndRestores) {
     EXPECT_EQ(BarPixel(bar_->Width() - 39 + 9, T + 9), PiecePixel(kMaximizePiece, 9, 9));
 }
 
-TEST_F(TitleBarFixture, PressOnTheEmptyBarHandsTheDragToTheDesktop) {
+TEST_F(SkinTitleBar, PressOnTheEmptyBarHandsTheDragToTheDesktop) {
     const int before = screen().MoveSizeRequests();
     TPoint empty = OnBar(bar_->Width() / 2, 8);
     screen().MovePointer(empty.x, empty.y);
@@ -152,7 +152,7 @@ TEST_F(TitleBarFixture, PressOnTheEmptyBarHandsTheDragToTheDesktop) {
     Pump();
 }
 
-TEST_F(TitleBarFixture, LongCaptionsEndInDotsBeforeTheButtons) {
+TEST_F(SkinTitleBar, LongCaptionsEndInDotsBeforeTheButtons) {
     TBitmap* c = MakeObject<TBitmap>().release();
     c->Canvas()->SetFont(bar_->Font());
     struct Case {
@@ -190,7 +190,7 @@ TEST_F(TitleBarFixture, LongCaptionsEndInDotsBeforeTheButtons) {
         EXPECT_EQ(BarPixel(bar_->Width() - 59 + 1, y), PiecePixel(kMinimizePiece, 1, y - T)) << y;
 }
 
-TEST_F(TitleBarFixture, InactiveFormsCaptionIsInTheInactiveColour) {
+TEST_F(SkinTitleBar, InactiveFormsCaptionIsInTheInactiveColour) {
     bar_->SetCaption("IIIIIIIIIIIIIIIIIIII");
     bar_->SetFont(bar_->Font());
     Pump();
@@ -208,7 +208,7 @@ TEST_F(TitleBarFixture, InactiveFormsCaptionIsInTheInactiveColour) {
     EXPECT_GT(countColour(ColorToRGB(clInactiveCaption)), 20);
 }
 
-TEST_F(TitleBarFixture, OnlyOneClientSectionAndOneControlBox) {
+TEST_F(SkinTitleBar, OnlyOneClientSectionAndOneControlBox) {
     TskTitleBarSection* s0 = bar_->Sections()->Items(0);
     TskTitleBarSection* s2 = bar_->Sections()->Items(2);
     ASSERT_EQ(s2->Align(), skClient);
@@ -235,7 +235,7 @@ TEST_F(TitleBarFixture, OnlyOneClientSectionAndOneControlBox) {
               "Sorry, only one button's ButtonType property can be \"skControlBox\"");
 }
 
-TEST_F(TitleBarFixture, CustomBarKeepsItsPartsThroughStyleChanges) {
+TEST_F(SkinTitleBar, CustomBarKeepsItsPartsThroughStyleChanges) {
     bar_->SetCustom(true);
     bar_->Sections()->Items(0)->SetWidth(77);
     bar_->Font()->SetColor(clRed);
@@ -247,7 +247,7 @@ TEST_F(TitleBarFixture, CustomBarKeepsItsPartsThroughStyleChanges) {
     EXPECT_EQ(bar_->Font()->Color(), clBlack); // the MacOS caption is black
 }
 
-TEST_F(TitleBarFixture, SystemMenuEnablesWhatTheVisibleButtonsOffer) {
+TEST_F(SkinTitleBar, SystemMenuEnablesWhatTheVisibleButtonsOffer) {
     struct Case {
         bool min, max, close;
     } cases[] = {{true, true, true}, {false, false, true}, {true, false, false}};
@@ -270,7 +270,7 @@ TEST_F(TitleBarFixture, SystemMenuEnablesWhatTheVisibleButtonsOffer) {
     }
 }
 
-TEST_F(TitleBarFixture, ControlBoxOpensTheSystemMenuAndItsItemsAct) {
+TEST_F(SkinTitleBar, ControlBoxOpensTheSystemMenuAndItsItemsAct) {
     TskTitleBarPopupMenu* menu = bar_->SystemMenu();
     int popups = 0;
     menu->OnPopup = [&](TObject*) {
@@ -296,7 +296,7 @@ TEST_F(TitleBarFixture, ControlBoxOpensTheSystemMenuAndItsItemsAct) {
     EXPECT_TRUE(closing);
 }
 
-TEST_F(TitleBarFixture, CustomAndHelpButtonsRaiseTheirEvents) {
+TEST_F(SkinTitleBar, CustomAndHelpButtonsRaiseTheirEvents) {
     TskTitleBarButton* help = bar_->Buttons()->Add();
     help->SetButtonType(skHelp);
     TskTitleBarButton* custom = bar_->Buttons()->Add();
@@ -321,7 +321,7 @@ TEST_F(TitleBarFixture, CustomAndHelpButtonsRaiseTheirEvents) {
     EXPECT_EQ(events[1], std::make_pair('c', 5));
 }
 
-TEST_F(TitleBarFixture, AppIconTakesTheControlBoxsPlace) {
+TEST_F(SkinTitleBar, AppIconTakesTheControlBoxsPlace) {
     bar_->SetDrawAppIcon(true);
     EXPECT_EQ(bar_->ComputeLayout(bar_->Width()).captionLeft, 21);
     Pump(); // draws without an icon as well

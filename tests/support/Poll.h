@@ -2,6 +2,7 @@
 // Waiting for something another thread or process does, bounded in real time: the bound only
 // stops a test that would otherwise hang, it never decides what a test sees.
 #include <chrono>
+#include <concepts>
 #include <thread>
 
 namespace test_support {
@@ -10,7 +11,7 @@ constexpr std::chrono::seconds kPollBound{20};
 
 // Asks done() until it says yes or bound has passed; between asks runs step() (pumping
 // messages, say) or, without one, sleeps a moment. Returns done()'s last answer.
-template <class Done, class Step>
+template <class Done, std::invocable Step>
 bool PollUntil(Done&& done, Step&& step, std::chrono::milliseconds bound = kPollBound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
     for (;;) {

@@ -1,7 +1,7 @@
-#include "AviReadBack.h"
 #include "platform/avifile/AviWriter.h"
 #include "platform/avifile/Vfw.h"
 #include "support/TempFolder.h"
+#include "support/media/AviReadBack.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,8 @@ AVISTREAMINFOA StreamHeader(const Frames& f, DWORD scale) {
 }
 
 // Writes the frames at the given sample numbers the way the saver does.
-void WriteAvi(const String& path, const Frames& f, DWORD scale, const std::vector<int>& samples) {
+void WriteAvi(const std::string& path, const Frames& f, DWORD scale,
+              const std::vector<int>& samples) {
     AVIFileInit();
     PAVIFILE file = nullptr;
     ASSERT_EQ(AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE, nullptr),
@@ -118,7 +119,7 @@ class AviFileWrite : public ::testing::TestWithParam<AviCase> {};
 TEST_P(AviFileWrite, ReadsBackWithRateCountSizeAndPixels) {
     const AviCase& c = GetParam();
     test_support::TempFolder dir("korvid-avi-");
-    const String path = dir.File("grid.avi");
+    const std::string path = dir.File("grid.avi");
     WriteAvi(path, c.frames, c.scale, c.samples);
     ReadBack r = ReadAvi(path);
     ASSERT_TRUE(r.opened);
@@ -129,7 +130,7 @@ TEST_P(AviFileWrite, ReadsBackWithRateCountSizeAndPixels) {
     EXPECT_EQ(r.frames, c.samples.back() + 1);
     ExpectFrames(r, c.frames, c.samples);
     EXPECT_EQ(Probe(path), c.probe);
-    EXPECT_EQ(dir.Names(), std::vector<String>{"grid.avi"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"grid.avi"});
 }
 
 const AviCase kCases[] = {
@@ -143,7 +144,7 @@ const AviCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, AviFileWrite, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return String(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
     // The limit is lowered so the test crosses several RIFF segments with small frames; the
@@ -151,7 +152,7 @@ TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
     const std::uint64_t old = avifile::RiffSegmentLimit();
     avifile::SetRiffSegmentLimit(64 * 1024);
     test_support::TempFolder dir("korvid-avi-");
-    const String path = dir.File("long.avi");
+    const std::string path = dir.File("long.avi");
     const Frames f{64, 48, 24}; // 9216 bytes a frame: 6 frames a segment
     std::vector<int> samples;
     for (int i = 0; i < 40; ++i)
@@ -195,7 +196,7 @@ TEST(AviFileFailures, AMissingFolderFailsAtOpen) {
 
 TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
     test_support::TempFolder dir("korvid-avi-");
-    const String path = dir.File("full.avi");
+    const std::string path = dir.File("full.avi");
     // The file-size limit stands in for a full disk: writes past it fail.
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
@@ -236,7 +237,7 @@ TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
 
 TEST(AviFileFailures, BadCallsAreRefusedByResult) {
     test_support::TempFolder dir("korvid-avi-");
-    const String path = dir.File("bad.avi");
+    const std::string path = dir.File("bad.avi");
     const Frames f{8, 8, 8};
     PAVIFILE file = nullptr;
     EXPECT_EQ(AVIFileOpenA(&file, path.c_str(), OF_READ, nullptr), AVIERR_UNSUPPORTED);
@@ -285,12 +286,12 @@ TEST(AviFileFailures, BadCallsAreRefusedByResult) {
 
 TEST(AviFileWriteTwice, SavingAgainReplacesTheFile) {
     test_support::TempFolder dir("korvid-avi-");
-    const String path = dir.File("again.avi");
+    const std::string path = dir.File("again.avi");
     const Frames f{16, 16, 24};
     WriteAvi(path, f, 33, {0, 1, 2, 3, 4, 5});
     WriteAvi(path, f, 33, {0, 1});
     EXPECT_EQ(Probe(path), "rawvideo,16,16,bgr24,30/11,2");
-    EXPECT_EQ(dir.Names(), std::vector<String>{"again.avi"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"again.avi"});
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Events.h"
 #include "platform/kernel/Time.h"
+#include "support/Poll.h"
 
 #include <gtest/gtest.h>
 
@@ -101,8 +102,7 @@ TEST(KernelEvents, ManualEventReleasesEveryWaiterAutoEventOne) {
                 if (WaitForSingleObject(h, INFINITE) == WAIT_OBJECT_0) ++released;
             });
         SetEvent(h);
-        while (released.load() == 0)
-            RealPause();
+        EXPECT_TRUE(test_support::PollUntil([&] { return released.load() > 0; }, RealPause));
         if (manual) {
             for (auto& t : waiters)
                 t.join();
@@ -112,8 +112,8 @@ TEST(KernelEvents, ManualEventReleasesEveryWaiterAutoEventOne) {
             EXPECT_EQ(released.load(), 1);
             for (int k = 2; k <= 3; ++k) {
                 SetEvent(h);
-                while (released.load() < k)
-                    RealPause();
+                EXPECT_TRUE(
+                    test_support::PollUntil([&] { return released.load() >= k; }, RealPause));
             }
             for (auto& t : waiters)
                 t.join();
@@ -138,10 +138,11 @@ TEST(KernelEvents, TimedWaitEndsWhenTheFakeClockPassesItsDeadline) {
         done = true;
     });
     // Another thread's sleeps move the fake time until the wait gives up.
-    while (!done) {
-        Sleep(50);
-        RealPause();
-    }
+    EXPECT_TRUE(test_support::PollUntil([&] { return done.load(); },
+                                        [] {
+                                            Sleep(50);
+                                            RealPause();
+                                        }));
     waiter.join();
     EXPECT_EQ(result, WAIT_TIMEOUT);
     EXPECT_GE(ended - started, 500u);

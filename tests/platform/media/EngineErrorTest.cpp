@@ -1,5 +1,6 @@
-#include "platform/media/EngineTestSupport.h"
-#include "platform/media/Fixtures.h"
+#include "platform/media/EngineTestUtil.h"
+#include "support/TempFolder.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,7 @@ using media::MediaEngine;
 namespace {
 
 MovieSpec Mjpeg(int frames) {
-    MovieSpec s;
-    s.container = "avi";
-    s.video = Video::Mjpeg;
-    s.frames = frames;
-    return s;
+    return {.container = "avi", .video = Video::Mjpeg, .frames = frames};
 }
 
 // Replaces every occurrence of a four-character code.
@@ -28,7 +25,7 @@ void Retag(std::vector<BYTE>& bytes, const char* from, const char* to) {
 
 struct BadFile {
     const char* name;
-    std::function<void(const String& path)> make;
+    std::function<void(const std::string& path)> make;
     int code;
     const char* words; // a phrase the description must hold
 };
@@ -37,8 +34,8 @@ class MediaEngineBadInput : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(MediaEngineBadInput, ReportsAnErrorAndGoesBackToClosed) {
     const BadFile& c = GetParam();
-    TempDir dir;
-    const String path = dir.File(c.name);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File(c.name);
     c.make(path);
     MediaEngine engine(SilentOptions());
     engine.Open(path);
@@ -49,7 +46,7 @@ TEST_P(MediaEngineBadInput, ReportsAnErrorAndGoesBackToClosed) {
                               [](const EngineEvent& e) { return e.kind == EngineEvent::Error; });
     ASSERT_NE(error, events.end());
     EXPECT_EQ(error->newValue, c.code);
-    EXPECT_NE(error->text.find(c.words), String::npos) << error->text;
+    EXPECT_NE(error->text.find(c.words), std::string::npos) << error->text;
     EXPECT_EQ(engine.ErrorCode(), c.code);
     EXPECT_EQ(engine.ErrorDescription(), error->text);
     EXPECT_EQ(engine.GetOpenState(), media::mpClosed);
@@ -58,7 +55,7 @@ TEST_P(MediaEngineBadInput, ReportsAnErrorAndGoesBackToClosed) {
     engine.Play();
     EXPECT_EQ(engine.GetPlayState(), media::mpStopped);
     EXPECT_EQ(engine.InsertSampleGrabber(), nullptr);
-    const String good = dir.File("good.avi");
+    const std::string good = dir.File("good.avi");
     WriteMovie(good, Mjpeg(3));
     OpenPaused(engine, good);
     EXPECT_EQ(engine.GetOpenState(), media::mpOpen);
@@ -66,17 +63,17 @@ TEST_P(MediaEngineBadInput, ReportsAnErrorAndGoesBackToClosed) {
 }
 
 const BadFile kBadFiles[] = {
-    BadFile{"missing.mpg", [](const String&) {}, media::kErrorFileNotFound, "cannot be found"},
+    BadFile{"missing.mpg", [](const std::string&) {}, media::kErrorFileNotFound, "cannot be found"},
     BadFile{"notes.avi",
-            [](const String& p) {
-                const String text = "These are notes, not a movie.\n";
+            [](const std::string& p) {
+                const std::string text = "These are notes, not a movie.\n";
                 WriteBytes(p, std::vector<BYTE>(text.begin(), text.end()));
             },
             media::kErrorNotMedia, "not a media file"},
-    BadFile{"empty.mpg", [](const String& p) { WriteBytes(p, {}); }, media::kErrorNotMedia,
+    BadFile{"empty.mpg", [](const std::string& p) { WriteBytes(p, {}); }, media::kErrorNotMedia,
             "not a media file"},
     BadFile{"header.avi",
-            [](const String& p) {
+            [](const std::string& p) {
                 // Cut where the frames begin: the streams are known but no picture is there.
                 WriteMovie(p, Mjpeg(10));
                 std::vector<BYTE> bytes = ReadBytes(p);
@@ -87,7 +84,7 @@ const BadFile kBadFiles[] = {
             },
             media::kErrorNoFrames, "no picture"},
     BadFile{"strange.avi",
-            [](const String& p) {
+            [](const std::string& p) {
                 WriteMovie(p, Mjpeg(3));
                 std::vector<BYTE> bytes = ReadBytes(p);
                 Retag(bytes, "MJPG", "QZQZ");
@@ -97,16 +94,14 @@ const BadFile kBadFiles[] = {
 
 INSTANTIATE_TEST_SUITE_P(Files, MediaEngineBadInput, ::testing::ValuesIn(kBadFiles),
                          [](const auto& test) {
-                             String n = test.param.name;
+                             std::string n = test.param.name;
                              return n.substr(0, n.find('.'));
                          });
 
 TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
-    TempDir dir;
-    const String path = dir.File("cut.mpg");
-    MovieSpec desc;
-    desc.container = "mpeg";
-    desc.frames = 40;
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("cut.mpg");
+    MovieSpec desc{.container = "mpeg", .frames = 40};
     WriteMovie(path, desc);
     std::vector<BYTE> bytes = ReadBytes(path);
     bytes.resize(bytes.size() / 2);
@@ -128,12 +123,9 @@ TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
 }
 
 TEST(MediaEngineClose, ClosingWhileOpeningOrPlayingReturnsAtOnce) {
-    TempDir dir;
-    const String path = dir.File("clip.mpg");
-    MovieSpec desc;
-    desc.container = "mpeg";
-    desc.audio = Audio::Mp2;
-    desc.frames = 100;
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("clip.mpg");
+    MovieSpec desc{.container = "mpeg", .audio = Audio::Mp2, .frames = 100};
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     for (int i = 0; i < 5; ++i) {

@@ -1,5 +1,7 @@
-#include "platform/media/EngineTestSupport.h"
-#include "platform/media/Fixtures.h"
+#include "platform/media/EngineTestUtil.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
+#include "support/media/MovieFixtures.h"
 
 #include "platform/kernel/Clock.h"
 
@@ -50,23 +52,9 @@ private:
     bool lengthsRight_ = true;
 };
 
-MovieSpec Clip(const char* container, Video video, Audio audio, int frames) {
-    MovieSpec s;
-    s.container = container;
-    s.video = video;
-    s.audio = audio;
-    s.frames = frames;
-    return s;
-}
-
 // Waits (bounded, in real time) until the condition holds.
 bool Eventually(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + kEventBound;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (done()) return true;
-        std::this_thread::yield();
-    }
-    return done();
+    return test_support::PollUntil(done, [] { std::this_thread::yield(); });
 }
 
 bool WaitForFrames(RecordingHook& hook, std::size_t count) {
@@ -81,9 +69,11 @@ std::vector<int> Count(int from, int to) {
 }
 
 TEST(MediaEnginePlayback, PlaysEveryFrameOnTheKernelClockThenEndsAndRewinds) {
-    TempDir dir;
-    const String path = dir.File("clip.avi");
-    WriteMovie(path, Clip("avi", Video::Mjpeg, Audio::Pcm, 20));
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("clip.avi");
+    WriteMovie(
+        path,
+        MovieSpec{.container = "avi", .video = Video::Mjpeg, .audio = Audio::Pcm, .frames = 20});
     // Playback moves on only as the time is moved: each 40 ms step shows exactly one frame.
     kernel::FakeClock clock(5000);
     kernel::ScopedClock useClock(clock);
@@ -141,9 +131,9 @@ TEST(MediaEnginePlayback, PlaysEveryFrameOnTheKernelClockThenEndsAndRewinds) {
 }
 
 TEST(MediaEnginePlayback, DisarmedHookSeesNothingAndRemovalDetaches) {
-    TempDir dir;
-    const String path = dir.File("clip.mpg");
-    WriteMovie(path, Clip("mpeg", Video::Mpeg1, Audio::None, 10));
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("clip.mpg");
+    WriteMovie(path, MovieSpec{.container = "mpeg", .video = Video::Mpeg1, .frames = 10});
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
@@ -169,9 +159,11 @@ TEST(MediaEnginePlayback, DisarmedHookSeesNothingAndRemovalDetaches) {
 }
 
 TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
-    TempDir dir;
-    const String path = dir.File("clip.mpg");
-    WriteMovie(path, Clip("mpeg", Video::Mpeg1, Audio::Mp2, 60));
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("clip.mpg");
+    WriteMovie(
+        path,
+        MovieSpec{.container = "mpeg", .video = Video::Mpeg1, .audio = Audio::Mp2, .frames = 60});
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
@@ -193,15 +185,14 @@ TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
     EXPECT_EQ(numbers.back(), 59);
 }
 
+// Four tenths of a second of sound and no pictures.
+const MovieSpec kTone{
+    .container = "wav", .video = Video::None, .audio = Audio::Pcm, .audioSeconds = 0.4};
+
 TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
-    TempDir dir;
-    const String path = dir.File("tone.wav");
-    MovieSpec desc;
-    desc.container = "wav";
-    desc.video = Video::None;
-    desc.audio = Audio::Pcm;
-    desc.audioSeconds = 0.4;
-    WriteMovie(path, desc);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("tone.wav");
+    WriteMovie(path, kTone);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     EXPECT_EQ(engine.GetOpenState(), media::mpOpen);
@@ -225,14 +216,9 @@ TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
 // Without pictures a seek is carried out by the sound alone: the position moves on from the
 // target, the end comes, and after the rewind the file plays again.
 TEST(MediaEnginePlayback, AudioOnlyFileSeeksAndPlaysAgainAfterTheEnd) {
-    TempDir dir;
-    const String path = dir.File("tone.wav");
-    MovieSpec desc;
-    desc.container = "wav";
-    desc.video = Video::None;
-    desc.audio = Audio::Pcm;
-    desc.audioSeconds = 0.4;
-    WriteMovie(path, desc);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("tone.wav");
+    WriteMovie(path, kTone);
     kernel::FakeClock clock(5000);
     kernel::ScopedClock useClock(clock);
     MediaEngine engine(SilentOptions());
@@ -263,9 +249,9 @@ TEST(MediaEnginePlayback, AudioOnlyFileSeeksAndPlaysAgainAfterTheEnd) {
 }
 
 TEST(MediaEnginePlayback, CurrentImageIsAskedForItsSizeFirst) {
-    TempDir dir;
-    const String path = dir.File("odd.avi");
-    MovieSpec desc = Clip("avi", Video::Mjpeg, Audio::None, 5);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("odd.avi");
+    MovieSpec desc{.container = "avi", .video = Video::Mjpeg, .frames = 5};
     desc.width = 162; // rows of 486 bytes, padded to 488
     desc.height = 90;
     WriteMovie(path, desc);

@@ -1,5 +1,6 @@
-#include "platform/media/EngineTestSupport.h"
-#include "platform/media/Fixtures.h"
+#include "platform/media/EngineTestUtil.h"
+#include "support/TempFolder.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +27,8 @@ int ExpectedFrame(double position, const MovieSpec& desc) {
 
 TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
     const SeekCase& c = GetParam();
-    TempDir dir;
-    const String path = dir.File(c.file);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File(c.file);
     WriteMovie(path, c.desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
@@ -51,8 +52,8 @@ TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
 
 TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
     const SeekCase& c = GetParam();
-    TempDir dir;
-    const String path = dir.File(c.file);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File(c.file);
     WriteMovie(path, c.desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
@@ -74,10 +75,9 @@ class MediaEngineSeekDefaultClip : public ::testing::TestWithParam<DefaultClipCa
 
 TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
     const DefaultClipCase& c = GetParam();
-    MovieSpec desc;
-    desc.container = c.container;
-    TempDir dir;
-    const String path = dir.File(c.file);
+    MovieSpec desc{.container = c.container};
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File(c.file);
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
@@ -95,35 +95,50 @@ TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
 INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineSeekDefaultClip,
                          ::testing::Values(DefaultClipCase{"Mpeg1", "mpeg", "a.mpg"},
                                            DefaultClipCase{"Mpeg1Mkv", "matroska", "b.mkv"}),
-                         [](const auto& test) { return String(test.param.name); });
-
-MovieSpec Movie(const char* container, Video video, Audio audio, int frames, int fps) {
-    MovieSpec s;
-    s.container = container;
-    s.video = video;
-    s.audio = audio;
-    s.frames = frames;
-    s.fps = fps;
-    return s;
-}
+                         [](const auto& test) { return std::string(test.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Containers, MediaEngineSeek,
     ::testing::Values(
-        SeekCase{"Mpeg1", Movie("mpeg", Video::Mpeg1, Audio::None, 50, 25), "a.mpg"},
-        SeekCase{"Mpeg1WithAudio", Movie("mpeg", Video::Mpeg1, Audio::Mp2, 50, 25), "b.mpg"},
-        SeekCase{"MjpegAvi", Movie("avi", Video::Mjpeg, Audio::None, 50, 10), "c.avi"},
-        SeekCase{"MjpegAviWithAudio", Movie("avi", Video::Mjpeg, Audio::Pcm, 50, 10), "d.avi"},
-        SeekCase{"H264Mp4", Movie("mp4", Video::H264, Audio::None, 50, 25), "e.mp4"},
-        SeekCase{"Mpeg4Mkv", Movie("matroska", Video::Mpeg4, Audio::Mp2, 50, 30), "f.mkv"},
+        SeekCase{"Mpeg1", MovieSpec{.container = "mpeg", .video = Video::Mpeg1, .frames = 50},
+                 "a.mpg"},
+        SeekCase{"Mpeg1WithAudio",
+                 MovieSpec{
+                     .container = "mpeg", .video = Video::Mpeg1, .audio = Audio::Mp2, .frames = 50},
+                 "b.mpg"},
+        SeekCase{"MjpegAvi",
+                 MovieSpec{.container = "avi", .video = Video::Mjpeg, .frames = 50, .fps = 10},
+                 "c.avi"},
+        SeekCase{"MjpegAviWithAudio",
+                 MovieSpec{.container = "avi",
+                           .video = Video::Mjpeg,
+                           .audio = Audio::Pcm,
+                           .frames = 50,
+                           .fps = 10},
+                 "d.avi"},
+        SeekCase{"H264Mp4", MovieSpec{.container = "mp4", .video = Video::H264, .frames = 50},
+                 "e.mp4"},
+        SeekCase{"Mpeg4Mkv",
+                 MovieSpec{.container = "matroska",
+                           .video = Video::Mpeg4,
+                           .audio = Audio::Mp2,
+                           .frames = 50,
+                           .fps = 30},
+                 "f.mkv"},
         // Decoded times one frame after the stream's start.
-        SeekCase{"Mpeg4AviBFrames", Movie("avi", Video::Mpeg4, Audio::None, 50, 25), "g.avi"},
-        SeekCase{"Mpeg4AviBFramesWithAudio", Movie("avi", Video::Mpeg4, Audio::Pcm, 50, 25),
-                 "h.avi"},
+        SeekCase{"Mpeg4AviBFrames",
+                 MovieSpec{.container = "avi", .video = Video::Mpeg4, .frames = 50}, "g.avi"},
+        SeekCase{
+            "Mpeg4AviBFramesWithAudio",
+            MovieSpec{.container = "avi", .video = Video::Mpeg4, .audio = Audio::Pcm, .frames = 50},
+            "h.avi"},
         // Lengths that end at the last frame's start.
-        SeekCase{"H264Mkv", Movie("matroska", Video::H264, Audio::None, 50, 25), "i.mkv"},
-        SeekCase{"Vp9Webm", Movie("webm", Video::Vp9, Audio::None, 50, 30), "j.webm"}),
-    [](const auto& test) { return String(test.param.name); });
+        SeekCase{"H264Mkv", MovieSpec{.container = "matroska", .video = Video::H264, .frames = 50},
+                 "i.mkv"},
+        SeekCase{"Vp9Webm",
+                 MovieSpec{.container = "webm", .video = Video::Vp9, .frames = 50, .fps = 30},
+                 "j.webm"}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
 
@@ -140,15 +155,12 @@ class MediaEngineVariableRate : public ::testing::TestWithParam<VariableRateCase
 
 TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
     const VariableRateCase& c = GetParam();
-    MovieSpec desc;
-    desc.container = c.container;
-    desc.video = Video::H264;
-    desc.fps = 25;
-    desc.statesRate = c.statesRate;
+    MovieSpec desc{
+        .container = c.container, .video = Video::H264, .fps = 25, .statesRate = c.statesRate};
     for (int i = 0; i < 40; ++i)
         desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
-    TempDir dir;
-    const String path = dir.File(c.file);
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File(c.file);
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
@@ -175,19 +187,18 @@ INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
                                            VariableRateCase{"H264MkvStatingAConstantRate",
                                                             "matroska", "b.mkv", true},
                                            VariableRateCase{"H264Mp4", "mp4", "c.mp4", false}),
-                         [](const auto& test) { return String(test.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // The sound stops long before the pictures: a seek past its end is carried out by the
 // picture alone, though the file is too long to be read to its end while paused.
 TEST(MediaEngineSeekPastTheSound, SettlesOnThePicture) {
-    MovieSpec desc;
-    desc.container = "avi";
-    desc.video = Video::Mjpeg;
-    desc.audio = Audio::Pcm;
-    desc.frames = 400;
-    desc.audioEndsAt = 0.5;
-    TempDir dir;
-    const String path = dir.File("short-sound.avi");
+    MovieSpec desc{.container = "avi",
+                   .video = Video::Mjpeg,
+                   .audio = Audio::Pcm,
+                   .frames = 400,
+                   .audioEndsAt = 0.5};
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("short-sound.avi");
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);

@@ -1,7 +1,8 @@
 // The presented frame as a packed DIB for widths the converter does not write in whole
 // blocks: each comes out whole, with nothing written past its rows.
-#include "platform/media/EngineTestSupport.h"
-#include "platform/media/Fixtures.h"
+#include "platform/media/EngineTestUtil.h"
+#include "support/TempFolder.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,9 @@ using namespace fixtures;
 namespace {
 
 TEST(MediaFrameImage, EveryWidthComesOutWholeWithoutWritingPastItsRows) {
-    TempDir dir;
+    test_support::TempFolder dir{"korvid-media-"};
     for (int width : {120, 124, 130, 161, 200}) {
-        const String path = dir.File("w" + std::to_string(width) + ".avi");
+        const std::string path = dir.File("w" + std::to_string(width) + ".avi");
         WriteMovie(path, {"avi", Video::Mjpeg, Audio::None, width, 240, 5});
         media::MediaEngine engine(SilentOptions());
         OpenPaused(engine, path);
@@ -27,8 +28,8 @@ TEST(MediaFrameImage, EveryWidthComesOutWholeWithoutWritingPastItsRows) {
 namespace {
 
 TEST(MediaFrameImage, DrawingAtAnySizeWritesOnlyTheCallersRows) {
-    TempDir dir;
-    const String path = dir.File("clip.avi");
+    test_support::TempFolder dir{"korvid-media-"};
+    const std::string path = dir.File("clip.avi");
     WriteMovie(path, {"avi", Video::Mjpeg, Audio::None, 200, 100, 5});
     media::MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);

@@ -1,6 +1,8 @@
-#include "platform/media/EngineTestSupport.h"
-#include "platform/media/Fixtures.h"
-#include "platform/media/PlayerTestSupport.h"
+#include "platform/media/EngineTestUtil.h"
+#include "platform/media/PlayerTestUtil.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -30,9 +32,9 @@ void WaitSeek(MediaPlayer& player) {
 
 class PlayerEvents : public ::testing::Test {
 protected:
-    TempDir dir;
-    String File(const MovieSpec& desc, const String& name) {
-        const String path = dir.File(name);
+    test_support::TempFolder dir{"korvid-media-"};
+    std::string File(const MovieSpec& desc, const std::string& name) {
+        const std::string path = dir.File(name);
         WriteMovie(path, desc);
         return path;
     }
@@ -41,15 +43,15 @@ protected:
 } // namespace
 
 TEST_F(PlayerEvents, OpenRaisesOpenStepsThenReadyStatesThenPlaying) {
-    const String path = File({"mpeg", Video::Mpeg1}, "clip.mpg");
+    const std::string path = File({"mpeg", Video::Mpeg1}, "clip.mpg");
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);
     ASSERT_EQ(player.Open(path), S_OK);
     // Nothing is raised until the owner delivers: events come on its thread only.
     EXPECT_TRUE(probe.events.empty());
     ASSERT_TRUE(probe.Until(eventid::PlayStateChange, mpPlaying));
-    const std::vector<String> expected = {"3011:0,3", "-609:1", "3011:3,4", "3011:4,5",
-                                          "3011:5,6", "-609:3", "-609:4",   "3012:0,2"};
+    const std::vector<std::string> expected = {"3011:0,3", "-609:1", "3011:3,4", "3011:4,5",
+                                               "3011:5,6", "-609:3", "-609:4",   "3012:0,2"};
     EXPECT_EQ(probe.Trace(), expected);
     EXPECT_FALSE(probe.offThread);
     EXPECT_EQ(Get(player, dispid::OpenState), Variant::Int(mpOpen));
@@ -59,22 +61,22 @@ TEST_F(PlayerEvents, OpenRaisesOpenStepsThenReadyStatesThenPlaying) {
 }
 
 TEST_F(PlayerEvents, PlayingToTheEndRaisesEndOfStreamThenStopped) {
-    const String path = File({"mpeg", Video::Mpeg1, Audio::None, 160, 120, 10}, "short.mpg");
+    const std::string path = File({"mpeg", Video::Mpeg1, Audio::None, 160, 120, 10}, "short.mpg");
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);
     player.Open(path);
     ASSERT_TRUE(probe.Until(eventid::PlayStateChange, mpStopped));
-    std::vector<String> trace = probe.Trace();
+    std::vector<std::string> trace = probe.Trace();
     ASSERT_GE(trace.size(), 3u);
-    EXPECT_EQ(std::vector<String>(trace.end() - 3, trace.end()),
-              (std::vector<String>{"3012:0,2", "3002:0", "3012:2,0"}));
+    EXPECT_EQ(std::vector<std::string>(trace.end() - 3, trace.end()),
+              (std::vector<std::string>{"3012:0,2", "3002:0", "3012:2,0"}));
     // Auto rewind brings it back to the start.
     WaitSeek(player);
     EXPECT_EQ(ShownNumber(player), 0);
 }
 
 TEST_F(PlayerEvents, PlayPauseStopRaiseEachPlayState) {
-    const String path = File({"avi", Video::Mjpeg}, "clip.avi");
+    const std::string path = File({"avi", Video::Mjpeg}, "clip.avi");
     MediaPlayer player(Options(false));
     PlayerProbe probe(player);
     player.Open(path);
@@ -84,11 +86,11 @@ TEST_F(PlayerEvents, PlayPauseStopRaiseEachPlayState) {
     EXPECT_EQ(player.Pause(), S_OK);
     EXPECT_EQ(player.Stop(), S_OK);
     ASSERT_TRUE(probe.Until(eventid::PlayStateChange, mpStopped));
-    EXPECT_EQ(probe.Trace(), (std::vector<String>{"3012:0,2", "3012:2,1", "3012:1,0"}));
+    EXPECT_EQ(probe.Trace(), (std::vector<std::string>{"3012:0,2", "3012:2,1", "3012:1,0"}));
 }
 
 TEST_F(PlayerEvents, EmptyFileNameClosesWithTheClosingSteps) {
-    const String path = File({"mpeg", Video::Mpeg1}, "clip.mpg");
+    const std::string path = File({"mpeg", Video::Mpeg1}, "clip.mpg");
     MediaPlayer player(Options(false));
     PlayerProbe probe(player);
     ASSERT_EQ(player.PutProperty(dispid::FileName, Variant::Str(path)), S_OK);
@@ -96,14 +98,14 @@ TEST_F(PlayerEvents, EmptyFileNameClosesWithTheClosingSteps) {
     probe.events.clear();
     ASSERT_EQ(player.PutProperty(dispid::FileName, Variant::Str("")), S_OK);
     ASSERT_TRUE(probe.Until(eventid::OpenStateChange, mpClosed));
-    EXPECT_EQ(probe.Trace(), (std::vector<String>{"3011:6,0"}));
+    EXPECT_EQ(probe.Trace(), (std::vector<std::string>{"3011:6,0"}));
     EXPECT_EQ(Get(player, dispid::FileName), Variant::Str(""));
     EXPECT_EQ(Get(player, dispid::ImageSourceWidth), Variant::Int(0));
     EXPECT_EQ(player.Play(), E_UNEXPECTED);
 }
 
 TEST_F(PlayerEvents, LengthAndPositionFollowTheDisplayMode) {
-    const String path = File({"avi", Video::Mjpeg, Audio::None, 160, 120, 50, 25}, "clip.avi");
+    const std::string path = File({"avi", Video::Mjpeg, Audio::None, 160, 120, 50, 25}, "clip.avi");
     MediaPlayer player(Options(false));
     PlayerProbe probe(player);
     player.Open(path);
@@ -131,7 +133,7 @@ TEST_F(PlayerEvents, LengthAndPositionFollowTheDisplayMode) {
 
 TEST_F(PlayerEvents, AudioOnlyOpensWithNoImage) {
     MovieSpec desc{"wav", Video::None, Audio::Pcm};
-    const String path = File(desc, "tone.wav");
+    const std::string path = File(desc, "tone.wav");
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);
     player.Open(path);
@@ -144,17 +146,17 @@ TEST_F(PlayerEvents, AudioOnlyOpensWithNoImage) {
 }
 
 TEST_F(PlayerEvents, NotMediaRaisesErrorWithDescriptionAndCloses) {
-    const String path = dir.File("notes.mpg");
+    const std::string path = dir.File("notes.mpg");
     WriteBytes(path, std::vector<BYTE>(4096, 'x'));
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);
     player.Open(path);
     ASSERT_TRUE(probe.Until(eventid::OpenStateChange, mpClosed));
-    std::vector<String> trace = probe.Trace();
+    std::vector<std::string> trace = probe.Trace();
     ASSERT_GE(trace.size(), 2u);
     EXPECT_EQ(trace[trace.size() - 2], "3010");
     LONG code = 0;
-    String text;
+    std::string text;
     player.ErrorCode(&code);
     player.ErrorDescription(&text);
     EXPECT_NE(code, 0);
@@ -163,7 +165,7 @@ TEST_F(PlayerEvents, NotMediaRaisesErrorWithDescriptionAndCloses) {
 }
 
 TEST_F(PlayerEvents, SendFlagsOffSilenceTheirEvents) {
-    const String path = dir.File("missing.mpg");
+    const std::string path = dir.File("missing.mpg");
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);
     player.PutProperty(dispid::SendErrorEvents, Variant::Bool(false));
@@ -171,10 +173,9 @@ TEST_F(PlayerEvents, SendFlagsOffSilenceTheirEvents) {
     player.Open(path);
     // The ready state still comes; error and open-state events do not.
     ASSERT_TRUE(probe.Until(eventid::ReadyStateChange, mpReadyStateLoading));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (player.Engine().GetOpenState() != mpClosed &&
-           std::chrono::steady_clock::now() < deadline)
-        player.WaitForEvents(std::chrono::milliseconds(20));
+    EXPECT_TRUE(
+        test_support::PollUntil([&] { return player.Engine().GetOpenState() == mpClosed; },
+                                [&] { player.WaitForEvents(std::chrono::milliseconds(20)); }));
     player.DeliverEvents();
     for (const PlayerEvent& e : probe.events) {
         EXPECT_NE(e.id, eventid::Error);
@@ -188,7 +189,8 @@ TEST_F(PlayerEvents, SendFlagsOffSilenceTheirEvents) {
 // A program stream finds times by bisecting the file; in a larger file that lands past the
 // first key frame, and a seek into the first group must still present its own frame.
 TEST_F(PlayerEvents, SeeksIntoTheFirstGroupOfALargerProgramStream) {
-    const String path = File({"mpeg", Video::Mpeg1, Audio::None, 640, 480, 75, 25, 12}, "big.mpg");
+    const std::string path =
+        File({"mpeg", Video::Mpeg1, Audio::None, 640, 480, 75, 25, 12}, "big.mpg");
     MediaPlayer player(Options(false));
     PlayerProbe probe(player);
     player.Open(path);
@@ -202,7 +204,7 @@ TEST_F(PlayerEvents, SeeksIntoTheFirstGroupOfALargerProgramStream) {
 }
 
 TEST_F(PlayerEvents, ASeekInAnAudioOnlyFileSettles) {
-    const String path = File({"wav", Video::None, Audio::Pcm}, "tone.wav");
+    const std::string path = File({"wav", Video::None, Audio::Pcm}, "tone.wav");
     MediaPlayer player(Options(false));
     PlayerProbe probe(player);
     player.Open(path);

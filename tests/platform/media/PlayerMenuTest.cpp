@@ -1,5 +1,5 @@
 #include "platform/media/PlayerMenu.h"
-#include "platform/media/HostedPlayer.h"
+#include "platform/media/HostedPlayerTestUtil.h"
 
 #include "platform/gdi/SysColor.h"
 #include "platform/user/NativeEvents.h"
@@ -17,7 +17,7 @@ constexpr POINT kFirstItem{20, 4};
 class PlayerMenu : public HostedPlayer {
 protected:
     void OpenClip() {
-        const String path = dir.File("clip.mpg");
+        const std::string path = dir.File("clip.mpg");
         WriteMovie(path, {"mpeg", Video::Mpeg1});
         player.Open(path);
         ASSERT_TRUE(PumpUntilEvent(eventid::ReadyStateChange, mpReadyStateComplete));

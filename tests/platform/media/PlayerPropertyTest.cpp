@@ -1,4 +1,4 @@
-#include "platform/media/PlayerTestSupport.h"
+#include "platform/media/PlayerTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -160,7 +160,7 @@ TEST(PlayerMethods, RefuseWhatNeedsAnOpenMovie) {
     EXPECT_EQ(player.Pause(), E_UNEXPECTED);
     EXPECT_EQ(player.Stop(), E_UNEXPECTED);
     EXPECT_EQ(player.Open(""), E_INVALIDARG);
-    String text = "x";
+    std::string text = "x";
     LONG code = 1;
     EXPECT_EQ(player.ErrorDescription(&text), S_OK);
     EXPECT_EQ(player.ErrorCode(&code), S_OK);

@@ -1,16 +1,16 @@
-#include "platform/media/HostedPlayer.h"
+#include "platform/media/HostedPlayerTestUtil.h"
 
 using namespace fixtures;
 using namespace media;
 
 TEST_F(HostedPlayer, DeliversEventsThroughItsWindowAndShowsTheSeekedFrame) {
-    const String path = dir.File("clip.mpg");
+    const std::string path = dir.File("clip.mpg");
     WriteMovie(path, {"mpeg", Video::Mpeg1});
     ASSERT_EQ(player.Open(path), S_OK);
     ASSERT_TRUE(PumpUntilEvent(eventid::ReadyStateChange, mpReadyStateComplete));
     EXPECT_FALSE(probe.offThread);
-    EXPECT_EQ(probe.Trace(), (std::vector<String>{"3011:0,3", "-609:1", "3011:3,4", "3011:4,5",
-                                                  "3011:5,6", "-609:3", "-609:4"}));
+    EXPECT_EQ(probe.Trace(), (std::vector<std::string>{"3011:0,3", "-609:1", "3011:3,4", "3011:4,5",
+                                                       "3011:5,6", "-609:3", "-609:4"}));
     // Default size: the 160x120 video sits in the middle of the 400x300 view.
     EXPECT_EQ(RectIn(renderer, control), (RECT{120, 90, 280, 210}));
     Seek(10 / 25.0);
@@ -20,7 +20,7 @@ TEST_F(HostedPlayer, DeliversEventsThroughItsWindowAndShowsTheSeekedFrame) {
 }
 
 TEST_F(HostedPlayer, ScalesTheVideoByDisplaySizeAndHidesTheBar) {
-    const String path = dir.File("clip.avi");
+    const std::string path = dir.File("clip.avi");
     WriteMovie(path, {"avi", Video::Mjpeg});
     player.Open(path);
     ASSERT_TRUE(PumpUntilEvent(eventid::ReadyStateChange, mpReadyStateComplete));
@@ -46,7 +46,7 @@ TEST_F(HostedPlayer, ScalesTheVideoByDisplaySizeAndHidesTheBar) {
 }
 
 TEST_F(HostedPlayer, TheControlBarPlaysStopsAndSeeks) {
-    const String path = dir.File("clip.avi");
+    const std::string path = dir.File("clip.avi");
     WriteMovie(path, {"avi", Video::Mjpeg, Audio::None, 160, 120, 100, 25});
     player.Open(path);
     ASSERT_TRUE(PumpUntilEvent(eventid::ReadyStateChange, mpReadyStateComplete));
@@ -73,7 +73,7 @@ TEST_F(HostedPlayer, TheControlBarPlaysStopsAndSeeks) {
 }
 
 TEST_F(HostedPlayer, FullScreenCoversTheScreenAndEscapeLeavesIt) {
-    const String path = dir.File("clip.mpg");
+    const std::string path = dir.File("clip.mpg");
     WriteMovie(path, {"mpeg", Video::Mpeg1});
     player.Open(path);
     ASSERT_TRUE(PumpUntilEvent(eventid::ReadyStateChange, mpReadyStateComplete));

@@ -1,11 +1,12 @@
 // The desktop backend on a real X server: Xvfb, driven by xdotool and read back with
 // ImageMagick's import. Skipped where those programs are missing.
-#include "TestKeyboard.h"
-#include "XvfbServer.h"
+#include "KeyboardTestUtil.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/User.h"
 #include "platform/x11/X11Backend.h"
+#include "support/Poll.h"
+#include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -55,15 +56,17 @@ LRESULT SmokeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // Runs the message loop until done() or about three seconds passed.
 template <class Done> bool PumpUntil(Done done) {
-    for (int i = 0; i < 300 && !done(); ++i) {
-        MSG m;
-        while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessage(&m);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
+    return test_support::PollUntil(
+        done,
+        [] {
+            MSG m;
+            while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&m);
+                DispatchMessage(&m);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        },
+        std::chrono::seconds(3));
 }
 
 class X11Smoke : public ::testing::Test {

@@ -1,2 +1,0 @@
-// The AVI reader of the AVI-file tests, shared here.
-#include "platform/avifile/AviReadBack.cpp"

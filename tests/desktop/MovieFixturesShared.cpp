@@ -1,2 +1,0 @@
-// The movies of the media tests, shared here.
-#include "platform/media/Fixtures.cpp"

@@ -1,0 +1,23 @@
+#include "platform/media/EngineTestUtil.h"
+
+#include "support/media/MovieFixtures.h"
+
+#include <thread>
+
+namespace fixtures {
+
+void WaitForSeek(media::MediaEngine& engine) {
+    if (!test_support::PollUntil([&] { return !engine.Seeking(); },
+                                 [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }))
+        ADD_FAILURE() << "the seek was not carried out";
+}
+
+int PresentedNumber(media::MediaEngine& engine) {
+    LONG size = 0;
+    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return -1;
+    std::vector<BYTE> dib(static_cast<std::size_t>(size));
+    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, dib.data()))) return -1;
+    return ReadFrameNumberFromDib(dib);
+}
+
+} // namespace fixtures
