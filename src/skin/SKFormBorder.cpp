@@ -1,33 +1,13 @@
-// The skinned form's own painting: its client background, the form's 3-pixel frame and the
-// window region with round top corners.
+// The skinned form's own painting: its client background, the form's 3-pixel frame (drawn by
+// the painter the MDI skin shares) and the window region with round top corners.
 #include "framework/Application.h"
 #include "framework/Resources.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "skin/SKForm.h"
+#include "skin/SKFormFrame.h"
 
 #include <algorithm>
-
-namespace {
-
-// The frame the form's window has on every side, which the skin paints.
-constexpr int kFrame = 3;
-
-void Fill(HDC dc, int l, int t, int r, int b, TColor color) {
-    if (r <= l || b <= t) return;
-    RECT rc{l, t, r, b};
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
-    FillRect(dc, &rc, brush);
-    DeleteObject(brush);
-}
-
-// The part (0, 0, w, h) of a bitmap put at (x, y) of the DC.
-void Put(HDC dc, int x, int y, TBitmap* b) {
-    if (!b || b->Empty()) return;
-    BitBlt(dc, x, y, b->Width(), b->Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
-}
-
-} // namespace
 
 TBitmap* TskForm::Background() {
     const int w = Width(), h = Height();
@@ -76,65 +56,22 @@ void TskForm::Paint() {
 void TskForm::PaintFormBorder() {
     if (unhooked_ || !form_ || !form_->HandleAllocated()) return;
     if (form_->WindowState() == wsMinimized) return;
-    HWND hwnd = form_->Handle();
-    HDC dc = GetWindowDC(hwnd);
-    if (!dc) return;
-    const int W = form_->Width(), H = form_->Height();
-    const int B = std::max(0, borderWidth_);
-    const int T = GetTitleBarHeight();
-    Fill(dc, 0, 0, B, H, borderColor_);
-    Fill(dc, 0, H - B, W, H, borderColor_);
-    Fill(dc, W - B, 0, W, H, borderColor_);
-    if (B < 4) {
-        Fill(dc, B, T, kFrame, H - B, Color());
-        Fill(dc, B, H - kFrame, W - B, H - B, Color());
-        Fill(dc, W - kFrame, T, W - B, H - B, Color());
-        if (menuBar_ && menuBar_->Visible()) {
-            const int h = titleBar_ ? titleBar_->Height() : 0;
-            const int M = menuBar_->Height();
-            Fill(dc, B, h + kFrame, kFrame, h + kFrame + M, menuBar_->Color());
-            Fill(dc, W - kFrame, h + kFrame, W - B, h + kFrame + M, menuBar_->Color());
-        }
+    TskFormFrame frame;
+    frame.Width = form_->Width();
+    frame.Height = form_->Height();
+    frame.BorderWidth = borderWidth_;
+    frame.BorderColor = borderColor_;
+    frame.FrameColor = Color();
+    frame.CaptionHeight = GetTitleBarHeight();
+    // The strips beside the menu bar sit below the title bar whether it shows or not.
+    frame.TitleHeight = titleBar_ ? titleBar_->Height() : 0;
+    if (menuBar_ && menuBar_->Visible()) {
+        frame.MenuHeight = menuBar_->Height();
+        frame.MenuColor = menuBar_->Color();
     }
-    auto* left = titleBar_ ? dynamic_cast<TBitmap*>(titleBar_->GetLeftImage()) : nullptr;
-    auto* right = titleBar_ ? dynamic_cast<TBitmap*>(titleBar_->GetRightImage()) : nullptr;
-    auto* client = titleBar_ ? dynamic_cast<TBitmap*>(titleBar_->GetClientImage()) : nullptr;
-    if (titleBar_ && titleBar_->Visible() && left && right && client && B < 4) {
-        // The frame beside and above the caption continues the title bar's pictures.
-        auto work = MakeObject<TBitmap>();
-        if (kFrame - B > 0 && left->Height() > 0) {
-            work->SetSize(kFrame - B, left->Height());
-            work->Canvas()->Draw(0, 0, left);
-            Put(dc, B, 0, work.get());
-            if (right->Width() > 2)
-                work->Canvas()->Draw(2 - right->Width(), 0, right);
-            else
-                work->Canvas()->StretchDraw(Rect(0, 0, work->Width(), work->Height()), right);
-            Put(dc, W - kFrame, 0, work.get());
-        }
-        if (W - 5 > 0) {
-            work->SetSize(W - 5, kFrame);
-            work->Canvas()->Draw(-2, 0, left);
-            const int rx = (W - 5) - right->Width() + kFrame;
-            work->Canvas()->Draw(rx, 0, right);
-            const int cx = left->Width() - 2;
-            if (rx > cx) work->Canvas()->StretchDraw(Rect(cx, 0, rx, client->Height()), client);
-            Put(dc, 2, 0, work.get());
-        }
-        const int R = RoundCorner();
-        if (B == 1 && R == 11) {
-            HPEN pen = CreatePen(0, 1, ColorToRGB(borderColor_));
-            HGDIOBJ old = SelectObject(dc, pen);
-            Arc(dc, W - 2 * R + 1, -1, W + 1, 2 * R - 1, W + 1, R - 1, W - R + 1, -1);
-            Arc(dc, -1, -1, 2 * R - 1, 2 * R - 1, R - 1, -1, -1, R - 1);
-            SelectObject(dc, old);
-            DeleteObject(pen);
-        }
-    } else if (!titleBar_ || !titleBar_->Visible()) {
-        Fill(dc, 0, 0, W, 1, borderColor_);
-        Fill(dc, B, 1, W - B, kFrame, Color());
-    }
-    ReleaseDC(hwnd, dc);
+    frame.TitleBar = titleBar_ && titleBar_->Visible() ? titleBar_ : nullptr;
+    frame.RoundCorner = RoundCorner();
+    PaintSkinFormFrame(form_->Handle(), frame);
 }
 
 HRGN TskForm::MakeWindowRegion(int W, int H, int R) {
