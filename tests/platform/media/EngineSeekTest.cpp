@@ -1,5 +1,4 @@
 #include "platform/media/EngineTestUtil.h"
-#include "support/TempFolder.h"
 #include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
@@ -27,11 +26,8 @@ int ExpectedFrame(double position, const MovieSpec& desc) {
 
 TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
     const SeekCase& c = GetParam();
-    test_support::TempFolder dir{"korvid-media-"};
-    const std::string path = dir.File(c.file);
-    WriteMovie(path, c.desc);
-    MediaEngine engine(SilentOptions());
-    OpenPaused(engine, path);
+    PausedMovie movie(c.desc, c.file);
+    MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
     const double fps = c.desc.fps;
     // Frame boundaries, the middle of frames, key frames and the frames just before them
@@ -52,11 +48,8 @@ TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
 
 TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
     const SeekCase& c = GetParam();
-    test_support::TempFolder dir{"korvid-media-"};
-    const std::string path = dir.File(c.file);
-    WriteMovie(path, c.desc);
-    MediaEngine engine(SilentOptions());
-    OpenPaused(engine, path);
+    PausedMovie movie(c.desc, c.file);
+    MediaEngine& engine = movie.engine;
     EXPECT_DOUBLE_EQ(engine.FrameRate(), c.desc.fps);
     EXPECT_DOUBLE_EQ(engine.DurationInFrames(), c.desc.frames);
     // To the end of the last frame, within the container's millisecond stamps.
@@ -76,11 +69,8 @@ class MediaEngineSeekDefaultClip : public ::testing::TestWithParam<DefaultClipCa
 TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
     const DefaultClipCase& c = GetParam();
     MovieSpec desc{.container = c.container};
-    test_support::TempFolder dir{"korvid-media-"};
-    const std::string path = dir.File(c.file);
-    WriteMovie(path, desc);
-    MediaEngine engine(SilentOptions());
-    OpenPaused(engine, path);
+    PausedMovie movie(desc, c.file);
+    MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
     const int frames[] = {13, 0, 5, 11, 12, 17, 23, 24, 13, 12, 11, 24, 0, 13};
     for (int n : frames) {
@@ -159,11 +149,8 @@ TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
         .container = c.container, .video = Video::H264, .fps = 25, .statesRate = c.statesRate};
     for (int i = 0; i < 40; ++i)
         desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
-    test_support::TempFolder dir{"korvid-media-"};
-    const std::string path = dir.File(c.file);
-    WriteMovie(path, desc);
-    MediaEngine engine(SilentOptions());
-    OpenPaused(engine, path);
+    PausedMovie movie(desc, c.file);
+    MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
     EXPECT_DOUBLE_EQ(engine.DurationInFrames(), 40);
     // The last frame starts at 2.3 s; its own span is not known beyond what its packet says.
@@ -197,11 +184,8 @@ TEST(MediaEngineSeekPastTheSound, SettlesOnThePicture) {
                    .audio = Audio::Pcm,
                    .frames = 400,
                    .audioEndsAt = 0.5};
-    test_support::TempFolder dir{"korvid-media-"};
-    const std::string path = dir.File("short-sound.avi");
-    WriteMovie(path, desc);
-    MediaEngine engine(SilentOptions());
-    OpenPaused(engine, path);
+    PausedMovie movie(desc, "short-sound.avi");
+    MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
     for (int n : {100, 200, 10, 390}) {
         const double p = static_cast<double>(n) / desc.fps;

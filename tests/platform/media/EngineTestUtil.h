@@ -3,10 +3,13 @@
 // as a failed expectation rather than a hang.
 #include "platform/media/MediaEngine.h"
 #include "support/Poll.h"
+#include "support/TempFolder.h"
+#include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace fixtures {
@@ -63,5 +66,18 @@ inline media::EngineOptions SilentOptions() {
     o.autoStart = false;
     return o;
 }
+
+// One test's movie, written into a folder of its own, and a silent engine that has it open,
+// paused at the first picture. The engine goes before the folder.
+struct PausedMovie {
+    PausedMovie(const MovieSpec& spec, const std::string& name) : path(dir.File(name)) {
+        WriteMovie(path, spec);
+        OpenPaused(engine, path);
+    }
+
+    test_support::TempFolder dir{"korvid-media-"};
+    std::string path;
+    media::MediaEngine engine{SilentOptions()};
+};
 
 } // namespace fixtures
