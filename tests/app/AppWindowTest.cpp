@@ -115,16 +115,6 @@ protected:
     TForm1* form_ = nullptr;
 };
 
-// The walks through the window run on the real clock with the program's fixed waits, and
-// repaint the whole skinned form between them; in a sanitizer build they outlast any sensible
-// time limit, so they run in the optimised build only.
-#ifdef KORVID_SLOW_BUILD
-#define SKIP_IN_SLOW_BUILDS()                                                                      \
-    GTEST_SKIP() << "too slow under the sanitizers; runs in the default build"
-#else
-#define SKIP_IN_SLOW_BUILDS() (void)0
-#endif
-
 TEST_F(AppWindowTest, TheSkinCoversTheClientAndLeavesTheControlsWhereTheyWerePut) {
     TskForm* skin = form_->skForm1;
     EXPECT_EQ(skin->Form(), form_);
@@ -204,7 +194,6 @@ TEST_F(AppWindowTest, StartsWithBrightnessTwentyAndTheOutputPageHidden) {
 // frames per cell, the position file, the frame list, Make GIF, both saves, [X] skipping and
 // closing.
 TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
-    SKIP_IN_SLOW_BUILDS();
     String video = Video("clip.mpg", 100);
     Open(video);
     EXPECT_EQ(form_->Edit1->Text(), video);
@@ -348,7 +337,6 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
 }
 
 TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
-    SKIP_IN_SLOW_BUILDS();
     // A file that is no video.
     std::ofstream(Path("notes.mpg")) << "not a video at all";
     Open(Path("notes.mpg"));
@@ -414,7 +402,6 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
 // A working bitmap that cannot be written stops the capture with the message, and the window
 // comes back as a finished capture leaves it.
 TEST_F(AppWindowTest, AWriteFailingDuringCaptureLeavesTheWindowUsable) {
-    SKIP_IN_SLOW_BUILDS();
     form_->WorkingFiles() = TWorkingFiles({Path("work")});
     ForceDirectories(Path("work/1.bmp")); // a folder where the first cell frame goes
     Open(Video("clip.mpg", 2));
@@ -429,7 +416,6 @@ TEST_F(AppWindowTest, AWriteFailingDuringCaptureLeavesTheWindowUsable) {
 }
 
 TEST_F(AppWindowTest, CaptureStopsBeforeTouchingAnythingWhenNoWorkingFolderCanBeWritten) {
-    SKIP_IN_SLOW_BUILDS();
     // Folders below a plain file can be made by nobody.
     std::ofstream(Path("plain")) << "x";
     form_->WorkingFiles() = TWorkingFiles({Path("plain/temp"), Path("plain/cache")});
