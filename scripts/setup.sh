@@ -18,6 +18,8 @@ packages=(
   libgif-dev giflib-tools imagemagick xvfb xdotool x11-apps
   # a small window manager for the desktop tests that drag, minimise and maximise
   openbox
+  # the format check the test script runs, and the fuzz preset's compiler and libFuzzer
+  clang-format clang libclang-rt-dev
 )
 
 missing=()

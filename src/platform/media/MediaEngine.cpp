@@ -23,7 +23,7 @@ float Gain(int hundredthsOfDecibel) {
 enum class Step { None, FinishEnd };
 
 EngineEvent Event(EngineEvent::Kind kind, int oldValue, int newValue, double oldPosition = 0,
-                  double newPosition = 0, String text = {}) {
+                  double newPosition = 0, std::string text = {}) {
     EngineEvent e;
     e.kind = kind;
     e.oldValue = oldValue;
@@ -90,7 +90,7 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
         }
         Wake();
     }
-    void SessionFailed(Session& s, int code, const String& text) override {
+    void SessionFailed(Session& s, int code, const std::string& text) override {
         {
             std::lock_guard lock(mutex);
             if (&s != live) return;
@@ -201,13 +201,13 @@ struct MediaEngine::Impl final : detail::SessionHost, IBasicVideo {
     std::unique_ptr<Session> session; // owned by the owning thread
     Session* live = nullptr;          // the session whose reports count
     bool deadSession = false;
-    String fileName;
+    std::string fileName;
     OpenState openState = mpClosed;
     PlayState playState = mpStopped;
     ReadyState readyState = mpReadyStateUninitialized;
     detail::MovieInfo info;
     int errorCode = kErrorNone;
-    String errorText;
+    std::string errorText;
     bool atEnd = false;
 
     double rate = 1;
@@ -262,7 +262,7 @@ bool MediaEngine::WaitForEvents(std::chrono::milliseconds timeout) {
     return impl_->changed.wait_for(lock, timeout, [&] { return !impl_->queue.empty(); });
 }
 
-void MediaEngine::Open(const String& fileName) {
+void MediaEngine::Open(const std::string& fileName) {
     Close();
     if (fileName.empty()) return;
     Impl& m = *impl_;
@@ -334,7 +334,7 @@ void MediaEngine::Stop() {
     m.Wake();
 }
 
-const String& MediaEngine::FileName() const {
+const std::string& MediaEngine::FileName() const {
     return impl_->fileName;
 }
 
@@ -457,7 +457,7 @@ int MediaEngine::ErrorCode() const {
     return impl_->errorCode;
 }
 
-String MediaEngine::ErrorDescription() const {
+std::string MediaEngine::ErrorDescription() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->errorText;
 }

@@ -5,12 +5,12 @@
 // owning thread unless they say otherwise.
 #include "platform/media/FrameAccess.h"
 #include "platform/media/MediaTypes.h"
-#include "rtl/Types.h"
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace media {
@@ -29,7 +29,7 @@ struct EngineEvent {
     int newValue = 0;
     double oldPosition = 0;
     double newPosition = 0;
-    String text;
+    std::string text;
 };
 
 struct EngineOptions {
@@ -58,13 +58,13 @@ public:
     bool WaitForEvents(std::chrono::milliseconds timeout);
 
     // Closes what is open and starts opening; returns at once. An empty name only closes.
-    void Open(const String& fileName);
+    void Open(const std::string& fileName);
     void Close();
     void Play();
     void Pause();
     void Stop();
 
-    const String& FileName() const;
+    const std::string& FileName() const;
     OpenState GetOpenState() const;
     PlayState GetPlayState() const;
     ReadyState GetReadyState() const;
@@ -102,7 +102,7 @@ public:
     void SetPlayCount(int playCount);
 
     int ErrorCode() const;
-    String ErrorDescription() const;
+    std::string ErrorDescription() const;
 
     IBasicVideo& BasicVideo();
     // Splices the frame hook in; fails when no movie with video is open. Removing it is

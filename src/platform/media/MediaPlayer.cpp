@@ -191,7 +191,7 @@ void MediaPlayer::ApplyAudio() {
     engine_.SetMute(props_.GetBool(dispid::Mute));
 }
 
-HRESULT MediaPlayer::Open(const String& fileName) {
+HRESULT MediaPlayer::Open(const std::string& fileName) {
     if (fileName.empty()) return E_INVALIDARG;
     engine_.Open(fileName);
     ViewChanged();
@@ -216,7 +216,7 @@ HRESULT MediaPlayer::Stop() {
     return S_OK;
 }
 
-HRESULT MediaPlayer::ErrorDescription(String* description) {
+HRESULT MediaPlayer::ErrorDescription(std::string* description) {
     if (!description) return E_POINTER;
     *description = engine_.ErrorDescription();
     return S_OK;

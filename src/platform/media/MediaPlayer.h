@@ -39,13 +39,13 @@ public:
 
     // Starts opening and returns at once; the steps come as open-state events. E_INVALIDARG
     // for an empty name.
-    HRESULT Open(const String& fileName);
+    HRESULT Open(const std::string& fileName);
     // E_UNEXPECTED when nothing is open.
     HRESULT Play();
     HRESULT Pause();
     HRESULT Stop();
     // The last error: S_OK with an empty description and code 0 when there was none.
-    HRESULT ErrorDescription(String* description);
+    HRESULT ErrorDescription(std::string* description);
     HRESULT ErrorCode(LONG* code);
 
     // Raised from DeliverEvents. The handler may call into the control (and may dispatch

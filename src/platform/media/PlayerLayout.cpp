@@ -121,7 +121,7 @@ RECT TrackerThumb(const ControlBarLayout& l, double position, double length) {
     return Rect(x, l.bar.top + 4, x + kThumbWidth, l.bar.bottom - 4);
 }
 
-String PositionText(double position, double length) {
+std::string PositionText(double position, double length) {
     auto format = [&](double seconds) {
         const long total = std::isfinite(seconds) && seconds > 0 ? static_cast<long>(seconds) : 0;
         char buf[32];
@@ -130,7 +130,7 @@ String PositionText(double position, double length) {
                           total % 60);
         else
             std::snprintf(buf, sizeof buf, "%ld:%02ld", total / 60, total % 60);
-        return String(buf);
+        return std::string(buf);
     };
     return format(position) + " / " + format(length);
 }
@@ -162,7 +162,7 @@ void PaintControlBar(HDC dc, const ControlBarLayout& l, const ControlBarState& s
         Fill(dc, TrackerThumb(l, s.position, s.length), ink);
     }
     if (!Empty(l.text)) {
-        const String text = PositionText(s.position, s.length);
+        const std::string text = PositionText(s.position, s.length);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ink);
         RECT r = l.text;

@@ -2,7 +2,8 @@
 // Where the player control shows its video and its control bar: pure geometry, so the
 // window code only asks and paints.
 #include "platform/WinTypes.h"
-#include "rtl/Types.h"
+
+#include <string>
 
 namespace media {
 
@@ -40,7 +41,7 @@ double TrackerTime(const ControlBarLayout& layout, int x, double length);
 RECT TrackerThumb(const ControlBarLayout& layout, double position, double length);
 
 // "m:ss / m:ss" (hours as "h:mm:ss" once the length reaches an hour).
-String PositionText(double position, double length);
+std::string PositionText(double position, double length);
 
 struct ControlBarState {
     bool playing = false;

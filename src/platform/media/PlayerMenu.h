@@ -4,15 +4,15 @@
 // on an enabled item chooses it, a click outside closes the menu. A popup menu never takes
 // the keyboard focus, so the window that has it hands its key presses on (HandleKey).
 #include "platform/WinTypes.h"
-#include "rtl/Types.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace media {
 
 struct MenuItem {
-    String text; // empty: a separator
+    std::string text; // empty: a separator
     int command = 0;
     bool enabled = true;
     bool checked = false;

@@ -26,7 +26,7 @@ Variant Variant::Double(double v) {
     return r;
 }
 
-Variant Variant::Str(String v) {
+Variant Variant::Str(std::string v) {
     Variant r;
     r.vt = VT_BSTR;
     r.bstrVal = std::move(v);

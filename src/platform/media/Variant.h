@@ -4,9 +4,9 @@
 // was declared with; a value of another number type is converted on the way in, a string
 // where a number belongs (or the other way) is refused.
 #include "platform/media/MediaTypes.h"
-#include "rtl/Types.h"
 
 #include <cstdint>
+#include <string>
 
 using DISPID = LONG;
 using VARIANT_BOOL = std::int16_t;
@@ -28,12 +28,12 @@ struct Variant {
     VARIANT_BOOL boolVal = VARIANT_FALSE;
     LONG lVal = 0;
     double dblVal = 0;
-    String bstrVal;
+    std::string bstrVal;
 
     static Variant Bool(bool v);
     static Variant Int(LONG v);
     static Variant Double(double v);
-    static Variant Str(String v);
+    static Variant Str(std::string v);
 
     bool IsNumber() const { return vt == VT_BOOL || vt == VT_I4 || vt == VT_R8; }
     // The number as a double (bool true is -1); 0 for anything else.

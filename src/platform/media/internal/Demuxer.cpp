@@ -17,11 +17,11 @@ int Interrupted(void* opaque) {
 
 struct OpenFailure {
     int code;
-    String text;
+    std::string text;
 };
 
 // Opens the decoder of the best stream of a type; a stream without a decoder is reported.
-bool OpenStream(Session& s, AVMediaType type, StreamState& out, String& missingCodec) {
+bool OpenStream(Session& s, AVMediaType type, StreamState& out, std::string& missingCodec) {
     const AVCodec* decoder = nullptr;
     int index = av_find_best_stream(s.format.get(), type, -1, -1, &decoder, 0);
     if (index == AVERROR_DECODER_NOT_FOUND) {
@@ -32,7 +32,7 @@ bool OpenStream(Session& s, AVMediaType type, StreamState& out, String& missingC
                 const AVCodecDescriptor* d = avcodec_descriptor_get(st->codecpar->codec_id);
                 char tag[AV_FOURCC_MAX_STRING_SIZE] = {};
                 av_fourcc_make_string(tag, st->codecpar->codec_tag);
-                missingCodec = d ? String(d->name) : "fourcc " + String(tag);
+                missingCodec = d ? std::string(d->name) : "fourcc " + std::string(tag);
                 break;
             }
         }
@@ -77,8 +77,8 @@ std::optional<OpenFailure> OpenMovie(Session& s) {
         return OpenFailure{kErrorNotMedia,
                            "The file \"" + s.fileName +
                                "\" is damaged or not a media file: its streams cannot be read."};
-    String missingVideo;
-    String missingAudio;
+    std::string missingVideo;
+    std::string missingAudio;
     const bool video = OpenStream(s, AVMEDIA_TYPE_VIDEO, s.video, missingVideo);
     const bool audio = OpenStream(s, AVMEDIA_TYPE_AUDIO, s.audio, missingAudio);
     if (!missingVideo.empty() || (!video && !missingAudio.empty()))

@@ -11,9 +11,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "rtl/Types.h"
-
 #include <memory>
+#include <string>
 
 namespace media::ff {
 
@@ -43,7 +42,7 @@ using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 
-inline String ErrorText(int error) {
+inline std::string ErrorText(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return text;

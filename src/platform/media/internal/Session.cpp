@@ -4,7 +4,7 @@
 
 namespace media::detail {
 
-Session::Session(String fileName_, SessionHost& host_, FrameHook& hook_, bool useAudioDevice_)
+Session::Session(std::string fileName_, SessionHost& host_, FrameHook& hook_, bool useAudioDevice_)
     : fileName(std::move(fileName_)), host(host_), hook(hook_), useAudioDevice(useAudioDevice_) {
     // About two seconds of typical video and audio, whichever limit comes first.
     video.packets = std::make_unique<PacketQueue>(requestSerial_, 16u << 20, 120);

@@ -25,7 +25,7 @@ public:
     virtual ~SessionHost() = default;
     virtual void SessionOpenStep(Session& session, int openState) = 0;
     virtual void SessionOpened(Session& session) = 0;
-    virtual void SessionFailed(Session& session, int code, const String& description) = 0;
+    virtual void SessionFailed(Session& session, int code, const std::string& description) = 0;
     virtual void SessionFirstFrame(Session& session) = 0;
     virtual void SessionEnded(Session& session) = 0;
     virtual void SessionPresented(Session& session) = 0;
@@ -57,7 +57,7 @@ struct MovieInfo {
 
 class Session {
 public:
-    Session(String fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice);
+    Session(std::string fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -101,7 +101,7 @@ public:
     void StartWorkers();
     void CreateSink();
 
-    const String fileName;
+    const std::string fileName;
     SessionHost& host;
     FrameHook& hook;
     const bool useAudioDevice;

@@ -1,7 +1,7 @@
 #pragma once
-// Small pieces the GIF tools in bench/ share: BMP files written and read by hand (so a tool's
-// output does not depend on the codec it checks), a clock, a checksum, and the composing of
-// frames onto a logical screen by their disposal methods.
+// Small pieces the GIF tools and the whole-file GIF benchmark share: BMP files written and
+// read by hand (so a tool's output does not depend on the codec it checks), a clock, a
+// checksum, and the composing of frames onto a logical screen by their disposal methods.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
