@@ -4,29 +4,26 @@
 
 namespace {
 
-class TSeesGlobalForm : public TForm {
-    KORVID_CLASS(TSeesGlobalForm, TForm)
-};
-TSeesGlobalForm* SeenForm = nullptr;
-TSeesGlobalForm* GlobalAtCreate = nullptr;
+class TCreatingForm;
+TCreatingForm* SeenForm = nullptr;       // the reference CreateForm fills
+TCreatingForm* GlobalAtCreate = nullptr; // what it held when the creation body ran
 
 class TCreatingForm : public TForm {
     KORVID_CLASS(TCreatingForm, TForm)
     void Create(TComponent* AOwner) override {
         inherited::Create(AOwner);
-        GlobalAtCreate = reinterpret_cast<TSeesGlobalForm*>(SeenForm);
+        GlobalAtCreate = SeenForm;
     }
 };
 
 class TheApplication : public ControlFixture {};
 
 TEST_F(TheApplication, CreateFormSetsReferenceBeforeCreationBody) {
-    TCreatingForm* f = nullptr;
     SeenForm = nullptr;
-    app_->CreateForm(reinterpret_cast<TCreatingForm*&>(SeenForm));
-    f = reinterpret_cast<TCreatingForm*>(SeenForm);
+    app_->CreateForm(SeenForm);
+    TCreatingForm* f = SeenForm;
     EXPECT_NE(f, nullptr);
-    EXPECT_EQ(reinterpret_cast<TCreatingForm*>(GlobalAtCreate), f);
+    EXPECT_EQ(GlobalAtCreate, f);
     EXPECT_EQ(app_->MainForm(), form_); // the first form stays the main form
 }
 

@@ -144,7 +144,7 @@ const AviCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, AviFileWrite, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST(AviFileOpenDml, SegmentsPastTheLimitKeepEveryFrame) {
     // The limit is lowered so the test crosses several RIFF segments with small frames; the

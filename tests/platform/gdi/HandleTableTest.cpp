@@ -7,7 +7,7 @@
 namespace {
 
 struct Thing {
-    explicit Thing(int v, int* alive) : value(v), alive(alive) { ++*alive; }
+    explicit Thing(int v, int* counter) : value(v), alive(counter) { ++*alive; }
     ~Thing() { --*alive; }
     int value;
     int* alive;
