@@ -1,12 +1,17 @@
 # One layer case (see CMakeLists.txt beside this file), run as a CTest test:
 #   cmake -DINCLUDES=<file with the library's include path> -DALLOWS=<h1,h2,..>
-#         -DREFUSES=<header> -DPROBE=<probe project> -DWORK=<scratch folder> -DCXX=<compiler>
+#         -DREFUSES=<header> -DSOURCES=<src folder> -DPROBE=<probe project> -DWORK=<scratch folder> -DCXX=<compiler>
 #         -DGENERATOR=<generator> -P CheckLayer.cmake
-foreach(arg INCLUDES ALLOWS REFUSES PROBE WORK CXX GENERATOR)
+foreach(arg INCLUDES ALLOWS REFUSES SOURCES PROBE WORK CXX GENERATOR)
   if(NOT ${arg})
     message(FATAL_ERROR "CheckLayer.cmake: -D${arg}=... is missing")
   endif()
 endforeach()
+
+# A misspelt planted header would fail to build anywhere and prove nothing.
+if(NOT EXISTS ${SOURCES}/${REFUSES})
+  message(FATAL_ERROR "the planted header ${REFUSES} is not in ${SOURCES}")
+endif()
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
