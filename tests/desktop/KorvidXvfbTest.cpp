@@ -9,6 +9,7 @@
 #include "support/Poll.h"
 #include "support/TempFolder.h"
 #include "support/XvfbServer.h"
+#include "support/desktop/WindowManager.h"
 #include "support/media/MovieFixtures.h"
 
 #include <gtest/gtest.h>
@@ -103,12 +104,8 @@ protected:
         fs::create_directories(dir_.Path() / "bin");
         backend_ = server_.Start(kDisplay, "1280x1024x24");
         ASSERT_TRUE(backend_) << "Xvfb did not start";
-        wm_ = fork();
-        if (wm_ == 0) {
-            setenv("DISPLAY", kDisplay, 1);
-            execlp("openbox", "openbox", static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        ASSERT_TRUE(wm_.Start(kDisplay, dir_.File("openbox.xml")))
+            << "the window manager did not start";
         // The browser the product page would open: a stand-in that notes what it was given.
         std::ofstream opener(dir_.Path() / "bin" / "xdg-open");
         opener << "#!/bin/sh\necho \"$1\" >> '" << dir_.File("opened.txt") << "'\n";
@@ -120,10 +117,7 @@ protected:
             kill(program_, SIGTERM);
             waitpid(program_, nullptr, 0);
         }
-        if (wm_ > 0) {
-            kill(wm_, SIGTERM);
-            waitpid(wm_, nullptr, 0);
-        }
+        wm_.Stop();
         backend_.reset();
         server_.Stop();
     }
@@ -146,7 +140,8 @@ protected:
 
     XvfbServer server_;
     std::unique_ptr<user::DisplayBackend> backend_;
-    pid_t wm_ = -1, program_ = -1;
+    test_support::WindowManager wm_;
+    pid_t program_ = -1;
     test_support::TempFolder dir_{"korvid-xvfb-"};
     std::map<std::string, TPoint> centres_;
     std::string window_;

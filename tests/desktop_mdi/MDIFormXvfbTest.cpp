@@ -1,7 +1,7 @@
 // A skinned MDI parent with two skinned children in a real window under Xvfb with a window
 // manager: one child maximised (its buttons in the frame's menu bar, restored by a click
 // there), then both tiled; in every built-in style, with a screenshot of each step when
-// KORVID_SHOT_DIR is set. Skipped where Xvfb, xdotool, xprop or the window manager is missing.
+// KORVID_SHOT_DIR is set. Skipped where Xvfb, xdotool or the window manager is missing.
 #include "framework/Application.h"
 #include "framework/Label.h"
 #include "framework/Menus.h"
@@ -9,8 +9,10 @@
 #include "skin/SKForm.h"
 #include "skin/SKMDIForm.h"
 #include "support/Poll.h"
+#include "support/SkinStyles.h"
 #include "support/TempFolder.h"
 #include "support/XvfbServer.h"
+#include "support/desktop/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -27,70 +29,19 @@
 
 namespace {
 
+using test_support::WindowManager;
+
 constexpr const char* kDisplay = ":71";
-constexpr const char* kWindowManager = "openbox";
-
-struct NamedStyle {
-    TskUIStyle style;
-    const char* name;
-};
-constexpr NamedStyle kStyles[] = {{MacOS, "macos"},
-                                  {WinXP, "winxp"},
-                                  {DeepBlue, "deepblue"},
-                                  {Protein, "protein"},
-                                  {BlueGlass, "blueglass"}};
-
-std::string Run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (fgets(buffer, sizeof buffer, p))
-            out += buffer;
-        pclose(p);
-    }
-    return out;
-}
-
-// The manager announces itself on the root window; a map request in the moment after that is
-// lost, so it gets a little more.
-bool WaitForWindowManager() {
-    const bool found = test_support::PollUntil(
-        [] {
-            return Run(std::string("xprop -display ") + kDisplay +
-                       " -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
-                       .find("window id") != std::string::npos;
-        },
-        [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); },
-        std::chrono::seconds(5));
-    if (found) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    return found;
-}
 
 class MDIFormOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Have("Xvfb") || !Have("xdotool") || !Have("xprop") || !Have(kWindowManager))
-            GTEST_SKIP() << "Xvfb, xdotool, xprop or " << kWindowManager << " is not installed";
+        if (!Have("Xvfb") || !Have("xdotool") || !Have(WindowManager::kProgram))
+            GTEST_SKIP() << "Xvfb, xdotool or " << WindowManager::kProgram << " is not installed";
         std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "1024x768x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
-        config_ = folder_.File("openbox.xml");
-        if (FILE* f = std::fopen(config_.c_str(), "w")) {
-            std::fputs(
-                "<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
-                "<keyboard></keyboard>\n<mouse><context name=\"Client\"><mousebind button=\"Left\" "
-                "action=\"Press\"><action name=\"Focus\"/><action name=\"Raise\"/></mousebind>"
-                "</context></mouse>\n</openbox_config>\n",
-                f);
-            std::fclose(f);
-        }
-        wm_ = fork();
-        if (wm_ == 0) {
-            setenv("DISPLAY", kDisplay, 1);
-            execlp(kWindowManager, kWindowManager, "--config-file", config_.c_str(),
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_TRUE(WaitForWindowManager()) << "the window manager did not start";
+        ASSERT_TRUE(wm_.Start(kDisplay, folder_.File("openbox.xml")))
+            << "the window manager did not start";
         user::SetDisplayBackend(std::move(backend));
         app_ = CreateComponent<TApplication>(nullptr);
         app_->CreateForm(frame_);
@@ -115,10 +66,7 @@ protected:
     void TearDown() override {
         if (app_) app_->Free();
         user::SetDisplayBackend(nullptr);
-        if (wm_ > 0) {
-            kill(wm_, SIGTERM);
-            waitpid(wm_, nullptr, 0);
-        }
+        wm_.Stop();
         server_.Stop();
     }
     TForm* AddChild(const char* caption, TColor color) {
@@ -187,9 +135,8 @@ protected:
     }
 
     XvfbServer server_;
-    pid_t wm_ = -1;
+    WindowManager wm_;
     test_support::TempFolder folder_{"korvid-xvfb-mdi-"};
-    std::string config_;
     TApplication* app_ = nullptr;
     TForm* frame_ = nullptr;
     TskMDIForm* skin_ = nullptr;
@@ -200,7 +147,7 @@ protected:
 TEST_F(MDIFormOnX, TwoChildrenMaximisedThenTiledInEveryStyle) {
     const HWND client = frame_->ClientHandle();
     ASSERT_NE(client, HWND(0));
-    for (const NamedStyle& s : kStyles) {
+    for (const test_support::NamedStyle& s : test_support::kBuiltinStyles) {
         SCOPED_TRACE(s.name);
         ApplyStyle(s.style);
         two_->SetWindowState(wsMaximized);

@@ -12,6 +12,7 @@
 #include "support/SkinStyles.h"
 #include "support/TempFolder.h"
 #include "support/XvfbServer.h"
+#include "support/desktop/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,9 @@
 
 namespace {
 
+using test_support::WindowManager;
+
 constexpr const char* kDisplay = ":86";
-constexpr const char* kWindowManager = "openbox";
 
 void Xdotool(const std::string& args) {
     const std::string command =
@@ -40,30 +42,12 @@ void Xdotool(const std::string& args) {
 class SkinFormOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Have("Xvfb") || !Have("xdotool") || !Have(kWindowManager))
-            GTEST_SKIP() << "Xvfb, xdotool or " << kWindowManager << " is not installed";
+        if (!Have("Xvfb") || !Have("xdotool") || !Have(WindowManager::kProgram))
+            GTEST_SKIP() << "Xvfb, xdotool or " << WindowManager::kProgram << " is not installed";
         std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "1024x768x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
-        // The manager's own keys would take Alt+Space (its window menu): it runs with focus
-        // and raise on a click and no keys of its own.
-        config_ = folder_.File("openbox.xml");
-        if (FILE* f = std::fopen(config_.c_str(), "w")) {
-            std::fputs(
-                "<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
-                "<keyboard></keyboard>\n<mouse><context name=\"Client\"><mousebind button=\"Left\" "
-                "action=\"Press\"><action name=\"Focus\"/><action name=\"Raise\"/></mousebind>"
-                "</context></mouse>\n</openbox_config>\n",
-                f);
-            std::fclose(f);
-        }
-        wm_ = fork();
-        if (wm_ == 0) {
-            setenv("DISPLAY", kDisplay, 1);
-            execlp(kWindowManager, kWindowManager, "--config-file", config_.c_str(),
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_TRUE(WaitForWindowManager(kDisplay)) << "the window manager did not start";
+        ASSERT_TRUE(wm_.Start(kDisplay, folder_.File("openbox.xml")))
+            << "the window manager did not start";
         user::SetDisplayBackend(std::move(backend));
         app_ = CreateComponent<TApplication>(nullptr);
         app_->CreateForm(form_);
@@ -82,10 +66,7 @@ protected:
     void TearDown() override {
         if (app_) app_->Free();
         user::SetDisplayBackend(nullptr);
-        if (wm_ > 0) {
-            kill(wm_, SIGTERM);
-            waitpid(wm_, nullptr, 0);
-        }
+        wm_.Stop();
         server_.Stop();
     }
     // Runs the message loop until done() holds or 4 s pass.
@@ -128,9 +109,8 @@ protected:
     std::string At(TPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
 
     XvfbServer server_;
-    pid_t wm_ = -1;
+    WindowManager wm_;
     test_support::TempFolder folder_{"korvid-xvfb-skin-"};
-    std::string config_;
     TApplication* app_ = nullptr;
     TForm* form_ = nullptr;
     TskForm* skin_ = nullptr;

@@ -1,40 +1,8 @@
 #include "WindowManagerTestUtil.h"
 
-#include "support/Poll.h"
-
 #include <X11/Xlib.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
-
-bool WaitForWindowManager(const char* display) {
-    Display* d = XOpenDisplay(display);
-    if (!d) return false;
-    const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-    const bool found = test_support::PollUntil(
-        [&] {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            bool announced = false;
-            if (XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, AnyPropertyType,
-                                   &type, &format, &count, &after, &data) == Success &&
-                data) {
-                announced = count > 0;
-                XFree(data);
-            }
-            return announced;
-        },
-        [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); },
-        std::chrono::seconds(5));
-    XCloseDisplay(d);
-    // The announcement comes before the manager takes map requests; one made in between is
-    // lost, so it gets a moment more.
-    if (found) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    return found;
-}
 
 namespace {
 
