@@ -2,48 +2,29 @@
 // manager: one child maximised (its buttons in the frame's menu bar, restored by a click
 // there), then both tiled; in every built-in style, with a screenshot of each step when
 // KORVID_SHOT_DIR is set. Skipped where Xvfb, xdotool or the window manager is missing.
-#include "framework/Application.h"
 #include "framework/Label.h"
 #include "framework/Menus.h"
-#include "platform/user/User.h"
 #include "skin/SKForm.h"
 #include "skin/SKMDIForm.h"
-#include "support/Poll.h"
 #include "support/SkinStyles.h"
-#include "support/TempFolder.h"
-#include "support/XvfbServer.h"
-#include "support/desktop/WindowManager.h"
+#include "support/desktop/DesktopFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
-using test_support::WindowManager;
-
-constexpr const char* kDisplay = ":71";
-
-class MDIFormOnX : public ::testing::Test {
+class MDIFormOnX : public test_support::DesktopFixture {
 protected:
+    MDIFormOnX() : DesktopFixture(":71", "korvid-xvfb-mdi-") {}
     void SetUp() override {
-        if (!Have("Xvfb") || !Have("xdotool") || !Have(WindowManager::kProgram))
-            GTEST_SKIP() << "Xvfb, xdotool or " << WindowManager::kProgram << " is not installed";
-        std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "1024x768x24");
-        ASSERT_TRUE(backend) << "Xvfb did not start";
-        ASSERT_TRUE(wm_.Start(kDisplay, folder_.File("openbox.xml")))
-            << "the window manager did not start";
-        user::SetDisplayBackend(std::move(backend));
-        app_ = CreateComponent<TApplication>(nullptr);
+        StartDesktop();
+        if (!Started()) return;
         app_->CreateForm(frame_);
         frame_->SetFormStyle(fsMDIForm);
         frame_->SetBorderStyle(bsSizeable);
@@ -62,12 +43,6 @@ protected:
         one_ = AddChild("Child one", TColor(0x00F0FBFF));
         two_ = AddChild("Child two", TColor(0x00C0DCC0));
         PumpFor(300);
-    }
-    void TearDown() override {
-        if (app_) app_->Free();
-        user::SetDisplayBackend(nullptr);
-        wm_.Stop();
-        server_.Stop();
     }
     TForm* AddChild(const char* caption, TColor color) {
         TForm* child = nullptr;
@@ -92,34 +67,6 @@ protected:
             if (TskForm* skin = TskForm::SkinOf(child)) skin->SetUIStyle(style);
         PumpFor(200);
     }
-    bool PumpUntil(const std::function<bool()>& done) {
-        return test_support::PollUntil(
-            [&] {
-                app_->ProcessMessages();
-                return done();
-            },
-            [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); },
-            std::chrono::seconds(4));
-    }
-    void PumpFor(int ms) {
-        for (int i = 0; i < ms / 10; ++i) {
-            app_->ProcessMessages();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    // Runs xdotool on another thread while this one keeps the program alive.
-    void Script(const std::string& args) {
-        std::atomic<bool> done{false};
-        std::thread t([&] {
-            const std::string command =
-                std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
-            (void)std::system(command.c_str());
-            done = true;
-        });
-        PumpUntil([&] { return done.load(); });
-        t.join();
-        PumpFor(200);
-    }
     void Shot(const std::string& name) {
         const char* dir = std::getenv("KORVID_SHOT_DIR");
         if (!dir || !Have("import")) return;
@@ -128,16 +75,12 @@ protected:
                                  std::to_string(frame_->Height() + 20) + "+" +
                                  std::to_string(std::max(0, frame_->Left() - 10)) + "+" +
                                  std::to_string(std::max(0, frame_->Top() - 10));
-        const std::string command = std::string("import -display ") + kDisplay +
+        const std::string command = std::string("import -display ") + display_ +
                                     " -window root -crop " + crop + " +repage " + dir + "/" + name +
                                     ".png";
         EXPECT_EQ(std::system(command.c_str()), 0) << name;
     }
 
-    XvfbServer server_;
-    WindowManager wm_;
-    test_support::TempFolder folder_{"korvid-xvfb-mdi-"};
-    TApplication* app_ = nullptr;
     TForm* frame_ = nullptr;
     TskMDIForm* skin_ = nullptr;
     TForm* one_ = nullptr;

@@ -3,53 +3,30 @@
 // Alt+Space; and, when KORVID_SHOT_DIR is set, a screenshot of it in each built-in style.
 // Skipped where Xvfb, xdotool or the window manager is missing.
 #include "WindowManagerTestUtil.h"
-#include "framework/Application.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/user/User.h"
 #include "skin/SKForm.h"
 #include "skin/SKPageControl.h"
-#include "support/Poll.h"
 #include "support/SkinStyles.h"
-#include "support/TempFolder.h"
-#include "support/XvfbServer.h"
-#include "support/desktop/WindowManager.h"
+#include "support/desktop/DesktopFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
-using test_support::WindowManager;
-
 constexpr const char* kDisplay = ":86";
 
-void Xdotool(const std::string& args) {
-    const std::string command =
-        std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
-    (void)std::system(command.c_str());
-}
-
-class SkinFormOnX : public ::testing::Test {
+class SkinFormOnX : public test_support::DesktopFixture {
 protected:
+    SkinFormOnX() : DesktopFixture(kDisplay, "korvid-xvfb-skin-") {}
     void SetUp() override {
-        if (!Have("Xvfb") || !Have("xdotool") || !Have(WindowManager::kProgram))
-            GTEST_SKIP() << "Xvfb, xdotool or " << WindowManager::kProgram << " is not installed";
-        std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "1024x768x24");
-        ASSERT_TRUE(backend) << "Xvfb did not start";
-        ASSERT_TRUE(wm_.Start(kDisplay, folder_.File("openbox.xml")))
-            << "the window manager did not start";
-        user::SetDisplayBackend(std::move(backend));
-        app_ = CreateComponent<TApplication>(nullptr);
+        StartDesktop();
+        if (!Started()) return;
         app_->CreateForm(form_);
         form_->SetBorderStyle(bsSingle);
         form_->SetCaption("korvid skin");
@@ -63,39 +40,6 @@ protected:
         PumpUntil([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
         PumpFor(300);
     }
-    void TearDown() override {
-        if (app_) app_->Free();
-        user::SetDisplayBackend(nullptr);
-        wm_.Stop();
-        server_.Stop();
-    }
-    // Runs the message loop until done() holds or 4 s pass.
-    bool PumpUntil(const std::function<bool()>& done) {
-        return test_support::PollUntil(
-            [&] {
-                app_->ProcessMessages();
-                return done();
-            },
-            [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); },
-            std::chrono::seconds(4));
-    }
-    void PumpFor(int ms) {
-        for (int i = 0; i < ms / 10; ++i) {
-            app_->ProcessMessages();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    // Runs xdotool on another thread while this one keeps the program alive.
-    void Script(const std::string& args) {
-        std::atomic<bool> done{false};
-        std::thread t([&] {
-            Xdotool(args);
-            done = true;
-        });
-        PumpUntil([&] { return done.load(); });
-        t.join();
-        PumpFor(200);
-    }
     // The centre of caption button `index` in screen coordinates.
     TPoint ButtonCentre(int index) {
         TskTitleBar* bar = skin_->TitleBar();
@@ -108,10 +52,6 @@ protected:
     }
     std::string At(TPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
 
-    XvfbServer server_;
-    WindowManager wm_;
-    test_support::TempFolder folder_{"korvid-xvfb-skin-"};
-    TApplication* app_ = nullptr;
     TForm* form_ = nullptr;
     TskForm* skin_ = nullptr;
     TskPageControl* pages_ = nullptr;
