@@ -217,14 +217,20 @@ void ActivateAfter(HWND client, bool wasMaximized) {
     }
 }
 
-void Tile(HWND client, WPARAM how) {
+// What tiling and cascading lay out: every maximised child restored first, then the shown
+// children front first, placed in the client's room above the minimised ones.
+std::vector<HWND> ChildrenToArrange(HWND client, WPARAM how, RECT& area) {
     for (HWND h : MDIChildWindows(client))
         if (MDIChildWindowState(h) == wsMaximized) Restore(client, h);
-    const std::vector<HWND> list = ShownChildren(client, true, (how & MDITILE_SKIPDISABLED) != 0);
-    if (list.empty()) return;
-    RECT area;
     GetClientRect(client, &area);
     area.bottom -= IconRows(client) * kMDIIconHeight;
+    return ShownChildren(client, true, (how & MDITILE_SKIPDISABLED) != 0);
+}
+
+void Tile(HWND client, WPARAM how) {
+    RECT area;
+    const std::vector<HWND> list = ChildrenToArrange(client, how, area);
+    if (list.empty()) return;
     const int n = static_cast<int>(list.size());
     const int w = area.right - area.left, h = area.bottom - area.top;
     // The front child takes the first strip, left or top.
@@ -242,13 +248,9 @@ void Tile(HWND client, WPARAM how) {
 }
 
 void Cascade(HWND client, WPARAM how) {
-    for (HWND h : MDIChildWindows(client))
-        if (MDIChildWindowState(h) == wsMaximized) Restore(client, h);
-    const std::vector<HWND> list = ShownChildren(client, true, (how & MDITILE_SKIPDISABLED) != 0);
-    if (list.empty()) return;
     RECT area;
-    GetClientRect(client, &area);
-    area.bottom -= IconRows(client) * kMDIIconHeight;
+    const std::vector<HWND> list = ChildrenToArrange(client, how, area);
+    if (list.empty()) return;
     const int cw = area.right - area.left, ch = area.bottom - area.top;
     const int w = std::max(1, cw * 3 / 4), h = std::max(1, ch * 3 / 4);
     // Steps that keep a child wholly inside; past them the stack starts again at the corner.
