@@ -184,11 +184,19 @@ bool TCustomForm::HandleMDIMessage(TMessage& Message) {
         MDIChildBoundsChanged();
         return true;
     case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-        // A press on the child's frame brings it to the front; the desktop would move or
-        // maximise the whole frame window instead.
+        // A press on the child's frame brings it to the front; on the caption or an edge of a
+        // child that is neither maximised nor minimised it goes on to move or size it inside
+        // the client.
         ActivateMDIChild();
         Message.Result = 0;
+        if (WindowState() == wsNormal && HandleAllocated()) DefaultHandler(Message);
+        return true;
+    case WM_NCLBUTTONDBLCLK:
+        // The desktop would maximise the whole frame window: the child toggles here.
+        ActivateMDIChild();
+        Message.Result = 0;
+        if (Message.WParam == HTCAPTION && borderIcons_.Contains(biMaximize))
+            SetWindowState(WindowState() == wsMaximized ? wsNormal : wsMaximized);
         return true;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

@@ -287,6 +287,89 @@ TEST_F(MDIFixture, FreeingTheParentFirstTakesTheChildrensWindowsAlong) {
 
 // A procedure put in front of the client sees the MDI messages and passes them on.
 WNDPROC g_savedClientProc = nullptr;
+// A user's drag from one screen point to another with the left button held; Esc before the
+// release when cancel is set.
+class MDIDrag : public MDIFixture {
+protected:
+    void Drag(POINT from, int dx, int dy, bool cancel = false) {
+        session_->MovePointer(from.x, from.y);
+        session_->PressButton();
+        session_->MovePointer(from.x + dx / 2, from.y + dy / 2);
+        session_->MovePointer(from.x + dx, from.y + dy);
+        if (cancel) session_->PressKey(VK_ESCAPE);
+        session_->ReleaseButton();
+        Pump();
+    }
+    // Points of a child's window on the screen: its caption strip and its lower-right corner.
+    static POINT CaptionPoint(TForm* child) {
+        RECT r;
+        GetWindowRect(child->Handle(), &r);
+        return POINT{(r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYFRAME) + 4};
+    }
+    static POINT CornerPoint(TForm* child) {
+        RECT r;
+        GetWindowRect(child->Handle(), &r);
+        return POINT{r.right - 1, r.bottom - 1};
+    }
+};
+
+TEST_F(MDIDrag, TheUserMovesAndSizesAChildInsideTheClient) {
+    struct Case {
+        const char* what;
+        bool byCorner;
+        int dx, dy;
+        bool cancel;
+        TRect expected; // client coordinates; the child starts at (10, 10), 200 x 150
+    };
+    // The client is 800 x 600; the child may not be smaller than 120 x 100.
+    const Case cases[] = {
+        {"moved by its caption", false, 50, 30, false, Rect(60, 40, 260, 190)},
+        {"moved against the top left", false, -300, -300, false, Rect(0, 0, 200, 150)},
+        {"moved against the bottom right", false, 2000, 2000, false, Rect(600, 450, 800, 600)},
+        {"move cancelled by Esc", false, 50, 30, true, Rect(10, 10, 210, 160)},
+        {"sized by its corner", true, 40, 20, false, Rect(10, 10, 250, 180)},
+        {"sized below its minimum", true, -500, -500, false, Rect(10, 10, 130, 110)},
+        {"sized past the client", true, 2000, 2000, false, Rect(10, 10, 800, 600)},
+    };
+    for (const Case& c : cases) {
+        TForm* child = AddChild(bsSizeable);
+        child->Constraints()->SetMinWidth(120);
+        child->Constraints()->SetMinHeight(100);
+        TForm* other = AddChild(bsSizeable);
+        ASSERT_EQ(form_->ActiveMDIChild(), other);
+        // The press brings the child from behind to the front; other has moved off it.
+        other->SetBounds(400, 300, 200, 150);
+        Drag(c.byCorner ? CornerPoint(child) : CaptionPoint(child), c.dx, c.dy, c.cancel);
+        EXPECT_EQ(form_->ActiveMDIChild(), child) << c.what;
+        EXPECT_EQ(child->BoundsRect(), c.expected) << c.what;
+        EXPECT_EQ(GetCapture(), HWND(0)) << c.what;
+        // The pointer goes back to the program once the button is up.
+        session_->MovePointer(700, 20);
+        Pump();
+        EXPECT_EQ(child->BoundsRect(), c.expected) << c.what;
+        other->Free();
+        child->Free();
+    }
+}
+
+TEST_F(MDIDrag, ADoubleClickOnTheCaptionMaximisesAndAMaximisedChildStaysPut) {
+    TForm* child = AddChild(bsSizeable);
+    const POINT caption = CaptionPoint(child);
+    session_->DoubleClick(caption.x, caption.y);
+    Pump();
+    EXPECT_EQ(child->WindowState(), wsMaximized);
+    // Its frame lies outside the client now: a press where the caption was lands inside it.
+    Drag(caption, 50, 30);
+    EXPECT_EQ(child->WindowState(), wsMaximized);
+    child->SetWindowState(wsNormal);
+    EXPECT_EQ(child->BoundsRect(), Rect(10, 10, 210, 160));
+    // Without a maximise box the double click does nothing.
+    child->SetBorderIcons(TBorderIcons{biSystemMenu});
+    session_->DoubleClick(caption.x, caption.y);
+    Pump();
+    EXPECT_EQ(child->WindowState(), wsNormal);
+}
+
 std::vector<UINT> g_seen;
 LRESULT RecordingClientProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg >= WM_MDICREATE && msg <= WM_MDIREFRESHMENU) g_seen.push_back(msg);

@@ -1,6 +1,8 @@
 // What a window does with a message its procedure passes on.
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
+#include "platform/gdi/Font.h"
+#include "platform/gdi/Object.h"
 #include "platform/gdi/SysColor.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/Icon.h"
@@ -25,9 +27,13 @@ LRESULT hitTest(Window& w, POINT screen) {
     RECT whole{0, 0, Width(w.rect), Height(w.rect)};
     if (!RectContains(whole, p)) return HTNOWHERE;
     if (RectContains(w.client, p)) return HTCLIENT;
-    if (!(w.style & WS_THICKFRAME) || IsNativelyFramed(w) || w.state == ShowState::Maximized)
-        return HTBORDER;
     RECT in = FrameInsets(w);
+    const int caption = CaptionHeight(w);
+    const bool inCaption = caption > 0 && p.y >= in.top - caption && p.y < in.top &&
+                           p.x >= in.left && p.x < whole.right - in.right;
+    if (!(w.style & WS_THICKFRAME) || IsNativelyFramed(w) || w.state == ShowState::Maximized)
+        return inCaption ? HTCAPTION : HTBORDER;
+    in.top -= caption;
     // Corners reach a little along the edges so they are easy to grab.
     int corner = GetSystemMetrics(SM_CYCAPTION);
     bool left = p.x < in.left, right = p.x >= whole.right - in.right;
@@ -38,7 +44,7 @@ LRESULT hitTest(Window& w, POINT screen) {
     if (bottom) return nearLeft ? HTBOTTOMLEFT : nearRight ? HTBOTTOMRIGHT : HTBOTTOM;
     if (left) return nearTop ? HTTOPLEFT : nearBottom ? HTBOTTOMLEFT : HTLEFT;
     if (right) return nearTop ? HTTOPRIGHT : nearBottom ? HTBOTTOMRIGHT : HTRIGHT;
-    return HTBORDER;
+    return inCaption ? HTCAPTION : HTBORDER;
 }
 
 HBRUSH classBrush(const Window& w) {
@@ -48,11 +54,29 @@ HBRUSH classBrush(const Window& w) {
     return b;
 }
 
+// A child's caption strip: the window's text on the caption colour.
+void paintCaption(HDC dc, const Window& w) {
+    const int caption = CaptionHeight(w);
+    if (caption <= 0) return;
+    const RECT in = FrameInsets(w);
+    RECT strip{in.left, in.top - caption, Width(w.rect) - in.right, in.top};
+    FillRect(dc, &strip, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
+    strip.left += 4;
+    DrawText(dc, w.text.c_str(), static_cast<int>(w.text.size()), &strip,
+             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+}
+
 void paintFrame(HWND hwnd, Window& w) {
     RECT in = FrameInsets(w);
     if (in.left == 0 && in.top == 0) return;
     HDC dc = GetWindowDC(hwnd);
     if (!dc) return;
+    paintCaption(dc, w);
+    in.top -= CaptionHeight(w);
     RECT r{0, 0, Width(w.rect), Height(w.rect)};
     int edge = (w.exStyle & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE) : 0;
     int outer = in.left - edge;
@@ -96,9 +120,14 @@ WORD sizeCursorFor(LRESULT hit) {
     }
 }
 
-void startMoveSize(HWND hwnd, LRESULT hit) {
+void startMoveSize(HWND hwnd, LRESULT hit, POINT start) {
     WindowRef w = Find(hwnd);
     if (!w) return;
+    if (w->IsChild()) {
+        // Inside its parent: no desktop to ask.
+        if (hit == HTCAPTION || (w->style & WS_THICKFRAME)) TrackChildMoveSize(hwnd, hit, start);
+        return;
+    }
     WindowRef top = TopLevelOf(w);
     if (!top || !top->native || top->state == ShowState::Maximized) return;
     if (hit != HTCAPTION && !(top->style & WS_THICKFRAME)) return;
@@ -176,6 +205,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
         if (w->native && IsNativelyFramed(*w))
             CurrentDisplayBackend().SetNativeSpec(hwnd, SpecOf(*w));
+        if (CaptionHeight(*w) > 0) RedrawWindow(hwnd, nullptr, 0, RDW_FRAME | RDW_INVALIDATE);
         return TRUE;
     }
     case WM_GETTEXT: {
@@ -239,7 +269,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NCLBUTTONDOWN:
         if (wParam == HTCAPTION || (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT))
-            startMoveSize(hwnd, static_cast<LRESULT>(wParam));
+            startMoveSize(hwnd, static_cast<LRESULT>(wParam), pointOf(lParam));
         return 0;
     case WM_NCLBUTTONDBLCLK:
         if (wParam == HTCAPTION) {
@@ -267,12 +297,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!(top->cls && (top->cls->style & CS_NOCLOSE))) SendMessage(th, WM_CLOSE, 0, 0);
             break;
         case SC_MOVE:
-            startMoveSize(th, HTCAPTION);
+            startMoveSize(th, HTCAPTION, Input().cursor);
             break;
         case SC_SIZE: {
             // The low bits say which edge: 1 left ... 8 bottom right.
             int edge = static_cast<int>(wParam & 0x0F);
-            if (edge >= 1 && edge <= 8) startMoveSize(th, HTLEFT + edge - 1);
+            if (edge >= 1 && edge <= 8) startMoveSize(th, HTLEFT + edge - 1, Input().cursor);
             break;
         }
         default:

@@ -218,7 +218,8 @@ bool IsVisibleChain(const Window& w); // WS_VISIBLE up to the top, top-level not
 bool IsEnabledChain(const Window& w);
 bool IsNativelyFramed(const Window& w);
 bool IsPopupMenu(const Window& w);
-RECT FrameInsets(const Window& w); // left, top, right, bottom widths inside the window rect
+RECT FrameInsets(const Window& w);  // left, top, right, bottom widths inside the window rect
+int CaptionHeight(const Window& w); // the caption strip drawn below the top frame (children)
 NativeWindowSpec SpecOf(const Window& w);
 LONG Width(const RECT& r);
 LONG Height(const RECT& r);
@@ -255,6 +256,10 @@ void PostCharsFront(ThreadQueue& queue, HWND hwnd, UINT msg, const std::string& 
 void KillWindowTimers(ThreadQueue& queue, HWND hwnd);
 bool TakeDueTimer(ThreadQueue& queue, HWND filter, bool remove, MSG& out);
 std::uint64_t NextTimerDue(ThreadQueue& queue);
+
+// Moves (HTCAPTION) or sizes (an edge or corner hit code) a child window with the pointer,
+// from the screen point where the press was, until the left button comes up (ChildMoveSize.cpp).
+void TrackChildMoveSize(HWND hwnd, LRESULT hit, POINT start);
 
 // Sends WM_PAINT, validating the window afterwards if its procedure never called BeginPaint.
 void DispatchPaint(HWND hwnd);

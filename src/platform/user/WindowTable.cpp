@@ -214,6 +214,12 @@ bool IsNativelyFramed(const Window& w) {
     return !w.IsChild() && (w.style & WS_CAPTION) == WS_CAPTION;
 }
 
+int CaptionHeight(const Window& w) {
+    // The desktop draws the caption of a top-level window; a child's is ours.
+    if (!w.IsChild() || (w.style & WS_CAPTION) != WS_CAPTION) return 0;
+    return GetSystemMetrics((w.exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
+}
+
 RECT FrameInsets(const Window& w) {
     if (IsNativelyFramed(w)) return RECT{};
     int frame = 0;
@@ -225,7 +231,7 @@ RECT FrameInsets(const Window& w) {
         frame = GetSystemMetrics(SM_CXBORDER);
     if (w.exStyle & WS_EX_CLIENTEDGE) frame += GetSystemMetrics(SM_CXEDGE);
     if (w.exStyle & WS_EX_STATICEDGE) frame += GetSystemMetrics(SM_CXBORDER);
-    return RECT{frame, frame, frame, frame};
+    return RECT{frame, frame + CaptionHeight(w), frame, frame};
 }
 
 NativeWindowSpec SpecOf(const Window& w) {
