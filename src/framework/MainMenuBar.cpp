@@ -17,7 +17,8 @@ void TCustomForm::SetMenu(TMainMenu* Value) {
 void TMainMenu::Attach(TCustomForm* form) {
     form_ = form;
     FreeNotification(form);
-    if (form->ComponentState().Contains(csDestroying)) return;
+    // An MDI child's menu is the frame's to show, never a bar inside the child.
+    if (form->ComponentState().Contains(csDestroying) || form->FormStyle() == fsMDIChild) return;
     bar_ = CreateComponent<TToolBar>(form);
     FreeNotification(bar_);
     bar_->SetFlat(true);

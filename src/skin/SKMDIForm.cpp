@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/MDIClient.h"
 #include "framework/Resources.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
@@ -351,6 +352,15 @@ LRESULT TskMDIForm::NewClientWndProc(HWND Client, WNDPROC Saved, UINT Msg, WPARA
     case WM_MDICASCADE:
         CascadeChildren();
         break;
+    case WM_MDIACTIVATE:
+    case WM_MDINEXT:
+    case WM_MDIDESTROY:
+    case CM_MDIMINIMIZE:
+    case CM_MDICHILDHIDDEN:
+        // The child in front may be another now, maximised by the client itself (which
+        // sends nothing for it): its buttons are the ones to show.
+        UpdateMDIButtons();
+        break;
     case WM_NCDESTROY:
         hookedClient_ = 0;
         break;
@@ -381,14 +391,24 @@ void TskMDIForm::AppOnMessage(MSG& Msg, bool& Handled) {
 
 // --- menu ----------------------------------------------------------------------------------
 
+namespace {
+
+// A menu being freed may still be held by its form while its removal goes round.
+TMainMenu* Usable(TMainMenu* menu) {
+    return menu && !menu->ComponentState().Contains(csDestroying) ? menu : nullptr;
+}
+
+} // namespace
+
 TMainMenu* TskMDIForm::GetShownMenu() const {
     if (drawChildMenus_ && titleBar_ && form_) {
         if (TCustomForm* child = form_->ActiveMDIChild()) {
-            if (child->Menu()) return child->Menu();
-            if (TskForm* skin = FirstSkinOf(child); skin && skin->Menu()) return skin->Menu();
+            if (TMainMenu* own = Usable(child->Menu())) return own;
+            if (TskForm* skin = FirstSkinOf(child))
+                if (TMainMenu* skins = Usable(skin->Menu())) return skins;
         }
     }
-    return menu_;
+    return Usable(menu_);
 }
 
 void TskMDIForm::WatchShownMenu(TMainMenu* Value) {
@@ -403,7 +423,10 @@ void TskMDIForm::UpdateMenu() {
     WatchShownMenu(GetShownMenu());
     if (!menuPanel_ || !menuBar_) return;
     if (!shownMenu_) {
-        menuPanel_->SetVisible(false);
+        // No buttons stay behind for items that may be gone.
+        while (menuBar_->ButtonCount() > 0)
+            menuBar_->Buttons(0)->Free();
+        UpdateMenuPanel();
         return;
     }
     if (titleBar_) titleBar_->SetTop(0);
@@ -420,9 +443,26 @@ void TskMDIForm::UpdateMenu() {
     }
     for (int i = n - 1; i >= 0; --i)
         menuBar_->Buttons(i)->SetMenuItem(root->Items(i));
+    UpdateMenuPanel();
+}
+
+void TskMDIForm::UpdateMenuPanel() {
+    if (!menuPanel_ || !menuBar_) return;
+    // A maximised child's buttons need the bar even when there is no menu to show: the
+    // child's own caption is gone, and they are the only way to restore or close it.
+    const bool buttons = std::any_of(mdiButtons_.begin(), mdiButtons_.end(),
+                                     [](TskToolBarSpeedButton* b) { return b && b->Visible(); });
+    if (!shownMenu_ && !buttons) {
+        menuPanel_->SetVisible(false);
+        PaintBorder();
+        return;
+    }
+    int height = menuBar_->Height();
+    for (TskToolBarSpeedButton* b : mdiButtons_)
+        if (b && b->Visible()) height = std::max(height, b->Top() + b->Height() + 1);
     menuPanel_->SetVisible(true);
-    menuPanel_->Constraints()->SetMinHeight(menuBar_->Height());
-    menuPanel_->SetHeight(menuBar_->Height());
+    menuPanel_->Constraints()->SetMinHeight(height);
+    menuPanel_->SetHeight(height);
     PaintBorder();
 }
 
@@ -439,37 +479,58 @@ void TskMDIForm::SetTitleBarDrawChildMenus(bool Value) {
 }
 
 void TskMDIForm::ShowMDIButtons() {
-    TskForm* skin = form_ ? FirstSkinOf(form_->ActiveMDIChild()) : nullptr;
-    if (!skin || !skin->TitleBar() || !menuPanel_) return;
-    TskTitleBarButtons* buttons = skin->TitleBar()->Buttons();
-    const int right = menuPanel_->Width();
-    for (int i = 0; i < buttons->Count(); ++i) {
-        TMDIButton which;
-        switch (buttons->Items(i)->ButtonType()) {
-        case skMin:
-            which = mbMinimize;
-            break;
-        case skMax:
-            which = mbRestore;
-            break;
-        case skClose:
-            which = mbClose;
-            break;
-        default:
-            continue;
+    TCustomForm* child = form_ ? form_->ActiveMDIChild() : nullptr;
+    if (!child || !menuPanel_) return;
+    // The buttons of the child's title bar; a child without a skin has the ones its window's
+    // caption would have.
+    std::array<bool, 3> wanted{};
+    TskForm* skin = FirstSkinOf(child);
+    if (skin && skin->TitleBar()) {
+        TskTitleBarButtons* buttons = skin->TitleBar()->Buttons();
+        for (int i = 0; i < buttons->Count(); ++i) {
+            switch (buttons->Items(i)->ButtonType()) {
+            case skMin:
+                wanted[mbMinimize] = true;
+                break;
+            case skMax:
+                wanted[mbRestore] = true;
+                break;
+            case skClose:
+                wanted[mbClose] = true;
+                break;
+            default:
+                break;
+            }
         }
-        if (TskToolBarSpeedButton* b = mdiButtons_[which]) {
-            const int fromRight = which == mbClose ? 20 : which == mbRestore ? 38 : 56;
-            b->SetLeft(right - fromRight);
-            b->SetVisible(true);
-            b->BringToFront();
-        }
+    } else if (child->BorderIcons().Contains(biSystemMenu)) {
+        wanted[mbClose] = true;
+        wanted[mbRestore] = child->BorderIcons().Contains(biMaximize);
+        wanted[mbMinimize] = child->BorderIcons().Contains(biMinimize);
     }
+    const int right = menuPanel_->Width();
+    for (TMDIButton which : {mbClose, mbRestore, mbMinimize}) {
+        TskToolBarSpeedButton* b = mdiButtons_[which];
+        if (!b) continue;
+        const int fromRight = which == mbClose ? 20 : which == mbRestore ? 38 : 56;
+        b->SetLeft(right - fromRight);
+        b->SetVisible(wanted[which]);
+        if (wanted[which]) b->BringToFront();
+    }
+    UpdateMenuPanel();
 }
 
 void TskMDIForm::HideMDIButtons() {
     for (TskToolBarSpeedButton* b : mdiButtons_)
         if (b) b->SetVisible(false);
+    UpdateMenuPanel();
+}
+
+void TskMDIForm::UpdateMDIButtons() {
+    TCustomForm* child = form_ ? form_->ActiveMDIChild() : nullptr;
+    if (child && child->WindowState() == wsMaximized)
+        ShowMDIButtons();
+    else
+        HideMDIButtons();
 }
 
 void TskMDIForm::DrawMenuBarButton(TToolBar* Sender, TToolButton* Button, TCustomDrawState State,
@@ -668,11 +729,11 @@ void TskMDIForm::Notification(TComponent* AComponent, TOperation Operation) {
         if (titleBar_) titleBar_->SetTop(0);
         return;
     }
-    if (AComponent == shownMenu_) shownMenu_ = nullptr;
-    if (AComponent == menu_) {
-        menu_ = nullptr;
-        if (!ComponentState().Contains(csDestroying)) UpdateMenu();
-    }
+    const bool shownGoes = AComponent == shownMenu_, ownGoes = AComponent == menu_;
+    if (shownGoes) shownMenu_ = nullptr;
+    if (ownGoes) menu_ = nullptr;
+    // The bar falls back to what else there is to show.
+    if ((shownGoes || ownGoes) && !ComponentState().Contains(csDestroying)) UpdateMenu();
     if (AComponent == menuBar_) menuBar_ = nullptr;
     if (AComponent == menuPanel_) menuPanel_ = nullptr;
     if (AComponent == titleBar_) titleBar_ = nullptr;

@@ -94,6 +94,10 @@ private:
     void MakeMDIButton(TMDIButton Which, int Piece, int Tag, int FromRight);
     void ClickMDIButton(TMDIButton Which);
     void HideMDIButtons();
+    // The maximised active child's buttons, or none.
+    void UpdateMDIButtons();
+    // Shown while there is a menu or a button on it.
+    void UpdateMenuPanel();
     void StripCaption();
     void HookClient();
     void UnhookClient();

@@ -246,6 +246,130 @@ TEST_F(MDISkinFixture, TheMenuBarFollowsTheActiveChild) {
     EXPECT_NE(skin_->ShownMenu(), childMenu);
 }
 
+TEST_F(MDISkinFixture, AFreedChildMenuLeavesTheSkinsOwnMenuOnTheBar) {
+    TMainMenu* own = MakeMenu({"File", "Window"});
+    skin_->SetMenu(own);
+    TForm* other = AddChild(false);
+    for (bool viaSkin : {false, true}) {
+        TMainMenu* childMenu = MakeMenu({"Edit", "View", "Help"});
+        TForm* child = AddChild(viaSkin, viaSkin ? nullptr : childMenu);
+        if (viaSkin) {
+            TskForm::SkinOf(child)->SetMenu(childMenu);
+            other->Show();
+            child->Show();
+        }
+        ASSERT_EQ(BarCaptions(), (std::vector<String>{"Edit", "View", "Help"})) << viaSkin;
+        childMenu->Free();
+        EXPECT_EQ(skin_->ShownMenu(), own) << viaSkin;
+        EXPECT_EQ(BarCaptions(), (std::vector<String>{"File", "Window"})) << viaSkin;
+        for (int i = 0; i < skin_->MenuBar()->ButtonCount(); ++i)
+            EXPECT_EQ(skin_->MenuBar()->Buttons(i)->Caption(), own->Items()->Items(i)->Caption());
+        child->Free();
+    }
+    other->Free();
+    // Without a menu of its own the bar goes.
+    TMainMenu* childMenu = MakeMenu({"Edit"});
+    skin_->SetMenu(nullptr);
+    TForm* child = AddChild(false, childMenu);
+    ASSERT_TRUE(skin_->MenuPanel()->Visible());
+    childMenu->Free();
+    EXPECT_EQ(skin_->ShownMenu(), nullptr);
+    EXPECT_FALSE(skin_->MenuPanel()->Visible());
+    child->Free();
+}
+
+TEST_F(MDISkinFixture, AChildsMenuShowsOnlyInTheFrame) {
+    TMainMenu* childMenu = MakeMenu({"Edit", "View"});
+    TForm* child = AddChild(false, childMenu);
+    EXPECT_EQ(child->Menu(), childMenu);
+    EXPECT_EQ(BarCaptions(), (std::vector<String>{"Edit", "View"}));
+    // No bar of its own inside the child.
+    for (int i = 0; i < child->ControlCount(); ++i)
+        EXPECT_EQ(dynamic_cast<TToolBar*>(child->Controls(i)), nullptr) << i;
+    EXPECT_EQ(child->ClientRect(), Rect(0, 0, child->ClientWidth(), child->ClientHeight()));
+    // A form of another style keeps its bar.
+    TForm* plain = nullptr;
+    app_->CreateForm(plain);
+    plain->SetMenu(MakeMenu({"File"}));
+    int bars = 0;
+    for (int i = 0; i < plain->ControlCount(); ++i)
+        if (dynamic_cast<TToolBar*>(plain->Controls(i))) ++bars;
+    EXPECT_EQ(bars, 1);
+}
+
+TEST_F(MDISkinFixture, AMaximisedChildCanBeRestoredAndClosedWithoutAFrameMenu) {
+    ASSERT_EQ(skin_->Menu(), nullptr);
+    ASSERT_FALSE(skin_->MenuPanel()->Visible());
+    TForm* child = AddChild(true);
+    child->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+    child->SetWindowState(wsMaximized);
+    // The bar comes for the buttons, tall enough to hold them, and goes with them.
+    EXPECT_TRUE(skin_->MenuPanel()->Visible());
+    for (auto which : {TskMDIForm::mbClose, TskMDIForm::mbRestore, TskMDIForm::mbMinimize}) {
+        TskToolBarSpeedButton* b = skin_->MDIButton(which);
+        EXPECT_TRUE(b->Visible()) << which;
+        EXPECT_LE(b->Top() + b->Height(), skin_->MenuPanel()->Height()) << which;
+        EXPECT_TRUE(IsWindowVisible(skin_->MenuPanel()->Handle())) << which;
+    }
+    EXPECT_EQ(skin_->MenuBar()->ButtonCount(), 0);
+    skin_->MDIButton(TskMDIForm::mbRestore)->OnClick(nullptr);
+    EXPECT_EQ(child->WindowState(), wsNormal);
+    EXPECT_FALSE(skin_->MenuPanel()->Visible());
+    child->SetWindowState(wsMaximized);
+    ASSERT_TRUE(skin_->MenuPanel()->Visible());
+    skin_->MDIButton(TskMDIForm::mbClose)->OnClick(nullptr);
+    Pump();
+    EXPECT_EQ(form_->MDIChildCount(), 0);
+    EXPECT_FALSE(skin_->MenuPanel()->Visible());
+}
+
+TEST_F(MDISkinFixture, SwitchingMaximisedChildrenShowsTheNewChildsButtons) {
+    TForm* closeOnly = AddChild(true);
+    TskTitleBarButtons* buttons = TskForm::SkinOf(closeOnly)->TitleBar()->Buttons();
+    for (int i = 0; i < buttons->Count(); ++i)
+        if (buttons->Items(i)->ButtonType() == skMin || buttons->Items(i)->ButtonType() == skMax)
+            buttons->Items(i)->SetButtonType(skCustom);
+    TForm* all = AddChild(true);
+    TForm* plain = AddChild(false);
+    auto shown = [&] {
+        std::vector<bool> out;
+        for (auto which : {TskMDIForm::mbClose, TskMDIForm::mbRestore, TskMDIForm::mbMinimize})
+            out.push_back(skin_->MDIButton(which)->Visible());
+        return out;
+    };
+    all->SetWindowState(wsMaximized);
+    ASSERT_EQ(shown(), (std::vector<bool>{true, true, true}));
+    closeOnly->Show();
+    EXPECT_EQ(closeOnly->WindowState(), wsMaximized);
+    EXPECT_EQ(shown(), (std::vector<bool>{true, false, false}));
+    all->Show();
+    EXPECT_EQ(shown(), (std::vector<bool>{true, true, true}));
+    // A child without a skin has no title-bar buttons to mirror; the frame still needs a way
+    // back: the buttons its window's caption would have.
+    plain->Show();
+    EXPECT_EQ(plain->WindowState(), wsMaximized);
+    EXPECT_EQ(shown(), (std::vector<bool>{true, true, true}));
+    plain->SetWindowState(wsNormal);
+    EXPECT_EQ(shown(), (std::vector<bool>{false, false, false}));
+}
+
+TEST_F(MDISkinFixture, TheSkinnedTitleBarMovesAChildAndItsDoubleClickMaximises) {
+    TForm* child = AddChild(true);
+    TskTitleBar* bar = TskForm::SkinOf(child)->TitleBar();
+    const TPoint at = bar->ClientToScreen(Point(40, bar->Height() / 2));
+    session_->MovePointer(at.x, at.y);
+    session_->PressButton();
+    session_->MovePointer(at.x + 60, at.y + 45);
+    session_->ReleaseButton();
+    Pump();
+    EXPECT_EQ(child->BoundsRect(), Rect(70, 55, 270, 205));
+    const TPoint now = bar->ClientToScreen(Point(40, bar->Height() / 2));
+    session_->DoubleClick(now.x, now.y);
+    Pump();
+    EXPECT_EQ(child->WindowState(), wsMaximized);
+    EXPECT_TRUE(skin_->MDIButton(TskMDIForm::mbRestore)->Visible());
+}
+
 TEST_F(MDISkinFixture, TheChildInFrontCountsAsFocused) {
     TForm* back = AddChild(false);
     TForm* front = AddChild(false);

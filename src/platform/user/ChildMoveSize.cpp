@@ -49,15 +49,18 @@ RECT Track(const RECT& from, LRESULT hit, int dx, int dy, const MINMAXINFO& limi
     const LONG minH = limits.ptMinTrackSize.y, maxH = limits.ptMaxTrackSize.y;
     if (Moves(hit, HTLEFT, HTTOPLEFT, HTBOTTOMLEFT)) {
         const LONG lo = std::max<LONG>(area.left, from.right - maxW);
-        r.left = std::clamp<LONG>(from.left + dx, std::min(lo, from.right - minW), from.right - minW);
+        r.left =
+            std::clamp<LONG>(from.left + dx, std::min(lo, from.right - minW), from.right - minW);
     }
     if (Moves(hit, HTRIGHT, HTTOPRIGHT, HTBOTTOMRIGHT)) {
         const LONG hi = std::min<LONG>(area.right, from.left + maxW);
-        r.right = std::clamp<LONG>(from.right + dx, from.left + minW, std::max(hi, from.left + minW));
+        r.right =
+            std::clamp<LONG>(from.right + dx, from.left + minW, std::max(hi, from.left + minW));
     }
     if (Moves(hit, HTTOP, HTTOPLEFT, HTTOPRIGHT)) {
         const LONG lo = std::max<LONG>(area.top, from.bottom - maxH);
-        r.top = std::clamp<LONG>(from.top + dy, std::min(lo, from.bottom - minH), from.bottom - minH);
+        r.top =
+            std::clamp<LONG>(from.top + dy, std::min(lo, from.bottom - minH), from.bottom - minH);
     }
     if (Moves(hit, HTBOTTOM, HTBOTTOMLEFT, HTBOTTOMRIGHT)) {
         const LONG hi = std::min<LONG>(area.bottom, from.top + maxH);
