@@ -103,19 +103,5 @@ bool MainMenuShortCut(TMainMenu* Menu, Word Key) {
     m.Msg = KeyboardShiftState().Contains(ssAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
     m.WParam = Key;
     if (Menu->IsShortCut(m)) return true;
-    // Alt with a top-level item's accelerator opens that item's menu from the bar.
-    if (m.Msg != WM_SYSKEYDOWN || !Menu->bar_) return false;
-    TToolBar* bar = Menu->bar_;
-    for (int i = 0; i < bar->ButtonCount(); ++i) {
-        TToolButton* b = bar->Buttons(i);
-        TMenuItem* item = b->MenuItem();
-        if (!item || !b->Visible() || !b->Enabled() || GetHotkey(item->Caption()) != char(Key))
-            continue;
-        if (item->Count() > 0)
-            bar->TrackMenu(b, true);
-        else
-            item->Click();
-        return true;
-    }
-    return false;
+    return Menu->bar_ && Menu->bar_->MenuKey(Key, m.Msg == WM_SYSKEYDOWN);
 }

@@ -685,3 +685,26 @@ bool TToolBar::TrackMenu(TToolButton* Button, bool SelectFirst) {
     }
     return false;
 }
+
+bool TToolBar::MenuKey(Word Key, bool Alt) {
+    if (MenuTrackingActive()) return false;
+    TToolButton* first = nullptr;
+    for (TToolButton* b : buttons_) {
+        TMenuItem* item = b->MenuItem();
+        if (!item || !b->Visible() || !b->Enabled()) continue;
+        if (!first) first = b;
+        if (!Alt || GetHotkey(item->Caption()) != char(Key)) continue;
+        if (item->Count() > 0)
+            TrackMenu(b, true);
+        else
+            item->Click();
+        return true;
+    }
+    // F10 on its own (Shift+F10 asks for a context menu) enters the bar at its first menu.
+    if (Key != VK_F10 || Alt || KeyboardShiftState().Contains(ssShift) || !first) return false;
+    if (first->MenuItem()->Count() > 0)
+        TrackMenu(first, true);
+    else
+        SetHot(first);
+    return true;
+}

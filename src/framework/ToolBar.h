@@ -155,6 +155,11 @@ class TToolBar : public TCustomControl {
     // Drops the button's menu down and tracks it, moving across the bar's menu buttons as
     // the pointer or Left/Right ask. Returns whether an item was chosen (it ran).
     bool TrackMenu(TToolButton* Button, bool SelectFirst = false);
+    // The keyboard's way onto a bar of menu-item buttons: Alt with an item's accelerator opens
+    // that item's menu (or runs the item), F10 opens the first one with its first entry
+    // selected; from there the arrows move along the bar and Esc leaves. Returns whether the
+    // key was used.
+    bool MenuKey(Word Key, bool Alt);
 
     // The framework's own drawing of a button (for custom-draw handlers that add to it).
     void DefaultDrawButton(TToolButton* Button, TCustomDrawState State);

@@ -289,6 +289,10 @@ void TskMDIForm::NewParentWndProc(TMessage& Message) {
     case WM_KEYDOWN:
         Message.Result = IsShortCut(Message) ? 1 : 0;
         break;
+    case WM_SYSKEYDOWN:
+        // The frame itself has the keyboard (no child in front, or no application handler).
+        if (IsShortCut(Message) || MenuBarKey(Message)) Message.Result = 0;
+        break;
     case WM_NCPAINT:
         PaintBorder();
         break;
@@ -376,15 +380,22 @@ bool TskMDIForm::IsShortCut(TMessage& Message) {
     return shownMenu_->IsShortCut(copy);
 }
 
+bool TskMDIForm::MenuBarKey(const TMessage& Message) {
+    if (unhooked_ || !menuBar_ || !menuPanel_ || !menuPanel_->Visible()) return false;
+    const bool alt = (Message.LParam & (LPARAM{1} << 29)) != 0;
+    return menuBar_->MenuKey(static_cast<Word>(Message.WParam), alt);
+}
+
 void TskMDIForm::AppOnMessage(MSG& Msg, bool& Handled) {
-    if (Msg.message != WM_KEYDOWN) return;
+    if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return;
     // The skin of the frame the message is for, child windows included.
     const HWND root = Msg.hwnd ? GetAncestor(Msg.hwnd, GA_ROOT) : 0;
     auto* form = dynamic_cast<TCustomForm*>(TWinControl::FindControl(root));
     for (TskMDIForm* skin : Skins()) {
         if (skin->form_ != form) continue;
         TMessage m{Msg.message, Msg.wParam, Msg.lParam, 0};
-        Handled = skin->IsShortCut(m);
+        // Shortcuts first (Alt+X may be one), then the bar's own keys.
+        Handled = skin->IsShortCut(m) || (Msg.message == WM_SYSKEYDOWN && skin->MenuBarKey(m));
         return;
     }
 }

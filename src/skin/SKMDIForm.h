@@ -86,6 +86,8 @@ class TskMDIForm : public TComponent {
     static void AppOnMessage(MSG& Msg, bool& Handled);
     // Whether the key message is a shortcut of the shown menu (which then runs it).
     bool IsShortCut(TMessage& Message);
+    // Alt+letter and F10 on the menu bar, as on the framework's own bar; true when used.
+    bool MenuBarKey(const TMessage& Message);
 
     struct FormHook;
 

@@ -2,6 +2,8 @@
 #include "MenuTestUtil.h"
 #include "framework/MenuPopup.h"
 
+#include <vector>
+
 namespace {
 
 using headless::HeadlessBackend;
@@ -255,6 +257,17 @@ TEST_F(MenuBar, FormMenuShowsABarOfItsItems) {
     screen().PressKey(VK_RETURN); // waits in the queue for the menu Alt+E opens
     Pump();
     EXPECT_EQ(copy_, 1);
+    // F10 enters the bar at its first menu, the arrows move along it and Esc leaves.
+    const int opened = open_;
+    for (std::vector<int> keys :
+         {std::vector<int>{VK_F10, VK_RETURN}, std::vector<int>{VK_F10, VK_RIGHT, VK_RETURN},
+          std::vector<int>{VK_F10, VK_ESCAPE, VK_RETURN}}) {
+        for (int vk : keys)
+            screen().PressKey(vk);
+        Pump();
+    }
+    EXPECT_EQ(open_, opened + 1);
+    EXPECT_EQ(copy_, 2);
     // The menu going takes the bar with it.
     menu_->Free();
     menu_ = nullptr;

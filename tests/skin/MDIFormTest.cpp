@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <vector>
 
 namespace skin_test {
@@ -412,6 +413,62 @@ TEST_F(MDISkinFixture, TheShownMenusShortcutsRunFromTheKeyboard) {
     skin_->Free();
     skin_ = nullptr;
     EXPECT_FALSE(app_->OnMessage);
+}
+
+TEST_F(MDISkinFixture, TheKeyboardReachesTheMenuBar) {
+    // "&File" (New, Open) and "&Edit" (Undo), each entry counting its runs.
+    std::map<String, int> runs;
+    auto menuOf = [&](bool frames) {
+        TMainMenu* menu = MakeMenu({"&File", "&Edit"});
+        auto add = [&](TMenuItem* parent, const char* caption) {
+            auto* item = CreateComponent<TMenuItem>(menu);
+            item->SetCaption(caption);
+            const String name = String(frames ? "frame " : "child ") + caption;
+            item->OnClick = [&runs, name](TObject*) { ++runs[name]; };
+            parent->Add(item);
+        };
+        add(menu->Items()->Items(0), "New");
+        add(menu->Items()->Items(0), "Open");
+        add(menu->Items()->Items(1), "Undo");
+        return menu;
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, bool>> keys; // key, with Alt
+        const char* ran;                        // nullptr: nothing
+    };
+    const Case cases[] = {
+        {"Alt+F opens the first menu", {{'F', true}, {VK_RETURN, false}}, "New"},
+        {"its arrows move down it", {{'F', true}, {VK_DOWN, false}, {VK_RETURN, false}}, "Open"},
+        {"and along the bar", {{'F', true}, {VK_RIGHT, false}, {VK_RETURN, false}}, "Undo"},
+        {"Alt+E opens the second", {{'E', true}, {VK_RETURN, false}}, "Undo"},
+        {"F10 selects the first item", {{VK_F10, false}, {VK_RETURN, false}}, "New"},
+        {"Esc leaves", {{VK_F10, false}, {VK_ESCAPE, false}, {VK_RETURN, false}}, nullptr},
+    };
+    skin_->SetMenu(menuOf(true));
+    TForm* child = nullptr;
+    for (const char* who : {"frame ", "child "}) {
+        // First the frame with the keyboard and its own menu, then a child in front with one.
+        if (String(who) == "child ") {
+            child = AddChild(false, menuOf(false));
+            SetFocus(child->Handle());
+        } else {
+            SetFocus(form_->Handle());
+        }
+        for (const Case& c : cases) {
+            runs.clear();
+            for (auto [vk, alt] : c.keys)
+                session_->PressKey(vk, false, false, alt);
+            // Through the application's loop, where its message handler sees the keys.
+            app_->ProcessMessages();
+            std::map<String, int> expected;
+            if (c.ran) expected[String(who) + c.ran] = 1;
+            EXPECT_EQ(runs, expected) << who << c.what;
+        }
+    }
+    // The menus' handlers record into this test's own map: the menus go before it does.
+    child->Free();
+    skin_->Menu()->Free();
 }
 
 TEST_F(MDISkinFixture, AShorterMenuLeavesFewerButtonsBoundToTheNewItems) {
