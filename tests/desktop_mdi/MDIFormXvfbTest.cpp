@@ -128,4 +128,82 @@ TEST_F(MDIFormOnX, TwoChildrenMaximisedThenTiledInEveryStyle) {
     }
 }
 
+// The user's own way with a child: dragged by its caption, sized by its lower-right corner,
+// maximised by a double click on the caption in a frame that has no menu, restored and
+// closed with the frame's buttons; and Alt+F opening the frame's first menu.
+TEST_F(MDIFormOnX, AUserMovesSizesMaximisesRestoresAndClosesAChild) {
+    ApplyStyle(Protein);
+    skin_->SetMenu(nullptr);
+    PumpFor(100);
+    ASSERT_FALSE(skin_->MenuPanel()->Visible());
+    two_->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+    auto at = [](TControl* c, int x, int y) {
+        const TPoint p = c->ClientToScreen(Point(x, y));
+        return std::to_string(p.x) + " " + std::to_string(p.y);
+    };
+    TskTitleBar* caption = TskForm::SkinOf(two_)->TitleBar();
+    const TRect before = two_->BoundsRect();
+    Script("mousemove " + at(caption, 60, caption->Height() / 2) +
+           " sleep 0.2 mousedown 1 sleep 0.1 mousemove_relative 40 30 sleep 0.1"
+           " mousemove_relative 60 45 sleep 0.2 mouseup 1");
+    EXPECT_TRUE(PumpUntil([&] { return two_->Left() == before.left + 100; }));
+    EXPECT_EQ(two_->Top(), before.top + 75);
+    EXPECT_EQ(two_->Width(), before.right - before.left);
+
+    RECT r;
+    GetWindowRect(two_->Handle(), &r);
+    Script("mousemove " + std::to_string(r.right - 1) + " " + std::to_string(r.bottom - 1) +
+           " sleep 0.2 mousedown 1 sleep 0.1 mousemove_relative 30 20 sleep 0.1"
+           " mousemove_relative 50 40 sleep 0.2 mouseup 1");
+    EXPECT_TRUE(PumpUntil([&] { return two_->Width() == before.right - before.left + 80; }));
+    EXPECT_EQ(two_->Height(), before.bottom - before.top + 60);
+    EXPECT_EQ(two_->Left(), before.left + 100);
+
+    Script("mousemove " + at(caption, 60, caption->Height() / 2) + " sleep 0.2 click --repeat 2 1");
+    ASSERT_TRUE(PumpUntil([&] { return two_->WindowState() == wsMaximized; }));
+    // The frame has no menu, yet its bar comes to carry the child's buttons.
+    TskToolBarSpeedButton* restore = skin_->MDIButton(TskMDIForm::mbRestore);
+    TskToolBarSpeedButton* close = skin_->MDIButton(TskMDIForm::mbClose);
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(skin_->MenuPanel()->Handle()) != FALSE; }));
+    EXPECT_TRUE(restore->Visible());
+    Shot("mdi_maximised_no_menu");
+    Script("mousemove " + at(restore, restore->Width() / 2, restore->Height() / 2) +
+           " sleep 0.2 click 1");
+    EXPECT_TRUE(PumpUntil([&] { return two_->WindowState() == wsNormal; }));
+    EXPECT_EQ(two_->Left(), before.left + 100);
+    EXPECT_FALSE(skin_->MenuPanel()->Visible());
+
+    two_->SetWindowState(wsMaximized);
+    ASSERT_TRUE(PumpUntil([&] { return close->Visible(); }));
+    Script("mousemove " + at(close, close->Width() / 2, close->Height() / 2) +
+           " sleep 0.2 click 1");
+    EXPECT_TRUE(PumpUntil([&] { return frame_->MDIChildCount() == 1; }));
+    two_ = nullptr;
+    // The child behind takes the front and the maximised state over, and the buttons with it.
+    EXPECT_TRUE(PumpUntil([&] { return one_->WindowState() == wsMaximized; }));
+    EXPECT_TRUE(close->Visible());
+    one_->SetWindowState(wsNormal);
+    EXPECT_TRUE(PumpUntil([&] { return !skin_->MenuPanel()->Visible(); }));
+
+    // Alt+F drops the frame's first menu down with its first entry selected; Enter runs it.
+    auto* menu = CreateComponent<TMainMenu>(frame_);
+    auto* file = CreateComponent<TMenuItem>(menu);
+    file->SetCaption("&File");
+    menu->Items()->Add(file);
+    int opened = 0, ran = 0;
+    file->OnClick = [&opened](TObject*) { ++opened; };
+    auto* entry = CreateComponent<TMenuItem>(menu);
+    entry->SetCaption("&New");
+    entry->OnClick = [&ran](TObject*) { ++ran; };
+    file->Add(entry);
+    skin_->SetMenu(menu);
+    PumpFor(200);
+    Script("mousemove " + at(one_, 40, 60) +
+           " sleep 0.2 click 1 sleep 0.3 key alt+f sleep 0.5 key Return");
+    EXPECT_TRUE(PumpUntil([&] { return ran == 1; }));
+    EXPECT_EQ(opened, 1);
+    file->OnClick = nullptr;
+    entry->OnClick = nullptr;
+}
+
 } // namespace
