@@ -306,30 +306,34 @@ protected:
         GetWindowRect(child->Handle(), &r);
         return POINT{(r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYFRAME) + 4};
     }
-    static POINT CornerPoint(TForm* child) {
+    static POINT CornerPoint(TForm* child, bool lowerRight = true) {
         RECT r;
         GetWindowRect(child->Handle(), &r);
-        return POINT{r.right - 1, r.bottom - 1};
+        return lowerRight ? POINT{r.right - 1, r.bottom - 1} : POINT{r.left, r.top};
     }
 };
 
 TEST_F(MDIDrag, TheUserMovesAndSizesAChildInsideTheClient) {
+    enum Grip { caption, lowerRight, upperLeft };
     struct Case {
         const char* what;
-        bool byCorner;
+        Grip grip;
         int dx, dy;
         bool cancel;
         TRect expected; // client coordinates; the child starts at (10, 10), 200 x 150
     };
     // The client is 800 x 600; the child may not be smaller than 120 x 100.
     const Case cases[] = {
-        {"moved by its caption", false, 50, 30, false, Rect(60, 40, 260, 190)},
-        {"moved against the top left", false, -300, -300, false, Rect(0, 0, 200, 150)},
-        {"moved against the bottom right", false, 2000, 2000, false, Rect(600, 450, 800, 600)},
-        {"move cancelled by Esc", false, 50, 30, true, Rect(10, 10, 210, 160)},
-        {"sized by its corner", true, 40, 20, false, Rect(10, 10, 250, 180)},
-        {"sized below its minimum", true, -500, -500, false, Rect(10, 10, 130, 110)},
-        {"sized past the client", true, 2000, 2000, false, Rect(10, 10, 800, 600)},
+        {"moved by its caption", caption, 50, 30, false, Rect(60, 40, 260, 190)},
+        {"moved against the top left", caption, -300, -300, false, Rect(0, 0, 200, 150)},
+        {"moved against the bottom right", caption, 2000, 2000, false, Rect(600, 450, 800, 600)},
+        {"move cancelled by Esc", caption, 50, 30, true, Rect(10, 10, 210, 160)},
+        {"sized by its corner", lowerRight, 40, 20, false, Rect(10, 10, 250, 180)},
+        {"sized below its minimum", lowerRight, -500, -500, false, Rect(10, 10, 130, 110)},
+        {"sized past the client", lowerRight, 2000, 2000, false, Rect(10, 10, 800, 600)},
+        {"sized by the other corner", upperLeft, -4, -6, false, Rect(6, 4, 210, 160)},
+        {"that one past the client", upperLeft, -50, -50, false, Rect(0, 0, 210, 160)},
+        {"and below the minimum", upperLeft, 500, 500, false, Rect(90, 60, 210, 160)},
     };
     for (const Case& c : cases) {
         TForm* child = AddChild(bsSizeable);
@@ -339,7 +343,8 @@ TEST_F(MDIDrag, TheUserMovesAndSizesAChildInsideTheClient) {
         ASSERT_EQ(form_->ActiveMDIChild(), other);
         // The press brings the child from behind to the front; other has moved off it.
         other->SetBounds(400, 300, 200, 150);
-        Drag(c.byCorner ? CornerPoint(child) : CaptionPoint(child), c.dx, c.dy, c.cancel);
+        Drag(c.grip == caption ? CaptionPoint(child) : CornerPoint(child, c.grip == lowerRight),
+             c.dx, c.dy, c.cancel);
         EXPECT_EQ(form_->ActiveMDIChild(), child) << c.what;
         EXPECT_EQ(child->BoundsRect(), c.expected) << c.what;
         EXPECT_EQ(GetCapture(), HWND(0)) << c.what;

@@ -31,6 +31,17 @@ bool Moves(LRESULT hit, LRESULT a, LRESULT b, LRESULT c) {
     return hit == a || hit == b || hit == c;
 }
 
+// Where an edge dragged by delta goes while the opposite one (far) stays: the size stays within
+// the limits, and the edge stops at limit, the parent's side it moves towards, unless the
+// minimum size needs more room.
+LONG MovedEdge(LONG edge, LONG far, int delta, LONG minSize, LONG maxSize, LONG limit) {
+    const int away = edge < far ? -1 : 1;
+    const LONG room = away * (limit - far);
+    const LONG size = std::clamp<LONG>(away * (edge + delta - far), minSize,
+                                       std::max(minSize, std::min(maxSize, room)));
+    return far + away * size;
+}
+
 // Where the window goes for a pointer moved by (dx, dy) from where the drag started; area is
 // the parent's client area, which the window never leaves.
 RECT Track(const RECT& from, LRESULT hit, int dx, int dy, const MINMAXINFO& limits,
@@ -45,28 +56,18 @@ RECT Track(const RECT& from, LRESULT hit, int dx, int dy, const MINMAXINFO& limi
         r.bottom = r.top + h;
         return r;
     }
-    const LONG minW = limits.ptMinTrackSize.x, maxW = limits.ptMaxTrackSize.x;
-    const LONG minH = limits.ptMinTrackSize.y, maxH = limits.ptMaxTrackSize.y;
-    if (Moves(hit, HTLEFT, HTTOPLEFT, HTBOTTOMLEFT)) {
-        const LONG lo = std::max<LONG>(area.left, from.right - maxW);
-        r.left =
-            std::clamp<LONG>(from.left + dx, std::min(lo, from.right - minW), from.right - minW);
-    }
-    if (Moves(hit, HTRIGHT, HTTOPRIGHT, HTBOTTOMRIGHT)) {
-        const LONG hi = std::min<LONG>(area.right, from.left + maxW);
-        r.right =
-            std::clamp<LONG>(from.right + dx, from.left + minW, std::max(hi, from.left + minW));
-    }
-    if (Moves(hit, HTTOP, HTTOPLEFT, HTTOPRIGHT)) {
-        const LONG lo = std::max<LONG>(area.top, from.bottom - maxH);
-        r.top =
-            std::clamp<LONG>(from.top + dy, std::min(lo, from.bottom - minH), from.bottom - minH);
-    }
-    if (Moves(hit, HTBOTTOM, HTBOTTOMLEFT, HTBOTTOMRIGHT)) {
-        const LONG hi = std::min<LONG>(area.bottom, from.top + maxH);
-        r.bottom =
-            std::clamp<LONG>(from.bottom + dy, from.top + minH, std::max(hi, from.top + minH));
-    }
+    if (Moves(hit, HTLEFT, HTTOPLEFT, HTBOTTOMLEFT))
+        r.left = MovedEdge(from.left, from.right, dx, limits.ptMinTrackSize.x,
+                           limits.ptMaxTrackSize.x, area.left);
+    if (Moves(hit, HTRIGHT, HTTOPRIGHT, HTBOTTOMRIGHT))
+        r.right = MovedEdge(from.right, from.left, dx, limits.ptMinTrackSize.x,
+                            limits.ptMaxTrackSize.x, area.right);
+    if (Moves(hit, HTTOP, HTTOPLEFT, HTTOPRIGHT))
+        r.top = MovedEdge(from.top, from.bottom, dy, limits.ptMinTrackSize.y,
+                          limits.ptMaxTrackSize.y, area.top);
+    if (Moves(hit, HTBOTTOM, HTBOTTOMLEFT, HTBOTTOMRIGHT))
+        r.bottom = MovedEdge(from.bottom, from.top, dy, limits.ptMinTrackSize.y,
+                             limits.ptMaxTrackSize.y, area.bottom);
     return r;
 }
 
