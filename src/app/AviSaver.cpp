@@ -1,12 +1,13 @@
 #include "app/AviSaver.h"
 
 #include "app/FieldRules.h"
+#include "app/ReplacingFile.h"
 #include "app/ResizeBitmap.h"
 #include "gif/GIFDIB.h"
 #include "platform/avifile/Vfw.h"
-#include "rtl/Files.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -28,9 +29,20 @@ void ApplyZoom(TBitmap* bitmap, int zoom) {
         ResizeBitmap(bitmap, ZoomedSide(bitmap->Width(), zoom), ZoomedSide(bitmap->Height(), zoom));
 }
 
-} // namespace
+// The step's message with the system's reason, when there is one.
+[[noreturn]] void RaiseFileFailure(const char* message, int error) {
+    if (error == 0) throw Exception(message);
+    throw Exception(String(message) + ": " + std::strerror(error));
+}
 
-namespace {
+// The replacing file's own failures in the words of the AVI step.
+template <class F> void AsAviFileStep(F step) {
+    try {
+        step();
+    } catch (const EInOutError& e) {
+        RaiseFileFailure("Failed to create AVI file", e.ErrorCode);
+    }
+}
 
 void WriteGridAvi(const String& fileName, const TAviSaveSettings& settings,
                   const TAviFrameSource& source) {
@@ -41,9 +53,10 @@ void WriteGridAvi(const String& fileName, const TAviSaveSettings& settings,
 
     AviServices services;
     PAVIFILE rawFile = nullptr;
+    errno = 0;
     if (AVIFileOpenA(&rawFile, fileName.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE,
                      nullptr) != AVIERR_OK)
-        throw Exception("Failed to create AVI file");
+        RaiseFileFailure("Failed to create AVI file", errno);
     std::unique_ptr<AviFileObject, FileRelease> file(rawFile);
 
     DWORD headerSize = 0, imageSize = 0;
@@ -83,28 +96,24 @@ void WriteGridAvi(const String& fileName, const TAviSaveSettings& settings,
             ResizeBitmap(bitmap.get(), width, height);
         GetBitmapDIBits(bitmap->Handle(), 0, header.get(), bits.get(), format);
         LONG written = 0, bytes = 0;
+        errno = 0;
         if (AVIStreamWrite(stream.get(), i, 1, bits.get(), static_cast<LONG>(imageSize),
                            AVIIF_KEYFRAME, &written, &bytes) != AVIERR_OK)
-            throw Exception("Failed to add frame to AVI");
+            RaiseFileFailure("Failed to add frame to AVI", errno);
     }
+    // Completing the file writes its indexes: a full disk can stop it here too.
+    AVIStreamRelease(stream.release());
+    AVIFileRelease(file.release());
+    if (errno != 0) RaiseFileFailure("Failed to create AVI file", errno);
 }
 
 } // namespace
 
 void SaveGridAvi(const String& fileName, const TAviSaveSettings& settings,
                  const TAviFrameSource& source) {
-    // Written under a name of its own first, so a save that fails half-way leaves the file
-    // saved before as it was.
-    const String partial = fileName + ".partial";
-    try {
-        WriteGridAvi(partial, settings, source);
-    } catch (...) {
-        DeleteFile(partial);
-        throw;
-    }
-    // Replaces a file of that name in one step.
-    if (std::rename(partial.c_str(), fileName.c_str()) != 0) {
-        DeleteFile(partial);
-        throw Exception("Failed to create AVI file");
-    }
+    // The file saved before stays as it was until the new one is complete.
+    std::unique_ptr<TReplacingFile> file;
+    AsAviFileStep([&] { file = std::make_unique<TReplacingFile>(fileName); });
+    WriteGridAvi(file->TemporaryName(), settings, source);
+    AsAviFileStep([&] { file->Commit(); });
 }

@@ -25,7 +25,8 @@ constexpr DWORD kAviRate = 90;
 
 // Raises Exception with "Failed to create AVI file", "Failed to retrieve bitmap info",
 // "Failed to create AVI stream", "Failed to set AVI stream format" or "Failed to add frame
-// to AVI"; every acquired resource is released on the way out. A file of that name is
-// replaced only once the new one is complete.
+// to AVI", the file failures followed by the system's reason ("Failed to add frame to AVI:
+// No space left on device"); every acquired resource is released on the way out. A file of
+// that name is replaced only once the new one is complete, and kept as it was otherwise.
 void SaveGridAvi(const String& fileName, const TAviSaveSettings& settings,
                  const TAviFrameSource& source);

@@ -60,6 +60,9 @@ int TGifBuilder::AddAnimationFrame(TBitmap* frame8, int t) {
 }
 
 void TGifBuilder::AddGridFrame(TBitmap* grid) {
+    // An empty bitmap reduces to no frame at all.
+    if (grid->Width() <= 0 || grid->Height() <= 0)
+        throw EInvalidGraphicOperation("A grid frame without a picture cannot be added");
     if (settings_.zoom != 100)
         ResizeBitmap(grid, ZoomedSide(grid->Width(), settings_.zoom),
                      ZoomedSide(grid->Height(), settings_.zoom));

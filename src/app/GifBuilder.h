@@ -30,7 +30,8 @@ public:
 
     // The colour mode, dither and transparency switches for the frames added from now on.
     void SetSwitches(bool colors256, bool floydSteinberg, bool transparency);
-    // Adds one grid frame (any pixel format; it is zoomed and converted in place).
+    // Adds one grid frame (any pixel format; it is zoomed and converted in place). An empty
+    // one raises EInvalidGraphicOperation.
     void AddGridFrame(TBitmap* grid);
     // The animation so far; stays the builder's.
     TGIFGraphic* Result() const { return result_.get(); }

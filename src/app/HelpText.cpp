@@ -30,6 +30,9 @@ const char* const kHelpText =
     "\r\n"
     "The Brightness page sets the brightness every captured frame gets (-255 to 255).";
 
+// The project's own mail address, beside its own page.
+const char* const kProjectMail = "korvid@example.org";
+
 String HelpContactText() {
-    return "Product page: " + ProductPageFileName();
+    return "Product page: " + ProductPageFileName() + "\nMail: " + kProjectMail;
 }

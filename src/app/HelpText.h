@@ -4,5 +4,5 @@
 
 extern const char* const kHelpTabCaption;
 extern const char* const kHelpText;
-// Where the product page lies, for the help page's contact line.
+// The help page's contact lines: where the product page lies, and the mail address.
 String HelpContactText();

@@ -34,6 +34,9 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action) {
 }
 
 void TForm1::sktempButton2Click(TObject* Sender) {
+    // Closing the movie under a running step would leave that step to re-enable the buttons
+    // of a movie that is gone.
+    if (!ActiveMovie1->ShowControls()) return;
     skButton5->SetEnabled(false);
     skButton6->SetEnabled(false);
     skEdit2->SetEnabled(false);

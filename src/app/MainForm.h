@@ -169,9 +169,24 @@ private:
     void ShowGridSize(int n);
     bool ItemSkipped(int index) const;
     void ShowProgress(int index, int count);
+    // A step that moves the player or reads or writes the working bitmaps marks itself
+    // running by hiding the movie's control bar, and refuses to start while the bar is
+    // hidden: the steps dispatch messages as they go, and one started meanwhile would change
+    // what the running one works on. BeginStep answers false (and marks nothing) while
+    // another step runs; EndStep shows the bar again.
+    bool BeginStep();
+    void EndStep();
+    void BuildGif();
+    // Loads the grid frame of list item index; a frame without a picture raises the message
+    // that no picture was captured.
+    void LoadGridFrame(int index, TBitmap* bitmap);
+    bool AnyGridFramePictured();
 
     TWorkingFiles workingFiles_;
     Int64 fixedWaitMs_ = 0;
 };
 
 extern TForm1* Form1;
+
+// The message of an output step when no listed grid frame holds a picture.
+extern const char* const kNoPictureCaptured;

@@ -4,8 +4,51 @@
 #include "app/AviSaver.h"
 #include "app/FieldRules.h"
 #include "app/GifBuilder.h"
+#include "app/ReplacingFile.h"
+#include "movie/ActiveMovie.h"
+#include "rtl/Conversion.h"
+#include "rtl/Files.h"
+#include "rtl/ScopeGuard.h"
 
-void TForm1::sktempButton9Click(TObject* Sender) {
+const char* const kNoPictureCaptured =
+    "No picture was captured: the grid frames are empty. Capture frames from a file with video";
+
+bool TForm1::BeginStep() {
+    if (!ActiveMovie1->ShowControls()) return false;
+    ActiveMovie1->SetShowControls(false);
+    return true;
+}
+
+void TForm1::EndStep() {
+    ActiveMovie1->SetShowControls(true);
+}
+
+bool TForm1::AnyGridFramePictured() {
+    const int count = ListView1->Items()->Count();
+    for (int i = 0; i < count; ++i) {
+        if (ItemSkipped(i) || !workingFiles_.Exists(i + 1)) continue;
+        ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
+        frame->LoadFromFile(workingFiles_.FileName(i + 1));
+        if (frame->Width() > 0 && frame->Height() > 0) return true;
+    }
+    return false;
+}
+
+void TForm1::LoadGridFrame(int index, TBitmap* bitmap) {
+    const int number = index + 1;
+    if (workingFiles_.Exists(number))
+        bitmap->LoadFromFile(workingFiles_.FileName(number));
+    else
+        bitmap->SetSize(0, 0);
+    if (bitmap->Width() > 0 && bitmap->Height() > 0) return;
+    // Every grab of a file without video fails, and so every frame is empty; a single empty
+    // frame is one whose working bitmap went missing or whose grabs all failed.
+    if (!AnyGridFramePictured()) throw Exception(kNoPictureCaptured);
+    throw Exception("No picture was captured for grid frame " + IntToStr(number) +
+                    ": capture frames again");
+}
+
+void TForm1::BuildGif() {
     if (skRadioButton6->Checked()) skRadioButton2->SetChecked(true);
     TGifBuildSettings settings;
     settings.delay = OutputFrameDelay(skSpinEdit3->Text());
@@ -16,7 +59,7 @@ void TForm1::sktempButton9Click(TObject* Sender) {
         if (ItemSkipped(i)) continue;
         ShowProgress(i, count);
         ObjectPtr<TBitmap> grid(CreateObject<TBitmap>());
-        grid->LoadFromFile(workingFiles_.FileName(i + 1));
+        LoadGridFrame(i, grid.get());
         // The switches are read for every frame, as the build expects.
         builder.SetSwitches(skRadioButton2->Checked(), skRadioButton8->Checked(),
                             skRadioButton1->Checked());
@@ -26,12 +69,21 @@ void TForm1::sktempButton9Click(TObject* Sender) {
     Label2->SetCaption("Build Animation GIF Finished");
 }
 
+void TForm1::sktempButton9Click(TObject* Sender) {
+    if (!BeginStep()) return;
+    ScopeGuard end([this] { EndStep(); });
+    BuildGif();
+}
+
 void TForm1::sktempButton7Click(TObject* Sender) {
-    sktempButton9Click(Sender);
+    if (!BeginStep()) return;
+    ScopeGuard end([this] { EndStep(); });
+    BuildGif();
     TGraphic* gif = Image1->Picture()->Graphic();
     if (!gif || gif->Empty())
         throw Exception("There are no grid frames to save: capture frames first");
-    Image1->Picture()->SaveToFile(Edit3->Text());
+    // Written whatever the name's extension, as the picture's own format.
+    SaveReplacing(Edit3->Text(), [gif](TStream& stream) { gif->SaveToStream(stream); });
 }
 
 void TForm1::Button8Click(TObject* Sender) {
@@ -43,6 +95,8 @@ void TForm1::skButton6Click(TObject* Sender) {
 }
 
 void TForm1::skButton5Click(TObject* Sender) {
+    if (!BeginStep()) return;
+    ScopeGuard end([this] { EndStep(); });
     if (skRadioButton5->Checked()) skRadioButton2->SetChecked(true);
     TAviSaveSettings settings;
     settings.eightBit = skRadioButton2->Checked();
@@ -53,7 +107,7 @@ void TForm1::skButton5Click(TObject* Sender) {
     source.skipped = [this](int i) { return ItemSkipped(i); };
     source.progress = [this](int i, int count) { ShowProgress(i, count); };
     source.load = [this](int i, TBitmap* bitmap) {
-        bitmap->LoadFromFile(workingFiles_.FileName(i + 1));
+        LoadGridFrame(i, bitmap);
         Image1->Picture()->Assign(bitmap);
     };
     SaveGridAvi(skEdit2->Text(), settings, source);

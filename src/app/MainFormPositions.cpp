@@ -3,7 +3,10 @@
 
 #include "framework/Application.h"
 #include "movie/ActiveMovie.h"
+#include "movie/DerivedMovie.h"
+#include "platform/media/MediaTypes.h"
 #include "rtl/Files.h"
+#include "rtl/ScopeGuard.h"
 
 namespace {
 
@@ -22,8 +25,11 @@ template <class T, size_t N> int IndexOfSender(const std::array<T*, N>& cells, T
 void TForm1::sktempButton1Click(TObject* Sender) {
     OpenDialog1->SetFilter("video clips");
     OpenDialog1->SetFileName("*.mpg;*.mpeg;*.avi;*.wav;");
+    if (!ActiveMovie1->ShowControls()) return; // another step runs
     if (!OpenDialog1->Execute()) return;
     ActiveMovie1->SetShowControls(false);
+    // A player that fails on the way leaves the bar shown, so the other steps can start.
+    ScopeGuard showBar([this] { ActiveMovie1->SetShowControls(true); });
     SetSeekButtonsEnabled(false);
     Button1->SetEnabled(false);
 
@@ -60,8 +66,10 @@ void TForm1::sktempButton1Click(TObject* Sender) {
     // A file the player cannot open would leave the window waiting for a video that never
     // comes: it is put back as "Close" leaves it, and the user is told.
     if (ActiveMovie1->GetIntegerProp(kOpenState) != kOpenStateOpen) {
-        sktempButton2Click(this);
+        const bool missing = ActiveMovie1->Player()->ErrorCode() == media::kErrorFileNotFound;
         ActiveMovie1->SetShowControls(true);
+        sktempButton2Click(this);
+        if (missing) throw Exception("The file \"" + name + "\" does not exist");
         throw Exception("The file \"" + name + "\" cannot be opened as a video");
     }
 
@@ -169,8 +177,9 @@ void TForm1::SeekAndSettle(double position) {
 }
 
 void TForm1::skButton4Click(TObject* Sender) {
+    if (!BeginStep()) return;
+    ScopeGuard showBar([this] { EndStep(); });
     const int n = CheckedGridSize();
-    ActiveMovie1->SetShowControls(false);
     SetSeekButtonsEnabled(false);
     Button1->SetEnabled(false);
     if (ActiveMovie1->GetIntegerProp(kReadyState) == kReadyStateComplete) {
@@ -198,5 +207,4 @@ void TForm1::skButton4Click(TObject* Sender) {
     SetSeekButtonsEnabled(true);
     for (TFormButton* b : CellButtons)
         b->SetEnabled(true);
-    ActiveMovie1->SetShowControls(true);
 }

@@ -337,16 +337,20 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
 }
 
 TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
-    // A file that is no video.
+    // A file that is no video, and one that is not there.
     std::ofstream(Path("notes.mpg")) << "not a video at all";
-    Open(Path("notes.mpg"));
-    auto boxes = MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].text.find("cannot be opened as a video"), String::npos) << boxes[0].text;
-    EXPECT_TRUE(form_->Button1->Enabled());
-    EXPECT_FALSE(form_->Button2->Enabled());
-    EXPECT_FALSE(form_->Button6->Enabled());
-    session_->ClearCalls();
+    for (auto [name, message] : {std::pair{"notes.mpg", "cannot be opened as a video"},
+                                 std::pair{"gone.mpg", "does not exist"}}) {
+        Open(Path(name));
+        auto boxes = MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "The file \"" + Path(name) + "\" " + message);
+        EXPECT_TRUE(form_->Button1->Enabled());
+        EXPECT_FALSE(form_->Button2->Enabled());
+        EXPECT_FALSE(form_->Button6->Enabled());
+        EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
+        session_->ClearCalls();
+    }
 
     // A real video then opens and captures; the output steps meet bad fields and folders.
     Open(Video("short.mpg", 4));
@@ -355,7 +359,7 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
     SetText(form_->skSpinEdit1, "2");
     SetText(form_->skSpinEdit2, "x");
     Click(form_->Button6);
-    boxes = MessageBoxes();
+    auto boxes = MessageBoxes();
     // The total-time line reads the field first, then capture does.
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "'x' is not a valid floating point value");
@@ -377,10 +381,11 @@ TEST_F(AppWindowTest, BadInputGivesAMessageAndTheWindowStaysUsable) {
     };
     SetText(form_->Edit3, Path("nofolder/out.gif"));
     SetText(form_->skEdit2, Path("nofolder/out.avi"));
-    for (Case c : {Case{"fast", "100", form_->Button9, "'fast' is not a valid integer value"},
-                   Case{"3", "0", form_->skButton5, "'0' is not a valid zoom"},
-                   Case{"3", "", form_->skButton5, "Failed to create AVI file"},
-                   Case{"", "", form_->Button7, ""}}) {
+    for (Case c :
+         {Case{"fast", "100", form_->Button9, "'fast' is not a valid integer value"},
+          Case{"3", "0", form_->skButton5, "'0' is not a valid zoom"},
+          Case{"3", "", form_->skButton5, "Failed to create AVI file: No such file or directory"},
+          Case{"", "", form_->Button7, ""}}) {
         SetText(form_->skSpinEdit3, c.rate);
         SetText(form_->skSpinEdit4, c.zoom);
         Click(c.button);

@@ -2,11 +2,13 @@
 #include "AppTestUtil.h"
 #include "app/AviSaver.h"
 #include "app/GridComposer.h"
+#include "app/ReplacingFile.h"
 #include "app/ResizeBitmap.h"
 #include "app/WorkingFiles.h"
 #include "platform/headless/Headless.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "support/media/AviReadBack.h"
 
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace {
@@ -22,6 +25,11 @@ namespace {
 using apptest::MakeBitmap;
 using apptest::PixelOf;
 namespace fs = std::filesystem;
+
+String ReadAll(const String& path) {
+    std::ifstream in(path, std::ios::binary);
+    return String((std::istreambuf_iterator<char>(in)), {});
+}
 
 class OutputFilesTest : public ::testing::Test {
 protected:
@@ -192,10 +200,91 @@ TEST_F(AviSaverTest, AFailedSaveLeavesThePreviousFileAndSavingAgainReplacesIt) {
         SaveGridAvi(Path("nofolder/x.avi"), {false, 33, 100}, Source(3));
         FAIL() << "the folder does not exist";
     } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Failed to create AVI file");
+        EXPECT_STREQ(e.what(), "Failed to create AVI file: No such file or directory");
     }
     SaveGridAvi(path, {false, 33, 100}, Source(6));
     EXPECT_GT(fs::file_size(path), before);
+}
+
+// What the saver passes in the stream header is what the file holds: the image size of one
+// frame as the suggested buffer size (not the chunk size), the frame rectangle, handler 0,
+// the scale and the rate 90.
+TEST_F(AviSaverTest, TheStreamHeaderHoldsWhatTheSaverPasses) {
+    struct Case {
+        bool eightBit;
+        int scale;
+        int zoom;
+        int width, height;
+        std::uint32_t imageSize;
+    };
+    for (Case c : {Case{true, 33, 100, 32, 24, 32 * 24}, Case{false, 4, 100, 32, 24, 96 * 24},
+                   Case{false, 100, 50, 16, 12, 48 * 12}}) {
+        SCOPED_TRACE(c.imageSize);
+        String path = Path("header.avi");
+        SaveGridAvi(path, {c.eightBit, c.scale, c.zoom}, Source(5));
+        avitest::StreamHeaderFields h = avitest::ReadStreamHeader(path);
+        ASSERT_TRUE(h.found);
+        EXPECT_EQ(h.fccType, 0x73646976u); // "vids"
+        EXPECT_EQ(h.fccHandler, 0u);
+        EXPECT_EQ(h.scale, std::uint32_t(c.scale));
+        EXPECT_EQ(h.rate, 90u);
+        EXPECT_EQ(h.length, 5u);
+        EXPECT_EQ(h.suggestedBufferSize, c.imageSize);
+        EXPECT_EQ(h.mainSuggestedBufferSize, c.imageSize);
+        EXPECT_EQ((std::vector<int>(h.frame, h.frame + 4)),
+                  (std::vector<int>{0, 0, c.width, c.height}));
+        EXPECT_EQ(h.mainWidth, std::uint32_t(c.width));
+        EXPECT_EQ(h.mainHeight, std::uint32_t(c.height));
+    }
+}
+
+// A disk that fills up during the save: the message says why, the file saved before stays
+// byte for byte, and no temporary is left; a file another save left under a temporary-looking
+// name is not touched either.
+TEST_F(AviSaverTest, AFullDiskKeepsTheFileSavedBeforeAndSaysWhy) {
+    String path = Path("keep.avi");
+    SaveGridAvi(path, {false, 33, 100}, Source(2));
+    const String before = ReadAll(path);
+    std::ofstream(path + ".partial") << "left by an earlier crash";
+    for (int frames : {20, 600}) { // failing when the file completes, or on the way
+        SCOPED_TRACE(frames);
+        try {
+            test_support::FileSizeLimit full(before.size() + 4096);
+            ASSERT_TRUE(full.Set());
+            SaveGridAvi(path, {false, 33, 100}, Source(frames));
+            FAIL() << "the disk is full";
+        } catch (const Exception& e) {
+            const String message = e.Message();
+            EXPECT_TRUE(message == "Failed to add frame to AVI: File too large" ||
+                        message == "Failed to create AVI file: File too large")
+                << message;
+        }
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(ReadAll(path + ".partial"), "left by an earlier crash");
+        auto names = dir_.Names();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"keep.avi", "keep.avi.partial"}));
+    }
+    SaveGridAvi(path, {false, 33, 100}, Source(3));
+    EXPECT_EQ(avitest::ReadAvi(path).packetSamples.size(), 3u);
+    EXPECT_EQ(ReadAll(path + ".partial"), "left by an earlier crash");
+}
+
+// A new file gets the rights a new file gets; a replaced one keeps its own.
+TEST_F(OutputFilesTest, ASavedFileHasTheRightsOfTheFileItReplaces) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    String fresh = Path("fresh.gif"), kept = Path("kept.gif");
+    std::ofstream(kept) << "old";
+    chmod(kept.c_str(), 0640);
+    for (const String& name : {fresh, kept})
+        SaveReplacing(name, [](TStream& s) { s.WriteBuffer("new", 3); });
+    struct stat st {};
+    stat(fresh.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+    stat(kept.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(ReadAll(kept), "new");
 }
 
 } // namespace

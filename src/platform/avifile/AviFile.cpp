@@ -3,6 +3,7 @@
 #include "platform/avifile/AviWriter.h"
 #include "platform/avifile/Vfw.h"
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -111,6 +112,8 @@ HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* 
     if (hr == AVIERR_OK) {
         if (samplesWritten) *samplesWritten = 1;
         if (bytesWritten) *bytesWritten = written;
+    } else if (hr == AVIERR_FILEWRITE) {
+        errno = FindFile(table(), s->file)->writer->Error();
     }
     return hr;
 }
@@ -135,6 +138,6 @@ ULONG AVIFileRelease(PAVIFILE file) {
         // A stream still held dies with its file.
         if (object->stream) table().streams.erase(object->stream);
     }
-    object->writer->Finish();
+    errno = object->writer->Finish() == AVIERR_OK ? 0 : object->writer->Error();
     return 0;
 }

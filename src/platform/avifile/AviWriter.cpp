@@ -1,6 +1,7 @@
 #include "platform/avifile/AviWriter.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -74,15 +75,17 @@ HRESULT AviWriter::Create(const std::string& path, AviWriter*& out) {
     if (path.empty()) return AVIERR_FILEOPEN;
     std::string temporary = path + ".partial-XXXXXX";
     const int fd = mkstemp(temporary.data());
-    if (fd < 0) return AVIERR_FILEOPEN;
+    if (fd < 0) return AVIERR_FILEOPEN; // errno tells why
     // A temporary file is private; the finished one gets the usual permissions.
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
     std::FILE* file = fdopen(fd, "wb");
     if (!file) {
+        const int error = errno;
         close(fd);
         std::remove(temporary.c_str());
+        errno = error;
         return AVIERR_FILEOPEN;
     }
     out = new AviWriter(path, std::move(temporary), file);
@@ -124,7 +127,7 @@ std::vector<BYTE> AviWriter::Headers() const {
     if (format_.size() >= sizeof bmi) std::memcpy(&bmi, format_.data(), sizeof bmi);
     const Segment* first = segments_.empty() ? nullptr : &segments_[0];
     const std::uint32_t firstFrames = first ? static_cast<std::uint32_t>(first->entries.size()) : 0;
-    const std::uint32_t suggested = std::max(info_.dwSuggestedBufferSize, largest_ + 8);
+    const std::uint32_t suggested = info_.dwSuggestedBufferSize;
     const std::uint32_t strfSize = Padded(format_.size());
     const std::uint32_t strlSize = 4 + (8 + 56) + (8 + strfSize) + (8 + kSuperIndexSize);
     const std::uint32_t odmlSize = 4 + 8 + kDmlhSize;
@@ -211,10 +214,7 @@ std::vector<BYTE> AviWriter::Headers() const {
 
 bool AviWriter::Put(const void* data, std::size_t size) {
     if (failed_) return false;
-    if (size && std::fwrite(data, 1, size, file_) != size) {
-        failed_ = true;
-        return false;
-    }
+    if (size && std::fwrite(data, 1, size, file_) != size) return Failed(errno);
     pos_ += size;
     return true;
 }
@@ -223,10 +223,8 @@ bool AviWriter::PutAt(std::uint64_t offset, const void* data, std::size_t size) 
     if (failed_) return false;
     if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0 ||
         std::fwrite(data, 1, size, file_) != size ||
-        fseeko(file_, static_cast<off_t>(pos_), SEEK_SET) != 0) {
-        failed_ = true;
-        return false;
-    }
+        fseeko(file_, static_cast<off_t>(pos_), SEEK_SET) != 0)
+        return Failed(errno);
     return true;
 }
 
@@ -246,10 +244,7 @@ bool AviWriter::StartData() {
 }
 
 bool AviWriter::BeginSegment() {
-    if (segments_.size() == kSuperIndexEntries) {
-        failed_ = true;
-        return false;
-    }
+    if (segments_.size() == kSuperIndexEntries) return Failed(EFBIG); // the super index is full
     Segment s;
     Bytes b;
     if (!segments_.empty()) {
@@ -344,7 +339,14 @@ HRESULT AviWriter::Write(LONG start, const void* data, std::size_t size, DWORD f
 
 HRESULT AviWriter::Fail() {
     failed_ = true;
+    if (error_ == 0) error_ = EIO;
     return AVIERR_FILEWRITE;
+}
+
+bool AviWriter::Failed(int error) {
+    failed_ = true;
+    if (error_ == 0) error_ = error != 0 ? error : EIO;
+    return false;
 }
 
 HRESULT AviWriter::Finish() {
@@ -354,10 +356,11 @@ HRESULT AviWriter::Finish() {
         const std::vector<BYTE> headers = Headers();
         ok = PutAt(0, headers.data(), headers.size());
     }
-    ok = ok && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-    const bool closed = std::fclose(file_) == 0;
+    if (ok && (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0)) ok = Failed(errno);
+    if (std::fclose(file_) != 0 && ok) ok = Failed(errno);
     file_ = nullptr;
-    if (ok && closed && std::rename(temporary_.c_str(), path_.c_str()) == 0) {
+    if (ok && std::rename(temporary_.c_str(), path_.c_str()) != 0) ok = Failed(errno);
+    if (ok) {
         finished_ = true;
         return AVIERR_OK;
     }

@@ -31,6 +31,8 @@ public:
     // Completes the file under its name; on failure nothing is left behind.
     HRESULT Finish();
     bool HasStream() const { return hasStream_; }
+    // The system's reason (an errno value) of the first failure, 0 while none.
+    int Error() const { return error_; }
 
 private:
     struct IndexEntry {
@@ -56,6 +58,8 @@ private:
     bool EndSegment();
     bool WriteChunk(const void* data, std::uint32_t size, bool key);
     HRESULT Fail();
+    // Marks the writer failed with the reason; answers false.
+    bool Failed(int error);
     void Discard();
 
     std::string path_;
@@ -63,6 +67,7 @@ private:
     std::FILE* file_;
     std::uint64_t pos_ = 0;
     bool failed_ = false;
+    int error_ = 0;
     bool finished_ = false;
     bool hasStream_ = false;
     bool started_ = false;

@@ -2,7 +2,8 @@
 // The AVI-file service calls: create an AVI file, give it one video stream with its header
 // and format, write its samples, release. Results are 0 on success and an AVIERR_ code
 // otherwise. The file appears under its name only once it is complete (at AVIFileRelease);
-// a file whose writing failed never appears.
+// a file whose writing failed never appears. A call that fails on the file itself (it cannot
+// be made or written) leaves the system's reason in errno.
 #include "platform/WinTypes.h"
 
 struct AviFileObject;
@@ -78,5 +79,7 @@ HRESULT AVIStreamSetFormat(PAVISTREAM stream, LONG position, const void* format,
 HRESULT AVIStreamWrite(PAVISTREAM stream, LONG start, LONG samples, const void* buffer,
                        LONG bufferSize, DWORD flags, LONG* samplesWritten, LONG* bytesWritten);
 ULONG AVIStreamRelease(PAVISTREAM stream);
-// Completes the file: headers and indexes are written and the file takes its name.
+// Completes the file: headers and indexes are written and the file takes its name. errno is
+// 0 afterwards when the file was completed, else the reason it could not be (it then does not
+// appear).
 ULONG AVIFileRelease(PAVIFILE file);

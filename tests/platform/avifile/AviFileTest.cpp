@@ -1,14 +1,15 @@
 #include "platform/avifile/AviWriter.h"
 #include "platform/avifile/Vfw.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "support/media/AviReadBack.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
+#include <memory>
 
 using namespace avitest;
 
@@ -197,13 +198,8 @@ TEST(AviFileFailures, AMissingFolderFailsAtOpen) {
 TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
     test_support::TempFolder dir("korvid-avi-");
     const std::string path = dir.File("full.avi");
-    // The file-size limit stands in for a full disk: writes past it fail.
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 200 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    auto full = std::make_unique<test_support::FileSizeLimit>(200 * 1024);
+    ASSERT_TRUE(full->Set());
 
     const Frames f{128, 128, 24}; // 48 KiB a frame
     PAVIFILE file = nullptr;
@@ -222,6 +218,7 @@ TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
                               AVIIF_KEYFRAME, nullptr, nullptr);
     }
     EXPECT_EQ(last, AVIERR_FILEWRITE);
+    EXPECT_EQ(errno, EFBIG); // the system's reason
     EXPECT_LT(n, 40);
     // Once failed, it stays failed.
     std::vector<BYTE> bits = f.Bits(0);
@@ -230,8 +227,8 @@ TEST(AviFileFailures, AFullDiskFailsTheWriteAndLeavesNoFile) {
               AVIERR_FILEWRITE);
     AVIStreamRelease(stream);
     AVIFileRelease(file);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(errno, EFBIG); // not completed, and why
+    full.reset();
     EXPECT_TRUE(dir.Names().empty());
 }
 

@@ -9,6 +9,7 @@ extern "C" {
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace avitest {
@@ -75,6 +76,46 @@ std::string Probe(const std::string& path) {
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
         out.pop_back();
     return out;
+}
+
+namespace {
+
+std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return at + 4 <= b.size() ? std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 |
+                                    std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 3]) << 24
+                              : 0;
+}
+
+// Where the payload of the first chunk with this id begins, 0 when there is none.
+std::size_t ChunkData(const std::vector<std::uint8_t>& b, const char* id) {
+    for (std::size_t i = 0; i + 8 <= b.size(); ++i)
+        if (std::memcmp(b.data() + i, id, 4) == 0) return i + 8;
+    return 0;
+}
+
+} // namespace
+
+StreamHeaderFields ReadStreamHeader(const std::string& path) {
+    StreamHeaderFields h;
+    std::vector<std::uint8_t> b(64 * 1024);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) return h;
+    b.resize(std::fread(b.data(), 1, b.size(), file.get()));
+    const std::size_t avih = ChunkData(b, "avih"), strh = ChunkData(b, "strh");
+    if (!avih || !strh || strh + 56 > b.size()) return h;
+    h.found = true;
+    h.mainSuggestedBufferSize = U32At(b, avih + 28);
+    h.mainWidth = U32At(b, avih + 32);
+    h.mainHeight = U32At(b, avih + 36);
+    h.fccType = U32At(b, strh);
+    h.fccHandler = U32At(b, strh + 4);
+    h.scale = U32At(b, strh + 20);
+    h.rate = U32At(b, strh + 24);
+    h.length = U32At(b, strh + 32);
+    h.suggestedBufferSize = U32At(b, strh + 36);
+    for (int i = 0; i < 4; ++i)
+        h.frame[i] = static_cast<std::int16_t>(b[strh + 48 + 2 * i] | b[strh + 49 + 2 * i] << 8);
+    return h;
 }
 
 } // namespace avitest

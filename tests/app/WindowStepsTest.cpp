@@ -1,0 +1,228 @@
+// The output steps of the main window on grid frames the tests lay down themselves (no player
+// runs, so the fixed waits pass on a fake clock): empty frames, steps started while another
+// runs, what the output radios give the GIF builder and the AVI saver, and the dialogs.
+#include "AppTestUtil.h"
+#include "app/MainForm.h"
+#include "framework/Application.h"
+#include "gif/GIFExtensions.h"
+#include "gif/GIFGraphic.h"
+#include "gif/GIFSubImage.h"
+#include "movie/ActiveMovie.h"
+#include "platform/headless/Headless.h"
+#include "platform/kernel/Clock.h"
+#include "rtl/Conversion.h"
+#include "rtl/Files.h"
+#include "support/FileSizeLimit.h"
+#include "support/TempFolder.h"
+#include "support/media/AviReadBack.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using apptest::MakeBitmap;
+using Picture = std::function<std::uint32_t(int x, int y)>;
+
+String ReadAll(const String& path) {
+    std::ifstream in(path, std::ios::binary);
+    return String((std::istreambuf_iterator<char>(in)), {});
+}
+
+// Grid frame i is one colour of its own.
+Picture Solid(int i) {
+    return [i](int, int) -> std::uint32_t { return std::uint32_t(40 + i * 50) << 16 | 0x3020; };
+}
+
+class WindowSteps : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock_ = std::make_unique<kernel::ScopedClock>(fakeClock_);
+        GIFGraphicInit();
+        app_ = CreateComponent<TApplication>(nullptr);
+        app_->SetTitle("Varnelo");
+        app_->CreateForm(Form1);
+        form_ = Form1;
+        form_->WorkingFiles() = TWorkingFiles({Path("temp")});
+        form_->WorkingFiles().Prepare();
+        // Where a capture would write its cell positions.
+        form_->Edit1->SetText(Path("clip.mpg"));
+        form_->Edit3->SetText(Path("out.gif"));
+        form_->skEdit2->SetText(Path("out.avi"));
+        form_->Show();
+        Pump();
+    }
+    void TearDown() override {
+        form_->OnStepIdle = nullptr;
+        app_->Free();
+        Form1 = nullptr;
+        clock_.reset();
+    }
+    String Path(const String& name) { return dir_.File(name); }
+    void Pump() { headless::HeadlessBackend::PumpMessages(); }
+    void Click(TControl* control) {
+        TPoint p = control->ClientToScreen(Point(control->Width() / 2, control->Height() / 2));
+        session_->Click(p.x, p.y);
+        Pump();
+    }
+    std::vector<String> MessageBoxes() {
+        std::vector<String> boxes;
+        for (auto& c : session_->Calls())
+            if (c.kind == headless::RecordedCall::Kind::MessageBox) boxes.push_back(c.text);
+        return boxes;
+    }
+    // Grid frames as a capture leaves them: working bitmap i + 1 and list item i for each;
+    // an empty picture is saved as an empty bitmap, as a capture of no pictures saves it.
+    void Captured(const std::vector<Picture>& frames, int width = 48, int height = 36) {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            ObjectPtr<TBitmap> grid = frames[i] ? MakeBitmap(width, height, frames[i])
+                                                : ObjectPtr<TBitmap>(CreateObject<TBitmap>());
+            grid->SaveToFile(form_->WorkingFiles().FileName(int(i) + 1));
+            form_->ListView1->Items()->Add()->SetCaption(IntToStr(int(i) + 1));
+        }
+        for (TControl* c : std::initializer_list<TControl*>{form_->Button9, form_->Button7,
+                                                            form_->skButton5, form_->Button6})
+            c->SetEnabled(true);
+        form_->skButton7Click(form_->skButton7); // the output page
+        Pump();
+    }
+    // What lies in the test's folder: no temporary may stay behind.
+    std::vector<std::string> SortedNames() {
+        std::vector<std::string> names = dir_.Names();
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    TGIFGraphic* Gif() { return dynamic_cast<TGIFGraphic*>(form_->Image1->Picture()->Graphic()); }
+
+    headless::HeadlessSession session_;
+    kernel::FakeClock fakeClock_;
+    std::unique_ptr<kernel::ScopedClock> clock_;
+    test_support::TempFolder dir_{"korvid-steps-"};
+    TApplication* app_ = nullptr;
+    TForm1* form_ = nullptr;
+};
+
+// A file without video gives a capture of empty grid frames; one missing or empty frame among
+// pictures is the same fault on a smaller scale. No step may crash or write a file: the file
+// saved before stays, and the window takes the next step.
+TEST_F(WindowSteps, EmptyGridFramesGiveTheMessageAndWriteNothing) {
+    struct Case {
+        const char* name;
+        std::vector<Picture> frames;
+        int missing; // working bitmap number to delete, 0 for none
+        String message;
+    };
+    const String none =
+        "No picture was captured: the grid frames are empty. Capture frames from a file with video";
+    const String frame2 = "No picture was captured for grid frame 2: capture frames again";
+    const std::vector<Case> cases = {
+        {"every frame empty", {nullptr, nullptr, nullptr}, 0, none},
+        {"one frame empty", {Solid(0), nullptr, Solid(2)}, 0, frame2},
+        {"one frame missing", {Solid(0), Solid(1), Solid(2)}, 2, frame2},
+        {"the only picture missing", {Solid(0), nullptr}, 1, none},
+    };
+    for (const Case& c : cases) {
+        for (TControl* step :
+             std::initializer_list<TControl*>{form_->Button9, form_->Button7, form_->skButton5}) {
+            SCOPED_TRACE(String(c.name) + ", " + static_cast<TskButton*>(step)->Caption());
+            form_->ListView1->Items()->Clear();
+            form_->WorkingFiles().DeleteRange(0, 10);
+            Captured(c.frames);
+            if (c.missing) DeleteFile(form_->WorkingFiles().FileName(c.missing));
+            std::ofstream(Path("out.gif")) << "the GIF saved before";
+            std::ofstream(Path("out.avi")) << "the AVI saved before";
+            session_->ClearCalls();
+            Click(step);
+            EXPECT_EQ(MessageBoxes(), std::vector<String>{c.message});
+            EXPECT_EQ(ReadAll(Path("out.gif")), "the GIF saved before");
+            EXPECT_EQ(ReadAll(Path("out.avi")), "the AVI saved before");
+            EXPECT_EQ(SortedNames(), (std::vector<std::string>{"out.avi", "out.gif", "temp"}));
+            EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
+        }
+    }
+    // Usable: with pictures in every frame the same steps work.
+    form_->ListView1->Items()->Clear();
+    Captured({Solid(0), Solid(1)});
+    session_->ClearCalls();
+    Click(form_->Button7);
+    Click(form_->skButton5);
+    EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_EQ(ReadAll(Path("out.gif")).substr(0, 6), "GIF89a");
+    EXPECT_EQ(avitest::ReadAvi(Path("out.avi")).packetSamples.size(), 2u);
+}
+
+// Make GIF and both saves dispatch messages once a frame. A step clicked meanwhile must not
+// start: a capture would clear the list and rewrite the working bitmaps under the running
+// loop, another output step would read them twice over. The running step then ends as if
+// alone: every frame, no message, its own progress only.
+TEST_F(WindowSteps, AStepClickedWhileAnotherRunsDoesNotStart) {
+    const std::vector<Picture> frames = {Solid(0), Solid(1), Solid(2), Solid(3)};
+    struct Running {
+        TControl* button;
+        const char* finished;
+    };
+    for (Running running : {Running{form_->Button9, "Build Animation GIF Finished"},
+                            Running{form_->Button7, "Build Animation GIF Finished"},
+                            Running{form_->skButton5, "Build/Save AVI Finished"}})
+        for (TControl* other : std::initializer_list<TControl*>{form_->Button6, form_->Button9,
+                                                                form_->Button7, form_->skButton5}) {
+            SCOPED_TRACE(static_cast<TskButton*>(running.button)->Caption() + " with " +
+                         static_cast<TskButton*>(other)->Caption());
+            form_->ListView1->Items()->Clear();
+            Captured(frames);
+            DeleteFile(Path("out.gif"));
+            DeleteFile(Path("out.avi"));
+            session_->ClearCalls();
+            int idle = 0;
+            form_->OnStepIdle = [&] {
+                if (++idle == 1) Click(other);
+            };
+            Click(running.button);
+            form_->OnStepIdle = nullptr;
+            EXPECT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0];
+            EXPECT_EQ(form_->Label2->Caption(), running.finished);
+            // One progress line a frame: no loop of the other step ran inside.
+            EXPECT_EQ(idle, int(frames.size()));
+            ASSERT_EQ(form_->ListView1->Items()->Count(), int(frames.size()));
+            for (int i = 1; i <= int(frames.size()); ++i)
+                EXPECT_TRUE(form_->WorkingFiles().Exists(i)) << i;
+            if (running.button == form_->skButton5) {
+                EXPECT_EQ(avitest::ReadAvi(Path("out.avi")).packetSamples.size(), frames.size());
+            } else {
+                ASSERT_NE(Gif(), nullptr);
+                EXPECT_EQ(Gif()->Frames().Count(), int(frames.size()));
+            }
+            EXPECT_EQ(FileExists(Path("out.gif")), running.button == form_->Button7);
+            EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
+        }
+}
+
+// A disk that fills up while the GIF is saved: the message names the system's reason, the
+// GIF saved before stays byte for byte and nothing else is left beside it.
+TEST_F(WindowSteps, AFailedSaveToGifKeepsTheFileSavedBefore) {
+    std::vector<Picture> frames;
+    for (int i = 0; i < 6; ++i)
+        frames.push_back(
+            [i](int x, int y) -> std::uint32_t { return (x * 7 + y * 13 + i) * 2654435761u; });
+    Captured(frames, 120, 90);
+    Click(form_->Button7);
+    const String before = ReadAll(Path("out.gif"));
+    ASSERT_GT(before.size(), 4096u);
+    form_->skSpinEdit3->SetText("5"); // a new file differs from the old one
+    session_->ClearCalls();
+    {
+        test_support::FileSizeLimit full(before.size() / 2);
+        ASSERT_TRUE(full.Set());
+        Click(form_->Button7);
+    }
+    EXPECT_EQ(MessageBoxes(),
+              std::vector<String>{"Cannot write file \"" + Path("out.gif") + "\". File too large"});
+    EXPECT_EQ(ReadAll(Path("out.gif")), before);
+    EXPECT_EQ(SortedNames(), (std::vector<std::string>{"out.gif", "temp"}));
+    EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
+}
+
+} // namespace
