@@ -435,4 +435,96 @@ TEST_F(AppWindowTest, CaptureStopsBeforeTouchingAnythingWhenNoWorkingFolderCanBe
     EXPECT_TRUE(form_->PageControl1->Enabled());
 }
 
+// A 4 x 4 grid captures all sixteen cells, and every cell frame has the brightness the bar
+// gives; "Next 0.1s" moves a tenth on.
+TEST_F(AppWindowTest, AFourByFourCaptureWithTheBrightnessOfTheBar) {
+    Open(Video("clip.mpg", 18));
+    form_->ActiveMovie1->Pause();
+    form_->ActiveMovie1->SetDoubleProp(1027, 3.0);
+    Click(form_->skButton2);
+    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 3.1, 1e-9);
+
+    Click(form_->skRadioButton7); // 4x4
+    EXPECT_TRUE(form_->CellImages[CellIndex(3, 3)]->Visible());
+    for (int i = 0; i < kCellCount; ++i)
+        form_->CellPositions[size_t(i)] = i + 1;
+    // Black shows as the brightness: far above the default's 20.
+    form_->sktrackbar1->SetPosition(80);
+    EXPECT_EQ(form_->Edit2->Text(), "80");
+    Click(form_->skButton7);
+    SetText(form_->skSpinEdit2, "3");
+    SetText(form_->skSpinEdit1, "2");
+    Click(form_->Button6);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+    ASSERT_EQ(form_->ListView1->Items()->Count(), 2);
+    EXPECT_EQ(ReadAll(Path("clip.ini")).substr(0, 25), "<Maxstep>4</Maxstep><P11>");
+    for (int k = 1; k <= 2; ++k) {
+        ObjectPtr<TBitmap> grid(CreateObject<TBitmap>());
+        grid->LoadFromFile(form_->WorkingFiles().FileName(k));
+        grid->SetPixelFormat(pf24bit);
+        ASSERT_EQ(grid->Width(), 160);
+        ASSERT_EQ(grid->Height(), 120);
+        for (int cell = 0; cell < kCellCount; ++cell) {
+            const int left = (cell % 4) * 40, top = (cell / 4) * 30;
+            // Each tile shows its own cell (the cells lie 25 frames apart); which of two
+            // neighbouring frames a seek lands on is the player's business.
+            const int want = int(std::floor((cell + 1 + k / 3.0) * kFps + 1e-6));
+            EXPECT_NEAR(FrameNumberIn(grid.get(), left, top, 40, 30), want, 1)
+                << "step " << k << " cell " << cell;
+            // The block of bit 15, black in every frame of the clip.
+            const std::uint32_t black = apptest::PixelOf(grid.get(), left + 35, top + 26);
+            EXPECT_GT(int(black & 0xFF), 60) << "step " << k << " cell " << cell;
+        }
+    }
+}
+
+// Close clicked while Auto Positions runs does not close the movie under it: the step ends
+// with a movie that is open and the buttons that go with one.
+TEST_F(AppWindowTest, CloseDuringAutoPositionsWaitsForTheStep) {
+    Open(Video("clip.mpg", 10));
+    bool clicked = false;
+    form_->OnStepIdle = [&] {
+        if (!clicked) {
+            clicked = true;
+            Click(form_->Button2);
+        }
+    };
+    Click(form_->skButton4);
+    form_->OnStepIdle = nullptr;
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(form_->ActiveMovie1->GetIntegerProp(1061), kOpenStateOpen);
+    EXPECT_FALSE(form_->Button1->Enabled());
+    ExpectReadyToCapture();
+    EXPECT_NEAR(form_->CellPositions[0], 1.0, 1e-9); // 1/10 of the clip
+}
+
+// A file without video: capture finds no picture, and Make GIF and both saves say so
+// instead of failing on the empty frames; nothing is written.
+TEST_F(AppWindowTest, AFileWithoutVideoCapturesNoPictureAndTheOutputStepsSaySo) {
+    String sound = Path("sound.wav");
+    fixtures::WriteMovie(sound, {.container = "wav",
+                                 .video = fixtures::Video::None,
+                                 .audio = fixtures::Audio::Pcm,
+                                 .audioSeconds = 2.0});
+    Open(sound);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+    Click(form_->skRadioButton3); // 2x2
+    Click(form_->skButton7);
+    SetText(form_->skSpinEdit1, "2");
+    Click(form_->Button6);
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+    ASSERT_EQ(form_->ListView1->Items()->Count(), 2);
+    for (TControl* step :
+         std::initializer_list<TControl*>{form_->Button9, form_->Button7, form_->skButton5}) {
+        session_->ClearCalls();
+        Click(step);
+        auto boxes = MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, kNoPictureCaptured);
+    }
+    EXPECT_FALSE(FileExists(Path("sound.gif")));
+    EXPECT_FALSE(FileExists(Path("sound_thumb.avi")));
+    ExpectReadyToCapture();
+}
+
 } // namespace

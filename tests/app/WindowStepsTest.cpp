@@ -225,4 +225,139 @@ TEST_F(WindowSteps, AFailedSaveToGifKeepsTheFileSavedBefore) {
     EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
 }
 
+// How often a row of the first GIF frame changes colour index from one pixel to the next: a
+// smooth gradient reduced by error diffusion changes at almost every pixel, reduced to the
+// nearest colour only at the edges of its bands.
+int IndexChanges(TGIFGraphic* gif) {
+    TBitmap* frame = gif->Frames().GetFrame(0)->GetFrameBitmap();
+    int changes = 0;
+    for (int y = 0; y < frame->Height(); ++y) {
+        const auto* row = static_cast<const Byte*>(frame->ScanLine(y));
+        for (int x = 1; x < frame->Width(); ++x)
+            changes += row[x] != row[x - 1];
+    }
+    return changes;
+}
+
+bool GreyColourMap(TGIFSubImage* frame) {
+    const TGIFColorMap& map = frame->OwnColorMap();
+    for (int i = 0; i < map.Count(); ++i) {
+        const TGIFColor& c = map.Colors()[i];
+        if (c.Red != c.Green || c.Green != c.Blue) return false;
+    }
+    return map.Count() > 0;
+}
+
+// Each radio beside the output controls reaches what the GIF builder or the AVI saver is
+// given: the dither, the unchanged-pixel transparency, the colour mode, and the colour rule
+// each step applies first.
+TEST_F(WindowSteps, TheOutputRadiosReachTheBuilderAndTheSaver) {
+    // Two equal frames of a gradient with far more than 256 colours.
+    const Picture gradient = [](int x, int y) -> std::uint32_t {
+        return std::uint32_t(x * 4) << 16 | std::uint32_t(y * 4) << 8 | std::uint32_t(255 - x * 2);
+    };
+    Captured({gradient, gradient}, 64, 64);
+    struct Case {
+        const char* name;
+        TFormRadioButton* checked;
+        TControl* step;
+        std::function<void()> expect;
+    };
+    const std::vector<Case> cases = {
+        {"FloydSteinberg", form_->skRadioButton8, form_->Button9,
+         [&] { EXPECT_GT(IndexChanges(Gif()), 64 * 63 / 2); }},
+        {"Nearest", form_->skRadioButton9, form_->Button9,
+         [&] { EXPECT_LT(IndexChanges(Gif()), 64 * 63 / 4); }},
+        {"Smaller Size", form_->skRadioButton1, form_->Button9,
+         [&] {
+             auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(
+                 Gif()->Frames().GetFrame(1)->FrameExtensions().ExtensionAt(0));
+             ASSERT_NE(gce, nullptr);
+             EXPECT_TRUE(gce->HasTransparency());
+         }},
+        {"Best Quality", form_->skRadioButton10, form_->Button9,
+         [&] {
+             auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(
+                 Gif()->Frames().GetFrame(1)->FrameExtensions().ExtensionAt(0));
+             ASSERT_NE(gce, nullptr);
+             EXPECT_FALSE(gce->HasTransparency());
+         }},
+        {"GrayScale GIF", form_->skRadioButton5, form_->Button9,
+         [&] {
+             EXPECT_TRUE(GreyColourMap(Gif()->Frames().GetFrame(0)));
+             EXPECT_TRUE(form_->skRadioButton5->Checked());
+         }},
+        {"256Colors GIF", form_->skRadioButton2, form_->Button9,
+         [&] { EXPECT_FALSE(GreyColourMap(Gif()->Frames().GetFrame(0))); }},
+        {"TrueColor GIF becomes 256Colors", form_->skRadioButton6, form_->Button9,
+         [&] {
+             EXPECT_FALSE(GreyColourMap(Gif()->Frames().GetFrame(0)));
+             EXPECT_TRUE(form_->skRadioButton2->Checked());
+             EXPECT_FALSE(form_->skRadioButton6->Checked());
+         }},
+        {"TrueColor AVI", form_->skRadioButton6, form_->skButton5,
+         [&] {
+             EXPECT_EQ(avitest::ReadAvi(Path("out.avi")).pixelFormat, "bgr24");
+             EXPECT_TRUE(form_->skRadioButton6->Checked());
+         }},
+        {"256Colors AVI", form_->skRadioButton2, form_->skButton5,
+         [&] { EXPECT_EQ(avitest::ReadAvi(Path("out.avi")).pixelFormat, "pal8"); }},
+        {"GrayScale AVI becomes 256Colors", form_->skRadioButton5, form_->skButton5,
+         [&] {
+             EXPECT_EQ(avitest::ReadAvi(Path("out.avi")).pixelFormat, "pal8");
+             EXPECT_TRUE(form_->skRadioButton2->Checked());
+             EXPECT_FALSE(form_->skRadioButton5->Checked());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Click(c.checked);
+        ASSERT_TRUE(c.checked->Checked());
+        session_->ClearCalls();
+        Click(c.step);
+        ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0];
+        c.expect();
+    }
+}
+
+// A cancelled dialog changes nothing; a confirmed one gives its name.
+TEST_F(WindowSteps, CancelledDialogsChangeNothing) {
+    Captured({Solid(0)});
+    auto answer = [this](bool accepted, const String& name) {
+        user::DialogAnswer a;
+        a.accepted = accepted;
+        a.fileName = name;
+        session_->QueueDialogAnswer(a);
+    };
+    form_->PageControl1->SetActivePageIndex(0);
+    Pump();
+    answer(false, Path("clip.mpg"));
+    Click(form_->Button1);
+    EXPECT_EQ(form_->Edit1->Text(), Path("clip.mpg"));
+    EXPECT_TRUE(form_->Button1->Enabled());
+    EXPECT_FALSE(form_->Button2->Enabled());
+    EXPECT_EQ(form_->ActiveMovie1->GetIntegerProp(1061), kOpenStateClosed);
+    EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
+
+    form_->PageControl1->SetActivePageIndex(1);
+    Pump();
+    struct Browse {
+        TFormButton* button;
+        TFormEdit* edit;
+        const char* extension; // the dialog's default
+    };
+    for (auto [button, edit, extension] : {Browse{form_->Button8, form_->Edit3, ".gif"},
+                                           Browse{form_->skButton6, form_->skEdit2, ".avi"}}) {
+        button->SetEnabled(true);
+        const String before = edit->Text();
+        answer(false, Path("other"));
+        Click(button);
+        EXPECT_EQ(edit->Text(), before);
+        answer(true, Path("chosen"));
+        Click(button);
+        EXPECT_EQ(edit->Text(), Path("chosen") + extension);
+    }
+    EXPECT_TRUE(MessageBoxes().empty());
+}
+
 } // namespace
