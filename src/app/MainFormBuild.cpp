@@ -156,8 +156,11 @@ void TForm1::BuildControls() {
                        8, 528);
     Label5->SetAutoSize(false);
     Label5->SetWordWrap(true);
-    Label5->SetBounds(8, 528, 273, 78);
+    // Wide enough for each step on a line of its own (273 cut the second one in two, and the
+    // sixth off the bottom); the height follows the lines the font gives.
+    Label5->SetBounds(8, 528, 310, 78);
     Label5->Font()->SetColor(clRed);
+    Label5->SetAutoSize(true);
 
     PageControl1 = Make<TFormPageControl>(this, skForm1, "PageControl1", 328, 24, 617, 585);
     PageControl1->SetLeftMargin(10);

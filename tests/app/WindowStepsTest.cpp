@@ -4,14 +4,18 @@
 #include "AppTestUtil.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
+#include "framework/TextMeasure.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFSubImage.h"
 #include "movie/ActiveMovie.h"
+#include "platform/gdi/Font.h"
+#include "platform/gdi/Object.h"
 #include "platform/headless/Headless.h"
 #include "platform/kernel/Clock.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "skin/SKMgr.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "support/media/AviReadBack.h"
@@ -358,6 +362,62 @@ TEST_F(WindowSteps, CancelledDialogsChangeNothing) {
         EXPECT_EQ(edit->Text(), Path("chosen") + extension);
     }
     EXPECT_TRUE(MessageBoxes().empty());
+}
+
+// The room a caption needs, drawn as the control draws it: DT_CALCRECT with the control's
+// font, word-wrapped at `wrapWidth` when it is above 0.
+TSize TextNeeds(TFont* font, const String& text, int wrapWidth) {
+    TTextMeasure measure(font);
+    TRect r = Rect(0, 0, wrapWidth, 0);
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0);
+    HGDIOBJ old = SelectObject(measure.DC(), measure.FontHandle());
+    DrawText(measure.DC(), text.c_str(), int(text.size()), &r, flags);
+    SelectObject(measure.DC(), old);
+    return TSize{r.right - r.left, r.bottom - r.top};
+}
+
+void CollectControls(TWinControl* parent, std::vector<TControl*>& out) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        out.push_back(c);
+        if (auto* w = dynamic_cast<TWinControl*>(c)) CollectControls(w, out);
+    }
+}
+
+// With the fonts the setup installs, every label and every button and radio caption of the
+// window lies whole inside its control, and every label inside its parent.
+TEST_F(WindowSteps, EveryCaptionOfTheWindowIsWhole) {
+    EXPECT_NE(form_->HelpLabel->Caption().find("\nMail: "), String::npos);
+    // The steps, one a line.
+    const TSize steps = TextNeeds(form_->Label5->Font(), form_->Label5->Caption(), 0);
+    EXPECT_LE(steps.cx, form_->Label5->Width());
+    ObjectPtr<TBitmap> radioBox(CreateObject<TBitmap>());
+    SkinBitmap(nullptr, Protein, tiRadioButtonImage, radioBox.get(), 4, 1);
+    std::vector<TControl*> controls;
+    CollectControls(form_, controls);
+    int labels = 0;
+    for (TControl* c : controls) {
+        SCOPED_TRACE(c->Name() + " " + c->ClassName());
+        if (auto* label = dynamic_cast<TLabel*>(c)) {
+            ++labels;
+            const TSize need =
+                TextNeeds(label->Font(), label->Caption(), label->WordWrap() ? label->Width() : 0);
+            EXPECT_LE(need.cx, label->Width()) << label->Caption();
+            EXPECT_LE(need.cy, label->Height()) << label->Caption();
+            EXPECT_LE(label->Left() + need.cx, label->Parent()->ClientWidth()) << label->Caption();
+            EXPECT_LE(label->Top() + need.cy, label->Parent()->ClientHeight()) << label->Caption();
+        } else if (auto* radio = dynamic_cast<TskRadioButton*>(c)) {
+            const TSize need = TextNeeds(radio->Font(), radio->Caption(), 0);
+            EXPECT_LE(radioBox->Width() + 4 + need.cx, radio->Width()) << radio->Caption();
+            EXPECT_LE(need.cy, radio->Height()) << radio->Caption();
+        } else if (auto* button = dynamic_cast<TskButton*>(c)) {
+            if (button->Caption().empty()) continue;
+            const TSize need = TextNeeds(button->Font(), button->Caption(), button->Width());
+            EXPECT_LE(need.cx, button->Width()) << button->Caption();
+            EXPECT_LE(need.cy, button->Height()) << button->Caption();
+        }
+    }
+    EXPECT_GT(labels, 16);
 }
 
 } // namespace

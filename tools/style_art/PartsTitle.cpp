@@ -200,7 +200,8 @@ Image TitleSection(const Style& s, int w, int h, int which) {
         break;
     case Look::Glass:
         // A shine over the upper half, and a soft glow behind the caption's start.
-        img.Draw(RoundRect(-4, 1, w + 4, h * 0.48, 0), Solid(Rgb{255, 255, 255}), 0, 0, 1, 1, 0.22);
+        // A light shine: the white caption must stand out from it too.
+        img.Draw(RoundRect(-4, 1, w + 4, h * 0.48, 0), Solid(Rgb{255, 255, 255}), 0, 0, 1, 1, 0.12);
         if (which == 0)
             img.Draw(Ellipse(w * 0.35, h * 0.6, w * 0.45, h * 0.5), Solid(s.titleHighlight), 0, 0,
                      1, 1, 0.08);

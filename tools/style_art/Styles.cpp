@@ -48,9 +48,9 @@ Style Xp() {
     s.accent = Hex(0x2F9E3B);
     s.accentDark = Hex(0x1E6F28);
     s.glyph = Hex(0x4D6185);
-    s.titleTop = Hex(0x3D8DF5);
+    s.titleTop = Hex(0x2F78E0);
     s.titleBottom = Hex(0x0A4FD0);
-    s.titleHighlight = Hex(0x8DC0FF);
+    s.titleHighlight = Hex(0x6FA6F2);
     s.titleShadow = Hex(0x0A3A9E);
     s.titleGlyph = Hex(0xFFFFFF);
     s.scrollBackground = Hex(0xF9F9F9);
@@ -106,11 +106,12 @@ Style Silver() {
     s.accent = Hex(0x5B6270);
     s.accentDark = Hex(0x2A2E35);
     s.glyph = Hex(0x33363C);
-    s.titleTop = Hex(0xF5F6F8);
-    s.titleBottom = Hex(0xB4B9C1);
-    s.titleHighlight = Hex(0xFFFFFF);
-    s.titleShadow = Hex(0x7D828B);
-    s.titleGlyph = Hex(0x2E3238);
+    // Dark brushed steel: the caption on it is white.
+    s.titleTop = Hex(0x6A707B);
+    s.titleBottom = Hex(0x3A3F47);
+    s.titleHighlight = Hex(0x959BA5);
+    s.titleShadow = Hex(0x25282E);
+    s.titleGlyph = Hex(0xF2F3F5);
     s.scrollBackground = Hex(0xF5F5F5);
     s.radius = 3;
     s.buttonSeeThrough = false;
@@ -135,9 +136,9 @@ Style Glass() {
     s.accent = Hex(0x2F7FD0);
     s.accentDark = Hex(0x174D8A);
     s.glyph = Hex(0x17406E);
-    s.titleTop = Hex(0x7FB6EA);
-    s.titleBottom = Hex(0x2B69AD);
-    s.titleHighlight = Hex(0xC9E4FF);
+    s.titleTop = Hex(0x285F9E);
+    s.titleBottom = Hex(0x143E70);
+    s.titleHighlight = Hex(0x6C9BD0);
     s.titleShadow = Hex(0x1A4478);
     s.titleGlyph = Hex(0xFFFFFF);
     s.scrollBackground = Hex(0xF4F4F4);
