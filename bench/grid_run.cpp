@@ -132,10 +132,19 @@ int main(int argc, char** argv) {
     const String work = "/tmp/korvid-grid-run-" + IntToStr(getpid());
     form->WorkingFiles() = TWorkingFiles({work});
     form->Show();
+    // A handler's exception ends the run as the window's message box would show it: the
+    // handlers are called here directly, not through the message loop that catches.
+    auto guarded = [&](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    };
     auto step = [&](const char* name, const std::function<void()>& run) {
         auto start = std::chrono::steady_clock::now();
         Int64 waited = form->FixedWaitMs();
-        run();
+        guarded(run);
         app->ProcessMessages();
         double total = Seconds(start);
         double fixed = double(form->FixedWaitMs() - waited) / 1000.0;
@@ -143,6 +152,7 @@ int main(int argc, char** argv) {
                     total, fixed, total - fixed, total > 0 ? 100.0 * (total - fixed) / total : 0.0);
         if (!failure.empty()) {
             std::fprintf(stderr, "grid_run: %s failed: %s\n", name, failure.c_str());
+            std::filesystem::remove_all(work);
             std::exit(1);
         }
         return total;
@@ -190,11 +200,12 @@ int main(int argc, char** argv) {
             waitedAtCompose = form->FixedWaitMs();
         }
     };
-    form->sktempButton6Click(form->Button6);
+    guarded([&] { form->sktempButton6Click(form->Button6); });
     app->ProcessMessages();
     form->OnStepIdle = nullptr;
     if (!failure.empty()) {
         std::fprintf(stderr, "grid_run: capture failed: %s\n", failure.c_str());
+        std::filesystem::remove_all(work);
         return 1;
     }
     double captureAll = Seconds(captureStart);
