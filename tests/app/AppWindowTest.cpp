@@ -3,6 +3,7 @@
 // save the GIF and the AVI, and the failures on the way. The player works in real time, so
 // these tests run on the real clock and keep their videos, grids and runs small.
 #include "AppTestUtil.h"
+#include "MainWindowTestUtil.h"
 #include "app/MainForm.h"
 #include "app/OrImage.h"
 #include "framework/Application.h"
@@ -48,26 +49,9 @@ int FrameNumberIn(TBitmap* bitmap, int left = 0, int top = 0, int width = -1, in
     return fixtures::ReadFrameNumber(dib.data(), width, height);
 }
 
-class AppWindowTest : public ::testing::Test {
+class AppWindowTest : public apptest::MainWindowFixture {
 protected:
-    void SetUp() override {
-        realClock_ = std::make_unique<kernel::ScopedClock>(clock_);
-        GIFGraphicInit();
-        app_ = CreateComponent<TApplication>(nullptr);
-        app_->SetTitle("Varnelo");
-        app_->CreateForm(Form1);
-        form_ = Form1;
-        form_->WorkingFiles() = TWorkingFiles({Path("temp")});
-        form_->Show();
-        Pump();
-    }
-    void TearDown() override {
-        if (app_) app_->Free();
-        Form1 = nullptr;
-        realClock_.reset();
-    }
-    String Path(const String& name) { return dir_.File(name); }
-    void Pump() { headless::HeadlessBackend::PumpMessages(); }
+    AppWindowTest() : MainWindowFixture(realClock_, "korvid-app-") {}
     // The state a finished (or refused) capture leaves: another one can start.
     void ExpectReadyToCapture() {
         EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
@@ -94,25 +78,9 @@ protected:
         session_->QueueDialogAnswer(answer);
         Click(form_->Button1);
     }
-    void Click(TControl* control) {
-        TPoint p = control->ClientToScreen(Point(control->Width() / 2, control->Height() / 2));
-        session_->Click(p.x, p.y);
-        Pump();
-    }
-    std::vector<headless::RecordedCall> MessageBoxes() {
-        std::vector<headless::RecordedCall> boxes;
-        for (auto& c : session_->Calls())
-            if (c.kind == headless::RecordedCall::Kind::MessageBox) boxes.push_back(c);
-        return boxes;
-    }
     void SetText(TFormEdit* edit, const String& text) { edit->SetText(text); }
 
-    headless::HeadlessSession session_;
-    kernel::RealClock clock_;
-    std::unique_ptr<kernel::ScopedClock> realClock_;
-    test_support::TempFolder dir_{"korvid-app-"};
-    TApplication* app_ = nullptr;
-    TForm1* form_ = nullptr;
+    kernel::RealClock realClock_;
 };
 
 TEST_F(AppWindowTest, TheSkinCoversTheClientAndLeavesTheControlsWhereTheyWerePut) {

@@ -2,6 +2,7 @@
 // runs, so the fixed waits pass on a fake clock): empty frames, steps started while another
 // runs, what the output radios give the GIF builder and the AVI saver, and the dialogs.
 #include "AppTestUtil.h"
+#include "MainWindowTestUtil.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
 #include "framework/TextMeasure.h"
@@ -41,42 +42,20 @@ Picture Solid(int i) {
     return [i](int, int) -> std::uint32_t { return std::uint32_t(40 + i * 50) << 16 | 0x3020; };
 }
 
-class WindowSteps : public ::testing::Test {
+class WindowSteps : public apptest::MainWindowFixture {
 protected:
+    WindowSteps() : MainWindowFixture(fakeClock_, "korvid-steps-") {}
     void SetUp() override {
-        clock_ = std::make_unique<kernel::ScopedClock>(fakeClock_);
-        GIFGraphicInit();
-        app_ = CreateComponent<TApplication>(nullptr);
-        app_->SetTitle("Varnelo");
-        app_->CreateForm(Form1);
-        form_ = Form1;
-        form_->WorkingFiles() = TWorkingFiles({Path("temp")});
+        MainWindowFixture::SetUp();
         form_->WorkingFiles().Prepare();
         // Where a capture would write its cell positions.
         form_->Edit1->SetText(Path("clip.mpg"));
         form_->Edit3->SetText(Path("out.gif"));
         form_->skEdit2->SetText(Path("out.avi"));
-        form_->Show();
-        Pump();
     }
     void TearDown() override {
         form_->OnStepIdle = nullptr;
-        app_->Free();
-        Form1 = nullptr;
-        clock_.reset();
-    }
-    String Path(const String& name) { return dir_.File(name); }
-    void Pump() { headless::HeadlessBackend::PumpMessages(); }
-    void Click(TControl* control) {
-        TPoint p = control->ClientToScreen(Point(control->Width() / 2, control->Height() / 2));
-        session_->Click(p.x, p.y);
-        Pump();
-    }
-    std::vector<String> MessageBoxes() {
-        std::vector<String> boxes;
-        for (auto& c : session_->Calls())
-            if (c.kind == headless::RecordedCall::Kind::MessageBox) boxes.push_back(c.text);
-        return boxes;
+        MainWindowFixture::TearDown();
     }
     // Grid frames as a capture leaves them: working bitmap i + 1 and list item i for each;
     // an empty picture is saved as an empty bitmap, as a capture of no pictures saves it.
@@ -101,12 +80,7 @@ protected:
     }
     TGIFGraphic* Gif() { return dynamic_cast<TGIFGraphic*>(form_->Image1->Picture()->Graphic()); }
 
-    headless::HeadlessSession session_;
     kernel::FakeClock fakeClock_;
-    std::unique_ptr<kernel::ScopedClock> clock_;
-    test_support::TempFolder dir_{"korvid-steps-"};
-    TApplication* app_ = nullptr;
-    TForm1* form_ = nullptr;
 };
 
 // A file without video gives a capture of empty grid frames; one missing or empty frame among
@@ -140,7 +114,7 @@ TEST_F(WindowSteps, EmptyGridFramesGiveTheMessageAndWriteNothing) {
             std::ofstream(Path("out.avi")) << "the AVI saved before";
             session_->ClearCalls();
             Click(step);
-            EXPECT_EQ(MessageBoxes(), std::vector<String>{c.message});
+            EXPECT_EQ(MessageBoxTexts(), std::vector<String>{c.message});
             EXPECT_EQ(ReadAll(Path("out.gif")), "the GIF saved before");
             EXPECT_EQ(ReadAll(Path("out.avi")), "the AVI saved before");
             EXPECT_EQ(SortedNames(), (std::vector<std::string>{"out.avi", "out.gif", "temp"}));
@@ -153,7 +127,7 @@ TEST_F(WindowSteps, EmptyGridFramesGiveTheMessageAndWriteNothing) {
     session_->ClearCalls();
     Click(form_->Button7);
     Click(form_->skButton5);
-    EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_TRUE(MessageBoxTexts().empty());
     EXPECT_EQ(ReadAll(Path("out.gif")).substr(0, 6), "GIF89a");
     EXPECT_EQ(avitest::ReadAvi(Path("out.avi")).packetSamples.size(), 2u);
 }
@@ -186,7 +160,7 @@ TEST_F(WindowSteps, AStepClickedWhileAnotherRunsDoesNotStart) {
             };
             Click(running.button);
             form_->OnStepIdle = nullptr;
-            EXPECT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0];
+            EXPECT_TRUE(MessageBoxTexts().empty()) << MessageBoxTexts()[0];
             EXPECT_EQ(form_->Label2->Caption(), running.finished);
             // One progress line a frame: no loop of the other step ran inside.
             EXPECT_EQ(idle, int(frames.size()));
@@ -222,7 +196,7 @@ TEST_F(WindowSteps, AFailedSaveToGifKeepsTheFileSavedBefore) {
         ASSERT_TRUE(full.Set());
         Click(form_->Button7);
     }
-    EXPECT_EQ(MessageBoxes(),
+    EXPECT_EQ(MessageBoxTexts(),
               std::vector<String>{"Cannot write file \"" + Path("out.gif") + "\". File too large"});
     EXPECT_EQ(ReadAll(Path("out.gif")), before);
     EXPECT_EQ(SortedNames(), (std::vector<std::string>{"out.gif", "temp"}));
@@ -267,25 +241,21 @@ TEST_F(WindowSteps, TheOutputRadiosReachTheBuilderAndTheSaver) {
         TControl* step;
         std::function<void()> expect;
     };
+    // The second frame equals the first: with the transparency on it is written transparent.
+    auto SecondFrameTransparent = [&] {
+        auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(
+            Gif()->Frames().GetFrame(1)->FrameExtensions().ExtensionAt(0));
+        return gce && gce->HasTransparency();
+    };
     const std::vector<Case> cases = {
         {"FloydSteinberg", form_->skRadioButton8, form_->Button9,
          [&] { EXPECT_GT(IndexChanges(Gif()), 64 * 63 / 2); }},
         {"Nearest", form_->skRadioButton9, form_->Button9,
          [&] { EXPECT_LT(IndexChanges(Gif()), 64 * 63 / 4); }},
         {"Smaller Size", form_->skRadioButton1, form_->Button9,
-         [&] {
-             auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(
-                 Gif()->Frames().GetFrame(1)->FrameExtensions().ExtensionAt(0));
-             ASSERT_NE(gce, nullptr);
-             EXPECT_TRUE(gce->HasTransparency());
-         }},
+         [&] { EXPECT_TRUE(SecondFrameTransparent()); }},
         {"Best Quality", form_->skRadioButton10, form_->Button9,
-         [&] {
-             auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(
-                 Gif()->Frames().GetFrame(1)->FrameExtensions().ExtensionAt(0));
-             ASSERT_NE(gce, nullptr);
-             EXPECT_FALSE(gce->HasTransparency());
-         }},
+         [&] { EXPECT_FALSE(SecondFrameTransparent()); }},
         {"GrayScale GIF", form_->skRadioButton5, form_->Button9,
          [&] {
              EXPECT_TRUE(GreyColourMap(Gif()->Frames().GetFrame(0)));
@@ -319,7 +289,7 @@ TEST_F(WindowSteps, TheOutputRadiosReachTheBuilderAndTheSaver) {
         ASSERT_TRUE(c.checked->Checked());
         session_->ClearCalls();
         Click(c.step);
-        ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0];
+        ASSERT_TRUE(MessageBoxTexts().empty()) << MessageBoxTexts()[0];
         c.expect();
     }
 }
@@ -361,7 +331,7 @@ TEST_F(WindowSteps, CancelledDialogsChangeNothing) {
         Click(button);
         EXPECT_EQ(edit->Text(), Path("chosen") + extension);
     }
-    EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_TRUE(MessageBoxTexts().empty());
 }
 
 // The room a caption needs, drawn as the control draws it: DT_CALCRECT with the control's
