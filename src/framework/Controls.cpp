@@ -513,6 +513,11 @@ void TControl::SetVisible(bool v) {
     if (v) InvalidateControl(true, false);
 }
 
+void TControl::Show() {
+    if (parent_) parent_->ShowControl(this);
+    SetVisible(true);
+}
+
 void TControl::SetEnabled(bool v) {
     if (enabled_ == v) return;
     enabled_ = v;

@@ -189,7 +189,8 @@ class TControl : public TComponent {
     // --- state ---
     bool Visible() const { return visible_; }
     void SetVisible(bool v);
-    void Show() { SetVisible(true); }
+    // Asks the parents first to bring the control into view (a page control shows its page).
+    void Show();
     void Hide() { SetVisible(false); }
     // Visible along with every ancestor (and the top-level one shown).
     virtual bool Showing() const;
@@ -291,7 +292,7 @@ protected:
     }
     void AdjustSize();
     // Tells the parent that the control's bounds or visibility changed, so it realigns.
-    void RequestAlign();
+    virtual void RequestAlign();
     // Applies the new bounds to the fields (and the window, for windowed controls).
     virtual void ApplyBounds(int ALeft, int ATop, int AWidth, int AHeight);
     virtual void FontChanged(TObject* Sender);

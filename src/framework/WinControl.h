@@ -54,6 +54,8 @@ class TWinControl : public TControl {
     // Lays out the aligned and anchored children in the client area.
     void Realign();
     void DisableAlign() { ++alignDisabled_; }
+    // Brings a child into view: here by asking the parent to show this control in turn.
+    virtual void ShowControl(TControl* AControl);
     void EnableAlign();
 
     // --- focus ---

@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+void TWinControl::ShowControl(TControl*) {
+    if (parent_) parent_->ShowControl(this);
+}
+
 void TWinControl::EnableAlign() {
     if (alignDisabled_ > 0) --alignDisabled_;
     if (alignDisabled_ == 0 && alignPending_) Realign();

@@ -105,6 +105,11 @@ void TskPageControl::Dispatch(TMessage& Message) {
     inherited::Dispatch(Message);
 }
 
+void TskPageControl::ShowControl(TControl* AControl) {
+    inherited::ShowControl(AControl);
+    if (auto* sheet = dynamic_cast<TskTabSheet*>(AControl)) SetActivePage(sheet);
+}
+
 std::vector<String> TskPageControl::PageNames() const {
     std::vector<String> names;
     for (TskTabSheet* page : pages_)

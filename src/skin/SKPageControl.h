@@ -53,6 +53,8 @@ class TskPageControl : public TskTab {
     void Destroy() override;
     void Loaded() override;
     void Dispatch(TMessage& Message) override;
+    // A sheet that is shown (or has a control in it shown) becomes the active page.
+    void ShowControl(TControl* AControl) override;
 
     int PageCount() const { return int(pages_.size()); }
     TskTabSheet* Pages(int Index) const;

@@ -32,6 +32,7 @@ bool Empty(const TRect& r) {
 void TskTabControlTopPanel::DeclareProperties(Published<TskTabControlTopPanel>& p) {
     p.Object("FileTheme", &TskTabControlTopPanel::FileTheme, &TskTabControlTopPanel::SetFileTheme)
         .Ordinal("UIStyle", &TskTabControlTopPanel::UIStyle, &TskTabControlTopPanel::SetUIStyle)
+        .Object("Tabs", &TskTabControlTopPanel::Tabs, &TskTabControlTopPanel::SetTabs)
         .Ordinal("TabIndex", &TskTabControlTopPanel::TabIndex, &TskTabControlTopPanel::SetTabIndex)
         .Ordinal("LeftMargin", &TskTabControlTopPanel::LeftMargin,
                  &TskTabControlTopPanel::SetLeftMargin);
@@ -53,6 +54,18 @@ void TskTabControlTopPanel::Create(TComponent* AOwner) {
 void TskTabControlTopPanel::Destroy() {
     if (tabs_) tabs_->OnChange = nullptr;
     inherited::Destroy();
+}
+
+void TskTabControlTopPanel::Notification(TComponent* AComponent, TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    DropRemovedFileTheme(this, fileTheme_, AComponent, Operation);
+}
+
+int TskTabControlTopPanel::ShownBefore(int Index) const {
+    int shown = 0;
+    for (int i = 0; i < Index; ++i)
+        if (TabVisible(i)) ++shown;
+    return shown;
 }
 
 void TskTabControlTopPanel::Grow(int count) {
@@ -234,12 +247,14 @@ void TskTabControlTopPanel::Paint() {
     arrowState_ = 0;
     int last = drawAll();
     if (ensureActiveVisible_ && tabIndex_ >= 0) {
-        if (tabIndex_ < firstVisible_) {
-            firstVisible_ = tabIndex_;
+        // The scroll position counts shown tabs, so hidden tabs before the active one do not.
+        const int place = ShownBefore(tabIndex_);
+        if (place < firstVisible_) {
+            firstVisible_ = place;
             last = drawAll();
         }
         // Bounded: a tab too wide to be shown whole stops at being the first one drawn.
-        while (last < tabIndex_ && firstVisible_ < tabIndex_) {
+        while (last < tabIndex_ && firstVisible_ < place) {
             ++firstVisible_;
             last = drawAll();
         }
@@ -283,6 +298,16 @@ void TskTabControlTopPanel::MouseMove(TShiftState Shift, int X, int Y) {
 void TskTabControlTopPanel::Resize() {
     inherited::Resize();
     if (tabControl_ && (Left() != 0 || Top() != 0 || Width() != tabControl_->Width()))
+        SetBounds(0, 0, tabControl_->Width(), Height());
+}
+
+void TskTabControlTopPanel::RequestAlign() {
+    if (!tabControl_) {
+        inherited::RequestAlign();
+        return;
+    }
+    // One move: the bounds it sets ask again, and find nothing to do.
+    if (BoundsRect() != Rect(0, 0, tabControl_->Width(), Height()))
         SetBounds(0, 0, tabControl_->Width(), Height());
 }
 
@@ -339,6 +364,8 @@ void TskTab::SetUIStyle(TskUIStyle Value) {
     if (topPanel_) {
         topPanel_->SetFileTheme(fileTheme_);
         topPanel_->SetUIStyle(uiStyle_);
+        // The strip keeps to the top by itself; the pages below follow its new height.
+        Realign();
     }
     ApplyStyleToChildren(uiStyle_, fileTheme_);
     if (topPanel_) topPanel_->SetColor(SkinColor(fileTheme_, uiStyle_, tiControlBackgroundColor));

@@ -22,6 +22,7 @@ class TskTabControlTopPanel : public TCustomPanel {
     void Create(TComponent* AOwner) override;
     void Destroy() override;
     void Dispatch(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TskTab* TabControl() const { return tabControl_; }
     void SetTabControl(TskTab* Value) { tabControl_ = Value; }
@@ -63,9 +64,13 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void Resize() override;
+    // With a tab control, the strip lies across its top whatever asked for the realignment.
+    void RequestAlign() override;
 
 private:
     void Grow(int count);
+    // How many shown tabs come before tab Index: its place in the scroll order.
+    int ShownBefore(int Index) const;
 
     ObjectPtr<TStringList> tabs_;
     TskUIStyle uiStyle_ = DeepBlue;

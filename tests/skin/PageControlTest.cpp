@@ -117,6 +117,23 @@ TEST_F(Pages, RemovingPages) {
     EXPECT_EQ(pc_->ActivePage(), sheets_[1]);
 }
 
+TEST_F(Pages, ShowingASheetActivatesItsPage) {
+    AddFour();
+    pc_->SetActivePageIndex(0);
+    log_.clear();
+    sheets_[2]->Show();
+    EXPECT_EQ(pc_->ActivePage(), sheets_[2]);
+    EXPECT_EQ(pc_->TopPanel()->TabIndex(), 2);
+    EXPECT_EQ(log_.find("hide A;"), 0u);
+    EXPECT_NE(log_.find("show C;"), std::string::npos);
+    // A control inside the page shown: its page comes to the front as well.
+    auto* edit = CreateComponent<TEdit>(form_);
+    edit->SetParent(sheets_[1]);
+    edit->SetVisible(false);
+    edit->Show();
+    EXPECT_EQ(pc_->ActivePage(), sheets_[1]);
+}
+
 TEST_F(Pages, MovingAPageKeepsItsTabFlag) {
     AddFour();
     sheets_[1]->SetTabVisible(false);

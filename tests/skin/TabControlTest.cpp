@@ -192,6 +192,57 @@ TEST_F(TabStrip, SelectingByCodeBringsTheActiveTabIntoView) {
     EXPECT_LE(strip_->FirstVisibleTab(), 1);
 }
 
+TEST_F(TabStrip, HiddenTabsBeforeTheScrollPositionKeepTheActiveTabInView) {
+    SetTabs({"Hidden", "Set Cell Positions", "Create GIF/AVI", "Brightness", "Help", "About",
+             "More", "Last"});
+    strip_->SetTabVisible(0, false);
+    tabs_->SetTabIndex(7);
+    strip_->Repaint();
+    ASSERT_GT(strip_->FirstVisibleTab(), 0);
+    // Each tab selected by code is drawn, however far the strip has to scroll back.
+    for (int index : {2, 1, 7, 3}) {
+        tabs_->SetTabIndex(index);
+        strip_->Repaint();
+        const TRect r = strip_->TabRect(index);
+        EXPECT_LT(r.left, r.right) << index;
+        EXPECT_EQ(strip_->TabAt(r.left + 3, 5), index) << index;
+    }
+    tabs_->SetTabIndex(1);
+    strip_->Repaint();
+    EXPECT_EQ(strip_->FirstVisibleTab(), 0); // the first shown tab: no scrolling left
+}
+
+TEST_F(TabStrip, AFreedSkinFileLeavesNoLinkBehind) {
+    // The strip on a theme of its own, which the tab control does not know of.
+    auto* theme = CreateComponent<TskFileTheme>(form_);
+    strip_->SetFileTheme(theme);
+    strip_->SetUIStyle(FromThemeFile);
+    theme->Free();
+    EXPECT_EQ(strip_->FileTheme(), nullptr);
+    EXPECT_EQ(strip_->UIStyle(), DeepBlue);
+    strip_->Repaint();
+    strip_->SetFileTheme(nullptr);
+}
+
+TEST_F(TabStrip, TabsArePublished) {
+    ASSERT_TRUE(HasPublishedProperty(strip_, "Tabs"));
+    auto lines = MakeObject<TStringList>();
+    lines->Add("One");
+    lines->Add("Two");
+    SetObjectProp(strip_, "Tabs", lines.get());
+    EXPECT_EQ(strip_->Tabs()->Count(), 2);
+    EXPECT_EQ(GetObjectProp(strip_, "Tabs"), strip_->Tabs());
+}
+
+TEST_F(TabStrip, WhateverAsksItToRealignTheStripLiesAcrossTheTop) {
+    tabs_->SetBounds(10, 10, 260, 120);
+    strip_->SetAlign(alBottom);
+    EXPECT_EQ(strip_->BoundsRect(), Rect(0, 0, 260, strip_->Height()));
+    strip_->SetAlign(alNone);
+    strip_->SetTop(5); // a move that keeps the size
+    EXPECT_EQ(strip_->BoundsRect(), Rect(0, 0, 260, strip_->Height()));
+}
+
 TEST_F(TabStrip, EveryTabCanBeClickedEvenBeyondSixtyFour) {
     strip_->Tabs()->Clear();
     for (int i = 0; i < 70; ++i)
