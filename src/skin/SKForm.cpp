@@ -336,6 +336,8 @@ void TskForm::AppOnMessage(MSG& Msg, bool& Handled) {
 void TskForm::SetUIStyle(TskUIStyle Value) {
     uiStyle_ = Value;
     if (!form_) return;
+    // The style's sizes may move the form on the way; an MDI child gets its place back.
+    const TRect bounds = form_->BoundsRect();
     TskUIStyle S = Value;
     const bool fromFile = UsingFileTheme(fileTheme_, uiStyle_, S);
     borderColor_ = SkinColor(fileTheme_, uiStyle_, tiFormBorderColor);
@@ -359,13 +361,15 @@ void TskForm::SetUIStyle(TskUIStyle Value) {
         m->SetFileTheme(fileTheme_);
     }
     if (autoUpdateSub_) ContainerApplyUIStyle(this, uiStyle_, fileTheme_);
+    if (form_->FormStyle() == fsMDIChild) SetControlBounds(form_, bounds);
     Invalidate();
     PaintFormBorder();
     UpdateRegion();
 }
 
 void TskForm::SetFileTheme(TskFileTheme* Value) {
-    if (fileTheme_ == Value) return;
+    // The same theme again re-applies the style too: that is how a newly loaded skin file
+    // reaches the form, its title bar and its menu.
     LinkFileTheme(this, fileTheme_, Value);
     SetUIStyle(uiStyle_);
 }

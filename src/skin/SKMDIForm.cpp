@@ -588,7 +588,6 @@ void TskMDIForm::SetUIStyle(TskUIStyle Value) {
 }
 
 void TskMDIForm::SetFileTheme(TskFileTheme* Value) {
-    if (fileTheme_ == Value) return;
     LinkFileTheme(this, fileTheme_, Value);
     SetUIStyle(uiStyle_);
 }

@@ -2,6 +2,8 @@
 
 #include "rtl/Files.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 
 void TskFileTheme::DeclareProperties(Published<TskFileTheme>& p) {
@@ -98,14 +100,33 @@ void TskFileTheme::SetThemeFile(const String& Value) {
     themeFile_ = path;
     loaded_ = true;
     Warn(manager_->Reader()->Warning());
-    auto* form = dynamic_cast<TForm*>(Owner());
-    if (!form) return;
-    for (int i = 0; i < form->ComponentCount(); ++i) {
-        TComponent* c = form->Components(i);
-        if (c->ClassName().rfind("Tsk", 0) != 0 || !HasPublishedProperty(c, "FileTheme")) continue;
-        if (GetObjectProp(c, "FileTheme") != this) continue;
+    ReapplyToClients();
+}
+
+void TskFileTheme::ReapplyToClients() {
+    // A setter may link or unlink others: each client of the list as it was is asked only
+    // while it is still linked.
+    const std::vector<TComponent*> clients = clients_;
+    for (TComponent* c : clients) {
+        if (std::find(clients_.begin(), clients_.end(), c) == clients_.end()) continue;
+        if (!HasPublishedProperty(c, "FileTheme") || GetObjectProp(c, "FileTheme") != this)
+            continue;
         SetObjectProp(c, "FileTheme", this);
     }
+}
+
+void TskFileTheme::AddClient(TComponent* Client) {
+    if (Client && std::find(clients_.begin(), clients_.end(), Client) == clients_.end())
+        clients_.push_back(Client);
+}
+
+void TskFileTheme::RemoveClient(TComponent* Client) {
+    std::erase(clients_, Client);
+}
+
+void TskFileTheme::Notification(TComponent* AComponent, TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == opRemove) RemoveClient(AComponent);
 }
 
 bool UsingFileTheme(TskFileTheme* FileTheme, TskUIStyle UIStyle, TskUIStyle& Style) {
@@ -150,7 +171,13 @@ int SkinInt(TskFileTheme* FileTheme, TskUIStyle UIStyle, int Item) {
 }
 
 void LinkFileTheme(TComponent* Control, TskFileTheme*& Field, TskFileTheme* Value) {
-    if (Field && Field != Value && Control) Field->RemoveFreeNotification(Control);
+    if (Field && Field != Value && Control) {
+        Field->RemoveFreeNotification(Control);
+        Field->RemoveClient(Control);
+    }
     Field = Value;
-    if (Value && Control) Value->FreeNotification(Control);
+    if (Value && Control) {
+        Value->FreeNotification(Control);
+        Value->AddClient(Control);
+    }
 }

@@ -35,10 +35,16 @@ class TskFileTheme : public TComponent {
     const String& ThemeFile() const { return themeFile_; }
     // Finds the file (as given, then by its name in the program's folder and in the user's
     // data folders), checks it is a skin file ("Invalid skin file for SkinPak!" otherwise),
-    // loads it and re-applies the style of every control of the owner form that uses this
-    // theme. A file found nowhere changes nothing; one that does not load keeps the skin
-    // that was loaded before.
+    // loads it and re-applies the style of every control that uses this theme, wherever it
+    // is owned (a form's title bar and a tab control's strip as well). A file found nowhere
+    // changes nothing; one that does not load keeps the skin that was loaded before.
     void SetThemeFile(const String& Value);
+
+    // The components linked to this theme (LinkFileTheme keeps the list), in link order.
+    const std::vector<TComponent*>& Clients() const { return clients_; }
+    void AddClient(TComponent* Client);
+    void RemoveClient(TComponent* Client);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // The folders a bare skin file name is looked for in, after the path as given.
     static std::vector<String> SkinSearchFolders();
@@ -51,11 +57,14 @@ class TskFileTheme : public TComponent {
 private:
     void Warn(const String& text);
     String Resolve(const String& Value) const;
+    // Gives this theme again to every client still linked to it, so each re-applies its style.
+    void ReapplyToClients();
 
     ObjectPtr<TskFileThemeMgr> manager_;
     String themeFile_;
     bool loaded_ = false;
     String warning_;
+    std::vector<TComponent*> clients_;
 };
 
 // Which source the dispatch reads: true with Style FromThemeFile when FileTheme is a loaded
@@ -72,7 +81,8 @@ TColor SkinColor(TskFileTheme* FileTheme, TskUIStyle UIStyle, int Item);
 int SkinInt(TskFileTheme* FileTheme, TskUIStyle UIStyle, int Item);
 
 // Points a control's FileTheme field at Value, so that the control hears (Notification,
-// opRemove) when the theme goes, wherever it is owned.
+// opRemove) when the theme goes and the theme reaches it when it loads another skin, wherever
+// either is owned.
 void LinkFileTheme(TComponent* Control, TskFileTheme*& Field, TskFileTheme* Value);
 
 // What a skinned control does when its file theme is being freed: the link is dropped and the

@@ -205,6 +205,20 @@ TEST_F(MDISkinFixture, AMaximisedChildShowsTheButtonsOfItsTitleBar) {
     EXPECT_EQ(form_->MDIChildCount(), 0);
 }
 
+TEST_F(MDISkinFixture, AChildKeepsItsPlaceThroughAStyleChange) {
+    TForm* child = AddChild(true);
+    TskForm* skin = TskForm::SkinOf(child);
+    // BlueGlass asks for a wider form; a handler that moves the child when it grows does not
+    // get to keep it moved: the style gives the child its place back.
+    child->OnResize = [child](TObject*) { child->SetLeft(child->Left() + 50); };
+    skin->SetUIStyle(BlueGlass);
+    child->OnResize = nullptr;
+    EXPECT_EQ(child->Left(), 10);
+    EXPECT_EQ(child->Top(), 10);
+    EXPECT_EQ(child->Width(), GetBuiltinThemeInt(BlueGlass, tiFormMinWidthInt));
+    EXPECT_EQ(child->Height(), 150);
+}
+
 TEST_F(MDISkinFixture, TheRestoreButtonRestoresTheActiveChild) {
     TForm* child = AddChild(true);
     child->SetWindowState(wsMaximized);

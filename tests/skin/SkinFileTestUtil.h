@@ -1,7 +1,10 @@
 #pragma once
 // Skin files built in the tests: a 24-byte header and a chain of 77-byte entries, each
 // entry's data right after it, the chain ended by a dummy entry whose next offset is 0.
+#include "framework/Bitmap.h"
+#include "rtl/Stream.h"
 #include "rtl/Types.h"
+#include "skin/SKThemes.h"
 
 #include <cstdint>
 #include <cstring>
@@ -92,6 +95,39 @@ public:
 private:
     std::vector<SkinEntry> entries_;
 };
+
+// A bitmap as the bytes of a BMP file.
+inline std::vector<Byte> BmpBytes(TBitmap* b) {
+    TMemoryStream s;
+    b->SaveToStream(s);
+    return std::vector<Byte>(s.Memory(), s.Memory() + s.Size());
+}
+
+// Every theme item of a built-in style, after what the writer already holds (the first entry of
+// a key wins, so those override the style's).
+inline std::vector<Byte> SkinFileOfStyle(TskUIStyle Style, SkinFileWriter w = SkinFileWriter()) {
+    for (int item = 1; item <= kThemeItemCount; ++item) {
+        const std::string key = ThemeItemKeys[item];
+        switch (ThemeItemKindOf(item)) {
+        case tkThemeImage: {
+            auto b = MakeObject<TBitmap>();
+            LoadBuiltinThemeBitmap(Style, item, b.get());
+            w.Image(key, BmpBytes(b.get()));
+            break;
+        }
+        case tkThemeBool:
+            w.Bool(key, GetBuiltinThemeBool(Style, item) ? 1 : 0);
+            break;
+        case tkThemeColor:
+            w.Int(key, std::int32_t(GetBuiltinThemeColor(Style, item)));
+            break;
+        default:
+            w.Int(key, GetBuiltinThemeInt(Style, item));
+            break;
+        }
+    }
+    return w.Bytes();
+}
 
 inline void WriteFile(const std::string& path, const std::vector<Byte>& bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
