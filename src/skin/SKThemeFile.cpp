@@ -4,6 +4,8 @@
 #include "rtl/Files.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_set>
 
@@ -18,6 +20,11 @@ constexpr Int64 kMaxEntries = 4096;
 constexpr Int64 kMaxImageSize = 16 << 20;
 constexpr Int64 kMaxImageTotal = 64 << 20;
 constexpr Int64 kMaxStringSize = 64 << 10;
+// The largest picture a skin may hold on either side: a compressed bitmap can declare far more
+// pixels than its bytes hold, and each would be allocated when it is decoded.
+constexpr Int64 kMaxImageSide = 4096;
+constexpr int kBmpFileHeaderSize = 14;
+constexpr int kBmpCoreHeaderSize = 12;
 
 Cardinal ReadLE32(const Byte* p) {
     return Cardinal(p[0]) | Cardinal(p[1]) << 8 | Cardinal(p[2]) << 16 | Cardinal(p[3]) << 24;
@@ -40,6 +47,28 @@ bool SameName(const String& a, const String& b) {
         if (x != y) return false;
     }
     return true;
+}
+
+Int64 ReadLE16(const Byte* p) {
+    return Int64(p[0]) | Int64(p[1]) << 8;
+}
+
+// Whether the bitmap file in data declares a side above the cap; data too short to say is
+// left to the decoder.
+bool DeclaresHugeImage(const Byte* data, Int64 size) {
+    if (size < kBmpFileHeaderSize + 4) return false;
+    const Byte* info = data + kBmpFileHeaderSize;
+    Int64 w = 0, h = 0;
+    if (ReadLE32(info) == kBmpCoreHeaderSize) {
+        if (size < kBmpFileHeaderSize + 8) return false;
+        w = ReadLE16(info + 4);
+        h = ReadLE16(info + 6);
+    } else {
+        if (size < kBmpFileHeaderSize + 12) return false;
+        w = std::int32_t(ReadLE32(info + 4));
+        h = std::int32_t(ReadLE32(info + 8));
+    }
+    return std::abs(w) > kMaxImageSide || std::abs(h) > kMaxImageSide;
 }
 
 template <class List> auto FindEntry(List& list, const String& key) -> decltype(&list.front()) {
@@ -164,6 +193,10 @@ bool TskThemeFileReader::ParseEntry(TStream& Stream, Int64 fileSize, Int64 offse
         if (!ReadAt(Stream, dataOffset, stream->Memory(), dataSize)) {
             Warn("The image of skin entry \"" + name + "\" cannot be read");
             return false;
+        }
+        if (DeclaresHugeImage(static_cast<const Byte*>(stream->Memory()), dataSize)) {
+            Warn("The image of skin entry \"" + name + "\" is larger than 4096 x 4096 pixels");
+            return true;
         }
         imageBytes += dataSize;
         stream->SetPosition(0);

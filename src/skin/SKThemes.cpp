@@ -4,6 +4,7 @@
 #include "rtl/Files.h"
 #include "skin/SKThemeFile.h"
 
+#include <map>
 #include <mutex>
 
 // The style art made at build time registers itself through this.
@@ -168,8 +169,18 @@ void LoadBuiltinThemeBitmap(TskUIStyle Style, int Item, TBitmap* Bitmap) {
     if (!Bitmap) return;
     const String name = BuiltinThemeImageName(Style, Item);
     if (name.empty()) return;
-    RegisterBuiltinThemeArt();
-    Bitmap->LoadFromResourceName(HInstance, name);
+    // The art never changes while the program runs: each picture is decoded once. The
+    // pictures live as long as the program (never freed, so that no bitmap outlives the
+    // graphics layer at exit).
+    static auto* decoded = new std::map<String, ObjectPtr<TBitmap>>;
+    auto found = decoded->find(name);
+    if (found == decoded->end()) {
+        RegisterBuiltinThemeArt();
+        auto image = MakeObject<TBitmap>();
+        image->LoadFromResourceName(HInstance, name);
+        found = decoded->emplace(name, std::move(image)).first;
+    }
+    Bitmap->Assign(found->second.get());
 }
 
 void GetBuiltinThemeBitmap(TskUIStyle Style, int Item, TBitmap* Bitmap, int Count, int Index) {
@@ -227,18 +238,28 @@ bool TskFileThemeMgr::LoadFromFile(const String& FileName) {
     auto fresh = std::make_unique<TskThemeFileReader>(FileName);
     if (!fresh->HeaderValid()) return false;
     reader_ = std::move(fresh);
+    decoded_.clear();
     return true;
 }
 
 bool TskFileThemeMgr::GetBitmap(int Item, TGraphic* Graphic) {
     if (!reader_ || !Graphic || !ValidItem(Item)) return false;
-    TStream* stream = reader_->GetBitmapStream(ThemeItemKeys[Item]);
-    if (!stream) return false;
-    try {
-        Graphic->LoadFromStream(*stream);
-    } catch (const EInvalidGraphic&) {
-        return false; // the graphic keeps what it had
+    auto found = decoded_.find(Item);
+    if (found == decoded_.end()) {
+        ObjectPtr<TBitmap> image;
+        if (TStream* stream = reader_->GetBitmapStream(ThemeItemKeys[Item])) {
+            image = MakeObject<TBitmap>();
+            try {
+                image->LoadFromStream(*stream);
+            } catch (const EInvalidGraphic&) {
+                image.reset(); // the graphic keeps what it had
+            }
+            if (image && image->Empty()) image.reset();
+        }
+        found = decoded_.emplace(Item, std::move(image)).first;
     }
+    if (!found->second) return false;
+    Graphic->Assign(found->second.get());
     return !Graphic->Empty();
 }
 

@@ -4,6 +4,7 @@
 // that answers theme items from a skin file.
 #include "skin/SKPublic.h"
 
+#include <map>
 #include <memory>
 
 class TskThemeFileReader;
@@ -101,7 +102,7 @@ class TskFileThemeMgr : public TObject {
     const TskThemeFileReader* Reader() const { return reader_.get(); }
 
     // False when the graphic stays unchanged (no reader, no such image, or one that does not
-    // load).
+    // load). Each image is decoded once per skin file and kept until another file loads.
     bool GetBitmap(int Item, TGraphic* Graphic);
     bool GetBool(int Item);
     // A colour or number the skin does not hold answers DeepBlue's built-in value.
@@ -110,4 +111,6 @@ class TskFileThemeMgr : public TObject {
 
 private:
     std::unique_ptr<TskThemeFileReader> reader_;
+    // Decoded images by item; an entry without a bitmap is an image that is not there.
+    std::map<int, ObjectPtr<TBitmap>> decoded_;
 };

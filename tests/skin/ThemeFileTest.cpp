@@ -195,6 +195,46 @@ TEST(SkinFile, EmptyImagesAndOddlySizedValuesAreLeftOut) {
     EXPECT_FALSE(r.Warning().empty());
 }
 
+TEST(SkinFile, ImagesDeclaringMoreThan4096PixelsASideAreRefused) {
+    // A bitmap header says how large the picture is, whatever its bytes hold: an RLE picture
+    // of 16384 x 16384 would take 256 MiB once decoded.
+    auto patched = [](int w, int h, bool core, int compression) {
+        std::vector<Byte> bmp = BmpOf(8, 8, clRed);
+        if (core) {
+            SkinFileWriter::Set32(bmp, 14, 12);
+            bmp[18] = Byte(w);
+            bmp[19] = Byte(w >> 8);
+            bmp[20] = Byte(h);
+            bmp[21] = Byte(h >> 8);
+        } else {
+            SkinFileWriter::Set32(bmp, 18, std::uint32_t(w));
+            SkinFileWriter::Set32(bmp, 22, std::uint32_t(h));
+            SkinFileWriter::Set32(bmp, 30, std::uint32_t(compression));
+        }
+        return bmp;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Byte> bmp;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"RLE 16384 x 16384", patched(16384, 16384, false, 1), false},
+        {"4097 wide", patched(4097, 8, false, 0), false},
+        {"top-down 5000 high", patched(8, -5000, false, 0), false},
+        {"core header 5000 wide", patched(5000, 8, true, 0), false},
+        {"an ordinary picture", BmpOf(8, 8, clRed), true},
+    };
+    for (const Case& c : cases) {
+        SkinFileWriter w;
+        w.Image("ButtonImage", c.bmp).Int("After", 7);
+        TskThemeFileReader r = Read(w.Bytes());
+        EXPECT_EQ(r.GetBitmapStream("ButtonImage") != nullptr, c.kept) << c.what;
+        EXPECT_EQ(r.Warning().empty(), c.kept) << c.what;
+        EXPECT_EQ(r.GetInteger("After"), 7) << c.what << ": the chain goes on";
+    }
+}
+
 class FileThemeTest : public skin_test::SkinFixture {
 protected:
     std::string WriteSkin(const std::string& name, SkinFileWriter& w) {
@@ -232,6 +272,28 @@ TEST_F(FileThemeTest, LoadedSkinAnswersAndMissingItemsAreDeepBlue) {
     // Through the dispatch, for a control set to FromThemeFile.
     EXPECT_EQ(SkinColor(theme, FromThemeFile, tiFormBackgroundColor), 0x00123456);
     EXPECT_EQ(SkinColor(theme, Protein, tiFormBackgroundColor), 0x00FBFBFB);
+}
+
+TEST_F(FileThemeTest, PicturesComeFromTheSkinLoadedLast) {
+    // Pictures are kept once decoded; another skin file brings its own.
+    auto* theme = CreateComponent<TskFileTheme>(form_);
+    auto picture = MakeObject<TBitmap>();
+    for (TColor c : {clRed, clLime, clBlue}) {
+        SkinFileWriter w;
+        w.Image("ButtonImage", BmpOf(30, 10, c));
+        theme->SetThemeFile(WriteSkin(std::to_string(c) + ".skn", w));
+        for (int twice = 0; twice < 2; ++twice) {
+            ASSERT_TRUE(theme->GetBitmap(tiButtonImage, picture.get()));
+            EXPECT_EQ(skin_test::PixelOf(picture.get(), 2, 2), c);
+            theme->GetSlicedBitmap(tiButtonImage, picture.get(), 3, 2);
+            EXPECT_EQ(picture->Width(), 10);
+            EXPECT_EQ(skin_test::PixelOf(picture.get(), 2, 2), c);
+        }
+    }
+    // One that lacks the picture: the graphic is left as it was.
+    theme->SetThemeFile(WriteSkin("none.skn", SkinFileWriter().Int("FormMinWidthInt", 200)));
+    EXPECT_FALSE(theme->GetBitmap(tiButtonImage, picture.get()));
+    EXPECT_EQ(skin_test::PixelOf(picture.get(), 2, 2), clBlue);
 }
 
 TEST_F(FileThemeTest, BadNamesChangeNothingAndBadFilesRaise) {
