@@ -39,8 +39,8 @@ std::string WriteDeepBlueSkin() {
         Put32(out, data.empty() && name.empty() ? 0 : at + 77 + std::uint32_t(data.size()));
         out.insert(out.end(), data.begin(), data.end());
     };
-    for (int item : {tiButtonImage, tiTabControlTabImage, tiTabControlBarImage,
-                     tiScrollButtonImage}) {
+    for (int item :
+         {tiButtonImage, tiTabControlTabImage, tiTabControlBarImage, tiScrollButtonImage}) {
         auto b = MakeObject<TBitmap>();
         LoadBuiltinThemeBitmap(DeepBlue, item, b.get());
         TMemoryStream s;

@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/Actions.h"
 #include "framework/MessageDialogs.h"
 #include "framework/Resources.h"
 
@@ -110,12 +111,11 @@ void TApplication::ProcessMessages() {
 void TApplication::Idle() {
     UpdateMouseControl();
     bool done = true;
-    if (OnIdle) {
-        try {
-            OnIdle(this, done);
-        } catch (...) {
-            HandleException(this);
-        }
+    try {
+        if (OnIdle) OnIdle(this, done);
+        if (done) UpdateFormActions();
+    } catch (...) {
+        HandleException(this);
     }
     if (done && !terminated_) WaitMessage();
 }

@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/Actions.h"
 #include "framework/Menus.h"
 #include "framework/WinControl.h"
 #include "platform/gdi/Dc.h"
@@ -330,7 +331,10 @@ void TControl::MouseMove(TShiftState Shift, int X, int Y) {
     if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
 }
 void TControl::Click() {
-    if (OnClick) OnClick(this);
+    if (OnClick)
+        OnClick(this);
+    else if (actionLink_)
+        actionLink_->Execute(this);
 }
 void TControl::DblClick() {
     if (OnDblClick) OnDblClick(this);

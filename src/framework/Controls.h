@@ -10,12 +10,15 @@
 #include "rtl/Set.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TWinControl;
 class TControl;
 class TCanvas;
 class TPopupMenu;
+class TBasicAction;
+class TBasicActionLink;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -270,8 +273,23 @@ class TControl : public TComponent {
     virtual void Click();
     virtual void DblClick();
 
+    // --- action ---
+    // The action whose caption, enabled state, hint and visibility the control shows, and
+    // which a click runs when OnClick is not set. Not owned: the link lets go of an action
+    // that is freed.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* Value);
+    // Lets the action update itself (the application does this for shown forms at idle).
+    virtual void InitiateAction();
+
 protected:
-    TControl() = default;
+    // Out of line, where the action link is complete.
+    TControl();
+    ~TControl() override;
+    // Takes the properties of the action (Sender); with CheckDefaults only into those that
+    // still hold their defaults.
+    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+    TBasicActionLink* ActionLink() const { return actionLink_.get(); }
 
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -340,4 +358,5 @@ private:
     bool anchoring_ = false;
     bool parentFontUpdate_ = false;
     bool parentColorUpdate_ = false;
+    std::unique_ptr<TBasicActionLink> actionLink_;
 };

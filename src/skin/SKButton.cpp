@@ -303,6 +303,11 @@ void TskCustomButton::KeyUp(Word& Key, TShiftState Shift) {
     }
 }
 
+void TskCustomButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    inherited::ActionChange(Sender, CheckDefaults);
+    SetText(Text());
+}
+
 void TskCustomButton::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_ERASEBKGND:

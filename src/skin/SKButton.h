@@ -78,6 +78,8 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
+    // The framework's, then the caption through its own setter.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
     // The theme item `Item` cut into Count pieces, piece Index, by the style dispatch.
     void StylePiece(int Item, TBitmap* Graphic, int Count, int Index);
@@ -130,6 +132,8 @@ protected:
     void DrawButtonImage(TCanvas* Canvas, TBitmap* Picture) override;
     void DrawButtonCaption(TCanvas* Canvas) override;
     void DrawButtonFocusRect(TCanvas* Canvas) override;
+    // An empty glyph also takes the action's image from its list's Images.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
 private:
     ObjectPtr<TBitmap> glyph_;

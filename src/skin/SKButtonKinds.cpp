@@ -2,6 +2,7 @@
 // flat tool-bar speed button.
 #include "skin/SKButton.h"
 
+#include "framework/Actions.h"
 #include "platform/gdi/Gdi.h"
 
 // --- TskButton -----------------------------------------------------------------------------
@@ -110,6 +111,17 @@ void TskButton::DrawButtonCaption(TCanvas* Canvas) {
     } else {
         at(x, y);
     }
+}
+
+void TskButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    inherited::ActionChange(Sender, CheckDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(Sender);
+    if (!action || !glyph_->Empty() || !action->ActionList()) return;
+    TImageList* images = action->ActionList()->Images();
+    const int index = action->ImageIndex();
+    if (!images || index < 0 || index >= images->Count()) return;
+    images->GetBitmap(index, glyph_.get());
+    Invalidate();
 }
 
 void TskButton::DrawButtonFocusRect(TCanvas* Canvas) {

@@ -1,6 +1,8 @@
 #include "SkinTestUtil.h"
 
+#include "framework/Actions.h"
 #include "framework/Edit.h"
+#include "framework/ImageList.h"
 #include "platform/user/Input.h"
 #include "skin/SKButton.h"
 
@@ -324,6 +326,50 @@ TEST_F(ButtonTest, GlyphBesideTheCaptionByLayout) {
         << "the disabled image";
     EXPECT_NE(WindowPixel(button_, last.gx, last.gy), COLORREF(clFuchsia))
         << "pixel (0, 0)'s colour is see-through";
+}
+
+TEST_F(ButtonTest, FollowsItsActionAndRunsItOnClick) {
+    button_->SetUIStyle(DeepBlue);
+    button_->SetBounds(10, 10, 100, 40);
+    button_->OnClick = nullptr;
+    auto* images = CreateComponent<TImageList>(form_);
+    images->Add(skin_test::SolidBitmap(16, 16, clBlue).get(), nullptr);
+    images->Add(skin_test::PatternBitmap(
+                    16, 16, [](int x, int y) { return x == 0 && y == 0 ? clWhite : clRed; })
+                    .get(),
+                nullptr);
+    auto* list = CreateComponent<TActionList>(form_);
+    list->SetImages(images);
+    auto* action = CreateComponent<TAction>(form_);
+    action->SetActionList(list);
+    action->SetCaption("Save");
+    action->SetImageIndex(1);
+    int runs = 0;
+    action->OnExecute = [&](TObject*) { ++runs; };
+    button_->SetAction(action);
+    Pump();
+    EXPECT_EQ(button_->Caption(), "Save");
+    ASSERT_FALSE(button_->Glyph()->Empty());
+    EXPECT_EQ(PixelOf(button_->Glyph(), 8, 8), clRed) << "image 1 of the list";
+    const int tw = button_->Canvas()->TextWidth("Save");
+    const int gx = (100 - 16 - tw - 4) / 2;
+    EXPECT_EQ(WindowPixel(button_, gx + 8, 20), COLORREF(clRed)) << "drawn as the glyph";
+    // A glyph of its own stays: the action's image is only for an empty one.
+    action->SetImageIndex(0);
+    EXPECT_EQ(PixelOf(button_->Glyph(), 8, 8), clRed);
+    action->SetCaption("Save as");
+    Pump();
+    EXPECT_EQ(button_->Caption(), "Save as");
+    MoveTo(button_, 50, 20);
+    Press();
+    Release();
+    EXPECT_EQ(runs, 1);
+    action->SetEnabled(false);
+    Pump();
+    EXPECT_FALSE(button_->Enabled());
+    Press();
+    Release();
+    EXPECT_EQ(runs, 1);
 }
 
 TEST_F(ButtonTest, RemovingTheFileThemeFallsBackToDeepBlue) {
