@@ -162,6 +162,8 @@ void TskCustomButton::Paint() {
     ObjectPtr<TBitmap> buffer = MakeObject<TBitmap>();
     buffer->SetSize(w, h);
     TCanvas* c = buffer->Canvas();
+    // See-through: the button's own parent (a tab sheet, a navigator, a tool bar, a form)
+    // painted under the button's place, so what shows is exactly what lies behind it.
     DrawControlBackground(c, this, transparent_);
     DrawButtonImage(c, picture.get());
     picture.reset();

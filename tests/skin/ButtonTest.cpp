@@ -3,6 +3,7 @@
 #include "framework/Actions.h"
 #include "framework/Edit.h"
 #include "framework/ImageList.h"
+#include "framework/PageControl.h"
 #include "platform/user/Input.h"
 #include "skin/SKButton.h"
 
@@ -235,6 +236,25 @@ TEST_F(ButtonTest, SeeThroughStylesShowTheParentInTheCorners) {
         EXPECT_EQ(button_->Transparent(), c.seeThrough) << int(c.style);
         EXPECT_EQ(WindowPixel(button_, 0, 0) == COLORREF(clLime), c.seeThrough) << int(c.style);
     }
+}
+
+TEST_F(ButtonTest, OnATabSheetTheSheetShowsThroughAroundTheGlyph) {
+    auto* pages = CreateComponent<TPageControl>(form_);
+    pages->SetParent(form_);
+    pages->SetBounds(100, 10, 250, 200);
+    auto* sheet = CreateComponent<TTabSheet>(form_);
+    sheet->SetPageControl(pages);
+    pages->SetActivePage(sheet);
+    sheet->SetColor(clLime);
+    auto* onSheet = CreateComponent<TskButton>(form_);
+    onSheet->SetParent(sheet);
+    onSheet->SetBounds(30, 40, 100, 40);
+    onSheet->SetUIStyle(MacOS); // a see-through style
+    onSheet->SetGlyph(skin_test::SolidBitmap(16, 16, clRed).get());
+    Pump();
+    ASSERT_TRUE(onSheet->Transparent());
+    EXPECT_EQ(WindowPixel(onSheet, 0, 0), COLORREF(clLime));
+    EXPECT_EQ(WindowPixel(onSheet, 99, 39), COLORREF(clLime));
 }
 
 TEST_F(ButtonTest, CaptionIsCentredAndWrapsAsMeasured) {
