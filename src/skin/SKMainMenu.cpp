@@ -9,8 +9,21 @@ void TskMainMenu::DeclareProperties(Published<TskMainMenu>& p) {
         .Object("Images", &TskMainMenu::Images, &TskMainMenu::SetImages)
         .Ordinal("MenuItemHeight", &TskMainMenu::MenuItemHeight, &TskMainMenu::SetMenuItemHeight)
         .Ordinal("SeparatorHeight", &TskMainMenu::SeparatorHeight, &TskMainMenu::SetSeparatorHeight)
+        .Ordinal("BarWidth", &TskMainMenu::BarWidth, &TskMainMenu::SetBarWidth)
+        .Ordinal("BarColor", &TskMainMenu::BarColor, &TskMainMenu::SetBarColor)
+        .Ordinal("Color", &TskMainMenu::Color, &TskMainMenu::SetColor)
+        .Ordinal("SeparatorColor", &TskMainMenu::SeparatorColor, &TskMainMenu::SetSeparatorColor)
+        .Ordinal("SelectedBorderColor", &TskMainMenu::SelectedBorderColor,
+                 &TskMainMenu::SetSelectedBorderColor)
+        .Ordinal("SelectedColor", &TskMainMenu::SelectedColor, &TskMainMenu::SetSelectedColor)
+        .Ordinal("SelectedFontColor", &TskMainMenu::SelectedFontColor,
+                 &TskMainMenu::SetSelectedFontColor)
+        .Ordinal("FontColor", &TskMainMenu::FontColor, &TskMainMenu::SetFontColor)
+        .Ordinal("BorderColor", &TskMainMenu::BorderColor, &TskMainMenu::SetBorderColor)
+        .Ordinal("FlatMenu", &TskMainMenu::FlatMenu, &TskMainMenu::SetFlatMenu)
         .Text("FontName", &TskMainMenu::FontName, &TskMainMenu::SetFontName)
         .Ordinal("FontSize", &TskMainMenu::FontSize, &TskMainMenu::SetFontSize)
+        .Ordinal("FontCharset", &TskMainMenu::FontCharset, &TskMainMenu::SetFontCharset)
         .Ordinal("UseSystemFont", &TskMainMenu::UseSystemFont, &TskMainMenu::SetUseSystemFont);
 }
 

@@ -61,12 +61,22 @@ void DrawMacItem(TCanvas* Canvas, const TRect& Rect) {
     DrawMacStrip(Canvas, Rect, "MACOS_MENU_BAR", 20);
 }
 
-void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor) {
+void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor, HDC Dc) {
     RECT r;
     if (!Window || !GetWindowRect(Window, &r)) return;
-    // The menu window's own frame, in window coordinates.
-    const RECT R{0, 0, r.right - r.left, r.bottom - r.top};
-    HDC dc = GetWindowDC(Window);
+    // The menu window's rectangle in the coordinates of the DC it is drawn on.
+    RECT R{0, 0, r.right - r.left, r.bottom - r.top};
+    HDC dc = Dc;
+    if (dc) {
+        POINT origin{0, 0};
+        ClientToScreen(Window, &origin);
+        OffsetRect(&R, r.left - origin.x, r.top - origin.y);
+        // The frame lies outside the item being drawn, where the item's clip would keep it off.
+        SaveDC(dc);
+        SelectClipRgn(dc, 0);
+    } else {
+        dc = GetWindowDC(Window);
+    }
     if (!dc) return;
     RECT outer{R.left, R.top + 1, R.right - 1, R.bottom - 1};
     HBRUSH frame = CreateSolidBrush(ColorToRGB(FrameColor));
@@ -85,7 +95,10 @@ void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor) {
     LineTo(dc, R.left, R.top);
     SelectObject(dc, old);
     DeleteObject(pen);
-    ReleaseDC(Window, dc);
+    if (Dc)
+        RestoreDC(dc, -1);
+    else
+        ReleaseDC(Window, dc);
 }
 
 void GetMenuFont(TFont* Font) {
@@ -158,6 +171,10 @@ void TskMenuLook::Measure(TMenuItem* Item, TCanvas* Canvas, int& Width, int& Hei
 
 void TskMenuLook::Draw(TMenuItem* Item, TCanvas* Canvas, const TRect& R, bool Selected,
                        TImageList* Images, TImageList* Checks) const {
+    if (FlatMenu)
+        if (HWND window = WindowFromDC(Canvas->Handle()))
+            DrawFlatMenuFrame(window, clBlack, SkinColor(FileTheme, UIStyle, tiFormBackgroundColor),
+                              Canvas->Handle());
     auto fillPlain = [&] {
         if (BarWidth > 0)
             FillMenuRect(Canvas, Rect(R.left, R.top, R.left + BarWidth, R.bottom), BarColor);

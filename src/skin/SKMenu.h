@@ -19,8 +19,10 @@ void DrawMenuSeparatorLine(TCanvas* Canvas, const TRect& Rect, TColor Color, int
 void DrawMacSeparator(TCanvas* Canvas, const TRect& Rect);
 void DrawMacSelected(TCanvas* Canvas, const TRect& Rect);
 void DrawMacItem(TCanvas* Canvas, const TRect& Rect);
-// A flat frame round the menu window, drawn on the screen around its rectangle.
-void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor);
+// A flat frame round the menu window, drawn at its edges. Dc, when given, is a DC that paints
+// the window's client area already (a menu window is all client area), whose clip it ignores;
+// without one the frame goes on the window's own DC.
+void DrawFlatMenuFrame(HWND Window, TColor FrameColor, TColor LineColor, HDC Dc = 0);
 // The system's menu font in the menu text colour; Font unchanged when it cannot be read.
 void GetMenuFont(TFont* Font);
 
@@ -77,6 +79,27 @@ public:
     TFontCharset FontCharset() const { return look_.FontCharset; }
     void SetFontCharset(TFontCharset Value) { look_.FontCharset = Value; }
     bool UseSystemFont() const { return look_.UseSystemFont; }
+    int BarWidth() const { return look_.BarWidth; }
+    void SetBarWidth(int Value) { look_.BarWidth = Value; }
+    TColor BarColor() const { return look_.BarColor; }
+    void SetBarColor(TColor Value) { look_.BarColor = Value; }
+    TColor Color() const { return look_.Color; }
+    void SetColor(TColor Value) { look_.Color = Value; }
+    TColor SeparatorColor() const { return look_.SeparatorColor; }
+    void SetSeparatorColor(TColor Value) { look_.SeparatorColor = Value; }
+    TColor SelectedBorderColor() const { return look_.SelectedBorderColor; }
+    void SetSelectedBorderColor(TColor Value) { look_.SelectedBorderColor = Value; }
+    TColor SelectedColor() const { return look_.SelectedColor; }
+    void SetSelectedColor(TColor Value) { look_.SelectedColor = Value; }
+    TColor SelectedFontColor() const { return look_.SelectedFontColor; }
+    void SetSelectedFontColor(TColor Value) { look_.SelectedFontColor = Value; }
+    TColor FontColor() const { return look_.FontColor; }
+    void SetFontColor(TColor Value) { look_.FontColor = Value; }
+    TColor BorderColor() const { return look_.BorderColor; }
+    void SetBorderColor(TColor Value) { look_.BorderColor = Value; }
+    // Draws the flat frame round the menu's window.
+    bool FlatMenu() const { return look_.FlatMenu; }
+    void SetFlatMenu(bool Value) { look_.FlatMenu = Value; }
 
 protected:
     TskMenuLook look_;

@@ -20,26 +20,6 @@ class TskPopupMenu : public TPopupMenu, public TskMenuLookProperties {
     void SetUIStyle(TskUIStyle Value);
     void SetFileTheme(TskFileTheme* Value);
 
-    int BarWidth() const { return look_.BarWidth; }
-    void SetBarWidth(int Value) { look_.BarWidth = Value; }
-    TColor BarColor() const { return look_.BarColor; }
-    void SetBarColor(TColor Value) { look_.BarColor = Value; }
-    TColor Color() const { return look_.Color; }
-    void SetColor(TColor Value) { look_.Color = Value; }
-    TColor SeparatorColor() const { return look_.SeparatorColor; }
-    void SetSeparatorColor(TColor Value) { look_.SeparatorColor = Value; }
-    TColor SelectedBorderColor() const { return look_.SelectedBorderColor; }
-    void SetSelectedBorderColor(TColor Value) { look_.SelectedBorderColor = Value; }
-    TColor SelectedColor() const { return look_.SelectedColor; }
-    void SetSelectedColor(TColor Value) { look_.SelectedColor = Value; }
-    TColor SelectedFontColor() const { return look_.SelectedFontColor; }
-    void SetSelectedFontColor(TColor Value) { look_.SelectedFontColor = Value; }
-    TColor FontColor() const { return look_.FontColor; }
-    void SetFontColor(TColor Value) { look_.FontColor = Value; }
-    TColor BorderColor() const { return look_.BorderColor; }
-    void SetBorderColor(TColor Value) { look_.BorderColor = Value; }
-    bool FlatMenu() const { return look_.FlatMenu; }
-    void SetFlatMenu(bool Value) { look_.FlatMenu = Value; }
     void SetUseSystemFont(bool Value) { look_.UseSystemFont = Value; }
 
     // The handlers every item of the menu gets.

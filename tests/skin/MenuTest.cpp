@@ -3,6 +3,9 @@
 #include "SkinFormTestUtil.h"
 
 #include "framework/ImageList.h"
+#include "framework/Panel.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
 #include "skin/SKMainMenu.h"
 #include "skin/SKPopupMenu.h"
 
@@ -164,6 +167,80 @@ TEST_F(SkinMenus, MainMenuImagesHideTheOwnCheckMarks) {
     EXPECT_EQ(menu->Images(), list);
     menu->SetImages(nullptr);
     EXPECT_EQ(menu->Images(), nullptr);
+}
+
+TEST_F(SkinMenus, FlatMenusFrameTheirWindow) {
+    // The item is drawn on a window's own device context, as the menu's window paints it.
+    auto* window = CreateComponent<TPanel>(form_);
+    window->SetParent(form_);
+    window->SetBevelOuter(bvNone);
+    window->SetBounds(10, 10, 120, 40);
+    window->SetColor(clLime);
+    ShowForm();
+    auto* menu = CreateComponent<TskPopupMenu>(form_);
+    menu->SetUIStyle(WinXP);
+    TMenuItem* item = AddItem(menu->Items(), "Open", form_);
+    const HWND h = window->Handle();
+    auto drawn = [&](bool flat) {
+        window->Repaint();
+        menu->SetFlatMenu(flat);
+        ObjectPtr<TCanvas> canvas = MakeObject<TCanvas>();
+        HDC dc = GetDC(h);
+        canvas->SetHandle(dc);
+        // Each item is drawn clipped to its own rectangle.
+        IntersectClipRect(dc, 3, 3, 117, 24);
+        item->DrawItem(canvas.get(), Rect(3, 3, 117, 24), false);
+        canvas->SetHandle(0);
+        ReleaseDC(h, dc);
+        Pump();
+        std::vector<COLORREF> out;
+        for (TPoint p : {Point(0, 1), Point(1, 2), Point(60, 39), Point(119, 20), Point(60, 0)})
+            out.push_back(WindowPixel(window, p.x, p.y));
+        return out;
+    };
+    const COLORREF lime = COLORREF(clLime);
+    EXPECT_EQ(drawn(false), std::vector<COLORREF>(5, lime)) << "no frame: the window as it was";
+    const COLORREF line = COLORREF(GetBuiltinThemeColor(WinXP, tiFormBackgroundColor));
+    EXPECT_EQ(drawn(true), (std::vector<COLORREF>{0, 0xFFFFFF, line, line, line}))
+        << "black frame, white ring, lines in the form colour";
+    // Drawn where no window is (an off-screen bitmap): nothing more than the item.
+    auto b = Surface();
+    item->DrawItem(b->Canvas(), Rect(0, 0, 200, 21), false);
+    EXPECT_EQ(b->Canvas()->Pixels(0, 30), clBlack);
+}
+
+TEST_F(SkinMenus, TheMainMenuPublishesThePopupMenusLook) {
+    auto* main = CreateComponent<TskMainMenu>(form_);
+    auto* popup = CreateComponent<TskPopupMenu>(form_);
+    struct Case {
+        const char* name;
+        Int64 value;
+    };
+    const Case cases[] = {{"BarWidth", 30},
+                          {"BarColor", 0x010203},
+                          {"Color", 0x040506},
+                          {"SeparatorColor", 0x070809},
+                          {"SelectedBorderColor", 0x0A0B0C},
+                          {"SelectedColor", 0x0D0E0F},
+                          {"SelectedFontColor", 0x101112},
+                          {"FontColor", 0x131415},
+                          {"BorderColor", 0x161718},
+                          {"FlatMenu", 1},
+                          {"FontCharset", 134},
+                          {"FontSize", 11},
+                          {"UseSystemFont", 0}};
+    for (const Case& c : cases) {
+        for (TComponent* menu : {static_cast<TComponent*>(main), static_cast<TComponent*>(popup)}) {
+            ASSERT_TRUE(HasPublishedProperty(menu, c.name)) << menu->ClassName() << " " << c.name;
+            SetOrdProp(menu, c.name, c.value);
+            EXPECT_EQ(GetOrdProp(menu, c.name), c.value) << menu->ClassName() << " " << c.name;
+        }
+    }
+    // What is stored is what the items are drawn with.
+    EXPECT_EQ(main->Look().BarWidth, 30);
+    EXPECT_EQ(main->Look().SelectedColor, 0x0D0E0F);
+    EXPECT_TRUE(main->Look().FlatMenu);
+    EXPECT_EQ(main->Look().FontCharset, 134);
 }
 
 class SkinMainMenu : public SkinFormFixture {};

@@ -318,6 +318,11 @@ void InstallDcProvider() {
 using namespace user;
 using namespace user::detail;
 
+HWND WindowFromDC(HDC dc) {
+    auto it = dcs().find(dc);
+    return it == dcs().end() ? 0 : it->second.hwnd;
+}
+
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     WindowRef w = Find(hwnd);
     if (!w || !ps) return 0;

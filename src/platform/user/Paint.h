@@ -24,6 +24,8 @@ using LPPAINTSTRUCT = PAINTSTRUCT*;
 // validates the window. The DC draws in client coordinates, clipped to what needs painting.
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
+// The window a DC of BeginPaint, GetDC or GetWindowDC draws on; 0 for any other DC.
+HWND WindowFromDC(HDC dc);
 
 // rect in client coordinates, nullptr for the whole client area. erase asks for
 // WM_ERASEBKGND before the next WM_PAINT. hwnd 0 invalidates every window of the thread.
