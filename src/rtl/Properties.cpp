@@ -95,3 +95,11 @@ void SetObjectProp(TObject* object, const String& name, TObject* value) {
     if (!info.SetObject) ReadOnly(name);
     info.SetObject(*object, value);
 }
+
+std::any GetMethodPropValue(const TObject* object, const String& name) {
+    return Require(object, name, tkMethod).GetMethod(*object);
+}
+
+void SetMethodPropValue(TObject* object, const String& name, const std::any& value) {
+    Require(object, name, tkMethod).SetMethod(*object, value);
+}

@@ -7,13 +7,14 @@
 #include "rtl/Exception.h"
 #include "rtl/Types.h"
 
+#include <any>
 #include <functional>
 #include <type_traits>
 #include <vector>
 
 class TObject;
 
-enum TTypeKind { tkUnknown, tkInteger, tkEnumeration, tkString, tkClass };
+enum TTypeKind { tkUnknown, tkInteger, tkEnumeration, tkString, tkClass, tkMethod };
 
 struct PropertyInfo {
     String Name;
@@ -24,8 +25,11 @@ struct PropertyInfo {
     std::function<void(TObject&, const String&)> SetText;
     std::function<TObject*(const TObject&)> GetObject;
     std::function<void(TObject&, TObject*)> SetObject;
+    // An event handler, held as the event's own closure type.
+    std::function<std::any(const TObject&)> GetMethod;
+    std::function<void(TObject&, const std::any&)> SetMethod;
 
-    bool Writable() const { return SetOrdinal || SetText || SetObject; }
+    bool Writable() const { return SetOrdinal || SetText || SetObject || SetMethod; }
 };
 
 class PropertyTable {
@@ -120,6 +124,28 @@ public:
         return *this;
     }
 
+    // An event: a closure data member (read and written in place), or a getter with a setter.
+    template <class Getter, class Setter = std::nullptr_t>
+    Published& Event(const char* name, Getter get, Setter set = nullptr) {
+        PropertyInfo info;
+        info.Name = name;
+        info.Kind = tkMethod;
+        using Value = std::remove_cvref_t<std::invoke_result_t<Getter, const C&>>;
+        info.GetMethod = [get](const TObject& o) -> std::any {
+            return Value(std::invoke(get, static_cast<const C&>(o)));
+        };
+        info.SetMethod = [get, set, name](TObject& o, const std::any& v) {
+            const Value* typed = std::any_cast<Value>(&v);
+            if (!typed) throw EPropertyError(String("Invalid value for property ") + name);
+            if constexpr (std::is_null_pointer_v<Setter>)
+                std::invoke(get, static_cast<C&>(o)) = *typed;
+            else
+                std::invoke(set, static_cast<C&>(o), *typed);
+        };
+        table_.Add(std::move(info));
+        return *this;
+    }
+
 private:
     PropertyTable& table_;
 };
@@ -141,3 +167,14 @@ String GetStrProp(const TObject* object, const String& name);
 void SetStrProp(TObject* object, const String& name, const String& value);
 TObject* GetObjectProp(const TObject* object, const String& name);
 void SetObjectProp(TObject* object, const String& name, TObject* value);
+// Events: the handler as its own closure type; another type raises EPropertyError.
+std::any GetMethodPropValue(const TObject* object, const String& name);
+void SetMethodPropValue(TObject* object, const String& name, const std::any& value);
+template <class Event> Event GetMethodProp(const TObject* object, const String& name) {
+    std::any value = GetMethodPropValue(object, name);
+    if (const Event* typed = std::any_cast<Event>(&value)) return *typed;
+    throw EPropertyError("Invalid property type: \"" + name + "\"");
+}
+template <class Event> void SetMethodProp(TObject* object, const String& name, Event value) {
+    SetMethodPropValue(object, name, std::any(std::move(value)));
+}

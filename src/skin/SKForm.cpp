@@ -81,7 +81,20 @@ void TskForm::DeclareProperties(Published<TskForm>& p) {
         .Ordinal("TitleBarDrawAppIcon", &TskForm::TitleBarDrawAppIcon,
                  &TskForm::SetTitleBarDrawAppIcon)
         .Ordinal("RoundCorner", &TskForm::RoundCorner, &TskForm::SetRoundCorner)
-        .Text("Version", &TskForm::Version, &TskForm::SetVersion);
+        .Text("Version", &TskForm::Version, &TskForm::SetVersion)
+        .Object("TitleBarButtons", &TskForm::TitleBarButtons, &TskForm::SetTitleBarButtons)
+        .Object("TitleBarSections", &TskForm::TitleBarSections, &TskForm::SetTitleBarSections)
+        .Event("OnTitleBarCustomBtnsClick", &TskForm::OnTitleBarCustomBtnsClick,
+               &TskForm::SetOnTitleBarCustomBtnsClick)
+        .Event("OnTitleBarHelpBtnClick", &TskForm::OnTitleBarHelpBtnClick,
+               &TskForm::SetOnTitleBarHelpBtnClick)
+        .Object("Font", &TskForm::TitleFont, &TskForm::SetTitleFont)
+        .Ordinal("Color", &TskForm::Color, &TskForm::SetColor)
+        .Object("PopupMenu", &TskForm::PopupMenu, &TskForm::SetPopupMenu)
+        .Event("OnClick", &TskForm::OnClick)
+        .Event("OnMouseDown", &TskForm::OnMouseDown)
+        .Event("OnMouseMove", &TskForm::OnMouseMove)
+        .Event("OnMouseUp", &TskForm::OnMouseUp);
 }
 
 TskForm* TskForm::SkinOf(TCustomForm* Form) {
@@ -455,6 +468,19 @@ void TskForm::SetRoundCorner(int Value) {
     if (!titleBar_) return;
     titleBar_->SetRoundCorner(Value);
     UpdateRegion();
+}
+
+TskTitleBarButtonClickEvent TskForm::OnTitleBarCustomBtnsClick() const {
+    return titleBar_ ? titleBar_->OnCustomBtnsClick : nullptr;
+}
+TskTitleBarButtonClickEvent TskForm::OnTitleBarHelpBtnClick() const {
+    return titleBar_ ? titleBar_->OnHelpBtnClick : nullptr;
+}
+TFont* TskForm::TitleFont() const {
+    return titleBar_ ? titleBar_->Font() : const_cast<TskForm*>(this)->Font();
+}
+void TskForm::SetTitleFont(TFont* Value) {
+    if (titleBar_) titleBar_->SetFont(Value);
 }
 
 void TskForm::SetOnTitleBarCustomBtnsClick(TskTitleBarButtonClickEvent Value) {

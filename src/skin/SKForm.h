@@ -65,8 +65,13 @@ class TskForm : public TCustomPanel {
     void SetTitleBarSections(TskTitleBarSections* Value);
     int RoundCorner() const;
     void SetRoundCorner(int Value);
+    TskTitleBarButtonClickEvent OnTitleBarCustomBtnsClick() const;
     void SetOnTitleBarCustomBtnsClick(TskTitleBarButtonClickEvent Value);
+    TskTitleBarButtonClickEvent OnTitleBarHelpBtnClick() const;
     void SetOnTitleBarHelpBtnClick(TskTitleBarButtonClickEvent Value);
+    // The title bar's font (the panel's own without one).
+    TFont* TitleFont() const;
+    void SetTitleFont(TFont* Value);
     String Version() const { return "5.5"; }
     void SetVersion(const String&) {}
 

@@ -122,7 +122,17 @@ void TskTitleBar::DeclareProperties(Published<TskTitleBar>& p) {
         .Ordinal("RightBtnXOffset", &TskTitleBar::RightBtnXOffset, &TskTitleBar::SetRightBtnXOffset)
         .Ordinal("RoundCorner", &TskTitleBar::RoundCorner, &TskTitleBar::SetRoundCorner)
         .Ordinal("DrawAppIcon", &TskTitleBar::DrawAppIcon, &TskTitleBar::SetDrawAppIcon)
-        .Ordinal("Custom", &TskTitleBar::Custom, &TskTitleBar::SetCustom);
+        .Ordinal("Custom", &TskTitleBar::Custom, &TskTitleBar::SetCustom)
+        .Object("Sections", &TskTitleBar::Sections, &TskTitleBar::SetSections)
+        .Object("Buttons", &TskTitleBar::Buttons, &TskTitleBar::SetButtons)
+        .Ordinal("AutoSize", &TskTitleBar::AutoSize, &TskTitleBar::SetAutoSize)
+        .Object(
+            "Font", [](const TskTitleBar& b) { return const_cast<TskTitleBar&>(b).Font(); },
+            &TskTitleBar::SetFont)
+        .Ordinal("Height", &TskTitleBar::Height, &TskTitleBar::SetHeight)
+        .Event("OnResize", &TskTitleBar::OnResize)
+        .Event("OnCustomBtnsClick", &TskTitleBar::OnCustomBtnsClick)
+        .Event("OnHelpBtnClick", &TskTitleBar::OnHelpBtnClick);
 }
 
 void TskTitleBar::Create(TComponent* AOwner) {

@@ -144,3 +144,50 @@ TEST(Properties, WrongNamesKindsAndValuesAreRefused) {
     EXPECT_THROW(GetOrdProp(nullptr, "Width"), EPropertyError);
     EXPECT_THROW(PropType(button.get(), "Nope"), EPropertyError);
 }
+
+namespace {
+
+using TCountEvent = std::function<void(TObject* Sender, int Count)>;
+
+// An event kept in a data member, and one behind a getter and a setter that counts its calls.
+class TEventful : public TComponent {
+    KORVID_CLASS(TEventful, TComponent)
+
+    static void DeclareProperties(Published<TEventful>& p) {
+        p.Event("OnChange", &TEventful::OnChange)
+            .Event("OnCount", &TEventful::Counter, &TEventful::SetCounter);
+    }
+    TNotifyEvent OnChange;
+    TCountEvent Counter() const { return counter_; }
+    void SetCounter(TCountEvent v) {
+        counter_ = std::move(v);
+        ++sets_;
+    }
+    TCountEvent counter_;
+    int sets_ = 0;
+};
+
+TEST(Properties, EventsAreSetAndReadByNameAsTheirOwnClosureType) {
+    ObjectPtr<TEventful> o(CreateComponent<TEventful>(nullptr));
+    EXPECT_EQ(PropType(o.get(), "OnChange"), tkMethod);
+    int changes = 0, counted = 0;
+    SetMethodProp<TNotifyEvent>(o.get(), "onchange", [&](TObject*) { ++changes; });
+    ASSERT_TRUE(o->OnChange);
+    o->OnChange(o.get());
+    GetMethodProp<TNotifyEvent>(o.get(), "OnChange")(o.get());
+    EXPECT_EQ(changes, 2);
+    SetMethodProp<TCountEvent>(o.get(), "OnCount", [&](TObject*, int n) { counted += n; });
+    EXPECT_EQ(o->sets_, 1) << "through the setter";
+    o->Counter()(o.get(), 5);
+    EXPECT_EQ(counted, 5);
+    // A handler of another type is refused, both ways, and nothing changes.
+    EXPECT_THROW(SetMethodProp<TNotifyEvent>(o.get(), "OnCount", [](TObject*) {}), EPropertyError);
+    EXPECT_THROW(GetMethodProp<TNotifyEvent>(o.get(), "OnCount"), EPropertyError);
+    EXPECT_EQ(o->sets_, 1);
+    EXPECT_THROW(GetOrdProp(o.get(), "OnChange"), EPropertyError);
+    // Cleared by name.
+    SetMethodProp<TNotifyEvent>(o.get(), "OnChange", nullptr);
+    EXPECT_FALSE(o->OnChange);
+}
+
+} // namespace

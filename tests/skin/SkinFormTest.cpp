@@ -307,6 +307,64 @@ TEST_F(SkinForm, RemovingTheFileThemeTurnsEverythingDeepBlue) {
     EXPECT_EQ(pages->FileTheme(), nullptr);
 }
 
+TEST_F(SkinForm, TheTitleBarsCollectionsFontAndEventsArePublished) {
+    TskTitleBar* bar = skin_->TitleBar();
+    // Another bar's collections, as a form description would give them.
+    auto* other = CreateComponent<TskTitleBar>(form_);
+    other->Sections()->Items(0)->SetWidth(77);
+    other->Buttons()->Items(1)->SetButtonType(skHelp);
+    other->Buttons()->Add()->SetButtonType(skCustom);
+    struct Case {
+        TObject* target;
+        const char* sections;
+        const char* buttons;
+    };
+    const Case cases[] = {{bar, "Sections", "Buttons"},
+                          {skin_, "TitleBarSections", "TitleBarButtons"}};
+    auto* plain = CreateComponent<TskTitleBar>(form_);
+    for (const Case& c : cases) {
+        bar->SetUIStyle(DeepBlue); // the style's own sections again
+        bar->SetButtons(plain->Buttons());
+        ASSERT_EQ(bar->Buttons()->Count(), 4);
+        SetObjectProp(c.target, c.sections, other->Sections());
+        SetObjectProp(c.target, c.buttons, other->Buttons());
+        EXPECT_EQ(bar->Sections()->Items(0)->Width(), 77) << c.sections;
+        EXPECT_EQ(bar->Buttons()->Count(), 5) << c.buttons;
+        EXPECT_EQ(bar->Buttons()->Items(1)->ButtonType(), skHelp) << c.buttons;
+        EXPECT_EQ(GetObjectProp(c.target, c.sections), bar->Sections());
+        EXPECT_EQ(GetObjectProp(c.target, c.buttons), bar->Buttons());
+    }
+    // The skin's Font is its title bar's.
+    auto font = MakeObject<TFont>();
+    font->SetName("DejaVu Serif");
+    font->SetSize(13);
+    SetObjectProp(skin_, "Font", font.get());
+    EXPECT_EQ(bar->Font()->Name(), "DejaVu Serif");
+    EXPECT_EQ(GetObjectProp(skin_, "Font"), bar->Font());
+    SetOrdProp(skin_, "Color", clTeal);
+    EXPECT_EQ(skin_->Color(), clTeal);
+    SetOrdProp(bar, "Height", 40);
+    EXPECT_EQ(bar->Height(), 40);
+    // Events set by name on the skin reach its bar, and the bar's own read back.
+    int help = -1, custom = -1, clicks = 0;
+    SetMethodProp<TskTitleBarButtonClickEvent>(skin_, "OnTitleBarHelpBtnClick",
+                                               [&](TObject*, int i) { help = i; });
+    SetMethodProp<TskTitleBarButtonClickEvent>(bar, "OnCustomBtnsClick",
+                                               [&](TObject*, int i) { custom = i; });
+    SetMethodProp<TNotifyEvent>(skin_, "OnClick", [&](TObject*) { ++clicks; });
+    ASSERT_TRUE(bar->OnHelpBtnClick);
+    bar->OnHelpBtnClick(bar, 1);
+    GetMethodProp<TskTitleBarButtonClickEvent>(skin_, "OnTitleBarCustomBtnsClick")(bar, 4);
+    skin_->Click();
+    EXPECT_EQ(help, 1);
+    EXPECT_EQ(custom, 4);
+    EXPECT_EQ(clicks, 1);
+    for (const char* name : {"OnResize", "OnCustomBtnsClick", "OnHelpBtnClick", "AutoSize"})
+        EXPECT_TRUE(HasPublishedProperty(bar, name)) << name;
+    for (const char* name : {"PopupMenu", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+        EXPECT_TRUE(HasPublishedProperty(skin_, name)) << name;
+}
+
 TEST_F(SkinForm, FormPanelRefusesTheSkinItself) {
     auto* panel = CreateComponent<TPanel>(form_);
     panel->SetParent(skin_);
