@@ -59,8 +59,8 @@ bool RepaintsEditBorder(UINT Msg);
 String PCharToStr(const char* Text);
 
 // Bitmap is three equal pieces side by side (left end, middle, right end): the ends are drawn
-// at Rect's two ends and the middle stretched between them. The see-through colour is pixel
-// (0, 0) when UseCornerColor, else clFuchsia.
+// at Rect's two ends through a mask, the middle stretched opaque between them. The ends'
+// see-through colour is pixel (0, 0) when UseCornerColor, else clFuchsia.
 void DrawThreePartBitmap(TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect, bool UseCornerColor);
 
 // A quarter turn in place, counter-clockwise (Left) or clockwise (Right).

@@ -192,8 +192,9 @@ void DrawThreePartBitmap(TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect, bo
     list->AddMasked(Bitmap, key);
     list->Draw(Canvas, Rect.left, Rect.top, 0);
     list->Draw(Canvas, Rect.right - pw, Rect.top, 2);
+    // The middle is stretched opaque: only the ends have see-through corners.
     const TRect middle = ::Rect(Rect.left + pw, Rect.top, Rect.right - pw, Rect.bottom);
-    DrawPiece(Canvas, Bitmap, ::Rect(pw, 0, 2 * pw, ph), middle, true, key);
+    DrawPiece(Canvas, Bitmap, ::Rect(pw, 0, 2 * pw, ph), middle, false, key);
 }
 
 namespace {

@@ -177,6 +177,25 @@ TEST(ThreePart, EndsKeepTheirSizeAndTheMiddleStretches) {
         << "a strip narrower than three pieces draws nothing";
 }
 
+TEST(ThreePart, TheStretchedMiddleIsOpaque) {
+    // The middle piece holds the see-through colours of both masks: stretched, it covers
+    // everything between the ends whatever its pixels are.
+    auto pattern = [](int x, int y) {
+        if (x == 4 && y == 0) return clFuchsia;
+        if (x == 4 && y == 1) return clRed; // the corner colour
+        return x < 3 ? clRed : x < 6 ? clLime : clBlue;
+    };
+    ObjectPtr<TBitmap> strip = PatternBitmap(9, 2, pattern);
+    for (bool corner : {false, true}) {
+        ObjectPtr<TBitmap> dest = SolidBitmap(30, 4, kUnpainted);
+        DrawThreePartBitmap(strip.get(), dest->Canvas(), Rect(0, 0, 30, 2), corner);
+        for (int x = 3; x < 27; ++x) {
+            EXPECT_NE(PixelOf(dest.get(), x, 0), kUnpainted) << x << " corner " << corner;
+            EXPECT_NE(PixelOf(dest.get(), x, 1), kUnpainted) << x << " corner " << corner;
+        }
+    }
+}
+
 TEST(PointInRectTest, AllFourEdgesAreInside) {
     const TRect r = Rect(10, 20, 30, 40);
     struct Case {
