@@ -7,6 +7,7 @@
 #include "platform/gdi/Owned.h"
 #include "platform/gdi/Rect.h"
 #include "platform/kernel/Time.h"
+#include "platform/user/Input.h"
 #include "platform/user/User.h"
 #include "rtl/ScopeGuard.h"
 
@@ -465,6 +466,13 @@ void TWinControl::HandleMouse(TMessage& Message) {
         ::ClientToScreen(handle_, &sp);
         TWinControl* under = FindVCLWindow(sp);
         SetMouseControl(under ? under->ControlAtPoint(under->ScreenToClient(sp), true) : nullptr);
+        // Told when the pointer leaves the window, so the control under it hears at once.
+        if (Message.Msg == WM_MOUSEMOVE) {
+            TRACKMOUSEEVENT track;
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = handle_;
+            TrackMouseEvent(&track);
+        }
     }
     if (!EnabledThroughParents()) return;
     if (captureControl_ && handle_ && GetCapture() != handle_) captureControl_ = nullptr;
@@ -502,6 +510,9 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_SIZE:
     case WM_MOVE:
         HandleSize();
+        return;
+    case WM_MOUSELEAVE:
+        UpdateMouseControl();
         return;
     case WM_KEYDOWN:
         HandleKeyDown(Message, false);

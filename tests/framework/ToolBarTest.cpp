@@ -276,6 +276,19 @@ TEST_F(MenuBar, FormMenuShowsABarOfItsItems) {
         EXPECT_NE(form->Controls(i), shown);
 }
 
+TEST_F(ToolBars, APointerThatLeavesTheFormTakesTheHotLookAlong) {
+    bar_->SetFlat(true);
+    auto b = AddButtons({"hot", "next"});
+    screen().MovePointer(Centre(b[0]).x, Centre(b[0]).y);
+    Pump();
+    ASSERT_EQ(bar_->HotButton(), b[0]);
+    // Straight off the form onto the bare desktop: no idle time passes in between.
+    screen().MovePointer(5, 5);
+    Pump();
+    EXPECT_EQ(bar_->HotButton(), nullptr);
+    EXPECT_EQ(MouseControl(), nullptr);
+}
+
 TEST_F(ToolBars, ScreenshotOfAToolBar) {
     auto* images = CreateComponent<TImageList>(form_);
     TColor colours[] = {TColor(0x0000A000), TColor(0x000060E0), TColor(0x00C04000)};
