@@ -106,6 +106,14 @@ void TWinControl::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
     ControlStyle().Include(csAcceptsControls);
     SetColor(clBtnFace);
+    Constraints()->OnChange = [this](TObject*) {
+        SetBounds(left_, top_, width_, height_);
+        // A top-level window's limits go to the desktop now, not at its next resize: placing
+        // it at its own size asks for them again.
+        if (!parent_ && handle_)
+            SetWindowPos(handle_, 0, 0, 0, width_, height_,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
 }
 
 void TWinControl::Destroy() {

@@ -61,6 +61,22 @@ TEST_F(Form, ConstraintsHoldTheWindowAndTheMaximisedSize) {
     EXPECT_EQ(form_->BoundsRect(), work);
 }
 
+TEST_F(Form, NewSizeLimitsReachTheDesktopAtOnce) {
+    form_->SetBorderStyle(bsSizeable);
+    form_->SetBounds(100, 100, 400, 300);
+    ShowForm();
+    auto limits = [&] { return session_->SizeLimitsOf(form_->Handle()); };
+    // Limits the window already keeps to: nothing is resized, yet the desktop must know them
+    // before the user next drags the frame.
+    form_->Constraints()->SetMinWidth(350);
+    form_->Constraints()->SetMaxHeight(320);
+    EXPECT_EQ(form_->Width(), 400);
+    EXPECT_EQ(limits().minimum.cx, 350);
+    EXPECT_EQ(limits().maximum.cy, 320);
+    form_->Constraints()->SetMinWidth(0);
+    EXPECT_LT(limits().minimum.cx, 350);
+}
+
 TEST_F(Form, CloseQueryAndCloseAction) {
     TForm* other = nullptr;
     app_->CreateForm(other);

@@ -93,6 +93,7 @@ void HeadlessBackend::DestroyNative(HWND hwnd) {
     if (moveSizeWindow_ == hwnd) moveSizeWindow_ = 0;
     if (pointerOver_ == hwnd) pointerOver_ = 0;
     std::erase_if(icons_, [hwnd](const auto& e) { return e.first == hwnd; });
+    std::erase_if(sizeLimits_, [hwnd](const auto& e) { return e.first == hwnd; });
 }
 
 void HeadlessBackend::SetNativeBounds(HWND hwnd, const RECT& bounds) {
@@ -146,6 +147,17 @@ void HeadlessBackend::SetNativeIcon(HWND hwnd, int width, int height,
                                     const std::vector<DWORD>& argb) {
     std::erase_if(icons_, [hwnd](const auto& e) { return e.first == hwnd; });
     icons_.push_back({hwnd, NativeIcon{width, height, argb}});
+}
+
+void HeadlessBackend::SetNativeSizeLimits(HWND hwnd, SIZE minimum, SIZE maximum) {
+    std::erase_if(sizeLimits_, [hwnd](const auto& e) { return e.first == hwnd; });
+    sizeLimits_.push_back({hwnd, SizeLimits{minimum, maximum}});
+}
+
+HeadlessBackend::SizeLimits HeadlessBackend::SizeLimitsOf(HWND hwnd) const {
+    for (const auto& e : sizeLimits_)
+        if (e.first == hwnd) return e.second;
+    return {};
 }
 
 HeadlessBackend::NativeIcon HeadlessBackend::IconOf(HWND hwnd) const {

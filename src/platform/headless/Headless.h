@@ -53,6 +53,7 @@ public:
     void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) override;
     void RaiseNative(HWND hwnd) override;
     void SetNativeIcon(HWND hwnd, int width, int height, const std::vector<DWORD>& argb) override;
+    void SetNativeSizeLimits(HWND hwnd, SIZE minimum, SIZE maximum) override;
     void ActivateNative(HWND hwnd) override;
     void Present(HWND hwnd, const RECT& rect, const user::SurfaceView& surface) override;
     void BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) override;
@@ -135,6 +136,12 @@ public:
         std::vector<DWORD> argb;
     };
     NativeIcon IconOf(HWND hwnd) const;
+    // The size limits a window last gave the desktop (0 x 0 each until it gave any).
+    struct SizeLimits {
+        SIZE minimum{0, 0};
+        SIZE maximum{0, 0};
+    };
+    SizeLimits SizeLimitsOf(HWND hwnd) const;
     bool IsNativeActive(HWND hwnd) const { return active_ == hwnd; }
 
 private:
@@ -171,6 +178,7 @@ private:
     bool woken_ = false;
 
     std::vector<std::pair<HWND, NativeIcon>> icons_;
+    std::vector<std::pair<HWND, SizeLimits>> sizeLimits_;
     std::vector<RecordedCall> calls_;
     std::deque<int> boxAnswers_;
     std::deque<user::DialogAnswer> dialogAnswers_;
