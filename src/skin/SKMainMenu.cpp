@@ -4,27 +4,8 @@
 #include "skin/SKForm.h"
 
 void TskMainMenu::DeclareProperties(Published<TskMainMenu>& p) {
-    p.Ordinal("UIStyle", &TskMainMenu::UIStyle, &TskMainMenu::SetUIStyle)
-        .Object("FileTheme", &TskMainMenu::FileTheme, &TskMainMenu::SetFileTheme)
-        .Object("Images", &TskMainMenu::Images, &TskMainMenu::SetImages)
-        .Ordinal("MenuItemHeight", &TskMainMenu::MenuItemHeight, &TskMainMenu::SetMenuItemHeight)
-        .Ordinal("SeparatorHeight", &TskMainMenu::SeparatorHeight, &TskMainMenu::SetSeparatorHeight)
-        .Ordinal("BarWidth", &TskMainMenu::BarWidth, &TskMainMenu::SetBarWidth)
-        .Ordinal("BarColor", &TskMainMenu::BarColor, &TskMainMenu::SetBarColor)
-        .Ordinal("Color", &TskMainMenu::Color, &TskMainMenu::SetColor)
-        .Ordinal("SeparatorColor", &TskMainMenu::SeparatorColor, &TskMainMenu::SetSeparatorColor)
-        .Ordinal("SelectedBorderColor", &TskMainMenu::SelectedBorderColor,
-                 &TskMainMenu::SetSelectedBorderColor)
-        .Ordinal("SelectedColor", &TskMainMenu::SelectedColor, &TskMainMenu::SetSelectedColor)
-        .Ordinal("SelectedFontColor", &TskMainMenu::SelectedFontColor,
-                 &TskMainMenu::SetSelectedFontColor)
-        .Ordinal("FontColor", &TskMainMenu::FontColor, &TskMainMenu::SetFontColor)
-        .Ordinal("BorderColor", &TskMainMenu::BorderColor, &TskMainMenu::SetBorderColor)
-        .Ordinal("FlatMenu", &TskMainMenu::FlatMenu, &TskMainMenu::SetFlatMenu)
-        .Text("FontName", &TskMainMenu::FontName, &TskMainMenu::SetFontName)
-        .Ordinal("FontSize", &TskMainMenu::FontSize, &TskMainMenu::SetFontSize)
-        .Ordinal("FontCharset", &TskMainMenu::FontCharset, &TskMainMenu::SetFontCharset)
-        .Ordinal("UseSystemFont", &TskMainMenu::UseSystemFont, &TskMainMenu::SetUseSystemFont);
+    DeclareMenuLookProperties(p);
+    p.Object("Images", &TskMainMenu::Images, &TskMainMenu::SetImages);
 }
 
 void TskMainMenu::Create(TComponent* AOwner) {

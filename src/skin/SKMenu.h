@@ -105,5 +105,28 @@ protected:
     TskMenuLook look_;
 };
 
+// The look's properties both menu kinds publish, in the order they publish them; each menu
+// adds its own OwnerDraw, Images and UseSystemFont.
+template <class Menu> void DeclareMenuLookProperties(Published<Menu>& p) {
+    p.Object("FileTheme", &Menu::FileTheme, &Menu::SetFileTheme)
+        .Ordinal("UIStyle", &Menu::UIStyle, &Menu::SetUIStyle)
+        .Ordinal("MenuItemHeight", &Menu::MenuItemHeight, &Menu::SetMenuItemHeight)
+        .Ordinal("SeparatorHeight", &Menu::SeparatorHeight, &Menu::SetSeparatorHeight)
+        .Ordinal("BarWidth", &Menu::BarWidth, &Menu::SetBarWidth)
+        .Ordinal("BarColor", &Menu::BarColor, &Menu::SetBarColor)
+        .Ordinal("Color", &Menu::Color, &Menu::SetColor)
+        .Ordinal("SeparatorColor", &Menu::SeparatorColor, &Menu::SetSeparatorColor)
+        .Ordinal("SelectedBorderColor", &Menu::SelectedBorderColor, &Menu::SetSelectedBorderColor)
+        .Ordinal("SelectedColor", &Menu::SelectedColor, &Menu::SetSelectedColor)
+        .Ordinal("SelectedFontColor", &Menu::SelectedFontColor, &Menu::SetSelectedFontColor)
+        .Ordinal("FontColor", &Menu::FontColor, &Menu::SetFontColor)
+        .Ordinal("BorderColor", &Menu::BorderColor, &Menu::SetBorderColor)
+        .Ordinal("FlatMenu", &Menu::FlatMenu, &Menu::SetFlatMenu)
+        .Text("FontName", &Menu::FontName, &Menu::SetFontName)
+        .Ordinal("FontSize", &Menu::FontSize, &Menu::SetFontSize)
+        .Ordinal("FontCharset", &Menu::FontCharset, &Menu::SetFontCharset)
+        .Ordinal("UseSystemFont", &Menu::UseSystemFont, &Menu::SetUseSystemFont);
+}
+
 // A list holding "MENU_CHECKED" added masked with white: the check mark of the menus.
 ObjectPtr<TImageList> MakeCheckMarkList();

@@ -8,28 +8,8 @@ TImageList* PopupCheckMarks() {
 }
 
 void TskPopupMenu::DeclareProperties(Published<TskPopupMenu>& p) {
-    p.Ordinal("OwnerDraw", &TskPopupMenu::OwnerDraw, &TskPopupMenu::SetOwnerDraw)
-        .Object("FileTheme", &TskPopupMenu::FileTheme, &TskPopupMenu::SetFileTheme)
-        .Ordinal("UIStyle", &TskPopupMenu::UIStyle, &TskPopupMenu::SetUIStyle)
-        .Ordinal("MenuItemHeight", &TskPopupMenu::MenuItemHeight, &TskPopupMenu::SetMenuItemHeight)
-        .Ordinal("SeparatorHeight", &TskPopupMenu::SeparatorHeight,
-                 &TskPopupMenu::SetSeparatorHeight)
-        .Ordinal("BarWidth", &TskPopupMenu::BarWidth, &TskPopupMenu::SetBarWidth)
-        .Ordinal("BarColor", &TskPopupMenu::BarColor, &TskPopupMenu::SetBarColor)
-        .Ordinal("Color", &TskPopupMenu::Color, &TskPopupMenu::SetColor)
-        .Ordinal("SeparatorColor", &TskPopupMenu::SeparatorColor, &TskPopupMenu::SetSeparatorColor)
-        .Ordinal("SelectedBorderColor", &TskPopupMenu::SelectedBorderColor,
-                 &TskPopupMenu::SetSelectedBorderColor)
-        .Ordinal("SelectedColor", &TskPopupMenu::SelectedColor, &TskPopupMenu::SetSelectedColor)
-        .Ordinal("SelectedFontColor", &TskPopupMenu::SelectedFontColor,
-                 &TskPopupMenu::SetSelectedFontColor)
-        .Ordinal("FontColor", &TskPopupMenu::FontColor, &TskPopupMenu::SetFontColor)
-        .Ordinal("BorderColor", &TskPopupMenu::BorderColor, &TskPopupMenu::SetBorderColor)
-        .Ordinal("FlatMenu", &TskPopupMenu::FlatMenu, &TskPopupMenu::SetFlatMenu)
-        .Text("FontName", &TskPopupMenu::FontName, &TskPopupMenu::SetFontName)
-        .Ordinal("FontSize", &TskPopupMenu::FontSize, &TskPopupMenu::SetFontSize)
-        .Ordinal("FontCharset", &TskPopupMenu::FontCharset, &TskPopupMenu::SetFontCharset)
-        .Ordinal("UseSystemFont", &TskPopupMenu::UseSystemFont, &TskPopupMenu::SetUseSystemFont);
+    p.Ordinal("OwnerDraw", &TskPopupMenu::OwnerDraw, &TskPopupMenu::SetOwnerDraw);
+    DeclareMenuLookProperties(p);
 }
 
 void TskPopupMenu::Create(TComponent* AOwner) {
