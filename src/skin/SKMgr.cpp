@@ -3,7 +3,6 @@
 #include "rtl/Files.h"
 
 #include <algorithm>
-
 #include <cstdlib>
 
 void TskFileTheme::DeclareProperties(Published<TskFileTheme>& p) {
