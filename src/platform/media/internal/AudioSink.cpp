@@ -3,17 +3,35 @@
 #include "platform/media/internal/Clock.h"
 
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace media::detail {
 
 namespace {
 
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA writes its own lines to the standard error for every device it fails to open (several
+// for one missing card). Its report handler is replaced before SDL loads the library; the
+// library stays loaded for the process' life, so SDL gets this copy with the quiet handler.
+void QuietAlsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(&IgnoreAlsaError);
+}
+
 bool InitSoundOnce() {
     static const bool ok = [] {
+        QuietAlsa();
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     }();
@@ -39,6 +57,12 @@ AudioSink::AudioSink(const std::atomic<int>& requestSerial, bool useDevice)
         want.userdata = this;
         SDL_AudioSpec have{};
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    }
+    if (useDevice && !device_) {
+        // Said once: every movie opened after it plays silently for the same reason.
+        static std::once_flag told;
+        std::call_once(told,
+                       [] { std::fputs("No sound device: playing without sound.\n", stderr); });
     }
 }
 
