@@ -197,7 +197,21 @@ void TGIFSubImage::ApplyIconMask(TIcon& icon) {
     if (!GetIconInfo(icon.Handle(), &info)) return;
     // Both bitmaps are new ones of the caller's.
     gdi::UniqueObject mask(info.hbmMask), color(info.hbmColor);
-    ApplyMaskHandle(info.hbmMask);
+    if (info.hbmColor) {
+        ApplyMaskHandle(info.hbmMask);
+        return;
+    }
+    // A monochrome icon has no colour bitmap: its mask is twice the icon's height, the AND
+    // half (what is see-through) above the XOR half.
+    ObjectPtr<TBitmap> both = MakeObject<TBitmap>();
+    both->SetHandle(info.hbmMask);
+    ScopeGuard giveBack([&] { both->ReleaseHandle(); });
+    ObjectPtr<TBitmap> andHalf = MakeObject<TBitmap>();
+    andHalf->SetPixelFormat(pf1bit);
+    andHalf->SetSize(both->Width(), both->Height() / 2);
+    const TRect half = Rect(0, 0, andHalf->Width(), andHalf->Height());
+    andHalf->Canvas()->CopyRect(half, both->Canvas(), half);
+    ApplyTransparencyMask(*andHalf);
 }
 
 void TGIFSubImage::ApplyMetafileMask(TMetafile& metafile) {

@@ -3,6 +3,7 @@
 #include "framework/Icon.h"
 #include "framework/Metafile.h"
 #include "gif/GIFException.h"
+#include "platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>
 
@@ -345,4 +346,28 @@ TEST(FrameImport, IconsAndMetafilesKeepTheirTransparency) {
             (std::vector<std::vector<TColor>>{
                 {B, B, B, T, T, T}, {B, B, B, T, Y, Y}, {B, B, B, T, Y, Y}, {B, B, B, T, T, T}}));
     }
+}
+
+// A monochrome icon has no colour bitmap: its mask holds the AND half above the XOR half, and
+// the AND half says what is see-through.
+TEST(FrameImport, MonochromeIconTakesItsTransparencyFromTheAndHalf) {
+    // Rows of 4 pixels, 2 bytes each (word-aligned): AND 0110 and 0000, XOR 1000 and 0011.
+    const Byte rows[] = {0x60, 0, 0x00, 0, 0x80, 0, 0x30, 0};
+    ICONINFO info;
+    info.hbmMask = CreateBitmap(4, 4, 1, 1, rows);
+    ASSERT_NE(info.hbmMask, 0u);
+    HICON handle = CreateIconIndirect(&info);
+    DeleteObject(info.hbmMask);
+    ASSERT_NE(handle, 0u);
+    ObjectPtr<TIcon> icon = MakeObject<TIcon>();
+    icon->SetHandle(handle);
+    ASSERT_EQ(icon->Width(), 4);
+    ASSERT_EQ(icon->Height(), 2);
+    Imported in;
+    in.image->SetReductionMethod(redNone);
+    in.frame->CopyFrom(icon.get());
+    ASSERT_EQ(in.frame->Height(), 2);
+    ASSERT_TRUE(in.frame->IsTransparent());
+    const TColor W = clWhite, K = clBlack, T = kSeeThrough;
+    EXPECT_EQ(Shown(*in.frame), (std::vector<std::vector<TColor>>{{W, T, T, K}, {K, K, W, W}}));
 }
