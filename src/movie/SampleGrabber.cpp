@@ -48,10 +48,10 @@ void TSampleGrabberCB::MirrorArming(bool armed) {
 }
 
 void TSampleGrabberCB::Arm() {
-    if (burstMode_) {
-        remaining_ = burstCount_.load();
-        countdown_ = 1;
-    }
+    // Every arming starts its count afresh, in either mode: an endless run counts below
+    // zero, and a single grab after it would otherwise never see its last frame.
+    remaining_ = burstMode_ ? burstCount_.load() : 0;
+    countdown_ = 1;
     armed_ = true;
     MirrorArming(true);
 }

@@ -19,7 +19,8 @@ public:
     // Streaming thread; always S_OK.
     HRESULT BufferCB(double SampleTime, BYTE* Buffer, LONG BufferLength) override;
 
-    // In burst mode a run of BurstCount frames starts with the next sample.
+    // In burst mode a run of BurstCount frames starts with the next sample; in either mode the
+    // count of an earlier run is dropped.
     void Arm();
     void Disarm();
     bool Armed() const { return armed_; }

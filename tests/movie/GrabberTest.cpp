@@ -258,6 +258,36 @@ TEST_F(MovieGrabber, BurstFramesAfterTheGrabReachTheCompletedEvent) {
     EXPECT_EQ(numbers.size(), 2u);
 }
 
+// An endless burst counts its run below zero; a single grab armed after it, with burst mode
+// turned off but the movie never stopped, still ends after one frame and pauses again.
+TEST_F(MovieGrabber, ASingleGrabAfterAnEndlessBurstTakesOneFrameAndPausesAgain) {
+    Open(true);
+    movie->SetFGrabber_BurstMode(true);
+    movie->SetFGrabber_BurstCount(0);
+    movie->SetFGrabber_BurstInterval(1);
+    int raised = 0;
+    movie->OnFGrabberCaptureCompleted = [&](TObject*, TBitmap*, TFrameCapture_Dest, const String&,
+                                            bool) { ++raised; };
+    ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
+    ASSERT_TRUE(movie->CaptureFrameToBitmap(frame.get()));
+    ASSERT_TRUE(PlayUntil([&] { return raised >= 3; }, 40)) << "the endless run goes on";
+    ASSERT_TRUE(movie->Pause());
+    ASSERT_TRUE(WaitFor([&] { return PlayState() == kPlayStatePaused; }));
+    movie->SetFGrabber_BurstMode(false);
+
+    const int before = raised;
+    ASSERT_TRUE(movie->CaptureFrameToBitmap(frame.get()));
+    EXPECT_GE(FrameNumberOf(frame.get()), 0);
+    EXPECT_TRUE(WaitFor([&] { return PlayState() == kPlayStatePaused; }))
+        << "the grab left the movie playing";
+    // Nothing stays armed: the hook (asked for again, which changes nothing) converts no more
+    // frames and no event comes.
+    EXPECT_FALSE(movie->Player()->MediaPlayer().Engine().InsertSampleGrabber()->Armed());
+    PlayUntil([] { return false; }, 4);
+    EXPECT_EQ(raised, before);
+    EXPECT_EQ(PlayState(), kPlayStatePaused);
+}
+
 TEST_F(MovieGrabber, AGrabThatGetsNoFrameGivesUpWithinItsBoundAndLeavesNothingBehind) {
     Open(true);
     movie->Stop();
