@@ -139,6 +139,9 @@ void TForm1::BuildControls() {
                                             Cardinal nf) {
         ActiveMovie1PositionChange(s, o, n, of, nf);
     };
+    // The component lets Esc leave full screen (which the player's menu offers) only while
+    // this event is bound; no other key means anything here.
+    ActiveMovie1->OnFullScreenKeyPress = [](TObject*, Word, TShiftState) {};
 
     skButton3 = MakeButton(skForm1, "Prev 0.1s", 72, 488, 60, 18, &TForm1::skButton3Click);
     Button11 = MakeButton(skForm1, "Prev 5s", 136, 488, 60, 18, &TForm1::sktempButton11Click);

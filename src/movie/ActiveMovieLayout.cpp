@@ -351,6 +351,11 @@ LRESULT TActiveMovie::RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     if (it == HookedRenderers().end()) return DefWindowProc(hwnd, msg, wParam, lParam);
     TActiveMovie* movie = it->second;
     if (msg == WM_KEYUP && movie->RecordKey(wParam, lParam)) return 0;
+    // The player would leave full screen on Esc itself; here only the delivered key release
+    // does, and only while OnFullScreenKeyPress is bound.
+    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE &&
+        movie->GetIntegerProp(d::DisplaySize) == media::mpFullScreen)
+        return 0;
     return CallWindowProc(movie->rendererOldProc_, hwnd, msg, wParam, lParam);
 }
 

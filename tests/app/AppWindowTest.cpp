@@ -11,8 +11,11 @@
 #include "movie/ActiveMovie.h"
 #include "platform/headless/Headless.h"
 #include "platform/kernel/Clock.h"
+#include "platform/media/PlayerDispatch.h"
+#include "platform/user/User.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "support/Poll.h"
 #include "support/TempFolder.h"
 #include "support/media/AviReadBack.h"
 #include "support/media/MovieFixtures.h"
@@ -493,6 +496,25 @@ TEST_F(AppWindowTest, AFileWithoutVideoCapturesNoPictureAndTheOutputStepsSaySo) 
     EXPECT_FALSE(FileExists(Path("sound.gif")));
     EXPECT_FALSE(FileExists(Path("sound_thumb.avi")));
     ExpectReadyToCapture();
+}
+
+// The player's own menu can put the video in full screen; Esc brings the window back.
+TEST_F(AppWindowTest, EscLeavesFullScreen) {
+    Open(Video("clip.mpg", 2));
+    TActiveMovie* movie = form_->ActiveMovie1;
+    ASSERT_EQ(movie->GetIntegerProp(media::dispid::OpenState), kOpenStateOpen);
+    movie->SetIntegerProp(media::dispid::DisplaySize, media::mpFullScreen);
+    const HWND renderer = movie->RendererWindow();
+    ASSERT_NE(renderer, 0u);
+    SendMessage(renderer, WM_KEYDOWN, VK_ESCAPE, 1);
+    SendMessage(renderer, WM_KEYUP, VK_ESCAPE, 1 | (LPARAM{3} << 30));
+    EXPECT_TRUE(test_support::PollUntil(
+        [&] {
+            Pump();
+            return movie->GetIntegerProp(media::dispid::DisplaySize) != media::mpFullScreen;
+        },
+        [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); }));
+    EXPECT_EQ(GetAncestor(renderer, GA_ROOT), form_->Handle());
 }
 
 } // namespace

@@ -277,7 +277,11 @@ TEST_F(MovieLayoutRules, LogoModeAndVisibleKeepTheVideoOutOfView) {
 
 class MovieFullScreen : public MovieLayoutRules {
 protected:
-    void KeyUp(HWND window, int key, LPARAM data = 0) { SendMessage(window, WM_KEYUP, key, data); }
+    // A whole key stroke: the player's own window sees the press too.
+    void Stroke(HWND window, int key, LPARAM data = 0) {
+        SendMessage(window, WM_KEYDOWN, key, data);
+        SendMessage(window, WM_KEYUP, key, data | (LPARAM{3} << 30));
+    }
     std::vector<Word> keys;
     void Listen() {
         movie->OnFullScreenKeyPress = [this](TObject* sender, Word key, TShiftState) {
@@ -294,19 +298,20 @@ TEST_F(MovieFullScreen, KeyReleasesAreDeliveredOnTheTickAndEscLeaves) {
     EXPECT_EQ(movie->GetIntegerProp(d::DisplaySize), media::mpFullScreen);
     const HWND renderer = movie->RendererWindow();
     ASSERT_NE(renderer, 0u);
-    KeyUp(renderer, 'A');
-    KeyUp(renderer, 'B'); // one is pending: this one passes on to the player
+    Stroke(renderer, 'A');
+    Stroke(renderer, 'B'); // one is pending: this one passes on to the player
     EXPECT_TRUE(keys.empty());
     Ticks(1);
     EXPECT_EQ(keys, std::vector<Word>{'A'});
-    KeyUp(renderer, VK_ESCAPE);
+    Stroke(renderer, VK_ESCAPE);
+    EXPECT_EQ(movie->GetIntegerProp(d::DisplaySize), media::mpFullScreen) << "left before the tick";
     Ticks(1);
     EXPECT_EQ(keys, std::vector<Word>{'A'});
     EXPECT_EQ(movie->GetIntegerProp(d::DisplaySize), media::mpDefaultSize);
     EXPECT_TRUE(movie->FullScreenMode());
     // The hidden form catches key releases while the player is in full screen.
     movie->SetFullScreenMode(true);
-    KeyUp(movie->HiddenForm()->Handle(), 'C');
+    Stroke(movie->HiddenForm()->Handle(), 'C');
     Ticks(1);
     EXPECT_EQ(keys, (std::vector<Word>{'A', 'C'}));
     movie->SetFullScreenMode(false);
@@ -316,7 +321,7 @@ TEST_F(MovieFullScreen, KeyReleasesAreDeliveredOnTheTickAndEscLeaves) {
 TEST_F(MovieFullScreen, WithoutAHandlerKeysAreNotCaughtAndEscDoesNotLeave) {
     Open320();
     movie->SetFullScreenMode(true);
-    KeyUp(movie->RendererWindow(), VK_ESCAPE);
+    Stroke(movie->RendererWindow(), VK_ESCAPE);
     Ticks(2);
     EXPECT_EQ(movie->GetIntegerProp(d::DisplaySize), media::mpFullScreen);
     movie->SetFullScreenMode(false);
@@ -331,7 +336,7 @@ TEST_F(MovieFullScreen, EachOpenHooksTheRendererOnce) {
         EXPECT_EQ(movie->RendererWindow(), 0u);
         Open320();
     }
-    KeyUp(movie->RendererWindow(), 'K');
+    Stroke(movie->RendererWindow(), 'K');
     Ticks(1);
     EXPECT_EQ(keys, std::vector<Word>{'K'});
 }
