@@ -283,6 +283,46 @@ TEST_F(DialogsTest, RealFormNavigatesFoldersAndPicksFilesWithMouseAndKeys) {
     EXPECT_EQ(d->FileName(), Root() + "/a.gif");
 }
 
+// The wheel scrolls the list under the pointer, three rows a notch, while the focus stays in
+// the name field.
+TEST_F(DialogsTest, RealFormListsScrollWithTheWheelUnderThePointer) {
+    fs::create_directories(root_.Path() / "many");
+    for (int i = 0; i < 40; ++i)
+        std::ofstream(root_.File("many/clip" + std::to_string(100 + i) + ".gif")) << "x";
+    session_->leaveDialogsToProgram = true;
+    TOpenDialog* d = CreateComponent<TOpenDialog>(form_);
+    d->SetInitialDir(Root() + "/many");
+    TFileDialogForm* f = nullptr;
+    int row = 0, afterOne = -1, afterBack = -1;
+    IdleScript script(app_, {
+                                [&] {
+                                    f = DialogForm();
+                                    ASSERT_NE(f, nullptr);
+                                    TListView* files = f->FileList();
+                                    ASSERT_GT(files->ScrollMax(), 0);
+                                    row = files->ItemRect(files->Items()->Item(1)).top -
+                                          files->ItemRect(files->Items()->Item(0)).top;
+                                    TPoint over = files->ClientToScreen(Point(30, 40));
+                                    session_->MovePointer(over.x, over.y);
+                                    session_->Wheel(-WHEEL_DELTA); // towards the user: down
+                                },
+                                [&] {
+                                    afterOne = f->FileList()->ScrollPos();
+                                    session_->Wheel(2 * WHEEL_DELTA);
+                                },
+                                [&] {
+                                    afterBack = f->FileList()->ScrollPos();
+                                    EXPECT_TRUE(f->NameEdit()->Focused());
+                                    f->SetModalResult(mrCancel);
+                                },
+                            });
+    EXPECT_FALSE(d->Execute());
+    EXPECT_TRUE(script.Finished());
+    EXPECT_GT(row, 0);
+    EXPECT_EQ(afterOne, 3 * row);
+    EXPECT_EQ(afterBack, 0);
+}
+
 TEST_F(DialogsTest, RealFormTypedFolderGoesThereAndEscCancels) {
     session_->leaveDialogsToProgram = true;
     TOpenDialog* d = CreateComponent<TOpenDialog>(form_);

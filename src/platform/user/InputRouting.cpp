@@ -180,8 +180,9 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
     }
 
     if (e.kind == Kind::Wheel) {
-        // The wheel scrolls what has the focus; without one, what is under the pointer.
-        HWND to = in.focus ? in.focus : h;
+        // The wheel scrolls what is under the pointer (or holds the capture), as desktops do
+        // today, not what has the focus; a window that does not scroll passes it to its parent.
+        HWND to = h;
         WindowRef fw = Find(to);
         if (!fw || !IsEnabledChain(*fw)) return false;
         WPARAM wp =
