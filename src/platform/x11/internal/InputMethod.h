@@ -1,7 +1,7 @@
 #pragma once
 // The desktop's input method: text comes through it (XMODIFIERS, else Xlib's own, which
 // composes with the locale's compose table) as UTF-8. Where none opens, keys are looked up one
-// by one as Latin-1.
+// by one: Latin-1, and Unicode key symbols as their characters.
 #include <X11/Xlib.h>
 
 #include <functional>
@@ -33,7 +33,7 @@ private:
     std::function<void()> gone_;
 };
 
-// What a key press types, as UTF-8, and its key symbol; through ic, or as Latin-1 without one.
+// What a key press types, as UTF-8, and its key symbol; through ic, or by its key alone.
 std::string LookUpText(XIC ic, XKeyEvent& key, KeySym& sym);
 
 } // namespace x11

@@ -1,8 +1,9 @@
-#include "KeyboardTestUtil.h"
+// Apart from the program's own headers, whose names meet Xlib's.
+#include "support/desktop/Keyboard.h"
 
 #include <X11/Xlib.h>
 
-namespace x11test {
+namespace test_support {
 
 bool AddKeys(const char* display, std::initializer_list<unsigned long> keysyms) {
     Display* d = XOpenDisplay(display);
@@ -25,4 +26,4 @@ bool AddKeys(const char* display, std::initializer_list<unsigned long> keysyms) 
     return next == keysyms.end();
 }
 
-} // namespace x11test
+} // namespace test_support
