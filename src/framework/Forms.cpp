@@ -249,6 +249,15 @@ TModalResult TCustomForm::ShowModal() {
         throw EInvalidOperation("Cannot make a visible window modal");
     if (GetCapture()) ReleaseCapture();
     HandleNeeded();
+    // The window the user was in owns this one while it is up, so the desktop keeps it above
+    // that window and gives it back the keyboard.
+    const HWND oldOwner = static_cast<HWND>(GetWindowLongPtr(Handle(), GWLP_HWNDPARENT));
+    HWND owner = GetActiveWindow();
+    if (!owner && Application && Application->MainForm() &&
+        Application->MainForm()->HandleAllocated())
+        owner = Application->MainForm()->Handle();
+    if (owner && owner != Handle())
+        SetWindowLongPtr(Handle(), GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
     // Every other window of the program waits until this one is done.
     std::vector<HWND> disabled;
     if (Screen) {
@@ -265,6 +274,8 @@ TModalResult TCustomForm::ShowModal() {
         for (HWND h : disabled)
             if (IsWindow(h)) EnableWindow(h, TRUE);
         formState_.Exclude(fsModal);
+        if (HandleAllocated())
+            SetWindowLongPtr(Handle(), GWLP_HWNDPARENT, static_cast<LONG_PTR>(oldOwner));
         if (Application) Application->LeaveModal();
     };
     if (Application) Application->EnterModal();

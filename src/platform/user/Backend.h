@@ -27,6 +27,7 @@ struct NativeWindowSpec {
     bool popup = false;      // a menu or drop-down: not managed, never activated
     bool toolWindow = false; // kept out of the task bar
     bool topmost = false;
+    bool modal = false; // enabled while its owner is disabled: the owner waits for it
     bool minimizeBox = false;
     bool maximizeBox = false;
     std::string title;

@@ -95,6 +95,46 @@ void ActivateTopLevelFromNative(HWND top) {
     fromNative = saved;
 }
 
+HWND ModalWindowFor(HWND disabledTop) {
+    for (int depth = 0; depth < 16 && disabledTop; ++depth) {
+        HWND next = 0;
+        for (HWND h : TopLevels()) {
+            WindowRef w = Find(h);
+            if (!w || w->owner != disabledTop || w->destroying || !(w->style & WS_VISIBLE))
+                continue;
+            if (!(w->style & WS_DISABLED)) return h;
+            next = h;
+        }
+        disabledTop = next;
+    }
+    // A modal window without an owner: everything else was disabled for it, so it is active.
+    WindowRef active = Find(Input().active);
+    if (active && !active->IsChild() && (active->style & WS_VISIBLE) &&
+        !(active->style & WS_DISABLED))
+        return active->handle;
+    return 0;
+}
+
+bool BringModalWindowForward(HWND disabledTop) {
+    HWND modal = ModalWindowFor(disabledTop);
+    if (!modal || modal == disabledTop) return false;
+    // Active already, as far as the program knows, while the desktop raised and focused the
+    // other window: the desktop is told again.
+    const bool wasActive = Input().active == modal;
+    ActivateTopLevel(modal, WA_ACTIVE);
+    if (WindowRef w = Find(modal); w && w->native && wasActive)
+        CurrentDisplayBackend().ActivateNative(modal);
+    return true;
+}
+
+void RefreshOwnedSpecs(HWND hwnd) {
+    for (HWND h : TopLevels()) {
+        WindowRef w = Find(h);
+        if (w && w->owner == hwnd && w->native && !w->destroying)
+            CurrentDisplayBackend().SetNativeSpec(h, SpecOf(*w));
+    }
+}
+
 void ForgetWindow(HWND hwnd) {
     InputState& in = Input();
     if (in.focus == hwnd) in.focus = 0;

@@ -132,8 +132,12 @@ bool RouteInput(const InputEvent& e, std::vector<MSG>& out) {
         if (target) {
             WindowRef enabled = enabledTarget(target);
             if (!enabled) {
-                // Clicking a window that waits for a modal box: the box's owner just beeps.
-                if (e.kind == Kind::Button && e.down) MessageBeep(0);
+                // Clicking a window that waits for a modal one beeps and brings that one to the
+                // front, where it takes the keyboard.
+                if (e.kind == Kind::Button && e.down) {
+                    MessageBeep(0);
+                    BringModalWindowForward(top->handle);
+                }
                 return false;
             }
             target = enabled;
@@ -372,6 +376,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     if (enable) {
         if (!wasDisabled) return FALSE;
         w->style &= ~WS_DISABLED;
+        if (!w->IsChild()) RefreshOwnedSpecs(hwnd);
         SendMessage(hwnd, WM_ENABLE, TRUE, 0);
         return TRUE;
     }
@@ -380,6 +385,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     w = Find(hwnd);
     if (!w) return TRUE;
     w->style |= WS_DISABLED;
+    if (!w->IsChild()) RefreshOwnedSpecs(hwnd);
     InputState& in = Input();
     // Nothing below a disabled window keeps the focus or the pointer.
     auto within = [&](HWND h) { return h && (h == hwnd || IsChild(hwnd, h)); };

@@ -134,7 +134,12 @@ void ActivationChanged(HWND topLevel, bool active) {
     detail::InputState& in = detail::Input();
     if (active) {
         detail::WindowRef w = topOf(topLevel);
-        if (!w || (w->style & WS_DISABLED) || detail::IsPopupMenu(*w)) return;
+        if (!w || detail::IsPopupMenu(*w)) return;
+        // The desktop focused a window that waits for a modal one: that one takes over.
+        if (w->style & WS_DISABLED) {
+            detail::BringModalWindowForward(topLevel);
+            return;
+        }
         detail::ActivateTopLevelFromNative(topLevel);
     } else if (in.active == topLevel) {
         detail::ActivateTopLevelFromNative(0);

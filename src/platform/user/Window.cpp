@@ -543,7 +543,10 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
         w->instance = static_cast<HINSTANCE>(value);
         break;
     case GWLP_HWNDPARENT:
-        if (!w->IsChild()) w->owner = static_cast<HWND>(value);
+        if (!w->IsChild() && w->owner != static_cast<HWND>(value)) {
+            w->owner = static_cast<HWND>(value);
+            if (w->native) CurrentDisplayBackend().SetNativeSpec(hwnd, SpecOf(*w));
+        }
         break;
     case GWLP_ID:
         w->id = value;

@@ -243,6 +243,15 @@ void ForgetWindow(HWND hwnd); // a window is going: focus, capture, activation l
 void ActivateTopLevel(HWND top, WORD how);
 // The same for a change the desktop made already (nothing is sent back to the backend).
 void ActivateTopLevelFromNative(HWND top);
+// The window a disabled top-level waits for: the enabled one it owns (through disabled ones it
+// owns in turn), else the active window when that one is enabled; 0 for none.
+HWND ModalWindowFor(HWND disabledTop);
+// A click or the desktop reached a top-level that waits for a modal window: that one comes to
+// the front and takes the keyboard. False when there is none.
+bool BringModalWindowForward(HWND disabledTop);
+// The desktop learns again whether the top-levels owned by hwnd are modal (after hwnd was
+// enabled or disabled).
+void RefreshOwnedSpecs(HWND hwnd);
 
 // Input (InputRouting.cpp): turns a queued input event into the message to hand out.
 // Returns false when the event goes to nobody.

@@ -244,6 +244,8 @@ NativeWindowSpec SpecOf(const Window& w) {
     s.popup = IsPopupMenu(w);
     s.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
     s.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
+    if (WindowRef owner = w.owner ? Find(w.owner) : nullptr)
+        s.modal = (owner->style & WS_DISABLED) && !(w.style & WS_DISABLED);
     s.minimizeBox = (w.style & WS_MINIMIZEBOX) && (w.style & WS_SYSMENU);
     s.maximizeBox = (w.style & WS_MAXIMIZEBOX) && (w.style & WS_SYSMENU);
     s.title = w.text;

@@ -96,6 +96,9 @@ X11Backend::X11Backend(Display* display, bool useInputMethod) : dpy_(display) {
     stateMaxH_ = XInternAtom(dpy_, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
     stateMaxV_ = XInternAtom(dpy_, "_NET_WM_STATE_MAXIMIZED_VERT", False);
     skipTaskbar_ = XInternAtom(dpy_, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    stateModal_ = XInternAtom(dpy_, "_NET_WM_STATE_MODAL", False);
+    windowType_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False);
+    typeDialog_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DIALOG", False);
     netName_ = XInternAtom(dpy_, "_NET_WM_NAME", False);
     utf8_ = XInternAtom(dpy_, "UTF8_STRING", False);
     workArea_ = XInternAtom(dpy_, "_NET_WORKAREA", False);
@@ -206,14 +209,20 @@ void X11Backend::SetNativeState(HWND hwnd, ShowState state, bool activate) {
     switch (state) {
     case ShowState::Hidden:
         XUnmapWindow(dpy_, n->window);
+        n->managed = false;
         break;
     case ShowState::Minimized:
+        ApplyStates(*n);
         XIconifyWindow(dpy_, n->window, screen_);
+        n->managed = true;
         break;
     case ShowState::Normal:
     case ShowState::Maximized:
-        SendState(*n, state == ShowState::Maximized, stateMaxH_, stateMaxV_);
+        SetState(*n, stateMaxH_, state == ShowState::Maximized);
+        SetState(*n, stateMaxV_, state == ShowState::Maximized);
+        ApplyStates(*n);
         XMapWindow(dpy_, n->window);
+        n->managed = true;
         if (activate && !n->popup) ActivateNative(hwnd);
         break;
     }
@@ -376,11 +385,22 @@ void X11Backend::ApplySpec(Native& n, const NativeWindowSpec& desc) {
                     reinterpret_cast<unsigned char*>(hints), 5);
     n.sizeable = desc.sizeable;
     if (!desc.popup) ApplySizeHints(n);
-    if (desc.owner) {
-        if (Native* owner = Find(desc.owner)) XSetTransientForHint(dpy_, n.window, owner->window);
-    }
-    SendState(n, desc.topmost, stateAbove_, 0);
-    SendState(n, desc.toolWindow, skipTaskbar_, 0);
+    // An owned window stays above its owner; a modal one is a dialog the owner waits for, which
+    // the desktop keeps in front and hands the keyboard to.
+    Native* owner = desc.owner && !desc.popup ? Find(desc.owner) : nullptr;
+    if (owner)
+        XSetTransientForHint(dpy_, n.window, owner->window);
+    else
+        XDeleteProperty(dpy_, n.window, XA_WM_TRANSIENT_FOR);
+    if (desc.modal && !desc.popup)
+        XChangeProperty(dpy_, n.window, windowType_, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&typeDialog_), 1);
+    else
+        XDeleteProperty(dpy_, n.window, windowType_);
+    SetState(n, stateAbove_, desc.topmost);
+    SetState(n, skipTaskbar_, desc.toolWindow);
+    SetState(n, stateModal_, desc.modal && !desc.popup);
+    ApplyStates(n);
 }
 
 void X11Backend::ApplySizeHints(Native& n) {
@@ -440,19 +460,39 @@ void X11Backend::SetNativeIcon(HWND hwnd, int width, int height, const std::vect
     XFlush(dpy_);
 }
 
-// Changes a _NET_WM_STATE entry: through the window manager once mapped, in the property
-// before that.
-void X11Backend::SendState(Native& n, bool on, Atom first, Atom second) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = n.window;
-    e.xclient.message_type = netState_;
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = on ? 1 : 0;
-    e.xclient.data.l[1] = static_cast<long>(first);
-    e.xclient.data.l[2] = static_cast<long>(second);
-    e.xclient.data.l[3] = 1;
-    XSendEvent(dpy_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+void X11Backend::SetState(Native& n, Atom state, bool on) {
+    if (on)
+        n.states.insert(state);
+    else
+        n.states.erase(state);
+}
+
+void X11Backend::ApplyStates(Native& n) {
+    if (n.popup) return;
+    if (!n.managed) {
+        std::vector<Atom> atoms(n.states.begin(), n.states.end());
+        XChangeProperty(dpy_, n.window, netState_, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(atoms.data()),
+                        static_cast<int>(atoms.size()));
+        n.told = n.states;
+        return;
+    }
+    std::set<Atom> all = n.states;
+    all.insert(n.told.begin(), n.told.end());
+    for (Atom state : all) {
+        const bool on = n.states.count(state) != 0;
+        if (on == (n.told.count(state) != 0)) continue;
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = n.window;
+        e.xclient.message_type = netState_;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = on ? 1 : 0;
+        e.xclient.data.l[1] = static_cast<long>(state);
+        e.xclient.data.l[3] = 1;
+        XSendEvent(dpy_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    }
+    n.told = n.states;
 }
 
 Cursor X11Backend::FontCursor(unsigned int shape) {

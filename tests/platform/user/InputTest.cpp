@@ -1,5 +1,6 @@
 #include "WindowTestUtil.h"
 
+#include "platform/user/NativeEvents.h"
 #include "platform/user/OutsideCalls.h"
 
 namespace usertest {
@@ -90,6 +91,37 @@ TEST_F(InputTest, DisabledTopLevelTakesNoInputAndBeeps) {
     EXPECT_TRUE(Received(top, WM_LBUTTONDOWN).empty());
     ASSERT_EQ(session->Calls().size(), 1u);
     EXPECT_EQ(session->Calls()[0].kind, headless::RecordedCall::Kind::Beep);
+}
+
+// The desktop gave the disabled window the focus, or the user clicked it: the window it
+// waits for comes back to the front and takes the keyboard, through an owner chain too.
+TEST_F(InputTest, AWindowWaitingForAModalOneHandsItTheActivation) {
+    HWND main = Top(0, 0, 200, 200);
+    HWND dialog = Top(300, 0, 100, 100);
+    HWND box = Top(300, 150, 100, 50);
+    SetWindowLongPtr(dialog, GWLP_HWNDPARENT, static_cast<LONG_PTR>(main));
+    SetWindowLongPtr(box, GWLP_HWNDPARENT, static_cast<LONG_PTR>(dialog));
+    EnableWindow(main, FALSE);
+    EnableWindow(dialog, FALSE);
+    SetActiveWindow(box);
+    Pump();
+    user::native::ActivationChanged(box, false);
+    EXPECT_EQ(GetActiveWindow(), 0u);
+    user::native::ActivationChanged(main, true);
+    EXPECT_EQ(GetActiveWindow(), box);
+    SetActiveWindow(0);
+    session->Click(5, 5);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), box);
+    EXPECT_TRUE(Received(main, WM_LBUTTONDOWN).empty());
+    // With the dialog enabled again and the box disabled, the dialog is the one waited for.
+    EnableWindow(dialog, TRUE);
+    SetActiveWindow(dialog);
+    EnableWindow(box, FALSE);
+    SetActiveWindow(0);
+    session->Click(5, 5);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), dialog);
 }
 
 TEST_F(InputTest, TypingGivesKeyDownCharKeyUpAndKeyStateFollowsTheQueue) {

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 
 #include <map>
+#include <set>
 
 namespace x11 {
 
@@ -49,12 +50,18 @@ private:
         bool sizeable = false;
         SIZE minSize{0, 0}, maxSize{0, 0}; // the user's resizing limits; 0: none
         user::ShowState requested = user::ShowState::Hidden;
+        bool managed = false; // mapped or iconified by us: the window manager has it
+        // _NET_WM_STATE entries: as the program wants them, and as the desktop was told.
+        std::set<Atom> states, told;
     };
 
     Native* Find(HWND hwnd);
     HWND Owner(Window window) const;
     void ApplySpec(Native& n, const user::NativeWindowSpec& desc);
-    void SendState(Native& n, bool on, Atom first, Atom second);
+    void SetState(Native& n, Atom state, bool on);
+    // Tells the desktop the wanted states: in the property while the window manager does not
+    // have the window, by requests to it once it has.
+    void ApplyStates(Native& n);
     // WM_NORMAL_HINTS: a window the user may not resize is held at its size, any other
     // within its limits.
     void ApplySizeHints(Native& n);
@@ -74,7 +81,8 @@ private:
     Window root_ = 0;
     int wakePipe_[2] = {-1, -1};
     Atom wmProtocols_, wmDelete_, motifHints_, moveResize_, netState_, stateAbove_, stateMaxH_,
-        stateMaxV_, skipTaskbar_, netName_, utf8_, workArea_, netIcon_;
+        stateMaxV_, skipTaskbar_, stateModal_, windowType_, typeDialog_, netName_, utf8_, workArea_,
+        netIcon_;
     bool hasShape_ = false;
     bool repeatPending_ = false;
     InputMethod inputMethod_;
