@@ -276,7 +276,8 @@ void TDialogEdit::KeyDown(Word& Key, TShiftState Shift) {
 
 void TDialogEdit::KeyPress(char& Key) {
     inherited::KeyPress(Key);
-    if (Key == 0) return;
+    // A character past ASCII is typed from its message, which keeps its code point.
+    if (Key == 0 || Key == kNonAsciiKeyPress) return;
     if (Key == '\b') {
         if (SelLength() == 0) anchor_ = PrevChar(Text(), caret_);
         if (SelLength() > 0) ReplaceSelection("");
@@ -325,6 +326,17 @@ void TDialogEdit::Paint() {
         c->MoveTo(x0 + caretX, y);
         c->LineTo(x0 + caretX, y + textH);
     }
+}
+
+void TDialogEdit::DefaultHandler(TMessage& Message) {
+    if (Message.Msg == WM_CHAR && Message.WParam >= 0x80) {
+        String typed;
+        utf8::Append(typed, static_cast<char32_t>(Message.WParam));
+        ReplaceSelection(typed);
+        Message.Result = 0;
+        return;
+    }
+    inherited::DefaultHandler(Message);
 }
 
 void TDialogEdit::Dispatch(TMessage& Message) {

@@ -54,6 +54,8 @@ class TDialogEdit : public TCustomControl {
     TNotifyEvent OnChange;
 
     void Dispatch(TMessage& Message) override;
+    // Types a character past ASCII, which KeyPress sees only as kNonAsciiKeyPress.
+    void DefaultHandler(TMessage& Message) override;
 
 protected:
     void Paint() override;

@@ -62,9 +62,10 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
+    // xdotool reads its arguments (text to type) by the locale: UTF-8.
     void Xdotool(const std::string& args) const {
-        const std::string command =
-            std::string("DISPLAY=") + display_ + " xdotool " + args + " >/dev/null 2>&1";
+        const std::string command = std::string("DISPLAY=") + display_ +
+                                    " LC_ALL=C.UTF-8 xdotool " + args + " >/dev/null 2>&1";
         (void)std::system(command.c_str());
     }
     // Runs xdotool on another thread while this one keeps the program alive.
