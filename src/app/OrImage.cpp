@@ -48,6 +48,8 @@ void TOrImage::DeclareProperties(Published<TOrImage>& p) {
         .Ordinal("Center", &TOrImage::Center, &TOrImage::SetCenter)
         .Ordinal("IncrementalDisplay", &TOrImage::IncrementalDisplay,
                  &TOrImage::SetIncrementalDisplay)
+        .Ordinal("DragCursor", &TOrImage::DragCursor, &TOrImage::SetDragCursor)
+        .Ordinal("DragMode", &TOrImage::DragMode, &TOrImage::SetDragMode)
         .Ordinal("Transparent", &TOrImage::Transparent, &TOrImage::SetTransparent);
 }
 

@@ -36,7 +36,10 @@ WORD CursorResource(TCursor cursor) {
     case crSizeAll:
         return 32646;
     case crNo:
+    case crNoDrop:
         return 32648;
+    case crDrag:
+        return 32646;
     case crHandPoint:
         return 32649;
     case crAppStart:
@@ -116,6 +119,7 @@ void TControl::Create(TComponent* AOwner) {
 
 void TControl::Destroy() {
     if (g_mouseControl == this) g_mouseControl = nullptr;
+    ForgetDragControl(this);
     if (parent_) parent_->RemoveControl(this);
     inherited::Destroy();
 }
@@ -141,6 +145,10 @@ void TControl::WndProc(TMessage& Message) {
         if (!controlStyle_.Contains(csDoubleClicks)) Message.Msg = WM_LBUTTONDOWN;
         [[fallthrough]];
     case WM_LBUTTONDOWN:
+        if (dragMode_ == dmAutomatic && !DragSource()) {
+            BeginDrag(true);
+            return;
+        }
         if (controlStyle_.Contains(csCaptureMouse)) {
             if (parent_ && !dynamic_cast<TWinControl*>(this)) {
                 parent_->captureControl_ = this;
@@ -290,6 +298,15 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TControl::HandleContextMenu(TMessage& Message) {
+    bool handled = false;
+    TPoint mouse = Point(-1, -1);
+    if (Message.LParam != -1)
+        mouse = ScreenToClient(Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
+    DoContextPopup(mouse, handled);
+    if (handled) {
+        Message.Result = 1;
+        return;
+    }
     if (popupMenu_) {
         TPoint at;
         if (Message.LParam == -1) {

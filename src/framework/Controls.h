@@ -4,6 +4,7 @@
 // Messages reach a control through WindowProc (replaceable, so a component can hook another
 // control's messages and chain to the saved procedure), then WndProc, then Dispatch, whose
 // overrides pick the messages they handle and pass the rest to inherited::Dispatch.
+#include "framework/DragDrop.h"
 #include "framework/GraphicsObjects.h"
 #include "framework/Messages.h"
 #include "rtl/Component.h"
@@ -78,6 +79,8 @@ constexpr TCursor crSizeNWSE = -8;
 constexpr TCursor crSizeWE = -9;
 constexpr TCursor crUpArrow = -10;
 constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
 constexpr TCursor crNo = -18;
 constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
@@ -282,6 +285,27 @@ class TControl : public TComponent {
     // Lets the action update itself (the application does this for shown forms at idle).
     virtual void InitiateAction();
 
+    // --- drag and drop, and the context popup (DragDrop.cpp, DragDrop.h) ---
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode v) { dragMode_ = v; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor v) { dragCursor_ = v; }
+    // Threshold < 0: kDragThreshold. Nothing while another drag runs.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // Drop: on the control under the pointer when it accepts; else the drag is cancelled.
+    void EndDrag(bool Drop);
+    bool Dragging() const;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    TContextPopupEvent OnContextPopup;
+    // Accept starts false; a bound OnDragOver is asked with it true.
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TObject* Source, int X, int Y);
+    virtual void DoStartDrag(TDragObject*& DragObject);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+
 protected:
     // Out of line, where the action link is complete.
     TControl();
@@ -290,6 +314,7 @@ protected:
     // still hold their defaults.
     virtual void ActionChange(TObject* Sender, bool CheckDefaults);
     TBasicActionLink* ActionLink() const { return actionLink_.get(); }
+    virtual void DoContextPopup(const TPoint& MousePos, bool& Handled);
 
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -351,6 +376,8 @@ private:
     bool parentShowHint_ = true;
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState controlState_;
+    TDragMode dragMode_ = dmManual;
+    TCursor dragCursor_ = crDrag;
     // Distances kept by the anchors: to the parent's right and bottom edges. Each is known
     // once the parent has a size along that axis; until then there is nothing to keep.
     int anchorRight_ = 0, anchorBottom_ = 0;

@@ -458,6 +458,7 @@ void TWinControl::SetEnabled(bool v) {
 // --- messages ----------------------------------------------------------------------------
 
 void TWinControl::WndProc(TMessage& Message) {
+    if (DragSource() && HandleDragMessage(Message)) return;
     if (IsMouseMessage(Message.Msg)) {
         HandleMouse(Message);
         return;

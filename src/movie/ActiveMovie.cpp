@@ -189,6 +189,19 @@ void TActiveMovie::BindPlayerEvents() {
     p.OnExit = [this](TObject*) {
         if (OnExit) OnExit(this);
     };
+    p.OnDragOver = [this](TObject*, TObject* source, int x, int y, TDragState state, bool& accept) {
+        accept = static_cast<bool>(OnDragOver);
+        if (OnDragOver) OnDragOver(this, source, x, y, state, accept);
+    };
+    p.OnDragDrop = [this](TObject*, TObject* source, int x, int y) {
+        if (OnDragDrop) OnDragDrop(this, source, x, y);
+    };
+    p.OnStartDrag = [this](TObject*, TDragObject*& object) {
+        if (OnStartDrag) OnStartDrag(this, object);
+    };
+    p.OnEndDrag = [this](TObject*, TObject* target, int x, int y) {
+        if (OnEndDrag) OnEndDrag(this, target, x, y);
+    };
 }
 
 void TActiveMovie::UnbindPlayerEvents() {
@@ -217,6 +230,10 @@ void TActiveMovie::UnbindPlayerEvents() {
     p.OnKeyPress = nullptr;
     p.OnEnter = nullptr;
     p.OnExit = nullptr;
+    p.OnDragOver = nullptr;
+    p.OnDragDrop = nullptr;
+    p.OnStartDrag = nullptr;
+    p.OnEndDrag = nullptr;
 }
 
 void TActiveMovie::PlayerWindowCreated(TObject*) {

@@ -7,7 +7,9 @@
 void TskTabSheet::DeclareProperties(Published<TskTabSheet>& p) {
     p.Ordinal("PageIndex", &TskTabSheet::PageIndex, &TskTabSheet::SetPageIndex)
         .Text("Caption", &TskTabSheet::Caption, &TskTabSheet::SetCaption)
-        .Ordinal("TabVisible", &TskTabSheet::TabVisible, &TskTabSheet::SetTabVisible);
+        .Ordinal("TabVisible", &TskTabSheet::TabVisible, &TskTabSheet::SetTabVisible)
+        .Ordinal("DragCursor", &TskTabSheet::DragCursor, &TskTabSheet::SetDragCursor)
+        .Ordinal("DragMode", &TskTabSheet::DragMode, &TskTabSheet::SetDragMode);
 }
 
 void TskTabSheet::Create(TComponent* AOwner) {

@@ -325,7 +325,9 @@ void TskTab::DeclareProperties(Published<TskTab>& p) {
     p.Object("FileTheme", &TskTab::FileTheme, &TskTab::SetFileTheme)
         .Ordinal("UIStyle", &TskTab::UIStyle, &TskTab::SetUIStyle)
         .Ordinal("LeftMargin", &TskTab::LeftMargin, &TskTab::SetLeftMargin)
-        .Ordinal("BorderColor", &TskTab::BorderColor, &TskTab::SetBorderColor);
+        .Ordinal("BorderColor", &TskTab::BorderColor, &TskTab::SetBorderColor)
+        .Ordinal("DragCursor", &TskTab::DragCursor, &TskTab::SetDragCursor)
+        .Ordinal("DragMode", &TskTab::DragMode, &TskTab::SetDragMode);
 }
 
 void TskTab::Create(TComponent* AOwner) {

@@ -355,4 +355,12 @@ TEST_F(OrImageState, AnAdjustedPictureResizedFromOutsideIsMadeAgain) {
     EXPECT_EQ(PixelAt(Adjusted(), 5, 4), (Rgb{255, 255, 255}));
 }
 
+TEST_F(OrImageState, DragModeAndCursorArePublishedByName) {
+    EXPECT_EQ(GetOrdProp(image_.get(), "DragCursor"), crDrag);
+    SetOrdProp(image_.get(), "DragMode", dmAutomatic);
+    SetOrdProp(image_.get(), "DragCursor", crHandPoint);
+    EXPECT_EQ(image_->DragMode(), dmAutomatic);
+    EXPECT_EQ(image_->DragCursor(), crHandPoint);
+}
+
 } // namespace

@@ -56,7 +56,8 @@ protected:
         main_->SetCaption("korvid main");
         main_->SetBounds(100, 100, 600, 400);
         main_->Show();
-        ASSERT_TRUE(PumpUntil([&] { return Shell("search --onlyvisible --name '^korvid main$'") != ""; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return Shell("search --onlyvisible --name '^korvid main$'") != ""; }));
         PumpFor(300);
     }
     // xdotool's output, trimmed.

@@ -258,3 +258,45 @@ TEST_F(MovieProperties, OwnPropertiesArePublishedByName) {
 }
 
 } // namespace
+
+namespace {
+
+// A drag over the player reaches the component's handlers, the component the sender; without
+// a handler of its own the component takes no drop.
+TEST_F(MovieProperties, DragEventsOverThePlayerReachTheComponent) {
+    TPanel* source = CreateComponent<TPanel>(form);
+    source->SetParent(form);
+    source->SetBounds(0, 0, 20, 20);
+    source->BringToFront();
+    source->OnMouseDown = [source](TObject*, TMouseButton, TShiftState, int, int) {
+        source->BeginDrag(true);
+    };
+    std::vector<std::string> log;
+    TObject* endedOn = form;
+    source->OnEndDrag = [&](TObject*, TObject* target, int, int) { endedOn = target; };
+    auto drag = [&] {
+        session->MovePointer(5, 5);
+        session->PressButton();
+        Pump();
+        session->MovePointer(200, 150);
+        Pump();
+        session->ReleaseButton();
+        Pump();
+    };
+    drag();
+    EXPECT_EQ(endedOn, nullptr);
+    movie->OnDragOver = [&](TObject* sender, TObject* from, int, int, TDragState, bool&) {
+        EXPECT_EQ(sender, movie);
+        EXPECT_EQ(from, source);
+        log.push_back("over");
+    };
+    movie->OnDragDrop = [&](TObject* sender, TObject*, int x, int y) {
+        EXPECT_EQ(sender, movie);
+        log.push_back("drop " + std::to_string(x) + "," + std::to_string(y));
+    };
+    drag();
+    EXPECT_EQ(log, (std::vector<std::string>{"over", "drop 200,150"}));
+    EXPECT_EQ(endedOn, movie->Player());
+}
+
+} // namespace

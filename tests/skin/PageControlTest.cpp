@@ -224,4 +224,14 @@ TEST_F(Pages, PagesGoWithTheirControl) {
     EXPECT_EQ(form_->ComponentCount(), before - 5);
 }
 
+TEST_F(Pages, DragModeAndCursorArePublishedByName) {
+    AddFour();
+    for (TControl* c : std::initializer_list<TControl*>{pc_, sheets_[0]}) {
+        SetOrdProp(c, "DragMode", dmAutomatic);
+        SetOrdProp(c, "DragCursor", crHandPoint);
+        EXPECT_EQ(c->DragMode(), dmAutomatic) << c->ClassName();
+        EXPECT_EQ(GetOrdProp(c, "DragCursor"), crHandPoint) << c->ClassName();
+    }
+}
+
 } // namespace
