@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Every row the reader reports must be readable.
         volatile std::uint8_t sink = 0;
         for (int y = 0; y < bitmap->Height(); ++y)
-            sink ^= *static_cast<std::uint8_t*>(bitmap->ScanLine(y));
+            sink = sink ^ *static_cast<std::uint8_t*>(bitmap->ScanLine(y));
         (void)sink;
     }
     return 0;

@@ -14,12 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     volatile Int64 sink = 0;
     for (int item = 1; item <= kThemeItemCount; ++item) {
         const String key = ThemeItemKeys[item];
-        sink += reader.GetInteger(key);
-        sink += reader.GetBool(key);
+        sink = sink + reader.GetInteger(key);
+        sink = sink + reader.GetBool(key);
         if (TStream* image = reader.GetBitmapStream(key)) {
             Byte buffer[64];
             while (Int64 got = image->Read(buffer, sizeof buffer))
-                sink += got + buffer[0];
+                sink = sink + got + buffer[0];
         }
     }
     (void)sink;

@@ -67,7 +67,7 @@ private:
     void ReplaceSelection(const String& with);
     void MoveCaret(int to, bool extend);
     int PositionAt(int x);
-    void Changed();
+    void Changed() override;
 
     int caret_ = 0;  // byte offset
     int anchor_ = 0; // the selection's other end

@@ -87,7 +87,7 @@ protected:
 
 private:
     friend class TToolBar;
-    void Changed();
+    void Changed() override;
     bool HasMenu() const;
 
     TToolButtonStyle style_ = tbsButton;

@@ -189,7 +189,7 @@ void TFloydSteinbergDitherer::NextRow() {
 
 TKernelDitherer::TKernelDitherer(int rowWidth, TColorLookup* lookup, int rows, int reach,
                                  int divisor)
-    : TDitherEngine(rowWidth, lookup), Divisor(divisor), rows_(rows), reach_(reach) {
+    : TDitherEngine(rowWidth, lookup), Divisor(divisor), reach_(reach) {
     for (auto& c : channels_)
         c.assign(static_cast<size_t>(rows),
                  std::vector<int>(static_cast<size_t>(std::max(rowWidth, 0) + 2 * reach), 0));

@@ -74,7 +74,6 @@ protected:
     int Divisor;
 
 private:
-    int rows_;
     int reach_;
     std::vector<std::vector<int>> channels_[3];
 };

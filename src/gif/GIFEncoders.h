@@ -145,7 +145,6 @@ private:
     void ForgetStrings(int nextCode);
     void FlushStage(Byte* out);
 
-    int prefix_ = 0;
     int nextCode_ = 0;
     // Per pixel a row of 4096 entries: for each prefix code the code last given to the string
     // prefix + pixel. Never cleared: an entry counts only while its code's key names that very
