@@ -1,6 +1,7 @@
 // The GIF stream readers on arbitrary bytes: header, block sequence, extensions, colour
 // tables and LZW image data, through the codec's whole read path. Every input must end in a
 // loaded image, warnings, or a GIFException; never a crash, overrun or hang.
+#include "GIFWorkCap.h"
 #include "gif/GIFException.h"
 #include "gif/GIFImageCore.h"
 #include "gif/GIFLZWDecoder.h"
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             image.ReadGIF(stream);
             // What was read must also write back.
-            if (image.Frames().Count() > 0) {
+            if (image.Frames().Count() > 0 && FramePixels(image) <= kPixelsWorkedOn) {
                 TMemoryStream out;
                 image.WriteGIF(out);
             }

@@ -5,6 +5,7 @@
 // exception of the rtl tree; never a crash, overrun or hang. Seeds: fuzz/corpus/gif_graphic/
 // holds small files made the way the agreement tests make theirs (gifbuild, convert, and our
 // own encoder through TGIFGraphic::AddFrame).
+#include "GIFWorkCap.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "gif/GIFException.h"
@@ -20,16 +21,6 @@ namespace {
 constexpr int kCanvasSide = 48;
 // Frames past this are loaded but not drawn, so one input stays quick.
 constexpr int kFramesDrawn = 8;
-// Declared sizes may ask for hundreds of millions of pixels, which the image accepts; drawing
-// or saving them is slow but no different from small ones, so such inputs are only loaded.
-constexpr Int64 kPixelsDrawn = Int64(1) << 20;
-
-Int64 FramePixels(TGIFGraphic& image) {
-    Int64 total = 0;
-    for (int i = 0; i < image.Frames().Count(); ++i)
-        total += image.Frames().GetFrame(i)->PixelCount();
-    return total;
-}
 
 void DrawFrames(TGIFGraphic& image, TCanvas* canvas, std::uint8_t choice) {
     const TRect whole = Rect(0, 0, kCanvasSide, kCanvasSide);
@@ -48,10 +39,10 @@ void DrawFrames(TGIFGraphic& image, TCanvas* canvas, std::uint8_t choice) {
 }
 
 void Exercise(TGIFGraphic& image, std::uint8_t choice) {
-    if (FramePixels(image) > kPixelsDrawn) return;
+    if (FramePixels(image) > kPixelsWorkedOn) return;
     TMemoryStream out;
     image.SaveToStream(out);
-    if (Int64(image.ScreenWidth()) * image.ScreenHeight() > kPixelsDrawn) return;
+    if (Int64(image.ScreenWidth()) * image.ScreenHeight() > kPixelsWorkedOn) return;
 
     ObjectPtr<TBitmap> target = MakeObject<TBitmap>();
     target->SetPixelFormat(pf24bit);

@@ -33,6 +33,7 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
     (void)bits;
     (void)dither;
     if (IsEmpty()) return;
+    CheckMissingPixels();
     StopPainters();
     LockedList painters(painterList_);
     TGIFImageList& frames = Frames();

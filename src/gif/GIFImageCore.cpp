@@ -112,7 +112,15 @@ void GIFImageCore::ReadGIF(TStream& stream) {
     trailer.LoadFromStream(stream);
 }
 
+void GIFImageCore::CheckMissingPixels() {
+    Int64 missing = 0;
+    for (int i = 0; i < Frames().Count(); ++i)
+        missing += Frames().GetFrame(i)->MissingPixels();
+    if (missing > kMaxMissingPixels) RaiseGIFError(gifmsg::ImageTooLarge);
+}
+
 void GIFImageCore::WriteGIF(TStream& stream) {
+    CheckMissingPixels();
     header_->SaveToStream(stream);
     frames_->SaveToStream(stream);
     TGIFTrailer trailer(this);

@@ -48,7 +48,12 @@ public:
 
     // Header, frames, trailer; the image keeps the frames read before a failure.
     void ReadGIF(TStream& stream);
+    // Refuses first, as CheckMissingPixels does, an image read from a stub file.
     void WriteGIF(TStream& stream);
+    // Before a pass that decodes every frame: frames that together declare more than
+    // kMaxMissingPixels pixels beyond what their image data held raise "Image is too large".
+    // Loading such a file is cheap, but decoding it all would make each of those pixels.
+    void CheckMissingPixels();
 
     // Hands the warning to WarningHandler when one is set.
     virtual void ReportWarning(TObject* sender, int severity, const String& message);
@@ -75,6 +80,10 @@ private:
     std::unique_ptr<TGIFHeader, FreeDeleter> header_;
     std::unique_ptr<TGIFImageList, FreeDeleter> frames_;
 };
+
+// Pixels that the frames of one file may declare without the data for them (a screen of
+// 4096 x 4096): a damaged file keeps some, a stub of a few bytes cannot ask for millions.
+constexpr Int64 kMaxMissingPixels = Int64(1) << 24;
 
 // Percent done as a rounded integer, computed in 64 bits.
 int PercentOf(Int64 done, Int64 total);

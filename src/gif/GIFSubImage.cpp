@@ -68,6 +68,7 @@ void TGIFSubImage::ReleasePixels() {
     held_ = 0;
     hasPixels_ = false;
     pixelCount_ = 0;
+    missing_ = 0;
     fill_ = 0;
 }
 
@@ -84,6 +85,7 @@ void TGIFSubImage::AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, By
     if (!hasPixels_) return;
     pixels_ = std::move(held);
     held_ = pixels_ ? std::clamp<Int64>(heldBytes, 0, pixelCount_) : 0;
+    missing_ = pixelCount_ - held_;
     fill_ = fill;
 }
 

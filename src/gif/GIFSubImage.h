@@ -69,6 +69,9 @@ class TGIFSubImage final : public TGIFItem {
     void AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, Byte fill);
     // Bytes the frame holds now (all its pixels once anything has asked for them).
     Int64 HeldPixelBytes() const { return held_; }
+    // Pixels the frame declared beyond what its image data held when it was read; 0 for a
+    // frame made in memory. They are fill and cost nothing until a pass decodes them all.
+    Int64 MissingPixels() const { return missing_; }
 
     const TGIFImageDescriptor& DescriptorRecord() const { return descriptor_; }
     // 1 left, 2 top, 3 width, 4 height; other indices read 0 and write nothing.
@@ -185,6 +188,7 @@ private:
     mutable Int64 held_ = 0;
     bool hasPixels_ = false;
     Int64 pixelCount_ = 0;
+    Int64 missing_ = 0;
     Byte fill_ = 0;
     TGIFLocalColorMap ownColorMap_;
     TGIFImageDescriptor descriptor_;

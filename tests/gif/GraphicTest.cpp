@@ -244,6 +244,82 @@ TEST(GraphicStream, HugeDeclaredFramesRaiseBeforeAllocating) {
     }
 }
 
+TEST(GraphicStream, StubFilesRefuseThePassesThatDecodeEveryFrame) {
+    // Image data of a single pixel of colour 1: a few bytes for any declared size.
+    const Bytes onePixel = Cat({{2}, SubBlocks(PackCodes({{4, 3}, {1, 3}, {5, 3}}))});
+    auto frame = [&](int width, int height) {
+        return Cat(
+            {{0x2C, 0, 0, 0, 0, Byte(width), Byte(width >> 8), Byte(height), Byte(height >> 8), 0},
+             onePixel});
+    };
+    auto screen = [](int width, int height) {
+        return Cat({Str("GIF89a"),
+                    {Byte(width), Byte(width >> 8), Byte(height), Byte(height >> 8)},
+                    {0x80, 0, 0},
+                    {0, 0, 0, 255, 255, 255}});
+    };
+    Bytes twelve = screen(8000, 8000);
+    for (int i = 0; i < 12; ++i)
+        twelve = Cat({twelve, frame(8000, 8000)});
+    twelve.push_back(0x3B);
+    // A comment, then a byte that is no introducer: the frame's descriptor starts at it.
+    const Bytes stray = Cat({screen(90, 90),
+                             {0x21, 0xFE, 3},
+                             Str("abc"),
+                             {0},
+                             {'T', 0, 0, 0, 0, 0x50, 0x45, 0x32, 0x2E, 0},
+                             onePixel,
+                             {0x3B}});
+    // Damaged, not a stub: a 2000 x 2000 frame (4 million pixels) that holds one.
+    const Bytes damaged = Cat({screen(2000, 2000), frame(2000, 2000), {0x3B}});
+
+    struct Case {
+        const char* what;
+        const Bytes& file;
+        bool refused;
+    } cases[] = {{"twelve frames of 8000 x 8000", twelve, true},
+                 {"one 17744 x 11826 frame on a 90 x 90 screen", stray, true},
+                 {"a 2000 x 2000 frame cut short", damaged, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The codec's own image keeps every frame it read (no budget of its own).
+        giftest::RecordingImage core;
+        TMemoryStream in;
+        Fill(in, c.file);
+        core.ReadGIF(in);
+        TMemoryStream out;
+        if (!c.refused) {
+            EXPECT_NO_THROW(core.WriteGIF(out));
+            continue;
+        }
+        try {
+            core.WriteGIF(out);
+            ADD_FAILURE() << "saved";
+        } catch (const GIFException& e) {
+            EXPECT_EQ(e.Message(), "Image is too large");
+        }
+        // The picture loads what its budget allows, then refuses to save or optimise it.
+        if (c.file.size() > 100) continue; // the twelve frames exceed the picture's budget
+        RecordingGraphic image;
+        LoadBytes(*image, c.file);
+        ASSERT_EQ(image->Frames().Count(), 1);
+        EXPECT_THROW(SaveBytes(*image), GIFException);
+        EXPECT_THROW(image->OptimizeFrames(kOptimizeCrop | kOptimizeMerge | kOptimizeCleanup,
+                                           redNone, 8, dtNearest),
+                     GIFException);
+        EXPECT_EQ(image->Frames().GetFrame(0)->HeldPixelBytes(), 1) << "decoded all the same";
+    }
+}
+
+TEST(GraphicStream, FramesMadeInMemorySaveWhateverTheirSize) {
+    // More pixels than a file may leave missing, all of them held.
+    RecordingGraphic image;
+    const int side = 4097;
+    AddPlainFrame(*image, side, side, {RGB(0, 0, 0), RGB(255, 255, 255)}, 1);
+    ASSERT_GT(Int64(side) * side, kMaxMissingPixels);
+    EXPECT_NO_THROW(SaveBytes(*image));
+}
+
 TEST(GraphicRegistration, PictureLoadsByExtensionAndSavesGIFWhateverTheName) {
     test_support::TempFolder folder{"korvid-gif-graphic-"};
     RecordingGraphic image;

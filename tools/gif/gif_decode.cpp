@@ -2,10 +2,14 @@
 // and load time, per frame its place, a checksum of its index pixels and one of its colour
 // map. --dump DIR writes every frame as a 32-bit BMP in its own colours (transparent pixels
 // with alpha 0); --composite DIR writes the logical screen after each frame, composed by
-// the frames' disposal methods.
+// the frames' disposal methods. A stub file (frames declaring far more pixels than their data
+// holds) is refused as saving refuses it, and a screen is composed only up to the size of the
+// largest frame the codec reads.
 //   gif_decode [--dump DIR] [--composite DIR] FILE...
+#include "gif/GIFException.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFGraphic.h"
+#include "gif/GIFStreamIO.h"
 #include "gif/GIFSubImage.h"
 #include "gif_tool_support.h"
 
@@ -98,8 +102,14 @@ int main(int argc, char** argv) {
                         ms > 0 ? pixels / ms / 1000.0 : 0.0);
             for (const String& w : warnings)
                 std::printf("  warning: %s\n", w.c_str());
+            // Checksums and pictures make every pixel.
+            image->CheckMissingPixels();
+            const bool composing = !compositeDir.empty();
+            if (composing && Int64(image->ScreenWidth()) * image->ScreenHeight() > kMaxFramePixels)
+                RaiseGIFError(gifmsg::ImageTooLarge);
             std::string base = BaseName(file);
-            giftool::Composer screen(image->ScreenWidth(), image->ScreenHeight());
+            giftool::Composer screen(composing ? image->ScreenWidth() : 0,
+                                     composing ? image->ScreenHeight() : 0);
             std::vector<unsigned char> colors;
             for (int i = 0; i < n; ++i) {
                 TGIFSubImage& frame = *image->Frames().GetFrame(i);
@@ -116,7 +126,7 @@ int main(int argc, char** argv) {
                 if (v.width == 0 || v.height == 0 || !v.indices) continue;
                 if (!dumpDir.empty())
                     giftool::WriteBMP(Numbered(dumpDir, base, "f", i), FramePicture(v));
-                if (!compositeDir.empty()) {
+                if (composing) {
                     screen.Draw(v);
                     giftool::WriteBMP(Numbered(compositeDir, base, "c", i), screen.Screen());
                     screen.Dispose();
