@@ -10,6 +10,7 @@ bool FrameQueue::Push(DecodedFrame frame) {
     });
     if (aborted_ || frame.serial != requestSerial_.load()) return false;
     frames_.push_back(std::move(frame));
+    ++moves_;
     changed_.notify_all();
     return true;
 }
@@ -30,6 +31,7 @@ DecodedFrame FrameQueue::Pop() {
     std::lock_guard lock(mutex_);
     DecodedFrame f = std::move(frames_.front());
     frames_.pop_front();
+    ++moves_;
     changed_.notify_all();
     return f;
 }

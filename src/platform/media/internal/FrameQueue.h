@@ -40,6 +40,8 @@ public:
     void Abort();
     void Wake();
     bool Empty() const;
+    // Frames pushed and popped so far: whether the decoder and the presenter are moving.
+    std::uint64_t Moves() const { return moves_.load(); }
 
 private:
     void DropStale();
@@ -50,6 +52,7 @@ private:
     std::condition_variable changed_;
     std::deque<DecodedFrame> frames_;
     bool aborted_ = false;
+    std::atomic<std::uint64_t> moves_{0};
 };
 
 } // namespace media::detail

@@ -12,6 +12,7 @@ bool PacketQueue::Put(ff::PacketPtr packet, int serial) {
     if (aborted_ || serial != requestSerial_.load()) return false;
     bytes_ += size;
     packets_.push_back({std::move(packet), serial});
+    ++moves_;
     changed_.notify_all();
     return true;
 }
@@ -23,6 +24,7 @@ bool PacketQueue::Get(QueuedPacket& out) {
     out = std::move(packets_.front());
     packets_.pop_front();
     if (out.packet) bytes_ -= static_cast<std::size_t>(out.packet->size);
+    ++moves_;
     changed_.notify_all();
     return true;
 }

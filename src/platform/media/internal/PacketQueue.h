@@ -35,6 +35,8 @@ public:
     bool Empty() const;
     // As much is queued as the bounds allow: a put would wait.
     bool Full() const;
+    // Packets put and taken so far: whether the stage on either side is moving.
+    std::uint64_t Moves() const { return moves_.load(); }
 
 private:
     const std::atomic<int>& requestSerial_;
@@ -45,6 +47,7 @@ private:
     std::deque<QueuedPacket> packets_;
     std::size_t bytes_ = 0;
     bool aborted_ = false;
+    std::atomic<std::uint64_t> moves_{0};
 };
 
 } // namespace media::detail

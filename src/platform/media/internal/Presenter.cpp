@@ -36,9 +36,11 @@ private:
     bool Step(int serial) {
         std::optional<FrameTiming> front = s_.frames->Peek(0, milliseconds(10));
         if (!front || front->serial != serial) {
-            if (s_.ShownSerial() != serial && s_.video.finishedSerial.load() == serial &&
-                s_.frames->Empty()) {
-                // Nothing decodable at the target: the old frame stays, the seek is done.
+            if (s_.ShownSerial() != serial &&
+                ((s_.video.finishedSerial.load() == serial && s_.frames->Empty()) ||
+                 s_.Stalled())) {
+                // Nothing decodable at the target (or nothing more coming): the old frame
+                // stays, the seek is done.
                 s_.SetShownSerial(serial, s_.TargetFor(serial), true);
                 if (!firstShown_) {
                     firstShown_ = true;

@@ -135,6 +135,7 @@ void Session::SetShownSerial(int serial, double pts, bool resetClock) {
 bool Session::AudioReady(int serial) {
     if (!info.hasAudio || audio.finishedSerial.load() == serial || (sink && sink->Begun(serial)))
         return true;
+    if (Stalled()) return true;
     // Files interleave their streams within a fraction of a second.
     constexpr double kInterleaveSeconds = 1.0;
     return readSerial_.load() == serial &&
@@ -149,6 +150,24 @@ void Session::NoteRead(int serial, double position) {
     } else if (position > readPosition_.load()) {
         readPosition_ = position;
     }
+}
+
+bool Session::Stalled() {
+    // A real second at least, whatever the kernel's clock does.
+    constexpr std::chrono::seconds kRealMinimum{1};
+    const int serial = requestSerial_.load();
+    const std::uint64_t moves = video.packets->Moves() + audio.packets->Moves() + frames->Moves();
+    const double now = NowSeconds();
+    const auto real = std::chrono::steady_clock::now();
+    std::lock_guard lock(stallMutex_);
+    if (serial != stallSerial_ || moves != lastMoves_) {
+        stallSerial_ = serial;
+        lastMoves_ = moves;
+        idleSince_ = now;
+        idleSinceReal_ = real;
+        return false;
+    }
+    return now - idleSince_ >= kStallSeconds && real - idleSinceReal_ >= kRealMinimum;
 }
 
 bool Session::Settling() {

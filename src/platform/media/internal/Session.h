@@ -11,7 +11,9 @@
 #include "platform/media/internal/PacketQueue.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 
@@ -98,6 +100,11 @@ public:
     void NoteRead(int serial, double position);
     // True from a seek until its frame is shown and its audio is ready.
     bool Settling();
+    // Nothing has moved between the stages (no packet read or decoded, no frame decoded or
+    // shown) for kStallSeconds since the last seek: what the seek still waits for will not
+    // come, so it settles with what there is (the picture shown, the sound not begun).
+    bool Stalled();
+    static constexpr double kStallSeconds = 2.0;
     void StartWorkers();
     void CreateSink();
 
@@ -130,6 +137,14 @@ private:
     int executedSerial_ = 0;
     double executedTarget_ = 0;
     bool executedFromStart_ = true;
+
+    // The pipeline's moves when Stalled last saw them change, and since when (on the kernel's
+    // clock and in real time: a fake clock's leap must not cut short a seek still working).
+    std::mutex stallMutex_;
+    int stallSerial_ = -1;
+    std::uint64_t lastMoves_ = 0;
+    double idleSince_ = 0;
+    std::chrono::steady_clock::time_point idleSinceReal_;
 
     std::mutex clockMutex_;
     Clock external_;
