@@ -9,16 +9,21 @@
 #include <cstring>
 #include <functional>
 
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace {
 
 constexpr Int64 kMaxPixels = Int64(1) << 28;
+// Pixels a picture may declare beyond where its data ends (a screen of 4096 x 4096): a cut
+// file keeps a grey tail, a stub of a few bytes cannot ask for millions.
+constexpr Int64 kMaxMissingPixels = Int64(1) << 24;
 
 // libjpeg reports failure by calling error_exit, which must not return: jump back.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    bool dataEnded = false; // the data ran out: what libjpeg decodes now is made up
 };
 
 void OnError(j_common_ptr info) {
@@ -26,6 +31,14 @@ void OnError(j_common_ptr info) {
     std::longjmp(err->jump, 1);
 }
 void OnMessage(j_common_ptr) {} // warnings are not shown
+// The data ended: the file's end, or the end of the image where a scan needed more.
+void OnWarning(j_common_ptr info, int level) {
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF ||
+                      (code == JWRN_HIT_MARKER &&
+                       reinterpret_cast<j_decompress_ptr>(info)->unread_marker == JPEG_EOI)))
+        reinterpret_cast<ErrorManager*>(info->err)->dataEnded = true;
+}
 
 struct Decoded {
     int width = 0, height = 0;
@@ -41,6 +54,7 @@ bool DecodeJpeg(const std::vector<Byte>& data, bool fast, Decoded& out,
     info.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = OnError;
     err.pub.output_message = OnMessage;
+    err.pub.emit_message = OnWarning;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -61,15 +75,25 @@ bool DecodeJpeg(const std::vector<Byte>& data, bool fast, Decoded& out,
     jpeg_start_decompress(&info);
     out.width = int(info.output_width);
     out.height = int(info.output_height);
-    out.rgb.assign(size_t(out.width) * size_t(out.height) * 3, 0);
+    const size_t rowBytes = size_t(out.width) * 3;
     std::vector<Byte>& rgb = out.rgb;
+    rgb.clear();
+    rgb.reserve(rowBytes * size_t(out.height)); // rows are made as they are decoded
     static thread_local std::vector<Byte> line;
     line.resize(size_t(out.width) * size_t(info.output_components));
-    while (info.output_scanline < info.output_height) {
+    // Once the data of a one-scan picture has run out, the rows of the block row being decoded
+    // are finished and the rest is left grey, as libjpeg would make it, without decoding: a
+    // few bytes that declare a huge picture cost no more than their data, or are refused when
+    // most of it is missing. (A picture of many scans has read all of them by now; what is
+    // left is real.)
+    const bool oneScan = !jpeg_has_multiple_scans(&info);
+    JDIMENSION end = info.output_height;
+    while (info.output_scanline < end) {
         JSAMPROW row = line.data();
         const int y = int(info.output_scanline);
         jpeg_read_scanlines(&info, &row, 1);
-        Byte* dst = rgb.data() + size_t(y) * size_t(out.width) * 3;
+        rgb.resize(rowBytes * size_t(y + 1));
+        Byte* dst = rgb.data() + size_t(y) * rowBytes;
         if (cmyk) {
             // Stored inverted, as Adobe writes it.
             for (int x = 0; x < out.width; ++x) {
@@ -82,8 +106,20 @@ bool DecodeJpeg(const std::vector<Byte>& data, bool fast, Decoded& out,
             std::memcpy(dst, line.data(), size_t(out.width) * 3);
         }
         if (progress) progress(y, out.height);
+        if (oneScan && err.dataEnded && end == info.output_height)
+            end =
+                std::min(end, info.output_scanline + JDIMENSION(info.max_v_samp_factor * DCTSIZE));
     }
-    jpeg_finish_decompress(&info);
+    if (end < info.output_height) {
+        jpeg_abort_decompress(&info);
+        if (Int64(info.output_height - end) * out.width > kMaxMissingPixels) {
+            jpeg_destroy_decompress(&info);
+            return false;
+        }
+        rgb.resize(rowBytes * size_t(out.height), Byte(128));
+    } else {
+        jpeg_finish_decompress(&info);
+    }
     jpeg_destroy_decompress(&info);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace gfx_test;
@@ -17,6 +18,9 @@ ObjectPtr<TBitmap> TwoColours() {
     b->Canvas()->FillRect(Rect(16, 0, 32, 16));
     return b;
 }
+
+// The start-of-frame marker of a baseline picture; its height follows 3 bytes later.
+const Byte kSof0[] = {0xFF, 0xC0};
 
 bool Near(TColor a, TColor b, int tolerance) {
     for (int shift : {0, 8, 16})
@@ -104,6 +108,53 @@ TEST(Jpeg, BrokenDataIsRefusedAndKeepsThePicture) {
     junk.SetPosition(0);
     EXPECT_THROW(jpeg->LoadFromStream(junk), EInvalidGraphic);
     EXPECT_EQ(jpeg->Width(), 32);
+}
+
+TEST(Jpeg, DecodingStopsWhereTheDataEnds) {
+    // A 32 x 16 picture whose header claims more: its data ends after row 15.
+    auto jpeg = MakeObject<TJPEGImage>();
+    jpeg->Assign(TwoColours().get());
+    const std::vector<Byte> bytes = Save(*jpeg);
+    struct Case {
+        const char* what;
+        int width, height;
+        std::size_t cut; // bytes dropped before the end-of-image marker
+        bool loads;
+    } cases[] = {{"ends at its marker", 32, 30000, 0, true},
+                 {"file cut short", 32, 30000, 2, true},
+                 // 123 million pixels without data: a stub, not a damaged picture.
+                 {"most of it missing", 4096, 30000, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Byte> file = bytes;
+        const auto sof = std::search(file.begin(), file.end(), kSof0, kSof0 + 2);
+        ASSERT_NE(sof, file.end());
+        sof[5] = Byte(c.height >> 8);
+        sof[6] = Byte(c.height);
+        sof[7] = Byte(c.width >> 8);
+        sof[8] = Byte(c.width);
+        auto loaded = MakeObject<TJPEGImage>();
+        loaded->SetProgressiveDisplay(true);
+        int rowsReported = 0;
+        loaded->OnProgress = [&](TObject*, TProgressStage stage, Byte, bool, const TRect&,
+                                 const String&) { rowsReported += stage == psRunning; };
+        TMemoryStream s;
+        s.WriteBuffer(file.data(), Int64(file.size() - c.cut));
+        s.SetPosition(0);
+        if (!c.loads) {
+            EXPECT_THROW(loaded->LoadFromStream(s), EInvalidGraphic);
+            EXPECT_TRUE(loaded->Empty());
+            continue;
+        }
+        loaded->LoadFromStream(s);
+        ASSERT_EQ(loaded->Height(), c.height);
+        // Progress comes every 32 decoded rows: only the first block rows were decoded.
+        EXPECT_LE(rowsReported, 2);
+        TBitmap* b = loaded->Bitmap();
+        EXPECT_TRUE(Near(b->Canvas()->Pixels(2, 2), clRed, 24));
+        EXPECT_EQ(b->Canvas()->Pixels(5, c.height - 1), RGB(128, 128, 128))
+            << "the missing rest is grey";
+    }
 }
 
 TEST(Jpeg, ProgressiveDisplayReportsRows) {
