@@ -3,12 +3,13 @@
 // open with the size and frame count it was given (for the 8- and 24-bit frames the program
 // saves) or fail with the engine's error; the writer itself must refuse what it cannot write,
 // never crash or overrun.
+#include "EngineWaits.h"
+#include "InputFile.h"
 #include "platform/avifile/Vfw.h"
 #include "platform/media/MediaEngine.h"
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -107,26 +108,10 @@ Written WriteAvi(const std::string& path, Choices& in) {
     return w;
 }
 
-// Opens the file paused and waits until it is complete or closed again.
-void Open(media::MediaEngine& engine, const std::string& path) {
-    engine.Open(path);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        while (engine.NextEvent()) {
-        }
-        if (engine.GetOpenState() == media::mpClosed ||
-            engine.GetReadyState() == media::mpReadyStateComplete)
-            return;
-        engine.WaitForEvents(std::chrono::milliseconds(5));
-    }
-    std::fprintf(stderr, "open did not settle\n");
-    __builtin_trap();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = "/tmp/korvid-avi-fuzz-" + std::to_string(getpid()) + ".avi";
+    const std::string path = InputFileName(".avi");
     unlink(path.c_str());
     Choices in(data, size);
     const Written w = WriteAvi(path, in);
@@ -138,7 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.autoStart = false;
     options.useAudioDevice = false;
     media::MediaEngine engine(options);
-    Open(engine, path);
+    engine.Open(path);
+    if (!SettleOpen(engine)) __builtin_trap();
     if ((w.bits == 8 || w.bits == 24) && engine.GetOpenState() != media::mpOpen) {
         std::fprintf(stderr, "a %d-bit %d x %d file did not open\n", w.bits, w.width, w.height);
         __builtin_trap();

@@ -2,6 +2,7 @@
 // every image it holds (whole and sliced), and paint a skinned button, an edit and a form
 // frame with it. Every input must end in a drawn window or an exception of the rtl tree;
 // never a crash, overrun or hang. Seeds: fuzz/corpus/skin_file/.
+#include "InputFile.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "platform/headless/Headless.h"
@@ -13,7 +14,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -54,13 +54,6 @@ struct Desk {
     TskEdit* edit = nullptr;
 };
 
-// A new name for every input: the theme loads a name it does not hold already.
-std::string TempPath() {
-    static int count = 0;
-    return "/tmp/korvid-skin-fuzz-" + std::to_string(getpid()) + "-" + std::to_string(++count) +
-           ".skn";
-}
-
 void DecodeImages(TskFileTheme& theme) {
     for (int item = 1; item <= kThemeItemCount; ++item) {
         if (ThemeItemKindOf(item) != tkThemeImage) continue;
@@ -75,13 +68,10 @@ void DecodeImages(TskFileTheme& theme) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Desk desk;
-    const std::string path = TempPath();
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (size) std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    } else {
-        return 0;
-    }
+    // A new name for every input: the theme loads a name it does not hold already.
+    static int count = 0;
+    const std::string path = InputFileName(".skn", ++count);
+    if (!WriteInputFile(path, data, size)) return 0;
     try {
         desk.theme->SetThemeFile(path);
     } catch (const Exception&) {

@@ -121,10 +121,8 @@ private:
 
 // The first byte of the shown picture's pixels; -1 when there is none.
 int ShownValue(MediaEngine& engine) {
-    LONG size = 0;
-    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return -1;
-    std::vector<BYTE> dib(static_cast<std::size_t>(size));
-    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, dib.data()))) return -1;
+    const std::vector<BYTE> dib = PresentedDib(engine);
+    if (dib.empty()) return -1;
     BITMAPINFOHEADER header;
     std::memcpy(&header, dib.data(), sizeof header);
     return dib[header.biSize];
