@@ -35,12 +35,8 @@ void SettleSeek(media::MediaEngine& engine) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = InputFileName(".bin");
     if (!WriteInputFile(path, data, size)) return 0;
-    media::EngineOptions options;
-    options.autoStart = false;
-    options.useAudioDevice = false;
-    media::MediaEngine engine(options);
-    engine.Open(path);
-    if (!SettleOpen(engine)) __builtin_trap();
+    media::MediaEngine engine(SilentOptions());
+    OpenAndSettle(engine, path);
     if (engine.GetOpenState() == media::mpOpen) {
         engine.SetPosition(engine.Duration() / 2);
         SettleSeek(engine);

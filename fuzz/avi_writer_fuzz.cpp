@@ -119,12 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         unlink(path.c_str());
         return 0;
     }
-    media::EngineOptions options;
-    options.autoStart = false;
-    options.useAudioDevice = false;
-    media::MediaEngine engine(options);
-    engine.Open(path);
-    if (!SettleOpen(engine)) __builtin_trap();
+    media::MediaEngine engine(SilentOptions());
+    OpenAndSettle(engine, path);
     if ((w.bits == 8 || w.bits == 24) && engine.GetOpenState() != media::mpOpen) {
         std::fprintf(stderr, "a %d-bit %d x %d file did not open\n", w.bits, w.width, w.height);
         __builtin_trap();
