@@ -31,12 +31,13 @@ void OnError(j_common_ptr info) {
     std::longjmp(err->jump, 1);
 }
 void OnMessage(j_common_ptr) {} // warnings are not shown
-// The data ended: the file's end, or the end of the image where a scan needed more.
+// The data ended: the file's end, or a marker where the scan needed more (a restart marker
+// only ends an interval; the data goes on after it).
 void OnWarning(j_common_ptr info, int level) {
     const int code = info->err->msg_code;
-    if (level < 0 && (code == JWRN_JPEG_EOF ||
-                      (code == JWRN_HIT_MARKER &&
-                       reinterpret_cast<j_decompress_ptr>(info)->unread_marker == JPEG_EOI)))
+    const int marker = reinterpret_cast<j_decompress_ptr>(info)->unread_marker;
+    const bool restart = marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+    if (level < 0 && (code == JWRN_JPEG_EOF || (code == JWRN_HIT_MARKER && !restart)))
         reinterpret_cast<ErrorManager*>(info->err)->dataEnded = true;
 }
 

@@ -118,12 +118,14 @@ TEST(Jpeg, DecodingStopsWhereTheDataEnds) {
     struct Case {
         const char* what;
         int width, height;
-        std::size_t cut; // bytes dropped before the end-of-image marker
+        std::size_t cut;         // bytes dropped before the end-of-image marker
+        std::vector<Byte> added; // in front of the end-of-image marker
         bool loads;
-    } cases[] = {{"ends at its marker", 32, 30000, 0, true},
-                 {"file cut short", 32, 30000, 2, true},
+    } cases[] = {{"ends at its marker", 32, 30000, 0, {}, true},
+                 {"file cut short", 32, 30000, 2, {}, true},
+                 {"a comment after its data", 32, 30000, 0, {0xFF, 0xFE, 0, 3, 'x'}, true},
                  // 123 million pixels without data: a stub, not a damaged picture.
-                 {"most of it missing", 4096, 30000, 0, false}};
+                 {"most of it missing", 4096, 30000, 0, {}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<Byte> file = bytes;
@@ -133,6 +135,7 @@ TEST(Jpeg, DecodingStopsWhereTheDataEnds) {
         sof[6] = Byte(c.height);
         sof[7] = Byte(c.width >> 8);
         sof[8] = Byte(c.width);
+        file.insert(file.end() - 2, c.added.begin(), c.added.end());
         auto loaded = MakeObject<TJPEGImage>();
         loaded->SetProgressiveDisplay(true);
         int rowsReported = 0;
