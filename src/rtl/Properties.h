@@ -135,6 +135,8 @@ public:
             return Value(std::invoke(get, static_cast<const C&>(o)));
         };
         info.SetMethod = [get, set, name](TObject& o, const std::any& v) {
+            (void)get; // only one of the two is used, by the kind of event
+            (void)set;
             const Value* typed = std::any_cast<Value>(&v);
             if (!typed) throw EPropertyError(String("Invalid value for property ") + name);
             if constexpr (std::is_null_pointer_v<Setter>)
