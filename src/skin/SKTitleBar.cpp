@@ -6,6 +6,8 @@
 #include "skin/SKForm.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace {
 
@@ -34,6 +36,55 @@ void DrawPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool transpar
         return;
     }
     canvas->Draw(x, y, g);
+}
+
+// The relative luminance of an sRGB colour, and the contrast ratio of two (1 to 21).
+double Luminance(COLORREF c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) +
+           0.0722 * channel(GetBValue(c));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// An inactive window's caption: the active colour moved as far towards the bar's mean colour
+// under Area as still keeps a contrast of 4.5:1 with every pixel there, so it looks dimmed yet
+// stays readable on any bar, a skin file's included.
+COLORREF InactiveCaptionColor(TCanvas* Canvas, const TRect& Area, COLORREF Active) {
+    std::vector<COLORREF> behind;
+    double r = 0, g = 0, b = 0;
+    for (int y = Area.top; y < Area.bottom; ++y)
+        for (int x = Area.left; x < Area.right; ++x) {
+            const COLORREF c = ColorToRGB(Canvas->Pixels(x, y));
+            behind.push_back(c);
+            r += GetRValue(c);
+            g += GetGValue(c);
+            b += GetBValue(c);
+        }
+    if (behind.empty()) return Active;
+    const double n = static_cast<double>(behind.size());
+    r /= n;
+    g /= n;
+    b /= n;
+    auto mix = [](int from, double to, double t) {
+        return static_cast<int>(std::lround(from + (to - from) * t));
+    };
+    // At most halfway: the text stays the bar's foreground.
+    for (int step = 10; step > 0; --step) {
+        const double t = step * 0.05;
+        const COLORREF candidate = RGB(mix(GetRValue(Active), r, t), mix(GetGValue(Active), g, t),
+                                       mix(GetBValue(Active), b, t));
+        if (std::all_of(behind.begin(), behind.end(),
+                        [&](COLORREF c) { return Contrast(candidate, c) >= 4.5; }))
+            return candidate;
+    }
+    return Active;
 }
 
 // The byte length of the first n code points of a UTF-8 text.
@@ -423,14 +474,24 @@ void TskTitleBar::PaintButtonsAndCaption(TBitmap* Bitmap) {
         DrawPicture(c, picture, place.rect.left, place.rect.top, b->Transparent());
     }
     c->SetFont(Font());
-    if (!formActive_) c->Font()->SetColor(clInactiveCaption);
+    // An inactive window's caption loses its weight as well as some colour: on a bar where
+    // the active colour has little contrast to spare, the weight is what shows the change.
+    if (!formActive_) c->Font()->SetStyle(TFontStyles(Font()->Style()).Exclude(fsBold));
     c->Brush()->SetStyle(bsClear);
     const int room = std::max(0, layout.captionRight - layout.captionLeft);
     const String text = FitCaption(c, caption_, room);
     const int textHeight = c->TextHeight(text.empty() ? String("Wg") : text);
+    const int textTop = buttonTop_ + (stripHeight_ - textHeight) / 2;
+    const TRect clip = Rect(layout.captionLeft, 0, layout.captionLeft + room, Bitmap->Height());
+    if (!formActive_ && !text.empty()) {
+        const TRect behind =
+            Rect(layout.captionLeft, std::max(0, textTop),
+                 std::min(Bitmap->Width(), layout.captionLeft + std::min(room, c->TextWidth(text))),
+                 std::min(Bitmap->Height(), textTop + textHeight));
+        c->Font()->SetColor(TColor(InactiveCaptionColor(c, behind, ColorToRGB(Font()->Color()))));
+    }
     // Clipped to the room, so the text never runs under the buttons.
-    c->TextRect(Rect(layout.captionLeft, 0, layout.captionLeft + room, Bitmap->Height()),
-                layout.captionLeft, buttonTop_ + (stripHeight_ - textHeight) / 2, text);
+    c->TextRect(clip, layout.captionLeft, textTop, text);
 }
 
 // --- mouse ---------------------------------------------------------------------------------

@@ -1,11 +1,12 @@
-// The caption of every built-in style can be read: its text stands out from the bar drawn
-// behind it by a contrast ratio of at least 4.5:1, computed from the pixels the bar shows
-// with and without the text.
+// The caption of every built-in style can be read, on an active window's bar and on an
+// inactive one's: its text stands out from the bar drawn behind it by a contrast ratio of at
+// least 4.5:1, computed from the pixels the bar shows with and without the text.
 #include "SkinFormTestUtil.h"
 #include "support/SkinStyles.h"
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -36,31 +37,58 @@ protected:
                 pixels.push_back(WindowPixel(bar, x, y));
         return pixels;
     }
-    // The lowest contrast between the caption's colour and the bar behind any of its pixels.
-    double WorstContrast(TskTitleBar* bar) {
+    struct Caption {
+        std::vector<COLORREF> pixels; // the bar with the caption on it
+        int textPixels = 0;           // how many of them the caption changed
+        COLORREF color = 0;           // the colour most of those have
+        double worst = 0;             // its lowest contrast with the bar behind any of them
+    };
+    Caption DrawnCaption(TskTitleBar* bar) {
         bar->SetCaption("");
         const std::vector<COLORREF> plain = BarPixels(bar);
         bar->SetCaption("Varnelo  -  V 1.2");
-        const std::vector<COLORREF> captioned = BarPixels(bar);
-        const COLORREF text = ColorToRGB(bar->Font()->Color());
-        double worst = 1e9;
-        int textPixels = 0;
+        Caption c;
+        c.pixels = BarPixels(bar);
+        std::map<COLORREF, int> counts;
         for (size_t i = 0; i < plain.size(); ++i)
-            if (plain[i] != captioned[i]) {
-                ++textPixels;
-                worst = std::min(worst, Contrast(text, plain[i]));
-            }
-        EXPECT_GT(textPixels, 50);
-        return worst;
+            if (plain[i] != c.pixels[i]) ++counts[c.pixels[i]];
+        for (auto [color, n] : counts) {
+            c.textPixels += n;
+            if (n > counts[c.color]) c.color = color;
+        }
+        EXPECT_GT(c.textPixels, 50);
+        c.worst = 1e9;
+        for (size_t i = 0; i < plain.size(); ++i)
+            if (plain[i] != c.pixels[i]) c.worst = std::min(c.worst, Contrast(c.color, plain[i]));
+        return c;
     }
 };
 
-TEST_F(SkinCaptionContrast, EveryStylesActiveCaptionStandsOutFromItsBar) {
+// Whether a channel of the two colours differs by more than an eye passes over.
+bool VisiblyDifferent(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) > 48 ||
+           std::abs(GetGValue(a) - GetGValue(b)) > 48 || std::abs(GetBValue(a) - GetBValue(b)) > 48;
+}
+
+TEST_F(SkinCaptionContrast, EveryStylesCaptionStandsOutFromItsBarActiveOrNot) {
     ShowForm();
     for (const test_support::NamedStyle& s : test_support::kBuiltinStyles) {
         skin_->SetUIStyle(s.style);
         TskTitleBar* bar = skin_->TitleBar();
-        EXPECT_GE(WorstContrast(bar), 4.5) << s.name;
+        bar->SetFormActive(true);
+        const Caption active = DrawnCaption(bar);
+        EXPECT_EQ(active.color, ColorToRGB(bar->Font()->Color())) << s.name;
+        EXPECT_GE(active.worst, 4.5) << s.name;
+        bar->SetFormActive(false);
+        const Caption inactive = DrawnCaption(bar);
+        EXPECT_GE(inactive.worst, 4.5) << s.name << " inactive";
+        // Dimmed, and unlike the active caption at a glance.
+        EXPECT_NE(inactive.color, active.color) << s.name;
+        EXPECT_LT(inactive.worst, active.worst) << s.name;
+        int changed = 0;
+        for (size_t i = 0; i < active.pixels.size(); ++i)
+            changed += VisiblyDifferent(active.pixels[i], inactive.pixels[i]) ? 1 : 0;
+        EXPECT_GT(changed, active.textPixels / 5) << s.name;
     }
 }
 
