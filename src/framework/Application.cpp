@@ -6,6 +6,8 @@
 
 #include "platform/user/User.h"
 
+#include <algorithm>
+
 TApplication* Application = nullptr;
 
 void HandleControlException(TObject* Sender) {
@@ -87,19 +89,35 @@ bool TApplication::ProcessMessage(MSG& msg) {
         return true;
     }
     bool handled = false;
-    if (OnMessage) {
-        try {
-            OnMessage(msg, handled);
-        } catch (...) {
-            HandleException(this);
-            handled = true;
+    try {
+        if (OnMessage) OnMessage(msg, handled);
+        // Found again by id each time: a handler may add or remove handlers.
+        for (int last = 0; !handled;) {
+            auto next = std::upper_bound(messageHandlers_.begin(), messageHandlers_.end(), last,
+                                         [](int id, const MessageHandler& h) { return id < h.id; });
+            if (next == messageHandlers_.end()) break;
+            last = next->id;
+            const TMessageEvent handler = next->handler; // may remove itself
+            handler(msg, handled);
         }
+    } catch (...) {
+        HandleException(this);
+        handled = true;
     }
     if (!handled) {
         TranslateMessage(&msg);
         DispatchMessage(&msg);
     }
     return true;
+}
+
+int TApplication::AddMessageHandler(TMessageEvent Handler) {
+    messageHandlers_.push_back({++lastHandlerId_, std::move(Handler)});
+    return lastHandlerId_;
+}
+
+void TApplication::RemoveMessageHandler(int Id) {
+    std::erase_if(messageHandlers_, [Id](const MessageHandler& h) { return h.id == Id; });
 }
 
 void TApplication::ProcessMessages() {

@@ -6,6 +6,7 @@
 #include "rtl/ScopeGuard.h"
 
 #include <exception>
+#include <vector>
 
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
@@ -68,7 +69,14 @@ class TApplication : public TComponent {
     // A modal message box over the active form (MB_ flags); returns the button (IDOK ...).
     int MessageBox(const String& Text, const String& Caption, int Flags = 0);
 
+    // The program's own handler: it sees each message first.
     TMessageEvent OnMessage;
+    // Components' handlers: after OnMessage, in the order they were added, until one handles
+    // the message. Add returns the id Remove takes. A handler added or removed while a message
+    // goes round is safe: a removed one is not called again.
+    int AddMessageHandler(TMessageEvent Handler);
+    void RemoveMessageHandler(int Id);
+    int MessageHandlerCount() const { return static_cast<int>(messageHandlers_.size()); }
     TIdleEvent OnIdle;
     TExceptionEvent OnException;
 
@@ -93,6 +101,12 @@ private:
     bool quitPosted_ = false;
     int modalLevel_ = 0;
     std::function<void(TCustomForm*)> formCreating_;
+    struct MessageHandler {
+        int id;
+        TMessageEvent handler;
+    };
+    std::vector<MessageHandler> messageHandlers_; // by rising id
+    int lastHandlerId_ = 0;
 };
 
 extern TApplication* Application;

@@ -4,35 +4,9 @@
 #include "platform/user/User.h"
 #include "skin/SKMainMenu.h"
 
-#include <algorithm>
-#include <vector>
-
-// The hook state outlives the skin when another hook was put on the form after ours: the
-// procedure then keeps forwarding everything to the one we saved.
-struct TskForm::Hook {
-    TskForm* skin = nullptr;
-    TWndMethod saved;
-};
+#include <utility>
 
 namespace {
-
-struct FormHook {
-    std::shared_ptr<TskForm::Hook> state;
-    void operator()(TMessage& m) const {
-        if (state->skin) {
-            state->skin->NewParentWndProc(m);
-        } else if (state->saved) {
-            state->saved(m);
-        }
-    }
-};
-
-// Every skin set up on a form, and whether the skins put their handler on the application.
-std::vector<TskForm*>& Skins() {
-    static std::vector<TskForm*> skins;
-    return skins;
-}
-bool g_appHooked = false;
 
 // The client window of the program's MDI parent, 0 when the main form is none.
 HWND MainMDIClient() {
@@ -99,8 +73,9 @@ void TskForm::DeclareProperties(Published<TskForm>& p) {
 
 TskForm* TskForm::SkinOf(TCustomForm* Form) {
     if (!Form) return nullptr;
-    for (TskForm* s : Skins())
-        if (s->form_ == Form && !s->unhooked_) return s;
+    for (int i = 0; i < Form->ControlCount(); ++i)
+        if (auto* skin = dynamic_cast<TskForm*>(Form->Controls(i)))
+            return skin->unhooked_ ? nullptr : skin;
     return nullptr;
 }
 
@@ -145,52 +120,17 @@ void TskForm::Create(TComponent* AOwner) {
     form->SetAutoScroll(false);
     StripCaption();
 
-    hook_ = std::make_shared<Hook>();
-    hook_->skin = this;
-    hook_->saved = form->WindowProc;
-    form->WindowProc = FormHook{hook_};
-
-    Skins().push_back(this);
-    if (Application && !Application->OnMessage) {
-        Application->OnMessage = &TskForm::AppOnMessage;
-        g_appHooked = true;
-    }
-    if (form->HandleAllocated())
-        SetWindowPos(form->Handle(), 0, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    hook_ = std::make_unique<TskFormHook>(
+        form, [this](TMessage& m) { NewParentWndProc(m); },
+        [this](MSG& m, bool& handled) { AppOnMessage(m, handled); });
 }
 
 bool TskForm::HookedApplicationMessages() const {
-    return g_appHooked && std::find(Skins().begin(), Skins().end(), this) != Skins().end();
+    return hook_ && hook_->HandlesApplicationMessages();
 }
 
 void TskForm::Unhook() {
-    if (unhooked_ && !hook_) return;
     unhooked_ = true;
-    std::erase(Skins(), this);
-    if (Skins().empty() && g_appHooked) {
-        // Only our own handler is taken off; one put there since stays.
-        using Handler = void (*)(MSG&, bool&);
-        const Handler* current = Application ? Application->OnMessage.target<Handler>() : nullptr;
-        if (current && *current == &TskForm::AppOnMessage) Application->OnMessage = nullptr;
-        g_appHooked = false;
-    }
-    if (!hook_) return;
-    if (form_) {
-        // Ours is the form's procedure still: put the saved one back. Otherwise a later hook
-        // holds ours, which forwards everything from now on.
-        const FormHook* current = form_->WindowProc.target<FormHook>();
-        if (current && current->state == hook_) form_->WindowProc = hook_->saved;
-        if (form_->HandleAllocated() && !form_->ComponentState().Contains(csDestroying)) {
-            HWND h = form_->Handle();
-            SetWindowLong(h, GWL_STYLE, GetWindowLong(h, GWL_STYLE) | LONG(WS_CAPTION));
-            SetWindowRgn(h, 0, TRUE);
-            SetWindowPos(h, 0, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                             SWP_FRAMECHANGED);
-        }
-    }
-    hook_->skin = nullptr;
     hook_.reset();
 }
 
@@ -212,25 +152,15 @@ void TskForm::Destroy() {
 
 void TskForm::StripCaption() {
     if (!form_ || !form_->HandleAllocated()) return;
-    HWND h = form_->Handle();
-    const LONG style = GetWindowLong(h, GWL_STYLE);
-    if (!(style & LONG(WS_CAPTION))) return;
-    SetWindowLong(h, GWL_STYLE, style & ~LONG(WS_CAPTION));
-    SetWindowPos(h, 0, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     // The frame took room from the client area although the window kept its size.
-    form_->Realign();
+    if (StripSkinCaption(form_->Handle())) form_->Realign();
 }
 
 // --- the hook ------------------------------------------------------------------------------
 
 void TskForm::NewParentWndProc(TMessage& Message) {
-    TWndMethod saved = hook_ ? hook_->saved : TWndMethod();
-    if (unhooked_) {
-        if (saved) saved(Message);
-        return;
-    }
-    if (Message.Msg != WM_NCPAINT && saved) saved(Message);
+    if (unhooked_ || !hook_) return;
+    if (Message.Msg != WM_NCPAINT) hook_->CallSaved(Message);
     switch (Message.Msg) {
     case WM_KEYDOWN:
         Message.Result = HandleMenuShortCut(Message);
@@ -261,7 +191,7 @@ void TskForm::NewParentWndProc(TMessage& Message) {
         break;
     case WM_NCPAINT:
         if (form_->WindowState() == wsMinimized) {
-            if (saved) saved(Message);
+            hook_->CallSaved(Message);
         } else {
             PaintFormBorder();
         }
@@ -325,23 +255,23 @@ LRESULT TskForm::HandleMenuShortCut(TMessage& Message) {
 void TskForm::AppOnMessage(MSG& Msg, bool& Handled) {
     if (Msg.message != WM_SYSCHAR && Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN)
         return;
-    // The skin of the form the message is for (the one with the focus), never another's.
+    if (unhooked_) return;
+    // Only a message for this skin's form (the one with the focus), never another's.
     TWinControl* target = TWinControl::FindControl(Msg.hwnd);
     TCustomForm* form = target ? GetParentForm(target) : nullptr;
     if (!form && Screen) form = Screen->ActiveForm();
-    TskForm* skin = SkinOf(form);
-    if (!skin) return;
+    if (form != form_) return;
     if (Msg.message == WM_SYSCHAR) {
-        if (Msg.wParam != ' ' || !skin->titleBar_ || !skin->titleBar_->SystemMenu()) return;
+        if (Msg.wParam != ' ' || !titleBar_ || !titleBar_->SystemMenu()) return;
         Handled = true;
-        skin->titleBar_->SystemMenu()->Popup(form->Left(), form->Top() + skin->GetTitleBarHeight());
+        titleBar_->SystemMenu()->Popup(form_->Left(), form_->Top() + GetTitleBarHeight());
         return;
     }
     TMessage m;
     m.Msg = Msg.message;
     m.WParam = Msg.wParam;
     m.LParam = Msg.lParam;
-    Handled = skin->HandleMenuShortCut(m) != 0;
+    Handled = HandleMenuShortCut(m) != 0;
 }
 
 // --- properties ----------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Panel.h"
 #include "framework/ToolBar.h"
+#include "skin/SKFormHook.h"
 #include "skin/SKTitleBar.h"
 
 #include <memory>
@@ -89,9 +90,9 @@ class TskForm : public TCustomPanel {
 
     // The hook on the form's window procedure, and the application message handler.
     void NewParentWndProc(TMessage& Message);
-    // Alt+Space pops up the system menu of the skinned form the message is for; key downs try
-    // that form's menu shortcuts. Handled says whether the message was used.
-    static void AppOnMessage(MSG& Msg, bool& Handled);
+    // For a message to this skin's form: Alt+Space pops up its system menu; key downs try its
+    // menu shortcuts. Handled says whether the message was used.
+    void AppOnMessage(MSG& Msg, bool& Handled);
     // Runs the key as a shortcut of Menu while the form is active; 1 when it was one.
     LRESULT HandleMenuShortCut(TMessage& Message);
     // The skin on a form, nullptr when it has none.
@@ -105,10 +106,6 @@ class TskForm : public TCustomPanel {
 protected:
     void Paint() override;
     void Resize() override;
-
-public:
-    // What the form's window procedure holds while hooked.
-    struct Hook;
 
 private:
     void StripCaption();
@@ -127,7 +124,7 @@ private:
     TskTitleBar* titleBar_ = nullptr;
     TToolBar* menuBar_ = nullptr;
     TMainMenu* menu_ = nullptr;
-    std::shared_ptr<Hook> hook_;
+    std::unique_ptr<TskFormHook> hook_;
     TCustomForm* form_ = nullptr;
     TColor borderColor_ = 0;
     TCustomPanel* formPanel_ = nullptr;

@@ -18,24 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
-// Outlives the skin when another hook was put on the form after ours: the procedure then
-// forwards everything to the one we saved.
-struct TskMDIForm::FormHook {
-    TskMDIForm* skin = nullptr;
-    TWndMethod saved;
-};
-
 namespace {
-
-struct ParentProc {
-    std::shared_ptr<TskMDIForm::FormHook> state;
-    void operator()(TMessage& m) const {
-        if (state->skin)
-            state->skin->NewParentWndProc(m);
-        else if (state->saved)
-            state->saved(m);
-    }
-};
 
 // The client windows whose procedure is ours, with the one each had before. An entry whose
 // skin is gone only forwards: a procedure put in front of ours since still calls us.
@@ -56,22 +39,6 @@ LRESULT SkinClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                                : CallWindowProc(hook.saved, hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) ClientHooks().erase(hwnd);
     return result;
-}
-
-std::vector<TskMDIForm*>& Skins() {
-    static std::vector<TskMDIForm*> skins;
-    return skins;
-}
-
-constexpr DWORD kFrameChanged =
-    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
-
-// The first TskForm among a form's controls, by control index.
-TskForm* FirstSkinOf(TCustomForm* form) {
-    if (!form) return nullptr;
-    for (int i = 0; i < form->ControlCount(); ++i)
-        if (auto* skin = dynamic_cast<TskForm*>(form->Controls(i))) return skin;
-    return nullptr;
 }
 
 } // namespace
@@ -121,18 +88,10 @@ void TskMDIForm::Create(TComponent* AOwner) {
     form->SetAutoScroll(false);
 
     StripCaption();
-    formHook_ = std::make_shared<FormHook>();
-    formHook_->skin = this;
-    formHook_->saved = form->WindowProc;
-    form->WindowProc = ParentProc{formHook_};
     HookClient();
-
-    Skins().push_back(this);
-    if (Application && !Application->OnMessage) {
-        Application->OnMessage = &TskMDIForm::AppOnMessage;
-        hookedAppMessage_ = true;
-    }
-    if (form->HandleAllocated()) SetWindowPos(form->Handle(), 0, 0, 0, 0, 0, kFrameChanged);
+    formHook_ = std::make_unique<TskFormHook>(
+        form, [this](TMessage& m) { NewParentWndProc(m); },
+        [this](MSG& m, bool& handled) { AppOnMessage(m, handled); });
 }
 
 void TskMDIForm::CreateMenuBar() {
@@ -206,12 +165,7 @@ void TskMDIForm::ClickMDIButton(TMDIButton Which) {
 // --- hooks ---------------------------------------------------------------------------------
 
 void TskMDIForm::StripCaption() {
-    if (!form_ || !form_->HandleAllocated()) return;
-    const HWND h = form_->Handle();
-    const LONG style = GetWindowLong(h, GWL_STYLE);
-    if (!(style & LONG(WS_CAPTION))) return;
-    SetWindowLong(h, GWL_STYLE, style & ~LONG(WS_CAPTION));
-    SetWindowPos(h, 0, 0, 0, 0, 0, kFrameChanged);
+    if (form_ && form_->HandleAllocated()) StripSkinCaption(form_->Handle());
 }
 
 void TskMDIForm::HookClient() {
@@ -242,27 +196,7 @@ void TskMDIForm::UnhookClient() {
 
 void TskMDIForm::Unhook() {
     unhooked_ = true;
-    std::erase(Skins(), this);
-    if (hookedAppMessage_) {
-        // Only our own handler comes off; one put there since stays.
-        using Handler = void (*)(MSG&, bool&);
-        const Handler* current = Application ? Application->OnMessage.target<Handler>() : nullptr;
-        if (current && *current == &TskMDIForm::AppOnMessage) Application->OnMessage = nullptr;
-        hookedAppMessage_ = false;
-    }
     UnhookClient();
-    if (!formHook_) return;
-    if (form_) {
-        const ParentProc* current = form_->WindowProc.target<ParentProc>();
-        if (current && current->state == formHook_) form_->WindowProc = formHook_->saved;
-        if (form_->HandleAllocated() && !form_->ComponentState().Contains(csDestroying)) {
-            const HWND h = form_->Handle();
-            SetWindowLong(h, GWL_STYLE, GetWindowLong(h, GWL_STYLE) | LONG(WS_CAPTION));
-            SetWindowRgn(h, 0, TRUE);
-            SetWindowPos(h, 0, 0, 0, 0, 0, kFrameChanged);
-        }
-    }
-    formHook_->skin = nullptr;
     formHook_.reset();
 }
 
@@ -279,12 +213,8 @@ void TskMDIForm::Destroy() {
 }
 
 void TskMDIForm::NewParentWndProc(TMessage& Message) {
-    const TWndMethod saved = formHook_ ? formHook_->saved : TWndMethod();
-    if (unhooked_) {
-        if (saved) saved(Message);
-        return;
-    }
-    if (Message.Msg != WM_NCPAINT && saved) saved(Message);
+    if (unhooked_ || !formHook_) return;
+    if (Message.Msg != WM_NCPAINT) formHook_->CallSaved(Message);
     switch (Message.Msg) {
     case WM_KEYDOWN:
         Message.Result = IsShortCut(Message) ? 1 : 0;
@@ -388,16 +318,12 @@ bool TskMDIForm::MenuBarKey(const TMessage& Message) {
 
 void TskMDIForm::AppOnMessage(MSG& Msg, bool& Handled) {
     if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return;
-    // The skin of the frame the message is for, child windows included.
+    // Only a message for this skin's frame, child windows included.
     const HWND root = Msg.hwnd ? GetAncestor(Msg.hwnd, GA_ROOT) : 0;
-    auto* form = dynamic_cast<TCustomForm*>(TWinControl::FindControl(root));
-    for (TskMDIForm* skin : Skins()) {
-        if (skin->form_ != form) continue;
-        TMessage m{Msg.message, Msg.wParam, Msg.lParam, 0};
-        // Shortcuts first (Alt+X may be one), then the bar's own keys.
-        Handled = skin->IsShortCut(m) || (Msg.message == WM_SYSKEYDOWN && skin->MenuBarKey(m));
-        return;
-    }
+    if (!form_ || !root || TWinControl::FindControl(root) != form_) return;
+    TMessage m{Msg.message, Msg.wParam, Msg.lParam, 0};
+    // Shortcuts first (Alt+X may be one), then the bar's own keys.
+    Handled = IsShortCut(m) || (Msg.message == WM_SYSKEYDOWN && MenuBarKey(m));
 }
 
 // --- menu ----------------------------------------------------------------------------------
@@ -415,7 +341,7 @@ TMainMenu* TskMDIForm::GetShownMenu() const {
     if (drawChildMenus_ && titleBar_ && form_) {
         if (TCustomForm* child = form_->ActiveMDIChild()) {
             if (TMainMenu* own = Usable(child->Menu())) return own;
-            if (TskForm* skin = FirstSkinOf(child))
+            if (TskForm* skin = TskForm::SkinOf(child))
                 if (TMainMenu* skins = Usable(skin->Menu())) return skins;
         }
     }
@@ -495,7 +421,7 @@ void TskMDIForm::ShowMDIButtons() {
     // The buttons of the child's title bar; a child without a skin has the ones its window's
     // caption would have.
     std::array<bool, 3> wanted{};
-    TskForm* skin = FirstSkinOf(child);
+    TskForm* skin = TskForm::SkinOf(child);
     if (skin && skin->TitleBar()) {
         TskTitleBarButtons* buttons = skin->TitleBar()->Buttons();
         for (int i = 0; i < buttons->Count(); ++i) {

@@ -9,6 +9,7 @@
 #include "framework/Panel.h"
 #include "framework/ToolBar.h"
 #include "skin/SKButton.h"
+#include "skin/SKFormHook.h"
 #include "skin/SKTitleBar.h"
 
 #include <array>
@@ -30,7 +31,7 @@ class TskMDIForm : public TComponent {
     enum TMDIButton { mbClose, mbRestore, mbMinimize };
     // The buttons for the maximised child (nullptr once freed).
     TskToolBarSpeedButton* MDIButton(TMDIButton Which) const { return mdiButtons_[Which]; }
-    bool HookedAppMessage() const { return hookedAppMessage_; }
+    bool HookedAppMessage() const { return formHook_ && formHook_->HandlesApplicationMessages(); }
     bool Unhooked() const { return unhooked_; }
     // The client window whose procedure the skin has replaced, 0 when none.
     HWND HookedClient() const { return hookedClient_; }
@@ -80,16 +81,14 @@ class TskMDIForm : public TComponent {
     void CascadeChildren();
 
     // The procedures put in front of the form's and of the client's, and the application
-    // message handler.
+    // message handler (which takes only messages for this skin's form).
     void NewParentWndProc(TMessage& Message);
     LRESULT NewClientWndProc(HWND Client, WNDPROC Saved, UINT Msg, WPARAM WParam, LPARAM LParam);
-    static void AppOnMessage(MSG& Msg, bool& Handled);
+    void AppOnMessage(MSG& Msg, bool& Handled);
     // Whether the key message is a shortcut of the shown menu (which then runs it).
     bool IsShortCut(TMessage& Message);
     // Alt+letter and F10 on the menu bar, as on the framework's own bar; true when used.
     bool MenuBarKey(const TMessage& Message);
-
-    struct FormHook;
 
 private:
     void CreateMenuBar();
@@ -111,12 +110,11 @@ private:
     void DrawMenuBarBackground(TToolBar* Sender, const TRect& ARect, bool& DefaultDraw);
 
     TCustomForm* form_ = nullptr;
-    std::shared_ptr<FormHook> formHook_;
+    std::unique_ptr<TskFormHook> formHook_;
     HWND hookedClient_ = 0;
     TPanel* menuPanel_ = nullptr;
     TskTitleBar* titleBar_ = nullptr;
     TToolBar* menuBar_ = nullptr;
-    bool hookedAppMessage_ = false;
     std::array<TskToolBarSpeedButton*, 3> mdiButtons_{};
     bool drawChildCaptions_ = true;
     bool drawChildMenus_ = true;

@@ -133,7 +133,7 @@ TEST_F(SkinFixture, FreeingTheSkinPutsBothProceduresBack) {
     EXPECT_EQ(GetWindowLongPtr(client, GWLP_WNDPROC),
               reinterpret_cast<LONG_PTR>(&MDIClientWndProc));
     EXPECT_NE(GetWindowLong(form_->Handle(), GWL_STYLE) & LONG(WS_CAPTION), 0);
-    EXPECT_FALSE(app_->OnMessage);
+    EXPECT_EQ(app_->MessageHandlerCount(), 0);
     // The form and its client go on working.
     TForm* child = nullptr;
     app_->CreateForm(child);
@@ -408,7 +408,7 @@ TEST_F(MDISkinFixture, TheShownMenusShortcutsRunFromTheKeyboard) {
     TMainMenu* frameMenu = MakeMenu({"File"});
     addNew(frameMenu, own);
     skin_->SetMenu(frameMenu);
-    ASSERT_EQ(app_->OnMessage.target<void (*)(MSG&, bool&)>() != nullptr, true);
+    ASSERT_EQ(app_->MessageHandlerCount(), 1);
     session_->PressKey('N', false, true);
     Pump();
     EXPECT_EQ(own, 1);
@@ -426,7 +426,7 @@ TEST_F(MDISkinFixture, TheShownMenusShortcutsRunFromTheKeyboard) {
     // Once the skin is gone its handler is too.
     skin_->Free();
     skin_ = nullptr;
-    EXPECT_FALSE(app_->OnMessage);
+    EXPECT_EQ(app_->MessageHandlerCount(), 0);
 }
 
 TEST_F(MDISkinFixture, TheKeyboardReachesTheMenuBar) {

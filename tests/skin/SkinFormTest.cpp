@@ -230,7 +230,7 @@ TEST_F(SkinForm, FreeingTheSkinGivesTheFormBackItsCaptionAndShape) {
     skin_ = nullptr;
     EXPECT_NE(GetWindowLong(FormWindow(), GWL_STYLE) & LONG(WS_CAPTION), 0);
     EXPECT_EQ(GetWindowRgn(FormWindow(), r), ERROR);
-    EXPECT_FALSE(app_->OnMessage);
+    EXPECT_EQ(app_->MessageHandlerCount(), 0);
     DeleteObject(r);
     // Size and paint messages reach the form with no skin behind them.
     form_->SetBounds(120, 120, 300, 250);
