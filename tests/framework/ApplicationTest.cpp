@@ -2,6 +2,9 @@
 
 #include "platform/user/User.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 class TCreatingForm;
@@ -41,6 +44,49 @@ TEST_F(TheApplication, OnMessageSeesKeysAndCanHandleThem) {
     session_->PressKey('B');
     app_->ProcessMessages();
     EXPECT_EQ(keys, (std::vector<Word>{'B'}));
+}
+
+TEST_F(TheApplication, ComponentsMessageHandlersRunAfterTheProgramsUntilOneHandles) {
+    TWinProbe* probe = CreateComponent<TWinProbe>(form_);
+    probe->SetBounds(0, 0, 50, 20);
+    probe->SetParent(form_);
+    ShowForm();
+    std::vector<std::string> calls;
+    int second = 0;
+    // Each handler notes the key it saw; the first takes 'A', the second takes itself off at
+    // its first key, the third takes 'C'.
+    const int first = app_->AddMessageHandler([&](MSG& m, bool& handled) {
+        if (m.message != WM_KEYDOWN) return;
+        calls.push_back(std::string("1") + char(m.wParam));
+        handled = m.wParam == 'A';
+    });
+    second = app_->AddMessageHandler([&](MSG& m, bool&) {
+        if (m.message != WM_KEYDOWN) return;
+        calls.push_back(std::string("2") + char(m.wParam));
+        app_->RemoveMessageHandler(second);
+    });
+    app_->AddMessageHandler([&](MSG& m, bool& handled) {
+        if (m.message != WM_KEYDOWN) return;
+        calls.push_back(std::string("3") + char(m.wParam));
+        handled = m.wParam == 'C';
+    });
+    app_->OnMessage = [&](MSG& m, bool& handled) {
+        if (m.message != WM_KEYDOWN) return;
+        calls.push_back(std::string("P") + char(m.wParam));
+        handled = m.wParam == 'P';
+    };
+    std::vector<Word> reached;
+    probe->OnKeyDown = [&](TObject*, Word& k, TShiftState) { reached.push_back(k); };
+    for (char key : {'P', 'A', 'B', 'C', 'D'})
+        session_->PressKey(key);
+    app_->ProcessMessages();
+    EXPECT_EQ(calls, (std::vector<std::string>{"PP", "PA", "1A", "PB", "1B", "2B", "3B", "PC", "1C",
+                                               "3C", "PD", "1D", "3D"}));
+    // Only the keys no handler took reach the form.
+    EXPECT_EQ(reached, (std::vector<Word>{'B', 'D'}));
+    EXPECT_EQ(app_->MessageHandlerCount(), 2);
+    app_->RemoveMessageHandler(first);
+    EXPECT_EQ(app_->MessageHandlerCount(), 1);
 }
 
 TEST_F(TheApplication, ProcessMessagesInsideAHandler) {

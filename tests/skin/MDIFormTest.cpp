@@ -429,6 +429,34 @@ TEST_F(MDISkinFixture, TheShownMenusShortcutsRunFromTheKeyboard) {
     EXPECT_EQ(app_->MessageHandlerCount(), 0);
 }
 
+TEST_F(MDISkinFixture, ASkinnedChildHearsItsKeysBesideTheFramesSkin) {
+    int runs = 0;
+    TMainMenu* frameMenu = MakeMenu({"File"});
+    auto* item = CreateComponent<TMenuItem>(frameMenu);
+    item->SetShortCut(ShortCut('N', TShiftState{ssCtrl}));
+    item->OnClick = [&runs](TObject*) { ++runs; };
+    frameMenu->Items()->Items(0)->Add(item);
+    skin_->SetMenu(frameMenu);
+    TForm* child = AddChild(true);
+    TskForm* childSkin = TskForm::SkinOf(child);
+    EXPECT_TRUE(skin_->HookedAppMessage());
+    EXPECT_TRUE(childSkin->HookedApplicationMessages());
+    bool popped = false;
+    childSkin->TitleBar()->SystemMenu()->OnPopup = [&](TObject*) {
+        popped = true;
+        session_->PressKey(VK_ESCAPE);
+    };
+    SetFocus(child->Handle());
+    app_->ProcessMessages();
+    // Alt+Space is the child skin's, the frame's shortcut the frame skin's.
+    session_->PressKey(' ', false, false, true);
+    app_->ProcessMessages();
+    EXPECT_TRUE(popped);
+    session_->PressKey('N', false, true);
+    app_->ProcessMessages();
+    EXPECT_EQ(runs, 1);
+}
+
 TEST_F(MDISkinFixture, TheKeyboardReachesTheMenuBar) {
     // "&File" (New, Open) and "&Edit" (Undo), each entry counting its runs.
     std::map<String, int> runs;
