@@ -7,6 +7,27 @@
 #include "rtl/Properties.h"
 #include "skin/SKMgr.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double Luminance(COLORREF c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) +
+           0.0722 * channel(GetBValue(c));
+}
+
+} // namespace
+
+double ContrastRatio(COLORREF A, COLORREF B) {
+    const double la = Luminance(A), lb = Luminance(B);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 bool PointInRect(const TPoint& Point, const TRect& Rect) {
     return PointInRect(Point.x, Point.y, Rect);
 }

@@ -31,6 +31,10 @@ void DrawControlBackground(TCanvas* Canvas, TControl* Control, bool Transparent)
 // Picture repeated from the canvas origin until it covers Rect's size.
 void DrawTiled(TCanvas* Canvas, TPicture* Picture, const TRect& Rect);
 
+// The contrast ratio of two colours, from 1 (the same) to 21 (black and white): how far apart
+// their relative luminances (as sRGB) lie.
+double ContrastRatio(COLORREF A, COLORREF B);
+
 // All four edges count as inside.
 bool PointInRect(const TPoint& Point, const TRect& Rect);
 bool PointInRect(int X, int Y, const TRect& Rect);

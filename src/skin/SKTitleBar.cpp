@@ -4,6 +4,7 @@
 #include "framework/Resources.h"
 #include "platform/user/User.h"
 #include "skin/SKForm.h"
+#include "skin/SKPublic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,21 +39,6 @@ void DrawPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool transpar
     canvas->Draw(x, y, g);
 }
 
-// The relative luminance of an sRGB colour, and the contrast ratio of two (1 to 21).
-double Luminance(COLORREF c) {
-    auto channel = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) +
-           0.0722 * channel(GetBValue(c));
-}
-
-double Contrast(COLORREF a, COLORREF b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // An inactive window's caption: the active colour moved as far towards the bar's mean colour
 // under Area as still keeps a contrast of 4.5:1 with every pixel there, so it looks dimmed yet
 // stays readable on any bar, a skin file's included.
@@ -81,7 +67,7 @@ COLORREF InactiveCaptionColor(TCanvas* Canvas, const TRect& Area, COLORREF Activ
         const COLORREF candidate = RGB(mix(GetRValue(Active), r, t), mix(GetGValue(Active), g, t),
                                        mix(GetBValue(Active), b, t));
         if (std::all_of(behind.begin(), behind.end(),
-                        [&](COLORREF c) { return Contrast(candidate, c) >= 4.5; }))
+                        [&](COLORREF c) { return ContrastRatio(candidate, c) >= 4.5; }))
             return candidate;
     }
     return Active;

@@ -2,6 +2,7 @@
 // inactive one's: its text stands out from the bar drawn behind it by a contrast ratio of at
 // least 4.5:1, computed from the pixels the bar shows with and without the text.
 #include "SkinFormTestUtil.h"
+#include "skin/SKPublic.h"
 #include "support/SkinStyles.h"
 
 #include <algorithm>
@@ -11,21 +12,6 @@
 namespace {
 
 using skin_test::SkinFormFixture;
-
-// The relative luminance of an sRGB colour.
-double Luminance(COLORREF c) {
-    auto channel = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) +
-           0.0722 * channel(GetBValue(c));
-}
-
-double Contrast(COLORREF a, COLORREF b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 class SkinCaptionContrast : public SkinFormFixture {
 protected:
@@ -59,7 +45,8 @@ protected:
         EXPECT_GT(c.textPixels, 50);
         c.worst = 1e9;
         for (size_t i = 0; i < plain.size(); ++i)
-            if (plain[i] != c.pixels[i]) c.worst = std::min(c.worst, Contrast(c.color, plain[i]));
+            if (plain[i] != c.pixels[i])
+                c.worst = std::min(c.worst, ContrastRatio(c.color, plain[i]));
         return c;
     }
 };
@@ -71,6 +58,11 @@ bool VisiblyDifferent(COLORREF a, COLORREF b) {
 }
 
 TEST_F(SkinCaptionContrast, EveryStylesCaptionStandsOutFromItsBarActiveOrNot) {
+    // The measure itself, on pairs whose ratios are known.
+    EXPECT_NEAR(ContrastRatio(RGB(255, 255, 255), RGB(0, 0, 0)), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(RGB(0, 0, 0), RGB(255, 255, 255)), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(RGB(118, 118, 118), RGB(255, 255, 255)), 4.54, 0.01);
+    EXPECT_EQ(ContrastRatio(RGB(12, 200, 90), RGB(12, 200, 90)), 1.0);
     ShowForm();
     for (const test_support::NamedStyle& s : test_support::kBuiltinStyles) {
         skin_->SetUIStyle(s.style);
