@@ -12,12 +12,17 @@ void WaitForSeek(media::MediaEngine& engine) {
         ADD_FAILURE() << "the seek was not carried out";
 }
 
-int PresentedNumber(media::MediaEngine& engine) {
+std::vector<BYTE> PresentedImage(media::MediaEngine& engine) {
     LONG size = 0;
-    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return -1;
+    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return {};
     std::vector<BYTE> dib(static_cast<std::size_t>(size));
-    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, dib.data()))) return -1;
-    return ReadFrameNumberFromDib(dib);
+    if (FAILED(engine.BasicVideo().GetCurrentImage(&size, dib.data()))) return {};
+    return dib;
+}
+
+int PresentedNumber(media::MediaEngine& engine) {
+    const std::vector<BYTE> dib = PresentedImage(engine);
+    return dib.empty() ? -1 : ReadFrameNumberFromDib(dib);
 }
 
 } // namespace fixtures

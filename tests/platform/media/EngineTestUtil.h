@@ -57,6 +57,8 @@ inline void OpenPaused(media::MediaEngine& engine, const std::string& path) {
 // Waits until the engine has carried out the last seek (the frame at the target is shown).
 void WaitForSeek(media::MediaEngine& engine);
 
+// The presented frame as a packed DIB; empty when none.
+std::vector<BYTE> PresentedImage(media::MediaEngine& engine);
 // The number on the presented frame, through the packed-DIB path; -1 when none.
 int PresentedNumber(media::MediaEngine& engine);
 

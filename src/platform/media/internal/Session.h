@@ -40,6 +40,23 @@ struct StreamState {
     std::atomic<int> finishedSerial{-1};
 };
 
+// What the video decoder can still give without reading anew: the frames it keeps from
+// `first` (a start, in seconds) to `last`, decoded in this epoch of the reading.
+struct VideoWindow {
+    int epoch = -1;
+    double first = 0;
+    double last = 0;
+    bool valid = false;
+};
+
+// Where the reading of an epoch started and the seek it last carried out.
+struct SeekPoint {
+    int epoch = 0;
+    int serial = 0;
+    double target = 0;
+    bool fromStart = true;
+};
+
 struct MovieInfo {
     double duration = 0;  // seconds, to the end of the last picture
     double frameRate = 0; // 0 when unknown; the mean rate when a variable one was counted
@@ -57,7 +74,8 @@ struct MovieInfo {
 
 class Session {
 public:
-    Session(std::string fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice);
+    Session(std::string fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice,
+            bool decodeOn);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -77,6 +95,8 @@ public:
 
     // Stage helpers.
     int RequestSerial() const { return requestSerial_.load(); }
+    // Every seek that moves the reading starts a new epoch; one that decodes on keeps it.
+    int Epoch() const { return epoch_.load(); }
     // The target of the seek that produced this serial.
     double TargetFor(int serial);
     // Whether that seek went to the very start (where any first frame will do).
@@ -84,8 +104,24 @@ public:
     // The decoder found the first key frame after the seek point beyond the target: seek
     // again from further back, under a new serial, to the same target.
     void RequestSeekBack(int serial);
-    bool TakeSeekRequest(double& target, int& serial, double& back);
+    // A decoder cannot go on to the target of a seek that was to decode on: read anew, under
+    // a new serial, to the same target.
+    void RequestReseek(int serial);
+    // `moveReading`: the seek must read anew (not decode on from where the reading is).
+    bool TakeSeekRequest(double& target, int& serial, double& back, bool& moveReading);
+    // The demuxer has moved the reading for this seek: a new epoch begins.
     void MarkSeekExecuted(int serial, double target, bool fromStart);
+    // The demuxer goes on reading for this seek: the decoders decode on to its target.
+    void MarkSeekContinued(int serial, double target);
+    SeekPoint Executed();
+    // How a decoder of this epoch is to follow the newest seek: wait for the demuxer's choice,
+    // decode on to the point's target, or drop what it has (the reading moved).
+    enum class Following { Pending, Continued, Moved };
+    Following Follow(int epoch, SeekPoint& point);
+    void PublishVideoWindow(const VideoWindow& window);
+    VideoWindow GetVideoWindow();
+    // Whether the sound can go on to the target: it has not been played or dropped past it.
+    bool AudioCanFollow(double target);
     void WaitForChange(std::chrono::milliseconds timeout);
     void NotifyChange();
     void SetShownSerial(int serial, double pts, bool resetClock);
@@ -105,6 +141,9 @@ public:
     SessionHost& host;
     FrameHook& hook;
     const bool useAudioDevice;
+    const bool decodeOn; // seeks may decode on instead of moving the reading
+    // Seeks that moved the reading.
+    std::uint64_t ReadingMoves() const { return readingMoves_.load(); }
     MovieInfo info; // written by the demuxer before SessionOpened, read-only afterwards
     ff::FormatContextPtr format;
     StreamState video;
@@ -118,6 +157,8 @@ private:
 
     std::atomic<bool> abort_{false};
     std::atomic<int> requestSerial_{0};
+    std::atomic<int> epoch_{0};
+    std::atomic<std::uint64_t> readingMoves_{0};
     std::atomic<int> shownSerial_{-1};
     std::atomic<bool> paused_{true};
     std::atomic<int> readSerial_{-1};
@@ -127,9 +168,13 @@ private:
     double requestedTarget_ = 0;
     bool seekPending_ = false;
     double seekBack_ = 0;
+    bool moveReading_ = false;
     int executedSerial_ = 0;
     double executedTarget_ = 0;
     bool executedFromStart_ = true;
+
+    std::mutex windowMutex_;
+    VideoWindow window_;
 
     std::mutex clockMutex_;
     Clock external_;
