@@ -12,8 +12,8 @@ struct TGifBuildInputs {
         bool colors256 = false;
         bool floydSteinberg = false;
         bool transparency = false;
-        Int64 size = -1;     // -1: no such file
-        Int64 written = 0;   // the file's last write, in the file system's own ticks
+        Int64 size = -1;   // -1: no such file
+        Int64 written = 0; // the file's last write, in the file system's own ticks
         bool operator==(const Frame&) const = default;
     };
     int delay = 0;

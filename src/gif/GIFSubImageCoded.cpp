@@ -54,8 +54,8 @@ void TGIFSubImage::Unpack() const {
     stream.WriteBuffer(coded_.data(), static_cast<Int64>(coded_.size()));
     stream.SetPosition(0);
     // Our own coding of every pixel: it decodes whole and without a warning.
-    GIFDecodedPixels decoded = DecodeImagePixels(stream, Width(), Height(), codedKey_.interlaced,
-                                                 0, [](const String&) {});
+    GIFDecodedPixels decoded =
+        DecodeImagePixels(stream, Width(), Height(), codedKey_.interlaced, 0, [](const String&) {});
     pixels_ = std::move(decoded.Pixels);
     held_ = pixels_ ? std::clamp<Int64>(decoded.Size, 0, pixelCount_) : 0;
 }

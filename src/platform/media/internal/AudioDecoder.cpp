@@ -61,19 +61,10 @@ private:
     // A newer seek, noticed when the samples from `available` on (seconds) are still to come:
     // waits for the demuxer's choice; true when this stage goes on toward the new target.
     bool FollowSeek(double available) {
-        while (!s_.Aborted()) {
-            SeekPoint point;
-            const Session::Following how = s_.Follow(epoch_, point);
-            if (how == Session::Following::Moved) {
-                seen_ = s_.RequestSerial();
-                return false;
-            }
-            if (how == Session::Following::Pending) {
-                s_.WaitForChange(std::chrono::milliseconds(5));
-                continue;
-            }
+        SeekPoint point;
+        while (s_.AwaitDecodingOn(epoch_, seen_, point)) {
             const int old = serial_;
-            serial_ = seen_ = point.serial;
+            serial_ = point.serial;
             target_ = point.target;
             bool reachable = true;
             if (begun_) {

@@ -136,6 +136,23 @@ Session::Following Session::Follow(int epoch, SeekPoint& point) {
     return Following::Continued;
 }
 
+bool Session::AwaitDecodingOn(int epoch, int& seen, SeekPoint& point) {
+    while (!Aborted()) {
+        switch (Follow(epoch, point)) {
+        case Following::Moved:
+            seen = RequestSerial();
+            return false;
+        case Following::Pending:
+            WaitForChange(std::chrono::milliseconds(5));
+            break;
+        case Following::Continued:
+            seen = point.serial;
+            return true;
+        }
+    }
+    return false;
+}
+
 void Session::PublishVideoWindow(const VideoWindow& window) {
     std::lock_guard lock(windowMutex_);
     window_ = window;

@@ -114,10 +114,10 @@ public:
     // The demuxer goes on reading for this seek: the decoders decode on to its target.
     void MarkSeekContinued(int serial, double target);
     SeekPoint Executed();
-    // How a decoder of this epoch is to follow the newest seek: wait for the demuxer's choice,
-    // decode on to the point's target, or drop what it has (the reading moved).
-    enum class Following { Pending, Continued, Moved };
-    Following Follow(int epoch, SeekPoint& point);
+    // Waits for the demuxer's choice on the newest seek: true with its point when the
+    // decoders of this epoch are to decode on to its target; false when the reading moved
+    // (what they hold is of no use; `seen` becomes the newest serial) or on abort.
+    bool AwaitDecodingOn(int epoch, int& seen, SeekPoint& point);
     void PublishVideoWindow(const VideoWindow& window);
     VideoWindow GetVideoWindow();
     // Whether the sound can go on to the target: it has not been played or dropped past it.
@@ -154,6 +154,8 @@ public:
 
 private:
     void WakeAll();
+    enum class Following { Pending, Continued, Moved };
+    Following Follow(int epoch, SeekPoint& point);
 
     std::atomic<bool> abort_{false};
     std::atomic<int> requestSerial_{0};

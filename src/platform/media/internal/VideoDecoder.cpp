@@ -170,18 +170,9 @@ private:
     // are passed again toward the new target and true is returned; when it moves, what this
     // decoder holds is of no use and false is returned.
     bool FollowSeek() {
-        while (!s_.Aborted()) {
-            SeekPoint point;
-            const Session::Following how = s_.Follow(epoch_, point);
-            if (how == Session::Following::Moved) {
-                seen_ = s_.RequestSerial();
-                return false;
-            }
-            if (how == Session::Following::Pending) {
-                s_.WaitForChange(std::chrono::milliseconds(5));
-                continue;
-            }
-            serial_ = seen_ = point.serial;
+        SeekPoint point;
+        while (s_.AwaitDecodingOn(epoch_, seen_, point)) {
+            serial_ = point.serial;
             target_ = point.target;
             StartDropping();
             if (kept_.empty() || kept_.front().pts > target_ + boundarySlack_) {
