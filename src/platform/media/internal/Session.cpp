@@ -59,21 +59,18 @@ void Session::RequestSeek(double target) {
 }
 
 void Session::RequestSeekBack(int serial) {
-    {
-        std::lock_guard lock(seekMutex_);
-        if (serial != requestSerial_.load()) return;
-        seekBack_ = seekBack_ == 0 ? 1 : seekBack_ * 2;
-        moveReading_ = true;
-        seekPending_ = true;
-        requestSerial_.fetch_add(1);
-    }
-    WakeAll();
+    RequestMove(serial, true);
 }
 
 void Session::RequestReseek(int serial) {
+    RequestMove(serial, false);
+}
+
+void Session::RequestMove(int serial, bool furtherBack) {
     {
         std::lock_guard lock(seekMutex_);
         if (serial != requestSerial_.load()) return;
+        if (furtherBack) seekBack_ = seekBack_ == 0 ? 1 : seekBack_ * 2;
         moveReading_ = true;
         seekPending_ = true;
         requestSerial_.fetch_add(1);

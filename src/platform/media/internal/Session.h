@@ -154,6 +154,8 @@ public:
 
 private:
     void WakeAll();
+    // The same target again under a new serial, read anew (from further back).
+    void RequestMove(int serial, bool furtherBack);
     enum class Following { Pending, Continued, Moved };
     Following Follow(int epoch, SeekPoint& point);
 
