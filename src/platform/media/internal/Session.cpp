@@ -176,11 +176,6 @@ bool Session::AudioCanFollow(double target) {
     return target >= from - 1e-6;
 }
 
-bool Session::FromStart(int serial) {
-    std::lock_guard lock(seekMutex_);
-    return serial != executedSerial_ || executedFromStart_;
-}
-
 double Session::TargetFor(int serial) {
     std::lock_guard lock(seekMutex_);
     return serial == executedSerial_ ? executedTarget_ : requestedTarget_;

@@ -54,7 +54,7 @@ struct SeekPoint {
     int epoch = 0;
     int serial = 0;
     double target = 0;
-    bool fromStart = true;
+    bool fromStart = true; // the reading began at the very start (where any first frame will do)
 };
 
 struct MovieInfo {
@@ -99,8 +99,6 @@ public:
     int Epoch() const { return epoch_.load(); }
     // The target of the seek that produced this serial.
     double TargetFor(int serial);
-    // Whether that seek went to the very start (where any first frame will do).
-    bool FromStart(int serial);
     // The decoder found the first key frame after the seek point beyond the target: seek
     // again from further back, under a new serial, to the same target.
     void RequestSeekBack(int serial);
