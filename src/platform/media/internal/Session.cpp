@@ -122,14 +122,14 @@ void Session::MarkSeekContinued(int serial, double target) {
 
 SeekPoint Session::Executed() {
     std::lock_guard lock(seekMutex_);
-    return {epoch_.load(), executedSerial_, executedTarget_, executedFromStart_};
+    return {executedSerial_, executedTarget_, executedFromStart_};
 }
 
 Session::Following Session::Follow(int epoch, SeekPoint& point) {
     std::lock_guard lock(seekMutex_);
     if (epoch != epoch_.load()) return Following::Moved;
     if (seekPending_ || executedSerial_ != requestSerial_.load()) return Following::Pending;
-    point = {epoch, executedSerial_, executedTarget_, executedFromStart_};
+    point = {executedSerial_, executedTarget_, executedFromStart_};
     return Following::Continued;
 }
 

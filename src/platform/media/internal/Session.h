@@ -49,9 +49,8 @@ struct VideoWindow {
     bool valid = false;
 };
 
-// Where the reading of an epoch started and the seek it last carried out.
+// The seek the reading last carried out.
 struct SeekPoint {
-    int epoch = 0;
     int serial = 0;
     double target = 0;
     bool fromStart = true; // the reading began at the very start (where any first frame will do)
