@@ -148,8 +148,10 @@ int main(int argc, char** argv) {
         app->ProcessMessages();
         double total = Seconds(start);
         double fixed = double(form->FixedWaitMs() - waited) / 1000.0;
-        std::printf("%-12s %8.3f s  (fixed waits %7.3f s, the rest %7.3f s = %5.2f %%)\n", name,
-                    total, fixed, total - fixed, total > 0 ? 100.0 * (total - fixed) / total : 0.0);
+        std::printf(
+            "%-12s %8.3f s  (fixed waits %7.3f s, the rest %7.3f s = %5.2f %%)  peak %ld MB\n",
+            name, total, fixed, total - fixed, total > 0 ? 100.0 * (total - fixed) / total : 0.0,
+            PeakMegabytes());
         if (!failure.empty()) {
             std::fprintf(stderr, "grid_run: %s failed: %s\n", name, failure.c_str());
             std::filesystem::remove_all(work);
@@ -216,7 +218,7 @@ int main(int argc, char** argv) {
                 grab, fixed, grab - fixed, 100.0 * (grab - fixed) / grab);
     std::printf("%-12s %8.3f s  (the window's own work during capture, in CPU time)\n",
                 "  ui thread", cpuAtCompose - cpuAtStart);
-    std::printf("%-12s %8.3f s\n", "composition", compose);
+    std::printf("%-12s %8.3f s  peak %ld MB\n", "composition", compose, PeakMegabytes());
     std::printf("%-12s %8.3f s  (capture and composition: the rest beyond fixed waits %5.2f %%)\n",
                 "both", captureAll, 100.0 * (captureAll - fixed) / captureAll);
 

@@ -2,10 +2,13 @@
 // positions of a 640x480 MPEG-1, a 1280x720 H.264, a 640x480 MPEG-4 AVI with B-frames and a
 // 640x480 H.264 MKV of a variable rate (frames of 40, 80 and 120 ms; its positions lie late
 // in their frames). Each run reports the median milliseconds per grab; the command's run also
-// checks both tools against the frame decoded from the start without a seek. An audio-only
-// file is seeked and played again after its end: the time a seek takes to settle, how far
-// the position is from the target, whether it then moves on, and whether a second play
-// after the end and the rewind runs.
+// checks both tools against the frame decoded from the start without a seek. The sequential
+// grabs of a capture (9 cells of 20 frames at 3 per second) are timed on those clips and on a
+// 960x540 and a 1920x1080 H.264 of a 250-frame key interval, decoding on and with every seek
+// reading anew; the first run also checks each frame against the reading-anew engine's. An
+// audio-only file is seeked and played again after its end: the time a seek takes to settle, how
+// far the position is from the target, whether it then moves on, and whether a second play after
+// the end and the rewind runs.
 #include "platform/media/MediaEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -18,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,7 +37,15 @@ struct Clip {
     std::vector<double> starts = {}; // a variable rate: each frame's start, from the first
 };
 
-enum ClipKind { kMpeg1 = 0, kH264 = 1, kMpeg4Avi = 2, kVariableMkv = 3, kAudioOnly = 4 };
+enum ClipKind {
+    kMpeg1 = 0,
+    kH264 = 1,
+    kMpeg4Avi = 2,
+    kVariableMkv = 3,
+    kH264Qhd = 4,
+    kH264FullHd = 5,
+    kAudioOnly = 6
+};
 
 constexpr int kPositions = 20;
 
@@ -69,6 +81,14 @@ const Clip& GetClip(int which) {
     case kMpeg4Avi:
         c = {Dir() + "/bframes.avi", 640, 480, 25, 60};
         codec = "-c:v mpeg4 -bf 2 -q:v 4 -g 12";
+        break;
+    case kH264Qhd:
+        c = {Dir() + "/qhd.mp4", 960, 540, 25, 60};
+        codec = "-c:v libx264 -preset veryfast -g 250 -pix_fmt yuv420p";
+        break;
+    case kH264FullHd:
+        c = {Dir() + "/fullhd.mp4", 1920, 1080, 25, 60};
+        codec = "-c:v libx264 -preset veryfast -g 250 -pix_fmt yuv420p";
         break;
     case kVariableMkv:
         c = {Dir() + "/variable.mkv", 640, 480, 25, 60};
@@ -209,10 +229,11 @@ bool IsFrame(const std::vector<BYTE>& picture, const std::vector<BYTE>& truth, c
     return at < before && at < after;
 }
 
-media::EngineOptions Silent() {
+media::EngineOptions Silent(bool decodeOn = true) {
     media::EngineOptions o;
     o.autoStart = false;
     o.useAudioDevice = false;
+    o.decodeOn = decodeOn;
     return o;
 }
 
@@ -297,6 +318,61 @@ void BM_CommandGrab(benchmark::State& state) {
     state.counters["engine_frames"] = engine.DurationInFrames();
 }
 
+// A capture's positions: 9 cells spread over the length, each seeked to its start and then
+// 20 frames a third of a second apart.
+std::vector<double> CapturePositions(const Clip& c) {
+    std::vector<double> out;
+    constexpr int kCells = 9;
+    for (int cell = 1; cell <= kCells; ++cell) {
+        const double start = cell * c.seconds / (kCells + 1);
+        out.push_back(start);
+        for (int k = 1; k <= 20; ++k)
+            out.push_back(start + k / 3.0);
+    }
+    return out;
+}
+
+// Argument 1: 1 decodes on, 0 reads anew at every seek.
+void BM_EngineSequentialGrab(benchmark::State& state) {
+    const Clip& c = GetClip(static_cast<int>(state.range(0)));
+    const bool decodeOn = state.range(1) != 0;
+    media::MediaEngine engine(Silent(decodeOn));
+    media::MediaEngine fresh(Silent(false));
+    if (c.path.empty() || !OpenAndWait(engine, c.path) ||
+        (decodeOn && !OpenAndWait(fresh, c.path))) {
+        state.SkipWithError("no clip");
+        return;
+    }
+    std::vector<double> ms;
+    int same = 0;
+    int checked = 0;
+    bool first = true;
+    for (auto _ : state) {
+        const std::uint64_t moves = engine.ReadingMoveCount();
+        for (double t : CapturePositions(c)) {
+            const auto t0 = std::chrono::steady_clock::now();
+            std::vector<BYTE> dib = EngineGrab(engine, t);
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                    .count());
+            if (decodeOn && first) {
+                state.PauseTiming();
+                same += !dib.empty() && dib == EngineGrab(fresh, t);
+                ++checked;
+                state.ResumeTiming();
+            }
+        }
+        state.counters["reading_moves"] = static_cast<double>(engine.ReadingMoveCount() - moves);
+        first = false;
+    }
+    state.counters["median_ms"] = Median(ms);
+    state.counters["mean_ms"] =
+        ms.empty() ? 0
+                   : std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size());
+    state.counters["grabs"] = static_cast<double>(CapturePositions(c).size());
+    if (decodeOn) state.counters["same_as_fresh"] = same == checked;
+}
+
 // Delivers the engine's events until one of this kind (and value) comes or the time passes.
 bool AwaitEvent(media::MediaEngine& engine, media::EngineEvent::Kind kind, int value,
                 double seconds) {
@@ -366,15 +442,21 @@ void BM_AudioOnlySeek(benchmark::State& state) {
 } // namespace
 
 // Argument 0: 640x480 MPEG-1; 1: 1280x720 H.264; 2: 640x480 MPEG-4 AVI with B-frames;
-// 3: 640x480 H.264 MKV of a variable rate.
+// 3: 640x480 H.264 MKV of a variable rate; 4: 960x540 and 5: 1920x1080 H.264 (1, 4 and 5 of a
+// 250-frame key interval).
 BENCHMARK(BM_EngineGrab)
-    ->DenseRange(kMpeg1, kVariableMkv)
+    ->DenseRange(kMpeg1, kH264FullHd)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_CommandGrab)
     ->DenseRange(kMpeg1, kVariableMkv)
     ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_EngineSequentialGrab)
+    ->ArgsProduct({benchmark::CreateDenseRange(kMpeg1, kH264FullHd, 1), {1, 0}})
+    ->Iterations(2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_AudioOnlySeek)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -56,6 +56,9 @@ int TGifBuilder::AddAnimationFrame(TBitmap* frame8, int t) {
         control->SetHasTransparency(true);
         control->SetTransparentIndex(t);
     }
+    // Nothing shows the built frames until the picture takes a copy: they are held as the
+    // file will hold them, not as pixels and a bitmap each.
+    frame->Pack();
     return i;
 }
 

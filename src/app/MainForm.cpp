@@ -133,7 +133,8 @@ ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame() {
     // The movie's grab itself waits (bounded) for a seek still on its way to land.
     ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
     if (ActiveMovie1->CaptureFrameToBitmap(frame.get()) && !frame->Empty()) {
-        OrImage1->PictureOriginal()->Assign(frame.get());
+        // The picture view's original takes the grabbed pixels over rather than a copy.
+        OrImage1->PictureOriginal()->Bitmap()->SetHandle(frame->ReleaseHandle());
         frame->Assign(OrImage1->AdjustedPicture()->Graphic());
     } else {
         frame->SetSize(0, 0);

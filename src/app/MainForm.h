@@ -4,6 +4,7 @@
 // run in its handlers on the user-interface thread; the long ones dispatch pending messages
 // while they wait for the player.
 #include "app/CellModel.h"
+#include "app/GifBuildInputs.h"
 #include "app/MainFormControls.h"
 #include "app/WorkingFiles.h"
 #include "framework/Dialogs.h"
@@ -184,6 +185,9 @@ private:
 
     TWorkingFiles workingFiles_;
     Int64 fixedWaitMs_ = 0;
+    // The GIF "Make GIF" last gave the preview (compared, never used) and what it was made of.
+    const TGraphic* builtGif_ = nullptr;
+    TGifBuildInputs builtGifInputs_;
 };
 
 extern TForm1* Form1;

@@ -3,6 +3,7 @@
 
 #include "app/AviSaver.h"
 #include "app/FieldRules.h"
+#include "app/GifBuildInputs.h"
 #include "app/GifBuilder.h"
 #include "app/ReplacingFile.h"
 #include "movie/ActiveMovie.h"
@@ -53,11 +54,29 @@ void TForm1::BuildGif() {
     TGifBuildSettings settings;
     settings.delay = OutputFrameDelay(skSpinEdit3->Text());
     settings.zoom = ZoomPercent(skSpinEdit4->Text());
-    TGifBuilder builder(settings);
     const int count = ListView1->Items()->Count();
+    TGifBuildInputs inputs{settings.delay, settings.zoom, {}};
+    const auto addInputs = [&](TGifBuildInputs& to, int i) {
+        to.AddFrame(workingFiles_.FileName(i + 1), i + 1, skRadioButton2->Checked(),
+                    skRadioButton8->Checked(), skRadioButton1->Checked());
+    };
+    // The preview still shows the last build and nothing it was made of has changed since:
+    // that build is the GIF these inputs give ("Save to GIF" makes it first every time).
+    for (int i = 0; i < count; ++i)
+        if (!ItemSkipped(i)) addInputs(inputs, i);
+    // (Only a build gives the preview a GIF: another picture at the same address is no GIF.)
+    const auto* shown = dynamic_cast<const TGIFGraphic*>(Image1->Picture()->Graphic());
+    if (builtGif_ && shown == builtGif_ && inputs == builtGifInputs_) {
+        Label2->SetCaption("Build Animation GIF Finished");
+        return;
+    }
+    builtGif_ = nullptr;
+    TGifBuildInputs built{settings.delay, settings.zoom, {}};
+    TGifBuilder builder(settings);
     for (int i = 0; i < count; ++i) {
         if (ItemSkipped(i)) continue;
         ShowProgress(i, count);
+        addInputs(built, i);
         ObjectPtr<TBitmap> grid(CreateObject<TBitmap>());
         LoadGridFrame(i, grid.get());
         // The switches are read for every frame, as the build expects.
@@ -66,6 +85,8 @@ void TForm1::BuildGif() {
         builder.AddGridFrame(grid.get());
     }
     Image1->Picture()->Assign(builder.Result());
+    builtGif_ = Image1->Picture()->Graphic();
+    builtGifInputs_ = std::move(built);
     Label2->SetCaption("Build Animation GIF Finished");
 }
 

@@ -21,7 +21,7 @@ int DisposalOf(TGIFSubImage& frame) {
 }
 
 bool HoldsIndex(TGIFSubImage& frame, int index) {
-    const Byte* p = frame.Data();
+    const Byte* p = frame.PixelData();
     return p &&
            std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) != p + frame.PixelCount();
 }

@@ -352,6 +352,9 @@ bool TGIFPainter::ShowFrame(FrameStep& step) {
     else
         DrawFramePlain(*frame);
     lastDisposal_ = thisDisposal_;
+    // Until its next turn nothing needs the frame decoded: one that keeps its pixels coded
+    // gives back its pixels and bitmap, so an animation holds one frame decoded, not all.
+    if (TGIFSubImage* shown = FrameAt(CurrentFrame); shown && shown->KeepsCode()) shown->Pack();
     return true;
 }
 

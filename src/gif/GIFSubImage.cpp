@@ -64,6 +64,7 @@ void TGIFSubImage::AllocatePixels() {
 }
 
 void TGIFSubImage::ReleasePixels() {
+    DropCode();
     pixels_.reset();
     held_ = 0;
     hasPixels_ = false;
@@ -73,6 +74,7 @@ void TGIFSubImage::ReleasePixels() {
 }
 
 void TGIFSubImage::HoldAllPixels() const {
+    Unpack();
     if (!hasPixels_ || held_ == pixelCount_) return;
     std::unique_ptr<Byte[]> all(new Byte[static_cast<size_t>(pixelCount_)]);
     if (held_ > 0) std::memcpy(all.get(), pixels_.get(), static_cast<size_t>(held_));
@@ -83,6 +85,7 @@ void TGIFSubImage::HoldAllPixels() const {
 
 void TGIFSubImage::AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, Byte fill) {
     if (!hasPixels_) return;
+    DropCode();
     pixels_ = std::move(held);
     held_ = pixels_ ? std::clamp<Int64>(heldBytes, 0, pixelCount_) : 0;
     missing_ = pixelCount_ - held_;
@@ -91,6 +94,7 @@ void TGIFSubImage::AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, By
 
 Byte* TGIFSubImage::Data() {
     HoldAllPixels();
+    DropCode();
     return pixels_.get();
 }
 
@@ -110,10 +114,17 @@ Byte* TGIFSubImage::RowAt(int y) {
     return Data() + static_cast<Int64>(y) * Width();
 }
 
+const Byte* TGIFSubImage::PixelRow(int y) {
+    if (y < 0 || y >= Height()) RaiseGIFError(gifmsg::InvalidPixelCoordinates);
+    EnsurePixels();
+    return PixelData() + static_cast<Int64>(y) * Width();
+}
+
 Byte TGIFSubImage::PixelAt(int x, int y) {
     if (x < 0 || x >= Width()) RaiseGIFError(gifmsg::InvalidPixelCoordinates);
     if (y < 0 || y >= Height()) RaiseGIFError(gifmsg::InvalidPixelCoordinates);
     EnsurePixels();
+    Unpack();
     // Read without making every pixel real.
     Int64 at = static_cast<Int64>(y) * Width() + x;
     return at < held_ ? pixels_[static_cast<size_t>(at)] : fill_;
@@ -229,6 +240,7 @@ TGIFGraphicControlExtension& TGIFSubImage::EnsureControlExtension() {
 
 void TGIFSubImage::CountPixelUsage(TColorUsageTable& usage) const {
     if (!hasPixels_) return;
+    Unpack();
     // Counted as held: the fill needs no pixels made for it.
     const Byte* p = pixels_.get();
     for (Int64 i = 0; i < held_; ++i)
@@ -238,6 +250,8 @@ void TGIFSubImage::CountPixelUsage(TColorUsageTable& usage) const {
 
 void TGIFSubImage::RemapPixelValues(const TColorIndexTable& table) {
     if (hasPixels_) {
+        Unpack();
+        DropCode();
         Byte* p = pixels_.get();
         for (Int64 i = 0; i < held_; ++i)
             p[i] = table[p[i]];
@@ -286,15 +300,12 @@ void ReadImageData(TGIFSubImage& frame, TStream& stream) {
 }
 
 void WriteImageData(TGIFSubImage& frame, TStream& stream) {
-    int bits, maxColor;
-    if (frame.OwnColorMap().Count() == 0) {
-        bits = frame.Image ? frame.Image->MaxBitsPerPixel() : 8;
-        maxColor = 1 << bits;
-    } else {
-        bits = frame.OwnColorMap().RequiredBits();
-        maxColor = frame.OwnColorMap().Count();
+    const TGIFSubImage::CodingKey key = frame.ImageDataKey();
+    if (const std::vector<Byte>* coded = frame.CodedPixels(key)) {
+        stream.WriteBuffer(coded->data(), static_cast<Int64>(coded->size()));
+        return;
     }
-    EncodeImageData(stream, frame.Data(), frame.Width(), frame.Height(), frame.IsInterlaced(), bits,
-                    maxColor, frame.Image ? frame.Image->CompressionKind() : kCompressLZW,
+    EncodeImageData(stream, frame.PixelData(), frame.Width(), frame.Height(), key.interlaced,
+                    key.bits, key.maxColor, key.kind,
                     [&frame](const String& message) { frame.ReportWarning(1, message); });
 }

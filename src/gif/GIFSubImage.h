@@ -4,8 +4,8 @@
 // front of it. The frame reads and writes its part of the stream, fills itself from pictures
 // (GIFSubImageImport.cpp), renders itself into a cached bitmap and mask
 // (GIFSubImageRender.cpp, GIFSubImageCache.h), draws itself onto a canvas
-// (GIFSubImageDrawing.h) and does the pixel work of frame optimisation
-// (GIFSubImageOptimize.cpp).
+// (GIFSubImageDrawing.h), does the pixel work of frame optimisation (GIFSubImageOptimize.cpp)
+// and can keep its pixels coded while nothing needs them (GIFSubImageCoded.cpp).
 #include "gif/GIFColorMap.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
@@ -57,21 +57,46 @@ class TGIFSubImage final : public TGIFItem {
     void ReleasePixels();
     // Allocates when there is no data; "Image is empty" when the frame has no size.
     void EnsurePixels();
+    // Row y to change; RowAt and the non-const Data are for writing (what the frame keeps
+    // coded is dropped), PixelRow and PixelData for reading.
     Byte* RowAt(int y);
+    const Byte* PixelRow(int y);
     Byte PixelAt(int x, int y);
     // All PixelCount pixels; none without pixel data.
     Byte* Data();
     const Byte* Data() const;
+    const Byte* PixelData() const { return Data(); }
     Int64 PixelCount() const { return pixelCount_; }
     // Pixels read from a stream: the first heldBytes of the frame's pixels in logical order;
     // the rest read as fill until something needs them all. The frame keeps only what the
     // data held until then, so a tiny file that declares a huge frame costs little.
     void AdoptPixels(std::unique_ptr<Byte[]> held, Int64 heldBytes, Byte fill);
-    // Bytes the frame holds now (all its pixels once anything has asked for them).
+    // Bytes the frame holds now (all its pixels once anything has asked for them; none while
+    // they are kept only coded).
     Int64 HeldPixelBytes() const { return held_; }
     // Pixels the frame declared beyond what its image data held when it was read; 0 for a
     // frame made in memory. They are fill and cost nothing until a pass decodes them all.
     Int64 MissingPixels() const { return missing_; }
+
+    // Keeps the pixels only coded, as the image data of the stream, until something needs
+    // them (then they are decoded again); the rendered bitmap and mask go too. The coded form
+    // is kept while the pixels stay as they are and is what saving writes. Nothing for an
+    // empty frame, or when coding the pixels reports a problem.
+    void Pack();
+    bool Packed() const { return codedOnly_; }
+    // A coded form of the current pixels is kept (packing again costs no coding).
+    bool KeepsCode() const { return !coded_.empty(); }
+    // How the pixels are coded for the stream, as this frame would write them now.
+    struct CodingKey {
+        int bits = 0;
+        int maxColor = 0;
+        int kind = 0;
+        bool interlaced = false;
+        bool operator==(const CodingKey&) const = default;
+    };
+    CodingKey ImageDataKey();
+    // The coded pixels when they were coded as `key` says; null otherwise.
+    const std::vector<Byte>* CodedPixels(const CodingKey& key) const;
 
     const TGIFImageDescriptor& DescriptorRecord() const { return descriptor_; }
     // 1 left, 2 top, 3 width, 4 height; other indices read 0 and write nothing.
@@ -174,6 +199,10 @@ private:
 
     // Makes every pixel real: the held ones and the fill after them.
     void HoldAllPixels() const;
+    // Decodes the pixels kept only coded.
+    void Unpack() const;
+    // The pixels are about to change: the coded form goes.
+    void DropCode();
     // Copies the pixels, colours and descriptor of another frame.
     void CopyFrame(TGIFSubImage& source);
     void ImportBitmap(TBitmap* source);
@@ -190,6 +219,10 @@ private:
     Int64 pixelCount_ = 0;
     Int64 missing_ = 0;
     Byte fill_ = 0;
+    // The pixels as coded image data, while they match; with codedOnly_ the only form held.
+    mutable std::vector<Byte> coded_;
+    CodingKey codedKey_;
+    mutable bool codedOnly_ = false;
     TGIFLocalColorMap ownColorMap_;
     TGIFImageDescriptor descriptor_;
     TGIFExtensionList extensions_;

@@ -232,7 +232,16 @@ void TGIFSubImage::CopyFrame(TGIFSubImage& frame) {
         descriptor_ = frame.descriptor_;
         transparent_ = frame.transparent_;
         AllocatePixels();
-        if (pixelCount_ > 0) std::memcpy(Data(), frame.Data(), static_cast<size_t>(pixelCount_));
+        if (frame.codedOnly_) {
+            // Kept coded as the original keeps them: nothing is decoded for the copy.
+            coded_ = frame.coded_;
+            codedKey_ = frame.codedKey_;
+            codedOnly_ = true;
+        } else if (pixelCount_ > 0) {
+            std::memcpy(Data(), frame.PixelData(), static_cast<size_t>(pixelCount_));
+            coded_ = frame.coded_;
+            codedKey_ = frame.codedKey_;
+        }
         ownColorMap_.CopyFrom(frame.ownColorMap_);
     }
     // Also a frame of extensions only keeps them: a copied image must save as the original

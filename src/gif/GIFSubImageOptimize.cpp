@@ -10,7 +10,7 @@
 namespace {
 
 bool UsesIndex(const TGIFSubImage& frame, int index) {
-    const Byte* p = frame.Data();
+    const Byte* p = frame.PixelData();
     return p &&
            std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) != p + frame.PixelCount();
 }
@@ -113,7 +113,7 @@ void TGIFSubImage::MaskUnchangedPixels(TGIFSubImage* previous) {
 
     for (int y = both.top; y < both.bottom; ++y) {
         Byte* row = RowAt(y - Top());
-        const Byte* prevRow = previous->RowAt(y - previous->Top());
+        const Byte* prevRow = previous->PixelRow(y - previous->Top());
         for (int x = both.left; x < both.right; ++x) {
             Byte& p = row[x - Left()];
             Byte q = prevRow[x - previous->Left()];

@@ -128,7 +128,7 @@ ObjectPtr<TBitmap> TGIFSubImage::RenderPlain() {
         TDIBWriter writer(bitmap.get(), pf8bit, w, h, GetPaletteHandle());
         for (int y = 0; y < h; ++y) {
             if (y % kProgressRows == 0) Report(*this, psRunning, PercentOf(y, h), false);
-            const Byte* src = RowAt(y);
+            const Byte* src = PixelRow(y);
             std::memcpy(writer.RowPointer(y), src, static_cast<size_t>(w));
             if (mask.Building())
                 for (int x = 0; x < w; ++x)
@@ -163,7 +163,7 @@ ObjectPtr<TBitmap> TGIFSubImage::RenderDithered() {
         TDIBWriter writer(bitmap.get(), pf8bit, w, h, GetPaletteHandle());
         for (int y = 0; y < h; ++y) {
             if (y % kProgressRows == 0) Report(*this, psRunning, PercentOf(y, h), false);
-            const Byte* src = RowAt(y);
+            const Byte* src = PixelRow(y);
             auto* dst = static_cast<Byte*>(writer.RowPointer(y));
             if (mask.Building()) std::memset(dst, fill, static_cast<size_t>(w));
             for (int n = 0; n < w; ++n) {

@@ -213,7 +213,9 @@ bool TActiveMovie::CaptureInto(TFrameCapture_Dest Dest, String& FileName, TImage
             target->SetSize(frame->Width(), frame->Height());
             target->Canvas()->StretchDraw(Rect(0, 0, frame->Width(), frame->Height()), frame.get());
         } else if (Bitmap) {
-            Bitmap->Assign(frame.get());
+            // The bitmap takes the grabbed frame's DIB over rather than a copy: the grabbed
+            // bitmap is freed here anyway.
+            Bitmap->SetHandle(frame->ReleaseHandle());
         }
         break;
     case fdBMPFile:

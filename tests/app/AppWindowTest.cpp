@@ -24,6 +24,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -518,3 +519,73 @@ TEST_F(AppWindowTest, EscLeavesFullScreen) {
 }
 
 } // namespace
+
+// "Save to GIF" makes the GIF first; while nothing it is made of has changed since the last
+// build (fields, switches, items, working bitmaps) and the preview still shows that build, the
+// build is reused, and the file holds the bytes a fresh build gives. Each change makes it anew.
+TEST_F(AppWindowTest, SaveToGifReusesTheLastBuildWhileNothingItIsMadeOfChanged) {
+    TWorkingFiles& files = form_->WorkingFiles();
+    files.Prepare();
+    const auto writeGrid = [&](int number, int shift) {
+        apptest::MakeBitmap(48, 32, [&](int x, int y) {
+            return std::uint32_t((x * 5 + shift) & 255) << 16 | std::uint32_t((y * 7) & 255) << 8 |
+                   std::uint32_t(number * 60);
+        })->SaveToFile(files.FileName(number));
+    };
+    for (int k = 1; k <= 3; ++k) {
+        writeGrid(k, 0);
+        form_->ListView1->Items()->Add()->SetCaption(IntToStr(k));
+    }
+    SetText(form_->skSpinEdit3, "3");
+    SetText(form_->skSpinEdit4, "100");
+    int saves = 0;
+    const auto save = [&] {
+        const String name = Path("out" + IntToStr(++saves) + ".gif");
+        SetText(form_->Edit3, name);
+        form_->sktempButton7Click(form_->Button7);
+        EXPECT_EQ(form_->Label2->Caption(), "Build Animation GIF Finished");
+        return ReadAll(name);
+    };
+    form_->sktempButton9Click(form_->Button9);
+    const TGraphic* built = form_->Image1->Picture()->Graphic();
+    const String first = save();
+    EXPECT_EQ(form_->Image1->Picture()->Graphic(), built) << "nothing changed: no new build";
+    EXPECT_EQ(save(), first);
+    EXPECT_EQ(form_->Image1->Picture()->Graphic(), built);
+
+    // Each change, then its undoing (none: the inputs stayed those of the first build).
+    struct Change {
+        const char* what;
+        std::function<void()> make, undo;
+    };
+    const Change changes[] = {
+        {"output rate", [&] { SetText(form_->skSpinEdit3, "5"); },
+         [&] { SetText(form_->skSpinEdit3, "3"); }},
+        {"zoom", [&] { SetText(form_->skSpinEdit4, "50"); },
+         [&] { SetText(form_->skSpinEdit4, "100"); }},
+        {"grey", [&] { form_->skRadioButton5->SetChecked(true); },
+         [&] { form_->skRadioButton2->SetChecked(true); }},
+        {"an item left out", [&] { form_->ListView1->Items()->Item(1)->SetCaption("2 [X]"); },
+         [&] { form_->ListView1->Items()->Item(1)->SetCaption("2"); }},
+        {"a working bitmap rewritten", [&] { writeGrid(2, 100); }, [&] { writeGrid(2, 0); }},
+        {"the preview showing a grid frame",
+         [&] {
+             form_->ListView1->SetSelected(form_->ListView1->Items()->Item(0));
+             form_->ListView1Click(form_->ListView1);
+         },
+         nullptr},
+    };
+    for (const Change& change : changes) {
+        change.make();
+        const TGraphic* before = form_->Image1->Picture()->Graphic();
+        const String changed = save();
+        EXPECT_NE(form_->Image1->Picture()->Graphic(), before) << change.what << ": built anew";
+        EXPECT_EQ(changed == first, !change.undo) << change.what;
+        if (change.undo) change.undo();
+        built = form_->Image1->Picture()->Graphic();
+        // From the inputs of the first build: its bytes, built anew after an undoing.
+        EXPECT_EQ(save(), first) << change.what;
+        EXPECT_EQ(form_->Image1->Picture()->Graphic() != built, bool(change.undo)) << change.what;
+    }
+    ASSERT_TRUE(MessageBoxes().empty()) << MessageBoxes()[0].text;
+}

@@ -78,6 +78,9 @@ TEST_F(GifBuilderTest, DelayFollowsTheOutputRateAndTheFirstFrameLoopsForever) {
             ASSERT_NE(gce, nullptr);
             EXPECT_EQ(gce->FrameDelay(), delay);
             EXPECT_FALSE(gce->HasTransparency());
+            // Nothing shows the built frames: they are held as the file holds them.
+            EXPECT_TRUE(gif->Frames().GetFrame(i)->Packed()) << i;
+            EXPECT_EQ(gif->Frames().GetFrame(i)->HeldPixelBytes(), 0) << i;
         }
     }
 }

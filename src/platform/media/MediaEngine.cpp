@@ -271,7 +271,8 @@ void MediaEngine::Open(const std::string& fileName) {
         m.fileName = fileName;
         m.errorCode = kErrorNone;
         m.errorText.clear();
-        m.session = std::make_unique<Session>(fileName, m, m.hook, m.options.useAudioDevice);
+        m.session = std::make_unique<Session>(fileName, m, m.hook, m.options.useAudioDevice,
+                                              m.options.decodeOn);
         m.live = m.session.get();
         m.PostOpenState(mpLocating);
         m.PostReadyState(mpReadyStateLoading);
@@ -486,6 +487,11 @@ bool MediaEngine::DrawPresentedFrame(int width, int height, std::uint32_t* pixel
 std::uint64_t MediaEngine::PresentedFrameCount() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->session ? impl_->session->store.Count() : 0;
+}
+
+std::uint64_t MediaEngine::ReadingMoveCount() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->session ? impl_->session->ReadingMoves() : 0;
 }
 
 bool MediaBackendAvailable() {

@@ -38,6 +38,10 @@ struct EngineOptions {
     // Use a sound device when one can be opened; otherwise (or when false) audio is
     // decoded and paced silently.
     bool useAudioDevice = true;
+    // A seek a little ahead of the frame shown (before the next key frame, or within a second
+    // or so) decodes on from there instead of reading anew from a key frame. The frames are
+    // the same either way; off, every seek reads anew (the yardstick of tests and benchmarks).
+    bool decodeOn = true;
 };
 
 class MediaEngine {
@@ -115,6 +119,9 @@ public:
     bool DrawPresentedFrame(int width, int height, std::uint32_t* pixels, int stride);
     // Counts frames presented since the open (display refresh, tests).
     std::uint64_t PresentedFrameCount() const;
+    // Counts the seeks since the open that read anew from a key frame; the others decoded on
+    // (tests, benchmarks).
+    std::uint64_t ReadingMoveCount() const;
 
     struct Impl;
 

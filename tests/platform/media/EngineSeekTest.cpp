@@ -18,6 +18,43 @@ struct SeekCase {
 
 class MediaEngineSeek : public ::testing::TestWithParam<SeekCase> {};
 
+// Runs of seeks as a capture makes them: from each start, steps of a few frames and a part
+// (across key frames; the runs in and out of order). An engine that decodes on from the frame
+// shown must present, every time, exactly the picture of an engine whose every seek reads anew
+// from a key frame; and it must have decoded on for the steps of a run.
+void ExpectDecodingOnGivesTheFramesOfFreshSeeks(const std::string& path, double framesPerStep,
+                                                const std::vector<double>& starts) {
+    MediaEngine decodingOn(SilentOptions());
+    media::EngineOptions everyReadAnew = SilentOptions();
+    everyReadAnew.decodeOn = false;
+    MediaEngine readingAnew(everyReadAnew);
+    OpenPaused(decodingOn, path);
+    OpenPaused(readingAnew, path);
+    ASSERT_GT(decodingOn.FrameRate(), 0);
+    const double step = framesPerStep / decodingOn.FrameRate();
+    constexpr int kSteps = 5;
+    std::uint64_t seeks = 0;
+    for (double start : starts)
+        for (int k = 1; k <= kSteps; ++k) {
+            const double p = start + k * step;
+            decodingOn.SetPosition(p);
+            readingAnew.SetPosition(p);
+            WaitForSeek(decodingOn);
+            WaitForSeek(readingAnew);
+            ++seeks;
+            const std::vector<BYTE> fresh = PresentedImage(readingAnew);
+            ASSERT_FALSE(fresh.empty()) << "position " << p;
+            const std::vector<BYTE> decoded = PresentedImage(decodingOn);
+            EXPECT_EQ(ReadFrameNumberFromDib(decoded), ReadFrameNumberFromDib(fresh))
+                << "position " << p;
+            EXPECT_TRUE(decoded == fresh) << "the pictures differ at position " << p;
+            EXPECT_DOUBLE_EQ(decodingOn.Position(), readingAnew.Position()) << "position " << p;
+        }
+    EXPECT_GE(readingAnew.ReadingMoveCount(), seeks);
+    // Only the first seek of a run may read anew.
+    EXPECT_LE(decodingOn.ReadingMoveCount(), starts.size());
+}
+
 // The frame whose span [n / fps, (n + 1) / fps) holds the position; past the end, the last.
 int ExpectedFrame(double position, const MovieSpec& desc) {
     const int n = static_cast<int>(std::floor(position * desc.fps + 1e-9));
@@ -44,6 +81,15 @@ TEST_P(MediaEngineSeek, PausedSeekPresentsTheFrameWhoseSpanHoldsThePosition) {
         EXPECT_DOUBLE_EQ(engine.Position(), clamped) << "position " << p;
         EXPECT_EQ(engine.GetPlayState(), media::mpStopped);
     }
+}
+
+TEST_P(MediaEngineSeek, DecodingOnGivesTheFramesOfFreshSeeks) {
+    const SeekCase& c = GetParam();
+    PausedMovie movie(c.desc, c.file);
+    // 50 frames: runs of 17 frames and a part from frames 4, 27 (ahead) and 14 (back); the
+    // second run ends two frames before the end.
+    const double fps = c.desc.fps;
+    ExpectDecodingOnGivesTheFramesOfFreshSeeks(movie.path, 3.4, {4 / fps, 27 / fps, 14 / fps});
 }
 
 TEST_P(MediaEngineSeek, DurationInSecondsAndFrames) {
@@ -141,14 +187,20 @@ struct VariableRateCase {
     bool statesRate;
 };
 
-class MediaEngineVariableRate : public ::testing::TestWithParam<VariableRateCase> {};
+class MediaEngineVariableRate : public ::testing::TestWithParam<VariableRateCase> {
+protected:
+    static MovieSpec Movie(const VariableRateCase& c) {
+        MovieSpec desc{
+            .container = c.container, .video = Video::H264, .fps = 25, .statesRate = c.statesRate};
+        for (int i = 0; i < 40; ++i)
+            desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
+        return desc;
+    }
+};
 
 TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
     const VariableRateCase& c = GetParam();
-    MovieSpec desc{
-        .container = c.container, .video = Video::H264, .fps = 25, .statesRate = c.statesRate};
-    for (int i = 0; i < 40; ++i)
-        desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
+    const MovieSpec desc = Movie(c);
     PausedMovie movie(desc, c.file);
     MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
@@ -167,6 +219,12 @@ TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
             EXPECT_EQ(PresentedNumber(engine), n) << "frame " << n << " at " << p;
         }
     }
+}
+
+TEST_P(MediaEngineVariableRate, DecodingOnGivesTheFramesOfFreshSeeks) {
+    const VariableRateCase& c = GetParam();
+    PausedMovie movie(Movie(c), c.file);
+    ExpectDecodingOnGivesTheFramesOfFreshSeeks(movie.path, 2.6, {0.1, 1.2, 0.5});
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,

@@ -121,7 +121,7 @@ private:
 
 // The first byte of the shown picture's pixels; -1 when there is none.
 int ShownValue(MediaEngine& engine) {
-    const std::vector<BYTE> dib = PresentedDib(engine);
+    const std::vector<BYTE> dib = PresentedImage(engine);
     if (dib.empty()) return -1;
     BITMAPINFOHEADER header;
     std::memcpy(&header, dib.data(), sizeof header);

@@ -12,7 +12,7 @@ void WaitForSeek(media::MediaEngine& engine) {
         ADD_FAILURE() << "the seek was not carried out";
 }
 
-std::vector<BYTE> PresentedDib(media::MediaEngine& engine) {
+std::vector<BYTE> PresentedImage(media::MediaEngine& engine) {
     LONG size = 0;
     if (FAILED(engine.BasicVideo().GetCurrentImage(&size, nullptr)) || size <= 0) return {};
     std::vector<BYTE> dib(static_cast<std::size_t>(size));
@@ -21,7 +21,7 @@ std::vector<BYTE> PresentedDib(media::MediaEngine& engine) {
 }
 
 int PresentedNumber(media::MediaEngine& engine) {
-    const std::vector<BYTE> dib = PresentedDib(engine);
+    const std::vector<BYTE> dib = PresentedImage(engine);
     return dib.empty() ? -1 : ReadFrameNumberFromDib(dib);
 }
 

@@ -58,7 +58,7 @@ inline void OpenPaused(media::MediaEngine& engine, const std::string& path) {
 void WaitForSeek(media::MediaEngine& engine);
 
 // The presented frame as a packed DIB; empty when none.
-std::vector<BYTE> PresentedDib(media::MediaEngine& engine);
+std::vector<BYTE> PresentedImage(media::MediaEngine& engine);
 // The number on the presented frame, through the packed-DIB path; -1 when none.
 int PresentedNumber(media::MediaEngine& engine);
 

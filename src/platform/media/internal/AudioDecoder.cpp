@@ -1,5 +1,7 @@
 // The audio decoder stage: packets in, 16-bit stereo at the sink's rate out. After a seek
 // it trims the samples before the target, so the audio clock starts where the video does.
+// A seek that decodes on (the reading goes on) keeps what the sink holds past the target, or
+// trims on toward it.
 #include "platform/media/internal/Session.h"
 
 #include <algorithm>
@@ -16,12 +18,20 @@ public:
 
     void Run() {
         QueuedPacket queued;
-        while (s_.audio.packets->Get(queued)) {
-            if (queued.serial != serial_) Restart(queued.serial);
-            if (serial_ != s_.RequestSerial()) continue;
+        for (;;) {
+            const PacketQueue::GetResult got = s_.audio.packets->Get(queued, seen_);
+            if (got == PacketQueue::GetResult::Aborted) return;
+            if (got == PacketQueue::GetResult::Woken) {
+                FollowSeek(nextPts_);
+                continue;
+            }
+            if (queued.epoch != epoch_) Restart(queued.epoch);
+            if (epoch_ != s_.Epoch()) continue;
+            if (serial_ != s_.RequestSerial() && !FollowSeek(nextPts_)) continue;
             if (!queued.packet) {
                 avcodec_send_packet(codec_, nullptr);
                 ReceiveAll();
+                drained_ = true;
                 s_.audio.finishedSerial = serial_;
                 s_.NotifyChange();
                 avcodec_flush_buffers(codec_);
@@ -36,17 +46,57 @@ public:
     }
 
 private:
-    void Restart(int serial) {
+    void Restart(int epoch) {
         avcodec_flush_buffers(codec_);
-        serial_ = serial;
-        target_ = s_.TargetFor(serial);
+        const SeekPoint point = s_.Executed();
+        epoch_ = epoch;
+        serial_ = seen_ = point.serial;
+        target_ = point.target;
         begun_ = false;
+        drained_ = false;
         nextPts_ = target_;
         if (resampler_) swr_init(resampler_.get()); // forget the samples it holds
     }
 
+    // A newer seek, noticed when the samples from `available` on (seconds) are still to come:
+    // waits for the demuxer's choice; true when this stage goes on toward the new target.
+    bool FollowSeek(double available) {
+        SeekPoint point;
+        while (s_.AwaitDecodingOn(epoch_, seen_, point)) {
+            const int old = serial_;
+            serial_ = point.serial;
+            target_ = point.target;
+            bool reachable = true;
+            if (begun_) {
+                switch (s_.sink->Follow(old, serial_, target_)) {
+                case AudioSink::Following::Kept:
+                    break;
+                case AudioSink::Following::Ahead:
+                    begun_ = false;
+                    break;
+                case AudioSink::Following::Behind:
+                    reachable = false;
+                    break;
+                }
+            } else {
+                // Everything before `available` has been dropped.
+                reachable = target_ >= available - kTolerance;
+            }
+            if (reachable) {
+                // All was decoded: what the sink holds is all there is to play.
+                if (drained_) {
+                    s_.audio.finishedSerial = serial_;
+                    s_.NotifyChange();
+                }
+                return true;
+            }
+            s_.RequestReseek(serial_);
+        }
+        return false;
+    }
+
     void ReceiveAll() {
-        for (;;) {
+        while (epoch_ == s_.Epoch()) {
             ff::FramePtr frame(av_frame_alloc());
             if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0) return;
             Handle(*frame);
@@ -92,18 +142,29 @@ private:
             swr_convert(resampler_.get(), out, room,
                         const_cast<const uint8_t**>(frame.extended_data), frame.nb_samples);
         if (made <= 0) return;
-        int skip = 0;
-        if (!begun_) {
-            skip = static_cast<int>(std::lround((target_ - pts) * AudioSink::kSampleRate));
-            skip = std::clamp(skip, 0, made);
-            if (skip == made) return;
-            // Trimmed to the target, the clock starts exactly there (not at the sample edge).
-            s_.sink->Begin(serial_, pts < target_ ? target_ : pts);
-            begun_ = true;
+        int from = 0;
+        while (from < made) {
+            const double at = pts + static_cast<double>(from) / AudioSink::kSampleRate;
+            if (serial_ != s_.RequestSerial() && !FollowSeek(at)) return;
+            if (!begun_) {
+                const int skip =
+                    static_cast<int>(std::lround((target_ - at) * AudioSink::kSampleRate));
+                from += std::clamp(skip, 0, made - from);
+                if (from == made) return;
+                // Trimmed to the target, the clock starts exactly there (not at the sample edge).
+                s_.sink->Begin(serial_, at < target_ ? target_ : at);
+                begun_ = true;
+            }
+            const int wrote = s_.sink->Write(buffer_.data() + static_cast<std::size_t>(from) *
+                                                                  AudioSink::kChannels,
+                                             made - from, serial_);
+            from += wrote;
+            // Cut short by a newer seek, followed above; by anything else, the rest is dropped.
+            if (s_.Aborted() || (wrote == 0 && serial_ == s_.RequestSerial())) return;
         }
-        s_.sink->Write(buffer_.data() + static_cast<std::size_t>(skip) * AudioSink::kChannels,
-                       made - skip, serial_);
     }
+
+    static constexpr double kTolerance = 1e-3;
 
     Session& s_;
     AVCodecContext* codec_;
@@ -112,9 +173,12 @@ private:
     int inRate_ = 0;
     AVChannelLayout inLayout_{};
     std::vector<std::int16_t> buffer_;
+    int epoch_ = -1;
     int serial_ = -1;
+    int seen_ = -1; // the newest seek this stage has followed
     double target_ = 0;
     bool begun_ = false;
+    bool drained_ = false; // the end of the stream was decoded in this epoch
     double nextPts_ = 0;
 
 public:

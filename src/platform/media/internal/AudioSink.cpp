@@ -132,12 +132,13 @@ void AudioSink::Begin(int serial, double pts) {
     changed_.notify_all();
 }
 
-bool AudioSink::Write(const std::int16_t* samples, int frames, int serial) {
+int AudioSink::Write(const std::int16_t* samples, int frames, int serial) {
     std::unique_lock lock(mutex_);
     std::size_t done = 0;
     const std::size_t total = static_cast<std::size_t>(frames);
     while (done < total) {
-        if (aborted_ || serial != requestSerial_.load() || serial != serial_) return false;
+        if (aborted_ || serial != requestSerial_.load() || serial != serial_)
+            return static_cast<int>(done);
         AdvanceSilently(NowSeconds());
         if (owed_ > 0) {
             const std::size_t late =
@@ -158,7 +159,30 @@ bool AudioSink::Write(const std::int16_t* samples, int frames, int serial) {
         count_ += n;
         done += n;
     }
-    return true;
+    return static_cast<int>(done);
+}
+
+AudioSink::Following AudioSink::Follow(int from, int to, double target) {
+    std::lock_guard lock(mutex_);
+    if (serial_ != from) return Following::Ahead;
+    AdvanceSilently(NowSeconds());
+    constexpr double kTolerance = 1e-3;
+    const double front = basePts_ + static_cast<double>(consumed_) / kSampleRate;
+    const double end = front + static_cast<double>(count_) / kSampleRate;
+    if (target < front - kTolerance) return Following::Behind;
+    if (target > end + kTolerance) return Following::Ahead;
+    const std::size_t drop = std::min<std::size_t>(
+        count_,
+        static_cast<std::size_t>(std::max(0L, std::lround((target - front) * kSampleRate))));
+    read_ = (read_ + drop) % capacity_;
+    count_ -= drop;
+    serial_ = to;
+    basePts_ = target;
+    consumed_ = 0;
+    owed_ = 0;
+    stepCarry_ = 0;
+    changed_.notify_all();
+    return Following::Kept;
 }
 
 void AudioSink::SetPaused(bool paused) {

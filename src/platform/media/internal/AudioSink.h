@@ -26,8 +26,14 @@ public:
     // Starts the samples of a seek serial: what is buffered is dropped and the clock
     // restarts at pts.
     void Begin(int serial, double pts);
-    // Blocks while the ring is full; false when the serial went stale or on abort.
-    bool Write(const std::int16_t* samples, int frames, int serial);
+    // Blocks while the ring is full; returns the frames written, fewer when the serial went
+    // stale or on abort.
+    int Write(const std::int16_t* samples, int frames, int serial);
+    // A seek that decodes on, from the samples of serial `from` to `to` at `target`: Kept
+    // when the ring holds the target (what lies before it is dropped and the clock restarts
+    // there), Ahead when the target lies after what it holds, Behind when before.
+    enum class Following { Kept, Ahead, Behind };
+    Following Follow(int from, int to, double target);
     void SetPaused(bool paused);
     void SetSpeed(double speed);
     void SetGains(float left, float right);

@@ -4,6 +4,7 @@
 #include "platform/media/internal/Session.h"
 
 #include <cmath>
+#include <deque>
 #include <filesystem>
 #include <vector>
 
@@ -124,10 +125,40 @@ void NoteRead(Session& s, const AVPacket& packet, int serial) {
     s.NoteRead(serial, static_cast<double>(t) * av_q2d(stream.stream->time_base) - origin);
 }
 
-void QueueEnd(Session& s, int serial) {
-    if (s.info.hasVideo) s.video.packets->Put(nullptr, serial);
-    if (s.info.hasAudio) s.audio.packets->Put(nullptr, serial);
+// A target this many frames past the last one decoded is decoded on to, whatever the index
+// says (and where there is no index).
+constexpr double kDecodeOnFrames = 25;
+
+// Whether a key frame lies after `from` and by `to` (seconds), as far as the index tells.
+bool KeyFrameBetween(Session& s, double from, double to) {
+    AVStream* st = s.video.stream;
+    if (avformat_index_get_entries_count(st) <= 0) return true;
+    const double base = av_q2d(st->time_base);
+    const auto stamp = [&](double t) {
+        return static_cast<int64_t>(std::floor((t + s.info.videoStart) / base));
+    };
+    const int i = av_index_search_timestamp(st, stamp(to), AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry* key = i >= 0 ? avformat_index_get_entry(st, i) : nullptr;
+    return !key || key->timestamp > stamp(from);
 }
+
+// Whether a seek is better carried out by decoding on from what is decoded than by moving the
+// reading: the target lies ahead in what the video decoder holds or can reach, before the
+// next key frame (or close), and the sound has not gone past it.
+bool DecodeOn(Session& s, double target) {
+    if (!s.decodeOn || !s.info.hasVideo) return false;
+    const VideoWindow w = s.GetVideoWindow();
+    if (!w.valid || w.epoch != s.Epoch() || target < w.first - 1e-6) return false;
+    if (!s.AudioCanFollow(target)) return false;
+    const double frame = s.info.frameRate > 0 ? 1 / s.info.frameRate : 0.04;
+    return target <= w.last + kDecodeOnFrames * frame || !KeyFrameBetween(s, w.last, target);
+}
+
+// Packets read and not yet queued: a put that a seek interrupted is tried again after it.
+struct Outgoing {
+    PacketQueue* queue;
+    ff::PacketPtr packet; // null: the end of the stream
+};
 
 } // namespace
 
@@ -142,18 +173,42 @@ void RunDemuxer(Session& s) {
     s.StartWorkers();
 
     int serial = 0;
+    int epoch = s.Epoch();
     bool atEnd = false;
+    std::deque<Outgoing> outgoing;
     while (!s.Aborted()) {
         double target = 0;
         double back = 0;
         int requested = 0;
-        if (s.TakeSeekRequest(target, requested, back)) {
+        bool moveReading = false;
+        if (s.TakeSeekRequest(target, requested, back, moveReading)) {
             serial = requested;
+            if (!moveReading && DecodeOn(s, target)) {
+                s.MarkSeekContinued(serial, target);
+                continue;
+            }
+            outgoing.clear();
             Seek(s, target, back, serial);
+            epoch = s.Epoch();
             atEnd = false;
             continue;
         }
-        if (atEnd || serial != s.RequestSerial()) {
+        if (!outgoing.empty()) {
+            Outgoing& next = outgoing.front();
+            switch (next.queue->Put(next.packet, epoch, serial)) {
+            case PacketQueue::PutResult::Queued:
+            case PacketQueue::PutResult::Stale:
+                outgoing.pop_front();
+                break;
+            case PacketQueue::PutResult::Interrupted:
+                break;
+            case PacketQueue::PutResult::Aborted:
+                return;
+            }
+            continue;
+        }
+        if (serial != s.RequestSerial()) continue; // a seek was requested meanwhile
+        if (atEnd) {
             s.WaitForChange(std::chrono::milliseconds(20));
             continue;
         }
@@ -163,14 +218,15 @@ void RunDemuxer(Session& s) {
         if (r < 0) {
             // End of file, or a damaged one: the decoders drain what they have.
             atEnd = true;
-            QueueEnd(s, serial);
+            if (s.info.hasVideo) outgoing.push_back({s.video.packets.get(), nullptr});
+            if (s.info.hasAudio) outgoing.push_back({s.audio.packets.get(), nullptr});
             continue;
         }
         NoteRead(s, *packet, serial);
         if (packet->stream_index == s.video.index)
-            s.video.packets->Put(std::move(packet), serial);
+            outgoing.push_back({s.video.packets.get(), std::move(packet)});
         else if (packet->stream_index == s.audio.index)
-            s.audio.packets->Put(std::move(packet), serial);
+            outgoing.push_back({s.audio.packets.get(), std::move(packet)});
     }
 }
 

@@ -6,6 +6,12 @@ namespace media::detail {
 
 namespace {
 constexpr std::size_t kConvertSlack = 256;
+
+// The converter forces full chroma into RGB rows of an odd width; asked for it up front, its
+// cached context matches the next call instead of being made anew for every grab.
+int RgbFlags(int flags, int width) {
+    return width % 2 != 0 ? flags | SWS_FULL_CHR_H_INT : flags;
+}
 } // namespace
 
 BITMAPINFOHEADER BgrConverter::Header(int width, int height) {
@@ -27,9 +33,11 @@ std::vector<BYTE>& BgrConverter::Convert(const AVFrame& frame) {
     const std::size_t size = stride * static_cast<std::size_t>(h);
     // The converter writes whole vector blocks, past the end of a row whose width is not a
     // multiple of them; the first row it writes is the buffer's last, so room is left after it.
-    rows_.assign(size + kConvertSlack, 0);
+    // Every byte the picture covers is written; the slack is never read.
+    rows_.resize(size + kConvertSlack);
     sws_.reset(sws_getCachedContext(sws_.release(), w, h, static_cast<AVPixelFormat>(frame.format),
-                                    w, h, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
+                                    w, h, AV_PIX_FMT_BGR24, RgbFlags(SWS_POINT, w), nullptr,
+                                    nullptr, nullptr));
     if (sws_ && h > 0) {
         // Writing from the last row upwards turns the top-down picture into DIB row order.
         uint8_t* dst[4] = {rows_.data() + stride * static_cast<std::size_t>(h - 1), nullptr,
@@ -72,15 +80,21 @@ HRESULT FrameStore::CurrentImage(LONG* bufferSize, BYTE* buffer) {
 bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) {
     std::lock_guard lock(mutex_);
     if (!frame_ || width <= 0 || height <= 0 || !pixels) return false;
+    // Averaging areas: the right filter for the usual shrink into the window, and a fraction
+    // of the bilinear filter's cost there (which spans the whole source); bilinear when enlarging.
+    // An odd width is scaled one wider and cut: the converter's odd-width path (full chroma)
+    // costs three times as much, for a column nobody tells apart.
+    const int scaledWidth = width + width % 2;
     displaySws_.reset(sws_getCachedContext(displaySws_.release(), frame_->width, frame_->height,
-                                           static_cast<AVPixelFormat>(frame_->format), width,
-                                           height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
+                                           static_cast<AVPixelFormat>(frame_->format), scaledWidth,
+                                           height, AV_PIX_FMT_BGRA, SWS_AREA, nullptr, nullptr,
                                            nullptr));
     if (!displaySws_) return false;
     // Scaled into rows of our own with room after them (the converter writes whole vector
     // blocks, past the end of narrow rows), then copied into the caller's.
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    const std::size_t ownStride = (rowBytes + kConvertSlack + 63) & ~std::size_t(63);
+    const std::size_t ownStride =
+        (static_cast<std::size_t>(scaledWidth) * 4 + kConvertSlack + 63) & ~std::size_t(63);
     displayRows_.resize(ownStride * static_cast<std::size_t>(height) + kConvertSlack);
     uint8_t* dst[4] = {displayRows_.data(), nullptr, nullptr, nullptr};
     int dstStride[4] = {static_cast<int>(ownStride), 0, 0, 0};

@@ -4,11 +4,13 @@
 
 namespace media::detail {
 
-Session::Session(std::string fileName_, SessionHost& host_, FrameHook& hook_, bool useAudioDevice_)
-    : fileName(std::move(fileName_)), host(host_), hook(hook_), useAudioDevice(useAudioDevice_) {
+Session::Session(std::string fileName_, SessionHost& host_, FrameHook& hook_, bool useAudioDevice_,
+                 bool decodeOn_)
+    : fileName(std::move(fileName_)), host(host_), hook(hook_), useAudioDevice(useAudioDevice_),
+      decodeOn(decodeOn_) {
     // About two seconds of typical video and audio, whichever limit comes first.
-    video.packets = std::make_unique<PacketQueue>(requestSerial_, 16u << 20, 120);
-    audio.packets = std::make_unique<PacketQueue>(requestSerial_, 2u << 20, 400);
+    video.packets = std::make_unique<PacketQueue>(epoch_, requestSerial_, 16u << 20, 120);
+    audio.packets = std::make_unique<PacketQueue>(epoch_, requestSerial_, 2u << 20, 400);
     frames = std::make_unique<FrameQueue>(requestSerial_, 3);
 }
 
@@ -49,6 +51,7 @@ void Session::RequestSeek(double target) {
         std::lock_guard lock(seekMutex_);
         requestedTarget_ = std::max(0.0, target);
         seekBack_ = 0;
+        moveReading_ = false;
         seekPending_ = true;
         requestSerial_.fetch_add(1);
     }
@@ -56,10 +59,19 @@ void Session::RequestSeek(double target) {
 }
 
 void Session::RequestSeekBack(int serial) {
+    RequestMove(serial, true);
+}
+
+void Session::RequestReseek(int serial) {
+    RequestMove(serial, false);
+}
+
+void Session::RequestMove(int serial, bool furtherBack) {
     {
         std::lock_guard lock(seekMutex_);
         if (serial != requestSerial_.load()) return;
-        seekBack_ = seekBack_ == 0 ? 1 : seekBack_ * 2;
+        if (furtherBack) seekBack_ = seekBack_ == 0 ? 1 : seekBack_ * 2;
+        moveReading_ = true;
         seekPending_ = true;
         requestSerial_.fetch_add(1);
     }
@@ -74,26 +86,94 @@ void Session::WakeAll() {
     NotifyChange();
 }
 
-bool Session::TakeSeekRequest(double& target, int& serial, double& back) {
+bool Session::TakeSeekRequest(double& target, int& serial, double& back, bool& moveReading) {
     std::lock_guard lock(seekMutex_);
     if (!seekPending_) return false;
     seekPending_ = false;
     target = requestedTarget_;
     serial = requestSerial_.load();
     back = seekBack_;
+    moveReading = moveReading_ || back > 0;
     return true;
 }
 
 void Session::MarkSeekExecuted(int serial, double target, bool fromStart) {
-    std::lock_guard lock(seekMutex_);
-    executedSerial_ = serial;
-    executedTarget_ = target;
-    executedFromStart_ = fromStart;
+    {
+        std::lock_guard lock(seekMutex_);
+        executedSerial_ = serial;
+        executedTarget_ = target;
+        executedFromStart_ = fromStart;
+        epoch_.fetch_add(1);
+        readingMoves_.fetch_add(1);
+    }
+    WakeAll();
 }
 
-bool Session::FromStart(int serial) {
+void Session::MarkSeekContinued(int serial, double target) {
+    {
+        std::lock_guard lock(seekMutex_);
+        executedSerial_ = serial;
+        executedTarget_ = target;
+        // What has been read in this epoch counts for the new seek too.
+        readSerial_ = serial;
+    }
+    WakeAll();
+}
+
+SeekPoint Session::Executed() {
     std::lock_guard lock(seekMutex_);
-    return serial != executedSerial_ || executedFromStart_;
+    return {executedSerial_, executedTarget_, executedFromStart_};
+}
+
+Session::Following Session::Follow(int epoch, SeekPoint& point) {
+    std::lock_guard lock(seekMutex_);
+    if (epoch != epoch_.load()) return Following::Moved;
+    if (seekPending_ || executedSerial_ != requestSerial_.load()) return Following::Pending;
+    point = {executedSerial_, executedTarget_, executedFromStart_};
+    return Following::Continued;
+}
+
+bool Session::AwaitDecodingOn(int epoch, int& seen, SeekPoint& point) {
+    while (!Aborted()) {
+        switch (Follow(epoch, point)) {
+        case Following::Moved:
+            seen = RequestSerial();
+            return false;
+        case Following::Pending:
+            WaitForChange(std::chrono::milliseconds(5));
+            break;
+        case Following::Continued:
+            seen = point.serial;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Session::PublishVideoWindow(const VideoWindow& window) {
+    std::lock_guard lock(windowMutex_);
+    window_ = window;
+}
+
+VideoWindow Session::GetVideoWindow() {
+    std::lock_guard lock(windowMutex_);
+    return window_;
+}
+
+bool Session::AudioCanFollow(double target) {
+    if (!info.hasAudio) return true;
+    int serial = 0;
+    double from = 0;
+    {
+        std::lock_guard lock(seekMutex_);
+        serial = executedSerial_;
+        from = executedTarget_;
+    }
+    // Begun: the sink holds what follows its clock; not yet: the decoder is still dropping
+    // the samples before the last target.
+    if (sink)
+        if (std::optional<double> clock = sink->Clock(serial)) from = *clock;
+    return target >= from - 1e-6;
 }
 
 double Session::TargetFor(int serial) {

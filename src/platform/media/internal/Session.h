@@ -42,6 +42,22 @@ struct StreamState {
     std::atomic<int> finishedSerial{-1};
 };
 
+// What the video decoder can still give without reading anew: the frames it keeps from
+// `first` (a start, in seconds) to `last`, decoded in this epoch of the reading.
+struct VideoWindow {
+    int epoch = -1;
+    double first = 0;
+    double last = 0;
+    bool valid = false;
+};
+
+// The seek the reading last carried out.
+struct SeekPoint {
+    int serial = 0;
+    double target = 0;
+    bool fromStart = true; // the reading began at the very start (where any first frame will do)
+};
+
 struct MovieInfo {
     double duration = 0;  // seconds, to the end of the last picture
     double frameRate = 0; // 0 when unknown; the mean rate when a variable one was counted
@@ -59,7 +75,8 @@ struct MovieInfo {
 
 class Session {
 public:
-    Session(std::string fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice);
+    Session(std::string fileName, SessionHost& host, FrameHook& hook, bool useAudioDevice,
+            bool decodeOn);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -79,15 +96,31 @@ public:
 
     // Stage helpers.
     int RequestSerial() const { return requestSerial_.load(); }
+    // Every seek that moves the reading starts a new epoch; one that decodes on keeps it.
+    int Epoch() const { return epoch_.load(); }
     // The target of the seek that produced this serial.
     double TargetFor(int serial);
-    // Whether that seek went to the very start (where any first frame will do).
-    bool FromStart(int serial);
     // The decoder found the first key frame after the seek point beyond the target: seek
     // again from further back, under a new serial, to the same target.
     void RequestSeekBack(int serial);
-    bool TakeSeekRequest(double& target, int& serial, double& back);
+    // A decoder cannot go on to the target of a seek that was to decode on: read anew, under
+    // a new serial, to the same target.
+    void RequestReseek(int serial);
+    // `moveReading`: the seek must read anew (not decode on from where the reading is).
+    bool TakeSeekRequest(double& target, int& serial, double& back, bool& moveReading);
+    // The demuxer has moved the reading for this seek: a new epoch begins.
     void MarkSeekExecuted(int serial, double target, bool fromStart);
+    // The demuxer goes on reading for this seek: the decoders decode on to its target.
+    void MarkSeekContinued(int serial, double target);
+    SeekPoint Executed();
+    // Waits for the demuxer's choice on the newest seek: true with its point when the
+    // decoders of this epoch are to decode on to its target; false when the reading moved
+    // (what they hold is of no use; `seen` becomes the newest serial) or on abort.
+    bool AwaitDecodingOn(int epoch, int& seen, SeekPoint& point);
+    void PublishVideoWindow(const VideoWindow& window);
+    VideoWindow GetVideoWindow();
+    // Whether the sound can go on to the target: it has not been played or dropped past it.
+    bool AudioCanFollow(double target);
     void WaitForChange(std::chrono::milliseconds timeout);
     void NotifyChange();
     void SetShownSerial(int serial, double pts, bool resetClock);
@@ -112,6 +145,9 @@ public:
     SessionHost& host;
     FrameHook& hook;
     const bool useAudioDevice;
+    const bool decodeOn; // seeks may decode on instead of moving the reading
+    // Seeks that moved the reading.
+    std::uint64_t ReadingMoves() const { return readingMoves_.load(); }
     MovieInfo info; // written by the demuxer before SessionOpened, read-only afterwards
     ff::FormatContextPtr format;
     StreamState video;
@@ -122,9 +158,15 @@ public:
 
 private:
     void WakeAll();
+    // The same target again under a new serial, read anew (from further back).
+    void RequestMove(int serial, bool furtherBack);
+    enum class Following { Pending, Continued, Moved };
+    Following Follow(int epoch, SeekPoint& point);
 
     std::atomic<bool> abort_{false};
     std::atomic<int> requestSerial_{0};
+    std::atomic<int> epoch_{0};
+    std::atomic<std::uint64_t> readingMoves_{0};
     std::atomic<int> shownSerial_{-1};
     std::atomic<bool> paused_{true};
     std::atomic<int> readSerial_{-1};
@@ -134,6 +176,7 @@ private:
     double requestedTarget_ = 0;
     bool seekPending_ = false;
     double seekBack_ = 0;
+    bool moveReading_ = false;
     int executedSerial_ = 0;
     double executedTarget_ = 0;
     bool executedFromStart_ = true;
@@ -145,6 +188,9 @@ private:
     std::uint64_t lastMoves_ = 0;
     double idleSince_ = 0;
     std::chrono::steady_clock::time_point idleSinceReal_;
+
+    std::mutex windowMutex_;
+    VideoWindow window_;
 
     std::mutex clockMutex_;
     Clock external_;

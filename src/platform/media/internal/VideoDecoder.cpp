@@ -2,14 +2,21 @@
 // runs to the next frame's start. After a seek it holds each frame back until the next one
 // shows whether that starts at or before the target, so the first frame it passes on is the
 // one whose span holds the target; a target past the last frame gives the last frame.
+// A seek that the demuxer lets decode on keeps the decoder as it is: the last few frames are
+// kept, so the target's frame is found among them or among the frames decoded next.
 #include "platform/media/internal/Session.h"
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 namespace media::detail {
 
 namespace {
+
+// The frames kept for a seek that decodes on: the one shown, the frame queue's and the ones
+// on their way to it.
+constexpr std::size_t kKeptFrames = 6;
 
 class VideoStage {
 public:
@@ -29,9 +36,16 @@ public:
 
     void Run() {
         QueuedPacket queued;
-        while (s_.video.packets->Get(queued)) {
-            if (queued.serial != serial_) Restart(queued.serial);
-            if (serial_ != s_.RequestSerial()) continue;
+        for (;;) {
+            const PacketQueue::GetResult got = s_.video.packets->Get(queued, seen_);
+            if (got == PacketQueue::GetResult::Aborted) return;
+            if (got == PacketQueue::GetResult::Woken) {
+                FollowSeek();
+                continue;
+            }
+            if (queued.epoch != epoch_) Restart(queued.epoch);
+            if (epoch_ != s_.Epoch()) continue;
+            if (serial_ != s_.RequestSerial() && !FollowSeek()) continue;
             if (!queued.packet) {
                 Drain();
                 continue;
@@ -47,40 +61,57 @@ public:
     }
 
 private:
-    void Restart(int serial) {
+    void Restart(int epoch) {
         avcodec_flush_buffers(codec_);
-        serial_ = serial;
-        target_ = s_.TargetFor(serial);
-        fromStart_ = s_.FromStart(serial);
+        const SeekPoint point = s_.Executed();
+        epoch_ = epoch;
+        serial_ = seen_ = point.serial;
+        target_ = point.target;
+        fromStart_ = point.fromStart;
         awaitingKey_ = true;
-        dropping_ = true;
-        pushed_ = false;
-        candidate_ = {};
+        drained_ = false;
+        kept_.clear();
+        StartDropping();
         nextPts_ = 0;
         // Only a read from the start knows where an untimed first frame sits.
         anchored_ = fromStart_;
+        Publish();
+    }
+
+    void StartDropping() {
+        dropping_ = true;
+        pushed_ = false;
+        candidate_ = {};
     }
 
     void Drain() {
         avcodec_send_packet(codec_, nullptr);
         ReceiveAll();
+        drained_ = true;
         if (awaitingKey_ && !fromStart_) {
             // No key frame between the seek point and the end: start from further back.
             s_.RequestSeekBack(serial_);
             avcodec_flush_buffers(codec_);
             return;
         }
-        if (!pushed_ && candidate_.frame) {
-            // The target lies in the last frame.
-            pushed_ = s_.frames->Push(std::move(candidate_));
-        }
-        s_.video.finishedSerial = serial_;
-        s_.NotifyChange();
+        if (!FinishDrained()) FollowSeek();
         avcodec_flush_buffers(codec_);
     }
 
+    // Every frame has been decoded: the target lies in the last one when none after it was
+    // passed on. False when the frame queue refused it.
+    bool FinishDrained() {
+        if (!pushed_ && candidate_.frame) {
+            if (!s_.frames->Push(std::move(candidate_))) return false;
+            pushed_ = true;
+        }
+        s_.video.finishedSerial = serial_;
+        s_.NotifyChange();
+        return true;
+    }
+
     void ReceiveAll() {
-        for (;;) {
+        while (epoch_ == s_.Epoch()) {
             ff::FramePtr frame(av_frame_alloc());
             if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0) return;
             Handle(std::move(frame));
@@ -109,18 +140,69 @@ private:
                 return;
             }
         }
-        DecodedFrame decoded{std::move(frame), pts, duration, serial_};
+        if (kept_.size() == kKeptFrames) kept_.pop_front();
+        kept_.push_back({ff::FramePtr(av_frame_clone(frame.get())), pts, duration, serial_});
+        Publish();
+        if (serial_ != s_.RequestSerial() || !Deliver({std::move(frame), pts, duration, serial_}))
+            FollowSeek();
+    }
+
+    // Passes the frame on, or holds it back while dropping toward the target; false when the
+    // frame queue refused it (a newer seek, or the end).
+    bool Deliver(DecodedFrame decoded) {
+        decoded.serial = serial_;
         if (dropping_) {
-            if (pts <= target_ + boundarySlack_) {
+            if (decoded.pts <= target_ + boundarySlack_) {
                 // Started by the target: shown unless the next frame starts by it too.
                 candidate_ = std::move(decoded);
-                return;
+                return true;
             }
             dropping_ = false;
-            if (candidate_.frame && !s_.frames->Push(std::move(candidate_))) return;
+            if (candidate_.frame && !s_.frames->Push(std::move(candidate_))) return false;
             candidate_ = {};
         }
-        if (s_.frames->Push(std::move(decoded))) pushed_ = true;
+        if (!s_.frames->Push(std::move(decoded))) return false;
+        pushed_ = true;
+        return true;
+    }
+
+    // A newer seek: waits for the demuxer's choice. When the reading goes on, the kept frames
+    // are passed again toward the new target and true is returned; when it moves, what this
+    // decoder holds is of no use and false is returned.
+    bool FollowSeek() {
+        SeekPoint point;
+        while (s_.AwaitDecodingOn(epoch_, seen_, point)) {
+            serial_ = point.serial;
+            target_ = point.target;
+            StartDropping();
+            if (kept_.empty() || kept_.front().pts > target_ + boundarySlack_) {
+                // The frames before the target are gone.
+                s_.RequestReseek(serial_);
+                continue;
+            }
+            if (Replay() && (!drained_ || FinishDrained())) return true;
+        }
+        return false;
+    }
+
+    bool Replay() {
+        for (const DecodedFrame& kept : kept_) {
+            ff::FramePtr copy(av_frame_clone(kept.frame.get()));
+            if (!copy || !Deliver({std::move(copy), kept.pts, kept.duration, serial_}))
+                return false;
+        }
+        return true;
+    }
+
+    void Publish() {
+        VideoWindow w;
+        w.epoch = epoch_;
+        w.valid = !kept_.empty();
+        if (w.valid) {
+            w.first = kept_.front().pts;
+            w.last = kept_.back().pts;
+        }
+        s_.PublishVideoWindow(w);
     }
 
     double OnGrid(double pts) const {
@@ -134,14 +216,18 @@ private:
     double nominalDuration_;
     double halfTick_ = 0;
     double snapRate_ = 0;
+    int epoch_ = -1;
     int serial_ = -1;
+    int seen_ = -1; // the newest seek this stage has followed
     double target_ = 0;
     bool fromStart_ = true;
     bool awaitingKey_ = true;
     bool dropping_ = true;
     bool pushed_ = false;
+    bool drained_ = false;
     double boundarySlack_ = 1e-6;
     DecodedFrame candidate_; // the latest frame starting by the target, while dropping
+    std::deque<DecodedFrame> kept_;
     double nextPts_ = 0;
     bool anchored_ = true; // nextPts_ is a known position, not a guess
 };
