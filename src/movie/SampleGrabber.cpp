@@ -48,6 +48,7 @@ void TSampleGrabberCB::MirrorArming(bool armed) {
 }
 
 void TSampleGrabberCB::Arm() {
+    ++arming_;
     // Every arming starts its count afresh, in either mode: an endless run counts below
     // zero, and a single grab after it would otherwise never see its last frame.
     remaining_ = burstMode_ ? burstCount_.load() : 0;
@@ -62,6 +63,15 @@ void TSampleGrabberCB::Disarm() {
     MirrorArming(false);
 }
 
+HBITMAP TSampleGrabberCB::TakePendingFrame() {
+    const HBITMAP frame = pending_.exchange(0);
+    if (frame && pendingArming_.load() != arming_.load()) {
+        DeleteObject(frame);
+        return 0;
+    }
+    return frame;
+}
+
 void TSampleGrabberCB::EndDelivery() {
     if (HBITMAP left = pending_.exchange(0)) DeleteObject(left);
     busy_ = false;
@@ -72,6 +82,7 @@ HRESULT TSampleGrabberCB::BufferCB(double, BYTE* Buffer, LONG BufferLength) {
     // A frame not yet delivered keeps the mark set: the delivery clears it.
     if (pending_) return S_OK;
     LPARAM resumeParam = 1;
+    const unsigned arming = arming_.load();
     if (formatKind_ == kFormatNone || !armed_) {
         busy_ = false;
         return S_OK;
@@ -120,6 +131,7 @@ HRESULT TSampleGrabberCB::BufferCB(double, BYTE* Buffer, LONG BufferLength) {
         busy_ = false;
         return S_OK;
     }
+    pendingArming_ = arming;
     pending_ = frame;
     if (!PostMessage(window_, WM_FRAMEGRABBED, 1, resumeParam)) {
         EndDelivery();

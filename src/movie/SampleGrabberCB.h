@@ -47,7 +47,9 @@ public:
 
     // User-interface thread: the posted frame, handed over to the caller; and the end of a
     // delivery, which frees a frame nobody took and lets the next one in.
-    HBITMAP TakePendingFrame() { return pending_.exchange(0); }
+    // The frame waiting for delivery, made for the current arming; a frame still on its way from
+    // an earlier arming (a burst's, when a single grab was armed after it) is freed, not given.
+    HBITMAP TakePendingFrame();
     HBITMAP PendingFrame() const { return pending_; }
     void EndDelivery();
     bool Busy() const { return busy_; }
@@ -56,6 +58,9 @@ private:
     void MirrorArming(bool armed);
 
     std::atomic<HBITMAP> pending_{0};
+    // Counts the armings; the pending frame carries the one it was made for.
+    std::atomic<unsigned> arming_{0};
+    std::atomic<unsigned> pendingArming_{0};
     std::atomic<HWND> window_{0};
     std::atomic<bool> busy_{false};
     std::atomic<bool> burstMode_{false};

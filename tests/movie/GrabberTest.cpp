@@ -165,6 +165,25 @@ TEST_F(GrabberCallback, SamplesWhileAFrameIsPendingAreDroppedAndDoNotCount) {
     EXPECT_TRUE(Sample());
 }
 
+// A burst frame still waiting for its delivery when a single grab is armed is not that grab's
+// frame: taken as it, the grab would end at once with an old picture and leave the hook armed.
+TEST_F(GrabberCallback, AFrameMadeBeforeANewArmingIsNotTakenForItsFrame) {
+    cb.SetBurstMode(true);
+    cb.SetBurstCount(0);
+    cb.Arm();
+    ASSERT_TRUE(Sample(false));
+    cb.SetBurstMode(false);
+    cb.Arm();
+    EXPECT_EQ(cb.TakePendingFrame(), HBITMAP(0));
+    cb.EndDelivery();
+    ASSERT_TRUE(Sample(false));
+    const HBITMAP own = cb.TakePendingFrame();
+    EXPECT_NE(own, HBITMAP(0));
+    if (own) DeleteObject(own);
+    EXPECT_FALSE(cb.Armed());
+    cb.EndDelivery();
+}
+
 TEST_F(GrabberCallback, AFrameTooBigForMemoryLeavesNothingPendingAndTheNextIsTaken) {
     cb.SetBurstMode(true);
     cb.SetBurstCount(0);
