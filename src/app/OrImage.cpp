@@ -6,6 +6,7 @@
 #include "framework/Forms.h"
 #include "framework/Icon.h"
 #include "platform/user/MessageQueue.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -391,21 +392,15 @@ void TOrImage::ApplyAdjustments() {
 // --- showing the picture --------------------------------------------------------------------
 
 void TOrImage::SetStretch(bool Value) {
-    if (stretch_ == Value) return;
-    stretch_ = Value;
-    PictureChanged(this);
+    if (AssignIfChanged(stretch_, Value)) PictureChanged(this);
 }
 
 void TOrImage::SetCenter(bool Value) {
-    if (center_ == Value) return;
-    center_ = Value;
-    PictureChanged(this);
+    if (AssignIfChanged(center_, Value)) PictureChanged(this);
 }
 
 void TOrImage::SetTransparent(bool Value) {
-    if (transparent_ == Value) return;
-    transparent_ = Value;
-    PictureChanged(this);
+    if (AssignIfChanged(transparent_, Value)) PictureChanged(this);
 }
 
 void TOrImage::PictureChanged(TObject*) {

@@ -6,6 +6,7 @@
 // TActionList holds actions and the images their ImageIndex points into. A control reaches its
 // action through a TBasicActionLink, which it owns.
 #include "framework/Menus.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/Component.h"
 
 #include <functional>
@@ -79,9 +80,7 @@ protected:
 
 private:
     template <class T> void Store(T& field, const T& value) {
-        if (field == value) return;
-        field = value;
-        Change();
+        if (AssignIfChanged(field, value)) Change();
     }
 
     TActionList* actionList_ = nullptr;

@@ -6,6 +6,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Rect.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -442,9 +443,7 @@ TPoint TControl::ScreenToClient(const TPoint& p) {
 }
 
 void TControl::SetAlign(TAlign v) {
-    if (align_ == v) return;
-    align_ = v;
-    RequestAlign();
+    if (AssignIfChanged(align_, v)) RequestAlign();
 }
 
 void TControl::SetAnchors(TAnchors v) {
@@ -453,8 +452,7 @@ void TControl::SetAnchors(TAnchors v) {
 }
 
 void TControl::SetAutoSize(bool v) {
-    if (autoSize_ == v) return;
-    autoSize_ = v;
+    if (!AssignIfChanged(autoSize_, v)) return;
     if (v) AdjustSize();
 }
 
@@ -540,15 +538,12 @@ void TControl::Show() {
 }
 
 void TControl::SetEnabled(bool v) {
-    if (enabled_ == v) return;
-    enabled_ = v;
-    Perform(CM_ENABLEDCHANGED, 0, 0);
+    if (AssignIfChanged(enabled_, v)) Perform(CM_ENABLEDCHANGED, 0, 0);
 }
 
 void TControl::SetColor(TColor v) {
     if (!parentColorUpdate_) parentColor_ = false;
-    if (color_ == v) return;
-    color_ = v;
+    if (!AssignIfChanged(color_, v)) return;
     Perform(CM_COLORCHANGED, 0, 0);
     if (auto* w = dynamic_cast<TWinControl*>(this)) {
         TMessage m{CM_PARENTCOLORCHANGED, 0, 0, 0};
@@ -557,8 +552,7 @@ void TControl::SetColor(TColor v) {
 }
 
 void TControl::SetParentColor(bool v) {
-    if (parentColor_ == v) return;
-    parentColor_ = v;
+    if (!AssignIfChanged(parentColor_, v)) return;
     if (v && parent_) HandleParentColorChanged();
 }
 
@@ -570,8 +564,7 @@ void TControl::HandleParentColorChanged() {
 }
 
 void TControl::SetParentFont(bool v) {
-    if (parentFont_ == v) return;
-    parentFont_ = v;
+    if (!AssignIfChanged(parentFont_, v)) return;
     if (v && parent_) HandleParentFontChanged();
 }
 
@@ -592,15 +585,11 @@ void TControl::FontChanged(TObject*) {
 }
 
 void TControl::SetText(const String& v) {
-    if (text_ == v) return;
-    text_ = v;
-    Perform(CM_TEXTCHANGED, 0, 0);
+    if (AssignIfChanged(text_, v)) Perform(CM_TEXTCHANGED, 0, 0);
 }
 
 void TControl::SetCursor(TCursor v) {
-    if (cursor_ == v) return;
-    cursor_ = v;
-    Perform(CM_CURSORCHANGED, 0, 0);
+    if (AssignIfChanged(cursor_, v)) Perform(CM_CURSORCHANGED, 0, 0);
 }
 
 void TControl::SetShowHint(bool v) {

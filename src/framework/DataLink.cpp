@@ -2,6 +2,7 @@
 
 #include "framework/DataSet.h"
 #include "framework/DataSource.h"
+#include "rtl/AssignIfChanged.h"
 
 void TDataLink::Destroy() {
     if (dataSource_) dataSource_->RemoveLink(this);
@@ -22,9 +23,7 @@ TDataSet* TDataLink::DataSet() const {
 }
 
 void TDataLink::SetReadOnly(bool Value) {
-    if (Value == readOnly_) return;
-    readOnly_ = Value;
-    UpdateState();
+    if (AssignIfChanged(readOnly_, Value)) UpdateState();
 }
 
 bool TDataLink::Edit() {

@@ -1,6 +1,7 @@
 #include "framework/DataSet.h"
 
 #include "framework/DataSource.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/Conversion.h"
 
 #include <algorithm>
@@ -65,9 +66,7 @@ void TDataSet::SetActive(bool v) {
 }
 
 void TDataSet::SetState(TDataSetState Value) {
-    if (state_ == Value) return;
-    state_ = Value;
-    DataEvent(deUpdateState, 0);
+    if (AssignIfChanged(state_, Value)) DataEvent(deUpdateState, 0);
 }
 
 void TDataSet::CheckActive() const {

@@ -2,6 +2,7 @@
 
 #include "framework/DataLink.h"
 #include "framework/DataSet.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -46,9 +47,7 @@ void TDataSource::SetDataSet(TDataSet* Value) {
 }
 
 void TDataSource::SetEnabled(bool Value) {
-    if (Value == enabled_) return;
-    enabled_ = Value;
-    UpdateState();
+    if (AssignIfChanged(enabled_, Value)) UpdateState();
 }
 
 TDataSetState TDataSource::State() const {

@@ -5,6 +5,7 @@
 #include "platform/user/Clipboard.h"
 #include "platform/user/ScrollBar.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -68,8 +69,7 @@ void TCustomEdit::UpdateWindowStyle(DWORD setBits, DWORD clearBits) {
 
 void TCustomEdit::SetBorderStyle(TBorderStyle v) {
     if (v != bsNone) v = bsSingle;
-    if (borderStyle_ == v) return;
-    borderStyle_ = v;
+    if (!AssignIfChanged(borderStyle_, v)) return;
     if (v == bsNone)
         UpdateWindowStyle(0, WS_BORDER);
     else
@@ -78,8 +78,7 @@ void TCustomEdit::SetBorderStyle(TBorderStyle v) {
 
 void TCustomEdit::SetBorderWidth(int v) {
     v = std::clamp(v, 0, 1000);
-    if (borderWidth_ == v) return;
-    borderWidth_ = v;
+    if (!AssignIfChanged(borderWidth_, v)) return;
     if (!HandleAllocated()) return;
     SetWindowPos(Handle(), 0, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -89,8 +88,7 @@ void TCustomEdit::SetBorderWidth(int v) {
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase v) {
-    if (charCase_ == v) return;
-    charCase_ = v;
+    if (!AssignIfChanged(charCase_, v)) return;
     UpdateWindowStyle(v == ecUpperCase   ? ES_UPPERCASE
                       : v == ecLowerCase ? ES_LOWERCASE
                                          : 0,
@@ -114,8 +112,7 @@ void TCustomEdit::SetMaxLength(int v) {
 }
 
 void TCustomEdit::SetPasswordChar(char v) {
-    if (passwordChar_ == v) return;
-    passwordChar_ = v;
+    if (!AssignIfChanged(passwordChar_, v)) return;
     if (v)
         UpdateWindowStyle(ES_PASSWORD, 0);
     else
@@ -125,8 +122,7 @@ void TCustomEdit::SetPasswordChar(char v) {
 }
 
 void TCustomEdit::SetReadOnly(bool v) {
-    if (readOnly_ == v) return;
-    readOnly_ = v;
+    if (!AssignIfChanged(readOnly_, v)) return;
     if (v)
         UpdateWindowStyle(ES_READONLY, 0);
     else
@@ -134,8 +130,7 @@ void TCustomEdit::SetReadOnly(bool v) {
 }
 
 void TCustomEdit::SetHideSelection(bool v) {
-    if (hideSelection_ == v) return;
-    hideSelection_ = v;
+    if (!AssignIfChanged(hideSelection_, v)) return;
     if (v)
         UpdateWindowStyle(0, ES_NOHIDESEL);
     else

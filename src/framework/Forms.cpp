@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/MDIClient.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -99,15 +100,11 @@ void TCustomForm::UpdateStyles() {
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
-    if (borderStyle_ == v) return;
-    borderStyle_ = v;
-    UpdateStyles();
+    if (AssignIfChanged(borderStyle_, v)) UpdateStyles();
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons v) {
-    if (borderIcons_ == v) return;
-    borderIcons_ = v;
-    UpdateStyles();
+    if (AssignIfChanged(borderIcons_, v)) UpdateStyles();
 }
 
 void TCustomForm::AdjustClientRect(TRect& Rect) {
@@ -387,8 +384,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_ACTIVATE: {
         bool now = LOWORD(Message.WParam) != WA_INACTIVE;
         DefaultHandler(Message);
-        if (now == active_) return;
-        active_ = now;
+        if (!AssignIfChanged(active_, now)) return;
         if (now) {
             formState_.Include(fsActivated);
             if (OnActivate) OnActivate(this);

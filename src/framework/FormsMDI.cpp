@@ -4,10 +4,10 @@
 #include "framework/Forms.h"
 #include "framework/MDIClient.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 
 void TCustomForm::SetFormStyle(TFormStyle v) {
-    if (formStyle_ == v) return;
-    formStyle_ = v;
+    if (!AssignIfChanged(formStyle_, v)) return;
     if (HandleAllocated()) RecreateWnd();
 }
 

@@ -1,4 +1,5 @@
 #include "framework/Graphic.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -31,9 +32,7 @@ bool TGraphic::Equals(TGraphic* Graphic) {
 }
 
 void TGraphic::SetTransparent(bool Value) {
-    if (transparent_ == Value) return;
-    transparent_ = Value;
-    Changed(this);
+    if (AssignIfChanged(transparent_, Value)) Changed(this);
 }
 
 void TGraphic::SetModified(bool Value) {

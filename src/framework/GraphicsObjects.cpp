@@ -4,6 +4,7 @@
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,27 +56,19 @@ void TPen::Assign(TPersistent* Source) {
 }
 
 void TPen::SetColor(TColor Value) {
-    if (color_ == Value) return;
-    color_ = Value;
-    Changed();
+    if (AssignIfChanged(color_, Value)) Changed();
 }
 
 void TPen::SetWidth(int Value) {
-    if (Value < 0 || width_ == Value) return;
-    width_ = Value;
-    Changed();
+    if (Value >= 0 && AssignIfChanged(width_, Value)) Changed();
 }
 
 void TPen::SetStyle(TPenStyle Value) {
-    if (style_ == Value) return;
-    style_ = Value;
-    Changed();
+    if (AssignIfChanged(style_, Value)) Changed();
 }
 
 void TPen::SetMode(TPenMode Value) {
-    if (mode_ == Value) return;
-    mode_ = Value;
-    Changed();
+    if (AssignIfChanged(mode_, Value)) Changed();
 }
 
 HPEN TPen::Handle() {
@@ -118,9 +111,7 @@ void TBrush::SetColor(TColor Value) {
 }
 
 void TBrush::SetStyle(TBrushStyle Value) {
-    if (style_ == Value) return;
-    style_ = Value;
-    Changed();
+    if (AssignIfChanged(style_, Value)) Changed();
 }
 
 void TBrush::SetBitmap(TBitmap* Value) {
@@ -175,9 +166,7 @@ void TFont::Assign(TPersistent* Source) {
 }
 
 void TFont::SetName(const String& Value) {
-    if (Value.empty() || name_ == Value) return;
-    name_ = Value;
-    Changed();
+    if (!Value.empty() && AssignIfChanged(name_, Value)) Changed();
 }
 
 int TFont::Size() const {
@@ -189,33 +178,23 @@ void TFont::SetSize(int Value) {
 }
 
 void TFont::SetHeight(int Value) {
-    if (height_ == Value) return;
-    height_ = Value;
-    Changed();
+    if (AssignIfChanged(height_, Value)) Changed();
 }
 
 void TFont::SetStyle(TFontStyles Value) {
-    if (style_ == Value) return;
-    style_ = Value;
-    Changed();
+    if (AssignIfChanged(style_, Value)) Changed();
 }
 
 void TFont::SetColor(TColor Value) {
-    if (color_ == Value) return;
-    color_ = Value;
-    Changed();
+    if (AssignIfChanged(color_, Value)) Changed();
 }
 
 void TFont::SetPitch(TFontPitch Value) {
-    if (pitch_ == Value) return;
-    pitch_ = Value;
-    Changed();
+    if (AssignIfChanged(pitch_, Value)) Changed();
 }
 
 void TFont::SetCharset(TFontCharset Value) {
-    if (charset_ == Value) return;
-    charset_ = Value;
-    Changed();
+    if (AssignIfChanged(charset_, Value)) Changed();
 }
 
 HFONT TFont::Handle() {

@@ -1,6 +1,7 @@
 #include "framework/Image.h"
 
 #include "framework/Bitmap.h"
+#include "rtl/AssignIfChanged.h"
 
 void TImage::Create(TComponent* AOwner) {
     inherited::Create(AOwner);
@@ -96,26 +97,19 @@ void TImage::PictureChanged(TObject*) {
 }
 
 void TImage::SetCenter(bool v) {
-    if (center_ == v) return;
-    center_ = v;
-    Invalidate();
+    if (AssignIfChanged(center_, v)) Invalidate();
 }
 
 void TImage::SetStretch(bool v) {
-    if (stretch_ == v) return;
-    stretch_ = v;
-    Invalidate();
+    if (AssignIfChanged(stretch_, v)) Invalidate();
 }
 
 void TImage::SetProportional(bool v) {
-    if (proportional_ == v) return;
-    proportional_ = v;
-    Invalidate();
+    if (AssignIfChanged(proportional_, v)) Invalidate();
 }
 
 void TImage::SetTransparent(bool v) {
-    if (transparent_ == v) return;
-    transparent_ = v;
+    if (!AssignIfChanged(transparent_, v)) return;
     if (TGraphic* g = picture_->Graphic()) g->SetTransparent(v);
     Invalidate();
 }

@@ -1,6 +1,7 @@
 #include "framework/Jpeg.h"
 
 #include "framework/ProgressScope.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -181,14 +182,12 @@ void TJPEGImage::Destroy() {
 
 void TJPEGImage::SetCompressionQuality(int Value) {
     Value = std::clamp(Value, 1, 100);
-    if (Value == quality_) return;
-    quality_ = Value;
+    if (!AssignIfChanged(quality_, Value)) return;
     if (bitmap_ && !bitmap_->Empty()) data_.clear();
 }
 
 void TJPEGImage::SetPerformance(TJPEGPerformance Value) {
-    if (Value == performance_) return;
-    performance_ = Value;
+    if (!AssignIfChanged(performance_, Value)) return;
     if (!data_.empty()) bitmap_.reset(); // decoded again the chosen way
     Changed(this);
 }

@@ -6,6 +6,7 @@
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <cctype>
 
@@ -115,21 +116,15 @@ void TCustomLabel::AdjustBounds() {
 }
 
 void TCustomLabel::SetAlignment(TAlignment v) {
-    if (alignment_ == v) return;
-    alignment_ = v;
-    Invalidate();
+    if (AssignIfChanged(alignment_, v)) Invalidate();
 }
 
 void TCustomLabel::SetLayout(TTextLayout v) {
-    if (layout_ == v) return;
-    layout_ = v;
-    Invalidate();
+    if (AssignIfChanged(layout_, v)) Invalidate();
 }
 
 void TCustomLabel::SetWordWrap(bool v) {
-    if (wordWrap_ == v) return;
-    wordWrap_ = v;
-    TextChanged();
+    if (AssignIfChanged(wordWrap_, v)) TextChanged();
 }
 
 void TCustomLabel::SetTransparent(bool v) {
@@ -142,9 +137,7 @@ void TCustomLabel::SetTransparent(bool v) {
 }
 
 void TCustomLabel::SetShowAccelChar(bool v) {
-    if (showAccelChar_ == v) return;
-    showAccelChar_ = v;
-    TextChanged();
+    if (AssignIfChanged(showAccelChar_, v)) TextChanged();
 }
 
 void TCustomLabel::SetFocusControl(TWinControl* v) {

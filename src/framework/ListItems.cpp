@@ -1,5 +1,6 @@
 // The list view's items and report columns; they tell the view of every change.
 #include "framework/ListView.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -10,14 +11,12 @@ TListView* TListItem::ListView() const {
 }
 
 void TListItem::SetCaption(const String& v) {
-    if (caption_ == v) return;
-    caption_ = v;
+    if (!AssignIfChanged(caption_, v)) return;
     if (TListView* lv = ListView()) lv->ItemChanged(this);
 }
 
 void TListItem::SetImageIndex(int v) {
-    if (imageIndex_ == v) return;
-    imageIndex_ = v;
+    if (!AssignIfChanged(imageIndex_, v)) return;
     if (TListView* lv = ListView()) lv->ItemChanged(this);
 }
 

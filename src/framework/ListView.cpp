@@ -5,6 +5,7 @@
 #include "platform/gdi/Owned.h"
 #include "platform/gdi/Rect.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -66,8 +67,7 @@ void TListView::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TListView::SetViewStyle(TViewStyle v) {
-    if (viewStyle_ == v) return;
-    viewStyle_ = v;
+    if (!AssignIfChanged(viewStyle_, v)) return;
     scrollPos_ = 0;
     ItemsChanged();
 }
@@ -310,8 +310,7 @@ int TListView::ScrollMax() {
 
 void TListView::SetScrollPos(int v) {
     v = std::clamp(v, 0, ScrollMax());
-    if (v == scrollPos_) return;
-    scrollPos_ = v;
+    if (!AssignIfChanged(scrollPos_, v)) return;
     PlaceEditor();
     Invalidate();
 }

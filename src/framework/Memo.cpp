@@ -2,6 +2,7 @@
 #include "framework/Memo.h"
 
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 
 namespace {
 // The lines of a text; a break at the very end starts no further line.
@@ -110,14 +111,11 @@ void TCustomMemo::Destroy() {
 }
 
 void TCustomMemo::SetWordWrap(bool v) {
-    if (wordWrap_ == v) return;
-    wordWrap_ = v;
-    TextLayoutChanged();
+    if (AssignIfChanged(wordWrap_, v)) TextLayoutChanged();
 }
 
 void TCustomMemo::SetScrollBars(TScrollStyle v) {
-    if (scrollBars_ == v) return;
-    scrollBars_ = v;
+    if (!AssignIfChanged(scrollBars_, v)) return;
     DWORD want = ScrollBarStyle();
     UpdateWindowStyle(want, (WS_HSCROLL | WS_VSCROLL) & ~want);
 }

@@ -3,6 +3,7 @@
 #include "framework/ImageList.h"
 #include "framework/MenuPopup.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/Text.h"
 
 #include <algorithm>
@@ -192,20 +193,15 @@ TMenu* TMenuItem::GetParentMenu() const {
 }
 
 void TMenuItem::SetCaption(const String& Value) {
-    if (caption_ == Value) return;
-    caption_ = Value;
-    MenuChanged(false);
+    if (AssignIfChanged(caption_, Value)) MenuChanged(false);
 }
 
 void TMenuItem::SetShortCut(TShortCut Value) {
-    if (shortCut_ == Value) return;
-    shortCut_ = Value;
-    MenuChanged(false);
+    if (AssignIfChanged(shortCut_, Value)) MenuChanged(false);
 }
 
 void TMenuItem::SetChecked(bool Value) {
-    if (checked_ == Value) return;
-    checked_ = Value;
+    if (!AssignIfChanged(checked_, Value)) return;
     if (Value && radioItem_) TurnSiblingsOff();
     MenuChanged(false);
 }
@@ -220,9 +216,7 @@ void TMenuItem::TurnSiblingsOff() {
 }
 
 void TMenuItem::SetEnabled(bool Value) {
-    if (enabled_ == Value) return;
-    enabled_ = Value;
-    MenuChanged(false);
+    if (AssignIfChanged(enabled_, Value)) MenuChanged(false);
 }
 
 void TMenuItem::SetDefault(bool Value) {
@@ -236,27 +230,21 @@ void TMenuItem::SetDefault(bool Value) {
 }
 
 void TMenuItem::SetVisible(bool Value) {
-    if (visible_ == Value) return;
-    visible_ = Value;
-    MenuChanged(true);
+    if (AssignIfChanged(visible_, Value)) MenuChanged(true);
 }
 
 void TMenuItem::SetImageIndex(int Value) {
-    if (imageIndex_ == Value) return;
-    imageIndex_ = Value;
-    MenuChanged(false);
+    if (AssignIfChanged(imageIndex_, Value)) MenuChanged(false);
 }
 
 void TMenuItem::SetRadioItem(bool Value) {
-    if (radioItem_ == Value) return;
-    radioItem_ = Value;
+    if (!AssignIfChanged(radioItem_, Value)) return;
     if (radioItem_ && checked_) TurnSiblingsOff();
     MenuChanged(false);
 }
 
 void TMenuItem::SetGroupIndex(int Value) {
-    if (groupIndex_ == Value) return;
-    groupIndex_ = Value;
+    if (!AssignIfChanged(groupIndex_, Value)) return;
     if (radioItem_ && checked_) TurnSiblingsOff();
     MenuChanged(false);
 }
@@ -322,9 +310,7 @@ void TMenu::SetImages(TImageList* Value) {
 }
 
 void TMenu::SetOwnerDraw(bool Value) {
-    if (ownerDraw_ == Value) return;
-    ownerDraw_ = Value;
-    MenuChanged(this, nullptr, false);
+    if (AssignIfChanged(ownerDraw_, Value)) MenuChanged(this, nullptr, false);
 }
 
 bool TMenu::IsShortCut(TMessage& Message) {

@@ -1,6 +1,7 @@
 #include "framework/PageControl.h"
 
 #include "framework/FillSolid.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -48,8 +49,7 @@ int TTabSheet::TabIndex() const {
 }
 
 void TTabSheet::SetTabVisible(bool v) {
-    if (tabVisible_ == v) return;
-    tabVisible_ = v;
+    if (!AssignIfChanged(tabVisible_, v)) return;
     if (pageControl_) pageControl_->TabVisibilityChanged(this);
 }
 

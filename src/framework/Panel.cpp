@@ -6,6 +6,7 @@
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 void PaintParentUnder(TControl* Control, HDC dc) {
@@ -45,48 +46,36 @@ void TCustomPanel::FrameChanged() {
 }
 
 void TCustomPanel::SetBevelInner(TBevelCut v) {
-    if (bevelInner_ == v) return;
-    bevelInner_ = v;
-    FrameChanged();
+    if (AssignIfChanged(bevelInner_, v)) FrameChanged();
 }
 
 void TCustomPanel::SetBevelOuter(TBevelCut v) {
-    if (bevelOuter_ == v) return;
-    bevelOuter_ = v;
-    FrameChanged();
+    if (AssignIfChanged(bevelOuter_, v)) FrameChanged();
 }
 
 void TCustomPanel::SetBevelWidth(TBevelWidth v) {
     if (v < 1) v = 1;
-    if (bevelWidth_ == v) return;
-    bevelWidth_ = v;
-    FrameChanged();
+    if (AssignIfChanged(bevelWidth_, v)) FrameChanged();
 }
 
 void TCustomPanel::SetBorderWidth(TBorderWidth v) {
     if (v < 0) v = 0;
-    if (borderWidth_ == v) return;
-    borderWidth_ = v;
-    FrameChanged();
+    if (AssignIfChanged(borderWidth_, v)) FrameChanged();
 }
 
 void TCustomPanel::SetBorderStyle(TBorderStyle v) {
     if (v != bsNone) v = bsSingle;
-    if (borderStyle_ == v) return;
-    borderStyle_ = v;
+    if (!AssignIfChanged(borderStyle_, v)) return;
     RecreateWnd();
     FrameChanged();
 }
 
 void TCustomPanel::SetAlignment(TAlignment v) {
-    if (alignment_ == v) return;
-    alignment_ = v;
-    Invalidate();
+    if (AssignIfChanged(alignment_, v)) Invalidate();
 }
 
 void TCustomPanel::SetParentBackground(bool v) {
-    if (parentBackground_ == v) return;
-    parentBackground_ = v;
+    if (!AssignIfChanged(parentBackground_, v)) return;
     if (v)
         ControlStyle().Exclude(csOpaque);
     else

@@ -2,6 +2,7 @@
 
 #include "platform/user/Timer.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -28,8 +29,7 @@ TScrollBarLayout TScrollBar::Layout() {
 }
 
 void TScrollBar::SetKind(TScrollBarKind v) {
-    if (kind_ == v) return;
-    kind_ = v;
+    if (!AssignIfChanged(kind_, v)) return;
     SetBounds(Left(), Top(), Height(), Width());
     Invalidate();
 }

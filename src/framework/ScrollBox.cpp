@@ -5,6 +5,7 @@
 #include "platform/gdi/Rect.h"
 #include "platform/user/Timer.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -36,9 +37,7 @@ void TControlScrollBar::SetPosition(int v) {
 }
 
 void TControlScrollBar::SetVisible(bool v) {
-    if (visible_ == v) return;
-    visible_ = v;
-    control_->UpdateScrollBars();
+    if (AssignIfChanged(visible_, v)) control_->UpdateScrollBars();
 }
 
 // --- TScrollBox ----------------------------------------------------------------------------
@@ -72,8 +71,7 @@ void TScrollBox::SetAutoScroll(bool v) {
 
 void TScrollBox::SetBorderStyle(TBorderStyle v) {
     if (v != bsNone) v = bsSingle;
-    if (borderStyle_ == v) return;
-    borderStyle_ = v;
+    if (!AssignIfChanged(borderStyle_, v)) return;
     RecreateWnd();
     UpdateScrollBars();
 }

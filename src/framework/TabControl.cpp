@@ -9,6 +9,7 @@
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -128,8 +129,7 @@ void TCustomTabControl::AdjustClientRect(TRect& Rect) {
 
 void TCustomTabControl::SetTabIndexQuiet(int v) {
     if (v < -1 || v >= TabCount()) throw EListError("Tab index out of bounds");
-    if (v == tabIndex_) return;
-    tabIndex_ = v;
+    if (!AssignIfChanged(tabIndex_, v)) return;
     MakeTabVisible(v);
     Invalidate();
 }
@@ -140,9 +140,7 @@ void TCustomTabControl::SetTabIndex(int v) {
 
 void TCustomTabControl::SetFirstVisibleTab(int v) {
     v = std::clamp(v, 0, std::max(TabCount() - 1, 0));
-    if (v == firstTab_) return;
-    firstTab_ = v;
-    Invalidate();
+    if (AssignIfChanged(firstTab_, v)) Invalidate();
 }
 
 void TCustomTabControl::MakeTabVisible(int Index) {

@@ -2,6 +2,7 @@
 
 #include "framework/WinControl.h"
 #include "platform/user/Timer.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <unordered_map>
 
@@ -24,15 +25,11 @@ void TTimer::Destroy() {
 }
 
 void TTimer::SetEnabled(bool v) {
-    if (enabled_ == v) return;
-    enabled_ = v;
-    UpdateTimer();
+    if (AssignIfChanged(enabled_, v)) UpdateTimer();
 }
 
 void TTimer::SetInterval(Cardinal v) {
-    if (interval_ == v) return;
-    interval_ = v;
-    UpdateTimer();
+    if (AssignIfChanged(interval_, v)) UpdateTimer();
 }
 
 void TTimer::SetOnTimer(TNotifyEvent v) {

@@ -6,6 +6,7 @@
 #include "framework/TextMeasure.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
@@ -97,8 +98,7 @@ void TToolButton::Changed() {
 }
 
 void TToolButton::SetStyle(TToolButtonStyle Value) {
-    if (style_ == Value) return;
-    style_ = Value;
+    if (!AssignIfChanged(style_, Value)) return;
     if (Value == tbsSeparator || Value == tbsDivider)
         SetBoundsFields(Left(), Top(), kSeparatorWidth, Height());
     Changed();
@@ -130,27 +130,19 @@ void TToolButton::SetDown(bool Value) {
 }
 
 void TToolButton::SetImageIndex(int Value) {
-    if (imageIndex_ == Value) return;
-    imageIndex_ = Value;
-    Changed();
+    if (AssignIfChanged(imageIndex_, Value)) Changed();
 }
 
 void TToolButton::SetIndeterminate(bool Value) {
-    if (indeterminate_ == Value) return;
-    indeterminate_ = Value;
-    Invalidate();
+    if (AssignIfChanged(indeterminate_, Value)) Invalidate();
 }
 
 void TToolButton::SetMarked(bool Value) {
-    if (marked_ == Value) return;
-    marked_ = Value;
-    Invalidate();
+    if (AssignIfChanged(marked_, Value)) Invalidate();
 }
 
 void TToolButton::SetWrap(bool Value) {
-    if (wrap_ == Value) return;
-    wrap_ = Value;
-    Changed();
+    if (AssignIfChanged(wrap_, Value)) Changed();
 }
 
 void TToolButton::SetMenuItem(TMenuItem* Value) {
@@ -294,9 +286,7 @@ TToolButton* TToolBar::Buttons(int Index) const {
 
 #define KORVID_TOOLBAR_SETTER(Name, field)                                                         \
     void TToolBar::Set##Name(decltype(field) Value) {                                              \
-        if (field == Value) return;                                                                \
-        field = Value;                                                                             \
-        ButtonsChanged();                                                                          \
+        if (AssignIfChanged(field, Value)) ButtonsChanged();                                       \
     }
 KORVID_TOOLBAR_SETTER(ButtonWidth, buttonWidth_)
 KORVID_TOOLBAR_SETTER(ButtonHeight, buttonHeight_)

@@ -2,6 +2,7 @@
 #include "framework/WinControl.h"
 
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -41,8 +42,7 @@ void TWinControl::SetTabOrder(int v) {
 }
 
 void TWinControl::SetTabStop(bool v) {
-    if (tabStop_ == v) return;
-    tabStop_ = v;
+    if (!AssignIfChanged(tabStop_, v)) return;
     if (handle_) {
         LONG style = GetWindowLong(handle_, GWL_STYLE);
         SetWindowLong(handle_, GWL_STYLE, v ? (style | WS_TABSTOP) : (style & ~LONG(WS_TABSTOP)));

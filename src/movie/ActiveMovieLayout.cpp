@@ -13,6 +13,7 @@
 #include "platform/media/PlayerDispatch.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 #include <cctype>
@@ -264,8 +265,7 @@ void TActiveMovie::SetShowScrollBars(bool v) {
 }
 
 void TActiveMovie::SetVisible(bool v) {
-    if (v == movieVisible_) return;
-    movieVisible_ = v;
+    if (!AssignIfChanged(movieVisible_, v)) return;
     if (!v) {
         // The component blends into its parent; the kept colour comes back with Visible.
         if (Parent()) inherited::SetColor(Parent()->Color());

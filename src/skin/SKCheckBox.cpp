@@ -4,6 +4,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -37,8 +38,7 @@ void TskCheckBox::Destroy() {
 }
 
 void TskCheckBox::SetChecked(bool v) {
-    if (v == checked_) return;
-    checked_ = v;
+    if (!AssignIfChanged(checked_, v)) return;
     Invalidate();
     CheckedChanged();
 }

@@ -1,6 +1,7 @@
 #include "skin/SKScrollBar.h"
 
 #include "platform/gdi/Gdi.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 
@@ -83,8 +84,7 @@ void TskScrollBar::SetLineButton(int v) {
 }
 
 void TskScrollBar::SetOrientation(TskProgressBarOrientation v) {
-    if (v == orientation_) return;
-    orientation_ = v;
+    if (!AssignIfChanged(orientation_, v)) return;
     Restyle();
     LayOut();
 }

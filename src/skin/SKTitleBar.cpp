@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Resources.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "skin/SKForm.h"
 #include "skin/SKPublic.h"
 
@@ -290,9 +291,7 @@ void TskTitleBar::SetCaption(const String& Value) {
     Invalidate();
 }
 void TskTitleBar::SetFormActive(bool Value) {
-    if (formActive_ == Value) return;
-    formActive_ = Value;
-    Invalidate();
+    if (AssignIfChanged(formActive_, Value)) Invalidate();
 }
 void TskTitleBar::SetLeftBtnXOffset(int Value) {
     leftOffset_ = Value;

@@ -1,6 +1,7 @@
 #include "skin/SKTitleBarParts.h"
 
 #include "framework/MessageDialogs.h"
+#include "rtl/AssignIfChanged.h"
 #include "skin/SKTitleBar.h"
 
 #include <utility>
@@ -37,9 +38,7 @@ void TskTitleBarSection::Assign(TPersistent* Source) {
 }
 
 void TskTitleBarSection::SetWidth(int Value) {
-    if (width_ == Value) return;
-    width_ = Value;
-    Changed(false);
+    if (AssignIfChanged(width_, Value)) Changed(false);
 }
 
 void TskTitleBarSection::SetAlign(TskTitleBarAlign Value) {
@@ -66,9 +65,7 @@ void TskTitleBarSection::SetPicture(TPicture* Value) {
 
 void TskTitleBarSection::SetStretch(bool Value) {
     if (align_ == skClient) Value = true;
-    if (stretch_ == Value) return;
-    stretch_ = Value;
-    Changed(false);
+    if (AssignIfChanged(stretch_, Value)) Changed(false);
 }
 
 void TskTitleBarSection::SetAutoSize(bool Value) {
@@ -127,9 +124,7 @@ void TskTitleBarButton::Assign(TPersistent* Source) {
 }
 
 void TskTitleBarButton::SetVisible(bool Value) {
-    if (visible_ == Value) return;
-    visible_ = Value;
-    Repaint();
+    if (AssignIfChanged(visible_, Value)) Repaint();
 }
 
 void TskTitleBarButton::SetButtonType(TskTitleBarBtnType Value) {
@@ -149,15 +144,11 @@ void TskTitleBarButton::SetButtonType(TskTitleBarBtnType Value) {
 }
 
 void TskTitleBarButton::SetTransparent(bool Value) {
-    if (transparent_ == Value) return;
-    transparent_ = Value;
-    Repaint();
+    if (AssignIfChanged(transparent_, Value)) Repaint();
 }
 
 void TskTitleBarButton::SetTop(int Value) {
-    if (top_ == Value) return;
-    top_ = Value;
-    Repaint();
+    if (AssignIfChanged(top_, Value)) Repaint();
 }
 
 void TskTitleBarButton::SetUIStyle(TskUIStyle Value) {

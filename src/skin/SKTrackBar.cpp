@@ -2,6 +2,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Input.h"
+#include "rtl/AssignIfChanged.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,9 +81,7 @@ void TskTrackBar::SetLineSize(int v) {
 }
 
 void TskTrackBar::SetOrientation(TskProgressBarOrientation v) {
-    if (v == orientation_) return;
-    orientation_ = v;
-    Restyle();
+    if (AssignIfChanged(orientation_, v)) Restyle();
 }
 
 void TskTrackBar::SetShowTick(bool v) {
@@ -178,8 +177,7 @@ std::vector<int> TskTrackBar::TickPositions() const {
 }
 
 void TskTrackBar::NotifyChange() {
-    if (position_ == lastNotified_) return;
-    lastNotified_ = position_;
+    if (!AssignIfChanged(lastNotified_, position_)) return;
     if (OnChange) OnChange(this);
 }
 
