@@ -3,6 +3,7 @@
 // KORVID_SHOT_DIR is set; checked here for the style reaching every button and the glyphs
 // showing on the enabled ones.
 #include "SkinFormTestUtil.h"
+#include "support/SkinStyles.h"
 
 #include "framework/MemoryDataSet.h"
 #include "platform/user/Input.h"
@@ -50,17 +51,9 @@ TEST_F(SkinFormFixture, NavigatorInEachStyle) {
         session_->PressKey(VK_RIGHT); // from first to post, over the disabled edit
     Pump();
 
-    const struct {
-        TskUIStyle style;
-        const char* name;
-    } styles[] = {{MacOS, "macos"},
-                  {WinXP, "winxp"},
-                  {DeepBlue, "deepblue"},
-                  {Protein, "protein"},
-                  {BlueGlass, "blueglass"}};
     std::set<std::vector<COLORREF>> looks;
     TBitmap* plus = browsing->Buttons(nbInsert)->Glyph();
-    for (const auto& s : styles) {
+    for (const auto& s : test_support::kBuiltinStyles) {
         // The skinned form hands its style to the navigators, they to their buttons.
         skin_->SetUIStyle(s.style);
         Pump();

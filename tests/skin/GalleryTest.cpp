@@ -2,6 +2,7 @@
 // paint itself in every style, and the styles must look different. With KORVID_SKIN_GALLERY
 // set to a folder, each style's picture is also written there as a BMP file.
 #include "SkinTestUtil.h"
+#include "support/SkinStyles.h"
 
 #include "framework/Resources.h"
 #include "skin/SKCheckBox.h"
@@ -191,10 +192,10 @@ protected:
 };
 
 TEST_F(GalleryTest, EveryControlPaintsInEveryStyle) {
-    const char* names[] = {"", "macos", "winxp", "deepblue", "protein", "blueglass"};
+    using test_support::kBuiltinStyles, test_support::NamedStyle;
     const char* folder = std::getenv("KORVID_SKIN_GALLERY");
     std::map<int, std::vector<COLORREF>> shots;
-    for (TskUIStyle style : {MacOS, WinXP, DeepBlue, Protein, BlueGlass}) {
+    for (const auto& [style, name] : kBuiltinStyles) {
         shots[style] = Render(style);
         const COLORREF background = ColorToRGB(GetBuiltinThemeColor(style, tiFormBackgroundColor));
         for (TControl* c : controls_) {
@@ -204,18 +205,18 @@ TEST_F(GalleryTest, EveryControlPaintsInEveryStyle) {
             for (int y = 0; y < c->Height() && !painted; ++y)
                 for (int x = 0; x < c->Width() && !painted; ++x)
                     painted = session_->ScreenPixel(o.x + x, o.y + y) != background;
-            EXPECT_TRUE(painted) << c->ClassName() << " in style " << names[style];
+            EXPECT_TRUE(painted) << c->ClassName() << " in style " << name;
         }
-        if (folder)
-            SaveBmp(std::string(folder) + "/skin-" + names[style] + ".bmp", shots[style], kW, kH);
+        if (folder) SaveBmp(std::string(folder) + "/skin-" + name + ".bmp", shots[style], kW, kH);
     }
-    for (int a = MacOS; a <= BlueGlass; ++a)
-        for (int b = a + 1; b <= BlueGlass; ++b) {
+    for (const NamedStyle& a : kBuiltinStyles)
+        for (const NamedStyle& b : kBuiltinStyles) {
+            if (b.style <= a.style) continue;
             size_t differ = 0;
-            for (size_t i = 0; i < shots[a].size(); ++i)
-                differ += shots[a][i] != shots[b][i];
-            EXPECT_GT(differ, shots[a].size() / 10)
-                << names[a] << " and " << names[b] << " look alike";
+            for (size_t i = 0; i < shots[a.style].size(); ++i)
+                differ += shots[a.style][i] != shots[b.style][i];
+            EXPECT_GT(differ, shots[a.style].size() / 10)
+                << a.name << " and " << b.name << " look alike";
         }
 }
 

@@ -1,4 +1,5 @@
 #include "SkinTestUtil.h"
+#include "support/SkinStyles.h"
 
 #include "framework/Panel.h"
 #include "framework/Resources.h"
@@ -9,8 +10,6 @@
 namespace {
 
 using skin_test::PixelOf;
-
-const TskUIStyle kBuiltin[] = {MacOS, WinXP, DeepBlue, Protein, BlueGlass};
 
 TEST(ThemeItems, BuiltinValuesByKind) {
     struct Case {
@@ -104,9 +103,10 @@ TEST(ThemeArt, EveryImageItemHasItsSizeInEveryStyle) {
     for (const Case& c : cases)
         for (int s = 0; s < 5; ++s) {
             ObjectPtr<TBitmap> b = MakeObject<TBitmap>();
-            LoadBuiltinThemeBitmap(kBuiltin[s], c.item, b.get());
-            EXPECT_EQ(b->Width(), c.size[s].cx) << BuiltinThemeImageName(kBuiltin[s], c.item);
-            EXPECT_EQ(b->Height(), c.size[s].cy) << BuiltinThemeImageName(kBuiltin[s], c.item);
+            const TskUIStyle style = test_support::kBuiltinStyles[s].style;
+            LoadBuiltinThemeBitmap(style, c.item, b.get());
+            EXPECT_EQ(b->Width(), c.size[s].cx) << BuiltinThemeImageName(style, c.item);
+            EXPECT_EQ(b->Height(), c.size[s].cy) << BuiltinThemeImageName(style, c.item);
         }
 }
 
@@ -131,21 +131,19 @@ TEST(ThemeArt, PicturesOutsideTheItemsExist) {
 // The look of a button's corners follows the style's ButtonTransparentBool: see-through
 // (clFuchsia) where it is true, never clFuchsia anywhere where it is false.
 TEST(ThemeArt, ButtonCornersFollowTheTransparencySwitch) {
-    for (TskUIStyle style : kBuiltin) {
+    for (const auto& [style, name] : test_support::kBuiltinStyles) {
         ObjectPtr<TBitmap> strip = MakeObject<TBitmap>();
         LoadBuiltinThemeBitmap(style, tiButtonImage, strip.get());
         const bool seeThrough = GetBuiltinThemeBool(style, tiButtonTransparentBool);
         const int pw = strip->Width() / 3, h = strip->Height();
         for (int piece = 0; piece < 3; ++piece) {
-            EXPECT_EQ(PixelOf(strip.get(), piece * pw, 0) == clFuchsia, seeThrough) << int(style);
-            EXPECT_EQ(PixelOf(strip.get(), piece * pw, h - 1) == clFuchsia, seeThrough)
-                << int(style);
+            EXPECT_EQ(PixelOf(strip.get(), piece * pw, 0) == clFuchsia, seeThrough) << name;
+            EXPECT_EQ(PixelOf(strip.get(), piece * pw, h - 1) == clFuchsia, seeThrough) << name;
         }
         if (seeThrough) continue;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < strip->Width(); ++x)
-                ASSERT_NE(PixelOf(strip.get(), x, y), clFuchsia)
-                    << int(style) << " at " << x << "," << y;
+                ASSERT_NE(PixelOf(strip.get(), x, y), clFuchsia) << name << " at " << x << "," << y;
     }
 }
 

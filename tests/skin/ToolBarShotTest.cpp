@@ -3,6 +3,7 @@
 // the pointer, a checked one), one in list layout (a button held down). Each shot also checks
 // the style's colours where the bar draws them.
 #include "SkinFormTestUtil.h"
+#include "support/SkinStyles.h"
 
 #include "framework/Image.h"
 #include "framework/ImageList.h"
@@ -74,15 +75,7 @@ TEST_F(ToolBarShotTest, EachStyleDrawsItsButtons) {
     form_->Show();
     Pump();
 
-    const struct {
-        TskUIStyle style;
-        const char* name;
-    } styles[] = {{MacOS, "macos"},
-                  {WinXP, "winxp"},
-                  {DeepBlue, "deepblue"},
-                  {Protein, "protein"},
-                  {BlueGlass, "blueglass"}};
-    for (const auto& s : styles) {
+    for (const auto& s : test_support::kBuiltinStyles) {
         SCOPED_TRACE(s.name);
         for (TskToolBar* bar : {top, list})
             bar->SetUIStyle(s.style);
