@@ -333,17 +333,10 @@ void TGIFAppExtNSLoop::LoadAppData(TStream& stream) {
 
 void TGIFExtensionList::LoadFromStream(TStream& stream, TObject* parent) {
     auto* frame = dynamic_cast<TGIFSubImage*>(parent);
-    auto next = [&] {
-        // Zero bytes between blocks are padding, also between the extensions and the image:
-        // the extensions stay with the image after them. (Taking a zero as the end of a
-        // frame without an image would part them from the image they describe.)
-        int b;
-        do
-            b = ReadByteFrom(stream);
-        while (b == 0);
-        return b;
-    };
-    int b = next();
+    // Zero bytes are padding also between the extensions and the image: the extensions stay
+    // with the image after them. (Taking a zero as the end of a frame without an image would
+    // part them from the image they describe.)
+    int b = ReadByteSkippingPadding(stream);
     if (b == kEndOfStream) return;
     while (b != kImageSeparator && b != kTrailer) {
         if (b != kExtensionIntroducer) {
@@ -362,7 +355,7 @@ void TGIFExtensionList::LoadFromStream(TStream& stream, TObject* parent) {
             extension->LoadFromStream(stream);
             AppendItem(extension.release());
         }
-        b = next();
+        b = ReadByteSkippingPadding(stream);
         if (b == kEndOfStream) return;
     }
     stream.Seek(-1, soCurrent);

@@ -26,14 +26,7 @@ void TGIFImageList::SaveToStream(TStream& stream) {
 }
 
 void TGIFImageList::LoadFromStream(TStream& stream, TObject* parent) {
-    auto next = [&] {
-        int b;
-        do
-            b = ReadByteFrom(stream);
-        while (b == 0);
-        return b;
-    };
-    int b = next();
+    int b = ReadByteSkippingPadding(stream);
     if (b == kEndOfStream) return;
     Int64 size = stream.Size();
     while (b != kTrailer) {
@@ -48,7 +41,7 @@ void TGIFImageList::LoadFromStream(TStream& stream, TObject* parent) {
         if (Image)
             Image->ReportProgress(this, psRunning, PercentOf(stream.Position(), size),
                                   gifmsg::Loading);
-        b = next();
+        b = ReadByteSkippingPadding(stream);
         if (b == kEndOfStream) return;
     }
     stream.Seek(-1, soCurrent);

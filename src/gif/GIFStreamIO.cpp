@@ -25,6 +25,14 @@ int ReadByteFrom(TStream& stream) {
     return stream.Read(&b, 1) == 1 ? b : kEndOfStream;
 }
 
+int ReadByteSkippingPadding(TStream& stream) {
+    int b;
+    do
+        b = ReadByteFrom(stream);
+    while (b == 0);
+    return b;
+}
+
 void WriteByteTo(TStream& stream, Byte value) {
     stream.WriteBuffer(&value, 1);
 }

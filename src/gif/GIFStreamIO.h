@@ -11,6 +11,8 @@ constexpr int kEndOfStream = -1;
 void ReadExactly(TStream& stream, void* buffer, Int64 count);
 // The next byte, or kEndOfStream; callers whose loop depends on the value stop on it.
 int ReadByteFrom(TStream& stream);
+// The next byte that is not zero, or kEndOfStream: zero bytes between blocks are padding.
+int ReadByteSkippingPadding(TStream& stream);
 void WriteByteTo(TStream& stream, Byte value);
 
 // (pixels x bits rounded up to a multiple of alignmentBits) / 8; the alignment is a power of 2.
