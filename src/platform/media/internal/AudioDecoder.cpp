@@ -2,7 +2,7 @@
 // it trims the samples before the target, so the audio clock starts where the video does.
 // A seek that decodes on (the reading goes on) keeps what the sink holds past the target, or
 // trims on toward it.
-#include "platform/media/internal/Session.h"
+#include "platform/media/internal/DecoderStage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,55 +12,23 @@ namespace media::detail {
 
 namespace {
 
-class AudioStage {
+class AudioStage : public DecoderStage {
 public:
-    explicit AudioStage(Session& s) : s_(s), codec_(s.audio.codec.get()) {}
-
-    void Run() {
-        QueuedPacket queued;
-        for (;;) {
-            const PacketQueue::GetResult got = s_.audio.packets->Get(queued, seen_);
-            if (got == PacketQueue::GetResult::Aborted) return;
-            if (got == PacketQueue::GetResult::Woken) {
-                FollowSeek(nextPts_);
-                continue;
-            }
-            if (queued.epoch != epoch_) Restart(queued.epoch);
-            if (epoch_ != s_.Epoch()) continue;
-            if (serial_ != s_.RequestSerial() && !FollowSeek(nextPts_)) continue;
-            if (!queued.packet) {
-                avcodec_send_packet(codec_, nullptr);
-                ReceiveAll();
-                drained_ = true;
-                s_.audio.finishedSerial = serial_;
-                s_.NotifyChange();
-                avcodec_flush_buffers(codec_);
-                continue;
-            }
-            if (avcodec_send_packet(codec_, queued.packet.get()) == AVERROR(EAGAIN)) {
-                ReceiveAll();
-                avcodec_send_packet(codec_, queued.packet.get());
-            }
-            ReceiveAll();
-        }
-    }
+    explicit AudioStage(Session& s) : DecoderStage(s, s.audio) {}
 
 private:
-    void Restart(int epoch) {
-        avcodec_flush_buffers(codec_);
-        const SeekPoint point = s_.Executed();
-        epoch_ = epoch;
-        serial_ = seen_ = point.serial;
-        target_ = point.target;
+    void Restart(int epoch) override {
+        StartEpoch(epoch);
         begun_ = false;
-        drained_ = false;
         nextPts_ = target_;
         if (resampler_) swr_init(resampler_.get()); // forget the samples it holds
     }
 
+    bool FollowSeek() override { return FollowSeekAt(nextPts_); }
+
     // A newer seek, noticed when the samples from `available` on (seconds) are still to come:
     // waits for the demuxer's choice; true when this stage goes on toward the new target.
-    bool FollowSeek(double available) {
+    bool FollowSeekAt(double available) {
         SeekPoint point;
         while (s_.AwaitDecodingOn(epoch_, seen_, point)) {
             const int old = serial_;
@@ -95,12 +63,10 @@ private:
         return false;
     }
 
-    void ReceiveAll() {
-        while (epoch_ == s_.Epoch()) {
-            ff::FramePtr frame(av_frame_alloc());
-            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0) return;
-            Handle(*frame);
-        }
+    void Drained() override {
+        s_.audio.finishedSerial = serial_;
+        s_.NotifyChange();
+        avcodec_flush_buffers(codec_);
     }
 
     bool PrepareResampler(const AVFrame& frame) {
@@ -126,7 +92,8 @@ private:
         return true;
     }
 
-    void Handle(const AVFrame& frame) {
+    void Handle(ff::FramePtr decoded) override {
+        const AVFrame& frame = *decoded;
         if (frame.sample_rate <= 0 || frame.nb_samples <= 0 || !PrepareResampler(frame)) return;
         const int64_t ts = frame.best_effort_timestamp;
         const double pts = ts != AV_NOPTS_VALUE
@@ -145,7 +112,7 @@ private:
         int from = 0;
         while (from < made) {
             const double at = pts + static_cast<double>(from) / AudioSink::kSampleRate;
-            if (serial_ != s_.RequestSerial() && !FollowSeek(at)) return;
+            if (serial_ != s_.RequestSerial() && !FollowSeekAt(at)) return;
             if (!begun_) {
                 const int skip =
                     static_cast<int>(std::lround((target_ - at) * AudioSink::kSampleRate));
@@ -166,23 +133,16 @@ private:
 
     static constexpr double kTolerance = 1e-3;
 
-    Session& s_;
-    AVCodecContext* codec_;
     ff::SwrPtr resampler_;
     int inFormat_ = -1;
     int inRate_ = 0;
     AVChannelLayout inLayout_{};
     std::vector<std::int16_t> buffer_;
-    int epoch_ = -1;
-    int serial_ = -1;
-    int seen_ = -1; // the newest seek this stage has followed
-    double target_ = 0;
     bool begun_ = false;
-    bool drained_ = false; // the end of the stream was decoded in this epoch
     double nextPts_ = 0;
 
 public:
-    ~AudioStage() { av_channel_layout_uninit(&inLayout_); }
+    ~AudioStage() override { av_channel_layout_uninit(&inLayout_); }
 };
 
 } // namespace

@@ -4,7 +4,7 @@
 // one whose span holds the target; a target past the last frame gives the last frame.
 // A seek that the demuxer lets decode on keeps the decoder as it is: the last few frames are
 // kept, so the target's frame is found among them or among the frames decoded next.
-#include "platform/media/internal/Session.h"
+#include "platform/media/internal/DecoderStage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,9 +18,9 @@ namespace {
 // on their way to it.
 constexpr std::size_t kKeptFrames = 6;
 
-class VideoStage {
+class VideoStage : public DecoderStage {
 public:
-    explicit VideoStage(Session& s) : s_(s), codec_(s.video.codec.get()) {
+    explicit VideoStage(Session& s) : DecoderStage(s, s.video) {
         const double rate = s.info.frameRate;
         nominalDuration_ = rate > 0 ? 1.0 / rate : 0.04;
         // Timestamps on a coarse clock (Matroska's milliseconds) are rounded: at a constant
@@ -34,42 +34,10 @@ public:
                              : 1e-6;
     }
 
-    void Run() {
-        QueuedPacket queued;
-        for (;;) {
-            const PacketQueue::GetResult got = s_.video.packets->Get(queued, seen_);
-            if (got == PacketQueue::GetResult::Aborted) return;
-            if (got == PacketQueue::GetResult::Woken) {
-                FollowSeek();
-                continue;
-            }
-            if (queued.epoch != epoch_) Restart(queued.epoch);
-            if (epoch_ != s_.Epoch()) continue;
-            if (serial_ != s_.RequestSerial() && !FollowSeek()) continue;
-            if (!queued.packet) {
-                Drain();
-                continue;
-            }
-            int r = avcodec_send_packet(codec_, queued.packet.get());
-            if (r == AVERROR(EAGAIN)) {
-                ReceiveAll();
-                r = avcodec_send_packet(codec_, queued.packet.get());
-            }
-            // A damaged packet is skipped; the decoder recovers at the next good one.
-            ReceiveAll();
-        }
-    }
-
 private:
-    void Restart(int epoch) {
-        avcodec_flush_buffers(codec_);
-        const SeekPoint point = s_.Executed();
-        epoch_ = epoch;
-        serial_ = seen_ = point.serial;
-        target_ = point.target;
-        fromStart_ = point.fromStart;
+    void Restart(int epoch) override {
+        fromStart_ = StartEpoch(epoch).fromStart;
         awaitingKey_ = true;
-        drained_ = false;
         kept_.clear();
         StartDropping();
         nextPts_ = 0;
@@ -84,10 +52,7 @@ private:
         candidate_ = {};
     }
 
-    void Drain() {
-        avcodec_send_packet(codec_, nullptr);
-        ReceiveAll();
-        drained_ = true;
+    void Drained() override {
         if (awaitingKey_ && !fromStart_) {
             // No key frame between the seek point and the end: start from further back.
             s_.RequestSeekBack(serial_);
@@ -110,15 +75,7 @@ private:
         return true;
     }
 
-    void ReceiveAll() {
-        while (epoch_ == s_.Epoch()) {
-            ff::FramePtr frame(av_frame_alloc());
-            if (!frame || avcodec_receive_frame(codec_, frame.get()) < 0) return;
-            Handle(std::move(frame));
-        }
-    }
-
-    void Handle(ff::FramePtr frame) {
+    void Handle(ff::FramePtr frame) override {
         const AVRational base = s_.video.stream->time_base;
         const int64_t ts = frame->best_effort_timestamp;
         const bool timed = ts != AV_NOPTS_VALUE;
@@ -169,7 +126,7 @@ private:
     // A newer seek: waits for the demuxer's choice. When the reading goes on, the kept frames
     // are passed again toward the new target and true is returned; when it moves, what this
     // decoder holds is of no use and false is returned.
-    bool FollowSeek() {
+    bool FollowSeek() override {
         SeekPoint point;
         while (s_.AwaitDecodingOn(epoch_, seen_, point)) {
             serial_ = point.serial;
@@ -211,20 +168,13 @@ private:
         return std::abs(exact - pts) <= halfTick_ ? exact : pts;
     }
 
-    Session& s_;
-    AVCodecContext* codec_;
     double nominalDuration_;
     double halfTick_ = 0;
     double snapRate_ = 0;
-    int epoch_ = -1;
-    int serial_ = -1;
-    int seen_ = -1; // the newest seek this stage has followed
-    double target_ = 0;
     bool fromStart_ = true;
     bool awaitingKey_ = true;
     bool dropping_ = true;
     bool pushed_ = false;
-    bool drained_ = false;
     double boundarySlack_ = 1e-6;
     DecodedFrame candidate_; // the latest frame starting by the target, while dropping
     std::deque<DecodedFrame> kept_;
