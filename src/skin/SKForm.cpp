@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "skin/SKMainMenu.h"
 
 #include <utility>
@@ -358,8 +359,7 @@ void TskForm::SetCaption(const String& Value) {
 }
 
 void TskForm::SetTitleBarVisible(bool Value) {
-    if (!titleBar_ || titleBarVisible_ == Value) return;
-    titleBarVisible_ = Value;
+    if (!titleBar_ || !AssignIfChanged(titleBarVisible_, Value)) return;
     titleBar_->SetVisible(Value);
     titleBar_->SetTop(0);
     PaintFormBorder();

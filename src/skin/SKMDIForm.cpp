@@ -6,6 +6,7 @@
 #include "framework/Resources.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "rtl/AssignIfChanged.h"
 #include "skin/SKForm.h"
 #include "skin/SKFormFrame.h"
 #include "skin/SKMainMenu.h"
@@ -637,8 +638,7 @@ void TskMDIForm::SetTitleBarCustom(bool Value) {
 }
 
 void TskMDIForm::SetTitleBarVisible(bool Value) {
-    if (titleBarVisible_ == Value) return;
-    titleBarVisible_ = Value;
+    if (!AssignIfChanged(titleBarVisible_, Value)) return;
     if (!titleBar_) return;
     titleBar_->SetVisible(Value);
     titleBar_->SetTop(0);
