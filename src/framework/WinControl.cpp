@@ -171,13 +171,8 @@ void TWinControl::CreateWnd() {
     TCreateParams params;
     CreateParams(params);
     ControlState().Include(csCreating);
-    try {
-        CreateWindowHandle(params);
-    } catch (...) {
-        ControlState().Exclude(csCreating);
-        throw;
-    }
-    ControlState().Exclude(csCreating);
+    ScopeGuard created([this] { ControlState().Exclude(csCreating); });
+    CreateWindowHandle(params);
 }
 
 void TWinControl::CreateHandle() {

@@ -2,6 +2,7 @@
 
 #include "platform/user/ScrollBar.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <cstdlib>
 
@@ -136,14 +137,9 @@ void TskMemo::SyncBars() {
     if (scrolling_ || syncing_) return;
     // The bars' own change events must not scroll the text back meanwhile.
     syncing_ = true;
-    try {
-        SyncOne(hBar_, false);
-        SyncOne(vBar_, true);
-    } catch (...) {
-        syncing_ = false;
-        throw;
-    }
-    syncing_ = false;
+    ScopeGuard done([this] { syncing_ = false; });
+    SyncOne(hBar_, false);
+    SyncOne(vBar_, true);
 }
 
 void TskMemo::BarChanged(bool vertical) {

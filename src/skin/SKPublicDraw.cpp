@@ -3,6 +3,7 @@
 #include "framework/ImageList.h"
 #include "framework/Panel.h"
 #include "platform/gdi/Gdi.h"
+#include "rtl/ScopeGuard.h"
 #include "skin/SKPublic.h"
 
 #include <algorithm>
@@ -69,13 +70,10 @@ void DrawParentBackground(TCanvas* Canvas, TControl* Control) {
     HDC dc = Canvas->Handle();
     if (!dc) return;
     painting.push_back(parent);
-    try {
+    {
+        ScopeGuard done([&painting] { painting.pop_back(); });
         PaintParentUnder(Control, dc);
-    } catch (...) {
-        painting.pop_back();
-        throw;
     }
-    painting.pop_back();
     // The parent painted through its own canvas; ours must select its tools again.
     Canvas->Refresh();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "rtl/AssignIfChanged.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -135,42 +136,36 @@ void TskScrollBar::Restyle() {
 void TskScrollBar::LayOut() {
     if (layingOut_ || !track_) return;
     layingOut_ = true;
-    try {
-        track_->SetOrientation(orientation_);
-        if (Width() == 0 || Height() == 0) {
-            hiddenForSize_ = hiddenForSize_ || Visible();
-            SetVisible(false);
-            layingOut_ = false;
-            return;
-        }
-        // A bar hidden only for want of a size shows again once it has one.
-        if (hiddenForSize_) {
-            hiddenForSize_ = false;
-            SetVisible(true);
-        }
-        if (orientation_ == skVertical) {
-            decrease_->SetBounds(0, 0, decrease_->Width(), decrease_->Height());
-            track_->SetBounds(
-                0, decrease_->Height(), track_->Width(),
-                std::max(Height() - increase_->Height() - decrease_->Height() - 1, 0));
-            increase_->SetBounds(0, Height() - increase_->Height(), increase_->Width(),
-                                 increase_->Height());
-            SetWidth(decrease_->Width());
-        } else {
-            decrease_->SetBounds(0, 0, decrease_->Width(), decrease_->Height());
-            track_->SetBounds(decrease_->Width(), 0,
-                              std::max(Width() - increase_->Width() - decrease_->Width(), 0),
-                              track_->Height());
-            increase_->SetBounds(Width() - increase_->Width(), 0, increase_->Width(),
-                                 increase_->Height());
-            SetHeight(decrease_->Height());
-        }
-        BuildSlider();
-    } catch (...) {
+    ScopeGuard done([this] { layingOut_ = false; });
+    track_->SetOrientation(orientation_);
+    if (Width() == 0 || Height() == 0) {
+        hiddenForSize_ = hiddenForSize_ || Visible();
+        SetVisible(false);
         layingOut_ = false;
-        throw;
+        return;
     }
-    layingOut_ = false;
+    // A bar hidden only for want of a size shows again once it has one.
+    if (hiddenForSize_) {
+        hiddenForSize_ = false;
+        SetVisible(true);
+    }
+    if (orientation_ == skVertical) {
+        decrease_->SetBounds(0, 0, decrease_->Width(), decrease_->Height());
+        track_->SetBounds(0, decrease_->Height(), track_->Width(),
+                          std::max(Height() - increase_->Height() - decrease_->Height() - 1, 0));
+        increase_->SetBounds(0, Height() - increase_->Height(), increase_->Width(),
+                             increase_->Height());
+        SetWidth(decrease_->Width());
+    } else {
+        decrease_->SetBounds(0, 0, decrease_->Width(), decrease_->Height());
+        track_->SetBounds(decrease_->Width(), 0,
+                          std::max(Width() - increase_->Width() - decrease_->Width(), 0),
+                          track_->Height());
+        increase_->SetBounds(Width() - increase_->Width(), 0, increase_->Width(),
+                             increase_->Height());
+        SetHeight(decrease_->Height());
+    }
+    BuildSlider();
 }
 
 void TskScrollBar::BuildSlider() {

@@ -3,6 +3,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Input.h"
 #include "rtl/AssignIfChanged.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -220,7 +221,8 @@ void TskTrackBar::Restyle() {
     // Also reached while the panel is being made, before the slider exists.
     if (restyling_ || !slider_) return;
     restyling_ = true;
-    try {
+    {
+        ScopeGuard done([this] { restyling_ = false; });
         UpdatePictures();
         // The bar laid out at the control's length, its ends kept and its middle stretched.
         const int length = Length();
@@ -237,11 +239,7 @@ void TskTrackBar::Restyle() {
         }
         FitSize();
         UpdateSlider();
-    } catch (...) {
-        restyling_ = false;
-        throw;
     }
-    restyling_ = false;
     Invalidate();
 }
 
@@ -326,13 +324,10 @@ void TskTrackBar::PagingTick(TObject*) {
     POINT p{0, 0};
     GetCursorPos(&p);
     const TPoint client = ScreenToClient(p);
-    try {
-        PageTowards(client.x, client.y, orientation_ == skHorizontal ? 3 : 1);
-    } catch (...) {
-        // A change handler that fails ends the paging; the failure goes on to be shown.
-        StopPaging();
-        throw;
-    }
+    // A change handler that fails ends the paging; the failure goes on to be shown.
+    ScopeGuard stop([this] { StopPaging(); });
+    PageTowards(client.x, client.y, orientation_ == skHorizontal ? 3 : 1);
+    stop.Dismiss();
 }
 
 void TskTrackBar::StopPaging() {

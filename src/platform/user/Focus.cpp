@@ -1,4 +1,5 @@
 // Keyboard focus, activation and mouse capture.
+#include "platform/ScopeGuard.h"
 #include "platform/kernel/Time.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
@@ -84,15 +85,9 @@ void ActivateTopLevel(HWND top, WORD how) {
 }
 
 void ActivateTopLevelFromNative(HWND top) {
-    bool saved = fromNative;
+    ScopeGuard restore([saved = fromNative] { fromNative = saved; });
     fromNative = true;
-    try {
-        ActivateTopLevel(top, WA_ACTIVE);
-    } catch (...) {
-        fromNative = saved;
-        throw;
-    }
-    fromNative = saved;
+    ActivateTopLevel(top, WA_ACTIVE);
 }
 
 HWND ModalWindowFor(HWND disabledTop) {

@@ -1,6 +1,7 @@
 // The thread queues: sent and posted messages, routed input, WM_QUIT, WM_PAINT and WM_TIMER.
 #include "platform/user/MessageQueue.h"
 
+#include "platform/ScopeGuard.h"
 #include "platform/Utf8.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Time.h"
@@ -35,25 +36,19 @@ void runSentCalls(ThreadQueue& q) {
             q.sent.pop_front();
         }
         LRESULT result = 0;
+        // The sender must never wait forever, not even on a call that failed.
+        ScopeGuard answer([&] {
+            std::lock_guard lock(call->mutex);
+            call->result = result;
+            call->done = true;
+            call->cv.notify_all();
+        });
         WindowRef w = Find(call->hwnd);
         if (w && w->thread == q.thread) {
             ++q.inSend;
-            try {
-                result = CallProc(call->hwnd, call->msg, call->wParam, call->lParam);
-            } catch (...) {
-                // The sender must never wait forever on a call that failed.
-                --q.inSend;
-                std::lock_guard lock(call->mutex);
-                call->done = true;
-                call->cv.notify_all();
-                throw;
-            }
-            --q.inSend;
+            ScopeGuard leave([&q] { --q.inSend; });
+            result = CallProc(call->hwnd, call->msg, call->wParam, call->lParam);
         }
-        std::lock_guard lock(call->mutex);
-        call->result = result;
-        call->done = true;
-        call->cv.notify_all();
     }
 }
 
