@@ -15,6 +15,7 @@ void HandleControlException(TObject* Sender) {
         Application->HandleException(Sender);
         return;
     }
+    // Raised again only to tell its kind: a report, no clean-up.
     try {
         throw;
     } catch (const EAbort&) {
@@ -101,6 +102,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
             handler(msg, handled);
         }
     } catch (...) {
+        // The message loop's handlers: nothing goes past the loop.
         HandleException(this);
         handled = true;
     }
@@ -133,6 +135,7 @@ void TApplication::Idle() {
         if (OnIdle) OnIdle(this, done);
         if (done) UpdateFormActions();
     } catch (...) {
+        // The message loop's idle step: the failure is shown and the loop goes on.
         HandleException(this);
     }
     if (done && !terminated_) WaitMessage();
@@ -161,6 +164,7 @@ bool TApplication::Active() const {
 }
 
 void TApplication::HandleException(TObject* Sender) {
+    // Raised again only to tell its kind: a report, no clean-up.
     try {
         throw;
     } catch (const EAbort&) {

@@ -34,6 +34,7 @@ void TCustomForm::Destroy() {
         try {
             OnDestroy(this);
         } catch (...) {
+            // The form is being destroyed: its destruction must run to the end.
             HandleControlException(this);
         }
     }

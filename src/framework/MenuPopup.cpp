@@ -116,6 +116,7 @@ LRESULT LevelWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             try {
                 PaintLevel(hwnd, *level);
             } catch (...) {
+                // A window procedure: an exception must not leave into the message loop.
                 HandleControlException(nullptr);
             }
             return 0;

@@ -63,6 +63,7 @@ void TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     try {
         timer->Timer();
     } catch (...) {
+        // Called from the message queue: an exception must not leave into it.
         HandleControlException(nullptr);
     }
 }

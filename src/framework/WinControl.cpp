@@ -89,6 +89,7 @@ LRESULT TWinControl::MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         else
             control->WndProc(m);
     } catch (...) {
+        // The window procedure: an exception must not leave into the message loop.
         HandleControlException(control);
     }
     if (msg == WM_NCDESTROY) {

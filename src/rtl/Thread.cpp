@@ -75,6 +75,7 @@ bool CheckSynchronize(int timeoutMs) {
         try {
             (*request->method)();
         } catch (...) {
+            // Carried back to the thread that asked for the call, which raises it.
             request->error = std::current_exception();
         }
         lock.lock();
@@ -190,6 +191,7 @@ void TThread::Run() {
         try {
             Execute();
         } catch (...) {
+            // The thread's entry: nothing may leave it; the failure is kept as FatalException.
             fatal = std::current_exception();
         }
     }
@@ -198,6 +200,7 @@ void TThread::Run() {
     try {
         DoTerminate();
     } catch (...) {
+        // Still the thread's entry; the first failure is the one kept.
         if (!fatal) fatal = std::current_exception();
     }
     {
