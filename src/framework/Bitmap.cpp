@@ -1,5 +1,8 @@
+// TBitmap's image: layouts, handles, pixels, copying and drawing (the palette and the
+// transparency have files of their own).
 #include "framework/Bitmap.h"
 
+#include "framework/BitmapDetail.h"
 #include "framework/BitmapFile.h"
 #include "framework/Resources.h"
 #include "platform/gdi/Bitmap.h"
@@ -16,22 +19,12 @@
 #include <map>
 #include <mutex>
 
+using namespace bitmap_detail;
+
 namespace {
 
 constexpr DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
 constexpr DWORD kDestinationCopy = 0x00AA0029; // leaves the destination as it is
-
-// A BITMAPINFO with room for a full colour table (or the three masks).
-struct InfoBuffer {
-    BITMAPINFOHEADER header;
-    RGBQUAD colors[256];
-    BITMAPINFO* info() { return reinterpret_cast<BITMAPINFO*>(this); }
-};
-
-// A memory device context holding one bitmap; no context is a lack of resources.
-void Require(const gdi::SelectedMemoryDC& dc) {
-    if (!dc) throw EOutOfResources("Out of system resources");
-}
 
 RGBQUAD Quad(COLORREF c) {
     return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
@@ -100,18 +93,6 @@ void CopyPixels(Byte* dest, const Byte* src, int width, int bitCount) {
 }
 
 } // namespace
-
-HPALETTE CopyPalette(HPALETTE Palette) {
-    if (!Palette) return 0;
-    const UINT count = GetPaletteEntries(Palette, 0, 0, nullptr);
-    if (count == 0) return 0;
-    std::vector<Byte> buffer(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
-    auto* log = reinterpret_cast<LOGPALETTE*>(buffer.data());
-    log->palVersion = 0x300;
-    log->palNumEntries = WORD(count);
-    GetPaletteEntries(Palette, 0, count, log->palPalEntry);
-    return CreatePalette(log);
-}
 
 // Canvas
 
@@ -306,18 +287,6 @@ void TBitmap::DropHandle() {
     bits_ = nullptr;
     stride_ = 0;
     colors_.clear();
-}
-
-void TBitmap::DropMask() {
-    if (mask_) DeleteObject(mask_);
-    mask_ = 0;
-}
-
-void TBitmap::DropPalette() {
-    FreeContext();
-    if (palette_) DeleteObject(palette_);
-    palette_ = 0;
-    paletteFromTable_ = false;
 }
 
 void TBitmap::FreeContext() {
@@ -615,120 +584,6 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
     const TPixelFormat format = format_;
     Adopt(dib, bits, layout, format);
     Changed(this);
-}
-
-// Palette
-
-HPALETTE TBitmap::GetPalette() {
-    if (palette_) return palette_;
-    if (!handle_ || BitCountOf(format_) > 8) return 0;
-    std::vector<RGBQUAD> table = CurrentLayout().colors;
-    if (table.empty()) return 0;
-    std::vector<Byte> buffer(sizeof(LOGPALETTE) + table.size() * sizeof(PALETTEENTRY));
-    auto* log = reinterpret_cast<LOGPALETTE*>(buffer.data());
-    log->palVersion = 0x300;
-    log->palNumEntries = WORD(table.size());
-    for (size_t i = 0; i < table.size(); ++i)
-        log->palPalEntry[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
-    palette_ = CreatePalette(log);
-    paletteFromTable_ = palette_ != 0;
-    return palette_;
-}
-
-void TBitmap::SetPalette(HPALETTE Value) {
-    if (Value && Value == palette_) return;
-    if (handle_ && Value && BitCountOf(format_) <= 8) {
-        // The palette becomes the colour table; the pixel indices stay.
-        Layout layout = CurrentLayout();
-        layout.colors = TableFor(layout.bitCount, Value);
-        Byte* bits = nullptr;
-        HBITMAP dib = MakeDib(layout, &bits);
-        std::memcpy(bits, bits_, size_t(stride_ * height_));
-        const TPixelFormat format = format_;
-        Adopt(dib, bits, layout, format);
-    }
-    DropPalette();
-    palette_ = Value;
-    paletteFromTable_ = false;
-    SetPaletteModified(true);
-    Changed(this);
-}
-
-HPALETTE TBitmap::ReleasePalette() {
-    HPALETTE result = GetPalette();
-    FreeContext();
-    palette_ = 0;
-    paletteFromTable_ = false;
-    return result;
-}
-
-// Transparency
-
-COLORREF TBitmap::PixelAt(int x, int y) {
-    if (!handle_) return 0;
-    FreeContext();
-    gdi::SelectedMemoryDC dc(handle_);
-    Require(dc);
-    return GetPixel(dc.get(), x, y);
-}
-
-TColor TBitmap::TransparentColor() {
-    if (transparentMode_ == tmFixed && transparentColor_ != clDefault) return transparentColor_;
-    if (!handle_) return clDefault;
-    return TColor(PixelAt(0, height_ - 1) & 0xFFFFFF);
-}
-
-void TBitmap::SetTransparentColor(TColor Value) {
-    if (Value == transparentColor_ && transparentMode_ == (Value == clDefault ? tmAuto : tmFixed))
-        return;
-    transparentColor_ = Value;
-    transparentMode_ = Value == clDefault ? tmAuto : tmFixed;
-    Changed(this);
-}
-
-void TBitmap::SetTransparentMode(TTransparentMode Value) {
-    if (Value == transparentMode_) return;
-    if (Value == tmAuto)
-        SetTransparentColor(clDefault);
-    else
-        SetTransparentColor(TransparentColor());
-}
-
-HBITMAP TBitmap::MaskHandle() {
-    if (mask_ || !handle_) return mask_;
-    const COLORREF key = ColorToRGB(TransparentColor()) & 0xFFFFFF;
-    // The pixels as 32-bit colours, top row first.
-    InfoBuffer info{};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = width_;
-    info.header.biHeight = -height_;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = 32;
-    std::vector<DWORD> pixels(size_t(width_) * size_t(height_));
-    FreeContext();
-    gdi::MemoryDC dc;
-    const int lines =
-        GetDIBits(dc.get(), handle_, 0, UINT(height_), pixels.data(), info.info(), DIB_RGB_COLORS);
-    if (lines != height_) throw EOutOfResources("Out of system resources");
-    // Monochrome rows are padded to 16 bits; 1 marks a see-through pixel.
-    const size_t rowBytes = size_t((width_ + 15) / 16) * 2;
-    std::vector<Byte> mono(rowBytes * size_t(height_), 0);
-    const DWORD keyPixel = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
-    for (int y = 0; y < height_; ++y) {
-        const DWORD* row = pixels.data() + size_t(y) * size_t(width_);
-        Byte* out = mono.data() + size_t(y) * rowBytes;
-        for (int x = 0; x < width_; ++x)
-            if ((row[x] & 0xFFFFFF) == keyPixel) out[x >> 3] |= Byte(0x80 >> (x & 7));
-    }
-    mask_ = CreateBitmap(width_, height_, 1, 1, mono.data());
-    if (!mask_) throw EOutOfResources("Out of system resources");
-    return mask_;
-}
-
-HBITMAP TBitmap::ReleaseMaskHandle() {
-    HBITMAP result = MaskHandle();
-    mask_ = 0;
-    return result;
 }
 
 // Copying and drawing
