@@ -417,6 +417,16 @@ void TCustomForm::Dispatch(TMessage& Message) {
 
 // --- TScreen --------------------------------------------------------------------------------
 
+void TScreen::Create(TComponent* AOwner) {
+    inherited::Create(AOwner);
+    SetProgramCursorHook([this] { return cursor_; });
+}
+
+void TScreen::Destroy() {
+    SetProgramCursorHook(nullptr);
+    inherited::Destroy();
+}
+
 int TScreen::Width() const {
     return GetSystemMetrics(SM_CXSCREEN);
 }

@@ -181,6 +181,10 @@ class TForm : public TCustomForm {
 class TScreen : public TComponent {
     KORVID_CLASS(TScreen, TComponent)
 
+    // The screen's cursor is the one every control yields to while it is set.
+    void Create(TComponent* AOwner) override;
+    void Destroy() override;
+
     int Width() const;
     int Height() const;
     TRect WorkAreaRect() const;

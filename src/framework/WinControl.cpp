@@ -1,6 +1,5 @@
 #include "framework/WinControl.h"
 
-#include "framework/Forms.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Draw.h"
 #include "platform/gdi/Object.h"
@@ -13,11 +12,17 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 std::unordered_map<HWND, TWinControl*>& WindowMap() {
     static std::unordered_map<HWND, TWinControl*> map;
     return map;
+}
+
+std::function<TCursor()>& ProgramCursorHook() {
+    static std::function<TCursor()> hook;
+    return hook;
 }
 
 void EnsureClass(const TCreateParams& params) {
@@ -618,10 +623,15 @@ void RefreshCursor() {
     ::SetCursor(CursorHandle(crArrow));
 }
 
+void SetProgramCursorHook(std::function<TCursor()> hook) {
+    ProgramCursorHook() = std::move(hook);
+}
+
 void TWinControl::HandleSetCursor(TMessage& Message) {
     if (LOWORD(static_cast<std::uintptr_t>(Message.LParam)) == HTCLIENT) {
         // A busy or other program-wide cursor hides every control's own.
-        TCursor cursor = Screen ? Screen->Cursor() : crDefault;
+        const auto& programCursor = ProgramCursorHook();
+        TCursor cursor = programCursor ? programCursor() : crDefault;
         if (cursor != crDefault) {
             ::SetCursor(CursorHandle(cursor));
             Message.Result = 1;

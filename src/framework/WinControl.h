@@ -10,6 +10,7 @@
 #include "framework/Controls.h"
 #include "platform/user/Window.h"
 
+#include <functional>
 #include <string>
 
 struct TCreateParams {
@@ -185,3 +186,6 @@ TWinControl* GetParentWinControl(TControl* control);
 // Sets the cursor for where the pointer is now, as a move there would (WM_SETCURSOR to the
 // window under it, the arrow when nobody sets one).
 void RefreshCursor();
+// Installs the program-wide cursor that, while it is not crDefault, hides every control's own
+// (a busy cursor). TScreen installs its own; an empty hook means none.
+void SetProgramCursorHook(std::function<TCursor()> hook);
