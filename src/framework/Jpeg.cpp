@@ -2,6 +2,7 @@
 
 #include "framework/ProgressScope.h"
 #include "rtl/AssignIfChanged.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -250,20 +251,19 @@ void TJPEGImage::LoadFromStream(TStream& Stream) {
     std::vector<Byte> oldData = std::move(data_);
     ObjectPtr<TBitmap> oldBitmap = std::move(bitmap_);
     const int oldWidth = width_, oldHeight = height_;
-    data_ = std::move(data);
-    try {
-        if (data_.empty()) {
-            width_ = height_ = 0;
-        } else {
-            Decode();
-        }
-    } catch (...) {
+    // A stream that does not decode leaves the picture as it was.
+    ScopeGuard restore([&] {
         data_ = std::move(oldData);
         bitmap_ = std::move(oldBitmap);
         width_ = oldWidth;
         height_ = oldHeight;
-        throw;
-    }
+    });
+    data_ = std::move(data);
+    if (data_.empty())
+        width_ = height_ = 0;
+    else
+        Decode();
+    restore.Dismiss();
     Changed(this);
 }
 

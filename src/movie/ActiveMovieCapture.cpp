@@ -14,6 +14,7 @@
 #include "rtl/Conversion.h"
 #include "rtl/DateTime.h"
 #include "rtl/Files.h"
+#include "rtl/ScopeGuard.h"
 
 #include <chrono>
 #include <climits>
@@ -178,21 +179,12 @@ bool TActiveMovie::CaptureFrameToBitmap(TBitmap* Bitmap) {
 bool TActiveMovie::CaptureFrameTo(TFrameCapture_Dest Dest, String& FileName, TImage* Image,
                                   TBitmap* Bitmap) {
     const bool wasPlaying = Pause();
-    bool result = false;
-    try {
-        result = CaptureInto(Dest, FileName, Image, Bitmap);
-    } catch (...) {
-        // The movie plays on after a failure too (a JPEG file that cannot be written).
-        if (wasPlaying) {
-            try {
-                Play();
-            } catch (...) {
-            }
-        }
-        throw;
-    }
-    if (wasPlaying) Play();
-    return result;
+    // The movie plays on after a failure too (a JPEG file that cannot be written); a failure
+    // to play on then gives way to the capture's own.
+    ScopeGuard playOn([this, wasPlaying] {
+        if (wasPlaying) Play();
+    });
+    return CaptureInto(Dest, FileName, Image, Bitmap);
 }
 
 bool TActiveMovie::CaptureInto(TFrameCapture_Dest Dest, String& FileName, TImage* Image,
