@@ -70,7 +70,7 @@ protected:
     // A video of `seconds` at 25 frames a second, every frame showing its number.
     String Video(const char* name, int seconds) {
         String path = Path(name);
-        fixtures::MovieSpec clip{.container = "mpeg", .frames = seconds * kFps};
+        fixtures::MovieDesc clip{.container = "mpeg", .frames = seconds * kFps};
         fixtures::WriteMovie(path, clip);
         return path;
     }

@@ -150,7 +150,7 @@ protected:
 
 TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
     const std::string video = dir_.File("clip.mpg");
-    fixtures::MovieSpec clip{.container = "mpeg", .frames = 20 * 25};
+    fixtures::MovieDesc clip{.container = "mpeg", .frames = 20 * 25};
     fixtures::WriteMovie(video, clip);
 
     program_ = fork();

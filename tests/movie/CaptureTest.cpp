@@ -18,14 +18,14 @@ namespace d = media::dispid;
 
 struct ExactCase {
     const char* name;
-    MovieSpec desc;
+    MovieDesc desc;
     const char* file;
 };
 
 class MovieCaptureExact : public MovieTest, public ::testing::WithParamInterface<ExactCase> {};
 
 // The frame whose span [n / fps, (n + 1) / fps) holds the position.
-int ExpectedFrame(double position, const MovieSpec& desc) {
+int ExpectedFrame(double position, const MovieDesc& desc) {
     return std::min(static_cast<int>(std::floor(position * desc.fps + 1e-9)), desc.frames - 1);
 }
 
@@ -54,7 +54,7 @@ TEST_P(MovieCaptureExact, TheGrabbedFrameIsTheOneThePositionNames) {
     EXPECT_EQ(exact, 20);
 }
 
-MovieSpec Sixty(const char* container, Video video) {
+MovieDesc Sixty(const char* container, Video video) {
     return {container, video, Audio::None, 160, 120, 60, 25, 12};
 }
 

@@ -24,7 +24,7 @@
 namespace movie_tests {
 
 using fixtures::Audio;
-using fixtures::MovieSpec;
+using fixtures::MovieDesc;
 using fixtures::Video;
 
 class MovieTest : public ::testing::Test {
@@ -87,7 +87,7 @@ protected:
         };
     }
 
-    String Write(const MovieSpec& desc, const String& name) {
+    String Write(const MovieDesc& desc, const String& name) {
         const String path = dir.File(name);
         fixtures::WriteMovie(path, desc);
         return path;

@@ -18,7 +18,7 @@ using user::native::Button;
 
 struct HeadlessBackend::Native {
     HWND hwnd = 0;
-    user::NativeWindowSpec desc;
+    user::NativeWindowDesc desc;
     user::ShowState state = user::ShowState::Hidden;
     bool shaped = false;
     std::vector<RECT> shape; // window coordinates
@@ -74,7 +74,7 @@ const HeadlessBackend::Native* HeadlessBackend::find(HWND hwnd) const {
     return nullptr;
 }
 
-void HeadlessBackend::CreateNative(const user::NativeWindowSpec& desc) {
+void HeadlessBackend::CreateNative(const user::NativeWindowDesc& desc) {
     auto n = std::make_unique<Native>();
     n->hwnd = desc.hwnd;
     n->desc = desc;
@@ -114,7 +114,7 @@ void HeadlessBackend::SetNativeBounds(HWND hwnd, const RECT& bounds) {
     }
 }
 
-void HeadlessBackend::SetNativeSpec(HWND hwnd, const user::NativeWindowSpec& desc) {
+void HeadlessBackend::SetNativeDesc(HWND hwnd, const user::NativeWindowDesc& desc) {
     Native* n = find(hwnd);
     if (!n) return;
     RECT bounds = n->desc.bounds;

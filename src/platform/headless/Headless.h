@@ -45,10 +45,10 @@ public:
     const char* Name() const override { return "headless"; }
     SIZE ScreenSize() override;
     RECT WorkArea() override;
-    void CreateNative(const user::NativeWindowSpec& desc) override;
+    void CreateNative(const user::NativeWindowDesc& desc) override;
     void DestroyNative(HWND hwnd) override;
     void SetNativeBounds(HWND hwnd, const RECT& bounds) override;
-    void SetNativeSpec(HWND hwnd, const user::NativeWindowSpec& desc) override;
+    void SetNativeDesc(HWND hwnd, const user::NativeWindowDesc& desc) override;
     void SetNativeState(HWND hwnd, user::ShowState state, bool activate) override;
     void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) override;
     void RaiseNative(HWND hwnd) override;

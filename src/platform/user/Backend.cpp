@@ -19,10 +19,10 @@ public:
     bool ShowsWindows() const override { return false; }
     SIZE ScreenSize() override { return SIZE{1024, 768}; }
     RECT WorkArea() override { return RECT{0, 0, 1024, 768}; }
-    void CreateNative(const NativeWindowSpec&) override {}
+    void CreateNative(const NativeWindowDesc&) override {}
     void DestroyNative(HWND) override {}
     void SetNativeBounds(HWND, const RECT&) override {}
-    void SetNativeSpec(HWND, const NativeWindowSpec&) override {}
+    void SetNativeDesc(HWND, const NativeWindowDesc&) override {}
     void SetNativeState(HWND, ShowState, bool) override {}
     void SetNativeShape(HWND, const std::vector<RECT>*) override {}
     void RaiseNative(HWND) override {}

@@ -18,7 +18,7 @@ namespace user {
 enum class ShowState { Hidden, Normal, Minimized, Maximized };
 
 // How a top-level window is to appear.
-struct NativeWindowSpec {
+struct NativeWindowDesc {
     HWND hwnd = 0;
     HWND owner = 0;
     RECT bounds;             // screen coordinates of the surface (the whole window we draw)
@@ -53,10 +53,10 @@ public:
     virtual RECT WorkArea() = 0;
 
     // Top-level windows, known to the backend by their handles.
-    virtual void CreateNative(const NativeWindowSpec& desc) = 0;
+    virtual void CreateNative(const NativeWindowDesc& desc) = 0;
     virtual void DestroyNative(HWND hwnd) = 0;
     virtual void SetNativeBounds(HWND hwnd, const RECT& bounds) = 0;
-    virtual void SetNativeSpec(HWND hwnd, const NativeWindowSpec& desc) = 0; // frame, title
+    virtual void SetNativeDesc(HWND hwnd, const NativeWindowDesc& desc) = 0; // frame, title
     virtual void SetNativeState(HWND hwnd, ShowState state, bool activate) = 0;
     // Rectangles in window coordinates, no overlap; nullptr: the whole rectangle.
     virtual void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) = 0;

@@ -204,7 +204,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT: {
         w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
         if (w->native && IsNativelyFramed(*w))
-            CurrentDisplayBackend().SetNativeSpec(hwnd, SpecOf(*w));
+            CurrentDisplayBackend().SetNativeDesc(hwnd, DescOf(*w));
         if (CaptionHeight(*w) > 0) RedrawWindow(hwnd, nullptr, 0, RDW_FRAME | RDW_INVALIDATE);
         return TRUE;
     }

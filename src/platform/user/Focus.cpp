@@ -122,11 +122,11 @@ bool BringModalWindowForward(HWND disabledTop) {
     return true;
 }
 
-void RefreshOwnedSpecs(HWND hwnd) {
+void RefreshOwnedDescs(HWND hwnd) {
     for (HWND h : TopLevels()) {
         WindowRef w = Find(h);
         if (w && w->owner == hwnd && w->native && !w->destroying)
-            CurrentDisplayBackend().SetNativeSpec(h, SpecOf(*w));
+            CurrentDisplayBackend().SetNativeDesc(h, DescOf(*w));
     }
 }
 

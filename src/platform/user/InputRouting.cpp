@@ -376,7 +376,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     if (enable) {
         if (!wasDisabled) return FALSE;
         w->style &= ~WS_DISABLED;
-        if (!w->IsChild()) RefreshOwnedSpecs(hwnd);
+        if (!w->IsChild()) RefreshOwnedDescs(hwnd);
         SendMessage(hwnd, WM_ENABLE, TRUE, 0);
         return TRUE;
     }
@@ -385,7 +385,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     w = Find(hwnd);
     if (!w) return TRUE;
     w->style |= WS_DISABLED;
-    if (!w->IsChild()) RefreshOwnedSpecs(hwnd);
+    if (!w->IsChild()) RefreshOwnedDescs(hwnd);
     InputState& in = Input();
     // Nothing below a disabled window keeps the focus or the pointer.
     auto within = [&](HWND h) { return h && (h == hwnd || IsChild(hwnd, h)); };

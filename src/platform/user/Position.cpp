@@ -217,7 +217,7 @@ BOOL MoveWindowTo(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         if (sized) ResizeSurface(*w);
         if (frame) {
             w->framePending = true;
-            if (w->native) b.SetNativeSpec(hwnd, SpecOf(*w));
+            if (w->native) b.SetNativeDesc(hwnd, DescOf(*w));
         }
         if (frame && redraw) InvalidateWhole(*w, true);
         if ((moved || sized) && w->native && !fromNative) b.SetNativeBounds(hwnd, newRect);

@@ -260,7 +260,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     if (!child) {
         ClaimDisplayThread();
         ResizeSurface(*self);
-        CurrentDisplayBackend().CreateNative(SpecOf(*self));
+        CurrentDisplayBackend().CreateNative(DescOf(*self));
         self->native = true;
         // Now that the desktop knows the window, it learns its size limits too.
         if (self->style & WS_THICKFRAME) {
@@ -545,7 +545,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
     case GWLP_HWNDPARENT:
         if (!w->IsChild() && w->owner != static_cast<HWND>(value)) {
             w->owner = static_cast<HWND>(value);
-            if (w->native) CurrentDisplayBackend().SetNativeSpec(hwnd, SpecOf(*w));
+            if (w->native) CurrentDisplayBackend().SetNativeDesc(hwnd, DescOf(*w));
         }
         break;
     case GWLP_ID:

@@ -220,7 +220,7 @@ bool IsNativelyFramed(const Window& w);
 bool IsPopupMenu(const Window& w);
 RECT FrameInsets(const Window& w);  // left, top, right, bottom widths inside the window rect
 int CaptionHeight(const Window& w); // the caption strip drawn below the top frame (children)
-NativeWindowSpec SpecOf(const Window& w);
+NativeWindowDesc DescOf(const Window& w);
 LONG Width(const RECT& r);
 LONG Height(const RECT& r);
 
@@ -251,7 +251,7 @@ HWND ModalWindowFor(HWND disabledTop);
 bool BringModalWindowForward(HWND disabledTop);
 // The desktop learns again whether the top-levels owned by hwnd are modal (after hwnd was
 // enabled or disabled).
-void RefreshOwnedSpecs(HWND hwnd);
+void RefreshOwnedDescs(HWND hwnd);
 
 // Input (InputRouting.cpp): turns a queued input event into the message to hand out.
 // Returns false when the event goes to nobody.

@@ -234,8 +234,8 @@ RECT FrameInsets(const Window& w) {
     return RECT{frame, frame + CaptionHeight(w), frame, frame};
 }
 
-NativeWindowSpec SpecOf(const Window& w) {
-    NativeWindowSpec s;
+NativeWindowDesc DescOf(const Window& w) {
+    NativeWindowDesc s;
     s.hwnd = w.handle;
     s.owner = w.owner;
     s.bounds = w.rect;

@@ -79,7 +79,7 @@ long MoveResizeDirection(LRESULT hit) {
 
 } // namespace
 
-using user::NativeWindowSpec;
+using user::NativeWindowDesc;
 using user::ShowState;
 using user::SurfaceView;
 
@@ -148,7 +148,7 @@ RECT X11Backend::WorkArea() {
     return r;
 }
 
-void X11Backend::CreateNative(const NativeWindowSpec& desc) {
+void X11Backend::CreateNative(const NativeWindowDesc& desc) {
     XSetWindowAttributes attrs{};
     attrs.override_redirect = desc.popup ? True : False;
     attrs.background_pixmap = None; // we paint every pixel; no flash of a background
@@ -167,7 +167,7 @@ void X11Backend::CreateNative(const NativeWindowSpec& desc) {
     n.gc = XCreateGC(dpy_, window, 0, nullptr);
     if (!desc.popup) n.ic = inputMethod_.CreateContext(dpy_, window, attrs.event_mask);
     byWindow_[window] = desc.hwnd;
-    ApplySpec(n, desc);
+    ApplyDesc(n, desc);
     if (currentCursor_) XDefineCursor(dpy_, window, currentCursor_);
     XFlush(dpy_);
 }
@@ -195,9 +195,9 @@ void X11Backend::SetNativeBounds(HWND hwnd, const RECT& b) {
     }
 }
 
-void X11Backend::SetNativeSpec(HWND hwnd, const NativeWindowSpec& desc) {
+void X11Backend::SetNativeDesc(HWND hwnd, const NativeWindowDesc& desc) {
     if (Native* n = Find(hwnd)) {
-        ApplySpec(*n, desc);
+        ApplyDesc(*n, desc);
         XFlush(dpy_);
     }
 }
@@ -372,7 +372,7 @@ HWND X11Backend::Owner(Window window) const {
     return it == byWindow_.end() ? 0 : it->second;
 }
 
-void X11Backend::ApplySpec(Native& n, const NativeWindowSpec& desc) {
+void X11Backend::ApplyDesc(Native& n, const NativeWindowDesc& desc) {
     n.bounds = desc.bounds;
     n.popup = desc.popup;
     XStoreName(dpy_, n.window, desc.title.c_str());

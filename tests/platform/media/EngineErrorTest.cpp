@@ -12,7 +12,7 @@ using media::MediaEngine;
 
 namespace {
 
-MovieSpec Mjpeg(int frames) {
+MovieDesc Mjpeg(int frames) {
     return {.container = "avi", .video = Video::Mjpeg, .frames = frames};
 }
 
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MediaEngineBadInput, ::testing::ValuesIn(kBadFil
 TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
     test_support::TempFolder dir{"korvid-media-"};
     const std::string path = dir.File("cut.mpg");
-    MovieSpec desc{.container = "mpeg", .frames = 40};
+    MovieDesc desc{.container = "mpeg", .frames = 40};
     WriteMovie(path, desc);
     std::vector<BYTE> bytes = ReadBytes(path);
     bytes.resize(bytes.size() / 2);
@@ -125,7 +125,7 @@ TEST(MediaEngineTruncated, PlaysWhatIsThereAndEnds) {
 TEST(MediaEngineClose, ClosingWhileOpeningOrPlayingReturnsAtOnce) {
     test_support::TempFolder dir{"korvid-media-"};
     const std::string path = dir.File("clip.mpg");
-    MovieSpec desc{.container = "mpeg", .audio = Audio::Mp2, .frames = 100};
+    MovieDesc desc{.container = "mpeg", .audio = Audio::Mp2, .frames = 100};
     WriteMovie(path, desc);
     MediaEngine engine(SilentOptions());
     for (int i = 0; i < 5; ++i) {

@@ -73,7 +73,7 @@ TEST(MediaEnginePlayback, PlaysEveryFrameOnTheKernelClockThenEndsAndRewinds) {
     const std::string path = dir.File("clip.avi");
     WriteMovie(
         path,
-        MovieSpec{.container = "avi", .video = Video::Mjpeg, .audio = Audio::Pcm, .frames = 20});
+        MovieDesc{.container = "avi", .video = Video::Mjpeg, .audio = Audio::Pcm, .frames = 20});
     // Playback moves on only as the time is moved: each 40 ms step shows exactly one frame.
     kernel::FakeClock clock(5000);
     kernel::ScopedClock useClock(clock);
@@ -133,7 +133,7 @@ TEST(MediaEnginePlayback, PlaysEveryFrameOnTheKernelClockThenEndsAndRewinds) {
 TEST(MediaEnginePlayback, DisarmedHookSeesNothingAndRemovalDetaches) {
     test_support::TempFolder dir{"korvid-media-"};
     const std::string path = dir.File("clip.mpg");
-    WriteMovie(path, MovieSpec{.container = "mpeg", .video = Video::Mpeg1, .frames = 10});
+    WriteMovie(path, MovieDesc{.container = "mpeg", .video = Video::Mpeg1, .frames = 10});
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
@@ -163,7 +163,7 @@ TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
     const std::string path = dir.File("clip.mpg");
     WriteMovie(
         path,
-        MovieSpec{.container = "mpeg", .video = Video::Mpeg1, .audio = Audio::Mp2, .frames = 60});
+        MovieDesc{.container = "mpeg", .video = Video::Mpeg1, .audio = Audio::Mp2, .frames = 60});
     MediaEngine engine(SilentOptions());
     OpenPaused(engine, path);
     media::ISampleGrabber* grabber = engine.InsertSampleGrabber();
@@ -186,7 +186,7 @@ TEST(MediaEnginePlayback, SeekWhilePlayingShowsTheTargetFrameFirst) {
 }
 
 // Four tenths of a second of sound and no pictures.
-const MovieSpec kTone{
+const MovieDesc kTone{
     .container = "wav", .video = Video::None, .audio = Audio::Pcm, .audioSeconds = 0.4};
 
 TEST(MediaEnginePlayback, AudioOnlyFileOpensPlaysAndHasNoImage) {
@@ -251,7 +251,7 @@ TEST(MediaEnginePlayback, AudioOnlyFileSeeksAndPlaysAgainAfterTheEnd) {
 TEST(MediaEnginePlayback, CurrentImageIsAskedForItsSizeFirst) {
     test_support::TempFolder dir{"korvid-media-"};
     const std::string path = dir.File("odd.avi");
-    MovieSpec desc{.container = "avi", .video = Video::Mjpeg, .frames = 5};
+    MovieDesc desc{.container = "avi", .video = Video::Mjpeg, .frames = 5};
     desc.width = 162; // rows of 486 bytes, padded to 488
     desc.height = 90;
     WriteMovie(path, desc);

@@ -12,7 +12,7 @@ namespace {
 
 struct SeekCase {
     const char* name;
-    MovieSpec desc;
+    MovieDesc desc;
     const char* file;
 };
 
@@ -56,7 +56,7 @@ void ExpectDecodingOnGivesTheFramesOfFreshSeeks(const std::string& path, double 
 }
 
 // The frame whose span [n / fps, (n + 1) / fps) holds the position; past the end, the last.
-int ExpectedFrame(double position, const MovieSpec& desc) {
+int ExpectedFrame(double position, const MovieDesc& desc) {
     const int n = static_cast<int>(std::floor(position * desc.fps + 1e-9));
     return std::min(n, desc.frames - 1);
 }
@@ -114,7 +114,7 @@ class MediaEngineSeekDefaultClip : public ::testing::TestWithParam<DefaultClipCa
 
 TEST_P(MediaEngineSeekDefaultClip, EverySeekPresentsTheFrameAtThePosition) {
     const DefaultClipCase& c = GetParam();
-    MovieSpec desc{.container = c.container};
+    MovieDesc desc{.container = c.container};
     PausedMovie movie(desc, c.file);
     MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
@@ -136,26 +136,26 @@ INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineSeekDefaultClip,
 INSTANTIATE_TEST_SUITE_P(
     Containers, MediaEngineSeek,
     ::testing::Values(
-        SeekCase{"Mpeg1", MovieSpec{.container = "mpeg", .video = Video::Mpeg1, .frames = 50},
+        SeekCase{"Mpeg1", MovieDesc{.container = "mpeg", .video = Video::Mpeg1, .frames = 50},
                  "a.mpg"},
         SeekCase{"Mpeg1WithAudio",
-                 MovieSpec{
+                 MovieDesc{
                      .container = "mpeg", .video = Video::Mpeg1, .audio = Audio::Mp2, .frames = 50},
                  "b.mpg"},
         SeekCase{"MjpegAvi",
-                 MovieSpec{.container = "avi", .video = Video::Mjpeg, .frames = 50, .fps = 10},
+                 MovieDesc{.container = "avi", .video = Video::Mjpeg, .frames = 50, .fps = 10},
                  "c.avi"},
         SeekCase{"MjpegAviWithAudio",
-                 MovieSpec{.container = "avi",
+                 MovieDesc{.container = "avi",
                            .video = Video::Mjpeg,
                            .audio = Audio::Pcm,
                            .frames = 50,
                            .fps = 10},
                  "d.avi"},
-        SeekCase{"H264Mp4", MovieSpec{.container = "mp4", .video = Video::H264, .frames = 50},
+        SeekCase{"H264Mp4", MovieDesc{.container = "mp4", .video = Video::H264, .frames = 50},
                  "e.mp4"},
         SeekCase{"Mpeg4Mkv",
-                 MovieSpec{.container = "matroska",
+                 MovieDesc{.container = "matroska",
                            .video = Video::Mpeg4,
                            .audio = Audio::Mp2,
                            .frames = 50,
@@ -163,16 +163,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "f.mkv"},
         // Decoded times one frame after the stream's start.
         SeekCase{"Mpeg4AviBFrames",
-                 MovieSpec{.container = "avi", .video = Video::Mpeg4, .frames = 50}, "g.avi"},
+                 MovieDesc{.container = "avi", .video = Video::Mpeg4, .frames = 50}, "g.avi"},
         SeekCase{
             "Mpeg4AviBFramesWithAudio",
-            MovieSpec{.container = "avi", .video = Video::Mpeg4, .audio = Audio::Pcm, .frames = 50},
+            MovieDesc{.container = "avi", .video = Video::Mpeg4, .audio = Audio::Pcm, .frames = 50},
             "h.avi"},
         // Lengths that end at the last frame's start.
-        SeekCase{"H264Mkv", MovieSpec{.container = "matroska", .video = Video::H264, .frames = 50},
+        SeekCase{"H264Mkv", MovieDesc{.container = "matroska", .video = Video::H264, .frames = 50},
                  "i.mkv"},
         SeekCase{"Vp9Webm",
-                 MovieSpec{.container = "webm", .video = Video::Vp9, .frames = 50, .fps = 30},
+                 MovieDesc{.container = "webm", .video = Video::Vp9, .frames = 50, .fps = 30},
                  "j.webm"}),
     [](const auto& test) { return std::string(test.param.name); });
 
@@ -189,8 +189,8 @@ struct VariableRateCase {
 
 class MediaEngineVariableRate : public ::testing::TestWithParam<VariableRateCase> {
 protected:
-    static MovieSpec Movie(const VariableRateCase& c) {
-        MovieSpec desc{
+    static MovieDesc Movie(const VariableRateCase& c) {
+        MovieDesc desc{
             .container = c.container, .video = Video::H264, .fps = 25, .statesRate = c.statesRate};
         for (int i = 0; i < 40; ++i)
             desc.frameTimesMs.push_back(i / 2 * 120 + (i % 2) * 20);
@@ -200,7 +200,7 @@ protected:
 
 TEST_P(MediaEngineVariableRate, SeeksWithinLongFramesAndCountsFrames) {
     const VariableRateCase& c = GetParam();
-    const MovieSpec desc = Movie(c);
+    const MovieDesc desc = Movie(c);
     PausedMovie movie(desc, c.file);
     MediaEngine& engine = movie.engine;
     ASSERT_EQ(engine.GetOpenState(), media::mpOpen);
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(Containers, MediaEngineVariableRate,
 // The sound stops long before the pictures: a seek past its end is carried out by the
 // picture alone, though the file is too long to be read to its end while paused.
 TEST(MediaEngineSeekPastTheSound, SettlesOnThePicture) {
-    MovieSpec desc{.container = "avi",
+    MovieDesc desc{.container = "avi",
                    .video = Video::Mjpeg,
                    .audio = Audio::Pcm,
                    .frames = 400,

@@ -72,7 +72,7 @@ inline media::EngineOptions SilentOptions() {
 // One test's movie, written into a folder of its own, and a silent engine that has it open,
 // paused at the first picture. The engine goes before the folder.
 struct PausedMovie {
-    PausedMovie(const MovieSpec& clip, const std::string& name) : path(dir.File(name)) {
+    PausedMovie(const MovieDesc& clip, const std::string& name) : path(dir.File(name)) {
         WriteMovie(path, clip);
         OpenPaused(engine, path);
     }

@@ -33,7 +33,7 @@ void WaitSeek(MediaPlayer& player) {
 class PlayerEvents : public ::testing::Test {
 protected:
     test_support::TempFolder dir{"korvid-media-"};
-    std::string File(const MovieSpec& desc, const std::string& name) {
+    std::string File(const MovieDesc& desc, const std::string& name) {
         const std::string path = dir.File(name);
         WriteMovie(path, desc);
         return path;
@@ -132,7 +132,7 @@ TEST_F(PlayerEvents, LengthAndPositionFollowTheDisplayMode) {
 }
 
 TEST_F(PlayerEvents, AudioOnlyOpensWithNoImage) {
-    MovieSpec desc{"wav", Video::None, Audio::Pcm};
+    MovieDesc desc{"wav", Video::None, Audio::Pcm};
     const std::string path = File(desc, "tone.wav");
     MediaPlayer player(Options(true));
     PlayerProbe probe(player);

@@ -78,7 +78,7 @@ void Drain(AVFormatContext* out, Encoder& e, AVFrame* frame) {
 
 } // namespace
 
-void WriteMovie(const std::string& path, const MovieSpec& desc) {
+void WriteMovie(const std::string& path, const MovieDesc& desc) {
     av_log_set_level(AV_LOG_ERROR);
     AVFormatContext* out = nullptr;
     Check(avformat_alloc_output_context2(&out, nullptr, desc.container.c_str(), path.c_str()),

@@ -13,7 +13,7 @@ namespace fixtures {
 enum class Video { None, Mpeg1, Mpeg2, Mjpeg, H264, Mpeg4, Vp9 };
 enum class Audio { None, Mp2, Pcm };
 
-struct MovieSpec {
+struct MovieDesc {
     std::string container; // "mpeg", "avi", "mp4", "matroska", "wav"
     Video video = Video::Mpeg1;
     Audio audio = Audio::None;
@@ -34,7 +34,7 @@ struct MovieSpec {
 };
 
 // Writes the movie; throws std::runtime_error when FFmpeg refuses.
-void WriteMovie(const std::string& path, const MovieSpec& desc);
+void WriteMovie(const std::string& path, const MovieDesc& desc);
 
 // The frame number shown in a picture of width x height, whose pixels are read through
 // brightness(x, y) (0 to 255, y from the top; a negative answer: the picture cannot be read,

@@ -19,10 +19,10 @@ public:
     const char* Name() const override { return "x11"; }
     SIZE ScreenSize() override;
     RECT WorkArea() override;
-    void CreateNative(const user::NativeWindowSpec& desc) override;
+    void CreateNative(const user::NativeWindowDesc& desc) override;
     void DestroyNative(HWND hwnd) override;
     void SetNativeBounds(HWND hwnd, const RECT& b) override;
-    void SetNativeSpec(HWND hwnd, const user::NativeWindowSpec& desc) override;
+    void SetNativeDesc(HWND hwnd, const user::NativeWindowDesc& desc) override;
     void SetNativeState(HWND hwnd, user::ShowState state, bool activate) override;
     void SetNativeShape(HWND hwnd, const std::vector<RECT>* shape) override;
     void RaiseNative(HWND hwnd) override;
@@ -57,7 +57,7 @@ private:
 
     Native* Find(HWND hwnd);
     HWND Owner(Window window) const;
-    void ApplySpec(Native& n, const user::NativeWindowSpec& desc);
+    void ApplyDesc(Native& n, const user::NativeWindowDesc& desc);
     void SetState(Native& n, Atom state, bool on);
     // Tells the desktop the wanted states: in the property while the window manager does not
     // have the window, by requests to it once it has.
