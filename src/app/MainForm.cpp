@@ -12,13 +12,6 @@
 
 TForm1* Form1 = nullptr;
 
-namespace {
-
-// Player properties the window reads and writes.
-constexpr DISPID kPosition = 1027;
-
-} // namespace
-
 void TForm1::FormCreate(TObject* Sender) {
     skTabSheet3->SetTabVisible(false);
     // Centred through the global, as the window is made as Form1.
@@ -122,11 +115,11 @@ void TForm1::FixedSleep(DWORD ms) {
 }
 
 double TForm1::MoviePosition() {
-    return ActiveMovie1->GetDoubleProp(kPosition);
+    return ActiveMovie1->CurrentPosition();
 }
 
 void TForm1::SeekTo(double position) {
-    ActiveMovie1->SetDoubleProp(kPosition, position);
+    ActiveMovie1->SetCurrentPosition(position);
 }
 
 ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame() {

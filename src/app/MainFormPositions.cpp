@@ -10,10 +10,6 @@
 
 namespace {
 
-constexpr DISPID kReadyState = -525;
-constexpr DISPID kPlayState = 1068;
-constexpr DISPID kOpenState = 1061;
-
 template <class T, size_t N> int IndexOfSender(const std::array<T*, N>& cells, TObject* sender) {
     for (size_t i = 0; i < N; ++i)
         if (cells[i] == sender) return int(i);
@@ -52,20 +48,20 @@ void TForm1::sktempButton1Click(TObject* Sender) {
     Pump();
     FixedSleep(1000);
     for (int i = 0; i < 4; ++i)
-        if (ActiveMovie1->GetIntegerProp(kReadyState) != kReadyStateComplete) {
+        if (ActiveMovie1->ReadyState() != kReadyStateComplete) {
             Pump();
             FixedSleep(1000);
         }
     // The player's play states are 0, 1 and 2, so both rounds always wait.
     for (int i = 0; i < 2; ++i)
-        if (ActiveMovie1->GetIntegerProp(kPlayState) != 4) {
+        if (ActiveMovie1->PlayState() != 4) {
             Pump();
             FixedSleep(1000);
         }
 
     // A file the player cannot open would leave the window waiting for a video that never
     // comes: it is put back as "Close" leaves it, and the user is told.
-    if (ActiveMovie1->GetIntegerProp(kOpenState) != kOpenStateOpen) {
+    if (ActiveMovie1->OpenState() != kOpenStateOpen) {
         const bool missing = ActiveMovie1->Player()->ErrorCode() == media::kErrorFileNotFound;
         ActiveMovie1->SetShowControls(true);
         sktempButton2Click(this);
@@ -182,7 +178,7 @@ void TForm1::skButton4Click(TObject* Sender) {
     const int n = CheckedGridSize();
     SetSeekButtonsEnabled(false);
     Button1->SetEnabled(false);
-    if (ActiveMovie1->GetIntegerProp(kReadyState) == kReadyStateComplete) {
+    if (ActiveMovie1->ReadyState() == kReadyStateComplete) {
         for (int r = 0; r < n; ++r)
             for (int c = 0; c < n; ++c) {
                 ActiveMovie1->Pause();

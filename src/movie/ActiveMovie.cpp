@@ -333,34 +333,32 @@ void TActiveMovie::SetWideStringProp(DISPID id, const String& Value) {
 
 void TActiveMovie::Open() {
     if (fileName_.empty()) return;
-    if (GetIntegerProp(d::PlayState) == kPlayStatePlaying) player_->Stop();
+    if (PlayState() == kPlayStatePlaying) player_->Stop();
     opening_ = true;
     player_->Open(fileName_);
 }
 
 void TActiveMovie::Play() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen) return;
+    if (OpenState() != kOpenStateOpen) return;
     player_->Play();
     if (fullScreenMode_) SetIntegerProp(d::DisplaySize, media::mpFullScreen);
 }
 
 bool TActiveMovie::Pause() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen ||
-        GetIntegerProp(d::PlayState) != kPlayStatePlaying)
-        return false;
+    if (OpenState() != kOpenStateOpen || PlayState() != kPlayStatePlaying) return false;
     player_->Pause();
     return true;
 }
 
 void TActiveMovie::Stop() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen) return;
+    if (OpenState() != kOpenStateOpen) return;
     player_->Stop();
-    SetDoubleProp(d::CurrentPosition, 0);
+    SetCurrentPosition(0);
 }
 
 void TActiveMovie::Close() {
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen) return;
-    if (GetIntegerProp(d::PlayState) == kPlayStatePlaying) player_->Stop();
+    if (OpenState() != kOpenStateOpen) return;
+    if (PlayState() == kPlayStatePlaying) player_->Stop();
     opening_ = false;
     SetWideStringProp(d::FileName, "");
     ReleaseBasicVideo();
@@ -370,10 +368,10 @@ void TActiveMovie::Seek(double Position) {
     if (Position > duration_) return;
     if (DisplayMode() == mpFrames) {
         SetDisplayMode(mpTime);
-        SetDoubleProp(d::CurrentPosition, Position);
+        SetCurrentPosition(Position);
         SetDisplayMode(mpFrames);
     } else {
-        SetDoubleProp(d::CurrentPosition, Position);
+        SetCurrentPosition(Position);
     }
 }
 
@@ -445,7 +443,7 @@ void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
         if (GetIntegerProp(d::ImageSourceWidth) == 0 && !displayLogo_) logoMode_ = true;
         lastPosition_ = -1.0;
         ReadLength();
-        if (!autoStart_) SetDoubleProp(d::CurrentPosition, 0);
+        if (!autoStart_) SetCurrentPosition(0);
         if (!rendererWindow_) HookRendererWindow();
         if (OnOpenComplete) OnOpenComplete(this);
     }
@@ -476,7 +474,7 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
     if (GetDoubleProp(d::Rate) != rate_) SetDoubleProp(d::Rate, rate_);
     if (NewState == kPlayStatePlaying) {
         if (OldState != kPlayStatePaused && selectionStart_ != -1.0)
-            SetDoubleProp(d::CurrentPosition, selectionStart_);
+            SetCurrentPosition(selectionStart_);
         if (opening_) {
             if (!autoStart_) pausePending_ = true;
             opening_ = false;
@@ -492,8 +490,7 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
 
 void TActiveMovie::PlayerReadyStateChange(int State) {
     if (!displayLogo_) {
-        logoMode_ =
-            !(GetIntegerProp(d::OpenState) == kOpenStateOpen && State == kReadyStateComplete);
+        logoMode_ = !(OpenState() == kOpenStateOpen && State == kReadyStateComplete);
         if ((State == kReadyStateInteractive || State == kReadyStateComplete) && grabberEnabled_ &&
             callback_ && InsertSampleGrabber())
             grabberInserted_ = true;
@@ -536,7 +533,7 @@ void TActiveMovie::TimerTick(TObject*) {
         pausePending_ = false;
         player_->Pause();
     }
-    if (GetIntegerProp(d::OpenState) == kOpenStateOpen) {
+    if (OpenState() == kOpenStateOpen) {
         if (OnPositionChange || selectionEnd_ != -1.0) PollPosition();
         if (keyPending_ && OnFullScreenKeyPress) {
             DeliverFullScreenKey();
@@ -563,7 +560,7 @@ void TActiveMovie::TimerTick(TObject*) {
 }
 
 void TActiveMovie::PollPosition() {
-    const double p = GetDoubleProp(d::CurrentPosition);
+    const double p = CurrentPosition();
     if (p == lastPosition_) return;
     const double last = lastPosition_ == -1.0 ? 0.0 : lastPosition_;
     double oldTime = 0, newTime = 0;
@@ -614,6 +611,19 @@ void TActiveMovie::Dispatch(TMessage& Message) {
 
 // --- published properties ---
 
+namespace {
+
+// A string property is published as text, every other kind as an ordinal.
+template <class Getter, class Setter>
+void PublishPassed(Published<TActiveMovie>& p, const char* name, Getter get, Setter set) {
+    if constexpr (std::is_same_v<std::invoke_result_t<Getter, const TActiveMovie&>, String>)
+        p.Text(name, get, set);
+    else
+        p.Ordinal(name, get, set);
+}
+
+} // namespace
+
 void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
     using M = TActiveMovie;
     auto number = [](double (M::*get)() const) {
@@ -656,48 +666,8 @@ void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
         .Ordinal("ParentColor", &M::ParentColor, &M::SetParentColor)
         .Ordinal("Align", &M::Align, &M::SetAlign);
     // Passed straight to the player.
-    p.Ordinal("AllowScan", &M::AllowScan, &M::SetAllowScan)
-        .Ordinal("AnimationAtStart", &M::AnimationAtStart, &M::SetAnimationAtStart)
-        .Ordinal("AudioStream", &M::AudioStream, &M::SetAudioStream)
-        .Ordinal("AutoRewind", &M::AutoRewind, &M::SetAutoRewind)
-        .Ordinal("Balance", &M::Balance, &M::SetBalance)
-        .Text("BaseURL", &M::BaseURL, &M::SetBaseURL)
-        .Text("CaptioningID", &M::CaptioningID, &M::SetCaptioningID)
-        .Ordinal("ClickToPlay", &M::ClickToPlay, &M::SetClickToPlay)
-        .Ordinal("CursorType", &M::CursorType, &M::SetCursorType)
-        .Text("DefaultFrame", &M::DefaultFrame, &M::SetDefaultFrame)
-        .Ordinal("EnableContextMenu", &M::EnableContextMenu, &M::SetEnableContextMenu)
-        .Ordinal("Enabled", &M::Enabled, &M::SetEnabled)
-        .Ordinal("EnableFullScreenControls", &M::EnableFullScreenControls,
-                 &M::SetEnableFullScreenControls)
-        .Ordinal("EnablePositionControls", &M::EnablePositionControls,
-                 &M::SetEnablePositionControls)
-        .Ordinal("EnableTracker", &M::EnableTracker, &M::SetEnableTracker)
-        .Ordinal("InvokeURLs", &M::InvokeURLs, &M::SetInvokeURLs)
-        .Ordinal("Language", &M::Language, &M::SetLanguage)
-        .Ordinal("Mute", &M::Mute, &M::SetMute)
-        .Ordinal("PlayCount", &M::PlayCount, &M::SetPlayCount)
-        .Text("SAMIFileName", &M::SAMIFileName, &M::SetSAMIFileName)
-        .Text("SAMILang", &M::SAMILang, &M::SetSAMILang)
-        .Text("SAMIStyle", &M::SAMIStyle, &M::SetSAMIStyle)
-        .Ordinal("SendErrorEvents", &M::SendErrorEvents, &M::SetSendErrorEvents)
-        .Ordinal("SendKeyboardEvents", &M::SendKeyboardEvents, &M::SetSendKeyboardEvents)
-        .Ordinal("SendMouseClickEvents", &M::SendMouseClickEvents, &M::SetSendMouseClickEvents)
-        .Ordinal("SendMouseMoveEvents", &M::SendMouseMoveEvents, &M::SetSendMouseMoveEvents)
-        .Ordinal("SendOpenStateChangeEvents", &M::SendOpenStateChangeEvents,
-                 &M::SetSendOpenStateChangeEvents)
-        .Ordinal("SendPlayStateChangeEvents", &M::SendPlayStateChangeEvents,
-                 &M::SetSendPlayStateChangeEvents)
-        .Ordinal("SendWarningEvents", &M::SendWarningEvents, &M::SetSendWarningEvents)
-        .Ordinal("ShowAudioControls", &M::ShowAudioControls, &M::SetShowAudioControls)
-        .Ordinal("ShowCaptioning", &M::ShowCaptioning, &M::SetShowCaptioning)
-        .Ordinal("ShowDisplay", &M::ShowDisplay, &M::SetShowDisplay)
-        .Ordinal("ShowGotoBar", &M::ShowGotoBar, &M::SetShowGotoBar)
-        .Ordinal("ShowPositionControls", &M::ShowPositionControls, &M::SetShowPositionControls)
-        .Ordinal("ShowStatusBar", &M::ShowStatusBar, &M::SetShowStatusBar)
-        .Ordinal("ShowTracker", &M::ShowTracker, &M::SetShowTracker)
-        .Ordinal("VideoBorder3D", &M::VideoBorder3D, &M::SetVideoBorder3D)
-        .Ordinal("VideoBorderColor", &M::VideoBorderColor, &M::SetVideoBorderColor)
-        .Ordinal("VideoBorderWidth", &M::VideoBorderWidth, &M::SetVideoBorderWidth)
-        .Ordinal("Volume", &M::Volume, &M::SetVolume);
+#define KORVID_PUBLISH_PLAYER_PROPERTY(Name, Kind, Id)                                             \
+    PublishPassed(p, #Name, &M::Name, &M::Set##Name);
+    KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PUBLISH_PLAYER_PROPERTY, KORVID_PUBLISH_PLAYER_PROPERTY)
+#undef KORVID_PUBLISH_PLAYER_PROPERTY
 }

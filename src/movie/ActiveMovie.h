@@ -8,10 +8,12 @@
 #include "framework/Jpeg.h"
 #include "framework/Panel.h"
 #include "framework/ScrollBarParts.h"
+#include "platform/media/PlayerDispatch.h"
 #include "platform/media/Variant.h"
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 class TDerivedMovie_;
 class TSampleGrabberCB;
@@ -109,6 +111,14 @@ class TActiveMovie : public TCustomPanel {
     void SetDoubleProp(DISPID id, double Value);
     void SetWideStringProp(DISPID id, const String& Value);
 
+    // --- the player's state and position, read live ---
+    int OpenState() const { return GetIntegerProp(media::dispid::OpenState); }
+    int PlayState() const { return GetIntegerProp(media::dispid::PlayState); }
+    int ReadyState() const { return GetIntegerProp(media::dispid::ReadyState); }
+    // In the display mode's unit: seconds in mpTime. Writing it seeks.
+    double CurrentPosition() const { return GetDoubleProp(media::dispid::CurrentPosition); }
+    void SetCurrentPosition(double v) { SetDoubleProp(media::dispid::CurrentPosition, v); }
+
     // --- what the program reads directly ---
     // Length in seconds and in frames (0 when the player cannot tell frames).
     double Duration() const { return duration_; }
@@ -188,88 +198,29 @@ class TActiveMovie : public TCustomPanel {
     void SetColor(TColor v);
     void SetParentColor(bool v);
 
-    // --- passed straight to the player ---
-    bool AllowScan() const { return GetWordBoolProp(1035); }
-    void SetAllowScan(bool v) { SetWordBoolProp(1035, v); }
-    bool AnimationAtStart() const { return GetWordBoolProp(1045); }
-    void SetAnimationAtStart(bool v) { SetWordBoolProp(1045, v); }
-    int AudioStream() const { return GetIntegerProp(1096); }
-    void SetAudioStream(int v) { SetIntegerProp(1096, v); }
-    bool AutoRewind() const { return GetWordBoolProp(1018); }
-    void SetAutoRewind(bool v) { SetWordBoolProp(1018, v); }
-    int Balance() const { return GetIntegerProp(20); }
-    void SetBalance(int v) { SetIntegerProp(20, v); }
-    String BaseURL() const { return GetWideStringProp(1082); }
-    void SetBaseURL(const String& v) { SetWideStringProp(1082, v); }
-    String CaptioningID() const { return GetWideStringProp(1085); }
-    void SetCaptioningID(const String& v) { SetWideStringProp(1085, v); }
-    bool ClickToPlay() const { return GetWordBoolProp(1025); }
-    void SetClickToPlay(bool v) { SetWordBoolProp(1025, v); }
-    int CursorType() const { return GetIntegerProp(1044); }
-    void SetCursorType(int v) { SetIntegerProp(1044, v); }
-    String DefaultFrame() const { return GetWideStringProp(1083); }
-    void SetDefaultFrame(const String& v) { SetWideStringProp(1083, v); }
-    bool EnableContextMenu() const { return GetWordBoolProp(1021); }
-    void SetEnableContextMenu(bool v) { SetWordBoolProp(1021, v); }
-    // The player's own enabled state; the component's window stays enabled.
-    bool Enabled() const { return GetWordBoolProp(-514); }
-    void SetEnabled(bool v) override { SetWordBoolProp(-514, v); }
-    bool EnableFullScreenControls() const { return GetWordBoolProp(1108); }
-    void SetEnableFullScreenControls(bool v) { SetWordBoolProp(1108, v); }
-    bool EnablePositionControls() const { return GetWordBoolProp(27); }
-    void SetEnablePositionControls(bool v) { SetWordBoolProp(27, v); }
-    bool EnableTracker() const { return GetWordBoolProp(29); }
-    void SetEnableTracker(bool v) { SetWordBoolProp(29, v); }
-    bool InvokeURLs() const { return GetWordBoolProp(1020); }
-    void SetInvokeURLs(bool v) { SetWordBoolProp(1020, v); }
-    int Language() const { return GetIntegerProp(1095); }
-    void SetLanguage(int v) { SetIntegerProp(1095, v); }
-    bool Mute() const { return GetWordBoolProp(1089); }
-    void SetMute(bool v) { SetWordBoolProp(1089, v); }
-    int PlayCount() const { return GetIntegerProp(1030); }
-    void SetPlayCount(int v) { SetIntegerProp(1030, v); }
-    String SAMIFileName() const { return GetWideStringProp(1099); }
-    void SetSAMIFileName(const String& v) { SetWideStringProp(1099, v); }
-    String SAMILang() const { return GetWideStringProp(1098); }
-    void SetSAMILang(const String& v) { SetWideStringProp(1098, v); }
-    String SAMIStyle() const { return GetWideStringProp(1097); }
-    void SetSAMIStyle(const String& v) { SetWideStringProp(1097, v); }
-    bool SendErrorEvents() const { return GetWordBoolProp(1064); }
-    void SetSendErrorEvents(bool v) { SetWordBoolProp(1064, v); }
-    bool SendKeyboardEvents() const { return GetWordBoolProp(1013); }
-    void SetSendKeyboardEvents(bool v) { SetWordBoolProp(1013, v); }
-    bool SendMouseClickEvents() const { return GetWordBoolProp(1014); }
-    void SetSendMouseClickEvents(bool v) { SetWordBoolProp(1014, v); }
-    bool SendMouseMoveEvents() const { return GetWordBoolProp(1015); }
-    void SetSendMouseMoveEvents(bool v) { SetWordBoolProp(1015, v); }
-    bool SendOpenStateChangeEvents() const { return GetWordBoolProp(1062); }
-    void SetSendOpenStateChangeEvents(bool v) { SetWordBoolProp(1062, v); }
-    bool SendPlayStateChangeEvents() const { return GetWordBoolProp(1069); }
-    void SetSendPlayStateChangeEvents(bool v) { SetWordBoolProp(1069, v); }
-    bool SendWarningEvents() const { return GetWordBoolProp(1063); }
-    void SetSendWarningEvents(bool v) { SetWordBoolProp(1063, v); }
-    bool ShowAudioControls() const { return GetWordBoolProp(1107); }
-    void SetShowAudioControls(bool v) { SetWordBoolProp(1107, v); }
-    bool ShowCaptioning() const { return GetWordBoolProp(1084); }
-    void SetShowCaptioning(bool v) { SetWordBoolProp(1084, v); }
-    bool ShowDisplay() const { return GetWordBoolProp(22); }
-    void SetShowDisplay(bool v) { SetWordBoolProp(22, v); }
-    bool ShowGotoBar() const { return GetWordBoolProp(1088); }
-    void SetShowGotoBar(bool v) { SetWordBoolProp(1088, v); }
-    bool ShowPositionControls() const { return GetWordBoolProp(24); }
-    void SetShowPositionControls(bool v) { SetWordBoolProp(24, v); }
-    bool ShowStatusBar() const { return GetWordBoolProp(1086); }
-    void SetShowStatusBar(bool v) { SetWordBoolProp(1086, v); }
-    bool ShowTracker() const { return GetWordBoolProp(26); }
-    void SetShowTracker(bool v) { SetWordBoolProp(26, v); }
-    bool VideoBorder3D() const { return GetWordBoolProp(1103); }
-    void SetVideoBorder3D(bool v) { SetWordBoolProp(1103, v); }
-    TColor VideoBorderColor() const { return GetColorProp(1102); }
-    void SetVideoBorderColor(TColor v) { SetColorProp(1102, v); }
-    int VideoBorderWidth() const { return GetIntegerProp(1101); }
-    void SetVideoBorderWidth(int v) { SetIntegerProp(1101, v); }
-    int Volume() const { return GetIntegerProp(19); }
-    void SetVolume(int v) { SetIntegerProp(19, v); }
+    // --- passed straight to the player, one pair per row of the player's table ---
+    // The value types by kind.
+    using WordBoolValue = bool;
+    using IntegerValue = int;
+    using ColorValue = TColor;
+    using WideStringValue = String;
+    // A string goes in by reference, the rest by value.
+    template <class T> using ValueIn = std::conditional_t<std::is_scalar_v<T>, T, const T&>;
+#define KORVID_PLAYER_FORWARDERS_AS(Name, Kind, Tail)                                              \
+    Kind##Value Name() const {                                                                     \
+        return Get##Kind##Prop(media::dispid::Name);                                               \
+    }                                                                                              \
+    void Set##Name(ValueIn<Kind##Value> v) Tail {                                                  \
+        Set##Kind##Prop(media::dispid::Name, v);                                                   \
+    }
+#define KORVID_PLAYER_FORWARDERS(Name, Kind, Id) KORVID_PLAYER_FORWARDERS_AS(Name, Kind, )
+    // Enabled is the player's own: the component's window stays enabled.
+#define KORVID_PLAYER_FORWARDERS_OVERRIDE(Name, Kind, Id)                                          \
+    KORVID_PLAYER_FORWARDERS_AS(Name, Kind, override)
+    KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PLAYER_FORWARDERS, KORVID_PLAYER_FORWARDERS_OVERRIDE)
+#undef KORVID_PLAYER_FORWARDERS_AS
+#undef KORVID_PLAYER_FORWARDERS
+#undef KORVID_PLAYER_FORWARDERS_OVERRIDE
 
     // --- events ---
     TNotifyEvent OnOpenComplete;
@@ -346,7 +297,9 @@ private:
     // One step of a bounded wait for the player's threads.
     void PaceWait();
     String AutomaticFileName(const String& Extension);
-    void ReleaseBasicVideo() { basicVideoHeld_ = false; }
+    void ReleaseBasicVideo() {
+        basicVideoHeld_ = false;
+    }
 
     // The frame hook path.
     bool InsertSampleGrabber();

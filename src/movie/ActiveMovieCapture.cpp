@@ -171,7 +171,7 @@ ObjectPtr<TBitmap> TActiveMovie::GrabFromRenderer() {
 }
 
 bool TActiveMovie::CaptureFrameToBitmap(TBitmap* Bitmap) {
-    if (GetIntegerProp(media::dispid::OpenState) != kOpenStateOpen) return false;
+    if (OpenState() != kOpenStateOpen) return false;
     String name;
     return CaptureFrameTo(fdBitmap, name, nullptr, Bitmap);
 }

@@ -75,7 +75,7 @@ void TActiveMovie::UpdateLayout() {
     }
     const int vw = GetIntegerProp(d::ImageSourceWidth);
     const int vh = GetIntegerProp(d::ImageSourceHeight);
-    if (GetIntegerProp(d::OpenState) != kOpenStateOpen || showControls_ || vw == 0 || vh == 0) {
+    if (OpenState() != kOpenStateOpen || showControls_ || vw == 0 || vh == 0) {
         innerPanel_->SetBounds(0, 0, W, H);
         HideScrollBars();
         repaintOnLayout_ = false;
@@ -242,8 +242,7 @@ void TActiveMovie::SetDisplayLogo(bool v) {
     if (v)
         logoMode_ = false;
     else
-        logoMode_ = !(GetIntegerProp(d::OpenState) == kOpenStateOpen &&
-                      GetIntegerProp(d::ReadyState) == kReadyStateComplete &&
+        logoMode_ = !(OpenState() == kOpenStateOpen && ReadyState() == kReadyStateComplete &&
                       GetIntegerProp(d::ImageSourceWidth) != 0);
     UpdateLayout();
 }
@@ -362,9 +361,7 @@ LRESULT TActiveMovie::RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 void TActiveMovie::HiddenFormWndProc(TMessage& Message) {
     switch (Message.Msg) {
     case WM_WINDOWPOSCHANGING:
-        if (GetIntegerProp(d::OpenState) == kOpenStateOpen &&
-            GetIntegerProp(d::PlayState) != kPlayStatePlaying)
-            Seek(currentTime_);
+        if (OpenState() == kOpenStateOpen && PlayState() != kPlayStatePlaying) Seek(currentTime_);
         break;
     case WM_KEYUP:
         if (GetIntegerProp(d::DisplaySize) == media::mpFullScreen &&

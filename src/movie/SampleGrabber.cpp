@@ -223,7 +223,7 @@ bool TActiveMovie::GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap) {
         grabBusy_ = false;
     });
     bool started = false;
-    if (GetIntegerProp(media::dispid::PlayState) == kPlayStatePaused) {
+    if (PlayState() == kPlayStatePaused) {
         callback_->SetResume(true);
         player_->Play();
         started = true;

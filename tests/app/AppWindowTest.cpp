@@ -190,13 +190,13 @@ TEST_F(AppWindowTest, TheWholeRoadOnATwoByTwoGrid) {
 
     // Seek buttons pause first; "Prev 5s" does nothing at 5 s or less.
     form_->ActiveMovie1->Pause();
-    form_->ActiveMovie1->SetDoubleProp(1027, 3.0);
+    form_->ActiveMovie1->SetCurrentPosition(3.0);
     Click(form_->Button11);
-    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 3.0, 1e-9);
+    EXPECT_NEAR(form_->ActiveMovie1->CurrentPosition(), 3.0, 1e-9);
     Click(form_->Button12);
-    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 8.0, 1e-9);
+    EXPECT_NEAR(form_->ActiveMovie1->CurrentPosition(), 8.0, 1e-9);
     Click(form_->skButton3);
-    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 7.9, 1e-9);
+    EXPECT_NEAR(form_->ActiveMovie1->CurrentPosition(), 7.9, 1e-9);
 
     Click(form_->skRadioButton3); // 2x2
     EXPECT_FALSE(form_->CellImages[CellIndex(2, 2)]->Visible());
@@ -412,9 +412,9 @@ TEST_F(AppWindowTest, CaptureStopsBeforeTouchingAnythingWhenNoWorkingFolderCanBe
 TEST_F(AppWindowTest, AFourByFourCaptureWithTheBrightnessOfTheBar) {
     Open(Video("clip.mpg", 18));
     form_->ActiveMovie1->Pause();
-    form_->ActiveMovie1->SetDoubleProp(1027, 3.0);
+    form_->ActiveMovie1->SetCurrentPosition(3.0);
     Click(form_->skButton2);
-    EXPECT_NEAR(form_->ActiveMovie1->GetDoubleProp(1027), 3.1, 1e-9);
+    EXPECT_NEAR(form_->ActiveMovie1->CurrentPosition(), 3.1, 1e-9);
 
     Click(form_->skRadioButton7); // 4x4
     EXPECT_TRUE(form_->CellImages[CellIndex(3, 3)]->Visible());
@@ -464,7 +464,7 @@ TEST_F(AppWindowTest, CloseDuringAutoPositionsWaitsForTheStep) {
     Click(form_->skButton4);
     form_->OnStepIdle = nullptr;
     ASSERT_TRUE(clicked);
-    EXPECT_EQ(form_->ActiveMovie1->GetIntegerProp(1061), kOpenStateOpen);
+    EXPECT_EQ(form_->ActiveMovie1->OpenState(), kOpenStateOpen);
     EXPECT_FALSE(form_->Button1->Enabled());
     ExpectReadyToCapture();
     EXPECT_NEAR(form_->CellPositions[0], 1.0, 1e-9); // 1/10 of the clip
@@ -503,7 +503,7 @@ TEST_F(AppWindowTest, AFileWithoutVideoCapturesNoPictureAndTheOutputStepsSaySo) 
 TEST_F(AppWindowTest, EscLeavesFullScreen) {
     Open(Video("clip.mpg", 2));
     TActiveMovie* movie = form_->ActiveMovie1;
-    ASSERT_EQ(movie->GetIntegerProp(media::dispid::OpenState), kOpenStateOpen);
+    ASSERT_EQ(movie->OpenState(), kOpenStateOpen);
     movie->SetIntegerProp(media::dispid::DisplaySize, media::mpFullScreen);
     const HWND renderer = movie->RendererWindow();
     ASSERT_NE(renderer, 0u);

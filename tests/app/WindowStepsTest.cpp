@@ -310,7 +310,7 @@ TEST_F(WindowSteps, CancelledDialogsChangeNothing) {
     EXPECT_EQ(form_->Edit1->Text(), Path("clip.mpg"));
     EXPECT_TRUE(form_->Button1->Enabled());
     EXPECT_FALSE(form_->Button2->Enabled());
-    EXPECT_EQ(form_->ActiveMovie1->GetIntegerProp(1061), kOpenStateClosed);
+    EXPECT_EQ(form_->ActiveMovie1->OpenState(), kOpenStateClosed);
     EXPECT_TRUE(form_->ActiveMovie1->ShowControls());
 
     form_->PageControl1->SetActivePageIndex(1);

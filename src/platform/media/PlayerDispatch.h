@@ -5,61 +5,59 @@
 
 namespace media {
 
+// The properties a host passes straight through, as X(Name, Kind, id); Kind is WordBool,
+// Integer, Color or WideString. A property the host control has a name of its own for comes
+// as Shared(Name, Kind, id), so a host can give it an override.
+#define KORVID_PLAYER_PASSED_PROPERTIES(X, Shared)                                                 \
+    X(AllowScan, WordBool, 1035)                                                                   \
+    X(AnimationAtStart, WordBool, 1045)                                                            \
+    X(AudioStream, Integer, 1096)                                                                  \
+    X(AutoRewind, WordBool, 1018)                                                                  \
+    X(Balance, Integer, 20) /* -10000 (left) .. 10000 (right) */                                   \
+    X(BaseURL, WideString, 1082)                                                                   \
+    X(CaptioningID, WideString, 1085)                                                              \
+    X(ClickToPlay, WordBool, 1025)                                                                 \
+    X(CursorType, Integer, 1044)                                                                   \
+    X(DefaultFrame, WideString, 1083)                                                              \
+    X(EnableContextMenu, WordBool, 1021)                                                           \
+    Shared(Enabled, WordBool, -514) X(EnableFullScreenControls, WordBool,                          \
+                                      1108) X(EnablePositionControls, WordBool, 27)                \
+        X(EnableTracker, WordBool, 29) X(InvokeURLs, WordBool, 1020) X(Language, Integer, 1095) X( \
+            Mute, WordBool, 1089) X(PlayCount, Integer, 1030) X(SAMIFileName, WideString, 1099)    \
+            X(SAMILang, WideString, 1098) X(SAMIStyle, WideString, 1097)                           \
+                X(SendErrorEvents, WordBool, 1064) X(SendKeyboardEvents, WordBool, 1013) X(        \
+                    SendMouseClickEvents, WordBool, 1014) X(SendMouseMoveEvents, WordBool, 1015)   \
+                    X(SendOpenStateChangeEvents, WordBool, 1062) X(SendPlayStateChangeEvents,      \
+                                                                   WordBool, 1069)                 \
+                        X(SendWarningEvents, WordBool, 1063) X(ShowAudioControls, WordBool, 1107)  \
+                            X(ShowCaptioning, WordBool, 1084) X(ShowDisplay, WordBool, 22) X(      \
+                                ShowGotoBar, WordBool, 1088) X(ShowPositionControls, WordBool, 24) \
+                                X(ShowStatusBar, WordBool, 1086) X(ShowTracker, WordBool, 26)      \
+                                    X(VideoBorder3D, WordBool, 1103)                               \
+                                        X(VideoBorderColor, Color, 1102)                           \
+                                            X(VideoBorderWidth, Integer, 1101)                     \
+                                                X(Volume, Integer,                                 \
+                                                  19) /* hundredths of a decibel, -10000..0 */
+
 namespace dispid {
+#define KORVID_PLAYER_DISPID(Name, Kind, Id) constexpr DISPID Name = Id;
+KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PLAYER_DISPID, KORVID_PLAYER_DISPID)
+#undef KORVID_PLAYER_DISPID
+
 // Properties with a meaning of their own.
-constexpr DISPID Volume = 19;       // I4, hundredths of a decibel, -10000..0
-constexpr DISPID Balance = 20;      // I4, -10000 (left) .. 10000 (right)
-constexpr DISPID ShowDisplay = 22;  // BOOL
 constexpr DISPID ShowControls = 23; // BOOL, the control bar
-constexpr DISPID ShowPositionControls = 24;
-constexpr DISPID ShowTracker = 26;
-constexpr DISPID EnablePositionControls = 27;
-constexpr DISPID EnableTracker = 29;
-constexpr DISPID DisplayMode = 32; // I4, 0 time, 1 frames
+constexpr DISPID DisplayMode = 32;  // I4, 0 time, 1 frames
 constexpr DISPID ImageSourceWidth = 1001;
 constexpr DISPID ImageSourceHeight = 1002;
-constexpr DISPID Duration = 1003; // R8, seconds or frames by the display mode
-constexpr DISPID SendKeyboardEvents = 1013;
-constexpr DISPID SendMouseClickEvents = 1014;
-constexpr DISPID SendMouseMoveEvents = 1015;
-constexpr DISPID AutoRewind = 1018;
-constexpr DISPID InvokeURLs = 1020;
-constexpr DISPID EnableContextMenu = 1021;
-constexpr DISPID ClickToPlay = 1025;
+constexpr DISPID Duration = 1003;        // R8, seconds or frames by the display mode
 constexpr DISPID FileName = 1026;        // BSTR, writing opens, empty closes
 constexpr DISPID CurrentPosition = 1027; // R8, seconds or frames by the display mode
 constexpr DISPID Rate = 1028;            // R8
-constexpr DISPID PlayCount = 1030;
-constexpr DISPID DisplaySize = 1032; // I4, 0 default, 1 half, 2 double, 3 full screen, 4 fit
-constexpr DISPID AllowScan = 1035;
-constexpr DISPID CursorType = 1044;
-constexpr DISPID AnimationAtStart = 1045;
+constexpr DISPID DisplaySize = 1032;     // I4, 0 default, 1 half, 2 double, 3 full screen, 4 fit
 constexpr DISPID OpenState = 1061;
-constexpr DISPID SendOpenStateChangeEvents = 1062;
-constexpr DISPID SendWarningEvents = 1063;
-constexpr DISPID SendErrorEvents = 1064;
 constexpr DISPID PlayState = 1068;
-constexpr DISPID SendPlayStateChangeEvents = 1069;
-constexpr DISPID BaseURL = 1082;
-constexpr DISPID DefaultFrame = 1083;
-constexpr DISPID ShowCaptioning = 1084;
-constexpr DISPID CaptioningID = 1085;
-constexpr DISPID ShowStatusBar = 1086;
-constexpr DISPID ShowGotoBar = 1088;
-constexpr DISPID Mute = 1089;
-constexpr DISPID Language = 1095;
-constexpr DISPID AudioStream = 1096;
-constexpr DISPID SAMIStyle = 1097;
-constexpr DISPID SAMILang = 1098;
-constexpr DISPID SAMIFileName = 1099;
-constexpr DISPID VideoBorderWidth = 1101;
-constexpr DISPID VideoBorderColor = 1102;
-constexpr DISPID VideoBorder3D = 1103;
-constexpr DISPID ShowAudioControls = 1107;
-constexpr DISPID EnableFullScreenControls = 1108;
 constexpr DISPID VideoInFrame = 1112; // kept only
 constexpr DISPID AutoSize = -500;
-constexpr DISPID Enabled = -514;
 constexpr DISPID ReadyState = -525;
 } // namespace dispid
 
