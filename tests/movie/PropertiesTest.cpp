@@ -215,6 +215,13 @@ TEST_F(MovieProperties, PassThroughPropertiesReachThePlayerByTheirIds) {
         ASSERT_EQ(m->Player()->MediaPlayer().GetProperty(c.id, &v), S_OK) << c.name;
         EXPECT_EQ(v, c.expected) << c.name;
         EXPECT_TRUE(IsPublishedProp(m, c.name)) << c.name;
+        // Read back by name, which takes the value from the player as its own kind.
+        if (c.expected.vt == VT_BSTR)
+            EXPECT_EQ(GetStrProp(m, c.name), c.expected.bstrVal) << c.name;
+        else if (c.expected.vt == VT_BOOL)
+            EXPECT_EQ(GetOrdProp(m, c.name) != 0, c.expected.boolVal != 0) << c.name;
+        else
+            EXPECT_EQ(GetOrdProp(m, c.name), c.expected.lVal) << c.name;
     }
 }
 
