@@ -6,8 +6,8 @@
 namespace media {
 
 // The properties a host passes straight through, as X(Name, Kind, id); Kind is WordBool,
-// Integer, Color or WideString. A property the host control has a name of its own for comes
-// as Shared(Name, Kind, id), so a host can give it an override.
+// Integer, Color or WideString. One whose name a host control already has (Enabled) comes as
+// Shared(Name, Kind, id), so the host can make its setter an override.
 #define KORVID_PLAYER_PASSED_PROPERTIES(X, Shared)                                                 \
     X(AllowScan, WordBool, 1035)                                                                   \
     X(AnimationAtStart, WordBool, 1045)                                                            \
