@@ -3,9 +3,9 @@
 // it (octree quantising, each ditherer, the fast colour lookup).
 #include "gif/GIFColorLookup.h"
 #include "gif/GIFDitherers.h"
-#include "gif/GIFEncoders.h"
-#include "gif/GIFLZWDecoder.h"
 #include "gif/GIFQuantizer.h"
+#include "gif/codec/GIFEncoders.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,11 +13,15 @@ endfunction()
 
 # Every library is the .cpp files of its folder (and the folders below it); a folder with no
 # sources yet is a header-only interface library, so each layer can grow file by file.
+# EXCLUDE names subfolders that are libraries of their own.
 function(korvid_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   korvid_include_root(${name} ${dir} root)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${dir}/*.cpp")
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")  # a program's entry point is not library code
+  foreach(folder IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${dir}/${folder}/")
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${root})

@@ -2,9 +2,9 @@
 // tables and LZW image data, through the codec's whole read path. Every input must end in a
 // loaded image, warnings, or a GIFException; never a crash, overrun or hang.
 #include "GIFWorkCap.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImageCore.h"
-#include "gif/GIFLZWDecoder.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

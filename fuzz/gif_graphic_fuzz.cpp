@@ -8,9 +8,9 @@
 #include "GIFWorkCap.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
-#include "gif/GIFException.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -24,9 +24,6 @@ constexpr TPoint Point(int x, int y) {
     return TPoint{x, y};
 }
 
-// 0x00BBGGRR, or a system colour: the high bit set and the COLOR_ index in the low byte.
-using TColor = std::int32_t;
-
 constexpr TColor SystemColor(int index) {
     return TColor(0x80000000u | unsigned(index));
 }

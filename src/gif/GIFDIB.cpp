@@ -1,7 +1,7 @@
 #include "gif/GIFDIB.h"
 
-#include "gif/GIFException.h"
-#include "gif/GIFStreamIO.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Dc.h"

@@ -4,11 +4,11 @@
 
 #include "framework/Picture.h"
 #include "framework/ProgressScope.h"
-#include "gif/GIFException.h"
 #include "gif/GIFPainter.h"
 #include "gif/GIFPalettes.h"
-#include "gif/GIFReadAhead.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFReadAhead.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/Clipboard.h"

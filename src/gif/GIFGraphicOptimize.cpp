@@ -1,9 +1,9 @@
 // Frame optimisation of a whole image: sorting colour maps, merging frames with what the
 // earlier ones leave on screen, cropping transparent edges and cleaning up extensions.
 #include "framework/ProgressScope.h"
-#include "gif/GIFException.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "gif/GIFHeader.h"
 
-#include "gif/GIFException.h"
 #include "gif/GIFImageCore.h"
-#include "gif/GIFStreamIO.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 
 #include <algorithm>
 #include <cctype>

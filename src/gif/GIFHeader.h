@@ -1,8 +1,8 @@
 #pragma once
 // The head and tail of a GIF stream: signature and version, the logical screen descriptor
 // with the global colour table, and the trailer byte.
-#include "gif/GIFColorMap.h"
 #include "gif/GIFItem.h"
+#include "gif/codec/GIFColorMap.h"
 
 class TGIFHeader;
 

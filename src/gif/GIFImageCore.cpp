@@ -1,8 +1,8 @@
 #include "gif/GIFImageCore.h"
 
-#include "gif/GIFException.h"
-#include "gif/GIFStreamIO.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 
 #include <algorithm>
 

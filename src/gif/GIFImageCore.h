@@ -3,9 +3,9 @@
 // parts ask for. The picture class of the framework builds on it; every item of a GIF
 // reaches its image through this.
 #include "framework/GraphicsTypes.h"
-#include "gif/GIFEncoders.h"
 #include "gif/GIFHeader.h"
 #include "gif/GIFItem.h"
+#include "gif/codec/GIFEncoders.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
 #include "gif/GIFSubImage.h"
 
-#include "gif/GIFException.h"
 #include "gif/GIFImageCore.h"
-#include "gif/GIFLZWDecoder.h"
-#include "gif/GIFStreamIO.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFLZWDecoder.h"
+#include "gif/codec/GIFStreamIO.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,11 +6,11 @@
 // (GIFSubImageRender.cpp, GIFSubImageCache.h), draws itself onto a canvas
 // (GIFSubImageDrawing.h), does the pixel work of frame optimisation (GIFSubImageOptimize.cpp)
 // and can keep its pixels coded while nothing needs them (GIFSubImageCoded.cpp).
-#include "gif/GIFColorMap.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
 #include "gif/GIFItem.h"
 #include "gif/GIFSubImageCache.h"
+#include "gif/codec/GIFColorMap.h"
 
 #include <memory>
 #include <vector>

@@ -2,9 +2,9 @@
 // of its image data while nothing shows or changes it, and decodes it when something does.
 #include "gif/GIFSubImage.h"
 
-#include "gif/GIFEncoders.h"
 #include "gif/GIFImageCore.h"
-#include "gif/GIFLZWDecoder.h"
+#include "gif/codec/GIFEncoders.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The pixel work of frame optimisation: cropping transparent edges and turning pixels that
 // repeat the previous frame into transparent ones.
-#include "gif/GIFException.h"
 #include "gif/GIFImageCore.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
 
 #include <algorithm>
 #include <cstring>

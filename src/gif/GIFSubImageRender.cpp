@@ -4,10 +4,10 @@
 #include "gif/GIFColorLookup.h"
 #include "gif/GIFDIB.h"
 #include "gif/GIFDitherers.h"
-#include "gif/GIFException.h"
 #include "gif/GIFGraphic.h"
 #include "gif/GIFPalettes.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Object.h"
 

@@ -10,3 +10,6 @@ using Word = std::uint16_t;
 using Cardinal = std::uint32_t;
 using LongWord = std::uint32_t;
 using Int64 = std::int64_t;
+// A colour: 0x00BBGGRR, or a system colour (the high bit set and the COLOR_ index in the low
+// byte).
+using TColor = std::int32_t;

@@ -4,7 +4,7 @@
 #include "GIFGraphicTestUtil.h"
 #include "PainterTestUtil.h"
 
-#include "gif/GIFEncoders.h"
+#include "gif/codec/GIFEncoders.h"
 #include "rtl/Stream.h"
 
 #include <gtest/gtest.h>

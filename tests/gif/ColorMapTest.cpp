@@ -1,5 +1,5 @@
 #include "GIFTestUtil.h"
-#include "gif/GIFException.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Object.h"
 
 #include <gtest/gtest.h>

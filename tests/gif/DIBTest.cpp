@@ -1,5 +1,5 @@
 #include "gif/GIFDIB.h"
-#include "gif/GIFException.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"

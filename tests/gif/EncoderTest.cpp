@@ -1,6 +1,7 @@
 #include "GIFTestUtil.h"
-#include "gif/GIFEncoders.h"
-#include "gif/GIFException.h"
+#include "gif/codec/GIFEncoders.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <gtest/gtest.h>
 

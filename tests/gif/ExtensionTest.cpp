@@ -1,6 +1,6 @@
 #include "GIFTestUtil.h"
-#include "gif/GIFException.h"
 #include "gif/GIFExtensions.h"
+#include "gif/codec/GIFException.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "framework/Icon.h"
 #include "framework/Metafile.h"
-#include "gif/GIFException.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "GIFGraphicTestUtil.h"
 
-#include "gif/GIFException.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Object.h"
 

@@ -1,8 +1,8 @@
 // Our LZW coder against giflib's, both ways: what we write giflib reads back pixel for pixel,
 // and what giflib writes we read back pixel for pixel, over index buffers of several shapes,
 // bit depths and both row orders.
-#include "gif/GIFEncoders.h"
-#include "gif/GIFLZWDecoder.h"
+#include "gif/codec/GIFEncoders.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <gtest/gtest.h>
 

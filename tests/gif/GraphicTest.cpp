@@ -2,7 +2,7 @@
 #include "GIFTestUtil.h"
 
 #include "framework/Picture.h"
-#include "gif/GIFException.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Object.h"
 #include "platform/user/Clipboard.h"
 #include "support/TempFolder.h"

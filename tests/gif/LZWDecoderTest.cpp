@@ -1,6 +1,6 @@
 #include "GIFTestUtil.h"
-#include "gif/GIFException.h"
-#include "gif/GIFLZWDecoder.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // every look-up walks the probe chain, and a store that finds its probe cycle full starts a
 // new table. Whatever the encoder does to be fast, its bytes must be these.
 #include "GIFTestUtil.h"
-#include "gif/GIFEncoders.h"
-#include "gif/GIFException.h"
+#include "gif/codec/GIFEncoders.h"
+#include "gif/codec/GIFException.h"
 
 #include <gtest/gtest.h>
 

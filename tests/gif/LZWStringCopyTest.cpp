@@ -1,5 +1,5 @@
 #include "GIFTestUtil.h"
-#include "gif/GIFLZWDecoder.h"
+#include "gif/codec/GIFLZWDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "GIFGraphicTestUtil.h"
 #include "GIFTestUtil.h"
 
-#include "gif/GIFException.h"
-#include "gif/GIFReadAhead.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFReadAhead.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "gif/GIFDitherers.h"
-#include "gif/GIFException.h"
 #include "gif/GIFPalettes.h"
 #include "gif/GIFReduce.h"
+#include "gif/codec/GIFException.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Palette.h"

@@ -1,6 +1,6 @@
 #include "GIFTestUtil.h"
-#include "gif/GIFException.h"
-#include "gif/GIFStreamIO.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 
 #include <gtest/gtest.h>
 

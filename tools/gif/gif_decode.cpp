@@ -6,11 +6,11 @@
 // holds) is refused as saving refuses it, and a screen is composed only up to the size of the
 // largest frame the codec reads.
 //   gif_decode [--dump DIR] [--composite DIR] FILE...
-#include "gif/GIFException.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFGraphic.h"
-#include "gif/GIFStreamIO.h"
 #include "gif/GIFSubImage.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 #include "gif_tool_support.h"
 
 #include <cstdio>

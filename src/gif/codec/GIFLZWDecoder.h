@@ -1,14 +1,11 @@
 #pragma once
 // The image data of one image block (minimum code size, data sub-blocks, block terminator)
 // decoded into one byte per pixel.
+#include "gif/codec/GIFWarningSink.h"
 #include "rtl/Stream.h"
 
-#include <functional>
 #include <memory>
 #include <vector>
-
-// Receives the decoder's and encoder's warnings (the frame routes them to its image).
-using GIFWarningSink = std::function<void(const String& message)>;
 
 // Decodes into pixels (width x height bytes, rows top to bottom, in logical row order also
 // when the file stores them interlaced). The caller fills pixels with the frame's fill index

@@ -1,5 +1,5 @@
 // The colour map's bridges to palettes and DIB colour tables.
-#include "gif/GIFColorMap.h"
+#include "gif/codec/GIFColorMap.h"
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Palette.h"

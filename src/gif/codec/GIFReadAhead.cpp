@@ -1,4 +1,4 @@
-#include "gif/GIFReadAhead.h"
+#include "gif/codec/GIFReadAhead.h"
 
 #include <algorithm>
 #include <cstring>

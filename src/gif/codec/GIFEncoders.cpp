@@ -1,7 +1,7 @@
-#include "gif/GIFEncoders.h"
+#include "gif/codec/GIFEncoders.h"
 
-#include "gif/GIFException.h"
-#include "gif/GIFStreamIO.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "gif/GIFStreamIO.h"
+#include "gif/codec/GIFStreamIO.h"
 
-#include "gif/GIFException.h"
+#include "gif/codec/GIFException.h"
 
 #include <algorithm>
 #include <cstring>

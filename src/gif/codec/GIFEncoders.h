@@ -1,7 +1,7 @@
 #pragma once
 // The image data writers: a real LZW compressor over an open-addressing hash table, and a
 // run-length coder whose codes any standard GIF decoder understands without a string table.
-#include "gif/GIFLZWDecoder.h"
+#include "gif/codec/GIFWarningSink.h"
 #include "rtl/Stream.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
-#include "gif/GIFColorMap.h"
+#include "gif/codec/GIFColorMap.h"
 
-#include "gif/GIFException.h"
-#include "gif/GIFStreamIO.h"
+#include "gif/codec/GIFException.h"
+#include "gif/codec/GIFStreamIO.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // A GIF colour table: up to 256 entries of red, green, blue, in the order the stream stores
 // them. The global table belongs to the header, a local one to a frame; both can sort
 // themselves by how often each colour is used, rewriting the pixels that use them.
-#include "framework/GraphicsTypes.h"
+#include "platform/WinTypes.h"
 #include "rtl/Persistent.h"
 #include "rtl/Stream.h"
 
