@@ -66,6 +66,9 @@ class TBitmap : public TGraphic {
     // Converts the pixels in place; down to 1, 4 or 8 bits by the nearest colour of the
     // palette when one is set, else of the standard table of that depth.
     void SetPixelFormat(TPixelFormat Value);
+    // Bits per pixel of a format (15 bits take 16, the device format 32); "Invalid pixel
+    // format" for one it does not know.
+    static int BitCountOf(TPixelFormat format);
     bool Monochrome() const;
     void SetMonochrome(bool Value);
 
@@ -128,7 +131,6 @@ private:
     };
     // Makes a DIB section of the layout; raises EOutOfResources when it cannot be had.
     static HBITMAP MakeDib(const Layout& layout, Byte** bits);
-    static int BitCountOf(TPixelFormat format);
     static TPixelFormat FormatOf(int bitCount, DWORD compression);
     // The colour table a paletted format gets: from the palette when given, else the
     // standard table of the depth.

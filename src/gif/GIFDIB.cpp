@@ -40,13 +40,10 @@ HANDLE CheckGDIHandle(HANDLE handle) {
 int DIBBitsOfFormat(TPixelFormat format) {
     switch (format) {
     case pf1bit:
-        return 1;
     case pf4bit:
-        return 4;
     case pf8bit:
-        return 8;
     case pf24bit:
-        return 24;
+        return TBitmap::BitCountOf(format);
     default:
         RaiseGIFError(gifmsg::UnsupportedPixelFormat);
     }

@@ -72,8 +72,8 @@ HPALETTE QuantizeBitmapPalette(TBitmap* bitmap, int colorCount, int colorBits,
     return BuildQuantizedPalette(rows, colorCount, colorBits, withSystemColors);
 }
 
-TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMethod, int colorBits,
-                            HPALETTE customPalette) {
+ObjectPtr<TBitmap> ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMethod,
+                                      int colorBits, HPALETTE customPalette) {
     ObjectPtr<TBitmap> result = MakeObject<TBitmap>();
     int width = bitmap->Width(), height = bitmap->Height();
     if (Int64(width) * height > kLargePicture) SetBitmapPixelFormat(*result, pf1bit);
@@ -81,11 +81,11 @@ TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMeth
     if (reductionMethod == redNone) {
         result->Assign(bitmap);
         result->SetPixelFormat(pf24bit);
-        return result.release();
+        return result;
     }
 
     TDIBReader reader(bitmap, pf24bit);
-    if (reductionMethod < 0 || reductionMethod > redPalette) return result.release();
+    if (reductionMethod < 0 || reductionMethod > redPalette) return result;
 
     // The stock palette of redWindows20 is held too: deleting a stock object does nothing.
     gdi::UniqueObject palette;
@@ -126,9 +126,9 @@ TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMeth
     }
 
     std::unique_ptr<TColorLookup> lookup = LookupFor(reductionMethod, palette.get());
-    if (lookup->ColorCount == 0) return result.release();
+    if (lookup->ColorCount == 0) return result;
     std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(ditherMethod, width, lookup.get());
-    if (!ditherer) return result.release();
+    if (!ditherer) return result;
 
     TDIBWriter writer(result.get(), pf8bit, width, height, palette.get());
     for (int y = 0; y < height; ++y) {
@@ -138,5 +138,5 @@ TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMeth
         ditherer->NextRow();
     }
     writer.FlushToBitmap();
-    return result.release();
+    return result;
 }

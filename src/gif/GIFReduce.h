@@ -18,12 +18,12 @@ enum TReductionMethod : Byte {
     redPalette = 9,
 };
 
-// A new bitmap owned by the caller: 8 bits per pixel with the method's palette, a 24-bit
+// A new bitmap for the caller: 8 bits per pixel with the method's palette, a 24-bit
 // copy for redNone, or empty for methods it does not know or a palette without entries. The
 // source is converted in place to 24 bits (except for redNone). colorBits (0..8) sets the
 // 2^bits colours of redQuantize.
-TBitmap* ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMethod, int colorBits,
-                            HPALETTE customPalette);
+ObjectPtr<TBitmap> ReduceBitmapColors(TBitmap* bitmap, int reductionMethod, int ditherMethod,
+                                      int colorBits, HPALETTE customPalette);
 
 // An octree palette of colorCount colours from 24-bit rows; withSystemColors puts the 20
 // colours of the system palette at entries 0-9 and 246-255 and quantises 236 in between.

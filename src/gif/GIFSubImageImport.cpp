@@ -139,9 +139,9 @@ void TGIFSubImage::ReadBitmapPixels(TBitmap* source) {
         CreateFrameBitmap()->Assign(source);
     } else {
         DropBitmap();
-        cache_.SetBitmap(ObjectPtr<TBitmap>(
-            ReduceBitmapColors(source, g ? g->ReductionMethod() : redNetscape,
-                               g ? g->DitherMethod() : dtNearest, g ? g->QuantizeBits() : 8, 0)));
+        cache_.SetBitmap(ReduceBitmapColors(source, g ? g->ReductionMethod() : redNetscape,
+                                            g ? g->DitherMethod() : dtNearest,
+                                            g ? g->QuantizeBits() : 8, 0));
         format = cache_.Bitmap()->PixelFormat();
     }
     // Setting the size above has just allocated the pixels, zero-filled; only a frame whose

@@ -82,8 +82,8 @@ TEST(Reduce, QuantiseKeepsFewColoursInWalkOrder) {
     // Walk order sorts by interleaved bits red 7, green 7, blue 7, red 6...
     std::vector<RGBc> colors = {{200, 10, 10}, {10, 10, 200}, {10, 200, 10}};
     ObjectPtr<TBitmap> source = Picture(6, 3, colors);
-    ObjectPtr<TBitmap> result(
-        ReduceBitmapColors(source.get(), redQuantize, dtFloydSteinberg, 8, 0));
+    ObjectPtr<TBitmap> result =
+        ReduceBitmapColors(source.get(), redQuantize, dtFloydSteinberg, 8, 0);
     ASSERT_EQ(result->PixelFormat(), pf8bit);
     ASSERT_EQ(result->Width(), 6);
     std::vector<RGBQUAD> table = ColorTable(*result);
@@ -101,7 +101,7 @@ TEST(Reduce, QuantiseKeepsFewColoursInWalkOrder) {
 
 TEST(Reduce, ZeroBitsGiveTheAverageColour) {
     ObjectPtr<TBitmap> source = Picture(2, 1, {{0, 0, 0}, {255, 101, 3}});
-    ObjectPtr<TBitmap> result(ReduceBitmapColors(source.get(), redQuantize, dtNearest, 0, 0));
+    ObjectPtr<TBitmap> result = ReduceBitmapColors(source.get(), redQuantize, dtNearest, 0, 0);
     std::vector<RGBQUAD> table = ColorTable(*result);
     ASSERT_GE(table.size(), 1u);
     EXPECT_EQ(table[0].rgbRed, 127);
@@ -116,8 +116,8 @@ TEST(Reduce, QuantiseBitsAboveEightStayWithin256Colours) {
     for (int i = 0; i < 600; ++i)
         colors.push_back({Byte(i * 7), Byte(i * 13), Byte(i * 29)});
     ObjectPtr<TBitmap> source = Picture(60, 10, colors);
-    ObjectPtr<TBitmap> result(
-        ReduceBitmapColors(source.get(), redQuantize, dtFloydSteinberg, 12, 0));
+    ObjectPtr<TBitmap> result =
+        ReduceBitmapColors(source.get(), redQuantize, dtFloydSteinberg, 12, 0);
     ASSERT_EQ(result->PixelFormat(), pf8bit);
     EXPECT_LE(ColorTable(*result).size(), 256u);
 }
@@ -126,7 +126,7 @@ TEST(Reduce, GrayScaleNearestIsTheLuminance) {
     std::vector<RGBc> colors = {
         {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {17, 99, 201}};
     ObjectPtr<TBitmap> source = Picture(5, 3, colors);
-    ObjectPtr<TBitmap> result(ReduceBitmapColors(source.get(), redGrayScale, dtNearest, 8, 0));
+    ObjectPtr<TBitmap> result = ReduceBitmapColors(source.get(), redGrayScale, dtNearest, 8, 0);
     ASSERT_EQ(result->PixelFormat(), pf8bit);
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 5; ++x) {
@@ -142,8 +142,8 @@ TEST(Reduce, GrayScaleNearestIsTheLuminance) {
 
 TEST(Reduce, QuantiseWindowsFramesTheColoursWithTheSystemOnes) {
     ObjectPtr<TBitmap> source = Picture(4, 4, {{1, 2, 3}, {250, 100, 7}});
-    ObjectPtr<TBitmap> result(
-        ReduceBitmapColors(source.get(), redQuantizeWindows, dtNearest, 8, 0));
+    ObjectPtr<TBitmap> result =
+        ReduceBitmapColors(source.get(), redQuantizeWindows, dtNearest, 8, 0);
     std::vector<RGBQUAD> table = ColorTable(*result);
     ASSERT_EQ(table.size(), 256u);
     std::vector<PALETTEENTRY> system = Entries(StockPalette());
@@ -166,17 +166,17 @@ TEST(Reduce, WhatGivesAnEmptyBitmapOrACopy) {
                  {"dither above 6", redGrayScale, 7},
                  {"redPalette without a palette", redPalette, dtNearest}};
     for (const Case& c : empty) {
-        ObjectPtr<TBitmap> result(ReduceBitmapColors(source.get(), c.method, c.dither, 8, 0));
+        ObjectPtr<TBitmap> result = ReduceBitmapColors(source.get(), c.method, c.dither, 8, 0);
         EXPECT_TRUE(result->Empty()) << c.what;
     }
     source->SetPixelFormat(pf8bit);
-    ObjectPtr<TBitmap> copy(ReduceBitmapColors(source.get(), redNone, dtNearest, 8, 0));
+    ObjectPtr<TBitmap> copy = ReduceBitmapColors(source.get(), redNone, dtNearest, 8, 0);
     EXPECT_EQ(copy->PixelFormat(), pf24bit);
     EXPECT_EQ(copy->Width(), 3);
     EXPECT_EQ(source->PixelFormat(), pf8bit);
 
     HPALETTE own = BuildMonochromePalette();
-    ObjectPtr<TBitmap> custom(ReduceBitmapColors(source.get(), redPalette, dtNearest, 8, own));
+    ObjectPtr<TBitmap> custom = ReduceBitmapColors(source.get(), redPalette, dtNearest, 8, own);
     std::vector<RGBQUAD> table = ColorTable(*custom);
     ASSERT_EQ(table.size(), 256u);
     EXPECT_EQ(table[1].rgbRed, 255);
@@ -191,13 +191,13 @@ TEST(Reduce, NoPixelsAreInvalidDimensionsForEveryPalette) {
     ObjectPtr<TBitmap> source = Picture(0, 0, {{1, 2, 3}});
     for (int method : {redWindows20, redGrayScale, redNetscape, redQuantize, redQuantizeWindows}) {
         try {
-            ObjectPtr<TBitmap> result(ReduceBitmapColors(source.get(), method, dtNearest, 8, 0));
+            ObjectPtr<TBitmap> result = ReduceBitmapColors(source.get(), method, dtNearest, 8, 0);
             ADD_FAILURE() << "method " << method << " gave a bitmap";
         } catch (const GIFException& e) {
             EXPECT_EQ(e.Message(), "Invalid image dimensions") << method;
         }
     }
     // Copying needs no dimensions.
-    ObjectPtr<TBitmap> copy(ReduceBitmapColors(source.get(), redNone, dtNearest, 8, 0));
+    ObjectPtr<TBitmap> copy = ReduceBitmapColors(source.get(), redNone, dtNearest, 8, 0);
     EXPECT_EQ(copy->Width(), 0);
 }
