@@ -6,6 +6,7 @@
 // (GIFSubImageRender.cpp, GIFSubImageCache.h), draws itself onto a canvas
 // (GIFSubImageDrawing.h), does the pixel work of frame optimisation (GIFSubImageOptimize.cpp)
 // and can keep its pixels coded while nothing needs them (GIFSubImageCoded.cpp).
+#include "framework/GraphicsTypes.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
 #include "gif/GIFItem.h"
@@ -17,6 +18,7 @@
 
 class TBitmap;
 class TCanvas;
+class TGraphic;
 class TGIFSubImage;
 class TIcon;
 class TMetafile;

@@ -1,8 +1,21 @@
 #include "gif/GIFSubImageCache.h"
 
+#include "framework/Bitmap.h"
+
+GIFSubImageCache::GIFSubImageCache() = default;
+GIFSubImageCache::~GIFSubImageCache() = default;
+
 TBitmap* GIFSubImageCache::NewBitmap() {
     bitmap_ = MakeObject<TBitmap>();
     return bitmap_.get();
+}
+
+void GIFSubImageCache::SetBitmap(ObjectPtr<TBitmap> bitmap) {
+    bitmap_ = std::move(bitmap);
+}
+
+void GIFSubImageCache::DropBitmap() {
+    bitmap_.reset();
 }
 
 void GIFSubImageCache::SetMask(HBITMAP mask) {

@@ -2,13 +2,16 @@
 // What a frame keeps of its last rendering: the bitmap at its own size, the monochrome mask
 // of its transparent pixels (1 = transparent) and its palette. Each is dropped by whatever
 // makes it out of date and rebuilt on demand.
-#include "framework/Bitmap.h"
 #include "platform/WinTypes.h"
 #include "platform/gdi/Owned.h"
+#include "rtl/Object.h"
+
+class TBitmap;
 
 class GIFSubImageCache {
 public:
-    GIFSubImageCache() = default;
+    GIFSubImageCache();
+    ~GIFSubImageCache();
     GIFSubImageCache(const GIFSubImageCache&) = delete;
     GIFSubImageCache& operator=(const GIFSubImageCache&) = delete;
 
@@ -16,8 +19,8 @@ public:
     TBitmap* Bitmap() const { return bitmap_.get(); }
     // Replaces the bitmap by a new empty one.
     TBitmap* NewBitmap();
-    void SetBitmap(ObjectPtr<TBitmap> bitmap) { bitmap_ = std::move(bitmap); }
-    void DropBitmap() { bitmap_.reset(); }
+    void SetBitmap(ObjectPtr<TBitmap> bitmap);
+    void DropBitmap();
 
     HBITMAP Mask() const { return mask_.get(); }
     // The mask must be built at the next rendering.
