@@ -122,24 +122,34 @@ void TForm1::SeekTo(double position) {
     ActiveMovie1->SetCurrentPosition(position);
 }
 
-ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame() {
+TBitmap* TForm1::GrabAdjusted() {
     // The movie's grab itself waits (bounded) for a seek still on its way to land.
     ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
-    if (ActiveMovie1->CaptureFrameToBitmap(frame.get()) && !frame->Empty()) {
-        // The picture view's original takes the grabbed pixels over rather than a copy.
-        OrImage1->PictureOriginal()->Bitmap()->SetHandle(frame->ReleaseHandle());
-        frame->Assign(OrImage1->AdjustedPicture()->Graphic());
-    } else {
+    if (!ActiveMovie1->CaptureFrameToBitmap(frame.get()) || frame->Empty()) return nullptr;
+    // The picture view's original takes the grabbed pixels over rather than a copy.
+    OrImage1->PictureOriginal()->Bitmap()->SetHandle(frame->ReleaseHandle());
+    return dynamic_cast<TBitmap*>(OrImage1->AdjustedPicture()->Graphic());
+}
+
+ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame(int divisor) {
+    ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
+    if (TBitmap* adjusted = GrabAdjusted())
+        ::ResizeBitmap(frame.get(), adjusted, adjusted->Width() / divisor,
+                       adjusted->Height() / divisor);
+    else
         frame->SetSize(0, 0);
-    }
     return frame;
 }
 
-int TForm1::ScaleToCell(TBitmap* frame) {
-    if (frame->Width() <= 0) return 0;
+int TForm1::GrabToCell(TBitmap* frame) {
+    TBitmap* adjusted = GrabAdjusted();
+    if (!adjusted || adjusted->Width() <= 0) {
+        frame->SetSize(0, 0);
+        return 0;
+    }
     const int width = CellImages[0]->Width();
-    const int height = frame->Height() * width / frame->Width();
-    ::ResizeBitmap(frame, width, height);
+    const int height = adjusted->Height() * width / adjusted->Width();
+    ::ResizeBitmap(frame, adjusted, width, height);
     return height;
 }
 

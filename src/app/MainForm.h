@@ -159,10 +159,15 @@ private:
     void FixedSleep(DWORD ms);
     double MoviePosition();
     void SeekTo(double position);
-    // Grabs the current frame, adjusted by the picture view; empty when the grab failed.
-    ObjectPtr<TBitmap> GrabAdjustedFrame();
-    // Resamples to the cell picture width; answers the scaled height (0 for an empty frame).
-    int ScaleToCell(TBitmap* frame);
+    // Grabs the current frame into the picture view; answers its adjusted picture, or nil
+    // when the grab failed.
+    TBitmap* GrabAdjusted();
+    // The current frame, adjusted by the picture view and resampled to 1 / divisor of its
+    // sides straight from the adjusted picture; empty when the grab failed.
+    ObjectPtr<TBitmap> GrabAdjustedFrame(int divisor);
+    // The same resampled to the cell picture width into frame; answers the scaled height (0
+    // for an empty frame).
+    int GrabToCell(TBitmap* frame);
     void SetSeekButtonsEnabled(bool enabled);
     // Seeks to a cell's start and waits for the position event, as capture and auto
     // positions do.

@@ -54,10 +54,9 @@ void TForm1::sktempButton6Click(TObject* Sender) {
                 FixedSleep(100);
                 for (int i = 0; i < 3; ++i)
                     Pump();
-                ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
+                ObjectPtr<TBitmap> frame = GrabAdjustedFrame(n);
                 Label2->SetCaption("[" + IntToStr(row) + ":" + IntToStr(column) + "] " +
                                    IntToStr(k) + "/" + IntToStr(frames));
-                ResizeBitmap(frame.get(), frame->Width() / n, frame->Height() / n);
                 Image1->Picture()->Assign(frame.get());
                 ++counter;
                 frame->SaveToFile(workingFiles_.FileName(counter));

@@ -70,8 +70,8 @@ void TForm1::sktempButton1Click(TObject* Sender) {
     }
 
     const double p = MoviePosition();
-    ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
-    const int height = ScaleToCell(frame.get());
+    ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
+    const int height = GrabToCell(frame.get());
     for (int i = 0; i < kCellCount; ++i) {
         CellButtons[size_t(i)]->SetEnabled(true);
         ActiveMovie1->SetShowControls(true);
@@ -150,8 +150,8 @@ void TForm1::cbutton11Click(TObject* Sender) {
     }
     for (int k = 0; k < 5; ++k)
         Pump();
-    ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
-    ScaleToCell(frame.get());
+    ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
+    GrabToCell(frame.get());
     CellImages[size_t(i)]->Picture()->Assign(frame.get());
     CellLabels[size_t(i)]->SetCaption(CellLabelText(p));
     CellPositions[size_t(i)] = p;
@@ -186,8 +186,8 @@ void TForm1::skButton4Click(TObject* Sender) {
                     double(r * n + c + 1) * ActiveMovie1->Duration() / double(n * n + 1);
                 SeekAndSettle(x);
                 FixedSleep(100);
-                ObjectPtr<TBitmap> frame = GrabAdjustedFrame();
-                const int height = ScaleToCell(frame.get());
+                ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
+                const int height = GrabToCell(frame.get());
                 const size_t i = size_t(CellIndex(r, c));
                 if (frame->Width() > 0) CellButtons[i]->SetTop(CellImages[i]->Top() + height - 1);
                 CellImages[i]->Picture()->Assign(frame.get());
