@@ -12,7 +12,6 @@
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
 #include "platform/gdi/Palette.h"
-#include "platform/user/Clipboard.h"
 
 #include <algorithm>
 #include <cstring>
