@@ -51,7 +51,8 @@ endfunction()
 # One GoogleTest executable per test folder; every test in it is registered with CTest. A test
 # sees the tests' own folder and the include roots of what it links.
 function(korvid_tests name dir)
-  # LOCK: tests that share one outside resource (an Xvfb display number) run one at a time.
+  # LOCK: tests of one lock run one at a time (a desktop suite's tests each start their own X
+  # server and window manager; several at once would crowd a busy machine).
   cmake_parse_arguments(ARG "" "LOCK" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${dir}/*.cpp")
   if(NOT sources)

@@ -32,7 +32,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-constexpr const char* kDisplay = ":85";
+// The display of the running test's own server.
+const char* testDisplay = "";
 
 std::string Output(const std::string& command) {
     std::string result;
@@ -102,9 +103,10 @@ protected:
             GTEST_SKIP() << "Xvfb, xdotool, openbox, ffprobe, giftext or import is missing";
         centres_ = ControlCentres();
         fs::create_directories(dir_.Path() / "bin");
-        backend_ = server_.Start(kDisplay, "1280x1024x24");
+        backend_ = server_.Start("1280x1024x24");
+        testDisplay = server_.Display();
         ASSERT_TRUE(backend_) << "Xvfb did not start";
-        ASSERT_TRUE(wm_.Start(kDisplay, dir_.File("openbox.xml")))
+        ASSERT_TRUE(wm_.Start(testDisplay, dir_.File("openbox.xml")))
             << "the window manager did not start";
         // The browser the product page would open: a stand-in that notes what it was given.
         std::ofstream opener(dir_.Path() / "bin" / "xdg-open");
@@ -122,7 +124,7 @@ protected:
         server_.Stop();
     }
     std::string X(const std::string& args) {
-        return Output(std::string("DISPLAY=") + kDisplay + " xdotool " + args + " 2>/dev/null");
+        return Output(std::string("DISPLAY=") + testDisplay + " xdotool " + args + " 2>/dev/null");
     }
     // Clicks at a point of the window's client area.
     void ClickAt(const TPoint& p) {
@@ -133,7 +135,7 @@ protected:
     void Shot(const char* name) {
         const char* out = std::getenv("KORVID_SCREENSHOT_DIR");
         if (!out) return;
-        std::system((std::string("DISPLAY=") + kDisplay + " import -window " + window_ + " '" +
+        std::system((std::string("DISPLAY=") + testDisplay + " import -window " + window_ + " '" +
                      (fs::path(out) / name).string() + "' >/dev/null 2>&1")
                         .c_str());
     }
@@ -155,7 +157,7 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
 
     program_ = fork();
     if (program_ == 0) {
-        setenv("DISPLAY", kDisplay, 1);
+        setenv("DISPLAY", testDisplay, 1);
         setenv("KORVID_SKIP_SETUP", "1", 1);
         setenv("KORVID_BUILD_DIR", KORVID_BUILD_DIR, 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -214,7 +216,7 @@ TEST_F(KorvidXvfbTest, OpenPositionCaptureAndSaveBoth) {
                "-of csv=p=0 '" +
                gif + "'"),
         "159,120,6");
-    EXPECT_EQ(Output("DISPLAY=" + std::string(kDisplay) +
+    EXPECT_EQ(Output("DISPLAY=" + std::string(testDisplay) +
                      " SDL_AUDIODRIVER=dummy timeout 20 ffplay "
                      "-autoexit -loglevel error -loop 1 '" +
                      gif + "' >/dev/null 2>&1 && echo played"),

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char* kDisplay = ":96";
 constexpr UINT_PTR kWatchdog = 78;
 constexpr UINT kWatchdogMs = 15000; // a modal window nobody answers is cancelled after this
 
@@ -41,7 +40,7 @@ constexpr const char* kCommitKeys = "Multi_key a Multi_key e apostrophe";
 
 class DesktopConventions : public test_support::DesktopFixture {
 protected:
-    DesktopConventions() : DesktopFixture(kDisplay, "korvid-xvfb-conventions-") {}
+    DesktopConventions() : DesktopFixture("korvid-xvfb-conventions-") {}
     void SetUp() override {
         // Xlib's own input method reads it when the backend opens.
         std::ofstream(folder_.File("Compose")) << kComposeTable;

@@ -21,7 +21,7 @@ namespace {
 
 class MDIFormOnX : public test_support::DesktopFixture {
 protected:
-    MDIFormOnX() : DesktopFixture(":71", "korvid-xvfb-mdi-") {}
+    MDIFormOnX() : DesktopFixture("korvid-xvfb-mdi-") {}
     void SetUp() override {
         StartDesktop();
         if (!Started()) return;

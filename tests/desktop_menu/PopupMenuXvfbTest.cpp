@@ -19,11 +19,12 @@
 
 namespace {
 
-constexpr const char* kDisplay = ":95";
+// The display of the running test's own server.
+const char* testDisplay = "";
 
 void Xdotool(const std::string& args) {
     std::string command =
-        std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
+        std::string("DISPLAY=") + testDisplay + " xdotool " + args + " >/dev/null 2>&1";
     (void)std::system(command.c_str());
 }
 
@@ -31,7 +32,8 @@ class PopupMenuOnX : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        std::unique_ptr<user::DisplayBackend> backend = server_.Start(kDisplay, "640x480x24");
+        std::unique_ptr<user::DisplayBackend> backend = server_.Start("640x480x24");
+        testDisplay = server_.Display();
         ASSERT_TRUE(backend) << "Xvfb did not start";
         user::SetDisplayBackend(std::move(backend));
         app_ = CreateComponent<TApplication>(nullptr);

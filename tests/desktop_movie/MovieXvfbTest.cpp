@@ -23,7 +23,8 @@
 
 namespace {
 
-constexpr const char* kDisplay = ":81";
+// The display of the running test's own server.
+const char* testDisplay = "";
 namespace d = media::dispid;
 
 // The frame number drawn into a captured bitmap.
@@ -36,7 +37,7 @@ int FrameNumberOf(TBitmap* bitmap) {
 
 void Xdotool(const std::string& args) {
     const std::string command =
-        std::string("DISPLAY=") + kDisplay + " xdotool " + args + " >/dev/null 2>&1";
+        std::string("DISPLAY=") + testDisplay + " xdotool " + args + " >/dev/null 2>&1";
     (void)std::system(command.c_str());
 }
 
@@ -44,7 +45,8 @@ class MovieOnX : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        std::unique_ptr<user::DisplayBackend> backend = server.Start(kDisplay, "800x600x24");
+        std::unique_ptr<user::DisplayBackend> backend = server.Start("800x600x24");
+        testDisplay = server.Display();
         ASSERT_TRUE(backend) << "Xvfb did not start";
         user::SetDisplayBackend(std::move(backend));
         app = CreateComponent<TApplication>(nullptr);

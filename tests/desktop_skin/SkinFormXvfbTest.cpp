@@ -19,11 +19,9 @@
 
 namespace {
 
-constexpr const char* kDisplay = ":86";
-
 class SkinFormOnX : public test_support::DesktopFixture {
 protected:
-    SkinFormOnX() : DesktopFixture(kDisplay, "korvid-xvfb-skin-") {}
+    SkinFormOnX() : DesktopFixture("korvid-xvfb-skin-") {}
     void SetUp() override {
         StartDesktop();
         if (!Started()) return;
@@ -115,7 +113,7 @@ TEST_F(SkinFormOnX, TheApplicationIconReachesTheDesktop) {
     app_->SetIcon(icon.get());
     PumpFor(100);
     int w = 0, h = 0;
-    ASSERT_TRUE(WindowIconSize(kDisplay, "korvid skin", w, h));
+    ASSERT_TRUE(WindowIconSize(display_, "korvid skin", w, h));
     EXPECT_EQ(w, 16);
     EXPECT_EQ(h, 16);
 }
@@ -133,7 +131,7 @@ TEST_F(SkinFormOnX, ScreenshotOfEachStyle) {
                                  std::to_string(form_->Height() + 20) + "+" +
                                  std::to_string(std::max(0, form_->Left() - 10)) + "+" +
                                  std::to_string(std::max(0, form_->Top() - 10));
-        const std::string command = std::string("import -display ") + kDisplay +
+        const std::string command = std::string("import -display ") + display_ +
                                     " -window root -crop " + crop + " +repage " + file;
         EXPECT_EQ(std::system(command.c_str()), 0) << s.name;
     }

@@ -269,8 +269,11 @@ TEST_F(MovieGrabber, BurstFramesAfterTheGrabReachTheCompletedEvent) {
     EXPECT_TRUE(
         PlayUntil([&] { return numbers.size() >= 2 && PlayState() == kPlayStatePaused; }, 40));
     ASSERT_EQ(numbers.size(), 2u);
-    EXPECT_EQ(numbers[0], first + 1);
-    EXPECT_EQ(numbers[1], first + 2);
+    // A sample that arrives while the last frame is still on its way is passed over, so a busy
+    // machine may skip a frame; the run still moves forward.
+    EXPECT_GT(numbers[0], first);
+    EXPECT_GT(numbers[1], numbers[0]);
+    EXPECT_LE(numbers[1], first + 6);
     // The run is over: playing on raises no more.
     movie->Play();
     PlayUntil([] { return false; }, 4);

@@ -97,13 +97,15 @@ protected:
     int PlayState() { return movie->GetIntegerProp(media::dispid::PlayState); }
     int ReadyState() { return movie->GetIntegerProp(media::dispid::ReadyState); }
 
-    // Opens the file and waits until the movie is complete (first picture shown).
+    // Opens the file and waits until the movie is complete (first picture shown) and the
+    // component has heard so: the player's states change before their queued events arrive.
     ::testing::AssertionResult OpenAndWait(TActiveMovie* m, const String& path) {
         m->SetFileName(path);
         m->Open();
         if (!WaitFor([&] {
                 return m->GetIntegerProp(media::dispid::OpenState) == kOpenStateOpen &&
-                       m->GetIntegerProp(media::dispid::ReadyState) == kReadyStateComplete;
+                       m->GetIntegerProp(media::dispid::ReadyState) == kReadyStateComplete &&
+                       !m->Player()->MediaPlayer().WaitForEvents(std::chrono::milliseconds(0));
             }))
             return ::testing::AssertionFailure() << "the movie did not open: " << path;
         return ::testing::AssertionSuccess();

@@ -22,16 +22,16 @@ namespace test_support {
 
 class DesktopFixture : public ::testing::Test {
 protected:
-    DesktopFixture(const char* display, const char* folderPrefix)
-        : display_(display), folder_(folderPrefix) {}
+    explicit DesktopFixture(const char* folderPrefix) : folder_(folderPrefix) {}
 
     // Starts the server, the manager and the application; a derived SetUp goes on only when
     // neither skipped nor failed.
     void StartDesktop() {
         if (!Have("Xvfb") || !Have("xdotool") || !Have(WindowManager::kProgram))
             GTEST_SKIP() << "Xvfb, xdotool or " << WindowManager::kProgram << " is not installed";
-        std::unique_ptr<user::DisplayBackend> backend = server_.Start(display_, "1024x768x24");
+        std::unique_ptr<user::DisplayBackend> backend = server_.Start("1024x768x24");
         ASSERT_TRUE(backend) << "Xvfb did not start";
+        display_ = server_.Display();
         ASSERT_TRUE(wm_.Start(display_, folder_.File("openbox.xml")))
             << "the window manager did not start";
         user::SetDisplayBackend(std::move(backend));
@@ -80,8 +80,8 @@ protected:
         PumpFor(200);
     }
 
-    const char* display_;
     XvfbServer server_;
+    const char* display_ = ""; // the server's, once started
     WindowManager wm_;
     TempFolder folder_;
     TApplication* app_ = nullptr;

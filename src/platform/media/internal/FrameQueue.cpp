@@ -29,6 +29,8 @@ std::optional<FrameTiming> FrameQueue::Peek(std::size_t index, std::chrono::mill
 
 DecodedFrame FrameQueue::Pop() {
     std::lock_guard lock(mutex_);
+    // A seek between the caller's look and this call may have dropped the frames it saw.
+    if (frames_.empty()) return {};
     DecodedFrame f = std::move(frames_.front());
     frames_.pop_front();
     ++moves_;
