@@ -3,7 +3,7 @@
 #include "app/FieldRules.h"
 #include "app/ReplacingFile.h"
 #include "app/ResizeBitmap.h"
-#include "gif/GIFDIB.h"
+#include "framework/BitmapDIB.h"
 #include "platform/avifile/Vfw.h"
 
 #include <cerrno>

@@ -11,7 +11,6 @@
 #include "rtl/ScopeGuard.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -35,66 +34,6 @@ HANDLE CheckGDIHandle(HANDLE handle) {
     // The platform keeps no message table for its error codes, so the fixed text is used.
     if (handle == 0) throw EOutOfResources(gifmsg::OutOfResources);
     return handle;
-}
-
-int DIBBitsOfFormat(TPixelFormat format) {
-    switch (format) {
-    case pf1bit:
-    case pf4bit:
-    case pf8bit:
-    case pf24bit:
-        return TBitmap::BitCountOf(format);
-    default:
-        RaiseGIFError(gifmsg::UnsupportedPixelFormat);
-    }
-}
-
-void FillBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, TPixelFormat format) {
-    if (bitmap == 0 || GetObjectType(bitmap) != OBJ_BITMAP) RaiseGIFError(gifmsg::BitmapNotValid);
-    int bits = DIBBitsOfFormat(format);
-    DIBSECTION ds{};
-    int got = GetObject(bitmap, sizeof(ds), &ds);
-    if (got <= 0) RaiseGIFError(gifmsg::BitmapNotValid);
-    if (got >= static_cast<int>(offsetof(DIBSECTION, dsBitfields)) &&
-        ds.dsBmih.biSize >= kHeaderSize) {
-        header = ds.dsBmih;
-    } else {
-        header = BITMAPINFOHEADER{};
-        header.biWidth = ds.dsBm.bmWidth;
-        header.biHeight = ds.dsBm.bmHeight;
-    }
-    header.biSize = kHeaderSize;
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(bits);
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(RowBytesOf(header.biWidth, bits) *
-                                            std::abs(static_cast<Int64>(header.biHeight)));
-    // The colour counts describe the target's table, not whatever the source had.
-    header.biClrUsed = 0;
-    header.biClrImportant = 0;
-}
-
-void GetBitmapDIBSizes(HBITMAP bitmap, DWORD& infoHeaderSize, DWORD& imageSize,
-                       TPixelFormat format) {
-    BITMAPINFOHEADER header;
-    FillBitmapInfoHeader(bitmap, header, format);
-    int bits = header.biBitCount;
-    infoHeaderSize = bits <= 8 ? kHeaderSize + 4 * (DWORD(1) << bits) : kHeaderSize;
-    imageSize = header.biSizeImage;
-}
-
-bool GetBitmapDIBits(HBITMAP bitmap, HPALETTE palette, void* infoHeader, void* bits,
-                     TPixelFormat format) {
-    auto* header = static_cast<BITMAPINFOHEADER*>(infoHeader);
-    FillBitmapInfoHeader(bitmap, *header, format);
-    gdi::MemoryDC dc;
-    CheckGDIHandle(dc.get());
-    gdi::PaletteSelection selected(dc.get(), palette);
-    if (palette) RealizePalette(dc.get());
-    UINT lines = static_cast<UINT>(std::abs(static_cast<Int64>(header->biHeight)));
-    int copied = GetDIBits(dc.get(), bitmap, 0, lines, bits, static_cast<BITMAPINFO*>(infoHeader),
-                           DIB_RGB_COLORS);
-    return copied > 0;
 }
 
 TPixelFormat BitmapPixelFormat(TBitmap& bitmap) {

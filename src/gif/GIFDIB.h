@@ -1,8 +1,8 @@
 #pragma once
-// Bridges between the framework's TBitmap and raw DIB memory: a bitmap's information header
-// and pixel bits in a chosen pixel format, a row reader that converts a bitmap in place, a
-// row writer that assembles an 8 or 24-bit DIB and hands it to a bitmap, and a blit through
-// a transparency mask.
+// Bridges between the framework's TBitmap and raw DIB memory: a row reader that converts a
+// bitmap in place, a row writer that assembles an 8 or 24-bit DIB and hands it to a bitmap,
+// and a blit through a transparency mask. A bitmap's header and bits in a chosen format are
+// the framework's (framework/BitmapDIB.h).
 #include "framework/Bitmap.h"
 #include "framework/GraphicsTypes.h"
 #include "platform/WinTypes.h"
@@ -11,21 +11,6 @@
 
 // Raises EOutOfResources for a zero handle; answers the handle otherwise.
 HANDLE CheckGDIHandle(HANDLE handle);
-
-// Bits per pixel of the formats the DIB routines accept (1, 4, 8, 24 bits), else raises
-// "Unsupported PixelFormat".
-int DIBBitsOfFormat(TPixelFormat format);
-
-// The header of the bitmap's pixels in the given format: the resolution comes from a DIB
-// section's own header, everything else from the format and the bitmap's size. Raises
-// "Bitmap image is not valid" for a handle that is no bitmap.
-void FillBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, TPixelFormat format);
-// Bytes of the header block (header and colour table) and of the bits.
-void GetBitmapDIBSizes(HBITMAP bitmap, DWORD& infoHeaderSize, DWORD& imageSize,
-                       TPixelFormat format);
-// Fills a header block of GetBitmapDIBSizes' size and the bits; false when no line came.
-bool GetBitmapDIBits(HBITMAP bitmap, HPALETTE palette, void* infoHeader, void* bits,
-                     TPixelFormat format);
 
 TPixelFormat BitmapPixelFormat(TBitmap& bitmap);
 void SetBitmapPixelFormat(TBitmap& bitmap, TPixelFormat format);

@@ -38,6 +38,9 @@ KORVID_EXCEPTION(EInvalidOperation, Exception);
 KORVID_EXCEPTION(EInvalidPointer, Exception);
 KORVID_EXCEPTION(EInvalidGraphic, Exception);
 KORVID_EXCEPTION(EInvalidGraphicOperation, Exception);
+// The GIF codec's errors. The framework's bitmap-to-DIB routines raise it as well, so it
+// stands here, below both.
+KORVID_EXCEPTION(GIFException, EInvalidGraphic);
 KORVID_EXCEPTION(EListError, Exception);
 KORVID_EXCEPTION(EStringListError, EListError);
 KORVID_EXCEPTION(EComponentError, Exception);

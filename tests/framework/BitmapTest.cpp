@@ -121,17 +121,6 @@ TEST(Bitmap, DownToOneBitGivesBlackAndWhite) {
     EXPECT_EQ(PixelOf(*b, 1, 0), clWhite);
 }
 
-HPALETTE MakePalette(std::initializer_list<COLORREF> colours) {
-    std::vector<Byte> buffer(sizeof(LOGPALETTE) + colours.size() * sizeof(PALETTEENTRY));
-    auto* log = reinterpret_cast<LOGPALETTE*>(buffer.data());
-    log->palVersion = 0x300;
-    log->palNumEntries = WORD(colours.size());
-    int i = 0;
-    for (COLORREF c : colours)
-        log->palPalEntry[i++] = PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0};
-    return CreatePalette(log);
-}
-
 TEST(Bitmap, AssignedPaletteDecidesDownConversionAndTable) {
     auto b = SolidBitmap(2, 1, RGB(200, 10, 10));
     b->Canvas()->SetPixels(1, 0, RGB(10, 10, 190));

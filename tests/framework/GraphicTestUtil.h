@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers of the graphics tests: BMP files built byte by byte, and pixel reads.
 #include "framework/Bitmap.h"
+#include "platform/gdi/Palette.h"
 #include "rtl/Stream.h"
 
 #include <cstdint>
@@ -98,6 +99,18 @@ inline ObjectPtr<TBitmap> SolidBitmap(int w, int h, TColor color, TPixelFormat f
     b->Canvas()->Brush()->SetColor(color);
     b->Canvas()->FillRect(Rect(0, 0, w, h));
     return b;
+}
+
+// A logical palette of the given colours; the caller owns it.
+inline HPALETTE MakePalette(std::initializer_list<COLORREF> colours) {
+    std::vector<Byte> buffer(sizeof(LOGPALETTE) + colours.size() * sizeof(PALETTEENTRY));
+    auto* log = reinterpret_cast<LOGPALETTE*>(buffer.data());
+    log->palVersion = 0x300;
+    log->palNumEntries = WORD(colours.size());
+    int i = 0;
+    for (COLORREF c : colours)
+        log->palPalEntry[i++] = PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0};
+    return CreatePalette(log);
 }
 
 } // namespace gfx_test

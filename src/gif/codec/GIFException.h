@@ -1,11 +1,7 @@
 #pragma once
-// The codec's one exception class and the fixed texts of its errors and warnings.
+// The fixed texts of the codec's errors and warnings, and the ways it raises them (its
+// exception class, GIFException, is in rtl's tree).
 #include "rtl/Exception.h"
-
-class GIFException : public EInvalidGraphic {
-public:
-    using EInvalidGraphic::EInvalidGraphic;
-};
 
 // The stream ended where more data had to follow ("Premature end of data"). A load that has
 // read some frames already keeps them and only warns.
@@ -42,7 +38,6 @@ inline constexpr const char* CircularTable = "Circular decoder table entry";
 inline constexpr const char* ColorNotInTable = "Color not in color table";
 inline constexpr const char* InvalidStreamOperation = "Invalid stream operation";
 inline constexpr const char* OutOfResources = "Out of system resources";
-inline constexpr const char* BitmapNotValid = "Bitmap image is not valid";
 inline constexpr const char* UnsupportedPixelFormat = "Unsupported PixelFormat";
 inline constexpr const char* InvalidDimensions = "Invalid image dimensions";
 inline constexpr const char* DIBAllocFailed = "Failed to allocate memory for GIF DIB";
