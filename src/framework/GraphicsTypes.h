@@ -102,7 +102,6 @@ enum TPixelFormat {
 enum TTransparentMode { tmAuto, tmFixed };
 enum TBitmapHandleType { bmDIB, bmDDB };
 
-enum TProgressStage { psStarting, psRunning, psEnding };
 using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, Byte PercentDone,
                                           bool RedrawNow, const TRect& R, const String& Msg)>;
 

@@ -48,10 +48,6 @@ void SkipSubBlocks(TStream& stream) {
         if (stream.Read(buf, n) < n) return;
 }
 
-Word Le16(const Byte* p) {
-    return static_cast<Word>(p[0] | (p[1] << 8));
-}
-
 } // namespace
 
 const TGIFExtensionClass TGIFGraphicControlExtension::Class = {"TGIFGraphicControlExtension", Label,

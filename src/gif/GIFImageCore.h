@@ -2,7 +2,6 @@
 // The codec's half of a GIF picture: the header, the frames and the settings the stream
 // parts ask for. The picture class of the framework builds on it; every item of a GIF
 // reaches its image through this.
-#include "framework/GraphicsTypes.h"
 #include "gif/GIFHeader.h"
 #include "gif/GIFItem.h"
 #include "gif/codec/GIFEncoders.h"

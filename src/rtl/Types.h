@@ -13,3 +13,5 @@ using Int64 = std::int64_t;
 // A colour: 0x00BBGGRR, or a system colour (the high bit set and the COLOR_ index in the low
 // byte).
 using TColor = std::int32_t;
+// The stage a long operation reports its progress in.
+enum TProgressStage { psStarting, psRunning, psEnding };

@@ -14,6 +14,14 @@ int ReadByteFrom(TStream& stream);
 // The next byte that is not zero, or kEndOfStream: zero bytes between blocks are padding.
 int ReadByteSkippingPadding(TStream& stream);
 void WriteByteTo(TStream& stream, Byte value);
+// A 16-bit little-endian value in a block of bytes.
+inline Word Le16(const Byte* p) {
+    return static_cast<Word>(p[0] | (p[1] << 8));
+}
+inline void PutLe16(Byte* p, Word v) {
+    p[0] = static_cast<Byte>(v);
+    p[1] = static_cast<Byte>(v >> 8);
+}
 
 // (pixels x bits rounded up to a multiple of alignmentBits) / 8; the alignment is a power of 2.
 Int64 AlignedRowBytes(Int64 pixels, int bitsPerPixel, int alignmentBits);
