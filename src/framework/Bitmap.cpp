@@ -22,7 +22,7 @@ using namespace bitmap_detail;
 
 namespace {
 
-constexpr DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
+using bitmap_file::kMask565;
 constexpr DWORD kDestinationCopy = 0x00AA0029; // leaves the destination as it is
 
 RGBQUAD Quad(COLORREF c) {

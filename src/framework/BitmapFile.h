@@ -26,6 +26,7 @@ struct Image {
     LONG yPelsPerMeter = 0;
 };
 
+// Red, green and blue masks of 16-bit 5-6-5 pixels, in files and in DIB sections alike.
 constexpr DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
 
 // Bytes of one row of width pixels at bitCount bits, padded to 4 bytes.

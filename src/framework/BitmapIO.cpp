@@ -12,11 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-constexpr DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
-
-} // namespace
+using bitmap_file::kMask565;
 
 // Streams, resources, clipboard
 
