@@ -2,6 +2,7 @@
 
 #include "movie/DerivedMovie.h"
 #include "movie/MovieSupport.h"
+#include "movie/PlayerProperties.h"
 #include "movie/SampleGrabberCB.h"
 
 #include "framework/Forms.h"
@@ -291,6 +292,10 @@ void TActiveMovie::Destroy() {
     inherited::Destroy();
 }
 
+PlayerProperties TActiveMovie::Props() const {
+    return PlayerProperties(*player_);
+}
+
 int TActiveMovie::GetIntegerPropSafe(DISPID id) const {
     media::Variant v;
     if (!player_ || FAILED(player_->MediaPlayer().GetProperty(id, &v))) return 0;
@@ -300,33 +305,33 @@ int TActiveMovie::GetIntegerPropSafe(DISPID id) const {
 // --- properties by dispatch id ---
 
 bool TActiveMovie::GetWordBoolProp(DISPID id) const {
-    return player_->GetProperty(id).boolVal != 0;
+    return Props().WordBool(id);
 }
 int TActiveMovie::GetIntegerProp(DISPID id) const {
-    return player_->GetProperty(id).lVal;
+    return Props().Integer(id);
 }
 double TActiveMovie::GetDoubleProp(DISPID id) const {
-    return player_->GetProperty(id).dblVal;
+    return Props().Double(id);
 }
 String TActiveMovie::GetWideStringProp(DISPID id) const {
-    return player_->GetProperty(id).bstrVal;
+    return Props().WideString(id);
 }
 
 void TActiveMovie::SetWordBoolProp(DISPID id, bool Value) {
-    player_->SetProperty(id, media::Variant::Bool(Value));
+    Props().SetWordBool(id, Value);
     UpdateLayout();
 }
 
 void TActiveMovie::SetIntegerProp(DISPID id, int Value) {
-    player_->SetProperty(id, media::Variant::Int(Value));
+    Props().SetInteger(id, Value);
 }
 
 void TActiveMovie::SetDoubleProp(DISPID id, double Value) {
-    player_->SetProperty(id, media::Variant::Double(Value));
+    Props().SetDouble(id, Value);
 }
 
 void TActiveMovie::SetWideStringProp(DISPID id, const String& Value) {
-    player_->SetProperty(id, media::Variant::Str(Value));
+    Props().SetWideString(id, Value);
 }
 
 // --- operations ---
@@ -611,19 +616,6 @@ void TActiveMovie::Dispatch(TMessage& Message) {
 
 // --- published properties ---
 
-namespace {
-
-// A string property is published as text, every other kind as an ordinal.
-template <class Getter, class Setter>
-void PublishPassed(Published<TActiveMovie>& p, const char* name, Getter get, Setter set) {
-    if constexpr (std::is_same_v<std::invoke_result_t<Getter, const TActiveMovie&>, String>)
-        p.Text(name, get, set);
-    else
-        p.Ordinal(name, get, set);
-}
-
-} // namespace
-
 void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
     using M = TActiveMovie;
     auto number = [](double (M::*get)() const) {
@@ -666,8 +658,5 @@ void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
         .Ordinal("ParentColor", &M::ParentColor, &M::SetParentColor)
         .Ordinal("Align", &M::Align, &M::SetAlign);
     // Passed straight to the player.
-#define KORVID_PUBLISH_PLAYER_PROPERTY(Name, Kind, Id)                                             \
-    PublishPassed(p, #Name, &M::Name, &M::Set##Name);
-    KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PUBLISH_PLAYER_PROPERTY, KORVID_PUBLISH_PLAYER_PROPERTY)
-#undef KORVID_PUBLISH_PLAYER_PROPERTY
+    PublishPlayerProperties(p);
 }

@@ -8,14 +8,15 @@
 #include "framework/Jpeg.h"
 #include "framework/Panel.h"
 #include "framework/ScrollBarParts.h"
+#include "movie/PlayerPropertyForwarder.h"
 #include "platform/media/PlayerDispatch.h"
 #include "platform/media/Variant.h"
 
 #include <functional>
 #include <memory>
-#include <type_traits>
 
 class TDerivedMovie_;
+class PlayerProperties;
 class TSampleGrabberCB;
 namespace media {
 class ISampleGrabber;
@@ -66,7 +67,9 @@ using TOnFrameCaptureCompleted =
     std::function<void(TObject* Sender, TBitmap* Bitmap, TFrameCapture_Dest DestType,
                        const String& FileName, bool Success)>;
 
-class TActiveMovie : public TCustomPanel {
+// The properties passed straight to the player come from PlayerPropertyForwarder, one getter
+// and setter for each row of the player's table.
+class TActiveMovie : public PlayerPropertyForwarder<TActiveMovie, TCustomPanel> {
     KORVID_CLASS(TActiveMovie, TCustomPanel)
 
     static void DeclareProperties(Published<TActiveMovie>& p);
@@ -198,30 +201,6 @@ class TActiveMovie : public TCustomPanel {
     void SetColor(TColor v);
     void SetParentColor(bool v);
 
-    // --- passed straight to the player, one pair per row of the player's table ---
-    // The value types by kind.
-    using WordBoolValue = bool;
-    using IntegerValue = int;
-    using ColorValue = TColor;
-    using WideStringValue = String;
-    // A string goes in by reference, the rest by value.
-    template <class T> using ValueIn = std::conditional_t<std::is_scalar_v<T>, T, const T&>;
-#define KORVID_PLAYER_FORWARDERS_AS(Name, Kind, Tail)                                              \
-    Kind##Value Name() const {                                                                     \
-        return Get##Kind##Prop(media::dispid::Name);                                               \
-    }                                                                                              \
-    void Set##Name(ValueIn<Kind##Value> v) Tail {                                                  \
-        Set##Kind##Prop(media::dispid::Name, v);                                                   \
-    }
-#define KORVID_PLAYER_FORWARDERS(Name, Kind, Id) KORVID_PLAYER_FORWARDERS_AS(Name, Kind, )
-    // Enabled is the player's own: the component's window stays enabled.
-#define KORVID_PLAYER_FORWARDERS_OVERRIDE(Name, Kind, Id)                                          \
-    KORVID_PLAYER_FORWARDERS_AS(Name, Kind, override)
-    KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PLAYER_FORWARDERS, KORVID_PLAYER_FORWARDERS_OVERRIDE)
-#undef KORVID_PLAYER_FORWARDERS_AS
-#undef KORVID_PLAYER_FORWARDERS
-#undef KORVID_PLAYER_FORWARDERS_OVERRIDE
-
     // --- events ---
     TNotifyEvent OnOpenComplete;
     TDerivedMovie_PositionChange2 OnPositionChange;
@@ -260,6 +239,7 @@ private:
     void CreateChildren();
     void PlayerWindowCreated(TObject* Sender);
     void BindPlayerEvents();
+    PlayerProperties Props() const;
     // A read that cannot raise, for destruction.
     int GetIntegerPropSafe(DISPID id) const;
     void UnbindPlayerEvents();
@@ -297,9 +277,7 @@ private:
     // One step of a bounded wait for the player's threads.
     void PaceWait();
     String AutomaticFileName(const String& Extension);
-    void ReleaseBasicVideo() {
-        basicVideoHeld_ = false;
-    }
+    void ReleaseBasicVideo() { basicVideoHeld_ = false; }
 
     // The frame hook path.
     bool InsertSampleGrabber();
