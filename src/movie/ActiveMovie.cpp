@@ -5,8 +5,6 @@
 #include "movie/PlayerProperties.h"
 #include "movie/SampleGrabberCB.h"
 
-#include "framework/Forms.h"
-#include "framework/ScrollBar.h"
 #include "framework/Timer.h"
 #include "platform/kernel/Time.h"
 #include "platform/media/MediaPlayer.h"
@@ -87,43 +85,34 @@ void TActiveMovie::CreateChildren() {
     callback_->SetBurstInterval(burstInterval_);
     callback_->SetBurstMode(burstMode_);
 
-    auto makeBar = [this](TScrollBarKind kind) {
-        TScrollBar* bar = CreateComponent<TScrollBar>(this);
-        bar->SetKind(kind);
-        bar->SetVisible(false);
-        bar->SetTabStop(false);
-        bar->SetMin(0);
-        bar->OnScroll = [this](TObject* s, TScrollCode c, int& pos) { ScrollBarScroll(s, c, pos); };
-        bar->SetParent(this);
-        return bar;
-    };
-    horzBar_ = makeBar(sbHorizontal);
-    vertBar_ = makeBar(sbVertical);
-    cornerPanel_ = CreateComponent<TPanel>(this);
-    cornerPanel_->SetVisible(false);
-    cornerPanel_->SetParent(this);
-
     timer_ = CreateComponent<TTimer>(this);
     timer_->SetName(NextComponentName());
     timer_->SetEnabled(false);
     timer_->SetInterval(static_cast<Cardinal>(timerInterval_));
     timer_->SetOnTimer([this](TObject* s) { TimerTick(s); });
 
-    innerPanel_ = CreateComponent<TPanel>(this);
-    innerPanel_->SetBorderWidth(0);
-    innerPanel_->SetBevelInner(bvNone);
-    innerPanel_->SetBevelOuter(bvNone);
-    innerPanel_->SetParent(this);
+    layout_ = std::make_unique<MovieLayout>(*this);
 
     player_ = CreateComponent<TDerivedMovie_>(this);
     player_->SetName(NextComponentName());
+    keys_ = std::make_unique<FullScreenKeys>(
+        *this, Props(), OnFullScreenKeyPress,
+        FullScreenKeys::Hooks{
+            .leaveFullScreen = [this] { layout_->ApplyDisplaySize(); },
+            // A movie that is not playing is sought to its polled position again.
+            .hiddenFormMoving =
+                [this] {
+                    if (OpenState() == kOpenStateOpen && PlayState() != kPlayStatePlaying)
+                        Seek(currentTime_);
+                },
+        });
     BindPlayerEvents();
     player_->SetProperty(d::AutoSize, media::Variant::Bool(false));
     player_->SetProperty(d::CurrentPosition, media::Variant::Bool(false));
     player_->SetProperty(d::VideoInFrame, media::Variant::Bool(false));
     player_->SetProperty(d::VideoBorder3D, media::Variant::Bool(false));
     OnResize = [this](TObject*) { UpdateLayout(); };
-    player_->SetParent(innerPanel_);
+    layout_->Attach(*player_);
     SetCaption("");
     timer_->SetEnabled(true);
 }
@@ -240,38 +229,17 @@ void TActiveMovie::UnbindPlayerEvents() {
 void TActiveMovie::PlayerWindowCreated(TObject*) {
     player_->SetParentColor(true);
     player_->SetAlign(alClient);
-    auto clipChildren = [](HWND hwnd) {
-        if (hwnd)
-            SetWindowLong(hwnd, GWL_STYLE,
-                          GetWindowLong(hwnd, GWL_STYLE) | static_cast<LONG>(WS_CLIPCHILDREN));
-    };
-    clipChildren(Handle());
-    clipChildren(innerPanel_->Handle());
-    clipChildren(player_->Handle());
-    if (!hiddenForm_) {
-        hiddenForm_ = CreateComponent<TForm>(this);
-        hiddenFormOldProc_ = hiddenForm_->WindowProc;
-        hiddenForm_->WindowProc = [this](TMessage& m) { HiddenFormWndProc(m); };
-        hiddenForm_->HandleNeeded();
-    }
-    clipChildren(horzBar_->Handle());
-    clipChildren(vertBar_->Handle());
-    clipChildren(cornerPanel_->Handle());
-    vertBar_->BringToFront();
-    horzBar_->BringToFront();
-    cornerPanel_->BringToFront();
+    layout_->ClipVideoWindows();
+    keys_->CreateHiddenForm();
+    layout_->RaiseBars();
     UpdateLayout();
     if (OnCreate) OnCreate(this);
 }
 
 void TActiveMovie::Destroy() {
     if (timer_) timer_->SetEnabled(false);
-    UnhookRendererWindow();
+    if (keys_) keys_->Release();
     if (player_) UnbindPlayerEvents();
-    if (hiddenForm_ && hiddenFormOldProc_) {
-        hiddenForm_->WindowProc = hiddenFormOldProc_;
-        hiddenFormOldProc_ = nullptr;
-    }
     // A player still loading finishes its step first; bounded, so a player that never
     // leaves loading cannot hold the program.
     if (player_) {
@@ -346,7 +314,7 @@ void TActiveMovie::Open() {
 void TActiveMovie::Play() {
     if (OpenState() != kOpenStateOpen) return;
     player_->Play();
-    if (fullScreenMode_) SetIntegerProp(d::DisplaySize, media::mpFullScreen);
+    if (layout_->FullScreenMode()) layout_->EnterFullScreen();
 }
 
 bool TActiveMovie::Pause() {
@@ -432,6 +400,26 @@ void TActiveMovie::SetParentColor(bool v) {
     keptColor_ = Color();
 }
 
+void TActiveMovie::SetVisible(bool v) {
+    if (!layout_->SetVideoVisible(v)) return;
+    if (!v) {
+        // The component blends into its parent; the kept colour comes back with Visible.
+        if (Parent()) inherited::SetColor(Parent()->Color());
+    } else if (ParentColor()) {
+        if (Parent()) inherited::SetColor(Parent()->Color());
+        inherited::SetParentColor(true);
+        keptColor_ = Color();
+    } else {
+        inherited::SetColor(keptColor_);
+    }
+    // The layout hides the video while Visible is off.
+    layout_->UpdateAndRepaint();
+}
+
+void TActiveMovie::UpdateLayout() {
+    if (layout_) layout_->Update();
+}
+
 // --- player events ---
 
 void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
@@ -439,17 +427,17 @@ void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
     currentTime_ = 0;
     if (NewState == kOpenStateClosed) {
         grabberInserted_ = false;
-        UnhookRendererWindow();
+        keys_->UnhookRenderer();
     }
     if (NewState == kOpenStateOpen) {
         ReleaseBasicVideo();
         if (grabberEnabled_ && callback_ && InsertSampleGrabber()) grabberInserted_ = true;
         basicVideoHeld_ = true;
-        if (GetIntegerProp(d::ImageSourceWidth) == 0 && !displayLogo_) logoMode_ = true;
+        layout_->KeepLogoWithoutPicture();
         lastPosition_ = -1.0;
         ReadLength();
         if (!autoStart_) SetCurrentPosition(0);
-        if (!rendererWindow_) HookRendererWindow();
+        keys_->HookRenderer();
         if (OnOpenComplete) OnOpenComplete(this);
     }
     UpdateLayout();
@@ -484,7 +472,7 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
             if (!autoStart_) pausePending_ = true;
             opening_ = false;
         }
-        if (fullScreenMode_) fullScreenPending_ = true;
+        if (layout_->FullScreenMode()) fullScreenPending_ = true;
         UpdateLayout();
     }
     if (NewState == kPlayStateStopped && callback_) callback_->Disarm();
@@ -494,18 +482,17 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
 }
 
 void TActiveMovie::PlayerReadyStateChange(int State) {
-    if (!displayLogo_) {
-        logoMode_ = !(OpenState() == kOpenStateOpen && State == kReadyStateComplete);
-        if ((State == kReadyStateInteractive || State == kReadyStateComplete) && grabberEnabled_ &&
-            callback_ && InsertSampleGrabber())
-            grabberInserted_ = true;
-    }
+    layout_->FollowReadyState(State);
+    if (!layout_->DisplayLogo() &&
+        (State == kReadyStateInteractive || State == kReadyStateComplete) && grabberEnabled_ &&
+        callback_ && InsertSampleGrabber())
+        grabberInserted_ = true;
     UpdateLayout();
     if (OnReadyStateChange) OnReadyStateChange(this, State);
 }
 
 void TActiveMovie::PlayerEndOfStream(int Result) {
-    if (fullScreenMode_) Pause();
+    if (layout_->FullScreenMode()) Pause();
     endOfStreamResult_ = Result;
     endOfStreamPending_ = true;
 }
@@ -532,7 +519,7 @@ void TActiveMovie::TimerTick(TObject*) {
 
     if (fullScreenPending_) {
         fullScreenPending_ = false;
-        SetIntegerProp(d::DisplaySize, media::mpFullScreen);
+        layout_->EnterFullScreen();
     }
     if (pausePending_) {
         pausePending_ = false;
@@ -540,10 +527,7 @@ void TActiveMovie::TimerTick(TObject*) {
     }
     if (OpenState() == kOpenStateOpen) {
         if (OnPositionChange || selectionEnd_ != -1.0) PollPosition();
-        if (keyPending_ && OnFullScreenKeyPress) {
-            DeliverFullScreenKey();
-            keyPending_ = false;
-        }
+        keys_->DeliverPending();
     }
     if (endOfStreamPending_) {
         endOfStreamPending_ = false;
@@ -600,11 +584,7 @@ void TActiveMovie::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_SIZE:
         inherited::Dispatch(Message);
-        if (!layoutRunning_) {
-            layoutRunning_ = true;
-            Finally done([this] { layoutRunning_ = false; });
-            UpdateLayout();
-        }
+        if (layout_) layout_->SizeChanged();
         return;
     case WM_FRAMEGRABBED:
         DeliverGrabbedFrame(Message);

@@ -7,7 +7,8 @@
 #include "framework/Bitmap.h"
 #include "framework/Jpeg.h"
 #include "framework/Panel.h"
-#include "framework/ScrollBarParts.h"
+#include "movie/FullScreenKeys.h"
+#include "movie/MovieLayout.h"
 #include "movie/PlayerPropertyForwarder.h"
 #include "platform/media/PlayerDispatch.h"
 #include "platform/media/Variant.h"
@@ -21,12 +22,10 @@ class TSampleGrabberCB;
 namespace media {
 class ISampleGrabber;
 }
-class TScrollBar;
 class TTimer;
 class TImage;
 class TForm;
 
-enum TDisplaySize { mpDefaultSize, mpHalfSize, mpDoubleSize, mpFitToSize, mpCustomSize };
 enum TDisplayMode { mpTime, mpFrames };
 enum TAuto_Filename { fnSequential, fnDateTime };
 // Where CaptureFrameTo delivers the frame: an image or a bitmap, a BMP file, a JPEG file.
@@ -60,7 +59,6 @@ using TMovieScriptCommandEvent =
     std::function<void(TObject* Sender, const String& scType, const String& Param)>;
 using TMovieMarkerHitEvent = std::function<void(TObject* Sender, int MarkerNum)>;
 using TMovieBufferingEvent = std::function<void(TObject* Sender, bool Start)>;
-using TFullScreenKeyPressEvent = std::function<void(TObject* Sender, Word Key, TShiftState Shift)>;
 using TF1HelpInvokedEvent = std::function<void(TObject* Sender, bool& CanShowWMPHelp)>;
 // The bitmap belongs to the component and is freed when the handler returns.
 using TOnFrameCaptureCompleted =
@@ -130,16 +128,16 @@ class TActiveMovie : public PlayerPropertyForwarder<TActiveMovie, TCustomPanel> 
     double CurrentTimePosition() const { return currentTime_; }
     Cardinal CurrentFramePosition() const { return currentFrame_; }
     TDerivedMovie_* Player() const { return player_; }
-    TPanel* InnerPanel() const { return innerPanel_; }
-    TScrollBar* HorzScrollBar() const { return horzBar_; }
-    TScrollBar* VertScrollBar() const { return vertBar_; }
-    TPanel* CornerPanel() const { return cornerPanel_; }
+    TPanel* InnerPanel() const { return layout_->InnerPanel(); }
+    TScrollBar* HorzScrollBar() const { return layout_->HorzScrollBar(); }
+    TScrollBar* VertScrollBar() const { return layout_->VertScrollBar(); }
+    TPanel* CornerPanel() const { return layout_->CornerPanel(); }
     TTimer* PollTimer() const { return timer_; }
-    TForm* HiddenForm() const { return hiddenForm_; }
+    TForm* HiddenForm() const { return keys_->HiddenForm(); }
     bool GrabberAvailable() const { return grabberAvailable_; }
     bool GrabberInserted() const { return grabberInserted_; }
-    bool LogoMode() const { return logoMode_; }
-    HWND RendererWindow() const { return rendererWindow_; }
+    bool LogoMode() const { return layout_->LogoMode(); }
+    HWND RendererWindow() const { return keys_->RendererWindow(); }
 
     // --- the component's own properties ---
     TAuto_Filename AutoFileName() const { return autoFileName_; }
@@ -150,12 +148,12 @@ class TActiveMovie : public PlayerPropertyForwarder<TActiveMovie, TCustomPanel> 
     void SetAutoStart(bool v) { autoStart_ = v; }
     int CaptureSize() const { return captureSize_; }
     void SetCaptureSize(int v) { captureSize_ = v; }
-    bool DisplayLogo() const { return displayLogo_; }
-    void SetDisplayLogo(bool v);
+    bool DisplayLogo() const { return layout_->DisplayLogo(); }
+    void SetDisplayLogo(bool v) { layout_->SetDisplayLogo(v); }
     TDisplayMode DisplayMode() const;
     void SetDisplayMode(TDisplayMode v);
-    TDisplaySize DisplaySize() const { return displaySize_; }
-    void SetDisplaySize(TDisplaySize v);
+    TDisplaySize DisplaySize() const { return layout_->DisplaySize(); }
+    void SetDisplaySize(TDisplaySize v) { layout_->SetDisplaySize(v); }
     int FGrabber_BurstCount() const { return burstCount_; }
     void SetFGrabber_BurstCount(int v);
     int FGrabber_BurstInterval() const { return burstInterval_; }
@@ -166,8 +164,8 @@ class TActiveMovie : public PlayerPropertyForwarder<TActiveMovie, TCustomPanel> 
     void SetFGrabber_Enabled(bool v) { grabberEnabled_ = v; }
     const String& FileName() const { return fileName_; }
     void SetFileName(const String& v) { fileName_ = v; }
-    bool FullScreenMode() const { return fullScreenMode_; }
-    void SetFullScreenMode(bool v);
+    bool FullScreenMode() const { return layout_->FullScreenMode(); }
+    void SetFullScreenMode(bool v) { layout_->SetFullScreenMode(v); }
     TJPEGPerformance JPEGPerformance() const { return jpegPerformance_; }
     void SetJPEGPerformance(TJPEGPerformance v) { jpegPerformance_ = v; }
     bool JPEGProgressiveDisplay() const { return jpegProgressive_; }
@@ -178,25 +176,25 @@ class TActiveMovie : public PlayerPropertyForwarder<TActiveMovie, TCustomPanel> 
     void SetLoop(bool v) { loop_ = v; }
     double Rate() const { return rate_; }
     void SetRate(double v);
-    int ScrollBarsThickness() const { return scrollBarsThickness_; }
-    void SetScrollBarsThickness(int v) { scrollBarsThickness_ = v; }
+    int ScrollBarsThickness() const { return layout_->ScrollBarsThickness(); }
+    void SetScrollBarsThickness(int v) { layout_->SetScrollBarsThickness(v); }
     // -1 is none.
     double SelectionEnd() const { return selectionEnd_; }
     void SetSelectionEnd(double v);
     double SelectionStart() const { return selectionStart_; }
     void SetSelectionStart(double v);
     // Reads the player's control bar setting and remembers it.
-    bool ShowControls();
-    void SetShowControls(bool v);
-    bool ShowScrollBars() const { return showScrollBars_; }
-    void SetShowScrollBars(bool v);
+    bool ShowControls() { return layout_->ShowControls(); }
+    void SetShowControls(bool v) { layout_->SetShowControls(v); }
+    bool ShowScrollBars() const { return layout_->ShowScrollBars(); }
+    void SetShowScrollBars(bool v) { layout_->SetShowScrollBars(v); }
     const String& StoragePath() const { return storagePath_; }
     void SetStoragePath(const String& v) { storagePath_ = v; }
     // The component's own visibility: hides the video, not the panel.
-    bool Visible() const { return movieVisible_; }
+    bool Visible() const { return layout_->VideoVisible(); }
     void SetVisible(bool v);
-    int ZoomSize() const { return zoomSize_; }
-    void SetZoomSize(int v);
+    int ZoomSize() const { return layout_->ZoomSize(); }
+    void SetZoomSize(int v) { layout_->SetZoomSize(v); }
     // The panel colour, also kept for when Visible comes back.
     void SetColor(TColor v);
     void SetParentColor(bool v);
@@ -256,18 +254,6 @@ private:
     // The poll.
     void TimerTick(TObject* Sender);
     void PollPosition();
-    void DeliverFullScreenKey();
-
-    // Layout and full screen.
-    void ApplyDisplaySize();
-    void HideScrollBars();
-    void ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
-    void HookRendererWindow();
-    void UnhookRendererWindow();
-    static LRESULT RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    void HiddenFormWndProc(TMessage& Message);
-    bool RecordKey(WPARAM key, LPARAM data);
-    bool SizeLayout();
 
     // Capture.
     ObjectPtr<TBitmap> GrabFromRenderer();
@@ -287,16 +273,15 @@ private:
     TBitmap* ScaledCopy(TBitmap* Frame);
 
     // Fields, in the order the component's state is kept.
+    std::unique_ptr<MovieLayout> layout_;
+    std::unique_ptr<FullScreenKeys> keys_;
     media::ISampleGrabber* grabber_ = nullptr;
-    bool layoutRunning_ = false;
     bool autoStart_ = true;
     bool basicVideoHeld_ = false;
     std::unique_ptr<Byte[]> imageBuffer_;
     int imageBufferSize_ = 0;
     bool disconnectPending_ = false;
     int disconnectResult_ = 0;
-    bool displayLogo_ = true;
-    TDisplaySize displaySize_ = mpDefaultSize;
     bool grabberAvailable_ = false;
     String fileName_;
     Cardinal frameCount_ = 0;
@@ -318,21 +303,11 @@ private:
     bool delivered_ = false;
     bool grabBusy_ = false;
     bool tickRunning_ = false;
-    int pendingKey_ = 0;
-    int pendingKeyData_ = 0;
-    bool keyPending_ = false;
-    bool fullScreenMode_ = false;
-    bool logoMode_ = false;
-    HWND rendererWindow_ = 0;
-    TScrollBar* horzBar_ = nullptr;
     bool opening_ = false;
-    TPanel* innerPanel_ = nullptr;
     bool loop_ = false;
     TDerivedMovie_* player_ = nullptr;
+    // The panel colour set last, for when Visible comes back.
     TColor keptColor_ = clBlack;
-    TWndMethod hiddenFormOldProc_;
-    TForm* hiddenForm_ = nullptr;
-    WNDPROC rendererOldProc_ = nullptr;
     bool openStatePending_ = false;
     int oldOpenState_ = 0;
     int newOpenState_ = 0;
@@ -345,22 +320,12 @@ private:
     double rate_ = 1.0;
     bool endOfStreamPending_ = false;
     int endOfStreamResult_ = 0;
-    bool repaintOnLayout_ = false;
-    TPanel* cornerPanel_ = nullptr;
-    double horzFraction_ = 0.5;
-    double vertFraction_ = 0.5;
     double selectionEnd_ = -1.0;
     double selectionStart_ = -1.0;
-    bool showControls_ = true;
-    bool showScrollBars_ = true;
-    int scrollBarsThickness_ = 16;
     double currentTime_ = 0;
     TTimer* timer_ = nullptr;
     double duration_ = 0;
     int timerInterval_ = 50;
-    bool movieVisible_ = true;
-    TScrollBar* vertBar_ = nullptr;
-    int zoomSize_ = 100;
 };
 
 // Where the pixel bits of a packed DIB start: after the header, the colour table (a full one

@@ -40,7 +40,8 @@ public:
 protected:
     // For the host's DeclareProperties.
     static void PublishPlayerProperties(Published<Host>& p) {
-#define KORVID_PUBLISH_PLAYER_PROPERTY(Name, Kind, Id) Publish(p, #Name, &Host::Name, &Host::Set##Name);
+#define KORVID_PUBLISH_PLAYER_PROPERTY(Name, Kind, Id)                                             \
+    Publish(p, #Name, &Host::Name, &Host::Set##Name);
         KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PUBLISH_PLAYER_PROPERTY,
                                         KORVID_PUBLISH_PLAYER_PROPERTY)
 #undef KORVID_PUBLISH_PLAYER_PROPERTY
@@ -55,6 +56,10 @@ private:
             p.Ordinal(name, get, set);
     }
 
-    const Host& AsHost() const { return static_cast<const Host&>(*this); }
-    Host& AsHost() { return static_cast<Host&>(*this); }
+    const Host& AsHost() const {
+        return static_cast<const Host&>(*this);
+    }
+    Host& AsHost() {
+        return static_cast<Host&>(*this);
+    }
 };

@@ -146,7 +146,7 @@ bool TActiveMovie::InsertSampleGrabber() {
     media::ISampleGrabber* grabber = player_->MediaPlayer().InsertSampleGrabber();
     if (!grabber) return false;
     callback_->SetWindow(Handle());
-    if (GetIntegerProp(media::dispid::ImageSourceWidth) == 0 && !displayLogo_) logoMode_ = true;
+    layout_->KeepLogoWithoutPicture();
     BITMAPINFOHEADER header{};
     if (FAILED(grabber->SetCallback(callback_.get())) ||
         FAILED(grabber->GetConnectedMediaType(&header)) || header.biBitCount != 24 ||
