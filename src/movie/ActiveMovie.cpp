@@ -3,7 +3,6 @@
 #include "movie/DerivedMovie.h"
 #include "movie/MovieSupport.h"
 #include "movie/PlayerProperties.h"
-#include "movie/SampleGrabberCB.h"
 
 #include "framework/Timer.h"
 #include "platform/kernel/Time.h"
@@ -12,10 +11,12 @@
 #include "platform/user/MessageQueue.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "rtl/ScopeGuard.h"
 
 #include <cstdlib>
 
 using movie_detail::Finally;
+using movie_detail::PaceWait;
 using movie_detail::RoundEven;
 
 namespace {
@@ -73,18 +74,10 @@ void TActiveMovie::Create(TComponent* AOwner) {
     SetBorderWidth(0);
     SetBevelInner(bvNone);
     SetBevelOuter(bvNone);
-    storagePath_ = GetCurrentDir();
     CreateChildren();
 }
 
 void TActiveMovie::CreateChildren() {
-    // Our frame hook is part of every player: it can always be made.
-    grabberAvailable_ = true;
-    callback_ = std::make_unique<TSampleGrabberCB>();
-    callback_->SetBurstCount(burstCount_);
-    callback_->SetBurstInterval(burstInterval_);
-    callback_->SetBurstMode(burstMode_);
-
     timer_ = CreateComponent<TTimer>(this);
     timer_->SetName(NextComponentName());
     timer_->SetEnabled(false);
@@ -105,6 +98,12 @@ void TActiveMovie::CreateChildren() {
                     if (OpenState() == kOpenStateOpen && PlayState() != kPlayStatePlaying)
                         Seek(currentTime_);
                 },
+        });
+    capture_ = std::make_unique<MovieCapture>(
+        *this, *player_, OnFGrabberCaptureCompleted,
+        MovieCapture::Hooks{
+            .pause = [this] { return Pause(); },
+            .grabberFound = [this] { layout_->KeepLogoWithoutPicture(); },
         });
     BindPlayerEvents();
     player_->SetProperty(d::AutoSize, media::Variant::Bool(false));
@@ -247,16 +246,10 @@ void TActiveMovie::Destroy() {
         while (GetIntegerPropSafe(media::dispid::ReadyState) == kReadyStateLoading &&
                GetTickCount64() < deadline) {
             DispatchPendingMessages();
-            PaceWait();
+            PaceWait(player_->MediaPlayer());
         }
     }
-    ReleaseBasicVideo();
-    imageBuffer_.reset();
-    imageBufferSize_ = 0;
-    if (callback_) {
-        ReleaseGrabber();
-        callback_.reset();
-    }
+    if (capture_) capture_->Release();
     inherited::Destroy();
 }
 
@@ -334,7 +327,24 @@ void TActiveMovie::Close() {
     if (PlayState() == kPlayStatePlaying) player_->Stop();
     opening_ = false;
     SetWideStringProp(d::FileName, "");
-    ReleaseBasicVideo();
+    capture_->ReleaseBasicVideo();
+}
+
+bool TActiveMovie::CaptureFrameToBitmap(TBitmap* Bitmap) {
+    if (OpenState() != kOpenStateOpen) return false;
+    String name;
+    return CaptureFrameTo(fdBitmap, name, nullptr, Bitmap);
+}
+
+bool TActiveMovie::CaptureFrameTo(TFrameCapture_Dest Dest, String& FileName, TImage* Image,
+                                  TBitmap* Bitmap) {
+    const bool wasPlaying = Pause();
+    // The movie plays on after a failure too (a JPEG file that cannot be written); a failure
+    // to play on then gives way to the capture's own.
+    ScopeGuard playOn([this, wasPlaying] {
+        if (wasPlaying) Play();
+    });
+    return capture_->Capture(Dest, FileName, Image, Bitmap);
 }
 
 void TActiveMovie::Seek(double Position) {
@@ -373,23 +383,6 @@ void TActiveMovie::SetSelectionEnd(double v) {
         selectionEnd_ = v;
 }
 
-void TActiveMovie::SetFGrabber_BurstCount(int v) {
-    if (v < 0) return;
-    burstCount_ = v;
-    if (callback_) callback_->SetBurstCount(v);
-}
-
-void TActiveMovie::SetFGrabber_BurstInterval(int v) {
-    if (v < 0) return;
-    burstInterval_ = v;
-    if (callback_) callback_->SetBurstInterval(v);
-}
-
-void TActiveMovie::SetFGrabber_BurstMode(bool v) {
-    burstMode_ = v;
-    if (callback_) callback_->SetBurstMode(v);
-}
-
 void TActiveMovie::SetColor(TColor v) {
     inherited::SetColor(v);
     keptColor_ = v;
@@ -426,13 +419,11 @@ void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
     currentFrame_ = 0;
     currentTime_ = 0;
     if (NewState == kOpenStateClosed) {
-        grabberInserted_ = false;
+        capture_->MovieClosed();
         keys_->UnhookRenderer();
     }
     if (NewState == kOpenStateOpen) {
-        ReleaseBasicVideo();
-        if (grabberEnabled_ && callback_ && InsertSampleGrabber()) grabberInserted_ = true;
-        basicVideoHeld_ = true;
+        capture_->MovieOpened();
         layout_->KeepLogoWithoutPicture();
         lastPosition_ = -1.0;
         ReadLength();
@@ -475,7 +466,7 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
         if (layout_->FullScreenMode()) fullScreenPending_ = true;
         UpdateLayout();
     }
-    if (NewState == kPlayStateStopped && callback_) callback_->Disarm();
+    if (NewState == kPlayStateStopped) capture_->Disarm();
     oldPlayState_ = OldState;
     newPlayState_ = NewState;
     playStatePending_ = true;
@@ -484,9 +475,8 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
 void TActiveMovie::PlayerReadyStateChange(int State) {
     layout_->FollowReadyState(State);
     if (!layout_->DisplayLogo() &&
-        (State == kReadyStateInteractive || State == kReadyStateComplete) && grabberEnabled_ &&
-        callback_ && InsertSampleGrabber())
-        grabberInserted_ = true;
+        (State == kReadyStateInteractive || State == kReadyStateComplete))
+        capture_->InsertGrabberIfEnabled();
     UpdateLayout();
     if (OnReadyStateChange) OnReadyStateChange(this, State);
 }
@@ -587,7 +577,7 @@ void TActiveMovie::Dispatch(TMessage& Message) {
         if (layout_) layout_->SizeChanged();
         return;
     case WM_FRAMEGRABBED:
-        DeliverGrabbedFrame(Message);
+        if (capture_) capture_->DeliverGrabbedFrame(Message);
         return;
     default:
         inherited::Dispatch(Message);

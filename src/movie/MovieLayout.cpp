@@ -1,6 +1,5 @@
 #include "movie/MovieLayout.h"
 
-#include "movie/ActiveMovie.h"
 #include "movie/DerivedMovie.h"
 #include "movie/MovieSupport.h"
 #include "movie/PlayerProperties.h"
@@ -229,7 +228,6 @@ void MovieLayout::Update() {
     host_.Invalidate();
 }
 
-
 void MovieLayout::ScrollBarScroll(TObject* Sender, TScrollCode, int& ScrollPos) {
     auto* bar = static_cast<TScrollBar*>(Sender);
     const double fraction = bar->Max() != 0 ? static_cast<double>(ScrollPos) / bar->Max() : 0.5;
@@ -301,9 +299,9 @@ void MovieLayout::SetDisplayLogo(bool v) {
         logoMode_ = false;
     } else {
         const PlayerProperties props = Props();
-        logoMode_ = !(props.OpenState() == kOpenStateOpen &&
-                      props.ReadyState() == kReadyStateComplete &&
-                      props.Integer(d::ImageSourceWidth) != 0);
+        logoMode_ =
+            !(props.OpenState() == kOpenStateOpen && props.ReadyState() == kReadyStateComplete &&
+              props.Integer(d::ImageSourceWidth) != 0);
     }
     Update();
 }

@@ -3,9 +3,20 @@
 // (no conversion) and written in a variant of that kind; a failing call raises EOleException.
 // The movie component's parts reach the player's state through this rather than through the
 // component.
-#include "movie/DerivedMovie.h"
-
 #include "platform/media/PlayerDispatch.h"
+#include "rtl/Types.h"
+
+class TDerivedMovie_;
+
+// Player states as the component reads them.
+constexpr int kOpenStateOpen = 6;
+constexpr int kOpenStateClosed = 0;
+constexpr int kPlayStateStopped = 0;
+constexpr int kPlayStatePaused = 1;
+constexpr int kPlayStatePlaying = 2;
+constexpr int kReadyStateLoading = 1;
+constexpr int kReadyStateInteractive = 3;
+constexpr int kReadyStateComplete = 4;
 
 class PlayerProperties {
 public:
@@ -13,22 +24,14 @@ public:
 
     TDerivedMovie_& Player() const { return player_; }
 
-    bool WordBool(DISPID id) const { return player_.GetProperty(id).boolVal != 0; }
-    int Integer(DISPID id) const { return player_.GetProperty(id).lVal; }
-    double Double(DISPID id) const { return player_.GetProperty(id).dblVal; }
-    String WideString(DISPID id) const { return player_.GetProperty(id).bstrVal; }
-    void SetWordBool(DISPID id, bool Value) const {
-        player_.SetProperty(id, media::Variant::Bool(Value));
-    }
-    void SetInteger(DISPID id, int Value) const {
-        player_.SetProperty(id, media::Variant::Int(Value));
-    }
-    void SetDouble(DISPID id, double Value) const {
-        player_.SetProperty(id, media::Variant::Double(Value));
-    }
-    void SetWideString(DISPID id, const String& Value) const {
-        player_.SetProperty(id, media::Variant::Str(Value));
-    }
+    bool WordBool(DISPID id) const;
+    int Integer(DISPID id) const;
+    double Double(DISPID id) const;
+    String WideString(DISPID id) const;
+    void SetWordBool(DISPID id, bool Value) const;
+    void SetInteger(DISPID id, int Value) const;
+    void SetDouble(DISPID id, double Value) const;
+    void SetWideString(DISPID id, const String& Value) const;
 
     int OpenState() const { return Integer(media::dispid::OpenState); }
     int PlayState() const { return Integer(media::dispid::PlayState); }
