@@ -2,10 +2,8 @@
 
 #include "movie/DerivedMovie.h"
 #include "movie/MovieSupport.h"
-#include "movie/SampleGrabberCB.h"
+#include "movie/PlayerProperties.h"
 
-#include "framework/Forms.h"
-#include "framework/ScrollBar.h"
 #include "framework/Timer.h"
 #include "platform/kernel/Time.h"
 #include "platform/media/MediaPlayer.h"
@@ -13,10 +11,12 @@
 #include "platform/user/MessageQueue.h"
 #include "rtl/Conversion.h"
 #include "rtl/Files.h"
+#include "rtl/ScopeGuard.h"
 
 #include <cstdlib>
 
 using movie_detail::Finally;
+using movie_detail::PaceWait;
 using movie_detail::RoundEven;
 
 namespace {
@@ -74,55 +74,44 @@ void TActiveMovie::Create(TComponent* AOwner) {
     SetBorderWidth(0);
     SetBevelInner(bvNone);
     SetBevelOuter(bvNone);
-    storagePath_ = GetCurrentDir();
     CreateChildren();
 }
 
 void TActiveMovie::CreateChildren() {
-    // Our frame hook is part of every player: it can always be made.
-    grabberAvailable_ = true;
-    callback_ = std::make_unique<TSampleGrabberCB>();
-    callback_->SetBurstCount(burstCount_);
-    callback_->SetBurstInterval(burstInterval_);
-    callback_->SetBurstMode(burstMode_);
-
-    auto makeBar = [this](TScrollBarKind kind) {
-        TScrollBar* bar = CreateComponent<TScrollBar>(this);
-        bar->SetKind(kind);
-        bar->SetVisible(false);
-        bar->SetTabStop(false);
-        bar->SetMin(0);
-        bar->OnScroll = [this](TObject* s, TScrollCode c, int& pos) { ScrollBarScroll(s, c, pos); };
-        bar->SetParent(this);
-        return bar;
-    };
-    horzBar_ = makeBar(sbHorizontal);
-    vertBar_ = makeBar(sbVertical);
-    cornerPanel_ = CreateComponent<TPanel>(this);
-    cornerPanel_->SetVisible(false);
-    cornerPanel_->SetParent(this);
-
     timer_ = CreateComponent<TTimer>(this);
     timer_->SetName(NextComponentName());
     timer_->SetEnabled(false);
     timer_->SetInterval(static_cast<Cardinal>(timerInterval_));
     timer_->SetOnTimer([this](TObject* s) { TimerTick(s); });
 
-    innerPanel_ = CreateComponent<TPanel>(this);
-    innerPanel_->SetBorderWidth(0);
-    innerPanel_->SetBevelInner(bvNone);
-    innerPanel_->SetBevelOuter(bvNone);
-    innerPanel_->SetParent(this);
+    layout_ = std::make_unique<MovieLayout>(*this);
 
     player_ = CreateComponent<TDerivedMovie_>(this);
     player_->SetName(NextComponentName());
+    keys_ = std::make_unique<FullScreenKeys>(
+        *this, Props(), OnFullScreenKeyPress,
+        FullScreenKeys::Hooks{
+            .leaveFullScreen = [this] { layout_->ApplyDisplaySize(); },
+            // A movie that is not playing is sought to its polled position again.
+            .hiddenFormMoving =
+                [this] {
+                    if (OpenState() == kOpenStateOpen && PlayState() != kPlayStatePlaying)
+                        Seek(currentTime_);
+                },
+        });
+    capture_ = std::make_unique<MovieCapture>(
+        *this, *player_, OnFGrabberCaptureCompleted,
+        MovieCapture::Hooks{
+            .pause = [this] { return Pause(); },
+            .grabberFound = [this] { layout_->KeepLogoWithoutPicture(); },
+        });
     BindPlayerEvents();
     player_->SetProperty(d::AutoSize, media::Variant::Bool(false));
     player_->SetProperty(d::CurrentPosition, media::Variant::Bool(false));
     player_->SetProperty(d::VideoInFrame, media::Variant::Bool(false));
     player_->SetProperty(d::VideoBorder3D, media::Variant::Bool(false));
     OnResize = [this](TObject*) { UpdateLayout(); };
-    player_->SetParent(innerPanel_);
+    layout_->Attach(*player_);
     SetCaption("");
     timer_->SetEnabled(true);
 }
@@ -239,38 +228,17 @@ void TActiveMovie::UnbindPlayerEvents() {
 void TActiveMovie::PlayerWindowCreated(TObject*) {
     player_->SetParentColor(true);
     player_->SetAlign(alClient);
-    auto clipChildren = [](HWND hwnd) {
-        if (hwnd)
-            SetWindowLong(hwnd, GWL_STYLE,
-                          GetWindowLong(hwnd, GWL_STYLE) | static_cast<LONG>(WS_CLIPCHILDREN));
-    };
-    clipChildren(Handle());
-    clipChildren(innerPanel_->Handle());
-    clipChildren(player_->Handle());
-    if (!hiddenForm_) {
-        hiddenForm_ = CreateComponent<TForm>(this);
-        hiddenFormOldProc_ = hiddenForm_->WindowProc;
-        hiddenForm_->WindowProc = [this](TMessage& m) { HiddenFormWndProc(m); };
-        hiddenForm_->HandleNeeded();
-    }
-    clipChildren(horzBar_->Handle());
-    clipChildren(vertBar_->Handle());
-    clipChildren(cornerPanel_->Handle());
-    vertBar_->BringToFront();
-    horzBar_->BringToFront();
-    cornerPanel_->BringToFront();
+    layout_->ClipVideoWindows();
+    keys_->CreateHiddenForm();
+    layout_->RaiseBars();
     UpdateLayout();
     if (OnCreate) OnCreate(this);
 }
 
 void TActiveMovie::Destroy() {
     if (timer_) timer_->SetEnabled(false);
-    UnhookRendererWindow();
+    if (keys_) keys_->Release();
     if (player_) UnbindPlayerEvents();
-    if (hiddenForm_ && hiddenFormOldProc_) {
-        hiddenForm_->WindowProc = hiddenFormOldProc_;
-        hiddenFormOldProc_ = nullptr;
-    }
     // A player still loading finishes its step first; bounded, so a player that never
     // leaves loading cannot hold the program.
     if (player_) {
@@ -278,17 +246,15 @@ void TActiveMovie::Destroy() {
         while (GetIntegerPropSafe(media::dispid::ReadyState) == kReadyStateLoading &&
                GetTickCount64() < deadline) {
             DispatchPendingMessages();
-            PaceWait();
+            PaceWait(player_->MediaPlayer());
         }
     }
-    ReleaseBasicVideo();
-    imageBuffer_.reset();
-    imageBufferSize_ = 0;
-    if (callback_) {
-        ReleaseGrabber();
-        callback_.reset();
-    }
+    if (capture_) capture_->Release();
     inherited::Destroy();
+}
+
+PlayerProperties TActiveMovie::Props() const {
+    return PlayerProperties(*player_);
 }
 
 int TActiveMovie::GetIntegerPropSafe(DISPID id) const {
@@ -300,33 +266,33 @@ int TActiveMovie::GetIntegerPropSafe(DISPID id) const {
 // --- properties by dispatch id ---
 
 bool TActiveMovie::GetWordBoolProp(DISPID id) const {
-    return player_->GetProperty(id).boolVal != 0;
+    return Props().WordBool(id);
 }
 int TActiveMovie::GetIntegerProp(DISPID id) const {
-    return player_->GetProperty(id).lVal;
+    return Props().Integer(id);
 }
 double TActiveMovie::GetDoubleProp(DISPID id) const {
-    return player_->GetProperty(id).dblVal;
+    return Props().Double(id);
 }
 String TActiveMovie::GetWideStringProp(DISPID id) const {
-    return player_->GetProperty(id).bstrVal;
+    return Props().WideString(id);
 }
 
 void TActiveMovie::SetWordBoolProp(DISPID id, bool Value) {
-    player_->SetProperty(id, media::Variant::Bool(Value));
+    Props().SetWordBool(id, Value);
     UpdateLayout();
 }
 
 void TActiveMovie::SetIntegerProp(DISPID id, int Value) {
-    player_->SetProperty(id, media::Variant::Int(Value));
+    Props().SetInteger(id, Value);
 }
 
 void TActiveMovie::SetDoubleProp(DISPID id, double Value) {
-    player_->SetProperty(id, media::Variant::Double(Value));
+    Props().SetDouble(id, Value);
 }
 
 void TActiveMovie::SetWideStringProp(DISPID id, const String& Value) {
-    player_->SetProperty(id, media::Variant::Str(Value));
+    Props().SetWideString(id, Value);
 }
 
 // --- operations ---
@@ -341,7 +307,7 @@ void TActiveMovie::Open() {
 void TActiveMovie::Play() {
     if (OpenState() != kOpenStateOpen) return;
     player_->Play();
-    if (fullScreenMode_) SetIntegerProp(d::DisplaySize, media::mpFullScreen);
+    if (layout_->FullScreenMode()) layout_->EnterFullScreen();
 }
 
 bool TActiveMovie::Pause() {
@@ -361,7 +327,24 @@ void TActiveMovie::Close() {
     if (PlayState() == kPlayStatePlaying) player_->Stop();
     opening_ = false;
     SetWideStringProp(d::FileName, "");
-    ReleaseBasicVideo();
+    capture_->ReleaseBasicVideo();
+}
+
+bool TActiveMovie::CaptureFrameToBitmap(TBitmap* Bitmap) {
+    if (OpenState() != kOpenStateOpen) return false;
+    String name;
+    return CaptureFrameTo(fdBitmap, name, nullptr, Bitmap);
+}
+
+bool TActiveMovie::CaptureFrameTo(TFrameCapture_Dest Dest, String& FileName, TImage* Image,
+                                  TBitmap* Bitmap) {
+    const bool wasPlaying = Pause();
+    // The movie plays on after a failure too (a JPEG file that cannot be written); a failure
+    // to play on then gives way to the capture's own.
+    ScopeGuard playOn([this, wasPlaying] {
+        if (wasPlaying) Play();
+    });
+    return capture_->Capture(Dest, FileName, Image, Bitmap);
 }
 
 void TActiveMovie::Seek(double Position) {
@@ -400,23 +383,6 @@ void TActiveMovie::SetSelectionEnd(double v) {
         selectionEnd_ = v;
 }
 
-void TActiveMovie::SetFGrabber_BurstCount(int v) {
-    if (v < 0) return;
-    burstCount_ = v;
-    if (callback_) callback_->SetBurstCount(v);
-}
-
-void TActiveMovie::SetFGrabber_BurstInterval(int v) {
-    if (v < 0) return;
-    burstInterval_ = v;
-    if (callback_) callback_->SetBurstInterval(v);
-}
-
-void TActiveMovie::SetFGrabber_BurstMode(bool v) {
-    burstMode_ = v;
-    if (callback_) callback_->SetBurstMode(v);
-}
-
 void TActiveMovie::SetColor(TColor v) {
     inherited::SetColor(v);
     keptColor_ = v;
@@ -427,24 +393,42 @@ void TActiveMovie::SetParentColor(bool v) {
     keptColor_ = Color();
 }
 
+void TActiveMovie::SetVisible(bool v) {
+    if (!layout_->SetVideoVisible(v)) return;
+    if (!v) {
+        // The component blends into its parent; the kept colour comes back with Visible.
+        if (Parent()) inherited::SetColor(Parent()->Color());
+    } else if (ParentColor()) {
+        if (Parent()) inherited::SetColor(Parent()->Color());
+        inherited::SetParentColor(true);
+        keptColor_ = Color();
+    } else {
+        inherited::SetColor(keptColor_);
+    }
+    // The layout hides the video while Visible is off.
+    layout_->UpdateAndRepaint();
+}
+
+void TActiveMovie::UpdateLayout() {
+    if (layout_) layout_->Update();
+}
+
 // --- player events ---
 
 void TActiveMovie::PlayerOpenStateChange(int OldState, int NewState) {
     currentFrame_ = 0;
     currentTime_ = 0;
     if (NewState == kOpenStateClosed) {
-        grabberInserted_ = false;
-        UnhookRendererWindow();
+        capture_->MovieClosed();
+        keys_->UnhookRenderer();
     }
     if (NewState == kOpenStateOpen) {
-        ReleaseBasicVideo();
-        if (grabberEnabled_ && callback_ && InsertSampleGrabber()) grabberInserted_ = true;
-        basicVideoHeld_ = true;
-        if (GetIntegerProp(d::ImageSourceWidth) == 0 && !displayLogo_) logoMode_ = true;
+        capture_->MovieOpened();
+        layout_->KeepLogoWithoutPicture();
         lastPosition_ = -1.0;
         ReadLength();
         if (!autoStart_) SetCurrentPosition(0);
-        if (!rendererWindow_) HookRendererWindow();
+        keys_->HookRenderer();
         if (OnOpenComplete) OnOpenComplete(this);
     }
     UpdateLayout();
@@ -479,28 +463,26 @@ void TActiveMovie::PlayerPlayStateChange(int OldState, int NewState) {
             if (!autoStart_) pausePending_ = true;
             opening_ = false;
         }
-        if (fullScreenMode_) fullScreenPending_ = true;
+        if (layout_->FullScreenMode()) fullScreenPending_ = true;
         UpdateLayout();
     }
-    if (NewState == kPlayStateStopped && callback_) callback_->Disarm();
+    if (NewState == kPlayStateStopped) capture_->Disarm();
     oldPlayState_ = OldState;
     newPlayState_ = NewState;
     playStatePending_ = true;
 }
 
 void TActiveMovie::PlayerReadyStateChange(int State) {
-    if (!displayLogo_) {
-        logoMode_ = !(OpenState() == kOpenStateOpen && State == kReadyStateComplete);
-        if ((State == kReadyStateInteractive || State == kReadyStateComplete) && grabberEnabled_ &&
-            callback_ && InsertSampleGrabber())
-            grabberInserted_ = true;
-    }
+    layout_->FollowReadyState(State);
+    if (!layout_->DisplayLogo() &&
+        (State == kReadyStateInteractive || State == kReadyStateComplete))
+        capture_->InsertGrabberIfEnabled();
     UpdateLayout();
     if (OnReadyStateChange) OnReadyStateChange(this, State);
 }
 
 void TActiveMovie::PlayerEndOfStream(int Result) {
-    if (fullScreenMode_) Pause();
+    if (layout_->FullScreenMode()) Pause();
     endOfStreamResult_ = Result;
     endOfStreamPending_ = true;
 }
@@ -527,7 +509,7 @@ void TActiveMovie::TimerTick(TObject*) {
 
     if (fullScreenPending_) {
         fullScreenPending_ = false;
-        SetIntegerProp(d::DisplaySize, media::mpFullScreen);
+        layout_->EnterFullScreen();
     }
     if (pausePending_) {
         pausePending_ = false;
@@ -535,10 +517,7 @@ void TActiveMovie::TimerTick(TObject*) {
     }
     if (OpenState() == kOpenStateOpen) {
         if (OnPositionChange || selectionEnd_ != -1.0) PollPosition();
-        if (keyPending_ && OnFullScreenKeyPress) {
-            DeliverFullScreenKey();
-            keyPending_ = false;
-        }
+        keys_->DeliverPending();
     }
     if (endOfStreamPending_) {
         endOfStreamPending_ = false;
@@ -595,14 +574,10 @@ void TActiveMovie::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_SIZE:
         inherited::Dispatch(Message);
-        if (!layoutRunning_) {
-            layoutRunning_ = true;
-            Finally done([this] { layoutRunning_ = false; });
-            UpdateLayout();
-        }
+        if (layout_) layout_->SizeChanged();
         return;
     case WM_FRAMEGRABBED:
-        DeliverGrabbedFrame(Message);
+        if (capture_) capture_->DeliverGrabbedFrame(Message);
         return;
     default:
         inherited::Dispatch(Message);
@@ -610,19 +585,6 @@ void TActiveMovie::Dispatch(TMessage& Message) {
 }
 
 // --- published properties ---
-
-namespace {
-
-// A string property is published as text, every other kind as an ordinal.
-template <class Getter, class Setter>
-void PublishPassed(Published<TActiveMovie>& p, const char* name, Getter get, Setter set) {
-    if constexpr (std::is_same_v<std::invoke_result_t<Getter, const TActiveMovie&>, String>)
-        p.Text(name, get, set);
-    else
-        p.Ordinal(name, get, set);
-}
-
-} // namespace
 
 void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
     using M = TActiveMovie;
@@ -666,8 +628,5 @@ void TActiveMovie::DeclareProperties(Published<TActiveMovie>& p) {
         .Ordinal("ParentColor", &M::ParentColor, &M::SetParentColor)
         .Ordinal("Align", &M::Align, &M::SetAlign);
     // Passed straight to the player.
-#define KORVID_PUBLISH_PLAYER_PROPERTY(Name, Kind, Id)                                             \
-    PublishPassed(p, #Name, &M::Name, &M::Set##Name);
-    KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PUBLISH_PLAYER_PROPERTY, KORVID_PUBLISH_PLAYER_PROPERTY)
-#undef KORVID_PUBLISH_PLAYER_PROPERTY
+    PublishPlayerProperties(p);
 }

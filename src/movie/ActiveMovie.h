@@ -4,46 +4,23 @@
 // close, read and write the position, read the length, and copy the shown frame into a
 // bitmap or a file. The player's state changes become the component's own events; most are
 // held back and raised by a 50 ms poll, which also reports position changes.
-#include "framework/Bitmap.h"
-#include "framework/Jpeg.h"
 #include "framework/Panel.h"
-#include "framework/ScrollBarParts.h"
+#include "movie/FullScreenKeys.h"
+#include "movie/MovieCapture.h"
+#include "movie/MovieLayout.h"
+#include "movie/PlayerProperties.h"
+#include "movie/PlayerPropertyForwarder.h"
 #include "platform/media/PlayerDispatch.h"
-#include "platform/media/Variant.h"
 
 #include <functional>
 #include <memory>
-#include <type_traits>
 
 class TDerivedMovie_;
-class TSampleGrabberCB;
-namespace media {
-class ISampleGrabber;
-}
-class TScrollBar;
 class TTimer;
 class TImage;
 class TForm;
 
-enum TDisplaySize { mpDefaultSize, mpHalfSize, mpDoubleSize, mpFitToSize, mpCustomSize };
 enum TDisplayMode { mpTime, mpFrames };
-enum TAuto_Filename { fnSequential, fnDateTime };
-// Where CaptureFrameTo delivers the frame: an image or a bitmap, a BMP file, a JPEG file.
-enum TFrameCapture_Dest : Byte { fdBitmap = 0, fdBMPFile = 1, fdJPEGFile = 2 };
-
-// Player states as the component reads them.
-constexpr int kOpenStateOpen = 6;
-constexpr int kOpenStateClosed = 0;
-constexpr int kPlayStateStopped = 0;
-constexpr int kPlayStatePaused = 1;
-constexpr int kPlayStatePlaying = 2;
-constexpr int kReadyStateLoading = 1;
-constexpr int kReadyStateInteractive = 3;
-constexpr int kReadyStateComplete = 4;
-
-// Posted to the component's window when the frame hook has copied a frame: wParam 1 = a frame
-// is pending; lParam 0 = pause the movie again, 1 = leave it playing.
-constexpr UINT WM_FRAMEGRABBED = WM_APP + 1000;
 
 using TDerivedMovie_PositionChange2 =
     std::function<void(TObject* Sender, double OldTimePosition, double NewTimePosition,
@@ -59,14 +36,11 @@ using TMovieScriptCommandEvent =
     std::function<void(TObject* Sender, const String& scType, const String& Param)>;
 using TMovieMarkerHitEvent = std::function<void(TObject* Sender, int MarkerNum)>;
 using TMovieBufferingEvent = std::function<void(TObject* Sender, bool Start)>;
-using TFullScreenKeyPressEvent = std::function<void(TObject* Sender, Word Key, TShiftState Shift)>;
 using TF1HelpInvokedEvent = std::function<void(TObject* Sender, bool& CanShowWMPHelp)>;
-// The bitmap belongs to the component and is freed when the handler returns.
-using TOnFrameCaptureCompleted =
-    std::function<void(TObject* Sender, TBitmap* Bitmap, TFrameCapture_Dest DestType,
-                       const String& FileName, bool Success)>;
 
-class TActiveMovie : public TCustomPanel {
+// The properties passed straight to the player come from PlayerPropertyForwarder, one getter
+// and setter for each row of the player's table.
+class TActiveMovie : public PlayerPropertyForwarder<TActiveMovie, TCustomPanel> {
     KORVID_CLASS(TActiveMovie, TCustomPanel)
 
     static void DeclareProperties(Published<TActiveMovie>& p);
@@ -127,100 +101,76 @@ class TActiveMovie : public TCustomPanel {
     double CurrentTimePosition() const { return currentTime_; }
     Cardinal CurrentFramePosition() const { return currentFrame_; }
     TDerivedMovie_* Player() const { return player_; }
-    TPanel* InnerPanel() const { return innerPanel_; }
-    TScrollBar* HorzScrollBar() const { return horzBar_; }
-    TScrollBar* VertScrollBar() const { return vertBar_; }
-    TPanel* CornerPanel() const { return cornerPanel_; }
+    TPanel* InnerPanel() const { return layout_->InnerPanel(); }
+    TScrollBar* HorzScrollBar() const { return layout_->HorzScrollBar(); }
+    TScrollBar* VertScrollBar() const { return layout_->VertScrollBar(); }
+    TPanel* CornerPanel() const { return layout_->CornerPanel(); }
     TTimer* PollTimer() const { return timer_; }
-    TForm* HiddenForm() const { return hiddenForm_; }
-    bool GrabberAvailable() const { return grabberAvailable_; }
-    bool GrabberInserted() const { return grabberInserted_; }
-    bool LogoMode() const { return logoMode_; }
-    HWND RendererWindow() const { return rendererWindow_; }
+    TForm* HiddenForm() const { return keys_->HiddenForm(); }
+    bool GrabberAvailable() const { return capture_->GrabberAvailable(); }
+    bool GrabberInserted() const { return capture_->GrabberInserted(); }
+    bool LogoMode() const { return layout_->LogoMode(); }
+    HWND RendererWindow() const { return keys_->RendererWindow(); }
 
     // --- the component's own properties ---
-    TAuto_Filename AutoFileName() const { return autoFileName_; }
-    void SetAutoFileName(TAuto_Filename v) { autoFileName_ = v; }
-    const String& AutoFilePrefix() const { return autoFilePrefix_; }
-    void SetAutoFilePrefix(const String& v) { autoFilePrefix_ = v; }
+    TAuto_Filename AutoFileName() const { return capture_->AutoFileName(); }
+    void SetAutoFileName(TAuto_Filename v) { capture_->SetAutoFileName(v); }
+    const String& AutoFilePrefix() const { return capture_->AutoFilePrefix(); }
+    void SetAutoFilePrefix(const String& v) { capture_->SetAutoFilePrefix(v); }
     bool AutoStart() const { return autoStart_; }
     void SetAutoStart(bool v) { autoStart_ = v; }
-    int CaptureSize() const { return captureSize_; }
-    void SetCaptureSize(int v) { captureSize_ = v; }
-    bool DisplayLogo() const { return displayLogo_; }
-    void SetDisplayLogo(bool v);
+    int CaptureSize() const { return capture_->CaptureSize(); }
+    void SetCaptureSize(int v) { capture_->SetCaptureSize(v); }
+    bool DisplayLogo() const { return layout_->DisplayLogo(); }
+    void SetDisplayLogo(bool v) { layout_->SetDisplayLogo(v); }
     TDisplayMode DisplayMode() const;
     void SetDisplayMode(TDisplayMode v);
-    TDisplaySize DisplaySize() const { return displaySize_; }
-    void SetDisplaySize(TDisplaySize v);
-    int FGrabber_BurstCount() const { return burstCount_; }
-    void SetFGrabber_BurstCount(int v);
-    int FGrabber_BurstInterval() const { return burstInterval_; }
-    void SetFGrabber_BurstInterval(int v);
-    bool FGrabber_BurstMode() const { return burstMode_; }
-    void SetFGrabber_BurstMode(bool v);
-    bool FGrabber_Enabled() const { return grabberEnabled_; }
-    void SetFGrabber_Enabled(bool v) { grabberEnabled_ = v; }
+    TDisplaySize DisplaySize() const { return layout_->DisplaySize(); }
+    void SetDisplaySize(TDisplaySize v) { layout_->SetDisplaySize(v); }
+    int FGrabber_BurstCount() const { return capture_->BurstCount(); }
+    void SetFGrabber_BurstCount(int v) { capture_->SetBurstCount(v); }
+    int FGrabber_BurstInterval() const { return capture_->BurstInterval(); }
+    void SetFGrabber_BurstInterval(int v) { capture_->SetBurstInterval(v); }
+    bool FGrabber_BurstMode() const { return capture_->BurstMode(); }
+    void SetFGrabber_BurstMode(bool v) { capture_->SetBurstMode(v); }
+    bool FGrabber_Enabled() const { return capture_->GrabberEnabled(); }
+    void SetFGrabber_Enabled(bool v) { capture_->SetGrabberEnabled(v); }
     const String& FileName() const { return fileName_; }
     void SetFileName(const String& v) { fileName_ = v; }
-    bool FullScreenMode() const { return fullScreenMode_; }
-    void SetFullScreenMode(bool v);
-    TJPEGPerformance JPEGPerformance() const { return jpegPerformance_; }
-    void SetJPEGPerformance(TJPEGPerformance v) { jpegPerformance_ = v; }
-    bool JPEGProgressiveDisplay() const { return jpegProgressive_; }
-    void SetJPEGProgressiveDisplay(bool v) { jpegProgressive_ = v; }
-    int JPEGQuality() const { return jpegQuality_; }
-    void SetJPEGQuality(int v) { jpegQuality_ = v; }
+    bool FullScreenMode() const { return layout_->FullScreenMode(); }
+    void SetFullScreenMode(bool v) { layout_->SetFullScreenMode(v); }
+    TJPEGPerformance JPEGPerformance() const { return capture_->JPEGPerformance(); }
+    void SetJPEGPerformance(TJPEGPerformance v) { capture_->SetJPEGPerformance(v); }
+    bool JPEGProgressiveDisplay() const { return capture_->JPEGProgressiveDisplay(); }
+    void SetJPEGProgressiveDisplay(bool v) { capture_->SetJPEGProgressiveDisplay(v); }
+    int JPEGQuality() const { return capture_->JPEGQuality(); }
+    void SetJPEGQuality(int v) { capture_->SetJPEGQuality(v); }
     bool Loop() const { return loop_; }
     void SetLoop(bool v) { loop_ = v; }
     double Rate() const { return rate_; }
     void SetRate(double v);
-    int ScrollBarsThickness() const { return scrollBarsThickness_; }
-    void SetScrollBarsThickness(int v) { scrollBarsThickness_ = v; }
+    int ScrollBarsThickness() const { return layout_->ScrollBarsThickness(); }
+    void SetScrollBarsThickness(int v) { layout_->SetScrollBarsThickness(v); }
     // -1 is none.
     double SelectionEnd() const { return selectionEnd_; }
     void SetSelectionEnd(double v);
     double SelectionStart() const { return selectionStart_; }
     void SetSelectionStart(double v);
     // Reads the player's control bar setting and remembers it.
-    bool ShowControls();
-    void SetShowControls(bool v);
-    bool ShowScrollBars() const { return showScrollBars_; }
-    void SetShowScrollBars(bool v);
-    const String& StoragePath() const { return storagePath_; }
-    void SetStoragePath(const String& v) { storagePath_ = v; }
+    bool ShowControls() { return layout_->ShowControls(); }
+    void SetShowControls(bool v) { layout_->SetShowControls(v); }
+    bool ShowScrollBars() const { return layout_->ShowScrollBars(); }
+    void SetShowScrollBars(bool v) { layout_->SetShowScrollBars(v); }
+    const String& StoragePath() const { return capture_->StoragePath(); }
+    void SetStoragePath(const String& v) { capture_->SetStoragePath(v); }
     // The component's own visibility: hides the video, not the panel.
-    bool Visible() const { return movieVisible_; }
+    bool Visible() const { return layout_->VideoVisible(); }
     void SetVisible(bool v);
-    int ZoomSize() const { return zoomSize_; }
-    void SetZoomSize(int v);
+    int ZoomSize() const { return layout_->ZoomSize(); }
+    void SetZoomSize(int v) { layout_->SetZoomSize(v); }
     // The panel colour, also kept for when Visible comes back.
     void SetColor(TColor v);
     void SetParentColor(bool v);
-
-    // --- passed straight to the player, one pair per row of the player's table ---
-    // The value types by kind.
-    using WordBoolValue = bool;
-    using IntegerValue = int;
-    using ColorValue = TColor;
-    using WideStringValue = String;
-    // A string goes in by reference, the rest by value.
-    template <class T> using ValueIn = std::conditional_t<std::is_scalar_v<T>, T, const T&>;
-#define KORVID_PLAYER_FORWARDERS_AS(Name, Kind, Tail)                                              \
-    Kind##Value Name() const {                                                                     \
-        return Get##Kind##Prop(media::dispid::Name);                                               \
-    }                                                                                              \
-    void Set##Name(ValueIn<Kind##Value> v) Tail {                                                  \
-        Set##Kind##Prop(media::dispid::Name, v);                                                   \
-    }
-#define KORVID_PLAYER_FORWARDERS(Name, Kind, Id) KORVID_PLAYER_FORWARDERS_AS(Name, Kind, )
-    // Enabled is the player's own: the component's window stays enabled.
-#define KORVID_PLAYER_FORWARDERS_OVERRIDE(Name, Kind, Id)                                          \
-    KORVID_PLAYER_FORWARDERS_AS(Name, Kind, override)
-    KORVID_PLAYER_PASSED_PROPERTIES(KORVID_PLAYER_FORWARDERS, KORVID_PLAYER_FORWARDERS_OVERRIDE)
-#undef KORVID_PLAYER_FORWARDERS_AS
-#undef KORVID_PLAYER_FORWARDERS
-#undef KORVID_PLAYER_FORWARDERS_OVERRIDE
 
     // --- events ---
     TNotifyEvent OnOpenComplete;
@@ -244,7 +194,7 @@ class TActiveMovie : public TCustomPanel {
 
     // How long a grab waits for the frame hook before it gives up, in milliseconds of the
     // kernel clock.
-    static constexpr Cardinal kGrabWaitMs = 3000;
+    static constexpr Cardinal kGrabWaitMs = MovieCapture::kGrabWaitMs;
     // How long destruction waits for a player that is still loading.
     static constexpr Cardinal kLoadingWaitMs = 3000;
 
@@ -254,12 +204,11 @@ class TActiveMovie : public TCustomPanel {
     static const char* const kPlayerDownloadAddress;
 
 private:
-    friend class TSampleGrabberCB;
-
     // Construction, step by step.
     void CreateChildren();
     void PlayerWindowCreated(TObject* Sender);
     void BindPlayerEvents();
+    PlayerProperties Props() const;
     // A read that cannot raise, for destruction.
     int GetIntegerPropSafe(DISPID id) const;
     void UnbindPlayerEvents();
@@ -276,85 +225,24 @@ private:
     // The poll.
     void TimerTick(TObject* Sender);
     void PollPosition();
-    void DeliverFullScreenKey();
 
-    // Layout and full screen.
-    void ApplyDisplaySize();
-    void HideScrollBars();
-    void ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
-    void HookRendererWindow();
-    void UnhookRendererWindow();
-    static LRESULT RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    void HiddenFormWndProc(TMessage& Message);
-    bool RecordKey(WPARAM key, LPARAM data);
-    bool SizeLayout();
-
-    // Capture.
-    ObjectPtr<TBitmap> GrabFromRenderer();
-    bool CaptureInto(TFrameCapture_Dest Dest, String& FileName, TImage* Image, TBitmap* Bitmap);
-    // A seek still on its way shows the old frame: wait (bounded) until it has landed.
-    void WaitForSeekToLand();
-    // One step of a bounded wait for the player's threads.
-    void PaceWait();
-    String AutomaticFileName(const String& Extension);
-    void ReleaseBasicVideo() {
-        basicVideoHeld_ = false;
-    }
-
-    // The frame hook path.
-    bool InsertSampleGrabber();
-    void ReleaseGrabber();
-    bool GrabFromSampleGrabber(ObjectPtr<TBitmap>& Bitmap);
-    void DeliverGrabbedFrame(TMessage& Message);
-    TBitmap* ScaledCopy(TBitmap* Frame);
-
-    // Fields, in the order the component's state is kept.
-    media::ISampleGrabber* grabber_ = nullptr;
-    bool layoutRunning_ = false;
+    // The parts, made with the children.
+    std::unique_ptr<MovieLayout> layout_;
+    std::unique_ptr<FullScreenKeys> keys_;
+    std::unique_ptr<MovieCapture> capture_;
+    // The player's state as the component follows it.
     bool autoStart_ = true;
-    bool basicVideoHeld_ = false;
-    std::unique_ptr<Byte[]> imageBuffer_;
-    int imageBufferSize_ = 0;
     bool disconnectPending_ = false;
     int disconnectResult_ = 0;
-    bool displayLogo_ = true;
-    TDisplaySize displaySize_ = mpDefaultSize;
-    bool grabberAvailable_ = false;
     String fileName_;
     Cardinal frameCount_ = 0;
     Cardinal currentFrame_ = 0;
-    TAuto_Filename autoFileName_ = fnSequential;
-    String autoFilePrefix_ = "am";
-    bool grabberInserted_ = false;
-    int burstCount_ = 0;
-    int burstInterval_ = 0;
-    bool burstMode_ = false;
-    std::unique_ptr<TSampleGrabberCB> callback_;
-    int captureSize_ = 100;
-    bool grabberEnabled_ = false;
-    TJPEGPerformance jpegPerformance_ = jpBestQuality;
-    bool jpegProgressive_ = false;
-    int jpegQuality_ = 100;
-    String storagePath_;
-    ObjectPtr<TBitmap> waitingBitmap_;
-    bool delivered_ = false;
-    bool grabBusy_ = false;
     bool tickRunning_ = false;
-    int pendingKey_ = 0;
-    int pendingKeyData_ = 0;
-    bool keyPending_ = false;
-    bool fullScreenMode_ = false;
-    bool logoMode_ = false;
-    HWND rendererWindow_ = 0;
-    TScrollBar* horzBar_ = nullptr;
     bool opening_ = false;
-    TPanel* innerPanel_ = nullptr;
     bool loop_ = false;
     TDerivedMovie_* player_ = nullptr;
+    // The panel colour set last, for when Visible comes back.
     TColor keptColor_ = clBlack;
-    TWndMethod hiddenFormOldProc_;
-    TForm* hiddenForm_ = nullptr;
-    WNDPROC rendererOldProc_ = nullptr;
     bool openStatePending_ = false;
     int oldOpenState_ = 0;
     int newOpenState_ = 0;
@@ -367,27 +255,13 @@ private:
     double rate_ = 1.0;
     bool endOfStreamPending_ = false;
     int endOfStreamResult_ = 0;
-    bool repaintOnLayout_ = false;
-    TPanel* cornerPanel_ = nullptr;
-    double horzFraction_ = 0.5;
-    double vertFraction_ = 0.5;
     double selectionEnd_ = -1.0;
     double selectionStart_ = -1.0;
-    bool showControls_ = true;
-    bool showScrollBars_ = true;
-    int scrollBarsThickness_ = 16;
     double currentTime_ = 0;
     TTimer* timer_ = nullptr;
     double duration_ = 0;
     int timerInterval_ = 50;
-    bool movieVisible_ = true;
-    TScrollBar* vertBar_ = nullptr;
-    int zoomSize_ = 100;
 };
-
-// Where the pixel bits of a packed DIB start: after the header, the colour table (a full one
-// when it says 0 entries at 8 bits or fewer) and, for bit fields, the three masks.
-std::size_t PackedDibBitsOffset(const BITMAPINFOHEADER& Header);
 
 // Shows the not-installed message; false when the media layer cannot run (the check above).
 bool CheckPlayerInstalled();

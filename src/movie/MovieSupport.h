@@ -1,7 +1,10 @@
 #pragma once
 // Small helpers the movie component's files share.
+#include "platform/kernel/Time.h"
+#include "platform/media/MediaPlayer.h"
 #include "rtl/Arithmetic.h"
 
+#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -28,6 +31,13 @@ inline Int64 RoundEven(double v) {
 // A side scaled by a percentage, as captures and delivered frames are sized.
 inline int ScaledSide(int side, int percent) {
     return static_cast<int>(RoundEven(static_cast<double>(side) * percent / 100.0));
+}
+
+// One step of a bounded wait for the player's threads, which do the work waited for: give
+// them a moment (the player wakes us early when it has news), then let the clock move on.
+inline void PaceWait(media::MediaPlayer& player) {
+    player.WaitForEvents(std::chrono::milliseconds(1));
+    Sleep(1);
 }
 
 } // namespace movie_detail

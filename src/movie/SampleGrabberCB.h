@@ -39,8 +39,10 @@ public:
     void SetResume(bool v) { resume_ = v; }
     bool Resume() const { return resume_; }
 
-    // The frames' format: 0 none, 1 and 2 the two video header kinds (both carry the
+    // The frames' format: none, or one of the two video header kinds (both carry the
     // BITMAPINFOHEADER given here).
+    static constexpr int kFormatNone = 0;
+    static constexpr int kFormatVideoInfo = 1;
     void SetMediaType(const BITMAPINFOHEADER& header, int kind);
     void ClearMediaType() { SetMediaType(BITMAPINFOHEADER{}, 0); }
     int FormatKind() const { return formatKind_; }
