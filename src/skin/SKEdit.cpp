@@ -270,6 +270,11 @@ void TskSpinEdit::KeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_UP) StepUp();
     if (Key == VK_DOWN) StepDown();
     inherited::KeyDown(Key, Shift);
+    // Delete changes the text as Backspace does: without the editor it is refused alike.
+    if (Key == VK_DELETE && !editorEnabled_) {
+        Key = 0;
+        MessageBeep(0);
+    }
 }
 
 void TskSpinEdit::KeyPress(char& Key) {
@@ -317,6 +322,9 @@ void TskSpinEdit::Dispatch(TMessage& Message) {
         SetEditRect();
         return;
     case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+        // Each of these changes the text: only an editable spin edit takes them.
         if (editorEnabled_ && !ReadOnly()) inherited::Dispatch(Message);
         return;
     case WM_PASTE:

@@ -168,6 +168,30 @@ TEST_F(EditTest, PastedTextIsFilteredLikeTypedText) {
     EXPECT_EQ(spin_->Text(), "9") << "no cutting or pasting without the editor";
 }
 
+TEST_F(EditTest, WithoutTheEditorNoKeyChangesTheText) {
+    spin_->SetFocus();
+    spin_->SetText("5");
+    Key(VK_END);
+    Type("7"); // typed while the editor is on: something to undo
+    spin_->SetEditorEnabled(false);
+    struct Case {
+        const char* what;
+        std::function<void()> keys;
+    };
+    const Case cases[] = {
+        {"Ctrl+Z", [&] { Key('Z', false, true); }},
+        {"Delete", [&] { Key(VK_HOME), Key(VK_DELETE); }},
+        {"Delete on a selection", [&] { spin_->SelectAll(), Key(VK_DELETE); }},
+    };
+    for (const Case& c : cases) {
+        c.keys();
+        EXPECT_EQ(spin_->Text(), "57") << c.what;
+    }
+    // The arrows still step.
+    Key(VK_UP);
+    EXPECT_EQ(spin_->Text(), "58");
+}
+
 TEST_F(EditTest, ArrowKeysAndButtonsStep) {
     spin_->SetFocus();
     spin_->SetValue(10);
