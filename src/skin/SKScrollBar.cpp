@@ -34,10 +34,21 @@ void TskScrollBar::Create(TComponent* AOwner) {
         b->SetParent(this);
         b->SetTabStop(false);
         b->SetMouseContinuouslyDownInterval(100);
-        // The arrows step on their repeat ticks only; they have no click of their own.
-        b->OnMouseContinuouslyDown = [this, direction](TObject*) {
+        auto step = [this, direction] {
             track_->SetPosition(int(std::clamp<Int64>(
                 Int64(track_->Position()) + direction * smallChange_, INT32_MIN, INT32_MAX)));
+        };
+        // A held arrow steps on every repeat tick; one let go before its first tick steps
+        // once, on the click, so that no click goes unanswered.
+        b->OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState, int, int) {
+            if (Button == mbLeft) arrowRepeated_ = false;
+        };
+        b->OnMouseContinuouslyDown = [this, step](TObject*) {
+            arrowRepeated_ = true;
+            step();
+        };
+        b->OnClick = [this, step](TObject*) {
+            if (!arrowRepeated_) step();
         };
         return b;
     };

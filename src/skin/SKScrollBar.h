@@ -65,5 +65,6 @@ private:
     TskUIStyle uiStyle_ = DeepBlue;
     TskFileTheme* fileTheme_ = nullptr;
     bool hiddenForSize_ = false;
+    bool arrowRepeated_ = false; // the arrow held now has stepped on a repeat tick
     bool layingOut_ = false;
 };

@@ -36,15 +36,38 @@ protected:
     int changes_ = 0;
 };
 
-TEST_F(ScrollBarTest, ArrowsStepOnlyWhileHeld) {
-    HoldArrow(bar_->IncreaseButton(), 99);
-    EXPECT_EQ(bar_->Position(), 0) << "a quick click does not step";
-    HoldArrow(bar_->IncreaseButton(), 350);
-    EXPECT_EQ(bar_->Position(), 3);
+TEST_F(ScrollBarTest, AClickStepsOnceAndHoldingStepsEvery100Ms) {
+    struct Case {
+        int held; // ms
+        int steps;
+    };
+    // The release of a press that has repeated adds no step of its own.
+    const Case cases[] = {{0, 1}, {99, 1}, {100, 1}, {199, 1}, {350, 3}};
+    for (const Case& c : cases) {
+        bar_->SetPosition(0);
+        HoldArrow(bar_->IncreaseButton(), c.held);
+        EXPECT_EQ(bar_->Position(), c.steps) << c.held << " ms";
+        HoldArrow(bar_->DecreaseButton(), c.held);
+        EXPECT_EQ(bar_->Position(), 0) << c.held << " ms";
+    }
     bar_->SetSmallChange(10);
+    changes_ = 0;
     HoldArrow(bar_->DecreaseButton(), 200);
-    EXPECT_EQ(bar_->Position(), -17);
-    EXPECT_EQ(changes_, 5);
+    EXPECT_EQ(bar_->Position(), -20);
+    EXPECT_EQ(changes_, 2);
+    // A press released off the arrow steps only on its ticks; the next click steps again.
+    TskImageButton* inc = bar_->IncreaseButton();
+    TPoint p = inc->ClientToScreen(Point(inc->Width() / 2, inc->Height() / 2));
+    session_->MovePointer(p.x, p.y);
+    session_->PressButton();
+    Pump();
+    Advance(100);
+    session_->MovePointer(p.x, p.y + 100);
+    session_->ReleaseButton();
+    Pump();
+    EXPECT_EQ(bar_->Position(), -10);
+    HoldArrow(inc, 0);
+    EXPECT_EQ(bar_->Position(), 0);
 }
 
 TEST_F(ScrollBarTest, HorizontalLayoutAndTurnedArrows) {
