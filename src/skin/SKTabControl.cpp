@@ -2,6 +2,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -283,9 +284,12 @@ void TskTabControlTopPanel::MouseDown(TMouseButton Button, TShiftState Shift, in
     }
     const int hit = TabAt(X, Y);
     if (hit < 0) return;
-    clicking_ = true;
-    SetTabIndex(hit);
-    clicking_ = false;
+    {
+        // Only this change is the click's, even when a handler it runs fails.
+        clicking_ = true;
+        ScopeGuard clicked([this] { clicking_ = false; });
+        SetTabIndex(hit);
+    }
     ensureActiveVisible_ = true;
     Repaint();
 }

@@ -123,6 +123,23 @@ TEST_F(TabStrip, ClicksSelectTabsAndOnChangingMayRefuse) {
     EXPECT_EQ(strip_->TabAt(r1.left + 1, 0), -1);
 }
 
+TEST_F(TabStrip, AClickWhoseHandlerFailsLeavesCodeChangesUnasked) {
+    SetTabs({"One", "Two", "Three"});
+    tabs_->OnChange = [](TObject*) { throw Exception("change failed"); };
+    const TRect r1 = strip_->TabRect(1);
+    ClickStrip(r1.left + 5, 5);
+    ASSERT_EQ(strip_->TabIndex(), 1);
+    tabs_->OnChange = nullptr;
+    int asked = 0;
+    tabs_->OnChanging = [&](TObject*, bool& allowChange) {
+        ++asked;
+        allowChange = false;
+    };
+    tabs_->SetTabIndex(2);
+    EXPECT_EQ(asked, 0) << "a change by code is never put to OnChanging";
+    EXPECT_EQ(strip_->TabIndex(), 2);
+}
+
 TEST_F(TabStrip, IndexRules) {
     SetTabs({"One", "Two", "Three"});
     tabs_->activated.clear();
