@@ -191,7 +191,9 @@ void TskPageControl::RemovePage(TskTabSheet* Sheet) {
     RebuildTabTexts();
     // The flags go with their pages: each page keeps its own.
     ApplyTabVisibleFlags();
-    ActivatePageByIndex(index - 1);
+    // The page before it; the first page gone, the one now first: pages that remain never
+    // stand there all disabled, with no tab selected.
+    ActivatePageByIndex(std::max(index - 1, 0));
 }
 
 void TskPageControl::MovePage(TskTabSheet* Sheet, int Value) {

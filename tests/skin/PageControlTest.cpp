@@ -102,19 +102,26 @@ TEST_F(Pages, RemovingPages) {
     EXPECT_EQ(Tabs(), "ABC");
     EXPECT_EQ(pc_->ActivePage(), sheets_[2]);
     EXPECT_EQ(sheets_[3]->PageControl(), nullptr);
-    // Removing the first page leaves no active page, and no tab selected.
+    // Removing the first page: the page now first is active, so the pages that remain never
+    // stand there all disabled with no tab selected.
+    log_.clear();
     sheets_[0]->SetParent(nullptr);
-    EXPECT_EQ(pc_->ActivePage(), nullptr);
-    EXPECT_EQ(pc_->TopPanel()->TabIndex(), -1);
+    EXPECT_EQ(pc_->ActivePage(), sheets_[1]);
+    EXPECT_EQ(pc_->TopPanel()->TabIndex(), 0);
+    EXPECT_TRUE(sheets_[1]->Enabled());
+    EXPECT_EQ(log_, "hide C;show B;change;");
     EXPECT_EQ(Tabs(), "BC");
     EXPECT_EQ(sheets_[1]->PageIndex(), 0);
-    // A click on a tab works as before.
     pc_->SetActivePageIndex(1);
     EXPECT_EQ(pc_->ActivePage(), sheets_[2]);
     // A freed page leaves its control.
     sheets_[2]->Free();
     EXPECT_EQ(pc_->PageCount(), 1);
     EXPECT_EQ(pc_->ActivePage(), sheets_[1]);
+    // The last page gone: no active page, and no tab selected.
+    sheets_[1]->SetParent(nullptr);
+    EXPECT_EQ(pc_->ActivePage(), nullptr);
+    EXPECT_EQ(pc_->TopPanel()->TabIndex(), -1);
 }
 
 TEST_F(Pages, ShowingASheetActivatesItsPage) {
