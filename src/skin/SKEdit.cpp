@@ -93,7 +93,6 @@ void TskSpinButtons::Create(TComponent* AOwner) {
         };
         b->OnClick = [this](TObject* s) {
             if (!repeated_) ButtonClick(s);
-            repeated_ = false;
         };
         b->OnMouseContinuouslyDown = [this](TObject* s) {
             repeated_ = true;
