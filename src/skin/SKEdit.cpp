@@ -86,18 +86,8 @@ void TskSpinButtons::Create(TComponent* AOwner) {
         b->SetVisible(true);
         b->SetEnabled(true);
         b->SetParent(this);
-        // A held button steps on its repeat ticks; the click that ends such a press adds no
-        // step of its own, while a click let go before the first tick steps once.
-        b->OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState, int, int) {
-            if (Button == mbLeft) repeated_ = false;
-        };
-        b->OnClick = [this](TObject* s) {
-            if (!repeated_) ButtonClick(s);
-        };
-        b->OnMouseContinuouslyDown = [this](TObject* s) {
-            repeated_ = true;
-            ButtonClick(s);
-        };
+        b->OnClick = [this](TObject* s) { ButtonClick(s); };
+        b->OnMouseContinuouslyDown = [this](TObject* s) { ButtonClick(s); };
         return b;
     };
     up_ = make(skUp);
@@ -156,7 +146,6 @@ void TskSpinButtons::Loaded() {
 
 void TskSpinButtons::KeyDown(Word& Key, TShiftState Shift) {
     inherited::KeyDown(Key, Shift);
-    repeated_ = false; // a key's click always steps
     if (Key == VK_UP && up_) up_->Click();
     if (Key == VK_DOWN && down_) down_->Click();
 }

@@ -63,7 +63,6 @@ private:
     void AdjustButtons(int& width, int height);
     TskArrowButton* up_ = nullptr;
     TskArrowButton* down_ = nullptr;
-    bool repeated_ = false; // the button held now has stepped on a repeat tick
 };
 
 class TskSpinEdit : public TskEdit {
