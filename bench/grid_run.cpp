@@ -3,7 +3,10 @@
 //
 //   grid_run VIDEO [--grid 2|3|4] [--frames N] [--rate F] [--auto | --at T1,T2,..]
 //            [--brightness B] [--gif OUT] [--avi OUT] [--grey] [--nearest] [--smaller]
-//            [--zoom P] [--dump DIR]
+//            [--zoom P] [--dump DIR] [--dump-cells DIR]
+//
+// --dump copies the grid frames' working bitmaps, --dump-cells the cell frames' ones as capture
+// leaves them (the copy is made once composition has begun and counts to its time).
 //
 // Capture is split into the fixed waits the steps sleep and the rest. The player works in
 // real time, so this runs on the real clock.
@@ -35,7 +38,7 @@ struct Options {
     bool autoPositions = true;
     std::vector<double> at;
     int brightness = 20;
-    String gif, avi, dump;
+    String gif, avi, dump, dumpCells;
     bool grey = false, nearest = false, smaller = false;
     String zoom = "100";
 };
@@ -44,7 +47,7 @@ int Usage() {
     std::fputs(
         "usage: grid_run VIDEO [--grid 2|3|4] [--frames N] [--rate F] [--auto | --at T1,T2,..]\n"
         "       [--brightness B] [--gif OUT] [--avi OUT] [--grey] [--nearest] [--smaller]\n"
-        "       [--zoom P] [--dump DIR]\n",
+        "       [--zoom P] [--dump DIR] [--dump-cells DIR]\n",
         stderr);
     return 2;
 }
@@ -84,6 +87,8 @@ bool Parse(int argc, char** argv, Options& o) {
             o.zoom = next();
         else if (a == "--dump")
             o.dump = next();
+        else if (a == "--dump-cells")
+            o.dumpCells = next();
         else
             return false;
     }
@@ -112,6 +117,15 @@ long long SizeOf(const String& path) {
     std::error_code e;
     auto size = std::filesystem::file_size(path, e);
     return e ? -1 : static_cast<long long>(size);
+}
+
+// Copies working bitmaps 1..last (every one there is when last is 0) into the folder.
+void DumpFiles(const TWorkingFiles& files, const String& folder, int last = 0) {
+    ForceDirectories(folder);
+    for (int i = 1; last == 0 ? files.Exists(i) : i <= last; ++i)
+        std::filesystem::copy_file(files.FileName(i),
+                                   IncludeTrailingPathDelimiter(folder) + IntToStr(i) + ".bmp",
+                                   std::filesystem::copy_options::overwrite_existing);
 }
 
 } // namespace
@@ -200,6 +214,7 @@ int main(int argc, char** argv) {
             composeStart = std::chrono::steady_clock::now();
             cpuAtCompose = ThreadCpuSeconds();
             waitedAtCompose = form->FixedWaitMs();
+            if (!o.dumpCells.empty()) DumpFiles(form->WorkingFiles(), o.dumpCells);
         }
     };
     guarded([&] { form->sktempButton6Click(form->Button6); });
@@ -239,13 +254,7 @@ int main(int argc, char** argv) {
         std::printf("avi          %lld bytes\n", SizeOf(o.avi));
     }
     int frames = form->ListView1->Items()->Count();
-    if (!o.dump.empty()) {
-        ForceDirectories(o.dump);
-        for (int i = 1; i <= frames; ++i)
-            std::filesystem::copy_file(form->WorkingFiles().FileName(i),
-                                       IncludeTrailingPathDelimiter(o.dump) + IntToStr(i) + ".bmp",
-                                       std::filesystem::copy_options::overwrite_existing);
-    }
+    if (!o.dump.empty()) DumpFiles(form->WorkingFiles(), o.dump, frames);
     std::printf("grid frames  %d of %dx%d\n", frames, form->Image1->Picture()->Width(),
                 form->Image1->Picture()->Height());
     std::printf("peak memory  %ld MB\n", PeakMegabytes());

@@ -49,15 +49,27 @@ std::vector<BYTE>& BgrConverter::Convert(const AVFrame& frame) {
     return rows_;
 }
 
-void FrameStore::Present(ff::FramePtr frame) {
+void FrameStore::Present(ff::FramePtr frame, bool prepare) {
     std::lock_guard lock(mutex_);
     frame_ = std::move(frame);
     count_.fetch_add(1);
+    if (!prepare || !frame_) return;
+    BgrRows();
+    if (displayWidth_ > 0) ScaleForDisplay(displayWidth_, displayHeight_);
 }
 
 void FrameStore::Clear() {
     std::lock_guard lock(mutex_);
     frame_.reset();
+    bgrFrame_ = displayFrame_ = 0;
+}
+
+const std::vector<BYTE>& FrameStore::BgrRows() {
+    if (bgrFrame_ != count_.load()) {
+        bgr_.Convert(*frame_);
+        bgrFrame_ = count_.load();
+    }
+    return bgr_.Rows();
 }
 
 HRESULT FrameStore::CurrentImage(LONG* bufferSize, BYTE* buffer) {
@@ -71,15 +83,18 @@ HRESULT FrameStore::CurrentImage(LONG* bufferSize, BYTE* buffer) {
         return S_OK;
     }
     if (*bufferSize < 0 || static_cast<std::size_t>(*bufferSize) < needed) return E_OUTOFMEMORY;
-    const std::vector<BYTE>& rows = bgr_.Convert(*frame_);
+    const std::vector<BYTE>& rows = BgrRows();
     std::memcpy(buffer, &header, sizeof header);
     std::memcpy(buffer + sizeof header, rows.data(), rows.size());
     return S_OK;
 }
 
-bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) {
-    std::lock_guard lock(mutex_);
-    if (!frame_ || width <= 0 || height <= 0 || !pixels) return false;
+bool FrameStore::ScaleForDisplay(int width, int height) {
+    if (displayFrame_ == count_.load() && displayWidth_ == width && displayHeight_ == height)
+        return true;
+    displayFrame_ = 0;
+    displayWidth_ = width;
+    displayHeight_ = height;
     // Averaging areas: the right filter for the usual shrink into the window, and a fraction
     // of the bilinear filter's cost there (which spans the whole source); bilinear when enlarging.
     // An odd width is scaled one wider and cut: the converter's odd-width path (full chroma)
@@ -92,16 +107,24 @@ bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) 
     if (!displaySws_) return false;
     // Scaled into rows of our own with room after them (the converter writes whole vector
     // blocks, past the end of narrow rows), then copied into the caller's.
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    const std::size_t ownStride =
+    displayStride_ =
         (static_cast<std::size_t>(scaledWidth) * 4 + kConvertSlack + 63) & ~std::size_t(63);
-    displayRows_.resize(ownStride * static_cast<std::size_t>(height) + kConvertSlack);
+    displayRows_.resize(displayStride_ * static_cast<std::size_t>(height) + kConvertSlack);
     uint8_t* dst[4] = {displayRows_.data(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {static_cast<int>(ownStride), 0, 0, 0};
+    int dstStride[4] = {static_cast<int>(displayStride_), 0, 0, 0};
     sws_scale(displaySws_.get(), frame_->data, frame_->linesize, 0, frame_->height, dst, dstStride);
+    displayFrame_ = count_.load();
+    return true;
+}
+
+bool FrameStore::Draw(int width, int height, std::uint32_t* pixels, int stride) {
+    std::lock_guard lock(mutex_);
+    if (!frame_ || width <= 0 || height <= 0 || !pixels) return false;
+    if (!ScaleForDisplay(width, height)) return false;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     for (int y = 0; y < height; ++y)
         std::memcpy(reinterpret_cast<uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * stride,
-                    displayRows_.data() + ownStride * static_cast<std::size_t>(y), rowBytes);
+                    displayRows_.data() + displayStride_ * static_cast<std::size_t>(y), rowBytes);
     return true;
 }
 

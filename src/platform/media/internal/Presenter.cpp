@@ -85,7 +85,7 @@ private:
         DecodedFrame f = s_.frames->Pop();
         if (f.serial != serial || !f.frame) return;
         s_.hook.Deliver(*f.frame, f.pts);
-        s_.store.Present(std::move(f.frame));
+        s_.store.Present(std::move(f.frame), s_.Paused());
         s_.host.SessionPresented(s_);
     }
 
