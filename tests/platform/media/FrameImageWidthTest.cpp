@@ -45,3 +45,34 @@ TEST(MediaFrameImage, DrawingAtAnySizeWritesOnlyTheCallersRows) {
 }
 
 } // namespace
+
+namespace {
+
+// The number on a picture drawn for the display (32-bit, rows top-down).
+int DrawnNumber(media::MediaEngine& engine, int w, int h) {
+    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
+    if (!engine.DrawPresentedFrame(w, h, px.data(), w * 4)) return -1;
+    return ReadFrameNumber(w, h, [&](int x, int y) {
+        const std::uint32_t p = px[static_cast<std::size_t>(y) * w + x];
+        return int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+    });
+}
+
+// The display picture and the grabbed image are kept per frame: after every seek (to another
+// frame, to the same one again, back), each paint at each size and each grab shows the frame
+// then shown, never one kept from before.
+TEST(MediaFrameImage, PaintsAndGrabsFollowTheFrameShownAfterEverySeek) {
+    const MovieDesc clip{"avi", Video::Mjpeg, Audio::None, 160, 120, 25};
+    PausedMovie movie(clip, "clip.avi");
+    for (int frame : {3, 3, 7, 2, 12, 13}) {
+        movie.engine.SetPosition((frame + 0.5) / clip.fps);
+        WaitForSeek(movie.engine);
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(DrawnNumber(movie.engine, 160, 120), frame) << "round " << round;
+            EXPECT_EQ(DrawnNumber(movie.engine, 320, 240), frame) << "round " << round;
+            EXPECT_EQ(PresentedNumber(movie.engine), frame) << "round " << round;
+        }
+    }
+}
+
+} // namespace
