@@ -106,7 +106,8 @@ void TOrImage::OriginalChanged(TObject*) {
             ScopeGuard done([this] { converting_ = false; });
             bitmap->SetPixelFormat(pf24bit);
         }
-        adjustedPicture_->SetGraphic(bitmap);
+        // A run of grabbed frames of one size then needs no new full-size bitmap each.
+        if (!AssignIntoAdjusted(bitmap)) adjustedPicture_->SetGraphic(bitmap);
     } else {
         converting_ = true;
         ScopeGuard done([this] { converting_ = false; });
@@ -337,6 +338,20 @@ void TOrImage::SetPicTile(int Value) {
 }
 
 // --- the pixel pass -------------------------------------------------------------------------
+
+bool TOrImage::AssignIntoAdjusted(TBitmap* original) {
+    auto* kept = dynamic_cast<TBitmap*>(adjustedPicture_->Graphic());
+    if (!kept || kept->Width() != original->Width() || kept->Height() != original->Height())
+        return false;
+    {
+        TNotifyEvent hook = std::move(kept->OnChange);
+        kept->OnChange = nullptr;
+        ScopeGuard rehook([&] { kept->OnChange = std::move(hook); });
+        kept->Assign(original);
+    }
+    if (adjustedPicture_->OnChange) adjustedPicture_->OnChange(adjustedPicture_.get());
+    return true;
+}
 
 void TOrImage::ApplyAdjustments() {
     auto* original = dynamic_cast<TBitmap*>(pictureOriginal_->Graphic());

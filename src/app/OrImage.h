@@ -122,6 +122,9 @@ private:
     enum class Effect { None, Emboss, Mosaic, SplitBlur, GaussianBlur, AntiAlias, Trace, Tile };
 
     void OriginalChanged(TObject* Sender);
+    // Copies a new original into the adjusted picture's bitmap when that has its size (false
+    // when there is none such), told as the picture's one change, as a new copy would be.
+    bool AssignIntoAdjusted(TBitmap* original);
     // The first effect that is on, in the order the caches are looked for.
     Effect ActiveEffect() const;
     // Clears every effect value but the one given.

@@ -91,6 +91,11 @@ void CopyPixels(Byte* dest, const Byte* src, int width, int bitCount) {
     }
 }
 
+bool SameColors(const std::vector<RGBQUAD>& a, const std::vector<RGBQUAD>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(RGBQUAD)) == 0);
+}
+
 } // namespace
 
 // Canvas
@@ -610,10 +615,25 @@ void TBitmap::Assign(TPersistent* Source) {
     }
     if (source->handle_) {
         Layout layout = source->CurrentLayout();
-        Byte* bits = nullptr;
-        HBITMAP dib = MakeDib(layout, &bits);
-        std::memcpy(bits, source->bits_, size_t(source->stride_ * source->height_));
-        Adopt(dib, bits, layout, source->format_);
+        const Layout current = CurrentLayout();
+        if (handle_ && layout.width == current.width && layout.height == current.height &&
+            layout.bitCount == current.bitCount && layout.topDown == current.topDown &&
+            layout.compression == current.compression &&
+            SameColors(layout.colors, current.colors)) {
+            // The same layout again (a picture replaced by the next of its kind): the pixels
+            // go into the DIB there is, instead of a new one made and cleared first.
+            FreeContext();
+            DropMask();
+            if (adopted_) DeleteObject(adopted_);
+            adopted_ = 0;
+            std::memcpy(bits_, source->bits_, size_t(source->stride_ * source->height_));
+            format_ = source->format_;
+        } else {
+            Byte* bits = nullptr;
+            HBITMAP dib = MakeDib(layout, &bits);
+            std::memcpy(bits, source->bits_, size_t(source->stride_ * source->height_));
+            Adopt(dib, bits, layout, source->format_);
+        }
     } else {
         DropHandle();
         width_ = source->width_;

@@ -169,6 +169,40 @@ TEST(Bitmap, AssignMakesADeepCopy) {
     EXPECT_TRUE(b->Empty());
 }
 
+// Assigning over a bitmap of the same size and format (the next grabbed frame) copies every
+// byte of the rows, padding included; the old mask and drawing context do not outlive it.
+TEST(Bitmap, AssignOverTheSameLayoutCopiesEveryByteAndDropsTheMask) {
+    for (TPixelFormat f : {pf24bit, pf8bit}) {
+        SCOPED_TRACE(int(f));
+        auto source = SolidBitmap(3, 2, clRed, f);
+        auto target = SolidBitmap(3, 2, clBlue, f);
+        const int rowBytes = f == pf24bit ? 9 : 3; // then padding up to 12 and 4
+        const int stride = f == pf24bit ? 12 : 4;
+        for (int y = 0; y < 2; ++y)
+            std::memset(static_cast<Byte*>(source->ScanLine(y)) + rowBytes, 0xAB,
+                        size_t(stride - rowBytes));
+        source->SetTransparentColor(clBlue);
+        source->SetTransparent(true);
+        target->SetTransparentColor(clBlue);
+        target->SetTransparent(true);
+        ASSERT_NE(target->MaskHandle(), HBITMAP(0)); // all see-through: the target is blue
+        target->Canvas()->SetPixels(0, 0, clBlue);   // its canvas holds a context
+        target->Assign(source.get());
+        for (int y = 0; y < 2; ++y)
+            EXPECT_EQ(std::memcmp(target->ScanLine(y), source->ScanLine(y), size_t(stride)), 0)
+                << "row " << y;
+        EXPECT_EQ(PixelOf(*target, 2, 1), clRed);
+        // Drawn see-through, the red picture covers the white under it.
+        auto under = SolidBitmap(3, 2, clWhite);
+        under->Canvas()->Draw(0, 0, target.get());
+        EXPECT_EQ(PixelOf(*under, 1, 1), clRed);
+        // The target draws on its own pixels, not on the source's.
+        target->Canvas()->SetPixels(1, 0, clLime);
+        EXPECT_EQ(PixelOf(*source, 1, 0), clRed);
+        EXPECT_NE(PixelOf(*target, 1, 0), clRed);
+    }
+}
+
 TEST(Bitmap, OnChangeFollowsDrawingAndSizing) {
     auto b = SolidBitmap(2, 2, clWhite);
     int changes = 0;

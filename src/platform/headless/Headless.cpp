@@ -42,6 +42,16 @@ struct HeadlessBackend::Native {
 
 namespace {
 
+// A row of the back buffer onto the screen, the unused top byte cleared. Every present of
+// the window's changed parts runs through it: a plain loop the compiler vectorises.
+void CopyOpaque(DWORD* __restrict screen, const BYTE* __restrict buffer, int count) {
+    for (int x = 0; x < count; ++x) {
+        DWORD px;
+        std::memcpy(&px, buffer + static_cast<size_t>(x) * 4, 4);
+        screen[x] = px & 0x00FFFFFF;
+    }
+}
+
 // 0x00RRGGBB from the buffer to 0x00BBGGRR.
 COLORREF toColorRef(DWORD px) {
     return ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);
@@ -193,14 +203,11 @@ void HeadlessBackend::Present(HWND hwnd, const RECT& rect, const user::SurfaceVi
     int x0 = std::max<int>(0, rect.left), y0 = std::max<int>(0, rect.top);
     int x1 = std::min<int>(surface.width, rect.right),
         y1 = std::min<int>(surface.height, rect.bottom);
-    for (int y = y0; y < y1; ++y) {
-        const BYTE* row = surface.bits + static_cast<size_t>(y) * surface.stride;
-        for (int x = x0; x < x1; ++x) {
-            DWORD px;
-            std::memcpy(&px, row + static_cast<size_t>(x) * 4, 4);
-            n->pixels[static_cast<size_t>(y) * n->width + x] = px & 0x00FFFFFF;
-        }
-    }
+    for (int y = y0; y < y1; ++y)
+        CopyOpaque(n->pixels.data() + static_cast<size_t>(y) * n->width + x0,
+                   surface.bits + static_cast<size_t>(y) * surface.stride +
+                       static_cast<size_t>(x0) * 4,
+                   x1 - x0);
 }
 
 void HeadlessBackend::BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) {
