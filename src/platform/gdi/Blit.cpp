@@ -9,6 +9,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <system_error>
+#include <thread>
 
 using namespace gdi;
 
@@ -153,24 +157,78 @@ void stretchNearest(Target& t, RECT dest, Source& src, RECT from, bool mirrorX, 
     });
 }
 
+// How many bands of rows a halftone stretch is shared out in among threads: only a large
+// plain copy (a grabbed video frame averaged onto a cell) between true-colour surfaces, where
+// a band reads the source, which nothing writes meanwhile, and writes rows of its own, touching
+// no handle and no shared cache.
+int halftoneBands(const Target& t, const Source& src, RECT from, std::uint8_t rop,
+                  const Pattern* pat, int rows) {
+    constexpr std::int64_t kSplitSourcePixels = std::int64_t{1} << 20;
+    constexpr int kMaxBands = 4;
+    constexpr int kMinRowsPerBand = 16;
+    const bool trueColour =
+        [](const Surface& s) { return !s.mono && (s.bpp == 24 || s.plain32()); }(t.surface) &&
+        !src.surface.mono && (src.surface.bpp == 24 || src.surface.plain32());
+    if (rop != 0xCC || pat || !trueColour) return 1;
+    if (std::int64_t{from.right - from.left} * (from.bottom - from.top) < kSplitSourcePixels)
+        return 1;
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, std::min({kMaxBands, cores, rows / kMinRowsPerBand}));
+}
+
+// Runs band(from, to) over [rowFrom, rowTo) in the given number of bands, all but the first
+// on threads of their own, and waits for them; the first failure is raised after.
+void runBands(int bands, int rowFrom, int rowTo, const std::function<void(int, int)>& band) {
+    const int rows = rowTo - rowFrom;
+    auto limit = [&](int i) { return rowFrom + static_cast<int>(std::int64_t{rows} * i / bands); };
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(bands));
+    auto guarded = [&](int i) {
+        try {
+            band(limit(i), limit(i + 1));
+        } catch (...) {
+            failures[static_cast<std::size_t>(i)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 1; i < bands; ++i) {
+        try {
+            threads.emplace_back(guarded, i);
+        } catch (const std::system_error&) {
+            guarded(i); // no thread to be had: done here
+        }
+    }
+    guarded(0);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
+
 void stretchHalftone(Target& t, RECT dest, Source& src, RECT from, bool mirrorX, bool mirrorY,
                      std::uint8_t rop, const Pattern* pat) {
     RECT r = intersect(dest, t.clip->bounds());
     from = intersect(from, RECT{0, 0, src.surface.width, src.surface.height});
     if (isEmpty(r) || isEmpty(from)) return;
     int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
-    AreaResampler resampler(src.surface, from, dw, dh, mirrorX, mirrorY);
-    PxToNative toNative(t.surface, src.bk);
-    std::vector<std::uint32_t> native(static_cast<std::size_t>(r.right - r.left));
-    const int colFrom = r.left - dest.left;
-    resampler.run(colFrom, r.right - dest.left, r.top - dest.top, r.bottom - dest.top,
-                  [&](int row, const Px* px) {
-                      int y = dest.top + row;
-                      toNative.convert(px, r.right - r.left, native.data());
-                      t.clip->forSpans(y, r.left, r.right, [&](int a, int b) {
-                          ropSpan(t.surface, y, a, b - a, native.data() + (a - r.left), pat, rop);
-                      });
-                  });
+    const AreaResampler resampler(src.surface, from, dw, dh, mirrorX, mirrorY);
+    const int colFrom = r.left - dest.left, colTo = r.right - dest.left;
+    const int rowFrom = r.top - dest.top, rowTo = r.bottom - dest.top;
+    auto band = [&](int bandFrom, int bandTo) {
+        PxToNative toNative(t.surface, src.bk);
+        std::vector<std::uint32_t> native(static_cast<std::size_t>(r.right - r.left));
+        resampler.run(colFrom, colTo, bandFrom, bandTo, [&](int row, const Px* px) {
+            int y = dest.top + row;
+            toNative.convert(px, r.right - r.left, native.data());
+            t.clip->forSpans(y, r.left, r.right, [&](int a, int b) {
+                ropSpan(t.surface, y, a, b - a, native.data() + (a - r.left), pat, rop);
+            });
+        });
+    };
+    const int bands = halftoneBands(t, src, from, rop, pat, rowTo - rowFrom);
+    if (bands <= 1)
+        band(rowFrom, rowTo);
+    else
+        runBands(bands, rowFrom, rowTo, band);
 }
 
 // The blit of all blits: (x, y, w, h) logical destination, (sx, sy, sw, sh) the source in

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace gdi_test;
 
 namespace {
@@ -169,6 +171,45 @@ TEST(StretchBlt, HalftoneAveragesTheCoveredArea) {
     SetStretchBltMode(big.dc, HALFTONE);
     ASSERT_TRUE(StretchBlt(big.dc, 0, 0, 145, 83, flat.dc, 0, 0, 97, 55, SRCCOPY));
     EXPECT_EQ(big.mask(0x3C8AF0).find('.'), std::string::npos);
+}
+
+// A large shrink (a video frame onto a cell) is shared out in bands of rows: every pixel, the
+// padding after the rows and the pixels outside the clip come out as the one-band way makes
+// them (SRCPAINT onto black gives the same picture, and is never split).
+TEST(StretchBlt, HalftoneOfALargePictureInBandsMatchesTheWholeWay) {
+    Dib src(1280, 960, 24, {}, false);
+    std::uint32_t state = 12345;
+    for (int y = 0; y < src.height; ++y)
+        for (int x = 0; x < src.width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            src.set(x, y, state >> 8);
+        }
+    struct Case {
+        int width, height, depth;
+    };
+    for (Case c : {Case{426, 320, 24}, Case{427, 301, 24}, Case{640, 480, 32}, Case{213, 67, 24}}) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        Dib banded(c.width, c.height, c.depth, {}, false);
+        Dib whole(c.width, c.height, c.depth, {}, false);
+        std::memset(banded.bits, 0x5A, size_t(banded.stride) * size_t(c.height));
+        std::memset(whole.bits, 0x5A, size_t(whole.stride) * size_t(c.height));
+        for (Dib* d : {&banded, &whole}) {
+            SetStretchBltMode(d->dc, HALFTONE);
+            IntersectClipRect(d->dc, 3, 2, c.width - 1, c.height - 5);
+        }
+        RECT inside{3, 2, c.width - 1, c.height - 5};
+        HBRUSH black = CreateSolidBrush(0);
+        FillRect(whole.dc, &inside, black);
+        DeleteObject(black);
+        ASSERT_TRUE(StretchBlt(banded.dc, 0, 0, c.width, c.height, src.dc, 0, 0, src.width,
+                               src.height, SRCCOPY));
+        ASSERT_TRUE(StretchBlt(whole.dc, 0, 0, c.width, c.height, src.dc, 0, 0, src.width,
+                               src.height, SRCPAINT));
+        EXPECT_EQ(std::memcmp(banded.bits, whole.bits, size_t(banded.stride) * size_t(c.height)),
+                  0);
+        EXPECT_NE(banded.at(3, 2), 0x5A5A5Au);
+        EXPECT_EQ(banded.at(0, 0) & 0xFFFFFF, 0x5A5A5Au);
+    }
 }
 
 TEST(StretchBlt, HalftoneIntoAnEightBitTargetMatchesItsTable) {

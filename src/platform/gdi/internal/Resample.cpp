@@ -56,7 +56,7 @@ AreaResampler::AreaResampler(const Surface& src, RECT srcRect, int destWidth, in
 }
 
 const BYTE* AreaResampler::sourceRow(int y, std::vector<BYTE>& scratch, int x0, int x1,
-                                     int& channels) {
+                                     int& channels) const {
     int sy = rect_.top + y;
     if (src_.bpp == 24) {
         channels = 3;
@@ -104,7 +104,7 @@ void horizontal(const std::uint32_t* __restrict acc, int accBase, const std::int
 } // namespace
 
 void AreaResampler::run(int colFrom, int colTo, int rowFrom, int rowTo,
-                        const std::function<void(int, const Px*)>& sink) {
+                        const std::function<void(int, const Px*)>& sink) const {
     if (colFrom >= colTo || rowFrom >= rowTo) return;
     // The source columns the requested destination columns read.
     int x0 = std::numeric_limits<int>::max(), x1 = 0;

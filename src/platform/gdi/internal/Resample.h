@@ -15,9 +15,10 @@ public:
     AreaResampler(const Surface& src, RECT srcRect, int destWidth, int destHeight, bool mirrorX,
                   bool mirrorY);
     // Produces destination rows [rowFrom, rowTo), columns [colFrom, colTo) (destination
-    // relative); sink(row, pixels) receives colTo - colFrom pixels per row.
+    // relative); sink(row, pixels) receives colTo - colFrom pixels per row. Every row is made
+    // on its own, from the source alone: calls for different rows may run at once.
     void run(int colFrom, int colTo, int rowFrom, int rowTo,
-             const std::function<void(int, const Px*)>& sink);
+             const std::function<void(int, const Px*)>& sink) const;
 
 private:
     struct Taps {
@@ -27,7 +28,7 @@ private:
         std::vector<std::uint16_t> weights; // sum to 1 << 14 per destination index
     };
     static Taps makeTaps(int srcLength, int destLength, bool mirror);
-    const BYTE* sourceRow(int y, std::vector<BYTE>& scratch, int x0, int x1, int& channels);
+    const BYTE* sourceRow(int y, std::vector<BYTE>& scratch, int x0, int x1, int& channels) const;
 
     Surface src_;
     RECT rect_;
