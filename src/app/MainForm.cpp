@@ -132,12 +132,10 @@ TBitmap* TForm1::GrabAdjusted() {
 }
 
 ObjectPtr<TBitmap> TForm1::GrabAdjustedFrame(int divisor) {
-    ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
     if (TBitmap* adjusted = GrabAdjusted())
-        ::ResizeBitmap(frame.get(), adjusted, adjusted->Width() / divisor,
-                       adjusted->Height() / divisor);
-    else
-        frame->SetSize(0, 0);
+        return ResizedCopy(adjusted, adjusted->Width() / divisor, adjusted->Height() / divisor);
+    ObjectPtr<TBitmap> frame(CreateObject<TBitmap>());
+    frame->SetSize(0, 0);
     return frame;
 }
 

@@ -13,7 +13,16 @@ void ResizeBitmap(TBitmap* target, TBitmap* source, int width, int height) {
         target->SetSize(0, 0);
         return;
     }
+    target->Assign(ResizedCopy(source, width, height).get());
+}
+
+ObjectPtr<TBitmap> ResizedCopy(TBitmap* source, int width, int height) {
     ObjectPtr<TBitmap> copy(CreateObject<TBitmap>());
+    if (width <= 0 || height <= 0) {
+        copy->Assign(source);
+        copy->SetSize(0, 0);
+        return copy;
+    }
     copy->SetPixelFormat(source->PixelFormat());
     if (HPALETTE palette = source->Palette()) copy->SetPalette(CopyPalette(palette));
     copy->SetSize(width, height);
@@ -30,5 +39,5 @@ void ResizeBitmap(TBitmap* target, TBitmap* source, int width, int height) {
         DeleteDC(destDC);
         DeleteDC(sourceDC);
     }
-    target->Assign(copy.get());
+    return copy;
 }
