@@ -203,11 +203,16 @@ void HeadlessBackend::Present(HWND hwnd, const RECT& rect, const user::SurfaceVi
     int x0 = std::max<int>(0, rect.left), y0 = std::max<int>(0, rect.top);
     int x1 = std::min<int>(surface.width, rect.right),
         y1 = std::min<int>(surface.height, rect.bottom);
-    for (int y = y0; y < y1; ++y)
-        CopyOpaque(n->pixels.data() + static_cast<size_t>(y) * n->width + x0,
-                   surface.bits + static_cast<size_t>(y) * surface.stride +
-                       static_cast<size_t>(x0) * 4,
-                   x1 - x0);
+    if (x1 <= x0) return;
+    for (int y = y0; y < y1; ++y) {
+        DWORD* screen = n->pixels.data() + static_cast<size_t>(y) * n->width + x0;
+        const BYTE* buffer =
+            surface.bits + static_cast<size_t>(y) * surface.stride + static_cast<size_t>(x0) * 4;
+        // Much of what is presented was drawn again as it was (a frame around a changed
+        // part): a row found the same is left, which reads it twice but writes nothing.
+        if (std::memcmp(screen, buffer, static_cast<size_t>(x1 - x0) * 4) != 0)
+            CopyOpaque(screen, buffer, x1 - x0);
+    }
 }
 
 void HeadlessBackend::BeginMoveSize(HWND hwnd, LRESULT hit, POINT start) {
