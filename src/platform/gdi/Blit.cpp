@@ -166,10 +166,8 @@ int halftoneBands(const Target& t, const Source& src, RECT from, std::uint8_t ro
     constexpr std::int64_t kSplitSourcePixels = std::int64_t{1} << 20;
     constexpr int kMaxBands = 4;
     constexpr int kMinRowsPerBand = 16;
-    const bool trueColour =
-        [](const Surface& s) { return !s.mono && (s.bpp == 24 || s.plain32()); }(t.surface) &&
-        !src.surface.mono && (src.surface.bpp == 24 || src.surface.plain32());
-    if (rop != 0xCC || pat || !trueColour) return 1;
+    auto trueColour = [](const Surface& s) { return !s.mono && (s.bpp == 24 || s.plain32()); };
+    if (rop != 0xCC || pat || !trueColour(t.surface) || !trueColour(src.surface)) return 1;
     if (std::int64_t{from.right - from.left} * (from.bottom - from.top) < kSplitSourcePixels)
         return 1;
     const int cores = static_cast<int>(std::thread::hardware_concurrency());

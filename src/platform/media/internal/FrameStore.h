@@ -42,7 +42,8 @@ public:
     std::uint64_t Count() const { return count_.load(); }
 
 private:
-    // Both under mutex_; false when the converter cannot be had.
+    // Both under mutex_, each made at most once per frame (and size); ScaleForDisplay is false
+    // when the converter cannot be had.
     const std::vector<BYTE>& BgrRows();
     bool ScaleForDisplay(int width, int height);
 
