@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, and runs every test. With
 # --sanitize it does the same in the AddressSanitizer + UndefinedBehaviorSanitizer build; with
-# --tsan it runs the thread, painter and media engine tests in the ThreadSanitizer build; with
-# --fuzz it builds the fuzz targets and runs each once over its seeds (fuzz/corpus/<target>).
+# --tsan it runs the thread, painter, media engine and banded stretch tests in the
+# ThreadSanitizer build; with --fuzz it builds the fuzz targets and runs each once over its
+# seeds (fuzz/corpus/<target>).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=default
