@@ -26,6 +26,13 @@ bool HoldsIndex(TGIFSubImage& frame, int index) {
            std::find(p, p + frame.PixelCount(), static_cast<Byte>(index)) != p + frame.PixelCount();
 }
 
+// Every pixel holds the frame's transparent index.
+bool ShowsNothing(TGIFSubImage& frame) {
+    const Byte* p = frame.PixelData();
+    const Byte t = static_cast<Byte>(frame.TransparentIndex());
+    return p && std::all_of(p, p + frame.PixelCount(), [t](Byte v) { return v == t; });
+}
+
 } // namespace
 
 void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int bits,
@@ -75,12 +82,14 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
                 TGIFSubImage* f = frames.GetFrame(i);
                 TGIFSubImage* next = frames.GetFrame(i + 1);
                 int disposal = DisposalOf(*f);
-                if ((disposal == 2 || disposal == 3) && !next->IsTransparent()) {
+                // The next frame must cover all the area that would be restored, and must not
+                // itself put back what lay under it, which is that restored area.
+                if ((disposal == 2 || disposal == 3) && !next->IsTransparent() &&
+                    DisposalOf(*next) != 3) {
                     TRect a = f->FrameRect(), b = next->FrameRect();
                     TRect both = Rect(std::max(a.left, b.left), std::max(a.top, b.top),
                                       std::min(a.right, b.right), std::min(a.bottom, b.bottom));
-                    // The next frame covers all the area that would be restored.
-                    if (both.left < both.right && both.top < both.bottom && both == b)
+                    if (both.left < both.right && both.top < both.bottom && both == a)
                         f->ControlExtension()->SetDisposalMethod(0);
                 }
                 step();
@@ -100,14 +109,22 @@ void TGIFGraphic::OptimizeFrames(Byte options, TReductionMethod reduction, int b
                 TGIFSubImage* f = frames.GetFrame(i);
                 step();
                 if (f->IsEmpty() || !f->IsTransparent()) continue;
+                // A frame that clears its area afterwards would clear less once cropped.
+                if (DisposalOf(*f) == 2) continue;
+                // A first frame that shows nothing has no frame before it to take its time.
+                if (i == 0 && ShowsNothing(*f)) continue;
                 Word delay = f->ControlExtension() ? f->ControlExtension()->FrameDelay() : 0;
                 f->TrimTransparentEdges();
                 if (!f->IsEmpty()) continue;
-                if (i > 0) {
+                // The frame before is shown for the time of the frame that goes.
+                if (delay > 0) {
                     TGIFSubImage* before = frames.GetFrame(i - 1);
-                    if (TGIFGraphicControlExtension* gce = before->ControlExtension();
-                        gce && before->IsTransparent())
-                        gce->SetFrameDelay(static_cast<Word>(gce->FrameDelay() + delay));
+                    if (!before->ControlExtension())
+                        before->FrameExtensions().AppendItem(
+                            CreateObject<TGIFGraphicControlExtension>(before));
+                    TGIFGraphicControlExtension* gce = before->ControlExtension();
+                    gce->SetFrameDelay(
+                        static_cast<Word>(std::min(gce->FrameDelay() + delay, 0xFFFF)));
                 }
                 f->Free();
             }

@@ -16,7 +16,10 @@ void TGIFGlobalColorMap::ReportWarning(int severity, const String& message) {
 }
 
 void TGIFGlobalColorMap::CountUsage(TColorUsageTable& usage) {
-    if (!Header || !Header->Image) return;
+    if (!Header) return;
+    // The screen's background colour is shown where no frame draws: it stays in the map.
+    ++usage[Header->ScreenDescriptor.BackgroundColorIndex].Count;
+    if (!Header->Image) return;
     TGIFImageList& frames = Header->Image->Frames();
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage* frame = frames.GetFrame(i);
@@ -25,7 +28,10 @@ void TGIFGlobalColorMap::CountUsage(TColorUsageTable& usage) {
 }
 
 void TGIFGlobalColorMap::RemapPixels(const TColorIndexTable& table) {
-    if (!Header || !Header->Image) return;
+    if (!Header) return;
+    Byte& background = Header->ScreenDescriptor.BackgroundColorIndex;
+    background = table[background];
+    if (!Header->Image) return;
     TGIFImageList& frames = Header->Image->Frames();
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage* frame = frames.GetFrame(i);

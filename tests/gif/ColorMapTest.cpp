@@ -105,15 +105,18 @@ TEST(ColorMap, SortByUsageEdgeCases) {
         EXPECT_EQ(frame->OwnColorMap().ColorAt(0), RGB(1, 1, 1));
     }
     {
-        // The global map sorts the frames that use it and leaves frames with their own map.
+        // The global map sorts the frames that use it and leaves frames with their own map;
+        // the screen's background colour (entry 0) stays, and its index follows it.
         RecordingImage image;
         for (int i = 0; i < 3; ++i)
             image.GlobalColorMap().AppendColor(RGB(10 * i, 0, 0));
         TGIFSubImage* usesGlobal = AddFrame(image, 2, 1, 0, 2);
         TGIFSubImage* ownMap = AddFrame(image, 2, 1, 3, 2);
         EXPECT_TRUE(image.GlobalColorMap().OptimizeColors());
-        EXPECT_EQ(image.GlobalColorMap().Count(), 1);
+        EXPECT_EQ(image.GlobalColorMap().Count(), 2);
         EXPECT_EQ(image.GlobalColorMap().ColorAt(0), RGB(20, 0, 0));
+        EXPECT_EQ(image.StreamHeader().ScreenDescriptor.BackgroundColorIndex, 1);
+        EXPECT_EQ(image.StreamHeader().BackgroundColor(), RGB(0, 0, 0));
         EXPECT_EQ(usesGlobal->Data()[0], 0);
         EXPECT_EQ(ownMap->Data()[0], 2);
     }
