@@ -213,7 +213,10 @@ void TGIFPainter::Play() {
 
     while ((step.passes != 0 || (options_ & drLoopForever)) && !Terminated()) {
         CurrentFrame = step.loopStart;
-        if (firstFrameShown_.load()) RaiseHandler(handlers_.PassHandler);
+        if (firstFrameShown_.load()) {
+            RaiseHandler(handlers_.PassHandler);
+            passBegins_ = true;
+        }
         while (!Terminated()) {
             bool ready = false;
             CallInUIThread([&] { ready = PrepareFrame(wait > 0); });
@@ -317,18 +320,35 @@ bool TGIFPainter::PrepareFrame(bool renderAhead) {
 }
 
 bool TGIFPainter::ShowFrame(FrameStep& step) {
+    // A canvas whose device context went ends the painter quietly, whichever way it draws.
+    if (options_ & drValidateCanvas) {
+        DWORD kind = GetObjectType(savedDC_);
+        if (kind != OBJ_DC && kind != OBJ_MEMDC) {
+            Terminate();
+            return false;
+        }
+    }
+    if (std::exchange(passBegins_, false)) {
+        RestorePassStart();
+        // The copy onto the target raised the image's change: its handlers may have stopped us.
+        if (Terminated()) return false;
+    }
     // A handler may have chosen another frame, or changed the list, since PrepareFrame.
     TGIFSubImage* frame = FrameAt(CurrentFrame);
     if (!frame) return false;
+    bool loopFound = false;
     for (int i = 0; i < frame->FrameExtensions().Count(); ++i) {
         TGIFItem* item = frame->FrameExtensions().ItemAt(i);
         if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(item); loop && !step.loopSeen) {
-            step.loopSeen = true;
+            step.loopSeen = loopFound = true;
             step.passes = loop->LoopCount;
             if ((step.passes == 0 || (options_ & drLoopForever)) && asynchronous_) step.passes = -1;
             step.loopStart = CurrentFrame;
         }
     }
+    // Further passes start at this frame: they start on what it is drawn upon now.
+    if ((options_ & drAnimate) && (options_ & drLoop) && (loopFound || !passStart_))
+        KeepPassStart();
     // The frame's own control extension: a second one in front of it does not decide.
     TGIFGraphicControlExtension* control = frame->ControlExtension();
     thisDisposal_ = control ? EffectiveDisposal(control->DisposalMethod()) : 1;
@@ -339,14 +359,6 @@ bool TGIFPainter::ShowFrame(FrameStep& step) {
         if (!asynchronous_ && step.nextWait > kMaxInlineDelayUnits)
             step.nextWait = kMaxInlineDelayUnits;
     }
-    // A canvas whose device context went ends the painter quietly, whichever way it draws.
-    if (options_ & drValidateCanvas) {
-        DWORD kind = GetObjectType(savedDC_);
-        if (kind != OBJ_DC && kind != OBJ_MEMDC) {
-            Terminate();
-            return false;
-        }
-    }
     if (composite_)
         DrawFrameComposed(*frame);
     else
@@ -356,6 +368,31 @@ bool TGIFPainter::ShowFrame(FrameStep& step) {
     // gives back its pixels and bitmap, so an animation holds one frame decoded, not all.
     if (TGIFSubImage* shown = FrameAt(CurrentFrame); shown && shown->KeepsCode()) shown->Pack();
     return true;
+}
+
+void TGIFPainter::KeepPassStart() {
+    // The composite holds the picture after the last frame's disposal; without one, the
+    // target does.
+    const TRect whole = Rect(0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top);
+    if (!passStart_) {
+        passStart_ = MakeObject<TBitmap>();
+        passStart_->SetSize(whole.right, whole.bottom);
+        passStart_->Canvas()->SetCopyMode(cmSrcCopy);
+    }
+    if (composite_)
+        passStart_->Canvas()->CopyRect(whole, composite_->Canvas(), whole);
+    else
+        passStart_->Canvas()->CopyRect(whole, canvas_, rect_);
+    passStartDisposal_ = lastDisposal_;
+}
+
+void TGIFPainter::RestorePassStart() {
+    if (!passStart_) return;
+    const TRect whole = Rect(0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top);
+    if (composite_) composite_->Canvas()->CopyRect(whole, passStart_->Canvas(), whole);
+    lastDisposal_ = passStartDisposal_;
+    canvas_->SetCopyMode(cmSrcCopy);
+    canvas_->CopyRect(rect_, passStart_->Canvas(), whole);
 }
 
 void TGIFPainter::DrawFramePlain(TGIFSubImage& frame) {
@@ -430,6 +467,7 @@ void TGIFPainter::Detach() {
     composite_.reset();
     scratch_.reset();
     underlay_.reset();
+    passStart_.reset();
     if (wakeEvent_) CloseHandle(wakeEvent_);
     wakeEvent_ = 0;
     if (asynchronous_ && kept_) ReportKeptException();

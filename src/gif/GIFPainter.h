@@ -72,6 +72,10 @@ private:
     // These run on the user-interface thread.
     bool PrepareFrame(bool renderAhead);
     bool ShowFrame(FrameStep& step);
+    // A further pass starts on the picture its first frame was drawn upon in the first pass,
+    // not on what the last frame of the pass before left.
+    void KeepPassStart();
+    void RestorePassStart();
     void DrawFramePlain(TGIFSubImage& frame);
     void DrawFrameComposed(TGIFSubImage& frame);
     void ClearFrameArea(TGIFSubImage& frame);
@@ -99,6 +103,12 @@ private:
     ObjectPtr<TBitmap> composite_;
     ObjectPtr<TBitmap> scratch_;
     ObjectPtr<TBitmap> underlay_;
+    // What the pass's first frame was drawn upon, and the disposal before it; a looping
+    // painter only. passBegins_ is set by the painter's thread before a further pass and
+    // read in its next call to the user-interface thread.
+    ObjectPtr<TBitmap> passStart_;
+    int passStartDisposal_ = 1;
+    bool passBegins_ = false;
     HDC savedDC_ = 0;
     std::atomic<bool> firstFrameShown_{false};
     // Set while the user-interface thread runs one of this painter's calls: the thread

@@ -335,6 +335,69 @@ INSTANTIATE_TEST_SUITE_P(
                (std::get<1>(test.param) ? "Async" : "Inline");
     });
 
+// ---- further passes ----
+
+struct PassCase {
+    const char* name;
+    std::vector<FrameSpec> frames; // none of them covers the whole picture
+    TGIFPaintOptions options;
+};
+
+class PainterPasses : public Painter,
+                      public ::testing::WithParamInterface<std::tuple<PassCase, bool>> {};
+
+// A further pass shows each frame as the first pass did: it starts on what lay under the
+// picture, not on what the last frame of the pass before left there.
+TEST_P(PainterPasses, EachPassShowsWhatTheFirstShowed) {
+    const auto& [c, asynchronous] = GetParam();
+    ObjectPtr<TGIFGraphic> image = Animation(6, 2, c.frames, 2);
+    log_.Hook(*image);
+    auto canvas = MakeBitmap(20, 8);
+    canvas->Canvas()->Brush()->SetColor(kUnder);
+    canvas->Canvas()->FillRect(Rect(0, 0, 20, 8));
+    std::vector<std::vector<TColor>> after; // the picture after each frame
+    log_.onDone = [&](TGIFPainter&) {
+        std::vector<TColor> pixels;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 6; ++x)
+                pixels.push_back(canvas->Canvas()->Pixels(10 + x, 4 + y));
+        after.push_back(pixels);
+    };
+    const TRect place = Rect(10, 4, 16, 6);
+    if (asynchronous)
+        ASSERT_NE(StartAsync(*image, canvas->Canvas(), place, c.options | kLooping), nullptr);
+    else
+        RunInline(*image, canvas->Canvas(), place, c.options | kLooping);
+    ASSERT_TRUE(Serve([&] { return Listed(*image) == 0; }));
+
+    const size_t n = c.frames.size();
+    ASSERT_EQ(after.size(), 2 * n);
+    for (size_t i = 0; i < n; ++i)
+        EXPECT_EQ(after[n + i], after[i]) << "frame " << i << " of the second pass";
+    // The first frame was drawn on what lay under the picture.
+    EXPECT_EQ(after[0][5], kUnder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PainterPasses,
+    ::testing::Combine(
+        ::testing::Values(
+            PassCase{"FramesThatStay", {{0, 0, 2, 2, kRed, 1}, {4, 0, 2, 2, kGreen, 1}}, 0},
+            PassCase{"FramesThatRestore",
+                     {{0, 0, 2, 2, kRed, 1},
+                      {2, 0, 2, 2, kGreen, 3},
+                      {4, 0, 2, 2, kYellow, 2},
+                      {3, 1, 3, 1, kBlue, 1}},
+                     drTransparent},
+            PassCase{"FramesThatRestoreToTheBackdrop",
+                     {{0, 0, 2, 1, kRed, 1}, {4, 0, 2, 2, kGreen, 2}, {2, 1, 2, 1, kYellow, 1}},
+                     0}),
+        ::testing::Bool()),
+    [](const auto& test) {
+        return std::string(std::get<0>(test.param).name) +
+               (std::get<1>(test.param) ? "Async" : "Inline");
+    });
+
 // ---- stopping ----
 
 namespace {
