@@ -262,7 +262,11 @@ void TGIFPainter::WaitBeforeFrame(int& wait, DWORD& lastTime, int& lastWait) {
     }
     lastTime = now;
     if (!asynchronous_) {
-        SleepInline(wait);
+        // Below 0 the frames follow each other without waits, inline as well.
+        if (speed_ < 0)
+            HandleMessages();
+        else
+            SleepInline(wait);
         return;
     }
     if (!wakeEvent_ || (wait <= 0 && speed_ != 0)) return;

@@ -70,7 +70,7 @@ TEST_P(PainterTiming, FramesWaitTheirDelays) {
 }
 
 // Delay 0 shows 10 units of 12 ms, 1 and 2 count as 3 units; a synchronous painter waits one
-// unit before its first frame and caps a delay at 1000 units.
+// unit before its first frame and caps a delay at 1000 units; a negative speed waits nowhere.
 INSTANTIATE_TEST_SUITE_P(
     Cases, PainterTiming,
     ::testing::Values(TimingCase{"AsyncDelays", true, 100, {0, 1, 2, 5}, 0, {120, 36, 36}},
@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TimingCase{"AsyncHalfSpeed", true, 50, {4, 0}, 0, {96}},
                       TimingCase{"AsyncLongDelay", true, 100, {2000, 0}, 0, {24000}},
                       TimingCase{"InlineLongDelayCapped", false, 100, {2000, 0}, 12, {12000}},
-                      TimingCase{"AsyncNegativeSpeedNoWaits", true, -100, {0, 50, 7}, 0, {0, 0}}),
+                      TimingCase{"AsyncNegativeSpeedNoWaits", true, -100, {0, 50, 7}, 0, {0, 0}},
+                      TimingCase{"InlineNegativeSpeedNoWaits", false, -100, {0, 50, 7}, 0, {0, 0}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Painter, FrameIsTimedByItsOwnControlExtension) {
