@@ -121,6 +121,9 @@ bool DrawsFirst(TGraphic* graphic) {
 } // namespace
 
 void TGIFSubImage::ImportBitmap(TBitmap* source) {
+    // A frame's sides are 16-bit: a larger picture would lose its last columns or rows.
+    if (source->Width() > 0xFFFF || source->Height() > 0xFFFF)
+        RaiseGIFError(gifmsg::InvalidDimensions);
     SetBoundAt(3, source->Width());
     SetBoundAt(4, source->Height());
     TGIFGraphic* g = GraphicOf(Image);

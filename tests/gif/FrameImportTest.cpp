@@ -115,6 +115,30 @@ TEST(FrameImport, FailedImportsStillReportTheirEnd) {
     }
 }
 
+// A frame's sides are 16-bit: a larger picture would lose its last columns or rows.
+TEST(FrameImport, PictureLargerThanAFrameCanHoldIsRefused) {
+    for (auto [width, height] : {std::pair{65536, 1}, std::pair{2, 65536}}) {
+        auto bitmap = MakeBitmap(width, height, pf8bit);
+        RecordingGraphic image;
+        try {
+            image->AddFrame(bitmap.get());
+            ADD_FAILURE() << width << " x " << height << ": no failure";
+        } catch (const GIFException& e) {
+            EXPECT_EQ(e.Message(), "Invalid image dimensions");
+        }
+        EXPECT_EQ(image->Frames().Count(), 0);
+        EXPECT_EQ(image->ScreenWidth(), 0);
+        EXPECT_EQ(image->ScreenHeight(), 0);
+    }
+    // The largest side a frame has is taken whole.
+    auto widest = MakeBitmap(65535, 1, pf8bit);
+    static_cast<Byte*>(widest->ScanLine(0))[65534] = 9;
+    RecordingGraphic image;
+    TGIFSubImage* frame = image->Frames().GetFrame(image->AddFrame(widest.get()));
+    EXPECT_EQ(frame->Width(), 65535);
+    EXPECT_EQ(frame->PixelAt(65534, 0), 9);
+}
+
 TEST(FrameImport, ReductionGivesAnEightBitFrameOfTheSource) {
     auto bitmap = MakeBitmap(40, 30);
     for (int y = 0; y < 30; ++y)
