@@ -189,15 +189,27 @@ void TGIFGraphicControlExtension::SetTransparentIndex(int index) {
         ReportWarning(1, gifmsg::InvalidColorIndex);
         index = 0;
     }
-    ControlBlock.TransparentColorIndex = static_cast<Byte>(index);
+    const Byte value = static_cast<Byte>(index);
+    if (ControlBlock.TransparentColorIndex == value) return;
+    ControlBlock.TransparentColorIndex = value;
+    if (IsFramesOwn() && Frame->IsTransparent()) FrameRenderingChanged();
 }
 
 void TGIFGraphicControlExtension::SetHasTransparency(bool value) {
+    bool changed = HasTransparency() != value;
     if (IsFramesOwn()) Frame->transparent_ = value;
     if (value)
         ControlBlock.PackedFields |= 1;
     else
         ControlBlock.PackedFields &= static_cast<Byte>(~1);
+    if (changed && IsFramesOwn()) FrameRenderingChanged();
+}
+
+void TGIFGraphicControlExtension::FrameRenderingChanged() {
+    // The mask, and the dithered rendering that fills the transparent pixels, were made for
+    // the old transparency.
+    Frame->DropBitmap();
+    Frame->DropMask();
 }
 
 // --- text and comment ---

@@ -79,6 +79,10 @@ class TGIFGraphicControlExtension final : public TGIFExtension {
     bool IsFramesOwn() const;
 
     TGIFGCERec ControlBlock;
+
+private:
+    // The frame's transparency changed: what it rendered goes.
+    void FrameRenderingChanged();
 };
 
 struct TGIFPlainTextRec {

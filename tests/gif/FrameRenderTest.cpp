@@ -109,6 +109,44 @@ TEST(FrameRender, MaskedDrawingKeepsWhatLiesUnder) {
     EXPECT_EQ(CanvasPixel(*target, 4, 0), RGB(0, 0, 0));
 }
 
+// The frame was drawn once; then its control extension changes what is transparent. The
+// next masked drawing must follow the change.
+TEST(FrameRender, TransparencyChangedAfterADrawingIsDrawnAsChanged) {
+    const TColor kUnder = RGB(0, 0, 255), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
+    struct Case {
+        const char* name;
+        int before; // transparent index when first drawn, -1 for none
+        int after;
+        std::vector<TColor> shown; // left and right pixel after the change
+    } cases[] = {
+        {"turned on", -1, 1, {kRed, kUnder}},
+        {"another index", 1, 0, {kUnder, kGreen}},
+        {"turned off", 0, -1, {kRed, kGreen}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingGraphic image;
+        image->SetPaintOptions(image->PaintOptions() & (~drDither));
+        TGIFSubImage* frame = AddPlainFrame(*image, 2, 1, {kRed, kGreen}, 0);
+        frame->RowAt(0)[1] = 1;
+        auto* gce = CreateObject<TGIFGraphicControlExtension>(frame);
+        frame->FrameExtensions().AppendItem(gce);
+        auto set = [&](int index) {
+            gce->SetHasTransparency(index >= 0);
+            if (index >= 0) gce->SetTransparentIndex(index);
+        };
+        auto target = MakeBitmap(2, 1);
+        set(c.before);
+        frame->PaintFrame(target->Canvas(), Rect(0, 0, 2, 1), false, true);
+        set(c.after);
+        target->Canvas()->Brush()->SetColor(kUnder);
+        target->Canvas()->FillRect(Rect(0, 0, 2, 1));
+        frame->PaintFrame(target->Canvas(), Rect(0, 0, 2, 1), false, true);
+        EXPECT_EQ(CanvasPixel(*target, 0, 0), c.shown[0]);
+        EXPECT_EQ(CanvasPixel(*target, 1, 0), c.shown[1]);
+    }
+}
+
 TEST(FrameRender, PlaceInRectScalesAndSurvivesAnEmptyScreen) {
     RecordingGraphic image;
     AddPlainFrame(*image, 10, 10, {RGB(0, 0, 0)});
