@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace giftools;
@@ -90,6 +91,13 @@ void Build(TGIFGraphic& image, const OptimizedCase& c) {
     }
 }
 
+// A case on an 8 x 6 screen without a global map.
+OptimizedCase OnScreen(const char* name, Byte options, std::vector<OptimizedFrame> frames) {
+    return {name, 8, 6, {}, 0, options, std::move(frames)};
+}
+
+const TRect kScreen = Rect(0, 0, 8, 6), kCorner = Rect(0, 0, 1, 1), kNothing = Rect(0, 0, 0, 0);
+
 const OptimizedCase kCases[] = {
     // Sorting the global map must keep the background colour, which no pixel uses, and the
     // index that names it.
@@ -102,84 +110,39 @@ const OptimizedCase kCases[] = {
      {{Rect(2, 2, 6, 5), Rect(2, 2, 6, 5), 1, kNone, {}, 1, 10},
       {Rect(0, 0, 3, 3), Rect(0, 0, 3, 3), 3, kNone, {}, 1, 10}}},
     // A frame that clears its area keeps doing so when the next frame covers only part of it.
-    {"cleanup_keeps_a_clear_the_next_frame_does_not_cover",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCleanup,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Solid(Rect(1, 1, 7, 5), kGreen, 2),
-      Solid(Rect(3, 2, 5, 4), kBlue, 1), Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
+    OnScreen("cleanup_keeps_a_clear_the_next_frame_does_not_cover", kOptimizeCleanup,
+             {Solid(kScreen, kRed, 1), Solid(Rect(1, 1, 7, 5), kGreen, 2),
+              Solid(Rect(3, 2, 5, 4), kBlue, 1), Solid(kCorner, kYellow, 1)}),
     // Nor when the next frame, covering it all, puts back what was before it.
-    {"cleanup_keeps_a_clear_under_a_frame_that_restores",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCleanup,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Solid(Rect(1, 1, 7, 5), kGreen, 2),
-      Solid(Rect(0, 0, 8, 6), kBlue, 3), Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
+    OnScreen("cleanup_keeps_a_clear_under_a_frame_that_restores", kOptimizeCleanup,
+             {Solid(kScreen, kRed, 1), Solid(Rect(1, 1, 7, 5), kGreen, 2), Solid(kScreen, kBlue, 3),
+              Solid(kCorner, kYellow, 1)}),
     // A covering opaque frame makes the clear needless: dropping it changes nothing seen.
-    {"cleanup_drops_a_clear_that_the_next_frame_covers",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCleanup,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Solid(Rect(1, 1, 7, 5), kGreen, 2),
-      Solid(Rect(0, 0, 8, 6), kBlue, 1), Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
+    OnScreen("cleanup_drops_a_clear_that_the_next_frame_covers", kOptimizeCleanup,
+             {Solid(kScreen, kRed, 1), Solid(Rect(1, 1, 7, 5), kGreen, 2), Solid(kScreen, kBlue, 1),
+              Solid(kCorner, kYellow, 1)}),
     // Cropping a frame that clears its area would clear less of the screen.
-    {"crop_keeps_the_whole_area_a_frame_clears",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCrop,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Holed(Rect(0, 0, 8, 6), Rect(3, 2, 5, 4), kGreen, 2),
-      Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
-    {"crop_keeps_a_transparent_frame_that_clears_the_screen",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCrop,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Holed(Rect(0, 0, 8, 6), Rect(0, 0, 0, 0), kGreen, 2),
-      Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
+    OnScreen("crop_keeps_the_whole_area_a_frame_clears", kOptimizeCrop,
+             {Solid(kScreen, kRed, 1), Holed(kScreen, Rect(3, 2, 5, 4), kGreen, 2),
+              Solid(kCorner, kYellow, 1)}),
+    OnScreen(
+        "crop_keeps_a_transparent_frame_that_clears_the_screen", kOptimizeCrop,
+        {Solid(kScreen, kRed, 1), Holed(kScreen, kNothing, kGreen, 2), Solid(kCorner, kYellow, 1)}),
     // A frame that shows nothing goes, and the frame before it is shown for its time too.
-    {"crop_gives_the_time_of_a_frame_that_goes_to_the_one_before",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCrop,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1, 10),
-      Holed(Rect(0, 0, 8, 6), Rect(0, 0, 0, 0), kGreen, 1, 20),
-      Solid(Rect(0, 0, 1, 1), kYellow, 1, 10)}},
-    {"crop_keeps_a_first_frame_that_shows_nothing",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCrop,
-     {Holed(Rect(0, 0, 8, 6), Rect(0, 0, 0, 0), kGreen, 1), Solid(Rect(0, 0, 8, 6), kRed, 1),
-      Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
-    {"crop_trims_a_frame_that_stays",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCrop,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Holed(Rect(0, 0, 8, 6), Rect(3, 2, 5, 4), kGreen, 1),
-      Holed(Rect(2, 1, 8, 6), Rect(2, 1, 4, 3), kBlue, 3), Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
+    OnScreen("crop_gives_the_time_of_a_frame_that_goes_to_the_one_before", kOptimizeCrop,
+             {Solid(kScreen, kRed, 1, 10), Holed(kScreen, kNothing, kGreen, 1, 20),
+              Solid(kCorner, kYellow, 1, 10)}),
+    OnScreen(
+        "crop_keeps_a_first_frame_that_shows_nothing", kOptimizeCrop,
+        {Holed(kScreen, kNothing, kGreen, 1), Solid(kScreen, kRed, 1), Solid(kCorner, kYellow, 1)}),
+    OnScreen("crop_trims_a_frame_that_stays", kOptimizeCrop,
+             {Solid(kScreen, kRed, 1), Holed(kScreen, Rect(3, 2, 5, 4), kGreen, 1),
+              Holed(Rect(2, 1, 8, 6), Rect(2, 1, 4, 3), kBlue, 3), Solid(kCorner, kYellow, 1)}),
     // A repeated frame merges away; all passes together.
-    {"everything_on_a_repeated_frame",
-     8,
-     6,
-     {},
-     0,
-     kOptimizeCrop | kOptimizeMerge | kOptimizeCleanup | kOptimizeColorMaps,
-     {Solid(Rect(0, 0, 8, 6), kRed, 1), Solid(Rect(0, 0, 8, 6), kRed, 1),
-      Solid(Rect(2, 2, 8, 6), kBlue, 1), Solid(Rect(0, 0, 1, 1), kYellow, 1)}},
+    OnScreen("everything_on_a_repeated_frame",
+             kOptimizeCrop | kOptimizeMerge | kOptimizeCleanup | kOptimizeColorMaps,
+             {Solid(kScreen, kRed, 1), Solid(kScreen, kRed, 1), Solid(Rect(2, 2, 8, 6), kBlue, 1),
+              Solid(kCorner, kYellow, 1)}),
 };
 
 // The screens FFmpeg shows for a file, each repeated for its frame's delay.

@@ -224,42 +224,50 @@ struct DisposalCase {
 
 const TColor kWindow = ColorToRGB(clWindow);
 
-class PainterDisposal : public Painter,
+// The picture (6 x 2) sits at (10, 4) of a grey canvas, so that a painter that mixes up
+// canvas and buffer coordinates draws or clears the wrong place; the picture is read after
+// every frame.
+class PicturePainter : public Painter {
+protected:
+    void PlayToTheEnd(TGIFGraphic& image, TGIFPaintOptions options, bool asynchronous) {
+        log_.Hook(image);
+        canvas_->Canvas()->Brush()->SetColor(kUnder);
+        canvas_->Canvas()->FillRect(Rect(0, 0, 20, 8));
+        log_.onDone = [this](TGIFPainter&) {
+            std::vector<TColor> pixels;
+            for (int y = 0; y < 2; ++y)
+                for (int x = 0; x < 6; ++x)
+                    pixels.push_back(canvas_->Canvas()->Pixels(10 + x, 4 + y));
+            after_.push_back(pixels);
+        };
+        const TRect place = Rect(10, 4, 16, 6);
+        if (asynchronous)
+            ASSERT_NE(StartAsync(image, canvas_->Canvas(), place, options), nullptr);
+        else
+            RunInline(image, canvas_->Canvas(), place, options);
+        ASSERT_TRUE(Serve([&] { return Listed(image) == 0; }));
+    }
+
+    ObjectPtr<TBitmap> canvas_ = MakeBitmap(20, 8);
+    std::vector<std::vector<TColor>> after_; // the picture after each frame
+};
+
+class PainterDisposal : public PicturePainter,
                         public ::testing::WithParamInterface<std::tuple<DisposalCase, bool>> {};
 
-// The picture (6 x 2) sits at (10, 4) of a grey canvas, so that a painter that mixes up
-// canvas and buffer coordinates clears the wrong place.
 TEST_P(PainterDisposal, FramesLeaveTheAreaAsTheirDisposalSays) {
     const auto& [c, asynchronous] = GetParam();
     ObjectPtr<TGIFGraphic> image = Animation(6, 2, c.frames);
     image->SetBackdropColor(c.backdrop);
-    log_.Hook(*image);
-    auto canvas = MakeBitmap(20, 8);
-    canvas->Canvas()->Brush()->SetColor(kUnder);
-    canvas->Canvas()->FillRect(Rect(0, 0, 20, 8));
-    const TRect place = Rect(10, 4, 16, 6);
-    std::vector<std::vector<TColor>> after; // the picture after each frame
-    log_.onDone = [&](TGIFPainter&) {
-        std::vector<TColor> pixels;
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 6; ++x)
-                pixels.push_back(canvas->Canvas()->Pixels(10 + x, 4 + y));
-        after.push_back(pixels);
-    };
-    TGIFPaintOptions options = c.options | kOnePass;
-    if (asynchronous)
-        ASSERT_NE(StartAsync(*image, canvas->Canvas(), place, options), nullptr);
-    else
-        RunInline(*image, canvas->Canvas(), place, options);
-    ASSERT_TRUE(Serve([&] { return Listed(*image) == 0; }));
+    PlayToTheEnd(*image, c.options | kOnePass, asynchronous);
 
-    ASSERT_EQ(after.size(), c.frames.size());
+    ASSERT_EQ(after_.size(), c.frames.size());
     for (const Pixel& p : c.pixels)
-        EXPECT_EQ(after[p.frame][p.y * 6 + p.x], p.color)
+        EXPECT_EQ(after_[p.frame][p.y * 6 + p.x], p.color)
             << "after frame " << p.frame << " at (" << p.x << ", " << p.y << ")";
     // Nothing outside the picture was touched.
     for (auto [x, y] : {std::pair{9, 4}, {16, 5}, {10, 3}, {15, 6}, {0, 0}})
-        EXPECT_EQ(canvas->Canvas()->Pixels(x, y), kUnder) << "(" << x << ", " << y << ")";
+        EXPECT_EQ(canvas_->Canvas()->Pixels(x, y), kUnder) << "(" << x << ", " << y << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -344,7 +352,7 @@ struct PassCase {
     TGIFPaintOptions options;
 };
 
-class PainterPasses : public Painter,
+class PainterPasses : public PicturePainter,
                       public ::testing::WithParamInterface<std::tuple<PassCase, bool>> {};
 
 // A further pass shows each frame as the first pass did: it starts on what lay under the
@@ -352,31 +360,14 @@ class PainterPasses : public Painter,
 TEST_P(PainterPasses, EachPassShowsWhatTheFirstShowed) {
     const auto& [c, asynchronous] = GetParam();
     ObjectPtr<TGIFGraphic> image = Animation(6, 2, c.frames, 2);
-    log_.Hook(*image);
-    auto canvas = MakeBitmap(20, 8);
-    canvas->Canvas()->Brush()->SetColor(kUnder);
-    canvas->Canvas()->FillRect(Rect(0, 0, 20, 8));
-    std::vector<std::vector<TColor>> after; // the picture after each frame
-    log_.onDone = [&](TGIFPainter&) {
-        std::vector<TColor> pixels;
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 6; ++x)
-                pixels.push_back(canvas->Canvas()->Pixels(10 + x, 4 + y));
-        after.push_back(pixels);
-    };
-    const TRect place = Rect(10, 4, 16, 6);
-    if (asynchronous)
-        ASSERT_NE(StartAsync(*image, canvas->Canvas(), place, c.options | kLooping), nullptr);
-    else
-        RunInline(*image, canvas->Canvas(), place, c.options | kLooping);
-    ASSERT_TRUE(Serve([&] { return Listed(*image) == 0; }));
+    PlayToTheEnd(*image, c.options | kLooping, asynchronous);
 
     const size_t n = c.frames.size();
-    ASSERT_EQ(after.size(), 2 * n);
+    ASSERT_EQ(after_.size(), 2 * n);
     for (size_t i = 0; i < n; ++i)
-        EXPECT_EQ(after[n + i], after[i]) << "frame " << i << " of the second pass";
+        EXPECT_EQ(after_[n + i], after_[i]) << "frame " << i << " of the second pass";
     // The first frame was drawn on what lay under the picture.
-    EXPECT_EQ(after[0][5], kUnder);
+    EXPECT_EQ(after_[0][5], kUnder);
 }
 
 INSTANTIATE_TEST_SUITE_P(
