@@ -8,13 +8,30 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Owned.h"
+#include "platform/gdi/Region.h"
 #include "rtl/Arithmetic.h"
+#include "rtl/ScopeGuard.h"
 
 void GIFSubImageDrawing::Paint(TCanvas* canvas, const TRect& rect, bool tile, bool transparent) {
-    if (tile)
+    if (tile) {
         PaintRect(canvas, rect, true, transparent);
-    else
-        PaintRect(canvas, PlaceInRect(rect), false, transparent);
+        return;
+    }
+    const TRect placed = PlaceInRect(rect);
+    if (!canvas || (placed.left >= rect.left && placed.top >= rect.top &&
+                    placed.right <= rect.right && placed.bottom <= rect.bottom)) {
+        PaintRect(canvas, placed, false, transparent);
+        return;
+    }
+    // A frame reaching past the logical screen is cut at the screen's edge, as decoders cut
+    // it, instead of drawing over what lies beside the picture. Only the clip is put back
+    // afterwards: the canvas keeps track of what else is selected into its context.
+    HDC dc = canvas->Handle();
+    gdi::UniqueObject clip(CheckGDIHandle(CreateRectRgn(0, 0, 0, 0)));
+    const bool clipped = GetClipRgn(dc, static_cast<HRGN>(clip.get())) == 1;
+    ScopeGuard restore([&] { SelectClipRgn(dc, clipped ? static_cast<HRGN>(clip.get()) : 0); });
+    IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    PaintRect(canvas, placed, false, transparent);
 }
 
 TRect GIFSubImageDrawing::PlaceInRect(const TRect& rect) const {

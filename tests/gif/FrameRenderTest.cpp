@@ -147,6 +147,54 @@ TEST(FrameRender, TransparencyChangedAfterADrawingIsDrawnAsChanged) {
     }
 }
 
+// A file's frame may reach past its logical screen; decoders cut it at the screen's edge.
+// Drawn into a rectangle that stands for the screen, it must not spill out of that rectangle.
+TEST(FrameRender, FrameReachingPastTheScreenIsCutAtItsEdge) {
+    const TColor kUnder = RGB(128, 128, 128), kInside = RGB(255, 0, 0), kPast = RGB(0, 255, 0);
+    for (bool transparent : {false, true}) {
+        SCOPED_TRACE(transparent ? "masked" : "plain");
+        // A 6 x 3 frame, red where the 4 x 2 screen holds it and green past it; one
+        // transparent pixel, when masked, so that the masked path draws.
+        ObjectPtr<TGIFGraphic> written = MakeObject<TGIFGraphic>();
+        TGIFSubImage* frame = AddPlainFrame(*written, 6, 3, {kInside, kPast, RGB(0, 0, 0)}, 1);
+        for (int y = 0; y < 2; ++y)
+            std::fill_n(frame->RowAt(y), 4, Byte(0));
+        if (transparent) {
+            MakeTransparent(*frame, 2);
+            frame->RowAt(2)[5] = 2;
+        }
+        TMemoryStream stream;
+        written->SaveToStream(stream);
+        Byte* screen = static_cast<Byte*>(stream.Memory()) + 6;
+        screen[0] = 4, screen[1] = 0, screen[2] = 2, screen[3] = 0;
+        stream.SetPosition(0);
+        RecordingGraphic image;
+        image->SetPaintOptions(image->PaintOptions() & (~drDither));
+        image->LoadFromStream(stream);
+        ASSERT_EQ(image->ScreenWidth(), 4);
+        TGIFSubImage* loaded = image->Frames().GetFrame(0);
+        ASSERT_EQ(loaded->Width(), 6);
+
+        auto target = MakeBitmap(14, 10);
+        target->Canvas()->Brush()->SetColor(kUnder);
+        target->Canvas()->FillRect(Rect(0, 0, 14, 10));
+        // The screen scaled by 2 at (2, 2).
+        loaded->PaintFrame(target->Canvas(), Rect(2, 2, 10, 6), false, transparent);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 14; ++x) {
+                bool inside = x >= 2 && x < 10 && y >= 2 && y < 6;
+                ASSERT_EQ(CanvasPixel(*target, x, y), inside ? kInside : kUnder)
+                    << "(" << x << ", " << y << ")";
+            }
+        // The canvas draws as before afterwards: nothing of the cut stays with it.
+        target->Canvas()->FillRect(Rect(0, 0, 14, 10));
+        EXPECT_EQ(CanvasPixel(*target, 13, 9), kUnder);
+        target->Canvas()->Brush()->SetColor(kPast);
+        target->Canvas()->FillRect(Rect(12, 8, 14, 10));
+        EXPECT_EQ(CanvasPixel(*target, 13, 9), kPast);
+    }
+}
+
 TEST(FrameRender, PlaceInRectScalesAndSurvivesAnEmptyScreen) {
     RecordingGraphic image;
     AddPlainFrame(*image, 10, 10, {RGB(0, 0, 0)});
