@@ -24,7 +24,9 @@ namespace {
 struct DcRecord {
     HWND hwnd = 0;
     std::shared_ptr<Surface> surface;
-    RECT touched; // surface coordinates the DC could draw on
+    // Surface coordinates the DC could draw on: kept as the set, not its bounds, since a
+    // window DC on a frame whose client is covered by children reaches only the frame strips.
+    RectSet touched;
 };
 
 std::map<HDC, DcRecord>& dcs() {
@@ -82,7 +84,7 @@ HDC makeDc(Window& w, bool whole, const RectSet* limit) {
     HRGN region = toRegion(visible);
     SetVisibleRegion(dc, region);
     DeleteObject(region);
-    dcs()[dc] = DcRecord{w.handle, surface, visible.Bounds()};
+    dcs()[dc] = DcRecord{w.handle, surface, std::move(visible)};
     return dc;
 }
 

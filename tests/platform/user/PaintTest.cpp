@@ -1,5 +1,6 @@
 #include "WindowTestUtil.h"
 
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Object.h"
 #include "platform/gdi/Region.h"
@@ -147,6 +148,42 @@ TEST_F(PaintTest, GetWindowDcCoversTheFrameGetDcOnlyTheClient) {
     EXPECT_EQ(headless::HeadlessBackend::WindowFramePixel(top, 1, 1), kBlue);
     Pump();
     EXPECT_EQ(session->ScreenPixel(1, 1), kBlue);
+}
+
+// A DC's release puts on screen what it could draw on, not the bounds of that: a frame DC on a
+// window whose client a child covers reaches the frame strips only. A pixel changed under the
+// child behind the window layer's back shows where it would be presented.
+TEST_F(PaintTest, ReleasingAFrameDcPresentsTheFrameNotTheChildItsBoundsSpan) {
+    HWND top = Top(0, 0, 40, 40, WS_POPUP | WS_BORDER | WS_CLIPCHILDREN);
+    RECT client;
+    GetClientRect(top, &client);
+    HWND child = Child(top, 0, 0, client.right, client.bottom);
+    colours[top] = kBlue;
+    colours[child] = kBlue;
+    Pump();
+    ASSERT_EQ(session->ScreenPixel(5, 5), kBlue);
+    HDC probe = GetWindowDC(top);
+    DIBSECTION buffer{};
+    ASSERT_GT(GetObject(GetCurrentObject(probe, OBJ_BITMAP), sizeof buffer, &buffer), 0);
+    ASSERT_NE(buffer.dsBm.bmBits, nullptr);
+    ReleaseDC(top, probe);
+    Pump();
+    auto* bits = static_cast<BYTE*>(buffer.dsBm.bmBits);
+    BYTE* hidden = bits + 5 * buffer.dsBm.bmWidthBytes + 5 * 4; // blue as B, G, R, 0
+    hidden[0] = 0;
+    hidden[2] = 255;
+    HDC frame = GetWindowDC(top);
+    SetPixel(frame, 0, 0, kRed);
+    SetPixel(frame, 39, 39, kRed);
+    ReleaseDC(top, frame);
+    Pump();
+    EXPECT_EQ(session->ScreenPixel(0, 0), kRed);
+    EXPECT_EQ(session->ScreenPixel(39, 39), kRed);
+    EXPECT_EQ(session->ScreenPixel(5, 5), kBlue);
+    InvalidateRect(child, nullptr, FALSE);
+    colours[child] = kRed;
+    Pump();
+    EXPECT_EQ(session->ScreenPixel(5, 5), kRed);
 }
 
 // --- regions ---
