@@ -137,15 +137,10 @@ ObjectPtr<TBitmap> MovieCapture::GrabFromRenderer() {
         return nullptr;
     // A DIB section of the frame's own format: the bitmap takes it over as it is, where a
     // device bitmap would be converted back into a DIB (and copied again) on every grab.
-    void* bits = nullptr;
-    const HBITMAP native = CreateDIBSection(
-        0, reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()), DIB_RGB_COLORS, &bits, 0, 0);
+    const HBITMAP native =
+        CreateDIBSectionFromBits(0, reinterpret_cast<const BITMAPINFO*>(imageBuffer_.get()),
+                                 DIB_RGB_COLORS, imageBuffer_.get() + offset);
     if (!native) return nullptr;
-    if (!bits) {
-        DeleteObject(native);
-        return nullptr;
-    }
-    std::memcpy(bits, imageBuffer_.get() + offset, bytes);
     ObjectPtr<TBitmap> frame = MakeObject<TBitmap>();
     frame->SetHandle(native);
     if (captureSize_ == 100) return frame;

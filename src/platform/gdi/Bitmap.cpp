@@ -24,9 +24,10 @@ HBITMAP makeDevice(int width, int height, bool mono) {
 }
 
 // A DIB section with the given layout; its pixel memory is ours.
-std::pair<HBITMAP, std::shared_ptr<BitmapObj>> makeDib(const DibDesc& d) {
+std::pair<HBITMAP, std::shared_ptr<BitmapObj>> makeDib(const DibDesc& d,
+                                                       const BYTE* init = nullptr) {
     auto b = std::make_shared<BitmapObj>();
-    if (!b->allocate(d.width, d.height, d.bpp, 4)) return {0, nullptr};
+    if (!b->allocate(d.width, d.height, d.bpp, 4, init)) return {0, nullptr};
     b->dib = true;
     b->topDown = d.topDown;
     b->colors = d.colors;
@@ -128,6 +129,14 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
     auto [h, b] = makeDib(desc);
     if (h && bits) *bits = b->bits();
     return h;
+}
+
+HBITMAP CreateDIBSectionFromBits(HDC dc, const BITMAPINFO* info, UINT usage, const void* bits) {
+    if (!bits || usage > DIB_PAL_COLORS) return 0;
+    auto d = find<DcObj>(dc);
+    DibDesc desc;
+    if (!parseDib(info, usage, d.get(), desc)) return 0;
+    return makeDib(desc, static_cast<const BYTE*>(bits)).first;
 }
 
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,

@@ -52,6 +52,10 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // bits receives the pixel memory (owned by the bitmap, zero-filled, valid until DeleteObject).
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
+// A DIB section made with its pixels copied from bits, rows laid out as in the DIB section
+// (each a multiple of four bytes): one pass over the pixels, where CreateDIBSection and a copy
+// into its memory take two.
+HBITMAP CreateDIBSectionFromBits(HDC dc, const BITMAPINFO* info, UINT usage, const void* bits);
 // A 32-bit device bitmap; with CBM_INIT the DIB bits described by info are converted into it.
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);

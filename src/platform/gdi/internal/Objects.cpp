@@ -30,7 +30,7 @@ Surface BitmapObj::surface() {
     return s;
 }
 
-bool BitmapObj::allocate(int w, int h, int depth, int rowAlign) {
+bool BitmapObj::allocate(int w, int h, int depth, int rowAlign, const BYTE* init) {
     if (w < 0 || h < 0) return false;
     std::size_t row = w == 0 ? 0 : rowBytes(w, depth, rowAlign);
     if (w > 0 && row == 0) return false;
@@ -39,7 +39,10 @@ bool BitmapObj::allocate(int w, int h, int depth, int rowAlign) {
     std::uint64_t total = static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(h);
     if (total > kMaxBytes) return false;
     try {
-        storage.assign(static_cast<std::size_t>(total), 0);
+        if (init)
+            storage.assign(init, init + total);
+        else
+            storage.assign(static_cast<std::size_t>(total), 0);
     } catch (const std::bad_alloc&) {
         return false;
     }

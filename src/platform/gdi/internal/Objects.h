@@ -32,8 +32,9 @@ struct BitmapObj : Object {
 
     BYTE* bits() { return storage.data(); }
     Surface surface();
-    // Allocates zeroed rows; false when the size is absurd.
-    bool allocate(int w, int h, int depth, int rowAlign);
+    // Allocates zeroed rows, or rows copied from init (as many bytes as the rows take); false
+    // when the size is absurd.
+    bool allocate(int w, int h, int depth, int rowAlign, const BYTE* init = nullptr);
 };
 
 // One drawing state of a DC; SaveDC pushes a copy.
