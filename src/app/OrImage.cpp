@@ -343,7 +343,11 @@ bool TOrImage::AssignIntoAdjusted(TBitmap* original) {
     auto* kept = dynamic_cast<TBitmap*>(adjustedPicture_->Graphic());
     if (!kept || kept->Width() != original->Width() || kept->Height() != original->Height())
         return false;
-    {
+    // The tone pass that follows writes every byte of 24-bit rows that need no padding:
+    // copying the pixels in first would be a pass over the picture for nothing.
+    const bool overwritten = kept->PixelFormat() == pf24bit && original->PixelFormat() == pf24bit &&
+                             (original->Width() * 3) % 4 == 0;
+    if (!overwritten) {
         TNotifyEvent hook = std::move(kept->OnChange);
         kept->OnChange = nullptr;
         ScopeGuard rehook([&] { kept->OnChange = std::move(hook); });

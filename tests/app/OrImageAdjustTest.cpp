@@ -231,6 +231,28 @@ TEST_F(OrImageAdjustPicture, BrightnessAloneIsAClampedAddForEveryByteValue) {
     }
 }
 
+// The next picture of the same size goes into the adjusted picture there is: every pixel of it
+// is the new picture's, with rows padded and not.
+TEST_F(OrImageAdjustPicture, ANextPictureOfTheSameSizeReplacesEveryAdjustedPixel) {
+    for (int width : {8, 7}) {
+        image_->SetPicBrightness(20);
+        ObjectPtr<TBitmap> first = MakePicture(width, 3, Pattern);
+        Show(first.get());
+        TBitmap* kept = Adjusted();
+        ObjectPtr<TBitmap> next =
+            MakePicture(width, 3, [](int x, int y) { return Pattern(y * 3 + 1, x + 5); });
+        Show(next.get());
+        EXPECT_EQ(Adjusted(), kept) << width;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Rgb p = PixelAt(next.get(), x, y);
+                const Rgb want{std::min(p.r + 20, 255), std::min(p.g + 20, 255),
+                               std::min(p.b + 20, 255)};
+                ASSERT_EQ(PixelAt(Adjusted(), x, y), want) << width << ": " << x << "," << y;
+            }
+    }
+}
+
 TEST_F(OrImageAdjustPicture, AdjustmentsSetBeforeThePictureApplyWhenItArrives) {
     image_->SetPicBrightness(-30);
     image_->SetPicInvert(true);
