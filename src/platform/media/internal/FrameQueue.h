@@ -35,7 +35,8 @@ public:
     bool Push(DecodedFrame frame);
     // The timing of the index-th current frame, waiting up to the timeout for it to arrive.
     std::optional<FrameTiming> Peek(std::size_t index, std::chrono::milliseconds timeout);
-    // Removes and returns the front frame; call only after a successful Peek(0).
+    // Removes and returns the front frame, after a successful Peek(0); an empty frame when a
+    // later Peek dropped it as stale meanwhile.
     DecodedFrame Pop();
     void Abort();
     void Wake();
