@@ -168,8 +168,6 @@ int halftoneBands(const Target& t, const Source& src, RECT from, std::uint8_t ro
     constexpr int kMinRowsPerBand = 16;
     auto trueColour = [](const Surface& s) { return !s.mono && (s.bpp == 24 || s.plain32()); };
     if (rop != 0xCC || pat || !trueColour(t.surface) || !trueColour(src.surface)) return 1;
-    // A stretch within one bitmap would have bands read rows that others write.
-    if (t.surface.top == src.surface.top) return 1;
     if (std::int64_t{from.right - from.left} * (from.bottom - from.top) < kSplitSourcePixels)
         return 1;
     const int cores = static_cast<int>(std::thread::hardware_concurrency());

@@ -212,6 +212,30 @@ TEST(StretchBlt, HalftoneOfALargePictureInBandsMatchesTheWholeWay) {
     }
 }
 
+// A large shrink within one bitmap, banded, writes rows it also reads: it gives what the same
+// shrink from a copy of the bitmap gives.
+TEST(StretchBlt, AHalftoneShrinkWithinOneBitmapMatchesTheShrinkOfACopy) {
+    Dib same(1280, 960, 24, {}, false);
+    Dib copy(1280, 960, 24, {}, false);
+    std::uint32_t state = 777;
+    for (int y = 0; y < same.height; ++y)
+        for (int x = 0; x < same.width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            same.set(x, y, state >> 8);
+            copy.set(x, y, state >> 8);
+        }
+    Dib expected(426, 320, 24, {}, false);
+    for (Dib* d : {&same, &expected})
+        SetStretchBltMode(d->dc, HALFTONE);
+    ASSERT_TRUE(StretchBlt(expected.dc, 0, 0, 426, 320, copy.dc, 0, 0, 1280, 960, SRCCOPY));
+    ASSERT_TRUE(StretchBlt(same.dc, 0, 0, 426, 320, same.dc, 0, 0, 1280, 960, SRCCOPY));
+    int differing = 0;
+    for (int y = 0; y < 320; ++y)
+        for (int x = 0; x < 426; ++x)
+            differing += (same.at(x, y) & 0xFFFFFF) != (expected.at(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(StretchBlt, HalftoneIntoAnEightBitTargetMatchesItsTable) {
     Dib src(4, 4, 32);
     src.fill(0xFF0000);
