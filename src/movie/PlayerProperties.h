@@ -3,20 +3,21 @@
 // (no conversion) and written in a variant of that kind; a failing call raises EOleException.
 // The movie component's parts reach the player's state through this rather than through the
 // component.
+#include "platform/media/MediaTypes.h"
 #include "platform/media/PlayerDispatch.h"
 #include "rtl/Types.h"
 
 class TDerivedMovie_;
 
-// Player states as the component reads them.
-constexpr int kOpenStateOpen = 6;
-constexpr int kOpenStateClosed = 0;
-constexpr int kPlayStateStopped = 0;
-constexpr int kPlayStatePaused = 1;
-constexpr int kPlayStatePlaying = 2;
-constexpr int kReadyStateLoading = 1;
-constexpr int kReadyStateInteractive = 3;
-constexpr int kReadyStateComplete = 4;
+// Player states as the component reads them (the player's integer properties).
+constexpr int kOpenStateOpen = media::mpOpen;
+constexpr int kOpenStateClosed = media::mpClosed;
+constexpr int kPlayStateStopped = media::mpStopped;
+constexpr int kPlayStatePaused = media::mpPaused;
+constexpr int kPlayStatePlaying = media::mpPlaying;
+constexpr int kReadyStateLoading = media::mpReadyStateLoading;
+constexpr int kReadyStateInteractive = media::mpReadyStateInteractive;
+constexpr int kReadyStateComplete = media::mpReadyStateComplete;
 
 class PlayerProperties {
 public:
